@@ -1,0 +1,17 @@
+#pragma once
+
+#include "diduzacore_export.h"
+
+#include <QString>
+
+namespace Diduza {
+
+// Compares two texts, folding only the letters A to Z to upper case; every other character,
+// accented and non-Latin letters included, compares by its UTF-16 code unit. Negative, zero or
+// positive as a sorts before, with or after b.
+DIDUZACORE_EXPORT int CompareText(const QString &a, const QString &b);
+
+// CompareText(a, b) == 0.
+DIDUZACORE_EXPORT bool SameText(const QString &a, const QString &b);
+
+} // namespace Diduza

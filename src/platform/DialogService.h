@@ -1,0 +1,45 @@
+#pragma once
+
+// The dialogs the components open (font, colour, open and save, message boxes) go through one
+// replaceable service, so that tests and applications can answer them without a modal loop.
+
+#include "diduzawidgets_export.h"
+#include "platform/TColor.h"
+#include "platform/TFontValue.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace Diduza {
+
+class DIDUZAWIDGETS_EXPORT TDialogService
+{
+public:
+    virtual ~TDialogService();
+
+    // Each Execute... returns true when the user confirmed; the in/out value then holds the
+    // choice. A filter is written as "Description|pattern|Description|pattern".
+    virtual bool ExecuteFontDialog(QWidget *parent, TFontValue &font);
+    virtual bool ExecuteColorDialog(QWidget *parent, TColor &color);
+    virtual bool ExecuteOpenDialog(QWidget *parent, const QString &filter,
+                                   const QString &defaultExt, QString &fileName);
+    virtual bool ExecuteSaveDialog(QWidget *parent, const QString &filter,
+                                   const QString &defaultExt, QString &fileName);
+    // A simple message box with one OK button and no icon.
+    virtual void ShowMessage(QWidget *parent, const QString &text);
+    // A warning box (warning icon, one OK button).
+    virtual void ShowWarning(QWidget *parent, const QString &text);
+    // An error box, used by the default application exception handler.
+    virtual void ShowError(QWidget *parent, const QString &text);
+};
+
+// The service in use (the Qt dialogs unless replaced).
+DIDUZAWIDGETS_EXPORT TDialogService *DialogService();
+// Replaces the service (not owned); nullptr restores the default one. Returns the previous one.
+DIDUZAWIDGETS_EXPORT TDialogService *SetDialogService(TDialogService *service);
+
+// "Schema files (*.sch)|*.sch|All files (*.*)|*.*" as a QFileDialog filter.
+DIDUZAWIDGETS_EXPORT QString FileFilterToQt(const QString &filter);
+
+} // namespace Diduza

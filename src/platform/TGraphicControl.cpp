@@ -1,0 +1,83 @@
+#include "platform/TGraphicControl.h"
+
+#include "platform/TScrollBox.h"
+
+namespace Diduza {
+
+TGraphicControl::TGraphicControl(QObject *owner)
+    : QObject(owner)
+{
+}
+
+TGraphicControl::~TGraphicControl()
+{
+    if (m_parent)
+        m_parent->RemoveGraphicControl(this);
+}
+
+void TGraphicControl::SetParent(TScrollBox *parent)
+{
+    if (m_parent == parent)
+        return;
+    if (m_parent)
+        m_parent->RemoveGraphicControl(this);
+    m_parent = parent;
+    if (m_parent)
+        m_parent->InsertGraphicControl(this);
+}
+
+void TGraphicControl::SetBounds(int left, int top, int width, int height)
+{
+    const QRect bounds(left, top, width, height);
+    if (bounds == m_bounds)
+        return;
+    const QRect old = m_bounds;
+    m_bounds = bounds;
+    if (m_parent)
+        m_parent->GraphicControlChanged(this, old);
+}
+
+void TGraphicControl::SetVisible(bool visible)
+{
+    if (m_visible == visible)
+        return;
+    m_visible = visible;
+    if (m_parent)
+        m_parent->GraphicControlChanged(this, m_bounds);
+}
+
+void TGraphicControl::Invalidate()
+{
+    if (m_parent)
+        m_parent->GraphicControlChanged(this, m_bounds);
+}
+
+QPoint TGraphicControl::ClientToScreen(const QPoint &p) const
+{
+    if (!m_parent)
+        return p + m_bounds.topLeft();
+    return m_parent->ClientWidget()->mapToGlobal(p + m_bounds.topLeft());
+}
+
+QPoint TGraphicControl::ScreenToClient(const QPoint &p) const
+{
+    if (!m_parent)
+        return p - m_bounds.topLeft();
+    return m_parent->ClientWidget()->mapFromGlobal(p) - m_bounds.topLeft();
+}
+
+bool TGraphicControl::HitTest(const QPoint &p) const
+{
+    return p.x() >= 0 && p.y() >= 0 && p.x() < Width() && p.y() < Height();
+}
+
+void TGraphicControl::MousePress(QMouseEvent *, const QPoint &) {}
+
+void TGraphicControl::MouseRelease(QMouseEvent *, const QPoint &) {}
+
+void TGraphicControl::MoveBy(int dx, int dy)
+{
+    m_bounds.translate(dx, dy);
+}
+
+} // namespace Diduza

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "diduzawidgets_export.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+
+class QPainter;
+class QMouseEvent;
+
+namespace Diduza {
+
+class TScrollBox;
+
+// A control without a window of its own. Its scroll box keeps it in its control list, paints
+// it on the viewport below the windowed children, and sends it the presses that land on bare
+// viewport inside its hit test. Coordinates of Paint, HitTest and the mouse handlers are the
+// control's own client coordinates.
+class DIDUZAWIDGETS_EXPORT TGraphicControl : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TGraphicControl(QObject *owner = nullptr);
+    ~TGraphicControl() override;
+
+    TScrollBox *Parent() const { return m_parent; }
+    // Places the control on a scroll box (at the end of its window-less controls), or takes
+    // it off with nullptr.
+    void SetParent(TScrollBox *parent);
+
+    int Left() const { return m_bounds.left(); }
+    int Top() const { return m_bounds.top(); }
+    int Width() const { return m_bounds.width(); }
+    int Height() const { return m_bounds.height(); }
+    QRect BoundsRect() const { return m_bounds; }
+    void SetBounds(int left, int top, int width, int height);
+
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool visible);
+
+    // Repaints the control's area of its parent.
+    void Invalidate();
+
+    QPoint ClientToScreen(const QPoint &p) const;
+    QPoint ScreenToClient(const QPoint &p) const;
+
+    // Paints the control; the painter's origin is the control's top-left corner and it is
+    // clipped to the control's bounds.
+    virtual void Paint(QPainter &painter) = 0;
+    // True when a press at p should reach this control; the whole rectangle by default.
+    virtual bool HitTest(const QPoint &p) const;
+    // The press and the release of a mouse button (the release goes to the control that got
+    // the press).
+    virtual void MousePress(QMouseEvent *event, const QPoint &p);
+    virtual void MouseRelease(QMouseEvent *event, const QPoint &p);
+
+    // The scroll box moves its controls when it scrolls.
+    void MoveBy(int dx, int dy);
+
+private:
+    QPointer<TScrollBox> m_parent;
+    QRect m_bounds;
+    bool m_visible = true;
+};
+
+} // namespace Diduza
