@@ -1,0 +1,38 @@
+#pragma once
+
+#include "diduzawidgets_export.h"
+
+#include <QListWidget>
+
+namespace Diduza {
+
+class TSchemaItem;
+class TSchemaSubItem;
+
+// The data role under which list entries and tree nodes hold their row.
+constexpr int SchemaRowRole = Qt::UserRole + 0x5d1;
+
+// The inner list of a list-box item: fixed-height rows painted by the item, scrolling per
+// row. A right press pops up the item's menu (unless the design area is read-only); vertical
+// scrolling re-routes the item's relations.
+class DIDUZAWIDGETS_EXPORT TSchemaListBox : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit TSchemaListBox(QWidget *parent = nullptr);
+    ~TSchemaListBox() override;
+
+    TSchemaItem *Item() const;
+
+    // The row an entry carries, or nullptr (an entry added directly carries none).
+    static TSchemaSubItem *RowOf(const QListWidgetItem *entry);
+    static void SetRow(QListWidgetItem *entry, TSchemaSubItem *row);
+
+    // Index of the first row shown at the top.
+    int TopIndex() const;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+};
+
+} // namespace Diduza

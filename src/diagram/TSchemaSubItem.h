@@ -1,0 +1,69 @@
+#pragma once
+
+#include "diduzawidgets_export.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+
+namespace Diduza {
+
+class TSchemaItem;
+
+// One row of an item (for a table: one field). The owning item is its QObject parent, so rows
+// are destroyed with their item.
+class DIDUZAWIDGETS_EXPORT TSchemaSubItem : public QObject
+{
+    Q_OBJECT
+public:
+    // The owner must be a TSchemaItem or nullptr; any other owner raises EInvalidCast.
+    explicit TSchemaSubItem(QObject *AOwner = nullptr);
+    ~TSchemaSubItem() override;
+
+    TSchemaItem *ItemOwner() const { return FItemOwner; }
+
+    const QString &Caption() const { return FCaption; }
+    void SetCaption(const QString &value) { FCaption = value; }
+
+    bool Checked() const { return FChecked; }
+    // Ticks or unticks the row: mirrors the tick into a check-list entry and raises the
+    // item's OnSubItemCheck with the row as sender. An unchanged value does nothing.
+    void SetChecked(bool Value);
+
+    // The position the inner control gave the row when it was added; not renumbered later.
+    int Index() const { return FIndex; }
+    void SetIndex(int value) { FIndex = value; }
+
+    int ImageIndex() const { return FImageIndex; }
+    int SelectedIndex() const { return FSelectedIndex; }
+    int OverlayIndex() const { return FOverlayIndex; }
+    int StateIndex() const { return FStateIndex; }
+    // Index 0, 1, 2, 3 selects ImageIndex, SelectedIndex, OverlayIndex, StateIndex.
+    void SetImageIndex(int Index, int Value);
+    void SetImageIndex(int value) { SetImageIndex(0, value); }
+    void SetSelectedIndex(int value) { SetImageIndex(1, value); }
+    void SetOverlayIndex(int value) { SetImageIndex(2, value); }
+    void SetStateIndex(int value) { SetImageIndex(3, value); }
+
+    // The row takes part in a relation (written by TSchemaItem::SelectItemBold).
+    bool Linked() const { return FLinked; }
+    void SetLinked(bool value) { FLinked = value; }
+
+    // Application data; never freed by the components.
+    const QVariant &Data() const { return FData; }
+    void SetData(const QVariant &value) { FData = value; }
+
+private:
+    QPointer<TSchemaItem> FItemOwner;
+    QString FCaption;
+    bool FChecked = false;
+    int FIndex = 0;
+    int FImageIndex = -1;
+    int FSelectedIndex = -1;
+    int FOverlayIndex = -1;
+    int FStateIndex = -1;
+    bool FLinked = false;
+    QVariant FData;
+};
+
+} // namespace Diduza
