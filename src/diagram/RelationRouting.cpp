@@ -64,13 +64,13 @@ RelationRoute RouteRelation(const RelationRouteInput &in)
 namespace {
 std::array<QPoint, 4> fallingBand(QPoint p1, QPoint p2)
 {
-    return {QPoint(p1.x() + 5, p1.y() - 5), QPoint(p1.x() - 5, p1.y() + 5),
-            QPoint(p2.x() - 5, p2.y() + 5), QPoint(p2.x() + 5, p2.y() - 5)};
+    return { QPoint(p1.x() + 5, p1.y() - 5), QPoint(p1.x() - 5, p1.y() + 5),
+        QPoint(p2.x() - 5, p2.y() + 5), QPoint(p2.x() + 5, p2.y() - 5) };
 }
 std::array<QPoint, 4> risingBand(QPoint p1, QPoint p2)
 {
-    return {QPoint(p1.x() - 5, p1.y() - 5), QPoint(p1.x() + 5, p1.y() + 5),
-            QPoint(p2.x() + 5, p2.y() + 5), QPoint(p2.x() - 5, p2.y() - 5)};
+    return { QPoint(p1.x() - 5, p1.y() - 5), QPoint(p1.x() + 5, p1.y() + 5),
+        QPoint(p2.x() + 5, p2.y() + 5), QPoint(p2.x() - 5, p2.y() - 5) };
 }
 bool is(int x, int y, int a, int b)
 {
@@ -83,29 +83,29 @@ RelationShape ComputeRelationShape(bool selfLink, int x, int y, int W, int H)
     RelationShape s;
     bool falling = true;
     if (selfLink) {
-        s.line = {QPoint(0, 7), QPoint(10, 7), QPoint(10, H - 7), QPoint(0, H - 7)};
+        s.line = { QPoint(0, 7), QPoint(10, 7), QPoint(10, H - 7), QPoint(0, H - 7) };
         s.hollowMarker = QPoint(3, 4);
         s.filledMarker = QPoint(3, H - 10);
     } else if (is(x, y, 1, 1) || is(x, y, 4, 2)) {
-        s.line = {QPoint(0, 7), QPoint(15, 7), QPoint(W - 15, H - 7), QPoint(W, H - 7)};
+        s.line = { QPoint(0, 7), QPoint(15, 7), QPoint(W - 15, H - 7), QPoint(W, H - 7) };
         s.hollowMarker = QPoint(3, 4);
         s.filledMarker = QPoint(W - 12, H - 10);
     } else if (is(x, y, 4, 1) || is(x, y, 1, 2)) {
-        s.line = {QPoint(W, 7), QPoint(W - 15, 7), QPoint(15, H - 7), QPoint(0, H - 7)};
+        s.line = { QPoint(W, 7), QPoint(W - 15, 7), QPoint(15, H - 7), QPoint(0, H - 7) };
         falling = false;
         s.hollowMarker = QPoint(3, H - 10);
         s.filledMarker = QPoint(W - 12, 4);
     } else if ((is(x, y, 2, 1) || is(x, y, 3, 2)) && W >= 28) {
-        s.line = {QPoint(0, 7), QPoint(15, 7), QPoint(W - 5, H - 7), QPoint(W - 15, H - 7)};
+        s.line = { QPoint(0, 7), QPoint(15, 7), QPoint(W - 5, H - 7), QPoint(W - 15, H - 7) };
         s.hollowMarker = QPoint(3, 4);
         s.filledMarker = QPoint(W - 12, H - 10);
     } else if ((is(x, y, 3, 1) || is(x, y, 2, 2)) && W >= 28) {
-        s.line = {QPoint(W - 15, 7), QPoint(W - 5, 7), QPoint(15, H - 7), QPoint(0, H - 7)};
+        s.line = { QPoint(W - 15, 7), QPoint(W - 5, 7), QPoint(15, H - 7), QPoint(0, H - 7) };
         falling = false;
         s.hollowMarker = QPoint(3, H - 10);
         s.filledMarker = QPoint(W - 12, 4);
     } else if (is(x, y, 2, 1) || is(x, y, 3, 2) || is(x, y, 3, 1) || is(x, y, 2, 2)) {
-        s.line = {QPoint(0, 7), QPoint(W - 12, 7), QPoint(W - 12, H - 7), QPoint(0, H - 7)};
+        s.line = { QPoint(0, 7), QPoint(W - 12, 7), QPoint(W - 12, H - 7), QPoint(0, H - 7) };
         falling = false;
         s.hollowMarker = QPoint(3, 4);
         s.filledMarker = QPoint(3, H - 10);

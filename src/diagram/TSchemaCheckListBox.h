@@ -5,8 +5,7 @@
 namespace Diduza {
 
 // The inner list of a check-list item: each entry's check box mirrors its row's Checked.
-class DIDUZAWIDGETS_EXPORT TSchemaCheckListBox : public TSchemaListBox
-{
+class DIDUZAWIDGETS_EXPORT TSchemaCheckListBox : public TSchemaListBox {
     Q_OBJECT
 public:
     explicit TSchemaCheckListBox(QWidget *parent = nullptr);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "diagram/TSchemaSubItem.h"
 #include "diduzawidgets_export.h"
 #include "platform/SchemaTypes.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 namespace Diduza {
@@ -12,14 +14,13 @@ class TSchemaSubItem;
 
 // The inner control of an icon item: one of the built-in 32 x 32 glyphs, centred and drawn
 // transparent by the colour of its lower-left pixel.
-class DIDUZAWIDGETS_EXPORT TSchemaIcon : public QWidget
-{
+class DIDUZAWIDGETS_EXPORT TSchemaIcon : public QWidget {
     Q_OBJECT
 public:
     explicit TSchemaIcon(QWidget *parent = nullptr);
     ~TSchemaIcon() override;
 
-    TSchemaSubItem *Data() const { return FData; }
+    TSchemaSubItem *Data() const { return FData.data(); }
     void SetData(TSchemaSubItem *value) { FData = value; }
 
     TSCIconType IconType() const { return FIconType; }
@@ -38,7 +39,7 @@ protected:
 private:
     void loadGlyph();
 
-    TSchemaSubItem *FData = nullptr;
+    QPointer<TSchemaSubItem> FData;
     TSCIconType FIconType = itDefault;
     QImage FPicture;
     QImage FTransparentPicture;

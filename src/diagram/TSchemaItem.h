@@ -1,7 +1,7 @@
 #pragma once
 
-#include "diduzawidgets_export.h"
 #include "diagram/SchemaEvents.h"
+#include "diduzawidgets_export.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TColor.h"
 #include "platform/TFontValue.h"
@@ -41,8 +41,7 @@ DIDUZAWIDGETS_EXPORT int CheckWidth();
 // One node of the diagram: a small window on the design area that stands for a table, a list,
 // a text shape or an icon. It carries exactly one inner control, chosen once by its
 // TSchemaControlType, and a set of rows (TSchemaSubItem).
-class DIDUZAWIDGETS_EXPORT TSchemaItem : public QWidget
-{
+class DIDUZAWIDGETS_EXPORT TSchemaItem : public QWidget {
     Q_OBJECT
 public:
     // A list-box item owned by AOwner (the design area).
@@ -53,8 +52,8 @@ public:
 
     // --- rows ---
     TSchemaSubItem *AddSubItem(const QString &ItemName, int ParentItem, bool Checked);
-    TSchemaSubItem *AddSubItemObject(const QString &ItemName, int ParentItem, bool Checked,
-                                     const QVariant &AObject);
+    TSchemaSubItem *AddSubItemObject(
+        const QString &ItemName, int ParentItem, bool Checked, const QVariant &AObject);
     void DeleteSubItem(int Index);
     TSchemaSubItem *GetSubItemByName(const QString &SubName) const;
     TSchemaSubItem *GetSubItem(int Index) const;
@@ -85,7 +84,10 @@ public:
     void SetTop(int value) { move(x(), value); }
     void SetWidth(int value) { resize(qMax(0, value), height()); }
     void SetHeight(int value) { resize(width(), qMax(0, value)); }
-    void SetBounds(int left, int top, int w, int h) { setGeometry(left, top, qMax(0, w), qMax(0, h)); }
+    void SetBounds(int left, int top, int w, int h)
+    {
+        setGeometry(left, top, qMax(0, w), qMax(0, h));
+    }
 
     // --- parent ---
     // Places the item on a scroll box (the design area); any other parent raises
@@ -116,7 +118,7 @@ public:
     QWidget *ItemControl() const { return FItemControl; }
     void SetItemControl(QWidget *control) { FItemControl = control; }
     TSchemaControlType SchemaControlType() const { return FSchemaControlType; }
-    TSchemaDesignArea *Designer() const { return FDesigner; }
+    TSchemaDesignArea *Designer() const;
     const QVariant &Data() const { return FData; }
     void SetData(const QVariant &value) { FData = value; }
     int Rank() const { return GetRank(); }
@@ -145,8 +147,8 @@ public:
     void RelationUpdating();
 
     // Paints one row of a list or check-list item (the delegate calls it).
-    void CustomListDrawItem(QWidget *Control, int Index, const QRect &Rect, bool Selected,
-                            QPainter &painter);
+    void CustomListDrawItem(
+        QWidget *Control, int Index, const QRect &Rect, bool Selected, QPainter &painter);
 
     // Used by the inner controls.
     void ShowPopupMenu(const QPoint &globalPos);
@@ -160,6 +162,8 @@ protected:
 
 private:
     void construct();
+    int frameWidth() const;
+    int captionHeight() const;
     void buildPopupMenu();
     void layoutInnerControl();
     void applyInnerFont();
@@ -184,10 +188,10 @@ private:
     bool FShowCaption = true;
 
     TColor FColor = clBtnFace;
-    TFontValue FFont;       // the item's own font
-    TFontValue FInnerFont;  // the inner control's font (list, check list, tree, text)
+    TFontValue FFont; // the item's own font
+    TFontValue FInnerFont; // the inner control's font (list, check list, tree, text)
     TColor FInnerColor = clWindow;
-    QFont FCaptionFont;     // measures and paints the caption (bold 8 points after Activate)
+    QFont FCaptionFont; // measures and paints the caption (bold 8 points after Activate)
     bool FSettingCheck = false;
 };
 

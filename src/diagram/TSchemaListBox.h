@@ -11,12 +11,15 @@ class TSchemaSubItem;
 
 // The data role under which list entries and tree nodes hold their row.
 constexpr int SchemaRowRole = Qt::UserRole + 0x5d1;
+constexpr int SchemaRowRoleTree()
+{
+    return SchemaRowRole;
+}
 
 // The inner list of a list-box item: fixed-height rows painted by the item, scrolling per
 // row. A right press pops up the item's menu (unless the design area is read-only); vertical
 // scrolling re-routes the item's relations.
-class DIDUZAWIDGETS_EXPORT TSchemaListBox : public QListWidget
-{
+class DIDUZAWIDGETS_EXPORT TSchemaListBox : public QListWidget {
     Q_OBJECT
 public:
     explicit TSchemaListBox(QWidget *parent = nullptr);

@@ -12,15 +12,14 @@ class TSchemaItem;
 
 // One row of an item (for a table: one field). The owning item is its QObject parent, so rows
 // are destroyed with their item.
-class DIDUZAWIDGETS_EXPORT TSchemaSubItem : public QObject
-{
+class DIDUZAWIDGETS_EXPORT TSchemaSubItem : public QObject {
     Q_OBJECT
 public:
     // The owner must be a TSchemaItem or nullptr; any other owner raises EInvalidCast.
     explicit TSchemaSubItem(QObject *AOwner = nullptr);
     ~TSchemaSubItem() override;
 
-    TSchemaItem *ItemOwner() const { return FItemOwner; }
+    TSchemaItem *ItemOwner() const;
 
     const QString &Caption() const { return FCaption; }
     void SetCaption(const QString &value) { FCaption = value; }

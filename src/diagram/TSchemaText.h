@@ -1,9 +1,11 @@
 #pragma once
 
+#include "diagram/TSchemaSubItem.h"
 #include "diduzawidgets_export.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TColor.h"
 
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
@@ -12,8 +14,7 @@ namespace Diduza {
 class TSchemaSubItem;
 
 // The inner control of a text item: a label that draws its text inside an outline shape.
-class DIDUZAWIDGETS_EXPORT TSchemaText : public QWidget
-{
+class DIDUZAWIDGETS_EXPORT TSchemaText : public QWidget {
     Q_OBJECT
 public:
     enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -22,7 +23,7 @@ public:
     ~TSchemaText() override;
 
     // The item's single row (not owned).
-    TSchemaSubItem *Data() const { return FData; }
+    TSchemaSubItem *Data() const { return FData.data(); }
     void SetData(TSchemaSubItem *value) { FData = value; }
 
     TSchemaShapeKind ShapeKind() const { return FShapeKind; }
@@ -57,7 +58,7 @@ private:
     int textFlags() const;
     QString displayText(bool measuring) const;
 
-    TSchemaSubItem *FData = nullptr;
+    QPointer<TSchemaSubItem> FData;
     TSchemaShapeKind FShapeKind = skRectangle;
     QString FCaption;
     bool FWordWrap = true;

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTreeWidget>
 
+#include "diagram/TSchemaListBox.h"
+
 namespace Diduza {
 
 class TSchemaItem;
@@ -13,8 +15,7 @@ class TImageList;
 
 // The inner tree of a tree-view item: header hidden, uniform 16-pixel rows. Rows are numbered
 // by absolute node index, a pre-order walk over all nodes, collapsed or not.
-class DIDUZAWIDGETS_EXPORT TSchemaTreeView : public QTreeWidget
-{
+class DIDUZAWIDGETS_EXPORT TSchemaTreeView : public QTreeWidget {
     Q_OBJECT
 public:
     explicit TSchemaTreeView(QWidget *parent = nullptr);
@@ -31,10 +32,10 @@ public:
     QTreeWidgetItem *NodeAt(int absoluteIndex) const;
     int AbsoluteIndexOf(const QTreeWidgetItem *node) const;
 
-    TImageList *Images() const { return FImages; }
-    void SetImages(TImageList *images) { FImages = images; }
-    TImageList *StateImages() const { return FStateImages; }
-    void SetStateImages(TImageList *images) { FStateImages = images; }
+    TImageList *Images() const;
+    void SetImages(TImageList *images);
+    TImageList *StateImages() const;
+    void SetStateImages(TImageList *images);
     // Shows the glyph of an image index on a node (none for an index outside the list).
     void ApplyImageIndex(QTreeWidgetItem *node, int imageIndex);
 

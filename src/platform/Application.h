@@ -25,8 +25,7 @@ DIDUZAWIDGETS_EXPORT void HandleException(const std::exception &e);
 DIDUZAWIDGETS_EXPORT void HandleExceptionQueued(const std::exception &e);
 
 // Runs f, handing any exception it raises to the handler (queued when queued is true).
-template <typename F>
-void Guarded(F &&f, bool queued = false) noexcept
+template <typename F> void Guarded(F &&f, bool queued = false) noexcept
 {
     try {
         f();

@@ -5,6 +5,7 @@
 
 #include <QColorDialog>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -39,22 +40,22 @@ static QString withDefaultExt(QString name, const QString &defaultExt)
     return name;
 }
 
-bool TDialogService::ExecuteOpenDialog(QWidget *parent, const QString &filter,
-                                       const QString &defaultExt, QString &fileName)
+bool TDialogService::ExecuteOpenDialog(
+    QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName)
 {
-    const QString name =
-        QFileDialog::getOpenFileName(parent, QString(), fileName, FileFilterToQt(filter));
+    const QString name
+        = QFileDialog::getOpenFileName(parent, QString(), fileName, FileFilterToQt(filter));
     if (name.isEmpty())
         return false;
     fileName = withDefaultExt(name, defaultExt);
     return true;
 }
 
-bool TDialogService::ExecuteSaveDialog(QWidget *parent, const QString &filter,
-                                       const QString &defaultExt, QString &fileName)
+bool TDialogService::ExecuteSaveDialog(
+    QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName)
 {
-    const QString name =
-        QFileDialog::getSaveFileName(parent, QString(), fileName, FileFilterToQt(filter));
+    const QString name
+        = QFileDialog::getSaveFileName(parent, QString(), fileName, FileFilterToQt(filter));
     if (name.isEmpty())
         return false;
     fileName = withDefaultExt(name, defaultExt);
@@ -63,8 +64,8 @@ bool TDialogService::ExecuteSaveDialog(QWidget *parent, const QString &filter,
 
 void TDialogService::ShowMessage(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(
+        QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -76,6 +77,11 @@ void TDialogService::ShowWarning(QWidget *parent, const QString &text)
 void TDialogService::ShowError(QWidget *parent, const QString &text)
 {
     QMessageBox::critical(parent, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+}
+
+int TDialogService::ExecuteModal(QDialog &dialog)
+{
+    return dialog.exec();
 }
 
 namespace {

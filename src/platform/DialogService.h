@@ -9,12 +9,12 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 namespace Diduza {
 
-class DIDUZAWIDGETS_EXPORT TDialogService
-{
+class DIDUZAWIDGETS_EXPORT TDialogService {
 public:
     virtual ~TDialogService();
 
@@ -22,16 +22,19 @@ public:
     // choice. A filter is written as "Description|pattern|Description|pattern".
     virtual bool ExecuteFontDialog(QWidget *parent, TFontValue &font);
     virtual bool ExecuteColorDialog(QWidget *parent, TColor &color);
-    virtual bool ExecuteOpenDialog(QWidget *parent, const QString &filter,
-                                   const QString &defaultExt, QString &fileName);
-    virtual bool ExecuteSaveDialog(QWidget *parent, const QString &filter,
-                                   const QString &defaultExt, QString &fileName);
+    virtual bool ExecuteOpenDialog(
+        QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName);
+    virtual bool ExecuteSaveDialog(
+        QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName);
     // A simple message box with one OK button and no icon.
     virtual void ShowMessage(QWidget *parent, const QString &text);
     // A warning box (warning icon, one OK button).
     virtual void ShowWarning(QWidget *parent, const QString &text);
     // An error box, used by the default application exception handler.
     virtual void ShowError(QWidget *parent, const QString &text);
+    // Runs one of the components' own modal forms; returns its result (QDialog::Accepted
+    // for OK).
+    virtual int ExecuteModal(QDialog &dialog);
 };
 
 // The service in use (the Qt dialogs unless replaced).

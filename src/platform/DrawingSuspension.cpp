@@ -45,7 +45,7 @@ QSize measureCheckBox()
     if (!style)
         return QSize(13, 13);
     return QSize(style->pixelMetric(QStyle::PM_IndicatorWidth),
-                 style->pixelMetric(QStyle::PM_IndicatorHeight));
+        style->pixelMetric(QStyle::PM_IndicatorHeight));
 }
 const QSize &checkBoxSize()
 {

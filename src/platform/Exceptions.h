@@ -11,8 +11,7 @@
 
 namespace Diduza {
 
-class DIDUZACORE_EXPORT Exception : public std::exception
-{
+class DIDUZACORE_EXPORT Exception : public std::exception {
 public:
     explicit Exception(const QString &message);
     ~Exception() override;
@@ -26,22 +25,19 @@ private:
 };
 
 // The silent abort: raised to leave an operation without a message.
-class DIDUZACORE_EXPORT EAbort : public Exception
-{
+class DIDUZACORE_EXPORT EAbort : public Exception {
 public:
     EAbort();
 };
 
 // A text that should be a number is not.
-class DIDUZACORE_EXPORT EConvertError : public Exception
-{
+class DIDUZACORE_EXPORT EConvertError : public Exception {
 public:
     using Exception::Exception;
 };
 
 // An object is not of the class an operation needs.
-class DIDUZACORE_EXPORT EInvalidCast : public Exception
-{
+class DIDUZACORE_EXPORT EInvalidCast : public Exception {
 public:
     EInvalidCast();
     using Exception::Exception;

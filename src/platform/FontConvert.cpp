@@ -8,9 +8,9 @@ QFont FontValueToQFont(const TFontValue &value)
 {
     QFont font;
     if (value.Name == QLatin1String("MS Sans Serif"))
-        font.setFamilies(QStringList() << value.Name << QStringLiteral("Microsoft Sans Serif")
-                                       << QStringLiteral("DejaVu Sans")
-                                       << QStringLiteral("Sans Serif"));
+        font.setFamilies(QStringList()
+            << value.Name << QStringLiteral("Microsoft Sans Serif") << QStringLiteral("DejaVu Sans")
+            << QStringLiteral("Sans Serif"));
     else
         font.setFamily(value.Name);
     font.setStyleHint(QFont::SansSerif);
@@ -29,9 +29,10 @@ TFontValue QFontToFontValue(const QFont &font, const TFontValue &base)
         v.Name = font.family();
     if (font.pointSize() > 0)
         v.Size = font.pointSize();
-    v.StyleBits = (font.bold() ? TFontValue::fsBold : 0) | (font.italic() ? TFontValue::fsItalic : 0)
-                  | (font.underline() ? TFontValue::fsUnderline : 0)
-                  | (font.strikeOut() ? TFontValue::fsStrikeOut : 0);
+    v.StyleBits = (font.bold() ? TFontValue::fsBold : 0)
+        | (font.italic() ? TFontValue::fsItalic : 0)
+        | (font.underline() ? TFontValue::fsUnderline : 0)
+        | (font.strikeOut() ? TFontValue::fsStrikeOut : 0);
     return v;
 }
 

@@ -107,8 +107,7 @@ enum TSQLClause {
 Q_ENUM_NS(TSQLClause)
 
 // A set of editing actions (one bit per TZkSAction ordinal).
-class TZkSActions
-{
+class TZkSActions {
 public:
     constexpr TZkSActions() = default;
     constexpr TZkSActions(std::initializer_list<TZkSAction> actions)
@@ -118,7 +117,7 @@ public:
     }
     static constexpr TZkSActions All()
     {
-        return TZkSActions{saDeleteItem, saDeleteReleation, saEditRelation};
+        return TZkSActions { saDeleteItem, saDeleteReleation, saEditRelation };
     }
 
     constexpr bool Contains(TZkSAction a) const { return (m_bits & bit(a)) != 0; }
@@ -135,15 +134,13 @@ private:
 };
 
 // The name of an enumeration value as written in the source ("itStopLight").
-template <typename E>
-QString EnumValueName(E value)
+template <typename E> QString EnumValueName(E value)
 {
     return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
 }
 
 // Number of values of an enumeration.
-template <typename E>
-int EnumCount()
+template <typename E> int EnumCount()
 {
     return QMetaEnum::fromType<E>().keyCount();
 }

@@ -27,9 +27,18 @@ constexpr bool IsSystemColor(TColor c)
     return (quint32(c) & 0xFF000000u) == 0xFF000000u;
 }
 
-constexpr int ColorRed(TColor c) { return int(quint32(c) & 0xFF); }
-constexpr int ColorGreen(TColor c) { return int((quint32(c) >> 8) & 0xFF); }
-constexpr int ColorBlue(TColor c) { return int((quint32(c) >> 16) & 0xFF); }
+constexpr int ColorRed(TColor c)
+{
+    return int(quint32(c) & 0xFF);
+}
+constexpr int ColorGreen(TColor c)
+{
+    return int((quint32(c) >> 8) & 0xFF);
+}
+constexpr int ColorBlue(TColor c)
+{
+    return int((quint32(c) >> 16) & 0xFF);
+}
 
 // System colour indexes.
 enum SystemColorIndex {

@@ -71,9 +71,9 @@ bool TGraphicControl::HitTest(const QPoint &p) const
     return p.x() >= 0 && p.y() >= 0 && p.x() < Width() && p.y() < Height();
 }
 
-void TGraphicControl::MousePress(QMouseEvent *, const QPoint &) {}
+void TGraphicControl::MousePress(QMouseEvent *, const QPoint &) { }
 
-void TGraphicControl::MouseRelease(QMouseEvent *, const QPoint &) {}
+void TGraphicControl::MouseRelease(QMouseEvent *, const QPoint &) { }
 
 void TGraphicControl::MoveBy(int dx, int dy)
 {

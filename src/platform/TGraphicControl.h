@@ -17,8 +17,7 @@ class TScrollBox;
 // it on the viewport below the windowed children, and sends it the presses that land on bare
 // viewport inside its hit test. Coordinates of Paint, HitTest and the mouse handlers are the
 // control's own client coordinates.
-class DIDUZAWIDGETS_EXPORT TGraphicControl : public QObject
-{
+class DIDUZAWIDGETS_EXPORT TGraphicControl : public QObject {
     Q_OBJECT
 public:
     explicit TGraphicControl(QObject *owner = nullptr);

@@ -56,8 +56,8 @@ void TImageList::Draw(QPainter &painter, int x, int y, int index, bool enabled) 
     if (enabled) {
         painter.drawPixmap(x, y, m_images[index]);
     } else {
-        const QPixmap grey = QIcon(m_images[index]).pixmap(QSize(m_width, m_height),
-                                                           QIcon::Disabled);
+        const QPixmap grey
+            = QIcon(m_images[index]).pixmap(QSize(m_width, m_height), QIcon::Disabled);
         painter.drawPixmap(x, y, grey);
     }
 }

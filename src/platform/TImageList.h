@@ -12,8 +12,7 @@ class QPainter;
 namespace Diduza {
 
 // A list of images of one fixed size.
-class DIDUZAWIDGETS_EXPORT TImageList : public QObject
-{
+class DIDUZAWIDGETS_EXPORT TImageList : public QObject {
     Q_OBJECT
 public:
     explicit TImageList(int width = 16, int height = 16, QObject *owner = nullptr);

@@ -150,7 +150,8 @@ void TScrollBox::scheduleRangeUpdate()
     if (m_rangePending)
         return;
     m_rangePending = true;
-    QMetaObject::invokeMethod(this, [this] { UpdateScrollRange(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { UpdateScrollRange(); }, Qt::QueuedConnection);
 }
 
 void TScrollBox::UpdateScrollRange()

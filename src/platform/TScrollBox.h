@@ -17,8 +17,7 @@ class TGraphicControl;
 //
 // The control list is kept in placement order with all window-less controls first, then all
 // windowed children; a child that is destroyed leaves the list at once.
-class DIDUZAWIDGETS_EXPORT TScrollBox : public QAbstractScrollArea
-{
+class DIDUZAWIDGETS_EXPORT TScrollBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit TScrollBox(QWidget *parent = nullptr);

@@ -41,7 +41,7 @@ void TStringList::SetStrings(int index, const QString &text)
     if (m_sorted) {
         const QVariant value = m_entries[index].value;
         m_entries.removeAt(index);
-        m_entries.insert(findInsertPosition(text), Entry{text, value});
+        m_entries.insert(findInsertPosition(text), Entry { text, value });
     } else {
         m_entries[index].text = text;
     }
@@ -75,7 +75,7 @@ int TStringList::Add(const QString &text)
 int TStringList::AddObject(const QString &text, const QVariant &value)
 {
     const int index = m_sorted ? findInsertPosition(text) : Count();
-    m_entries.insert(index, Entry{text, value});
+    m_entries.insert(index, Entry { text, value });
     changed();
     return index;
 }
@@ -86,7 +86,7 @@ void TStringList::Insert(int index, const QString &text, const QVariant &value)
         throw Exception(QStringLiteral("Operation not allowed on sorted list"));
     if (index < 0 || index > Count())
         throw Exception(QStringLiteral("List index out of bounds (%1)").arg(index));
-    m_entries.insert(index, Entry{text, value});
+    m_entries.insert(index, Entry { text, value });
     changed();
 }
 
@@ -120,9 +120,8 @@ void TStringList::SetSorted(bool sorted)
         return;
     m_sorted = sorted;
     if (m_sorted) {
-        std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry &a, const Entry &b) {
-            return CompareText(a.text, b.text) < 0;
-        });
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+            [](const Entry &a, const Entry &b) { return CompareText(a.text, b.text) < 0; });
         changed();
     }
 }
@@ -131,9 +130,7 @@ int TStringList::findInsertPosition(const QString &text) const
 {
     // After the last entry that does not sort after text, so equal texts keep their order.
     auto it = std::upper_bound(m_entries.begin(), m_entries.end(), text,
-                               [](const QString &t, const Entry &e) {
-                                   return CompareText(t, e.text) < 0;
-                               });
+        [](const QString &t, const Entry &e) { return CompareText(t, e.text) < 0; });
     return int(it - m_entries.begin());
 }
 

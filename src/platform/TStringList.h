@@ -14,8 +14,7 @@ namespace Diduza {
 // An ordered list of texts, each carrying one attached value (an object pointer, a number,
 // anything a QVariant holds). A sorted list keeps its texts in CompareText order. Changes made
 // between BeginUpdate and EndUpdate are reported once, by the last EndUpdate.
-class DIDUZACORE_EXPORT TStringList
-{
+class DIDUZACORE_EXPORT TStringList {
 public:
     TStringList() = default;
     TStringList(const TStringList &other);
@@ -56,8 +55,7 @@ public:
     void SetOnChange(std::function<void()> handler) { m_onChange = std::move(handler); }
 
 private:
-    struct Entry
-    {
+    struct Entry {
         QString text;
         QVariant value;
     };

@@ -4,8 +4,7 @@
 
 using namespace Diduza;
 
-class tst_RelationRouting : public QObject
-{
+class tst_RelationRouting : public QObject {
     Q_OBJECT
 private slots:
     void horizontal_data();
@@ -28,14 +27,21 @@ void tst_RelationRouting::horizontal_data()
     QTest::addColumn<int>("boxLeft");
     QTest::addColumn<int>("boxRight");
 
-    QTest::newRow("parent left, gap 16: straight") << 0 << 100 << 116 << 100 << false << 1 << 100 << 116;
-    QTest::newRow("parent left, gap 15: wraps") << 0 << 100 << 115 << 100 << false << 2 << 100 << 230;
-    QTest::newRow("child left, gap exactly 15: straight") << 115 << 100 << 0 << 100 << false << 4 << 100 << 115;
-    QTest::newRow("child left, gap 14: wraps round parent") << 114 << 100 << 0 << 100 << false << 3 << 100 << 229;
+    QTest::newRow("parent left, gap 16: straight")
+        << 0 << 100 << 116 << 100 << false << 1 << 100 << 116;
+    QTest::newRow("parent left, gap 15: wraps")
+        << 0 << 100 << 115 << 100 << false << 2 << 100 << 230;
+    QTest::newRow("child left, gap exactly 15: straight")
+        << 115 << 100 << 0 << 100 << false << 4 << 100 << 115;
+    QTest::newRow("child left, gap 14: wraps round parent")
+        << 114 << 100 << 0 << 100 << false << 3 << 100 << 229;
     QTest::newRow("same left and width") << 0 << 100 << 0 << 100 << false << 3 << 100 << 115;
-    QTest::newRow("child right of parent, same right edge") << 0 << 100 << 50 << 50 << false << 2 << 100 << 115;
-    QTest::newRow("child inside parent, child right edge left") << 0 << 100 << 10 << 50 << false << 3 << 60 << 115;
-    QTest::newRow("child left, right edge beyond parent") << 50 << 100 << 40 << 200 << false << 2 << 150 << 255;
+    QTest::newRow("child right of parent, same right edge")
+        << 0 << 100 << 50 << 50 << false << 2 << 100 << 115;
+    QTest::newRow("child inside parent, child right edge left")
+        << 0 << 100 << 10 << 50 << false << 3 << 60 << 115;
+    QTest::newRow("child left, right edge beyond parent")
+        << 50 << 100 << 40 << 200 << false << 2 << 150 << 255;
     QTest::newRow("self link") << 30 << 100 << 30 << 100 << true << 0 << 130 << 145;
 }
 
@@ -130,12 +136,12 @@ void tst_RelationRouting::shape_data()
     QTest::newRow("3,1 wide") << false << 3 << 1 << 40 << true << QPoint(25, 7) << QPoint(35, 7)
                               << QPoint(15, H - 7) << QPoint(0, H - 7) << QPoint(3, H - 10)
                               << QPoint(28, 4);
-    QTest::newRow("2,1 narrow: bracket") << false << 2 << 1 << 27 << true << QPoint(0, 7)
-                                         << QPoint(15, 7) << QPoint(15, H - 7)
-                                         << QPoint(0, H - 7) << QPoint(3, 4) << QPoint(3, H - 10);
-    QTest::newRow("2,2 narrow: bracket") << false << 2 << 2 << 20 << true << QPoint(0, 7)
-                                         << QPoint(8, 7) << QPoint(8, H - 7) << QPoint(0, H - 7)
-                                         << QPoint(3, 4) << QPoint(3, H - 10);
+    QTest::newRow("2,1 narrow: bracket")
+        << false << 2 << 1 << 27 << true << QPoint(0, 7) << QPoint(15, 7) << QPoint(15, H - 7)
+        << QPoint(0, H - 7) << QPoint(3, 4) << QPoint(3, H - 10);
+    QTest::newRow("2,2 narrow: bracket")
+        << false << 2 << 2 << 20 << true << QPoint(0, 7) << QPoint(8, 7) << QPoint(8, H - 7)
+        << QPoint(0, H - 7) << QPoint(3, 4) << QPoint(3, H - 10);
     QTest::newRow("never routed") << false << 0 << 0 << 105 << false << QPoint() << QPoint()
                                   << QPoint() << QPoint() << QPoint() << QPoint();
 }
@@ -169,10 +175,10 @@ void tst_RelationRouting::bandCoversOnlyTheMiddleSegment()
 {
     // A falling diagonal from (15, 7) to (85, 53) in a 100 x 60 box.
     const RelationShape s = ComputeRelationShape(false, 1, 1, 100, 60);
-    QVERIFY(PointInPolygon(s.band, QPoint(50, 30)));   // on the diagonal
-    QVERIFY(!PointInPolygon(s.band, QPoint(5, 7)));    // on the left stub
-    QVERIFY(!PointInPolygon(s.band, QPoint(95, 53)));  // on the right stub
-    QVERIFY(!PointInPolygon(s.band, QPoint(80, 10)));  // beside the line
+    QVERIFY(PointInPolygon(s.band, QPoint(50, 30))); // on the diagonal
+    QVERIFY(!PointInPolygon(s.band, QPoint(5, 7))); // on the left stub
+    QVERIFY(!PointInPolygon(s.band, QPoint(95, 53))); // on the right stub
+    QVERIFY(!PointInPolygon(s.band, QPoint(80, 10))); // beside the line
     // A rising line's band.
     const RelationShape r = ComputeRelationShape(false, 4, 1, 100, 60);
     QVERIFY(PointInPolygon(r.band, QPoint(50, 30)));

@@ -1,0 +1,472 @@
+#include "diagram/TSchemaDesignArea.h"
+
+#include "diagram/RelationRouting.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/TZkSRank.h"
+#include "engines/TSchemaDataEngine.h"
+#include "platform/Application.h"
+#include "platform/CompareText.h"
+#include "platform/DialogService.h"
+#include "platform/DrawingSuspension.h"
+#include "platform/Exceptions.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TImageList.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace Diduza {
+
+int CompareRanks(const TZkSRank &a, const TZkSRank &b)
+{
+    return b.RankWeight - a.RankWeight;
+}
+
+int CompareRankPairs(const TZkSRankPair &a, const TZkSRankPair &b)
+{
+    if (a.Item1 != b.Item1)
+        return b.Item1 - a.Item1;
+    return b.Item2 - a.Item2;
+}
+
+TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
+    : TScrollBox(AOwner)
+{
+    setObjectName(QStringLiteral("SchemaDesignArea"));
+    SetShowItemToolbar(false);
+    SetColor(clWhite);
+    FActions = TZkSActions::All();
+}
+
+TSchemaDesignArea::~TSchemaDesignArea()
+{
+    // Items and relations go first, while the events still exist: each item raises
+    // OnDeleteItem as it is destroyed.
+    ClearAll();
+    for (const QPointer<TSchemaItem> &item : std::as_const(FOwnedItems)) {
+        if (item && !item->parentWidget())
+            delete item.data();
+    }
+    FOwnedItems.clear();
+    DestroyChildren();
+}
+
+void TSchemaDesignArea::RegisterOwnedItem(TSchemaItem *item)
+{
+    FOwnedItems.erase(std::remove_if(FOwnedItems.begin(), FOwnedItems.end(),
+                          [](const QPointer<TSchemaItem> &p) { return p.isNull(); }),
+        FOwnedItems.end());
+    FOwnedItems.append(item);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties
+
+TSchemaDataEngine *TSchemaDesignArea::DataEngine() const
+{
+    return FDataEngine;
+}
+
+void TSchemaDesignArea::SetDataEngine(TSchemaDataEngine *Value)
+{
+    FDataEngine = Value;
+}
+
+TImageList *TSchemaDesignArea::Images() const
+{
+    return FImages;
+}
+
+void TSchemaDesignArea::SetImages(TImageList *Value)
+{
+    if (FImages == Value)
+        return;
+    FImages = Value;
+    viewport()->update();
+    for (int i = 0; i < GetItemCount(); ++i) {
+        if (QWidget *control = GetItem(i)->ItemControl())
+            control->update();
+    }
+}
+
+TImageList *TSchemaDesignArea::StateImages() const
+{
+    return FStateImages;
+}
+
+void TSchemaDesignArea::SetStateImages(TImageList *Value)
+{
+    if (FStateImages == Value)
+        return;
+    FStateImages = Value;
+    viewport()->update();
+}
+
+void TSchemaDesignArea::SetShowItemToolbar(bool Value)
+{
+    // The value is kept; the tool bar itself is built by the item tool bar code.
+    FShowItemToolbar = Value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Items
+
+TSchemaItem *TSchemaDesignArea::AddItem(const QString &ACaption, TSchemaControlType ControlType)
+{
+    return addItem(ACaption, ControlType, nullptr);
+}
+
+TSchemaItem *TSchemaDesignArea::AddItemObject(
+    const QString &ACaption, TSchemaControlType ControlType, const QVariant &AObject)
+{
+    return addItem(ACaption, ControlType, &AObject);
+}
+
+TSchemaItem *TSchemaDesignArea::addItem(
+    const QString &caption, TSchemaControlType type, const QVariant *object)
+{
+    TSchemaItem *item = TSchemaItem::CreateTyped(this, type);
+    QPointer<TSchemaItem> guard(item);
+    try {
+        item->SetCaption(caption);
+        item->SetParent(this);
+        item->Activate(QString(), 0, 0);
+        if (object)
+            item->SetData(*object);
+        RaiseEvent(FOnAddItem, this, item);
+        return item;
+    } catch (...) {
+        // A half-built item is destroyed (raising OnDeleteItem) and nothing is reported.
+        delete guard.data();
+        return nullptr;
+    }
+}
+
+int TSchemaDesignArea::GetItemIndex(const TSchemaItem *item) const
+{
+    for (int i = ControlCount() - 1; i >= 0; --i) {
+        QObject *control = Controls(i);
+        if (control == item && qobject_cast<TSchemaItem *>(control))
+            return i;
+    }
+    return -1;
+}
+
+TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
+{
+    for (int i = ControlCount() - 1; i >= 0; --i) {
+        auto *item = qobject_cast<TSchemaItem *>(Controls(i));
+        if (item && SameText(item->GetCaption(), AItemName))
+            return item;
+    }
+    return nullptr;
+}
+
+TSchemaItem *TSchemaDesignArea::GetItem(int Index) const
+{
+    if (Index < 0)
+        return nullptr;
+    int n = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        if (auto *item = qobject_cast<TSchemaItem *>(Controls(i))) {
+            if (n == Index)
+                return item;
+            ++n;
+        }
+    }
+    return nullptr;
+}
+
+int TSchemaDesignArea::GetItemCount() const
+{
+    int n = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        if (qobject_cast<TSchemaItem *>(Controls(i)))
+            ++n;
+    }
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Relations
+
+TSchemaRelation *TSchemaDesignArea::GetRelation(int Index) const
+{
+    if (Index < 0)
+        return nullptr;
+    int n = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        if (auto *relation = qobject_cast<TSchemaRelation *>(Controls(i))) {
+            if (n == Index)
+                return relation;
+            ++n;
+        }
+    }
+    return nullptr;
+}
+
+int TSchemaDesignArea::GetRelationCount() const
+{
+    int n = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        if (qobject_cast<TSchemaRelation *>(Controls(i)))
+            ++n;
+    }
+    return n;
+}
+
+TSchemaRelation *TSchemaDesignArea::AddRelation(
+    TSchemaItem *si1, TSchemaItem *si2, TSchemaSubItem *ssi1, TSchemaSubItem *ssi2)
+{
+    if (!si1 || !si2)
+        throw Exception(QStringLiteral("A relation needs a parent item and a child item."));
+    auto *relation = new TSchemaRelation(this);
+    relation->SetParent(this);
+    relation->SetParentItem(si1);
+    relation->SetChildItem(si2);
+    relation->SetParentSubItem(ssi1);
+    relation->SetChildSubItem(ssi2);
+    if (FindRelation(relation)) {
+        delete relation;
+        throw Exception(LoadResString(_smsItemLinked));
+    }
+    si1->SelectItemBold(ssi1, true);
+    if (si1->ItemControl())
+        si1->ItemControl()->update();
+    si2->SelectItemBold(ssi2, true);
+    if (si2->ItemControl())
+        si2->ItemControl()->update();
+    ReboundRelation(relation, false);
+    relation->SetVisible(true);
+    RaiseEvent(FOnAddRelation, this, relation);
+    return relation;
+}
+
+bool TSchemaDesignArea::FindRelation(const TSchemaRelation *Relation) const
+{
+    if (!Relation)
+        return false;
+    for (int i = ControlCount() - 1; i >= 0; --i) {
+        auto *r = qobject_cast<TSchemaRelation *>(Controls(i));
+        if (!r || r == Relation)
+            continue;
+        const bool same = r->ParentItem() == Relation->ParentItem()
+            && r->ParentSubItem() == Relation->ParentSubItem()
+            && r->ChildItem() == Relation->ChildItem()
+            && r->ChildSubItem() == Relation->ChildSubItem();
+        const bool reversed = r->ParentItem() == Relation->ChildItem()
+            && r->ParentSubItem() == Relation->ChildSubItem()
+            && r->ChildItem() == Relation->ParentItem()
+            && r->ChildSubItem() == Relation->ParentSubItem();
+        if (same || reversed)
+            return true;
+    }
+    return false;
+}
+
+bool TSchemaDesignArea::FindOtherRelation(
+    const TSchemaRelation *Relation, const TSchemaItem *si, const TSchemaSubItem *SubItem) const
+{
+    for (int i = ControlCount() - 1; i >= 0; --i) {
+        auto *r = qobject_cast<TSchemaRelation *>(Controls(i));
+        if (!r || r == Relation)
+            continue;
+        if ((r->ParentItem() == si && r->ParentSubItem() == SubItem)
+            || (r->ChildItem() == si && r->ChildSubItem() == SubItem))
+            return true;
+    }
+    return false;
+}
+
+void TSchemaDesignArea::unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row)
+{
+    if (!item || FindOtherRelation(relation, item, row))
+        return;
+    item->SelectItemBold(row, false);
+    if (item->ItemControl())
+        item->ItemControl()->update();
+}
+
+void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
+{
+    RaiseEvent(FOnDeleteRelation, this, relation);
+    relation->SetParent(nullptr);
+    unmarkRow(relation, relation->ParentItem(), relation->ParentSubItem());
+    unmarkRow(relation, relation->ChildItem(), relation->ChildSubItem());
+    if (deferred)
+        relation->deleteLater(); // its menu is still finishing the click
+    else
+        delete relation;
+}
+
+void TSchemaDesignArea::DeleteRelation(QObject *Sender)
+{
+    auto *relation = qobject_cast<TSchemaRelation *>(Sender ? Sender->parent() : nullptr);
+    if (!relation || relation->Parent() != this)
+        return;
+    deleteRelation(relation, true);
+}
+
+void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubItem *SubItem)
+{
+    if (!AItem)
+        return;
+    for (int i = ControlCount() - 1; i >= 0; --i) {
+        if (i >= ControlCount())
+            continue; // a handler removed controls
+        auto *r = qobject_cast<TSchemaRelation *>(Controls(i));
+        if (!r || (r->ParentItem() != AItem && r->ChildItem() != AItem))
+            continue;
+        if (SubItem && r->ParentSubItem() != SubItem && r->ChildSubItem() != SubItem)
+            continue;
+        deleteRelation(r, false);
+        ReboundRelationsForItem(AItem, false);
+    }
+}
+
+void TSchemaDesignArea::ClearAll()
+{
+    for (int i = ControlCount() - 1; i >= 0; --i) {
+        if (i >= ControlCount())
+            continue; // a handler removed controls
+        QObject *control = Controls(i);
+        if (qobject_cast<TSchemaItem *>(control) || qobject_cast<TSchemaRelation *>(control))
+            delete control;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Routing
+
+void TSchemaDesignArea::ReboundRelation(TSchemaRelation *Relation, bool)
+{
+    if (!Relation)
+        return;
+    TSchemaItem *parent = Relation->ParentItem();
+    TSchemaItem *child = Relation->ChildItem();
+    if (!parent || !child)
+        return; // an end is gone: nothing to route to
+    if (QMenu *menu = Relation->PopMenu()) {
+        if (!menu->actions().isEmpty())
+            menu->actions().first()->setText(
+                parent->GetCaption() + QStringLiteral(" :: ") + child->GetCaption());
+    }
+    RelationRouteInput in;
+    in.parentLeft = parent->Left();
+    in.parentWidth = parent->Width();
+    in.childLeft = child->Left();
+    in.childWidth = child->Width();
+    in.sameItem = parent == child;
+    in.previousLnkX = Relation->LnkX();
+    in.parentY = parent->GetRowY(parent->GetIndexBySubItem(Relation->ParentSubItem()));
+    in.childY = child->GetRowY(child->GetIndexBySubItem(Relation->ChildSubItem()));
+    const RelationRoute route = RouteRelation(in);
+    Relation->SetLnkX(route.lnkX);
+    Relation->SetLnkY(route.lnkY);
+    Relation->SetBounds(
+        route.bounds.left(), route.bounds.top(), route.bounds.width(), route.bounds.height());
+    Relation->Invalidate();
+}
+
+void TSchemaDesignArea::ReboundRelations()
+{
+    for (int i = 0; i < ControlCount(); ++i) {
+        if (auto *r = qobject_cast<TSchemaRelation *>(Controls(i)))
+            ReboundRelation(r, false);
+    }
+}
+
+void TSchemaDesignArea::ReboundRelationsForItem(TSchemaItem *AItem, bool IsDrag)
+{
+    if (!AItem)
+        return;
+    for (int i = 0; i < ControlCount(); ++i) {
+        auto *r = qobject_cast<TSchemaRelation *>(Controls(i));
+        if (r && (r->ParentItem() == AItem || r->ChildItem() == AItem))
+            ReboundRelation(r, IsDrag);
+    }
+}
+
+void TSchemaDesignArea::scrollContentsBy(int dx, int dy)
+{
+    FScrolling = true;
+    TScrollBox::scrollContentsBy(dx, dy);
+    FScrolling = false;
+    Guarded([this] { ReboundRelations(); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Ranking
+
+void TSchemaDesignArea::AutoArrange()
+{
+    QVector<TZkSRank> ranks;
+    const int count = GetItemCount();
+    for (int i = 0; i < count; ++i)
+        ranks.append(TZkSRank { i, GetItem(i)->GetRank() });
+    std::stable_sort(ranks.begin(), ranks.end(),
+        [](const TZkSRank &a, const TZkSRank &b) { return CompareRanks(a, b) < 0; });
+    for (const TZkSRank &rank : std::as_const(ranks))
+        DialogService()->ShowMessage(this, QString::number(rank.RankWeight));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing suspension
+
+void TSchemaDesignArea::BeginUpdate()
+{
+    if (!FIsLocked)
+        FIsLocked = LockWindowUpdate(this);
+}
+
+void TSchemaDesignArea::EndUpdate()
+{
+    if (FIsLocked) {
+        if (LockedWindow() == this)
+            LockWindowUpdate(nullptr);
+        FIsLocked = false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu commands
+
+void TSchemaDesignArea::ChangeItemFont(QObject *Sender)
+{
+    auto *item = qobject_cast<TSchemaItem *>(Sender ? Sender->parent() : nullptr);
+    if (!item)
+        return;
+    TFontValue font = item->GetFont();
+    if (DialogService()->ExecuteFontDialog(this, font))
+        item->SetFont(font);
+}
+
+void TSchemaDesignArea::ChangeBackground(QObject *Sender)
+{
+    QObject *owner = Sender ? Sender->parent() : nullptr;
+    if (auto *relation = qobject_cast<TSchemaRelation *>(owner)) {
+        TColor color = relation->Color();
+        if (DialogService()->ExecuteColorDialog(this, color) && color != relation->Color())
+            relation->SetColor(color);
+    } else if (auto *item = qobject_cast<TSchemaItem *>(owner)) {
+        TColor color = item->GetColor();
+        if (DialogService()->ExecuteColorDialog(this, color) && color != item->GetColor())
+            item->SetColor(color);
+    }
+}
+
+void TSchemaDesignArea::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (FPopupMenu && !GraphicControlAt(viewport()->mapFrom(this, event->pos()))) {
+        FPopupMenu->popup(event->globalPos());
+        event->accept();
+        return;
+    }
+    TScrollBox::contextMenuEvent(event);
+}
+
+} // namespace Diduza

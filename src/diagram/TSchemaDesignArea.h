@@ -1,0 +1,137 @@
+#pragma once
+
+#include "diagram/SchemaEvents.h"
+#include "diduzawidgets_export.h"
+#include "platform/SchemaTypes.h"
+#include "platform/TScrollBox.h"
+
+#include <QMenu>
+#include <QPointer>
+#include <QVariant>
+#include <QVector>
+
+class QIODevice;
+class QMenu;
+class QPainter;
+class QToolBar;
+
+namespace Diduza {
+
+class TImageList;
+class TSchemaDataEngine;
+class TSchemaItem;
+class TSchemaRelation;
+class TSchemaSubItem;
+
+// The diagram canvas: a scrolling pane on which items stand as child windows and relations
+// as window-less controls. The area is also the registry of the diagram: it keeps no list of
+// its own; every count, index, lookup and enumeration walks its control list (relations first,
+// then items and other windowed children, each in placement order) and tests each control's
+// class.
+class DIDUZAWIDGETS_EXPORT TSchemaDesignArea : public TScrollBox {
+    Q_OBJECT
+public:
+    explicit TSchemaDesignArea(QWidget *AOwner = nullptr);
+    ~TSchemaDesignArea() override;
+
+    // --- diagram ---
+    TSchemaItem *AddItem(const QString &ACaption, TSchemaControlType ControlType);
+    TSchemaItem *AddItemObject(
+        const QString &ACaption, TSchemaControlType ControlType, const QVariant &AObject);
+    TSchemaRelation *AddRelation(
+        TSchemaItem *si1, TSchemaItem *si2, TSchemaSubItem *ssi1, TSchemaSubItem *ssi2);
+    int GetItemIndex(const TSchemaItem *item) const;
+    TSchemaItem *FindItem(const QString &AItemName) const;
+    bool FindRelation(const TSchemaRelation *Relation) const;
+    bool FindOtherRelation(const TSchemaRelation *Relation, const TSchemaItem *si,
+        const TSchemaSubItem *SubItem) const;
+    TSchemaItem *GetItem(int Index) const;
+    int GetItemCount() const;
+    TSchemaRelation *GetRelation(int Index) const;
+    int GetRelationCount() const;
+    // Menu handler: deletes the relation that owns the clicked entry Sender.
+    void DeleteRelation(QObject *Sender);
+    void DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubItem *SubItem);
+    void ClearAll();
+
+    // --- routing ---
+    void ReboundRelation(TSchemaRelation *Relation, bool IsDrag);
+    void ReboundRelations();
+    void ReboundRelationsForItem(TSchemaItem *AItem, bool IsDrag);
+
+    // --- ranking ---
+    void AutoArrange();
+
+    // --- menu commands (Sender is the clicked entry, owned by an item or a relation) ---
+    void ChangeItemFont(QObject *Sender);
+    void ChangeBackground(QObject *Sender);
+
+    // --- properties ---
+    TSchemaDataEngine *DataEngine() const;
+    void SetDataEngine(TSchemaDataEngine *Value);
+    TImageList *Images() const;
+    void SetImages(TImageList *Value);
+    TImageList *StateImages() const;
+    void SetStateImages(TImageList *Value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value) { FReadOnly = value; }
+    bool ShowItemToolbar() const { return FShowItemToolbar; }
+    void SetShowItemToolbar(bool Value);
+    TZkSActions Actions() const { return FActions; }
+    void SetActions(TZkSActions value) { FActions = value; }
+    QMenu *PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
+
+    TSchemaSubItemEvent OnAddSubItem() const { return FOnAddSubItem; }
+    void SetOnAddSubItem(TSchemaSubItemEvent h) { FOnAddSubItem = std::move(h); }
+    TSchemaItemEvent OnAddItem() const { return FOnAddItem; }
+    void SetOnAddItem(TSchemaItemEvent h) { FOnAddItem = std::move(h); }
+    TSchemaItemEvent OnDeleteItem() const { return FOnDeleteItem; }
+    void SetOnDeleteItem(TSchemaItemEvent h) { FOnDeleteItem = std::move(h); }
+    TSchemaRelationEvent OnAddRelation() const { return FOnAddRelation; }
+    void SetOnAddRelation(TSchemaRelationEvent h) { FOnAddRelation = std::move(h); }
+    TSchemaRelationEvent OnDeleteRelation() const { return FOnDeleteRelation; }
+    void SetOnDeleteRelation(TSchemaRelationEvent h) { FOnDeleteRelation = std::move(h); }
+    TSchemaCloseEvent OnClose() const { return FOnClose; }
+    void SetOnClose(TSchemaCloseEvent h) { FOnClose = std::move(h); }
+
+    // Drawing suspension (one window in the process at a time); no nesting count.
+    void BeginUpdate();
+    void EndUpdate();
+    bool IsLocked() const { return FIsLocked; }
+
+    // True while the area moves its children for a scroll (items then leave the re-routing to
+    // the area, which re-routes every relation once).
+    bool IsScrolling() const { return FScrolling; }
+
+    // For items: an item created with this area as owner and never placed is freed with it.
+    void RegisterOwnedItem(TSchemaItem *item);
+
+protected:
+    void scrollContentsBy(int dx, int dy) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object);
+    void deleteRelation(TSchemaRelation *relation, bool deferred);
+    void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
+
+    bool FReadOnly = false;
+    QPointer<TSchemaDataEngine> FDataEngine;
+    TSchemaSubItemEvent FOnAddSubItem;
+    TSchemaItemEvent FOnAddItem;
+    TSchemaItemEvent FOnDeleteItem;
+    TSchemaRelationEvent FOnAddRelation;
+    TSchemaRelationEvent FOnDeleteRelation;
+    QPointer<TImageList> FImages;
+    QPointer<TImageList> FStateImages;
+    bool FShowItemToolbar = false;
+    TZkSActions FActions = TZkSActions::All();
+    TSchemaCloseEvent FOnClose;
+    bool FIsLocked = false;
+    bool FScrolling = false;
+    QPointer<QMenu> FPopupMenu;
+    QVector<QPointer<TSchemaItem>> FOwnedItems;
+};
+
+} // namespace Diduza

@@ -1,0 +1,897 @@
+#include "diagram/TSchemaItem.h"
+
+#include "diagram/TSchemaCheckListBox.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaIcon.h"
+#include "diagram/TSchemaListBox.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaText.h"
+#include "diagram/TSchemaTreeView.h"
+#include "platform/Application.h"
+#include "platform/ColorConvert.h"
+#include "platform/CompareText.h"
+#include "platform/DrawingSuspension.h"
+#include "platform/Exceptions.h"
+#include "platform/FontConvert.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TImageList.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+
+namespace Diduza {
+
+int CheckWidth()
+{
+    return CheckBoxGlyphWidth();
+}
+
+namespace {
+// Decoration metrics: the resizing frame, the thin frame, and the two title-bar heights.
+constexpr int ThickFrame = 4;
+constexpr int ThinFrame = 1;
+constexpr int CaptionHeight = 20;
+constexpr int ToolCaptionHeight = 16;
+} // namespace
+
+TSchemaItem::TSchemaItem(QObject *AOwner)
+    : TSchemaItem(AOwner, scListBox)
+{
+}
+
+TSchemaItem::TSchemaItem(QObject *AOwner, TSchemaControlType ASchemaControlType)
+    : QWidget(nullptr)
+    , FSchemaControlType(ASchemaControlType)
+{
+    FDesigner = qobject_cast<TSchemaDesignArea *>(AOwner);
+    construct();
+}
+
+TSchemaItem *TSchemaItem::CreateTyped(QObject *AOwner, TSchemaControlType ASchemaControlType)
+{
+    return new TSchemaItem(AOwner, ASchemaControlType);
+}
+
+TSchemaDesignArea *TSchemaItem::Designer() const
+{
+    return FDesigner;
+}
+
+void TSchemaItem::construct()
+{
+    setVisible(false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    FData = QVariant();
+    FShowCaption = FSizeable = FToolWin = FBorder = true;
+    if (FDesigner)
+        FDesigner->RegisterOwnedItem(this);
+
+    switch (FSchemaControlType) {
+    case scCheckListBox:
+        FItemControl = new TSchemaCheckListBox(this);
+        break;
+    case scTreeView: {
+        auto *tree = new TSchemaTreeView(this);
+        FItemControl = tree;
+        connect(tree, &QTreeWidget::itemExpanded, this,
+            [this] { Guarded([this] { RelationUpdating(); }); });
+        connect(tree, &QTreeWidget::itemCollapsed, this,
+            [this] { Guarded([this] { RelationUpdating(); }); });
+        if (FDesigner) {
+            tree->SetImages(FDesigner->Images());
+            tree->SetStateImages(FDesigner->StateImages());
+        }
+        break;
+    }
+    case scText:
+        FItemControl = new TSchemaText(this);
+        break;
+    case scIcon:
+        FItemControl = new TSchemaIcon(this);
+        break;
+    case scListBox:
+    default:
+        FItemControl = new TSchemaListBox(this);
+        break;
+    }
+    if (FSchemaControlType == scText || FSchemaControlType == scIcon) {
+        SetShowCaption(false);
+        SetSizeable(true);
+        SetBorder(false);
+        FInnerColor = FColor;
+    } else {
+        FItemControl->setFocusPolicy(Qt::ClickFocus);
+        FInnerColor = clWindow;
+    }
+    applyInnerFont();
+    applyInnerColor();
+    layoutInnerControl();
+    FItemControl->show();
+    if (FSchemaControlType != scText && FSchemaControlType != scIcon)
+        buildPopupMenu();
+}
+
+TSchemaItem::~TSchemaItem()
+{
+    if (TSchemaDesignArea *area = FDesigner) {
+        TSchemaItemEvent handler = area->OnDeleteItem();
+        if (handler)
+            Guarded([&] { handler(area, this); });
+    }
+    FIcon = QIcon();
+}
+
+void TSchemaItem::buildPopupMenu()
+{
+    const TZkSActions actions = FDesigner ? FDesigner->Actions() : TZkSActions::All();
+    FPopMenu = new QMenu(this);
+    FPopMenu->setObjectName(QStringLiteral("mnu"));
+    auto add = [this](TResString caption, const char *name, bool enabled,
+                   void (TSchemaItem::*handler)(QObject *)) {
+        auto *action = new QAction(LoadResString(caption), this);
+        action->setObjectName(QLatin1String(name));
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this,
+            [this, action, handler] { Guarded([&] { (this->*handler)(action); }); });
+        FPopMenu->addAction(action);
+    };
+    auto addAreaCommand = [this](TResString caption, const char *name,
+                              void (TSchemaDesignArea::*handler)(QObject *)) {
+        auto *action = new QAction(LoadResString(caption), this);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, [this, action, handler] {
+            Guarded([&] {
+                if (TSchemaDesignArea *area = FDesigner)
+                    (area->*handler)(action);
+            });
+        });
+        FPopMenu->addAction(action);
+    };
+    add(_sSelectAll, "mnuSelectAll", true, &TSchemaItem::_SelectAll);
+    add(_sUnSelectAll, "mnuUnSelectAll", true, &TSchemaItem::_UnSelectAll);
+    FPopMenu->addSeparator();
+    add(_sDeleteReleations, "mnuDeleteRelation", actions.Contains(saDeleteReleation),
+        &TSchemaItem::RemoveRelations);
+    add(_sDeleteItem, "mnuClose", actions.Contains(saDeleteItem), &TSchemaItem::RemoveItem);
+    FPopMenu->addSeparator();
+    addAreaCommand(_sChangeFont, "mnuChangeFont", &TSchemaDesignArea::ChangeItemFont);
+    addAreaCommand(_sChangeBackground, "mnuChangeBackground", &TSchemaDesignArea::ChangeBackground);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Inner controls
+
+TSchemaListBox *TSchemaItem::ListBox() const
+{
+    return qobject_cast<TSchemaListBox *>(FItemControl);
+}
+
+TSchemaTreeView *TSchemaItem::TreeView() const
+{
+    return qobject_cast<TSchemaTreeView *>(FItemControl);
+}
+
+TSchemaText *TSchemaItem::TextControl() const
+{
+    return qobject_cast<TSchemaText *>(FItemControl);
+}
+
+TSchemaIcon *TSchemaItem::IconControl() const
+{
+    return qobject_cast<TSchemaIcon *>(FItemControl);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rows
+
+TSchemaSubItem *TSchemaItem::AddSubItem(const QString &ItemName, int ParentItem, bool Checked)
+{
+    return AddSubItemObject(ItemName, ParentItem, Checked, QVariant());
+}
+
+TSchemaSubItem *TSchemaItem::AddSubItemObject(
+    const QString &ItemName, int ParentItem, bool Checked, const QVariant &AObject)
+{
+    if ((FSchemaControlType == scText || FSchemaControlType == scIcon) && GetSubItemCount() > 0)
+        return nullptr;
+
+    auto *row = new TSchemaSubItem(this);
+    row->SetCaption(ItemName);
+    row->SetChecked(Checked);
+
+    if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl)) {
+        auto *entry = new QListWidgetItem(ItemName);
+        entry->setFlags(entry->flags() | Qt::ItemIsUserCheckable);
+        TSchemaListBox::SetRow(entry, row);
+        FSettingCheck = true;
+        entry->setCheckState(row->Checked() ? Qt::Checked : Qt::Unchecked);
+        check->addItem(entry);
+        FSettingCheck = false;
+        row->SetIndex(check->count() - 1);
+    } else if (auto *tree = TreeView()) {
+        QTreeWidgetItem *parentNode = (ParentItem >= 0 && ParentItem < tree->NodeCount())
+            ? tree->NodeAt(ParentItem)
+            : nullptr;
+        auto *node = parentNode ? new QTreeWidgetItem(parentNode) : new QTreeWidgetItem(tree);
+        node->setText(0, ItemName);
+        TSchemaTreeView::SetRow(node, row);
+        tree->ApplyImageIndex(node, row->ImageIndex());
+        row->SetIndex(tree->AbsoluteIndexOf(node));
+    } else if (auto *text = TextControl()) {
+        text->SetData(row);
+        row->SetIndex(-1);
+    } else if (auto *icon = IconControl()) {
+        icon->SetData(row);
+        row->SetIndex(-1);
+    } else if (auto *list = ListBox()) {
+        auto *entry = new QListWidgetItem(ItemName);
+        TSchemaListBox::SetRow(entry, row);
+        list->addItem(entry);
+        row->SetIndex(list->count() - 1);
+    }
+
+    if (AObject.isValid())
+        row->SetData(AObject);
+
+    if (TSchemaDesignArea *area = FDesigner)
+        RaiseEvent(area->OnAddSubItem(), area, row);
+    return row;
+}
+
+int TSchemaItem::GetSubItemCount() const
+{
+    if (auto *tree = TreeView())
+        return tree->NodeCount();
+    if (auto *text = TextControl())
+        return text->Data() ? 1 : 0;
+    if (auto *icon = IconControl())
+        return icon->Data() ? 1 : 0;
+    if (auto *list = ListBox())
+        return list->count();
+    return 0;
+}
+
+TSchemaSubItem *TSchemaItem::GetSubItem(int Index) const
+{
+    if (auto *tree = TreeView())
+        return TSchemaTreeView::RowOf(tree->NodeAt(Index));
+    if (auto *text = TextControl())
+        return text->Data();
+    if (auto *icon = IconControl())
+        return icon->Data();
+    if (auto *list = ListBox()) {
+        if (Index < 0 || Index >= list->count())
+            return nullptr;
+        return TSchemaListBox::RowOf(list->item(Index));
+    }
+    return nullptr;
+}
+
+TSchemaSubItem *TSchemaItem::GetSubItemByName(const QString &SubName) const
+{
+    const int count = GetSubItemCount();
+    if (auto *tree = TreeView()) {
+        for (QTreeWidgetItem *node : tree->AllNodes()) {
+            TSchemaSubItem *row = TSchemaTreeView::RowOf(node);
+            if (row && SameText(row->Caption(), SubName))
+                return row;
+        }
+        return nullptr;
+    }
+    for (int i = 0; i < count; ++i) {
+        TSchemaSubItem *row = GetSubItem(i);
+        if (row && SameText(row->Caption(), SubName))
+            return row;
+    }
+    return nullptr;
+}
+
+int TSchemaItem::GetIndexBySubItem(const TSchemaSubItem *SubItem) const
+{
+    if (!SubItem)
+        return -1;
+    if (auto *tree = TreeView()) {
+        const QList<QTreeWidgetItem *> nodes = tree->AllNodes();
+        for (int i = 0; i < nodes.size(); ++i) {
+            if (TSchemaTreeView::RowOf(nodes[i]) == SubItem)
+                return i;
+        }
+        return -1;
+    }
+    if (TextControl() || IconControl())
+        return GetSubItem(0) == SubItem ? 0 : -1;
+    if (auto *list = ListBox()) {
+        for (int i = 0; i < list->count(); ++i) {
+            if (TSchemaListBox::RowOf(list->item(i)) == SubItem)
+                return i;
+        }
+    }
+    return -1;
+}
+
+int TSchemaItem::GetItemIndex() const
+{
+    if (auto *tree = TreeView()) {
+        QTreeWidgetItem *node = tree->currentItem();
+        return (node && node->isSelected()) ? tree->AbsoluteIndexOf(node) : -1;
+    }
+    if (auto *list = ListBox()) {
+        QListWidgetItem *entry = list->currentItem();
+        return (entry && entry->isSelected()) ? list->row(entry) : -1;
+    }
+    return -1;
+}
+
+QString TSchemaItem::GetItemName(int Index) const
+{
+    if (auto *tree = TreeView()) {
+        QTreeWidgetItem *node = tree->NodeAt(Index);
+        return node ? node->text(0) : QString();
+    }
+    if (auto *text = TextControl())
+        return text->Caption();
+    if (IconControl())
+        return QString();
+    if (auto *list = ListBox()) {
+        if (Index >= 0 && Index < list->count())
+            return list->item(Index)->text();
+    }
+    return QString();
+}
+
+void TSchemaItem::DeleteSubItem(int Index)
+{
+    if (auto *tree = TreeView()) {
+        QTreeWidgetItem *node = tree->NodeAt(Index);
+        if (!node)
+            return;
+        delete TSchemaTreeView::RowOf(node);
+        TSchemaTreeView::SetRow(node, nullptr);
+        delete node;
+        return;
+    }
+    if (TextControl() || IconControl())
+        return;
+    if (auto *list = ListBox()) {
+        if (Index < 0 || Index >= list->count())
+            return;
+        QListWidgetItem *entry = list->item(Index);
+        delete TSchemaListBox::RowOf(entry);
+        TSchemaListBox::SetRow(entry, nullptr);
+        delete list->takeItem(Index);
+    }
+}
+
+void TSchemaItem::SelectItemBold(TSchemaSubItem *SubItem, bool IsBold)
+{
+    if (!SubItem)
+        return;
+    if (auto *tree = TreeView()) {
+        if (QTreeWidgetItem *node = tree->NodeAt(GetIndexBySubItem(SubItem))) {
+            QFont font = tree->font();
+            font.setBold(IsBold);
+            node->setFont(0, font);
+        }
+    }
+    SubItem->SetLinked(IsBold);
+}
+
+void TSchemaItem::_SelectAll(QObject *)
+{
+    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
+        return;
+    auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl);
+    const int count = GetSubItemCount();
+    for (int i = 0; i < count; ++i) {
+        if (check)
+            check->SetChecked(i, true);
+        if (TSchemaSubItem *row = GetSubItem(i))
+            row->SetChecked(true);
+    }
+}
+
+void TSchemaItem::_UnSelectAll(QObject *)
+{
+    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
+        return;
+    auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl);
+    const int count = GetSubItemCount();
+    for (int i = 0; i < count; ++i) {
+        if (check)
+            check->SetChecked(i, false);
+        if (TSchemaSubItem *row = GetSubItem(i))
+            row->SetChecked(false);
+    }
+}
+
+void TSchemaItem::EntryCheckToggled(QListWidgetItem *entry)
+{
+    TSchemaSubItem *row = TSchemaListBox::RowOf(entry);
+    if (!row || FSettingCheck)
+        return;
+    const bool shown = entry->checkState() == Qt::Checked;
+    if (shown == row->Checked())
+        return; // the entry was set to the row's state by code
+    row->SetChecked(!row->Checked());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Activation, parent, menu commands
+
+bool TSchemaItem::Activate(const QString &, int X, int Y)
+{
+    move(x(), Y);
+    move(X, y());
+    TFontValue font = GetFont();
+    font.StyleBits = TFontValue::fsBold;
+    font.Size = 8;
+    if (FSchemaControlType == scIcon) {
+        FFont = font;
+    } else {
+        FInnerFont = font;
+        applyInnerFont();
+    }
+    FCaptionFont = FontValueToQFont(font);
+    if (FSchemaControlType != scText && FSchemaControlType != scIcon) {
+        FItemControl->setFocusPolicy(Qt::ClickFocus);
+        RecalculateWidth();
+    }
+    FItemControl->setVisible(true);
+    setVisible(true);
+    return true;
+}
+
+void TSchemaItem::SetParent(QWidget *AParent)
+{
+    if (AParent && !qobject_cast<TScrollBox *>(AParent))
+        throw Exception(LoadResString(_smsNotValidTableParent));
+    const bool wasVisible = isVisible() || !isHidden();
+    if (auto *box = qobject_cast<TScrollBox *>(AParent)) {
+        if (parentWidget() != box->ClientWidget())
+            QWidget::setParent(box->ClientWidget());
+    } else {
+        QWidget::setParent(nullptr);
+    }
+    if (wasVisible)
+        setVisible(true);
+    if (AParent && FIcon.isNull())
+        loadDefaultIcon();
+}
+
+void TSchemaItem::loadDefaultIcon()
+{
+    const QIcon icon(QStringLiteral(":/diduza/SD_ITEM.svg"));
+    if (!icon.pixmap(16, 16).isNull())
+        SetIcon(icon);
+}
+
+TScrollBox *TSchemaItem::Parent() const
+{
+    QWidget *p = parentWidget();
+    return p ? qobject_cast<TScrollBox *>(p->parentWidget()) : nullptr;
+}
+
+void TSchemaItem::RemoveRelations(QObject *)
+{
+    if (auto *area = qobject_cast<TSchemaDesignArea *>(Parent()))
+        area->DeleteRelationsForItem(this, nullptr);
+}
+
+void TSchemaItem::RemoveItem(QObject *Sender)
+{
+    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    if (area) {
+        area->DeleteRelationsForItem(this, nullptr);
+        // Off the area's control list at once; still owned by the area until destroyed.
+        hide();
+        QWidget::setParent(area);
+        hide();
+    }
+    if (Sender)
+        deleteLater();
+    else
+        delete this;
+}
+
+void TSchemaItem::RelationUpdating()
+{
+    relationsChanged(true);
+}
+
+void TSchemaItem::InnerListScrolled()
+{
+    relationsChanged(false);
+}
+
+void TSchemaItem::relationsChanged(bool isDrag)
+{
+    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    if (area && !area->IsScrolling())
+        area->ReboundRelationsForItem(this, isDrag);
+}
+
+void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
+{
+    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    if (!area || area->ReadOnly() || !FPopMenu)
+        return;
+    FPopMenu->popup(globalPos);
+}
+
+int TSchemaItem::GetRank() const
+{
+    TScrollBox *box = Parent();
+    if (!box)
+        box = FDesigner;
+    int count = 0;
+    if (box) {
+        for (int i = 0; i < box->ControlCount(); ++i) {
+            auto *relation = qobject_cast<TSchemaRelation *>(box->Controls(i));
+            if (!relation)
+                continue;
+            if (relation->ParentItem() == this)
+                count += 2;
+            else if (relation->ChildItem() == this)
+                count += 1;
+        }
+    }
+    return GetSubItemCount() + 10 * count;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Caption, colour, font, switches
+
+QString TSchemaItem::GetCaption() const
+{
+    return windowTitle();
+}
+
+void TSchemaItem::SetCaption(const QString &Value)
+{
+    setWindowTitle(Value);
+    if (auto *text = TextControl())
+        text->SetCaption(Value);
+    update();
+}
+
+void TSchemaItem::SetColor(TColor Value)
+{
+    FColor = Value;
+    if (FSchemaControlType != scIcon) {
+        FInnerColor = Value;
+        applyInnerColor();
+    }
+    update();
+}
+
+TFontValue TSchemaItem::GetFont() const
+{
+    return FSchemaControlType == scIcon ? FFont : FInnerFont;
+}
+
+void TSchemaItem::SetFont(const TFontValue &Value)
+{
+    FFont = Value;
+    if (FSchemaControlType != scIcon) {
+        FInnerFont = Value;
+        applyInnerFont();
+    }
+    update();
+}
+
+void TSchemaItem::applyInnerFont()
+{
+    if (!FItemControl)
+        return;
+    FItemControl->setFont(FontValueToQFont(FInnerFont));
+    if (auto *text = TextControl()) {
+        text->SetFontColor(FInnerFont.Color);
+    } else {
+        QPalette pal = FItemControl->palette();
+        pal.setColor(QPalette::Text, ColorToQColor(FInnerFont.Color));
+        pal.setColor(QPalette::WindowText, ColorToQColor(FInnerFont.Color));
+        FItemControl->setPalette(pal);
+    }
+    FItemControl->update();
+}
+
+void TSchemaItem::applyInnerColor()
+{
+    if (!FItemControl)
+        return;
+    if (auto *text = TextControl()) {
+        text->SetColor(FInnerColor);
+    } else if (!IconControl()) {
+        QPalette pal = FItemControl->palette();
+        pal.setColor(QPalette::Base, ColorToQColor(FInnerColor));
+        FItemControl->setPalette(pal);
+    }
+    FItemControl->update();
+}
+
+void TSchemaItem::SetShowCaption(bool value)
+{
+    if (FShowCaption == value)
+        return;
+    FShowCaption = value;
+    layoutInnerControl();
+    update();
+}
+
+void TSchemaItem::SetSizeable(bool value)
+{
+    if (FSizeable == value)
+        return;
+    FSizeable = value;
+    layoutInnerControl();
+    update();
+}
+
+void TSchemaItem::SetToolWin(bool value)
+{
+    if (FToolWin == value)
+        return;
+    FToolWin = value;
+    layoutInnerControl();
+    update();
+}
+
+void TSchemaItem::SetBorder(bool value)
+{
+    if (FBorder == value)
+        return;
+    FBorder = value;
+    layoutInnerControl();
+    update();
+}
+
+void TSchemaItem::SetIcon(const QIcon &Value)
+{
+    FIcon = Value;
+    setWindowIcon(FIcon);
+    update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+
+int TSchemaItem::frameWidth() const
+{
+    int frame = FBorder ? ThickFrame : (!FSizeable ? ThinFrame : 0);
+    if (FShowCaption && frame == 0)
+        frame = ThinFrame; // a title bar always comes with a frame
+    return frame;
+}
+
+int TSchemaItem::captionHeight() const
+{
+    return FShowCaption ? (FToolWin ? ToolCaptionHeight : CaptionHeight) : 0;
+}
+
+QRect TSchemaItem::ClientRect() const
+{
+    const int frame = frameWidth();
+    const int caption = captionHeight();
+    return QRect(frame, frame + caption, qMax(0, width() - 2 * frame),
+        qMax(0, height() - 2 * frame - caption));
+}
+
+int TSchemaItem::ClientHeight() const
+{
+    return ClientRect().height();
+}
+
+int TSchemaItem::ClientWidth() const
+{
+    return ClientRect().width();
+}
+
+void TSchemaItem::SetClientHeight(int h)
+{
+    SetHeight(qMax(0, h) + 2 * frameWidth() + captionHeight());
+}
+
+void TSchemaItem::layoutInnerControl()
+{
+    if (FItemControl)
+        FItemControl->setGeometry(ClientRect());
+}
+
+int TSchemaItem::GetRowY(int FldN) const
+{
+    const QRect client = ClientRect();
+    // The inner control in the item's client coordinates.
+    QRect c = FItemControl ? FItemControl->geometry().translated(-client.topLeft())
+                           : QRect(0, 0, client.width(), client.height());
+    int y = c.top() + 9;
+    if (auto *tree = TreeView()) {
+        if (tree->topLevelItemCount() > 0) {
+            QTreeWidgetItem *node = tree->itemAt(0, 0);
+            if (!node)
+                node = tree->topLevelItem(0);
+            QHash<const QTreeWidgetItem *, int> absolute;
+            const QList<QTreeWidgetItem *> all = tree->AllNodes();
+            absolute.reserve(all.size());
+            for (int i = 0; i < all.size(); ++i)
+                absolute.insert(all[i], i);
+            int count = 0;
+            for (; node; node = tree->itemBelow(node)) {
+                if (absolute.value(node, -1) > FldN)
+                    break;
+                ++count;
+            }
+            const int k = qMax(count - 1, 0);
+            y = c.top() + SchemaTreeRowHeight * k + 9;
+        }
+    } else if (auto *list = ListBox()) {
+        const int first = list->TopIndex();
+        y = c.top() + 1 + ((2 * (FldN - first) + 1) * SchemaListRowHeight) / 2;
+    }
+    if (y > c.top() + c.height())
+        y = c.top() + c.height();
+    // From the item's client coordinates to its parent's.
+    return y + client.top() + this->y();
+}
+
+void TSchemaItem::RecalculateHeight()
+{
+    int h = 0;
+    if (auto *tree = TreeView()) {
+        tree->expandAll();
+        h = tree->NodeCount() * SchemaTreeRowHeight;
+    } else if (auto *text = TextControl()) {
+        h = text->height();
+    } else if (auto *icon = IconControl()) {
+        h = icon->Picture().height();
+    } else if (auto *list = ListBox()) {
+        h = list->count() * SchemaListRowHeight;
+    }
+    if (FBorder)
+        h += 5;
+    h += 4;
+    SetClientHeight(h);
+}
+
+void TSchemaItem::RecalculateWidth()
+{
+    int w = 0;
+    if (auto *tree = TreeView()) {
+        w = 110;
+        const QFontMetrics fm(tree->font());
+        for (QTreeWidgetItem *node : tree->AllNodes())
+            w = qMax(w, fm.horizontalAdvance(node->text(0)));
+    } else if (auto *text = TextControl()) {
+        if (text->Caption().contains(QLatin1Char('\r')))
+            w = text->width();
+        else
+            w = text->MeasureText(-1).width();
+    } else if (auto *icon = IconControl()) {
+        w = icon->Picture().width();
+    } else if (auto *list = ListBox()) {
+        w = 110;
+        const QFontMetrics fm(list->font());
+        for (int i = 0; i < list->count(); ++i)
+            w = qMax(w, fm.horizontalAdvance(list->item(i)->text()));
+    }
+    if (FBorder)
+        w += 5;
+    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
+        SetWidth(w);
+    else
+        SetWidth(w + 20 + CheckWidth());
+    if (FShowCaption) {
+        const int captionWidth = QFontMetrics(FCaptionFont).horizontalAdvance(GetCaption());
+        if (captionWidth > width() - 34)
+            SetWidth(captionWidth + 34);
+    }
+}
+
+void TSchemaItem::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    Guarded([this] { relationsChanged(true); });
+}
+
+void TSchemaItem::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutInnerControl();
+    Guarded([this] { relationsChanged(true); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+void TSchemaItem::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), ColorToQColor(FColor, palette()));
+    const QRect client = ClientRect();
+    const int frame = client.left();
+    if (frame > 0) {
+        QStyleOptionFrame option;
+        option.initFrom(this);
+        option.rect = rect();
+        option.lineWidth = frame;
+        option.midLineWidth = 0;
+        option.state |= QStyle::State_Raised;
+        if (frame >= ThickFrame) {
+            style()->drawPrimitive(QStyle::PE_FrameWindow, &option, &painter, this);
+        } else {
+            painter.setPen(palette().color(QPalette::Shadow));
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        }
+    }
+    if (FShowCaption) {
+        QStyleOptionTitleBar bar;
+        bar.initFrom(this);
+        bar.rect = QRect(frame, frame, width() - 2 * frame, client.top() - frame);
+        bar.text = GetCaption();
+        bar.icon = FIcon;
+        bar.titleBarState = Qt::WindowActive;
+        bar.titleBarFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+        if (FToolWin)
+            bar.titleBarFlags |= Qt::Tool;
+        bar.subControls = QStyle::SC_TitleBarLabel | QStyle::SC_TitleBarCloseButton
+            | (FToolWin ? QStyle::SC_None : QStyle::SC_TitleBarSysMenu);
+        bar.state |= QStyle::State_Active;
+        painter.save();
+        painter.setFont(FCaptionFont);
+        style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
+        painter.restore();
+    }
+}
+
+void TSchemaItem::CustomListDrawItem(
+    QWidget *Control, int Index, const QRect &Rect, bool Selected, QPainter &painter)
+{
+    auto *list = qobject_cast<TSchemaListBox *>(Control);
+    if (!list || Index < 0 || Index >= list->count())
+        return;
+    const QPalette pal = list->palette();
+    painter.fillRect(Rect, Selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+    QFont font = list->font();
+    painter.setPen(Selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+    QListWidgetItem *entry = list->item(Index);
+    TSchemaSubItem *row = TSchemaListBox::RowOf(entry);
+    const int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    if (!row) {
+        painter.setFont(font);
+        painter.drawText(
+            QRect(Rect.left(), Rect.top(), 10000, Rect.height()), textFlags, entry->text());
+        return;
+    }
+    if (row->Linked()) {
+        font.setBold(true);
+        font.setItalic(false);
+        font.setUnderline(false);
+        font.setStrikeOut(false);
+    }
+    painter.setFont(font);
+    TImageList *images = nullptr;
+    if (TSchemaDesignArea *area = qobject_cast<TSchemaDesignArea *>(Parent()))
+        images = area->Images();
+    else if (FDesigner)
+        images = FDesigner->Images();
+    int glyph = row->ImageIndex();
+    if (Selected) {
+        glyph = row->SelectedIndex();
+        if (images && (glyph < 0 || glyph >= images->Count()))
+            glyph = row->ImageIndex();
+    }
+    int textOffset = 0;
+    if (images && glyph >= 0 && glyph < images->Count()) {
+        images->Draw(
+            painter, Rect.left(), Rect.top() + (Rect.height() - images->Height()) / 2, glyph, true);
+        textOffset = images->Width() + 2;
+    }
+    painter.drawText(QRect(Rect.left() + textOffset + 2, Rect.top(), 10000, Rect.height()),
+        textFlags, row->Caption());
+}
+
+} // namespace Diduza

@@ -1,0 +1,183 @@
+#include "diagram/TSchemaListBox.h"
+
+#include "diagram/TSchemaCheckListBox.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "platform/Application.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace Diduza {
+
+namespace {
+// Paints the rows of list and check-list items through their item, at a fixed row height.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), SchemaListRowHeight);
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        auto *list = qobject_cast<TSchemaListBox *>(const_cast<QWidget *>(option.widget));
+        TSchemaItem *item = list ? list->Item() : nullptr;
+        if (!item) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QRect rect = option.rect;
+        const bool selected = option.state & QStyle::State_Selected;
+        if (qobject_cast<TSchemaCheckListBox *>(list)) {
+            // The check box is drawn here; the item paints the part to its right.
+            const int w = CheckWidth();
+            const QRect box(rect.left(), rect.top(), w + 2, rect.height());
+            painter->fillRect(box, list->palette().color(QPalette::Base));
+            QStyleOptionViewItem check = option;
+            check.rect = QRect(rect.left() + 1, rect.top() + (rect.height() - w) / 2, w, w);
+            check.state &= ~QStyle::State_Selected;
+            const auto state = index.data(Qt::CheckStateRole).value<Qt::CheckState>();
+            check.state |= state == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+            check.state |= QStyle::State_Enabled;
+            list->style()->drawPrimitive(
+                QStyle::PE_IndicatorItemViewItemCheck, &check, painter, list);
+            rect.setLeft(box.right() + 1);
+        }
+        painter->save();
+        painter->setClipRect(rect);
+        item->CustomListDrawItem(list, index.row(), rect, selected, *painter);
+        painter->restore();
+    }
+
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+        const QModelIndex &index) override
+    {
+        // A click on the check box toggles the entry.
+        auto *list = qobject_cast<TSchemaCheckListBox *>(const_cast<QWidget *>(option.widget));
+        if (list && (event->type() == QEvent::MouseButtonRelease)) {
+            auto *me = static_cast<QMouseEvent *>(event);
+            const QRect box(
+                option.rect.left(), option.rect.top(), CheckWidth() + 2, option.rect.height());
+            if (me->button() == Qt::LeftButton && box.contains(me->position().toPoint())) {
+                const auto state = index.data(Qt::CheckStateRole).value<Qt::CheckState>();
+                return model->setData(
+                    index, state == Qt::Checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+            }
+        }
+        if (list && event->type() == QEvent::KeyPress) {
+            auto *ke = static_cast<QKeyEvent *>(event);
+            if (ke->key() == Qt::Key_Space) {
+                const auto state = index.data(Qt::CheckStateRole).value<Qt::CheckState>();
+                return model->setData(
+                    index, state == Qt::Checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+            }
+        }
+        return false;
+    }
+};
+} // namespace
+
+TSchemaListBox::TSchemaListBox(QWidget *parent)
+    : QListWidget(parent)
+{
+    setObjectName(QStringLiteral("ItemControl"));
+    setUniformItemSizes(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setFrameShape(QFrame::Box);
+    setLineWidth(1);
+    setItemDelegate(new RowDelegate(this));
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (TSchemaItem *item = Item())
+            Guarded([item] { item->InnerListScrolled(); });
+    });
+}
+
+TSchemaListBox::~TSchemaListBox() = default;
+
+TSchemaItem *TSchemaListBox::Item() const
+{
+    return qobject_cast<TSchemaItem *>(parentWidget());
+}
+
+TSchemaSubItem *TSchemaListBox::RowOf(const QListWidgetItem *entry)
+{
+    if (!entry)
+        return nullptr;
+    return qobject_cast<TSchemaSubItem *>(
+        entry->data(SchemaRowRole).value<QPointer<QObject>>().data());
+}
+
+void TSchemaListBox::SetRow(QListWidgetItem *entry, TSchemaSubItem *row)
+{
+    if (entry)
+        entry->setData(SchemaRowRole, QVariant::fromValue(QPointer<QObject>(row)));
+}
+
+int TSchemaListBox::TopIndex() const
+{
+    if (count() == 0)
+        return 0;
+    return verticalScrollBar()->value();
+}
+
+void TSchemaListBox::mousePressEvent(QMouseEvent *event)
+{
+    QListWidget::mousePressEvent(event);
+    if (event->button() == Qt::RightButton) {
+        const QPoint global = event->globalPosition().toPoint();
+        QPointer<TSchemaItem> item = Item();
+        if (item)
+            Guarded([&] { item->ShowPopupMenu(global); });
+    }
+}
+
+TSchemaCheckListBox::TSchemaCheckListBox(QWidget *parent)
+    : TSchemaListBox(parent)
+{
+    connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem *entry) {
+        TSchemaSubItem *row = RowOf(entry);
+        if (!row)
+            return;
+        if ((entry->checkState() == Qt::Checked) == row->Checked())
+            return; // the entry shows the row's state already (set by code)
+        Guarded([&] { ClickCheck(entry); });
+    });
+}
+
+TSchemaCheckListBox::~TSchemaCheckListBox() = default;
+
+bool TSchemaCheckListBox::Checked(int index) const
+{
+    QListWidgetItem *entry = item(index);
+    return entry && entry->checkState() == Qt::Checked;
+}
+
+void TSchemaCheckListBox::SetChecked(int index, bool checked)
+{
+    if (QListWidgetItem *entry = item(index)) {
+        const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
+        if (entry->checkState() != state) {
+            QSignalBlocker block(this);
+            entry->setCheckState(state);
+        }
+        viewport()->update();
+    }
+}
+
+void TSchemaCheckListBox::ClickCheck(QListWidgetItem *entry)
+{
+    if (TSchemaItem *owner = Item())
+        owner->EntryCheckToggled(entry);
+}
+
+} // namespace Diduza

@@ -1,0 +1,197 @@
+#include "diagram/TSchemaText.h"
+
+#include "platform/ColorConvert.h"
+
+#include <QPainter>
+#include <QPolygon>
+
+namespace Diduza {
+
+TSchemaText::TSchemaText(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ItemControl"));
+    resize(65, 17);
+    // Presses fall through to the item, which moves by its body.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+TSchemaText::~TSchemaText() = default;
+
+void TSchemaText::SetShapeKind(TSchemaShapeKind Value)
+{
+    if (FShapeKind == Value)
+        return;
+    FShapeKind = Value;
+    update();
+}
+
+void TSchemaText::SetCaption(const QString &value)
+{
+    FCaption = value;
+    update();
+}
+
+void TSchemaText::SetWordWrap(bool value)
+{
+    FWordWrap = value;
+    update();
+}
+
+void TSchemaText::SetAlignment(Qt::Alignment value)
+{
+    FAlignment = value & Qt::AlignHorizontal_Mask;
+    update();
+}
+
+void TSchemaText::SetLayout(TTextLayout value)
+{
+    FLayout = value;
+    update();
+}
+
+void TSchemaText::SetShowAccelChar(bool value)
+{
+    FShowAccelChar = value;
+    update();
+}
+
+void TSchemaText::SetTransparent(bool value)
+{
+    FTransparent = value;
+    update();
+}
+
+void TSchemaText::SetColor(TColor value)
+{
+    FColor = value;
+    update();
+}
+
+void TSchemaText::SetFontColor(TColor value)
+{
+    FFontColor = value;
+    update();
+}
+
+int TSchemaText::textFlags() const
+{
+    int flags = Qt::TextExpandTabs | Qt::AlignTop;
+    if (FWordWrap)
+        flags |= Qt::TextWordWrap;
+    if (FAlignment & Qt::AlignRight)
+        flags |= Qt::AlignRight;
+    else if (FAlignment & Qt::AlignHCenter)
+        flags |= Qt::AlignHCenter;
+    else
+        flags |= Qt::AlignLeft;
+    if (FShowAccelChar)
+        flags |= Qt::TextShowMnemonic;
+    return flags;
+}
+
+QString TSchemaText::displayText(bool measuring) const
+{
+    if (measuring && (FCaption.isEmpty() || (FShowAccelChar && FCaption == QLatin1String("&"))))
+        return FCaption + QLatin1Char(' ');
+    return FCaption;
+}
+
+QSize TSchemaText::MeasureText(int width) const
+{
+    const QFontMetrics fm(font());
+    int flags = textFlags();
+    if (width < 0) {
+        flags &= ~Qt::TextWordWrap;
+        width = 1 << 20;
+    }
+    return fm.boundingRect(QRect(0, 0, width, 1 << 20), flags, displayText(true)).size();
+}
+
+void TSchemaText::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    Paint(painter);
+}
+
+void TSchemaText::Paint(QPainter &painter)
+{
+    const int W = width();
+    const int H = height();
+    QRect r(0, 0, W, H); // right and bottom exclusive, kept as edges below
+    int left = 0, top = 0, right = W, bottom = H;
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(FTransparent ? QBrush(Qt::NoBrush) : QBrush(ColorToQColor(FColor, palette())));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+
+    switch (FShapeKind) {
+    case skRectangle: {
+        const QPolygon sheet({ QPoint(W - 10, 0), QPoint(W - 1, 10), QPoint(W - 1, H - 1),
+            QPoint(0, H - 1), QPoint(0, 0) });
+        painter.drawPolygon(sheet);
+        const QPolygon fold({ QPoint(W - 10, 0), QPoint(W - 10, 10), QPoint(W, 10) });
+        painter.drawPolygon(fold);
+        top += 1;
+        right -= 1;
+        break;
+    }
+    case skRoundRect:
+        painter.drawRoundedRect(QRect(0, 0, W - 1, H - 1), 5, 5);
+        break;
+    case skStar: {
+        const int dx = W / 6;
+        const int dy = H / 6;
+        const QPolygon star({ QPoint(W / 2, 0), QPoint(dx, H - dy), QPoint(W, H / 2 - dy),
+            QPoint(0, H / 2 - dy), QPoint(W - dx, H - dy), QPoint(W / 2, 0) });
+        painter.drawPolyline(star);
+        break;
+    }
+    case skTriangle: {
+        const QPolygon triangle(
+            { QPoint(0, H - 1), QPoint(W / 2, 0), QPoint(W, H - 1), QPoint(0, H - 1) });
+        painter.drawPolyline(triangle);
+        break;
+    }
+    case skOctogon: {
+        const int cx = W / 3;
+        const int cy = H / 3;
+        const QPolygon octagon({ QPoint(cx, 0), QPoint(W - cx, 0), QPoint(W - 1, cy),
+            QPoint(W - 1, H - cy), QPoint(W - cx, H - 1), QPoint(cx, H - 1), QPoint(0, H - cy),
+            QPoint(0, cy), QPoint(cx, 0) });
+        painter.drawPolyline(octagon);
+        break;
+    }
+    case skNone:
+    case skEllipse:
+    default:
+        break;
+    }
+    left += 1;
+    top += 1;
+
+    const int flags = textFlags();
+    painter.setFont(font());
+    if (FLayout != tlTop) {
+        // Measure first: the rectangle takes the text's extent, then moves down.
+        const QRect measured = painter.fontMetrics().boundingRect(
+            QRect(left, top, qMax(0, right - left), 1 << 20), flags, displayText(true));
+        right = left + measured.width();
+        bottom = top + measured.height();
+        const int shift = FLayout == tlBottom ? H - bottom : (H - bottom) / 2;
+        top += shift;
+        bottom += shift;
+    }
+    r = QRect(left, top, qMax(0, right - left), qMax(0, bottom - top));
+    const QString text = displayText(false);
+    if (isEnabled()) {
+        painter.setPen(ColorToQColor(FFontColor, palette()));
+        painter.drawText(r, flags, text);
+    } else {
+        painter.setPen(ColorToQColor(clBtnHighlight, palette()));
+        painter.drawText(r.translated(1, 1), flags, text);
+        painter.setPen(ColorToQColor(clBtnShadow, palette()));
+        painter.drawText(r, flags, text);
+    }
+}
+
+} // namespace Diduza

@@ -1,0 +1,148 @@
+#include "diagram/TSchemaTreeView.h"
+
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "platform/Application.h"
+#include "platform/TImageList.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTreeWidgetItemIterator>
+
+namespace Diduza {
+
+namespace {
+class TreeRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), SchemaTreeRowHeight);
+    }
+};
+} // namespace
+
+TSchemaTreeView::TSchemaTreeView(QWidget *parent)
+    : QTreeWidget(parent)
+{
+    setObjectName(QStringLiteral("ItemControl"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setUniformRowHeights(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setFrameShape(QFrame::Box);
+    setLineWidth(1);
+    setItemDelegate(new TreeRowDelegate(this));
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setIconSize(QSize(16, 16));
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (TSchemaItem *item = Item())
+            Guarded([item] { item->InnerListScrolled(); });
+    });
+}
+
+TSchemaTreeView::~TSchemaTreeView() = default;
+
+TSchemaItem *TSchemaTreeView::Item() const
+{
+    return qobject_cast<TSchemaItem *>(parentWidget());
+}
+
+TImageList *TSchemaTreeView::Images() const
+{
+    return FImages;
+}
+
+void TSchemaTreeView::SetImages(TImageList *images)
+{
+    FImages = images;
+}
+
+TImageList *TSchemaTreeView::StateImages() const
+{
+    return FStateImages;
+}
+
+void TSchemaTreeView::SetStateImages(TImageList *images)
+{
+    FStateImages = images;
+}
+
+TSchemaSubItem *TSchemaTreeView::RowOf(const QTreeWidgetItem *node)
+{
+    if (!node)
+        return nullptr;
+    return qobject_cast<TSchemaSubItem *>(
+        node->data(0, SchemaRowRoleTree()).value<QPointer<QObject>>().data());
+}
+
+void TSchemaTreeView::SetRow(QTreeWidgetItem *node, TSchemaSubItem *row)
+{
+    if (node)
+        node->setData(0, SchemaRowRoleTree(), QVariant::fromValue(QPointer<QObject>(row)));
+}
+
+QList<QTreeWidgetItem *> TSchemaTreeView::AllNodes() const
+{
+    QList<QTreeWidgetItem *> nodes;
+    for (QTreeWidgetItemIterator it(const_cast<TSchemaTreeView *>(this)); *it; ++it)
+        nodes.append(*it);
+    return nodes;
+}
+
+int TSchemaTreeView::NodeCount() const
+{
+    int count = 0;
+    for (QTreeWidgetItemIterator it(const_cast<TSchemaTreeView *>(this)); *it; ++it)
+        ++count;
+    return count;
+}
+
+QTreeWidgetItem *TSchemaTreeView::NodeAt(int absoluteIndex) const
+{
+    if (absoluteIndex < 0)
+        return nullptr;
+    int i = 0;
+    for (QTreeWidgetItemIterator it(const_cast<TSchemaTreeView *>(this)); *it; ++it, ++i) {
+        if (i == absoluteIndex)
+            return *it;
+    }
+    return nullptr;
+}
+
+int TSchemaTreeView::AbsoluteIndexOf(const QTreeWidgetItem *node) const
+{
+    int i = 0;
+    for (QTreeWidgetItemIterator it(const_cast<TSchemaTreeView *>(this)); *it; ++it, ++i) {
+        if (*it == node)
+            return i;
+    }
+    return -1;
+}
+
+void TSchemaTreeView::ApplyImageIndex(QTreeWidgetItem *node, int imageIndex)
+{
+    if (!node)
+        return;
+    if (FImages && imageIndex >= 0 && imageIndex < FImages->Count())
+        node->setIcon(0, QIcon(FImages->Image(imageIndex)));
+    else
+        node->setIcon(0, QIcon());
+}
+
+void TSchemaTreeView::mousePressEvent(QMouseEvent *event)
+{
+    QTreeWidget::mousePressEvent(event);
+    if (event->button() == Qt::RightButton) {
+        const QPoint global = event->globalPosition().toPoint();
+        QPointer<TSchemaItem> item = Item();
+        if (item)
+            Guarded([&] { item->ShowPopupMenu(global); });
+    }
+}
+
+} // namespace Diduza

@@ -1,0 +1,54 @@
+#include "engines/TSchemaDataEngine.h"
+
+#include "engines/SqlDialect.h"
+
+namespace Diduza {
+
+TSchemaDataEngine::TSchemaDataEngine(QObject *AOwner)
+    : QObject(AOwner)
+{
+}
+
+TSchemaDataEngine::~TSchemaDataEngine() = default;
+
+void TSchemaDataEngine::FillItemList(TStringList &List)
+{
+    List.Clear();
+    const TSDGetItemList handler = FOnGetItemList;
+    if (handler)
+        handler(this, List);
+}
+
+void TSchemaDataEngine::FillSubItemList(TSchemaItem *Item, TStringList &List)
+{
+    List.Clear();
+    const TSDGetSubItemList handler = FOnGetSubItemList;
+    if (handler)
+        handler(this, Item, List);
+}
+
+QAbstractItemModel *TSchemaDataEngine::ExecSQL(const QString &SQL)
+{
+    const TSDOnExecSQL handler = FOnExecSQL;
+    if (handler)
+        return handler(this, SQL);
+    return nullptr;
+}
+
+QString TSchemaDataEngine::GetSQLTemplate()
+{
+    return SQLTemplate(FSQLSubType);
+}
+
+QString TSchemaDataEngine::GetJoinScript(const QString &strParent, const QString &strChild,
+    TSDRelationOperator Operator, TSDRelationJoin Join) const
+{
+    return JoinScript(FSQLSubType, strParent, strChild, Operator, Join);
+}
+
+QString TSchemaDataEngine::GetJoinSeparator(TSDRelationJoin Join) const
+{
+    return JoinSeparator(FSQLSubType, Join);
+}
+
+} // namespace Diduza

@@ -1,0 +1,73 @@
+#pragma once
+
+// The data engine: the adapter between the diagram and a database. It lists the tables, lists
+// the fields of the table an item stands for, runs statements and tells in which SQL dialect
+// statements are written. This class does the three database operations through events that
+// the application handles; descendants may do them on their own.
+
+#include "diduzawidgets_export.h"
+#include "platform/SchemaTypes.h"
+#include "platform/TStringList.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QAbstractItemModel;
+
+namespace Diduza {
+
+class TSchemaItem;
+
+// Fills ItemList with table names.
+using TSDGetItemList = std::function<void(QObject *Sender, TStringList &ItemList)>;
+// Fills SubItemList with the field names of the table that Item stands for. An object attached
+// to an entry travels with it.
+using TSDGetSubItemList
+    = std::function<void(QObject *Sender, TSchemaItem *Item, TStringList &SubItemList)>;
+// Runs SQL and returns the data set holding its result (owned by the handler's side), or null.
+using TSDOnExecSQL = std::function<QAbstractItemModel *(QObject *Sender, const QString &SQL)>;
+
+class DIDUZAWIDGETS_EXPORT TSchemaDataEngine : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(Diduza::TSQLSubType SQLSubType READ SQLSubType WRITE SetSQLSubType)
+
+public:
+    explicit TSchemaDataEngine(QObject *AOwner = nullptr);
+    ~TSchemaDataEngine() override;
+
+    TSQLSubType SQLSubType() const { return FSQLSubType; }
+    void SetSQLSubType(TSQLSubType Value) { FSQLSubType = Value; }
+
+    TSDGetItemList OnGetItemList() const { return FOnGetItemList; }
+    void SetOnGetItemList(TSDGetItemList Handler) { FOnGetItemList = std::move(Handler); }
+    TSDGetSubItemList OnGetSubItemList() const { return FOnGetSubItemList; }
+    void SetOnGetSubItemList(TSDGetSubItemList Handler) { FOnGetSubItemList = std::move(Handler); }
+    TSDOnExecSQL OnExecSQL() const { return FOnExecSQL; }
+    void SetOnExecSQL(TSDOnExecSQL Handler) { FOnExecSQL = std::move(Handler); }
+
+    // Clears List and lets OnGetItemList fill it; List stays empty when the event is unset.
+    virtual void FillItemList(TStringList &List);
+    // Clears List and lets OnGetSubItemList fill it with the fields of Item's table.
+    virtual void FillSubItemList(TSchemaItem *Item, TStringList &List);
+    // Runs SQL through OnExecSQL and returns its data set; null when the event is unset. The
+    // engine never frees a data set.
+    virtual QAbstractItemModel *ExecSQL(const QString &SQL);
+    // The statement template of SQLSubType's dialect.
+    virtual QString GetSQLTemplate();
+
+    // The text of one join condition in SQLSubType's dialect.
+    QString GetJoinScript(const QString &strParent, const QString &strChild,
+        TSDRelationOperator Operator, TSDRelationJoin Join) const;
+    // The text between two join conditions of the same kind.
+    QString GetJoinSeparator(TSDRelationJoin Join) const;
+
+private:
+    TSQLSubType FSQLSubType = stStandard;
+    TSDGetItemList FOnGetItemList;
+    TSDGetSubItemList FOnGetSubItemList;
+    TSDOnExecSQL FOnExecSQL;
+};
+
+} // namespace Diduza

@@ -1,0 +1,202 @@
+#include "relations/TSchemaRelation.h"
+
+#include "diagram/RelationRouting.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "platform/Application.h"
+#include "platform/ColorConvert.h"
+#include "platform/DialogService.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TRadioGroup.h"
+#include "relations/TfrmZkRelation.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+
+namespace Diduza {
+
+namespace {
+QRegion bandRegion(const RelationShape &shape)
+{
+    QPolygon polygon;
+    for (const QPoint &p : shape.band)
+        polygon << p;
+    return QRegion(polygon, Qt::OddEvenFill);
+}
+} // namespace
+
+TSchemaRelation::TSchemaRelation(QObject *AOwner)
+    : TGraphicControl(AOwner)
+    , FRgn(0, 0, 15, 15)
+    , FPopMenu(std::make_unique<QMenu>())
+{
+    auto *area = qobject_cast<TSchemaDesignArea *>(AOwner);
+    const TZkSActions actions = area ? area->Actions() : TZkSActions::All();
+    SetBounds(Left(), Top(), 105, 105);
+
+    FPopMenu->setObjectName(QStringLiteral("mnu"));
+    auto *name = new QAction(this);
+    name->setObjectName(QStringLiteral("mnuRelationName"));
+    name->setEnabled(false);
+    FPopMenu->addAction(name);
+    FPopMenu->addSeparator();
+
+    auto *options = new QAction(LoadResString(_sEditRelation), this);
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    options->setEnabled(actions.Contains(saEditRelation));
+    connect(options, &QAction::triggered, this,
+        [this, options] { Guarded([&] { EditRelation(options); }); });
+    FPopMenu->addAction(options);
+
+    auto *remove = new QAction(LoadResString(_sDeleteRelation), this);
+    remove->setObjectName(QStringLiteral("mnuDeleteRelation"));
+    remove->setEnabled(actions.Contains(saDeleteReleation));
+    connect(remove, &QAction::triggered, this, [this, remove] {
+        Guarded([&] {
+            if (TSchemaDesignArea *a = Area())
+                a->DeleteRelation(remove);
+        });
+    });
+    FPopMenu->addAction(remove);
+    FPopMenu->addSeparator();
+
+    auto *color = new QAction(LoadResString(_sChangeBackground), this);
+    color->setObjectName(QStringLiteral("mnuColorRelation"));
+    connect(color, &QAction::triggered, this, [this, color] {
+        Guarded([&] {
+            if (TSchemaDesignArea *a = Area())
+                a->ChangeBackground(color);
+        });
+    });
+    FPopMenu->addAction(color);
+}
+
+TSchemaRelation::~TSchemaRelation() = default;
+
+TSchemaDesignArea *TSchemaRelation::Area() const
+{
+    return qobject_cast<TSchemaDesignArea *>(Parent());
+}
+
+void TSchemaRelation::SetRelationType(TSDRelationType value)
+{
+    if (FRelationType == value)
+        return;
+    FRelationType = value;
+    Invalidate();
+}
+
+void TSchemaRelation::SetColor(TColor Value)
+{
+    if (FColor == Value)
+        return;
+    FColor = Value;
+    FMouseDown = false;
+    Invalidate();
+}
+
+QRegion TSchemaRelation::HitRegion() const
+{
+    const bool self = FParentItem && FParentItem == FChildItem;
+    const RelationShape shape = ComputeRelationShape(self, FLnkX, FLnkY, Width(), Height());
+    if (shape.valid)
+        const_cast<TSchemaRelation *>(this)->FRgn = bandRegion(shape);
+    return FRgn;
+}
+
+bool TSchemaRelation::HitTest(const QPoint &p) const
+{
+    return HitRegion().contains(p);
+}
+
+void TSchemaRelation::Paint(QPainter &painter)
+{
+    const bool self = FParentItem && FParentItem == FChildItem;
+    const RelationShape shape = ComputeRelationShape(self, FLnkX, FLnkY, Width(), Height());
+    if (!shape.valid)
+        return;
+    const QColor lineColor = FMouseDown ? QColor(192, 192, 192) : ColorToQColor(FColor);
+    QPen pen(lineColor, 0, FRelationType == rtNonIdentifying ? Qt::DotLine : Qt::SolidLine);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(shape.line.data(), int(shape.line.size()));
+
+    // The hollow marker takes the area's background, the filled one the line's colour.
+    pen.setStyle(Qt::SolidLine);
+    painter.setPen(pen);
+    const TColor background = Area() ? Area()->Color() : clWhite;
+    painter.setBrush(ColorToQColor(background));
+    painter.drawEllipse(QRect(shape.hollowMarker, QSize(6, 6)));
+    painter.setBrush(ColorToQColor(FColor));
+    painter.drawEllipse(QRect(shape.filledMarker, QSize(6, 6)));
+    FRgn = bandRegion(shape);
+}
+
+void TSchemaRelation::MousePress(QMouseEvent *event, const QPoint &p)
+{
+    if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        && HitRegion().contains(p)) {
+        QPointer<TSchemaRelation> self(this);
+        _Click(p.x(), p.y());
+        if (!self)
+            return;
+    }
+    FMouseDown = true;
+}
+
+void TSchemaRelation::MouseRelease(QMouseEvent *, const QPoint &)
+{
+    FMouseDown = false;
+}
+
+void TSchemaRelation::_Click(int X, int Y)
+{
+    TSchemaDesignArea *area = Area();
+    if (!area || area->ReadOnly())
+        return;
+    FPopMenu->popup(ClientToScreen(QPoint(X, Y)));
+}
+
+TSchemaRelation *TSchemaRelation::ControlAtPos(const QPoint &point) const
+{
+    TScrollBox *box = Parent();
+    if (!box)
+        return nullptr;
+    const QPoint screen = ClientToScreen(point);
+    for (int i = box->ControlCount() - 1; i >= 0; --i) {
+        auto *other = qobject_cast<TSchemaRelation *>(box->Controls(i));
+        if (!other || other == this)
+            continue;
+        if (other->HitTest(other->ScreenToClient(screen)))
+            return other;
+    }
+    return nullptr;
+}
+
+void TSchemaRelation::EditRelation(QObject *)
+{
+    TfrmZkRelation form(QApplication::activeWindow());
+    form.txtTable1->setText(FParentItem ? FParentItem->GetCaption() : QString());
+    form.txtCol1->setText(FParentSubItem ? FParentSubItem->Caption() : QString());
+    form.txtTable2->setText(FChildItem ? FChildItem->GetCaption() : QString());
+    form.txtCol2->setText(FChildSubItem ? FChildSubItem->Caption() : QString());
+    form.rgJoinOperator->SetItemIndex(int(FJoinOperator));
+    form.rgJoinType->SetItemIndex(int(FJoinType));
+    QPointer<TSchemaRelation> self(this);
+    const int result = DialogService()->ExecuteModal(form);
+    if (!self || result != QDialog::Accepted)
+        return;
+    const int op = form.rgJoinOperator->ItemIndex();
+    const int join = form.rgJoinType->ItemIndex();
+    if (op >= roEqual && op <= roNonEqual)
+        FJoinOperator = TSDRelationOperator(op);
+    if (join >= rjInner && join <= rjFull)
+        FJoinType = TSDRelationJoin(join);
+}
+
+} // namespace Diduza

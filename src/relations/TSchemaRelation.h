@@ -1,0 +1,90 @@
+#pragma once
+
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diduzawidgets_export.h"
+#include "platform/SchemaTypes.h"
+#include "platform/TColor.h"
+#include "platform/TGraphicControl.h"
+
+#include <QPointer>
+#include <QRegion>
+
+#include <memory>
+
+class QMenu;
+
+namespace Diduza {
+
+class TSchemaDesignArea;
+class TSchemaItem;
+class TSchemaSubItem;
+
+// One link of the diagram: joins a row of a parent item to a row of a child item and carries
+// the join's operator, kind and relation type. A window-less control on the design area whose
+// box spans the gap between the two rows; it draws a four-point line with a marker near each
+// end and reacts to the mouse only in a narrow band around the line's middle segment.
+class DIDUZAWIDGETS_EXPORT TSchemaRelation : public TGraphicControl {
+    Q_OBJECT
+public:
+    explicit TSchemaRelation(QObject *AOwner = nullptr);
+    ~TSchemaRelation() override;
+
+    TSchemaItem *ParentItem() const { return FParentItem; }
+    void SetParentItem(TSchemaItem *value) { FParentItem = value; }
+    TSchemaItem *ChildItem() const { return FChildItem; }
+    void SetChildItem(TSchemaItem *value) { FChildItem = value; }
+    TSchemaSubItem *ParentSubItem() const { return FParentSubItem; }
+    void SetParentSubItem(TSchemaSubItem *value) { FParentSubItem = value; }
+    TSchemaSubItem *ChildSubItem() const { return FChildSubItem; }
+    void SetChildSubItem(TSchemaSubItem *value) { FChildSubItem = value; }
+    TSDRelationOperator JoinOperator() const { return FJoinOperator; }
+    void SetJoinOperator(TSDRelationOperator value) { FJoinOperator = value; }
+    TSDRelationJoin JoinType() const { return FJoinType; }
+    void SetJoinType(TSDRelationJoin value) { FJoinType = value; }
+    TSDRelationType RelationType() const { return FRelationType; }
+    void SetRelationType(TSDRelationType value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    QMenu *PopMenu() const { return FPopMenu.get(); }
+    int LnkX() const { return FLnkX; }
+    void SetLnkX(int value) { FLnkX = value; }
+    int LnkY() const { return FLnkY; }
+    void SetLnkY(int value) { FLnkY = value; }
+    bool MouseIsDown() const { return FMouseDown; }
+
+    // The hit region in client coordinates: the band around the middle segment once the line
+    // has a shape, the 15 x 15 square at the top-left corner before.
+    QRegion HitRegion() const;
+
+    // Menu handler of "Edit relation...": the relation properties dialog.
+    void EditRelation(QObject *Sender);
+    // Pops the menu up at a client point, unless the design area is read-only.
+    void _Click(int X, int Y);
+    // Another relation whose band holds the client point, searched from the topmost.
+    TSchemaRelation *ControlAtPos(const QPoint &point) const;
+
+    TSchemaDesignArea *Area() const;
+
+    void Paint(QPainter &painter) override;
+    bool HitTest(const QPoint &p) const override;
+    void MousePress(QMouseEvent *event, const QPoint &p) override;
+    void MouseRelease(QMouseEvent *event, const QPoint &p) override;
+
+private:
+    QPointer<TSchemaItem> FParentItem;
+    QPointer<TSchemaItem> FChildItem;
+    QPointer<TSchemaSubItem> FParentSubItem;
+    QPointer<TSchemaSubItem> FChildSubItem;
+    TSDRelationOperator FJoinOperator = roEqual;
+    TSDRelationJoin FJoinType = rjInner;
+    TSDRelationType FRelationType = rtNormal;
+    int FLnkX = 0;
+    int FLnkY = 0;
+    QRegion FRgn;
+    std::unique_ptr<QMenu> FPopMenu;
+    bool FMouseDown = false;
+    TColor FColor = clBlack;
+};
+
+} // namespace Diduza

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "diduzawidgets_export.h"
+
+#include <QDialog>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace Diduza {
+
+class TRadioGroup;
+
+// The relation properties dialog: shows the two ends of a relation and lets the user choose
+// the join operator and the join kind.
+class DIDUZAWIDGETS_EXPORT TfrmZkRelation : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmZkRelation(QWidget *parent = nullptr);
+    ~TfrmZkRelation() override;
+
+    QGroupBox *gbParent;
+    QLabel *Label1;
+    QLabel *Label3;
+    QLabel *txtTable1;
+    QLabel *txtCol1;
+    QGroupBox *gbChild;
+    QLabel *Label2;
+    QLabel *Label4;
+    QLabel *txtTable2;
+    QLabel *txtCol2;
+    TRadioGroup *rgJoinOperator;
+    TRadioGroup *rgJoinType;
+    QFrame *bvlButtons;
+    QPushButton *BtnOk;
+    QPushButton *BtnCancel;
+};
+
+} // namespace Diduza
