@@ -1,6 +1,7 @@
 #include "DemoDiagram.h"
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TSchemaText.h"
@@ -26,16 +27,18 @@ TSchemaItem *table(TSchemaDesignArea *area, const QString &name, TSchemaControlT
 
 void BuildDemoDiagram(TSchemaDesignArea *area)
 {
+    area->SetShowItemToolbar(true);
+
     TSchemaItem *customer = table(area, QStringLiteral("customer"), scCheckListBox,
-        { "*", "id", "name", "city", "phone" }, 20, 20);
+        { "*", "id", "name", "city", "phone" }, 20, 56);
     TSchemaItem *orders = table(area, QStringLiteral("orders"), scCheckListBox,
-        { "*", "id", "customer_id", "employee_id", "amount", "ordered_at" }, 260, 60);
+        { "*", "id", "customer_id", "employee_id", "amount", "ordered_at" }, 260, 96);
     TSchemaItem *employee = table(area, QStringLiteral("employee"), scListBox,
-        { "id", "name", "manager_id", "hired" }, 20, 200);
+        { "id", "name", "manager_id", "hired" }, 20, 236);
     TSchemaItem *product = table(area, QStringLiteral("product"), scListBox,
-        { "id", "name", "supplier_id", "unit price" }, 520, 40);
+        { "id", "name", "supplier_id", "unit price" }, 520, 76);
     TSchemaItem *lines = table(area, QStringLiteral("order_line"), scListBox,
-        { "order_id", "product_id", "quantity" }, 470, 210);
+        { "order_id", "product_id", "quantity" }, 470, 246);
 
     TSchemaItem *tree = area->AddItem(QStringLiteral("catalogue"), scTreeView);
     tree->AddSubItem(QStringLiteral("products"), -1, false);
@@ -45,11 +48,40 @@ void BuildDemoDiagram(TSchemaDesignArea *area)
     tree->AddSubItem(QStringLiteral("id"), 3, false);
     tree->RecalculateHeight();
     tree->RecalculateWidth();
-    tree->move(260, 260);
+    tree->move(260, 296);
 
     TSchemaItem *note = area->AddItem(QStringLiteral("Orders are billed monthly"), scText);
-    note->RecalculateWidth();
-    note->SetBounds(20, 330, 160, 44);
+    note->SetBounds(20, 366, 160, 44);
+    const struct {
+        const char *text;
+        TSchemaShapeKind shape;
+        QRect bounds;
+    } shapes[] = {
+        { "Round", skRoundRect, QRect(200, 440, 90, 40) },
+        { "Star", skStar, QRect(300, 420, 80, 70) },
+        { "Triangle", skTriangle, QRect(390, 430, 90, 60) },
+        { "Octagon", skOctogon, QRect(490, 430, 90, 60) },
+        { "Ellipse", skEllipse, QRect(590, 440, 70, 30) },
+    };
+    for (const auto &shape : shapes) {
+        TSchemaItem *text = area->AddItem(QString::fromLatin1(shape.text), scText);
+        text->TextControl()->SetShapeKind(shape.shape);
+        text->TextControl()->SetAlignment(Qt::AlignHCenter);
+        text->TextControl()->SetLayout(TSchemaText::tlCenter);
+        text->SetBounds(
+            shape.bounds.x(), shape.bounds.y(), shape.bounds.width(), shape.bounds.height());
+    }
+    const TSCIconType icons[] = { itDatabase, itPrinter, itStopLight, itCalendar, itUser };
+    int x = 700;
+    for (TSCIconType type : icons) {
+        TSchemaItem *icon = area->AddItem(EnumValueName(type).mid(2), scIcon);
+        icon->IconControl()->SetIconType(type);
+        icon->SetColor(clInfoBk);
+        icon->RecalculateHeight();
+        icon->RecalculateWidth();
+        icon->move(x, 90);
+        x += 44;
+    }
 
     customer->GetSubItem(2)->SetChecked(true);
     orders->GetSubItem(4)->SetChecked(true);

@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     window.setWindowTitle(QStringLiteral("Diduza demo"));
     auto *area = new TSchemaDesignArea(&window);
     window.setCentralWidget(area);
-    window.resize(800, 520);
+    window.resize(820, 520);
     BuildDemoDiagram(area);
     window.show();
 

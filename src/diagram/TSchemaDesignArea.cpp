@@ -52,6 +52,9 @@ TSchemaDesignArea::~TSchemaDesignArea()
             delete item.data();
     }
     FOwnedItems.clear();
+    // The image list has no owner; the other tool-bar parts go with the children.
+    delete FtbImages;
+    FtbImages = nullptr;
     DestroyChildren();
 }
 
@@ -108,8 +111,11 @@ void TSchemaDesignArea::SetStateImages(TImageList *Value)
 
 void TSchemaDesignArea::SetShowItemToolbar(bool Value)
 {
-    // The value is kept; the tool bar itself is built by the item tool bar code.
     FShowItemToolbar = Value;
+    if (Value)
+        CreateItemToolbar();
+    else
+        DestroyItemToolbar();
 }
 
 // ---------------------------------------------------------------------------------------------

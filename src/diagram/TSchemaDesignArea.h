@@ -7,13 +7,13 @@
 
 #include <QMenu>
 #include <QPointer>
+#include <QToolBar>
 #include <QVariant>
 #include <QVector>
 
 class QIODevice;
 class QMenu;
 class QPainter;
-class QToolBar;
 
 namespace Diduza {
 
@@ -107,8 +107,21 @@ public:
     // For items: an item created with this area as owner and never placed is freed with it.
     void RegisterOwnedItem(TSchemaItem *item);
 
+    // --- item tool bar (nullptr while hidden) ---
+    QWidget *CoolBar() const { return FcbItems; }
+    QToolBar *ToolBar() const { return FtbItems; }
+    TImageList *ToolBarImages() const { return FtbImages; }
+    QMenu *IconMenu() const { return pmIconList; }
+    // Click handlers of the tool bar: Sender's "Tag" property names the control type (a
+    // button) or the icon type (an icon-menu entry).
+    void AddNewItem(QObject *Sender);
+    void AddNewIcon(QObject *Sender);
+
 protected:
     void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void CreateItemToolbar();
+    void DestroyItemToolbar();
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
@@ -131,6 +144,10 @@ private:
     bool FIsLocked = false;
     bool FScrolling = false;
     QPointer<QMenu> FPopupMenu;
+    QPointer<QWidget> FcbItems;
+    QPointer<QToolBar> FtbItems;
+    TImageList *FtbImages = nullptr;
+    QPointer<QMenu> pmIconList;
     QVector<QPointer<TSchemaItem>> FOwnedItems;
 };
 

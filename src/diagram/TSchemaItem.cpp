@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -66,6 +67,7 @@ void TSchemaItem::construct()
 {
     setVisible(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     FData = QVariant();
     FShowCaption = FSizeable = FToolWin = FBorder = true;
     if (FDesigner)
@@ -806,6 +808,163 @@ void TSchemaItem::resizeEvent(QResizeEvent *event)
 
 // ---------------------------------------------------------------------------------------------
 // Painting
+
+QRect TSchemaItem::CaptionRect() const
+{
+    if (!FShowCaption)
+        return QRect();
+    const int frame = frameWidth();
+    return QRect(frame, frame, qMax(0, width() - 2 * frame), captionHeight());
+}
+
+namespace {
+QStyleOptionTitleBar titleBarOption(const QWidget *w, const QRect &rect, bool toolWin)
+{
+    QStyleOptionTitleBar bar;
+    bar.initFrom(w);
+    bar.rect = rect;
+    bar.titleBarState = Qt::WindowActive;
+    bar.titleBarFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+    if (toolWin)
+        bar.titleBarFlags |= Qt::Tool;
+    bar.subControls = QStyle::SC_TitleBarLabel | QStyle::SC_TitleBarCloseButton
+        | (toolWin ? QStyle::SC_None : QStyle::SC_TitleBarSysMenu);
+    bar.state |= QStyle::State_Active;
+    return bar;
+}
+} // namespace
+
+QRect TSchemaItem::CloseButtonRect() const
+{
+    const QRect caption = CaptionRect();
+    if (caption.isEmpty())
+        return QRect();
+    const QStyleOptionTitleBar bar = titleBarOption(this, caption, FToolWin);
+    return style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, this);
+}
+
+int TSchemaItem::hitEdges(const QPoint &p) const
+{
+    if (!FBorder)
+        return 0;
+    const int grip = qMax(frameWidth(), ThickFrame);
+    int edges = 0;
+    if (p.x() < grip)
+        edges |= EdgeLeft;
+    else if (p.x() >= width() - grip)
+        edges |= EdgeRight;
+    if (p.y() < grip)
+        edges |= EdgeTop;
+    else if (p.y() >= height() - grip)
+        edges |= EdgeBottom;
+    return edges;
+}
+
+void TSchemaItem::updateCursor(const QPoint &p)
+{
+    const int edges = hitEdges(p);
+    if ((edges & (EdgeLeft | EdgeTop)) == (EdgeLeft | EdgeTop)
+        || (edges & (EdgeRight | EdgeBottom)) == (EdgeRight | EdgeBottom))
+        setCursor(Qt::SizeFDiagCursor);
+    else if ((edges & (EdgeRight | EdgeTop)) == (EdgeRight | EdgeTop)
+        || (edges & (EdgeLeft | EdgeBottom)) == (EdgeLeft | EdgeBottom))
+        setCursor(Qt::SizeBDiagCursor);
+    else if (edges & (EdgeLeft | EdgeRight))
+        setCursor(Qt::SizeHorCursor);
+    else if (edges & (EdgeTop | EdgeBottom))
+        setCursor(Qt::SizeVerCursor);
+    else
+        unsetCursor();
+}
+
+void TSchemaItem::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    FDragMode = DragNone;
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    raise();
+    FPressGlobal = event->globalPosition().toPoint();
+    FStartGeometry = geometry();
+    if (CloseButtonRect().contains(p)) {
+        FDragMode = DragClose;
+        FClosePressed = true;
+        update(CaptionRect());
+    } else if (const int edges = hitEdges(p)) {
+        FDragMode = DragResize;
+        FDragEdges = edges;
+    } else if (CaptionRect().contains(p)
+        || ((FSchemaControlType == scText || FSchemaControlType == scIcon)
+            && ClientRect().contains(p))) {
+        // List kinds move by their title bar, text and icon items by their whole body.
+        FDragMode = DragMove;
+    }
+    event->accept();
+}
+
+void TSchemaItem::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    const QPoint delta = event->globalPosition().toPoint() - FPressGlobal;
+    switch (FDragMode) {
+    case DragMove:
+        move(FStartGeometry.topLeft() + delta);
+        break;
+    case DragResize: {
+        const int minWidth = 2 * frameWidth() + 24;
+        const int minHeight = 2 * frameWidth() + captionHeight() + 4;
+        QRect g = FStartGeometry;
+        if (FDragEdges & EdgeLeft)
+            g.setLeft(qMin(g.left() + delta.x(), g.right() + 1 - minWidth));
+        if (FDragEdges & EdgeRight)
+            g.setRight(qMax(g.right() + delta.x(), g.left() + minWidth - 1));
+        if (FDragEdges & EdgeTop)
+            g.setTop(qMin(g.top() + delta.y(), g.bottom() + 1 - minHeight));
+        if (FDragEdges & EdgeBottom)
+            g.setBottom(qMax(g.bottom() + delta.y(), g.top() + minHeight - 1));
+        setGeometry(g);
+        break;
+    }
+    case DragClose: {
+        const bool inside = CloseButtonRect().contains(p);
+        if (inside != FClosePressed) {
+            FClosePressed = inside;
+            update(CaptionRect());
+        }
+        break;
+    }
+    case DragNone:
+        updateCursor(p);
+        break;
+    }
+    event->accept();
+}
+
+void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
+{
+    const DragMode mode = FDragMode;
+    FDragMode = DragNone;
+    if (mode == DragClose) {
+        const bool close = FClosePressed && CloseButtonRect().contains(event->position().toPoint());
+        FClosePressed = false;
+        update(CaptionRect());
+        if (close) {
+            // The close request removes the item, without asking anyone.
+            Guarded([this] { RemoveItem(this); });
+            return;
+        }
+    }
+    event->accept();
+}
+
+void TSchemaItem::leaveEvent(QEvent *event)
+{
+    if (FDragMode == DragNone)
+        unsetCursor();
+    QWidget::leaveEvent(event);
+}
 
 void TSchemaItem::paintEvent(QPaintEvent *)
 {

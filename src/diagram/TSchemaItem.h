@@ -155,10 +155,19 @@ public:
     void InnerListScrolled();
     void EntryCheckToggled(QListWidgetItem *entry);
 
+    // The rectangle of the title bar's close button in item coordinates (empty without a
+    // title bar) and of the title bar itself.
+    QRect CloseButtonRect() const;
+    QRect CaptionRect() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     void construct();
@@ -193,6 +202,17 @@ private:
     TColor FInnerColor = clWindow;
     QFont FCaptionFont; // measures and paints the caption (bold 8 points after Activate)
     bool FSettingCheck = false;
+
+    // Moving and sizing with the mouse.
+    enum DragEdge { EdgeLeft = 1, EdgeTop = 2, EdgeRight = 4, EdgeBottom = 8 };
+    enum DragMode { DragNone, DragMove, DragResize, DragClose };
+    int hitEdges(const QPoint &p) const;
+    void updateCursor(const QPoint &p);
+    DragMode FDragMode = DragNone;
+    int FDragEdges = 0;
+    QPoint FPressGlobal;
+    QRect FStartGeometry;
+    bool FClosePressed = false;
 };
 
 } // namespace Diduza

@@ -1,0 +1,200 @@
+// The item tool bar of the design area: one button per kind of item, and a drop-down menu of
+// icon pictures on the icon button.
+
+#include "diagram/TSchemaDesignArea.h"
+
+#include "diagram/TSchemaIcon.h"
+#include "diagram/TSchemaItem.h"
+#include "platform/Application.h"
+#include "platform/ColorConvert.h"
+#include "platform/Exceptions.h"
+#include "platform/Random.h"
+#include "platform/TImageList.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QSvgRenderer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace Diduza {
+
+namespace {
+const char *const kTag = "Tag";
+
+struct ButtonSpec {
+    const char *caption;
+    int image;
+    int tag;
+    bool dropDown;
+};
+
+const ButtonSpec kButtons[] = {
+    { QT_TRANSLATE_NOOP("TSchemaDesignArea", "Listbox"), 0, scListBox, false },
+    { QT_TRANSLATE_NOOP("TSchemaDesignArea", "Check Listbox"), 1, scCheckListBox, false },
+    { QT_TRANSLATE_NOOP("TSchemaDesignArea", "Treeview"), 2, scTreeView, false },
+    { QT_TRANSLATE_NOOP("TSchemaDesignArea", "Text"), 3, scText, false },
+    { QT_TRANSLATE_NOOP("TSchemaDesignArea", "Icon"), 4, 0, true },
+};
+
+// The Tag of a click's sender; false when it has none.
+bool senderTag(QObject *Sender, int &tag)
+{
+    if (!Sender)
+        throw EInvalidCast();
+    const QVariant value = Sender->property(kTag);
+    if (!value.isValid())
+        return false;
+    bool ok = false;
+    tag = value.toInt(&ok);
+    return ok;
+}
+} // namespace
+
+void TSchemaDesignArea::CreateItemToolbar()
+{
+    if (FtbItems)
+        return;
+
+    // 1. The glyphs, fuchsia drawn see-through.
+    FtbImages = new TImageList(16, 16);
+    static const char *const names[]
+        = { "STB_LISTBOX", "STB_CHECKLISTBOX", "STB_TREEVIEW", "STB_TEXT", "STB_ICON" };
+    for (const char *name : names) {
+        QImage glyph(16, 16, QImage::Format_ARGB32);
+        glyph.fill(ColorToQColor(clFuchsia));
+        QSvgRenderer renderer(QStringLiteral(":/diduza/toolbar/%1.svg").arg(QLatin1String(name)));
+        if (renderer.isValid()) {
+            QPainter painter(&glyph);
+            renderer.render(&painter);
+        }
+        FtbImages->AddMasked(glyph, clFuchsia);
+    }
+
+    // 2. The icon menu: one entry per picture, captioned by its name without the prefix.
+    pmIconList = new QMenu(this);
+    pmIconList->setObjectName(QStringLiteral("pmIconList"));
+    const int iconCount = EnumCount<TSCIconType>();
+    for (int i = 0; i < iconCount; ++i) {
+        const QString caption = EnumValueName(TSCIconType(i)).mid(2).left(20);
+        auto *entry = new QAction(caption, pmIconList);
+        entry->setProperty(kTag, i);
+        connect(entry, &QAction::triggered, this,
+            [this, entry] { Guarded([&] { AddNewIcon(entry); }); });
+        pmIconList->addAction(entry);
+    }
+
+    // 3. The host strip at the top edge, in the button-face colour.
+    FcbItems = new QWidget(ClientWidget());
+    FcbItems->setObjectName(QStringLiteral("cbItems"));
+    FcbItems->setAutoFillBackground(true);
+    QPalette pal = FcbItems->palette();
+    pal.setColor(QPalette::Window, ColorToQColor(clBtnFace));
+    FcbItems->setPalette(pal);
+    auto *layout = new QHBoxLayout(FcbItems);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // 4., 5. The tool bar: captions beside the glyphs, flat buttons, sized to its buttons.
+    FtbItems = new QToolBar(FcbItems);
+    FtbItems->setObjectName(QStringLiteral("tbItems"));
+    FtbItems->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    FtbItems->setIconSize(QSize(16, 16));
+    FtbItems->setMovable(false);
+    FtbItems->setFloatable(false);
+    layout->addWidget(FtbItems);
+    layout->addStretch(1);
+
+    // 6. The buttons; a failing setup leaves that button out and goes on with the next.
+    for (const ButtonSpec &spec : kButtons) {
+        try {
+            auto *button = new QToolButton(FtbItems);
+            button->setText(QCoreApplication::translate("TSchemaDesignArea", spec.caption));
+            button->setIcon(QIcon(FtbImages->Image(spec.image)));
+            button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+            button->setAutoRaise(true);
+            button->setProperty(kTag, spec.tag);
+            button->setObjectName(QStringLiteral("btn%1").arg(spec.image));
+            if (spec.dropDown) {
+                button->setMenu(pmIconList);
+                button->setPopupMode(QToolButton::MenuButtonPopup);
+            } else {
+                connect(button, &QToolButton::clicked, this,
+                    [this, button] { Guarded([&] { AddNewItem(button); }); });
+            }
+            FtbItems->addWidget(button);
+        } catch (...) {
+        }
+    }
+    FcbItems->setGeometry(0, 0, viewport()->width(), FcbItems->sizeHint().height());
+    FcbItems->show();
+}
+
+void TSchemaDesignArea::DestroyItemToolbar()
+{
+    if (!FtbItems)
+        return;
+    const QList<QToolButton *> buttons
+        = FtbItems->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
+    for (int i = int(buttons.size()) - 1; i >= 0; --i)
+        delete buttons[i];
+    delete FtbItems.data();
+    FtbItems = nullptr;
+    delete FcbItems.data();
+    FcbItems = nullptr;
+    delete pmIconList.data();
+    pmIconList = nullptr;
+    delete FtbImages;
+    FtbImages = nullptr;
+}
+
+void TSchemaDesignArea::resizeEvent(QResizeEvent *event)
+{
+    TScrollBox::resizeEvent(event);
+    if (FcbItems)
+        FcbItems->resize(viewport()->width(), FcbItems->height());
+}
+
+void TSchemaDesignArea::AddNewItem(QObject *Sender)
+{
+    int tag = 0;
+    if (!senderTag(Sender, tag))
+        return;
+    const TSchemaControlType type
+        = (tag >= scListBox && tag <= scIcon) ? TSchemaControlType(tag) : scListBox;
+    const QString caption = QStringLiteral("New item") + QString::number(RandomInt(100));
+    TSchemaItem *item = AddItem(caption, type);
+    if (!item)
+        return;
+    item->SetLeft(RandomInt(100));
+    item->SetTop(RandomInt(100));
+    item->RecalculateHeight();
+    item->RecalculateWidth();
+}
+
+void TSchemaDesignArea::AddNewIcon(QObject *Sender)
+{
+    int tag = 0;
+    if (!senderTag(Sender, tag))
+        return;
+    const QString caption = QStringLiteral("New icon") + QString::number(RandomInt(100));
+    TSchemaItem *item = AddItem(caption, scIcon);
+    if (!item)
+        return;
+    item->SetLeft(RandomInt(100));
+    item->SetTop(RandomInt(100));
+    item->SetHeight(100);
+    if (TSchemaIcon *icon = item->IconControl()) {
+        if (tag >= 0 && tag < EnumCount<TSCIconType>())
+            icon->SetIconType(TSCIconType(tag));
+        item->SetColor(clInfoBk);
+    }
+    item->RecalculateHeight();
+    item->RecalculateWidth();
+}
+
+} // namespace Diduza

@@ -1,0 +1,14 @@
+#include "platform/Random.h"
+
+#include <QDateTime>
+#include <QRandomGenerator>
+
+namespace Diduza {
+
+int RandomInt(int range)
+{
+    static QRandomGenerator generator(quint32(QDateTime::currentMSecsSinceEpoch()));
+    return range > 0 ? int(generator.bounded(range)) : 0;
+}
+
+} // namespace Diduza
