@@ -517,6 +517,53 @@ void TSchemaItem::relationsChanged(bool isDrag)
         area->ReboundRelationsForItem(this, isDrag);
 }
 
+namespace {
+// The item whose inner list or tree Source is, or nullptr when Source is no such control.
+TSchemaItem *dragSourceItem(QObject *Source)
+{
+    if (!qobject_cast<QListWidget *>(Source) && !qobject_cast<TSchemaTreeView *>(Source))
+        return nullptr;
+    return qobject_cast<TSchemaItem *>(static_cast<QWidget *>(Source)->parentWidget());
+}
+} // namespace
+
+void TSchemaItem::_DragOver(QObject *, QObject *Source, int, int, bool &Accept)
+{
+    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    TSchemaItem *source = dragSourceItem(Source);
+    // A row from another design area is refused: a relation joins rows of one diagram.
+    Accept = area && !area->ReadOnly() && source && source->Parent() == area;
+}
+
+void TSchemaItem::_DragDrop(QObject *Sender, QObject *Source, int X, int Y)
+{
+    bool accept = false;
+    _DragOver(Sender, Source, X, Y, accept);
+    if (!accept)
+        return;
+    TSchemaSubItem *target = nullptr;
+    if (auto *tree = TreeView()) {
+        QTreeWidgetItem *node = tree->itemAt(X, Y);
+        if (!node)
+            return;
+        target = TSchemaTreeView::RowOf(node);
+    } else if (auto *list = ListBox()) {
+        QListWidgetItem *entry = list->itemAt(X, Y);
+        if (!entry)
+            return;
+        target = TSchemaListBox::RowOf(entry);
+    }
+    TSchemaItem *sourceItem = dragSourceItem(Source);
+    TSchemaSubItem *sourceRow = sourceItem->GetSubItem(sourceItem->GetItemIndex());
+    // A source list without a selected row, or a target without a row, links nothing.
+    if (!target || !sourceRow)
+        return;
+    if (Source == FItemControl && target == sourceRow)
+        return; // a row is never linked to itself
+    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    area->AddRelation(sourceItem, this, sourceRow, target);
+}
+
 void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());

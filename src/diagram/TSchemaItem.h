@@ -150,6 +150,12 @@ public:
     void CustomListDrawItem(
         QWidget *Control, int Index, const QRect &Rect, bool Selected, QPainter &painter);
 
+    // Dragging a row onto a row: the decisions of the item's inner control as drop target.
+    // Sender is this item's inner control, Source the control the row is dragged from, (X, Y)
+    // the pointer in Sender's viewport coordinates.
+    void _DragOver(QObject *Sender, QObject *Source, int X, int Y, bool &Accept);
+    void _DragDrop(QObject *Sender, QObject *Source, int X, int Y);
+
     // Used by the inner controls.
     void ShowPopupMenu(const QPoint &globalPos);
     void InnerListScrolled();

@@ -1,5 +1,6 @@
 #include "diagram/TSchemaListBox.h"
 
+#include "diagram/RowDrag_p.h"
 #include "diagram/TSchemaCheckListBox.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -96,6 +97,10 @@ TSchemaListBox::TSchemaListBox(QWidget *parent)
     setItemDelegate(new RowDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setContextMenuPolicy(Qt::PreventContextMenu);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         if (TSchemaItem *item = Item())
             Guarded([item] { item->InnerListScrolled(); });
@@ -139,6 +144,26 @@ void TSchemaListBox::mousePressEvent(QMouseEvent *event)
         if (item)
             Guarded([&] { item->ShowPopupMenu(global); });
     }
+}
+
+void TSchemaListBox::startDrag(Qt::DropActions)
+{
+    StartRowDrag(this);
+}
+
+void TSchemaListBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    RowDragMove(this, event);
+}
+
+void TSchemaListBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    RowDragMove(this, event);
+}
+
+void TSchemaListBox::dropEvent(QDropEvent *event)
+{
+    RowDrop(this, event);
 }
 
 TSchemaCheckListBox::TSchemaCheckListBox(QWidget *parent)

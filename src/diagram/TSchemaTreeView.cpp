@@ -1,5 +1,6 @@
 #include "diagram/TSchemaTreeView.h"
 
+#include "diagram/RowDrag_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "platform/Application.h"
@@ -39,6 +40,10 @@ TSchemaTreeView::TSchemaTreeView(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setContextMenuPolicy(Qt::PreventContextMenu);
     setIconSize(QSize(16, 16));
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         if (TSchemaItem *item = Item())
             Guarded([item] { item->InnerListScrolled(); });
@@ -143,6 +148,30 @@ void TSchemaTreeView::mousePressEvent(QMouseEvent *event)
         if (item)
             Guarded([&] { item->ShowPopupMenu(global); });
     }
+}
+
+} // namespace Diduza
+
+namespace Diduza {
+
+void TSchemaTreeView::startDrag(Qt::DropActions)
+{
+    StartRowDrag(this);
+}
+
+void TSchemaTreeView::dragEnterEvent(QDragEnterEvent *event)
+{
+    RowDragMove(this, event);
+}
+
+void TSchemaTreeView::dragMoveEvent(QDragMoveEvent *event)
+{
+    RowDragMove(this, event);
+}
+
+void TSchemaTreeView::dropEvent(QDropEvent *event)
+{
+    RowDrop(this, event);
 }
 
 } // namespace Diduza
