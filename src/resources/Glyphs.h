@@ -1,0 +1,43 @@
+#pragma once
+
+#include "diduzawidgets_export.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+namespace Diduza {
+
+// The colour of the background of the keyed glyphs (icon glyphs and tool-bar glyphs):
+// pixels of this colour are see-through once MakeTransparent has been applied.
+inline constexpr QRgb GlyphKeyColor = 0xFFFF00FF;
+
+// Number of icon glyphs (":/diduza/icons/SIT_<NAME>.svg", 32 x 32) and of tool-bar glyphs
+// (":/diduza/toolbar/STB_<NAME>.svg", 16 x 16).
+inline constexpr int IconGlyphCount = 31;
+inline constexpr int ToolbarGlyphCount = 5;
+
+// Resource path of icon glyph index (in the order of TSCIconType), or an empty string when
+// index is out of range.
+DIDUZAWIDGETS_EXPORT QString IconGlyphPath(int index);
+// Resource path of tool-bar glyph index: 0 list box, 1 check list box, 2 tree view, 3 text,
+// 4 icon; an empty string when index is out of range.
+DIDUZAWIDGETS_EXPORT QString ToolbarGlyphPath(int index);
+
+// Renders an SVG resource into an ARGB32 image of the given size. The glyphs are pixel
+// pictures in a few flat colours, so every pixel gets the single colour that covers most of
+// it: there are no blended edge pixels, which would not match a key colour and would leave a
+// coloured fringe once the key colour is made transparent. Returns a null image when the
+// resource cannot be read or size is empty.
+DIDUZAWIDGETS_EXPORT QImage RenderGlyph(const QString &resourcePath, QSize size);
+
+// A copy of image in ARGB32 where every pixel whose RGB equals the RGB of key is fully
+// transparent; the other pixels are unchanged.
+DIDUZAWIDGETS_EXPORT QImage MakeTransparent(const QImage &image, QRgb key);
+
+// Tool-bar glyph index (see ToolbarGlyphPath) at 16 x 16 with its key colour made
+// transparent; a null pixmap when index is out of range.
+DIDUZAWIDGETS_EXPORT QPixmap ToolbarGlyph(int index);
+
+} // namespace Diduza
