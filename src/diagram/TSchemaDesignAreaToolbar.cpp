@@ -10,14 +10,13 @@
 #include "platform/Exceptions.h"
 #include "platform/Random.h"
 #include "platform/TImageList.h"
+#include "resources/Glyphs.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QPainter>
 #include <QResizeEvent>
-#include <QSvgRenderer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -62,18 +61,8 @@ void TSchemaDesignArea::CreateItemToolbar()
 
     // 1. The glyphs, fuchsia drawn see-through.
     FtbImages = new TImageList(16, 16);
-    static const char *const names[]
-        = { "STB_LISTBOX", "STB_CHECKLISTBOX", "STB_TREEVIEW", "STB_TEXT", "STB_ICON" };
-    for (const char *name : names) {
-        QImage glyph(16, 16, QImage::Format_ARGB32);
-        glyph.fill(ColorToQColor(clFuchsia));
-        QSvgRenderer renderer(QStringLiteral(":/diduza/toolbar/%1.svg").arg(QLatin1String(name)));
-        if (renderer.isValid()) {
-            QPainter painter(&glyph);
-            renderer.render(&painter);
-        }
-        FtbImages->AddMasked(glyph, clFuchsia);
-    }
+    for (int i = 0; i < ToolbarGlyphCount; ++i)
+        FtbImages->Add(ToolbarGlyph(i));
 
     // 2. The icon menu: one entry per picture, captioned by its name without the prefix.
     pmIconList = new QMenu(this);

@@ -1,8 +1,9 @@
 #include "diagram/TSchemaIcon.h"
 
+#include "resources/Glyphs.h"
+
 #include <QFile>
 #include <QPainter>
-#include <QSvgRenderer>
 
 namespace Diduza {
 
@@ -25,15 +26,7 @@ QString TSchemaIcon::GlyphResourceName(TSCIconType type)
 
 QImage TSchemaIcon::LoadGlyph(TSCIconType type)
 {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(QColor(255, 0, 255));
-    const QString path = QStringLiteral(":/diduza/icons/%1.svg").arg(GlyphResourceName(type));
-    QSvgRenderer renderer(path);
-    if (renderer.isValid()) {
-        QPainter painter(&image);
-        renderer.render(&painter, QRectF(0, 0, 32, 32));
-    }
-    return image;
+    return RenderGlyph(IconGlyphPath(int(type)), QSize(32, 32));
 }
 
 void TSchemaIcon::SetIconType(TSCIconType Value)
@@ -48,15 +41,9 @@ void TSchemaIcon::loadGlyph()
 {
     FPicture = LoadGlyph(FIconType);
     // Drawn transparent: pixels of the lower-left pixel's colour are not drawn.
-    FTransparentPicture = FPicture.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = FPicture.pixel(0, FPicture.height() - 1) & 0xFFFFFF;
-    for (int y = 0; y < FTransparentPicture.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(FTransparentPicture.scanLine(y));
-        for (int x = 0; x < FTransparentPicture.width(); ++x) {
-            if ((line[x] & 0xFFFFFF) == key)
-                line[x] = 0;
-        }
-    }
+    FTransparentPicture = FPicture.isNull()
+        ? FPicture
+        : MakeTransparent(FPicture, FPicture.pixel(0, FPicture.height() - 1));
     update();
 }
 
