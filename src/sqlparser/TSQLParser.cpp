@@ -7,22 +7,26 @@ namespace Diduza {
 
 namespace {
 
-// Character classes of the code units below 256.
+// The tokenizer reads up to a NUL code unit: the text's first NUL, or the terminator that
+// QString::utf16() guarantees behind the last character. NUL belongs to no class below, so
+// every scan stops there without a separate bounds check.
+
+// Character classes of every UTF-16 code unit: a 64 KiB table, so that the scanning loops need
+// one lookup per character and no range test.
 enum : quint8 {
-    ccBlank = 1, // 1 to 32; NUL never reaches the tokenizer, the text ends there
-    ccSymbolStart = 2, // A-Z a-z _ $ * and 127 to 255 (codes up to 1103 also start a symbol)
-    ccSymbolPart = 4, // " $ * . 0-9 A-Z _ a-z and 127 to 255
-    ccNumberPart = 8 // + - . 0-9 E e
+    ccSymbolStart = 1, // A-Z a-z _ $ * and 127 to 1103 (U+007F to U+044F)
+    ccSymbolPart = 2, // " $ * . 0-9 A-Z _ a-z and 127 to 255
+    ccNumberPart = 4 // + - . 0-9 E e
 };
 
 struct CharClasses {
-    quint8 bits[256] = {};
+    quint8 bits[65536] = {};
     constexpr CharClasses()
     {
-        for (int c = 1; c <= 32; ++c)
-            bits[c] |= ccBlank;
+        for (int c = 127; c <= 1103; ++c)
+            bits[c] |= ccSymbolStart;
         for (int c = 127; c <= 255; ++c)
-            bits[c] |= ccSymbolStart | ccSymbolPart;
+            bits[c] |= ccSymbolPart;
         for (int c = 'A'; c <= 'Z'; ++c)
             bits[c] |= ccSymbolStart | ccSymbolPart;
         for (int c = 'a'; c <= 'z'; ++c)
@@ -42,7 +46,13 @@ constexpr CharClasses kClasses;
 
 inline bool isClass(char16_t c, quint8 cls)
 {
-    return c < 256 && (kClasses.bits[c] & cls) != 0;
+    return (kClasses.bits[c] & cls) != 0;
+}
+
+// 1 to 32: space, tabs, line breaks and the other control characters (not NUL).
+inline bool isBlank(char16_t c)
+{
+    return char16_t(c - 1) < 32;
 }
 
 inline char16_t upperAZ(char16_t c)
@@ -51,9 +61,9 @@ inline char16_t upperAZ(char16_t c)
 }
 
 // A line comment runs up to the next line break or the end of the text.
-inline const char16_t *lineCommentEnd(const char16_t *p, const char16_t *end)
+inline const char16_t *lineCommentEnd(const char16_t *p)
 {
-    while (p < end && *p != u'\r' && *p != u'\n')
+    while (*p != 0 && *p != u'\r' && *p != u'\n')
         ++p;
     return p;
 }
@@ -79,9 +89,7 @@ const QStringView kJoinWords[] = { u"INNER", u"JOIN", u"LEFT", u"RIGHT", u"FULL"
 TSQLParser::TSQLParser(const QString &Text)
     : FText(Text)
 {
-    FBegin = QStringView(FText).utf16();
-    const qsizetype nul = FText.indexOf(QChar(0));
-    FEnd = FBegin + (nul < 0 ? FText.size() : nul);
+    FBegin = reinterpret_cast<const char16_t *>(FText.utf16()); // NUL-terminated
     FSourcePtr = FBegin;
     FTokenPtr = FBegin;
     NextToken();
@@ -101,27 +109,33 @@ TSQLToken TSQLParser::NextToken()
     FSymbolQuoted = false;
 
     const char16_t *p = FSourcePtr;
-    const char16_t *const end = FEnd;
-    while (p < end && *p <= 32)
+    while (isBlank(*p))
         ++p;
     FTokenPtr = p;
 
     const char16_t *textBegin = p; // the token's text, empty unless set below
     const char16_t *textEnd = p;
     TSQLToken token;
+    const char16_t c = *p;
 
-    if (p == end) {
-        token = stEnd;
+    if (isClass(c, ccSymbolStart)) {
+        ++p;
+        while (isClass(*p, ccSymbolPart))
+            ++p;
+        textEnd = p;
+        token = stSymbol;
     } else {
-        const char16_t c = *p;
         switch (c) {
+        case 0:
+            token = stEnd; // the read position stays on the end
+            break;
         case u'"':
         case u'\'': {
             ++p;
-            if (p < end && *p == u':')
+            if (*p == u':')
                 ++p;
             const char16_t *close = p;
-            while (close < end && *close != c)
+            while (*close != c && *close != 0)
                 ++close;
             textBegin = p;
             textEnd = close;
@@ -129,14 +143,14 @@ TSQLToken TSQLParser::NextToken()
                 ++textBegin;
             while (textEnd > textBegin && textEnd[-1] <= 32)
                 --textEnd;
-            p = close < end ? close + 1 : close;
+            p = *close != 0 ? close + 1 : close;
             FSymbolQuoted = true;
             token = stSymbol;
             break;
         }
         case u'-':
-            if (p + 1 < end && p[1] == u'-') {
-                p = lineCommentEnd(p, end);
+            if (p[1] == u'-') {
+                p = lineCommentEnd(p);
                 textEnd = p;
                 token = stComment;
                 break;
@@ -153,40 +167,28 @@ TSQLToken TSQLParser::NextToken()
         case u'8':
         case u'9':
             ++p;
-            while (p < end && isClass(*p, ccNumberPart))
+            while (isClass(*p, ccNumberPart))
                 ++p;
             textEnd = p;
             token = stNumber;
             break;
         case u'/':
-            if (p + 1 < end && p[1] == u'/') {
-                p = lineCommentEnd(p, end);
+            if (p[1] == u'/') {
+                p = lineCommentEnd(p);
                 textEnd = p;
                 token = stComment;
-                break;
-            }
-            if (p + 1 < end && p[1] == u'*') {
+            } else if (p[1] == u'*') {
                 // The closing star may be the opening one: "/*/" is a whole comment.
                 const char16_t *q = p + 1;
-                for (;;) {
-                    while (q < end && *q != u'*')
-                        ++q;
-                    if (q == end) {
-                        p = end;
-                        break;
-                    }
-                    if (q + 1 < end && q[1] == u'/') {
-                        p = q + 2;
-                        break;
-                    }
+                while (*q != 0 && !(*q == u'*' && q[1] == u'/'))
                     ++q;
-                }
+                p = *q != 0 ? q + 2 : q;
                 textEnd = p;
                 token = stComment;
-                break;
+            } else {
+                ++p;
+                token = stOther;
             }
-            ++p;
-            token = stOther;
             break;
         case u'(':
             ++p;
@@ -206,22 +208,14 @@ TSQLToken TSQLParser::NextToken()
             break;
         case u':':
             ++p;
-            while (p < end && isClass(*p, ccSymbolPart))
+            while (isClass(*p, ccSymbolPart))
                 ++p;
             textEnd = p;
             token = stParameter;
             break;
         default:
-            if (isClass(c, ccSymbolStart) || (c >= 256 && c <= 1103)) {
-                ++p;
-                while (p < end && isClass(*p, ccSymbolPart))
-                    ++p;
-                textEnd = p;
-                token = stSymbol;
-            } else {
-                ++p;
-                token = stOther;
-            }
+            ++p;
+            token = stOther;
             break;
         }
     }

@@ -78,8 +78,7 @@ private:
 
     TSQLParsedEvent FOnParsed;
     QString FText;
-    const char16_t *FBegin = nullptr;
-    const char16_t *FEnd = nullptr; // the end of the text or its first NUL
+    const char16_t *FBegin = nullptr; // FText's characters, always followed by a NUL
     const char16_t *FSourcePtr = nullptr;
     const char16_t *FTokenPtr = nullptr;
     QStringView FTokenString;

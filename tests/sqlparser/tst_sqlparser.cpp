@@ -41,6 +41,7 @@ private slots:
     void tokens_data();
     void tokens();
     void tokenPositionsAndEnd();
+    void rawDataTextEndsAtItsSize();
     void tokenSymbolIs_data();
     void tokenSymbolIs();
     void parse_data();
@@ -138,6 +139,13 @@ void tst_SQLParser::tokenPositionsAndEnd()
     while (p.NextToken() != stEnd);
     positions << p.TokenPosition();
     QCOMPARE(positions, (QList<qsizetype> { 2, 5, 7, 12 }));
+}
+
+void tst_SQLParser::rawDataTextEndsAtItsSize()
+{
+    static const char16_t buffer[] = u"ab cd";
+    TSQLParser p(QString::fromRawData(reinterpret_cast<const QChar *>(buffer), 4));
+    QCOMPARE(tokensOf(p), (QStringList{ "stSymbol[ab]", "stSymbol[c]" }));
 }
 
 void tst_SQLParser::tokenSymbolIs_data()
