@@ -65,6 +65,7 @@ void tst_SQLParser::tokens_data()
     auto row = [](const char *name, const QString &text, const QStringList &expected) {
         QTest::newRow(name) << text << expected;
     };
+    row("null", QString(), {});
     row("empty", u""_s, {});
     row("blanks and control characters", u" \t\r\n\x01\x1f"_s, {});
     row("qualified name", u"Customer.Name"_s, { "stSymbol[Customer.Name]" });
