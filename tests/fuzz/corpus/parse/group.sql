@@ -1,0 +1,1 @@
+x GROUP order by, y 'group' "by" GROUP BY.

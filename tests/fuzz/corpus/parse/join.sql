@@ -1,0 +1,1 @@
+select * from A left outer join B on A.X = B.Y where Z = 1 or W = 2 having count(*) > 1 union select 1

@@ -1,0 +1,1 @@
+SELECT * FROM A X, B Y

@@ -1,0 +1,1 @@
+select * from "My T" t, 'b',c where

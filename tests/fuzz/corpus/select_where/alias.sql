@@ -1,0 +1,1 @@
+SELECT * FROM A WHERE T. X = T. :p HAVING

@@ -1,0 +1,1 @@
+SELECT * FROM A WHERE A.X < 1 AND B = f(x) OR C = 1 + 2 GROUP BY C

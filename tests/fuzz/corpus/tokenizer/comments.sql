@@ -1,0 +1,3 @@
+-- line
+// other
+/* block */ /*/ x /* open

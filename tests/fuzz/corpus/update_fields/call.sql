@@ -1,0 +1,1 @@
+UPDATE T SET A = f(1, 2), B = 3

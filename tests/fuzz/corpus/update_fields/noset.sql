@@ -1,0 +1,1 @@
+UPDATE T A = 1

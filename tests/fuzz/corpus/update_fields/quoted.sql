@@ -1,0 +1,1 @@
+update t set T. "A" = 1, 'B' = 2

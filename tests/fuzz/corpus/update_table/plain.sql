@@ -1,0 +1,1 @@
+UPDATE S.T SET A = 1

@@ -1,0 +1,1 @@
+update " My T " set

@@ -1,0 +1,1 @@
+UPDATE T SET A = 1 WHERE (C = 3) AND T. D = 'x' and E < 2 AND F = 1

@@ -1,0 +1,1 @@
+UPDATE T SET A = 1, B = 2 WHERE C = 3
