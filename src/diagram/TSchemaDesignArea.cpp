@@ -172,29 +172,44 @@ TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
     return nullptr;
 }
 
-TSchemaItem *TSchemaDesignArea::GetItem(int Index) const
+namespace {
+// The Index-th control of class T in the control list (0-based), or nullptr.
+template <typename T>
+T *nthControl(const TScrollBox *box, int Index)
 {
     if (Index < 0)
         return nullptr;
     int n = 0;
-    for (int i = 0; i < ControlCount(); ++i) {
-        if (auto *item = qobject_cast<TSchemaItem *>(Controls(i))) {
+    for (int i = 0; i < box->ControlCount(); ++i) {
+        if (auto *control = qobject_cast<T *>(box->Controls(i))) {
             if (n == Index)
-                return item;
+                return control;
             ++n;
         }
     }
     return nullptr;
 }
 
-int TSchemaDesignArea::GetItemCount() const
+template <typename T>
+int countControls(const TScrollBox *box)
 {
     int n = 0;
-    for (int i = 0; i < ControlCount(); ++i) {
-        if (qobject_cast<TSchemaItem *>(Controls(i)))
+    for (int i = 0; i < box->ControlCount(); ++i) {
+        if (qobject_cast<T *>(box->Controls(i)))
             ++n;
     }
     return n;
+}
+} // namespace
+
+TSchemaItem *TSchemaDesignArea::GetItem(int Index) const
+{
+    return nthControl<TSchemaItem>(this, Index);
+}
+
+int TSchemaDesignArea::GetItemCount() const
+{
+    return countControls<TSchemaItem>(this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -202,27 +217,12 @@ int TSchemaDesignArea::GetItemCount() const
 
 TSchemaRelation *TSchemaDesignArea::GetRelation(int Index) const
 {
-    if (Index < 0)
-        return nullptr;
-    int n = 0;
-    for (int i = 0; i < ControlCount(); ++i) {
-        if (auto *relation = qobject_cast<TSchemaRelation *>(Controls(i))) {
-            if (n == Index)
-                return relation;
-            ++n;
-        }
-    }
-    return nullptr;
+    return nthControl<TSchemaRelation>(this, Index);
 }
 
 int TSchemaDesignArea::GetRelationCount() const
 {
-    int n = 0;
-    for (int i = 0; i < ControlCount(); ++i) {
-        if (qobject_cast<TSchemaRelation *>(Controls(i)))
-            ++n;
-    }
-    return n;
+    return countControls<TSchemaRelation>(this);
 }
 
 TSchemaRelation *TSchemaDesignArea::AddRelation(

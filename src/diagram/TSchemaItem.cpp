@@ -383,7 +383,7 @@ void TSchemaItem::SelectItemBold(TSchemaSubItem *SubItem, bool IsBold)
     SubItem->SetLinked(IsBold);
 }
 
-void TSchemaItem::_SelectAll(QObject *)
+void TSchemaItem::setAllChecked(bool checked)
 {
     if (FSchemaControlType == scText || FSchemaControlType == scIcon)
         return;
@@ -391,24 +391,20 @@ void TSchemaItem::_SelectAll(QObject *)
     const int count = GetSubItemCount();
     for (int i = 0; i < count; ++i) {
         if (check)
-            check->SetChecked(i, true);
+            check->SetChecked(i, checked);
         if (TSchemaSubItem *row = GetSubItem(i))
-            row->SetChecked(true);
+            row->SetChecked(checked);
     }
+}
+
+void TSchemaItem::_SelectAll(QObject *)
+{
+    setAllChecked(true);
 }
 
 void TSchemaItem::_UnSelectAll(QObject *)
 {
-    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
-        return;
-    auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl);
-    const int count = GetSubItemCount();
-    for (int i = 0; i < count; ++i) {
-        if (check)
-            check->SetChecked(i, false);
-        if (TSchemaSubItem *row = GetSubItem(i))
-            row->SetChecked(false);
-    }
+    setAllChecked(false);
 }
 
 void TSchemaItem::EntryCheckToggled(QListWidgetItem *entry)

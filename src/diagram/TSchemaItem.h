@@ -177,6 +177,7 @@ protected:
 
 private:
     void construct();
+    void setAllChecked(bool checked);
     int frameWidth() const;
     int captionHeight() const;
     void buildPopupMenu();

@@ -33,33 +33,31 @@ bool TDialogService::ExecuteColorDialog(QWidget *parent, TColor &color)
     return true;
 }
 
-static QString withDefaultExt(QString name, const QString &defaultExt)
+// The chosen name, with the default extension when it has none; false when nothing was chosen.
+static bool acceptFileName(QString name, const QString &defaultExt, QString &fileName)
 {
-    if (!name.isEmpty() && !defaultExt.isEmpty() && QFileInfo(name).suffix().isEmpty())
+    if (name.isEmpty())
+        return false;
+    if (!defaultExt.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QLatin1Char('.') + defaultExt;
-    return name;
-}
-
-bool TDialogService::ExecuteOpenDialog(
-    QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName)
-{
-    const QString name
-        = QFileDialog::getOpenFileName(parent, QString(), fileName, FileFilterToQt(filter));
-    if (name.isEmpty())
-        return false;
-    fileName = withDefaultExt(name, defaultExt);
+    fileName = name;
     return true;
 }
 
-bool TDialogService::ExecuteSaveDialog(
-    QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName)
+bool TDialogService::ExecuteOpenDialog(QWidget *parent, const QString &filter,
+                                       const QString &defaultExt, QString &fileName)
 {
-    const QString name
-        = QFileDialog::getSaveFileName(parent, QString(), fileName, FileFilterToQt(filter));
-    if (name.isEmpty())
-        return false;
-    fileName = withDefaultExt(name, defaultExt);
-    return true;
+    const QString name =
+        QFileDialog::getOpenFileName(parent, QString(), fileName, FileFilterToQt(filter));
+    return acceptFileName(name, defaultExt, fileName);
+}
+
+bool TDialogService::ExecuteSaveDialog(QWidget *parent, const QString &filter,
+                                       const QString &defaultExt, QString &fileName)
+{
+    const QString name =
+        QFileDialog::getSaveFileName(parent, QString(), fileName, FileFilterToQt(filter));
+    return acceptFileName(name, defaultExt, fileName);
 }
 
 void TDialogService::ShowMessage(QWidget *parent, const QString &text)
