@@ -1,12 +1,12 @@
 #include "engines/TSchemaSqlDataEngine.h"
 
+#include "diagram/TSchemaItem.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
 
 #include <QCoreApplication>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
@@ -119,10 +119,7 @@ QStringList TSchemaSqlDataEngine::tableNames(const QSqlDatabase &Db) const
     default:
         break;
     }
-    const QStringList names = Db.tables(QSql::Tables);
-    if (Db.lastError().isValid())
-        throw Exception(errorMessage(Db.lastError()));
-    return names;
+    return Db.tables(QSql::Tables);
 }
 
 QStringList TSchemaSqlDataEngine::fieldNames(const QSqlDatabase &Db, const QString &Table) const
@@ -154,6 +151,17 @@ void TSchemaSqlDataEngine::FillItemList(TStringList &List)
     for (const QString &name : names)
         List.Add(name);
     List.EndUpdate();
+}
+
+void TSchemaSqlDataEngine::FillSubItemList(TSchemaItem *Item, TStringList &List)
+{
+    if (OnGetSubItemList()) {
+        TSchemaDataEngine::FillSubItemList(Item, List);
+        return;
+    }
+    List.Clear();
+    if (Item)
+        FillFieldList(Item->GetCaption(), List);
 }
 
 void TSchemaSqlDataEngine::FillFieldList(const QString &TableName, TStringList &List)

@@ -38,6 +38,9 @@ public:
 
     // OnGetItemList when set; otherwise the user tables of the database, system tables left out.
     void FillItemList(TStringList &List) override;
+    // OnGetSubItemList when set; otherwise the fields of the table that Item's caption names,
+    // as FillFieldList gives them (none for a null Item).
+    void FillSubItemList(TSchemaItem *Item, TStringList &List) override;
     // OnExecSQL when set; otherwise runs SQL on the database and returns a new QSqlQueryModel
     // holding the result, which the caller owns. A statement the database rejects raises
     // Diduza::Exception with the database's error text.

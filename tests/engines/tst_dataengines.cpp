@@ -1,3 +1,4 @@
+#include "diagram/TSchemaItem.h"
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaBDEDataEngine.h"
 #include "engines/TSchemaCustomDataEngine.h"
@@ -72,7 +73,6 @@ private slots:
     void defaults_data();
     void defaults();
     void bdeSettings();
-    void ownerFreesEngine();
     void unsetEvents_data();
     void unsetEvents();
     void eventsFillLists_data();
@@ -121,14 +121,10 @@ void tst_DataEngines::bdeSettings()
     QCOMPARE(engine.DatabaseName(), QString());
     QCOMPARE(engine.ShowSystemTables(), false);
 
+    // The handlers read the settings, set as the designer sets them, from the Sender.
     QVERIFY(engine.setProperty("DatabaseName", QStringLiteral("DBDEMOS")));
     QVERIFY(engine.setProperty("Pattern", QStringLiteral("*.db")));
     QVERIFY(engine.setProperty("ShowSystemTables", true));
-    QCOMPARE(engine.DatabaseName(), QStringLiteral("DBDEMOS"));
-    QCOMPARE(engine.Pattern(), QStringLiteral("*.db"));
-    QCOMPARE(engine.ShowSystemTables(), true);
-
-    // The handlers read the settings from the engine they are given as Sender.
     engine.SetOnGetItemList([](QObject *sender, TStringList &list) {
         auto *bde = qobject_cast<TSchemaBDEDataEngine *>(sender);
         QVERIFY(bde);
@@ -139,15 +135,6 @@ void tst_DataEngines::bdeSettings()
     TStringList list;
     engine.FillItemList(list);
     QCOMPARE(list.ToStringList(), (QStringList { "DBDEMOS:*.db", "system" }));
-}
-
-void tst_DataEngines::ownerFreesEngine()
-{
-    auto owner = std::make_unique<QObject>();
-    QPointer<TSchemaDataEngine> engine = new TSchemaBDEDataEngine(owner.get());
-    QCOMPARE(engine->parent(), owner.get());
-    owner.reset();
-    QVERIFY(engine.isNull());
 }
 
 void tst_DataEngines::unsetEvents_data()
@@ -193,13 +180,13 @@ void tst_DataEngines::eventsFillLists()
         list.AddObject(QStringLiteral("orders"), QVariant::fromValue<QObject *>(&payload));
     });
     int subItemCalls = 0;
-    TSchemaItem *seenItem = reinterpret_cast<TSchemaItem *>(&payload);
+    TSchemaItem *seenItem = nullptr;
     engine->SetOnGetSubItemList([&](QObject *sender, TSchemaItem *item, TStringList &list) {
         ++subItemCalls;
         QCOMPARE(sender, engine.get());
         QCOMPARE(list.Count(), 0);
         seenItem = item;
-        list.AddObject(QStringLiteral("id"), 42);
+        list.AddObject(item->GetCaption() + QStringLiteral(".id"), 42);
         list.Add(QStringLiteral("name"));
     });
 
@@ -210,11 +197,13 @@ void tst_DataEngines::eventsFillLists()
     QCOMPARE(list.ToStringList(), (QStringList { "customer", "orders" }));
     QCOMPARE(list.ObjectPtr(1), &payload);
 
+    TSchemaItem item(nullptr);
+    item.SetCaption(QStringLiteral("customer"));
     list.Add(QStringLiteral("stale"));
-    engine->FillSubItemList(nullptr, list);
+    engine->FillSubItemList(&item, list);
     QCOMPARE(subItemCalls, 1);
-    QCOMPARE(seenItem, nullptr);
-    QCOMPARE(list.ToStringList(), (QStringList { "id", "name" }));
+    QCOMPARE(seenItem, &item);
+    QCOMPARE(list.ToStringList(), (QStringList { "customer.id", "name" }));
     QCOMPARE(list.Objects(0).toInt(), 42);
 }
 

@@ -1,3 +1,4 @@
+#include "diagram/TSchemaItem.h"
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Exceptions.h"
@@ -80,6 +81,8 @@ private slots:
     void tables();
     void fields_data();
     void fields();
+    void subItemsFromCaption_data();
+    void subItemsFromCaption();
     void postgresSearchPath();
     void postgresExactCaseFirst();
     void workedExample_data();
@@ -186,8 +189,6 @@ void tst_SqlEngine::defaults()
     QCOMPARE(engine.ConnectionName(), SqliteConnection);
     QCOMPARE(engine.Database().connectionName(), SqliteConnection);
     QVERIFY(engine.Database().isOpen());
-    QVERIFY(engine.setProperty("ConnectionName", PostgresConnection));
-    QCOMPARE(engine.ConnectionName(), PostgresConnection);
 }
 
 void tst_SqlEngine::tables_data()
@@ -252,6 +253,44 @@ void tst_SqlEngine::fields()
     list.Add(QStringLiteral("stale"));
     engine.FillFieldList(caption, list);
     QCOMPARE(list.ToStringList(), expected);
+}
+
+void tst_SqlEngine::subItemsFromCaption_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList details
+        = { "order_id", "line_no", "product_id", "quantity", "unit price", "discount" };
+    for (const char *backend : { "sqlite", "postgresql" }) {
+        const QString b = QString::fromLatin1(backend);
+        QTest::addRow("%s: table caption", backend)
+            << b << "suppliers"
+            << QStringList { "id", "name", "contact", "city", "country", "phone" };
+        QTest::addRow("%s: caption with a blank, other case", backend)
+            << b << "ORDER details" << details;
+        QTest::addRow("%s: caption naming no table", backend) << b << "Note" << QStringList();
+    }
+}
+
+// The builder asks for the rows of an item: the fields of the table its caption names.
+void tst_SqlEngine::subItemsFromCaption()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, expected);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    TSchemaItem item(nullptr);
+    item.SetCaption(caption);
+    TStringList list;
+    list.Add(QStringLiteral("stale"));
+    engine.FillSubItemList(&item, list);
+    QCOMPARE(list.ToStringList(), expected);
+
+    list.Add(QStringLiteral("stale"));
+    engine.FillSubItemList(nullptr, list);
+    QCOMPARE(list.Count(), 0);
 }
 
 // Tables are those an unqualified name reaches: schemas on the search path only, and of two
@@ -518,9 +557,12 @@ void tst_SqlEngine::eventsTakePrecedence()
         list.Add(QStringLiteral("from the handler"));
     });
     engine.SetOnExecSQL([&](QObject *, const QString &) { return &handlersModel; });
+    TSchemaItem item(nullptr);
+    item.SetCaption(QStringLiteral("customer"));
     int subItemCalls = 0;
-    engine.SetOnGetSubItemList([&](QObject *, TSchemaItem *, TStringList &list) {
+    engine.SetOnGetSubItemList([&](QObject *, TSchemaItem *seen, TStringList &list) {
         ++subItemCalls;
+        QCOMPARE(seen, &item);
         list.Add(QStringLiteral("field"));
     });
 
@@ -528,14 +570,17 @@ void tst_SqlEngine::eventsTakePrecedence()
     engine.FillItemList(list);
     QCOMPARE(list.ToStringList(), QStringList { "from the handler" });
     QCOMPARE(engine.ExecSQL(QStringLiteral("SELECT 1")), &handlersModel);
-    engine.FillSubItemList(nullptr, list);
+    engine.FillSubItemList(&item, list);
     QCOMPARE(subItemCalls, 1);
     QCOMPARE(list.ToStringList(), QStringList { "field" });
 
     engine.SetOnGetItemList(nullptr);
+    engine.SetOnGetSubItemList(nullptr);
     engine.SetOnExecSQL(nullptr);
     engine.FillItemList(list);
     QCOMPARE(list.ToStringList(), SampleTables);
+    engine.FillSubItemList(&item, list);
+    QCOMPARE(list.Strings(1), QStringLiteral("name"));
     std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(QStringLiteral("SELECT 1")));
     QVERIFY(qobject_cast<QSqlQueryModel *>(model.get()));
 }
