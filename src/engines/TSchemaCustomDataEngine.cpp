@@ -1,0 +1,12 @@
+#include "engines/TSchemaCustomDataEngine.h"
+
+namespace Diduza {
+
+TSchemaCustomDataEngine::TSchemaCustomDataEngine(QObject *AOwner)
+    : TSchemaDataEngine(AOwner)
+{
+}
+
+TSchemaCustomDataEngine::~TSchemaCustomDataEngine() = default;
+
+} // namespace Diduza

@@ -1,0 +1,204 @@
+#include "engines/TSchemaSqlDataEngine.h"
+
+#include "diagram/TSchemaItem.h"
+#include "platform/CompareText.h"
+#include "platform/Exceptions.h"
+
+#include <QCoreApplication>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+
+#include <memory>
+
+namespace Diduza {
+
+namespace {
+
+// The database's own message when it gave one, else Qt's description of the failure.
+QString errorMessage(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QCoreApplication::translate(
+            "Diduza::TSchemaSqlDataEngine", "The database reported an error without a message.");
+    return text;
+}
+
+// Runs a catalogue query whose first column is a name and returns the names in result order.
+QStringList queryNames(
+    const QSqlDatabase &db, const QString &sql, const QVariantList &values = QVariantList())
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    bool ok = false;
+    if (values.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        ok = query.prepare(sql);
+        if (ok) {
+            for (const QVariant &value : values)
+                query.addBindValue(value);
+            ok = query.exec();
+        }
+    }
+    if (!ok)
+        throw Exception(errorMessage(query.lastError()));
+    QStringList names;
+    while (query.next())
+        names.append(query.value(0).toString());
+    if (query.lastError().isValid())
+        throw Exception(errorMessage(query.lastError()));
+    return names;
+}
+
+// Tables of the main database that SQLite itself did not create.
+const char SqliteTables[] = "SELECT name FROM sqlite_master WHERE type = 'table'"
+                            " AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name";
+const char SqliteFields[] = "SELECT name FROM pragma_table_info(?) ORDER BY cid";
+
+// Ordinary and partitioned tables that an unqualified name reaches through the search path.
+const char PostgresTables[]
+    = "SELECT c.relname FROM pg_catalog.pg_class c"
+      " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+      " WHERE c.relkind IN ('r', 'p') AND n.nspname = ANY (pg_catalog.current_schemas(false))"
+      " AND pg_catalog.pg_table_is_visible(c.oid) ORDER BY c.relname";
+const char PostgresFields[]
+    = "SELECT a.attname FROM pg_catalog.pg_attribute a"
+      " JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
+      " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+      " WHERE c.relname = ? AND c.relkind IN ('r', 'p')"
+      " AND n.nspname = ANY (pg_catalog.current_schemas(false))"
+      " AND pg_catalog.pg_table_is_visible(c.oid) AND a.attnum > 0 AND NOT a.attisdropped"
+      " ORDER BY a.attnum";
+
+} // namespace
+
+TSchemaSqlDataEngine::TSchemaSqlDataEngine(QObject *AOwner)
+    : TSchemaDataEngine(AOwner)
+    , FConnectionName(QString::fromLatin1(QSqlDatabase::defaultConnection))
+{
+    SetSQLSubType(stLocal);
+}
+
+TSchemaSqlDataEngine::~TSchemaSqlDataEngine() = default;
+
+QSqlDatabase TSchemaSqlDataEngine::Database() const
+{
+    return QSqlDatabase::database(FConnectionName, false);
+}
+
+void TSchemaSqlDataEngine::SetDatabase(const QSqlDatabase &Database)
+{
+    FConnectionName = Database.connectionName();
+}
+
+QSqlDatabase TSchemaSqlDataEngine::openDatabase() const
+{
+    if (!QSqlDatabase::contains(FConnectionName))
+        throw Exception(QCoreApplication::translate(
+            "Diduza::TSchemaSqlDataEngine", "There is no database connection named \"%1\".")
+                            .arg(FConnectionName));
+    QSqlDatabase db = Database();
+    if (!db.isOpen() && !db.open())
+        throw Exception(errorMessage(db.lastError()));
+    return db;
+}
+
+QStringList TSchemaSqlDataEngine::tableNames(const QSqlDatabase &Db) const
+{
+    switch (Db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite:
+        return queryNames(Db, QString::fromLatin1(SqliteTables));
+    case QSqlDriver::PostgreSQL:
+        return queryNames(Db, QString::fromLatin1(PostgresTables));
+    default:
+        break;
+    }
+    return Db.tables(QSql::Tables);
+}
+
+QStringList TSchemaSqlDataEngine::fieldNames(const QSqlDatabase &Db, const QString &Table) const
+{
+    switch (Db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite:
+        return queryNames(Db, QString::fromLatin1(SqliteFields), { Table });
+    case QSqlDriver::PostgreSQL:
+        return queryNames(Db, QString::fromLatin1(PostgresFields), { Table });
+    default:
+        break;
+    }
+    const QSqlRecord record = Db.record(Table);
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i)
+        names.append(record.fieldName(i));
+    return names;
+}
+
+void TSchemaSqlDataEngine::FillItemList(TStringList &List)
+{
+    if (OnGetItemList()) {
+        TSchemaDataEngine::FillItemList(List);
+        return;
+    }
+    List.Clear();
+    const QStringList names = tableNames(openDatabase());
+    List.BeginUpdate();
+    for (const QString &name : names)
+        List.Add(name);
+    List.EndUpdate();
+}
+
+void TSchemaSqlDataEngine::FillSubItemList(TSchemaItem *Item, TStringList &List)
+{
+    if (OnGetSubItemList()) {
+        TSchemaDataEngine::FillSubItemList(Item, List);
+        return;
+    }
+    List.Clear();
+    if (Item)
+        FillFieldList(Item->GetCaption(), List);
+}
+
+void TSchemaSqlDataEngine::FillFieldList(const QString &TableName, TStringList &List)
+{
+    List.Clear();
+    const QSqlDatabase db = openDatabase();
+    const QStringList tables = tableNames(db);
+    qsizetype index = tables.indexOf(TableName);
+    if (index < 0) {
+        for (qsizetype i = 0; i < tables.size(); ++i) {
+            if (SameText(tables.at(i), TableName)) {
+                index = i;
+                break;
+            }
+        }
+    }
+    if (index < 0)
+        return;
+    const QStringList names = fieldNames(db, tables.at(index));
+    List.BeginUpdate();
+    for (const QString &name : names)
+        List.Add(name);
+    List.EndUpdate();
+}
+
+QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
+{
+    if (OnExecSQL())
+        return TSchemaDataEngine::ExecSQL(SQL);
+    QSqlQuery query(openDatabase());
+    if (!query.exec(SQL))
+        throw Exception(errorMessage(query.lastError()));
+    auto model = std::make_unique<QSqlQueryModel>();
+    model->setQuery(std::move(query));
+    if (model->lastError().isValid())
+        throw Exception(errorMessage(model->lastError()));
+    return model.release();
+}
+
+} // namespace Diduza

@@ -1,0 +1,62 @@
+#pragma once
+
+// A data engine on a Qt SQL connection: it lists the user tables of the database, lists a
+// table's fields in column order and runs statements into a QSqlQueryModel. SQLite and
+// PostgreSQL are listed through their catalogues; other drivers through QSqlDatabase's own
+// table and record lookups. Events that the application sets take precedence over the
+// database, as in every engine.
+
+#include "diduzasql_export.h"
+#include "engines/TSchemaDataEngine.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace Diduza {
+
+class DIDUZASQL_EXPORT TSchemaSqlDataEngine : public TSchemaDataEngine {
+    Q_OBJECT
+    Q_PROPERTY(QString ConnectionName READ ConnectionName WRITE SetConnectionName)
+
+public:
+    // The engine starts on Qt's default connection, in the stLocal dialect (join conditions in
+    // the WHERE clause, which every SQL database runs).
+    explicit TSchemaSqlDataEngine(QObject *AOwner = nullptr);
+    ~TSchemaSqlDataEngine() override;
+
+    // The name of the QSqlDatabase connection the engine works on. The engine looks the
+    // connection up at each operation and keeps no handle to it, so the application may remove
+    // and re-add the connection at any time.
+    QString ConnectionName() const { return FConnectionName; }
+    void SetConnectionName(const QString &Value) { FConnectionName = Value; }
+
+    // The connection named by ConnectionName (invalid when there is none).
+    QSqlDatabase Database() const;
+    // Makes the engine work on Database's connection.
+    void SetDatabase(const QSqlDatabase &Database);
+
+    // OnGetItemList when set; otherwise the user tables of the database, system tables left out.
+    void FillItemList(TStringList &List) override;
+    // OnGetSubItemList when set; otherwise the fields of the table that Item's caption names,
+    // as FillFieldList gives them (none for a null Item).
+    void FillSubItemList(TSchemaItem *Item, TStringList &List) override;
+    // OnExecSQL when set; otherwise runs SQL on the database and returns a new QSqlQueryModel
+    // holding the result, which the caller owns. A statement the database rejects raises
+    // Diduza::Exception with the database's error text.
+    QAbstractItemModel *ExecSQL(const QString &SQL) override;
+
+    // Clears List and fills it with the fields of the table named TableName, in column order.
+    // The name is matched against the table list exactly first, then ignoring the case of the
+    // letters A to Z; a name that matches no table leaves List empty.
+    void FillFieldList(const QString &TableName, TStringList &List);
+
+private:
+    QSqlDatabase openDatabase() const;
+    QStringList tableNames(const QSqlDatabase &Db) const;
+    QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
+
+    QString FConnectionName;
+};
+
+} // namespace Diduza

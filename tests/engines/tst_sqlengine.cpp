@@ -1,0 +1,626 @@
+#include "diagram/TSchemaItem.h"
+#include "engines/SqlDialect.h"
+#include "engines/TSchemaSqlDataEngine.h"
+#include "platform/Exceptions.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Diduza;
+
+namespace {
+
+const QString SqliteConnection = QStringLiteral("diduza-sqlite");
+const QString PostgresConnection = QStringLiteral("diduza-pg");
+
+const QStringList SampleTables
+    = { "customer", "employees", "order details", "orders", "products", "suppliers" };
+
+// The statements of the query builder's worked example: customers with their order totals,
+// orders above 100 only, totals above 1000 only. First as the WHERE-clause dialects write it,
+// then as the JOIN-clause dialect (stStandard) writes it.
+const QString WorkedExampleLocal = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
+                                                  "FROM customer, orders \r\n"
+                                                  "WHERE  (orders.amount > 100) \r\n"
+                                                  "   AND (customer.id = orders.customer_id) \r\n"
+                                                  "GROUP BY name \r\n"
+                                                  "HAVING  (SUM(orders.amount) > 1000) \r\n"
+                                                  "ORDER BY name ASC\r\n");
+const QString WorkedExampleStandard
+    = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
+                     "FROM customer, orders \r\n"
+                     "   INNER JOIN (customer.id = orders.customer_id) \r\n"
+                     "WHERE  (orders.amount > 100) \r\n"
+                     "GROUP BY name \r\n"
+                     "HAVING  (SUM(orders.amount) > 1000) \r\n"
+                     "ORDER BY name ASC\r\n");
+
+struct Rows {
+    QList<QString> names;
+    QList<double> values;
+};
+
+// All rows of a two-column result, fetched to the end.
+Rows readRows(QAbstractItemModel &model)
+{
+    while (model.canFetchMore(QModelIndex()))
+        model.fetchMore(QModelIndex());
+    Rows rows;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        rows.names.append(model.index(r, 0).data().toString());
+        rows.values.append(model.index(r, 1).data().toDouble());
+    }
+    return rows;
+}
+
+QVariant scalar(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql) || !query.next())
+        return QVariant();
+    return query.value(0);
+}
+
+} // namespace
+
+class tst_SqlEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void defaults();
+    void tables_data();
+    void tables();
+    void fields_data();
+    void fields();
+    void subItemsFromCaption_data();
+    void subItemsFromCaption();
+    void postgresSearchPath();
+    void postgresExactCaseFirst();
+    void workedExample_data();
+    void workedExample();
+    void rejectedStatements_data();
+    void rejectedStatements();
+    void oddNames_data();
+    void oddNames();
+    void sampleIsConsistent_data();
+    void sampleIsConsistent();
+    void sameDataInBothDatabases();
+    void callerOwnsModel();
+    void eventsTakePrecedence();
+    void connectionFailures();
+
+private:
+    void addBackendRows();
+    // The connection of the current row's backend; skips PostgreSQL when no server is given.
+    bool useBackend(const QString &backend, TSchemaSqlDataEngine &engine);
+    bool m_hasPostgres = false;
+    QTemporaryDir m_dir;
+};
+
+void tst_SqlEngine::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // Work on a copy, so that the tests can add system tables without touching the build tree.
+    const QString dbPath = m_dir.filePath(QStringLiteral("sample.sqlite"));
+    QVERIFY(QFile::copy(QStringLiteral(DIDUZA_SAMPLE_DB), dbPath));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), SqliteConnection);
+        db.setDatabaseName(dbPath);
+        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        // ANALYZE creates sqlite_stat1, a system table that must not be listed.
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("ANALYZE")));
+        QCOMPARE(scalar(db,
+                     QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = "
+                                    "'sqlite_stat1'"))
+                     .toInt(),
+            1);
+    }
+
+    if (!qEnvironmentVariableIsSet("DIDUZA_PG_HOST"))
+        return;
+    QSqlDatabase pg = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), PostgresConnection);
+    pg.setHostName(qEnvironmentVariable("DIDUZA_PG_HOST"));
+    pg.setPort(qEnvironmentVariableIntValue("DIDUZA_PG_PORT"));
+    pg.setDatabaseName(qEnvironmentVariable("DIDUZA_PG_DB"));
+    pg.setUserName(qEnvironmentVariable("DIDUZA_PG_USER"));
+    pg.setPassword(qEnvironmentVariable("DIDUZA_PG_PASSWORD"));
+    QVERIFY2(pg.open(),
+        qPrintable(QStringLiteral("DIDUZA_PG_HOST is set but the server does not "
+                                  "answer: ")
+            + pg.lastError().text()));
+    m_hasPostgres = true;
+}
+
+void tst_SqlEngine::cleanupTestCase()
+{
+    for (const QString &name : { SqliteConnection, PostgresConnection }) {
+        if (QSqlDatabase::contains(name)) {
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+}
+
+void tst_SqlEngine::addBackendRows()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("sqlite") << "sqlite";
+    QTest::newRow("postgresql") << "postgresql";
+}
+
+bool tst_SqlEngine::useBackend(const QString &backend, TSchemaSqlDataEngine &engine)
+{
+    if (backend == QLatin1String("postgresql")) {
+        if (!m_hasPostgres)
+            return false;
+        engine.SetConnectionName(PostgresConnection);
+    } else {
+        engine.SetConnectionName(SqliteConnection);
+    }
+    return true;
+}
+
+#define USE_BACKEND(backend, engine)                                                               \
+    do {                                                                                           \
+        if (!useBackend(backend, engine))                                                          \
+            QSKIP("No PostgreSQL server: run scripts/pg-start BUILD-DIR and load BUILD-DIR/"       \
+                  "pg.env to test against PostgreSQL");                                            \
+    } while (false)
+
+void tst_SqlEngine::defaults()
+{
+    TSchemaSqlDataEngine engine;
+    QCOMPARE(engine.SQLSubType(), stLocal);
+    QCOMPARE(engine.GetSQLTemplate(), SQLTemplate(stLocal));
+    QCOMPARE(engine.ConnectionName(), QString::fromLatin1(QSqlDatabase::defaultConnection));
+    QVERIFY(!engine.OnGetItemList() && !engine.OnGetSubItemList() && !engine.OnExecSQL());
+
+    engine.SetDatabase(QSqlDatabase::database(SqliteConnection, false));
+    QCOMPARE(engine.ConnectionName(), SqliteConnection);
+    QCOMPARE(engine.Database().connectionName(), SqliteConnection);
+    QVERIFY(engine.Database().isOpen());
+}
+
+void tst_SqlEngine::tables_data()
+{
+    addBackendRows();
+}
+
+void tst_SqlEngine::tables()
+{
+    QFETCH(QString, backend);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    TStringList list;
+    list.Add(QStringLiteral("stale"));
+    engine.FillItemList(list);
+    QCOMPARE(list.ToStringList(), SampleTables);
+}
+
+void tst_SqlEngine::fields_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList customer = { "id", "name", "contact", "city", "country", "phone", "since" };
+    const QStringList orders = { "id", "customer_id", "employee_id", "order_date", "shipped_date",
+        "ship_city", "amount" };
+    const QStringList details
+        = { "order_id", "line_no", "product_id", "quantity", "unit price", "discount" };
+    struct Row {
+        const char *name;
+        const char *caption;
+        QStringList expected;
+    };
+    const Row rows[] = {
+        { "exact name", "customer", customer },
+        { "name with a blank", "order details", details },
+        { "other case", "ORDERS", orders },
+        { "other case, name with a blank", "Order Details", details },
+        { "unknown table", "nosuch", {} },
+        { "empty caption", "", {} },
+        { "caption with a trailing blank", "customer ", {} },
+        { "qualified caption", "customer.name", {} },
+        { "SQLite system table", "sqlite_stat1", {} },
+        { "PostgreSQL catalogue table", "pg_class", {} },
+    };
+    for (const char *backend : { "sqlite", "postgresql" }) {
+        for (const Row &row : rows)
+            QTest::addRow("%s: %s", backend, row.name)
+                << QString::fromLatin1(backend) << QString::fromLatin1(row.caption) << row.expected;
+    }
+}
+
+void tst_SqlEngine::fields()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, expected);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    TStringList list;
+    list.Add(QStringLiteral("stale"));
+    engine.FillFieldList(caption, list);
+    QCOMPARE(list.ToStringList(), expected);
+}
+
+void tst_SqlEngine::subItemsFromCaption_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList details
+        = { "order_id", "line_no", "product_id", "quantity", "unit price", "discount" };
+    for (const char *backend : { "sqlite", "postgresql" }) {
+        const QString b = QString::fromLatin1(backend);
+        QTest::addRow("%s: table caption", backend)
+            << b << "suppliers"
+            << QStringList { "id", "name", "contact", "city", "country", "phone" };
+        QTest::addRow("%s: caption with a blank, other case", backend)
+            << b << "ORDER details" << details;
+        QTest::addRow("%s: caption naming no table", backend) << b << "Note" << QStringList();
+    }
+}
+
+// The builder asks for the rows of an item: the fields of the table its caption names.
+void tst_SqlEngine::subItemsFromCaption()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, expected);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    TSchemaItem item(nullptr);
+    item.SetCaption(caption);
+    TStringList list;
+    list.Add(QStringLiteral("stale"));
+    engine.FillSubItemList(&item, list);
+    QCOMPARE(list.ToStringList(), expected);
+
+    list.Add(QStringLiteral("stale"));
+    engine.FillSubItemList(nullptr, list);
+    QCOMPARE(list.Count(), 0);
+}
+
+// Tables are those an unqualified name reaches: schemas on the search path only, and of two
+// tables with one name the one that comes first on the path.
+void tst_SqlEngine::postgresSearchPath()
+{
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(QStringLiteral("postgresql"), engine);
+    QSqlDatabase db = engine.Database();
+    QVERIFY(db.transaction());
+    auto rollback = qScopeGuard([&] { db.rollback(); });
+    QSqlQuery query(db);
+    for (const char *sql :
+        { "CREATE SCHEMA diduza_other", "CREATE TABLE diduza_other.customer (only_here INTEGER)",
+            "CREATE TABLE diduza_other.hidden (x INTEGER)" })
+        QVERIFY2(query.exec(QString::fromLatin1(sql)), qPrintable(query.lastError().text()));
+
+    TStringList list;
+    engine.FillItemList(list);
+    QCOMPARE(list.ToStringList(), SampleTables);
+    engine.FillFieldList(QStringLiteral("customer"), list);
+    QCOMPARE(list.Strings(0), QStringLiteral("id"));
+    engine.FillFieldList(QStringLiteral("hidden"), list);
+    QCOMPARE(list.Count(), 0);
+
+    QVERIFY(query.exec(QStringLiteral("SET LOCAL search_path TO diduza_other, public")));
+    engine.FillItemList(list);
+    QCOMPARE(list.ToStringList(),
+        (QStringList { "customer", "employees", "hidden", "order details", "orders", "products",
+            "suppliers" }));
+    engine.FillFieldList(QStringLiteral("customer"), list);
+    QCOMPARE(list.ToStringList(), QStringList { "only_here" });
+}
+
+// PostgreSQL tells "Mixed" from "mixed": the exact name wins over a case-insensitive match.
+void tst_SqlEngine::postgresExactCaseFirst()
+{
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(QStringLiteral("postgresql"), engine);
+    QSqlDatabase db = engine.Database();
+    QVERIFY(db.transaction());
+    auto rollback = qScopeGuard([&] { db.rollback(); });
+    QSqlQuery query(db);
+    QVERIFY(query.exec(QStringLiteral("CREATE TABLE mixed (lower_field INTEGER)")));
+    QVERIFY(query.exec(QStringLiteral("CREATE TABLE \"Mixed\" (\"Upper Field\" INTEGER)")));
+
+    TStringList list;
+    engine.FillFieldList(QStringLiteral("mixed"), list);
+    QCOMPARE(list.ToStringList(), QStringList { "lower_field" });
+    engine.FillFieldList(QStringLiteral("Mixed"), list);
+    QCOMPARE(list.ToStringList(), QStringList { "Upper Field" });
+    engine.FillFieldList(QStringLiteral("MIXED"), list);
+    QCOMPARE(list.Count(), 1);
+}
+
+void tst_SqlEngine::workedExample_data()
+{
+    addBackendRows();
+}
+
+void tst_SqlEngine::workedExample()
+{
+    QFETCH(QString, backend);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(WorkedExampleLocal));
+    QVERIFY(model);
+    QCOMPARE(model->columnCount(), 2);
+    const Rows got = readRows(*model);
+
+    // The same question asked with an explicit join.
+    QSqlQuery reference(engine.Database());
+    QVERIFY(reference.exec(QStringLiteral(
+        "SELECT c.name, SUM(o.amount) FROM customer c JOIN orders o ON o.customer_id = c.id"
+        " WHERE o.amount > 100 GROUP BY c.name HAVING SUM(o.amount) > 1000 ORDER BY c.name")));
+    Rows expected;
+    while (reference.next()) {
+        expected.names.append(reference.value(0).toString());
+        expected.values.append(reference.value(1).toDouble());
+    }
+    QCOMPARE(got.names, expected.names);
+    for (int i = 0; i < got.values.size(); ++i)
+        QVERIFY(qAbs(got.values.at(i) - expected.values.at(i)) < 0.005);
+
+    // The sample is shaped so that both filters matter.
+    const int customersWithOrders = scalar(
+        engine.Database(), QStringLiteral("SELECT COUNT(DISTINCT customer_id) FROM orders"))
+                                        .toInt();
+    QVERIFY(got.names.size() > 10);
+    QVERIFY(got.names.size() < customersWithOrders);
+    for (double total : got.values)
+        QVERIFY(total > 1000);
+}
+
+void tst_SqlEngine::rejectedStatements_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("mentions");
+    for (const char *backend : { "sqlite", "postgresql" }) {
+        const QString b = QString::fromLatin1(backend);
+        // No database accepts a JOIN keyword followed by a bare condition.
+        QTest::addRow("%s: JOIN-clause dialect statement", backend)
+            << b << WorkedExampleStandard << "syntax error";
+        QTest::addRow("%s: unknown column", backend) << b << "SELECT nosuch_field FROM customer"
+                                                     << "nosuch_field";
+        QTest::addRow("%s: unknown table", backend) << b << "SELECT * FROM nosuch_table"
+                                                    << "nosuch_table";
+    }
+}
+
+void tst_SqlEngine::rejectedStatements()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, sql);
+    QFETCH(QString, mentions);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+
+    QSqlQuery direct(engine.Database());
+    QVERIFY(!direct.exec(sql));
+    const QString databaseText = direct.lastError().databaseText().trimmed();
+    QVERIFY(!databaseText.isEmpty());
+    try {
+        std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(sql));
+        QFAIL("ExecSQL returned a data set for a statement the database rejects");
+    } catch (const Exception &e) {
+        QCOMPARE(e.Message(), databaseText);
+        QVERIFY2(e.Message().contains(mentions), qPrintable(e.Message()));
+    }
+}
+
+void tst_SqlEngine::oddNames_data()
+{
+    addBackendRows();
+}
+
+// The table and the field with a blank in their names, written with double quotes.
+void tst_SqlEngine::oddNames()
+{
+    QFETCH(QString, backend);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(
+        QStringLiteral("SELECT \"order details\".\"unit price\", products.\"unit price\"\r\n"
+                       "FROM \"order details\", products\r\n"
+                       "WHERE (\"order details\".product_id = products.id)")));
+    QVERIFY(model);
+    QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("unit price"));
+    const Rows rows = readRows(*model);
+    QCOMPARE(rows.names.size(),
+        scalar(engine.Database(), QStringLiteral("SELECT COUNT(*) FROM \"order details\""))
+            .toInt());
+    // Lines are sold at the product's list price.
+    for (int i = 0; i < rows.values.size(); ++i)
+        QCOMPARE(rows.names.at(i).toDouble(), rows.values.at(i));
+}
+
+void tst_SqlEngine::sampleIsConsistent_data()
+{
+    addBackendRows();
+}
+
+void tst_SqlEngine::sampleIsConsistent()
+{
+    QFETCH(QString, backend);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    const QSqlDatabase db = engine.Database();
+    struct Check {
+        const char *what;
+        const char *sql;
+    };
+    const Check checks[] = {
+        { "an order's amount is the sum of its lines",
+            "SELECT COUNT(*) FROM orders o WHERE ABS(o.amount - (SELECT SUM(ROUND(d.quantity *"
+            " d.\"unit price\" * (1 - d.discount), 2)) FROM \"order details\" d"
+            " WHERE d.order_id = o.id)) > 0.05" },
+        { "every order has lines",
+            "SELECT COUNT(*) FROM orders o WHERE NOT EXISTS (SELECT 1 FROM \"order details\" d"
+            " WHERE d.order_id = o.id)" },
+        { "orders name existing customers",
+            "SELECT COUNT(*) FROM orders o WHERE NOT EXISTS (SELECT 1 FROM customer c"
+            " WHERE c.id = o.customer_id)" },
+        { "lines name existing products",
+            "SELECT COUNT(*) FROM \"order details\" d WHERE NOT EXISTS (SELECT 1 FROM products p"
+            " WHERE p.id = d.product_id)" },
+        { "customer names are unique", "SELECT COUNT(*) - COUNT(DISTINCT name) FROM customer" },
+    };
+    for (const Check &check : checks) {
+        const QVariant bad = scalar(db, QString::fromLatin1(check.sql));
+        QVERIFY2(bad.isValid(), check.what);
+        QVERIFY2(bad.toInt() == 0, check.what);
+    }
+    const int total = scalar(db,
+        QStringLiteral("SELECT (SELECT COUNT(*) FROM customer) + (SELECT COUNT(*)"
+                       " FROM orders) + (SELECT COUNT(*) FROM \"order details\")"))
+                          .toInt();
+    QVERIFY2(total >= 2000 && total <= 20000, qPrintable(QString::number(total)));
+}
+
+// The same SQL text loaded into both databases gives the same data.
+void tst_SqlEngine::sameDataInBothDatabases()
+{
+    if (!m_hasPostgres)
+        QSKIP("No PostgreSQL server: run scripts/pg-start BUILD-DIR and load BUILD-DIR/pg.env");
+    const QSqlDatabase lite = QSqlDatabase::database(SqliteConnection, false);
+    const QSqlDatabase pg = QSqlDatabase::database(PostgresConnection, false);
+    for (const QString &table : SampleTables) {
+        const QString count = QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(table);
+        QCOMPARE(scalar(pg, count).toInt(), scalar(lite, count).toInt());
+    }
+    for (const char *sql : { "SELECT SUM(amount) FROM orders",
+             "SELECT SUM(\"unit price\" * quantity) FROM \"order details\"",
+             "SELECT SUM(LENGTH(name)) FROM customer" }) {
+        const double inPg = scalar(pg, QString::fromLatin1(sql)).toDouble();
+        const double inLite = scalar(lite, QString::fromLatin1(sql)).toDouble();
+        QVERIFY2(inPg > 0 && qAbs(inPg - inLite) < 0.01, sql);
+    }
+    const QString names = QStringLiteral("SELECT name FROM customer WHERE id IN (2, 3, 20)"
+                                         " ORDER BY id");
+    QSqlQuery a(lite), b(pg);
+    QVERIFY(a.exec(names) && b.exec(names));
+    int rows = 0;
+    while (a.next()) {
+        QVERIFY(b.next());
+        QCOMPARE(b.value(0).toString(), a.value(0).toString());
+        ++rows;
+    }
+    QCOMPARE(rows, 3);
+}
+
+void tst_SqlEngine::callerOwnsModel()
+{
+    auto engine = std::make_unique<TSchemaSqlDataEngine>();
+    engine->SetConnectionName(SqliteConnection);
+    QAbstractItemModel *raw = engine->ExecSQL(QStringLiteral("SELECT id, name FROM customer"));
+    std::unique_ptr<QAbstractItemModel> model(raw);
+    QVERIFY(qobject_cast<QSqlQueryModel *>(raw));
+    QCOMPARE(raw->parent(), nullptr);
+    engine.reset();
+    QCOMPARE(model->index(0, 1).data().toString(),
+        scalar(QSqlDatabase::database(SqliteConnection, false),
+            QStringLiteral("SELECT name FROM customer WHERE id = 1"))
+            .toString());
+
+    // A statement that returns no rows still gives a data set.
+    TSchemaSqlDataEngine other;
+    other.SetConnectionName(SqliteConnection);
+    std::unique_ptr<QAbstractItemModel> empty(
+        other.ExecSQL(QStringLiteral("SELECT id FROM customer WHERE id < 0")));
+    QVERIFY(empty);
+    QCOMPARE(empty->rowCount(), 0);
+    QCOMPARE(empty->columnCount(), 1);
+}
+
+void tst_SqlEngine::eventsTakePrecedence()
+{
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(SqliteConnection);
+    QStandardItemModel handlersModel;
+    engine.SetOnGetItemList([&](QObject *sender, TStringList &list) {
+        QCOMPARE(sender, &engine);
+        list.Add(QStringLiteral("from the handler"));
+    });
+    engine.SetOnExecSQL([&](QObject *, const QString &) { return &handlersModel; });
+    TSchemaItem item(nullptr);
+    item.SetCaption(QStringLiteral("customer"));
+    int subItemCalls = 0;
+    engine.SetOnGetSubItemList([&](QObject *, TSchemaItem *seen, TStringList &list) {
+        ++subItemCalls;
+        QCOMPARE(seen, &item);
+        list.Add(QStringLiteral("field"));
+    });
+
+    TStringList list;
+    engine.FillItemList(list);
+    QCOMPARE(list.ToStringList(), QStringList { "from the handler" });
+    QCOMPARE(engine.ExecSQL(QStringLiteral("SELECT 1")), &handlersModel);
+    engine.FillSubItemList(&item, list);
+    QCOMPARE(subItemCalls, 1);
+    QCOMPARE(list.ToStringList(), QStringList { "field" });
+
+    engine.SetOnGetItemList(nullptr);
+    engine.SetOnGetSubItemList(nullptr);
+    engine.SetOnExecSQL(nullptr);
+    engine.FillItemList(list);
+    QCOMPARE(list.ToStringList(), SampleTables);
+    engine.FillSubItemList(&item, list);
+    QCOMPARE(list.Strings(1), QStringLiteral("name"));
+    std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(QStringLiteral("SELECT 1")));
+    QVERIFY(qobject_cast<QSqlQueryModel *>(model.get()));
+}
+
+void tst_SqlEngine::connectionFailures()
+{
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(QStringLiteral("no such connection"));
+    TStringList list;
+    QVERIFY_THROWS_EXCEPTION(Exception, engine.FillItemList(list));
+    QVERIFY_THROWS_EXCEPTION(Exception, engine.FillFieldList(QStringLiteral("customer"), list));
+    try {
+        delete engine.ExecSQL(QStringLiteral("SELECT 1"));
+        QFAIL("ExecSQL without a connection did not raise");
+    } catch (const Exception &e) {
+        QVERIFY2(
+            e.Message().contains(QStringLiteral("no such connection")), qPrintable(e.Message()));
+    }
+
+    // A connection that cannot be opened raises the driver's message.
+    const QString badName = QStringLiteral("diduza-unopenable");
+    {
+        QSqlDatabase bad = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), badName);
+        bad.setDatabaseName(m_dir.filePath(QStringLiteral("no/such/folder/x.sqlite")));
+    }
+    engine.SetConnectionName(badName);
+    try {
+        engine.FillItemList(list);
+        QFAIL("FillItemList on a database that cannot be opened did not raise");
+    } catch (const Exception &e) {
+        QVERIFY(!e.Message().isEmpty());
+    }
+    QSqlDatabase::removeDatabase(badName);
+
+    // A closed connection is opened again.
+    QSqlDatabase::database(SqliteConnection, false).close();
+    engine.SetConnectionName(SqliteConnection);
+    engine.FillItemList(list);
+    QCOMPARE(list.ToStringList(), SampleTables);
+}
+
+QTEST_MAIN(tst_SqlEngine)
+#include "tst_sqlengine.moc"
