@@ -4,6 +4,7 @@
 // passes itself. An event is "set" when the function is not empty.
 
 #include <QString>
+#include <Qt>
 
 #include <functional>
 
@@ -23,6 +24,10 @@ using TSchemaCloseEvent = std::function<void(QObject *Sender, bool &AllowClose)>
 using TGetSchemaItemEvent
     = std::function<QString(QObject *Sender, TSchemaItem *item, int ItemIndex, bool IsAlias)>;
 using TGetSchemaSubItemEvent = std::function<QString(QObject *Sender, TSchemaSubItem *item)>;
+// A key pressed or released: Key is the Qt key code, which a handler may set to 0 to consume it.
+using TKeyEvent = std::function<void(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift)>;
+// A character typed: a handler may set Key to a null character to consume it.
+using TKeyPressEvent = std::function<void(QObject *Sender, QChar &Key)>;
 
 // Calls an event through a copy, so that a handler may replace itself.
 template <typename Event, typename... Args> void RaiseEvent(const Event &event, Args &&...args)

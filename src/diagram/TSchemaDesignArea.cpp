@@ -15,6 +15,7 @@
 #include "relations/TSchemaRelation.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 
 #include <algorithm>
@@ -174,8 +175,7 @@ TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
 
 namespace {
 // The Index-th control of class T in the control list (0-based), or nullptr.
-template <typename T>
-T *nthControl(const TScrollBox *box, int Index)
+template <typename T> T *nthControl(const TScrollBox *box, int Index)
 {
     if (Index < 0)
         return nullptr;
@@ -190,8 +190,7 @@ T *nthControl(const TScrollBox *box, int Index)
     return nullptr;
 }
 
-template <typename T>
-int countControls(const TScrollBox *box)
+template <typename T> int countControls(const TScrollBox *box)
 {
     int n = 0;
     for (int i = 0; i < box->ControlCount(); ++i) {
@@ -463,6 +462,37 @@ void TSchemaDesignArea::ChangeBackground(QObject *Sender)
         if (DialogService()->ExecuteColorDialog(this, color) && color != item->GetColor())
             item->SetColor(color);
     }
+}
+
+void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
+{
+    int key = event->key();
+    Guarded([&] { RaiseEvent(FOnKeyDown, this, key, event->modifiers()); });
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    const QString text = event->text();
+    if (FOnKeyPress && !text.isEmpty()) {
+        QChar ch = text.at(0);
+        Guarded([&] { RaiseEvent(FOnKeyPress, this, ch); });
+        if (ch.isNull()) {
+            event->accept();
+            return;
+        }
+    }
+    TScrollBox::keyPressEvent(event);
+}
+
+void TSchemaDesignArea::keyReleaseEvent(QKeyEvent *event)
+{
+    int key = event->key();
+    Guarded([&] { RaiseEvent(FOnKeyUp, this, key, event->modifiers()); });
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    TScrollBox::keyReleaseEvent(event);
 }
 
 void TSchemaDesignArea::contextMenuEvent(QContextMenuEvent *event)

@@ -94,6 +94,12 @@ public:
     void SetOnDeleteRelation(TSchemaRelationEvent h) { FOnDeleteRelation = std::move(h); }
     TSchemaCloseEvent OnClose() const { return FOnClose; }
     void SetOnClose(TSchemaCloseEvent h) { FOnClose = std::move(h); }
+    TKeyEvent OnKeyDown() const { return FOnKeyDown; }
+    void SetOnKeyDown(TKeyEvent h) { FOnKeyDown = std::move(h); }
+    TKeyPressEvent OnKeyPress() const { return FOnKeyPress; }
+    void SetOnKeyPress(TKeyPressEvent h) { FOnKeyPress = std::move(h); }
+    TKeyEvent OnKeyUp() const { return FOnKeyUp; }
+    void SetOnKeyUp(TKeyEvent h) { FOnKeyUp = std::move(h); }
 
     // Drawing suspension (one window in the process at a time); no nesting count.
     void BeginUpdate();
@@ -123,6 +129,8 @@ protected:
     void CreateItemToolbar();
     void DestroyItemToolbar();
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object);
@@ -141,6 +149,9 @@ private:
     bool FShowItemToolbar = false;
     TZkSActions FActions = TZkSActions::All();
     TSchemaCloseEvent FOnClose;
+    TKeyEvent FOnKeyDown;
+    TKeyPressEvent FOnKeyPress;
+    TKeyEvent FOnKeyUp;
     bool FIsLocked = false;
     bool FScrolling = false;
     QPointer<QMenu> FPopupMenu;
