@@ -130,6 +130,7 @@ private slots:
     void autoArrangeReportsRanksHighestFirst();
     void autoArrangeOnEmptyAreaShowsNothing();
     void scrollingKeepsRelationsOnTheirRows();
+    void itemDeletedDirectlyLeavesItsRelationsHarmless();
     void destroyingTheAreaRaisesDeleteItemPerItem();
     void areaDestroyedWhileDeletionsArePending();
 };
@@ -1019,6 +1020,36 @@ void tst_DesignArea::scrollingKeepsRelationsOnTheirRows()
     area.verticalScrollBar()->setValue(0);
     area.horizontalScrollBar()->setValue(0);
     QCOMPARE(r->BoundsRect(), start);
+}
+
+void tst_DesignArea::itemDeletedDirectlyLeavesItsRelationsHarmless()
+{
+    // The application deletes an item without deleting its relations first.
+    FakeDialogService dialogs;
+    TSchemaDesignArea area;
+    area.resize(300, 200);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    TSchemaItem *a = addTable(area, "A", { "a" });
+    TSchemaItem *b = addTable(area, "B", { "b" }, 200, 300);
+    TSchemaRelation *r = link(area, a, 0, b, 0);
+    delete a;
+    QCOMPARE(r->ParentItem(), nullptr);
+    QCOMPARE(r->ParentSubItem(), nullptr);
+    QCOMPARE(area.GetItemCount(), 1);
+
+    // Everything that walks the relations still works.
+    area.UpdateScrollRange();
+    area.verticalScrollBar()->setValue(20);
+    area.ReboundRelations();
+    b->move(10, 10);
+    area.viewport()->grab();
+    area.AutoArrange();
+    QCOMPARE(dialogs.messages, QStringList({ "11" })); // B: one row, child of one relation
+    QVERIFY(!area.FindRelation(r));
+    area.DeleteRelationsForItem(b, nullptr);
+    QCOMPARE(area.GetRelationCount(), 0);
+    QVERIFY(!b->GetSubItem(0)->Linked());
 }
 
 void tst_DesignArea::destroyingTheAreaRaisesDeleteItemPerItem()

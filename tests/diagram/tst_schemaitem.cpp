@@ -139,6 +139,7 @@ private slots:
 
     void tickingReportsEachChange();
     void userTogglesCheckBox();
+    void spaceKeyTogglesTheCurrentRow();
     void selectAll_data();
     void selectAll();
 
@@ -173,6 +174,9 @@ private slots:
     void relationsFollow_data();
     void relationsFollow();
     void captionColourAndFontReachTheInnerControl();
+    void glyphIndexesReachTreeNodes();
+    void innerControlFillsTheClientArea_data();
+    void innerControlFillsTheClientArea();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -495,6 +499,22 @@ void tst_SchemaItem::userTogglesCheckBox()
     // The other rows were never touched.
     QVERIFY(!item->GetSubItem(0)->Checked());
     QVERIFY(!item->GetSubItem(2)->Checked());
+}
+
+void tst_SchemaItem::spaceKeyTogglesTheCurrentRow()
+{
+    auto area = shownArea();
+    TSchemaItem *item = addTable(*area, "T", { "a", "b" }, 10, 10, scCheckListBox);
+    auto *list = qobject_cast<TSchemaCheckListBox *>(item->ItemControl());
+    int events = 0;
+    item->SetOnSubItemCheck([&](QObject *) { ++events; });
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(events, 1);
+    QVERIFY(item->GetSubItem(1)->Checked());
+    QVERIFY(list->Checked(1));
+    QVERIFY(!item->GetSubItem(0)->Checked());
 }
 
 void tst_SchemaItem::selectAll_data()
@@ -1215,6 +1235,71 @@ void tst_SchemaItem::captionColourAndFontReachTheInnerControl()
     QCOMPARE(icon->GetFont(), font); // an icon item's font is its own
     icon->SetColor(clRed);
     QCOMPARE(icon->GetColor(), clRed);
+}
+
+void tst_SchemaItem::glyphIndexesReachTreeNodes()
+{
+    TImageList images;
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    images.Add(red);
+    images.Add(red);
+    TSchemaDesignArea area;
+    area.SetImages(&images);
+    TSchemaItem *tree = area.AddItem(QStringLiteral("T"), scTreeView);
+    tree->AddSubItem(QStringLiteral("p"), -1, false);
+    TSchemaSubItem *row = tree->AddSubItem(QStringLiteral("c"), 0, false);
+    QTreeWidgetItem *node = tree->TreeView()->NodeAt(1);
+    QVERIFY(node->icon(0).isNull());
+    row->SetImageIndex(1);
+    QCOMPARE(row->ImageIndex(), 1);
+    QVERIFY(!node->icon(0).isNull());
+    row->SetImageIndex(7); // outside the list: no glyph
+    QVERIFY(node->icon(0).isNull());
+    row->SetOverlayIndex(3);
+    row->SetStateIndex(2);
+    row->SetSelectedIndex(0);
+    QCOMPARE(row->OverlayIndex(), 3);
+    QCOMPARE(row->StateIndex(), 2);
+    QCOMPARE(row->SelectedIndex(), 0);
+    row->SetImageIndex(4, 1); // no such glyph index: nothing
+    QCOMPARE(row->ImageIndex(), 7);
+}
+
+void tst_SchemaItem::innerControlFillsTheClientArea_data()
+{
+    QTest::addColumn<bool>("showCaption");
+    QTest::addColumn<bool>("sizeable");
+    QTest::addColumn<bool>("toolWin");
+    QTest::addColumn<bool>("border");
+    for (int bits = 0; bits < 16; ++bits) {
+        QTest::addRow("caption %d sizeable %d tool %d border %d", bits & 1, (bits >> 1) & 1,
+            (bits >> 2) & 1, (bits >> 3) & 1)
+            << bool(bits & 1) << bool(bits & 2) << bool(bits & 4) << bool(bits & 8);
+    }
+}
+
+void tst_SchemaItem::innerControlFillsTheClientArea()
+{
+    QFETCH(bool, showCaption);
+    QFETCH(bool, sizeable);
+    QFETCH(bool, toolWin);
+    QFETCH(bool, border);
+    auto area = shownArea();
+    TSchemaItem *item = addTable(*area, "T", { "a", "b" }, 10, 10);
+    item->SetShowCaption(showCaption);
+    item->SetSizeable(sizeable);
+    item->SetToolWin(toolWin);
+    item->SetBorder(border);
+    item->SetClientHeight(70);
+    QCOMPARE(item->ClientHeight(), 70);
+    const QRect client = item->ClientRect();
+    QCOMPARE(item->ItemControl()->geometry(), client);
+    QVERIFY(QRect(QPoint(0, 0), item->size()).contains(client));
+    // A title bar comes with height, a frame with width on both sides.
+    QCOMPARE(client.top() > 0, showCaption || border || !sizeable);
+    QCOMPARE(item->width() - client.width(), 2 * client.left());
+    QCOMPARE(item->height() - client.height() - client.top(), client.left());
 }
 
 QTEST_MAIN(tst_SchemaItem)
