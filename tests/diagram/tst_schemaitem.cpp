@@ -152,6 +152,10 @@ private slots:
     void removeItemFromItsMenu();
     void removeItemWithoutSender();
     void removeRelationsFromItsMenu();
+    void closeButton_data();
+    void closeButton();
+    void movingAndSizingByMouse_data();
+    void movingAndSizingByMouse();
     void deleteSubItemWhileARelationPointsAtIt();
     void deleteTreeNodeTakesItsChildren();
 
@@ -774,6 +778,127 @@ void tst_SchemaItem::removeRelationsFromItsMenu()
     QCOMPARE(area.GetItemCount(), 3);
     QVERIFY(!a->GetSubItem(0)->Linked());
     QVERIFY(b->GetSubItem(0)->Linked());
+}
+
+void tst_SchemaItem::closeButton_data()
+{
+    QTest::addColumn<bool>("leaveBeforeRelease");
+    QTest::addColumn<bool>("restricted"); // read-only area without "delete item"
+    QTest::addColumn<bool>("removed");
+
+    QTest::newRow("click") << false << false << true;
+    QTest::newRow("click on a restricted area") << false << true << true;
+    QTest::newRow("released elsewhere") << true << false << false;
+}
+
+void tst_SchemaItem::closeButton()
+{
+    QFETCH(bool, leaveBeforeRelease);
+    QFETCH(bool, restricted);
+    QFETCH(bool, removed);
+
+    QStringList log;
+    auto area = shownArea();
+    if (restricted) {
+        area->SetActions({});
+        area->SetReadOnly(true);
+    }
+    logEvents(*area, log);
+    TSchemaItem *a = addTable(*area, "A", { "a" }, 10, 10);
+    TSchemaItem *b = addTable(*area, "B", { "b" }, 300, 10);
+    link(*area, a, 0, b, 0);
+    bool asked = false;
+    a->SetOnClose([&](QObject *, bool &allow) {
+        asked = true;
+        allow = false;
+    });
+    log.clear();
+    QPointer<TSchemaItem> item = a;
+
+    const QRect button = a->CloseButtonRect();
+    QVERIFY(!button.isEmpty());
+    QVERIFY(a->CaptionRect().contains(button));
+    QTest::mousePress(a, Qt::LeftButton, {}, button.center());
+    const QPoint releaseAt = leaveBeforeRelease ? button.center() - QPoint(40, 0) : button.center();
+    if (leaveBeforeRelease)
+        QTest::mouseMove(a, releaseAt);
+    QTest::mouseRelease(a, Qt::LeftButton, {}, releaseAt);
+
+    if (removed) {
+        QCOMPARE(area->GetItemCount(), 1);
+        QCOMPARE(area->GetRelationCount(), 0);
+        QTRY_VERIFY(item.isNull());
+        QCOMPARE(log, QStringList({ "DeleteRelation A.a>B.b", "DeleteItem A" }));
+    } else {
+        QCoreApplication::processEvents();
+        runDeferredDeletes();
+        QVERIFY(!item.isNull());
+        QCOMPARE(area->GetItemCount(), 2);
+        QCOMPARE(log, QStringList());
+        QCOMPARE(a->pos(), QPoint(10, 10)); // pressing the button does not move the item
+    }
+    QVERIFY(!asked); // OnClose is stored only
+}
+
+void tst_SchemaItem::movingAndSizingByMouse_data()
+{
+    QTest::addColumn<TSchemaControlType>("type");
+    QTest::addColumn<QString>("grip"); // "title", "body" or "corner"
+    QTest::addColumn<bool>("moves");
+    QTest::addColumn<bool>("sizes");
+
+    QTest::newRow("list by its title bar") << scListBox << "title" << true << false;
+    QTest::newRow("list by its resizing frame") << scListBox << "corner" << false << true;
+    QTest::newRow("tree by its resizing frame") << scTreeView << "corner" << false << true;
+    QTest::newRow("text by its body") << scText << "body" << true << false;
+    QTest::newRow("icon by its body") << scIcon << "body" << true << false;
+    QTest::newRow("text by its corner: no frame, so it moves") << scText << "corner" << true
+                                                               << false;
+}
+
+void tst_SchemaItem::movingAndSizingByMouse()
+{
+    QFETCH(TSchemaControlType, type);
+    QFETCH(QString, grip);
+    QFETCH(bool, moves);
+    QFETCH(bool, sizes);
+
+    auto area = shownArea();
+    TSchemaItem *item = addTable(*area, "Item", { "x" }, 50, 60, type);
+    if (type == scText || type == scIcon)
+        item->SetBounds(50, 60, 80, 50);
+    TSchemaItem *other = addTable(*area, "O", { "o" }, 400, 200);
+    TSchemaRelation *r = link(*area, item, 0, other, 0);
+    const QRect start = item->geometry();
+
+    QPoint p;
+    if (grip == QLatin1String("title"))
+        p = item->CaptionRect().center() - QPoint(20, 0);
+    else if (grip == QLatin1String("body"))
+        p = item->ClientRect().center();
+    else
+        p = QPoint(item->width() - 2, item->height() - 2);
+    QVERIFY(!item->CloseButtonRect().contains(p));
+
+    QTest::mousePress(item, Qt::LeftButton, {}, p);
+    QTest::mouseMove(item, p + QPoint(30, 20));
+    // The relation follows each step, not just the release.
+    QCOMPARE(r->BoundsRect(), expectedBounds(r));
+    // The pointer 40, 25 away from where it was pressed, in the item's present coordinates.
+    const QPoint second = p + QPoint(40, 25) - (moves ? QPoint(30, 20) : QPoint());
+    QTest::mouseMove(item, second);
+    QTest::mouseRelease(item, Qt::LeftButton, {}, second);
+
+    const QRect end = item->geometry();
+    if (moves) {
+        QCOMPARE(end, start.translated(40, 25));
+    } else if (sizes) {
+        QCOMPARE(end.topLeft(), start.topLeft());
+        QCOMPARE(end.size(), start.size() + QSize(40, 25));
+        QCOMPARE(item->ItemControl()->geometry(), item->ClientRect());
+    }
+    QCOMPARE(r->BoundsRect(), expectedBounds(r));
+    QVERIFY(r->BoundsRect() != QRect());
 }
 
 void tst_SchemaItem::deleteSubItemWhileARelationPointsAtIt()
