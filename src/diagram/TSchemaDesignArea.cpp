@@ -48,11 +48,15 @@ TSchemaDesignArea::~TSchemaDesignArea()
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.
     ClearAll();
-    for (const QPointer<TSchemaItem> &item : std::as_const(FOwnedItems)) {
-        if (item && !item->parentWidget())
+    // Owned items off the viewport go now too: never placed, or removed through their menu
+    // and still waiting for their deferred deletion (parked on the area itself). Left to
+    // QWidget's destructor they would raise OnDeleteItem on an area that is already gone.
+    const QVector<QPointer<TSchemaItem>> owned = FOwnedItems;
+    FOwnedItems.clear();
+    for (const QPointer<TSchemaItem> &item : owned) {
+        if (item)
             delete item.data();
     }
-    FOwnedItems.clear();
     // The image list has no owner; the other tool-bar parts go with the children.
     delete FtbImages;
     FtbImages = nullptr;

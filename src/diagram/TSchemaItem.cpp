@@ -750,9 +750,10 @@ void TSchemaItem::layoutInnerControl()
 int TSchemaItem::GetRowY(int FldN) const
 {
     const QRect client = ClientRect();
-    // The inner control in the item's client coordinates.
-    QRect c = FItemControl ? FItemControl->geometry().translated(-client.topLeft())
-                           : QRect(0, 0, client.width(), client.height());
+    // The inner control in the item's client coordinates. It fills the client area; that is
+    // read from the item's own geometry, which is current even while Qt holds back the resize
+    // event (and so the inner control's layout) of an item that is not shown yet.
+    const QRect c(0, 0, client.width(), client.height());
     int y = c.top() + 9;
     if (auto *tree = TreeView()) {
         if (tree->topLevelItemCount() > 0) {
@@ -812,7 +813,7 @@ void TSchemaItem::RecalculateWidth()
             w = qMax(w, fm.horizontalAdvance(node->text(0)));
     } else if (auto *text = TextControl()) {
         if (text->Caption().contains(QLatin1Char('\r')))
-            w = text->width();
+            w = ClientWidth(); // the label's width: it fills the client area
         else
             w = text->MeasureText(-1).width();
     } else if (auto *icon = IconControl()) {

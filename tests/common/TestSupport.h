@@ -1,0 +1,93 @@
+#pragma once
+
+// Helpers shared by the widget tests: a dialog service that answers the components' dialogs
+// without a modal loop, and a recorder for the application exception handler. Both install
+// themselves for their lifetime and restore what was there before.
+
+#include "platform/Application.h"
+#include "platform/DialogService.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <functional>
+
+namespace DiduzaTest {
+
+class FakeDialogService : public Diduza::TDialogService {
+public:
+    FakeDialogService() { m_previous = Diduza::SetDialogService(this); }
+    ~FakeDialogService() override { Diduza::SetDialogService(m_previous); }
+    FakeDialogService(const FakeDialogService &) = delete;
+    FakeDialogService &operator=(const FakeDialogService &) = delete;
+
+    // Font dialog: records the font it was opened with; confirms with fontAnswer when
+    // fontConfirms is set.
+    bool ExecuteFontDialog(QWidget *, Diduza::TFontValue &font) override
+    {
+        ++fontCalls;
+        fontShown = font;
+        if (!fontConfirms)
+            return false;
+        font = fontAnswer;
+        return true;
+    }
+    bool ExecuteColorDialog(QWidget *, Diduza::TColor &color) override
+    {
+        ++colorCalls;
+        colorShown = color;
+        if (!colorConfirms)
+            return false;
+        color = colorAnswer;
+        return true;
+    }
+    void ShowMessage(QWidget *, const QString &text) override { messages << text; }
+    void ShowWarning(QWidget *, const QString &text) override { warnings << text; }
+    void ShowError(QWidget *, const QString &text) override { errors << text; }
+    // Runs modal: the test decides what the user does and what the result is.
+    int ExecuteModal(QDialog &dialog) override
+    {
+        ++modalCalls;
+        return modal ? modal(dialog) : int(QDialog::Rejected);
+    }
+
+    int fontCalls = 0;
+    Diduza::TFontValue fontShown;
+    bool fontConfirms = true;
+    Diduza::TFontValue fontAnswer;
+
+    int colorCalls = 0;
+    Diduza::TColor colorShown = 0;
+    bool colorConfirms = true;
+    Diduza::TColor colorAnswer = 0;
+
+    int modalCalls = 0;
+    std::function<int(QDialog &)> modal;
+
+    QStringList messages;
+    QStringList warnings;
+    QStringList errors;
+
+private:
+    Diduza::TDialogService *m_previous = nullptr;
+};
+
+// Collects the messages handed to the application exception handler.
+class ExceptionRecorder {
+public:
+    ExceptionRecorder()
+    {
+        m_previous = Diduza::SetExceptionHandler(
+            [this](const Diduza::Exception &e) { messages << e.Message(); });
+    }
+    ~ExceptionRecorder() { Diduza::SetExceptionHandler(m_previous); }
+    ExceptionRecorder(const ExceptionRecorder &) = delete;
+    ExceptionRecorder &operator=(const ExceptionRecorder &) = delete;
+
+    QStringList messages;
+
+private:
+    Diduza::TExceptionHandler m_previous;
+};
+
+} // namespace DiduzaTest
