@@ -149,7 +149,7 @@ TSchemaItem *TSchemaDesignArea::addItem(
         if (object)
             item->SetData(*object);
         RaiseEvent(FOnAddItem, this, item);
-        return item;
+        return guard.data(); // null when the handler deleted the item
     } catch (...) {
         // A half-built item is destroyed (raising OnDeleteItem) and nothing is reported.
         delete guard.data();

@@ -97,6 +97,7 @@ private slots:
     void addItem();
     void failingAddItemHandlerYieldsNil_data();
     void failingAddItemHandlerYieldsNil();
+    void addItemHandlerDeletingTheItemYieldsNil();
     void eventOrder_data();
     void eventOrder();
     void duplicateRelations_data();
@@ -246,6 +247,14 @@ void tst_DesignArea::failingAddItemHandlerYieldsNil()
     QCOMPARE(area.ControlCount(), 0);
     QVERIFY(area.findChildren<TSchemaItem *>().isEmpty());
     QCOMPARE(handler.messages, QStringList()); // swallowed, not reported
+}
+
+void tst_DesignArea::addItemHandlerDeletingTheItemYieldsNil()
+{
+    TSchemaDesignArea area;
+    area.SetOnAddItem([](QObject *, TSchemaItem *item) { delete item; });
+    QCOMPARE(area.AddItem(QStringLiteral("X"), scListBox), nullptr);
+    QCOMPARE(area.GetItemCount(), 0);
 }
 
 // ---------------------------------------------------------------------------------------------
