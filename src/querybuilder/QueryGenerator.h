@@ -1,0 +1,116 @@
+#pragma once
+
+// The statement generator of the query builder, free of widgets: it is fed with plain data
+// (the diagram's tables and joins, the column grid's cells, the distinct flag, the statement
+// template and the data engine's join texts) and fills the template macro by macro.
+//
+// Ten accumulators collect the field list, the table list, the four kinds of joins, the where
+// filter, the groups, the having filter and the sort list; the template is then filled in the
+// order "#distinct#", "#fields#", "#tables#", "#innerjoins#", "#leftouterjoins#",
+// "#rightouterjoins#", "#fulljoins#", "#wherefilter#", "#groups#", "#havingfilter#",
+// "#orders#", and its blank lines are removed.
+
+#include "diduzacore_export.h"
+#include "platform/SchemaTypes.h"
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+#include <optional>
+
+class QObject;
+
+namespace Diduza {
+
+// One table of the statement: an item of the diagram.
+struct QueryTable {
+    QString Caption;
+    // The item's index in the design area; the alias of a shared caption is Caption followed
+    // by this number. Together with Object it tells two items with one caption apart.
+    int ItemIndex = -1;
+    // The item itself, handed back to the name hook; the generator never touches it.
+    QObject *Object = nullptr;
+};
+
+// One field of the statement: a row of an item.
+struct QueryField {
+    QString Caption;
+    QObject *Object = nullptr; // the row, handed back to the name hook
+};
+
+// One join: a relation of the diagram. An end whose item or row is gone is absent and is
+// named by an empty text.
+struct QueryJoin {
+    std::optional<QueryTable> ParentTable;
+    std::optional<QueryField> ParentField;
+    std::optional<QueryTable> ChildTable;
+    std::optional<QueryField> ChildField;
+    TSDRelationOperator Operator = roEqual;
+    TSDRelationJoin Join = rjInner;
+};
+
+// One field column of the grid, as the user sees it.
+struct QueryColumn {
+    // The row-0 cell as written; a column whose cell is empty holds no field and is skipped.
+    QString FieldCell;
+    // The row the cell names (absent when it names none) and that row's item.
+    std::optional<QueryField> Field;
+    std::optional<QueryTable> Table;
+    QString Calculate; // row 2: "Count", "Summa", "Maximum", "Minimum", "Average" or other
+    QString Sort; // row 3: "Ascending", "Descending" or other
+    QString Where; // row 4
+    QString Grouping; // row 5: "1" ticked
+    QString Having; // row 6, read whether the grid shows the row or not
+};
+
+using QueryJoinScriptFunc = std::function<QString(const QString &strParent, const QString &strChild,
+    TSDRelationOperator Operator, TSDRelationJoin Join)>;
+using QueryJoinSeparatorFunc = std::function<QString(TSDRelationJoin Join)>;
+using QueryTableNameHook = std::function<QString(const QueryTable &Table, bool IsAlias)>;
+using QueryFieldNameHook = std::function<QString(const QueryField &Field)>;
+using QueryExpandFunc
+    = std::function<void(QString &SQL, const QString &Macro, const QString &Value)>;
+
+struct QueryInput {
+    // The items in the order of the design area's child list.
+    QVector<QueryTable> Tables;
+    // The relations in the order of the design area's child list.
+    QVector<QueryJoin> Joins;
+    // The field columns in the order the user sees them (grid column 1 first).
+    QVector<QueryColumn> Columns;
+    bool Distinct = false;
+    // The data engine's template; absent without an engine (the default template is used).
+    std::optional<QString> Template;
+    // The data engine's join texts; unset without an engine, when joins are written as the
+    // stStandard dialect writes them.
+    QueryJoinScriptFunc JoinScript;
+    QueryJoinSeparatorFunc JoinSeparator;
+    // Replace the names of tables (the whole reference: no quoting, no alias is added) and of
+    // fields (the caption; quoting still applies).
+    QueryTableNameHook TableNameHook;
+    QueryFieldNameHook FieldNameHook;
+    // Fills one macro of the template; unset means ExpandSQL.
+    QueryExpandFunc Expand;
+};
+
+// The template used without a data engine: the JOIN-clause template of the stStandard dialect.
+DIDUZACORE_EXPORT QString DefaultQueryTemplate();
+
+// The text by which the statement names Table: as an entry of the table list (IsAlias false)
+// or as the prefix of a column reference (IsAlias true). A caption that another table of
+// Input.Tables shares gets the alias Caption + ItemIndex. A name containing a blank or a
+// double quote is enclosed in double quotes, its own quotes doubled. Empty for an absent table.
+DIDUZACORE_EXPORT QString QueryTableName(
+    const QueryInput &Input, const std::optional<QueryTable> &Table, bool IsAlias);
+
+// The text by which the statement names Field, without table prefix: the hook's result or the
+// caption, enclosed in double quotes (its own quotes doubled) when it contains a blank, a full
+// stop or a double quote. Empty for an absent field.
+DIDUZACORE_EXPORT QString QueryFieldName(
+    const QueryInput &Input, const std::optional<QueryField> &Field);
+
+// The SELECT statement for Input; empty when nothing is selected and there are no tables.
+DIDUZACORE_EXPORT QString GenerateQuery(const QueryInput &Input);
+
+} // namespace Diduza

@@ -1,0 +1,458 @@
+#include "engines/SqlDialect.h"
+#include "querybuilder/QueryGenerator.h"
+#include "querybuilder/SqlTemplate.h"
+
+#include <QtTest>
+
+using namespace Diduza;
+
+Q_DECLARE_METATYPE(Diduza::QueryInput)
+
+namespace {
+
+// The dialect an input is generated for: an engine of one of the four dialects, or none.
+constexpr int NoEngine = -1;
+
+QueryTable table(const QString &caption, int index)
+{
+    return QueryTable { caption, index, nullptr };
+}
+
+QueryField field(const QString &caption)
+{
+    return QueryField { caption, nullptr };
+}
+
+QueryColumn column(const QueryTable &owner, const QString &name, const QString &calculate = {},
+    const QString &sort = {}, const QString &where = {}, const QString &grouping = {},
+    const QString &having = {})
+{
+    QueryColumn c;
+    c.FieldCell = QStringLiteral("7");
+    c.Field = field(name);
+    c.Table = owner;
+    c.Calculate = calculate;
+    c.Sort = sort;
+    c.Where = where;
+    c.Grouping = grouping;
+    c.Having = having;
+    return c;
+}
+
+QueryJoin join(const QueryTable &parent, const QString &parentField, const QueryTable &child,
+    const QString &childField, TSDRelationJoin kind, TSDRelationOperator op = roEqual)
+{
+    QueryJoin j;
+    j.ParentTable = parent;
+    j.ParentField = field(parentField);
+    j.ChildTable = child;
+    j.ChildField = field(childField);
+    j.Operator = op;
+    j.Join = kind;
+    return j;
+}
+
+// Gives the input the template and join texts of an engine of the dialect.
+QueryInput withEngine(QueryInput input, int dialect)
+{
+    if (dialect == NoEngine)
+        return input;
+    const auto subType = TSQLSubType(dialect);
+    input.Template = SQLTemplate(subType);
+    input.JoinScript = [subType](const QString &p, const QString &c, TSDRelationOperator op,
+                           TSDRelationJoin j) { return JoinScript(subType, p, c, op, j); };
+    input.JoinSeparator = [subType](TSDRelationJoin j) { return JoinSeparator(subType, j); };
+    return input;
+}
+
+// Tables customer (rows *, id, name, city) and orders (rows *, id, customer_id, amount); one
+// inner join customer.id = orders.customer_id; columns customer.name (ascending, grouped,
+// having SUM(orders.amount) > 1000) and orders.amount (Summa, where orders.amount > 100).
+QueryInput workedExampleInput()
+{
+    const QueryTable customer = table("customer", 1);
+    const QueryTable orders = table("orders", 2);
+    QueryInput input;
+    input.Tables = { customer, orders };
+    input.Joins = { join(customer, "id", orders, "customer_id", rjInner) };
+    input.Columns = {
+        column(customer, "name", {}, "Ascending", {}, "1", "SUM(orders.amount) > 1000"),
+        column(orders, "amount", "Summa", {}, "orders.amount > 100"),
+    };
+    return input;
+}
+
+const QString WorkedExampleJoinClause
+    = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
+                     "FROM customer, orders \r\n"
+                     "   INNER JOIN (customer.id = orders.customer_id) \r\n"
+                     "WHERE  (orders.amount > 100) \r\n"
+                     "GROUP BY name \r\n"
+                     "HAVING  (SUM(orders.amount) > 1000) \r\n"
+                     "ORDER BY name ASC\r\n");
+const QString WorkedExampleWhereClause
+    = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
+                     "FROM customer, orders \r\n"
+                     "WHERE  (orders.amount > 100) \r\n"
+                     "   AND (customer.id = orders.customer_id) \r\n"
+                     "GROUP BY name \r\n"
+                     "HAVING  (SUM(orders.amount) > 1000) \r\n"
+                     "ORDER BY name ASC\r\n");
+
+} // namespace
+
+class tst_QueryGenerator : public QObject {
+    Q_OBJECT
+private slots:
+    void workedExample_data();
+    void workedExample();
+    void macroOrder();
+    void tableNames_data();
+    void tableNames();
+    void fieldNames_data();
+    void fieldNames();
+    void nameHooks();
+    void columns_data();
+    void columns();
+    void joins_data();
+    void joins();
+    void missingEnds();
+};
+
+void tst_QueryGenerator::workedExample_data()
+{
+    QTest::addColumn<int>("dialect");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no engine") << int(NoEngine) << WorkedExampleJoinClause;
+    QTest::newRow("stStandard") << int(stStandard) << WorkedExampleJoinClause;
+    QTest::newRow("stLocal") << int(stLocal) << WorkedExampleWhereClause;
+    // An inner join is the plain condition in every WHERE-clause dialect.
+    QTest::newRow("stOracle") << int(stOracle) << WorkedExampleWhereClause;
+    QTest::newRow("stMSSQL") << int(stMSSQL) << WorkedExampleWhereClause;
+}
+
+void tst_QueryGenerator::workedExample()
+{
+    QFETCH(int, dialect);
+    QFETCH(QString, expected);
+    QCOMPARE(GenerateQuery(withEngine(workedExampleInput(), dialect)), expected);
+}
+
+// Every macro goes through the expander, in the fixed order, with its accumulator.
+void tst_QueryGenerator::macroOrder()
+{
+    QueryInput input = withEngine(workedExampleInput(), stLocal);
+    input.Distinct = true;
+    QStringList calls;
+    input.Expand = [&calls](QString &sql, const QString &macro, const QString &value) {
+        calls << macro + QLatin1Char('=') + value;
+        ExpandSQL(sql, macro, value);
+    };
+    const QString sql = GenerateQuery(input);
+    QCOMPARE(calls,
+        QStringList({ "#distinct#=DISTINCT", "#fields#=customer.name, SUM(orders.amount)",
+            "#tables#=customer, orders", "#innerjoins#=(customer.id = orders.customer_id)",
+            "#leftouterjoins#=", "#rightouterjoins#=", "#fulljoins#=",
+            "#wherefilter#= (orders.amount > 100)", "#groups#=name",
+            "#havingfilter#= (SUM(orders.amount) > 1000)", "#orders#=name ASC" }));
+    QVERIFY(sql.startsWith("SELECT DISTINCT customer.name"));
+
+    // An expander that fills nothing leaves the template as it was, blank lines aside.
+    input.Expand = [](QString &, const QString &, const QString &) {};
+    QString untouched = SQLTemplate(stLocal);
+    RemoveBlankLines(untouched);
+    QCOMPARE(GenerateQuery(input), untouched);
+}
+
+void tst_QueryGenerator::tableNames_data()
+{
+    QTest::addColumn<QStringList>("captions"); // the area's items, at indexes 1, 2, ...
+    QTest::addColumn<int>("asked"); // position in captions
+    QTest::addColumn<bool>("isAlias");
+    QTest::addColumn<QString>("expected");
+
+    const QStringList two = { "customer", "customer" };
+    QTest::newRow("single caption, table list")
+        << QStringList { "customer" } << 0 << false << "customer";
+    QTest::newRow("single caption, column prefix")
+        << QStringList { "customer" } << 0 << true << "customer";
+    QTest::newRow("shared, table list: caption and alias")
+        << two << 0 << false << "customer customer1";
+    QTest::newRow("shared, prefix: the alias") << two << 0 << true << "customer1";
+    QTest::newRow("shared, second item") << two << 1 << true << "customer2";
+    QTest::newRow("shared by a later item only")
+        << QStringList { "orders", "customer", "orders" } << 0 << false << "orders orders1";
+    QTest::newRow("captions compared case-sensitively")
+        << QStringList { "Customer", "customer" } << 1 << false << "customer";
+    QTest::newRow("blank: quoted")
+        << QStringList { "order details" } << 0 << false << "\"order details\"";
+    QTest::newRow("blank, shared: both names quoted") << QStringList { "order details",
+        "order details" } << 1 << false << "\"order details\" \"order details2\"";
+    QTest::newRow("blank, shared, prefix")
+        << QStringList { "order details", "order details" } << 0 << true << "\"order details1\"";
+    QTest::newRow("full stop: not quoted")
+        << QStringList { "dbo.orders" } << 0 << true << "dbo.orders";
+    QTest::newRow("double quote: quoted and doubled")
+        << QStringList { "my\"table" } << 0 << false << "\"my\"\"table\"";
+    QTest::newRow("double quote, shared, prefix")
+        << QStringList { "a\"b", "a\"b" } << 1 << true << "\"a\"\"b2\"";
+}
+
+void tst_QueryGenerator::tableNames()
+{
+    QFETCH(QStringList, captions);
+    QFETCH(int, asked);
+    QFETCH(bool, isAlias);
+    QFETCH(QString, expected);
+    QueryInput input;
+    for (int i = 0; i < captions.size(); ++i)
+        input.Tables.append(table(captions.at(i), i + 1));
+    QCOMPARE(QueryTableName(input, input.Tables.at(asked), isAlias), expected);
+    QCOMPARE(QueryTableName(input, std::nullopt, isAlias), QString());
+}
+
+void tst_QueryGenerator::fieldNames_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "name"
+                           << "name";
+    QTest::newRow("all fields") << "*"
+                                << "*";
+    QTest::newRow("blank") << "unit price"
+                           << "\"unit price\"";
+    QTest::newRow("full stop") << "a.b"
+                               << "\"a.b\"";
+    QTest::newRow("double quote doubled") << "say \"hi\""
+                                          << "\"say \"\"hi\"\"\"";
+    QTest::newRow("double quote alone triggers quoting") << "x\"y"
+                                                         << "\"x\"\"y\"";
+    QTest::newRow("tab does not trigger quoting") << "a\tb"
+                                                  << "a\tb";
+    QTest::newRow("hyphen does not trigger quoting") << "a-b"
+                                                     << "a-b";
+}
+
+void tst_QueryGenerator::fieldNames()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, expected);
+    const QueryInput input;
+    QCOMPARE(QueryFieldName(input, field(caption)), expected);
+    QCOMPARE(QueryFieldName(input, std::nullopt), QString());
+}
+
+void tst_QueryGenerator::nameHooks()
+{
+    QueryInput input = workedExampleInput();
+    QStringList tableCalls;
+    input.TableNameHook = [&tableCalls](const QueryTable &t, bool isAlias) {
+        tableCalls << QStringLiteral("%1@%2:%3").arg(t.Caption).arg(t.ItemIndex).arg(isAlias);
+        // Taken as it is: neither quoted nor aliased.
+        return isAlias ? t.Caption.left(1) : QStringLiteral("my ") + t.Caption;
+    };
+    input.FieldNameHook = [](const QueryField &f) {
+        // Quoting applies to the hook's result.
+        return f.Caption == QLatin1String("name") ? QStringLiteral("full name") : f.Caption;
+    };
+    const QString sql = GenerateQuery(input);
+    QCOMPARE(sql,
+        QStringLiteral("SELECT  c.\"full name\", SUM(o.amount) \r\n"
+                       "FROM my customer, my orders \r\n"
+                       "   INNER JOIN (c.id = o.customer_id) \r\n"
+                       "WHERE  (orders.amount > 100) \r\n"
+                       "GROUP BY \"full name\" \r\n"
+                       "HAVING  (SUM(orders.amount) > 1000) \r\n"
+                       "ORDER BY \"full name\" ASC\r\n"));
+    QVERIFY(tableCalls.contains("customer@1:0"));
+    QVERIFY(tableCalls.contains("orders@2:1"));
+}
+
+void tst_QueryGenerator::columns_data()
+{
+    QTest::addColumn<QueryInput>("input");
+    QTest::addColumn<QString>("expected");
+
+    const QueryTable t = table("t", 1);
+    auto single = [&t](const QVector<QueryColumn> &columns) {
+        QueryInput input;
+        input.Tables = { t };
+        input.Columns = columns;
+        return input;
+    };
+    auto select = [](const QString &rest) { return QStringLiteral("SELECT  ") + rest; };
+
+    QTest::newRow("nothing at all") << QueryInput() << "";
+    QTest::newRow("tables without columns: no SELECT line") << single({}) << "FROM t \r\n";
+    QTest::newRow("empty row-0 cell: column skipped, where and all") << single({ [&] {
+        QueryColumn c = column(t, "x", {}, {}, "x > 1");
+        c.FieldCell.clear();
+        return c;
+    }() }) << "FROM t \r\n";
+    QTest::newRow("row-0 cell naming no field: no field, the where stays") << single({ [&] {
+        QueryColumn c = column(t, "x", "Count", "Ascending", "x > 1");
+        c.Field.reset();
+        c.Table.reset();
+        return c;
+    }() }) << "FROM t \r\nWHERE  (x > 1) \r\n";
+
+    const struct {
+        const char *choice;
+        const char *sql;
+    } aggregates[] = { { "Count", "COUNT(t.x)" }, { "Summa", "SUM(t.x)" },
+        { "Maximum", "MAX(t.x)" }, { "Minimum", "MIN(t.x)" }, { "Average", "AVG(t.x)" },
+        { "Sum", "t.x" }, { "count", "t.x" } };
+    for (const auto &a : aggregates)
+        QTest::addRow("calculate %s", a.choice)
+            << single({ column(t, "x", a.choice) }) << select(a.sql) + " \r\nFROM t \r\n";
+
+    QTest::newRow("two fields in column order")
+        << single({ column(t, "b"), column(t, "a") }) << select("t.b, t.a \r\nFROM t \r\n");
+    QTest::newRow("sort ascending and descending, bare field names")
+        << single({ column(t, "a", {}, "Descending"), column(t, "b", {}, "Ascending") })
+        << select("t.a, t.b \r\nFROM t \r\nORDER BY a DESC, b ASC\r\n");
+    QTest::newRow("sort choice matching nothing: the field without direction")
+        << single({ column(t, "a", {}, "Up") }) << select("t.a \r\nFROM t \r\nORDER BY a\r\n");
+    QTest::newRow("sort on * adds nothing")
+        << single({ column(t, "*", {}, "Ascending") }) << select("t.* \r\nFROM t \r\n");
+    QTest::newRow("aggregate does not reach the sort list")
+        << single({ column(t, "a", "Maximum", "Descending") })
+        << select("MAX(t.a) \r\nFROM t \r\nORDER BY a DESC\r\n");
+    QTest::newRow("grouping * adds *") << single({ column(t, "*", {}, {}, {}, "1") })
+                                       << select("t.* \r\nFROM t \r\nGROUP BY * \r\n");
+    QTest::newRow("grouping, having, two of each")
+        << single({ column(t, "a", {}, {}, {}, "1", "a > 1"), column(t, "b", "Count"),
+               column(t, "c", {}, {}, {}, "1", "c < 2") })
+        << select("t.a, COUNT(t.b), t.c \r\nFROM t \r\nGROUP BY a, c \r\n"
+                  "HAVING  (a > 1) AND (c < 2) \r\n");
+    QTest::newRow("having of an ungrouped column is ignored") << single(
+        { column(t, "a", {}, {}, {}, "0", "a > 1"), column(t, "b", {}, {}, {}, "", "b > 1") })
+                                                              << select("t.a, t.b \r\nFROM t \r\n");
+    QTest::newRow("where conditions joined by AND, first with its blank")
+        << single({ column(t, "a", {}, {}, "a = 1"), column(t, "b", {}, {}, "b = 2") })
+        << select("t.a, t.b \r\nFROM t \r\nWHERE  (a = 1) AND (b = 2) \r\n");
+    QTest::newRow("field names quoted everywhere")
+        << single({ column(t, "unit price", "Summa", "Ascending", {}, "1") })
+        << select("SUM(t.\"unit price\") \r\nFROM t \r\nGROUP BY \"unit price\" \r\n"
+                  "ORDER BY \"unit price\" ASC\r\n");
+    QTest::newRow("distinct") << [&] {
+        QueryInput input = single({ column(t, "a") });
+        input.Distinct = true;
+        return input;
+    }() << "SELECT DISTINCT t.a \r\nFROM t \r\n";
+    QTest::newRow("shared captions give aliases")
+        <<
+        [] {
+            const QueryTable c1 = table("customer", 1), c2 = table("customer", 2);
+            QueryInput input;
+            input.Tables = { c1, c2 };
+            input.Columns = { column(c1, "name"), column(c2, "name") };
+            return input;
+        }()
+        << select("customer1.name, customer2.name \r\n"
+                  "FROM customer customer1, customer customer2 \r\n");
+    QTest::newRow("quoted table, not shared") << [] {
+        const QueryTable d = table("order details", 4);
+        QueryInput input;
+        input.Tables = { d };
+        input.Columns = { column(d, "unit price") };
+        return input;
+    }() << select("\"order details\".\"unit price\" \r\nFROM \"order details\" \r\n");
+    QTest::newRow("engine template taken as it is") << [&] {
+        QueryInput input = single({ column(t, "a") });
+        input.Template = QStringLiteral("%[PICK #fields#]% %[IN #tables#]%;");
+        return input;
+    }() << "PICK t.a IN t;\r\n";
+}
+
+void tst_QueryGenerator::columns()
+{
+    QFETCH(QueryInput, input);
+    QFETCH(QString, expected);
+    QCOMPARE(GenerateQuery(input), expected);
+}
+
+void tst_QueryGenerator::joins_data()
+{
+    QTest::addColumn<int>("dialect");
+    QTest::addColumn<int>("kind"); // -1: two inner joins
+    QTest::addColumn<QString>("expected");
+
+    const QString head = QStringLiteral("SELECT  a.x \r\nFROM a, b \r\n");
+    const struct {
+        TSDRelationJoin kind;
+        const char *name;
+        const char *standard;
+        const char *oracle;
+        const char *mssql;
+    } kinds[] = {
+        { rjInner, "inner", "INNER JOIN (a.x = b.y)", "(a.x = b.y)", "(a.x = b.y)" },
+        { rjLeftOuter, "left outer", "LEFT OUTER JOIN (a.x = b.y)", "(a.x (+)= b.y)",
+            "(a.x *= b.y)" },
+        { rjRightOuter, "right outer", "RIGHT OUTER JOIN (a.x = b.y)", "(a.x = b.y (+))",
+            "(a.x =* b.y)" },
+        { rjFull, "full", "FULL JOIN (a.x = b.y)", "(a.x (+)= b.y (+))", "(a.x *=* b.y)" },
+    };
+    for (const auto &k : kinds) {
+        // The join stands right after the table line; the where filter becomes (1=1).
+        const QString joinClause = head + "   " + k.standard + " \r\nWHERE (1=1) \r\n";
+        QTest::addRow("no engine, %s", k.name) << int(NoEngine) << int(k.kind) << joinClause;
+        QTest::addRow("stStandard, %s", k.name) << int(stStandard) << int(k.kind) << joinClause;
+        QTest::addRow("stLocal, %s", k.name)
+            << int(stLocal) << int(k.kind) << head + "WHERE (1=1) \r\n   AND (a.x = b.y) \r\n";
+        QTest::addRow("stOracle, %s", k.name) << int(
+            stOracle) << int(k.kind) << head + "WHERE (1=1) \r\n   AND " + k.oracle + " \r\n";
+        QTest::addRow("stMSSQL, %s", k.name)
+            << int(stMSSQL) << int(k.kind) << head + "WHERE (1=1) \r\n   AND " + k.mssql + " \r\n";
+    }
+    QTest::newRow("stStandard, two inner joins on one line")
+        << int(stStandard) << -1
+        << head + "   INNER JOIN (a.x = b.y) INNER JOIN (b.y <> a.x) \r\nWHERE (1=1) \r\n";
+    QTest::newRow("no engine, two inner joins on one line")
+        << int(NoEngine) << -1
+        << head + "   INNER JOIN (a.x = b.y) INNER JOIN (b.y <> a.x) \r\nWHERE (1=1) \r\n";
+    QTest::newRow("stLocal, two inner joins joined by AND")
+        << int(stLocal) << -1 << head + "WHERE (1=1) \r\n   AND (a.x = b.y) AND (b.y <> a.x) \r\n";
+    QTest::newRow("stMSSQL, two inner joins joined by AND")
+        << int(stMSSQL) << -1 << head + "WHERE (1=1) \r\n   AND (a.x = b.y) AND (b.y <> a.x) \r\n";
+}
+
+void tst_QueryGenerator::joins()
+{
+    QFETCH(int, dialect);
+    QFETCH(int, kind);
+    QFETCH(QString, expected);
+    const QueryTable a = table("a", 1), b = table("b", 2);
+    QueryInput input;
+    input.Tables = { a, b };
+    input.Columns = { column(a, "x") };
+    if (kind < 0)
+        input.Joins = { join(a, "x", b, "y", rjInner), join(b, "y", a, "x", rjInner, roNonEqual) };
+    else
+        input.Joins = { join(a, "x", b, "y", TSDRelationJoin(kind)) };
+    QCOMPARE(GenerateQuery(withEngine(input, dialect)), expected);
+
+    // A where condition of the user replaces (1=1).
+    input.Columns[0].Where = QStringLiteral("a.x > 0");
+    const QString withWhere = GenerateQuery(withEngine(input, dialect));
+    QVERIFY(!withWhere.contains("1=1"));
+    QVERIFY(withWhere.contains("WHERE  (a.x > 0) \r\n"));
+}
+
+// A relation whose item or row has gone is named by empty texts: the statement is still made.
+void tst_QueryGenerator::missingEnds()
+{
+    const QueryTable a = table("a", 1);
+    QueryInput input;
+    input.Tables = { a };
+    QueryJoin j;
+    j.ParentTable = a;
+    j.ParentField = field("x");
+    j.Join = rjLeftOuter;
+    input.Joins = { j };
+    QCOMPARE(GenerateQuery(withEngine(input, stLocal)),
+        QStringLiteral("FROM a \r\nWHERE (1=1) \r\n   AND (a.x = .) \r\n"));
+}
+
+QTEST_GUILESS_MAIN(tst_QueryGenerator)
+#include "tst_querygenerator.moc"
