@@ -1,0 +1,139 @@
+#pragma once
+
+#include "diduzawidgets_export.h"
+#include "platform/TColor.h"
+
+#include <QFlags>
+#include <QTableWidget>
+
+#include <functional>
+
+class QPainter;
+
+namespace Diduza {
+
+enum TGridDrawStateFlag {
+    gdSelected = 0x1, // the cell is selected
+    gdFocused = 0x2, // the cell is the current cell of a grid that has the focus
+    gdFixed = 0x4, // the cell lies in a fixed row or column
+};
+Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
+
+// Paints one cell. Rect is the cell without its grid lines, in the grid's viewport coordinates;
+// Canvas comes with the grid's font, the background the grid chose for the cell as its brush
+// and the matching text colour as its pen, and the cell already filled with that brush.
+using TDrawCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, const QRect &Rect,
+    TGridDrawState State, QPainter &Canvas)>;
+// Asked before a cell becomes the current cell; clearing CanSelect keeps the current cell.
+using TSelectCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, bool &CanSelect)>;
+
+// A grid of texts whose first rows and columns are fixed: they are real cells, painted in the
+// fixed colour, never current and never selected. Every column index of this class is a
+// position the user sees: when the user drags a column elsewhere (by its cell in a fixed row),
+// its texts move with it, and column 1 is whatever column stands at position 1. The fixed
+// columns cannot be moved and nothing can be moved in front of them.
+//
+// Column widths and row heights are those of the cells; one pixel of grid line follows each.
+// Reducing RowCount hides the rows beyond the count: their texts stay, can be read and written,
+// and show again when the count grows.
+class DIDUZAWIDGETS_EXPORT TStringGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit TStringGrid(QWidget *parent = nullptr);
+    ~TStringGrid() override;
+
+    int ColCount() const { return columnCount(); }
+    // Adds empty columns at the right end, or deletes columns from the right end.
+    void SetColCount(int Value);
+    int RowCount() const { return FRowCount; }
+    void SetRowCount(int Value);
+    int FixedCols() const { return FFixedCols; }
+    void SetFixedCols(int Value);
+    int FixedRows() const { return FFixedRows; }
+    void SetFixedRows(int Value);
+
+    int DefaultColWidth() const { return FDefaultColWidth; }
+    // Also sets the width of every column.
+    void SetDefaultColWidth(int Value);
+    int DefaultRowHeight() const { return FDefaultRowHeight; }
+    // Also sets the height of every row.
+    void SetDefaultRowHeight(int Value);
+    int ColWidths(int ACol) const;
+    void SetColWidths(int ACol, int Value);
+
+    // The user may drag columns to other positions, and resize them, by their fixed-row cells.
+    bool ColumnsMovable() const { return FColumnsMovable; }
+    void SetColumnsMovable(bool Value) { FColumnsMovable = Value; }
+    bool ColumnsSizable() const { return FColumnsSizable; }
+    void SetColumnsSizable(bool Value) { FColumnsSizable = Value; }
+
+    TColor FixedColor() const { return FFixedColor; }
+    void SetFixedColor(TColor Value);
+
+    // The text of a cell; empty outside the grid. Hidden rows keep and give their texts.
+    QString Cells(int ACol, int ARow) const;
+    // Writes a cell; a cell outside the columns or the stored rows is ignored.
+    void SetCells(int ACol, int ARow, const QString &Value);
+    // Empties every cell of a column, hidden rows included.
+    void ClearColumn(int ACol);
+    // Deletes the column at position ACol; the columns to its right move one position left.
+    void DeleteColumn(int ACol);
+    // Moves the column at position FromIndex to position ToIndex, as the user's drag does.
+    void MoveColumn(int FromIndex, int ToIndex);
+
+    // The rectangle of a cell without its grid lines, in the grid's own coordinates; empty for
+    // a cell outside the grid or in a hidden row.
+    QRect CellRect(int ACol, int ARow) const;
+    // The cell at a point of the grid's own coordinates; false when there is none.
+    bool MouseToCell(const QPoint &Point, int &ACol, int &ARow) const;
+
+    // The current cell (-1 when there is none).
+    int Col() const;
+    int Row() const;
+    // Makes a cell current and selected, after asking OnSelectCell; a fixed cell is refused.
+    bool SetCurrentCell(int ACol, int ARow);
+
+    TDrawCellEvent OnDrawCell() const { return FOnDrawCell; }
+    void SetOnDrawCell(TDrawCellEvent Handler) { FOnDrawCell = std::move(Handler); }
+    TSelectCellEvent OnSelectCell() const { return FOnSelectCell; }
+    void SetOnSelectCell(TSelectCellEvent Handler) { FOnSelectCell = std::move(Handler); }
+
+    // Paints one cell (the item delegate calls it).
+    void PaintCell(QPainter &Painter, const QRect &Rect, int ACol, int ARow, TGridDrawState State);
+
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    int logicalColumn(int ACol) const;
+    int visualColumn(int logical) const;
+    bool isFixed(int ACol, int ARow) const;
+    bool askSelect(int ACol, int ARow);
+    // The position whose right border lies within a few pixels of viewport x, or -1.
+    int sizingColumnAt(int x) const;
+    void keepFixedColumnsInFront(int logical, int oldVisual, int newVisual);
+
+    int FRowCount = 0;
+    int FFixedCols = 1;
+    int FFixedRows = 1;
+    int FDefaultColWidth = 64;
+    int FDefaultRowHeight = 24;
+    bool FColumnsMovable = false;
+    bool FColumnsSizable = false;
+    TColor FFixedColor = clBtnFace;
+    TDrawCellEvent FOnDrawCell;
+    TSelectCellEvent FOnSelectCell;
+
+    enum MouseMode { MouseNone, MouseMoving, MouseSizing };
+    MouseMode FMouseMode = MouseNone;
+    int FMouseColumn = -1;
+    QPoint FPressPos;
+    bool FDragStarted = false;
+    bool FFixingOrder = false;
+};
+
+} // namespace Diduza

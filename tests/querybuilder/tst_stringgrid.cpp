@@ -1,0 +1,204 @@
+#include "platform/Application.h"
+#include "platform/TStringGrid.h"
+
+#include <QHeaderView>
+#include <QtTest>
+
+using namespace Diduza;
+
+namespace {
+
+QStringList rowTexts(const TStringGrid &grid, int row)
+{
+    QStringList texts;
+    for (int col = 0; col < grid.ColCount(); ++col)
+        texts << grid.Cells(col, row);
+    return texts;
+}
+
+QPoint cellCentre(const TStringGrid &grid, int col, int row)
+{
+    return grid.CellRect(col, row).center() - grid.viewport()->pos();
+}
+
+} // namespace
+
+class tst_StringGrid : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void cellsAndColumns();
+    void hiddenRowsKeepText();
+    void selectionVeto_data();
+    void selectionVeto();
+    void sizingByFixedRow();
+    void drawEvent();
+
+private:
+    std::unique_ptr<TStringGrid> m_grid;
+    QStringList m_errors;
+};
+
+void tst_StringGrid::init()
+{
+    SetExceptionHandler([this](const Exception &e) { m_errors << e.Message(); });
+    m_grid = std::make_unique<TStringGrid>();
+    m_grid->resize(600, 300);
+    m_grid->SetDefaultColWidth(50);
+    m_grid->SetDefaultRowHeight(19);
+    m_grid->SetColCount(4);
+    m_grid->SetRowCount(4);
+    for (int col = 0; col < 4; ++col) {
+        for (int row = 0; row < 4; ++row)
+            m_grid->SetCells(col, row, QStringLiteral("%1%2").arg(QChar('a' + col)).arg(row));
+    }
+}
+
+void tst_StringGrid::cleanup()
+{
+    m_grid.reset();
+    SetExceptionHandler({});
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join("; ")));
+}
+
+void tst_StringGrid::cellsAndColumns()
+{
+    TStringGrid &grid = *m_grid;
+    QCOMPARE(grid.Cells(9, 0), QString());
+    QCOMPARE(grid.Cells(0, 9), QString());
+    grid.SetCells(9, 0, "ignored");
+    QCOMPARE(grid.ColCount(), 4);
+
+    grid.MoveColumn(3, 1);
+    QCOMPARE(rowTexts(grid, 1), QStringList({ "a1", "d1", "b1", "c1" }));
+    grid.DeleteColumn(2);
+    QCOMPARE(rowTexts(grid, 1), QStringList({ "a1", "d1", "c1" }));
+    grid.SetColCount(5);
+    QCOMPARE(rowTexts(grid, 1), QStringList({ "a1", "d1", "c1", "", "" }));
+    grid.SetColCount(2);
+    QCOMPARE(rowTexts(grid, 1), QStringList({ "a1", "d1" }));
+
+    // Nothing goes in front of the fixed column, and the fixed column stays.
+    grid.MoveColumn(1, 0);
+    grid.MoveColumn(0, 1);
+    grid.horizontalHeader()->moveSection(0, 1);
+    QCOMPARE(rowTexts(grid, 1), QStringList({ "a1", "d1" }));
+
+    grid.ClearColumn(1);
+    QCOMPARE(rowTexts(grid, 3), QStringList({ "a3", "" }));
+    QCOMPARE(grid.ColWidths(1), 50);
+    QCOMPARE(grid.CellRect(1, 2).size(), QSize(50, 19));
+}
+
+void tst_StringGrid::hiddenRowsKeepText()
+{
+    TStringGrid &grid = *m_grid;
+    grid.SetRowCount(2);
+    QCOMPARE(grid.RowCount(), 2);
+    QVERIFY(grid.isRowHidden(3));
+    QVERIFY(grid.CellRect(1, 3).isNull());
+    QCOMPARE(grid.Cells(1, 3), QStringLiteral("b3"));
+    grid.SetCells(1, 3, "written while hidden");
+    QVERIFY(!grid.SetCurrentCell(1, 3));
+    grid.SetRowCount(5);
+    QVERIFY(!grid.isRowHidden(3));
+    QCOMPARE(grid.Cells(1, 3), QStringLiteral("written while hidden"));
+    QCOMPARE(grid.Cells(1, 4), QString());
+}
+
+void tst_StringGrid::selectionVeto_data()
+{
+    QTest::addColumn<bool>("allow");
+    QTest::newRow("allowed") << true;
+    QTest::newRow("refused") << false;
+}
+
+void tst_StringGrid::selectionVeto()
+{
+    QFETCH(bool, allow);
+    TStringGrid &grid = *m_grid;
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(grid.SetCurrentCell(1, 1));
+    QStringList asked;
+    grid.SetOnSelectCell([&](QObject *Sender, int col, int row, bool &CanSelect) {
+        asked << QStringLiteral("%1,%2").arg(col).arg(row);
+        CanSelect = allow && Sender == &grid;
+    });
+    const QString expected = allow ? QStringLiteral("2,2") : QStringLiteral("1,1");
+    auto current = [&grid] { return QStringLiteral("%1,%2").arg(grid.Col()).arg(grid.Row()); };
+
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, 2, 2));
+    QCOMPARE(current(), expected);
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_Right);
+    QCOMPARE(current(), allow ? QStringLiteral("3,2") : QStringLiteral("1,1"));
+    QCOMPARE(grid.SetCurrentCell(1, 3), allow);
+    QCOMPARE(asked, QStringList({ "2,2", allow ? "3,2" : "2,1", "1,3" }));
+
+    // Fixed cells are not asked for and never become current.
+    asked.clear();
+    const QString before = current();
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, 0, 2));
+    QVERIFY(!grid.SetCurrentCell(2, 0));
+    QCOMPARE(asked, QStringList());
+    QCOMPARE(current(), before);
+}
+
+void tst_StringGrid::sizingByFixedRow()
+{
+    TStringGrid &grid = *m_grid;
+    grid.SetColumnsSizable(true);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    // The grid line after column 1 in the fixed row, dragged 30 pixels to the right.
+    const QRect cell = grid.CellRect(1, 0).translated(-grid.viewport()->pos());
+    const QPoint border(cell.left() + cell.width(), cell.center().y());
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, border);
+    QMouseEvent move(QEvent::MouseMove, QPointF(border + QPoint(30, 0)),
+        grid.viewport()->mapToGlobal(QPointF(border + QPoint(30, 0))), Qt::NoButton, Qt::LeftButton,
+        Qt::NoModifier);
+    QApplication::sendEvent(grid.viewport(), &move);
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, border + QPoint(30, 0));
+    QCOMPARE(grid.ColWidths(1), 80);
+    QCOMPARE(rowTexts(grid, 0), QStringList({ "a0", "b0", "c0", "d0" }));
+
+    // Not sizable: the same drag moves nothing and sizes nothing.
+    grid.SetColumnsSizable(false);
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, border + QPoint(30, 0));
+    QApplication::sendEvent(grid.viewport(), &move);
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, border + QPoint(60, 0));
+    QCOMPARE(grid.ColWidths(1), 80);
+    QCOMPARE(rowTexts(grid, 0), QStringList({ "a0", "b0", "c0", "d0" }));
+}
+
+// The draw event gets every visible cell with its state; the canvas comes filled with the
+// background the grid chose.
+void tst_StringGrid::drawEvent()
+{
+    TStringGrid &grid = *m_grid;
+    QMap<QString, TGridDrawState> states;
+    grid.SetOnDrawCell(
+        [&](QObject *, int col, int row, const QRect &rect, TGridDrawState state, QPainter &) {
+            states.insert(QStringLiteral("%1,%2").arg(col).arg(row), state);
+            QCOMPARE(rect.translated(grid.viewport()->pos()), grid.CellRect(col, row));
+        });
+    grid.MoveColumn(3, 1);
+    grid.SetRowCount(3);
+    QVERIFY(grid.SetCurrentCell(2, 2));
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    states.clear();
+    grid.grab();
+    QCOMPARE(states.size(), 12);
+    QCOMPARE(states.value("0,0"), TGridDrawState(gdFixed));
+    QCOMPARE(states.value("3,0"), TGridDrawState(gdFixed));
+    QCOMPARE(states.value("0,2"), TGridDrawState(gdFixed));
+    QCOMPARE(states.value("1,1"), TGridDrawState());
+    QCOMPARE(states.value("2,2"), grid.hasFocus() ? gdSelected | gdFocused : gdSelected);
+    QVERIFY(!states.contains("1,3")); // hidden
+}
+
+QTEST_MAIN(tst_StringGrid)
+#include "tst_stringgrid.moc"
