@@ -1,0 +1,644 @@
+#include "querybuilder/TfrmZkSQLBuilder.h"
+
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaDataEngine.h"
+#include "platform/Application.h"
+#include "platform/ColorConvert.h"
+#include "platform/DialogService.h"
+#include "platform/DrawingSuspension.h"
+#include "platform/Exceptions.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TImageList.h"
+#include "platform/TStringList.h"
+#include "querybuilder/QueryGenerator.h"
+#include "querybuilder/SqlTemplate.h"
+#include "relations/TSchemaRelation.h"
+#include "resources/Glyphs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QSplitter>
+#include <QStyleOptionButton>
+#include <QTabWidget>
+#include <QTextOption>
+#include <QVBoxLayout>
+
+namespace Diduza {
+
+namespace {
+
+// Grid rows.
+constexpr int RowField = 0;
+constexpr int RowTable = 1;
+constexpr int RowCalculate = 2;
+constexpr int RowSort = 3;
+constexpr int RowWhere = 4;
+constexpr int RowGrouping = 5;
+constexpr int RowHaving = 6;
+
+const QString AllFields = QStringLiteral("*");
+
+// The layout's sizes.
+constexpr int FormWidth = 654;
+constexpr int FormHeight = 453;
+constexpr int PagesHeight = 165;
+constexpr int SplitterWidth = 3;
+
+std::optional<QueryTable> tableOf(TSchemaDesignArea *area, TSchemaItem *item)
+{
+    if (!item)
+        return std::nullopt;
+    return QueryTable { item->Caption(), area ? area->GetItemIndex(item) : -1, item };
+}
+
+std::optional<QueryField> fieldOf(TSchemaSubItem *row)
+{
+    if (!row)
+        return std::nullopt;
+    return QueryField { row->Caption(), row };
+}
+
+// Text drawn word-wrapped with its trailing blanks kept (they count in right alignment).
+void drawCellText(QPainter &canvas, const QRect &rect, const QString &text, Qt::Alignment align)
+{
+    QTextOption option(align | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WordWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    canvas.drawText(QRectF(rect), text, option);
+}
+
+} // namespace
+
+TfrmZkSQLBuilder::TfrmZkSQLBuilder(QWidget *AOwner)
+    : QDialog(AOwner)
+{
+    createControls();
+    formCreate();
+}
+
+TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
+{
+    // The items go first, while the form's events still exist; each raises OnDeleteItem.
+    FDestroying = true;
+    edWhere->removeEventFilter(this);
+    cbGroupBy->removeEventFilter(this);
+    Guarded([this] { delete SchemaDesignArea; });
+    SchemaDesignArea = nullptr;
+}
+
+void TfrmZkSQLBuilder::createControls()
+{
+    setObjectName(QStringLiteral("frmZkSQLBuilder"));
+    setWindowTitle(QStringLiteral("Tarvelon Software: Diduza REVIzirovi"));
+    QFont formFont(QStringLiteral("MS Sans Serif"));
+    formFont.setPixelSize(11);
+    setFont(formFont);
+    resize(FormWidth, FormHeight);
+    setWindowIcon(QIcon(QPixmap::fromImage(
+        RenderGlyph(QStringLiteral(":/diduza/builder/FORM_ICON.svg"), QSize(32, 32)))));
+
+    imgSQL = new TImageList(16, 16, this);
+    imgSQL->setObjectName(QStringLiteral("imgSQL"));
+    for (const char *glyph : { ":/diduza/builder/TABLE.svg", ":/diduza/builder/FIELD.svg" })
+        imgSQL->Add(QPixmap::fromImage(RenderGlyph(QLatin1String(glyph), QSize(16, 16))));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    SplitterGrid = new QSplitter(Qt::Vertical, this);
+    SplitterGrid->setObjectName(QStringLiteral("SplitterGrid"));
+    SplitterGrid->setHandleWidth(SplitterWidth);
+    SplitterGrid->setChildrenCollapsible(false);
+    layout->addWidget(SplitterGrid);
+
+    SchemaDesignArea = new TSchemaDesignArea(SplitterGrid);
+    SchemaDesignArea->SetColor(clWhite);
+    SchemaDesignArea->SetImages(imgSQL);
+    SchemaDesignArea->SetReadOnly(false);
+    SchemaDesignArea->SetOnAddItem(
+        [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaAddItem(Sender, item); });
+    SchemaDesignArea->SetOnAddSubItem([this](QObject *Sender, TSchemaSubItem *SubItem) {
+        SchemaDesignAreaAddSubItem(Sender, SubItem);
+    });
+    SchemaDesignArea->SetOnDeleteItem(
+        [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaDeleteItem(Sender, item); });
+
+    pcSQL = new QTabWidget(SplitterGrid);
+    pcSQL->setObjectName(QStringLiteral("pcSQL"));
+    pcSQL->setTabPosition(QTabWidget::South);
+    SplitterGrid->addWidget(SchemaDesignArea);
+    SplitterGrid->addWidget(pcSQL);
+    SplitterGrid->setStretchFactor(0, 1);
+    SplitterGrid->setStretchFactor(1, 0);
+    SplitterGrid->setSizes({ FormHeight - PagesHeight - SplitterWidth, PagesHeight });
+
+    tsColumns = new QWidget;
+    tsColumns->setObjectName(QStringLiteral("tsColumns"));
+    pcSQL->addTab(tsColumns, QString());
+    sgColumnGrid = new TStringGrid(tsColumns);
+    sgColumnGrid->setObjectName(QStringLiteral("sgColumnGrid"));
+    auto *columnsLayout = new QVBoxLayout(tsColumns);
+    columnsLayout->setContentsMargins(0, 0, 0, 0);
+    columnsLayout->addWidget(sgColumnGrid);
+    sgColumnGrid->SetColCount(2);
+    sgColumnGrid->SetRowCount(6);
+    sgColumnGrid->SetFixedCols(1);
+    sgColumnGrid->SetFixedRows(1);
+    sgColumnGrid->SetDefaultColWidth(100);
+    sgColumnGrid->SetDefaultRowHeight(19);
+    sgColumnGrid->SetColumnsMovable(true);
+    sgColumnGrid->SetColumnsSizable(true);
+    sgColumnGrid->SetOnSelectCell([this](QObject *Sender, int ACol, int ARow, bool &CanSelect) {
+        sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
+    });
+    sgColumnGrid->SetOnDrawCell(
+        [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
+            QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
+
+    // The in-place editors, above the grid.
+    auto makeList = [this](const char *name) {
+        auto *list = new QComboBox(tsColumns);
+        list->setObjectName(QLatin1String(name));
+        list->setEditable(false);
+        list->hide();
+        connect(list, &QComboBox::activated, this,
+            [this, list] { Guarded([&] { cbInplaceChange(list); }); });
+        return list;
+    };
+    cbTables = makeList("cbTables");
+    cbSorting = makeList("cbSorting");
+    cbValues = makeList("cbValues");
+    cbGroupBy = new QCheckBox(tsColumns);
+    cbGroupBy->setObjectName(QStringLiteral("cbGroupBy"));
+    cbGroupBy->setAutoFillBackground(true);
+    QPalette facePalette = cbGroupBy->palette();
+    facePalette.setColor(QPalette::Window, ColorToQColor(clBtnFace, facePalette));
+    cbGroupBy->setPalette(facePalette);
+    cbGroupBy->hide();
+    cbGroupBy->installEventFilter(this);
+    edWhere = new QLineEdit(tsColumns);
+    edWhere->setObjectName(QStringLiteral("edWhere"));
+    edWhere->hide();
+    edWhere->installEventFilter(this);
+
+    tsOptions = new QWidget;
+    tsOptions->setObjectName(QStringLiteral("tsOptions"));
+    pcSQL->addTab(tsOptions, QString());
+    cbDistinct = new QCheckBox(tsOptions);
+    cbDistinct->setObjectName(QStringLiteral("cbDistinct"));
+    cbDistinct->setGeometry(8, 8, 329, 17);
+    cbDistinct->setChecked(false);
+
+    pcSQL->setCurrentWidget(tsColumns);
+}
+
+void TfrmZkSQLBuilder::formCreate()
+{
+    GetCheckBoxSize();
+    pcSQL->setTabText(pcSQL->indexOf(tsColumns), LoadResString(_strColumnPage));
+    pcSQL->setTabText(pcSQL->indexOf(tsOptions), LoadResString(_strOptionsPage));
+    cbDistinct->setText(LoadResString(_smsUniqueOnly));
+
+    // The title of the having row is written while the row exists; the row then stays
+    // hidden, with its texts, until a grouping tick is committed.
+    const TResString titles[] = { _strFieldName, _strTableName, _strValueName, _strSortName,
+        _strWhereName, _strGroupName, _strHavingName };
+    const int rows = sgColumnGrid->RowCount();
+    sgColumnGrid->SetRowCount(RowHaving + 1);
+    for (int row = RowField; row <= RowHaving; ++row)
+        sgColumnGrid->SetCells(0, row, LoadResString(titles[row]));
+    sgColumnGrid->SetRowCount(rows);
+
+    cbSorting->addItems({ QString(), LoadResString(_strSortASC), LoadResString(_strSortDESC) });
+    cbValues->addItems({ QString(), LoadResString(_strValueCOUNT), LoadResString(_strValueSUM),
+        LoadResString(_strValueMAX), LoadResString(_strValueMIN), LoadResString(_strValueAVG) });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties
+
+TSchemaDataEngine *TfrmZkSQLBuilder::DataEngine() const
+{
+    return FDataEngine;
+}
+
+void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
+{
+    if (FDataEngine == Value)
+        return;
+    FDataEngine = Value;
+    SchemaDesignArea->SetDataEngine(Value);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The design area's events
+
+void TfrmZkSQLBuilder::SchemaDesignAreaAddItem(QObject *, TSchemaItem *item)
+{
+    if (!item)
+        return;
+    QPointer<TfrmZkSQLBuilder> self(this);
+    item->SetOnSubItemCheck([self](QObject *Sender) {
+        if (self && !self->FDestroying)
+            self->ItemCheckClick(Sender);
+    });
+    if (!FInternalUpdate) {
+        item->AddSubItem(AllFields, -1, false);
+        if (TSchemaDataEngine *engine = SchemaDesignArea->DataEngine()) {
+            TStringList names;
+            engine->FillSubItemList(item, names);
+            for (int i = 0; i < names.Count(); ++i)
+                item->AddSubItemObject(names.Strings(i), -1, false, names.Objects(i));
+        }
+        item->RecalculateHeight();
+        item->RecalculateWidth();
+    }
+    cbTables->addItem(item->Caption());
+    RaiseEvent(FOnAddItem, SchemaDesignArea, item);
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaAddSubItem(QObject *, TSchemaSubItem *SubItem)
+{
+    if (SubItem)
+        SubItem->SetImageIndex(1);
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaDeleteItem(QObject *, TSchemaItem *item)
+{
+    RaiseEvent(FOnDeleteItem, SchemaDesignArea, item);
+    if (FDestroying || !item)
+        return;
+    for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
+        TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
+        if (row && row->ItemOwner() == item)
+            removeColumn(col);
+    }
+    const int entry
+        = cbTables->findText(item->Caption(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (entry >= 0)
+        cbTables->removeItem(entry);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row references
+
+QString TfrmZkSQLBuilder::SubItemReference(TSchemaSubItem *SubItem)
+{
+    if (!SubItem || !SchemaDesignArea)
+        return QString();
+    TSchemaItem *owner = SubItem->ItemOwner();
+    if (!owner || owner->Designer() != SchemaDesignArea)
+        return QString();
+    for (auto it = FSubItemRefs.begin(); it != FSubItemRefs.end();) {
+        if (it.value() == SubItem)
+            return QString::number(it.key());
+        if (it.value().isNull())
+            it = FSubItemRefs.erase(it);
+        else
+            ++it;
+    }
+    const int reference = ++FLastSubItemRef;
+    FSubItemRefs.insert(reference, SubItem);
+    return QString::number(reference);
+}
+
+TSchemaSubItem *TfrmZkSQLBuilder::ReferencedSubItem(const QString &Text) const
+{
+    int reference = 0;
+    if (Text.isEmpty() || !TryStrToInt(Text, reference))
+        return nullptr;
+    TSchemaSubItem *row = FSubItemRefs.value(reference);
+    if (!row || !SchemaDesignArea)
+        return nullptr;
+    TSchemaItem *owner = row->ItemOwner();
+    return owner && owner->Designer() == SchemaDesignArea ? row : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The column grid
+
+int TfrmZkSQLBuilder::columnOf(const TSchemaSubItem *SubItem) const
+{
+    if (!SubItem)
+        return -1;
+    for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
+        if (ReferencedSubItem(sgColumnGrid->Cells(col, RowField)) == SubItem)
+            return col;
+    }
+    return -1;
+}
+
+void TfrmZkSQLBuilder::removeColumn(int ACol)
+{
+    sgColumnGrid->ClearColumn(ACol);
+    if (!(ACol == 1 && ACol == sgColumnGrid->ColCount() - 1))
+        sgColumnGrid->DeleteColumn(ACol);
+    bool canSelect = true;
+    sgColumnGridSelectCell(sgColumnGrid, 1, RowTable, canSelect);
+}
+
+void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
+{
+    auto *subItem = qobject_cast<TSchemaSubItem *>(Sender);
+    if (!subItem)
+        return;
+    TSchemaItem *item = subItem->ItemOwner();
+    if (!item || item->Designer() != SchemaDesignArea)
+        return; // not a row of this form's diagram
+    QPointer<TSchemaSubItem> guard(subItem);
+
+    pcSQL->setCurrentWidget(tsColumns);
+
+    // "*" and the single fields of one item exclude each other. Each untick that changes a
+    // row comes back here for that row and removes its column.
+    if (subItem->Checked()) {
+        if (subItem->Caption() == AllFields) {
+            for (int i = 0; i < item->GetSubItemCount(); ++i) {
+                TSchemaSubItem *other = item->GetSubItem(i);
+                if (other && other != subItem)
+                    other->SetChecked(false);
+            }
+        } else {
+            // Items loaded from a schema file may have a real field as their first row.
+            TSchemaSubItem *first = item->GetSubItem(0);
+            if (first && first != subItem && first->Caption() == AllFields)
+                first->SetChecked(false);
+        }
+    }
+    if (!guard)
+        return;
+
+    const int col = columnOf(subItem);
+    if (col >= 0 && !subItem->Checked()) {
+        removeColumn(col);
+    } else if (col < 0 && subItem->Checked()) {
+        const QString reference = SubItemReference(subItem);
+        int last = sgColumnGrid->ColCount() - 1;
+        if (!sgColumnGrid->Cells(last, RowField).isEmpty()) {
+            sgColumnGrid->SetColCount(sgColumnGrid->ColCount() + 1);
+            last = sgColumnGrid->ColCount() - 1;
+        }
+        sgColumnGrid->SetCells(last, RowField, reference);
+        sgColumnGrid->SetCells(last, RowTable, item->Caption());
+    }
+}
+
+void TfrmZkSQLBuilder::hideEditors()
+{
+    for (QWidget *editor :
+        std::initializer_list<QWidget *> { cbTables, cbValues, cbSorting, edWhere, cbGroupBy })
+        editor->hide();
+    FEditCol = FEditRow = -1;
+}
+
+void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, bool &CanSelect)
+{
+    hideEditors();
+    CanSelect = true;
+    if (sgColumnGrid->Cells(ACol, RowField).isEmpty())
+        return;
+    if (ACol == 0 || ARow == 0)
+        return;
+    QWidget *editor = nullptr;
+    switch (ARow) {
+    case RowTable:
+        editor = cbTables;
+        break;
+    case RowCalculate:
+        editor = cbValues;
+        break;
+    case RowSort:
+        editor = cbSorting;
+        break;
+    case RowWhere:
+    case RowHaving:
+        editor = edWhere;
+        break;
+    case RowGrouping:
+        editor = cbGroupBy;
+        break;
+    default:
+        return;
+    }
+    QRect cell = sgColumnGrid->CellRect(ACol, ARow);
+    if (cell.isNull())
+        return; // a hidden row
+    cell.translate(sgColumnGrid->pos());
+    const int left = cell.left();
+    const int top = cell.top();
+    const int right = cell.left() + cell.width();
+    const int bottom = cell.top() + cell.height();
+    const QString text = sgColumnGrid->Cells(ACol, ARow);
+    if (editor == cbGroupBy) {
+        cbGroupBy->setGeometry((left + right - FCheckWidth) / 2 + 3,
+            (top + bottom - FCheckHeight) / 2 + 3, FCheckWidth, FCheckHeight);
+        cbGroupBy->setChecked(text == QLatin1String("1"));
+    } else {
+        editor->setGeometry(left + 1, top + 1, right - left + 1, bottom - top + 1);
+        if (auto *list = qobject_cast<QComboBox *>(editor))
+            list->setCurrentIndex(list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        else
+            edWhere->setText(text);
+    }
+    FEditCol = ACol;
+    FEditRow = ARow;
+    editor->show();
+    editor->raise();
+    editor->setFocus();
+}
+
+void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
+{
+    // The value goes to the cell the editor was placed over, which is the grid's current cell
+    // unless the editor was opened by a column's removal.
+    const int col = FEditCol;
+    const int row = FEditRow;
+    if (auto *list = qobject_cast<QComboBox *>(Sender)) {
+        if (row == RowCalculate && list->currentIndex() > 0) {
+            TSchemaSubItem *subItem = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
+            if (subItem && subItem->Caption() == AllFields) {
+                list->setCurrentIndex(0);
+                DialogService()->ShowWarning(this, LoadResString(_smsAggIsNotAllowed));
+            }
+        }
+        sgColumnGrid->SetCells(col, row, list->currentText());
+        list->hide();
+    } else if (Sender == cbGroupBy) {
+        const bool ticked = cbGroupBy->isChecked();
+        sgColumnGrid->SetCells(
+            col, RowGrouping, ticked ? QStringLiteral("1") : QStringLiteral("0"));
+        sgColumnGrid->SetRowCount(ticked ? RowHaving + 1 : RowHaving);
+        cbGroupBy->hide();
+    } else if (Sender == edWhere) {
+        sgColumnGrid->SetCells(col, row, edWhere->text());
+        edWhere->hide();
+    }
+    if (pcSQL->currentWidget() == tsColumns)
+        sgColumnGrid->setFocus();
+}
+
+bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
+{
+    // The exit of the edit and of the check box commits their value.
+    if (!FDestroying && event->type() == QEvent::FocusOut
+        && (watched == edWhere || watched == cbGroupBy)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (static_cast<QWidget *>(watched)->isVisible() && reason != Qt::ActiveWindowFocusReason
+            && reason != Qt::PopupFocusReason)
+            Guarded([&] { cbInplaceChange(watched); });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmZkSQLBuilder::sgColumnGridDrawCell(
+    QObject *, int ACol, int ARow, const QRect &Rect, TGridDrawState, QPainter &Canvas)
+{
+    const QRect R(Rect.left() + 2, Rect.top() + 2, Rect.width() - 3, Rect.height() - 2);
+    const QString text = sgColumnGrid->Cells(ACol, ARow);
+    QFont bold = Canvas.font();
+    bold.setBold(true);
+    if (ARow == RowField) {
+        Canvas.setFont(bold);
+        const QColor fixed = ColorToQColor(sgColumnGrid->FixedColor(), sgColumnGrid->palette());
+        Canvas.setBrush(fixed);
+        Canvas.fillRect(R, fixed);
+        if (TSchemaSubItem *subItem = ReferencedSubItem(text))
+            drawCellText(Canvas, R, subItem->Caption(), Qt::AlignHCenter);
+        return;
+    }
+    Canvas.fillRect(R, Canvas.brush());
+    if (ACol == 0) {
+        Canvas.setFont(bold);
+        drawCellText(Canvas, R, text + QLatin1Char(' '), Qt::AlignRight);
+    } else if (ARow == RowGrouping) {
+        DrawCheckBox(Canvas, R, text == QLatin1String("1"));
+    } else {
+        drawCellText(Canvas, R, text, Qt::AlignLeft);
+    }
+}
+
+void TfrmZkSQLBuilder::DrawCheckBox(QPainter &Canvas, const QRect &Rect, bool Ticked)
+{
+    QStyleOptionButton option;
+    option.initFrom(sgColumnGrid);
+    option.rect = QRect(Rect.left() + (Rect.width() - FCheckWidth) / 2,
+        Rect.top() + (Rect.height() - FCheckHeight) / 2, FCheckWidth, FCheckHeight);
+    option.state = QStyle::State_Enabled | (Ticked ? QStyle::State_On : QStyle::State_Off);
+    sgColumnGrid->style()->drawPrimitive(
+        QStyle::PE_IndicatorCheckBox, &option, &Canvas, sgColumnGrid);
+}
+
+void TfrmZkSQLBuilder::GetCheckBoxSize()
+{
+    FCheckWidth = CheckBoxGlyphWidth();
+    FCheckHeight = CheckBoxGlyphHeight();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The statement
+
+void TfrmZkSQLBuilder::ExpandSQL(QString &SQL, const QString &Macro, const QString &Value)
+{
+    ::Diduza::ExpandSQL(SQL, Macro, Value);
+}
+
+void TfrmZkSQLBuilder::RemoveBlankLines(QString &SQL)
+{
+    ::Diduza::RemoveBlankLines(SQL);
+}
+
+QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
+{
+    QueryInput input;
+    TSchemaDesignArea *area = SchemaDesignArea;
+    for (int i = 0; area && i < area->ControlCount(); ++i) {
+        QObject *control = area->Controls(i);
+        if (auto *item = qobject_cast<TSchemaItem *>(control)) {
+            input.Tables.append(*tableOf(area, item));
+        } else if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
+            QueryJoin join;
+            join.ParentTable = tableOf(area, relation->ParentItem());
+            join.ParentField = fieldOf(relation->ParentSubItem());
+            join.ChildTable = tableOf(area, relation->ChildItem());
+            join.ChildField = fieldOf(relation->ChildSubItem());
+            join.Operator = relation->JoinOperator();
+            join.Join = relation->JoinType();
+            input.Joins.append(join);
+        }
+    }
+
+    if (withColumns) {
+        for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
+            QueryColumn column;
+            column.FieldCell = sgColumnGrid->Cells(col, RowField);
+            if (TSchemaSubItem *subItem = ReferencedSubItem(column.FieldCell)) {
+                column.Field = fieldOf(subItem);
+                column.Table = tableOf(area, subItem->ItemOwner());
+            }
+            column.Calculate = sgColumnGrid->Cells(col, RowCalculate);
+            column.Sort = sgColumnGrid->Cells(col, RowSort);
+            column.Where = sgColumnGrid->Cells(col, RowWhere);
+            column.Grouping = sgColumnGrid->Cells(col, RowGrouping);
+            column.Having = sgColumnGrid->Cells(col, RowHaving);
+            input.Columns.append(column);
+        }
+        input.Distinct = cbDistinct->isChecked();
+    }
+
+    if (TSchemaDataEngine *engine = FDataEngine) {
+        input.Template = engine->GetSQLTemplate();
+        input.JoinScript = [engine](const QString &strParent, const QString &strChild,
+                               TSDRelationOperator Operator, TSDRelationJoin Join) {
+            return engine->GetJoinScript(strParent, strChild, Operator, Join);
+        };
+        input.JoinSeparator
+            = [engine](TSDRelationJoin Join) { return engine->GetJoinSeparator(Join); };
+    }
+    if (const TGetSchemaItemEvent handler = FOnGetTableName) {
+        input.TableNameHook = [this, handler](const QueryTable &Table, bool IsAlias) {
+            return handler(
+                this, qobject_cast<TSchemaItem *>(Table.Object), Table.ItemIndex, IsAlias);
+        };
+    }
+    if (const TGetSchemaSubItemEvent handler = FOnGetFieldName) {
+        input.FieldNameHook = [this, handler](const QueryField &Field) {
+            return handler(this, qobject_cast<TSchemaSubItem *>(Field.Object));
+        };
+    }
+    input.Expand = [this](QString &SQL, const QString &Macro, const QString &Value) {
+        ExpandSQL(SQL, Macro, Value);
+    };
+    return input;
+}
+
+QString TfrmZkSQLBuilder::GenerateSQL()
+{
+    return GenerateQuery(queryInput(true));
+}
+
+QString TfrmZkSQLBuilder::GetTableName(TSchemaItem *Item, bool IsAlias)
+{
+    if (!Item)
+        return QString();
+    return QueryTableName(queryInput(false), tableOf(SchemaDesignArea, Item), IsAlias);
+}
+
+QString TfrmZkSQLBuilder::GetFieldName(TSchemaSubItem *SubItem)
+{
+    if (!SubItem)
+        return QString();
+    QueryInput input;
+    if (const TGetSchemaSubItemEvent handler = FOnGetFieldName) {
+        input.FieldNameHook = [this, handler](const QueryField &Field) {
+            return handler(this, qobject_cast<TSchemaSubItem *>(Field.Object));
+        };
+    }
+    return QueryFieldName(input, fieldOf(SubItem));
+}
+
+} // namespace Diduza
