@@ -1,0 +1,341 @@
+// Statements that the builder generates, run against the sample database in SQLite and in
+// PostgreSQL: every statement both accept (joins in the WHERE-clause dialect, any dialect
+// without joins) must return the rows of a hand-written reference query.
+
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaSqlDataEngine.h"
+#include "platform/Application.h"
+#include "querybuilder/TfrmZkSQLBuilder.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QCheckBox>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace Diduza;
+
+namespace {
+
+const QString SqliteConnection = QStringLiteral("builder-sqlite");
+const QString PostgresConnection = QStringLiteral("builder-pg");
+
+using Row = QStringList;
+
+// A value as text; numbers rounded to the cent, so that both sides compare alike.
+QString valueText(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return QString::number(value.toDouble(), 'f', 2);
+    default:
+        return value.isNull() ? QStringLiteral("<null>") : value.toString();
+    }
+}
+
+QList<Row> modelRows(QAbstractItemModel &model)
+{
+    while (model.canFetchMore(QModelIndex()))
+        model.fetchMore(QModelIndex());
+    QList<Row> rows;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        Row row;
+        for (int c = 0; c < model.columnCount(); ++c)
+            row << valueText(model.index(r, c).data());
+        rows << row;
+    }
+    return rows;
+}
+
+// One way of building a statement in the form; the reference query asks the same question.
+struct Case {
+    const char *name;
+    bool withJoins; // then run in the WHERE-clause dialect only
+    bool ordered; // the statement sorts its rows
+    std::function<void(TfrmZkSQLBuilder &)> build;
+    const char *reference;
+};
+
+TSchemaItem *table(TfrmZkSQLBuilder &form, const QString &caption)
+{
+    TSchemaItem *item = form.SchemaDesignArea->AddItem(caption, scCheckListBox);
+    if (!item || item->GetSubItemCount() < 2)
+        throw Exception(QStringLiteral("the engine gave no fields for ") + caption);
+    return item;
+}
+
+TSchemaSubItem *row(TSchemaItem *item, const QString &caption)
+{
+    for (int i = 0; i < item->GetSubItemCount(); ++i) {
+        if (item->GetSubItem(i)->Caption() == caption)
+            return item->GetSubItem(i);
+    }
+    throw Exception(QStringLiteral("no row ") + caption);
+}
+
+// Ticks a row and returns its grid column.
+int tick(TfrmZkSQLBuilder &form, TSchemaItem *item, const QString &caption)
+{
+    row(item, caption)->SetChecked(true);
+    return form.sgColumnGrid->ColCount() - 1;
+}
+
+void set(TfrmZkSQLBuilder &form, int col, int gridRow, const QString &text)
+{
+    form.sgColumnGrid->SetCells(col, gridRow, text);
+}
+
+enum GridRow { Calculate = 2, Sort = 3, Where = 4, Grouping = 5, Having = 6 };
+
+const Case Cases[] = {
+    { "worked example", true, true,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *customer = table(form, "customer");
+            TSchemaItem *orders = table(form, "orders");
+            form.SchemaDesignArea->AddRelation(
+                customer, orders, row(customer, "id"), row(orders, "customer_id"));
+            const int name = tick(form, customer, "name");
+            const int amount = tick(form, orders, "amount");
+            set(form, name, Sort, "Ascending");
+            set(form, name, Grouping, "1");
+            set(form, name, Having, "SUM(orders.amount) > 1000");
+            set(form, amount, Calculate, "Summa");
+            set(form, amount, Where, "orders.amount > 100");
+        },
+        "SELECT c.name, SUM(o.amount) FROM customer c JOIN orders o ON o.customer_id = c.id"
+        " WHERE o.amount > 100 GROUP BY c.name HAVING SUM(o.amount) > 1000 ORDER BY c.name" },
+    { "left outer join: (1=1) and the plain condition", true, false,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *customer = table(form, "customer");
+            TSchemaItem *orders = table(form, "orders");
+            TSchemaRelation *relation = form.SchemaDesignArea->AddRelation(
+                customer, orders, row(customer, "id"), row(orders, "customer_id"));
+            relation->SetJoinType(rjLeftOuter);
+            tick(form, customer, "name");
+            tick(form, orders, "amount");
+        },
+        "SELECT c.name, o.amount FROM customer c JOIN orders o ON c.id = o.customer_id" },
+    { "shared captions: a self-join through aliases", true, false,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *staff = table(form, "employees");
+            TSchemaItem *managers = table(form, "employees");
+            form.SchemaDesignArea->AddRelation(
+                staff, managers, row(staff, "reports_to"), row(managers, "id"));
+            tick(form, staff, "last_name");
+            tick(form, managers, "last_name");
+        },
+        "SELECT e.last_name, m.last_name FROM employees e JOIN employees m"
+        " ON e.reports_to = m.id" },
+    { "one table: where and sort", false, true,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *customer = table(form, "customer");
+            const int name = tick(form, customer, "name");
+            const int city = tick(form, customer, "city");
+            set(form, name, Sort, "Ascending");
+            set(form, city, Where, "customer.city <> 'Berlin'");
+            set(form, city, Sort, "Descending");
+        },
+        "SELECT name, city FROM customer WHERE city <> 'Berlin' ORDER BY name, city DESC" },
+    { "distinct", false, true,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *customer = table(form, "customer");
+            set(form, tick(form, customer, "country"), Sort, "Descending");
+            form.cbDistinct->setChecked(true);
+        },
+        "SELECT DISTINCT country FROM customer ORDER BY country DESC" },
+    { "quoted names with aggregates", false, true,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *details = table(form, "order details");
+            const int product = tick(form, details, "product_id");
+            const int price = tick(form, details, "unit price");
+            const int quantity = tick(form, details, "quantity");
+            set(form, product, Grouping, "1");
+            set(form, product, Sort, "Ascending");
+            set(form, price, Calculate, "Maximum");
+            set(form, quantity, Calculate, "Average");
+            set(form, quantity, Where, "\"order details\".discount > 0");
+        },
+        "SELECT product_id, MAX(\"unit price\"), AVG(quantity) FROM \"order details\""
+        " WHERE discount > 0 GROUP BY product_id ORDER BY product_id" },
+    { "count with having", false, false,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *orders = table(form, "orders");
+            const int customer = tick(form, orders, "customer_id");
+            const int id = tick(form, orders, "id");
+            set(form, customer, Grouping, "1");
+            set(form, customer, Having, "COUNT(orders.id) > 15");
+            set(form, id, Calculate, "Count");
+        },
+        "SELECT customer_id, COUNT(id) FROM orders GROUP BY customer_id HAVING COUNT(id) > 15" },
+    { "all fields", false, false,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *suppliers = table(form, "suppliers");
+            const int all = tick(form, suppliers, "*");
+            set(form, all, Where, "suppliers.id < 5");
+            set(form, all, Sort, "Ascending"); // no sort on *
+        },
+        "SELECT * FROM suppliers WHERE id < 5" },
+};
+
+const Case *findCase(const QString &name)
+{
+    for (const Case &c : Cases) {
+        if (name == QLatin1String(c.name))
+            return &c;
+    }
+    return nullptr;
+}
+
+const char *dialectName(TSQLSubType dialect)
+{
+    switch (dialect) {
+    case stStandard:
+        return "stStandard";
+    case stLocal:
+        return "stLocal";
+    case stOracle:
+        return "stOracle";
+    case stMSSQL:
+        return "stMSSQL";
+    }
+    return "?";
+}
+
+} // namespace
+
+class tst_BuilderDatabase : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void statements_data();
+    void statements();
+
+private:
+    bool m_hasPostgres = false;
+    QTemporaryDir m_dir;
+};
+
+void tst_BuilderDatabase::initTestCase()
+{
+    SetExceptionHandler([](const Exception &e) { QFAIL(qPrintable(e.Message())); });
+    QVERIFY(m_dir.isValid());
+    const QString dbPath = m_dir.filePath(QStringLiteral("sample.sqlite"));
+    QVERIFY(QFile::copy(QStringLiteral(DIDUZA_SAMPLE_DB), dbPath));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), SqliteConnection);
+    db.setDatabaseName(dbPath);
+    QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+
+    if (!qEnvironmentVariableIsSet("DIDUZA_PG_HOST"))
+        return;
+    QSqlDatabase pg = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), PostgresConnection);
+    pg.setHostName(qEnvironmentVariable("DIDUZA_PG_HOST"));
+    pg.setPort(qEnvironmentVariableIntValue("DIDUZA_PG_PORT"));
+    pg.setDatabaseName(qEnvironmentVariable("DIDUZA_PG_DB"));
+    pg.setUserName(qEnvironmentVariable("DIDUZA_PG_USER"));
+    pg.setPassword(qEnvironmentVariable("DIDUZA_PG_PASSWORD"));
+    QVERIFY2(pg.open(),
+        qPrintable(QStringLiteral("DIDUZA_PG_HOST is set but the server does not answer: ")
+            + pg.lastError().text()));
+    m_hasPostgres = true;
+}
+
+void tst_BuilderDatabase::cleanupTestCase()
+{
+    for (const QString &name : { SqliteConnection, PostgresConnection }) {
+        if (QSqlDatabase::contains(name)) {
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+    SetExceptionHandler({});
+}
+
+void tst_BuilderDatabase::statements_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<int>("dialect");
+    QTest::addColumn<QString>("caseName");
+    for (const char *backend : { "sqlite", "postgresql" }) {
+        for (const Case &c : Cases) {
+            for (TSQLSubType dialect : { stStandard, stLocal, stOracle, stMSSQL }) {
+                if (c.withJoins && dialect != stLocal)
+                    continue;
+                QTest::addRow("%s, %s: %s", backend, dialectName(dialect), c.name)
+                    << QString::fromLatin1(backend) << int(dialect) << QString::fromLatin1(c.name);
+            }
+        }
+    }
+}
+
+void tst_BuilderDatabase::statements()
+{
+    QFETCH(QString, backend);
+    QFETCH(int, dialect);
+    QFETCH(QString, caseName);
+    if (backend == QLatin1String("postgresql") && !m_hasPostgres)
+        QSKIP("No PostgreSQL server: run scripts/pg-start BUILD-DIR and load BUILD-DIR/pg.env "
+              "to test against PostgreSQL");
+    const Case *c = findCase(caseName);
+    QVERIFY(c);
+
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(
+        backend == QLatin1String("sqlite") ? SqliteConnection : PostgresConnection);
+    engine.SetSQLSubType(TSQLSubType(dialect));
+    TfrmZkSQLBuilder form;
+    form.SetDataEngine(&engine);
+    try {
+        c->build(form);
+    } catch (const Exception &e) {
+        QFAIL(qPrintable(e.Message()));
+    }
+    const QString sql = form.GenerateSQL();
+    QVERIFY(!sql.isEmpty());
+
+    QList<Row> got;
+    try {
+        std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(sql));
+        QVERIFY(model);
+        got = modelRows(*model);
+    } catch (const Exception &e) {
+        QFAIL(qPrintable(QStringLiteral("%1\n%2").arg(e.Message(), sql)));
+    }
+
+    QSqlQuery reference(engine.Database());
+    QVERIFY2(reference.exec(QString::fromLatin1(c->reference)),
+        qPrintable(reference.lastError().text()));
+    QList<Row> expected;
+    while (reference.next()) {
+        Row r;
+        for (int i = 0; i < reference.record().count(); ++i)
+            r << valueText(reference.value(i));
+        expected << r;
+    }
+    if (!c->ordered) {
+        std::sort(got.begin(), got.end());
+        std::sort(expected.begin(), expected.end());
+    }
+    QVERIFY2(expected.size() > 1, "the reference query should give rows to compare");
+    QVERIFY2(got == expected,
+        qPrintable(QStringLiteral("%1\n%2 rows, expected %3; first: %4 / %5")
+                       .arg(sql)
+                       .arg(got.size())
+                       .arg(expected.size())
+                       .arg(got.value(0).join('|'), expected.value(0).join('|'))));
+}
+
+QTEST_MAIN(tst_BuilderDatabase)
+#include "tst_builderdatabase.moc"
