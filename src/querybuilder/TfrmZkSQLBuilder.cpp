@@ -310,8 +310,8 @@ QString TfrmZkSQLBuilder::SubItemReference(TSchemaSubItem *SubItem)
 TSchemaSubItem *TfrmZkSQLBuilder::ReferencedSubItem(const QString &Text) const
 {
     int reference = 0;
-    if (Text.isEmpty() || !TryStrToInt(Text, reference))
-        return nullptr;
+    if (Text.isEmpty() || !TryStrToInt(Text, reference) || QString::number(reference) != Text)
+        return nullptr; // only the text this form writes names a row
     TSchemaSubItem *row = FSubItemRefs.value(reference);
     if (!row || !SchemaDesignArea)
         return nullptr;

@@ -1037,7 +1037,8 @@ void tst_SqlBuilder::references()
     QCOMPARE(form.ReferencedSubItem(reference), name);
     QVERIFY(form.SubItemReference(rowOf(form, "customer.city")) != reference);
     for (const QString &text : { QString(), QStringLiteral("abc"), QStringLiteral("999"),
-             QStringLiteral(" ") + reference, reference + QStringLiteral(".0") })
+             QStringLiteral(" ") + reference, reference + QStringLiteral(".0"),
+             QStringLiteral("+") + reference, QStringLiteral("0") + reference })
         QCOMPARE(form.ReferencedSubItem(text), nullptr);
 
     // A row of another form's diagram gets no number here and no column.
