@@ -172,10 +172,10 @@ void TSchemaText::Paint(QPainter &painter)
     const int flags = textFlags();
     painter.setFont(font());
     if (FLayout != tlTop) {
-        // Measure first: the rectangle takes the text's extent, then moves down.
+        // Measure first: the rectangle takes the text's height, then moves down. It keeps its
+        // width, so that a centred or right-aligned text stays aligned in the whole label.
         const QRect measured = painter.fontMetrics().boundingRect(
             QRect(left, top, qMax(0, right - left), 1 << 20), flags, displayText(true));
-        right = left + measured.width();
         bottom = top + measured.height();
         const int shift = FLayout == tlBottom ? H - bottom : (H - bottom) / 2;
         top += shift;
