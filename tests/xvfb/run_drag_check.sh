@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Drags items of a real window with a real pointer: starts Xvfb on a free display, runs
+# xvfb_drag, drags a list item by its title bar and a text item by its body with xdotool, and
+# checks that both moved by exactly the pointer's travel and that their relations followed
+# (re-routed during the drag: routing them afresh afterwards changes nothing). Screenshots of
+# the screen before and after the drags are written to the screenshot folder. A failed attempt
+# is tried once more before the check fails.
+#
+# Usage: run_drag_check.sh <xvfb_drag program> <screenshot folder>
+# Exit status: 0 passed, 1 failed, 77 skipped (Xvfb or xdotool missing).
+set -u
+
+program=$1
+shots=$2
+skip=77
+
+for tool in Xvfb xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed (scripts/install-deps installs xvfb and xdotool)"
+    exit $skip
+  fi
+done
+have_import=1
+command -v import >/dev/null 2>&1 || have_import=0
+
+mkdir -p "$shots"
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+
+stop() {
+  exec 3>&- 2>/dev/null || true
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  app_pid=
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_pid=
+}
+trap 'stop; rm -rf "$work"' EXIT
+
+start_xvfb() {
+  rm -f "$work/display"
+  # -displayfd picks a display number that is free and writes it once the server is ready.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+  done
+  if [ ! -s "$work/display" ]; then
+    echo "Xvfb did not start:"
+    cat "$work/xvfb.log"
+    return 1
+  fi
+  export DISPLAY=":$(head -n1 "$work/display")"
+}
+
+# Waits until the program has printed the line $1 (at most $2 seconds).
+wait_for() {
+  for _ in $(seq $(($2 * 10))); do
+    grep -qx "$1" "$work/out" 2>/dev/null && return 0
+    if ! kill -0 "$app_pid" 2>/dev/null; then
+      echo "xvfb_drag ended early:"
+      cat "$work/err"
+      return 1
+    fi
+    sleep 0.1
+  done
+  echo "xvfb_drag did not print $1 in $2 s"
+  return 1
+}
+
+# The values printed after KEY.
+value() {
+  awk -v k="$1" '$1 == k { $1 = ""; sub(/^ /, ""); print }' "$work/out" | tail -n1
+}
+
+screenshot() {
+  if [ $have_import = 1 ]; then
+    import -window root "$shots/$1.png" 2>>"$work/err" || echo "screenshot $1 failed"
+  fi
+}
+
+# Presses at (x1, y1), moves past the drag distance, then to (x2, y2) and releases there.
+drag() {
+  xdotool mousemove "$1" "$2" mousedown 1 sleep 0.1 mousemove $(($1 + 20)) "$2" sleep 0.1 \
+    mousemove "$3" "$4" sleep 0.1 mouseup 1
+}
+
+check() {
+  if [ "$2" = "$3" ]; then
+    echo "ok:   $1 ($2)"
+  else
+    echo "FAIL: $1: got '$2', expected '$3'"
+    failed=1
+  fi
+}
+
+check_differs() {
+  if [ "$2" != "$3" ]; then
+    echo "ok:   $1 ($2 -> $3)"
+  else
+    echo "FAIL: $1: still '$2'"
+    failed=1
+  fi
+}
+
+attempt() {
+  failed=0
+  start_xvfb || return 1
+  rm -f "$work/in" "$work/out" "$work/err"
+  mkfifo "$work/in"
+  QT_QPA_PLATFORM=xcb "$program" <"$work/in" >"$work/out" 2>"$work/err" &
+  app_pid=$!
+  exec 3>"$work/in"
+  wait_for READY 30 || return 1
+
+  read -r bx by <<<"$(value BAR)"
+  read -r nx ny <<<"$(value BODY)"
+  read -r sx0 sy0 <<<"$(value BEFORE_SOURCE)"
+  read -r tx0 ty0 <<<"$(value BEFORE_NOTE)"
+  local dx=200 dy=180 ndx=260 ndy=-40
+  echo "title bar at $bx,$by; text body at $nx,$ny (screen)"
+  screenshot before
+
+  drag "$bx" "$by" $((bx + dx)) $((by + dy))
+  drag "$nx" "$ny" $((nx + ndx)) $((ny + ndy))
+  sleep 0.5
+  screenshot after
+
+  echo report >&3
+  wait_for DONE 20 || return 1
+  echo quit >&3
+  exec 3>&-
+  wait "$app_pid"
+  app_pid=
+
+  check "list item moved by its title bar" "$(value AFTER_SOURCE)" "$((sx0 + dx)) $((sy0 + dy))"
+  check "text item moved by its body" "$(value AFTER_NOTE)" "$((tx0 + ndx)) $((ty0 + ndy))"
+  check_differs "relation of the list item" "$(value BEFORE_REL)" "$(value AFTER_REL)"
+  check "relation of the list item routed during the drag" "$(value AFTER_REL)" "$(value ROUTED_REL)"
+  check_differs "relation of the text item" "$(value BEFORE_NOTEREL)" "$(value AFTER_NOTEREL)"
+  check "relation of the text item routed during the drag" "$(value AFTER_NOTEREL)" \
+    "$(value ROUTED_NOTEREL)"
+  if [ $have_import = 1 ] && cmp -s "$shots/before.png" "$shots/after.png"; then
+    echo "FAIL: the screen did not change"
+    failed=1
+  fi
+  return $failed
+}
+
+for try in 1 2; do
+  if attempt; then
+    stop
+    echo "screenshots: $shots/before.png $shots/after.png"
+    echo "drag check passed (attempt $try)"
+    exit 0
+  fi
+  stop
+  echo "attempt $try failed"
+  [ -s "$work/err" ] && cat "$work/err"
+done
+exit 1
