@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -107,7 +106,6 @@ QPixmap solid(int w, int h, const QColor &color)
 class tst_ItemWindow : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -115,23 +113,20 @@ private slots:
     void decorationPerSwitches();
     void switchingRelaysInnerControlAtOnce();
 
-    void dragMovesItemAndRelationFollows_data();
-    void dragMovesItemAndRelationFollows();
     void pressOnListRowsDoesNotMove();
-    void resizeByFrame_data();
-    void resizeByFrame();
-    void closeButton_data();
-    void closeButton();
+    void resizeByEdge_data();
+    void resizeByEdge();
+    void closeButtonLeftAndEnteredAgain();
 
     void oddSizesDoNotCrash_data();
     void oddSizesDoNotCrash();
     void emptyAndLongCaptions();
     void thousandsOfRows();
 
-    void rowPainting_data();
-    void rowPainting();
-    void linkedRowIsBold();
-    void entryWithoutRowAndOutOfRangeIndex();
+    void rowPaintingThroughTheListView_data();
+    void rowPaintingThroughTheListView();
+    void linkedRowIsExactlyBold();
+    void foreignControlAndVanishedImageList();
 
 private:
     TSchemaItem *listItem(const QString &caption, int rows, TSchemaControlType type = scListBox);
@@ -140,12 +135,6 @@ private:
     std::unique_ptr<TSchemaDesignArea> area;
     QStringList errors;
 };
-
-void tst_ItemWindow::initTestCase()
-{
-    // Pictures that are not drawn yet are not this test's business.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.svg.warning=false"));
-}
 
 void tst_ItemWindow::init()
 {
@@ -287,6 +276,12 @@ void tst_ItemWindow::decorationPerSwitches()
         QCOMPARE(shape, border ? zone.shape : Qt::ArrowCursor);
     }
 
+    // The title bar, of whichever height, moves the item; without one the body does not.
+    const QPoint grip = showCaption ? QPoint(frame + 10, frame + caption / 2) : QPoint(100, 75);
+    drag(item, grip, QPoint(25, 15));
+    QCOMPARE(item->pos(), showCaption ? QPoint(65, 65) : QPoint(40, 50));
+    item->move(40, 50);
+
     // Dragging the bottom-right corner resizes only with the resizing frame.
     drag(item, QPoint(198, 148), QPoint(30, 20));
     QCOMPARE(item->geometry().size(), border ? QSize(230, 170) : QSize(200, 150));
@@ -324,52 +319,6 @@ void tst_ItemWindow::switchingRelaysInnerControlAtOnce()
 // ---------------------------------------------------------------------------------------------
 // Moving, resizing, closing
 
-void tst_ItemWindow::dragMovesItemAndRelationFollows_data()
-{
-    QTest::addColumn<TSchemaControlType>("type");
-    QTest::addColumn<bool>("toolWin");
-
-    QTest::newRow("list, tool title bar") << scListBox << true;
-    QTest::newRow("list, full title bar") << scListBox << false;
-    QTest::newRow("check list") << scCheckListBox << true;
-    QTest::newRow("tree") << scTreeView << true;
-    QTest::newRow("text, by its body") << scText << true;
-    QTest::newRow("icon, by its body") << scIcon << true;
-}
-
-void tst_ItemWindow::dragMovesItemAndRelationFollows()
-{
-    QFETCH(TSchemaControlType, type);
-    QFETCH(bool, toolWin);
-
-    TSchemaItem *moved = listItem(QStringLiteral("source"), 1, type);
-    moved->SetToolWin(toolWin);
-    moved->move(20, 30);
-    if (type == scText || type == scIcon)
-        moved->SetBounds(20, 30, 80, 50);
-    TSchemaItem *other = listItem(QStringLiteral("target"), 4);
-    other->move(400, 300);
-    TSchemaRelation *relation
-        = area->AddRelation(moved, other, moved->GetSubItem(0), other->GetSubItem(2));
-    const QRect before = relation->BoundsRect();
-    QCOMPARE(before, freshRoute(area.get(), relation));
-
-    const bool byBody = type == scText || type == scIcon;
-    const QPoint grip = byBody
-        ? moved->ClientRect().center()
-        : QPoint(moved->CaptionRect().left() + 10, moved->CaptionRect().center().y());
-    drag(moved, grip, QPoint(150, 90));
-
-    QCOMPARE(moved->pos(), QPoint(170, 120));
-    const QRect after = relation->BoundsRect();
-    QVERIFY(after != before);
-    QCOMPARE(after, freshRoute(area.get(), relation));
-    // The relation meets the row where the row now is.
-    const int rowY = moved->GetRowY(0);
-    QVERIFY(after.top() <= rowY && rowY <= after.bottom());
-    QVERIFY(errors.isEmpty());
-}
-
 void tst_ItemWindow::pressOnListRowsDoesNotMove()
 {
     TSchemaItem *item = listItem(QStringLiteral("orders"), 5);
@@ -399,7 +348,7 @@ void tst_ItemWindow::pressOnListRowsDoesNotMove()
     QCOMPARE(item->pos(), QPoint(50, 60));
 }
 
-void tst_ItemWindow::resizeByFrame_data()
+void tst_ItemWindow::resizeByEdge_data()
 {
     QTest::addColumn<QPoint>("grip"); // in an item of 200 x 150 at (100, 100)
     QTest::addColumn<QPoint>("delta");
@@ -409,8 +358,6 @@ void tst_ItemWindow::resizeByFrame_data()
         << QPoint(198, 75) << QPoint(40, 25) << QRect(100, 100, 240, 150);
     QTest::newRow("bottom edge taller")
         << QPoint(100, 148) << QPoint(15, 30) << QRect(100, 100, 200, 180);
-    QTest::newRow("bottom-right corner")
-        << QPoint(199, 149) << QPoint(-50, -40) << QRect(100, 100, 150, 110);
     QTest::newRow("left edge keeps the right edge")
         << QPoint(1, 75) << QPoint(-30, 5) << QRect(70, 100, 230, 150);
     QTest::newRow("top edge keeps the bottom edge")
@@ -418,7 +365,7 @@ void tst_ItemWindow::resizeByFrame_data()
     QTest::newRow("top-left corner") << QPoint(0, 0) << QPoint(25, -25) << QRect(125, 75, 175, 175);
 }
 
-void tst_ItemWindow::resizeByFrame()
+void tst_ItemWindow::resizeByEdge()
 {
     QFETCH(QPoint, grip);
     QFETCH(QPoint, delta);
@@ -437,73 +384,34 @@ void tst_ItemWindow::resizeByFrame()
     QCOMPARE(relation->BoundsRect(), freshRoute(area.get(), relation));
 }
 
-void tst_ItemWindow::closeButton_data()
+void tst_ItemWindow::closeButtonLeftAndEnteredAgain()
 {
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<QPoint>("detour"); // where the mouse goes between press and release
-    QTest::addColumn<bool>("releaseInside");
-    QTest::addColumn<bool>("removed");
-
-    QTest::newRow("click") << false << QPoint() << true << true;
-    QTest::newRow("read-only area: still removed") << true << QPoint() << true << true;
-    QTest::newRow("released outside") << false << QPoint(-60, 40) << false << false;
-    QTest::newRow("out and back in") << false << QPoint(-60, 40) << true << true;
-}
-
-void tst_ItemWindow::closeButton()
-{
-    QFETCH(bool, readOnly);
-    QFETCH(QPoint, detour);
-    QFETCH(bool, releaseInside);
-    QFETCH(bool, removed);
-
+    // Leaving the pressed close button disarms it, coming back arms it again: the release
+    // decides. (Click, restricted area and release elsewhere: tst_schemaitem.)
     TSchemaItem *a = listItem(QStringLiteral("orders"), 3);
-    a->move(20, 20);
     TSchemaItem *b = listItem(QStringLiteral("lines"), 3);
     b->move(400, 100);
-    TSchemaItem *c = listItem(QStringLiteral("products"), 3);
-    c->move(400, 300);
     area->AddRelation(a, b, a->GetSubItem(0), b->GetSubItem(0));
-    area->AddRelation(c, a, c->GetSubItem(1), a->GetSubItem(2));
-    area->AddRelation(b, c, b->GetSubItem(2), c->GetSubItem(0));
-    area->SetReadOnly(readOnly);
-    area->SetActions(TZkSActions());
-    // Shared with the handlers, which outlive this function (the area is freed in cleanup).
-    auto closeAsked = std::make_shared<int>(0);
-    a->SetOnClose([closeAsked](QObject *, bool &) { ++*closeAsked; });
-    auto deleted = std::make_shared<QList<TSchemaItem *>>();
-    area->SetOnDeleteItem([deleted](QObject *, TSchemaItem *item) { *deleted << item; });
-
     QPointer<TSchemaItem> guard(a);
     const QPoint close = a->CloseButtonRect().center();
-    QTest::mousePress(a, Qt::LeftButton, Qt::NoModifier, close);
-    if (!detour.isNull())
-        sendMove(a, a->mapToGlobal(close + detour));
-    const QPoint end = releaseInside ? close : close + detour;
-    if (releaseInside && !detour.isNull())
-        sendMove(a, a->mapToGlobal(end));
-    QTest::mouseRelease(a, Qt::LeftButton, Qt::NoModifier, end);
+    const QPoint away = close + QPoint(-60, 40);
 
-    if (!removed) {
-        QCOMPARE(area->GetItemCount(), 3);
-        QCOMPARE(area->GetRelationCount(), 3);
-        QCOMPARE(a->pos(), QPoint(20, 20));
-        return;
-    }
-    // Off the area and without its relations at once; destroyed on the next turn.
+    QTest::mousePress(a, Qt::LeftButton, Qt::NoModifier, close);
+    sendMove(a, a->mapToGlobal(away));
+    sendMove(a, a->mapToGlobal(close));
+    sendMove(a, a->mapToGlobal(away));
+    QTest::mouseRelease(a, Qt::LeftButton, Qt::NoModifier, away);
     QCOMPARE(area->GetItemCount(), 2);
-    QCOMPARE(area->FindItem(QStringLiteral("orders")), nullptr);
-    QCOMPARE(area->GetRelationCount(), 1);
-    QCOMPARE(area->GetRelation(0)->ParentItem(), b);
-    QVERIFY(!b->GetSubItem(0)->Linked());
-    QVERIFY(!c->GetSubItem(1)->Linked());
-    QVERIFY(c->GetSubItem(0)->Linked());
-    QCOMPARE(*closeAsked, 0);
-    QVERIFY(guard);
-    QVERIFY(!guard->isVisible());
+    QCOMPARE(a->pos(), QPoint(0, 0));
+
+    QTest::mousePress(a, Qt::LeftButton, Qt::NoModifier, close);
+    sendMove(a, a->mapToGlobal(away));
+    sendMove(a, a->mapToGlobal(close));
+    QTest::mouseRelease(a, Qt::LeftButton, Qt::NoModifier, close);
+    QCOMPARE(area->GetItemCount(), 1);
+    QCOMPARE(area->GetRelationCount(), 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!guard);
-    QCOMPARE(*deleted, QList<TSchemaItem *>() << a);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -610,7 +518,7 @@ void tst_ItemWindow::thousandsOfRows()
 // ---------------------------------------------------------------------------------------------
 // Row painting
 
-void tst_ItemWindow::rowPainting_data()
+void tst_ItemWindow::rowPaintingThroughTheListView_data()
 {
     QTest::addColumn<TSchemaControlType>("type");
     QTest::addColumn<bool>("withImages");
@@ -619,26 +527,19 @@ void tst_ItemWindow::rowPainting_data()
     QTest::addColumn<bool>("selected");
     QTest::addColumn<int>("glyph"); // the glyph drawn: -1 none, 0 red, 1 green
 
-    for (TSchemaControlType type : { scListBox, scCheckListBox }) {
-        const QByteArray kind = EnumValueName(type).toLatin1();
-        QTest::addRow("%s: no glyph", kind.data()) << type << true << -1 << -1 << false << -1;
-        QTest::addRow("%s: glyph 0", kind.data()) << type << true << 0 << -1 << false << 0;
-        QTest::addRow("%s: glyph 1", kind.data()) << type << true << 1 << 0 << false << 1;
-        QTest::addRow("%s: index past the list", kind.data())
-            << type << true << 2 << -1 << false << -1;
-        QTest::addRow("%s: no image list", kind.data()) << type << false << 0 << 0 << false << -1;
-        QTest::addRow("%s: selected shows SelectedIndex", kind.data())
-            << type << true << 0 << 1 << true << 1;
-        QTest::addRow("%s: selected with SelectedIndex -1 shows ImageIndex", kind.data())
-            << type << true << 0 << -1 << true << 0;
-        QTest::addRow("%s: selected with SelectedIndex past the list shows ImageIndex", kind.data())
-            << type << true << 1 << 7 << true << 1;
-        QTest::addRow("%s: selected, neither index", kind.data())
-            << type << true << -1 << -1 << true << -1;
-    }
+    // The glyph choice itself is in tst_schemaitem; here the rows come from the real list
+    // view, with glyphs lower than the rows, and a check list paints right of its check box.
+    QTest::newRow("list: glyph") << scListBox << true << 0 << -1 << false << 0;
+    QTest::newRow("check list: no glyph") << scCheckListBox << true << -1 << -1 << false << -1;
+    QTest::newRow("check list: glyph") << scCheckListBox << true << 1 << 0 << false << 1;
+    QTest::newRow("check list: no image list") << scCheckListBox << false << 0 << 0 << false << -1;
+    QTest::newRow("check list: selected shows SelectedIndex")
+        << scCheckListBox << true << 0 << 1 << true << 1;
+    QTest::newRow("check list: selected with SelectedIndex -1 shows ImageIndex")
+        << scCheckListBox << true << 0 << -1 << true << 0;
 }
 
-void tst_ItemWindow::rowPainting()
+void tst_ItemWindow::rowPaintingThroughTheListView()
 {
     QFETCH(TSchemaControlType, type);
     QFETCH(bool, withImages);
@@ -668,10 +569,7 @@ void tst_ItemWindow::rowPainting()
     row->SetSelectedIndex(selectedIndex);
     item->SetBounds(10, 10, 220, 100);
     auto *list = item->ListBox();
-    if (selected)
-        list->setCurrentRow(1);
-    else
-        list->setCurrentRow(-1);
+    list->setCurrentRow(selected ? 1 : -1);
 
     const QImage img = grabViewport(list);
     const QRect rowRect = list->visualItemRect(list->item(1));
@@ -684,25 +582,24 @@ void tst_ItemWindow::rowPainting()
     const QRgb green = qRgb(0, 255, 0);
     const QPoint glyphCorner(left, rowRect.top() + 3);
     const QRgb at = img.pixel(glyphCorner);
-    const QRgb above = img.pixel(glyphCorner - QPoint(0, 1));
-    const QRgb atEnd = img.pixel(glyphCorner + QPoint(11, 9));
-    const QRgb pastEnd = img.pixel(glyphCorner + QPoint(12, 10));
     if (glyph < 0) {
         QVERIFY(at != red && at != green);
     } else {
         const QRgb colour = glyph == 0 ? red : green;
         QCOMPARE(at, colour);
-        QCOMPARE(atEnd, colour);
-        QVERIFY(above != colour);
-        QVERIFY(pastEnd != colour);
+        QCOMPARE(img.pixel(glyphCorner + QPoint(11, 9)), colour);
+        QVERIFY(img.pixel(glyphCorner - QPoint(0, 1)) != colour);
+        QVERIFY(img.pixel(glyphCorner + QPoint(12, 10)) != colour);
+        if (type == scCheckListBox)
+            QVERIFY(img.pixel(glyphCorner - QPoint(1, 0)) != colour);
     }
 
     // Text: 2 pixels right of the glyph area, which is the glyph's width + 2.
     const QRgb background = img.pixel(rowRect.right() - 1, rowRect.top() + 1);
     const QRgb refBackground = img.pixel(refRect.right() - 1, refRect.top() + 1);
+    const int skip = glyph < 0 ? 0 : 12;
     const int textStart = inkColumns(img,
-        QRect(left + (glyph < 0 ? 0 : 12), rowRect.top(), rowRect.width() - 12, rowRect.height()),
-        background)
+        QRect(left + skip, rowRect.top(), rowRect.width() - skip, rowRect.height()), background)
                               .first;
     const int refStart = inkColumns(
         img, QRect(left, refRect.top(), refRect.width(), refRect.height()), refBackground)
@@ -711,8 +608,9 @@ void tst_ItemWindow::rowPainting()
     QCOMPARE(textStart - refStart, glyph < 0 ? 0 : 12 + 2);
 }
 
-void tst_ItemWindow::linkedRowIsBold()
+void tst_ItemWindow::linkedRowIsExactlyBold()
 {
+    // Bold, and nothing else: the list's italics and underline are dropped for linked rows.
     TSchemaItem *item = listItem(QStringLiteral("orders"), 0);
     TFontValue font = item->GetFont();
     font.StyleBits = TFontValue::fsItalic | TFontValue::fsUnderline;
@@ -732,11 +630,6 @@ void tst_ItemWindow::linkedRowIsBold()
     const QRect plainRect = list->visualItemRect(list->item(0));
     const QRect linkedRect = list->visualItemRect(list->item(1));
     const QRgb white = qRgb(255, 255, 255);
-    const auto plain = inkColumns(img, plainRect, white);
-    const auto linked = inkColumns(img, linkedRect, white);
-    // Exactly bold: wider, with more ink, and upright without the underline.
-    QVERIFY2(
-        linked.second - linked.first > plain.second - plain.first, "linked row not drawn bold");
     QFont expected = list->font();
     expected.setItalic(false);
     expected.setUnderline(false);
@@ -753,70 +646,46 @@ void tst_ItemWindow::linkedRowIsBold()
     const QRect whole(QPoint(0, 0), linkedRect.size());
     QCOMPARE(inkCount(img.copy(linkedRect), whole, white), inkCount(reference, whole, white));
 
-    // Unlinking returns to the list's own font.
+    // Unlinked, the row is drawn in the list's own font again.
     area->DeleteRelationsForItem(item, nullptr);
     QVERIFY(!item->GetSubItem(1)->Linked());
     const QImage after = grabViewport(list);
-    QCOMPARE(after.copy(linkedRect).pixel(0, 0), white);
     QCOMPARE(inkCount(after, linkedRect, white), inkCount(after, plainRect, white));
 }
 
-void tst_ItemWindow::entryWithoutRowAndOutOfRangeIndex()
+void tst_ItemWindow::foreignControlAndVanishedImageList()
 {
-    TImageList images(12, 10);
-    images.Add(solid(12, 10, Qt::red));
-    area->SetImages(&images);
     TSchemaItem *item = listItem(QStringLiteral("orders"), 0);
-    item->SetColor(clWhite);
-    TFontValue font = item->GetFont();
-    font.Color = clBlack;
-    item->SetFont(font);
     TSchemaSubItem *row = item->AddSubItem(QStringLiteral("Hxy"), -1, false);
     row->SetImageIndex(0);
     auto *list = item->ListBox();
-    // An entry put into the inner list directly carries no row: plain text at the corner,
-    // no glyph, never bold.
-    list->addItem(QStringLiteral("Hxy"));
-    QCOMPARE(TSchemaListBox::RowOf(list->item(1)), nullptr);
-    QCOMPARE(item->GetSubItem(1), nullptr);
-    item->SetBounds(0, 0, 220, 100);
 
-    const QImage img = grabViewport(list);
-    const QRgb white = qRgb(255, 255, 255);
-    const QRect rowRect = list->visualItemRect(list->item(0));
-    const QRect entryRect = list->visualItemRect(list->item(1));
-    QCOMPARE(img.pixel(rowRect.left(), rowRect.top() + 3), qRgb(255, 0, 0));
-    QVERIFY(img.pixel(entryRect.left(), entryRect.top() + 3) != qRgb(255, 0, 0));
-    const int rowText = inkColumns(img, rowRect.adjusted(12, 0, 0, 0), white).first;
-    const int entryText = inkColumns(img, entryRect, white).first;
-    QCOMPARE(rowText - entryText, 12 + 2 + 2);
-
-    // Painting an index outside the list, or for a control that is not the item's list,
-    // draws nothing.
+    // Asked to paint for a control that is not a list, the item draws nothing.
     QImage canvas(100, 20, QImage::Format_RGB32);
     canvas.fill(Qt::blue);
     {
         QPainter p(&canvas);
-        item->CustomListDrawItem(list, 2, QRect(0, 0, 100, 16), false, p);
-        item->CustomListDrawItem(list, -1, QRect(0, 0, 100, 16), true, p);
         item->CustomListDrawItem(nullptr, 0, QRect(0, 0, 100, 16), false, p);
         item->CustomListDrawItem(area.get(), 0, QRect(0, 0, 100, 16), false, p);
+        item->CustomListDrawItem(item, 0, QRect(0, 0, 100, 16), true, p);
     }
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x)
             QCOMPARE(canvas.pixel(x, y), qRgb(0, 0, 255));
 
-    // The image list going away leaves the rows without glyphs, not dangling.
-    area->SetImages(nullptr);
+    // An image list that is destroyed leaves the rows without glyphs, not dangling.
     {
         TImageList gone(12, 10);
         gone.Add(solid(12, 10, Qt::green));
         area->SetImages(&gone);
+        QCOMPARE(
+            grabViewport(list).pixel(list->visualItemRect(list->item(0)).topLeft() + QPoint(0, 3)),
+            qRgb(0, 255, 0));
     }
     QCOMPARE(area->Images(), nullptr);
     const QImage without = grabViewport(list);
-    QVERIFY(without.pixel(rowRect.left(), rowRect.top() + 3) != qRgb(0, 255, 0));
-    QVERIFY(without.pixel(rowRect.left(), rowRect.top() + 3) != qRgb(255, 0, 0));
+    QVERIFY(without.pixel(list->visualItemRect(list->item(0)).topLeft() + QPoint(0, 3))
+        != qRgb(0, 255, 0));
 }
 
 QTEST_MAIN(tst_ItemWindow)
