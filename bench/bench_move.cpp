@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QMouseEvent>
 
 #include <cstdio>
@@ -60,7 +59,6 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.svg.warning=false"));
     const int n = argc > 1 ? qMax(1, atoi(argv[1])) : 200;
 
     // --- the diagram ---

@@ -10,7 +10,6 @@
 #include "platform/TImageList.h"
 
 #include <QAction>
-#include <QLoggingCategory>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QResizeEvent>
@@ -53,7 +52,6 @@ protected:
 class tst_ItemToolbar : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -76,11 +74,6 @@ private:
     std::unique_ptr<TSchemaDesignArea> area;
     QStringList errors;
 };
-
-void tst_ItemToolbar::initTestCase()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.svg.warning=false"));
-}
 
 void tst_ItemToolbar::init()
 {
@@ -183,10 +176,21 @@ void tst_ItemToolbar::buttons()
     } else {
         QCOMPARE(button->menu(), nullptr);
     }
-    // One 16 x 16 glyph per button.
-    QCOMPARE(area->ToolBarImages()->Count(), 5);
-    QCOMPARE(area->ToolBarImages()->Width(), 16);
-    QCOMPARE(area->ToolBarImages()->Height(), 16);
+    // One 16 x 16 glyph per button, drawn on fuchsia, which is see-through.
+    TImageList *images = area->ToolBarImages();
+    QCOMPARE(images->Count(), 5);
+    QCOMPARE(images->Width(), 16);
+    QCOMPARE(images->Height(), 16);
+    const QImage glyph = images->Image(position).toImage().convertToFormat(QImage::Format_ARGB32);
+    int opaque = 0;
+    for (int y = 0; y < glyph.height(); ++y)
+        for (int x = 0; x < glyph.width(); ++x) {
+            const QRgb c = glyph.pixel(x, y);
+            opaque += qAlpha(c) == 255;
+            QVERIFY2(qAlpha(c) == 0 || (c & 0xFFFFFF) != 0xFF00FF, "fuchsia left visible");
+        }
+    QVERIFY2(opaque > 0, "an empty glyph");
+    QVERIFY2(opaque < 16 * 16, "a glyph without see-through background");
 }
 
 void tst_ItemToolbar::iconMenu()
