@@ -209,11 +209,12 @@ void TScrollBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     const QRect dirty = event->rect();
+    const QRegion dirtyRegion = event->region();
     PaintBackground(painter, dirty);
     for (int i = 0; i < m_graphicCount; ++i) {
         auto *g = static_cast<TGraphicControl *>(m_controls[i]);
         const QRect bounds = g->BoundsRect();
-        if (!g->Visible() || !bounds.adjusted(-1, -1, 1, 1).intersects(dirty))
+        if (!g->Visible() || !dirtyRegion.intersects(bounds.adjusted(-1, -1, 1, 1)))
             continue;
         painter.save();
         painter.translate(bounds.topLeft());

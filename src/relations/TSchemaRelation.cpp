@@ -19,19 +19,8 @@
 
 namespace Diduza {
 
-namespace {
-QRegion bandRegion(const RelationShape &shape)
-{
-    QPolygon polygon;
-    for (const QPoint &p : shape.band)
-        polygon << p;
-    return QRegion(polygon, Qt::OddEvenFill);
-}
-} // namespace
-
 TSchemaRelation::TSchemaRelation(QObject *AOwner)
     : TGraphicControl(AOwner)
-    , FRgn(0, 0, 15, 15)
     , FPopMenu(std::make_unique<QMenu>())
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(AOwner);
@@ -99,18 +88,37 @@ void TSchemaRelation::SetColor(TColor Value)
     Invalidate();
 }
 
-QRegion TSchemaRelation::HitRegion() const
+bool TSchemaRelation::hitBand(std::array<QPoint, 4> &band) const
 {
     const bool self = FParentItem && FParentItem == FChildItem;
     const RelationShape shape = ComputeRelationShape(self, FLnkX, FLnkY, Width(), Height());
-    if (shape.valid)
-        const_cast<TSchemaRelation *>(this)->FRgn = bandRegion(shape);
-    return FRgn;
+    if (shape.valid) {
+        FBand = shape.band;
+        FHasBand = true;
+    }
+    band = FBand;
+    return FHasBand;
+}
+
+QRegion TSchemaRelation::HitRegion() const
+{
+    std::array<QPoint, 4> band;
+    if (!hitBand(band))
+        return QRegion(0, 0, 15, 15);
+    QPolygon polygon;
+    for (const QPoint &p : band)
+        polygon << p;
+    return QRegion(polygon, Qt::OddEvenFill);
 }
 
 bool TSchemaRelation::HitTest(const QPoint &p) const
 {
-    return HitRegion().contains(p);
+    if (!QRect(0, 0, Width(), Height()).adjusted(-6, -6, 6, 6).contains(p))
+        return false; // the band never reaches further than 5 pixels beyond the box
+    std::array<QPoint, 4> band;
+    if (!hitBand(band))
+        return p.x() >= 0 && p.y() >= 0 && p.x() < 15 && p.y() < 15;
+    return PointInPolygon(band, p);
 }
 
 void TSchemaRelation::Paint(QPainter &painter)
@@ -134,13 +142,13 @@ void TSchemaRelation::Paint(QPainter &painter)
     painter.drawEllipse(QRect(shape.hollowMarker, QSize(6, 6)));
     painter.setBrush(ColorToQColor(FColor));
     painter.drawEllipse(QRect(shape.filledMarker, QSize(6, 6)));
-    FRgn = bandRegion(shape);
+    FBand = shape.band;
+    FHasBand = true;
 }
 
 void TSchemaRelation::MousePress(QMouseEvent *event, const QPoint &p)
 {
-    if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
-        && HitRegion().contains(p)) {
+    if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton) && HitTest(p)) {
         QPointer<TSchemaRelation> self(this);
         _Click(p.x(), p.y());
         if (!self)

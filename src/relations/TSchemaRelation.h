@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QRegion>
 
+#include <array>
 #include <memory>
 
 class QMenu;
@@ -81,7 +82,11 @@ private:
     TSDRelationType FRelationType = rtNormal;
     int FLnkX = 0;
     int FLnkY = 0;
-    QRegion FRgn;
+    // The hit region: the band of the last shape, or the 15 x 15 square before any shape.
+    // Kept as the band's corners; a QRegion is built only when asked for.
+    bool hitBand(std::array<QPoint, 4> &band) const;
+    mutable std::array<QPoint, 4> FBand;
+    mutable bool FHasBand = false;
     std::unique_ptr<QMenu> FPopMenu;
     bool FMouseDown = false;
     TColor FColor = clBlack;
