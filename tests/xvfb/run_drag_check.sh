@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Drags items of a real window with a real pointer: starts Xvfb on a free display, runs
-# xvfb_drag, drags a list item by its title bar and a text item by its body with xdotool, and
+# Drags in a real window with a real pointer: starts Xvfb on a free display, runs xvfb_drag,
+# drags a row onto a row of another item (which links them), then drags a list item by its title
+# bar and a text item by its body with xdotool, and
 # checks that both moved by exactly the pointer's travel and that their relations followed
 # (re-routed during the drag: routing them afresh afterwards changes nothing). Screenshots of
 # the screen before and after the drags are written to the screenshot folder. A failed attempt
@@ -121,7 +122,14 @@ attempt() {
   read -r tx0 ty0 <<<"$(value BEFORE_NOTE)"
   local dx=200 dy=180 ndx=260 ndy=-40
   echo "title bar at $bx,$by; text body at $nx,$ny (screen)"
+  read -r rx ry <<<"$(value ROW_SOURCE)"
+  read -r qx qy <<<"$(value ROW_TARGET)"
   screenshot before
+
+  # A row dropped on a row of another item links them.
+  drag "$rx" "$ry" "$qx" "$qy"
+  sleep 0.3
+  screenshot linked
 
   drag "$bx" "$by" $((bx + dx)) $((by + dy))
   drag "$nx" "$ny" $((nx + ndx)) $((ny + ndy))
@@ -135,6 +143,9 @@ attempt() {
   wait "$app_pid"
   app_pid=
 
+  check "a row dropped on a row adds a relation" "$(value RELATIONS)" "3"
+  check "the new relation joins the dragged row to the row under the pointer" \
+    "$(value LAST_REL)" "orders.amount customer.name"
   check "list item moved by its title bar" "$(value AFTER_SOURCE)" "$((sx0 + dx)) $((sy0 + dy))"
   check "text item moved by its body" "$(value AFTER_NOTE)" "$((tx0 + ndx)) $((ty0 + ndy))"
   check_differs "relation of the list item" "$(value BEFORE_REL)" "$(value AFTER_REL)"
@@ -152,7 +163,7 @@ attempt() {
 for try in 1 2; do
   if attempt; then
     stop
-    echo "screenshots: $shots/before.png $shots/after.png"
+    echo "screenshots: $shots/before.png $shots/linked.png $shots/after.png"
     echo "drag check passed (attempt $try)"
     exit 0
   fi

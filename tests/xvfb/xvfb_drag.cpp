@@ -1,5 +1,6 @@
 // A real window for the drag check under Xvfb (run_drag_check.sh): a design area with a list
-// item, a second list item, a text item and two relations. It prints where the script should
+// item, a second list item, a text item and two relations; a row of one list is dragged onto a
+// row of the other to link them. It prints where the script should
 // press and where things stand, then waits for commands on its standard input:
 //   report  prints where things stand now, then routes both relations afresh and prints those
 //           bounds too (equal bounds mean the drag already re-routed them)
@@ -8,12 +9,14 @@
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TSchemaText.h"
 #include "relations/TSchemaRelation.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QListWidget>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -88,6 +91,13 @@ int main(int argc, char *argv[])
         const QRect bar = source->CaptionRect();
         print("BAR", source->mapToGlobal(QPoint(bar.left() + 15, bar.center().y())));
         print("BODY", note->mapToGlobal(note->ClientRect().center()));
+        // A row to drag ("amount" of orders) and the row to drop it on ("name" of customer).
+        auto rowPoint = [](TSchemaItem *item, int row) {
+            QListWidget *list = item->ListBox();
+            return list->viewport()->mapToGlobal(list->visualItemRect(list->item(row)).center());
+        };
+        print("ROW_SOURCE", rowPoint(source, 2));
+        print("ROW_TARGET", rowPoint(target, 1));
         state("BEFORE_");
         std::printf("READY\n");
         std::fflush(stdout);
@@ -100,6 +110,12 @@ int main(int argc, char *argv[])
         const QByteArray line = input.readLine().trimmed();
         if (line == "report") {
             state("AFTER_");
+            std::printf("RELATIONS %d\n", area->GetRelationCount());
+            if (TSchemaRelation *last = area->GetRelation(area->GetRelationCount() - 1))
+                std::printf("LAST_REL %s.%s %s.%s\n", qPrintable(last->ParentItem()->GetCaption()),
+                    qPrintable(last->ParentSubItem()->Caption()),
+                    qPrintable(last->ChildItem()->GetCaption()),
+                    qPrintable(last->ChildSubItem()->Caption()));
             area->ReboundRelation(relation, false);
             area->ReboundRelation(noteRelation, false);
             print("ROUTED_REL", relation->BoundsRect());
