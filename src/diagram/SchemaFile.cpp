@@ -1,0 +1,518 @@
+#include "diagram/SchemaFile.h"
+
+#include "platform/CompareText.h"
+
+#include <QStringDecoder>
+
+namespace Diduza {
+
+EStreamError::EStreamError(const QString &message, QFileDevice::FileError error)
+    : Exception(message)
+    , m_error(error)
+{
+}
+
+namespace SchemaFile {
+
+QString WebAddress()
+{
+    return QStringLiteral("https://diduza.example.org");
+}
+
+QString EMailAddress()
+{
+    return QStringLiteral("support@diduza.example.org");
+}
+
+QString ItemHeader(int i)
+{
+    return QStringLiteral("[Item%1]").arg(i);
+}
+
+QString SubItemHeader(int i, int j)
+{
+    return QStringLiteral("[SubItem%1of%2]").arg(i).arg(j);
+}
+
+QString RelationHeader(int k)
+{
+    return QStringLiteral("[Relation%1]").arg(k);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text
+
+namespace {
+
+// Windows-1252 at 0x80-0x9F; the five unassigned bytes map to the C1 control of the same
+// number, as the system's own conversion does.
+constexpr char16_t Cp1252High[32]
+    = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+          0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+          0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
+
+QString decodeCp1252(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes[i]);
+        out[i] = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes, bool *valid)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (valid)
+        *valid = !decoder.hasError();
+    return text;
+}
+
+bool startsWith(const QByteArray &bytes, std::initializer_list<uchar> mark)
+{
+    if (bytes.size() < qsizetype(mark.size()))
+        return false;
+    qsizetype i = 0;
+    for (uchar b : mark) {
+        if (uchar(bytes[i++]) != b)
+            return false;
+    }
+    return true;
+}
+
+// Trims characters up to the blank (blanks and control characters) at both ends.
+QString trimBlanks(const QString &s)
+{
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s[b].unicode() <= u' ')
+        ++b;
+    while (e > b && s[e - 1].unicode() <= u' ')
+        --e;
+    return s.mid(b, e - b);
+}
+
+} // namespace
+
+QString DecodeText(const QByteArray &bytes)
+{
+    const QByteArrayView view(bytes);
+    if (startsWith(bytes, { 0xEF, 0xBB, 0xBF }))
+        return decodeWith(QStringConverter::Utf8, view.sliced(3), nullptr);
+    if (startsWith(bytes, { 0xFF, 0xFE }))
+        return decodeWith(QStringConverter::Utf16LE, view.sliced(2), nullptr);
+    if (startsWith(bytes, { 0xFE, 0xFF }))
+        return decodeWith(QStringConverter::Utf16BE, view.sliced(2), nullptr);
+    bool valid = false;
+    QString text = decodeWith(QStringConverter::Utf8, view, &valid);
+    return valid ? text : decodeCp1252(bytes);
+}
+
+QByteArray EncodeText(const QString &text)
+{
+    return text.toUtf8();
+}
+
+QStringList SplitLines(const QString &text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    const QChar *p = text.constData();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+QString OneLine(const QString &text)
+{
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            result.append(u' ');
+        } else if (c == u'\n') {
+            result.append(u' ');
+        } else {
+            result.append(c);
+        }
+    }
+    return result;
+}
+
+QString FormatSaved(const QDateTime &time, const QString &timeSeparator)
+{
+    const QDate d = time.date();
+    const QTime t = time.time();
+    auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    return QStringLiteral("%1%2%3 ")
+               .arg(d.year(), 4, 10, QLatin1Char('0'))
+               .arg(two(d.month()), two(d.day()))
+        + two(t.hour()) + timeSeparator + two(t.minute()) + timeSeparator + two(t.second());
+}
+
+QString TimeSeparatorOf(const QString &timeFormat)
+{
+    const QString fallback = QStringLiteral(":");
+    bool quoted = false;
+    qsizetype i = 0;
+    for (; i < timeFormat.size(); ++i) {
+        const QChar c = timeFormat[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        else if (!quoted && (c == u'h' || c == u'H'))
+            break;
+    }
+    while (i < timeFormat.size() && (timeFormat[i] == u'h' || timeFormat[i] == u'H'))
+        ++i;
+    qsizetype e = i;
+    while (e < timeFormat.size() && !timeFormat[e].isLetter() && timeFormat[e] != u'\'')
+        ++e;
+    if (e - i != 1 || timeFormat[i].isSpace())
+        return fallback;
+    return timeFormat.mid(i, 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Font value
+
+QString FormatFontValue(const TFontValue &font, TColor itemColor)
+{
+    return QStringLiteral("%1,%2,%3,%4,%5,%6")
+        .arg(font.Name)
+        .arg(font.Charset)
+        .arg(font.Color)
+        .arg(font.Size)
+        .arg(font.StyleBits & 15)
+        .arg(itemColor);
+}
+
+void ParseFontValue(const QString &value, TFontValue &font, TColor &itemColor)
+{
+    auto takeInt = [](const QString &field, auto apply) {
+        int v = 0;
+        if (!field.isEmpty() && TryStrToInt(field, v))
+            apply(v);
+    };
+    qsizetype pos = 0;
+    for (int field = 0; field < 5; ++field) {
+        const qsizetype comma = value.indexOf(u',', pos);
+        if (comma < 0)
+            return; // a field without "," after it is not taken; nor is anything after it
+        const QString text = trimBlanks(value.mid(pos, comma - pos));
+        pos = comma + 1;
+        switch (field) {
+        case 0:
+            if (!text.isEmpty())
+                font.Name = text;
+            break;
+        case 1:
+            takeInt(text, [&](int v) {
+                if (v >= 0 && v <= 255)
+                    font.Charset = v;
+            });
+            break;
+        case 2:
+            takeInt(text, [&](int v) { font.Color = TColor(v); });
+            break;
+        case 3:
+            takeInt(text, [&](int v) { font.Size = v; });
+            break;
+        case 4:
+            takeInt(text, [&](int v) { font.StyleBits = v & 15; });
+            break;
+        }
+    }
+    takeInt(trimBlanks(value.mid(pos)), [&](int v) { itemColor = TColor(v); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sections
+
+TSchemaSection::TSchemaSection(const QString &header, const QStringList &lines, int begin, int end)
+    : m_header(header)
+    , m_lines(lines)
+    , m_begin(begin)
+    , m_end(end)
+{
+}
+
+QStringList TSchemaSection::Lines() const
+{
+    return m_lines.mid(m_begin, m_end - m_begin);
+}
+
+namespace {
+// The value of a line whose name is key, or nothing.
+std::optional<QString> valueOfLine(const QString &line, const QString &key)
+{
+    const qsizetype eq = line.indexOf(u'=');
+    // Only names of the key's length are compared, so that most lines cost no copy.
+    if (eq != key.size() || !SameText(line.left(eq), key))
+        return std::nullopt;
+    return line.mid(eq + 1);
+}
+} // namespace
+
+std::optional<QString> TSchemaSection::Value(const QString &key) const
+{
+    for (int i = m_begin; i < m_end; ++i) {
+        if (std::optional<QString> v = valueOfLine(m_lines[i], key))
+            return v;
+    }
+    return std::nullopt;
+}
+
+QString TSchemaSection::Text(const QString &key) const
+{
+    return Value(key).value_or(QString());
+}
+
+bool TSchemaSection::Bool(const QString &key) const
+{
+    const std::optional<QString> v = Value(key);
+    return v && *v == QLatin1String("1");
+}
+
+std::optional<int> TSchemaSection::Int(const QString &key) const
+{
+    const std::optional<QString> v = Value(key);
+    int result = 0;
+    if (!v || !TryStrToInt(*v, result))
+        return std::nullopt;
+    return result;
+}
+
+QString TSchemaSection::Describe(const QString &key, const QString &detail) const
+{
+    return QStringLiteral("Section %1, key \"%2\": %3").arg(m_header, key, detail);
+}
+
+int TSchemaSection::RequiredInt(const QString &key) const
+{
+    const std::optional<QString> v = Value(key);
+    if (!v)
+        throw EConvertError(Describe(key,
+            Exists() ? QStringLiteral("missing") : QStringLiteral("missing (no such section)")));
+    int result = 0;
+    if (!TryStrToInt(*v, result))
+        throw EConvertError(
+            Describe(key, QStringLiteral("'%1' is not a valid integer value").arg(*v)));
+    return result;
+}
+
+namespace {
+void checkEnum(const TSchemaSection &section, const QString &key, int value, int count)
+{
+    if (value < 0 || value >= count)
+        throw ESchemaFileError(section.Describe(
+            key, QStringLiteral("%1 is not a valid value (0 to %2)").arg(value).arg(count - 1)));
+}
+} // namespace
+
+int TSchemaSection::RequiredEnum(const QString &key, int count) const
+{
+    const int value = RequiredInt(key);
+    checkEnum(*this, key, value, count);
+    return value;
+}
+
+std::optional<int> TSchemaSection::OptionalEnum(const QString &key, int count) const
+{
+    const std::optional<int> value = Int(key);
+    if (value)
+        checkEnum(*this, key, *value, count);
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reader
+
+TSchemaFileReader::TSchemaFileReader(const QByteArray &bytes)
+    : m_lines(SplitLines(DecodeText(bytes)))
+{
+    buildIndex();
+}
+
+TSchemaFileReader::TSchemaFileReader(const QStringList &lines)
+    : m_lines(lines)
+{
+    buildIndex();
+}
+
+void TSchemaFileReader::buildIndex()
+{
+    // Every line that is not empty and starts with "[" either continues the block it repeats
+    // the header of, or starts a new block. Only the first block of each header is indexed.
+    m_index.clear();
+    const int n = int(m_lines.size());
+    QString blockHeader;
+    bool inBlock = false;
+    bool indexed = false; // the running block is the first of its header
+    for (int i = 0; i < n; ++i) {
+        const QString &line = m_lines[i];
+        if (line.isEmpty() || line[0] != u'[')
+            continue;
+        if (inBlock && line == blockHeader)
+            continue;
+        if (indexed)
+            m_index[blockHeader].end = i;
+        blockHeader = line;
+        inBlock = true;
+        indexed = !m_index.contains(line);
+        if (indexed)
+            m_index.insert(line, Range { i, n });
+    }
+}
+
+TSchemaSection TSchemaFileReader::Section(const QString &header) const
+{
+    const auto it = m_index.constFind(header);
+    if (it == m_index.constEnd())
+        return TSchemaSection(header, QStringList(), 0, 0);
+    return TSchemaSection(header, m_lines, it->begin, it->end);
+}
+
+std::optional<QString> TSchemaFileReader::FirstValue(const QString &key) const
+{
+    for (const QString &line : m_lines) {
+        if (std::optional<QString> v = valueOfLine(line, key))
+            return v;
+    }
+    return std::nullopt;
+}
+
+namespace {
+int countOf(const TSchemaFileReader &reader, const QString &key)
+{
+    int value = 0;
+    const std::optional<QString> v = reader.FirstValue(key);
+    return v && TryStrToInt(*v, value) ? value : 0;
+}
+} // namespace
+
+int TSchemaFileReader::ItemCount() const
+{
+    return countOf(*this, QStringLiteral("ItemCount"));
+}
+
+int TSchemaFileReader::RelCount() const
+{
+    return countOf(*this, QStringLiteral("RelCount"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writer
+
+namespace {
+class LineWriter {
+public:
+    void line(const QString &text)
+    {
+        m_text += text;
+        m_text += QLatin1String("\r\n");
+    }
+    void key(const char *name, const QString &value)
+    {
+        m_text += QLatin1String(name);
+        m_text += u'=';
+        m_text += OneLine(value);
+        m_text += QLatin1String("\r\n");
+    }
+    void key(const char *name, int value) { key(name, QString::number(value)); }
+    void flag(const char *name, bool value)
+    {
+        key(name, value ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    QString take() { return std::move(m_text); }
+    void reserve(qsizetype n) { m_text.reserve(n); }
+
+private:
+    QString m_text;
+};
+} // namespace
+
+QString WriteText(const TSchemaFileData &data)
+{
+    LineWriter w;
+    w.reserve(256 + data.Items.size() * 400 + data.Relations.size() * 200);
+    w.line(QStringLiteral("[General]"));
+    w.key("WEB", WebAddress());
+    w.key("EMail", EMailAddress());
+    w.key("App", data.App);
+    w.key("Saved", data.Saved);
+    w.key("ItemCount", int(data.Items.size()));
+    w.key("RelCount", int(data.Relations.size()));
+    w.line(QString());
+
+    for (int i = 0; i < data.Items.size(); ++i) {
+        const TSchemaFileItem &item = data.Items[i];
+        w.line(ItemHeader(i + 1));
+        w.key("ControlType", item.ControlType);
+        w.key("Caption", item.Caption);
+        w.flag("ShowCaption", item.ShowCaption);
+        w.flag("Sizeable", item.Sizeable);
+        w.flag("ToolWin", item.ToolWin);
+        w.flag("Border", item.Border);
+        w.key("Left", item.Left);
+        w.key("Top", item.Top);
+        w.key("Width", item.Width);
+        w.key("Height", item.Height);
+        if (item.IconType)
+            w.key("IconType", *item.IconType);
+        w.key("SubItems", int(item.Rows.size()));
+        w.key("Font", FormatFontValue(item.Font, item.Color));
+        w.line(QString());
+        for (int j = 0; j < item.Rows.size(); ++j) {
+            const TSchemaFileRow &row = item.Rows[j];
+            w.line(SubItemHeader(i + 1, j + 1));
+            w.key("Caption", row.Caption);
+            w.flag("Checked", row.Checked);
+            w.key("Index", row.Index);
+            w.key("ImageIndex", row.ImageIndex);
+            w.key("SelectedIndex", row.SelectedIndex);
+            w.key("OverlayIndex", row.OverlayIndex);
+            w.key("StateIndex", row.StateIndex);
+            w.flag("Linked", row.Linked);
+            w.line(QString());
+        }
+    }
+
+    for (int k = 0; k < data.Relations.size(); ++k) {
+        const TSchemaFileRelation &r = data.Relations[k];
+        w.line(RelationHeader(k + 1));
+        w.key("ParentItem", r.ParentItem);
+        w.key("ChildItem", r.ChildItem);
+        w.key("ParentSubItem", r.ParentSubItem);
+        w.key("ChildSubItem", r.ChildSubItem);
+        w.key("JoinOperator", r.JoinOperator);
+        w.key("JoinType", r.JoinType);
+        w.key("RelationType", r.RelationType);
+        if (r.ParentItemNo > 0)
+            w.key("ParentItemNo", r.ParentItemNo);
+        if (r.ChildItemNo > 0)
+            w.key("ChildItemNo", r.ChildItemNo);
+        w.line(QString());
+    }
+    return w.take();
+}
+
+} // namespace SchemaFile
+} // namespace Diduza
