@@ -62,6 +62,26 @@ public:
     // --- ranking ---
     void AutoArrange();
 
+    // --- schema file (TSchemaDesignAreaFile.cpp; the format is described in SchemaFile.h) ---
+    // Writes the whole diagram at the stream's position, UTF-8 without byte-order mark;
+    // EStreamError when the stream does not take all of it.
+    void SaveToStream(QIODevice &Stream) const;
+    // Saves through QSaveFile: a failed save leaves the previous file as it was and raises
+    // EStreamError carrying the file error.
+    void SaveToFile(const QString &FileName) const;
+    // Reads the stream from its position to its end, then replaces the diagram with drawing
+    // suspended. A stream that cannot be read leaves the diagram as it was; a file whose
+    // content fails (EConvertError, ESchemaFileError, "These items are already linked.")
+    // leaves what was built before the failure. Events: OnDeleteItem per old item, then per
+    // item OnAddItem and one OnAddSubItem per row, then OnAddRelation per relation.
+    void LoadFromStream(QIODevice &Stream);
+    void LoadFromFile(const QString &FileName);
+    // Paints the diagram onto the painter in the area's client coordinates: first every visible
+    // relation (its line and markers), then every visible item window with its inner control,
+    // both in control-list order, as the viewport shows them. The background and the tool bar
+    // are not painted.
+    void DrawCanvas(QPainter &ACanvas);
+
     // --- menu commands (Sender is the clicked entry, owned by an item or a relation) ---
     void ChangeItemFont(QObject *Sender);
     void ChangeBackground(QObject *Sender);

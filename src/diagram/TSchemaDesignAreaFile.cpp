@@ -1,0 +1,411 @@
+// TSchemaDesignArea: the schema file and DrawCanvas. The format itself lives in SchemaFile.h;
+// this file maps items, rows and relations to and from it.
+
+#include "diagram/SchemaFile.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaIcon.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "platform/CompareText.h"
+#include "platform/Exceptions.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocale>
+#include <QPainter>
+#include <QSaveFile>
+
+namespace Diduza {
+
+using namespace SchemaFile;
+
+namespace {
+
+bool holdsOneRow(const TSchemaItem *item)
+{
+    return item->SchemaControlType() == scText || item->SchemaControlType() == scIcon;
+}
+
+// The number a relation section stores for a row: its position plus one. Text and icon items
+// hold one row, which every number reaches; for them the row's Index plus one is kept (0, as
+// the row's Index is -1), the number files have always carried. -1 when the row is not one of
+// the item's.
+int rowNumber(const TSchemaItem *item, const TSchemaSubItem *row)
+{
+    const int position = item->GetIndexBySubItem(row);
+    if (position < 0)
+        return -1;
+    return holdsOneRow(item) ? row->Index() + 1 : position + 1;
+}
+
+TSchemaFileRow rowData(const TSchemaSubItem *row, int position)
+{
+    TSchemaFileRow r;
+    if (!row) {
+        r.Index = position;
+        return r;
+    }
+    r.Caption = row->Caption();
+    r.Checked = row->Checked();
+    r.Index = row->Index();
+    r.ImageIndex = row->ImageIndex();
+    r.SelectedIndex = row->SelectedIndex();
+    r.OverlayIndex = row->OverlayIndex();
+    r.StateIndex = row->StateIndex();
+    r.Linked = row->Linked();
+    return r;
+}
+
+TSchemaFileItem itemData(const TSchemaItem *item)
+{
+    TSchemaFileItem d;
+    d.ControlType = int(item->SchemaControlType());
+    d.Caption = item->GetCaption();
+    d.ShowCaption = item->ShowCaption();
+    d.Sizeable = item->Sizeable();
+    d.ToolWin = item->ToolWin();
+    d.Border = item->Border();
+    d.Left = item->Left();
+    d.Top = item->Top();
+    d.Width = item->Width();
+    d.Height = item->Height();
+    if (const TSchemaIcon *icon = item->IconControl())
+        d.IconType = int(icon->IconType());
+    d.Font = item->GetFont();
+    d.Color = item->GetColor();
+    const int count = item->GetSubItemCount();
+    d.Rows.reserve(count);
+    for (int j = 0; j < count; ++j)
+        d.Rows.append(rowData(item->GetSubItem(j), j));
+    return d;
+}
+
+QString localeTimeSeparator()
+{
+    return TimeSeparatorOf(QLocale::system().timeFormat(QLocale::LongFormat));
+}
+
+QFileDevice::FileError fileErrorOf(const QIODevice &device)
+{
+    auto *file = qobject_cast<const QFileDevice *>(&device);
+    return file ? file->error() : QFileDevice::NoError;
+}
+
+QByteArray readAllOf(QIODevice &stream)
+{
+    if (!stream.isOpen() || !stream.isReadable())
+        throw EStreamError(QStringLiteral("The stream is not open for reading."));
+    auto *file = qobject_cast<QFileDevice *>(&stream);
+    if (file)
+        file->unsetError();
+    QByteArray bytes = stream.readAll();
+    if (file && file->error() != QFileDevice::NoError)
+        throw EStreamError(
+            QStringLiteral("Cannot read \"%1\": %2").arg(file->fileName(), file->errorString()),
+            file->error());
+    return bytes;
+}
+
+// Ends the drawing suspension of a load on every path.
+class SuspendedDrawing {
+public:
+    explicit SuspendedDrawing(TSchemaDesignArea *area)
+        : m_area(area)
+    {
+        m_area->BeginUpdate();
+    }
+    ~SuspendedDrawing() { m_area->EndUpdate(); }
+    SuspendedDrawing(const SuspendedDrawing &) = delete;
+    SuspendedDrawing &operator=(const SuspendedDrawing &) = delete;
+
+private:
+    TSchemaDesignArea *m_area;
+};
+
+// Builds the diagram of a file on an area that has just been cleared.
+class Loader {
+public:
+    Loader(TSchemaDesignArea *area, const TSchemaFileReader &file)
+        : m_area(area)
+        , m_file(file)
+    {
+    }
+
+    void run()
+    {
+        const int itemCount = m_file.ItemCount();
+        for (int i = 1; i <= itemCount; ++i)
+            loadItem(i);
+        const int relCount = m_file.RelCount();
+        for (int k = 1; k <= relCount; ++k)
+            loadRelation(k);
+    }
+
+private:
+    [[noreturn]] static void gone(const TSchemaSection &section)
+    {
+        throw ESchemaFileError(
+            QStringLiteral("Section %1: the item was removed while it was loaded.")
+                .arg(section.Header()));
+    }
+
+    void loadItem(int i)
+    {
+        const TSchemaSection s = m_file.Section(ItemHeader(i));
+        const QString caption = s.Text(QStringLiteral("Caption"));
+        const auto type = TSchemaControlType(
+            s.RequiredEnum(QStringLiteral("ControlType"), EnumCount<TSchemaControlType>()));
+        QPointer<TSchemaItem> item = m_area->AddItem(caption, type);
+        if (!item)
+            throw ESchemaFileError(
+                QStringLiteral("Section %1: the item \"%2\" could not be created.")
+                    .arg(s.Header(), caption));
+        m_items.append(item);
+
+        item->SetShowCaption(s.Bool(QStringLiteral("ShowCaption")));
+        item->SetSizeable(s.Bool(QStringLiteral("Sizeable")));
+        item->SetToolWin(s.Bool(QStringLiteral("ToolWin")));
+        item->SetBorder(s.Bool(QStringLiteral("Border")));
+        if (const std::optional<int> v = s.Int(QStringLiteral("Left")))
+            item->SetLeft(*v);
+        if (const std::optional<int> v = s.Int(QStringLiteral("Top")))
+            item->SetTop(*v);
+        if (const std::optional<int> v = s.Int(QStringLiteral("Width")))
+            item->SetWidth(*v);
+        if (const std::optional<int> v = s.Int(QStringLiteral("Height")))
+            item->SetHeight(*v);
+
+        if (const std::optional<QString> font = s.Value(QStringLiteral("Font"))) {
+            TFontValue value = item->GetFont();
+            TColor color = item->GetColor();
+            ParseFontValue(*font, value, color);
+            item->SetFont(value);
+            item->SetColor(color); // also when the field is absent: the inner list takes it
+        }
+
+        if (TSchemaIcon *icon = item->IconControl()) {
+            if (const std::optional<int> v
+                = s.OptionalEnum(QStringLiteral("IconType"), EnumCount<TSCIconType>()))
+                icon->SetIconType(TSCIconType(*v));
+        }
+
+        const int rows = s.Int(QStringLiteral("SubItems")).value_or(0);
+        for (int j = 1; j <= rows; ++j) {
+            const TSchemaSection r = m_file.Section(SubItemHeader(i, j));
+            QPointer<TSchemaSubItem> row = item->AddSubItem(
+                r.Text(QStringLiteral("Caption")), -1, r.Bool(QStringLiteral("Checked")));
+            if (!item)
+                gone(s);
+            if (!row) {
+                if (holdsOneRow(item))
+                    break; // a text or icon item already holds its row: the rest are skipped
+                gone(r);
+            }
+            row->SetIndex(r.RequiredInt(QStringLiteral("Index")));
+            row->SetImageIndex(0, r.RequiredInt(QStringLiteral("ImageIndex")));
+            row->SetImageIndex(1, r.RequiredInt(QStringLiteral("SelectedIndex")));
+            row->SetImageIndex(2, r.RequiredInt(QStringLiteral("OverlayIndex")));
+            row->SetImageIndex(3, r.RequiredInt(QStringLiteral("StateIndex")));
+            row->SetLinked(r.Bool(QStringLiteral("Linked")));
+        }
+    }
+
+    // The item a relation end names: the item of section "<end>ItemNo" when that key holds the
+    // number of a loaded item whose caption is the named one, else the item FindItem gives
+    // for the caption (the one placed last among equal captions).
+    TSchemaItem *endItem(const TSchemaSection &s, const QString &nameKey, const QString &numberKey)
+    {
+        const QString caption = s.Text(nameKey);
+        if (const std::optional<int> no = s.Int(numberKey)) {
+            if (*no >= 1 && *no <= m_items.size()) {
+                TSchemaItem *item = m_items[*no - 1];
+                if (item && SameText(item->GetCaption(), caption))
+                    return item;
+            }
+        }
+        TSchemaItem *item = m_area->FindItem(caption);
+        if (!item)
+            throw ESchemaFileError(
+                s.Describe(nameKey, QStringLiteral("no item is named \"%1\"").arg(caption)));
+        return item;
+    }
+
+    // The row at 1-based number of the key; a text or icon item's single row for any number.
+    static TSchemaSubItem *endRow(const TSchemaSection &s, const QString &key, TSchemaItem *item)
+    {
+        const int number = s.RequiredInt(key);
+        const int count = item->GetSubItemCount();
+        TSchemaSubItem *row = nullptr;
+        if (holdsOneRow(item))
+            row = item->GetSubItem(0);
+        else if (number >= 1 && number <= count)
+            row = item->GetSubItem(number - 1);
+        if (!row)
+            throw ESchemaFileError(s.Describe(key,
+                QStringLiteral("the item \"%1\" has no row %2 (it has %3)")
+                    .arg(item->GetCaption())
+                    .arg(number)
+                    .arg(count)));
+        return row;
+    }
+
+    void loadRelation(int k)
+    {
+        const TSchemaSection s = m_file.Section(RelationHeader(k));
+        TSchemaItem *parent
+            = endItem(s, QStringLiteral("ParentItem"), QStringLiteral("ParentItemNo"));
+        TSchemaItem *child = endItem(s, QStringLiteral("ChildItem"), QStringLiteral("ChildItemNo"));
+        TSchemaSubItem *parentRow = endRow(s, QStringLiteral("ParentSubItem"), parent);
+        TSchemaSubItem *childRow = endRow(s, QStringLiteral("ChildSubItem"), child);
+        QPointer<TSchemaRelation> relation
+            = m_area->AddRelation(parent, child, parentRow, childRow);
+        // As in every version of the format, the join settings are read once the relation is
+        // on the area: a section that fails here leaves the relation with its defaults.
+        const auto op = TSDRelationOperator(
+            s.RequiredEnum(QStringLiteral("JoinOperator"), EnumCount<TSDRelationOperator>()));
+        if (relation)
+            relation->SetJoinOperator(op);
+        const auto join = TSDRelationJoin(
+            s.RequiredEnum(QStringLiteral("JoinType"), EnumCount<TSDRelationJoin>()));
+        if (relation)
+            relation->SetJoinType(join);
+        const auto type = TSDRelationType(
+            s.RequiredEnum(QStringLiteral("RelationType"), EnumCount<TSDRelationType>()));
+        if (relation)
+            relation->SetRelationType(type);
+    }
+
+    TSchemaDesignArea *m_area;
+    const TSchemaFileReader &m_file;
+    QVector<QPointer<TSchemaItem>> m_items; // by item section number - 1
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Saving
+
+void TSchemaDesignArea::SaveToStream(QIODevice &Stream) const
+{
+    if (!Stream.isOpen() || !Stream.isWritable())
+        throw EStreamError(QStringLiteral("The stream is not open for writing."));
+    TSchemaFileData data;
+    data.App = QCoreApplication::applicationName();
+    data.Saved = FormatSaved(QDateTime::currentDateTime(), localeTimeSeparator());
+
+    // One walk of the control list gives the items in GetItem order and their numbers.
+    QHash<const TSchemaItem *, int> numbers;
+    for (int c = 0; c < ControlCount(); ++c) {
+        if (auto *item = qobject_cast<TSchemaItem *>(Controls(c))) {
+            data.Items.append(itemData(item));
+            numbers.insert(item, int(data.Items.size()));
+        }
+    }
+    for (int c = 0; c < ControlCount(); ++c) {
+        auto *relation = qobject_cast<TSchemaRelation *>(Controls(c));
+        if (!relation)
+            continue;
+        TSchemaItem *parent = relation->ParentItem();
+        TSchemaItem *child = relation->ChildItem();
+        // A relation whose item or row is gone, or is not on this area, cannot be stored.
+        if (!numbers.contains(parent) || !numbers.contains(child))
+            continue;
+        TSchemaFileRelation r;
+        r.ParentSubItem = rowNumber(parent, relation->ParentSubItem());
+        r.ChildSubItem = rowNumber(child, relation->ChildSubItem());
+        if (r.ParentSubItem < 0 || r.ChildSubItem < 0)
+            continue;
+        r.ParentItem = parent->GetCaption();
+        r.ChildItem = child->GetCaption();
+        r.JoinOperator = int(relation->JoinOperator());
+        r.JoinType = int(relation->JoinType());
+        r.RelationType = int(relation->RelationType());
+        r.ParentItemNo = numbers.value(parent);
+        r.ChildItemNo = numbers.value(child);
+        data.Relations.append(r);
+    }
+
+    // One piece, written on until the device takes no more: an unbuffered file may take part
+    // of it and report the cause only on the next write.
+    const QByteArray bytes = EncodeText(WriteText(data));
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = Stream.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            throw EStreamError(
+                QStringLiteral("Cannot write the schema: %1").arg(Stream.errorString()),
+                fileErrorOf(Stream));
+        done += n;
+    }
+}
+
+void TSchemaDesignArea::SaveToFile(const QString &FileName) const
+{
+    QSaveFile file(FileName);
+    // Unbuffered: a buffered QSaveFile commits a file cut short when the system takes only part
+    // of the text (a file size limit, a full disk) without reporting it.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw EStreamError(
+            QStringLiteral("Cannot create file \"%1\": %2").arg(FileName, file.errorString()),
+            file.error());
+    try {
+        SaveToStream(file);
+    } catch (const EStreamError &e) {
+        // The destructor drops the new text; the old file stays as it was.
+        throw EStreamError(
+            QStringLiteral("Cannot write file \"%1\": %2").arg(FileName, file.errorString()),
+            e.FileError());
+    }
+    if (!file.commit())
+        throw EStreamError(
+            QStringLiteral("Cannot save file \"%1\": %2").arg(FileName, file.errorString()),
+            file.error());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
+void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
+{
+    // Read and index the whole text first: a stream that fails leaves the diagram alone.
+    const TSchemaFileReader file(readAllOf(Stream));
+    SuspendedDrawing suspended(this);
+    ClearAll();
+    Loader(this, file).run();
+}
+
+void TSchemaDesignArea::LoadFromFile(const QString &FileName)
+{
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EStreamError(
+            QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, file.errorString()),
+            file.error());
+    LoadFromStream(file);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+void TSchemaDesignArea::DrawCanvas(QPainter &ACanvas)
+{
+    for (int c = 0; c < ControlCount(); ++c) {
+        auto *relation = qobject_cast<TSchemaRelation *>(Controls(c));
+        if (!relation || !relation->Visible())
+            continue;
+        ACanvas.save();
+        ACanvas.translate(relation->Left(), relation->Top());
+        ACanvas.setClipRect(QRect(0, 0, relation->Width(), relation->Height()), Qt::IntersectClip);
+        relation->Paint(ACanvas);
+        ACanvas.restore();
+    }
+    for (int c = 0; c < ControlCount(); ++c) {
+        auto *item = qobject_cast<TSchemaItem *>(Controls(c));
+        if (!item || item->isHidden())
+            continue;
+        item->render(&ACanvas, item->pos(), QRegion(),
+            QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+}
+
+} // namespace Diduza
