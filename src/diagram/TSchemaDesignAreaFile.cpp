@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QSaveFile>
+#include <QWidget>
 
 namespace Diduza {
 
@@ -167,13 +168,20 @@ private:
         item->SetSizeable(s.Bool(QStringLiteral("Sizeable")));
         item->SetToolWin(s.Bool(QStringLiteral("ToolWin")));
         item->SetBorder(s.Bool(QStringLiteral("Border")));
-        if (const std::optional<int> v = s.Int(QStringLiteral("Left")))
+        // Bounds stay within what a widget can hold (Qt's geometry arithmetic overflows
+        // beyond); no saved diagram lies outside.
+        auto bound = [&s](const char *key, int low) -> std::optional<int> {
+            if (const std::optional<int> v = s.Int(QLatin1String(key)))
+                return qBound(low, *v, QWIDGETSIZE_MAX);
+            return std::nullopt;
+        };
+        if (const std::optional<int> v = bound("Left", -QWIDGETSIZE_MAX))
             item->SetLeft(*v);
-        if (const std::optional<int> v = s.Int(QStringLiteral("Top")))
+        if (const std::optional<int> v = bound("Top", -QWIDGETSIZE_MAX))
             item->SetTop(*v);
-        if (const std::optional<int> v = s.Int(QStringLiteral("Width")))
+        if (const std::optional<int> v = bound("Width", 0))
             item->SetWidth(*v);
-        if (const std::optional<int> v = s.Int(QStringLiteral("Height")))
+        if (const std::optional<int> v = bound("Height", 0))
             item->SetHeight(*v);
 
         if (const std::optional<QString> font = s.Value(QStringLiteral("Font"))) {

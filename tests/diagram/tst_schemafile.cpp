@@ -536,6 +536,12 @@ void tst_SchemaFile::loadQuirks()
     QVERIFY(item->GetFont() == freshFont); // no Font line: the fonts and colours it was made with
     QCOMPARE(item->GetColor(), freshColor);
 
+    // Bounds beyond what a widget can hold are brought within.
+    load(area,
+        F("[General]|ItemCount=1||[Item1]|ControlType=0|Left=-2147483648|Top=2147483647|"
+          "Width=2147483647|Height=-5||"));
+    QCOMPARE(area.GetItem(0)->geometry(), QRect(-16777215, 16777215, 16777215, 0));
+
     // A row header in other case is not found: the row is made empty, then Index is missing.
     QCOMPARE(loadError(area,
                  F("[General]|ItemCount=1||[Item1]|ControlType=0|SubItems=1||")
