@@ -7,7 +7,7 @@ namespace Diduza {
 
 int RandomInt(int range)
 {
-    static QRandomGenerator generator(quint32(QDateTime::currentMSecsSinceEpoch()));
+    static QRandomGenerator generator(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
     return range > 0 ? int(generator.bounded(range)) : 0;
 }
 
