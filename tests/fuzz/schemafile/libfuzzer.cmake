@@ -8,9 +8,11 @@
 #     -DDIDUZA_BUILD_TESTS=OFF -DDIDUZA_BUILD_DEMO=OFF -DDIDUZA_BUILD_BENCH=OFF
 #   cmake --build build-fuzz -j2 --target fuzz_schemafile
 #   mkdir -p /tmp/sch && cp tests/fuzz/schemafile/corpus/* /tmp/sch/
-#   QT_QPA_PLATFORM=offscreen build-fuzz/bin/fuzz_schemafile -max_total_time=600 -timeout=10 \
+#   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+#     build-fuzz/bin/fuzz_schemafile -max_total_time=600 -timeout=10 \
 #     -detect_leaks=0 -max_len=16384 -dict=tests/fuzz/schemafile/schemafile.dict /tmp/sch
-# A failing input is written to the working directory (crash-*); replay it with
+# (detect_leaks=0: Qt and fontconfig keep caches to the end of the process.) A failing input
+# is written to the working directory (crash-*); replay it with
 #   build/bin/fuzz_schemafile_replay crash-<hash>
 target_compile_options(DiduzaWidgets PRIVATE ${DIDUZA_FUZZ_FLAGS})
 target_link_options(DiduzaWidgets PRIVATE -fsanitize=address)
