@@ -93,7 +93,7 @@ QString withoutSavedLine(QString text)
     return text.remove(QRegularExpression(QStringLiteral("Saved=[^\r]*\r\n")));
 }
 
-// The design's section walk, line by line from the top, as reference for the index.
+// The plain section walk, line by line from the top for each header, as reference for the index.
 QStringList walkSection(const QStringList &lines, const QString &header)
 {
     QStringList section;
