@@ -16,6 +16,7 @@
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
+#include "resources/Glyphs.h"
 
 #include <QAction>
 #include <QMenu>
@@ -463,9 +464,9 @@ void TSchemaItem::SetParent(QWidget *AParent)
 
 void TSchemaItem::loadDefaultIcon()
 {
-    const QIcon icon(QStringLiteral(":/diduza/SD_ITEM.svg"));
-    if (!icon.pixmap(16, 16).isNull())
-        SetIcon(icon);
+    const QImage glyph = RenderGlyph(QStringLiteral(":/diduza/SD_ITEM.svg"), QSize(16, 16));
+    if (!glyph.isNull())
+        SetIcon(QIcon(QPixmap::fromImage(glyph)));
 }
 
 TScrollBox *TSchemaItem::Parent() const

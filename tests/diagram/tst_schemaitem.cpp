@@ -165,6 +165,7 @@ private slots:
     void rowYInTree();
     void rowYInTextAndIcon_data();
     void rowYInTextAndIcon();
+    void itemIconSetWhenFirstPlaced();
     void anchorsWhileTheAreaIsHidden();
     void recalculate_data();
     void recalculate();
@@ -306,8 +307,8 @@ void tst_SchemaItem::treeRowsAreNumberedByAbsoluteIndex()
         QCOMPARE(row->Index(), s.index);
         QTreeWidgetItem *node = tree->NodeAt(s.index);
         QCOMPARE(TSchemaTreeView::RowOf(node), row);
-        QCOMPARE(node->parent() ? node->parent()->text(0) : QString(),
-            QString::fromLatin1(s.parent));
+        QCOMPARE(
+            node->parent() ? node->parent()->text(0) : QString(), QString::fromLatin1(s.parent));
     }
     // Pre-order over all nodes: p0, c0, g, c1, p1, top, far.
     QCOMPARE(item->GetSubItemCount(), 7);
@@ -377,8 +378,8 @@ void tst_SchemaItem::getSubItemByName_data()
     // Rows: ID, Name, name (a child of Name in the tree), Ärger.
     QTest::newRow("list, ASCII case") << scListBox << "id" << 0;
     QTest::newRow("list, equal captions: lower index") << scListBox << "NAME" << 1;
-    QTest::newRow("list, accented case not folded") << scListBox << QString::fromUtf8("ärger")
-                                                     << -1;
+    QTest::newRow("list, accented case not folded")
+        << scListBox << QString::fromUtf8("ärger") << -1;
     QTest::newRow("list, exact accented") << scListBox << QString::fromUtf8("Ärger") << 3;
     QTest::newRow("list, none") << scListBox << "nam" << -1;
     QTest::newRow("tree, nested row") << scTreeView << "Name" << 1;
@@ -422,7 +423,8 @@ void tst_SchemaItem::failingAddSubItemHandlerPropagates()
 {
     TSchemaDesignArea area;
     TSchemaItem *item = area.AddItem(QStringLiteral("T"), scListBox);
-    area.SetOnAddSubItem([](QObject *, TSchemaSubItem *) { throw Exception(QStringLiteral("no")); });
+    area.SetOnAddSubItem(
+        [](QObject *, TSchemaSubItem *) { throw Exception(QStringLiteral("no")); });
     QVERIFY_THROWS_EXCEPTION(Exception, item->AddSubItem(QStringLiteral("a"), -1, false));
     // The row stays as far as it was built: it is in the list.
     QCOMPARE(item->GetSubItemCount(), 1);
@@ -634,8 +636,8 @@ void tst_SchemaItem::menuEntries()
     QCOMPARE(captions,
         QStringList({ "Select All", "Unselect All", "-", "Delete relations", "Delete item", "-",
             "Change font...", "Change background color..." }));
-    QCOMPARE(enabled,
-        QList<bool>({ true, true, true, deleteRelations, deleteItem, true, true, true }));
+    QCOMPARE(
+        enabled, QList<bool>({ true, true, true, deleteRelations, deleteItem, true, true, true }));
     // The entries belong to the item: the commands find it as their owner.
     QCOMPARE(menuEntry(item, "mnuClose"), menu->actions().at(4));
 }
@@ -852,8 +854,8 @@ void tst_SchemaItem::movingAndSizingByMouse_data()
     QTest::newRow("tree by its resizing frame") << scTreeView << "corner" << false << true;
     QTest::newRow("text by its body") << scText << "body" << true << false;
     QTest::newRow("icon by its body") << scIcon << "body" << true << false;
-    QTest::newRow("text by its corner: no frame, so it moves") << scText << "corner" << true
-                                                               << false;
+    QTest::newRow("text by its corner: no frame, so it moves")
+        << scText << "corner" << true << false;
 }
 
 void tst_SchemaItem::movingAndSizingByMouse()
@@ -1036,7 +1038,8 @@ void tst_SchemaItem::rowYInTree()
     item->SetClientHeight(clientHeight);
     TSchemaTreeView *tree = item->TreeView();
     if (!collapsed.isEmpty())
-        tree->collapseItem(tree->NodeAt(item->GetIndexBySubItem(item->GetSubItemByName(collapsed))));
+        tree->collapseItem(
+            tree->NodeAt(item->GetIndexBySubItem(item->GetSubItemByName(collapsed))));
     if (top > 0) {
         QTRY_VERIFY(tree->verticalScrollBar()->maximum() >= top);
         tree->verticalScrollBar()->setValue(top);
@@ -1053,6 +1056,24 @@ void tst_SchemaItem::rowYInTextAndIcon_data()
     QTest::newRow("text, any number") << scText << 7;
     QTest::newRow("icon, its row") << scIcon << 0;
     QTest::newRow("icon, not found") << scIcon << -1;
+}
+
+void tst_SchemaItem::itemIconSetWhenFirstPlaced()
+{
+    TSchemaDesignArea area;
+    auto *item = new TSchemaItem(&area);
+    QVERIFY(item->Icon().isNull());
+    item->SetParent(&area);
+    QVERIFY(!item->Icon().isNull());
+    const QImage icon = item->Icon().pixmap(16, 16).toImage();
+    QCOMPARE(icon.size(), QSize(16, 16));
+    QCOMPARE(item->windowIcon().cacheKey(), item->Icon().cacheKey());
+    // A picture the application set stays when the item is placed again.
+    QPixmap own(16, 16);
+    own.fill(Qt::red);
+    item->SetIcon(QIcon(own));
+    item->SetParent(&area);
+    QCOMPARE(item->Icon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
 }
 
 void tst_SchemaItem::rowYInTextAndIcon()
@@ -1247,8 +1268,8 @@ void tst_SchemaItem::rowPainting()
     }
     // The text starts 2 pixels in, after the glyph and 2 more pixels when there is one.
     const int shift = glyph == QLatin1String("none") ? 2 : 16 + 2 + 2;
-    QCOMPARE(firstInkColumn(image, glyph == QLatin1String("none") ? 0 : 16)
-            - firstInkColumn(reference),
+    QCOMPARE(
+        firstInkColumn(image, glyph == QLatin1String("none") ? 0 : 16) - firstInkColumn(reference),
         shift);
 }
 
