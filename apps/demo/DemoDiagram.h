@@ -1,9 +1,11 @@
 #pragma once
 
 namespace Diduza {
+class TSchemaDataEngine;
 class TSchemaDesignArea;
-}
+} // namespace Diduza
 
-// Fills a design area with a small sample diagram: items of every kind with rows, and
-// relations in each arrangement (parent left, child left, overlapping, self-link).
-void BuildDemoDiagram(Diduza::TSchemaDesignArea *area);
+// Fills a design area with the tables of the sample database (fields from the engine) joined
+// the way the data is related, in every line arrangement (parent left, child left,
+// overlapping, a self-link), plus text shapes and icons, and shows the item tool bar.
+void BuildDemoDiagram(Diduza::TSchemaDesignArea *area, Diduza::TSchemaDataEngine *engine);
