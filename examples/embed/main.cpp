@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
     area->AddRelation(customer, orders, customer->GetSubItem(0), orders->GetSubItem(1));
     window.show();
 
-    std::printf("items=%d relations=%d linked=%d\n", area->GetItemCount(),
-                area->GetRelationCount(), int(orders->GetSubItem(1)->Linked()));
+    std::printf("items=%d relations=%d linked=%d\n", area->GetItemCount(), area->GetRelationCount(),
+        int(orders->GetSubItem(1)->Linked()));
     return area->GetItemCount() == 2 && area->GetRelationCount() == 1 ? 0 : 1;
 }

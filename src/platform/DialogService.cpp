@@ -44,19 +44,19 @@ static bool acceptFileName(QString name, const QString &defaultExt, QString &fil
     return true;
 }
 
-bool TDialogService::ExecuteOpenDialog(QWidget *parent, const QString &filter,
-                                       const QString &defaultExt, QString &fileName)
+bool TDialogService::ExecuteOpenDialog(
+    QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName)
 {
-    const QString name =
-        QFileDialog::getOpenFileName(parent, QString(), fileName, FileFilterToQt(filter));
+    const QString name
+        = QFileDialog::getOpenFileName(parent, QString(), fileName, FileFilterToQt(filter));
     return acceptFileName(name, defaultExt, fileName);
 }
 
-bool TDialogService::ExecuteSaveDialog(QWidget *parent, const QString &filter,
-                                       const QString &defaultExt, QString &fileName)
+bool TDialogService::ExecuteSaveDialog(
+    QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName)
 {
-    const QString name =
-        QFileDialog::getSaveFileName(parent, QString(), fileName, FileFilterToQt(filter));
+    const QString name
+        = QFileDialog::getSaveFileName(parent, QString(), fileName, FileFilterToQt(filter));
     return acceptFileName(name, defaultExt, fileName);
 }
 

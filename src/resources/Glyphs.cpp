@@ -11,15 +11,13 @@ namespace Diduza {
 
 namespace {
 
-const char *const IconNames[IconGlyphCount] = {
-    "DEFAULT",  "COMPUTER", "DRIVE",   "CALCULATOR", "CALENDAR", "DESIGN",   "FAX",
-    "RECYCLE",  "CONNECTION", "CROSS", "PASSWORD",   "DATABASE", "PAPER",    "LINK",
-    "RELATION", "SETTINGS", "FOLDERBOX", "FONT",     "FORM",     "GRAPH",    "MAIL",
-    "NETWORK",  "NOTE",     "WEBDATA", "PRINTER",    "SERVER",   "SIGNAL",   "STOPLIGHT",
-    "TIME",     "UPDATE",   "USER"};
+const char *const IconNames[IconGlyphCount] = { "DEFAULT", "COMPUTER", "DRIVE", "CALCULATOR",
+    "CALENDAR", "DESIGN", "FAX", "RECYCLE", "CONNECTION", "CROSS", "PASSWORD", "DATABASE", "PAPER",
+    "LINK", "RELATION", "SETTINGS", "FOLDERBOX", "FONT", "FORM", "GRAPH", "MAIL", "NETWORK", "NOTE",
+    "WEBDATA", "PRINTER", "SERVER", "SIGNAL", "STOPLIGHT", "TIME", "UPDATE", "USER" };
 
-const char *const ToolbarNames[ToolbarGlyphCount] = {"LISTBOX", "CHECKLISTBOX", "TREEVIEW",
-                                                     "TEXT", "ICON"};
+const char *const ToolbarNames[ToolbarGlyphCount]
+    = { "LISTBOX", "CHECKLISTBOX", "TREEVIEW", "TEXT", "ICON" };
 
 // Samples per pixel along each axis when rendering; the picture is drawn this much larger
 // (with anti-aliasing) and each pixel takes the most frequent colour of its block.
@@ -32,8 +30,8 @@ int SuperSampling(QSize size)
 // The most frequent value of a block of s x s pixels of fine, whose top-left is (x0, y0).
 QRgb DominantColour(const QImage &fine, int x0, int y0, int s)
 {
-    std::array<QRgb, 64> colours{};
-    std::array<int, 64> counts{};
+    std::array<QRgb, 64> colours {};
+    std::array<int, 64> counts {};
     int distinct = 0;
     for (int y = y0; y < y0 + s; ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(fine.constScanLine(y));

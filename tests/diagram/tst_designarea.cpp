@@ -32,10 +32,7 @@ namespace {
 // Counts the paint events of one widget.
 class PaintCounter : public QObject {
 public:
-    explicit PaintCounter(QWidget *w)
-    {
-        w->installEventFilter(this);
-    }
+    explicit PaintCounter(QWidget *w) { w->installEventFilter(this); }
     int paints = 0;
 
 protected:
@@ -267,11 +264,10 @@ void tst_DesignArea::eventOrder_data()
 
     // The diagram: A(a1, a2), B(b1, b2), C(c1); relations A.a1>B.b1, then B.b2>C.c1.
     QTest::newRow("AddItem") << "AddItem" << QStringList({ "AddItem D" });
-    QTest::newRow("AddRelation") << "AddRelation"
-                                 << QStringList({ "AddRelation A.a2>C.c1" });
+    QTest::newRow("AddRelation") << "AddRelation" << QStringList({ "AddRelation A.a2>C.c1" });
     QTest::newRow("AddRelation duplicate") << "AddRelation duplicate" << QStringList();
-    QTest::newRow("DeleteRelation") << "DeleteRelation"
-                                    << QStringList({ "DeleteRelation A.a1>B.b1" });
+    QTest::newRow("DeleteRelation")
+        << "DeleteRelation" << QStringList({ "DeleteRelation A.a1>B.b1" });
     QTest::newRow("DeleteRelationsForItem")
         << "DeleteRelationsForItem B"
         << QStringList({ "DeleteRelation B.b2>C.c1", "DeleteRelation A.a1>B.b1" });
@@ -560,13 +556,20 @@ void tst_DesignArea::deleteRelationsForItem_data()
 
     // Relations, in placement order: A.a1>B.b1, C.c1>A.a2, B.b2>C.c2, A.a1>A.a3.
     QTest::newRow("A, parent and child sides")
-        << "A" << "" << QStringList({ "A.a1>A.a3", "C.c1>A.a2", "A.a1>B.b1" });
-    QTest::newRow("A, row a1") << "A" << "a1" << QStringList({ "A.a1>A.a3", "A.a1>B.b1" });
-    QTest::newRow("A, row a2 on the child side") << "A" << "a2" << QStringList({ "C.c1>A.a2" });
-    QTest::newRow("A, row a3 of a self link") << "A" << "a3" << QStringList({ "A.a1>A.a3" });
-    QTest::newRow("B") << "B" << "" << QStringList({ "B.b2>C.c2", "A.a1>B.b1" });
-    QTest::newRow("C with a row of B") << "C" << "b1" << QStringList();
-    QTest::newRow("D, no relations") << "D" << "" << QStringList();
+        << "A"
+        << "" << QStringList({ "A.a1>A.a3", "C.c1>A.a2", "A.a1>B.b1" });
+    QTest::newRow("A, row a1") << "A"
+                               << "a1" << QStringList({ "A.a1>A.a3", "A.a1>B.b1" });
+    QTest::newRow("A, row a2 on the child side") << "A"
+                                                 << "a2" << QStringList({ "C.c1>A.a2" });
+    QTest::newRow("A, row a3 of a self link") << "A"
+                                              << "a3" << QStringList({ "A.a1>A.a3" });
+    QTest::newRow("B") << "B"
+                       << "" << QStringList({ "B.b2>C.c2", "A.a1>B.b1" });
+    QTest::newRow("C with a row of B") << "C"
+                                       << "b1" << QStringList();
+    QTest::newRow("D, no relations") << "D"
+                                     << "" << QStringList();
 }
 
 void tst_DesignArea::deleteRelationsForItem()
@@ -1011,8 +1014,8 @@ void tst_DesignArea::scrollingKeepsRelationsOnTheirRows()
 
     auto expected = [&] {
         const int top = a->GetRowY(1) - 7;
-        return QRect(a->x() + a->width(), top, b->x() - (a->x() + a->width()),
-            b->GetRowY(2) + 7 - top);
+        return QRect(
+            a->x() + a->width(), top, b->x() - (a->x() + a->width()), b->GetRowY(2) + 7 - top);
     };
     QCOMPARE(r->LnkX(), 1);
     QCOMPARE(r->LnkY(), 1);

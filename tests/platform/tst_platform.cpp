@@ -133,21 +133,29 @@ void tst_Platform::compareText_data()
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("expectedSign");
 
-    QTest::newRow("equal") << "customer" << "customer" << 0;
-    QTest::newRow("ASCII letters fold") << "Customer_ID" << "CUSTOMER_id" << 0;
-    QTest::newRow("accented letters do not fold") << QString::fromUtf8("é") << QString::fromUtf8("É")
-                                                  << 1;
-    QTest::newRow("Greek letters do not fold") << QString::fromUtf8("α") << QString::fromUtf8("Α")
-                                               << 1;
+    QTest::newRow("equal") << "customer"
+                           << "customer" << 0;
+    QTest::newRow("ASCII letters fold") << "Customer_ID"
+                                        << "CUSTOMER_id" << 0;
+    QTest::newRow("accented letters do not fold")
+        << QString::fromUtf8("é") << QString::fromUtf8("É") << 1;
+    QTest::newRow("Greek letters do not fold")
+        << QString::fromUtf8("α") << QString::fromUtf8("Α") << 1;
     QTest::newRow("dotless i is not I") << QString::fromUtf8("ı") << "I" << 1;
     QTest::newRow("sharp s is not SS") << QString::fromUtf8("straße") << "STRASSE" << 1;
     // Letters compare as upper case: '_' (0x5F) sorts after 'A' (0x41) even against 'a'.
-    QTest::newRow("underscore after letters") << "_" << "a" << 1;
-    QTest::newRow("bracket between cases") << "[" << "z" << 1;
-    QTest::newRow("case does not decide order") << "apple" << "Banana" << -1;
-    QTest::newRow("prefix sorts first") << "ab" << "ABC" << -1;
-    QTest::newRow("empty before anything") << "" << "a" << -1;
-    QTest::newRow("both empty") << "" << "" << 0;
+    QTest::newRow("underscore after letters") << "_"
+                                              << "a" << 1;
+    QTest::newRow("bracket between cases") << "["
+                                           << "z" << 1;
+    QTest::newRow("case does not decide order") << "apple"
+                                                << "Banana" << -1;
+    QTest::newRow("prefix sorts first") << "ab"
+                                        << "ABC" << -1;
+    QTest::newRow("empty before anything") << ""
+                                           << "a" << -1;
+    QTest::newRow("both empty") << ""
+                                << "" << 0;
 }
 
 void tst_Platform::compareText()
@@ -175,8 +183,7 @@ void tst_Platform::sortedStringListKeepsObjectsWithTheirTexts()
     list.AddObject(QStringLiteral("employee"), 42);
 
     // Equal texts (by CompareText) keep the order in which they were added.
-    QCOMPARE(list.ToStringList(),
-        QStringList({ "Customer", "customer", "employee", "orders" }));
+    QCOMPARE(list.ToStringList(), QStringList({ "Customer", "customer", "employee", "orders" }));
     QCOMPARE(list.ObjectPtr(1), &second);
     QCOMPARE(list.ObjectPtr(3), &first);
     QCOMPARE(list.ObjectPtr(0), nullptr);
@@ -263,10 +270,10 @@ void tst_Platform::stringListText_data()
     QTest::newRow("mixed breaks") << "a\rb\nc\r\nd" << QStringList({ "a", "b", "c", "d" })
                                   << "a\r\nb\r\nc\r\nd\r\n";
     QTest::newRow("trailing break adds no line") << "a\r\n" << QStringList({ "a" }) << "a\r\n";
-    QTest::newRow("empty line kept") << "a\r\n\r\nb" << QStringList({ "a", "", "b" })
-                                     << "a\r\n\r\nb\r\n";
-    QTest::newRow("LF CR is two breaks") << "a\n\rb" << QStringList({ "a", "", "b" })
-                                         << "a\r\n\r\nb\r\n";
+    QTest::newRow("empty line kept")
+        << "a\r\n\r\nb" << QStringList({ "a", "", "b" }) << "a\r\n\r\nb\r\n";
+    QTest::newRow("LF CR is two breaks")
+        << "a\n\rb" << QStringList({ "a", "", "b" }) << "a\r\n\r\nb\r\n";
     QTest::newRow("empty") << "" << QStringList() << "";
 }
 
@@ -676,8 +683,7 @@ void tst_Platform::guardedConvertsForeignExceptions()
     bool ran = false;
     Guarded([&] { ran = true; });
     QVERIFY(ran);
-    QCOMPARE(recorder.messages,
-        QStringList({ "disk full", "Unknown error", "not a number" }));
+    QCOMPARE(recorder.messages, QStringList({ "disk full", "Unknown error", "not a number" }));
 }
 
 void tst_Platform::queuedDeliveryWaitsForTheEventLoop()

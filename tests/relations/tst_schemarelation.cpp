@@ -192,8 +192,8 @@ void tst_SchemaRelation::menu_data()
     QTest::newRow("no editing") << int(TZkSActions({ saDeleteItem, saDeleteReleation }).Bits())
                                 << false << true;
     QTest::newRow("no deleting") << int(TZkSActions({ saEditRelation }).Bits()) << true << false;
-    QTest::newRow("only deleting items") << int(TZkSActions({ saDeleteItem }).Bits()) << false
-                                         << false;
+    QTest::newRow("only deleting items")
+        << int(TZkSActions({ saDeleteItem }).Bits()) << false << false;
 }
 
 void tst_SchemaRelation::menu()
@@ -224,11 +224,11 @@ void tst_SchemaRelation::menu()
             QCOMPARE(a->parent(), &r); // the commands find the relation as the owner
     }
     QCOMPARE(names,
-        QStringList({ "mnuRelationName", "", "mnuOptions", "mnuDeleteRelation", "",
-            "mnuColorRelation" }));
+        QStringList(
+            { "mnuRelationName", "", "mnuOptions", "mnuDeleteRelation", "", "mnuColorRelation" }));
     QCOMPARE(captions,
-        QStringList({ "", "-", "Edit relation...", "Delete relation", "-",
-            "Change background color..." }));
+        QStringList(
+            { "", "-", "Edit relation...", "Delete relation", "-", "Change background color..." }));
     QCOMPARE(enabled, QList<bool>({ false, true, edit, remove, true, true }));
 }
 
@@ -264,10 +264,10 @@ void tst_SchemaRelation::paint_data()
     const QPolygon wrapFalling({ QPoint(0, 7), QPoint(15, 7), QPoint(23, 53), QPoint(13, 53) });
     const QPolygon wrapRising({ QPoint(13, 7), QPoint(23, 7), QPoint(15, 53), QPoint(0, 53) });
 
-    QTest::newRow("self link")
-        << true << 3 << 1 << 15 << 60
-        << QPolygon({ QPoint(0, 7), QPoint(10, 7), QPoint(10, 53), QPoint(0, 53) })
-        << QPoint(3, 4) << QPoint(3, 50);
+    QTest::newRow("self link") << true << 3 << 1 << 15 << 60
+                               << QPolygon({ QPoint(0, 7), QPoint(10, 7), QPoint(10, 53),
+                                      QPoint(0, 53) })
+                               << QPoint(3, 4) << QPoint(3, 50);
     QTest::newRow("1,1 parent left, parent above")
         << false << 1 << 1 << 100 << 60 << falling << QPoint(3, 4) << QPoint(88, 50);
     QTest::newRow("4,2 child left, child above")
@@ -294,8 +294,8 @@ void tst_SchemaRelation::paint_data()
         << false << 2 << 2 << 27 << 60 << bracket << QPoint(3, 4) << QPoint(3, 50);
     QTest::newRow("2,1 wide wrap")
         << false << 2 << 1 << 100 << 60
-        << QPolygon({ QPoint(0, 7), QPoint(15, 7), QPoint(95, 53), QPoint(85, 53) })
-        << QPoint(3, 4) << QPoint(88, 50);
+        << QPolygon({ QPoint(0, 7), QPoint(15, 7), QPoint(95, 53), QPoint(85, 53) }) << QPoint(3, 4)
+        << QPoint(88, 50);
 }
 
 void tst_SchemaRelation::paint()
@@ -343,8 +343,8 @@ void tst_SchemaRelation::paint()
             if (!image.rect().contains(p) || inMarker(p, hollow, 1) || inMarker(p, filled, 1))
                 continue;
             QVERIFY2(inkNear(image, p, kRed),
-                qPrintable(QStringLiteral("segment %1 missing at %2,%3").arg(i).arg(p.x()).arg(
-                    p.y())));
+                qPrintable(
+                    QStringLiteral("segment %1 missing at %2,%3").arg(i).arg(p.x()).arg(p.y())));
         }
     }
     // The hollow marker: outlined, filled with the area's colour; the filled one: solid.
@@ -427,7 +427,10 @@ void tst_SchemaRelation::sameColourDoesNotRepaint()
     int paints = 0;
     struct Counter : QObject {
         int *n;
-        explicit Counter(int *c) : n(c) { }
+        explicit Counter(int *c)
+            : n(c)
+        {
+        }
         bool eventFilter(QObject *, QEvent *e) override
         {
             *n += e->type() == QEvent::Paint;
@@ -616,13 +619,13 @@ void tst_SchemaRelation::editRelation_data()
     QTest::addColumn<TSDRelationOperator>("op");
     QTest::addColumn<TSDRelationJoin>("join");
 
-    QTest::newRow("<> and Full Outer") << roEqual << rjInner << 5 << 3 << true << roNonEqual
-                                       << rjFull;
+    QTest::newRow("<> and Full Outer")
+        << roEqual << rjInner << 5 << 3 << true << roNonEqual << rjFull;
     QTest::newRow("cancelled") << roEqual << rjInner << 5 << 3 << false << roEqual << rjInner;
-    QTest::newRow("confirmed unchanged") << roLessThan << rjRightOuter << -1 << -1 << true
-                                         << roLessThan << rjRightOuter;
-    QTest::newRow(">= and Left Outer") << roGreater << rjFull << 4 << 1 << true << roGreaterThan
-                                       << rjLeftOuter;
+    QTest::newRow("confirmed unchanged")
+        << roLessThan << rjRightOuter << -1 << -1 << true << roLessThan << rjRightOuter;
+    QTest::newRow(">= and Left Outer")
+        << roGreater << rjFull << 4 << 1 << true << roGreaterThan << rjLeftOuter;
     QTest::newRow("< only") << roEqual << rjLeftOuter << 1 << -1 << true << roLess << rjLeftOuter;
 }
 
@@ -696,8 +699,8 @@ void tst_SchemaRelation::dialogLayout_data()
     QTest::newRow("Label4") << "Label4" << QRect(4, 31, 60, 13) << "Column 2:";
     QTest::newRow("txtTable2") << "txtTable2" << QRect(70, 15, 205, 16) << "";
     QTest::newRow("txtCol2") << "txtCol2" << QRect(70, 31, 205, 16) << "";
-    QTest::newRow("rgJoinOperator") << "rgJoinOperator" << QRect(5, 140, 130, 60)
-                                    << " Join Operator ";
+    QTest::newRow("rgJoinOperator")
+        << "rgJoinOperator" << QRect(5, 140, 130, 60) << " Join Operator ";
     QTest::newRow("rgJoinType") << "rgJoinType" << QRect(140, 140, 178, 60) << " Join Type ";
     QTest::newRow("BtnOk") << "BtnOk" << QRect(163, 225, 75, 25) << "&OK";
     QTest::newRow("BtnCancel") << "BtnCancel" << QRect(243, 225, 75, 25) << "&Cancel";

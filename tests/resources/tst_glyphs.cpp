@@ -12,36 +12,44 @@ using namespace Diduza;
 
 namespace {
 
-const QStringList IconNames = {
-    "DEFAULT",  "COMPUTER",  "DRIVE",   "CALCULATOR", "CALENDAR", "DESIGN",   "FAX",
-    "RECYCLE",  "CONNECTION", "CROSS",  "PASSWORD",   "DATABASE", "PAPER",    "LINK",
-    "RELATION", "SETTINGS",  "FOLDERBOX", "FONT",     "FORM",     "GRAPH",    "MAIL",
-    "NETWORK",  "NOTE",      "WEBDATA", "PRINTER",    "SERVER",   "SIGNAL",   "STOPLIGHT",
-    "TIME",     "UPDATE",    "USER"};
+const QStringList IconNames = { "DEFAULT", "COMPUTER", "DRIVE", "CALCULATOR", "CALENDAR", "DESIGN",
+    "FAX", "RECYCLE", "CONNECTION", "CROSS", "PASSWORD", "DATABASE", "PAPER", "LINK", "RELATION",
+    "SETTINGS", "FOLDERBOX", "FONT", "FORM", "GRAPH", "MAIL", "NETWORK", "NOTE", "WEBDATA",
+    "PRINTER", "SERVER", "SIGNAL", "STOPLIGHT", "TIME", "UPDATE", "USER" };
 
-const QStringList ToolbarNames = {"LISTBOX", "CHECKLISTBOX", "TREEVIEW", "TEXT", "ICON"};
+const QStringList ToolbarNames = { "LISTBOX", "CHECKLISTBOX", "TREEVIEW", "TEXT", "ICON" };
 
-const QStringList BuilderNames = {"TABLE",      "FIELD",   "NEW",     "OPEN",
-                                  "SAVE",       "SAVE_DISABLED", "SHOWGRID", "SHOWTABLES",
-                                  "GENSQL",     "EXECSQL", "FORM_ICON"};
+const QStringList BuilderNames = { "TABLE", "FIELD", "NEW", "OPEN", "SAVE", "SAVE_DISABLED",
+    "SHOWGRID", "SHOWTABLES", "GENSQL", "EXECSQL", "FORM_ICON" };
 
-QString IconPath(const QString &name) { return ":/diduza/icons/SIT_" + name + ".svg"; }
-QString ToolbarPath(const QString &name) { return ":/diduza/toolbar/STB_" + name + ".svg"; }
-QString BuilderPath(const QString &name) { return ":/diduza/builder/" + name + ".svg"; }
+QString IconPath(const QString &name)
+{
+    return ":/diduza/icons/SIT_" + name + ".svg";
+}
+QString ToolbarPath(const QString &name)
+{
+    return ":/diduza/toolbar/STB_" + name + ".svg";
+}
+QString BuilderPath(const QString &name)
+{
+    return ":/diduza/builder/" + name + ".svg";
+}
 const QString ItemPath = QStringLiteral(":/diduza/SD_ITEM.svg");
 
-int BuilderSide(const QString &name) { return name == "FORM_ICON" ? 32 : 16; }
+int BuilderSide(const QString &name)
+{
+    return name == "FORM_ICON" ? 32 : 16;
+}
 
 // The sixteen classic VGA colours, the only ones the glyphs are drawn in.
 const QSet<QRgb> &Palette()
 {
-    static const QSet<QRgb> colours = {
-        qRgb(0x00, 0x00, 0x00), qRgb(0x80, 0x00, 0x00), qRgb(0x00, 0x80, 0x00),
-        qRgb(0x80, 0x80, 0x00), qRgb(0x00, 0x00, 0x80), qRgb(0x80, 0x00, 0x80),
-        qRgb(0x00, 0x80, 0x80), qRgb(0xC0, 0xC0, 0xC0), qRgb(0x80, 0x80, 0x80),
-        qRgb(0xFF, 0x00, 0x00), qRgb(0x00, 0xFF, 0x00), qRgb(0xFF, 0xFF, 0x00),
-        qRgb(0x00, 0x00, 0xFF), qRgb(0xFF, 0x00, 0xFF), qRgb(0x00, 0xFF, 0xFF),
-        qRgb(0xFF, 0xFF, 0xFF)};
+    static const QSet<QRgb> colours = { qRgb(0x00, 0x00, 0x00), qRgb(0x80, 0x00, 0x00),
+        qRgb(0x00, 0x80, 0x00), qRgb(0x80, 0x80, 0x00), qRgb(0x00, 0x00, 0x80),
+        qRgb(0x80, 0x00, 0x80), qRgb(0x00, 0x80, 0x80), qRgb(0xC0, 0xC0, 0xC0),
+        qRgb(0x80, 0x80, 0x80), qRgb(0xFF, 0x00, 0x00), qRgb(0x00, 0xFF, 0x00),
+        qRgb(0xFF, 0xFF, 0x00), qRgb(0x00, 0x00, 0xFF), qRgb(0xFF, 0x00, 0xFF),
+        qRgb(0x00, 0xFF, 0xFF), qRgb(0xFF, 0xFF, 0xFF) };
     return colours;
 }
 
@@ -53,12 +61,12 @@ QList<QPair<QString, int>> AllPictures()
 {
     QList<QPair<QString, int>> all;
     for (const QString &n : IconNames)
-        all.append({IconPath(n), 32});
+        all.append({ IconPath(n), 32 });
     for (const QString &n : ToolbarNames)
-        all.append({ToolbarPath(n), 16});
-    all.append({ItemPath, 16});
+        all.append({ ToolbarPath(n), 16 });
+    all.append({ ItemPath, 16 });
     for (const QString &n : BuilderNames)
-        all.append({BuilderPath(n), BuilderSide(n)});
+        all.append({ BuilderPath(n), BuilderSide(n) });
     return all;
 }
 
@@ -79,8 +87,7 @@ QByteArray ReadAll(const QString &path)
 
 } // namespace
 
-class tst_Glyphs : public QObject
-{
+class tst_Glyphs : public QObject {
     Q_OBJECT
 private slots:
     // resources and their declared geometry
@@ -133,8 +140,7 @@ void tst_Glyphs::pictures()
     const auto attrs = xml.attributes();
     QCOMPARE(attrs.value("width").toInt(), side);
     QCOMPARE(attrs.value("height").toInt(), side);
-    QCOMPARE(attrs.value("viewBox").toString().simplified(),
-             QStringLiteral("0 0 %1 %1").arg(side));
+    QCOMPARE(attrs.value("viewBox").toString().simplified(), QStringLiteral("0 0 %1 %1").arg(side));
     while (!xml.atEnd())
         xml.readNext();
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
@@ -148,8 +154,8 @@ void tst_Glyphs::pictures()
         for (int x = 0; x < side; ++x) {
             const QRgb c = image.pixel(x, y);
             if (qAlpha(c) != 0 && !(qAlpha(c) == 255 && Palette().contains(c)))
-                QFAIL(qPrintable(QString("pixel %1,%2 is #%3")
-                                     .arg(x).arg(y).arg(c, 8, 16, QLatin1Char('0'))));
+                QFAIL(qPrintable(
+                    QString("pixel %1,%2 is #%3").arg(x).arg(y).arg(c, 8, 16, QLatin1Char('0'))));
         }
     }
 }
@@ -182,8 +188,8 @@ void tst_Glyphs::renderRejectsBadInput()
     notSvg.write("this is not a picture");
     notSvg.close();
     // The SVG parser may complain about the file; its messages are not what is tested here.
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    const QtMessageHandler previous
+        = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     const QImage rendered = RenderGlyph(notSvg.fileName(), QSize(16, 16));
     qInstallMessageHandler(previous);
     QVERIFY(rendered.isNull());
@@ -193,15 +199,15 @@ void tst_Glyphs::renderScalesToTheRequestedSize()
 {
     // The pictures are drawn on the pixel grid, so twice the size is (nearly) every pixel
     // doubled; a renderer that ignored the size or the view box would differ widely.
-    for (const QString &name : {QString("PRINTER"), QString("CALENDAR"), QString("FORM")}) {
+    for (const QString &name : { QString("PRINTER"), QString("CALENDAR"), QString("FORM") }) {
         const QImage small = RenderGlyph(IconPath(name), QSize(32, 32));
         const QImage large = RenderGlyph(IconPath(name), QSize(64, 64));
         QCOMPARE(large.size(), QSize(64, 64));
         const QImage doubled = small.scaled(64, 64, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                                    .convertToFormat(QImage::Format_ARGB32);
         const int diff = CountDifferent(doubled, large);
-        QVERIFY2(diff < 64 * 64 / 20,
-                 qPrintable(QString("%1: %2 pixels differ").arg(name).arg(diff)));
+        QVERIFY2(
+            diff < 64 * 64 / 20, qPrintable(QString("%1: %2 pixels differ").arg(name).arg(diff)));
         QCOMPARE(large.pixel(0, 63), GlyphKeyColor);
     }
 
@@ -292,8 +298,8 @@ void tst_Glyphs::icons()
     // The source uses fuchsia once, for the full-canvas background, and never teal.
     const QString text = QString::fromUtf8(ReadAll(IconPath(name))).toLower();
     QCOMPARE(text.count("#ff00ff") + text.count("fuchsia") + text.count("magenta"), 1);
-    QVERIFY(text.contains(QRegularExpression(
-        R"(<rect\s+width="32"\s+height="32"\s+fill="#ff00ff"\s*/>)")));
+    QVERIFY(text.contains(
+        QRegularExpression(R"(<rect\s+width="32"\s+height="32"\s+fill="#ff00ff"\s*/>)")));
     QCOMPARE(text.count("#008080") + text.count("teal"), 0);
 }
 
@@ -305,8 +311,10 @@ void tst_Glyphs::iconsArePairwiseDifferent()
     for (int i = 0; i < images.size(); ++i) {
         for (int j = i + 1; j < images.size(); ++j) {
             const int diff = CountDifferent(images[i], images[j]);
-            QVERIFY2(diff >= 100, qPrintable(QString("%1 and %2 differ in %3 pixels only")
-                                                 .arg(IconNames[i], IconNames[j]).arg(diff)));
+            QVERIFY2(diff >= 100,
+                qPrintable(QString("%1 and %2 differ in %3 pixels only")
+                               .arg(IconNames[i], IconNames[j])
+                               .arg(diff)));
         }
     }
 }
@@ -328,7 +336,7 @@ void tst_Glyphs::toolbarGlyphs()
     QCOMPARE(pixmap.size(), QSize(16, 16));
     QVERIFY(pixmap.hasAlphaChannel());
     const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
-    for (const QPoint corner : {QPoint(0, 0), QPoint(15, 0), QPoint(0, 15), QPoint(15, 15)})
+    for (const QPoint corner : { QPoint(0, 0), QPoint(15, 0), QPoint(0, 15), QPoint(15, 15) })
         QCOMPARE(qAlpha(image.pixel(corner)), 0);
 
     int opaque = 0;
@@ -404,11 +412,11 @@ void tst_Glyphs::disabledSaveIsGrey()
             const QRgb d = disabled.pixel(x, y);
             if (qAlpha(d))
                 QVERIFY2(qRed(d) == qGreen(d) && qGreen(d) == qBlue(d),
-                         qPrintable(QString("coloured pixel at %1,%2").arg(x).arg(y)));
+                    qPrintable(QString("coloured pixel at %1,%2").arg(x).arg(y)));
             shapeDiff += (qAlpha(c) == 0) != (qAlpha(d) == 0);
         }
     }
-    QVERIFY(coloured > 20);        // the enabled floppy is in colour
+    QVERIFY(coloured > 20); // the enabled floppy is in colour
     QVERIFY(shapeDiff <= 16 + 16); // the same floppy (an embossed shadow at most)
 }
 
@@ -418,15 +426,20 @@ void tst_Glyphs::contactSheet()
     if (target.isEmpty())
         QSKIP("set DIDUZA_GLYPH_SHEET to a PNG file name to write the contact sheet");
 
-    struct Entry { QString label; QString path; int side; bool keyed; };
+    struct Entry {
+        QString label;
+        QString path;
+        int side;
+        bool keyed;
+    };
     QList<Entry> entries;
     for (const QString &n : IconNames)
-        entries.append({"SIT_" + n, IconPath(n), 32, true});
+        entries.append({ "SIT_" + n, IconPath(n), 32, true });
     for (const QString &n : ToolbarNames)
-        entries.append({"STB_" + n, ToolbarPath(n), 16, true});
-    entries.append({"SD_ITEM", ItemPath, 16, false});
+        entries.append({ "STB_" + n, ToolbarPath(n), 16, true });
+    entries.append({ "SD_ITEM", ItemPath, 16, false });
     for (const QString &n : BuilderNames)
-        entries.append({n, BuilderPath(n), BuilderSide(n), false});
+        entries.append({ n, BuilderPath(n), BuilderSide(n), false });
 
     // Each cell: the picture enlarged (3x unless DIDUZA_GLYPH_SHEET_SCALE says otherwise)
     // over a checkerboard, so that transparency shows, and at its real size on white and on
@@ -436,12 +449,12 @@ void tst_Glyphs::contactSheet()
     int scale = qEnvironmentVariableIntValue("DIDUZA_GLYPH_SHEET_SCALE", &scaleOk);
     if (!scaleOk || scale < 1 || scale > 16)
         scale = 3;
-    const QStringList only =
-        qEnvironmentVariable("DIDUZA_GLYPH_SHEET_ONLY").split(',', Qt::SkipEmptyParts);
+    const QStringList only
+        = qEnvironmentVariable("DIDUZA_GLYPH_SHEET_ONLY").split(',', Qt::SkipEmptyParts);
     if (!only.isEmpty()) {
         const auto unwanted = [&](const Entry &e) {
-            return std::none_of(only.begin(), only.end(),
-                                [&](const QString &w) { return e.label.contains(w); });
+            return std::none_of(
+                only.begin(), only.end(), [&](const QString &w) { return e.label.contains(w); });
         };
         entries.erase(std::remove_if(entries.begin(), entries.end(), unwanted), entries.end());
     }
@@ -466,16 +479,16 @@ void tst_Glyphs::contactSheet()
         for (int y = 0; y < big; y += 8)
             for (int x = 0; x < big; x += 8)
                 p.fillRect(origin.x() + x, origin.y() + y, 8, 8, ((x + y) / 8) % 2 ? dark : light);
-        const QImage enlarged = image.scaled(e.side * scale, e.side * scale, Qt::IgnoreAspectRatio,
-                                             Qt::FastTransformation);
+        const QImage enlarged = image.scaled(
+            e.side * scale, e.side * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         p.drawImage(origin.x() + (big - enlarged.width()) / 2,
-                    origin.y() + (big - enlarged.height()) / 2, enlarged);
+            origin.y() + (big - enlarged.height()) / 2, enlarged);
         p.drawImage(origin.x() + big + 6, origin.y(), image);
         p.fillRect(origin.x() + big + 6, origin.y() + 40, 36, 36, QColor(0x80, 0x80, 0x80));
         p.drawImage(origin.x() + big + 8, origin.y() + 42, image);
         p.setPen(Qt::black);
         p.drawText(QRect(origin.x(), origin.y() + std::max(big, 76) + 2, cellW - 8, 16),
-                   Qt::AlignLeft, e.label);
+            Qt::AlignLeft, e.label);
     }
     p.end();
     QVERIFY2(sheet.save(target), qPrintable(target));

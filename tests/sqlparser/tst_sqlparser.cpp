@@ -146,7 +146,7 @@ void tst_SQLParser::rawDataTextEndsAtItsSize()
 {
     static const char16_t buffer[] = u"ab cd";
     TSQLParser p(QString::fromRawData(reinterpret_cast<const QChar *>(buffer), 4));
-    QCOMPARE(tokensOf(p), (QStringList{ "stSymbol[ab]", "stSymbol[c]" }));
+    QCOMPARE(tokensOf(p), (QStringList { "stSymbol[ab]", "stSymbol[c]" }));
 }
 
 void tst_SQLParser::tokenSymbolIs_data()
