@@ -1,3 +1,4 @@
+#include "../common/SampleConnections.h"
 #include "diagram/TSchemaItem.h"
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaSqlDataEngine.h"
@@ -126,29 +127,16 @@ void tst_SqlEngine::initTestCase()
             1);
     }
 
-    if (!qEnvironmentVariableIsSet("DIDUZA_PG_HOST"))
+    if (!SampleConnections::PostgresConfigured())
         return;
-    QSqlDatabase pg = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), PostgresConnection);
-    pg.setHostName(qEnvironmentVariable("DIDUZA_PG_HOST"));
-    pg.setPort(qEnvironmentVariableIntValue("DIDUZA_PG_PORT"));
-    pg.setDatabaseName(qEnvironmentVariable("DIDUZA_PG_DB"));
-    pg.setUserName(qEnvironmentVariable("DIDUZA_PG_USER"));
-    pg.setPassword(qEnvironmentVariable("DIDUZA_PG_PASSWORD"));
-    QVERIFY2(pg.open(),
-        qPrintable(QStringLiteral("DIDUZA_PG_HOST is set but the server does not "
-                                  "answer: ")
-            + pg.lastError().text()));
+    QString error;
+    QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
     m_hasPostgres = true;
 }
 
 void tst_SqlEngine::cleanupTestCase()
 {
-    for (const QString &name : { SqliteConnection, PostgresConnection }) {
-        if (QSqlDatabase::contains(name)) {
-            QSqlDatabase::database(name, false).close();
-            QSqlDatabase::removeDatabase(name);
-        }
-    }
+    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
 }
 
 void tst_SqlEngine::addBackendRows()

@@ -2,6 +2,7 @@
 // PostgreSQL: every statement both accept (joins in the WHERE-clause dialect, any dialect
 // without joins) must return the rows of a hand-written reference query.
 
+#include "../common/SampleConnections.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -232,34 +233,18 @@ void tst_BuilderDatabase::initTestCase()
 {
     SetExceptionHandler([](const Exception &e) { QFAIL(qPrintable(e.Message())); });
     QVERIFY(m_dir.isValid());
-    const QString dbPath = m_dir.filePath(QStringLiteral("sample.sqlite"));
-    QVERIFY(QFile::copy(QStringLiteral(DIDUZA_SAMPLE_DB), dbPath));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), SqliteConnection);
-    db.setDatabaseName(dbPath);
-    QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+    QString error;
+    QVERIFY2(SampleConnections::OpenSqliteCopy(m_dir, SqliteConnection, error), qPrintable(error));
 
-    if (!qEnvironmentVariableIsSet("DIDUZA_PG_HOST"))
+    if (!SampleConnections::PostgresConfigured())
         return;
-    QSqlDatabase pg = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), PostgresConnection);
-    pg.setHostName(qEnvironmentVariable("DIDUZA_PG_HOST"));
-    pg.setPort(qEnvironmentVariableIntValue("DIDUZA_PG_PORT"));
-    pg.setDatabaseName(qEnvironmentVariable("DIDUZA_PG_DB"));
-    pg.setUserName(qEnvironmentVariable("DIDUZA_PG_USER"));
-    pg.setPassword(qEnvironmentVariable("DIDUZA_PG_PASSWORD"));
-    QVERIFY2(pg.open(),
-        qPrintable(QStringLiteral("DIDUZA_PG_HOST is set but the server does not answer: ")
-            + pg.lastError().text()));
+    QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
     m_hasPostgres = true;
 }
 
 void tst_BuilderDatabase::cleanupTestCase()
 {
-    for (const QString &name : { SqliteConnection, PostgresConnection }) {
-        if (QSqlDatabase::contains(name)) {
-            QSqlDatabase::database(name, false).close();
-            QSqlDatabase::removeDatabase(name);
-        }
-    }
+    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
     SetExceptionHandler({});
 }
 

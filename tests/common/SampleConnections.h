@@ -1,0 +1,65 @@
+#pragma once
+
+// Connections to the sample database for the tests that run statements: a private SQLite copy
+// (always) and the throw-away PostgreSQL server of scripts/pg-start (when DIDUZA_PG_* is set).
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace SampleConnections {
+
+// Opens a copy of the SQLite sample under dir as connection name; false (with error) on failure.
+inline bool OpenSqliteCopy(const QTemporaryDir &dir, const QString &name, QString &error)
+{
+    const QString path = dir.filePath(QStringLiteral("sample.sqlite"));
+    if (!QFile::exists(path) && !QFile::copy(QStringLiteral(DIDUZA_SAMPLE_DB), path)) {
+        error = QStringLiteral("cannot copy the sample database");
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    if (!db.open()) {
+        error = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+// Whether the environment names a PostgreSQL server.
+inline bool PostgresConfigured()
+{
+    return qEnvironmentVariableIsSet("DIDUZA_PG_HOST");
+}
+
+// Opens the PostgreSQL server the environment names as connection name; false (with error)
+// when it does not answer.
+inline bool OpenPostgres(const QString &name, QString &error)
+{
+    QSqlDatabase pg = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    pg.setHostName(qEnvironmentVariable("DIDUZA_PG_HOST"));
+    pg.setPort(qEnvironmentVariableIntValue("DIDUZA_PG_PORT"));
+    pg.setDatabaseName(qEnvironmentVariable("DIDUZA_PG_DB"));
+    pg.setUserName(qEnvironmentVariable("DIDUZA_PG_USER"));
+    pg.setPassword(qEnvironmentVariable("DIDUZA_PG_PASSWORD"));
+    if (pg.open())
+        return true;
+    error = QStringLiteral("DIDUZA_PG_HOST is set but the server does not answer: ")
+        + pg.lastError().text();
+    return false;
+}
+
+// Closes and removes the named connections that exist.
+inline void CloseAll(const QStringList &names)
+{
+    for (const QString &name : names) {
+        if (QSqlDatabase::contains(name)) {
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+}
+
+} // namespace SampleConnections
