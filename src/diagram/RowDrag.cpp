@@ -1,5 +1,6 @@
 #include "diagram/RowDrag_p.h"
 
+#include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "platform/Application.h"
 
@@ -18,6 +19,17 @@ TSchemaItem *itemOf(QAbstractItemView *view)
 {
     return qobject_cast<TSchemaItem *>(view->parentWidget());
 }
+
+bool isRowDrag(const QDropEvent *event)
+{
+    return event->mimeData() && event->mimeData()->hasFormat(QLatin1String(kRowMime));
+}
+
+// The point of a drag over the view in its item's coordinates.
+QPoint itemPoint(QAbstractItemView *view, TSchemaItem *item, const QDropEvent *event)
+{
+    return view->viewport()->mapTo(item, event->position().toPoint());
+}
 } // namespace
 
 void StartRowDrag(QAbstractItemView *view)
@@ -35,8 +47,15 @@ void RowDragMove(QAbstractItemView *view, QDragMoveEvent *event)
 {
     bool accept = false;
     if (TSchemaItem *item = itemOf(view)) {
-        const QPoint p = event->position().toPoint();
-        Guarded([&] { item->_DragOver(view, event->source(), p.x(), p.y(), accept); });
+        if (isRowDrag(event)) {
+            const QPoint p = event->position().toPoint();
+            Guarded([&] { item->_DragOver(view, event->source(), p.x(), p.y(), accept); });
+        } else if (TSchemaDesignArea *area = item->Designer()) {
+            // Anything else dragged over an item is the area's to decide, as over bare canvas.
+            const QPoint p = itemPoint(view, item, event);
+            const TDragState state = event->type() == QEvent::DragEnter ? dsDragEnter : dsDragMove;
+            Guarded([&] { area->DragOver(item, event->source(), p.x(), p.y(), state, accept); });
+        }
     }
     if (accept) {
         event->setDropAction(Qt::LinkAction);
@@ -53,8 +72,19 @@ void RowDrop(QAbstractItemView *view, QDropEvent *event)
         event->ignore();
         return;
     }
-    const QPoint p = event->position().toPoint();
     QObject *source = event->source();
+    if (!isRowDrag(event)) {
+        QPointer<TSchemaDesignArea> area = item->Designer();
+        if (!area) {
+            event->ignore();
+            return;
+        }
+        const QPoint p = itemPoint(view, item, event);
+        event->acceptProposedAction();
+        Guarded([&] { area->DragDrop(item, source, p.x(), p.y()); }, true);
+        return;
+    }
+    const QPoint p = event->position().toPoint();
     event->setDropAction(Qt::LinkAction);
     event->accept();
     // A failure ("These items are already linked.") is shown once the drop has finished.

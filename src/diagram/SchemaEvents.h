@@ -29,6 +29,15 @@ using TKeyEvent = std::function<void(QObject *Sender, int &Key, Qt::KeyboardModi
 // A character typed: a handler may set Key to a null character to consume it.
 using TKeyPressEvent = std::function<void(QObject *Sender, QChar &Key)>;
 
+// Where a drag stands relative to the control that is told about it.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// Something dragged from Source is over Sender at (X, Y) in Sender's client coordinates; the
+// handler sets Accept to let it be dropped there.
+using TDragOverEvent = std::function<void(
+    QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept)>;
+// Something dragged from Source was dropped on Sender at (X, Y) in Sender's client coordinates.
+using TDragDropEvent = std::function<void(QObject *Sender, QObject *Source, int X, int Y)>;
+
 // Calls an event through a copy, so that a handler may replace itself.
 template <typename Event, typename... Args> void RaiseEvent(const Event &event, Args &&...args)
 {

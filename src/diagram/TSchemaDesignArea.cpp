@@ -15,6 +15,7 @@
 #include "relations/TSchemaRelation.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -41,6 +42,8 @@ TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     SetShowItemToolbar(false);
     SetColor(clWhite);
     FActions = TZkSActions::All();
+    // What OnDragOver accepts may be dropped on the bare area.
+    viewport()->setAcceptDrops(true);
 }
 
 TSchemaDesignArea::~TSchemaDesignArea()
@@ -507,6 +510,54 @@ void TSchemaDesignArea::contextMenuEvent(QContextMenuEvent *event)
         return;
     }
     TScrollBox::contextMenuEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drags from outside the diagram
+
+void TSchemaDesignArea::DragOver(
+    QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept)
+{
+    Accept = false;
+    RaiseEvent(FOnDragOver, Sender, Source, X, Y, State, Accept);
+}
+
+void TSchemaDesignArea::DragDrop(QObject *Sender, QObject *Source, int X, int Y)
+{
+    RaiseEvent(FOnDragDrop, Sender, Source, X, Y);
+}
+
+void TSchemaDesignArea::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void TSchemaDesignArea::dragMoveEvent(QDragMoveEvent *event)
+{
+    // The event reaches the area through its viewport, in client coordinates.
+    const QPoint p = event->position().toPoint();
+    const TDragState state = event->type() == QEvent::DragEnter ? dsDragEnter : dsDragMove;
+    bool accept = false;
+    Guarded([&] { DragOver(this, event->source(), p.x(), p.y(), state, accept); });
+    if (accept)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TSchemaDesignArea::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    bool accept = false;
+    Guarded([&] { DragOver(this, nullptr, -1, -1, dsDragLeave, accept); });
+    event->accept();
+}
+
+void TSchemaDesignArea::dropEvent(QDropEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    QObject *source = event->source();
+    event->acceptProposedAction();
+    Guarded([&] { DragDrop(this, source, p.x(), p.y()); }, true);
 }
 
 } // namespace Diduza

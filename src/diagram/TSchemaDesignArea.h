@@ -120,6 +120,18 @@ public:
     void SetOnKeyPress(TKeyPressEvent h) { FOnKeyPress = std::move(h); }
     TKeyEvent OnKeyUp() const { return FOnKeyUp; }
     void SetOnKeyUp(TKeyEvent h) { FOnKeyUp = std::move(h); }
+    // Drags that are not rows of the diagram's items (a table dragged in from a list, say):
+    // over the bare area Sender is the area; over an item, Sender is the item and (X, Y) are
+    // in the item's coordinates. Unset, nothing can be dropped.
+    TDragOverEvent OnDragOver() const { return FOnDragOver; }
+    void SetOnDragOver(TDragOverEvent h) { FOnDragOver = std::move(h); }
+    TDragDropEvent OnDragDrop() const { return FOnDragDrop; }
+    void SetOnDragDrop(TDragDropEvent h) { FOnDragDrop = std::move(h); }
+
+    // The drop decisions, as plain calls: DragOver asks OnDragOver (Accept is false when it is
+    // unset), DragDrop raises OnDragDrop.
+    void DragOver(QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept);
+    void DragDrop(QObject *Sender, QObject *Source, int X, int Y);
 
     // Drawing suspension (one window in the process at a time); no nesting count.
     void BeginUpdate();
@@ -151,6 +163,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object);
@@ -172,6 +188,8 @@ private:
     TKeyEvent FOnKeyDown;
     TKeyPressEvent FOnKeyPress;
     TKeyEvent FOnKeyUp;
+    TDragOverEvent FOnDragOver;
+    TDragDropEvent FOnDragDrop;
     bool FIsLocked = false;
     bool FScrolling = false;
     QPointer<QMenu> FPopupMenu;

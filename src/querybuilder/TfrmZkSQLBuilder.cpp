@@ -17,15 +17,26 @@
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
 
+#include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStyleOptionButton>
+#include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTextOption>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace Diduza {
@@ -48,6 +59,16 @@ constexpr int FormWidth = 654;
 constexpr int FormHeight = 453;
 constexpr int PagesHeight = 165;
 constexpr int SplitterWidth = 3;
+constexpr int ToolbarHeight = 31;
+constexpr int ButtonTop = 3;
+constexpr int SpeedButtonSize = 25;
+constexpr int PushButtonWidth = 75;
+constexpr int TablesWidth = 155;
+constexpr int GrabberHeight = 10;
+constexpr int TableEntryHeight = 19;
+// Tables dropped by a double-click on the list land here.
+constexpr int DoubleClickDropX = 10;
+constexpr int DoubleClickDropY = 10;
 
 std::optional<QueryTable> tableOf(TSchemaDesignArea *area, TSchemaItem *item)
 {
@@ -73,6 +94,42 @@ void drawCellText(QPainter &canvas, const QRect &rect, const QString &text, Qt::
 }
 
 } // namespace
+
+// Paints the entries of the table list through the form, at the list's fixed entry height and
+// the width of the widest name (which sets the list's horizontal scroll extent).
+class TableListDelegate : public QStyledItemDelegate {
+public:
+    TableListDelegate(TfrmZkSQLBuilder *form, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_form(form)
+    {
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        TOwnerDrawState state;
+        if (option.state & QStyle::State_Selected)
+            state |= odSelected;
+        if (option.state & QStyle::State_HasFocus)
+            state |= odFocused;
+        if (!(option.state & QStyle::State_Enabled))
+            state |= odDisabled;
+        painter->save();
+        Guarded([&] {
+            m_form->lbTablesDrawItem(m_form->lbTables, index.row(), option.rect, state, *painter);
+        });
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        return QSize(m_form->TablesHorizontalExtent(), TableEntryHeight);
+    }
+
+private:
+    TfrmZkSQLBuilder *m_form;
+};
 
 TfrmZkSQLBuilder::TfrmZkSQLBuilder(QWidget *AOwner)
     : QDialog(AOwner)
@@ -107,16 +164,26 @@ void TfrmZkSQLBuilder::createControls()
     for (const char *glyph : { ":/diduza/builder/TABLE.svg", ":/diduza/builder/FIELD.svg" })
         imgSQL->Add(QPixmap::fromImage(RenderGlyph(QLatin1String(glyph), QSize(16, 16))));
 
+    // Tool bar on top; below it the pages span the whole width, and between them stand the
+    // design area and, on the right, the table panel.
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    createToolbar();
+    layout->addWidget(pnlToolbar);
+
     SplitterGrid = new QSplitter(Qt::Vertical, this);
     SplitterGrid->setObjectName(QStringLiteral("SplitterGrid"));
     SplitterGrid->setHandleWidth(SplitterWidth);
     SplitterGrid->setChildrenCollapsible(false);
-    layout->addWidget(SplitterGrid);
+    layout->addWidget(SplitterGrid, 1);
 
-    SchemaDesignArea = new TSchemaDesignArea(SplitterGrid);
+    SplitterTables = new QSplitter(Qt::Horizontal, SplitterGrid);
+    SplitterTables->setObjectName(QStringLiteral("SplitterTables"));
+    SplitterTables->setHandleWidth(SplitterWidth);
+    SplitterTables->setChildrenCollapsible(false);
+
+    SchemaDesignArea = new TSchemaDesignArea(SplitterTables);
     SchemaDesignArea->SetColor(clWhite);
     SchemaDesignArea->SetImages(imgSQL);
     SchemaDesignArea->SetReadOnly(false);
@@ -127,15 +194,30 @@ void TfrmZkSQLBuilder::createControls()
     });
     SchemaDesignArea->SetOnDeleteItem(
         [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaDeleteItem(Sender, item); });
+    SchemaDesignArea->SetOnDragOver(
+        [this](QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept) {
+            SchemaDesignAreaDragOver(Sender, Source, X, Y, State, Accept);
+        });
+    SchemaDesignArea->SetOnDragDrop([this](QObject *Sender, QObject *Source, int X, int Y) {
+        SchemaDesignAreaDragDrop(Sender, Source, X, Y);
+    });
+    createTablePanel();
+    SplitterTables->addWidget(SchemaDesignArea);
+    SplitterTables->addWidget(pnlTables);
+    SplitterTables->setStretchFactor(0, 1);
+    SplitterTables->setStretchFactor(1, 0);
+    SplitterTables->setSizes({ FormWidth - TablesWidth - SplitterWidth, TablesWidth });
 
     pcSQL = new QTabWidget(SplitterGrid);
     pcSQL->setObjectName(QStringLiteral("pcSQL"));
     pcSQL->setTabPosition(QTabWidget::South);
-    SplitterGrid->addWidget(SchemaDesignArea);
+    pcSQL->tabBar()->setAttribute(Qt::WA_Hover); // hot tracking
+    SplitterGrid->addWidget(SplitterTables);
     SplitterGrid->addWidget(pcSQL);
     SplitterGrid->setStretchFactor(0, 1);
     SplitterGrid->setStretchFactor(1, 0);
-    SplitterGrid->setSizes({ FormHeight - PagesHeight - SplitterWidth, PagesHeight });
+    SplitterGrid->setSizes(
+        { FormHeight - ToolbarHeight - PagesHeight - SplitterWidth, PagesHeight });
 
     tsColumns = new QWidget;
     tsColumns->setObjectName(QStringLiteral("tsColumns"));
@@ -194,7 +276,136 @@ void TfrmZkSQLBuilder::createControls()
     cbDistinct->setGeometry(8, 8, 329, 17);
     cbDistinct->setChecked(false);
 
+    createStatementPages();
     pcSQL->setCurrentWidget(tsColumns);
+    connect(
+        pcSQL, &QTabWidget::currentChanged, this, [this] { Guarded([&] { pcSQLChange(pcSQL); }); });
+}
+
+void TfrmZkSQLBuilder::createToolbar()
+{
+    pnlToolbar = new QWidget(this);
+    pnlToolbar->setObjectName(QStringLiteral("pnlToolbar"));
+    pnlToolbar->setFixedHeight(ToolbarHeight);
+    pnlToolbar->installEventFilter(this);
+
+    auto glyph = [](const char *name) {
+        return QPixmap::fromImage(RenderGlyph(
+            QStringLiteral(":/diduza/builder/%1.svg").arg(QLatin1String(name)), QSize(16, 16)));
+    };
+    auto makeButton = [&](const char *name, const char *glyphName, int left, bool toggle,
+                          void (TfrmZkSQLBuilder::*handler)(QObject *)) {
+        auto *button = new QToolButton(pnlToolbar);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoRaise(true); // flat
+        button->setIconSize(QSize(16, 16));
+        button->setIcon(QIcon(glyph(glyphName)));
+        button->setGeometry(left, ButtonTop, SpeedButtonSize, SpeedButtonSize);
+        button->setFocusPolicy(Qt::NoFocus);
+        if (toggle) {
+            button->setCheckable(true);
+            button->setChecked(true);
+        }
+        connect(button, &QToolButton::clicked, this,
+            [this, button, handler] { Guarded([&] { (this->*handler)(button); }); });
+        return button;
+    };
+    btnNew = makeButton("btnNew", "NEW", 8, false, &TfrmZkSQLBuilder::btnNewClick);
+    btnOpen = makeButton("btnOpen", "OPEN", 33, false, &TfrmZkSQLBuilder::btnOpenClick);
+    btnSave = makeButton("btnSave", "SAVE", 58, false, &TfrmZkSQLBuilder::btnSaveClick);
+    // The second glyph is the one shown while the button is disabled.
+    QIcon saveIcon(glyph("SAVE"));
+    saveIcon.addPixmap(glyph("SAVE_DISABLED"), QIcon::Disabled);
+    btnSave->setIcon(saveIcon);
+    btnShowGrid
+        = makeButton("btnShowGrid", "SHOWGRID", 96, true, &TfrmZkSQLBuilder::btnShowGridClick);
+    btnShowTables = makeButton(
+        "btnShowTables", "SHOWTABLES", 121, true, &TfrmZkSQLBuilder::btnShowTablesClick);
+    btnGenSQL = makeButton("btnGenSQL", "GENSQL", 158, false, &TfrmZkSQLBuilder::btnGenSQLClick);
+    btnExecSQL
+        = makeButton("btnExecSQL", "EXECSQL", 183, false, &TfrmZkSQLBuilder::btnExecSQLClick);
+
+    auto makePush = [&](const char *name, void (TfrmZkSQLBuilder::*handler)(QObject *)) {
+        auto *button = new QPushButton(pnlToolbar);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoDefault(false);
+        button->resize(PushButtonWidth, SpeedButtonSize);
+        button->move(0, ButtonTop);
+        connect(button, &QPushButton::clicked, this,
+            [this, button, handler] { Guarded([&] { (this->*handler)(button); }); });
+        return button;
+    };
+    btnOK = makePush("btnOK", &TfrmZkSQLBuilder::btnOKClick);
+    btnCancel = makePush("btnCancel", &TfrmZkSQLBuilder::btnCancelClick);
+}
+
+void TfrmZkSQLBuilder::createTablePanel()
+{
+    pnlTables = new QWidget(SplitterTables);
+    pnlTables->setObjectName(QStringLiteral("pnlTables"));
+    pnlTables->resize(TablesWidth, 220);
+    auto *column = new QVBoxLayout(pnlTables);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    pbTableGrabber = new TPaintBox(pnlTables);
+    pbTableGrabber->setObjectName(QStringLiteral("pbTableGrabber"));
+    pbTableGrabber->setFixedHeight(GrabberHeight);
+    pbTableGrabber->SetOnPaint(
+        [this](QObject *Sender, QPainter &Canvas) { pbTableGrabberPaint(Sender, Canvas); });
+    pbTableGrabber->SetOnMouseUp(
+        [this](QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
+            pbTableGrabberMouseUp(Sender, Button, Shift, X, Y);
+        });
+    column->addWidget(pbTableGrabber);
+
+    lbTables = new QListWidget(pnlTables);
+    lbTables->setObjectName(QStringLiteral("lbTables"));
+    lbTables->setUniformItemSizes(true);
+    lbTables->setSelectionMode(QAbstractItemView::SingleSelection);
+    lbTables->setDragEnabled(true); // a drag starts from any entry
+    lbTables->setDragDropMode(QAbstractItemView::DragOnly);
+    lbTables->setDefaultDropAction(Qt::CopyAction);
+    lbTables->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    lbTables->setItemDelegate(new TableListDelegate(this, lbTables));
+    connect(lbTables, &QListWidget::itemDoubleClicked, this,
+        [this] { Guarded([&] { lbTablesDblClick(lbTables); }); });
+    column->addWidget(lbTables, 1);
+}
+
+void TfrmZkSQLBuilder::createStatementPages()
+{
+    tsSQL = new QWidget;
+    tsSQL->setObjectName(QStringLiteral("tsSQL"));
+    pcSQL->addTab(tsSQL, QString());
+    SQLMemo = new QPlainTextEdit(tsSQL);
+    SQLMemo->setObjectName(QStringLiteral("SQLMemo"));
+    SQLMemo->setReadOnly(true);
+    SQLMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    SQLMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SQLMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto *sqlLayout = new QVBoxLayout(tsSQL);
+    sqlLayout->setContentsMargins(0, 0, 0, 0);
+    sqlLayout->addWidget(SQLMemo);
+
+    tsResults = new QWidget;
+    tsResults->setObjectName(QStringLiteral("tsResults"));
+    pcSQL->addTab(tsResults, QString());
+    lblResultError = new QLabel(tsResults);
+    lblResultError->setObjectName(QStringLiteral("lblResultError"));
+    lblResultError->setWordWrap(true);
+    lblResultError->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblResultError->setContentsMargins(6, 4, 6, 4);
+    lblResultError->hide();
+    DBGrid1 = new QTableView(tsResults);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(19);
+    auto *resultsLayout = new QVBoxLayout(tsResults);
+    resultsLayout->setContentsMargins(0, 0, 0, 0);
+    resultsLayout->setSpacing(0);
+    resultsLayout->addWidget(lblResultError);
+    resultsLayout->addWidget(DBGrid1, 1);
 }
 
 void TfrmZkSQLBuilder::formCreate()
@@ -202,7 +413,19 @@ void TfrmZkSQLBuilder::formCreate()
     GetCheckBoxSize();
     pcSQL->setTabText(pcSQL->indexOf(tsColumns), LoadResString(_strColumnPage));
     pcSQL->setTabText(pcSQL->indexOf(tsOptions), LoadResString(_strOptionsPage));
+    pcSQL->setTabText(pcSQL->indexOf(tsSQL), LoadResString(_strSQLPage));
+    pcSQL->setTabText(pcSQL->indexOf(tsResults), LoadResString(_strResultPage));
     cbDistinct->setText(LoadResString(_smsUniqueOnly));
+    btnOK->setText(LoadResString(_sOK));
+    btnCancel->setText(LoadResString(_sCancel));
+    btnNew->setToolTip(LoadResString(_sNewSQL));
+    btnOpen->setToolTip(LoadResString(_sOpenSQL));
+    btnSave->setToolTip(LoadResString(_sSaveSQL));
+    btnShowGrid->setToolTip(LoadResString(_sShowGrid));
+    btnShowTables->setToolTip(LoadResString(_sShowTables));
+    btnGenSQL->setToolTip(LoadResString(_sGenSQL));
+    btnExecSQL->setToolTip(LoadResString(_sExecSQl));
+    pnlToolbarResize(pnlToolbar);
 
     // The title of the having row is written while the row exists; the row then stays
     // hidden, with its texts, until a grouping tick is committed.
@@ -217,6 +440,9 @@ void TfrmZkSQLBuilder::formCreate()
     cbSorting->addItems({ QString(), LoadResString(_strSortASC), LoadResString(_strSortDESC) });
     cbValues->addItems({ QString(), LoadResString(_strValueCOUNT), LoadResString(_strValueSUM),
         LoadResString(_strValueMAX), LoadResString(_strValueMIN), LoadResString(_strValueAVG) });
+
+    FFileFilter = LoadResString(_sSchemaFiles) + QLatin1Char('|') + LoadResString(_sAllFiles);
+    FDefaultExt = QStringLiteral("sch");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -233,6 +459,82 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
         return;
     FDataEngine = Value;
     SchemaDesignArea->SetDataEngine(Value);
+
+    lbTables->clear();
+    FTablesExtent = 0;
+    if (Value) {
+        TStringList names;
+        Value->FillItemList(names);
+        // Sorted as the list box sorts: ignoring the case of the letters A to Z.
+        TStringList sorted;
+        sorted.SetSorted(true);
+        for (int i = 0; i < names.Count(); ++i)
+            sorted.AddObject(names.Strings(i), names.Objects(i));
+        const QFontMetrics metrics(lbTables->font());
+        int widest = 0;
+        for (int i = 0; i < sorted.Count(); ++i) {
+            auto *entry = new QListWidgetItem(sorted.Strings(i), lbTables);
+            entry->setData(Qt::UserRole, sorted.Objects(i));
+            widest = qMax(widest, metrics.horizontalAdvance(sorted.Strings(i)));
+        }
+        if (widest > 0)
+            FTablesExtent = widest + 19;
+    }
+    lbTables->doItemsLayout();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The table list and dropping tables
+
+void TfrmZkSQLBuilder::lbTablesDrawItem(
+    QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas)
+{
+    if (const TDrawItemEvent handler = FOnDrawTableItem) {
+        handler(Control, Index, Rect, State, Canvas);
+        return;
+    }
+    const QPalette &palette = lbTables->palette();
+    const bool selected = State.testFlag(odSelected);
+    Canvas.fillRect(Rect, palette.brush(selected ? QPalette::Highlight : QPalette::Base));
+    if (Index < 0 || Index >= lbTables->count())
+        return;
+    imgSQL->Draw(Canvas, Rect.left() + 2, Rect.top() + 2, 0);
+    Canvas.setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    Canvas.setFont(lbTables->font());
+    const QRect textRect(
+        Rect.left() + imgSQL->Width() + 4, Rect.top() + 2, Rect.width(), Rect.height() - 2);
+    Canvas.drawText(
+        textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, lbTables->item(Index)->text());
+}
+
+void TfrmZkSQLBuilder::lbTablesDblClick(QObject *)
+{
+    SchemaDesignAreaDragDrop(SchemaDesignArea, lbTables, DoubleClickDropX, DoubleClickDropY);
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaDragOver(
+    QObject *, QObject *Source, int, int, TDragState, bool &Accept)
+{
+    Accept = Source != nullptr && Source == lbTables;
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source, int X, int Y)
+{
+    if (Sender != SchemaDesignArea) {
+        // Dropped on one of the area's child windows: the point is in its coordinates.
+        if (auto *child = qobject_cast<QWidget *>(Sender)) {
+            X += child->x();
+            Y += child->y();
+        }
+    }
+    if (!Source || Source != lbTables)
+        return;
+    QListWidgetItem *selected = lbTables->currentItem();
+    if (!selected || !selected->isSelected())
+        return;
+    // The dropped entry's own object: another entry of the same name (in another letter case,
+    // a different table) may carry another one.
+    AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -484,6 +786,8 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
 
 bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == pnlToolbar && event->type() == QEvent::Resize && !FDestroying)
+        Guarded([&] { pnlToolbarResize(pnlToolbar); });
     // The exit of the edit and of the check box commits their value.
     if (!FDestroying && event->type() == QEvent::FocusOut
         && (watched == edWhere || watched == cbGroupBy)) {
@@ -537,6 +841,192 @@ void TfrmZkSQLBuilder::GetCheckBoxSize()
 {
     FCheckWidth = CheckBoxGlyphWidth();
     FCheckHeight = CheckBoxGlyphHeight();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pages and tool bar
+
+void TfrmZkSQLBuilder::SetSQLText(const QString &Value)
+{
+    FSQLText = Value;
+    SQLMemo->setPlainText(Value);
+    FSQLSource = GenerateSQL();
+}
+
+bool TfrmZkSQLBuilder::IsStatementStale()
+{
+    return GenerateSQL() != FSQLSource;
+}
+
+void TfrmZkSQLBuilder::generateStatement()
+{
+    const QString sql = GenerateSQL();
+    FSQLText = sql;
+    SQLMemo->setPlainText(sql);
+    FSQLSource = sql;
+}
+
+void TfrmZkSQLBuilder::executeStatement()
+{
+    // The previous rows go, whatever happens to this run.
+    DBGrid1->setModel(nullptr);
+    FResult = nullptr;
+    delete FOwnedResult.data();
+    lblResultError->hide();
+    lblResultError->clear();
+
+    QString error;
+    QAbstractItemModel *result = nullptr;
+    if (TSchemaDataEngine *engine = FDataEngine) {
+        try {
+            result = engine->ExecSQL(FSQLText);
+        } catch (const EAbort &) {
+            throw;
+        } catch (const Exception &e) {
+            error = e.Message();
+        } catch (const std::exception &e) {
+            error = QString::fromLocal8Bit(e.what());
+        }
+    } else {
+        error = QCoreApplication::translate(
+            "Diduza::TfrmZkSQLBuilder", "No data engine is set, so the statement cannot be run.");
+    }
+    if (result) {
+        // A model without a parent is the form's to free; one with a parent stays its owner's.
+        if (!result->parent()) {
+            result->setParent(this);
+            FOwnedResult = result;
+        }
+        FResult = result;
+        DBGrid1->setModel(result);
+    }
+    if (!error.isEmpty()) {
+        lblResultError->setText(error);
+        lblResultError->show();
+    }
+}
+
+void TfrmZkSQLBuilder::pcSQLChange(QObject *)
+{
+    QWidget *page = pcSQL->currentWidget();
+    if (page == tsSQL) {
+        generateStatement();
+    } else if (page == tsResults) {
+        // The page runs what the SQL page holds; a statement the diagram or grid have left
+        // behind is generated anew rather than run stale.
+        if (FSQLText.isEmpty() || IsStatementStale())
+            generateStatement();
+        executeStatement();
+    }
+}
+
+void TfrmZkSQLBuilder::btnNewClick(QObject *)
+{
+    SchemaDesignArea->ClearAll();
+}
+
+void TfrmZkSQLBuilder::btnOpenClick(QObject *)
+{
+    QString fileName;
+    if (!DialogService()->ExecuteOpenDialog(this, FFileFilter, FDefaultExt, fileName))
+        return;
+    FInternalUpdate = true;
+    try {
+        SchemaDesignArea->LoadFromFile(fileName);
+    } catch (...) {
+        FInternalUpdate = false;
+        throw;
+    }
+    FInternalUpdate = false;
+}
+
+void TfrmZkSQLBuilder::btnSaveClick(QObject *)
+{
+    QString fileName;
+    if (DialogService()->ExecuteSaveDialog(this, FFileFilter, FDefaultExt, fileName))
+        SchemaDesignArea->SaveToFile(fileName);
+}
+
+void TfrmZkSQLBuilder::btnShowGridClick(QObject *)
+{
+    // The splitter's handle goes and comes with the page control.
+    pcSQL->setVisible(btnShowGrid->isChecked());
+}
+
+void TfrmZkSQLBuilder::btnShowTablesClick(QObject *)
+{
+    pnlTables->setVisible(btnShowTables->isChecked());
+}
+
+void TfrmZkSQLBuilder::btnGenSQLClick(QObject *)
+{
+    if (pcSQL->currentWidget() == tsSQL)
+        pcSQLChange(pcSQL);
+    else
+        pcSQL->setCurrentWidget(tsSQL); // the page change does the rest
+}
+
+void TfrmZkSQLBuilder::btnExecSQLClick(QObject *)
+{
+    if (pcSQL->currentWidget() == tsResults)
+        pcSQLChange(pcSQL);
+    else
+        pcSQL->setCurrentWidget(tsResults);
+}
+
+void TfrmZkSQLBuilder::btnOKClick(QObject *)
+{
+    if (IsStatementStale())
+        generateStatement();
+    done(QDialog::Accepted);
+}
+
+void TfrmZkSQLBuilder::btnCancelClick(QObject *)
+{
+    reject();
+}
+
+void TfrmZkSQLBuilder::pnlToolbarResize(QObject *)
+{
+    btnCancel->move(pnlToolbar->width() - btnCancel->width() - 10, btnCancel->y());
+    btnOK->move(btnCancel->x() - btnOK->width() - 5, btnOK->y());
+}
+
+void TfrmZkSQLBuilder::pbTableGrabberPaint(QObject *, QPainter &Canvas)
+{
+    const int W = pbTableGrabber->width();
+    const QPalette &palette = pbTableGrabber->palette();
+
+    // The caption close button, from (W - 11, 1) to (W - 1, 11).
+    QStyleOptionButton frame;
+    frame.initFrom(pbTableGrabber);
+    frame.rect = QRect(QPoint(W - 11, 1), QPoint(W - 2, 10));
+    frame.state = QStyle::State_Enabled | QStyle::State_Raised;
+    QStyle *style = pbTableGrabber->style();
+    style->drawPrimitive(QStyle::PE_PanelButtonBevel, &frame, &Canvas, pbTableGrabber);
+    style->standardIcon(QStyle::SP_TitleBarCloseButton, &frame, pbTableGrabber)
+        .paint(&Canvas, frame.rect.adjusted(1, 1, -1, -1));
+
+    // Two raised grooves.
+    auto groove = [&](int x1, int y1, int x2, int y2) {
+        Canvas.setPen(palette.color(QPalette::Light));
+        Canvas.drawLine(x2, y1, x1, y1);
+        Canvas.drawLine(x1, y1, x1, y2);
+        Canvas.setPen(palette.color(QPalette::Dark));
+        Canvas.drawLine(x1, y2, x2, y2);
+        Canvas.drawLine(x2, y2, x2, y1 - 1);
+    };
+    groove(2, 3, W - 14, 5);
+    groove(2, 6, W - 14, 8);
+}
+
+void TfrmZkSQLBuilder::pbTableGrabberMouseUp(
+    QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int X, int)
+{
+    if (X > pbTableGrabber->width() - 14) {
+        btnShowTables->setChecked(false);
+        btnShowTablesClick(btnShowTables);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -639,6 +1129,21 @@ QString TfrmZkSQLBuilder::GetFieldName(TSchemaSubItem *SubItem)
         };
     }
     return QueryFieldName(input, fieldOf(SubItem));
+}
+
+TSchemaItem *AddNewItem(
+    TSchemaDesignArea *Area, const QString &ACaption, const QVariant &AObject, int X, int Y)
+{
+    if (!Area)
+        return nullptr;
+    TSchemaItem *item = Area->AddItemObject(ACaption, scCheckListBox, AObject);
+    if (!item)
+        return nullptr;
+    item->SetLeft(X);
+    item->SetTop(Y);
+    if (TSchemaSubItem *first = item->GetSubItem(0))
+        first->SetChecked(true);
+    return item;
 }
 
 } // namespace Diduza

@@ -2,17 +2,26 @@
 
 #include "diagram/SchemaEvents.h"
 #include "diduzawidgets_export.h"
+#include "platform/TPaintBox.h"
 #include "platform/TStringGrid.h"
 
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
+#include <QVariant>
 
+class QAbstractItemModel;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
 class QSplitter;
+class QTableView;
 class QTabWidget;
+class QToolButton;
 
 namespace Diduza {
 
@@ -23,8 +32,9 @@ class TSchemaItem;
 class TSchemaSubItem;
 struct QueryInput;
 
-// The window of the visual query builder: a design area on which the user places tables,
-// ticks their fields and links them, and below it the pages of the statement's options.
+// The window of the visual query builder: a tool bar, a design area on which the user places
+// tables, ticks their fields and links them, the list of the data engine's tables on the right,
+// and below them four pages: the column grid, the options, the statement and its result rows.
 //
 // The column grid holds one column per ticked field. Its rows, by number: 0 the field (the
 // row's reference, see SubItemReference), 1 the table caption, 2 the aggregate ("Count",
@@ -40,6 +50,9 @@ public:
 
     // --- the form's controls ---
     TSchemaDesignArea *SchemaDesignArea = nullptr;
+    QWidget *pnlToolbar = nullptr;
+    QListWidget *lbTables = nullptr;
+    QSplitter *SplitterTables = nullptr;
     QSplitter *SplitterGrid = nullptr;
     QTabWidget *pcSQL = nullptr;
     QWidget *tsColumns = nullptr;
@@ -49,10 +62,29 @@ public:
     QComboBox *cbValues = nullptr;
     QCheckBox *cbGroupBy = nullptr;
     QWidget *tsOptions = nullptr;
+    QWidget *tsSQL = nullptr;
+    // Shows the statement; read-only. Its text is SQLText().
+    QPlainTextEdit *SQLMemo = nullptr;
+    QWidget *tsResults = nullptr;
     QCheckBox *cbDistinct = nullptr;
     QLineEdit *edWhere = nullptr;
+    QToolButton *btnNew = nullptr;
+    QToolButton *btnOpen = nullptr;
+    QToolButton *btnSave = nullptr;
+    QToolButton *btnShowGrid = nullptr;
+    QToolButton *btnShowTables = nullptr;
+    QToolButton *btnGenSQL = nullptr;
+    QToolButton *btnExecSQL = nullptr;
+    QPushButton *btnOK = nullptr;
+    QPushButton *btnCancel = nullptr;
+    // The rows of the last execution; the model the engine returned.
+    QTableView *DBGrid1 = nullptr;
+    // Why the results page shows no rows: the database's error, or that there is no engine.
+    QLabel *lblResultError = nullptr;
     // Image 0 marks a table, image 1 a row.
     TImageList *imgSQL = nullptr;
+    QWidget *pnlTables = nullptr;
+    TPaintBox *pbTableGrabber = nullptr;
 
     // --- statement ---
     // Fills the first occurrence of Macro in SQL (see querybuilder/SqlTemplate.h). Every
@@ -67,9 +99,25 @@ public:
     // The text by which the statement names the field of SubItem, without table prefix.
     QString GetFieldName(TSchemaSubItem *SubItem);
 
+    // --- the statement on the SQL page ---
+    // The text of the SQL page, exactly as it was set or generated (line ends included).
+    QString SQLText() const { return FSQLText; }
+    // Sets the text of the SQL page. The statement the diagram and grid give now is taken as
+    // the one this text stands for: until they change, OK and Execute keep the text as it is.
+    void SetSQLText(const QString &Value);
+    // True when the diagram or the grid changed since the SQL page's text was last set or
+    // generated (the statement they give now differs from the one they gave then).
+    bool IsStatementStale();
+    // The model of the results page (the last data set the engine returned), or null.
+    QAbstractItemModel *ResultModel() const { return FResult; }
+
     // --- properties ---
     TSchemaDataEngine *DataEngine() const;
+    // Hands Value to the design area and fills the table list from it (sorted, each name
+    // keeping the object the engine attached to it); an unset engine empties the list.
     void SetDataEngine(TSchemaDataEngine *Value);
+    TDrawItemEvent OnDrawTableItem() const { return FOnDrawTableItem; }
+    void SetOnDrawTableItem(TDrawItemEvent h) { FOnDrawTableItem = std::move(h); }
     TGetSchemaItemEvent OnGetTableName() const { return FOnGetTableName; }
     void SetOnGetTableName(TGetSchemaItemEvent h) { FOnGetTableName = std::move(h); }
     TGetSchemaSubItemEvent OnGetFieldName() const { return FOnGetFieldName; }
@@ -79,7 +127,22 @@ public:
     TSchemaItemEvent OnDeleteItem() const { return FOnDeleteItem; }
     void SetOnDeleteItem(TSchemaItemEvent h) { FOnDeleteItem = std::move(h); }
 
+    // --- the table list ---
+    // Paints entry Index of lbTables: OnDrawTableItem when set, else table image 0 and the name.
+    void lbTablesDrawItem(
+        QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas);
+    // Adds the selected table as a drop at (10, 10) would.
+    void lbTablesDblClick(QObject *Sender);
+    // The horizontal scroll extent of lbTables: the widest name plus 19 (0 for an empty list).
+    int TablesHorizontalExtent() const { return FTablesExtent; }
+
     // --- the design area's events ---
+    // Accepts exactly what is dragged from lbTables.
+    void SchemaDesignAreaDragOver(
+        QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept);
+    // Places the table selected in lbTables at (X, Y), given in Sender's coordinates (Sender is
+    // the area or one of its items), with its "*" row ticked.
+    void SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source, int X, int Y);
     // Prepares every item the area adds: its rows report ticks to ItemCheckClick; unless a
     // schema file is being loaded it gets a "*" row and a row per field of the data engine.
     void SchemaDesignAreaAddItem(QObject *Sender, TSchemaItem *item);
@@ -87,6 +150,32 @@ public:
     // Tells OnDeleteItem, then (unless the form is being destroyed) removes the item's grid
     // columns and its entry of cbTables.
     void SchemaDesignAreaDeleteItem(QObject *Sender, TSchemaItem *item);
+
+    // --- pages and tool bar ---
+    // The SQL page generates the statement; the results page runs the page's statement
+    // (generated first when the page is empty or the diagram or grid changed since).
+    void pcSQLChange(QObject *Sender);
+    void btnNewClick(QObject *Sender);
+    // Loads a schema file chosen through the dialog service; items keep the file's rows.
+    void btnOpenClick(QObject *Sender);
+    void btnSaveClick(QObject *Sender);
+    void btnShowGridClick(QObject *Sender);
+    void btnShowTablesClick(QObject *Sender);
+    void btnGenSQLClick(QObject *Sender);
+    void btnExecSQLClick(QObject *Sender);
+    // Ends the run with OK; a statement made stale by changes is generated anew first.
+    void btnOKClick(QObject *Sender);
+    void btnCancelClick(QObject *Sender);
+    // Keeps Cancel 10 pixels from the tool bar's right edge and OK 5 pixels left of it.
+    void pnlToolbarResize(QObject *Sender);
+    void pbTableGrabberPaint(QObject *Sender, QPainter &Canvas);
+    // A release over the close glyph at the grabber's right end hides the table panel.
+    void pbTableGrabberMouseUp(
+        QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    // The file dialogs' filter ("Schema files (*.sch)|*.sch|All files (*.*)|*.*") and
+    // default extension.
+    QString FileFilter() const { return FFileFilter; }
+    QString DefaultExt() const { return FDefaultExt; }
 
     // --- the column grid ---
     // Places the editor of a cell over it.
@@ -118,7 +207,14 @@ protected:
 
 private:
     void createControls();
+    void createToolbar();
+    void createTablePanel();
+    void createStatementPages();
     void formCreate();
+    // Runs the page's statement and shows its rows, or why there are none.
+    void executeStatement();
+    // Fills the SQL page with the generated statement.
+    void generateStatement();
     QueryInput queryInput(bool withColumns);
     // The visual position of the column whose row-0 cell names SubItem, searched from the
     // last column down to column 1; -1 when none does.
@@ -129,6 +225,7 @@ private:
     void hideEditors();
 
     QPointer<TSchemaDataEngine> FDataEngine;
+    TDrawItemEvent FOnDrawTableItem;
     TGetSchemaItemEvent FOnGetTableName;
     TGetSchemaSubItemEvent FOnGetFieldName;
     TSchemaItemEvent FOnAddItem;
@@ -142,6 +239,22 @@ private:
     // Row references: serial number to row. A serial is never given twice.
     QHash<int, QPointer<TSchemaSubItem>> FSubItemRefs;
     int FLastSubItemRef = 0;
+
+    QString FSQLText;
+    // What GenerateSQL gave when the SQL page's text was last set or generated.
+    QString FSQLSource;
+    QPointer<QAbstractItemModel> FResult;
+    // The result model when the form adopted it (it came without a parent).
+    QPointer<QAbstractItemModel> FOwnedResult;
+    int FTablesExtent = 0;
+    QString FFileFilter;
+    QString FDefaultExt;
 };
+
+// Adds an item of kind scCheckListBox with ACaption and AObject to Area, places its top-left
+// corner at (X, Y) and ticks its first row, if it has one (in the query builder the "*" row, so
+// a dropped table starts with all its columns). Returns the item, or null when none was added.
+DIDUZAWIDGETS_EXPORT TSchemaItem *AddNewItem(
+    TSchemaDesignArea *Area, const QString &ACaption, const QVariant &AObject, int X, int Y);
 
 } // namespace Diduza

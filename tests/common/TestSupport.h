@@ -41,6 +41,24 @@ public:
         color = colorAnswer;
         return true;
     }
+    // Open and save dialogs: record the filter and default extension they were opened with;
+    // confirm with the file name given, or cancel when it is empty.
+    bool ExecuteOpenDialog(
+        QWidget *, const QString &filter, const QString &defaultExt, QString &fileName) override
+    {
+        fileFilter = filter;
+        fileDefaultExt = defaultExt;
+        fileName = openAnswer;
+        return !openAnswer.isEmpty();
+    }
+    bool ExecuteSaveDialog(
+        QWidget *, const QString &filter, const QString &defaultExt, QString &fileName) override
+    {
+        fileFilter = filter;
+        fileDefaultExt = defaultExt;
+        fileName = saveAnswer;
+        return !saveAnswer.isEmpty();
+    }
     void ShowMessage(QWidget *, const QString &text) override { messages << text; }
     void ShowWarning(QWidget *, const QString &text) override { warnings << text; }
     void ShowError(QWidget *, const QString &text) override { errors << text; }
@@ -60,6 +78,11 @@ public:
     Diduza::TColor colorShown = 0;
     bool colorConfirms = true;
     Diduza::TColor colorAnswer = 0;
+
+    QString openAnswer;
+    QString saveAnswer;
+    QString fileFilter;
+    QString fileDefaultExt;
 
     int modalCalls = 0;
     std::function<int(QDialog &)> modal;

@@ -248,7 +248,7 @@ void tst_SqlBuilder::creation()
 {
     Builder &form = *m_form;
     QCOMPARE(form.size(), QSize(654, 453));
-    QCOMPARE(form.pcSQL->count(), 2);
+    QCOMPARE(form.pcSQL->count(), 4);
     QCOMPARE(form.pcSQL->tabText(0), QStringLiteral("Columns"));
     QCOMPARE(form.pcSQL->tabText(1), QStringLiteral("Options"));
     QCOMPARE(form.pcSQL->currentWidget(), form.tsColumns);
@@ -276,11 +276,11 @@ void tst_SqlBuilder::creation()
         QVERIFY(editor->isHidden());
     }
 
-    // The design area fills what the pages leave.
+    // The design area fills what the tool bar and the pages leave.
     showForm();
     QCOMPARE(form.pcSQL->height(), 165);
-    QCOMPARE(
-        form.SchemaDesignArea->height() + form.SplitterGrid->handleWidth() + 165, form.height());
+    QCOMPARE(form.SchemaDesignArea->height() + form.SplitterGrid->handleWidth() + 165 + 31,
+        form.height());
 }
 
 void tst_SqlBuilder::newItem_data()

@@ -1,0 +1,44 @@
+#include "platform/TPaintBox.h"
+
+#include "platform/Application.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace Diduza {
+
+TPaintBox::TPaintBox(QWidget *parent)
+    : QWidget(parent)
+{
+}
+
+void TPaintBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    Guarded([&] {
+        // The painter's state is the box's again after the handler, whatever it left.
+        const struct Restore {
+            QPainter &p;
+            explicit Restore(QPainter &p)
+                : p(p)
+            {
+                p.save();
+            }
+            ~Restore() { p.restore(); }
+        } restore(painter);
+        if (const TPaintEvent handler = FOnPaint)
+            handler(this, painter);
+    });
+}
+
+void TPaintBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    Guarded([&] {
+        if (const TMouseEvent handler = FOnMouseUp)
+            handler(this, event->button(), event->modifiers(), p.x(), p.y());
+    });
+    QWidget::mouseReleaseEvent(event);
+}
+
+} // namespace Diduza

@@ -1,0 +1,94 @@
+#pragma once
+
+// The component through which an application runs the visual query builder: give it a data
+// engine, a caption and, if there is one, the SELECT statement to start from; Execute shows the
+// builder modally and, on OK, leaves the edited statement in SQL.
+//
+// Before the builder opens, the statement is imported: each table of its FROM list becomes an
+// item (in one row, from (20, 20), 20 pixels apart) and each field of its SELECT list that
+// names a row of one of them is ticked. A field "T.F" is looked up in the item captioned T
+// (ignoring the case of A to Z; an alias names no item), a field without a prefix in the first
+// table. Nothing else of the statement is imported; a text that is not a SELECT, or cannot be
+// read, imports nothing and raises nothing.
+
+#include "diagram/SchemaEvents.h"
+#include "diduzawidgets_export.h"
+#include "platform/SchemaTypes.h"
+#include "platform/TPaintBox.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+namespace Diduza {
+
+class TSchemaDataEngine;
+class TSchemaDesignArea;
+class TSQLParser;
+class TfrmZkSQLBuilder;
+
+class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(QString SQL READ SQL WRITE SetSQL)
+    Q_PROPERTY(Diduza::TSchemaDataEngine *DataEngine READ GetDataEngine WRITE SetDataEngine)
+
+public:
+    explicit TSQLBuilderDialog(QObject *AOwner = nullptr);
+    ~TSQLBuilderDialog() override;
+
+    // Runs the builder: true when the user closed it with OK, SQL then holding the statement.
+    // The builder form is created for this run and freed before Execute returns, also when an
+    // error passes out of it.
+    bool Execute();
+
+    // The caption of the builder form; empty keeps the form's own.
+    QString Caption() const { return FCaption; }
+    void SetCaption(const QString &Value) { FCaption = Value; }
+    // The statement going in and, after OK, coming out.
+    QString SQL() const { return FSQL; }
+    void SetSQL(const QString &Value) { FSQL = Value; }
+    // The engine handed to the form; a freed engine reads as null.
+    TSchemaDataEngine *GetDataEngine() const;
+    void SetDataEngine(TSchemaDataEngine *Value);
+    TSchemaDataEngine *DataEngine() const { return GetDataEngine(); }
+
+    // The builder form's design area while Execute runs; null before and after.
+    TSchemaDesignArea *SchemaDesignArea() const { return sda; }
+    // The builder form while Execute runs (for applications that drive it); null otherwise.
+    TfrmZkSQLBuilder *Form() const { return FForm; }
+
+    // Handed to the form for each run; the dialog itself never calls them.
+    TDrawItemEvent OnDrawTableItem() const { return FOnDrawTableItem; }
+    void SetOnDrawTableItem(TDrawItemEvent h) { FOnDrawTableItem = std::move(h); }
+    TGetSchemaItemEvent OnGetTableName() const { return FOnGetTableName; }
+    void SetOnGetTableName(TGetSchemaItemEvent h) { FOnGetTableName = std::move(h); }
+    TGetSchemaSubItemEvent OnGetFieldName() const { return FOnGetFieldName; }
+    void SetOnGetFieldName(TGetSchemaSubItemEvent h) { FOnGetFieldName = std::move(h); }
+    TSchemaItemEvent OnAddItem() const { return FOnAddItem; }
+    void SetOnAddItem(TSchemaItemEvent h) { FOnAddItem = std::move(h); }
+    TSchemaItemEvent OnDeleteItem() const { return FOnDeleteItem; }
+    void SetOnDeleteItem(TSchemaItemEvent h) { FOnDeleteItem = std::move(h); }
+
+private:
+    // The field import: ticks the row a field of the SELECT list names.
+    void SQLParsed(TSQLParser *Sender, TSQLToken Token, TSQLClause Clause, const QString &Value);
+    void importStatement();
+
+    TSchemaDesignArea *sda = nullptr;
+    TfrmZkSQLBuilder *FForm = nullptr;
+    QPointer<TSchemaDataEngine> FDataEngine;
+    QString FCaption;
+    QString FSQL;
+    TDrawItemEvent FOnDrawTableItem;
+    TGetSchemaItemEvent FOnGetTableName;
+    TGetSchemaSubItemEvent FOnGetFieldName;
+    TSchemaItemEvent FOnAddItem;
+    TSchemaItemEvent FOnDeleteItem;
+};
+
+// Runs a builder dialog on SQL with DataEngine; on OK copies the edited statement into SQL and
+// returns true, otherwise leaves SQL alone and returns false.
+DIDUZAWIDGETS_EXPORT bool SQLBuilder(QString &SQL, TSchemaDataEngine *DataEngine);
+
+} // namespace Diduza

@@ -1,0 +1,609 @@
+// The builder as an application runs it: the form's tool bar, table list, drops and pages,
+// and the dialog component with its SQL import. Modal runs are answered through the dialog
+// service.
+
+#include "../common/TestSupport.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaCustomDataEngine.h"
+#include "querybuilder/TSQLBuilderDialog.h"
+#include "querybuilder/TfrmZkSQLBuilder.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Diduza;
+using DiduzaTest::FakeDialogService;
+
+namespace {
+
+class Builder : public TfrmZkSQLBuilder {
+public:
+    using TfrmZkSQLBuilder::FInternalUpdate;
+};
+
+const QHash<QString, QStringList> TableFields = {
+    { "customer", { "id", "name", "city" } },
+    { "orders", { "id", "customer_id", "amount" } },
+};
+
+// Lists the tables in an unsorted order, each with its position as object; answers fields and
+// statements, counting what it was asked.
+struct Engine : TSchemaCustomDataEngine {
+    Engine()
+    {
+        SetOnGetItemList([](QObject *, TStringList &list) {
+            for (const char *name : { "orders", "Customer", "beta", "customer", "alpha" })
+                list.AddObject(QLatin1String(name), list.Count());
+        });
+        SetOnGetSubItemList([this](QObject *, TSchemaItem *item, TStringList &list) {
+            ++fieldRequests;
+            for (const QString &name : TableFields.value(item->Caption()))
+                list.Add(name);
+        });
+        SetOnExecSQL([this](QObject *, const QString &sql) -> QAbstractItemModel * {
+            executed << sql;
+            if (!failure.isEmpty())
+                throw Exception(failure);
+            return new QStandardItemModel(3, 1); // no parent: the form adopts it
+        });
+    }
+    int fieldRequests = 0;
+    QStringList executed;
+    QString failure;
+};
+
+QStringList ticked(TSchemaDesignArea *area)
+{
+    QStringList rows;
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        TSchemaItem *item = area->GetItem(i);
+        for (int r = 0; r < item->GetSubItemCount(); ++r) {
+            if (item->GetSubItem(r)->Checked())
+                rows << item->Caption() + '.' + item->GetSubItem(r)->Caption();
+        }
+    }
+    return rows;
+}
+
+QStringList listTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+void selectTable(TfrmZkSQLBuilder &form, const QString &name)
+{
+    const auto found = form.lbTables->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    QVERIFY(!found.isEmpty());
+    form.lbTables->setCurrentItem(found.first());
+}
+
+} // namespace
+
+class tst_BuilderDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void layoutAndTexts();
+    void tableList();
+    void drops_data();
+    void drops();
+    void sameTableTwice();
+    void openAndSave();
+    void pagesRunTheCurrentStatement();
+    void resultsPageNeverFails_data();
+    void resultsPageNeverFails();
+    void grabberAndToggles();
+
+    void executeAndCancel();
+    void importLayout();
+    void importTicks_data();
+    void importTicks();
+    void okReturnsTheGivenTextUntilAChange();
+    void errorsLeaveAfterTheFormIsFreed();
+    void freedEngineReadsAsNothing();
+    void sqlBuilderFunction_data();
+    void sqlBuilderFunction();
+
+private:
+    std::unique_ptr<FakeDialogService> m_dialogs;
+    std::unique_ptr<DiduzaTest::ExceptionRecorder> m_errors;
+    std::unique_ptr<Engine> m_engine;
+    std::unique_ptr<Builder> m_form;
+};
+
+void tst_BuilderDialog::init()
+{
+    m_dialogs = std::make_unique<FakeDialogService>();
+    m_errors = std::make_unique<DiduzaTest::ExceptionRecorder>();
+    m_engine = std::make_unique<Engine>();
+    m_form = std::make_unique<Builder>();
+    m_form->SetDataEngine(m_engine.get());
+}
+
+void tst_BuilderDialog::cleanup()
+{
+    m_form.reset();
+    m_engine.reset();
+    const QStringList errors = m_errors->messages;
+    m_errors.reset();
+    m_dialogs.reset();
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join("; ")));
+}
+
+void tst_BuilderDialog::layoutAndTexts()
+{
+    Builder &form = *m_form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tarvelon Software: Diduza REVIzirovi"));
+    QVERIFY(!form.windowIcon().isNull());
+    QCOMPARE(form.pcSQL->tabPosition(), QTabWidget::South);
+    QStringList tabs;
+    for (int i = 0; i < form.pcSQL->count(); ++i)
+        tabs << form.pcSQL->tabText(i);
+    QCOMPARE(tabs, QStringList({ "Columns", "Options", "SQL", "Results" }));
+    QVERIFY(form.SQLMemo->isReadOnly());
+    QCOMPARE(form.SQLMemo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(form.btnOK->text(), QStringLiteral("OK"));
+    QCOMPARE(form.btnCancel->text(), QStringLiteral("Cancel"));
+
+    const QList<std::tuple<QToolButton *, int, QString>> buttons = {
+        { form.btnNew, 8, "New SQL" },
+        { form.btnOpen, 33, "Open SQL from file" },
+        { form.btnSave, 58, "Save a current SQl into file" },
+        { form.btnShowGrid, 96, "Show grid with columns" },
+        { form.btnShowTables, 121, "Show list of tables" },
+        { form.btnGenSQL, 158, "Generate SQL-statement" },
+        { form.btnExecSQL, 183, "Execute SQL and show results" },
+    };
+    for (const auto &[button, left, hint] : buttons) {
+        QCOMPARE(button->geometry(), QRect(left, 3, 25, 25));
+        QCOMPARE(button->toolTip(), hint);
+        QVERIFY(button->autoRaise());
+        QVERIFY(!button->icon().isNull());
+        QCOMPARE(button->isChecked(), button == form.btnShowGrid || button == form.btnShowTables);
+    }
+    // The save button's second glyph is its disabled look.
+    const QImage saveOn = form.btnSave->icon().pixmap(16, 16).toImage();
+    const QImage saveOff = form.btnSave->icon().pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+    QVERIFY(saveOn != saveOff);
+
+    // OK and Cancel keep to the right edge at any width.
+    for (const int width : { 654, 900, 500 }) {
+        form.resize(width, 453);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(form.btnCancel->x(), form.pnlToolbar->width() - 75 - 10);
+        QCOMPARE(form.btnOK->x(), form.btnCancel->x() - 75 - 5);
+    }
+    form.resize(654, 453);
+    QTRY_COMPARE(form.pnlToolbar->height(), 31);
+    QCOMPARE(form.pcSQL->height(), 165);
+    QCOMPARE(form.pnlTables->width(), 155);
+    QCOMPARE(form.pbTableGrabber->height(), 10);
+    // The pages span the whole width, under the area and the table panel.
+    QCOMPARE(form.pcSQL->width(), form.width());
+    QVERIFY(form.pnlTables->mapTo(&form, QPoint()).y() < form.pcSQL->mapTo(&form, QPoint()).y());
+}
+
+void tst_BuilderDialog::tableList()
+{
+    Builder &form = *m_form;
+    // Sorted ignoring the case of A to Z; every name keeps the object the engine gave it.
+    QCOMPARE(listTexts(form.lbTables),
+        QStringList({ "alpha", "beta", "Customer", "customer", "orders" }));
+    QCOMPARE(form.lbTables->item(4)->data(Qt::UserRole).toInt(), 0);
+    QCOMPARE(form.lbTables->item(0)->data(Qt::UserRole).toInt(), 4);
+    const QFontMetrics metrics(form.lbTables->font());
+    QCOMPARE(form.TablesHorizontalExtent(), metrics.horizontalAdvance("Customer") + 19);
+
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.lbTables->visualItemRect(form.lbTables->item(1)).height(), 19);
+    // The draw hook replaces the painting of every entry it is asked for.
+    QList<int> drawn;
+    form.SetOnDrawTableItem(
+        [&](QObject *control, int index, const QRect &, TOwnerDrawState, QPainter &) {
+            QCOMPARE(control, form.lbTables);
+            drawn << index;
+        });
+    form.lbTables->grab();
+    std::sort(drawn.begin(), drawn.end());
+    drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+    QCOMPARE(drawn, QList<int>({ 0, 1, 2, 3, 4 }));
+
+    form.SetDataEngine(nullptr);
+    QCOMPARE(form.lbTables->count(), 0);
+    QCOMPARE(form.TablesHorizontalExtent(), 0);
+}
+
+void tst_BuilderDialog::drops_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QPoint>("placed"); // (-1, -1): nothing is added
+    QTest::newRow("on the area") << "area" << QPoint(50, 60);
+    QTest::newRow("on an item: its point made the area's") << "item" << QPoint(300 + 7, 200 + 9);
+    QTest::newRow("double-click") << "double-click" << QPoint(10, 10);
+    QTest::newRow("from elsewhere") << "other source" << QPoint(-1, -1);
+    QTest::newRow("nothing selected") << "no selection" << QPoint(-1, -1);
+}
+
+void tst_BuilderDialog::drops()
+{
+    QFETCH(QString, how);
+    QFETCH(QPoint, placed);
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    TSchemaItem *target = AddNewItem(area, "orders", QVariant(), 300, 200);
+    QVERIFY(target);
+    selectTable(form, "customer");
+
+    bool accepted = false;
+    form.SchemaDesignAreaDragOver(area, form.lbTables, 0, 0, dsDragMove, accepted);
+    QVERIFY(accepted);
+    form.SchemaDesignAreaDragOver(area, target->ItemControl(), 0, 0, dsDragMove, accepted);
+    QVERIFY(!accepted);
+
+    if (how == "area")
+        area->DragDrop(area, form.lbTables, 50, 60);
+    else if (how == "item")
+        area->DragDrop(target, form.lbTables, 7, 9);
+    else if (how == "double-click")
+        form.lbTablesDblClick(form.lbTables);
+    else if (how == "other source")
+        area->DragDrop(area, target->ItemControl(), 50, 60);
+    else
+        form.lbTables->clearSelection(), area->DragDrop(area, form.lbTables, 50, 60);
+
+    if (placed.x() < 0) {
+        QCOMPARE(area->GetItemCount(), 1);
+        return;
+    }
+    QCOMPARE(area->GetItemCount(), 2);
+    TSchemaItem *item = area->GetItem(1);
+    QCOMPARE(item->Caption(), QStringLiteral("customer"));
+    QCOMPARE(item->pos(), placed);
+    QCOMPARE(item->Data().toInt(), 3); // the entry's own object, not that of "Customer"
+    QCOMPARE(ticked(area), QStringList({ "orders.*", "customer.*" }));
+    QVERIFY(
+        form.GenerateSQL().startsWith("SELECT  orders.*, customer.* \r\nFROM orders, customer"));
+}
+
+void tst_BuilderDialog::sameTableTwice()
+{
+    Builder &form = *m_form;
+    selectTable(form, "customer");
+    form.lbTablesDblClick(form.lbTables);
+    form.lbTablesDblClick(form.lbTables);
+    QCOMPARE(form.SchemaDesignArea->GetItemCount(), 2);
+    QCOMPARE(form.cbTables->count(), 2);
+    QCOMPARE(form.GenerateSQL(),
+        QStringLiteral("SELECT  customer0.*, customer1.* \r\nFROM customer customer0, customer "
+                       "customer1 \r\n"));
+}
+
+void tst_BuilderDialog::openAndSave()
+{
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    selectTable(form, "customer");
+    form.lbTablesDblClick(form.lbTables);
+    area->GetItem(0)->GetSubItemByName("name")->SetChecked(true);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("query.sch");
+
+    form.btnSave->click();
+    QVERIFY(!QFile::exists(file)); // cancelled
+    m_dialogs->saveAnswer = file;
+    form.btnSave->click();
+    QVERIFY(QFile::exists(file));
+    QCOMPARE(
+        m_dialogs->fileFilter, QStringLiteral("Schema files (*.sch)|*.sch|All files (*.*)|*.*"));
+    QCOMPARE(m_dialogs->fileDefaultExt, QStringLiteral("sch"));
+
+    // Strip the "*" row from the file: loaded items keep exactly the file's rows.
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(f.readAll());
+    f.close();
+    form.btnNew->click();
+    QCOMPARE(area->GetItemCount(), 0);
+    QCOMPARE(form.cbTables->count(), 0);
+
+    const int requests = m_engine->fieldRequests;
+    m_dialogs->openAnswer = file;
+    form.btnOpen->click();
+    QVERIFY(!form.FInternalUpdate);
+    QCOMPARE(m_engine->fieldRequests, requests); // the engine is not asked for fields
+    QCOMPARE(area->GetItemCount(), 1);
+    QCOMPARE(area->GetItem(0)->GetSubItemCount(), 4);
+    QCOMPARE(ticked(area), QStringList({ "customer.name" }));
+    QCOMPARE(form.GenerateSQL().section("\r\n", 0, 0), QStringLiteral("SELECT  customer.name "));
+
+    // A file that fails to load still ends the internal update.
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.replace("ControlType=", "ControlType=x").toUtf8());
+    f.close();
+    form.btnOpen->click();
+    QVERIFY(!form.FInternalUpdate);
+    QCOMPARE(m_errors->messages.size(), 1);
+    m_errors->messages.clear();
+}
+
+void tst_BuilderDialog::pagesRunTheCurrentStatement()
+{
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    AddNewItem(area, "customer", QVariant(), 20, 20);
+    const QString generated = form.GenerateSQL();
+
+    // An empty page is generated before it runs.
+    form.btnExecSQL->click();
+    QCOMPARE(form.pcSQL->currentWidget(), form.tsResults);
+    QCOMPARE(m_engine->executed, QStringList({ generated }));
+    QCOMPARE(form.ResultModel()->rowCount(), 3);
+
+    // A given text runs as it is while nothing changes ...
+    form.SetSQLText("SELECT name FROM customer");
+    form.btnExecSQL->click();
+    QCOMPARE(m_engine->executed.last(), QStringLiteral("SELECT name FROM customer"));
+    // ... and a change makes it stale: it is generated anew.
+    area->GetItem(0)->GetSubItemByName("city")->SetChecked(true);
+    QVERIFY(form.IsStatementStale());
+    form.btnExecSQL->click();
+    QCOMPARE(m_engine->executed.last(), form.GenerateSQL());
+    QCOMPARE(form.SQLText(), form.GenerateSQL());
+
+    // The SQL page always generates.
+    form.SetSQLText("SELECT 1");
+    form.btnGenSQL->click();
+    QCOMPARE(form.pcSQL->currentWidget(), form.tsSQL);
+    QCOMPARE(form.SQLMemo->toPlainText(), QString(form.GenerateSQL()).replace("\r\n", "\n"));
+}
+
+void tst_BuilderDialog::resultsPageNeverFails_data()
+{
+    QTest::addColumn<bool>("withEngine");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no engine") << false << "No data engine is set, so the statement cannot be run.";
+    QTest::newRow("rejected") << true << "no such column: nam";
+}
+
+void tst_BuilderDialog::resultsPageNeverFails()
+{
+    QFETCH(bool, withEngine);
+    QFETCH(QString, shown);
+    Builder &form = *m_form;
+    AddNewItem(form.SchemaDesignArea, "customer", QVariant(), 20, 20);
+    form.btnExecSQL->click(); // rows first: a failure clears them
+    QVERIFY(form.ResultModel());
+    m_engine->failure = "no such column: nam";
+    if (!withEngine)
+        form.SetDataEngine(nullptr);
+
+    form.btnExecSQL->click();
+    QVERIFY(!form.ResultModel());
+    QVERIFY(!form.lblResultError->isHidden());
+    QCOMPARE(form.lblResultError->text(), shown);
+    QCOMPARE(ticked(form.SchemaDesignArea), QStringList({ "customer.*" }));
+    QCOMPARE(form.sgColumnGrid->Cells(1, 1), QStringLiteral("customer"));
+
+    m_engine->failure.clear();
+    form.SetDataEngine(m_engine.get());
+    form.btnExecSQL->click();
+    QVERIFY(form.lblResultError->isHidden());
+}
+
+void tst_BuilderDialog::grabberAndToggles()
+{
+    Builder &form = *m_form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const int w = form.pbTableGrabber->width();
+    // The grooves: button-highlight on their top edge, button-shadow on their bottom edge.
+    const QImage grabber = form.pbTableGrabber->grab().toImage();
+    const QPalette &palette = form.pbTableGrabber->palette();
+    QCOMPARE(grabber.pixel(w / 2, 3), palette.color(QPalette::Light).rgb());
+    QCOMPARE(grabber.pixel(w / 2, 5), palette.color(QPalette::Dark).rgb());
+
+    QTest::mouseRelease(form.pbTableGrabber, Qt::LeftButton, {}, QPoint(w - 14, 5));
+    QVERIFY(form.pnlTables->isVisible()); // over the grooves: nothing
+    QTest::mouseRelease(form.pbTableGrabber, Qt::RightButton, {}, QPoint(w - 13, 5));
+    QVERIFY(!form.pnlTables->isVisible());
+    QVERIFY(!form.btnShowTables->isChecked());
+    form.btnShowTables->click();
+    QVERIFY(form.pnlTables->isVisible());
+
+    form.btnShowGrid->click();
+    QVERIFY(!form.pcSQL->isVisible());
+    form.btnShowGrid->click();
+    QVERIFY(form.pcSQL->isVisible());
+}
+
+void tst_BuilderDialog::executeAndCancel()
+{
+    TSQLBuilderDialog dialog;
+    dialog.SetSQL("SELECT 1");
+    dialog.SetCaption("Orders query");
+    QVERIFY(!dialog.SchemaDesignArea());
+    QPointer<TfrmZkSQLBuilder> seen;
+    m_dialogs->modal = [&](QDialog &d) {
+        seen = qobject_cast<TfrmZkSQLBuilder *>(&d);
+        [&] {
+            QVERIFY(seen);
+            QCOMPARE(dialog.SchemaDesignArea(), seen->SchemaDesignArea);
+            QCOMPARE(seen->SchemaDesignArea->GetItemCount(), 0);
+            QCOMPARE(seen->windowTitle(), QStringLiteral("Orders query"));
+            QCOMPARE(seen->SQLText(), QStringLiteral("SELECT 1"));
+        }();
+        seen->btnCancel->click();
+        return seen->result();
+    };
+    QVERIFY(!dialog.Execute());
+    QCOMPARE(m_dialogs->modalCalls, 1);
+    QCOMPARE(dialog.SQL(), QStringLiteral("SELECT 1"));
+    QVERIFY(!dialog.SchemaDesignArea());
+    QVERIFY(!seen); // freed
+}
+
+void tst_BuilderDialog::importLayout()
+{
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(m_engine.get());
+    dialog.SetSQL("SELECT * FROM orders, customer");
+    m_dialogs->modal = [&](QDialog &) {
+        TSchemaDesignArea *area = dialog.SchemaDesignArea();
+        [&] {
+            QCOMPARE(area->GetItemCount(), 2);
+            TSchemaItem *orders = area->GetItem(0);
+            TSchemaItem *customer = area->GetItem(1);
+            QCOMPARE(orders->pos(), QPoint(20, 20));
+            QCOMPARE(customer->pos(), QPoint(20 + orders->width() + 20, 20));
+            QCOMPARE(orders->GetSubItemCount(), 4); // "*" and the fields
+        }();
+        return int(QDialog::Rejected);
+    };
+    dialog.Execute();
+    QCOMPARE(m_dialogs->modalCalls, 1);
+}
+
+void tst_BuilderDialog::importTicks_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("ticks");
+    QTest::newRow("*: first table")
+        << "SELECT * FROM customer, orders" << QStringList { "customer.*" };
+    QTest::newRow("T.*") << "SELECT orders.* FROM customer, orders" << QStringList { "orders.*" };
+    QTest::newRow("any letter case") << "select NAME, CUSTOMER.City from customer, orders"
+                                     << QStringList { "customer.name", "customer.city" };
+    QTest::newRow("an alias names no item") << "SELECT c.name FROM customer c" << QStringList {};
+    QTest::newRow("unprefixed: first table only")
+        << "SELECT amount FROM customer, orders" << QStringList {};
+    QTest::newRow("not a SELECT") << "DELETE FROM customer" << QStringList {};
+    QTest::newRow("not SQL") << "(( ' unterminated" << QStringList {};
+}
+
+void tst_BuilderDialog::importTicks()
+{
+    QFETCH(QString, sql);
+    QFETCH(QStringList, ticks);
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(m_engine.get());
+    dialog.SetSQL(sql);
+    QStringList seen;
+    m_dialogs->modal = [&](QDialog &) {
+        seen = ticked(dialog.SchemaDesignArea());
+        return int(QDialog::Rejected);
+    };
+    QVERIFY(!dialog.Execute());
+    QCOMPARE(seen, ticks);
+}
+
+void tst_BuilderDialog::okReturnsTheGivenTextUntilAChange()
+{
+    const QString given = "select  customer.name\nfrom customer -- as typed";
+    for (const bool change : { false, true }) {
+        TSQLBuilderDialog dialog;
+        dialog.SetDataEngine(m_engine.get());
+        dialog.SetSQL(given);
+        QString generated;
+        m_dialogs->modal = [&](QDialog &d) {
+            auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+            if (change)
+                dialog.SchemaDesignArea()->GetItem(0)->GetSubItemByName("city")->SetChecked(true);
+            generated = form.GenerateSQL();
+            form.btnOK->click();
+            return form.result();
+        };
+        QVERIFY(dialog.Execute());
+        QCOMPARE(dialog.SQL(), change ? generated : given);
+    }
+}
+
+void tst_BuilderDialog::errorsLeaveAfterTheFormIsFreed()
+{
+    TSQLBuilderDialog dialog;
+    QPointer<TfrmZkSQLBuilder> form;
+    Engine failing;
+    failing.SetOnGetItemList([&](QObject *, TStringList &) {
+        form = dialog.Form();
+        QVERIFY(dialog.SchemaDesignArea());
+        throw Exception("the catalogue is locked");
+    });
+    dialog.SetDataEngine(&failing);
+    QVERIFY_THROWS_EXCEPTION(Exception, dialog.Execute());
+    QVERIFY(!form);
+    QVERIFY(!dialog.SchemaDesignArea());
+    QCOMPARE(m_dialogs->modalCalls, 0);
+
+    // An OnAddItem that throws during the import reaches the application handler; the run goes on.
+    dialog.SetDataEngine(m_engine.get());
+    dialog.SetSQL("SELECT * FROM customer");
+    dialog.SetOnAddItem([](QObject *, TSchemaItem *) { throw Exception("no customers today"); });
+    dialog.Execute();
+    QCOMPARE(m_dialogs->modalCalls, 1);
+    QCOMPARE(m_errors->messages, QStringList({ "no customers today" }));
+    m_errors->messages.clear();
+}
+
+void tst_BuilderDialog::freedEngineReadsAsNothing()
+{
+    TSQLBuilderDialog dialog;
+    auto engine = std::make_unique<Engine>();
+    dialog.SetDataEngine(engine.get());
+    engine.reset();
+    QVERIFY(!dialog.DataEngine());
+    dialog.SetSQL("SELECT * FROM customer");
+    m_dialogs->modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        [&] {
+            QCOMPARE(form.lbTables->count(), 0);
+            QCOMPARE(form.SchemaDesignArea->GetItem(0)->GetSubItemCount(), 1); // "*" only
+        }();
+        return int(QDialog::Rejected);
+    };
+    dialog.Execute();
+    QCOMPARE(m_dialogs->modalCalls, 1);
+}
+
+void tst_BuilderDialog::sqlBuilderFunction_data()
+{
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void tst_BuilderDialog::sqlBuilderFunction()
+{
+    QFETCH(bool, ok);
+    QString sql = "SELECT * FROM orders";
+    m_dialogs->modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        form.SchemaDesignArea->GetItem(0)->GetSubItemByName("amount")->SetChecked(true);
+        (ok ? form.btnOK : form.btnCancel)->click();
+        return form.result();
+    };
+    QCOMPARE(SQLBuilder(sql, m_engine.get()), ok);
+    QCOMPARE(sql,
+        ok ? QStringLiteral("SELECT  orders.amount \r\nFROM orders \r\n")
+           : QStringLiteral("SELECT * FROM orders"));
+}
+
+QTEST_MAIN(tst_BuilderDialog)
+#include "tst_builderdialog.moc"
