@@ -77,6 +77,13 @@ void TDialogService::ShowError(QWidget *parent, const QString &text)
     QMessageBox::critical(parent, QCoreApplication::applicationName(), text, QMessageBox::Ok);
 }
 
+bool TDialogService::Confirm(QWidget *parent, const QString &text)
+{
+    return QMessageBox::question(parent, QCoreApplication::applicationName(), text,
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 int TDialogService::ExecuteModal(QDialog &dialog)
 {
     return dialog.exec();

@@ -32,6 +32,8 @@ public:
     virtual void ShowWarning(QWidget *parent, const QString &text);
     // An error box, used by the default application exception handler.
     virtual void ShowError(QWidget *parent, const QString &text);
+    // A question with Yes and No (No the default); true for Yes.
+    virtual bool Confirm(QWidget *parent, const QString &text);
     // Runs one of the components' own modal forms; returns its result (QDialog::Accepted
     // for OK).
     virtual int ExecuteModal(QDialog &dialog);

@@ -18,6 +18,7 @@
 #include "resources/Glyphs.h"
 
 #include <QAbstractItemModel>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -29,6 +30,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyleOptionButton>
 #include <QStyledItemDelegate>
@@ -37,6 +40,7 @@
 #include <QTableView>
 #include <QTextOption>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace Diduza {
@@ -84,13 +88,15 @@ std::optional<QueryField> fieldOf(TSchemaSubItem *row)
     return QueryField { row->Caption(), row };
 }
 
-// Text drawn word-wrapped with its trailing blanks kept (they count in right alignment).
+// A cell's text on one line, cut with an ellipsis when it is wider than the cell (the whole
+// text is the cell's tool tip); trailing blanks count in right alignment.
 void drawCellText(QPainter &canvas, const QRect &rect, const QString &text, Qt::Alignment align)
 {
+    const QString shown = canvas.fontMetrics().elidedText(text, Qt::ElideRight, rect.width());
     QTextOption option(align | Qt::AlignTop);
-    option.setWrapMode(QTextOption::WordWrap);
+    option.setWrapMode(QTextOption::NoWrap);
     option.setFlags(QTextOption::IncludeTrailingSpaces);
-    canvas.drawText(QRectF(rect), text, option);
+    canvas.drawText(QRectF(rect), shown, option);
 }
 
 } // namespace
@@ -136,6 +142,7 @@ TfrmZkSQLBuilder::TfrmZkSQLBuilder(QWidget *AOwner)
 {
     createControls();
     formCreate();
+    FCleanState = workState();
 }
 
 TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
@@ -238,6 +245,7 @@ void TfrmZkSQLBuilder::createControls()
     sgColumnGrid->SetOnSelectCell([this](QObject *Sender, int ACol, int ARow, bool &CanSelect) {
         sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
     });
+    sgColumnGrid->viewport()->installEventFilter(this); // tool tips of cut cells
     sgColumnGrid->SetOnDrawCell(
         [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
             QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
@@ -776,6 +784,13 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
             col, RowGrouping, ticked ? QStringLiteral("1") : QStringLiteral("0"));
         sgColumnGrid->SetRowCount(ticked ? RowHaving + 1 : RowHaving);
         cbGroupBy->hide();
+        if (ticked) {
+            // The having row may appear below the page's visible part: bring it into view.
+            // It is the grid's last row: lay the grid out now and scroll to its bottom.
+            sgColumnGrid->doItemsLayout();
+            sgColumnGrid->verticalScrollBar()->setValue(
+                sgColumnGrid->verticalScrollBar()->maximum());
+        }
     } else if (Sender == edWhere) {
         sgColumnGrid->SetCells(col, row, edWhere->text());
         edWhere->hide();
@@ -788,6 +803,15 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == pnlToolbar && event->type() == QEvent::Resize && !FDestroying)
         Guarded([&] { pnlToolbarResize(pnlToolbar); });
+    if (sgColumnGrid && watched == sgColumnGrid->viewport() && event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QString tip = CellToolTip(sgColumnGrid->viewport()->mapTo(sgColumnGrid, help->pos()));
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, sgColumnGrid->viewport());
+        return true;
+    }
     // The exit of the edit and of the check box commits their value.
     if (!FDestroying && event->type() == QEvent::FocusOut
         && (watched == edWhere || watched == cbGroupBy)) {
@@ -820,10 +844,29 @@ void TfrmZkSQLBuilder::sgColumnGridDrawCell(
         Canvas.setFont(bold);
         drawCellText(Canvas, R, text + QLatin1Char(' '), Qt::AlignRight);
     } else if (ARow == RowGrouping) {
-        DrawCheckBox(Canvas, R, text == QLatin1String("1"));
+        // Under the check-box editor the editor alone shows the box.
+        if (!(cbGroupBy->isVisible() && FEditCol == ACol && FEditRow == RowGrouping))
+            DrawCheckBox(Canvas, R, text == QLatin1String("1"));
     } else {
         drawCellText(Canvas, R, text, Qt::AlignLeft);
     }
+}
+
+QString TfrmZkSQLBuilder::CellToolTip(const QPoint &Point) const
+{
+    int col = -1;
+    int row = -1;
+    if (!sgColumnGrid->MouseToCell(Point, col, row) || (col > 0 && row == RowGrouping))
+        return QString();
+    QString text = sgColumnGrid->Cells(col, row);
+    if (row == RowField && col > 0) {
+        TSchemaSubItem *subItem = ReferencedSubItem(text);
+        text = subItem ? subItem->Caption() : QString();
+    }
+    QFont font = sgColumnGrid->font();
+    font.setBold(row == RowField || col == 0);
+    const int room = sgColumnGrid->CellRect(col, row).width() - 3;
+    return QFontMetrics(font).horizontalAdvance(text) > room ? text : QString();
 }
 
 void TfrmZkSQLBuilder::DrawCheckBox(QPainter &Canvas, const QRect &Rect, bool Ticked)
@@ -851,6 +894,7 @@ void TfrmZkSQLBuilder::SetSQLText(const QString &Value)
     FSQLText = Value;
     SQLMemo->setPlainText(Value);
     FSQLSource = GenerateSQL();
+    FCleanState = workState();
 }
 
 bool TfrmZkSQLBuilder::IsStatementStale()
@@ -943,8 +987,10 @@ void TfrmZkSQLBuilder::btnOpenClick(QObject *)
 void TfrmZkSQLBuilder::btnSaveClick(QObject *)
 {
     QString fileName;
-    if (DialogService()->ExecuteSaveDialog(this, FFileFilter, FDefaultExt, fileName))
+    if (DialogService()->ExecuteSaveDialog(this, FFileFilter, FDefaultExt, fileName)) {
         SchemaDesignArea->SaveToFile(fileName);
+        FCleanState = workState();
+    }
 }
 
 void TfrmZkSQLBuilder::btnShowGridClick(QObject *)
@@ -984,6 +1030,43 @@ void TfrmZkSQLBuilder::btnOKClick(QObject *)
 void TfrmZkSQLBuilder::btnCancelClick(QObject *)
 {
     reject();
+}
+
+QString TfrmZkSQLBuilder::workState() const
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    SchemaDesignArea->SaveToStream(buffer);
+    QString state = QString::fromUtf8(buffer.data());
+    // The time of saving is not part of the work.
+    static const QRegularExpression saved(
+        QStringLiteral("^Saved=[^\r\n]*"), QRegularExpression::MultilineOption);
+    state.remove(saved);
+    for (int col = 0; col < sgColumnGrid->ColCount(); ++col) {
+        for (int row = RowField; row <= RowHaving; ++row)
+            state += QLatin1Char('\x1f') + sgColumnGrid->Cells(col, row);
+    }
+    state += cbDistinct->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
+    return state;
+}
+
+bool TfrmZkSQLBuilder::HasUnsavedChanges() const
+{
+    return workState() != FCleanState;
+}
+
+void TfrmZkSQLBuilder::reject()
+{
+    // Closing by Escape, Cancel or the window's close button asks before the work goes.
+    bool close = true;
+    Guarded([&] {
+        if (HasUnsavedChanges())
+            close = DialogService()->Confirm(this,
+                QCoreApplication::translate("Diduza::TfrmZkSQLBuilder",
+                    "The query has changes that will be lost. Close the query builder anyway?"));
+    });
+    if (close)
+        QDialog::reject();
 }
 
 void TfrmZkSQLBuilder::pnlToolbarResize(QObject *)

@@ -108,6 +108,14 @@ public:
     // True when the diagram or the grid changed since the SQL page's text was last set or
     // generated (the statement they give now differs from the one they gave then).
     bool IsStatementStale();
+    // True when the diagram or the grid differ from what they were when the SQL page's text was
+    // last set or the diagram last saved; closing without OK then asks first.
+    bool HasUnsavedChanges() const;
+    // Closes the form without OK, after asking when there are unsaved changes.
+    void reject() override;
+    // The whole text of the grid cell at Point (grid coordinates) when the cell cuts it; empty
+    // for a cell that shows all of its text.
+    QString CellToolTip(const QPoint &Point) const;
     // The model of the results page (the last data set the engine returned), or null.
     QAbstractItemModel *ResultModel() const { return FResult; }
 
@@ -213,6 +221,8 @@ private:
     void formCreate();
     // Runs the page's statement and shows its rows, or why there are none.
     void executeStatement();
+    // The diagram, the grid and the options as one text, to tell whether anything changed.
+    QString workState() const;
     // Fills the SQL page with the generated statement.
     void generateStatement();
     QueryInput queryInput(bool withColumns);
@@ -247,6 +257,7 @@ private:
     // The result model when the form adopted it (it came without a parent).
     QPointer<QAbstractItemModel> FOwnedResult;
     int FTablesExtent = 0;
+    QString FCleanState;
     QString FFileFilter;
     QString FDefaultExt;
 };

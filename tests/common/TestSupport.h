@@ -62,6 +62,11 @@ public:
     void ShowMessage(QWidget *, const QString &text) override { messages << text; }
     void ShowWarning(QWidget *, const QString &text) override { warnings << text; }
     void ShowError(QWidget *, const QString &text) override { errors << text; }
+    bool Confirm(QWidget *, const QString &text) override
+    {
+        questions << text;
+        return confirmAnswer;
+    }
     // Runs modal: the test decides what the user does and what the result is.
     int ExecuteModal(QDialog &dialog) override
     {
@@ -90,6 +95,8 @@ public:
     QStringList messages;
     QStringList warnings;
     QStringList errors;
+    QStringList questions;
+    bool confirmAnswer = true;
 
 private:
     Diduza::TDialogService *m_previous = nullptr;

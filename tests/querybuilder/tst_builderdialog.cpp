@@ -10,6 +10,7 @@
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -111,6 +112,10 @@ private slots:
     void resultsPageNeverFails_data();
     void resultsPageNeverFails();
     void grabberAndToggles();
+    void gridTextWasCutOffInsteadOfElided();
+    void groupingCheckBoxWasPaintedTwice();
+    void escapeLostTheWorkWithoutAWord_data();
+    void escapeLostTheWorkWithoutAWord();
 
     void executeAndCancel();
     void importLayout();
@@ -434,6 +439,90 @@ void tst_BuilderDialog::grabberAndToggles()
     QVERIFY(!form.pcSQL->isVisible());
     form.btnShowGrid->click();
     QVERIFY(form.pcSQL->isVisible());
+}
+
+void tst_BuilderDialog::gridTextWasCutOffInsteadOfElided()
+{
+    Builder &form = *m_form;
+    TStringGrid *grid = form.sgColumnGrid;
+    AddNewItem(form.SchemaDesignArea, "customer", QVariant(), 20, 20);
+    const QString longWhere = "customer.city IN ('Lisbon', 'Porto', 'Braga', 'Coimbra')";
+    grid->SetCells(1, 4, longWhere);
+    grid->SetCells(1, 3, "Ascending");
+    form.resize(654, 453);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto center = [grid](int col, int row) { return grid->CellRect(col, row).center(); };
+    QCOMPARE(form.CellToolTip(center(1, 4)), longWhere); // cut: the tip tells it all
+    QCOMPARE(form.CellToolTip(center(1, 3)), QString()); // fits: no tip
+    QCOMPARE(grid->CellRect(1, 4).height(), 19);
+
+    // The having row, once shown, is scrolled into view.
+    bool canSelect = true;
+    form.sgColumnGridSelectCell(grid, 1, 5, canSelect);
+    form.cbGroupBy->setChecked(true);
+    form.cbInplaceChange(form.cbGroupBy);
+    QVERIFY(grid->viewport()->rect().contains(
+        grid->viewport()->mapFrom(grid, grid->CellRect(1, 6).bottomLeft())));
+}
+
+void tst_BuilderDialog::groupingCheckBoxWasPaintedTwice()
+{
+    Builder &form = *m_form;
+    TStringGrid *grid = form.sgColumnGrid;
+    AddNewItem(form.SchemaDesignArea, "customer", QVariant(), 20, 20);
+    form.SchemaDesignArea->GetItem(0)->GetSubItemByName("name")->SetChecked(true);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // Whether the grid itself draws anything (a box) inside the cell of column col.
+    auto cellHasInk = [&](int col) {
+        const QRect cell = grid->CellRect(col, 5).adjusted(2, 2, -2, -2);
+        const QImage image = grid->grab(cell).toImage();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (image.pixel(x, y) != image.pixel(0, 0))
+                    return true;
+            }
+        }
+        return false;
+    };
+    QVERIFY(cellHasInk(1));
+    bool canSelect = true;
+    form.sgColumnGridSelectCell(grid, 1, 5, canSelect);
+    QVERIFY(form.cbGroupBy->isVisible());
+    QVERIFY(!cellHasInk(1)); // the editor alone shows the box
+    QVERIFY(cellHasInk(2));
+}
+
+void tst_BuilderDialog::escapeLostTheWorkWithoutAWord_data()
+{
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("no change: closes at once") << false << false << true;
+    QTest::newRow("changed, stays") << true << false << false;
+    QTest::newRow("changed, confirmed") << true << true << true;
+}
+
+void tst_BuilderDialog::escapeLostTheWorkWithoutAWord()
+{
+    QFETCH(bool, changed);
+    QFETCH(bool, answer);
+    QFETCH(bool, closes);
+    Builder &form = *m_form;
+    form.SetSQLText(QString());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    if (changed)
+        AddNewItem(form.SchemaDesignArea, "customer", QVariant(), 20, 20);
+    m_dialogs->confirmAnswer = answer;
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QCOMPARE(m_dialogs->questions.size(), changed ? 1 : 0);
+    QCOMPARE(form.isVisible(), !closes);
+    if (!closes) {
+        form.btnCancel->click(); // Cancel asks as well
+        QCOMPARE(m_dialogs->questions.size(), 2);
+    }
 }
 
 void tst_BuilderDialog::executeAndCancel()
