@@ -1,7 +1,12 @@
-// The demo application: the tables of the embedded SQLite sample database on a design area,
-// and the query builder on the same database. Without a display it runs offscreen, writes
-// screenshots of the diagram and of the builder, prints their paths, the statement the builder
-// generated and how many rows it returned.
+// The demo application: the tables of the embedded SQLite sample database on a design area, and
+// the query builder on the same database, run through TSQLBuilderDialog from the Tools menu
+// with an incoming SELECT; the statement the builder returns is shown under the diagram.
+//
+// Without a display it runs offscreen and drives the same dialog without a person: the import
+// places the incoming statement's tables and ticks its fields, then a table is dropped from the
+// table list, joined and given grid options, the statement is generated and executed, and a
+// screenshot of each page and of the design area is written. It prints their paths, the
+// statement the builder returned and how many rows it gave.
 
 #include "DemoDiagram.h"
 
@@ -10,7 +15,9 @@
 #include "diagram/TSchemaSubItem.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Application.h"
+#include "platform/DialogService.h"
 #include "platform/TStringGrid.h"
+#include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
 #include <QAbstractItemModel>
@@ -18,39 +25,26 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
 #include <QSqlDatabase>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdio>
-#include <memory>
 
 using namespace Diduza;
 
 namespace {
-// The worked example of the builder: customers' names with the sum of their large orders.
-void PrepareBuilder(TfrmZkSQLBuilder &form)
-{
-    TSchemaDesignArea *area = form.SchemaDesignArea;
-    TSchemaItem *customer = area->AddItem(QStringLiteral("customer"), scCheckListBox);
-    TSchemaItem *orders = area->AddItem(QStringLiteral("orders"), scCheckListBox);
-    if (!customer || !orders)
-        return;
-    customer->move(20, 20);
-    orders->move(260, 40);
-    area->AddRelation(customer, orders, customer->GetSubItemByName(QStringLiteral("id")),
-        orders->GetSubItemByName(QStringLiteral("customer_id")));
-    customer->GetSubItemByName(QStringLiteral("name"))->SetChecked(true);
-    orders->GetSubItemByName(QStringLiteral("amount"))->SetChecked(true);
-    TStringGrid *grid = form.sgColumnGrid;
-    grid->SetCells(1, 3, QStringLiteral("Ascending"));
-    grid->SetCells(1, 5, QStringLiteral("1"));
-    grid->SetRowCount(7);
-    grid->SetCells(1, 6, QStringLiteral("SUM(orders.amount) > 1000"));
-    grid->SetCells(2, 2, QStringLiteral("Summa"));
-    grid->SetCells(2, 4, QStringLiteral("orders.amount > 100"));
-}
+
+// The statement the builder starts from: customers with their cities.
+const QString IncomingSQL
+    = QStringLiteral("SELECT customer.name, customer.city\r\nFROM customer\r\n");
 
 bool save(QWidget &widget, const QString &file)
 {
@@ -61,6 +55,94 @@ bool save(QWidget &widget, const QString &file)
     std::printf("%s\n", qPrintable(file));
     return true;
 }
+
+int gridColumnOf(TfrmZkSQLBuilder &form, TSchemaSubItem *row)
+{
+    TStringGrid *grid = form.sgColumnGrid;
+    for (int col = 1; col < grid->ColCount(); ++col) {
+        if (form.ReferencedSubItem(grid->Cells(col, 0)) == row)
+            return col;
+    }
+    return -1;
+}
+
+// Runs the builder's modal form as a user would, without a person: drops orders next to the
+// imported customer, joins them, asks for the customers' large orders summed by name and city,
+// and takes a screenshot of every page.
+class ScriptedBuilderRun : public TDialogService {
+public:
+    explicit ScriptedBuilderRun(QString folder)
+        : m_folder(std::move(folder))
+    {
+    }
+
+    int ExecuteModal(QDialog &dialog) override
+    {
+        auto *form = qobject_cast<TfrmZkSQLBuilder *>(&dialog);
+        if (!form)
+            return QDialog::Rejected;
+        form->resize(900, 600);
+        form->show();
+        QCoreApplication::processEvents();
+
+        TSchemaDesignArea *area = form->SchemaDesignArea;
+        TSchemaItem *customer = area->FindItem(QStringLiteral("customer"));
+        const QList<QListWidgetItem *> entries
+            = form->lbTables->findItems(QStringLiteral("orders"), Qt::MatchExactly);
+        if (!customer || entries.isEmpty())
+            throw Exception(QStringLiteral("the sample database has no customer or orders"));
+        form->lbTables->setCurrentItem(entries.first());
+        area->DragDrop(area, form->lbTables, customer->x() + customer->width() + 60, 40);
+        TSchemaItem *orders = area->FindItem(QStringLiteral("orders"));
+        area->AddRelation(customer, orders, customer->GetSubItemByName(QStringLiteral("id")),
+            orders->GetSubItemByName(QStringLiteral("customer_id")));
+        TSchemaSubItem *amount = orders->GetSubItemByName(QStringLiteral("amount"));
+        amount->SetChecked(true);
+
+        TStringGrid *grid = form->sgColumnGrid;
+        const int name = gridColumnOf(*form, customer->GetSubItemByName(QStringLiteral("name")));
+        const int city = gridColumnOf(*form, customer->GetSubItemByName(QStringLiteral("city")));
+        const int sum = gridColumnOf(*form, amount);
+        grid->SetCells(name, 3, QStringLiteral("Ascending"));
+        grid->SetCells(name, 5, QStringLiteral("1"));
+        grid->SetCells(city, 5, QStringLiteral("1"));
+        grid->SetRowCount(7);
+        grid->SetCells(name, 6, QStringLiteral("SUM(orders.amount) > 1000"));
+        grid->SetCells(sum, 2, QStringLiteral("Summa"));
+        grid->SetCells(sum, 4, QStringLiteral("orders.amount > 100"));
+        QCoreApplication::processEvents();
+
+        bool ok = shot(*form, QStringLiteral("builder-columns.png"));
+        form->btnGenSQL->click();
+        ok = shot(*form, QStringLiteral("builder-sql.png")) && ok;
+        form->btnExecSQL->click();
+        if (QAbstractItemModel *rows = form->ResultModel()) {
+            while (rows->canFetchMore(QModelIndex()))
+                rows->fetchMore(QModelIndex());
+            m_rows = rows->rowCount();
+        }
+        ok = shot(*form, QStringLiteral("builder-results.png")) && ok;
+        ok = shot(*area, QStringLiteral("builder-diagram.png")) && ok;
+        m_ok = ok;
+        form->btnOK->click();
+        return form->result();
+    }
+
+    int Rows() const { return m_rows; }
+    bool Ok() const { return m_ok; }
+
+private:
+    bool shot(QWidget &widget, const QString &name)
+    {
+        QCoreApplication::processEvents();
+        return save(widget, QDir(m_folder).absoluteFilePath(name));
+    }
+
+    QString m_folder;
+    int m_rows = -1;
+    bool m_ok = false;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -96,32 +178,33 @@ int main(int argc, char *argv[])
 
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Diduza demo: %1").arg(QFileInfo(dbFile).fileName()));
-    auto *area = new TSchemaDesignArea(&window);
-    window.setCentralWidget(area);
-    window.resize(1000, 560);
+    auto *splitter = new QSplitter(Qt::Vertical, &window);
+    auto *area = new TSchemaDesignArea(splitter);
+    auto *statement = new QPlainTextEdit(splitter);
+    statement->setObjectName(QStringLiteral("statement"));
+    statement->setReadOnly(true);
+    statement->setPlaceholderText(
+        QStringLiteral("Tools > Query builder... returns its statement here."));
+    splitter->addWidget(area);
+    splitter->addWidget(statement);
+    splitter->setSizes({ 560, 110 });
+    window.setCentralWidget(splitter);
+    window.resize(1000, 680);
     area->SetDataEngine(&engine);
     BuildDemoDiagram(area, &engine);
 
-    auto runBuilder = [&engine](bool modal, const QString &folder) {
-        auto form = std::make_unique<TfrmZkSQLBuilder>();
-        form->SetDataEngine(&engine);
-        PrepareBuilder(*form);
-        if (modal) {
-            form->exec();
-            return;
-        }
-        form->show();
-        form->pcSQL->setCurrentIndex(1);
-        const QString sql = form->GenerateSQL();
-        std::printf("%s", qPrintable(sql));
-        std::unique_ptr<QAbstractItemModel> rows(engine.ExecSQL(sql));
-        std::printf("-- %d rows\n", rows ? rows->rowCount() : -1);
-        form->pcSQL->setCurrentIndex(0);
-        save(*form, QDir(folder).absoluteFilePath(QStringLiteral("diduza-demo-builder.png")));
+    // The builder starts from the last statement it returned, the first time from IncomingSQL.
+    TSQLBuilderDialog builder(&window);
+    builder.SetDataEngine(&engine);
+    builder.SetCaption(QStringLiteral("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
+    builder.SetSQL(IncomingSQL);
+    auto runBuilder = [&] {
+        if (builder.Execute())
+            statement->setPlainText(builder.SQL());
     };
     QMenu *tools = window.menuBar()->addMenu(QStringLiteral("&Tools"));
-    tools->addAction(QStringLiteral("&Query builder..."), &window,
-        [&] { Guarded([&] { runBuilder(true, QString()); }); });
+    tools->addAction(
+        QStringLiteral("&Query builder..."), &window, [&] { Guarded([&] { runBuilder(); }); });
     window.show();
 
     const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
@@ -131,10 +214,27 @@ int main(int argc, char *argv[])
     if (!folder.isEmpty()) {
         QTimer::singleShot(200, &window, [&] {
             QDir().mkpath(folder);
-            bool ok
-                = save(window, QDir(folder).absoluteFilePath(QStringLiteral("diduza-demo.png")));
-            Guarded([&] { runBuilder(false, folder); });
-            QApplication::exit(ok ? 0 : 1);
+            bool ok = true;
+            int rows = -1;
+            Guarded([&] {
+                ScriptedBuilderRun script(folder);
+                TDialogService *previous = SetDialogService(&script);
+                try {
+                    runBuilder();
+                } catch (...) {
+                    SetDialogService(previous);
+                    throw;
+                }
+                SetDialogService(previous);
+                ok = script.Ok();
+                rows = script.Rows();
+            });
+            QCoreApplication::processEvents();
+            ok = save(window, QDir(folder).absoluteFilePath(QStringLiteral("diduza-demo.png")))
+                && ok;
+            std::printf("%s", qPrintable(builder.SQL()));
+            std::printf("-- %d rows\n", rows);
+            QApplication::exit(ok && rows >= 0 ? 0 : 1);
         });
     }
     return app.exec();

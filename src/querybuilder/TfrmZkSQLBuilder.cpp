@@ -943,6 +943,11 @@ void TfrmZkSQLBuilder::executeStatement()
         }
         FResult = result;
         DBGrid1->setModel(result);
+        // Columns as wide as their titles and first rows, within reason.
+        DBGrid1->horizontalHeader()->setResizeContentsPrecision(50);
+        DBGrid1->resizeColumnsToContents();
+        for (int col = 0; col < result->columnCount(); ++col)
+            DBGrid1->setColumnWidth(col, qMin(DBGrid1->columnWidth(col), 300));
     }
     if (!error.isEmpty()) {
         lblResultError->setText(error);
