@@ -3,19 +3,25 @@
 // without joins) must return the rows of a hand-written reference query.
 
 #include "../common/SampleConnections.h"
+#include "../common/TestSupport.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Application.h"
+#include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "relations/TSchemaRelation.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include <functional>
@@ -214,6 +220,36 @@ const char *dialectName(TSQLSubType dialect)
     return "?";
 }
 
+// Empty when the model holds the rows of the reference query (in its order when ordered),
+// else what differs.
+QString compareRows(
+    QAbstractItemModel &model, TSchemaSqlDataEngine &engine, const char *sql, bool ordered)
+{
+    QList<Row> got = modelRows(model);
+    QSqlQuery reference(engine.Database());
+    if (!reference.exec(QString::fromLatin1(sql)))
+        return reference.lastError().text();
+    QList<Row> expected;
+    while (reference.next()) {
+        Row r;
+        for (int i = 0; i < reference.record().count(); ++i)
+            r << valueText(reference.value(i));
+        expected << r;
+    }
+    if (!ordered) {
+        std::sort(got.begin(), got.end());
+        std::sort(expected.begin(), expected.end());
+    }
+    if (expected.size() < 2)
+        return QStringLiteral("the reference query should give rows to compare");
+    if (got == expected)
+        return QString();
+    return QStringLiteral("%1 rows, expected %2; first: %3 / %4")
+        .arg(got.size())
+        .arg(expected.size())
+        .arg(got.value(0).join('|'), expected.value(0).join('|'));
+}
+
 } // namespace
 
 class tst_BuilderDatabase : public QObject {
@@ -223,6 +259,8 @@ private slots:
     void cleanupTestCase();
     void statements_data();
     void statements();
+    void dialogRun_data();
+    void dialogRun();
 
 private:
     bool m_hasPostgres = false;
@@ -289,37 +327,66 @@ void tst_BuilderDatabase::statements()
     }
     const QString sql = form.GenerateSQL();
     QVERIFY(!sql.isEmpty());
-
-    QList<Row> got;
+    std::unique_ptr<QAbstractItemModel> model;
     try {
-        std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(sql));
-        QVERIFY(model);
-        got = modelRows(*model);
+        model.reset(engine.ExecSQL(sql));
     } catch (const Exception &e) {
         QFAIL(qPrintable(QStringLiteral("%1\n%2").arg(e.Message(), sql)));
     }
+    QVERIFY(model);
+    const QString mismatch = compareRows(*model, engine, c->reference, c->ordered);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(sql + QLatin1Char('\n') + mismatch));
+}
 
-    QSqlQuery reference(engine.Database());
-    QVERIFY2(reference.exec(QString::fromLatin1(c->reference)),
-        qPrintable(reference.lastError().text()));
-    QList<Row> expected;
-    while (reference.next()) {
-        Row r;
-        for (int i = 0; i < reference.record().count(); ++i)
-            r << valueText(reference.value(i));
-        expected << r;
-    }
-    if (!c->ordered) {
-        std::sort(got.begin(), got.end());
-        std::sort(expected.begin(), expected.end());
-    }
-    QVERIFY2(expected.size() > 1, "the reference query should give rows to compare");
-    QVERIFY2(got == expected,
-        qPrintable(QStringLiteral("%1\n%2 rows, expected %3; first: %4 / %5")
-                       .arg(sql)
-                       .arg(got.size())
-                       .arg(expected.size())
-                       .arg(got.value(0).join('|'), expected.value(0).join('|'))));
+void tst_BuilderDatabase::dialogRun_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("sqlite") << "sqlite";
+    QTest::newRow("postgresql") << "postgresql";
+}
+
+// The builder as an application runs it: the dialog imports a statement, the user drops orders,
+// joins it, sums the amounts per customer and presses Execute, then OK.
+void tst_BuilderDatabase::dialogRun()
+{
+    QFETCH(QString, backend);
+    if (backend == QLatin1String("postgresql") && !m_hasPostgres)
+        QSKIP("No PostgreSQL server");
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(
+        backend == QLatin1String("sqlite") ? SqliteConnection : PostgresConnection);
+    const char *reference = "SELECT c.name, c.city, SUM(o.amount) FROM customer c, orders o"
+                            " WHERE c.id = o.customer_id GROUP BY c.name, c.city";
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(&engine);
+    dialog.SetSQL(QStringLiteral("SELECT customer.name, customer.city FROM customer"));
+    QString mismatch = QStringLiteral("the builder did not run");
+    DiduzaTest::FakeDialogService dialogs;
+    dialogs.modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        TSchemaDesignArea *area = form.SchemaDesignArea;
+        form.lbTables->setCurrentItem(
+            form.lbTables->findItems("orders", Qt::MatchExactly).value(0));
+        form.lbTablesDblClick(form.lbTables);
+        TSchemaItem *customer = area->FindItem("customer");
+        TSchemaItem *orders = area->FindItem("orders");
+        area->AddRelation(customer, orders, row(customer, "id"), row(orders, "customer_id"));
+        set(form, tick(form, orders, "amount"), 2, QStringLiteral("Summa"));
+        set(form, 1, 5, QStringLiteral("1"));
+        set(form, 2, 5, QStringLiteral("1"));
+        form.btnExecSQL->click();
+        mismatch = form.ResultModel() ? compareRows(*form.ResultModel(), engine, reference, false)
+                                      : form.lblResultError->text();
+        form.btnOK->click();
+        return form.result();
+    };
+    QVERIFY(dialog.Execute());
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    // The statement handed back is the one that ran.
+    std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(dialog.SQL()));
+    QVERIFY(model);
+    mismatch = compareRows(*model, engine, reference, false);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(dialog.SQL() + QLatin1Char('\n') + mismatch));
 }
 
 QTEST_MAIN(tst_BuilderDatabase)
