@@ -460,6 +460,8 @@ QString WriteText(const TSchemaFileData &data)
     w.key("Saved", data.Saved);
     w.key("ItemCount", int(data.Items.size()));
     w.key("RelCount", int(data.Relations.size()));
+    if (data.SQLSubType)
+        w.key("SQLSubType", *data.SQLSubType);
     w.line(QString());
 
     for (int i = 0; i < data.Items.size(); ++i) {

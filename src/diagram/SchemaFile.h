@@ -9,7 +9,7 @@
 // Layout of a file, in the order the writer emits it (every line ends with CR LF, every section
 // is followed by one empty line):
 //
-//   [General]          WEB, EMail, App, Saved, ItemCount, RelCount
+//   [General]          WEB, EMail, App, Saved, ItemCount, RelCount, SQLSubType (optional)
 //   [Item<i>]          ControlType, Caption, ShowCaption, Sizeable, ToolWin, Border, Left, Top,
 //                      Width, Height, IconType (icon items only), SubItems, Font
 //   [SubItem<i>of<j>]  Caption, Checked, Index, ImageIndex, SelectedIndex, OverlayIndex,
@@ -217,6 +217,9 @@ struct TSchemaFileRelation {
 struct TSchemaFileData {
     QString App;
     QString Saved;
+    // The SQL dialect of the area's data engine, written as "SQLSubType" after RelCount when
+    // the area has an engine; files without it load as before.
+    std::optional<int> SQLSubType;
     QVector<TSchemaFileItem> Items;
     QVector<TSchemaFileRelation> Relations;
 };

@@ -3,6 +3,7 @@
 
 #include "diagram/SchemaFile.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "engines/TSchemaDataEngine.h"
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -135,6 +136,14 @@ public:
 
     void run()
     {
+        // The engine's dialect, when the file names one this version knows.
+        int subType = 0;
+        const std::optional<QString> dialect = m_file.FirstValue(QStringLiteral("SQLSubType"));
+        if (TSchemaDataEngine *engine = m_area->DataEngine()) {
+            if (dialect && TryStrToInt(*dialect, subType) && subType >= 0
+                && subType < EnumCount<TSQLSubType>())
+                engine->SetSQLSubType(TSQLSubType(subType));
+        }
         const int itemCount = m_file.ItemCount();
         for (int i = 1; i <= itemCount; ++i)
             loadItem(i);
@@ -301,6 +310,8 @@ void TSchemaDesignArea::SaveToStream(QIODevice &Stream) const
     TSchemaFileData data;
     data.App = QCoreApplication::applicationName();
     data.Saved = FormatSaved(QDateTime::currentDateTime(), localeTimeSeparator());
+    if (const TSchemaDataEngine *engine = DataEngine())
+        data.SQLSubType = int(engine->SQLSubType());
 
     // One walk of the control list gives the items in GetItem order and their numbers.
     QHash<const TSchemaItem *, int> numbers;

@@ -45,6 +45,20 @@ const QString &whereClauseTemplate()
     return text;
 }
 
+// Joins live in the FROM clause, so the template has no join lines.
+const QString &joinTreeTemplate()
+{
+    static const QString text = joinTemplateLines({
+        QStringLiteral("%[SELECT %[#distinct#]% #fields#]%"),
+        QStringLiteral("%[FROM #tables#]%"),
+        QStringLiteral("%[WHERE #wherefilter#]%"),
+        QStringLiteral("%[GROUP BY #groups#]%"),
+        QStringLiteral("%[HAVING #havingfilter#]%"),
+        QStringLiteral("%[ORDER BY #orders#]%"),
+    });
+    return text;
+}
+
 QString plainCondition(const QString &parent, const QString &op, const QString &child)
 {
     return QLatin1Char('(') + parent + QLatin1Char(' ') + op + QLatin1Char(' ') + child
@@ -66,14 +80,16 @@ QString standardJoin(const QString &condition, TSDRelationJoin join)
     return condition;
 }
 
+// The outer-join mark " (+)" stands on the column of the side that may be missing: the child
+// for a left outer join (which keeps every parent row), the parent for a right outer join.
 QString oracleJoin(const QString &p, const QString &op, const QString &c, TSDRelationJoin join)
 {
     const QChar open(QLatin1Char('(')), close(QLatin1Char(')')), blank(QLatin1Char(' '));
     switch (join) {
     case rjLeftOuter:
-        return open + p + QStringLiteral(" (+)") + op + blank + c + close;
-    case rjRightOuter:
         return open + p + blank + op + blank + c + QStringLiteral(" (+))");
+    case rjRightOuter:
+        return open + p + QStringLiteral(" (+)") + op + blank + c + close;
     case rjFull:
         return open + p + QStringLiteral(" (+)") + op + blank + c + QStringLiteral(" (+))");
     case rjInner:
@@ -102,7 +118,17 @@ QString msSqlJoin(const QString &p, const QString &op, const QString &c, TSDRela
 
 QString SQLTemplate(TSQLSubType SubType)
 {
-    return SubType == stStandard ? joinClauseTemplate() : whereClauseTemplate();
+    switch (SubType) {
+    case stStandard:
+        return joinClauseTemplate();
+    case stAnsi:
+        return joinTreeTemplate();
+    case stLocal:
+    case stOracle:
+    case stMSSQL:
+        break;
+    }
+    return whereClauseTemplate();
 }
 
 QString JoinOperatorText(TSDRelationOperator Operator)
@@ -136,9 +162,27 @@ QString JoinScript(TSQLSubType SubType, const QString &strParent, const QString 
     case stMSSQL:
         return msSqlJoin(strParent, op, strChild, Join);
     case stLocal:
+    case stAnsi:
         break;
     }
     return plainCondition(strParent, op, strChild);
+}
+
+QString JoinTreeKeyword(TSDRelationJoin Join, bool NewItemIsChild)
+{
+    switch (Join) {
+    case rjInner:
+        break;
+    case rjLeftOuter:
+        return NewItemIsChild ? QStringLiteral("LEFT OUTER JOIN")
+                              : QStringLiteral("RIGHT OUTER JOIN");
+    case rjRightOuter:
+        return NewItemIsChild ? QStringLiteral("RIGHT OUTER JOIN")
+                              : QStringLiteral("LEFT OUTER JOIN");
+    case rjFull:
+        return QStringLiteral("FULL OUTER JOIN");
+    }
+    return QStringLiteral("INNER JOIN");
 }
 
 QString JoinSeparator(TSQLSubType SubType, TSDRelationJoin Join)

@@ -82,7 +82,7 @@ TSchemaSqlDataEngine::TSchemaSqlDataEngine(QObject *AOwner)
     : TSchemaDataEngine(AOwner)
     , FConnectionName(QString::fromLatin1(QSqlDatabase::defaultConnection))
 {
-    SetSQLSubType(stLocal);
+    SetSQLSubType(stAnsi);
 }
 
 TSchemaSqlDataEngine::~TSchemaSqlDataEngine() = default;

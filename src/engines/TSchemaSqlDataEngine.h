@@ -20,8 +20,8 @@ class DIDUZASQL_EXPORT TSchemaSqlDataEngine : public TSchemaDataEngine {
     Q_PROPERTY(QString ConnectionName READ ConnectionName WRITE SetConnectionName)
 
 public:
-    // The engine starts on Qt's default connection, in the stLocal dialect (join conditions in
-    // the WHERE clause, which every SQL database runs).
+    // The engine starts on Qt's default connection, in the stAnsi dialect (joins as
+    // "JOIN ... ON" in the FROM clause, which SQLite and PostgreSQL run with every join kind).
     explicit TSchemaSqlDataEngine(QObject *AOwner = nullptr);
     ~TSchemaSqlDataEngine() override;
 

@@ -72,7 +72,9 @@ Q_ENUM_NS(TSDRelationOperator)
 enum TSDRelationJoin { rjInner, rjLeftOuter, rjRightOuter, rjFull };
 Q_ENUM_NS(TSDRelationJoin)
 
-enum TSQLSubType { stStandard, stLocal, stOracle, stMSSQL };
+// The SQL dialect of a data engine. stAnsi writes the FROM clause as a tree of
+// "[INNER|LEFT OUTER|RIGHT OUTER|FULL OUTER] JOIN table ON (...)" clauses.
+enum TSQLSubType { stStandard, stLocal, stOracle, stMSSQL, stAnsi };
 Q_ENUM_NS(TSQLSubType)
 
 enum TZkSAction { saDeleteItem, saDeleteReleation, saEditRelation };

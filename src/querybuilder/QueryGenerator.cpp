@@ -4,6 +4,8 @@
 #include "platform/ResourceStrings.h"
 #include "querybuilder/SqlTemplate.h"
 
+#include <QCoreApplication>
+
 namespace Diduza {
 
 namespace {
@@ -62,6 +64,90 @@ void removeLeading(QString &accumulator, int count)
         accumulator.remove(0, count);
 }
 
+int tableIndex(const QueryInput &input, const std::optional<QueryTable> &table)
+{
+    if (!table)
+        return -1;
+    for (int i = 0; i < input.Tables.size(); ++i) {
+        if (sameTable(input.Tables.at(i), *table))
+            return i;
+    }
+    return -1;
+}
+
+QString joinCondition(const QueryInput &input, const QueryJoin &join)
+{
+    const QString parent = QueryTableName(input, join.ParentTable, true) + QLatin1Char('.')
+        + QueryFieldName(input, join.ParentField);
+    const QString child = QueryTableName(input, join.ChildTable, true) + QLatin1Char('.')
+        + QueryFieldName(input, join.ChildField);
+    return input.JoinScript ? input.JoinScript(parent, child, join.Operator, join.Join)
+                            : JoinScript(stAnsi, parent, child, join.Operator, join.Join);
+}
+
+// The FROM clause of the stAnsi dialect (see QueryInput::SubType); conditions that have no ON
+// to go to are added to extraWhere.
+QString joinTree(const QueryInput &input, QStringList &extraWhere)
+{
+    const int tableCount = int(input.Tables.size());
+    QVector<int> parentOf(input.Joins.size()), childOf(input.Joins.size());
+    QVector<bool> used(input.Joins.size(), false);
+    for (int j = 0; j < input.Joins.size(); ++j) {
+        parentOf[j] = tableIndex(input, input.Joins.at(j).ParentTable);
+        childOf[j] = tableIndex(input, input.Joins.at(j).ChildTable);
+        if (parentOf[j] < 0 || childOf[j] < 0) {
+            // A relation that has lost an end joins nothing: its text stays in sight.
+            extraWhere << joinCondition(input, input.Joins.at(j));
+            used[j] = true;
+        }
+    }
+    QVector<bool> placed(tableCount, false);
+    QString from;
+    for (int root = 0; root < tableCount; ++root) {
+        if (placed[root])
+            continue;
+        const QString rootName = QueryTableName(input, input.Tables.at(root), false);
+        from += from.isEmpty() ? rootName : QStringLiteral(" CROSS JOIN ") + rootName;
+        placed[root] = true;
+        for (int j = 0; j < input.Joins.size(); ++j) {
+            if (!used[j] && parentOf[j] == root && childOf[j] == root) {
+                extraWhere << joinCondition(input, input.Joins.at(j));
+                used[j] = true;
+            }
+        }
+        for (;;) {
+            // The first relation, in diagram order, that reaches a table not yet placed.
+            int reaching = -1;
+            int added = -1;
+            for (int j = 0; j < input.Joins.size() && reaching < 0; ++j) {
+                if (used[j])
+                    continue;
+                if (placed[parentOf[j]] && !placed[childOf[j]])
+                    reaching = j, added = childOf[j];
+                else if (placed[childOf[j]] && !placed[parentOf[j]])
+                    reaching = j, added = parentOf[j];
+            }
+            if (reaching < 0)
+                break;
+            placed[added] = true;
+            QStringList conditions;
+            for (int j = 0; j < input.Joins.size(); ++j) {
+                if (used[j] || (parentOf[j] != added && childOf[j] != added))
+                    continue;
+                if (placed[parentOf[j]] && placed[childOf[j]]) {
+                    conditions << joinCondition(input, input.Joins.at(j));
+                    used[j] = true;
+                }
+            }
+            const QueryJoin &join = input.Joins.at(reaching);
+            from += QLatin1Char(' ') + JoinTreeKeyword(join.Join, childOf[reaching] == added)
+                + QLatin1Char(' ') + QueryTableName(input, input.Tables.at(added), false)
+                + QStringLiteral(" ON ") + conditions.join(QStringLiteral(" AND "));
+        }
+    }
+    return from;
+}
+
 } // namespace
 
 QString DefaultQueryTemplate()
@@ -114,11 +200,19 @@ QString GenerateQuery(const QueryInput &Input)
     QString fields, tables, innerJoins, leftOuterJoins, rightOuterJoins, fullJoins, whereFilter,
         groups, havingFilter, orders;
     bool grouped = false;
+    const bool joinTreeMode = Input.SubType == stAnsi;
 
-    for (const QueryTable &table : Input.Tables)
-        tables += listSeparator + QueryTableName(Input, table, false);
+    QStringList extraWhere; // join conditions without an ON, after the columns' filters
+    if (joinTreeMode) {
+        const QString tree = joinTree(Input, extraWhere);
+        if (!tree.isEmpty())
+            tables = listSeparator + tree;
+    } else {
+        for (const QueryTable &table : Input.Tables)
+            tables += listSeparator + QueryTableName(Input, table, false);
+    }
 
-    for (const QueryJoin &join : Input.Joins) {
+    for (const QueryJoin &join : joinTreeMode ? QVector<QueryJoin>() : Input.Joins) {
         const QString parent = QueryTableName(Input, join.ParentTable, true) + QLatin1Char('.')
             + QueryFieldName(Input, join.ParentField);
         const QString child = QueryTableName(Input, join.ChildTable, true) + QLatin1Char('.')
@@ -150,15 +244,19 @@ QString GenerateQuery(const QueryInput &Input)
         if (column.FieldCell.isEmpty())
             continue;
         const QString fieldName = QueryFieldName(Input, column.Field);
+        const QString qualified
+            = QueryTableName(Input, column.Table, true) + QLatin1Char('.') + fieldName;
+        // Sort and group entries: the bare field, or in a join tree the column as the field
+        // list names it (a name two tables share stays unambiguous).
+        const QString listedName = joinTreeMode && column.Field ? qualified : fieldName;
         if (column.Field) {
-            QString expression
-                = QueryTableName(Input, column.Table, true) + QLatin1Char('.') + fieldName;
+            QString expression = qualified;
             const QString aggregate = aggregateText(column.Calculate);
             if (!aggregate.isEmpty())
                 expression = aggregate + QLatin1Char('(') + expression + QLatin1Char(')');
             fields += listSeparator + expression;
             if (!column.Sort.isEmpty() && fieldName != QLatin1String("*")) {
-                orders += listSeparator + fieldName;
+                orders += listSeparator + listedName;
                 if (column.Sort == ascending)
                     orders += QStringLiteral(" ASC");
                 else if (column.Sort == descending)
@@ -169,12 +267,14 @@ QString GenerateQuery(const QueryInput &Input)
             whereFilter += conditionStart + column.Where + conditionEnd;
         if (column.Grouping == QLatin1String("1")) {
             grouped = true;
-            groups += listSeparator + fieldName;
+            groups += listSeparator + listedName;
             if (!column.Having.isEmpty())
                 havingFilter += conditionStart + column.Having + conditionEnd;
         }
     }
 
+    for (const QString &condition : extraWhere)
+        whereFilter += QStringLiteral(" AND ") + condition;
     if (!grouped)
         groups.clear();
     removeLeading(fields, 2);
@@ -208,6 +308,40 @@ QString GenerateQuery(const QueryInput &Input)
     expand(sql, QStringLiteral("#orders#"), orders);
     RemoveBlankLines(sql);
     return sql;
+}
+
+QStringList QueryNotes(const QueryInput &Input)
+{
+    QStringList notes;
+    bool aggregated = false;
+    QStringList plain;
+    for (const QueryColumn &column : Input.Columns) {
+        if (column.FieldCell.isEmpty() || !column.Field)
+            continue;
+        const bool isGrouped = column.Grouping == QLatin1String("1");
+        if (!aggregateText(column.Calculate).isEmpty())
+            aggregated = true;
+        else if (isGrouped)
+            aggregated = true; // a grouped query too needs every plain column grouped
+        else
+            plain << QueryTableName(Input, column.Table, true) + QLatin1Char('.')
+                    + QueryFieldName(Input, column.Field);
+    }
+    if (aggregated && !plain.isEmpty())
+        notes << QCoreApplication::translate(
+            "Diduza::QueryGenerator", "Columns that need grouping (tick Grouping): %1")
+                     .arg(plain.join(QStringLiteral(", ")));
+    if (Input.SubType == stLocal) {
+        int outer = 0;
+        for (const QueryJoin &join : Input.Joins)
+            outer += join.Join != rjInner ? 1 : 0;
+        if (outer > 0)
+            notes << QCoreApplication::translate("Diduza::QueryGenerator",
+                "The local dialect writes outer joins as plain conditions: %n outer join(s) "
+                "keep only the matching rows.",
+                nullptr, outer);
+    }
+    return notes;
 }
 
 } // namespace Diduza

@@ -14,6 +14,7 @@
 #include "platform/SchemaTypes.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
@@ -86,6 +87,16 @@ struct QueryInput {
     // stStandard dialect writes them.
     QueryJoinScriptFunc JoinScript;
     QueryJoinSeparatorFunc JoinSeparator;
+    // The dialect of the engine (stStandard without one). With stAnsi the table list is a join
+    // tree: each connected group of tables starts at its first table in diagram order and adds
+    // each newly reached table with "KIND JOIN table ON (...)", the kind taken from the
+    // relation that reached it (see JoinTreeKeyword) and the ON holding the conditions of every
+    // relation between that table and the tables already placed, joined by AND (so a relation
+    // that closes a cycle lands in the later table's ON); separate groups are joined by
+    // "CROSS JOIN"; the self-links of a group's first table go to the WHERE clause. GROUP BY and
+    // ORDER BY then name their columns qualified, as the field list does, and the where filter
+    // gets no "(1=1)".
+    TSQLSubType SubType = stStandard;
     // Replace the names of tables (the whole reference: no quoting, no alias is added) and of
     // fields (the caption; quoting still applies).
     QueryTableNameHook TableNameHook;
@@ -112,5 +123,11 @@ DIDUZACORE_EXPORT QString QueryFieldName(
 
 // The SELECT statement for Input; empty when nothing is selected and there are no tables.
 DIDUZACORE_EXPORT QString GenerateQuery(const QueryInput &Input);
+
+// What the user should know about the statement Input gives, one line each: the field columns
+// that need grouping (a query that aggregates or groups names every other plain column in
+// GROUP BY, or PostgreSQL refuses it), and, in the stLocal dialect, that outer joins are written
+// as plain conditions and keep only the matching rows. Empty when there is nothing to say.
+DIDUZACORE_EXPORT QStringList QueryNotes(const QueryInput &Input);
 
 } // namespace Diduza

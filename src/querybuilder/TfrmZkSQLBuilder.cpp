@@ -283,6 +283,18 @@ void TfrmZkSQLBuilder::createControls()
     cbDistinct->setObjectName(QStringLiteral("cbDistinct"));
     cbDistinct->setGeometry(8, 8, 329, 17);
     cbDistinct->setChecked(false);
+    lblDialect = new QLabel(tsOptions);
+    lblDialect->setObjectName(QStringLiteral("lblDialect"));
+    cbDialect = new QComboBox(tsOptions);
+    cbDialect->setObjectName(QStringLiteral("cbDialect"));
+    lblDialect->setBuddy(cbDialect);
+    lblDialect->move(8, 36);
+    connect(cbDialect, &QComboBox::activated, this, [this] {
+        Guarded([&] {
+            if (TSchemaDataEngine *engine = FDataEngine)
+                engine->SetSQLSubType(TSQLSubType(cbDialect->currentData().toInt()));
+        });
+    });
 
     createStatementPages();
     pcSQL->setCurrentWidget(tsColumns);
@@ -392,9 +404,16 @@ void TfrmZkSQLBuilder::createStatementPages()
     SQLMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     SQLMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SQLMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lblSQLNotes = new QLabel(tsSQL);
+    lblSQLNotes->setObjectName(QStringLiteral("lblSQLNotes"));
+    lblSQLNotes->setWordWrap(true);
+    lblSQLNotes->setContentsMargins(6, 2, 6, 2);
+    lblSQLNotes->hide();
     auto *sqlLayout = new QVBoxLayout(tsSQL);
     sqlLayout->setContentsMargins(0, 0, 0, 0);
-    sqlLayout->addWidget(SQLMemo);
+    sqlLayout->setSpacing(0);
+    sqlLayout->addWidget(lblSQLNotes);
+    sqlLayout->addWidget(SQLMemo, 1);
 
     tsResults = new QWidget;
     tsResults->setObjectName(QStringLiteral("tsResults"));
@@ -449,6 +468,29 @@ void TfrmZkSQLBuilder::formCreate()
     cbValues->addItems({ QString(), LoadResString(_strValueCOUNT), LoadResString(_strValueSUM),
         LoadResString(_strValueMAX), LoadResString(_strValueMIN), LoadResString(_strValueAVG) });
 
+    lblDialect->setText(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "SQL &dialect:"));
+    lblDialect->adjustSize();
+    const struct {
+        TSQLSubType subType;
+        const char *text;
+    } dialects[] = {
+        { stStandard,
+            QT_TRANSLATE_NOOP(
+                "Diduza::TfrmZkSQLBuilder", "Standard (JOIN conditions after FROM)") },
+        { stLocal, QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "Local (joins in WHERE)") },
+        { stOracle,
+            QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "Oracle (outer joins marked (+))") },
+        { stMSSQL,
+            QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "MS SQL (outer joins marked *=)") },
+        { stAnsi, QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "ANSI (JOIN ... ON in FROM)") },
+    };
+    for (const auto &dialect : dialects)
+        cbDialect->addItem(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", dialect.text),
+            int(dialect.subType));
+    cbDialect->adjustSize();
+    cbDialect->move(lblDialect->x() + lblDialect->width() + 6, 32);
+    showDialect();
+
     FFileFilter = LoadResString(_sSchemaFiles) + QLatin1Char('|') + LoadResString(_sAllFiles);
     FDefaultExt = QStringLiteral("sch");
 }
@@ -461,12 +503,20 @@ TSchemaDataEngine *TfrmZkSQLBuilder::DataEngine() const
     return FDataEngine;
 }
 
+void TfrmZkSQLBuilder::showDialect()
+{
+    TSchemaDataEngine *engine = FDataEngine;
+    cbDialect->setEnabled(engine != nullptr);
+    cbDialect->setCurrentIndex(engine ? cbDialect->findData(int(engine->SQLSubType())) : -1);
+}
+
 void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
 {
     if (FDataEngine == Value)
         return;
     FDataEngine = Value;
     SchemaDesignArea->SetDataEngine(Value);
+    showDialect();
 
     lbTables->clear();
     FTablesExtent = 0;
@@ -908,6 +958,9 @@ void TfrmZkSQLBuilder::generateStatement()
     FSQLText = sql;
     SQLMemo->setPlainText(sql);
     FSQLSource = sql;
+    const QStringList notes = QueryNotes(queryInput(true));
+    lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
+    lblSQLNotes->setVisible(!notes.isEmpty());
 }
 
 void TfrmZkSQLBuilder::executeStatement()
@@ -958,7 +1011,9 @@ void TfrmZkSQLBuilder::executeStatement()
 void TfrmZkSQLBuilder::pcSQLChange(QObject *)
 {
     QWidget *page = pcSQL->currentWidget();
-    if (page == tsSQL) {
+    if (page == tsOptions) {
+        showDialect();
+    } else if (page == tsSQL) {
         generateStatement();
     } else if (page == tsResults) {
         // The page runs what the SQL page holds; a statement the diagram or grid have left
@@ -984,9 +1039,11 @@ void TfrmZkSQLBuilder::btnOpenClick(QObject *)
         SchemaDesignArea->LoadFromFile(fileName);
     } catch (...) {
         FInternalUpdate = false;
+        showDialect();
         throw;
     }
     FInternalUpdate = false;
+    showDialect(); // the file may carry the dialect
 }
 
 void TfrmZkSQLBuilder::btnSaveClick(QObject *)
@@ -1169,6 +1226,7 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
     }
 
     if (TSchemaDataEngine *engine = FDataEngine) {
+        input.SubType = engine->SQLSubType();
         input.Template = engine->GetSQLTemplate();
         input.JoinScript = [engine](const QString &strParent, const QString &strChild,
                                TSDRelationOperator Operator, TSDRelationJoin Join) {

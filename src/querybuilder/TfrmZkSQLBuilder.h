@@ -62,7 +62,13 @@ public:
     QComboBox *cbValues = nullptr;
     QCheckBox *cbGroupBy = nullptr;
     QWidget *tsOptions = nullptr;
+    // The data engine's SQL dialect, which the user may switch (disabled without an engine).
+    QComboBox *cbDialect = nullptr;
+    QLabel *lblDialect = nullptr;
     QWidget *tsSQL = nullptr;
+    // What the user should know about the statement shown (columns that need grouping, outer
+    // joins that the dialect cannot write); hidden when there is nothing to say.
+    QLabel *lblSQLNotes = nullptr;
     // Shows the statement; read-only. Its text is SQLText().
     QPlainTextEdit *SQLMemo = nullptr;
     QWidget *tsResults = nullptr;
@@ -221,6 +227,8 @@ private:
     void formCreate();
     // Runs the page's statement and shows its rows, or why there are none.
     void executeStatement();
+    // Shows the engine's dialect in cbDialect.
+    void showDialect();
     // The diagram, the grid and the options as one text, to tell whether anything changed.
     QString workState() const;
     // Fills the SQL page with the generated statement.

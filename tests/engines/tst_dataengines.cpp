@@ -297,6 +297,11 @@ void tst_DataEngines::sqlTemplate_data()
     QTest::newRow("stLocal") << int(stLocal) << WhereClauseTemplate;
     QTest::newRow("stOracle") << int(stOracle) << WhereClauseTemplate;
     QTest::newRow("stMSSQL") << int(stMSSQL) << WhereClauseTemplate;
+    QTest::newRow("stAnsi: joins in FROM")
+        << int(stAnsi)
+        << QStringLiteral("%[SELECT %[#distinct#]% #fields#]% \r\n%[FROM #tables#]% \r\n"
+                          "%[WHERE #wherefilter#]% \r\n%[GROUP BY #groups#]% \r\n"
+                          "%[HAVING #havingfilter#]% \r\n%[ORDER BY #orders#]%");
 }
 
 void tst_DataEngines::sqlTemplate()
@@ -362,14 +367,17 @@ void tst_DataEngines::joinScript_data()
         { "stLocal, rjRightOuter", stLocal, rjRightOuter, "(customer.id = orders.customer_id)" },
         { "stLocal, rjFull", stLocal, rjFull, "(customer.id = orders.customer_id)" },
         { "stOracle, rjInner", stOracle, rjInner, "(customer.id = orders.customer_id)" },
-        { "stOracle, rjLeftOuter", stOracle, rjLeftOuter, "(customer.id (+)= orders.customer_id)" },
+        // The mark stands on the side that may be missing, as MSSQL's star keeps the other.
+        { "stOracle, rjLeftOuter", stOracle, rjLeftOuter, "(customer.id = orders.customer_id (+))" },
         { "stOracle, rjRightOuter", stOracle, rjRightOuter,
-            "(customer.id = orders.customer_id (+))" },
+            "(customer.id (+)= orders.customer_id)" },
         { "stOracle, rjFull", stOracle, rjFull, "(customer.id (+)= orders.customer_id (+))" },
         { "stMSSQL, rjInner", stMSSQL, rjInner, "(customer.id = orders.customer_id)" },
         { "stMSSQL, rjLeftOuter", stMSSQL, rjLeftOuter, "(customer.id *= orders.customer_id)" },
         { "stMSSQL, rjRightOuter", stMSSQL, rjRightOuter, "(customer.id =* orders.customer_id)" },
         { "stMSSQL, rjFull", stMSSQL, rjFull, "(customer.id *=* orders.customer_id)" },
+        { "stAnsi, rjLeftOuter: the ON condition", stAnsi, rjLeftOuter,
+            "(customer.id = orders.customer_id)" },
     };
     for (const Row &row : rows)
         QTest::newRow(row.name) << int(row.subType) << int(row.join) << int(roEqual) << p << c
@@ -379,7 +387,7 @@ void tst_DataEngines::joinScript_data()
     const QString op = QStringLiteral("Orders.CustNo");
     const QString oc = QStringLiteral("Customer.CustNo");
     QTest::newRow("stOracle left outer, <=") << int(stOracle) << int(rjLeftOuter) << int(roLessThan)
-                                             << op << oc << "(Orders.CustNo (+)<= Customer.CustNo)";
+                                             << op << oc << "(Orders.CustNo <= Customer.CustNo (+))";
     QTest::newRow("stMSSQL left outer, <=") << int(stMSSQL) << int(rjLeftOuter) << int(roLessThan)
                                             << op << oc << "(Orders.CustNo *<= Customer.CustNo)";
     QTest::newRow("stStandard full, <=") << int(stStandard) << int(rjFull) << int(roLessThan) << op
@@ -388,7 +396,7 @@ void tst_DataEngines::joinScript_data()
                                       << "(Orders.CustNo *<>* Customer.CustNo)";
     QTest::newRow("stOracle right outer, >=")
         << int(stOracle) << int(rjRightOuter) << int(roGreaterThan) << op << oc
-        << "(Orders.CustNo >= Customer.CustNo (+))";
+        << "(Orders.CustNo (+)>= Customer.CustNo)";
     QTest::newRow("quoted names pass verbatim")
         << int(stLocal) << int(rjInner) << int(roGreater) << "\"order details\".\"unit price\""
         << "products.\"unit price\""

@@ -168,8 +168,8 @@ bool tst_SqlEngine::useBackend(const QString &backend, TSchemaSqlDataEngine &eng
 void tst_SqlEngine::defaults()
 {
     TSchemaSqlDataEngine engine;
-    QCOMPARE(engine.SQLSubType(), stLocal);
-    QCOMPARE(engine.GetSQLTemplate(), SQLTemplate(stLocal));
+    QCOMPARE(engine.SQLSubType(), stAnsi);
+    QCOMPARE(engine.GetSQLTemplate(), SQLTemplate(stAnsi));
     QCOMPARE(engine.ConnectionName(), QString::fromLatin1(QSqlDatabase::defaultConnection));
     QVERIFY(!engine.OnGetItemList() && !engine.OnGetSubItemList() && !engine.OnExecSQL());
 

@@ -69,7 +69,7 @@ QList<Row> modelRows(QAbstractItemModel &model)
 // One way of building a statement in the form; the reference query asks the same question.
 struct Case {
     const char *name;
-    bool withJoins; // then run in the WHERE-clause dialect only
+    int dialects; // a bit per TSQLSubType the case runs in
     bool ordered; // the statement sorts its rows
     std::function<void(TfrmZkSQLBuilder &)> build;
     const char *reference;
@@ -106,8 +106,29 @@ void set(TfrmZkSQLBuilder &form, int col, int gridRow, const QString &text)
 
 enum GridRow { Calculate = 2, Sort = 3, Where = 4, Grouping = 5, Having = 6 };
 
+constexpr int bit(TSQLSubType t)
+{
+    return 1 << t;
+}
+// Without joins every dialect runs; inner joins run where the databases read them (the
+// WHERE-clause dialect and the join tree); outer joins keep their rows in the join tree only.
+constexpr int AnyDialect
+    = bit(stStandard) | bit(stLocal) | bit(stOracle) | bit(stMSSQL) | bit(stAnsi);
+constexpr int InnerJoins = bit(stLocal) | bit(stAnsi);
+constexpr int LocalOnly = bit(stLocal);
+constexpr int JoinTree = bit(stAnsi);
+
+TSchemaRelation *link(TfrmZkSQLBuilder &form, TSchemaItem *parent, const char *parentField,
+    TSchemaItem *child, const char *childField, TSDRelationJoin kind = rjInner)
+{
+    TSchemaRelation *relation = form.SchemaDesignArea->AddRelation(
+        parent, child, row(parent, parentField), row(child, childField));
+    relation->SetJoinType(kind);
+    return relation;
+}
+
 const Case Cases[] = {
-    { "worked example", true, true,
+    { "worked example", InnerJoins, true,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *customer = table(form, "customer");
             TSchemaItem *orders = table(form, "orders");
@@ -123,7 +144,7 @@ const Case Cases[] = {
         },
         "SELECT c.name, SUM(o.amount) FROM customer c JOIN orders o ON o.customer_id = c.id"
         " WHERE o.amount > 100 GROUP BY c.name HAVING SUM(o.amount) > 1000 ORDER BY c.name" },
-    { "left outer join: (1=1) and the plain condition", true, false,
+    { "left outer join: (1=1) and the plain condition", LocalOnly, false,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *customer = table(form, "customer");
             TSchemaItem *orders = table(form, "orders");
@@ -134,7 +155,7 @@ const Case Cases[] = {
             tick(form, orders, "amount");
         },
         "SELECT c.name, o.amount FROM customer c JOIN orders o ON c.id = o.customer_id" },
-    { "shared captions: a self-join through aliases", true, false,
+    { "shared captions: a self-join through aliases", InnerJoins, false,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *staff = table(form, "employees");
             TSchemaItem *managers = table(form, "employees");
@@ -145,7 +166,7 @@ const Case Cases[] = {
         },
         "SELECT e.last_name, m.last_name FROM employees e JOIN employees m"
         " ON e.reports_to = m.id" },
-    { "one table: where and sort", false, true,
+    { "one table: where and sort", AnyDialect, true,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *customer = table(form, "customer");
             const int name = tick(form, customer, "name");
@@ -155,14 +176,14 @@ const Case Cases[] = {
             set(form, city, Sort, "Descending");
         },
         "SELECT name, city FROM customer WHERE city <> 'Berlin' ORDER BY name, city DESC" },
-    { "distinct", false, true,
+    { "distinct", AnyDialect, true,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *customer = table(form, "customer");
             set(form, tick(form, customer, "country"), Sort, "Descending");
             form.cbDistinct->setChecked(true);
         },
         "SELECT DISTINCT country FROM customer ORDER BY country DESC" },
-    { "quoted names with aggregates", false, true,
+    { "quoted names with aggregates", AnyDialect, true,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *details = table(form, "order details");
             const int product = tick(form, details, "product_id");
@@ -176,7 +197,7 @@ const Case Cases[] = {
         },
         "SELECT product_id, MAX(\"unit price\"), AVG(quantity) FROM \"order details\""
         " WHERE discount > 0 GROUP BY product_id ORDER BY product_id" },
-    { "count with having", false, false,
+    { "count with having", AnyDialect, false,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *orders = table(form, "orders");
             const int customer = tick(form, orders, "customer_id");
@@ -186,7 +207,7 @@ const Case Cases[] = {
             set(form, id, Calculate, "Count");
         },
         "SELECT customer_id, COUNT(id) FROM orders GROUP BY customer_id HAVING COUNT(id) > 15" },
-    { "all fields", false, false,
+    { "all fields", AnyDialect, false,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *suppliers = table(form, "suppliers");
             const int all = tick(form, suppliers, "*");
@@ -194,6 +215,63 @@ const Case Cases[] = {
             set(form, all, Sort, "Ascending"); // no sort on *
         },
         "SELECT * FROM suppliers WHERE id < 5" },
+    { "left outer: customers without orders too", JoinTree, false,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *customer = table(form, "customer");
+            TSchemaItem *orders = table(form, "orders");
+            link(form, customer, "id", orders, "customer_id", rjLeftOuter);
+            tick(form, customer, "name");
+            tick(form, orders, "amount");
+        },
+        "SELECT c.name, o.amount FROM customer c LEFT JOIN orders o ON c.id = o.customer_id" },
+    { "right outer reached from the parent: every child row", JoinTree, false,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *orders = table(form, "orders");
+            TSchemaItem *customer = table(form, "customer");
+            link(form, orders, "customer_id", customer, "id", rjRightOuter);
+            tick(form, customer, "name");
+            set(form, tick(form, orders, "id"), Calculate, "Count");
+            set(form, 1, Grouping, "1");
+        },
+        "SELECT c.name, COUNT(o.id) FROM customer c LEFT JOIN orders o ON o.customer_id = c.id"
+        " GROUP BY c.name" },
+    { "full join", JoinTree, false,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *customer = table(form, "customer");
+            TSchemaItem *orders = table(form, "orders");
+            link(form, customer, "id", orders, "customer_id", rjFull);
+            tick(form, customer, "id");
+            tick(form, orders, "id");
+        },
+        "SELECT c.id, o.id FROM customer c FULL JOIN orders o ON c.id = o.customer_id" },
+    { "self-join, left outer: the employee without a manager too", JoinTree, false,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *staff = table(form, "employees");
+            TSchemaItem *managers = table(form, "employees");
+            link(form, staff, "reports_to", managers, "id", rjLeftOuter);
+            tick(form, staff, "last_name");
+            tick(form, managers, "last_name");
+        },
+        "SELECT e.last_name, m.last_name FROM employees e LEFT JOIN employees m"
+        " ON e.reports_to = m.id" },
+    { "a chain grouped by two columns named city", JoinTree, true,
+        [](TfrmZkSQLBuilder &form) {
+            TSchemaItem *customer = table(form, "customer");
+            TSchemaItem *orders = table(form, "orders");
+            TSchemaItem *employees = table(form, "employees");
+            link(form, customer, "id", orders, "customer_id");
+            link(form, employees, "id", orders, "employee_id");
+            const int city = tick(form, customer, "city");
+            const int staffCity = tick(form, employees, "city");
+            set(form, tick(form, orders, "id"), Calculate, "Count");
+            set(form, city, Grouping, "1");
+            set(form, city, Sort, "Ascending");
+            set(form, staffCity, Grouping, "1");
+            set(form, staffCity, Sort, "Ascending");
+        },
+        "SELECT c.city, e.city, COUNT(o.id) FROM customer c JOIN orders o ON c.id = o.customer_id"
+        " JOIN employees e ON e.id = o.employee_id GROUP BY c.city, e.city ORDER BY c.city, "
+        "e.city" },
 };
 
 const Case *findCase(const QString &name)
@@ -216,6 +294,8 @@ const char *dialectName(TSQLSubType dialect)
         return "stOracle";
     case stMSSQL:
         return "stMSSQL";
+    case stAnsi:
+        return "stAnsi";
     }
     return "?";
 }
@@ -293,8 +373,8 @@ void tst_BuilderDatabase::statements_data()
     QTest::addColumn<QString>("caseName");
     for (const char *backend : { "sqlite", "postgresql" }) {
         for (const Case &c : Cases) {
-            for (TSQLSubType dialect : { stStandard, stLocal, stOracle, stMSSQL }) {
-                if (c.withJoins && dialect != stLocal)
+            for (TSQLSubType dialect : { stStandard, stLocal, stOracle, stMSSQL, stAnsi }) {
+                if (!(c.dialects & bit(dialect)))
                     continue;
                 QTest::addRow("%s, %s: %s", backend, dialectName(dialect), c.name)
                     << QString::fromLatin1(backend) << int(dialect) << QString::fromLatin1(c.name);

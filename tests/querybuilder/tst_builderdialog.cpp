@@ -9,6 +9,7 @@
 #include "engines/TSchemaCustomDataEngine.h"
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
+#include "relations/TSchemaRelation.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -112,6 +113,7 @@ private slots:
     void resultsPageNeverFails_data();
     void resultsPageNeverFails();
     void grabberAndToggles();
+    void dialectChoiceAndNotes();
     void gridTextWasCutOffInsteadOfElided();
     void groupingCheckBoxWasPaintedTwice();
     void escapeLostTheWorkWithoutAWord_data();
@@ -439,6 +441,59 @@ void tst_BuilderDialog::grabberAndToggles()
     QVERIFY(!form.pcSQL->isVisible());
     form.btnShowGrid->click();
     QVERIFY(form.pcSQL->isVisible());
+}
+
+void tst_BuilderDialog::dialectChoiceAndNotes()
+{
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    m_engine->SetSQLSubType(stLocal);
+    form.pcSQL->setCurrentWidget(form.tsOptions);
+    QCOMPARE(form.cbDialect->currentData().toInt(), int(stLocal));
+
+    // The outer join the local dialect cannot write and the column that needs grouping.
+    AddNewItem(area, "customer", QVariant(), 20, 20);
+    AddNewItem(area, "orders", QVariant(), 250, 20);
+    TSchemaItem *customer = area->GetItem(0), *orders = area->GetItem(1);
+    area->AddRelation(customer, orders, customer->GetSubItemByName("id"),
+            orders->GetSubItemByName("customer_id"))
+        ->SetJoinType(rjLeftOuter);
+    customer->GetSubItemByName("name")->SetChecked(true);
+    orders->GetSubItemByName("amount")->SetChecked(true);
+    form.sgColumnGrid->SetCells(2, 2, "Summa");
+    form.btnGenSQL->click();
+    QVERIFY(!form.lblSQLNotes->isHidden());
+    QVERIFY(form.lblSQLNotes->text().contains("customer.name"));
+    QVERIFY(form.lblSQLNotes->text().contains("outer join"));
+
+    // The user switches to the join tree: the engine follows, the note on outer joins goes.
+    form.pcSQL->setCurrentWidget(form.tsOptions);
+    form.cbDialect->setCurrentIndex(form.cbDialect->findData(int(stAnsi)));
+    emit form.cbDialect->activated(form.cbDialect->currentIndex());
+    QCOMPARE(m_engine->SQLSubType(), stAnsi);
+    form.btnGenSQL->click();
+    QVERIFY(
+        form.SQLText().contains("LEFT OUTER JOIN orders ON (customer.id = orders.customer_id)"));
+    QVERIFY(!form.lblSQLNotes->text().contains("outer join"));
+
+    // The choice travels with the schema file; a file without it leaves the engine alone.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("dialect.sch");
+    area->SaveToFile(file);
+    m_engine->SetSQLSubType(stOracle);
+    area->LoadFromFile(file);
+    QCOMPARE(m_engine->SQLSubType(), stAnsi);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll()).remove("SQLSubType=4\r\n");
+    f.close();
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.toUtf8());
+    f.close();
+    m_engine->SetSQLSubType(stOracle);
+    area->LoadFromFile(file);
+    QCOMPARE(m_engine->SQLSubType(), stOracle);
+    QCOMPARE(area->GetItemCount(), 2);
 }
 
 void tst_BuilderDialog::gridTextWasCutOffInsteadOfElided()

@@ -58,6 +58,7 @@ QueryInput withEngine(QueryInput input, int dialect)
     if (dialect == NoEngine)
         return input;
     const auto subType = TSQLSubType(dialect);
+    input.SubType = subType;
     input.Template = SQLTemplate(subType);
     input.JoinScript = [subType](const QString &p, const QString &c, TSDRelationOperator op,
                            TSDRelationJoin j) { return JoinScript(subType, p, c, op, j); };
@@ -98,6 +99,35 @@ const QString WorkedExampleWhereClause
                      "GROUP BY name \r\n"
                      "HAVING  (SUM(orders.amount) > 1000) \r\n"
                      "ORDER BY name ASC\r\n");
+const QString WorkedExampleJoinTree
+    = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
+                     "FROM customer INNER JOIN orders ON (customer.id = orders.customer_id) \r\n"
+                     "WHERE  (orders.amount > 100) \r\n"
+                     "GROUP BY customer.name \r\n"
+                     "HAVING  (SUM(orders.amount) > 1000) \r\n"
+                     "ORDER BY customer.name ASC\r\n");
+
+// Joins written "parent.field op child.field kind" (kind: inner, left, right, full) over
+// tables named by their position in the diagram.
+QueryJoin parseJoin(const QVector<QueryTable> &tables, const QString &text)
+{
+    const QStringList parts = text.split(' ');
+    auto end = [&](const QString &ref, QString &fieldName) {
+        const QString name = ref.section('.', 0, 0);
+        fieldName = ref.section('.', 1);
+        for (const QueryTable &t : tables) {
+            if (t.Caption + QString::number(t.ItemIndex) == name || t.Caption == name)
+                return t;
+        }
+        return QueryTable {};
+    };
+    QString pf, cf;
+    const QueryTable p = end(parts.at(0), pf), c = end(parts.at(2), cf);
+    const QStringList ops = { "=", "<", ">", "<=", ">=", "<>" };
+    const QStringList kinds = { "inner", "left", "right", "full" };
+    return join(p, pf, c, cf, TSDRelationJoin(kinds.indexOf(parts.at(3))),
+        TSDRelationOperator(ops.indexOf(parts.at(1))));
+}
 
 } // namespace
 
@@ -117,6 +147,10 @@ private slots:
     void joins_data();
     void joins();
     void missingEnds();
+    void joinTrees_data();
+    void joinTrees();
+    void notes_data();
+    void notes();
 };
 
 void tst_QueryGenerator::workedExample_data()
@@ -129,6 +163,7 @@ void tst_QueryGenerator::workedExample_data()
     // An inner join is the plain condition in every WHERE-clause dialect.
     QTest::newRow("stOracle") << int(stOracle) << WorkedExampleWhereClause;
     QTest::newRow("stMSSQL") << int(stMSSQL) << WorkedExampleWhereClause;
+    QTest::newRow("stAnsi") << int(stAnsi) << WorkedExampleJoinTree;
 }
 
 void tst_QueryGenerator::workedExample()
@@ -387,9 +422,9 @@ void tst_QueryGenerator::joins_data()
         const char *mssql;
     } kinds[] = {
         { rjInner, "inner", "INNER JOIN (a.x = b.y)", "(a.x = b.y)", "(a.x = b.y)" },
-        { rjLeftOuter, "left outer", "LEFT OUTER JOIN (a.x = b.y)", "(a.x (+)= b.y)",
+        { rjLeftOuter, "left outer", "LEFT OUTER JOIN (a.x = b.y)", "(a.x = b.y (+))",
             "(a.x *= b.y)" },
-        { rjRightOuter, "right outer", "RIGHT OUTER JOIN (a.x = b.y)", "(a.x = b.y (+))",
+        { rjRightOuter, "right outer", "RIGHT OUTER JOIN (a.x = b.y)", "(a.x (+)= b.y)",
             "(a.x =* b.y)" },
         { rjFull, "full", "FULL JOIN (a.x = b.y)", "(a.x (+)= b.y (+))", "(a.x *=* b.y)" },
     };
@@ -452,6 +487,114 @@ void tst_QueryGenerator::missingEnds()
     input.Joins = { j };
     QCOMPARE(GenerateQuery(withEngine(input, stLocal)),
         QStringLiteral("FROM a \r\nWHERE (1=1) \r\n   AND (a.x = .) \r\n"));
+}
+
+void tst_QueryGenerator::joinTrees_data()
+{
+    QTest::addColumn<QStringList>("tables");
+    QTest::addColumn<QStringList>("joins");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("where"); // the WHERE line, or empty
+    QTest::newRow("chain") << QStringList { "a", "b", "c" }
+                           << QStringList { "a.x = b.y inner", "b.y = c.z left" }
+                           << "a INNER JOIN b ON (a.x = b.y) LEFT OUTER JOIN c ON (b.y = c.z)"
+                           << "";
+    QTest::newRow("left outer reached from the child: the parent's rows kept")
+        << QStringList { "a", "b" } << QStringList { "b.y = a.x left" }
+        << "a RIGHT OUTER JOIN b ON (b.y = a.x)"
+        << "";
+    QTest::newRow("right outer from the parent / from the child")
+        << QStringList { "a", "b", "c" } << QStringList { "a.x = b.y right", "c.z = a.x right" }
+        << "a RIGHT OUTER JOIN b ON (a.x = b.y) LEFT OUTER JOIN c ON (c.z = a.x)"
+        << "";
+    QTest::newRow("full, any operator")
+        << QStringList { "a", "b" } << QStringList { "a.x <> b.y full" }
+        << "a FULL OUTER JOIN b ON (a.x <> b.y)"
+        << "";
+    QTest::newRow("star") << QStringList { "a", "b", "c", "d" }
+                          << QStringList { "a.x = b.y inner", "a.x = c.z inner", "d.w = a.x left" }
+                          << "a INNER JOIN b ON (a.x = b.y) INNER JOIN c ON (a.x = c.z) RIGHT "
+                             "OUTER JOIN d ON (d.w = a.x)"
+                          << "";
+    QTest::newRow("reached in relation order, not diagram order")
+        << QStringList { "a", "b", "c" } << QStringList { "c.z = a.x inner", "b.y = c.z inner" }
+        << "a INNER JOIN c ON (c.z = a.x) INNER JOIN b ON (b.y = c.z)"
+        << "";
+    QTest::newRow("a cycle closes in the later table's ON")
+        << QStringList { "a", "b", "c" }
+        << QStringList { "a.x = b.y inner", "b.y = c.z inner", "c.z >= a.x left" }
+        << "a INNER JOIN b ON (a.x = b.y) INNER JOIN c ON (b.y = c.z) AND (c.z >= a.x)"
+        << "";
+    QTest::newRow("two relations between two tables")
+        << QStringList { "a", "b" } << QStringList { "a.x = b.y inner", "a.w < b.v inner" }
+        << "a INNER JOIN b ON (a.x = b.y) AND (a.w < b.v)"
+        << "";
+    QTest::newRow("separate groups") << QStringList { "a", "b", "c", "d" }
+                                     << QStringList { "a.x = c.z inner", "b.y = d.w inner" }
+                                     << "a INNER JOIN c ON (a.x = c.z) CROSS JOIN b INNER JOIN d "
+                                        "ON (b.y = d.w)"
+                                     << "";
+    QTest::newRow("self-link of a first table: WHERE")
+        << QStringList { "a", "b" } << QStringList { "a.x = a.y inner", "a.x = b.y inner" }
+        << "a INNER JOIN b ON (a.x = b.y)"
+        << "WHERE  (a.x = a.y) ";
+    QTest::newRow("self-link of a later table: its ON")
+        << QStringList { "a", "b" } << QStringList { "b.x = b.y inner", "a.x = b.y inner" }
+        << "a INNER JOIN b ON (b.x = b.y) AND (a.x = b.y)"
+        << "";
+    QTest::newRow("a table placed twice")
+        << QStringList { "e", "e" } << QStringList { "e1.id = e2.boss left" }
+        << "e e1 LEFT OUTER JOIN e e2 ON (e1.id = e2.boss)"
+        << "";
+}
+
+void tst_QueryGenerator::joinTrees()
+{
+    QFETCH(QStringList, tables);
+    QFETCH(QStringList, joins);
+    QFETCH(QString, from);
+    QFETCH(QString, where);
+    QueryInput input;
+    for (int i = 0; i < tables.size(); ++i)
+        input.Tables << table(tables.at(i), i + 1);
+    for (const QString &text : joins)
+        input.Joins << parseJoin(input.Tables, text);
+    const QString sql = GenerateQuery(withEngine(input, stAnsi));
+    QStringList lines = sql.split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(0), "FROM " + from + ' ');
+    QCOMPARE(lines.value(1), where);
+    QVERIFY(!sql.contains("1=1"));
+    // Each join kind with its operator also stands in the other dialects, unchanged.
+    QVERIFY(!GenerateQuery(withEngine(input, stLocal)).contains(" ON "));
+}
+
+void tst_QueryGenerator::notes_data()
+{
+    QTest::addColumn<int>("dialect");
+    QTest::addColumn<QStringList>("notes");
+    QTest::newRow("stAnsi") << int(stAnsi)
+                            << QStringList { "Columns that need grouping (tick Grouping): b.y" };
+    QTest::newRow("stLocal: the outer join too")
+        << int(stLocal)
+        << QStringList { "Columns that need grouping (tick Grouping): b.y",
+               "The local dialect writes outer joins as plain conditions: 1 outer join(s) keep "
+               "only the matching rows." };
+}
+
+void tst_QueryGenerator::notes()
+{
+    QFETCH(int, dialect);
+    QFETCH(QStringList, notes);
+    const QueryTable a = table("a", 1), b = table("b", 2);
+    QueryInput input;
+    input.Tables = { a, b };
+    input.Joins = { join(a, "x", b, "y", rjLeftOuter) };
+    input.Columns = { column(a, "x", {}, {}, {}, "1"), column(b, "y"), column(b, "z", "Summa") };
+    QCOMPARE(QueryNotes(withEngine(input, dialect)), notes);
+    // Grouped as needed and inner: nothing to say.
+    input.Columns[1].Grouping = "1";
+    input.Joins[0].Join = rjInner;
+    QCOMPARE(QueryNotes(withEngine(input, dialect)), QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_QueryGenerator)
