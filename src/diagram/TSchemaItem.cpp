@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -384,23 +385,54 @@ void TSchemaItem::SelectItemBold(TSchemaSubItem *SubItem, bool IsBold)
     SubItem->SetLinked(IsBold);
 }
 
+void TSchemaItem::tickRow(TSchemaSubItem *row, bool checked)
+{
+    if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl))
+        check->SetChecked(GetIndexBySubItem(row), checked);
+    row->SetChecked(checked);
+}
+
 void TSchemaItem::setAllChecked(bool checked)
 {
     if (FSchemaControlType == scText || FSchemaControlType == scIcon)
         return;
-    auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl);
     const int count = GetSubItemCount();
     for (int i = 0; i < count; ++i) {
-        if (check)
-            check->SetChecked(i, checked);
         if (TSchemaSubItem *row = GetSubItem(i))
-            row->SetChecked(checked);
+            tickRow(row, checked);
     }
+}
+
+bool TSchemaItem::keepsTick(const TSchemaSubItem *row)
+{
+    if (!FKeptTicks.contains(row))
+        return false;
+    FKeptTickRefused = true;
+    return true;
 }
 
 void TSchemaItem::_SelectAll(QObject *)
 {
-    setAllChecked(true);
+    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
+        return;
+    // The rows are taken first: a handler may add or delete rows while the walk runs.
+    QList<QPointer<TSchemaSubItem>> rows;
+    for (int i = 0; i < GetSubItemCount(); ++i) {
+        if (TSchemaSubItem *row = GetSubItem(i)) {
+            rows << row;
+            if (row->Checked())
+                FKeptTicks << row;
+        }
+    }
+    const auto release = qScopeGuard([this] { FKeptTicks.clear(); });
+    for (const QPointer<TSchemaSubItem> &row : rows) {
+        if (!row || row->Checked())
+            continue;
+        FKeptTickRefused = false;
+        tickRow(row, true);
+        if (FKeptTickRefused && row && row->Checked())
+            tickRow(row, false); // it excludes rows that stay ticked
+    }
 }
 
 void TSchemaItem::_UnSelectAll(QObject *)

@@ -142,6 +142,8 @@ private slots:
     void spaceKeyTogglesTheCurrentRow();
     void selectAll_data();
     void selectAll();
+    void selectAllKeepsTickedRows_data();
+    void selectAllKeepsTickedRows();
 
     void menuEntries_data();
     void menuEntries();
@@ -584,6 +586,64 @@ void tst_SchemaItem::selectAll()
             QVERIFY(!check || !check->Checked(i));
         }
     }
+}
+
+void tst_SchemaItem::selectAllKeepsTickedRows_data()
+{
+    QTest::addColumn<QList<int>>("ticked");
+    QTest::addColumn<QStringList>("events"); // row and its new tick, as the handler saw them
+    QTest::addColumn<QList<int>>("tickedAfter");
+
+    QTest::newRow("fields partly ticked")
+        << QList<int>({ 1, 3 }) << QStringList({ "0+", "0-", "2+" }) << QList<int>({ 1, 2, 3 });
+    QTest::newRow("every field ticked")
+        << QList<int>({ 1, 2, 3 }) << QStringList({ "0+", "0-" }) << QList<int>({ 1, 2, 3 });
+    QTest::newRow("nothing ticked")
+        << QList<int>() << QStringList({ "0+", "1+", "0-", "2+", "3+" }) << QList<int>({ 1, 2, 3 });
+    QTest::newRow("the exclusive row ticked")
+        << QList<int>({ 0 }) << QStringList({ "1+", "1-", "2+", "2-", "3+", "3-" })
+        << QList<int>({ 0 });
+}
+
+// Select All on an item whose row 0 excludes the others, as the query builder's "*" row does:
+// rows that were ticked keep their tick and raise nothing, so what the application keeps for
+// them survives.
+void tst_SchemaItem::selectAllKeepsTickedRows()
+{
+    QFETCH(QList<int>, ticked);
+    QFETCH(QStringList, events);
+    QFETCH(QList<int>, tickedAfter);
+
+    TSchemaDesignArea area;
+    TSchemaItem *item = addTable(area, "T", rowNames(4), 0, 0, scCheckListBox);
+    for (int i : ticked)
+        item->GetSubItem(i)->SetChecked(true);
+    QStringList seen;
+    item->SetOnSubItemCheck([&](QObject *sender) {
+        auto *row = qobject_cast<TSchemaSubItem *>(sender);
+        const int index = item->GetIndexBySubItem(row);
+        seen << QString::number(index) + (row->Checked() ? "+" : "-");
+        if (!row->Checked())
+            return;
+        if (index == 0) {
+            for (int i = 1; i < item->GetSubItemCount(); ++i)
+                item->GetSubItem(i)->SetChecked(false);
+        } else {
+            item->GetSubItem(0)->SetChecked(false);
+        }
+    });
+
+    item->_SelectAll(menuEntry(item, "mnuSelectAll"));
+    QCOMPARE(seen, events);
+    auto *check = qobject_cast<TSchemaCheckListBox *>(item->ItemControl());
+    for (int i = 0; i < item->GetSubItemCount(); ++i) {
+        QCOMPARE(item->GetSubItem(i)->Checked(), tickedAfter.contains(i));
+        QCOMPARE(check->Checked(i), tickedAfter.contains(i));
+    }
+    // Once it is over, the handler unticks freely again.
+    item->GetSubItem(0)->SetChecked(true);
+    for (int i = 1; i < item->GetSubItemCount(); ++i)
+        QVERIFY(!item->GetSubItem(i)->Checked());
 }
 
 // ---------------------------------------------------------------------------------------------
