@@ -193,6 +193,9 @@ private:
     void buildPopupMenu();
     void layoutInnerControl();
     void applyInnerFont();
+    // A node shows in the tree's font, bold when its row is linked and at normal weight
+    // otherwise.
+    static void applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node);
     void applyInnerColor();
     void relationsChanged(bool isDrag);
     TSchemaSubItem *rowOfTreeNode(QTreeWidgetItem *node) const;

@@ -177,6 +177,8 @@ private slots:
     void rowPainting_data();
     void rowPainting();
     void linkedRowIsBoldAndForeignIndexDrawsNothing();
+    void linkedRowsStandOutAfterActivation_data();
+    void linkedRowsStandOutAfterActivation();
 
     void relationsFollow_data();
     void relationsFollow();
@@ -1356,6 +1358,48 @@ void tst_SchemaItem::linkedRowIsBoldAndForeignIndexDrawsNothing()
     QCOMPARE(inkWidth(untouched), 0);
     QCOMPARE(untouched.pixel(0, 0), QColor(Qt::gray).rgb());
     QCOMPARE(inkWidth(render(-1)), 0);
+}
+
+void tst_SchemaItem::linkedRowsStandOutAfterActivation_data()
+{
+    QTest::addColumn<TSchemaControlType>("type");
+    QTest::newRow("list") << scListBox;
+    QTest::newRow("check list") << scCheckListBox;
+    QTest::newRow("tree") << scTreeView;
+}
+
+// Activation makes the item's font value bold; still only the linked row of two rows with the
+// same caption is drawn bold.
+void tst_SchemaItem::linkedRowsStandOutAfterActivation()
+{
+    QFETCH(TSchemaControlType, type);
+    auto area = shownArea();
+    TSchemaItem *item = addTable(*area, "T", { "customer_id", "customer_id" }, 10, 10, type);
+    TSchemaItem *other = addTable(*area, "O", { "id" }, 300, 10);
+    link(*area, item, 1, other, 0);
+    QVERIFY(item->GetFont().Bold()); // the value that files store
+
+    auto *view = qobject_cast<QAbstractItemView *>(item->ItemControl());
+    view->doItemsLayout(); // a list view lays out its entries late, on a timer
+    const QImage image = view->viewport()->grab().toImage();
+    // The text part of a row: right of the check box in a check list.
+    auto textOf = [&](int row) {
+        QRect rect = view->visualRect(view->model()->index(row, 0));
+        if (type == scCheckListBox)
+            rect.setLeft(rect.left() + CheckWidth() + 2);
+        return image.copy(rect);
+    };
+    const int plain = inkWidth(textOf(0));
+    const int linked = inkWidth(textOf(1));
+    QVERIFY(plain > 0);
+    QVERIFY2(linked > plain, qPrintable(QStringLiteral("%1 vs %2").arg(linked).arg(plain)));
+
+    // Unlinked again, the row is drawn like its twin.
+    area->DeleteRelationsForItem(item, nullptr);
+    const QImage after = view->viewport()->grab().toImage();
+    QRect second = view->visualRect(view->model()->index(1, 0));
+    QRect first = view->visualRect(view->model()->index(0, 0));
+    QCOMPARE(inkWidth(after.copy(second)), inkWidth(after.copy(first)));
 }
 
 // ---------------------------------------------------------------------------------------------
