@@ -427,7 +427,7 @@ void TSchemaItem::_SelectAll(QObject *)
         if (TSchemaSubItem *row = GetSubItem(i)) {
             rows << row;
             if (row->Checked())
-                FKeptTicks << row;
+                FKeptTicks.insert(row);
         }
     }
     const auto release = qScopeGuard([this] { FKeptTicks.clear(); });

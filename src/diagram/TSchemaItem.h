@@ -8,6 +8,7 @@
 
 #include <QIcon>
 #include <QPointer>
+#include <QSet>
 #include <QVariant>
 #include <QWidget>
 
@@ -224,7 +225,7 @@ private:
     bool FSettingCheck = false;
     // While Select All runs: the rows ticked when it began, and whether an untick of one of
     // them was refused since the last tick.
-    QList<const TSchemaSubItem *> FKeptTicks;
+    QSet<const TSchemaSubItem *> FKeptTicks;
     bool FKeptTickRefused = false;
 
     // Moving and sizing with the mouse.
