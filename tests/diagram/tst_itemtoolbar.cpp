@@ -416,11 +416,7 @@ void tst_ItemToolbar::newItemsLandInFreeViewBelowTheToolBar()
             buttonsOf(area->ToolBar()).at(0)->click();
         QCOMPARE(area->GetItemCount(), before + 1);
         TSchemaItem *added = area->GetItem(before);
-        const QString where = QStringLiteral("%1,%2 %3x%4")
-                                  .arg(added->Left())
-                                  .arg(added->Top())
-                                  .arg(added->Width())
-                                  .arg(added->Height());
+        const QString where = QDebug::toString(added->geometry());
         QVERIFY2(inFreeView(*area, added), qPrintable(where));
         for (int j = 0; j < before; ++j) {
             QVERIFY2(!area->GetItem(j)->geometry().intersects(added->geometry()),

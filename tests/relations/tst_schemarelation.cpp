@@ -860,9 +860,7 @@ void tst_SchemaRelation::dialogLabelsFitTheirTexts()
     form.setFont(font);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    const QImage image = form.grab().toImage();
-    QVERIFY(!image.isNull());
-    QCOMPARE(image.size(), form.size() * image.devicePixelRatio());
+    QVERIFY(!form.grab().isNull()); // painted once, as on screen
     if (translated)
         QVERIFY(form.rgJoinType->Button(2)->text().endsWith(QStringLiteral("(übersetzt)")));
 
