@@ -20,6 +20,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace Diduza {
 
 namespace {
@@ -51,6 +53,37 @@ bool senderTag(QObject *Sender, int &tag)
     bool ok = false;
     tag = value.toInt(&ok);
     return ok;
+}
+
+// How many random places a new item tries before it keeps the last one drawn.
+constexpr int PlacementTries = 20;
+
+// Puts a new item at a random place in the visible client area below the tool bar, inside
+// that area where the item fits, and on a spot that overlaps no other item when one of a few
+// draws finds such a spot.
+void placeAtRandom(TSchemaDesignArea &area, TSchemaItem *item)
+{
+    QWidget *client = area.ClientWidget();
+    const QRect view = client->rect();
+    int top = view.top();
+    if (QWidget *bar = area.CoolBar(); bar && bar->isVisibleTo(client))
+        top = qMax(top, bar->geometry().bottom() + 1);
+    const int xRange = qMax(1, view.width() - item->width() + 1);
+    const int yRange = qMax(1, view.bottom() + 1 - top - item->height() + 1);
+    QList<QRect> taken;
+    for (int i = 0; i < area.GetItemCount(); ++i) {
+        TSchemaItem *other = area.GetItem(i);
+        if (other && other != item && other->isVisibleTo(client))
+            taken << other->geometry();
+    }
+    QRect spot(QPoint(), item->size());
+    for (int attempt = 0; attempt < PlacementTries; ++attempt) {
+        spot.moveTopLeft(QPoint(view.left() + RandomInt(xRange), top + RandomInt(yRange)));
+        if (std::none_of(taken.cbegin(), taken.cend(),
+                [&spot](const QRect &other) { return other.intersects(spot); }))
+            break;
+    }
+    item->move(spot.topLeft());
 }
 } // namespace
 
@@ -159,10 +192,9 @@ void TSchemaDesignArea::AddNewItem(QObject *Sender)
     TSchemaItem *item = AddItem(caption, type);
     if (!item)
         return;
-    item->SetLeft(RandomInt(100));
-    item->SetTop(RandomInt(100));
     item->RecalculateHeight();
     item->RecalculateWidth();
+    placeAtRandom(*this, item); // once its size is known
 }
 
 void TSchemaDesignArea::AddNewIcon(QObject *Sender)
@@ -174,8 +206,6 @@ void TSchemaDesignArea::AddNewIcon(QObject *Sender)
     TSchemaItem *item = AddItem(caption, scIcon);
     if (!item)
         return;
-    item->SetLeft(RandomInt(100));
-    item->SetTop(RandomInt(100));
     item->SetHeight(100);
     if (TSchemaIcon *icon = item->IconControl()) {
         if (tag >= 0 && tag < EnumCount<TSCIconType>())
@@ -184,6 +214,7 @@ void TSchemaDesignArea::AddNewIcon(QObject *Sender)
     }
     item->RecalculateHeight();
     item->RecalculateWidth();
+    placeAtRandom(*this, item);
 }
 
 } // namespace Diduza

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -34,6 +35,12 @@ int CheckWidth()
 }
 
 namespace {
+QFont boldFont(QFont font)
+{
+    font.setBold(true);
+    return font;
+}
+
 // Decoration metrics: the resizing frame, the thin frame, and the two title-bar heights.
 constexpr int ThickFrame = 4;
 constexpr int ThinFrame = 1;
@@ -223,6 +230,7 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
         auto *node = parentNode ? new QTreeWidgetItem(parentNode) : new QTreeWidgetItem(tree);
         node->setText(0, ItemName);
         TSchemaTreeView::SetRow(node, row);
+        applyNodeFont(tree, node);
         tree->ApplyImageIndex(node, row->ImageIndex());
         row->SetIndex(tree->AbsoluteIndexOf(node));
     } else if (auto *text = TextControl()) {
@@ -374,33 +382,63 @@ void TSchemaItem::SelectItemBold(TSchemaSubItem *SubItem, bool IsBold)
 {
     if (!SubItem)
         return;
-    if (auto *tree = TreeView()) {
-        if (QTreeWidgetItem *node = tree->NodeAt(GetIndexBySubItem(SubItem))) {
-            QFont font = tree->font();
-            font.setBold(IsBold);
-            node->setFont(0, font);
-        }
-    }
     SubItem->SetLinked(IsBold);
+    if (auto *tree = TreeView()) {
+        if (QTreeWidgetItem *node = tree->NodeAt(GetIndexBySubItem(SubItem)))
+            applyNodeFont(tree, node);
+    } else if (auto *list = ListBox()) {
+        list->viewport()->update(); // list rows read Linked when they are painted
+    }
+}
+
+void TSchemaItem::tickRow(TSchemaSubItem *row, bool checked)
+{
+    if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl))
+        check->SetChecked(GetIndexBySubItem(row), checked);
+    row->SetChecked(checked);
 }
 
 void TSchemaItem::setAllChecked(bool checked)
 {
     if (FSchemaControlType == scText || FSchemaControlType == scIcon)
         return;
-    auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl);
     const int count = GetSubItemCount();
     for (int i = 0; i < count; ++i) {
-        if (check)
-            check->SetChecked(i, checked);
         if (TSchemaSubItem *row = GetSubItem(i))
-            row->SetChecked(checked);
+            tickRow(row, checked);
     }
+}
+
+bool TSchemaItem::keepsTick(const TSchemaSubItem *row)
+{
+    if (!FKeptTicks.contains(row))
+        return false;
+    FKeptTickRefused = true;
+    return true;
 }
 
 void TSchemaItem::_SelectAll(QObject *)
 {
-    setAllChecked(true);
+    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
+        return;
+    // The rows are taken first: a handler may add or delete rows while the walk runs.
+    QList<QPointer<TSchemaSubItem>> rows;
+    for (int i = 0; i < GetSubItemCount(); ++i) {
+        if (TSchemaSubItem *row = GetSubItem(i)) {
+            rows << row;
+            if (row->Checked())
+                FKeptTicks.insert(row);
+        }
+    }
+    const auto release = qScopeGuard([this] { FKeptTicks.clear(); });
+    for (const QPointer<TSchemaSubItem> &row : rows) {
+        if (!row || row->Checked())
+            continue;
+        FKeptTickRefused = false;
+        tickRow(row, true);
+        if (FKeptTickRefused && row && row->Checked())
+            tickRow(row, false); // it excludes rows that stay ticked
+    }
 }
 
 void TSchemaItem::_UnSelectAll(QObject *)
@@ -630,11 +668,25 @@ void TSchemaItem::SetFont(const TFontValue &Value)
     update();
 }
 
+void TSchemaItem::applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node)
+{
+    const TSchemaSubItem *row = TSchemaTreeView::RowOf(node);
+    QFont font = tree->font();
+    font.setBold(row && row->Linked());
+    node->setFont(0, font);
+}
+
 void TSchemaItem::applyInnerFont()
 {
     if (!FItemControl)
         return;
+    // The control keeps the font value as it is (bold after activation); its rows are drawn at
+    // normal weight unless they are linked.
     FItemControl->setFont(FontValueToQFont(FInnerFont));
+    if (auto *tree = TreeView()) {
+        for (QTreeWidgetItem *node : tree->AllNodes())
+            applyNodeFont(tree, node);
+    }
     if (auto *text = TextControl()) {
         text->SetFontColor(FInnerFont.Color);
     } else {
@@ -807,9 +859,10 @@ void TSchemaItem::RecalculateHeight()
 void TSchemaItem::RecalculateWidth()
 {
     int w = 0;
+    // Rows are measured bold, so that each fits once it is linked.
     if (auto *tree = TreeView()) {
         w = 110;
-        const QFontMetrics fm(tree->font());
+        const QFontMetrics fm(boldFont(tree->font()));
         for (QTreeWidgetItem *node : tree->AllNodes())
             w = qMax(w, fm.horizontalAdvance(node->text(0)));
     } else if (auto *text = TextControl()) {
@@ -821,7 +874,7 @@ void TSchemaItem::RecalculateWidth()
         w = icon->Picture().width();
     } else if (auto *list = ListBox()) {
         w = 110;
-        const QFontMetrics fm(list->font());
+        const QFontMetrics fm(boldFont(list->font()));
         for (int i = 0; i < list->count(); ++i)
             w = qMax(w, fm.horizontalAdvance(list->item(i)->text()));
     }
@@ -1059,7 +1112,10 @@ void TSchemaItem::CustomListDrawItem(
         return;
     const QPalette pal = list->palette();
     painter.fillRect(Rect, Selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+    // Rows show whether they are linked by their weight alone: bold or normal, whatever the
+    // weight of the list's font.
     QFont font = list->font();
+    font.setBold(false);
     painter.setPen(Selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
     QListWidgetItem *entry = list->item(Index);
     TSchemaSubItem *row = TSchemaListBox::RowOf(entry);

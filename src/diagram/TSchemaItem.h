@@ -8,6 +8,7 @@
 
 #include <QIcon>
 #include <QPointer>
+#include <QSet>
 #include <QVariant>
 #include <QWidget>
 
@@ -137,6 +138,10 @@ public:
     TSchemaIcon *IconControl() const;
 
     // --- menu commands (Sender is the clicked entry, whose parent is this item) ---
+    // Ticks every unticked row, in row order; the rows that are ticked already keep their tick
+    // and raise nothing. While it runs, an OnSubItemCheck handler that unticks other rows in
+    // answer to a tick (rows that exclude each other) cannot untick those rows: the row whose
+    // tick asked for it is unticked again instead.
     void _SelectAll(QObject *Sender);
     void _UnSelectAll(QObject *Sender);
     void RemoveRelations(QObject *Sender);
@@ -176,13 +181,22 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    friend class TSchemaSubItem;
+
     void construct();
     void setAllChecked(bool checked);
+    // Sets a row's check box (in a check-list item) and then its Checked.
+    void tickRow(TSchemaSubItem *row, bool checked);
+    // True, and the refusal noted, when Select All keeps this row ticked.
+    bool keepsTick(const TSchemaSubItem *row);
     int frameWidth() const;
     int captionHeight() const;
     void buildPopupMenu();
     void layoutInnerControl();
     void applyInnerFont();
+    // A node shows in the tree's font, bold when its row is linked and at normal weight
+    // otherwise.
+    static void applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node);
     void applyInnerColor();
     void relationsChanged(bool isDrag);
     TSchemaSubItem *rowOfTreeNode(QTreeWidgetItem *node) const;
@@ -209,6 +223,10 @@ private:
     TColor FInnerColor = clWindow;
     QFont FCaptionFont; // measures and paints the caption (bold 8 points after Activate)
     bool FSettingCheck = false;
+    // While Select All runs: the rows ticked when it began, and whether an untick of one of
+    // them was refused since the last tick.
+    QSet<const TSchemaSubItem *> FKeptTicks;
+    bool FKeptTickRefused = false;
 
     // Moving and sizing with the mouse.
     enum DragEdge { EdgeLeft = 1, EdgeTop = 2, EdgeRight = 4, EdgeBottom = 8 };

@@ -27,8 +27,10 @@ void TSchemaSubItem::SetChecked(bool Value)
 {
     if (Value == FChecked)
         return;
-    FChecked = Value;
     TSchemaItem *owner = FItemOwner;
+    if (!Value && owner && owner->keepsTick(this))
+        return; // Select All keeps it ticked
+    FChecked = Value;
     if (!owner)
         return;
     if (owner->SchemaControlType() == scCheckListBox) {

@@ -26,7 +26,8 @@ public:
 
     bool Checked() const { return FChecked; }
     // Ticks or unticks the row: mirrors the tick into a check-list entry and raises the
-    // item's OnSubItemCheck with the row as sender. An unchanged value does nothing.
+    // item's OnSubItemCheck with the row as sender. An unchanged value does nothing, and so
+    // does unticking a row that the item's Select All, while it runs, keeps ticked.
     void SetChecked(bool Value);
 
     // The position the inner control gave the row when it was added; not renumbered later.

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 
@@ -28,15 +30,13 @@ public:
     {
         const int col = m_grid->horizontalHeader()->visualIndex(index.column());
         const int row = index.row();
+        if (col < m_grid->FixedCols() || row < m_grid->FixedRows())
+            return; // the grid paints its fixed cells above the scrolled ones
         TGridDrawState state;
-        if (col < m_grid->FixedCols() || row < m_grid->FixedRows()) {
-            state |= gdFixed;
-        } else {
-            if (option.state & QStyle::State_Selected)
-                state |= gdSelected;
-            if (index == m_grid->currentIndex() && m_grid->hasFocus())
-                state |= gdFocused;
-        }
+        if (option.state & QStyle::State_Selected)
+            state |= gdSelected;
+        if (index == m_grid->currentIndex() && m_grid->hasFocus())
+            state |= gdFocused;
         Guarded([&] { m_grid->PaintCell(*painter, option.rect, col, row, state); });
     }
 
@@ -60,6 +60,10 @@ TStringGrid::TStringGrid(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
+    // Per pixel, so that a cell scrolled into view lies right past the fixed cells whatever
+    // their size.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setTabKeyNavigation(false);
     setWordWrap(true);
     setShowGrid(true);
@@ -91,6 +95,136 @@ int TStringGrid::visualColumn(int logical) const
 bool TStringGrid::isFixed(int ACol, int ARow) const
 {
     return ACol < FFixedCols || ARow < FFixedRows;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Where the cells show: the fixed rows and columns lead the row and column order, so their
+// unscrolled places tile the band [0, fixed extent) of the viewport.
+
+int TStringGrid::fixedRowsHeight() const
+{
+    int height = 0;
+    for (int row = 0; row < qMin(FFixedRows, rowCount()); ++row)
+        height += verticalHeader()->sectionSize(row); // 0 for a hidden row
+    return height;
+}
+
+int TStringGrid::fixedColsWidth() const
+{
+    int width = 0;
+    for (int col = 0; col < qMin(FFixedCols, columnCount()); ++col)
+        width += horizontalHeader()->sectionSize(logicalColumn(col));
+    return width;
+}
+
+QRect TStringGrid::cellViewportRect(int ACol, int ARow) const
+{
+    const int logical = logicalColumn(ACol);
+    const int left = ACol < FFixedCols ? horizontalHeader()->sectionPosition(logical)
+                                       : columnViewportPosition(logical);
+    const int top
+        = ARow < FFixedRows ? verticalHeader()->sectionPosition(ARow) : rowViewportPosition(ARow);
+    const int line = showGrid() ? 1 : 0;
+    return QRect(left, top, columnWidth(logical) - line, rowHeight(ARow) - line);
+}
+
+int TStringGrid::rowAtPoint(int y) const
+{
+    if (y >= fixedRowsHeight())
+        return rowAt(y); // a scrolled fixed row lies wholly above the band's end
+    for (int row = 0; row < qMin(FFixedRows, rowCount()); ++row) {
+        const int top = verticalHeader()->sectionPosition(row);
+        if (y >= top && y < top + verticalHeader()->sectionSize(row))
+            return row;
+    }
+    return -1;
+}
+
+int TStringGrid::colAtPoint(int x) const
+{
+    if (x >= fixedColsWidth()) {
+        const int logical = columnAt(x);
+        return logical < 0 ? -1 : visualColumn(logical);
+    }
+    for (int col = 0; col < qMin(FFixedCols, columnCount()); ++col) {
+        const int logical = logicalColumn(col);
+        const int left = horizontalHeader()->sectionPosition(logical);
+        if (x >= left && x < left + horizontalHeader()->sectionSize(logical))
+            return col;
+    }
+    return -1;
+}
+
+QModelIndex TStringGrid::indexAt(const QPoint &point) const
+{
+    const int row = rowAtPoint(point.y());
+    const int col = colAtPoint(point.x());
+    if (row < 0 || col < 0)
+        return QModelIndex();
+    return model()->index(row, logicalColumn(col));
+}
+
+QRect TStringGrid::visualRect(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != model() || isRowHidden(index.row())
+        || isColumnHidden(index.column()))
+        return QRect();
+    return cellViewportRect(visualColumn(index.column()), index.row());
+}
+
+namespace {
+// Sets a per-pixel scroll bar so that the content span [start, start + size) shows in the
+// scrolling part of the viewport, [fixed, viewSize).
+void scrollSpanIntoView(QScrollBar *bar, int start, int size, int fixed, int viewSize,
+    QAbstractItemView::ScrollHint hint)
+{
+    const int value = bar->value();
+    int target = value;
+    switch (hint) {
+    case QAbstractItemView::PositionAtTop:
+        target = start - fixed;
+        break;
+    case QAbstractItemView::PositionAtBottom:
+        target = start + size - viewSize;
+        break;
+    case QAbstractItemView::PositionAtCenter:
+        target = start - fixed - (viewSize - fixed - size) / 2;
+        break;
+    case QAbstractItemView::EnsureVisible:
+        if (start - value < fixed)
+            target = start - fixed;
+        else if (start + size - value > viewSize)
+            target = qMin(start - fixed, start + size - viewSize);
+        break;
+    }
+    bar->setValue(target);
+}
+} // namespace
+
+void TStringGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!index.isValid() || index.model() != model() || isRowHidden(index.row())
+        || isColumnHidden(index.column()))
+        return;
+    const int logical = index.column();
+    const int row = index.row();
+    if (visualColumn(logical) >= FFixedCols) {
+        scrollSpanIntoView(horizontalScrollBar(), horizontalHeader()->sectionPosition(logical),
+            columnWidth(logical), fixedColsWidth(), viewport()->width(),
+            hint == PositionAtCenter ? PositionAtCenter : EnsureVisible);
+    }
+    if (row >= FFixedRows) {
+        scrollSpanIntoView(verticalScrollBar(), verticalHeader()->sectionPosition(row),
+            rowHeight(row), fixedRowsHeight(), viewport()->height(), hint);
+    }
+}
+
+void TStringGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableWidget::scrollContentsBy(dx, dy);
+    // The scroll moved the fixed cells' pixels along with the rest: paint them afresh.
+    if (FFixedRows > 0 || FFixedCols > 0)
+        viewport()->update();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -232,11 +366,7 @@ QRect TStringGrid::CellRect(int ACol, int ARow) const
 {
     if (ACol < 0 || ACol >= columnCount() || ARow < 0 || ARow >= rowCount() || isRowHidden(ARow))
         return QRect();
-    const int logical = logicalColumn(ACol);
-    const int line = showGrid() ? 1 : 0;
-    QRect rect(columnViewportPosition(logical), rowViewportPosition(ARow),
-        columnWidth(logical) - line, rowHeight(ARow) - line);
-    return rect.translated(viewport()->pos());
+    return cellViewportRect(ACol, ARow).translated(viewport()->pos());
 }
 
 bool TStringGrid::MouseToCell(const QPoint &Point, int &ACol, int &ARow) const
@@ -310,11 +440,15 @@ QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
 
 int TStringGrid::sizingColumnAt(int x) const
 {
+    const int fixedWidth = fixedColsWidth();
     for (int col = 0; col < columnCount(); ++col) {
         const int logical = logicalColumn(col);
         if (isColumnHidden(logical))
             continue;
-        const int lastPixel = columnViewportPosition(logical) + columnWidth(logical) - 1;
+        const QRect cell = cellViewportRect(col, 0);
+        const int lastPixel = cell.left() + columnWidth(logical) - 1;
+        if (col >= FFixedCols && lastPixel < fixedWidth)
+            continue; // under the fixed columns
         if (qAbs(x - lastPixel) <= 2)
             return col;
     }
@@ -328,17 +462,17 @@ void TStringGrid::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint p = event->position().toPoint();
-    const int row = rowAt(p.y());
+    const int row = rowAtPoint(p.y());
     if (row >= 0 && row < FFixedRows) {
         // A press in a fixed row: sizing at a column border, otherwise moving the column.
         const int sizing = FColumnsSizable ? sizingColumnAt(p.x()) : -1;
-        const int logical = columnAt(p.x());
+        const int col = colAtPoint(p.x());
         if (sizing >= 0) {
             FMouseMode = MouseSizing;
             FMouseColumn = sizing;
-        } else if (FColumnsMovable && logical >= 0 && visualColumn(logical) >= FFixedCols) {
+        } else if (FColumnsMovable && col >= FFixedCols) {
             FMouseMode = MouseMoving;
-            FMouseColumn = visualColumn(logical);
+            FMouseColumn = col;
         }
         FPressPos = p;
         return;
@@ -363,8 +497,8 @@ void TStringGrid::mouseMoveEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     switch (FMouseMode) {
     case MouseSizing: {
-        const int logical = logicalColumn(FMouseColumn);
-        setColumnWidth(logical, qMax(1, p.x() - columnViewportPosition(logical) + 1));
+        const int left = cellViewportRect(FMouseColumn, 0).left();
+        setColumnWidth(logicalColumn(FMouseColumn), qMax(1, p.x() - left + 1));
         return;
     }
     case MouseMoving:
@@ -378,7 +512,7 @@ void TStringGrid::mouseMoveEvent(QMouseEvent *event)
         break;
     }
     if (event->buttons() == Qt::NoButton) {
-        const int row = rowAt(p.y());
+        const int row = rowAtPoint(p.y());
         const bool border
             = FColumnsSizable && row >= 0 && row < FFixedRows && sizingColumnAt(p.x()) >= 0;
         if (border)
@@ -402,17 +536,67 @@ void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
     if (mode != MouseMoving || !FDragStarted)
         return;
     const QPoint p = event->position().toPoint();
-    const int logical = columnAt(p.x());
-    int target;
-    if (logical >= 0)
-        target = visualColumn(logical);
-    else
+    int target = colAtPoint(p.x());
+    if (target < 0)
         target = p.x() < 0 ? FFixedCols : columnCount() - 1;
     MoveColumn(FMouseColumn, qMax(target, FFixedCols));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Painting
+
+void TStringGrid::paintEvent(QPaintEvent *event)
+{
+    QTableWidget::paintEvent(event);
+    if (FFixedRows <= 0 && FFixedCols <= 0)
+        return;
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QColor gridColor = QColor::fromRgba(
+        static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+    const QPen gridPen(gridColor, 0, gridStyle());
+    const QRect dirty = event->rect();
+    const int rows = qMin(FFixedRows, rowCount());
+    const int cols = qMin(FFixedCols, columnCount());
+    auto paintIfDirty = [&](int col, int row) {
+        if (!isRowHidden(row) && !isColumnHidden(logicalColumn(col))
+            && cellViewportRect(col, row).adjusted(0, 0, 1, 1).intersects(dirty))
+            paintFixedCell(painter, gridPen, col, row);
+    };
+    // The fixed rows' cells of the scrolling columns and the fixed columns' cells of the
+    // scrolling rows first; the corner, fixed both ways, covers whatever scrolled under it.
+    // Positions grow with the row and the column position: stop past the dirty part.
+    for (int row = 0; row < rows; ++row) {
+        for (int col = cols;
+             col < columnCount() && columnViewportPosition(logicalColumn(col)) <= dirty.right();
+             ++col)
+            paintIfDirty(col, row);
+    }
+    for (int row = FFixedRows; row < rowCount() && rowViewportPosition(row) <= dirty.bottom();
+         ++row) {
+        for (int col = 0; col < cols; ++col)
+            paintIfDirty(col, row);
+    }
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < cols; ++col)
+            paintIfDirty(col, row);
+    }
+}
+
+void TStringGrid::paintFixedCell(QPainter &painter, const QPen &gridPen, int ACol, int ARow)
+{
+    const QRect rect = cellViewportRect(ACol, ARow);
+    Guarded([&] { PaintCell(painter, rect, ACol, ARow, gdFixed); });
+    if (!showGrid())
+        return;
+    // The grid lines after the cell, as the view draws them for the scrolling cells.
+    painter.save();
+    painter.setPen(gridPen);
+    painter.drawLine(rect.left(), rect.bottom() + 1, rect.right() + 1, rect.bottom() + 1);
+    painter.drawLine(rect.right() + 1, rect.top(), rect.right() + 1, rect.bottom() + 1);
+    painter.restore();
+}
 
 void TStringGrid::PaintCell(
     QPainter &Painter, const QRect &Rect, int ACol, int ARow, TGridDrawState State)

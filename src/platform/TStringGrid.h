@@ -29,7 +29,10 @@ using TDrawCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, c
 using TSelectCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, bool &CanSelect)>;
 
 // A grid of texts whose first rows and columns are fixed: they are real cells, painted in the
-// fixed colour, never current and never selected. Every column index of this class is a
+// fixed colour, never current and never selected. The fixed rows stay at the top and the fixed
+// columns at the left while the other cells scroll beneath them (scrolling is per pixel); a
+// fixed row's cells follow their columns sideways and a fixed column's cells follow their rows
+// up and down. Every column index of this class is a
 // position the user sees: when the user drags a column elsewhere (by its cell in a fixed row),
 // its texts move with it, and column 1 is whatever column stands at position 1. The fixed
 // columns cannot be moved and nothing can be moved in front of them.
@@ -82,8 +85,9 @@ public:
     // Moves the column at position FromIndex to position ToIndex, as the user's drag does.
     void MoveColumn(int FromIndex, int ToIndex);
 
-    // The rectangle of a cell without its grid lines, in the grid's own coordinates; empty for
-    // a cell outside the grid or in a hidden row.
+    // The rectangle of a cell without its grid lines, in the grid's own coordinates, where the
+    // cell shows at the present scroll position; empty for a cell outside the grid or in a
+    // hidden row. A scrolling cell that passed under the fixed cells is covered by them.
     QRect CellRect(int ACol, int ARow) const;
     // The cell at a point of the grid's own coordinates; false when there is none.
     bool MouseToCell(const QPoint &Point, int &ACol, int &ARow) const;
@@ -102,7 +106,14 @@ public:
     // Paints one cell (the item delegate calls it).
     void PaintCell(QPainter &Painter, const QRect &Rect, int ACol, int ARow, TGridDrawState State);
 
+    // Item-view geometry that knows where the fixed cells stay.
+    QModelIndex indexAt(const QPoint &point) const override;
+    QRect visualRect(const QModelIndex &index) const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
 protected:
+    void paintEvent(QPaintEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -112,6 +123,16 @@ private:
     int logicalColumn(int ACol) const;
     int visualColumn(int logical) const;
     bool isFixed(int ACol, int ARow) const;
+    // The extent of the fixed rows (down from the viewport's top) and of the fixed columns.
+    int fixedRowsHeight() const;
+    int fixedColsWidth() const;
+    // Where a cell shows, in viewport coordinates: fixed rows and columns at their unscrolled
+    // place, the others where scrolling put them.
+    QRect cellViewportRect(int ACol, int ARow) const;
+    // The row and the column position at a viewport point, fixed cells first; -1 for none.
+    int rowAtPoint(int y) const;
+    int colAtPoint(int x) const;
+    void paintFixedCell(QPainter &painter, const QPen &gridPen, int ACol, int ARow);
     bool askSelect(int ACol, int ARow);
     // The position whose right border lies within a few pixels of viewport x, or -1.
     int sizingColumnAt(int x) const;

@@ -2,35 +2,57 @@
 
 #include "platform/TRadioGroup.h"
 
+#include <QBoxLayout>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace Diduza {
 
 namespace {
-QLabel *caption(QWidget *parent, const QString &text, const QRect &geometry)
+// The designed size of each control is the least it gets: a control grows to its text in the
+// present font and style, and the dialog, fixed in size, to its controls. At a font whose
+// texts fit, every control keeps its designed place.
+QLabel *caption(QWidget *parent, const QString &text)
 {
     auto *label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setGeometry(geometry);
+    label->setMinimumSize(60, 13);
     return label;
 }
 
-QLabel *value(QWidget *parent, const QRect &geometry)
+QLabel *value(QWidget *parent)
 {
     auto *label = new QLabel(parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
+    QFont bold; // only the weight is its own: the rest follows the dialog's font
+    bold.setBold(true);
+    label->setFont(bold);
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, QColor(0, 0, 128)); // navy
     label->setPalette(pal);
-    label->setGeometry(geometry);
+    label->setMinimumSize(205, 16);
     return label;
+}
+
+// One end of the relation: its table and its column, each after a right-aligned caption.
+void layOutEnd(
+    QGroupBox *box, QLabel *tableCaption, QLabel *table, QLabel *columnCaption, QLabel *column)
+{
+    box->setMinimumSize(313, 57);
+    auto *grid = new QGridLayout(box);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(0);
+    grid->addWidget(tableCaption, 0, 0);
+    grid->addWidget(table, 0, 1);
+    grid->addWidget(columnCaption, 1, 0);
+    grid->addWidget(column, 1, 1);
+    grid->setColumnStretch(1, 1);
 }
 } // namespace
 
@@ -41,7 +63,6 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
     setWindowTitle(tr("Relation properties"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint
         | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(322, 256);
     QFont formFont(QStringLiteral("MS Sans Serif"));
     formFont.setStyleHint(QFont::SansSerif);
     formFont.setPixelSize(11);
@@ -49,24 +70,24 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
 
     gbParent = new QGroupBox(tr(" Parent "), this);
     gbParent->setObjectName(QStringLiteral("gbParent"));
-    gbParent->setGeometry(5, 8, 313, 57);
-    Label1 = caption(gbParent, tr("Table 1:"), QRect(4, 15, 60, 13));
-    Label3 = caption(gbParent, tr("Column 1:"), QRect(4, 32, 60, 13));
-    txtTable1 = value(gbParent, QRect(70, 15, 205, 16));
-    txtCol1 = value(gbParent, QRect(70, 31, 205, 16));
+    Label1 = caption(gbParent, tr("Table 1:"));
+    Label3 = caption(gbParent, tr("Column 1:"));
+    txtTable1 = value(gbParent);
+    txtCol1 = value(gbParent);
+    layOutEnd(gbParent, Label1, txtTable1, Label3, txtCol1);
 
     gbChild = new QGroupBox(tr(" Child "), this);
     gbChild->setObjectName(QStringLiteral("gbChild"));
-    gbChild->setGeometry(5, 72, 313, 57);
-    Label2 = caption(gbChild, tr("Table 2:"), QRect(4, 15, 60, 13));
-    Label4 = caption(gbChild, tr("Column 2:"), QRect(4, 31, 60, 13));
-    txtTable2 = value(gbChild, QRect(70, 15, 205, 16));
-    txtCol2 = value(gbChild, QRect(70, 31, 205, 16));
+    Label2 = caption(gbChild, tr("Table 2:"));
+    Label4 = caption(gbChild, tr("Column 2:"));
+    txtTable2 = value(gbChild);
+    txtCol2 = value(gbChild);
+    layOutEnd(gbChild, Label2, txtTable2, Label4, txtCol2);
 
     rgJoinOperator = new TRadioGroup(this);
     rgJoinOperator->setObjectName(QStringLiteral("rgJoinOperator"));
     rgJoinOperator->setTitle(tr(" Join Operator "));
-    rgJoinOperator->setGeometry(5, 140, 130, 60);
+    rgJoinOperator->setMinimumSize(130, 60);
     rgJoinOperator->SetColumns(3);
     rgJoinOperator->SetItems({ QStringLiteral("="), QStringLiteral("<"), QStringLiteral(">"),
         QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>") });
@@ -75,7 +96,7 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
     rgJoinType = new TRadioGroup(this);
     rgJoinType->setObjectName(QStringLiteral("rgJoinType"));
     rgJoinType->setTitle(tr(" Join Type "));
-    rgJoinType->setGeometry(140, 140, 178, 60);
+    rgJoinType->setMinimumSize(178, 60);
     rgJoinType->SetColumns(2);
     rgJoinType->SetItems({ tr("Inner"), tr("Left Outer"), tr("Right Outer"), tr("Full Outer") });
     rgJoinType->SetItemIndex(0);
@@ -84,27 +105,65 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
     bvlButtons->setObjectName(QStringLiteral("bvlButtons"));
     bvlButtons->setFrameShape(QFrame::HLine);
     bvlButtons->setFrameShadow(QFrame::Sunken);
-    bvlButtons->setGeometry(0, 256 - 40, 322, 2);
+    bvlButtons->setFixedHeight(2);
 
     BtnOk = new QPushButton(tr("&OK"), this);
     BtnOk->setObjectName(QStringLiteral("BtnOk"));
-    BtnOk->setGeometry(163, 225, 75, 25);
+    BtnOk->setMinimumSize(75, 25);
     BtnOk->setDefault(true);
     connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
 
     BtnCancel = new QPushButton(tr("&Cancel"), this);
     BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-    BtnCancel->setGeometry(243, 225, 75, 25);
+    BtnCancel->setMinimumSize(75, 25);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Top to bottom: the parent, the child, the operator beside the join type; then the bevel
+    // and, along the bottom edge, the buttons at the right.
+    auto *ends = new QVBoxLayout;
+    ends->setContentsMargins(5, 8, 4, 0);
+    ends->setSpacing(0);
+    ends->addWidget(gbParent);
+    ends->addSpacing(7);
+    ends->addWidget(gbChild);
+    ends->addSpacing(11);
+    auto *joins = new QHBoxLayout;
+    joins->setSpacing(5);
+    joins->addWidget(rgJoinOperator);
+    joins->addWidget(rgJoinType, 1);
+    ends->addLayout(joins);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(0, 7, 4, 6);
+    buttons->setSpacing(5);
+    buttons->addStretch(1);
+    buttons->addWidget(BtnOk);
+    buttons->addWidget(BtnCancel);
+
+    auto *form = new QVBoxLayout(this);
+    form->setSizeConstraint(QLayout::SetFixedSize); // a fixed border that fits the controls
+    form->setContentsMargins(0, 0, 0, 0);
+    form->setSpacing(0);
+    form->addLayout(ends);
+    form->addSpacing(16);
+    form->addWidget(bvlButtons);
+    form->addLayout(buttons);
 
     setTabOrder(rgJoinOperator, rgJoinType);
     setTabOrder(rgJoinType, BtnOk);
     setTabOrder(BtnOk, BtnCancel);
     if (QAbstractButton *first = rgJoinOperator->Button(0))
         first->setFocus();
+}
 
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+void TfrmZkRelation::showEvent(QShowEvent *event)
+{
+    // Centred once its size is known: the texts given after construction may widen it.
+    if (!event->spontaneous()) {
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    QDialog::showEvent(event);
 }
 
 TfrmZkRelation::~TfrmZkRelation() = default;

@@ -14,7 +14,9 @@ namespace Diduza {
 class TRadioGroup;
 
 // The relation properties dialog: shows the two ends of a relation and lets the user choose
-// the join operator and the join kind.
+// the join operator and the join kind. Its layout gives every control at least its designed
+// size and more where its text needs it, in any font and language; the dialog's size is fixed
+// to what its controls take.
 class DIDUZAWIDGETS_EXPORT TfrmZkRelation : public QDialog {
     Q_OBJECT
 public:
@@ -36,6 +38,9 @@ public:
     QFrame *bvlButtons;
     QPushButton *BtnOk;
     QPushButton *BtnCancel;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };
 
 } // namespace Diduza

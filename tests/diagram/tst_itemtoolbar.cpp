@@ -33,6 +33,23 @@ QList<QToolButton *> buttonsOf(QToolBar *bar)
     return buttons;
 }
 
+// Whether an item lies inside the visible client area of its area, below the tool bar; one
+// too large for that area starts at its top left corner.
+bool inFreeView(TSchemaDesignArea &area, const TSchemaItem *item)
+{
+    QRect free = area.ClientWidget()->rect();
+    if (area.CoolBar())
+        free.setTop(area.CoolBar()->geometry().bottom() + 1);
+    const QRect g = item->geometry();
+    const bool across = g.width() <= free.width()
+        ? g.left() >= free.left() && g.right() <= free.right()
+        : g.left() == free.left();
+    const bool down = g.height() <= free.height()
+        ? g.top() >= free.top() && g.bottom() <= free.bottom()
+        : g.top() == free.top();
+    return across && down;
+}
+
 // Records the heights an item is given, in order.
 class HeightRecorder : public QObject {
 public:
@@ -67,6 +84,8 @@ private slots:
     void mainPartOfIconButtonAddsNothing();
     void oddSenders();
     void addItemFailingEndsTheCommand();
+    void newItemsLandInFreeViewBelowTheToolBar_data();
+    void newItemsLandInFreeViewBelowTheToolBar();
     void destroyingTheAreaWithTheToolBarShown_data();
     void destroyingTheAreaWithTheToolBarShown();
 
@@ -257,9 +276,8 @@ void tst_ItemToolbar::buttonAddsItemOfItsKind()
         QVERIFY2(match.hasMatch(), qPrintable(item->GetCaption()));
         const int number = match.captured(1).toInt();
         QVERIFY(number >= 0 && number <= 99);
-        QVERIFY2(
-            item->Left() >= 0 && item->Left() <= 99, qPrintable(QString::number(item->Left())));
-        QVERIFY2(item->Top() >= 0 && item->Top() <= 99, qPrintable(QString::number(item->Top())));
+        QVERIFY2(inFreeView(*area, item),
+            qPrintable(QStringLiteral("%1,%2").arg(item->Left()).arg(item->Top())));
         QVERIFY(item->isVisible());
         if (kind != scText) {
             // Fitted to its (empty) rows and caption.
@@ -301,8 +319,7 @@ void tst_ItemToolbar::iconMenuEntryAddsIcon()
                  .match(item->GetCaption())
                  .hasMatch(),
         qPrintable(item->GetCaption()));
-    QVERIFY(item->Left() >= 0 && item->Left() <= 99);
-    QVERIFY(item->Top() >= 0 && item->Top() <= 99);
+    QVERIFY(inFreeView(*area, item));
     QVERIFY(item->IconControl());
     QCOMPARE(int(item->IconControl()->IconType()), tag);
     QCOMPARE(item->GetColor(), clInfoBk);
@@ -369,6 +386,43 @@ void tst_ItemToolbar::addItemFailingEndsTheCommand()
     area->IconMenu()->actions().at(itStopLight)->trigger();
     QCOMPARE(area->GetItemCount(), 0);
     QCOMPARE(*deleted, 2);
+}
+
+void tst_ItemToolbar::newItemsLandInFreeViewBelowTheToolBar_data()
+{
+    QTest::addColumn<bool>("icons"); // from the icon menu, or by the Listbox button
+    QTest::newRow("list items") << false;
+    QTest::newRow("icons") << true;
+}
+
+// New items land in the visible area below the tool bar, never on the tool bar and never on an
+// item, while there is room elsewhere: here a large item takes the whole corner where the
+// items used to be put.
+void tst_ItemToolbar::newItemsLandInFreeViewBelowTheToolBar()
+{
+    QFETCH(bool, icons);
+    area->resize(900, 700);
+    area->SetShowItemToolbar(true);
+    TSchemaItem *corner = area->AddItem(QStringLiteral("corner"), scListBox);
+    corner->SetBounds(0, area->CoolBar()->height(), 260, 220);
+    TSchemaItem *middle = area->AddItem(QStringLiteral("middle"), scListBox);
+    middle->SetBounds(400, 300, 150, 120);
+
+    for (int i = 0; i < 3; ++i) {
+        const int before = area->GetItemCount();
+        if (icons)
+            area->IconMenu()->actions().at(itPrinter)->trigger();
+        else
+            buttonsOf(area->ToolBar()).at(0)->click();
+        QCOMPARE(area->GetItemCount(), before + 1);
+        TSchemaItem *added = area->GetItem(before);
+        const QString where = QDebug::toString(added->geometry());
+        QVERIFY2(inFreeView(*area, added), qPrintable(where));
+        for (int j = 0; j < before; ++j) {
+            QVERIFY2(!area->GetItem(j)->geometry().intersects(added->geometry()),
+                qPrintable(where + QStringLiteral(" covers ") + area->GetItem(j)->GetCaption()));
+        }
+    }
 }
 
 void tst_ItemToolbar::destroyingTheAreaWithTheToolBarShown_data()

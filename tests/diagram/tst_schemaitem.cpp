@@ -142,6 +142,8 @@ private slots:
     void spaceKeyTogglesTheCurrentRow();
     void selectAll_data();
     void selectAll();
+    void selectAllKeepsTickedRows_data();
+    void selectAllKeepsTickedRows();
 
     void menuEntries_data();
     void menuEntries();
@@ -175,6 +177,8 @@ private slots:
     void rowPainting_data();
     void rowPainting();
     void linkedRowIsBoldAndForeignIndexDrawsNothing();
+    void linkedRowsStandOutAfterActivation_data();
+    void linkedRowsStandOutAfterActivation();
 
     void relationsFollow_data();
     void relationsFollow();
@@ -584,6 +588,64 @@ void tst_SchemaItem::selectAll()
             QVERIFY(!check || !check->Checked(i));
         }
     }
+}
+
+void tst_SchemaItem::selectAllKeepsTickedRows_data()
+{
+    QTest::addColumn<QList<int>>("ticked");
+    QTest::addColumn<QStringList>("events"); // row and its new tick, as the handler saw them
+    QTest::addColumn<QList<int>>("tickedAfter");
+
+    QTest::newRow("fields partly ticked")
+        << QList<int>({ 1, 3 }) << QStringList({ "0+", "0-", "2+" }) << QList<int>({ 1, 2, 3 });
+    QTest::newRow("every field ticked")
+        << QList<int>({ 1, 2, 3 }) << QStringList({ "0+", "0-" }) << QList<int>({ 1, 2, 3 });
+    QTest::newRow("nothing ticked")
+        << QList<int>() << QStringList({ "0+", "1+", "0-", "2+", "3+" }) << QList<int>({ 1, 2, 3 });
+    QTest::newRow("the exclusive row ticked")
+        << QList<int>({ 0 }) << QStringList({ "1+", "1-", "2+", "2-", "3+", "3-" })
+        << QList<int>({ 0 });
+}
+
+// Select All on an item whose row 0 excludes the others, as the query builder's "*" row does:
+// rows that were ticked keep their tick and raise nothing, so what the application keeps for
+// them survives.
+void tst_SchemaItem::selectAllKeepsTickedRows()
+{
+    QFETCH(QList<int>, ticked);
+    QFETCH(QStringList, events);
+    QFETCH(QList<int>, tickedAfter);
+
+    TSchemaDesignArea area;
+    TSchemaItem *item = addTable(area, "T", rowNames(4), 0, 0, scCheckListBox);
+    for (int i : ticked)
+        item->GetSubItem(i)->SetChecked(true);
+    QStringList seen;
+    item->SetOnSubItemCheck([&](QObject *sender) {
+        auto *row = qobject_cast<TSchemaSubItem *>(sender);
+        const int index = item->GetIndexBySubItem(row);
+        seen << QString::number(index) + (row->Checked() ? "+" : "-");
+        if (!row->Checked())
+            return;
+        if (index == 0) {
+            for (int i = 1; i < item->GetSubItemCount(); ++i)
+                item->GetSubItem(i)->SetChecked(false);
+        } else {
+            item->GetSubItem(0)->SetChecked(false);
+        }
+    });
+
+    item->_SelectAll(menuEntry(item, "mnuSelectAll"));
+    QCOMPARE(seen, events);
+    auto *check = qobject_cast<TSchemaCheckListBox *>(item->ItemControl());
+    for (int i = 0; i < item->GetSubItemCount(); ++i) {
+        QCOMPARE(item->GetSubItem(i)->Checked(), tickedAfter.contains(i));
+        QCOMPARE(check->Checked(i), tickedAfter.contains(i));
+    }
+    // Once it is over, the handler unticks freely again.
+    item->GetSubItem(0)->SetChecked(true);
+    for (int i = 1; i < item->GetSubItemCount(); ++i)
+        QVERIFY(!item->GetSubItem(i)->Checked());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1296,6 +1358,48 @@ void tst_SchemaItem::linkedRowIsBoldAndForeignIndexDrawsNothing()
     QCOMPARE(inkWidth(untouched), 0);
     QCOMPARE(untouched.pixel(0, 0), QColor(Qt::gray).rgb());
     QCOMPARE(inkWidth(render(-1)), 0);
+}
+
+void tst_SchemaItem::linkedRowsStandOutAfterActivation_data()
+{
+    QTest::addColumn<TSchemaControlType>("type");
+    QTest::newRow("list") << scListBox;
+    QTest::newRow("check list") << scCheckListBox;
+    QTest::newRow("tree") << scTreeView;
+}
+
+// Activation makes the item's font value bold; still only the linked row of two rows with the
+// same caption is drawn bold.
+void tst_SchemaItem::linkedRowsStandOutAfterActivation()
+{
+    QFETCH(TSchemaControlType, type);
+    auto area = shownArea();
+    TSchemaItem *item = addTable(*area, "T", { "customer_id", "customer_id" }, 10, 10, type);
+    TSchemaItem *other = addTable(*area, "O", { "id" }, 300, 10);
+    link(*area, item, 1, other, 0);
+    QVERIFY(item->GetFont().Bold()); // the value that files store
+
+    auto *view = qobject_cast<QAbstractItemView *>(item->ItemControl());
+    view->doItemsLayout(); // a list view lays out its entries late, on a timer
+    const QImage image = view->viewport()->grab().toImage();
+    // The text part of a row: right of the check box in a check list.
+    auto textOf = [&](int row) {
+        QRect rect = view->visualRect(view->model()->index(row, 0));
+        if (type == scCheckListBox)
+            rect.setLeft(rect.left() + CheckWidth() + 2);
+        return image.copy(rect);
+    };
+    const int plain = inkWidth(textOf(0));
+    const int linked = inkWidth(textOf(1));
+    QVERIFY(plain > 0);
+    QVERIFY2(linked > plain, qPrintable(QStringLiteral("%1 vs %2").arg(linked).arg(plain)));
+
+    // Unlinked again, the row is drawn like its twin.
+    area->DeleteRelationsForItem(item, nullptr);
+    const QImage after = view->viewport()->grab().toImage();
+    QRect second = view->visualRect(view->model()->index(1, 0));
+    QRect first = view->visualRect(view->model()->index(0, 0));
+    QCOMPARE(inkWidth(after.copy(second)), inkWidth(after.copy(first)));
 }
 
 // ---------------------------------------------------------------------------------------------

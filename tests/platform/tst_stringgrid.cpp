@@ -2,6 +2,7 @@
 #include "platform/TStringGrid.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace Diduza;
@@ -34,6 +35,8 @@ private slots:
     void selectionVeto();
     void sizingByFixedRow();
     void drawEvent();
+    void fixedCellsStayInPlaceWhenScrolled_data();
+    void fixedCellsStayInPlaceWhenScrolled();
 
 private:
     std::unique_ptr<TStringGrid> m_grid;
@@ -198,6 +201,92 @@ void tst_StringGrid::drawEvent()
     QCOMPARE(states.value("1,1"), TGridDrawState());
     QCOMPARE(states.value("2,2"), grid.hasFocus() ? gdSelected | gdFocused : gdSelected);
     QVERIFY(!states.contains("1,3")); // hidden
+}
+
+void tst_StringGrid::fixedCellsStayInPlaceWhenScrolled_data()
+{
+    QTest::addColumn<int>("dx"); // pixels scrolled sideways
+    QTest::addColumn<int>("dy"); // and down
+    QTest::addColumn<bool>("moved"); // column 9 moved to position 2 first
+    QTest::newRow("sideways") << 130 << 0 << false;
+    QTest::newRow("down") << 0 << 45 << false;
+    QTest::newRow("both, a column moved") << 130 << 45 << true;
+}
+
+// Scrolling leaves the fixed row and column where they were: every fixed cell that shows looks
+// as it does in an unscrolled grid large enough to show everything, and a press on the fixed
+// column finds the fixed column.
+void tst_StringGrid::fixedCellsStayInPlaceWhenScrolled()
+{
+    QFETCH(int, dx);
+    QFETCH(int, dy);
+    QFETCH(bool, moved);
+    auto prepare = [moved](TStringGrid &grid) {
+        grid.SetDefaultColWidth(50);
+        grid.SetDefaultRowHeight(19);
+        grid.SetColCount(12);
+        grid.SetRowCount(12);
+        grid.SetFixedColor(clSilver);
+        for (int col = 0; col < 12; ++col) {
+            for (int row = 0; row < 12; ++row)
+                grid.SetCells(col, row, QStringLiteral("%1:%2").arg(col).arg(row));
+        }
+        if (moved)
+            grid.MoveColumn(9, 2);
+    };
+    TStringGrid reference;
+    reference.resize(800, 400);
+    prepare(reference);
+    const QImage unscrolled = reference.grab().toImage();
+
+    TStringGrid &grid = *m_grid;
+    grid.resize(300, 150);
+    prepare(grid);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.horizontalScrollBar()->setValue(dx);
+    grid.verticalScrollBar()->setValue(dy);
+    QCOMPARE(grid.horizontalScrollBar()->value(), dx);
+    QCOMPARE(grid.verticalScrollBar()->value(), dy);
+    const QImage scrolled = grid.grab().toImage();
+
+    // The part of the viewport past the corner cell, where the other cells show whole.
+    const QRect corner = grid.CellRect(0, 0);
+    const QRect view = grid.viewport()->geometry();
+    int compared = 0;
+    auto compareCell = [&](int col, int row) {
+        const QRect cell = grid.CellRect(col, row);
+        if (!view.contains(cell) || (col > 0 && cell.left() <= corner.right())
+            || (row > 0 && cell.top() <= corner.bottom()))
+            return; // partly out of the window, or partly under the corner
+        ++compared;
+        QVERIFY2(scrolled.copy(cell) == unscrolled.copy(reference.CellRect(col, row)),
+            qPrintable(QStringLiteral("cell %1,%2").arg(col).arg(row)));
+    };
+    for (int col = 0; col < 12; ++col) {
+        QCOMPARE(grid.CellRect(col, 0).top(), view.top());
+        compareCell(col, 0);
+    }
+    for (int row = 0; row < 12; ++row) {
+        QCOMPARE(grid.CellRect(0, row).left(), view.left());
+        compareCell(0, row);
+    }
+    QVERIFY(compared >= 8);
+    // The scrolling cells moved by the scroll.
+    QCOMPARE(grid.CellRect(3, 3).topLeft(), reference.CellRect(3, 3).topLeft() - QPoint(dx, dy));
+
+    // A column scrolled under the fixed one is not found there; the fixed one is.
+    int col = -1;
+    int row = -1;
+    QVERIFY(grid.MouseToCell(grid.CellRect(0, 5).center(), col, row));
+    QCOMPARE(col, 0);
+    QVERIFY(grid.MouseToCell(grid.CellRect(4, 0).center(), col, row));
+    QCOMPARE(row, 0);
+
+    // A covered cell made current is scrolled out past the fixed cells.
+    QVERIFY(grid.SetCurrentCell(2, 2));
+    QVERIFY(grid.CellRect(2, 2).left() > corner.right());
+    QVERIFY(grid.CellRect(2, 2).top() > corner.bottom());
 }
 
 QTEST_MAIN(tst_StringGrid)

@@ -19,6 +19,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QStyleOptionButton>
+#include <QTranslator>
 #include <QtTest>
 
 #include <cmath>
@@ -154,6 +157,8 @@ private slots:
     void dialogLayout_data();
     void dialogLayout();
     void dialogForm();
+    void dialogLabelsFitTheirTexts_data();
+    void dialogLabelsFitTheirTexts();
 };
 
 void tst_SchemaRelation::defaults()
@@ -713,6 +718,7 @@ void tst_SchemaRelation::dialogLayout()
     QFETCH(QString, text);
 
     TfrmZkRelation form;
+    form.layout()->activate();
     const QMap<QString, QWidget *> controls {
         { "gbParent", form.gbParent },
         { "Label1", form.Label1 },
@@ -731,7 +737,9 @@ void tst_SchemaRelation::dialogLayout()
     };
     QWidget *w = controls.value(control);
     QVERIFY(w);
-    QCOMPARE(w->geometry(), geometry);
+    // The designed size is the least a control gets; it grows where its text needs more.
+    QVERIFY2(w->width() >= geometry.width() && w->height() >= geometry.height(),
+        qPrintable(QStringLiteral("%1 x %2").arg(w->width()).arg(w->height())));
     if (auto *label = qobject_cast<QLabel *>(w)) {
         QCOMPARE(label->text(), text);
         if (control.startsWith(QLatin1String("Label"))) {
@@ -757,7 +765,8 @@ void tst_SchemaRelation::dialogForm()
 {
     TfrmZkRelation form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Relation properties"));
-    QCOMPARE(form.size(), QSize(322, 256));
+    form.layout()->activate();
+    QVERIFY(form.width() >= 322 && form.height() >= 256);
     QCOMPARE(form.minimumSize(), form.maximumSize()); // a fixed border
     QCOMPARE(form.rgJoinOperator->Items(), QStringList({ "=", "<", ">", "<=", ">=", "<>" }));
     QCOMPARE(form.rgJoinOperator->Columns(), 3);
@@ -767,7 +776,20 @@ void tst_SchemaRelation::dialogForm()
     QCOMPARE(form.rgJoinType->Columns(), 2);
     QCOMPARE(form.rgJoinType->ItemIndex(), 0);
     QCOMPARE(form.focusWidget(), form.rgJoinOperator->Button(0)); // the operators first
-    QCOMPARE(form.bvlButtons->y(), 256 - 40);
+    QCOMPARE(form.bvlButtons->y(), form.height() - 40);
+    QCOMPARE(form.BtnCancel->geometry().right(), form.width() - 5);
+    // The designed arrangement: the parent above the child, the operator beside the join type
+    // below them, the buttons at the bottom right, OK first.
+    QCOMPARE(form.gbParent->pos(), QPoint(5, 8));
+    QCOMPARE(form.gbChild->x(), 5);
+    QCOMPARE(form.gbChild->y(), form.gbParent->geometry().bottom() + 8);
+    QCOMPARE(form.rgJoinOperator->pos(), QPoint(5, form.gbChild->geometry().bottom() + 12));
+    QCOMPARE(form.rgJoinType->y(), form.rgJoinOperator->y());
+    QCOMPARE(form.rgJoinType->x(), form.rgJoinOperator->geometry().right() + 6);
+    QCOMPARE(form.rgJoinType->geometry().right(), form.gbChild->geometry().right());
+    QCOMPARE(form.bvlButtons->y(), form.rgJoinType->geometry().bottom() + 17);
+    QCOMPARE(form.BtnOk->y(), form.BtnCancel->y());
+    QCOMPARE(form.BtnCancel->x(), form.BtnOk->geometry().right() + 6);
 
     // Operators fill the three columns top to bottom: "=" "<" in the first, ">" "<=" next.
     form.rgJoinOperator->layout()->activate();
@@ -792,6 +814,86 @@ void tst_SchemaRelation::dialogForm()
     QTest::keyClick(&form, Qt::Key_Escape);
     QCOMPARE(form.result(), int(QDialog::Rejected));
     QVERIFY(form.BtnOk->isDefault());
+}
+
+namespace {
+// A translation that makes every text of the dialog longer, as many languages do.
+class LongerTexts : public QTranslator {
+public:
+    QString translate(const char *context, const char *sourceText, const char *, int) const override
+    {
+        if (qstrcmp(context, "Diduza::TfrmZkRelation") != 0)
+            return QString();
+        return QString::fromUtf8(sourceText) + QStringLiteral(" (übersetzt)");
+    }
+    bool isEmpty() const override { return false; }
+};
+} // namespace
+
+void tst_SchemaRelation::dialogLabelsFitTheirTexts_data()
+{
+    QTest::addColumn<int>("points");
+    QTest::addColumn<bool>("translated");
+    for (int points = 8; points <= 12; ++points) {
+        QTest::addRow("%d points", points) << points << false;
+        QTest::addRow("%d points, translated", points) << points << true;
+    }
+}
+
+// No text of the properties dialog is cut: each button's text lies within the part of the
+// button that shows text, each label and group box is as wide as its text needs, and every
+// control lies within the box or form that holds it.
+void tst_SchemaRelation::dialogLabelsFitTheirTexts()
+{
+    QFETCH(int, points);
+    QFETCH(bool, translated);
+    LongerTexts translation;
+    if (translated)
+        QCoreApplication::installTranslator(&translation);
+    auto uninstall = qScopeGuard([&] { QCoreApplication::removeTranslator(&translation); });
+
+    TfrmZkRelation form;
+    form.txtTable1->setText(QStringLiteral("customer"));
+    form.txtCol1->setText(QStringLiteral("city"));
+    QFont font = form.font();
+    font.setPointSize(points);
+    form.setFont(font);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(!form.grab().isNull()); // painted once, as on screen
+    if (translated)
+        QVERIFY(form.rgJoinType->Button(2)->text().endsWith(QStringLiteral("(übersetzt)")));
+
+    const QList<QWidget *> controls = form.findChildren<QWidget *>();
+    QVERIFY(controls.size() > 20);
+    for (QWidget *w : controls) {
+        const QString name
+            = w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName();
+        const QRect room = w->parentWidget()->rect();
+        QVERIFY2(room.contains(w->geometry()), qPrintable(name + QStringLiteral(" sticks out")));
+        if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            option.rect = button->rect();
+            const QStyle::SubElement part = qobject_cast<QRadioButton *>(button)
+                ? QStyle::SE_RadioButtonContents
+                : QStyle::SE_PushButtonContents;
+            const QRect textRoom = button->style()->subElementRect(part, &option, button);
+            const int textWidth
+                = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+            QVERIFY2(textWidth <= textRoom.width(),
+                qPrintable(QStringLiteral("%1: text %2 in %3")
+                               .arg(button->text())
+                               .arg(textWidth)
+                               .arg(textRoom.width())));
+        } else if (auto *label = qobject_cast<QLabel *>(w)) {
+            QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                qPrintable(label->text()));
+        } else if (auto *box = qobject_cast<QGroupBox *>(w)) {
+            QVERIFY2(box->width() >= box->minimumSizeHint().width(), qPrintable(box->title()));
+        }
+    }
 }
 
 QTEST_MAIN(tst_SchemaRelation)
