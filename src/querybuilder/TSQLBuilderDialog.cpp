@@ -7,6 +7,7 @@
 #include "platform/DialogService.h"
 #include "platform/TStringList.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
+#include "sqlparser/SelectImport.h"
 #include "sqlparser/TSQLParser.h"
 
 #include <memory>
@@ -63,7 +64,11 @@ bool TSQLBuilderDialog::Execute()
     form->SetOnAddItem(FOnAddItem);
     form->SetOnDeleteItem(FOnDeleteItem);
 
-    importStatement();
+    FLeftOut.clear();
+    if (FFullImport)
+        FLeftOut = form->ImportQuery(ImportSelect(FSQL));
+    else
+        importStatement();
     // The page's text is the statement as given; until the user changes something, OK returns
     // it untouched.
     form->SetSQLText(FSQL);

@@ -10,6 +10,11 @@
 // (ignoring the case of A to Z; an alias names no item), a field without a prefix in the first
 // table. Nothing else of the statement is imported; a text that is not a SELECT, or cannot be
 // read, imports nothing and raises nothing.
+//
+// With FullImport set, the whole statement is rebuilt instead (see
+// TfrmZkSQLBuilder::ImportQuery): aliases, joins with their kinds and operators, conditions,
+// aggregates, grouping, sorting and DISTINCT. What it cannot represent is listed in LeftOut and
+// on the builder's SQL page; OK without a change still returns the statement as it came.
 
 #include "diagram/SchemaEvents.h"
 #include "diduzawidgets_export.h"
@@ -19,6 +24,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 namespace Diduza {
 
@@ -31,6 +37,7 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(QString SQL READ SQL WRITE SetSQL)
+    Q_PROPERTY(bool FullImport READ FullImport WRITE SetFullImport)
     Q_PROPERTY(Diduza::TSchemaDataEngine *DataEngine READ GetDataEngine WRITE SetDataEngine)
 
 public:
@@ -52,6 +59,12 @@ public:
     TSchemaDataEngine *GetDataEngine() const;
     void SetDataEngine(TSchemaDataEngine *Value);
     TSchemaDataEngine *DataEngine() const { return GetDataEngine(); }
+
+    // Rebuild the whole incoming statement rather than only its tables and fields (off).
+    bool FullImport() const { return FFullImport; }
+    void SetFullImport(bool Value) { FFullImport = Value; }
+    // What the last full import could not represent, one description each.
+    QStringList LeftOut() const { return FLeftOut; }
 
     // The builder form's design area while Execute runs; null before and after.
     TSchemaDesignArea *SchemaDesignArea() const { return sda; }
@@ -80,6 +93,8 @@ private:
     QPointer<TSchemaDataEngine> FDataEngine;
     QString FCaption;
     QString FSQL;
+    bool FFullImport = false;
+    QStringList FLeftOut;
     TDrawItemEvent FOnDrawTableItem;
     TGetSchemaItemEvent FOnGetTableName;
     TGetSchemaSubItemEvent FOnGetFieldName;

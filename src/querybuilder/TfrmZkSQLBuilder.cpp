@@ -3,9 +3,11 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "engines/SqlDialect.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
+#include "platform/CompareText.h"
 #include "platform/DialogService.h"
 #include "platform/DrawingSuspension.h"
 #include "platform/Exceptions.h"
@@ -16,6 +18,7 @@
 #include "querybuilder/SqlTemplate.h"
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
+#include "sqlparser/SelectImport.h"
 
 #include <QAbstractItemModel>
 #include <QBuffer>
@@ -958,7 +961,7 @@ void TfrmZkSQLBuilder::generateStatement()
     FSQLText = sql;
     SQLMemo->setPlainText(sql);
     FSQLSource = sql;
-    const QStringList notes = QueryNotes(queryInput(true));
+    const QStringList notes = FImportNotes + QueryNotes(queryInput(true));
     lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
     lblSQLNotes->setVisible(!notes.isEmpty());
 }
@@ -1290,6 +1293,264 @@ TSchemaItem *AddNewItem(
     if (TSchemaSubItem *first = item->GetSubItem(0))
         first->SetChecked(true);
     return item;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Importing a whole statement
+
+namespace {
+
+// Whether text mentions the field: as "prefix.field", or as a word of its own.
+bool mentions(const QString &text, const QString &prefix, const QString &field)
+{
+    if (text.contains(prefix + QLatin1Char('.') + field, Qt::CaseInsensitive))
+        return true;
+    const QRegularExpression word(QStringLiteral("(^|[^\\w.])") + QRegularExpression::escape(field)
+            + QStringLiteral("($|[^\\w])"),
+        QRegularExpression::CaseInsensitiveOption);
+    return text.contains(word);
+}
+
+} // namespace
+
+QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
+{
+    QStringList notes;
+    if (!Query.Ok) {
+        notes << QCoreApplication::translate(
+            "Diduza::TfrmZkSQLBuilder", "The statement could not be read: %1")
+                     .arg(Query.Error);
+        FImportNotes = notes;
+        lblSQLNotes->setText(notes.first());
+        lblSQLNotes->show();
+        return notes;
+    }
+    notes += Query.LeftOut;
+    TSchemaDesignArea *area = SchemaDesignArea;
+    auto note = [&notes](const char *text, const QString &arg) {
+        notes << QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", text).arg(arg);
+    };
+
+    // Items: an alias the builder gives (caption + control index, relations standing first in
+    // the control list) puts its table back at that place; the others follow FROM order.
+    const int tableCount = int(Query.Tables.size());
+    const int relationCount = int(Query.Relations.size());
+    QVector<int> order(tableCount, -1); // place -> table
+    for (int t = 0; t < tableCount; ++t) {
+        const ImportTable &table = Query.Tables.at(t);
+        if (!table.Alias.startsWith(table.Name))
+            continue;
+        bool isNumber = false;
+        const int place = table.Alias.mid(table.Name.size()).toInt(&isNumber) - relationCount;
+        if (isNumber && table.Alias.size() > table.Name.size() && place >= 0 && place < tableCount
+            && order[place] < 0)
+            order[place] = t;
+    }
+    QVector<bool> ordered(tableCount, false);
+    for (int t : order) {
+        if (t >= 0)
+            ordered[t] = true;
+    }
+    for (int t = 0, place = 0; t < tableCount; ++t) {
+        if (ordered[t])
+            continue;
+        while (order[place] >= 0)
+            ++place;
+        order[place] = t;
+    }
+    QVector<TSchemaItem *> items(tableCount, nullptr);
+    int left = 20;
+    for (const int t : order) {
+        TSchemaItem *item = area->AddItem(Query.Tables.at(t).Name, scCheckListBox);
+        if (!item) {
+            note("the table %1", Query.Tables.at(t).Name);
+            continue;
+        }
+        item->SetLeft(left);
+        item->SetTop(20);
+        left += item->Width() + 20;
+        items[t] = item;
+    }
+
+    // The item a column's qualifier names: its alias, else its table's name.
+    auto itemOf = [&](const ImportColumn &column) -> TSchemaItem * {
+        for (int t = 0; t < tableCount; ++t) {
+            if (!Query.Tables.at(t).Alias.isEmpty()
+                && SameText(Query.Tables.at(t).Alias, column.Qualifier))
+                return items[t];
+        }
+        for (int t = 0; t < tableCount; ++t) {
+            const QString &name = Query.Tables.at(t).Name;
+            if (Query.Tables.at(t).Alias.isEmpty()
+                && (SameText(name, column.Qualifier)
+                    || SameText(name.section(QLatin1Char('.'), -1), column.Qualifier)))
+                return items[t];
+        }
+        return nullptr;
+    };
+    // The row a column names; an unqualified one in the first table that has it.
+    auto rowOf = [&](const ImportColumn &column) -> TSchemaSubItem * {
+        if (!column.Qualifier.isEmpty()) {
+            TSchemaItem *item = itemOf(column);
+            return item ? item->GetSubItemByName(column.Field) : nullptr;
+        }
+        for (TSchemaItem *item : items) {
+            if (TSchemaSubItem *row = item ? item->GetSubItemByName(column.Field) : nullptr)
+                return row;
+        }
+        return nullptr;
+    };
+    auto columnText = [](const ImportColumn &c) {
+        return c.Qualifier.isEmpty() ? c.Field : c.Qualifier + QLatin1Char('.') + c.Field;
+    };
+
+    for (const ImportRelation &r : Query.Relations) {
+        TSchemaSubItem *parent = rowOf(r.Parent);
+        TSchemaSubItem *child = rowOf(r.Child);
+        const QString text = columnText(r.Parent) + QLatin1Char(' ') + JoinOperatorText(r.Operator)
+            + QLatin1Char(' ') + columnText(r.Child);
+        if (!parent || !child) {
+            note("the join %1: a column the table does not have", text);
+            continue;
+        }
+        try {
+            TSchemaRelation *relation
+                = area->AddRelation(parent->ItemOwner(), child->ItemOwner(), parent, child);
+            relation->SetJoinOperator(r.Operator);
+            relation->SetJoinType(r.Join);
+        } catch (const Exception &e) {
+            note("the join %1: ", text);
+            notes.last() += e.Message();
+        }
+    }
+
+    // Fields: ticked in order, each adding its column.
+    QVector<int> fieldColumns; // by field; -1 when the field has no column
+    for (const ImportField &f : Query.Fields) {
+        QVector<TSchemaSubItem *> rows;
+        if (f.Column.Qualifier.isEmpty() && f.Column.Field == AllFields) {
+            for (TSchemaItem *item : items) // "*" alone: every table's columns
+                rows << (item ? item->GetSubItemByName(AllFields) : nullptr);
+        } else {
+            rows << rowOf(f.Column);
+        }
+        for (TSchemaSubItem *row : rows) {
+            if (!row || row->Checked()) {
+                note(row ? "the field %1 a second time"
+                         : "the field %1: the table has no such column",
+                    columnText(f.Column));
+                fieldColumns << -1;
+                continue;
+            }
+            row->SetChecked(true);
+            const int col = columnOf(row);
+            fieldColumns << col;
+            if (col >= 0 && !f.Aggregate.isEmpty()) {
+                static const QHash<QString, TResString> choices = { { "SUM", _strValueSUM },
+                    { "COUNT", _strValueCOUNT }, { "MAX", _strValueMAX }, { "MIN", _strValueMIN },
+                    { "AVG", _strValueAVG } };
+                sgColumnGrid->SetCells(
+                    col, RowCalculate, LoadResString(choices.value(f.Aggregate)));
+            }
+        }
+    }
+    // A later tick may have unticked an earlier field ("*" and single fields exclude each other).
+    QVector<int> columns;
+    for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
+        if (ReferencedSubItem(sgColumnGrid->Cells(col, RowField)))
+            columns << col;
+    }
+    if (columns.size()
+        != std::count_if(fieldColumns.begin(), fieldColumns.end(), [](int c) { return c >= 0; }))
+        note("%1",
+            QCoreApplication::translate("Diduza::TfrmZkSQLBuilder",
+                "fields that exclude each other (a table's * and its single fields)"));
+
+    // The column of a grouping or sorting entry: by number, or by the row it names.
+    auto columnFor = [&](const ImportColumn &c, bool byPosition) -> int {
+        if (byPosition) {
+            const int n = c.Field.toInt();
+            return n >= 1 && n <= columns.size() ? columns.at(n - 1) : -1;
+        }
+        if (TSchemaSubItem *row = rowOf(c))
+            return columnOf(row);
+        return -1;
+    };
+    bool grouped = false;
+    for (const ImportColumn &g : Query.GroupBy) {
+        const int col = columnFor(g, g.Qualifier == QLatin1String("#"));
+        if (col < 0) {
+            note("the grouping by %1, which is not in the field list", columnText(g));
+            continue;
+        }
+        sgColumnGrid->SetCells(col, RowGrouping, QStringLiteral("1"));
+        grouped = true;
+    }
+    if (grouped)
+        sgColumnGrid->SetRowCount(RowHaving + 1);
+
+    // Conditions, in statement order: each in the column of the field it mentions when that
+    // keeps the order, else in the next column; what is left shares the last column.
+    auto place = [&](const QStringList &conditions, int row, const QVector<int> &targets,
+                     const char *what) {
+        int previous = -1;
+        for (const QString &condition : conditions) {
+            if (targets.isEmpty()) {
+                note(what, condition);
+                continue;
+            }
+            int chosen = -1;
+            for (int i = previous + 1; i < targets.size() && chosen < 0; ++i) {
+                TSchemaSubItem *sub
+                    = ReferencedSubItem(sgColumnGrid->Cells(targets.at(i), RowField));
+                if (sub && sub->Caption() != AllFields
+                    && mentions(condition, GetTableName(sub->ItemOwner(), true), sub->Caption()))
+                    chosen = i;
+            }
+            if (chosen < 0 && previous + 1 < targets.size())
+                chosen = previous + 1;
+            if (chosen < 0) {
+                const int col = targets.last();
+                const QString cell = sgColumnGrid->Cells(col, row);
+                sgColumnGrid->SetCells(col, row,
+                    QLatin1Char('(') + cell + QStringLiteral(") AND (") + condition
+                        + QLatin1Char(')'));
+                continue;
+            }
+            sgColumnGrid->SetCells(targets.at(chosen), row, condition);
+            previous = chosen;
+        }
+    };
+    place(Query.Where, RowWhere, columns, "the condition %1 (there is no column to hold it)");
+    QVector<int> groupedColumns;
+    for (const int col : columns) {
+        if (sgColumnGrid->Cells(col, RowGrouping) == QLatin1String("1"))
+            groupedColumns << col;
+    }
+    place(Query.Having, RowHaving, groupedColumns,
+        "the HAVING condition %1 (there is no grouped column to hold it)");
+
+    int lastSorted = -1;
+    for (const ImportSort &sort : Query.OrderBy) {
+        const int col = columnFor(sort.Column, sort.ByPosition);
+        if (col < 0) {
+            note("the sorting by %1, which is not in the field list", columnText(sort.Column));
+            continue;
+        }
+        if (col < lastSorted)
+            note("%1",
+                QCoreApplication::translate("Diduza::TfrmZkSQLBuilder",
+                    "the order of ORDER BY: the builder sorts in the order of the columns"));
+        lastSorted = col;
+        sgColumnGrid->SetCells(
+            col, RowSort, LoadResString(sort.Descending ? _strSortDESC : _strSortASC));
+    }
+    cbDistinct->setChecked(Query.Distinct);
+    notes.removeDuplicates();
+    FImportNotes = notes;
+    lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
+    lblSQLNotes->setVisible(!notes.isEmpty());
+    return notes;
 }
 
 } // namespace Diduza

@@ -30,6 +30,7 @@ class TSchemaDataEngine;
 class TSchemaDesignArea;
 class TSchemaItem;
 class TSchemaSubItem;
+struct ImportedQuery;
 struct QueryInput;
 
 // The window of the visual query builder: a tool bar, a design area on which the user places
@@ -124,6 +125,15 @@ public:
     QString CellToolTip(const QPoint &Point) const;
     // The model of the results page (the last data set the engine returned), or null.
     QAbstractItemModel *ResultModel() const { return FResult; }
+
+    // Rebuilds a whole statement read by ImportSelect on the (empty) design area: its tables
+    // as items (an alias "customer3" that the builder itself would give places the item where
+    // that number puts it), its joins as relations, its fields as ticked rows with their
+    // aggregates, its conditions in the where and having cells (in statement order, each in
+    // the column of the field it names when it can), its grouping and sorting, DISTINCT.
+    // Returns what it could not represent, one description each; they are also shown on the
+    // SQL page.
+    QStringList ImportQuery(const ImportedQuery &Query);
 
     // --- properties ---
     TSchemaDataEngine *DataEngine() const;
@@ -259,6 +269,7 @@ private:
     int FLastSubItemRef = 0;
 
     QString FSQLText;
+    QStringList FImportNotes;
     // What GenerateSQL gave when the SQL page's text was last set or generated.
     QString FSQLSource;
     QPointer<QAbstractItemModel> FResult;

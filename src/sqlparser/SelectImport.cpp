@@ -410,7 +410,8 @@ private:
     }
 
     // A comparison between columns of tables of the statement, with its legacy marks.
-    bool relationOf(const QJsonValue &expr, ImportRelation &relation, int &parent, int &child)
+    bool relationOf(const QJsonValue &expr, ImportRelation &relation, int &parent, int &child,
+        bool *marked = nullptr)
     {
         const QJsonObject e = node(expr, "A_Expr");
         if (e.isEmpty() || e.value(QLatin1String("kind")).toString() != QLatin1String("AEXPR_OP"))
@@ -453,6 +454,8 @@ private:
             relation.Join = rjLeftOuter;
         else if (keepChild)
             relation.Join = rjRightOuter;
+        if (marked)
+            *marked = keepParent || keepChild;
         return true;
     }
 
@@ -568,16 +571,50 @@ private:
             return;
         const QJsonArray parts = conjuncts(where);
         QJsonArray others;
+        QVector<int> unmarked; // indexes into m_query.Relations
+        QVector<qsizetype> starts;
         for (const QJsonValue &part : parts) {
             ImportRelation relation;
             int parent = -1, child = -1;
-            if (relationOf(part, relation, parent, child))
+            bool marked = false;
+            if (relationOf(part, relation, parent, child, &marked)) {
+                if (!marked) {
+                    unmarked << int(m_query.Relations.size());
+                    QVector<qsizetype> at;
+                    locations(part, m_source, at);
+                    starts << *std::min_element(at.begin(), at.end());
+                }
                 m_query.Relations.append(relation);
-            else if (!isOneEqualsOne(part))
+            } else if (!isOneEqualsOne(part)) {
                 others.append(part);
+            }
         }
+        kindsFromJoinLines(unmarked, starts);
         if (!others.isEmpty())
             m_query.Where += conditionTexts(parts, QStringLiteral("WHERE"), &others);
+    }
+
+    // The WHERE-clause dialects write the joins of each kind on a line of their own, each line
+    // beginning "   AND ", in the order inner, left outer, right outer, full; without marks
+    // (the local dialect) that layout is all that tells the kinds apart. Statements not laid
+    // out so keep inner joins.
+    void kindsFromJoinLines(const QVector<int> &relations, const QVector<qsizetype> &starts)
+    {
+        const QString &text = m_source.text();
+        QVector<int> lines;
+        for (const qsizetype start : starts) {
+            const qsizetype lineStart = text.lastIndexOf(QLatin1Char('\n'), start) + 1;
+            if (!text.mid(lineStart).startsWith(QLatin1String("   AND ")))
+                return;
+            lines << int(text.left(lineStart).count(QLatin1Char('\n')));
+        }
+        static const TSDRelationJoin kinds[] = { rjInner, rjLeftOuter, rjRightOuter, rjFull };
+        int kind = -1;
+        for (int i = 0; i < relations.size(); ++i) {
+            if (i == 0 || lines.at(i) != lines.at(i - 1))
+                kind = qMin(kind + 1, 3);
+            m_query.Relations[relations.at(i)].Join = kinds[kind];
+        }
     }
 
     // --- fields, groups, sorts ---------------------------------------------------------------

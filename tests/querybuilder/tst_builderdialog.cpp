@@ -124,6 +124,7 @@ private slots:
     void importTicks_data();
     void importTicks();
     void okReturnsTheGivenTextUntilAChange();
+    void fullImport();
     void errorsLeaveAfterTheFormIsFreed();
     void freedEngineReadsAsNothing();
     void sqlBuilderFunction_data();
@@ -678,6 +679,34 @@ void tst_BuilderDialog::okReturnsTheGivenTextUntilAChange()
         QVERIFY(dialog.Execute());
         QCOMPARE(dialog.SQL(), change ? generated : given);
     }
+}
+
+void tst_BuilderDialog::fullImport()
+{
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(m_engine.get());
+    dialog.SetFullImport(true);
+    const QString given = "SELECT o.amount, c.name FROM customer c LEFT JOIN orders o ON c.id = "
+                          "o.customer_id WHERE o.amount > 5 ORDER BY c.name LIMIT 3";
+    dialog.SetSQL(given);
+    m_dialogs->modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        TSchemaDesignArea *area = form.SchemaDesignArea;
+        [&] {
+            QCOMPARE(area->GetItemCount(), 2);
+            QCOMPARE(area->GetRelationCount(), 1);
+            QCOMPARE(area->GetRelation(0)->JoinType(), rjLeftOuter);
+            QCOMPARE(form.sgColumnGrid->Cells(1, 1), QStringLiteral("orders"));
+            QCOMPARE(form.sgColumnGrid->Cells(1, 4), QStringLiteral("o.amount > 5"));
+            QCOMPARE(form.sgColumnGrid->Cells(2, 3), QStringLiteral("Ascending"));
+            QCOMPARE(form.lblSQLNotes->text(), QStringLiteral("LIMIT"));
+        }();
+        form.btnOK->click(); // nothing changed: the statement goes back as it came
+        return form.result();
+    };
+    QVERIFY(dialog.Execute());
+    QCOMPARE(dialog.LeftOut(), QStringList({ "LIMIT" }));
+    QCOMPARE(dialog.SQL(), given);
 }
 
 void tst_BuilderDialog::errorsLeaveAfterTheFormIsFreed()

@@ -1,0 +1,388 @@
+// Round trip of whole statements: random diagrams over the sample database (2 to 6 tables,
+// tables repeated, every join kind and operator, ticks, aggregates, grouping, having, where,
+// sorting, distinct) give a statement in the join-tree and in the local dialect; the full
+// import rebuilds it in a fresh builder, which must give the same statement again, and every
+// statement returns the same rows on SQLite and on PostgreSQL.
+
+#include "../common/SampleConnections.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaSqlDataEngine.h"
+#include "platform/Application.h"
+#include "querybuilder/TfrmZkSQLBuilder.h"
+#include "relations/TSchemaRelation.h"
+#include "sqlparser/SelectImport.h"
+
+#include <QCheckBox>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Diduza;
+
+namespace {
+
+const QString SqliteConnection = QStringLiteral("roundtrip-sqlite");
+const QString PostgresConnection = QStringLiteral("roundtrip-pg");
+
+// How tables of the sample join: "table.field table.field"; both directions are used.
+const char *const Links[] = {
+    "customer.id orders.customer_id",
+    "employees.id orders.employee_id",
+    "employees.id employees.reports_to",
+    "orders.id order details.order_id",
+    "products.id order details.product_id",
+    "suppliers.id products.supplier_id",
+    "customer.city employees.city",
+    "suppliers.country customer.country",
+};
+// Tables small enough to stand twice and to join on any operator.
+const QStringList SmallTables = { "employees", "suppliers" };
+const QStringList TextFields = { "name", "city", "country", "contact", "category", "first_name",
+    "last_name", "title", "ship_city" };
+const QStringList NumberFields = { "id", "amount", "quantity", "unit price", "discount",
+    "units_in_stock", "supplier_id", "customer_id", "employee_id", "line_no", "order_id" };
+
+QString valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return QStringLiteral("<null>");
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return QString::number(value.toDouble(), 'g', 10);
+    default:
+        break;
+    }
+    // PostgreSQL's numerics arrive as text.
+    bool number = false;
+    const double d = value.toString().toDouble(&number);
+    return number ? QString::number(d, 'g', 10) : value.toString();
+}
+
+// The rows a statement returns, sorted; the database's error text when it fails.
+QStringList rowsOf(const QString &connection, const QString &sql, QString &error)
+{
+    QSqlQuery query(QSqlDatabase::database(connection));
+    query.setForwardOnly(true);
+    QStringList rows;
+    if (!query.exec(sql)) {
+        error = query.lastError().text();
+        return rows;
+    }
+    const int columns = query.record().count();
+    while (query.next()) {
+        QString row;
+        for (int c = 0; c < columns; ++c)
+            row += valueText(query.value(c)) + QLatin1Char('|');
+        rows << row;
+    }
+    rows.sort();
+    return rows;
+}
+
+// Builds one random diagram on a builder form.
+class RandomDiagram {
+public:
+    RandomDiagram(TfrmZkSQLBuilder &form, QRandomGenerator &random)
+        : m_form(form)
+        , m_area(form.SchemaDesignArea)
+        , m_random(random)
+    {
+    }
+
+    void build()
+    {
+        // Either the large tables joined on their keys, or the small ones joined any way: the
+        // statements then stay quick on both databases.
+        m_large = m_random.bounded(2) == 0;
+        for (const char *text : Links) {
+            const QString link = QString::fromLatin1(text);
+            const bool keys = link.contains(QLatin1String(".id "));
+            const bool touchesLarge = link.contains(QLatin1String("order"));
+            if (m_large ? keys : !touchesLarge)
+                m_links << link;
+        }
+        const int tables = 2 + int(m_random.bounded(5));
+        add(m_links.at(int(m_random.bounded(int(m_links.size())))).section('.', 0, 0));
+        for (int guard = 0; m_area->GetItemCount() < tables && guard < 50; ++guard)
+            grow();
+        if (m_random.bounded(4) == 0)
+            closeCycle();
+        // One relation between small tables may compare with any operator.
+        if (!m_large) {
+            TSchemaRelation *relation
+                = m_area->GetRelation(int(m_random.bounded(m_area->GetRelationCount())));
+            if (SmallTables.contains(relation->ParentItem()->Caption())
+                && SmallTables.contains(relation->ChildItem()->Caption()))
+                relation->SetJoinOperator(TSDRelationOperator(m_random.bounded(6)));
+            // PostgreSQL runs full joins on equal keys only.
+            for (int r = 0; relation->JoinOperator() != roEqual && r < m_area->GetRelationCount();
+                 ++r) {
+                if (m_area->GetRelation(r)->JoinType() == rjFull)
+                    m_area->GetRelation(r)->SetJoinType(rjInner);
+            }
+        }
+        tick();
+    }
+
+private:
+    TSchemaItem *add(const QString &table)
+    {
+        TSchemaItem *item = m_area->AddItem(table, scCheckListBox);
+        item->move(20 + 200 * m_area->GetItemCount(), 20);
+        return item;
+    }
+
+    TSchemaItem *randomItem()
+    {
+        return m_area->GetItem(int(m_random.bounded(m_area->GetItemCount())));
+    }
+
+    void link(TSchemaItem *a, const QString &fa, TSchemaItem *b, const QString &fb)
+    {
+        const bool flip = m_random.bounded(2) == 1;
+        TSchemaItem *parent = flip ? b : a, *child = flip ? a : b;
+        TSchemaSubItem *pr = (flip ? b : a)->GetSubItemByName(flip ? fb : fa);
+        TSchemaSubItem *cr = (flip ? a : b)->GetSubItemByName(flip ? fa : fb);
+        TSchemaRelation *relation = m_area->AddRelation(parent, child, pr, cr);
+        relation->SetJoinType(TSDRelationJoin(m_random.bounded(4)));
+    }
+
+    // Adds a table joined to one on the diagram.
+    void grow()
+    {
+        TSchemaItem *from = randomItem();
+        QVector<QStringList> options;
+        for (const QString &text : m_links) {
+            // "order details" holds a blank: split the pair at the first one.
+            const QString l = text.section(QLatin1Char(' '), 0, 0);
+            const QString r = text.section(QLatin1Char(' '), 1);
+            for (const auto &[mine, other] : { std::pair { l, r }, std::pair { r, l } }) {
+                if (mine.section('.', 0, 0) == from->Caption())
+                    options << QStringList { mine.section('.', 1), other.section('.', 0, 0),
+                        other.section('.', 1) };
+            }
+        }
+        if (options.isEmpty())
+            return;
+        const QStringList o = options.at(int(m_random.bounded(int(options.size()))));
+        if (m_area->FindItem(o.at(1)) && (m_large || !SmallTables.contains(o.at(1))))
+            return; // only small tables stand twice, and not beside the large ones
+        TSchemaItem *to = add(o.at(1));
+        link(from, o.at(0), to, o.at(2));
+    }
+
+    // One more relation between two tables already joined some other way.
+    void closeCycle()
+    {
+        TSchemaItem *a = randomItem();
+        TSchemaItem *b = randomItem();
+        if (a == b || a->Caption() != b->Caption())
+            return;
+        try {
+            link(a, QStringLiteral("id"), b, QStringLiteral("id"));
+        } catch (const Exception &) {
+            // already linked: fine
+        }
+    }
+
+    // Ticks fields and fills the grid.
+    void tick()
+    {
+        // How often each field name stands in the diagram: a bare name in GROUP BY or ORDER BY
+        // (the local dialect writes them bare) must name one column only.
+        QHash<QString, int> uses;
+        for (int i = 0; i < m_area->GetItemCount(); ++i) {
+            TSchemaItem *item = m_area->GetItem(i);
+            for (int r = 0; r < item->GetSubItemCount(); ++r)
+                ++uses[item->GetSubItem(r)->Caption()];
+        }
+        const bool aggregate = m_random.bounded(3) == 0;
+        struct Pick {
+            TSchemaSubItem *row;
+            bool unique;
+        };
+        QVector<Pick> picks;
+        for (int i = 0; i < m_area->GetItemCount(); ++i) {
+            TSchemaItem *item = m_area->GetItem(i);
+            const int count = int(m_random.bounded(3));
+            for (int k = 0; k < count; ++k) {
+                TSchemaSubItem *row
+                    = item->GetSubItem(1 + int(m_random.bounded(item->GetSubItemCount() - 1)));
+                if (row->Checked())
+                    continue;
+                const bool unique = uses.value(row->Caption()) == 1;
+                const bool numeric = NumberFields.contains(row->Caption());
+                if (aggregate && !numeric && !unique)
+                    continue; // would have to be grouped by an ambiguous name
+                row->SetChecked(true);
+                picks << Pick { row, unique };
+            }
+        }
+        if (picks.isEmpty()) {
+            // A statement needs a field: the first table's "*", or one of its columns.
+            TSchemaItem *first = m_area->GetItem(0);
+            if (!aggregate && m_random.bounded(2) == 0) {
+                first->GetSubItem(0)->SetChecked(true);
+                return;
+            }
+            TSchemaSubItem *row = first->GetSubItem(1);
+            row->SetChecked(true);
+            picks << Pick { row, uses.value(row->Caption()) == 1 };
+        }
+        TStringGrid *grid = m_form.sgColumnGrid;
+        bool anyGroup = false;
+        bool aggregated = false;
+        for (const Pick &pick : picks) {
+            const int col = column(pick.row);
+            const QString name = m_form.GetTableName(pick.row->ItemOwner(), true) + QLatin1Char('.')
+                + m_form.GetFieldName(pick.row);
+            const bool numeric = NumberFields.contains(pick.row->Caption());
+            const bool text = TextFields.contains(pick.row->Caption());
+            if (aggregate && numeric && (!pick.unique || m_random.bounded(2) == 0)) {
+                static const char *const choices[]
+                    = { "Count", "Summa", "Maximum", "Minimum", "Average" };
+                grid->SetCells(col, 2, QLatin1String(choices[m_random.bounded(5)]));
+                aggregated = true;
+            } else if (aggregate) {
+                grid->SetCells(col, 5, QStringLiteral("1"));
+                anyGroup = true;
+                if (m_random.bounded(3) == 0)
+                    grid->SetCells(col, 6, QStringLiteral("COUNT(%1) > 1").arg(name));
+            }
+            const bool plain = grid->Cells(col, 2).isEmpty();
+            if (m_random.bounded(3) == 0 && (numeric || text))
+                grid->SetCells(col, 4,
+                    numeric ? QStringLiteral("%1 >= 2").arg(name)
+                            : QStringLiteral("%1 <> 'Berlin'").arg(name));
+            if (plain && pick.unique && m_random.bounded(3) == 0)
+                grid->SetCells(col, 3, m_random.bounded(2) ? "Ascending" : "Descending");
+        }
+        if (anyGroup)
+            grid->SetRowCount(7);
+        Q_UNUSED(aggregated);
+        m_form.cbDistinct->setChecked(!aggregate && m_random.bounded(4) == 0);
+    }
+
+    int column(TSchemaSubItem *row)
+    {
+        const QString reference = m_form.SubItemReference(row);
+        for (int col = 1; col < m_form.sgColumnGrid->ColCount(); ++col) {
+            if (m_form.sgColumnGrid->Cells(col, 0) == reference)
+                return col;
+        }
+        return -1;
+    }
+
+    TfrmZkSQLBuilder &m_form;
+    TSchemaDesignArea *m_area;
+    QRandomGenerator &m_random;
+    bool m_large = false;
+    QStringList m_links;
+};
+
+} // namespace
+
+class tst_RoundTrip : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void randomDiagrams();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_hasPostgres = false;
+};
+
+void tst_RoundTrip::initTestCase()
+{
+    SetExceptionHandler([](const Exception &e) { QFAIL(qPrintable(e.Message())); });
+    QString error;
+    QVERIFY2(SampleConnections::OpenSqliteCopy(m_dir, SqliteConnection, error), qPrintable(error));
+    if (SampleConnections::PostgresConfigured()) {
+        QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
+        m_hasPostgres = true;
+    }
+}
+
+void tst_RoundTrip::cleanupTestCase()
+{
+    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
+    SetExceptionHandler({});
+}
+
+void tst_RoundTrip::randomDiagrams()
+{
+    const int diagrams = qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_DIAGRAMS") > 0
+        ? qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_DIAGRAMS")
+        : 1000;
+    const quint32 seed = qEnvironmentVariableIsSet("DIDUZA_ROUNDTRIP_SEED")
+        ? quint32(qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_SEED"))
+        : 20261208u;
+    QRandomGenerator random(seed);
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(SqliteConnection);
+    int statements = 0, exact = 0, ran = 0;
+    // Two forms serve every diagram, emptied as the New button empties them.
+    TfrmZkSQLBuilder source, target;
+    source.SetDataEngine(&engine);
+    target.SetDataEngine(&engine);
+    auto empty = [](TfrmZkSQLBuilder &form) {
+        form.btnNewClick(nullptr);
+        form.sgColumnGrid->SetRowCount(6);
+        form.cbDistinct->setChecked(false);
+    };
+    for (int d = 0; d < diagrams; ++d) {
+        empty(source);
+        RandomDiagram(source, random).build();
+        for (const TSQLSubType dialect : { stAnsi, stLocal }) {
+            engine.SetSQLSubType(dialect);
+            const QString sql = source.GenerateSQL();
+            ++statements;
+            empty(target);
+            const QStringList leftOut = target.ImportQuery(ImportSelect(sql));
+            const QString again = target.GenerateSQL();
+            const QString where = QStringLiteral("diagram %1 (seed %2), %3:\n%4")
+                                      .arg(d)
+                                      .arg(seed)
+                                      .arg(dialect == stAnsi ? "stAnsi" : "stLocal", sql);
+            QVERIFY2(leftOut.isEmpty(), qPrintable(where + "\nleft out: " + leftOut.join("; ")));
+            QVERIFY2(again == sql, qPrintable(where + "\nagain:\n" + again));
+            ++exact;
+            QString error;
+            if (dialect == stAnsi)
+                QVERIFY2(ParsesAsPostgres(sql, &error), qPrintable(where + '\n' + error));
+            const QStringList lite = rowsOf(SqliteConnection, sql, error);
+            QVERIFY2(error.isEmpty(), qPrintable(where + "\nSQLite: " + error));
+            if (m_hasPostgres) {
+                const QStringList pg = rowsOf(PostgresConnection, sql, error);
+                QVERIFY2(error.isEmpty(), qPrintable(where + "\nPostgreSQL: " + error));
+                QVERIFY2(pg == lite,
+                    qPrintable(
+                        QStringLiteral("%1\n%2 rows on SQLite, %3 on PostgreSQL; first: %4 / %5")
+                            .arg(where)
+                            .arg(lite.size())
+                            .arg(pg.size())
+                            .arg(lite.value(0), pg.value(0))));
+            }
+            ++ran;
+        }
+    }
+    qInfo("round trip: %d diagrams, %d statements, %d exact round trips, %d run on %s", diagrams,
+        statements, exact, ran, m_hasPostgres ? "SQLite and PostgreSQL" : "SQLite");
+}
+
+QTEST_MAIN(tst_RoundTrip)
+#include "tst_roundtrip.moc"
