@@ -41,6 +41,8 @@ public:
     void SetChildSubItem(TSchemaSubItem *value) { FChildSubItem = value; }
     TSDRelationOperator JoinOperator() const { return FJoinOperator; }
     void SetJoinOperator(TSDRelationOperator value) { FJoinOperator = value; }
+    // The kind of join: rjLeftOuter keeps every row of the parent, rjRightOuter every row of
+    // the child, rjFull the rows of both (in the dialects that write outer joins).
     TSDRelationJoin JoinType() const { return FJoinType; }
     void SetJoinType(TSDRelationJoin value) { FJoinType = value; }
     TSDRelationType RelationType() const { return FRelationType; }

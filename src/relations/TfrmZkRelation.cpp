@@ -100,6 +100,19 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
     rgJoinType->SetColumns(2);
     rgJoinType->SetItems({ tr("Inner"), tr("Left Outer"), tr("Right Outer"), tr("Full Outer") });
     rgJoinType->SetItemIndex(0);
+    // What each kind keeps, in every dialect that writes outer joins.
+    const QString keeps[] = { tr("Only the rows of both tables that match."),
+        tr("Every row of the parent table, with the child's matching rows or nothing."),
+        tr("Every row of the child table, with the parent's matching rows or nothing."),
+        tr("Every row of both tables, matched where they match.") };
+    for (int i = 0; i < 4; ++i) {
+        if (QAbstractButton *button = rgJoinType->Button(i))
+            button->setToolTip(keeps[i]);
+    }
+    rgJoinType->setWhatsThis(tr("Left Outer keeps every row of the relation's parent, Right Outer "
+                                "every row of its child, Full Outer the rows of both. The local "
+                                "dialect writes every kind as a plain condition, which keeps "
+                                "only the matching rows."));
 
     bvlButtons = new QFrame(this);
     bvlButtons->setObjectName(QStringLiteral("bvlButtons"));
