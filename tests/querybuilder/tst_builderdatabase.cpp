@@ -12,6 +12,7 @@
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "relations/TSchemaRelation.h"
+#include "sqlparser/SelectImport.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -407,6 +408,9 @@ void tst_BuilderDatabase::statements()
     }
     const QString sql = form.GenerateSQL();
     QVERIFY(!sql.isEmpty());
+    QString parseError;
+    if (dialect == stAnsi)
+        QVERIFY2(ParsesAsPostgres(sql, &parseError), qPrintable(parseError));
     std::unique_ptr<QAbstractItemModel> model;
     try {
         model.reset(engine.ExecSQL(sql));

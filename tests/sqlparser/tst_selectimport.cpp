@@ -107,6 +107,9 @@ void tst_SelectImport::import_data()
     QTest::newRow("an inner join's other conditions go to WHERE")
         << "SELECT a.x FROM a JOIN b ON a.x = b.y AND b.z > 0 WHERE a.w < 3"
         << "a, b | a.x = b.y inner | a.x | b.z > 0; a.w < 3 |  |  | ";
+    QTest::newRow("mixed join syntax: ON, a WHERE join, an Oracle mark")
+        << "SELECT a.x FROM a JOIN b ON a.x = b.y, c WHERE c.z = b.y (+) AND a.w > 1"
+        << "a, b, c | a.x = b.y inner; c.z = b.y left | a.x | a.w > 1 |  |  | ";
     QTest::newRow("not a SELECT") << "DELETE FROM a"
                                   << "error: The statement is not a SELECT.";
     QTest::newRow("two statements") << "SELECT 1; SELECT 2"
