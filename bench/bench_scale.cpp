@@ -1,0 +1,508 @@
+// How large diagrams behave: loading, moving, scrolling and clicking in diagrams of 250, 1,000
+// and 4,000 check-list items, and the query builder with many tables and ticked columns. Each
+// measure stands beside a baseline measured in the same run: the same widget tree built without
+// the library (a frame holding a 20-entry check list per item, in a scroll area).
+//
+// Diagram of N: N check-list items of 20 rows in a grid, N relations; the hub item (visible at
+// the top left) has 20 relations, the others form a chain. Each diagram is saved once; every
+// load, move and scroll measure runs in a fresh child process (this program started again), so
+// that peak memory is that of one diagram and the heaps of runs do not mix. Times are min and
+// median over 5 runs.
+//
+// Lines ending with "goal: <name> <measured> <limit> ok|over" close the output.
+//
+// Usage: bench_scale [--quick]   (--quick: sizes 250 and 1,000 only)
+// Never run in CI; build Release with DIDUZA_BUILD_BENCH=ON.
+
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "querybuilder/TfrmZkSQLBuilder.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFrame>
+#include <QListWidget>
+#include <QLoggingCategory>
+#include <QMap>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace Diduza;
+
+namespace {
+
+constexpr int Rows = 20;
+constexpr int Runs = 5;
+constexpr int Columns = 40; // items per grid row
+constexpr int PitchX = 170;
+constexpr int PitchY = 230;
+constexpr int ItemWidth = 150;
+constexpr int ItemHeight = 200;
+constexpr int HubRelations = 20;
+constexpr int Moves = 40; // per run
+constexpr int ScrollSteps = 20; // per run
+const QSize ViewSize(1200, 800);
+
+int hubIndex(int n)
+{
+    return std::min(n - 1, 1 * Columns + 3);
+}
+
+QPoint cellOf(int i)
+{
+    return QPoint((i % Columns) * PitchX + 10, (i / Columns) * PitchY + 10);
+}
+
+void settle()
+{
+    for (int k = 0; k < 4; ++k) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+qint64 peakKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+// --- the diagram, built through the library and saved ------------------------------------------
+
+void buildDiagram(TSchemaDesignArea &area, int n)
+{
+    QList<TSchemaItem *> items;
+    for (int i = 0; i < n; ++i) {
+        TSchemaItem *item
+            = area.AddItem(QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0')), scCheckListBox);
+        for (int j = 0; j < Rows; ++j)
+            item->AddSubItem(QStringLiteral("field%1").arg(j), -1, false);
+        const QPoint p = cellOf(i);
+        item->SetBounds(p.x(), p.y(), ItemWidth, ItemHeight);
+        items << item;
+    }
+    const int hub = hubIndex(n);
+    // The hub's relations: to its neighbours on the grid and further away.
+    static const int offsets[HubRelations]
+        = { 1, 2, -1, -2, Columns, Columns + 1, Columns - 1, 2 * Columns, -Columns + 1, 3, 5, 8, 13,
+              Columns + 4, 2 * Columns + 2, 3 * Columns, 21, 34, 4 * Columns + 1, 55 };
+    int relations = 0;
+    for (int k = 0; k < HubRelations; ++k) {
+        const int other = ((hub + offsets[k]) % n + n) % n;
+        area.AddRelation(items[hub], items[other], items[hub]->GetSubItem(k),
+            items[other]->GetSubItem((k + 7) % Rows));
+        ++relations;
+    }
+    // The rest: a chain that keeps off the hub.
+    for (int i = 0; relations < n && i + 1 < n; ++i) {
+        if (i == hub || i + 1 == hub)
+            continue;
+        area.AddRelation(items[i], items[i + 1], items[i]->GetSubItem(i % Rows),
+            items[i + 1]->GetSubItem((i + 3) % Rows));
+        ++relations;
+    }
+}
+
+// --- the floor: the same widget tree without the library ------------------------------------
+
+struct Floor {
+    std::unique_ptr<QScrollArea> scroll;
+    QList<QFrame *> frames;
+};
+
+Floor buildFloor(int n)
+{
+    Floor f;
+    f.scroll = std::make_unique<QScrollArea>();
+    f.scroll->resize(ViewSize);
+    f.scroll->verticalScrollBar()->setSingleStep(8);
+    auto *content = new QWidget;
+    content->setAutoFillBackground(true);
+    int right = 0, bottom = 0;
+    for (int i = 0; i < n; ++i) {
+        auto *frame = new QFrame(content);
+        frame->setFrameShape(QFrame::Box);
+        const QPoint p = cellOf(i);
+        frame->setGeometry(p.x(), p.y(), ItemWidth, ItemHeight);
+        auto *list = new QListWidget(frame);
+        list->setGeometry(4, 20, ItemWidth - 8, ItemHeight - 24);
+        for (int j = 0; j < Rows; ++j) {
+            auto *entry = new QListWidgetItem(QStringLiteral("field%1").arg(j), list);
+            entry->setFlags(entry->flags() | Qt::ItemIsUserCheckable);
+            entry->setCheckState(Qt::Unchecked);
+        }
+        f.frames << frame;
+        right = std::max(right, p.x() + ItemWidth);
+        bottom = std::max(bottom, p.y() + ItemHeight);
+    }
+    content->resize(right, bottom);
+    f.scroll->setWidget(content);
+    f.scroll->show();
+    return f;
+}
+
+// --- measures inside one child process ------------------------------------------------------
+
+// Milliseconds per step over count steps, each followed by painting.
+double perStep(int count, const std::function<void(int)> &step)
+{
+    settle();
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < count; ++i) {
+        step(i);
+        settle();
+    }
+    return t.nsecsElapsed() / 1e6 / count;
+}
+
+QPoint wobble(int i)
+{
+    return QPoint(3 + (i % 2) * 9, 2 + (i % 3) * 6);
+}
+
+void sendMouse(QWidget *w, QEvent::Type type, const QPoint &local, Qt::MouseButton button,
+    Qt::MouseButtons buttons)
+{
+    QMouseEvent e(
+        type, QPointF(local), QPointF(w->mapToGlobal(local)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+double scrollSteps(QAbstractScrollArea *area)
+{
+    QScrollBar *bar = area->verticalScrollBar();
+    return perStep(ScrollSteps, [bar](int i) {
+        bar->triggerAction(
+            i % 2 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+    });
+}
+
+int childLoad(const QString &file)
+{
+    QElapsedTimer t;
+    t.start();
+    auto area = std::make_unique<TSchemaDesignArea>();
+    area->resize(ViewSize);
+    area->show();
+    area->LoadFromFile(file);
+    settle();
+    const double ms = t.nsecsElapsed() / 1e6;
+    std::printf("load %.3f peak %lld items %d relations %d\n", ms, peakKiB(), area->GetItemCount(),
+        area->GetRelationCount());
+    return 0;
+}
+
+int childFloor(int n)
+{
+    QElapsedTimer t;
+    t.start();
+    Floor f = buildFloor(n);
+    settle();
+    const double ms = t.nsecsElapsed() / 1e6;
+    std::printf("load %.3f peak %lld\n", ms, peakKiB());
+    return 0;
+}
+
+int childInteract(const QString &file, int n)
+{
+    TSchemaDesignArea area;
+    area.resize(ViewSize);
+    area.show();
+    area.LoadFromFile(file);
+    settle();
+    TSchemaItem *hub = area.GetItem(hubIndex(n));
+    // Moving the hub by its title bar.
+    const QPoint grip = hub->CaptionRect().center();
+    const QPoint start = hub->pos();
+    sendMouse(hub, QEvent::MouseButtonPress, grip, Qt::LeftButton, Qt::LeftButton);
+    const double move = perStep(Moves, [&](int i) {
+        const QPoint to = start + wobble(i);
+        sendMouse(hub, QEvent::MouseMove, grip + to - hub->pos(), Qt::NoButton, Qt::LeftButton);
+    });
+    sendMouse(
+        hub, QEvent::MouseButtonRelease, grip + start - hub->pos(), Qt::LeftButton, Qt::NoButton);
+    settle();
+
+    const double scroll = scrollSteps(&area);
+
+    // A press and release on bare canvas, away from every item and relation: in the gap
+    // between grid rows 2 and 3 and columns 5 and 6.
+    QWidget *canvas = area.viewport();
+    const QPoint bare = cellOf(2 * Columns + 5) + QPoint(ItemWidth + 10, ItemHeight + 15);
+    if (canvas->childAt(bare) || area.GraphicControlAt(bare))
+        std::fprintf(stderr, "the bare point is not bare\n");
+    const double press = perStep(Moves, [&](int) {
+        sendMouse(canvas, QEvent::MouseButtonPress, bare, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(canvas, QEvent::MouseButtonRelease, bare, Qt::LeftButton, Qt::NoButton);
+    });
+
+    // A click on a relation's line: the hub's first relation, at its middle segment; the menu
+    // it opens is closed again (not timed).
+    TSchemaRelation *relation = area.GetRelation(0);
+    const QRegion band = relation->HitRegion();
+    const QPoint onLine = band.boundingRect().center() + relation->BoundsRect().topLeft();
+    double click = 0;
+    {
+        settle();
+        double total = 0;
+        for (int i = 0; i < Moves; ++i) {
+            QElapsedTimer t;
+            t.start();
+            sendMouse(canvas, QEvent::MouseButtonPress, onLine, Qt::LeftButton, Qt::LeftButton);
+            sendMouse(canvas, QEvent::MouseButtonRelease, onLine, Qt::LeftButton, Qt::NoButton);
+            total += t.nsecsElapsed() / 1e6;
+            if (QMenu *menu = relation->PopMenu())
+                menu->hide();
+            settle();
+        }
+        click = total / Moves;
+    }
+    std::printf("move %.4f scroll %.4f press %.4f click %.4f\n", move, scroll, press, click);
+    return 0;
+}
+
+int childFloorInteract(int n)
+{
+    Floor f = buildFloor(n);
+    settle();
+    QFrame *frame = f.frames[hubIndex(n)];
+    const QPoint start = frame->pos();
+    const double move = perStep(Moves, [&](int i) { frame->move(start + wobble(i)); });
+    frame->move(start);
+    const double scroll = scrollSteps(f.scroll.get());
+    std::printf("move %.4f scroll %.4f\n", move, scroll);
+    return 0;
+}
+
+// --- the builder ----------------------------------------------------------------------------
+
+struct BuilderResult {
+    QList<double> generate; // ms per GenerateSQL
+    double tick = 0; // ms per tick of one more row
+};
+
+BuilderResult measureBuilder(int tables, int ticksPerTable)
+{
+    BuilderResult result;
+    TfrmZkSQLBuilder form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    QList<TSchemaItem *> items;
+    for (int i = 0; i < tables; ++i) {
+        TSchemaItem *item = area->AddItem(QStringLiteral("table%1").arg(i), scCheckListBox);
+        for (int j = 0; j < ticksPerTable + 2; ++j)
+            item->AddSubItem(QStringLiteral("f%1").arg(j), -1, false);
+        item->SetBounds(cellOf(i).x(), cellOf(i).y(), ItemWidth, ItemHeight);
+        items << item;
+    }
+    for (int i = 0; i + 1 < tables; ++i)
+        area->AddRelation(
+            items[i], items[i + 1], items[i]->GetSubItem(1), items[i + 1]->GetSubItem(2));
+    // Row 0 is "*"; rows 1 .. ticksPerTable are ticked, one column each.
+    for (TSchemaItem *item : std::as_const(items)) {
+        for (int j = 1; j <= ticksPerTable; ++j)
+            item->GetSubItem(j)->SetChecked(true);
+    }
+    for (int k = 0; k < Runs; ++k) {
+        QElapsedTimer t;
+        t.start();
+        const QString sql = form.GenerateSQL();
+        result.generate << t.nsecsElapsed() / 1e6;
+        if (sql.isEmpty())
+            std::fprintf(stderr, "empty statement\n");
+    }
+    // Ticking and unticking the spare row of 50 tables: a column comes and goes.
+    const int sample = std::min(50, tables);
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < sample; ++i) {
+        TSchemaSubItem *row = items[i]->GetSubItem(ticksPerTable + 1);
+        row->SetChecked(true);
+        row->SetChecked(false);
+    }
+    result.tick = t.nsecsElapsed() / 1e6 / (2 * sample);
+    return result;
+}
+
+// --- the parent: runs the children and reports ----------------------------------------------
+
+struct Stat {
+    double min = 0;
+    double median = 0;
+};
+
+Stat stat(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    if (v.isEmpty())
+        return {};
+    return { v.first(), v.at(v.size() / 2) };
+}
+
+// Runs this program with args; the keys and numbers of its output line.
+QMap<QString, double> child(const QStringList &args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(), args);
+    p.waitForFinished(-1);
+    QMap<QString, double> values;
+    const QList<QByteArray> words = p.readAllStandardOutput().simplified().split(' ');
+    for (int i = 0; i + 1 < words.size(); i += 2)
+        values.insert(QString::fromLatin1(words[i]), words[i + 1].toDouble());
+    if (p.exitCode() != 0 || values.isEmpty())
+        std::fprintf(stderr, "child %s failed\n", qPrintable(args.join(QLatin1Char(' '))));
+    return values;
+}
+
+struct SizeResult {
+    int n = 0;
+    Stat load, floor, move, floorMove, scroll, floorScroll, press, click;
+    double peak = 0, floorPeak = 0; // MiB, median
+};
+
+QList<double> column(const QList<QMap<QString, double>> &runs, const QString &key)
+{
+    QList<double> v;
+    for (const auto &r : runs)
+        v << r.value(key);
+    return v;
+}
+
+struct Goal {
+    const char *name;
+    double measured;
+    double limit;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.svg.warning=false"));
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const QStringList args = app.arguments();
+
+    // The children's output is read by the parent: the offscreen platform's notes stay out.
+    if (args.size() >= 2 && args[1].startsWith(QLatin1String("--"))
+        && args[1] != QLatin1String("--quick"))
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    if (args.size() >= 3 && args[1] == QLatin1String("--load"))
+        return childLoad(args[2]);
+    if (args.size() >= 3 && args[1] == QLatin1String("--floor"))
+        return childFloor(args[2].toInt());
+    if (args.size() >= 4 && args[1] == QLatin1String("--interact"))
+        return childInteract(args[2], args[3].toInt());
+    if (args.size() >= 3 && args[1] == QLatin1String("--floor-interact"))
+        return childFloorInteract(args[2].toInt());
+
+    const bool quick = args.contains(QLatin1String("--quick"));
+    QList<int> sizes { 250, 1000, 4000 };
+    if (quick)
+        sizes.removeLast();
+    QTemporaryDir dir;
+
+    std::printf("Diagrams: N check-list items of %d rows, N relations, the hub item with %d.\n"
+                "Times in ms, min / median of %d runs, each in a fresh process.\n\n",
+        Rows, HubRelations, Runs);
+    std::printf("%6s %17s %17s %6s %7s %15s %17s %17s %17s %17s %9s %9s\n", "items", "load",
+        "floor", "ratio", "growth", "peak MiB", "move", "bare move", "scroll step", "bare scroll",
+        "press", "click");
+    QList<SizeResult> results;
+    for (const int n : std::as_const(sizes)) {
+        const QString file = dir.filePath(QStringLiteral("scale%1.sdd").arg(n));
+        {
+            TSchemaDesignArea source;
+            buildDiagram(source, n);
+            source.SaveToFile(file);
+        }
+        QList<QMap<QString, double>> loads, floors, moves, floorMoves;
+        for (int k = 0; k < Runs; ++k) {
+            loads << child({ QStringLiteral("--load"), file });
+            floors << child({ QStringLiteral("--floor"), QString::number(n) });
+            moves << child({ QStringLiteral("--interact"), file, QString::number(n) });
+            floorMoves << child({ QStringLiteral("--floor-interact"), QString::number(n) });
+        }
+        SizeResult r;
+        r.n = n;
+        r.load = stat(column(loads, QStringLiteral("load")));
+        r.floor = stat(column(floors, QStringLiteral("load")));
+        r.peak = stat(column(loads, QStringLiteral("peak"))).median / 1024.0;
+        r.floorPeak = stat(column(floors, QStringLiteral("peak"))).median / 1024.0;
+        r.move = stat(column(moves, QStringLiteral("move")));
+        r.scroll = stat(column(moves, QStringLiteral("scroll")));
+        r.press = stat(column(moves, QStringLiteral("press")));
+        r.click = stat(column(moves, QStringLiteral("click")));
+        r.floorMove = stat(column(floorMoves, QStringLiteral("move")));
+        r.floorScroll = stat(column(floorMoves, QStringLiteral("scroll")));
+        const double growth = results.isEmpty() ? 0 : r.load.median / results.last().load.median;
+        std::printf("%6d %8.1f/%8.1f %8.1f/%8.1f %6.2f %7.2f %7.1f/%7.1f %8.3f/%8.3f "
+                    "%8.3f/%8.3f %8.3f/%8.3f %8.3f/%8.3f %9.3f %9.3f\n",
+            n, r.load.min, r.load.median, r.floor.min, r.floor.median,
+            r.load.median / r.floor.median, growth, r.peak, r.floorPeak, r.move.min, r.move.median,
+            r.floorMove.min, r.floorMove.median, r.scroll.min, r.scroll.median, r.floorScroll.min,
+            r.floorScroll.median, r.press.median, r.click.median);
+        results << r;
+    }
+
+    // The builder: 5 ticked columns per table.
+    std::printf("\nBuilder: T tables, 5 ticked columns each, a relation between neighbours.\n");
+    std::printf("%7s %8s %19s %12s\n", "tables", "columns", "GenerateSQL ms", "tick ms");
+    const BuilderResult small = measureBuilder(200, 5);
+    const BuilderResult big = measureBuilder(800, 5);
+    const Stat genSmall = stat(small.generate);
+    const Stat genBig = stat(big.generate);
+    std::printf(
+        "%7d %8d %9.3f/%9.3f %12.4f\n", 200, 1000, genSmall.min, genSmall.median, small.tick);
+    std::printf("%7d %8d %9.3f/%9.3f %12.4f\n", 800, 4000, genBig.min, genBig.median, big.tick);
+
+    // Goals, at the 1,000-item diagram unless named otherwise.
+    const SizeResult &mid = results.at(1);
+    double loadRatio = 0, loadGrowth = 0, memoryRatio = 0;
+    for (int i = 0; i < results.size(); ++i) {
+        loadRatio = std::max(loadRatio, results[i].load.median / results[i].floor.median);
+        memoryRatio = std::max(memoryRatio, results[i].peak / results[i].floorPeak);
+        if (i > 0)
+            loadGrowth = std::max(loadGrowth, results[i].load.median / results[i - 1].load.median);
+    }
+    const double scrollGrowth = results.last().scroll.median / mid.scroll.median;
+    const Goal goals[] = {
+        { "move_ms", mid.move.median, 2.0 },
+        { "move_vs_bare", mid.move.median / mid.floorMove.median, 5.0 },
+        { "scroll_ms", mid.scroll.median, 16.0 },
+        { "scroll_growth", scrollGrowth, 1.5 },
+        { "load_vs_floor", loadRatio, 1.5 },
+        { "load_growth", loadGrowth, 4.5 },
+        { "memory_vs_floor", memoryRatio, 1.5 },
+        { "generate_ms", genSmall.median, 10.0 },
+        { "generate_growth", genBig.median / genSmall.median, 4.5 },
+        { "tick_growth", big.tick / small.tick, 1.5 },
+        { "press_ms", mid.press.median, 1.0 },
+        { "click_ms", mid.click.median, 1.0 },
+    };
+    std::printf("\n");
+    for (const Goal &g : goals)
+        std::printf("goal: %s %.3g %.3g %s\n", g.name, g.measured, g.limit,
+            g.measured <= g.limit ? "ok" : "over");
+    return 0;
+}
