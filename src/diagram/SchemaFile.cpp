@@ -116,11 +116,13 @@ QByteArray EncodeText(const QString &text)
     return text.toUtf8();
 }
 
-QStringList SplitLines(const QString &text)
+namespace {
+// The lines of text as views into it, split as SplitLines splits.
+QVector<QStringView> splitViews(QStringView text)
 {
-    QStringList lines;
+    QVector<QStringView> lines;
     const qsizetype n = text.size();
-    const QChar *p = text.constData();
+    const QChar *p = text.data();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = p[i].unicode();
@@ -133,6 +135,17 @@ QStringList SplitLines(const QString &text)
     }
     if (start < n)
         lines.append(text.mid(start));
+    return lines;
+}
+} // namespace
+
+QStringList SplitLines(const QString &text)
+{
+    QStringList lines;
+    const QVector<QStringView> views = splitViews(text);
+    lines.reserve(views.size());
+    for (QStringView line : views)
+        lines.append(line.toString());
     return lines;
 }
 
@@ -246,9 +259,27 @@ void ParseFontValue(const QString &value, TFontValue &font, TColor &itemColor)
 // ---------------------------------------------------------------------------------------------
 // Sections
 
+namespace {
+std::shared_ptr<TSchemaFileLines> linesOfList(const QStringList &list)
+{
+    auto lines = std::make_shared<TSchemaFileLines>();
+    lines->List = list;
+    lines->Lines.reserve(list.size());
+    for (const QString &line : std::as_const(lines->List))
+        lines->Lines.append(QStringView(line));
+    return lines;
+}
+} // namespace
+
 TSchemaSection::TSchemaSection(const QString &header, const QStringList &lines, int begin, int end)
+    : TSchemaSection(header, linesOfList(lines), begin, end)
+{
+}
+
+TSchemaSection::TSchemaSection(
+    const QString &header, std::shared_ptr<const TSchemaFileLines> lines, int begin, int end)
     : m_header(header)
-    , m_lines(lines)
+    , m_lines(std::move(lines))
     , m_begin(begin)
     , m_end(end)
 {
@@ -256,25 +287,32 @@ TSchemaSection::TSchemaSection(const QString &header, const QStringList &lines, 
 
 QStringList TSchemaSection::Lines() const
 {
-    return m_lines.mid(m_begin, m_end - m_begin);
+    QStringList lines;
+    for (int i = m_begin; m_lines && i < m_end && i < m_lines->Lines.size(); ++i)
+        lines.append(m_lines->Lines[i].toString());
+    return lines;
 }
 
 namespace {
 // The value of a line whose name is key, or nothing.
-std::optional<QString> valueOfLine(const QString &line, const QString &key)
+std::optional<QString> valueOfLine(QStringView line, const QString &key)
 {
-    const qsizetype eq = line.indexOf(u'=');
-    // Only names of the key's length are compared, so that most lines cost no copy.
-    if (eq != key.size() || !SameText(line.left(eq), key))
+    // The name is the text before the first "=": only a line with "=" right after the key's
+    // length and none before can name the key, which most lines show at a glance.
+    const qsizetype n = key.size();
+    if (line.size() <= n || line[n] != u'=')
         return std::nullopt;
-    return line.mid(eq + 1);
+    const QStringView name = line.left(n);
+    if (name.contains(u'=') || !SameText(name, QStringView(key)))
+        return std::nullopt;
+    return line.mid(n + 1).toString();
 }
 } // namespace
 
 std::optional<QString> TSchemaSection::Value(const QString &key) const
 {
-    for (int i = m_begin; i < m_end; ++i) {
-        if (std::optional<QString> v = valueOfLine(m_lines[i], key))
+    for (int i = m_begin; m_lines && i < m_end; ++i) {
+        if (std::optional<QString> v = valueOfLine(m_lines->Lines[i], key))
             return v;
     }
     return std::nullopt;
@@ -345,16 +383,38 @@ std::optional<int> TSchemaSection::OptionalEnum(const QString &key, int count) c
 // ---------------------------------------------------------------------------------------------
 // Reader
 
-TSchemaFileReader::TSchemaFileReader(const QByteArray &bytes)
-    : m_lines(SplitLines(DecodeText(bytes)))
+TSchemaFileReader::TSchemaFileReader()
+    : m_lines(std::make_shared<TSchemaFileLines>())
 {
+}
+
+TSchemaFileReader::TSchemaFileReader(const QByteArray &bytes)
+    : m_lines(std::make_shared<TSchemaFileLines>())
+{
+    m_lines->Text = DecodeText(bytes);
+    m_lines->Lines = splitViews(m_lines->Text);
     buildIndex();
 }
 
 TSchemaFileReader::TSchemaFileReader(const QStringList &lines)
-    : m_lines(lines)
+    : m_lines(linesOfList(lines))
 {
     buildIndex();
+}
+
+const QStringList &TSchemaFileReader::Lines() const
+{
+    if (!m_lineListMade) {
+        if (!m_lines->List.isEmpty() || m_lines->Lines.isEmpty()) {
+            m_lineList = m_lines->List;
+        } else {
+            m_lineList.reserve(m_lines->Lines.size());
+            for (QStringView line : std::as_const(m_lines->Lines))
+                m_lineList.append(line.toString());
+        }
+        m_lineListMade = true;
+    }
+    return m_lineList;
 }
 
 void TSchemaFileReader::buildIndex()
@@ -362,23 +422,24 @@ void TSchemaFileReader::buildIndex()
     // Every line that is not empty and starts with "[" either continues the block it repeats
     // the header of, or starts a new block. Only the first block of each header is indexed.
     m_index.clear();
-    const int n = int(m_lines.size());
+    const QVector<QStringView> &lines = m_lines->Lines;
+    const int n = int(lines.size());
     QString blockHeader;
     bool inBlock = false;
     bool indexed = false; // the running block is the first of its header
     for (int i = 0; i < n; ++i) {
-        const QString &line = m_lines[i];
+        const QStringView line = lines[i];
         if (line.isEmpty() || line[0] != u'[')
             continue;
         if (inBlock && line == blockHeader)
             continue;
         if (indexed)
             m_index[blockHeader].end = i;
-        blockHeader = line;
+        blockHeader = line.toString();
         inBlock = true;
-        indexed = !m_index.contains(line);
+        indexed = !m_index.contains(blockHeader);
         if (indexed)
-            m_index.insert(line, Range { i, n });
+            m_index.insert(blockHeader, Range { i, n });
     }
 }
 
@@ -386,13 +447,13 @@ TSchemaSection TSchemaFileReader::Section(const QString &header) const
 {
     const auto it = m_index.constFind(header);
     if (it == m_index.constEnd())
-        return TSchemaSection(header, QStringList(), 0, 0);
+        return TSchemaSection(header, std::shared_ptr<const TSchemaFileLines>(), 0, 0);
     return TSchemaSection(header, m_lines, it->begin, it->end);
 }
 
 std::optional<QString> TSchemaFileReader::FirstValue(const QString &key) const
 {
-    for (const QString &line : m_lines) {
+    for (QStringView line : std::as_const(m_lines->Lines)) {
         if (std::optional<QString> v = valueOfLine(line, key))
             return v;
     }

@@ -35,6 +35,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
 #include <optional>
 
 namespace Diduza {
@@ -102,6 +103,14 @@ DIDUZACORE_EXPORT void ParseFontValue(const QString &value, TFontValue &font, TC
 
 // --- reading ---
 
+// The lines of a file, kept as views into one text (or into the strings of a list): a large
+// file is held once, not once more line by line. Shared by a reader and its sections.
+struct TSchemaFileLines {
+    QString Text;
+    QStringList List;
+    QVector<QStringView> Lines;
+};
+
 // One section as found in a file: its header line and the lines up to the next header.
 // Lookups take the first line whose name (the text before its first "=") equals the key,
 // ignoring the case of A-Z only; a line without "=" has no name.
@@ -109,6 +118,8 @@ class DIDUZACORE_EXPORT TSchemaSection {
 public:
     TSchemaSection() = default;
     TSchemaSection(const QString &header, const QStringList &lines, int begin, int end);
+    TSchemaSection(const QString &header, std::shared_ptr<const TSchemaFileLines> lines,
+        int begin, int end);
 
     const QString &Header() const { return m_header; }
     bool Exists() const { return m_end > m_begin; }
@@ -135,7 +146,7 @@ public:
 
 private:
     QString m_header;
-    QStringList m_lines;
+    std::shared_ptr<const TSchemaFileLines> m_lines;
     int m_begin = 0;
     int m_end = 0;
 };
@@ -147,11 +158,12 @@ private:
 // never reached.
 class DIDUZACORE_EXPORT TSchemaFileReader {
 public:
-    TSchemaFileReader() = default;
+    TSchemaFileReader();
     explicit TSchemaFileReader(const QByteArray &bytes);
     explicit TSchemaFileReader(const QStringList &lines);
 
-    const QStringList &Lines() const { return m_lines; }
+    // The lines as strings (made when first asked for).
+    const QStringList &Lines() const;
     // The section with that header; an empty one (every key missing) when there is none.
     TSchemaSection Section(const QString &header) const;
     // The value of the first line of the whole file whose name is the key.
@@ -164,7 +176,9 @@ public:
 private:
     void buildIndex();
 
-    QStringList m_lines;
+    std::shared_ptr<TSchemaFileLines> m_lines;
+    mutable QStringList m_lineList;
+    mutable bool m_lineListMade = false;
     struct Range {
         int begin;
         int end;

@@ -11,6 +11,11 @@ static inline char16_t foldAscii(char16_t c)
 
 int CompareText(const QString &a, const QString &b)
 {
+    return CompareText(QStringView(a), QStringView(b));
+}
+
+int CompareText(QStringView a, QStringView b)
+{
     const int n = int(std::min(a.size(), b.size()));
     const QChar *pa = a.constData();
     const QChar *pb = b.constData();
@@ -24,6 +29,11 @@ int CompareText(const QString &a, const QString &b)
 }
 
 bool SameText(const QString &a, const QString &b)
+{
+    return SameText(QStringView(a), QStringView(b));
+}
+
+bool SameText(QStringView a, QStringView b)
 {
     return a.size() == b.size() && CompareText(a, b) == 0;
 }
