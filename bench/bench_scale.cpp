@@ -1,7 +1,7 @@
 // How large diagrams behave: loading, moving, scrolling and clicking in diagrams of 250, 1,000
 // and 4,000 check-list items, and the query builder with many tables and ticked columns. Each
 // measure stands beside a baseline measured in the same run: the same widget tree built without
-// the library (a frame holding a 20-entry check list per item, in a scroll area).
+// the library (a frame holding a plain 20-entry list per item, in a scroll area).
 //
 // Diagram of N: N check-list items of 20 rows in a grid, N relations; the hub item (visible at
 // the top left) has 20 relations, the others form a chain. Each diagram is saved once; every
@@ -12,6 +12,8 @@
 // Lines ending with "goal: <name> <measured> <limit> ok|over" close the output.
 //
 // Usage: bench_scale [--quick]   (--quick: sizes 250 and 1,000 only)
+// For profiling one measure: bench_scale --save N FILE, then --load FILE,
+// --interact FILE N [move|scroll|click], --floor N or --floor-interact N (what the children run).
 // Never run in CI; build Release with DIDUZA_BUILD_BENCH=ON.
 
 #include "diagram/TSchemaDesignArea.h"
@@ -143,11 +145,8 @@ Floor buildFloor(int n)
         frame->setGeometry(p.x(), p.y(), ItemWidth, ItemHeight);
         auto *list = new QListWidget(frame);
         list->setGeometry(4, 20, ItemWidth - 8, ItemHeight - 24);
-        for (int j = 0; j < Rows; ++j) {
-            auto *entry = new QListWidgetItem(QStringLiteral("field%1").arg(j), list);
-            entry->setFlags(entry->flags() | Qt::ItemIsUserCheckable);
-            entry->setCheckState(Qt::Unchecked);
-        }
+        for (int j = 0; j < Rows; ++j)
+            list->addItem(QStringLiteral("field%1").arg(j));
         f.frames << frame;
         right = std::max(right, p.x() + ItemWidth);
         bottom = std::max(bottom, p.y() + ItemHeight);
@@ -170,7 +169,7 @@ double perStep(int count, const std::function<void(int)> &step)
         step(i);
         settle();
     }
-    return t.nsecsElapsed() / 1e6 / count;
+    return count > 0 ? t.nsecsElapsed() / 1e6 / count : 0;
 }
 
 QPoint wobble(int i)
@@ -221,8 +220,10 @@ int childFloor(int n)
     return 0;
 }
 
-int childInteract(const QString &file, int n)
+// what: "all", or "move", "scroll" or "click" alone (for profiling).
+int childInteract(const QString &file, int n, const QString &what)
 {
+    const bool all = what == QLatin1String("all");
     TSchemaDesignArea area;
     area.resize(ViewSize);
     area.show();
@@ -233,7 +234,7 @@ int childInteract(const QString &file, int n)
     const QPoint grip = hub->CaptionRect().center();
     const QPoint start = hub->pos();
     sendMouse(hub, QEvent::MouseButtonPress, grip, Qt::LeftButton, Qt::LeftButton);
-    const double move = perStep(Moves, [&](int i) {
+    const double move = perStep(all || what == QLatin1String("move") ? Moves : 0, [&](int i) {
         const QPoint to = start + wobble(i);
         sendMouse(hub, QEvent::MouseMove, grip + to - hub->pos(), Qt::NoButton, Qt::LeftButton);
     });
@@ -241,7 +242,7 @@ int childInteract(const QString &file, int n)
         hub, QEvent::MouseButtonRelease, grip + start - hub->pos(), Qt::LeftButton, Qt::NoButton);
     settle();
 
-    const double scroll = scrollSteps(&area);
+    const double scroll = all || what == QLatin1String("scroll") ? scrollSteps(&area) : 0;
 
     // A press and release on bare canvas, away from every item and relation: in the gap
     // between grid rows 2 and 3 and columns 5 and 6.
@@ -260,7 +261,7 @@ int childInteract(const QString &file, int n)
     const QRegion band = relation->HitRegion();
     const QPoint onLine = band.boundingRect().center() + relation->BoundsRect().topLeft();
     double click = 0;
-    {
+    if (all || what == QLatin1String("click")) {
         settle();
         double total = 0;
         for (int i = 0; i < Moves; ++i) {
@@ -407,12 +408,18 @@ int main(int argc, char **argv)
     if (args.size() >= 2 && args[1].startsWith(QLatin1String("--"))
         && args[1] != QLatin1String("--quick"))
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    if (args.size() >= 4 && args[1] == QLatin1String("--save")) { // for profiling by hand
+        TSchemaDesignArea source;
+        buildDiagram(source, args[2].toInt());
+        source.SaveToFile(args[3]);
+        return 0;
+    }
     if (args.size() >= 3 && args[1] == QLatin1String("--load"))
         return childLoad(args[2]);
     if (args.size() >= 3 && args[1] == QLatin1String("--floor"))
         return childFloor(args[2].toInt());
     if (args.size() >= 4 && args[1] == QLatin1String("--interact"))
-        return childInteract(args[2], args[3].toInt());
+        return childInteract(args[2], args[3].toInt(), args.value(4, QStringLiteral("all")));
     if (args.size() >= 3 && args[1] == QLatin1String("--floor-interact"))
         return childFloorInteract(args[2].toInt());
 
