@@ -1,5 +1,8 @@
 #include "diagram/RelationRouting.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace Diduza {
 
 RelationRoute RouteRelation(const RelationRouteInput &in)
@@ -115,6 +118,44 @@ RelationShape ComputeRelationShape(bool selfLink, int x, int y, int W, int H)
     s.valid = true;
     s.band = falling ? fallingBand(s.line[1], s.line[2]) : risingBand(s.line[1], s.line[2]);
     return s;
+}
+
+QVector<QRect> RelationPaintRects(const RelationShape &shape, int width, int height)
+{
+    QVector<QRect> rects;
+    if (!shape.valid)
+        return rects;
+    // Two pixels around each piece hold what the rasteriser draws of it.
+    constexpr int Margin = 2;
+    // A diagonal is cut into pieces about this long along its longer axis.
+    constexpr int Piece = 128;
+    const QRect box = QRect(0, 0, width, height).adjusted(-1, -1, 1, 1);
+    auto add = [&](const QPoint &a, const QPoint &b) {
+        const QRect r = QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                            QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())))
+                            .adjusted(-Margin, -Margin, Margin, Margin)
+            & box;
+        if (!r.isEmpty())
+            rects.append(r);
+    };
+    for (size_t i = 0; i + 1 < shape.line.size(); ++i) {
+        const QPoint a = shape.line[i];
+        const QPoint b = shape.line[i + 1];
+        const int dx = b.x() - a.x();
+        const int dy = b.y() - a.y();
+        const int longer = std::max(std::abs(dx), std::abs(dy));
+        const int pieces = dx == 0 || dy == 0 ? 1 : std::max(1, (longer + Piece - 1) / Piece);
+        QPoint from = a;
+        for (int k = 1; k <= pieces; ++k) {
+            const QPoint to(
+                a.x() + int(qint64(dx) * k / pieces), a.y() + int(qint64(dy) * k / pieces));
+            add(from, to);
+            from = to;
+        }
+    }
+    for (const QPoint &marker : { shape.hollowMarker, shape.filledMarker })
+        add(marker, marker + QPoint(6, 6));
+    return rects;
 }
 
 bool PointInPolygon(const std::array<QPoint, 4> &poly, const QPoint &p)

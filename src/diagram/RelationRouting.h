@@ -8,6 +8,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QVector>
 
 #include <array>
 
@@ -49,6 +50,13 @@ struct RelationShape {
 
 DIDUZACORE_EXPORT RelationShape ComputeRelationShape(
     bool selfLink, int lnkX, int lnkY, int width, int height);
+
+// Rectangles of the box (width x height, with its one-pixel surround) that together hold every
+// pixel the shape's line and markers paint: short pieces along the diagonal instead of the
+// whole box, so that repainting a long line leaves most of its box alone. Empty for a shape
+// that is not valid.
+DIDUZACORE_EXPORT QVector<QRect> RelationPaintRects(
+    const RelationShape &shape, int width, int height);
 
 // True when p lies inside the polygon (alternate filling rule).
 DIDUZACORE_EXPORT bool PointInPolygon(const std::array<QPoint, 4> &polygon, const QPoint &p);

@@ -31,10 +31,9 @@ void TGraphicControl::SetBounds(int left, int top, int width, int height)
     const QRect bounds(left, top, width, height);
     if (bounds == m_bounds)
         return;
-    const QRect old = m_bounds;
     m_bounds = bounds;
     if (m_parent)
-        m_parent->GraphicControlChanged(this, old);
+        m_parent->GraphicControlChanged(this, true);
 }
 
 void TGraphicControl::SetVisible(bool visible)
@@ -43,13 +42,24 @@ void TGraphicControl::SetVisible(bool visible)
         return;
     m_visible = visible;
     if (m_parent)
-        m_parent->GraphicControlChanged(this, m_bounds);
+        m_parent->GraphicControlChanged(this, true);
 }
 
 void TGraphicControl::Invalidate()
 {
     if (m_parent)
-        m_parent->GraphicControlChanged(this, m_bounds);
+        m_parent->GraphicControlChanged(this, true);
+}
+
+void TGraphicControl::InvalidateIfMoved()
+{
+    if (m_parent)
+        m_parent->GraphicControlChanged(this, false);
+}
+
+QVector<QRect> TGraphicControl::PaintRects() const
+{
+    return { QRect(QPoint(0, 0), m_bounds.size()).adjusted(-1, -1, 1, 1) };
 }
 
 QPoint TGraphicControl::ClientToScreen(const QPoint &p) const
@@ -78,6 +88,8 @@ void TGraphicControl::MouseRelease(QMouseEvent *, const QPoint &) { }
 void TGraphicControl::MoveBy(int dx, int dy)
 {
     m_bounds.translate(dx, dy);
+    for (QRect &r : m_shown)
+        r.translate(dx, dy);
 }
 
 } // namespace Diduza

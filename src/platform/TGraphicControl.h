@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QVector>
 
 class QPainter;
 class QMouseEvent;
@@ -38,8 +39,11 @@ public:
     bool Visible() const { return m_visible; }
     void SetVisible(bool visible);
 
-    // Repaints the control's area of its parent.
+    // Repaints the control's area of its parent: where it was drawn last and where it draws now.
     void Invalidate();
+    // Repaints as Invalidate does when the place the control draws on has changed since it was
+    // last invalidated; otherwise nothing.
+    void InvalidateIfMoved();
 
     QPoint ClientToScreen(const QPoint &p) const;
     QPoint ScreenToClient(const QPoint &p) const;
@@ -47,6 +51,13 @@ public:
     // Paints the control; the painter's origin is the control's top-left corner and it is
     // clipped to the control's bounds.
     virtual void Paint(QPainter &painter) = 0;
+    // Where Paint draws, in client coordinates: rectangles that together hold every pixel it
+    // may paint (the box's one-pixel surround included); the whole box by default. Repaints
+    // cover these rectangles only.
+    virtual QVector<QRect> PaintRects() const;
+    // The rectangles of the parent that the control's look covered when it was last
+    // invalidated, in the parent's client coordinates; empty while it is hidden or off a parent.
+    const QVector<QRect> &ShownRects() const { return m_shown; }
     // True when a press at p should reach this control; the whole rectangle by default.
     virtual bool HitTest(const QPoint &p) const;
     // The press and the release of a mouse button (the release goes to the control that got
@@ -58,9 +69,12 @@ public:
     void MoveBy(int dx, int dy);
 
 private:
+    friend class TScrollBox;
+
     QPointer<TScrollBox> m_parent;
     QRect m_bounds;
     bool m_visible = true;
+    QVector<QRect> m_shown;
 };
 
 } // namespace Diduza

@@ -7,6 +7,7 @@
 #include <QChildEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -18,6 +19,8 @@ TScrollBox::TScrollBox(QWidget *parent)
 {
     viewport()->installEventFilter(this);
     viewport()->setAutoFillBackground(false);
+    // paintEvent fills whatever it repaints: scrolling may then copy what stays in view.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     horizontalScrollBar()->setSingleStep(8);
@@ -32,14 +35,79 @@ TScrollBox::~TScrollBox()
     viewport()->removeEventFilter(this);
 }
 
+QRegion UniteRects(const QVector<QRect> &rects)
+{
+    // Pairwise, level by level: adding many small rectangles to one growing region one at a
+    // time costs the square of their number.
+    QVector<QRegion> level;
+    level.reserve(rects.size());
+    for (const QRect &r : rects) {
+        if (!r.isEmpty())
+            level.append(QRegion(r));
+    }
+    while (level.size() > 1) {
+        QVector<QRegion> next;
+        next.reserve((level.size() + 1) / 2);
+        for (int i = 0; i + 1 < level.size(); i += 2)
+            next.append(level[i].united(level[i + 1]));
+        if (level.size() % 2)
+            next.append(level.last());
+        level = std::move(next);
+    }
+    return level.isEmpty() ? QRegion() : level.first();
+}
+
+namespace {
+// The position of control in part through its index, rebuilt first when it is stale.
+template <typename T>
+int positionIn(const QVector<T *> &part, QHash<const QObject *, int> &index, bool &valid,
+    const QObject *control)
+{
+    if (!valid) {
+        index.clear();
+        index.reserve(part.size());
+        for (int i = 0; i < part.size(); ++i)
+            index.insert(part[i], i);
+        valid = true;
+    }
+    return index.value(control, -1);
+}
+
+// Takes control off part; the index stays current when it was the last entry.
+template <typename T>
+bool removeFrom(
+    QVector<T *> &part, QHash<const QObject *, int> &index, bool &valid, const QObject *control)
+{
+    const int i = positionIn(part, index, valid, control);
+    if (i < 0)
+        return false;
+    part.removeAt(i);
+    index.remove(control);
+    if (i != part.size())
+        valid = false; // the entries behind it moved up
+    return true;
+}
+} // namespace
+
 QObject *TScrollBox::Controls(int index) const
 {
-    return (index >= 0 && index < ControlCount()) ? m_controls[index] : nullptr;
+    const int graphics = int(m_graphics.size());
+    if (index < 0 || index >= ControlCount())
+        return nullptr;
+    if (index < graphics)
+        return m_graphics[index];
+    return m_windowed[index - graphics];
 }
 
 int TScrollBox::IndexOfControl(const QObject *control) const
 {
-    return int(m_controls.indexOf(const_cast<QObject *>(control)));
+    if (!control)
+        return -1;
+    const int g = positionIn(m_graphics, m_graphicIndex, m_graphicIndexValid, control);
+    if (g >= 0)
+        return g;
+    const int w = positionIn(m_windowed, m_windowedIndex, m_windowedIndexValid, control);
+    return w >= 0 ? int(m_graphics.size()) + w : -1;
 }
 
 void TScrollBox::RemoveWindowedControl(QWidget *child)
@@ -65,58 +133,186 @@ QPoint TScrollBox::ScrollPosition() const
 
 void TScrollBox::InsertGraphicControl(TGraphicControl *control)
 {
-    if (!control || m_controls.contains(control))
+    if (!control || IndexOfControl(control) >= 0)
         return;
-    m_controls.insert(m_graphicCount, control);
-    ++m_graphicCount;
-    GraphicControlChanged(control, control->BoundsRect());
+    m_graphics.append(control);
+    if (m_graphicIndexValid)
+        m_graphicIndex.insert(control, int(m_graphics.size()) - 1);
+    ++m_listVersion;
+    GraphicControlInserted(control);
+    GraphicControlChanged(control, true);
 }
 
 void TScrollBox::RemoveGraphicControl(TGraphicControl *control)
 {
-    const int index = int(m_controls.indexOf(control));
-    if (index < 0 || index >= m_graphicCount)
+    if (positionIn(m_graphics, m_graphicIndex, m_graphicIndexValid, control) < 0)
         return;
-    m_controls.removeAt(index);
-    --m_graphicCount;
+    GraphicControlRemoved(control);
+    removeFrom(m_graphics, m_graphicIndex, m_graphicIndexValid, control);
+    ++m_listVersion;
     if (m_captured == control)
         m_captured = nullptr;
-    viewport()->update(control->BoundsRect().adjusted(-1, -1, 1, 1));
+    for (const QRect &r : std::as_const(control->m_shown))
+        viewport()->update(r);
+    control->m_shown.clear();
     scheduleRangeUpdate();
 }
 
-void TScrollBox::GraphicControlChanged(TGraphicControl *control, const QRect &oldBounds)
+void TScrollBox::GraphicControlInserted(TGraphicControl *) { }
+
+void TScrollBox::GraphicControlRemoved(TGraphicControl *) { }
+
+void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
 {
-    viewport()->update(oldBounds.adjusted(-1, -1, 1, 1));
-    viewport()->update(control->BoundsRect().adjusted(-1, -1, 1, 1));
+    const QVector<QRect> rects = control->Visible() ? control->PaintRects() : QVector<QRect>();
+    const QPoint origin = control->BoundsRect().topLeft();
+    const QVector<QRect> &old = control->m_shown;
+    if (!always && old.size() == rects.size()
+        && std::equal(old.begin(), old.end(), rects.begin(),
+            [&](const QRect &o, const QRect &r) { return o == r.translated(origin); }))
+        return;
+    QVector<QRect> shown = rects;
+    for (QRect &r : shown)
+        r.translate(origin);
+    QVector<QRect> dirty = old;
+    dirty += shown;
+    QWidget *canvas = viewport();
+    QRegion region = UniteRects(dirty) & canvas->rect();
+    // What opaque children cover is not seen and need not be painted.
+    if (!region.isEmpty()) {
+        for (const QWidget *w : OpaqueChildrenIn(region.boundingRect()))
+            region -= w->geometry();
+    }
+    canvas->update(region);
+    control->m_shown = std::move(shown);
     scheduleRangeUpdate();
 }
 
 TGraphicControl *TScrollBox::GraphicControlAt(const QPoint &p) const
 {
-    for (int i = m_graphicCount - 1; i >= 0; --i) {
-        auto *g = static_cast<TGraphicControl *>(m_controls[i]);
+    for (int i = int(m_graphics.size()) - 1; i >= 0; --i) {
+        TGraphicControl *g = m_graphics[i];
         if (g->Visible() && g->HitTest(p - g->BoundsRect().topLeft()))
             return g;
     }
     return nullptr;
 }
 
+namespace {
+constexpr int GridCell = 256;
+constexpr int MaxGridCells = 64;
+
+quint64 cellKey(int x, int y)
+{
+    return (quint64(quint32(x)) << 32) | quint32(y);
+}
+
+int cellOf(int coordinate)
+{
+    return coordinate >= 0 ? coordinate / GridCell : -((-coordinate - 1) / GridCell) - 1;
+}
+} // namespace
+
+template <typename F> void TScrollBox::forCells(const QRect &content, F &&f) const
+{
+    for (int cx = cellOf(content.left()); cx <= cellOf(content.right()); ++cx) {
+        for (int cy = cellOf(content.top()); cy <= cellOf(content.bottom()); ++cy)
+            f(cellKey(cx, cy));
+    }
+}
+
+void TScrollBox::dropFromGrid(const QObject *child)
+{
+    const auto found = m_gridRects.constFind(child);
+    if (found == m_gridRects.constEnd())
+        return;
+    const QRect old = found.value();
+    m_gridRects.erase(found);
+    if (old.isNull()) {
+        m_gridHuge.removeOne(child);
+        return;
+    }
+    forCells(old, [&](quint64 key) {
+        auto cell = m_grid.find(key);
+        if (cell == m_grid.end())
+            return;
+        cell.value().removeOne(child);
+        if (cell.value().isEmpty())
+            m_grid.erase(cell);
+    });
+}
+
+void TScrollBox::placeInGrid(QWidget *child)
+{
+    QRect content;
+    const bool shown = !child->isHidden() && !child->isWindow() && !child->geometry().isEmpty();
+    if (shown)
+        content = child->geometry().translated(ScrollPosition());
+    const auto found = m_gridRects.constFind(child);
+    if (found != m_gridRects.constEnd()) {
+        // Scrolling moves every child without changing where it stands in the content.
+        if (shown && found.value() == content)
+            return;
+        dropFromGrid(child);
+    }
+    if (!shown)
+        return;
+    const qint64 cells = qint64(cellOf(content.right()) - cellOf(content.left()) + 1)
+        * (cellOf(content.bottom()) - cellOf(content.top()) + 1);
+    if (cells > MaxGridCells) {
+        m_gridRects.insert(child, QRect());
+        m_gridHuge.append(child);
+        return;
+    }
+    m_gridRects.insert(child, content);
+    forCells(content, [&](quint64 key) { m_grid[key].append(child); });
+}
+
+QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
+{
+    QVector<QWidget *> found;
+    if (rect.isEmpty())
+        return found;
+    // Only live widgets are in the grid: a child leaves it as soon as it leaves the viewport.
+    auto consider = [&](const QObject *child) {
+        QWidget *w = static_cast<QWidget *>(const_cast<QObject *>(child));
+        if (found.contains(w) || !w->isVisible() || !w->testAttribute(Qt::WA_OpaquePaintEvent)
+            || w->testAttribute(Qt::WA_TranslucentBackground) || !w->geometry().intersects(rect)
+            || !w->mask().isEmpty())
+            return;
+        found.append(w);
+    };
+    for (const QObject *w : m_gridHuge)
+        consider(w);
+    forCells(rect.translated(ScrollPosition()), [&](quint64 key) {
+        const auto cell = m_grid.constFind(key);
+        if (cell != m_grid.constEnd()) {
+            for (const QObject *w : cell.value())
+                consider(w);
+        }
+    });
+    return found;
+}
+
 void TScrollBox::windowedChildAdded(QWidget *child)
 {
-    if (m_controls.contains(child))
+    if (positionIn(m_windowed, m_windowedIndex, m_windowedIndexValid, child) >= 0)
         return;
-    m_controls.append(child);
+    m_windowed.append(child);
+    if (m_windowedIndexValid)
+        m_windowedIndex.insert(child, int(m_windowed.size()) - 1);
+    ++m_listVersion;
     child->installEventFilter(this);
+    placeInGrid(child);
     scheduleRangeUpdate();
 }
 
 void TScrollBox::windowedChildRemoved(QObject *child)
 {
-    const int index = int(m_controls.indexOf(child));
-    if (index < m_graphicCount)
+    if (!removeFrom(m_windowed, m_windowedIndex, m_windowedIndexValid, child))
         return;
-    m_controls.removeAt(index);
+    dropFromGrid(child);
+    ++m_listVersion;
     scheduleRangeUpdate();
 }
 
@@ -133,9 +329,14 @@ bool TScrollBox::eventFilter(QObject *watched, QEvent *event)
     } else {
         switch (event->type()) {
         case QEvent::Move:
+            // Scrolling moves every child and changes neither the grid nor the range.
+            if (m_scrolling)
+                break;
+            Q_FALLTHROUGH();
         case QEvent::Resize:
         case QEvent::Show:
         case QEvent::Hide:
+            placeInGrid(static_cast<QWidget *>(watched));
             scheduleRangeUpdate();
             break;
         default:
@@ -163,25 +364,24 @@ void TScrollBox::UpdateScrollRange()
     const QPoint pos = ScrollPosition();
     int right = 0;
     int bottom = 0;
-    for (int i = 0; i < ControlCount(); ++i) {
-        QRect r;
-        if (i < m_graphicCount) {
-            auto *g = static_cast<TGraphicControl *>(m_controls[i]);
-            if (!g->Visible())
-                continue;
-            r = g->BoundsRect();
-        } else {
-            auto *w = static_cast<QWidget *>(m_controls[i]);
-            if (w->isHidden())
-                continue;
-            r = w->geometry();
-        }
+    auto extend = [&](const QRect &r) {
         right = std::max(right, r.x() + r.width() + pos.x());
         bottom = std::max(bottom, r.y() + r.height() + pos.y());
+    };
+    for (const TGraphicControl *g : std::as_const(m_graphics)) {
+        if (g->Visible())
+            extend(g->BoundsRect());
+    }
+    for (const QWidget *w : std::as_const(m_windowed)) {
+        if (!w->isHidden())
+            extend(w->geometry());
     }
     const QSize page = viewport()->size();
-    horizontalScrollBar()->setPageStep(std::max(1, page.width()));
-    verticalScrollBar()->setPageStep(std::max(1, page.height()));
+    // A scroll bar repaints whenever its steps are set, changed or not.
+    if (horizontalScrollBar()->pageStep() != std::max(1, page.width()))
+        horizontalScrollBar()->setPageStep(std::max(1, page.width()));
+    if (verticalScrollBar()->pageStep() != std::max(1, page.height()))
+        verticalScrollBar()->setPageStep(std::max(1, page.height()));
     horizontalScrollBar()->setRange(0, std::max(0, right - page.width()));
     verticalScrollBar()->setRange(0, std::max(0, bottom - page.height()));
     m_updatingRange = false;
@@ -189,15 +389,25 @@ void TScrollBox::UpdateScrollRange()
 
 void TScrollBox::scrollContentsBy(int dx, int dy)
 {
-    for (int i = 0; i < ControlCount(); ++i) {
-        if (i < m_graphicCount) {
-            static_cast<TGraphicControl *>(m_controls[i])->MoveBy(dx, dy);
-        } else {
-            auto *w = static_cast<QWidget *>(m_controls[i]);
-            w->move(w->pos() + QPoint(dx, dy));
-        }
+    for (TGraphicControl *g : std::as_const(m_graphics))
+        g->MoveBy(dx, dy);
+    QWidget *canvas = viewport();
+    const bool onlyChildren = std::none_of(
+        m_windowed.begin(), m_windowed.end(), [](const QWidget *w) { return w->isWindow(); });
+    const bool wasScrolling = m_scrolling;
+    m_scrolling = true;
+    const auto done = qScopeGuard([&] { m_scrolling = wasScrolling; });
+    if (canvas->isVisible() && canvas->updatesEnabled() && onlyChildren) {
+        // Qt moves the children and keeps what stays in view: only the strip that scrolls in
+        // is painted.
+        canvas->scroll(dx, dy);
+        return;
     }
-    viewport()->update();
+    // Copied: a move handler may add or remove children.
+    const QVector<QWidget *> windowed = m_windowed;
+    for (QWidget *w : windowed)
+        w->move(w->pos() + QPoint(dx, dy));
+    canvas->update();
 }
 
 void TScrollBox::PaintBackground(QPainter &painter, const QRect &rect)
@@ -211,10 +421,15 @@ void TScrollBox::paintEvent(QPaintEvent *event)
     const QRect dirty = event->rect();
     const QRegion dirtyRegion = event->region();
     PaintBackground(painter, dirty);
-    for (int i = 0; i < m_graphicCount; ++i) {
-        auto *g = static_cast<TGraphicControl *>(m_controls[i]);
+    for (TGraphicControl *g : std::as_const(m_graphics)) {
         const QRect bounds = g->BoundsRect();
         if (!g->Visible() || !dirtyRegion.intersects(bounds.adjusted(-1, -1, 1, 1)))
+            continue;
+        // Only where the control draws now, which a long line's box mostly is not.
+        const QVector<QRect> rects = g->PaintRects();
+        if (std::none_of(rects.begin(), rects.end(), [&](const QRect &r) {
+                return dirtyRegion.intersects(r.translated(bounds.topLeft()));
+            }))
             continue;
         painter.save();
         painter.translate(bounds.topLeft());
@@ -267,15 +482,19 @@ bool TScrollBox::event(QEvent *event)
 
 void TScrollBox::DestroyChildren()
 {
-    while (!m_controls.isEmpty()) {
-        QObject *last = m_controls.last();
-        const int before = int(m_controls.size());
+    while (ControlCount() > 0) {
+        QObject *last = Controls(ControlCount() - 1);
+        const int before = ControlCount();
         delete last;
         // A control that did not leave the list by itself is taken off here.
-        if (!m_controls.isEmpty() && m_controls.size() == before && m_controls.last() == last)
-            m_controls.removeLast();
+        if (ControlCount() == before && Controls(ControlCount() - 1) == last) {
+            if (!m_windowed.isEmpty())
+                removeFrom(m_windowed, m_windowedIndex, m_windowedIndexValid, last);
+            else
+                removeFrom(m_graphics, m_graphicIndex, m_graphicIndexValid, last);
+            ++m_listVersion;
+        }
     }
-    m_graphicCount = 0;
 }
 
 } // namespace Diduza

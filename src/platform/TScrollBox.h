@@ -4,29 +4,43 @@
 #include "platform/TColor.h"
 
 #include <QAbstractScrollArea>
+#include <QHash>
 #include <QPointer>
+#include <QRegion>
 #include <QVector>
 
 namespace Diduza {
 
 class TGraphicControl;
 
+// The union of the rectangles, built pairwise.
+DIDUZAWIDGETS_EXPORT QRegion UniteRects(const QVector<QRect> &rects);
+
 // A scrolling pane whose children live directly on its viewport at client coordinates.
 // Scrolling moves every child (windowed and window-less) by the scroll delta, so positions are
 // always client coordinates; the scroll range follows the extent of the children.
 //
 // The control list is kept in placement order with all window-less controls first, then all
-// windowed children; a child that is destroyed leaves the list at once.
+// windowed children; a child that is destroyed leaves the list at once. The two parts are kept
+// apart, each with an index of positions (rebuilt on the next query after a control leaves from
+// the middle), so that counting, indexing and the position of a control take constant time.
 class DIDUZAWIDGETS_EXPORT TScrollBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit TScrollBox(QWidget *parent = nullptr);
     ~TScrollBox() override;
 
-    int ControlCount() const { return int(m_controls.size()); }
+    int ControlCount() const { return int(m_graphics.size() + m_windowed.size()); }
     // The control at index: a QWidget (a windowed child) or a TGraphicControl.
     QObject *Controls(int index) const;
+    // The position of control in the list, or -1.
     int IndexOfControl(const QObject *control) const;
+    // The two parts of the list, each in placement order.
+    const QVector<TGraphicControl *> &GraphicControls() const { return m_graphics; }
+    const QVector<QWidget *> &WindowedControls() const { return m_windowed; }
+    // Changes whenever a control joins or leaves the list, so that lists derived from it can
+    // tell whether they are still current.
+    quint64 ControlListVersion() const { return m_listVersion; }
 
     // Windowed children are placed with QWidget::setParent(box->ClientWidget()).
     QWidget *ClientWidget() const { return viewport(); }
@@ -46,10 +60,17 @@ public:
     // For TGraphicControl.
     void InsertGraphicControl(TGraphicControl *control);
     void RemoveGraphicControl(TGraphicControl *control);
-    void GraphicControlChanged(TGraphicControl *control, const QRect &oldBounds);
+    // The control's look changed: repaints where it was drawn and where it draws now (when
+    // always is false, only if those differ).
+    void GraphicControlChanged(TGraphicControl *control, bool always);
 
     // The topmost visible window-less control whose hit test accepts the client point.
     TGraphicControl *GraphicControlAt(const QPoint &p) const;
+
+    // The shown windowed children that paint every pixel of theirs (WA_OpaquePaintEvent, no
+    // mask) and meet rect (client coordinates). Window-less controls are painted beneath
+    // them, so a repaint of those controls can leave out the area such children cover.
+    QVector<QWidget *> OpaqueChildrenIn(const QRect &rect) const;
 
 protected:
     void scrollContentsBy(int dx, int dy) override;
@@ -62,6 +83,9 @@ protected:
 
     // Paints the background of the viewport (the box's colour).
     virtual void PaintBackground(QPainter &painter, const QRect &rect);
+    // A window-less control has joined the list (at the end of its part), or is leaving it.
+    virtual void GraphicControlInserted(TGraphicControl *control);
+    virtual void GraphicControlRemoved(TGraphicControl *control);
     // A press on bare viewport that no window-less control took.
     virtual void ViewportMousePress(QMouseEvent *event);
     // Destroys every child: windowed and window-less, last first.
@@ -71,12 +95,30 @@ private:
     void windowedChildAdded(QWidget *child);
     void windowedChildRemoved(QObject *child);
     void scheduleRangeUpdate();
+    // Keeps the grid of windowed children current for child.
+    void placeInGrid(QWidget *child);
+    void dropFromGrid(const QObject *child);
+    template <typename F> void forCells(const QRect &content, F &&f) const;
 
-    QVector<QObject *> m_controls;
-    int m_graphicCount = 0;
+    QVector<TGraphicControl *> m_graphics;
+    QVector<QWidget *> m_windowed;
+    mutable QHash<const QObject *, int> m_graphicIndex;
+    mutable QHash<const QObject *, int> m_windowedIndex;
+    mutable bool m_graphicIndexValid = true;
+    mutable bool m_windowedIndexValid = true;
+    quint64 m_listVersion = 0;
+    // Where the windowed children stand, to find the ones that cover a rectangle: a grid of
+    // square cells in content coordinates (client coordinates plus the scroll position, which
+    // scrolling leaves alone), filled from the children's move, resize, show and hide events.
+    // It may lag behind a child that changed unseen; OpaqueChildrenIn checks each candidate's
+    // real geometry, so a lag costs a larger repaint, never a wrong one.
+    QHash<quint64, QVector<const QObject *>> m_grid;
+    QHash<const QObject *, QRect> m_gridRects;
+    QVector<const QObject *> m_gridHuge; // children too large for the grid: always candidates
     TColor m_color = clBtnFace;
     QPointer<TGraphicControl> m_captured;
     bool m_rangePending = false;
+    bool m_scrolling = false;
     bool m_updatingRange = false;
 };
 
