@@ -98,8 +98,9 @@ void TSchemaDesignArea::SetImages(TImageList *Value)
         return;
     FImages = Value;
     viewport()->update();
-    for (int i = 0; i < GetItemCount(); ++i) {
-        if (QWidget *control = GetItem(i)->ItemControl())
+    const QVector<TSchemaItem *> list = items();
+    for (TSchemaItem *item : list) {
+        if (QWidget *control = item->ItemControl())
             control->update();
     }
 }
@@ -162,60 +163,55 @@ TSchemaItem *TSchemaDesignArea::addItem(
 
 int TSchemaDesignArea::GetItemIndex(const TSchemaItem *item) const
 {
-    for (int i = ControlCount() - 1; i >= 0; --i) {
-        QObject *control = Controls(i);
-        if (control == item && qobject_cast<TSchemaItem *>(control))
-            return i;
-    }
-    return -1;
+    const int i = IndexOfControl(item);
+    return i >= 0 && qobject_cast<TSchemaItem *>(Controls(i)) ? i : -1;
 }
 
 TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
 {
-    for (int i = ControlCount() - 1; i >= 0; --i) {
-        auto *item = qobject_cast<TSchemaItem *>(Controls(i));
-        if (item && SameText(item->GetCaption(), AItemName))
-            return item;
+    const QVector<TSchemaItem *> &list = items();
+    for (int i = int(list.size()) - 1; i >= 0; --i) {
+        if (SameText(list[i]->GetCaption(), AItemName))
+            return list[i];
     }
     return nullptr;
 }
 
-namespace {
-// The Index-th control of class T in the control list (0-based), or nullptr.
-template <typename T> T *nthControl(const TScrollBox *box, int Index)
+const QVector<TSchemaItem *> &TSchemaDesignArea::items() const
 {
-    if (Index < 0)
-        return nullptr;
-    int n = 0;
-    for (int i = 0; i < box->ControlCount(); ++i) {
-        if (auto *control = qobject_cast<T *>(box->Controls(i))) {
-            if (n == Index)
-                return control;
-            ++n;
+    if (FItemsVersion != ControlListVersion()) {
+        FItems.clear();
+        for (QWidget *control : WindowedControls()) {
+            if (auto *item = qobject_cast<TSchemaItem *>(control))
+                FItems.append(item);
         }
+        FItemsVersion = ControlListVersion();
     }
-    return nullptr;
+    return FItems;
 }
 
-template <typename T> int countControls(const TScrollBox *box)
+const QVector<TSchemaRelation *> &TSchemaDesignArea::relations() const
 {
-    int n = 0;
-    for (int i = 0; i < box->ControlCount(); ++i) {
-        if (qobject_cast<T *>(box->Controls(i)))
-            ++n;
+    if (FRelationsVersion != ControlListVersion()) {
+        FRelations.clear();
+        for (TGraphicControl *control : GraphicControls()) {
+            if (auto *relation = qobject_cast<TSchemaRelation *>(control))
+                FRelations.append(relation);
+        }
+        FRelationsVersion = ControlListVersion();
     }
-    return n;
+    return FRelations;
 }
-} // namespace
 
 TSchemaItem *TSchemaDesignArea::GetItem(int Index) const
 {
-    return nthControl<TSchemaItem>(this, Index);
+    const QVector<TSchemaItem *> &list = items();
+    return Index >= 0 && Index < list.size() ? list[Index] : nullptr;
 }
 
 int TSchemaDesignArea::GetItemCount() const
 {
-    return countControls<TSchemaItem>(this);
+    return int(items().size());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -223,12 +219,108 @@ int TSchemaDesignArea::GetItemCount() const
 
 TSchemaRelation *TSchemaDesignArea::GetRelation(int Index) const
 {
-    return nthControl<TSchemaRelation>(this, Index);
+    const QVector<TSchemaRelation *> &list = relations();
+    return Index >= 0 && Index < list.size() ? list[Index] : nullptr;
 }
 
 int TSchemaDesignArea::GetRelationCount() const
 {
-    return countControls<TSchemaRelation>(this);
+    return int(relations().size());
+}
+
+// The index of relations by item. A relation is listed under each of its end items (once for a
+// self-link) while it is on the area, in the order of placement, which is the order of the
+// control list: relations only ever join at the end of the window-less part.
+
+void TSchemaDesignArea::GraphicControlInserted(TGraphicControl *control)
+{
+    if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
+        relation->FPlacement = ++FPlacements;
+        indexRelation(relation);
+    }
+}
+
+void TSchemaDesignArea::GraphicControlRemoved(TGraphicControl *control)
+{
+    if (auto *relation = qobject_cast<TSchemaRelation *>(control))
+        unindexRelation(relation);
+}
+
+void TSchemaDesignArea::RelationEndsChanged(TSchemaRelation *relation)
+{
+    if (relation && relation->Parent() == this)
+        indexRelation(relation);
+}
+
+void TSchemaDesignArea::ForgetItem(const TSchemaItem *item)
+{
+    const auto found = FItemRelations.constFind(item);
+    if (found == FItemRelations.constEnd())
+        return;
+    for (TSchemaRelation *relation : found.value()) {
+        if (relation->FIndexedParent == item)
+            relation->FIndexedParent = nullptr;
+        if (relation->FIndexedChild == item)
+            relation->FIndexedChild = nullptr;
+    }
+    FItemRelations.remove(item);
+}
+
+void TSchemaDesignArea::unindexRelation(TSchemaRelation *relation)
+{
+    for (const TSchemaItem *key : { relation->FIndexedParent, relation->FIndexedChild }) {
+        if (!key)
+            continue;
+        auto found = FItemRelations.find(key);
+        if (found == FItemRelations.end())
+            continue;
+        found.value().removeOne(relation);
+        if (found.value().isEmpty())
+            FItemRelations.erase(found);
+    }
+    relation->FIndexedParent = relation->FIndexedChild = nullptr;
+}
+
+void TSchemaDesignArea::indexRelation(TSchemaRelation *relation)
+{
+    unindexRelation(relation);
+    const TSchemaItem *parent = relation->ParentItem();
+    const TSchemaItem *child = relation->ChildItem();
+    relation->FIndexedParent = parent;
+    relation->FIndexedChild = child != parent ? child : nullptr;
+    for (const TSchemaItem *key : { relation->FIndexedParent, relation->FIndexedChild }) {
+        if (!key)
+            continue;
+        QVector<TSchemaRelation *> &list = FItemRelations[key];
+        if (list.isEmpty() || list.last()->FPlacement < relation->FPlacement)
+            list.append(relation);
+        else
+            list.insert(std::upper_bound(list.begin(), list.end(), relation->FPlacement,
+                            [](quint64 placement, const TSchemaRelation *r) {
+                                return placement < r->FPlacement;
+                            }),
+                relation);
+    }
+}
+
+QVector<TSchemaRelation *> TSchemaDesignArea::RelationsOfItem(const TSchemaItem *item) const
+{
+    if (!item)
+        return {};
+    const QVector<TSchemaRelation *> indexed = FItemRelations.value(item);
+    // The index follows ends set through the relation; an end that read as null once its item
+    // was destroyed stays listed under the old address until then, which a new item may reuse.
+    auto holds = [item](const TSchemaRelation *r) {
+        return r->ParentItem() == item || r->ChildItem() == item;
+    };
+    if (std::all_of(indexed.begin(), indexed.end(), holds))
+        return indexed;
+    QVector<TSchemaRelation *> current;
+    for (TSchemaRelation *r : indexed) {
+        if (holds(r))
+            current.append(r);
+    }
+    return current;
 }
 
 TSchemaRelation *TSchemaDesignArea::AddRelation(
@@ -262,9 +354,11 @@ bool TSchemaDesignArea::FindRelation(const TSchemaRelation *Relation) const
 {
     if (!Relation)
         return false;
-    for (int i = ControlCount() - 1; i >= 0; --i) {
-        auto *r = qobject_cast<TSchemaRelation *>(Controls(i));
-        if (!r || r == Relation)
+    // A duplicate has Relation's parent item at one of its ends.
+    const QVector<TSchemaRelation *> candidates
+        = Relation->ParentItem() ? RelationsOfItem(Relation->ParentItem()) : relations();
+    for (const TSchemaRelation *r : candidates) {
+        if (r == Relation)
             continue;
         const bool same = r->ParentItem() == Relation->ParentItem()
             && r->ParentSubItem() == Relation->ParentSubItem()
@@ -283,9 +377,9 @@ bool TSchemaDesignArea::FindRelation(const TSchemaRelation *Relation) const
 bool TSchemaDesignArea::FindOtherRelation(
     const TSchemaRelation *Relation, const TSchemaItem *si, const TSchemaSubItem *SubItem) const
 {
-    for (int i = ControlCount() - 1; i >= 0; --i) {
-        auto *r = qobject_cast<TSchemaRelation *>(Controls(i));
-        if (!r || r == Relation)
+    const QVector<TSchemaRelation *> candidates = si ? RelationsOfItem(si) : relations();
+    for (const TSchemaRelation *r : candidates) {
+        if (r == Relation)
             continue;
         if ((r->ParentItem() == si && r->ParentSubItem() == SubItem)
             || (r->ChildItem() == si && r->ChildSubItem() == SubItem))
@@ -327,11 +421,16 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
 {
     if (!AItem)
         return;
-    for (int i = ControlCount() - 1; i >= 0; --i) {
-        if (i >= ControlCount())
-            continue; // a handler removed controls
-        auto *r = qobject_cast<TSchemaRelation *>(Controls(i));
-        if (!r || (r->ParentItem() != AItem && r->ChildItem() != AItem))
+    // Last first. Relations that a handler removes meanwhile are skipped; those it adds come
+    // after the ones taken here.
+    const QVector<TSchemaRelation *> indexed = RelationsOfItem(AItem);
+    QVector<QPointer<TSchemaRelation>> candidates;
+    candidates.reserve(indexed.size());
+    for (int i = int(indexed.size()) - 1; i >= 0; --i)
+        candidates.append(indexed[i]);
+    for (const QPointer<TSchemaRelation> &candidate : std::as_const(candidates)) {
+        TSchemaRelation *r = candidate;
+        if (!r || r->Parent() != this || (r->ParentItem() != AItem && r->ChildItem() != AItem))
             continue;
         if (SubItem && r->ParentSubItem() != SubItem && r->ChildSubItem() != SubItem)
             continue;
@@ -362,11 +461,7 @@ void TSchemaDesignArea::ReboundRelation(TSchemaRelation *Relation, bool)
     TSchemaItem *child = Relation->ChildItem();
     if (!parent || !child)
         return; // an end is gone: nothing to route to
-    if (QMenu *menu = Relation->PopMenu()) {
-        if (!menu->actions().isEmpty())
-            menu->actions().first()->setText(
-                parent->GetCaption() + QStringLiteral(" :: ") + child->GetCaption());
-    }
+    Relation->SetItemNames(parent->GetCaption(), child->GetCaption());
     RelationRouteInput in;
     in.parentLeft = parent->Left();
     in.parentWidth = parent->Width();
@@ -381,26 +476,24 @@ void TSchemaDesignArea::ReboundRelation(TSchemaRelation *Relation, bool)
     Relation->SetLnkY(route.lnkY);
     Relation->SetBounds(
         route.bounds.left(), route.bounds.top(), route.bounds.width(), route.bounds.height());
-    Relation->Invalidate();
+    // A line that kept its place and look needs no repaint.
+    Relation->InvalidateIfChanged();
 }
 
 void TSchemaDesignArea::ReboundRelations()
 {
-    for (int i = 0; i < ControlCount(); ++i) {
-        if (auto *r = qobject_cast<TSchemaRelation *>(Controls(i)))
-            ReboundRelation(r, false);
-    }
+    const QVector<TSchemaRelation *> list = relations();
+    for (TSchemaRelation *r : list)
+        ReboundRelation(r, false);
 }
 
 void TSchemaDesignArea::ReboundRelationsForItem(TSchemaItem *AItem, bool IsDrag)
 {
     if (!AItem)
         return;
-    for (int i = 0; i < ControlCount(); ++i) {
-        auto *r = qobject_cast<TSchemaRelation *>(Controls(i));
-        if (r && (r->ParentItem() == AItem || r->ChildItem() == AItem))
-            ReboundRelation(r, IsDrag);
-    }
+    const QVector<TSchemaRelation *> list = RelationsOfItem(AItem);
+    for (TSchemaRelation *r : list)
+        ReboundRelation(r, IsDrag);
 }
 
 void TSchemaDesignArea::scrollContentsBy(int dx, int dy)
@@ -417,9 +510,9 @@ void TSchemaDesignArea::scrollContentsBy(int dx, int dy)
 void TSchemaDesignArea::AutoArrange()
 {
     QVector<TZkSRank> ranks;
-    const int count = GetItemCount();
-    for (int i = 0; i < count; ++i)
-        ranks.append(TZkSRank { i, GetItem(i)->GetRank() });
+    const QVector<TSchemaItem *> list = items();
+    for (int i = 0; i < list.size(); ++i)
+        ranks.append(TZkSRank { i, list[i]->GetRank() });
     std::stable_sort(ranks.begin(), ranks.end(),
         [](const TZkSRank &a, const TZkSRank &b) { return CompareRanks(a, b) < 0; });
     for (const TZkSRank &rank : std::as_const(ranks))

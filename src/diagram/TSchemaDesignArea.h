@@ -24,10 +24,13 @@ class TSchemaRelation;
 class TSchemaSubItem;
 
 // The diagram canvas: a scrolling pane on which items stand as child windows and relations
-// as window-less controls. The area is also the registry of the diagram: it keeps no list of
-// its own; every count, index, lookup and enumeration walks its control list (relations first,
-// then items and other windowed children, each in placement order) and tests each control's
-// class.
+// as window-less controls. The area is also the registry of the diagram: its items and
+// relations are the controls of its control list (relations first, then items and other
+// windowed children, each in placement order) of those two classes, and every count, index,
+// lookup and enumeration answers in that order. What is looked up is indexed: the items and the
+// relations in list order (rebuilt when the list has changed), and the relations of each item
+// (kept as relations join and leave the area or change their ends), so that queries and the
+// re-routing of one item's relations do not walk the whole list.
 class DIDUZAWIDGETS_EXPORT TSchemaDesignArea : public TScrollBox {
     Q_OBJECT
 public:
@@ -49,6 +52,8 @@ public:
     int GetItemCount() const;
     TSchemaRelation *GetRelation(int Index) const;
     int GetRelationCount() const;
+    // The relations of the area whose parent or child item is item, in list order.
+    QVector<TSchemaRelation *> RelationsOfItem(const TSchemaItem *item) const;
     // Menu handler: deletes the relation that owns the clicked entry Sender.
     void DeleteRelation(QObject *Sender);
     void DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubItem *SubItem);
@@ -144,6 +149,9 @@ public:
 
     // For items: an item created with this area as owner and never placed is freed with it.
     void RegisterOwnedItem(TSchemaItem *item);
+    // For items and relations: keep the relations of each item indexed.
+    void ForgetItem(const TSchemaItem *item);
+    void RelationEndsChanged(TSchemaRelation *relation);
 
     // --- item tool bar (nullptr while hidden) ---
     QWidget *CoolBar() const { return FcbItems; }
@@ -156,6 +164,8 @@ public:
     void AddNewIcon(QObject *Sender);
 
 protected:
+    void GraphicControlInserted(TGraphicControl *control) override;
+    void GraphicControlRemoved(TGraphicControl *control) override;
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent *event) override;
     void CreateItemToolbar();
@@ -172,6 +182,11 @@ private:
     TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object);
     void deleteRelation(TSchemaRelation *relation, bool deferred);
     void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
+    // The items and the relations in list order, current.
+    const QVector<TSchemaItem *> &items() const;
+    const QVector<TSchemaRelation *> &relations() const;
+    void indexRelation(TSchemaRelation *relation);
+    void unindexRelation(TSchemaRelation *relation);
 
     bool FReadOnly = false;
     QPointer<TSchemaDataEngine> FDataEngine;
@@ -198,6 +213,14 @@ private:
     TImageList *FtbImages = nullptr;
     QPointer<QMenu> pmIconList;
     QVector<QPointer<TSchemaItem>> FOwnedItems;
+
+    mutable QVector<TSchemaItem *> FItems;
+    mutable QVector<TSchemaRelation *> FRelations;
+    mutable quint64 FItemsVersion = ~quint64(0);
+    mutable quint64 FRelationsVersion = ~quint64(0);
+    // The relations on the area by each of their end items, in placement order.
+    QHash<const TSchemaItem *, QVector<TSchemaRelation *>> FItemRelations;
+    quint64 FPlacements = 0;
 };
 
 } // namespace Diduza

@@ -19,6 +19,7 @@
 #include "resources/Glyphs.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -132,15 +133,19 @@ TSchemaItem::~TSchemaItem()
         TSchemaItemEvent handler = area->OnDeleteItem();
         if (handler)
             Guarded([&] { handler(area, this); });
+        if (FDesigner)
+            FDesigner->ForgetItem(this);
     }
+    if (auto *area = qobject_cast<TSchemaDesignArea *>(Parent()); area && area != FDesigner)
+        area->ForgetItem(this);
     FIcon = QIcon();
 }
 
 void TSchemaItem::buildPopupMenu()
 {
+    // The entries are made now (owned by the item, enabled as the area's Actions say at this
+    // moment); the menu that shows them when it is first asked for.
     const TZkSActions actions = FDesigner ? FDesigner->Actions() : TZkSActions::All();
-    FPopMenu = new QMenu(this);
-    FPopMenu->setObjectName(QStringLiteral("mnu"));
     auto add = [this](TResString caption, const char *name, bool enabled,
                    void (TSchemaItem::*handler)(QObject *)) {
         auto *action = new QAction(LoadResString(caption), this);
@@ -148,7 +153,7 @@ void TSchemaItem::buildPopupMenu()
         action->setEnabled(enabled);
         connect(action, &QAction::triggered, this,
             [this, action, handler] { Guarded([&] { (this->*handler)(action); }); });
-        FPopMenu->addAction(action);
+        FMenuEntries.append(action);
     };
     auto addAreaCommand = [this](TResString caption, const char *name,
                               void (TSchemaDesignArea::*handler)(QObject *)) {
@@ -160,17 +165,32 @@ void TSchemaItem::buildPopupMenu()
                     (area->*handler)(action);
             });
         });
-        FPopMenu->addAction(action);
+        FMenuEntries.append(action);
     };
     add(_sSelectAll, "mnuSelectAll", true, &TSchemaItem::_SelectAll);
     add(_sUnSelectAll, "mnuUnSelectAll", true, &TSchemaItem::_UnSelectAll);
-    FPopMenu->addSeparator();
+    FMenuEntries.append(nullptr);
     add(_sDeleteReleations, "mnuDeleteRelation", actions.Contains(saDeleteReleation),
         &TSchemaItem::RemoveRelations);
     add(_sDeleteItem, "mnuClose", actions.Contains(saDeleteItem), &TSchemaItem::RemoveItem);
-    FPopMenu->addSeparator();
+    FMenuEntries.append(nullptr);
     addAreaCommand(_sChangeFont, "mnuChangeFont", &TSchemaDesignArea::ChangeItemFont);
     addAreaCommand(_sChangeBackground, "mnuChangeBackground", &TSchemaDesignArea::ChangeBackground);
+}
+
+QMenu *TSchemaItem::PopMenu() const
+{
+    if (!FPopMenu && !FMenuEntries.isEmpty()) {
+        FPopMenu = new QMenu(const_cast<TSchemaItem *>(this));
+        FPopMenu->setObjectName(QStringLiteral("mnu"));
+        for (QAction *entry : FMenuEntries) {
+            if (entry)
+                FPopMenu->addAction(entry);
+            else
+                FPopMenu->addSeparator();
+        }
+    }
+    return FPopMenu;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -317,9 +337,14 @@ int TSchemaItem::GetIndexBySubItem(const TSchemaSubItem *SubItem) const
     if (TextControl() || IconControl())
         return GetSubItem(0) == SubItem ? 0 : -1;
     if (auto *list = ListBox()) {
+        const int hint = SubItem->FPositionHint;
+        if (hint >= 0 && hint < list->count() && TSchemaListBox::RowOf(list->item(hint)) == SubItem)
+            return hint;
         for (int i = 0; i < list->count(); ++i) {
-            if (TSchemaListBox::RowOf(list->item(i)) == SubItem)
+            if (TSchemaListBox::RowOf(list->item(i)) == SubItem) {
+                SubItem->FPositionHint = i;
                 return i;
+            }
         }
     }
     return -1;
@@ -500,11 +525,31 @@ void TSchemaItem::SetParent(QWidget *AParent)
         loadDefaultIcon();
 }
 
+namespace {
+// The item icon, rendered from its picture once and shared by every item (a QIcon is shared
+// until it is changed); released when the application goes.
+const QIcon &defaultItemIcon()
+{
+    static QIcon *icon = nullptr;
+    if (!icon) {
+        icon = new QIcon;
+        const QImage glyph = RenderGlyph(QStringLiteral(":/diduza/SD_ITEM.svg"), QSize(16, 16));
+        if (!glyph.isNull())
+            *icon = QIcon(QPixmap::fromImage(glyph));
+        qAddPostRoutine([] {
+            delete icon;
+            icon = nullptr;
+        });
+    }
+    return *icon;
+}
+} // namespace
+
 void TSchemaItem::loadDefaultIcon()
 {
-    const QImage glyph = RenderGlyph(QStringLiteral(":/diduza/SD_ITEM.svg"), QSize(16, 16));
-    if (!glyph.isNull())
-        SetIcon(QIcon(QPixmap::fromImage(glyph)));
+    const QIcon &icon = defaultItemIcon();
+    if (!icon.isNull())
+        SetIcon(icon);
 }
 
 TScrollBox *TSchemaItem::Parent() const
@@ -602,7 +647,7 @@ void TSchemaItem::_DragDrop(QObject *Sender, QObject *Source, int X, int Y)
 void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
-    if (!area || area->ReadOnly() || !FPopMenu)
+    if (!area || area->ReadOnly() || !PopMenu())
         return;
     FPopMenu->popup(globalPos);
 }
@@ -613,15 +658,19 @@ int TSchemaItem::GetRank() const
     if (!box)
         box = FDesigner;
     int count = 0;
-    if (box) {
-        for (int i = 0; i < box->ControlCount(); ++i) {
-            auto *relation = qobject_cast<TSchemaRelation *>(box->Controls(i));
-            if (!relation)
-                continue;
-            if (relation->ParentItem() == this)
-                count += 2;
-            else if (relation->ChildItem() == this)
-                count += 1;
+    auto weigh = [&](const TSchemaRelation *relation) {
+        if (relation->ParentItem() == this)
+            count += 2;
+        else if (relation->ChildItem() == this)
+            count += 1;
+    };
+    if (auto *area = qobject_cast<TSchemaDesignArea *>(box)) {
+        for (const TSchemaRelation *relation : area->RelationsOfItem(this))
+            weigh(relation);
+    } else if (box) {
+        for (TGraphicControl *control : box->GraphicControls()) {
+            if (auto *relation = qobject_cast<TSchemaRelation *>(control))
+                weigh(relation);
         }
     }
     return GetSubItemCount() + 10 * count;

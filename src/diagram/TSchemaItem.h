@@ -124,7 +124,9 @@ public:
     void SetData(const QVariant &value) { FData = value; }
     int Rank() const { return GetRank(); }
     int GetRank() const;
-    QMenu *PopMenu() const { return FPopMenu; }
+    // The item's popup menu (list, check-list and tree items), built on first use from the
+    // entries, which exist from the start; nullptr for text and icon items.
+    QMenu *PopMenu() const;
 
     TNotifyEvent OnSubItemCheck() const { return FOnSubItemCheck; }
     void SetOnSubItemCheck(TNotifyEvent handler) { FOnSubItemCheck = std::move(handler); }
@@ -208,7 +210,8 @@ private:
     TSchemaControlType FSchemaControlType = scListBox;
     QWidget *FItemControl = nullptr;
     QIcon FIcon;
-    QMenu *FPopMenu = nullptr;
+    mutable QMenu *FPopMenu = nullptr;
+    QVector<QAction *> FMenuEntries; // in menu order, nullptr for a separator
     QVariant FData;
     TNotifyEvent FOnSubItemCheck;
     TSchemaCloseEvent FOnClose;

@@ -54,6 +54,8 @@ public:
     void SetData(const QVariant &value) { FData = value; }
 
 private:
+    friend class TSchemaItem;
+
     QPointer<TSchemaItem> FItemOwner;
     QString FCaption;
     bool FChecked = false;
@@ -64,6 +66,9 @@ private:
     int FStateIndex = -1;
     bool FLinked = false;
     QVariant FData;
+    // Where the item last found the row in its list: tried first, so that finding a row's
+    // position (twice per relation end on every routing) seldom walks the list.
+    mutable int FPositionHint = -1;
 };
 
 } // namespace Diduza

@@ -21,25 +21,22 @@ namespace Diduza {
 
 TSchemaRelation::TSchemaRelation(QObject *AOwner)
     : TGraphicControl(AOwner)
-    , FPopMenu(std::make_unique<QMenu>())
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(AOwner);
     const TZkSActions actions = area ? area->Actions() : TZkSActions::All();
     SetBounds(Left(), Top(), 105, 105);
 
-    FPopMenu->setObjectName(QStringLiteral("mnu"));
+    // The entries exist from the start (owned by the relation, their commands find it as their
+    // owner); the menu that shows them is built when it is first asked for.
     auto *name = new QAction(this);
     name->setObjectName(QStringLiteral("mnuRelationName"));
     name->setEnabled(false);
-    FPopMenu->addAction(name);
-    FPopMenu->addSeparator();
 
     auto *options = new QAction(LoadResString(_sEditRelation), this);
     options->setObjectName(QStringLiteral("mnuOptions"));
     options->setEnabled(actions.Contains(saEditRelation));
     connect(options, &QAction::triggered, this,
         [this, options] { Guarded([&] { EditRelation(options); }); });
-    FPopMenu->addAction(options);
 
     auto *remove = new QAction(LoadResString(_sDeleteRelation), this);
     remove->setObjectName(QStringLiteral("mnuDeleteRelation"));
@@ -50,8 +47,6 @@ TSchemaRelation::TSchemaRelation(QObject *AOwner)
                 a->DeleteRelation(remove);
         });
     });
-    FPopMenu->addAction(remove);
-    FPopMenu->addSeparator();
 
     auto *color = new QAction(LoadResString(_sChangeBackground), this);
     color->setObjectName(QStringLiteral("mnuColorRelation"));
@@ -61,14 +56,67 @@ TSchemaRelation::TSchemaRelation(QObject *AOwner)
                 a->ChangeBackground(color);
         });
     });
-    FPopMenu->addAction(color);
+    FEntries = { name, options, remove, color };
 }
 
-TSchemaRelation::~TSchemaRelation() = default;
+QMenu *TSchemaRelation::PopMenu() const
+{
+    if (!FPopMenu) {
+        FPopMenu = std::make_unique<QMenu>();
+        FPopMenu->setObjectName(QStringLiteral("mnu"));
+        FPopMenu->addAction(FEntries[0]);
+        FPopMenu->addSeparator();
+        FPopMenu->addAction(FEntries[1]);
+        FPopMenu->addAction(FEntries[2]);
+        FPopMenu->addSeparator();
+        FPopMenu->addAction(FEntries[3]);
+    }
+    return FPopMenu.get();
+}
+
+void TSchemaRelation::SetItemNames(const QString &parentCaption, const QString &childCaption)
+{
+    const QLatin1String separator(" :: ");
+    const QString current = FEntries[0]->text();
+    const QStringView text(current);
+    if (text.size() == parentCaption.size() + separator.size() + childCaption.size()
+        && text.startsWith(parentCaption) && text.endsWith(childCaption)
+        && text.mid(parentCaption.size(), separator.size()) == separator)
+        return; // the routing runs often; the caption seldom changes
+    FEntries[0]->setText(parentCaption + separator + childCaption);
+}
+
+void TSchemaRelation::InvalidateIfChanged()
+{
+    if (FMouseDown != FPaintedDown)
+        Invalidate();
+    else
+        InvalidateIfMoved();
+}
+
+TSchemaRelation::~TSchemaRelation()
+{
+    // Off the area while this is still a relation, so that the area drops it from its index.
+    SetParent(nullptr);
+}
 
 TSchemaDesignArea *TSchemaRelation::Area() const
 {
     return qobject_cast<TSchemaDesignArea *>(Parent());
+}
+
+void TSchemaRelation::SetParentItem(TSchemaItem *value)
+{
+    FParentItem = value;
+    if (TSchemaDesignArea *area = Area())
+        area->RelationEndsChanged(this);
+}
+
+void TSchemaRelation::SetChildItem(TSchemaItem *value)
+{
+    FChildItem = value;
+    if (TSchemaDesignArea *area = Area())
+        area->RelationEndsChanged(this);
 }
 
 void TSchemaRelation::SetRelationType(TSDRelationType value)
@@ -144,6 +192,20 @@ void TSchemaRelation::Paint(QPainter &painter)
     painter.drawEllipse(QRect(shape.filledMarker, QSize(6, 6)));
     FBand = shape.band;
     FHasBand = true;
+    FPaintedDown = FMouseDown;
+}
+
+QVector<QRect> TSchemaRelation::PaintRects() const
+{
+    // Asked on every routing and repaint, mostly for a shape that did not change.
+    const bool self = FParentItem && FParentItem == FChildItem;
+    const std::array<int, 5> key { int(self), FLnkX, FLnkY, Width(), Height() };
+    if (key != FPaintRectsKey) {
+        FPaintRects = RelationPaintRects(
+            ComputeRelationShape(self, FLnkX, FLnkY, Width(), Height()), Width(), Height());
+        FPaintRectsKey = key;
+    }
+    return FPaintRects;
 }
 
 void TSchemaRelation::MousePress(QMouseEvent *event, const QPoint &p)
@@ -167,7 +229,7 @@ void TSchemaRelation::_Click(int X, int Y)
     TSchemaDesignArea *area = Area();
     if (!area || area->ReadOnly())
         return;
-    FPopMenu->popup(ClientToScreen(QPoint(X, Y)));
+    PopMenu()->popup(ClientToScreen(QPoint(X, Y)));
 }
 
 TSchemaRelation *TSchemaRelation::ControlAtPos(const QPoint &point) const

@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 
+class QAction;
 class QMenu;
 
 namespace Diduza {
@@ -32,9 +33,9 @@ public:
     ~TSchemaRelation() override;
 
     TSchemaItem *ParentItem() const { return FParentItem; }
-    void SetParentItem(TSchemaItem *value) { FParentItem = value; }
+    void SetParentItem(TSchemaItem *value);
     TSchemaItem *ChildItem() const { return FChildItem; }
-    void SetChildItem(TSchemaItem *value) { FChildItem = value; }
+    void SetChildItem(TSchemaItem *value);
     TSchemaSubItem *ParentSubItem() const { return FParentSubItem; }
     void SetParentSubItem(TSchemaSubItem *value) { FParentSubItem = value; }
     TSchemaSubItem *ChildSubItem() const { return FChildSubItem; }
@@ -49,7 +50,8 @@ public:
     void SetRelationType(TSDRelationType value);
     TColor Color() const { return FColor; }
     void SetColor(TColor Value);
-    QMenu *PopMenu() const { return FPopMenu.get(); }
+    // The popup menu; built on first use from the entries, which exist from the start.
+    QMenu *PopMenu() const;
     int LnkX() const { return FLnkX; }
     void SetLnkX(int value) { FLnkX = value; }
     int LnkY() const { return FLnkY; }
@@ -66,15 +68,22 @@ public:
     void _Click(int X, int Y);
     // Another relation whose band holds the client point, searched from the topmost.
     TSchemaRelation *ControlAtPos(const QPoint &point) const;
+    // Sets the caption of the menu's first entry to "Parent :: Child" (the routing does).
+    void SetItemNames(const QString &parentCaption, const QString &childCaption);
+    // Repaints the line when its place or its pressed look changed since it was last drawn.
+    void InvalidateIfChanged();
 
     TSchemaDesignArea *Area() const;
 
     void Paint(QPainter &painter) override;
+    QVector<QRect> PaintRects() const override;
     bool HitTest(const QPoint &p) const override;
     void MousePress(QMouseEvent *event, const QPoint &p) override;
     void MouseRelease(QMouseEvent *event, const QPoint &p) override;
 
 private:
+    friend class TSchemaDesignArea;
+
     QPointer<TSchemaItem> FParentItem;
     QPointer<TSchemaItem> FChildItem;
     QPointer<TSchemaSubItem> FParentSubItem;
@@ -89,9 +98,20 @@ private:
     bool hitBand(std::array<QPoint, 4> &band) const;
     mutable std::array<QPoint, 4> FBand;
     mutable bool FHasBand = false;
-    std::unique_ptr<QMenu> FPopMenu;
+    mutable std::unique_ptr<QMenu> FPopMenu;
+    // The entries of the menu, in its order (separators between 1 and 2 and between 3 and 4).
+    std::array<QAction *, 4> FEntries {};
     bool FMouseDown = false;
+    bool FPaintedDown = false; // the pressed look of the last paint
+    // PaintRects for the shape key (self-link, LnkX, LnkY, width, height) it was made for.
+    mutable QVector<QRect> FPaintRects;
+    mutable std::array<int, 5> FPaintRectsKey { -1, -1, -1, -1, -1 };
     TColor FColor = clBlack;
+    // Kept by the design area that indexes the relation under its end items: when it was placed
+    // there, and the items it is indexed under (never dereferenced).
+    quint64 FPlacement = 0;
+    const TSchemaItem *FIndexedParent = nullptr;
+    const TSchemaItem *FIndexedChild = nullptr;
 };
 
 } // namespace Diduza
