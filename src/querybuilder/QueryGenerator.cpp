@@ -5,6 +5,9 @@
 #include "querybuilder/SqlTemplate.h"
 
 #include <QCoreApplication>
+#include <QHash>
+
+#include <algorithm>
 
 namespace Diduza {
 
@@ -25,6 +28,35 @@ bool sameTable(const QueryTable &a, const QueryTable &b)
 {
     return a.ItemIndex == b.ItemIndex && a.Object == b.Object;
 }
+
+// The tables of an input by caption, so that whether a caption is shared is found without
+// going through every table (a statement names each table once per column and join).
+class CaptionIndex {
+public:
+    explicit CaptionIndex(const QVector<QueryTable> &tables)
+    {
+        m_tables.reserve(tables.size());
+        for (const QueryTable &table : tables)
+            m_tables[table.Caption].append(&table);
+    }
+    // True when a table other than table bears its caption.
+    bool shared(const QueryTable &table) const
+    {
+        const auto found = m_tables.constFind(table.Caption);
+        if (found == m_tables.constEnd())
+            return false;
+        return std::any_of(found->begin(), found->end(),
+            [&](const QueryTable *other) { return !sameTable(*other, table); });
+    }
+
+private:
+    QHash<QString, QVector<const QueryTable *>> m_tables;
+};
+
+// The text by which the statement names table (see QueryTableName); captions, when given,
+// tells whether its caption is shared.
+QString tableName(const QueryInput &input, const CaptionIndex *captions,
+    const std::optional<QueryTable> &table, bool isAlias);
 
 // The SQL text of an aggregate choice of the grid; empty for any other text.
 QString aggregateText(const QString &choice)
@@ -64,22 +96,28 @@ void removeLeading(QString &accumulator, int count)
         accumulator.remove(0, count);
 }
 
-int tableIndex(const QueryInput &input, const std::optional<QueryTable> &table)
-{
-    if (!table)
-        return -1;
-    for (int i = 0; i < input.Tables.size(); ++i) {
-        if (sameTable(input.Tables.at(i), *table))
-            return i;
+// The position of each table in the input (the first of equal ones).
+class TablePositions {
+public:
+    explicit TablePositions(const QVector<QueryTable> &tables)
+    {
+        for (int i = int(tables.size()) - 1; i >= 0; --i)
+            m_positions.insert({ tables.at(i).ItemIndex, tables.at(i).Object }, i);
     }
-    return -1;
-}
+    int of(const std::optional<QueryTable> &table) const
+    {
+        return table ? m_positions.value({ table->ItemIndex, table->Object }, -1) : -1;
+    }
 
-QString joinCondition(const QueryInput &input, const QueryJoin &join)
+private:
+    QHash<QPair<int, QObject *>, int> m_positions;
+};
+
+QString joinCondition(const QueryInput &input, const CaptionIndex *captions, const QueryJoin &join)
 {
-    const QString parent = QueryTableName(input, join.ParentTable, true) + QLatin1Char('.')
+    const QString parent = tableName(input, captions, join.ParentTable, true) + QLatin1Char('.')
         + QueryFieldName(input, join.ParentField);
-    const QString child = QueryTableName(input, join.ChildTable, true) + QLatin1Char('.')
+    const QString child = tableName(input, captions, join.ChildTable, true) + QLatin1Char('.')
         + QueryFieldName(input, join.ChildField);
     return input.JoinScript ? input.JoinScript(parent, child, join.Operator, join.Join)
                             : JoinScript(stAnsi, parent, child, join.Operator, join.Join);
@@ -87,17 +125,18 @@ QString joinCondition(const QueryInput &input, const QueryJoin &join)
 
 // The FROM clause of the stAnsi dialect (see QueryInput::SubType); conditions that have no ON
 // to go to are added to extraWhere.
-QString joinTree(const QueryInput &input, QStringList &extraWhere)
+QString joinTree(const QueryInput &input, const CaptionIndex *captions, QStringList &extraWhere)
 {
     const int tableCount = int(input.Tables.size());
+    const TablePositions positions(input.Tables);
     QVector<int> parentOf(input.Joins.size()), childOf(input.Joins.size());
     QVector<bool> used(input.Joins.size(), false);
     for (int j = 0; j < input.Joins.size(); ++j) {
-        parentOf[j] = tableIndex(input, input.Joins.at(j).ParentTable);
-        childOf[j] = tableIndex(input, input.Joins.at(j).ChildTable);
+        parentOf[j] = positions.of(input.Joins.at(j).ParentTable);
+        childOf[j] = positions.of(input.Joins.at(j).ChildTable);
         if (parentOf[j] < 0 || childOf[j] < 0) {
             // A relation that has lost an end joins nothing: its text stays in sight.
-            extraWhere << joinCondition(input, input.Joins.at(j));
+            extraWhere << joinCondition(input, captions, input.Joins.at(j));
             used[j] = true;
         }
     }
@@ -106,12 +145,12 @@ QString joinTree(const QueryInput &input, QStringList &extraWhere)
     for (int root = 0; root < tableCount; ++root) {
         if (placed[root])
             continue;
-        const QString rootName = QueryTableName(input, input.Tables.at(root), false);
+        const QString rootName = tableName(input, captions, input.Tables.at(root), false);
         from += from.isEmpty() ? rootName : QStringLiteral(" CROSS JOIN ") + rootName;
         placed[root] = true;
         for (int j = 0; j < input.Joins.size(); ++j) {
             if (!used[j] && parentOf[j] == root && childOf[j] == root) {
-                extraWhere << joinCondition(input, input.Joins.at(j));
+                extraWhere << joinCondition(input, captions, input.Joins.at(j));
                 used[j] = true;
             }
         }
@@ -135,13 +174,13 @@ QString joinTree(const QueryInput &input, QStringList &extraWhere)
                 if (used[j] || (parentOf[j] != added && childOf[j] != added))
                     continue;
                 if (placed[parentOf[j]] && placed[childOf[j]]) {
-                    conditions << joinCondition(input, input.Joins.at(j));
+                    conditions << joinCondition(input, captions, input.Joins.at(j));
                     used[j] = true;
                 }
             }
             const QueryJoin &join = input.Joins.at(reaching);
             from += QLatin1Char(' ') + JoinTreeKeyword(join.Join, childOf[reaching] == added)
-                + QLatin1Char(' ') + QueryTableName(input, input.Tables.at(added), false)
+                + QLatin1Char(' ') + tableName(input, captions, input.Tables.at(added), false)
                 + QStringLiteral(" ON ") + conditions.join(QStringLiteral(" AND "));
         }
     }
@@ -155,8 +194,9 @@ QString DefaultQueryTemplate()
     return SQLTemplate(stStandard);
 }
 
-QString QueryTableName(
-    const QueryInput &Input, const std::optional<QueryTable> &Table, bool IsAlias)
+namespace {
+QString tableName(const QueryInput &Input, const CaptionIndex *captions,
+    const std::optional<QueryTable> &Table, bool IsAlias)
 {
     if (!Table)
         return QString();
@@ -164,21 +204,32 @@ QString QueryTableName(
         return Input.TableNameHook(*Table, IsAlias);
 
     bool shared = false;
-    for (const QueryTable &other : Input.Tables) {
-        if (!sameTable(other, *Table) && other.Caption == Table->Caption) {
-            shared = true;
-            break;
+    if (captions) {
+        shared = captions->shared(*Table);
+    } else {
+        for (const QueryTable &other : Input.Tables) {
+            if (!sameTable(other, *Table) && other.Caption == Table->Caption) {
+                shared = true;
+                break;
+            }
         }
     }
     const QString &caption = Table->Caption;
     const bool quoted = caption.contains(QLatin1Char(' ')) || caption.contains(Quote);
     auto name = [quoted](const QString &text) { return quoted ? quoteName(text) : text; };
-    const QString alias = caption + QString::number(Table->ItemIndex);
     if (!shared)
         return name(caption);
+    const QString alias = caption + QString::number(Table->ItemIndex);
     if (IsAlias)
         return name(alias);
     return name(caption) + QLatin1Char(' ') + name(alias);
+}
+} // namespace
+
+QString QueryTableName(
+    const QueryInput &Input, const std::optional<QueryTable> &Table, bool IsAlias)
+{
+    return tableName(Input, nullptr, Table, IsAlias);
 }
 
 QString QueryFieldName(const QueryInput &Input, const std::optional<QueryField> &Field)
@@ -202,20 +253,22 @@ QString GenerateQuery(const QueryInput &Input)
     bool grouped = false;
     const bool joinTreeMode = Input.SubType == stAnsi;
 
+    const CaptionIndex captionIndex(Input.Tables);
+    const CaptionIndex *captions = &captionIndex;
     QStringList extraWhere; // join conditions without an ON, after the columns' filters
     if (joinTreeMode) {
-        const QString tree = joinTree(Input, extraWhere);
+        const QString tree = joinTree(Input, captions, extraWhere);
         if (!tree.isEmpty())
             tables = listSeparator + tree;
     } else {
         for (const QueryTable &table : Input.Tables)
-            tables += listSeparator + QueryTableName(Input, table, false);
+            tables += listSeparator + tableName(Input, captions, table, false);
     }
 
     for (const QueryJoin &join : joinTreeMode ? QVector<QueryJoin>() : Input.Joins) {
-        const QString parent = QueryTableName(Input, join.ParentTable, true) + QLatin1Char('.')
+        const QString parent = tableName(Input, captions, join.ParentTable, true) + QLatin1Char('.')
             + QueryFieldName(Input, join.ParentField);
-        const QString child = QueryTableName(Input, join.ChildTable, true) + QLatin1Char('.')
+        const QString child = tableName(Input, captions, join.ChildTable, true) + QLatin1Char('.')
             + QueryFieldName(Input, join.ChildField);
         const QString separator = Input.JoinSeparator ? Input.JoinSeparator(join.Join)
                                                       : JoinSeparator(stStandard, join.Join);
@@ -245,7 +298,7 @@ QString GenerateQuery(const QueryInput &Input)
             continue;
         const QString fieldName = QueryFieldName(Input, column.Field);
         const QString qualified
-            = QueryTableName(Input, column.Table, true) + QLatin1Char('.') + fieldName;
+            = tableName(Input, captions, column.Table, true) + QLatin1Char('.') + fieldName;
         // Sort and group entries: the bare field, or in a join tree the column as the field
         // list names it (a name two tables share stays unambiguous).
         const QString listedName = joinTreeMode && column.Field ? qualified : fieldName;
@@ -315,6 +368,7 @@ QStringList QueryNotes(const QueryInput &Input)
     QStringList notes;
     bool aggregated = false;
     QStringList plain;
+    const CaptionIndex captions(Input.Tables);
     for (const QueryColumn &column : Input.Columns) {
         if (column.FieldCell.isEmpty() || !column.Field)
             continue;
@@ -324,7 +378,7 @@ QStringList QueryNotes(const QueryInput &Input)
         else if (isGrouped)
             aggregated = true; // a grouped query too needs every plain column grouped
         else
-            plain << QueryTableName(Input, column.Table, true) + QLatin1Char('.')
+            plain << tableName(Input, &captions, column.Table, true) + QLatin1Char('.')
                     + QueryFieldName(Input, column.Field);
     }
     if (aggregated && !plain.isEmpty())
