@@ -72,6 +72,20 @@ TStringGrid::TStringGrid(QWidget *parent)
         [this](int logical, int oldVisual, int newVisual) {
             Guarded([&] { keepFixedColumnsInFront(logical, oldVisual, newVisual); });
         });
+    auto changed = [this] { ++FCellsVersion; };
+    QAbstractItemModel *cells = model();
+    FCellsWatch = {
+        connect(horizontalHeader(), &QHeaderView::sectionMoved, this, changed),
+        connect(cells, &QAbstractItemModel::dataChanged, this, changed),
+        connect(cells, &QAbstractItemModel::rowsInserted, this, changed),
+        connect(cells, &QAbstractItemModel::rowsRemoved, this, changed),
+        connect(cells, &QAbstractItemModel::rowsMoved, this, changed),
+        connect(cells, &QAbstractItemModel::columnsInserted, this, changed),
+        connect(cells, &QAbstractItemModel::columnsRemoved, this, changed),
+        connect(cells, &QAbstractItemModel::columnsMoved, this, changed),
+        connect(cells, &QAbstractItemModel::layoutChanged, this, changed),
+        connect(cells, &QAbstractItemModel::modelReset, this, changed),
+    };
 
     SetDefaultColWidth(64);
     SetDefaultRowHeight(24);
@@ -80,7 +94,12 @@ TStringGrid::TStringGrid(QWidget *parent)
     setCurrentCell(FFixedRows, FFixedCols);
 }
 
-TStringGrid::~TStringGrid() = default;
+TStringGrid::~TStringGrid()
+{
+    // The table goes after this part of the object: its last signals must not reach it.
+    for (const QMetaObject::Connection &c : std::as_const(FCellsWatch))
+        disconnect(c);
+}
 
 int TStringGrid::logicalColumn(int ACol) const
 {

@@ -76,6 +76,9 @@ public:
 
     // The text of a cell; empty outside the grid. Hidden rows keep and give their texts.
     QString Cells(int ACol, int ARow) const;
+    // Changes whenever a cell's content changes or rows or columns are added, removed or
+    // moved, by any means; what is derived from the cells is current while it stays the same.
+    quint64 CellsVersion() const { return FCellsVersion; }
     // Writes a cell; a cell outside the columns or the stored rows is ignored.
     void SetCells(int ACol, int ARow, const QString &Value);
     // Empties every cell of a column, hidden rows included.
@@ -155,6 +158,8 @@ private:
     QPoint FPressPos;
     bool FDragStarted = false;
     bool FFixingOrder = false;
+    quint64 FCellsVersion = 0;
+    QList<QMetaObject::Connection> FCellsWatch;
 };
 
 } // namespace Diduza

@@ -657,16 +657,28 @@ QString TfrmZkSQLBuilder::SubItemReference(TSchemaSubItem *SubItem)
     TSchemaItem *owner = SubItem->ItemOwner();
     if (!owner || owner->Designer() != SchemaDesignArea)
         return QString();
-    for (auto it = FSubItemRefs.begin(); it != FSubItemRefs.end();) {
-        if (it.value() == SubItem)
-            return QString::number(it.key());
-        if (it.value().isNull())
-            it = FSubItemRefs.erase(it);
-        else
-            ++it;
+    const auto known = FRefOfSubItem.constFind(SubItem);
+    if (known != FRefOfSubItem.constEnd() && FSubItemRefs.value(known.value()) == SubItem)
+        return QString::number(known.value());
+    // Serials of freed rows go now and then, so that the maps keep to the living rows.
+    if (FSubItemRefs.size() >= 2 * FRefsSwept + 64) {
+        for (auto it = FSubItemRefs.begin(); it != FSubItemRefs.end();) {
+            if (it.value().isNull())
+                it = FSubItemRefs.erase(it);
+            else
+                ++it;
+        }
+        for (auto it = FRefOfSubItem.begin(); it != FRefOfSubItem.end();) {
+            if (!FSubItemRefs.contains(it.value()))
+                it = FRefOfSubItem.erase(it);
+            else
+                ++it;
+        }
+        FRefsSwept = int(FSubItemRefs.size());
     }
     const int reference = ++FLastSubItemRef;
     FSubItemRefs.insert(reference, SubItem);
+    FRefOfSubItem.insert(SubItem, reference);
     return QString::number(reference);
 }
 
@@ -689,18 +701,44 @@ int TfrmZkSQLBuilder::columnOf(const TSchemaSubItem *SubItem) const
 {
     if (!SubItem)
         return -1;
-    for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
-        if (ReferencedSubItem(sgColumnGrid->Cells(col, RowField)) == SubItem)
-            return col;
+    if (FColumnOfRowVersion != sgColumnGrid->CellsVersion()) {
+        FColumnOfRow.clear();
+        // The last column of a row wins, as a walk from the last column finds it first.
+        for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
+            if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(col, RowField)))
+                FColumnOfRow.insert(row, col);
+        }
+        FColumnOfRowVersion = sgColumnGrid->CellsVersion();
     }
-    return -1;
+    const int col = FColumnOfRow.value(SubItem, -1);
+    if (col >= 0 && ReferencedSubItem(sgColumnGrid->Cells(col, RowField)) != SubItem) {
+        // A row freed since left its address to this one: walk the grid again.
+        FColumnOfRowVersion = ~quint64(0);
+        return columnOf(SubItem);
+    }
+    return col;
 }
 
 void TfrmZkSQLBuilder::removeColumn(int ACol)
 {
+    const bool indexed = FColumnOfRowVersion == sgColumnGrid->CellsVersion();
+    const TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
+    const int last = sgColumnGrid->ColCount() - 1;
     sgColumnGrid->ClearColumn(ACol);
-    if (!(ACol == 1 && ACol == sgColumnGrid->ColCount() - 1))
+    const bool deleted = !(ACol == 1 && ACol == last);
+    if (deleted)
         sgColumnGrid->DeleteColumn(ACol);
+    if (indexed) {
+        if (row && FColumnOfRow.value(row, -1) == ACol)
+            FColumnOfRow.remove(row);
+        if (deleted && ACol != last) {
+            for (int &col : FColumnOfRow) {
+                if (col > ACol)
+                    --col;
+            }
+        }
+        FColumnOfRowVersion = sgColumnGrid->CellsVersion();
+    }
     bool canSelect = true;
     sgColumnGridSelectCell(sgColumnGrid, 1, RowTable, canSelect);
 }
@@ -741,6 +779,7 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
         removeColumn(col);
     } else if (col < 0 && subItem->Checked()) {
         const QString reference = SubItemReference(subItem);
+        const bool indexed = FColumnOfRowVersion == sgColumnGrid->CellsVersion();
         int last = sgColumnGrid->ColCount() - 1;
         if (!sgColumnGrid->Cells(last, RowField).isEmpty()) {
             sgColumnGrid->SetColCount(sgColumnGrid->ColCount() + 1);
@@ -748,6 +787,10 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
         }
         sgColumnGrid->SetCells(last, RowField, reference);
         sgColumnGrid->SetCells(last, RowTable, item->Caption());
+        if (indexed) {
+            FColumnOfRow.insert(subItem, last);
+            FColumnOfRowVersion = sgColumnGrid->CellsVersion();
+        }
     }
 }
 
@@ -1194,10 +1237,19 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
 {
     QueryInput input;
     TSchemaDesignArea *area = SchemaDesignArea;
+    // Each item's table once: the columns name their tables again and again.
+    QHash<const TSchemaItem *, QueryTable> tables;
+    auto cachedTableOf = [&](TSchemaItem *item) -> std::optional<QueryTable> {
+        if (!item)
+            return std::nullopt;
+        const auto found = tables.constFind(item);
+        return found != tables.constEnd() ? *found : tableOf(area, item);
+    };
     for (int i = 0; area && i < area->ControlCount(); ++i) {
         QObject *control = area->Controls(i);
         if (auto *item = qobject_cast<TSchemaItem *>(control)) {
             input.Tables.append(*tableOf(area, item));
+            tables.insert(item, input.Tables.last());
         } else if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
             QueryJoin join;
             join.ParentTable = tableOf(area, relation->ParentItem());
@@ -1211,19 +1263,20 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
     }
 
     if (withColumns) {
+        input.Columns.reserve(sgColumnGrid->ColCount());
         for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
             QueryColumn column;
             column.FieldCell = sgColumnGrid->Cells(col, RowField);
             if (TSchemaSubItem *subItem = ReferencedSubItem(column.FieldCell)) {
                 column.Field = fieldOf(subItem);
-                column.Table = tableOf(area, subItem->ItemOwner());
+                column.Table = cachedTableOf(subItem->ItemOwner());
             }
             column.Calculate = sgColumnGrid->Cells(col, RowCalculate);
             column.Sort = sgColumnGrid->Cells(col, RowSort);
             column.Where = sgColumnGrid->Cells(col, RowWhere);
             column.Grouping = sgColumnGrid->Cells(col, RowGrouping);
             column.Having = sgColumnGrid->Cells(col, RowHaving);
-            input.Columns.append(column);
+            input.Columns.append(std::move(column));
         }
         input.Distinct = cbDistinct->isChecked();
     }

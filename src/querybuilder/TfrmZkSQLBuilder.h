@@ -267,6 +267,13 @@ private:
     // Row references: serial number to row. A serial is never given twice.
     QHash<int, QPointer<TSchemaSubItem>> FSubItemRefs;
     int FLastSubItemRef = 0;
+    // The serial of each row, and the column of each row in the grid: found by one walk of the
+    // grid, then kept through the form's own changes while the grid's CellsVersion shows no
+    // other change.
+    QHash<const TSchemaSubItem *, int> FRefOfSubItem;
+    int FRefsSwept = 0;
+    mutable QHash<const TSchemaSubItem *, int> FColumnOfRow;
+    mutable quint64 FColumnOfRowVersion = ~quint64(0);
 
     QString FSQLText;
     QStringList FImportNotes;
