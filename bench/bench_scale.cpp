@@ -13,7 +13,8 @@
 //
 // Usage: bench_scale [--quick]   (--quick: sizes 250 and 1,000 only)
 // For profiling one measure: bench_scale --save N FILE, then --load FILE,
-// --interact FILE N [move|scroll|click], --floor N or --floor-interact N (what the children run).
+// --interact FILE N [move|scroll|click], --floor N or --floor-interact N (what the children run),
+// --builder T (the builder with T tables).
 // Never run in CI; build Release with DIDUZA_BUILD_BENCH=ON.
 
 #include "diagram/TSchemaDesignArea.h"
@@ -300,6 +301,16 @@ struct BuilderResult {
     double tick = 0; // ms per tick of one more row
 };
 
+// Ticks and unticks the spare row of the first count tables: a column comes and goes.
+Q_NEVER_INLINE void tickRows(const QList<TSchemaItem *> &items, int ticksPerTable, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        TSchemaSubItem *row = items[i]->GetSubItem(ticksPerTable + 1);
+        row->SetChecked(true);
+        row->SetChecked(false);
+    }
+}
+
 BuilderResult measureBuilder(int tables, int ticksPerTable)
 {
     BuilderResult result;
@@ -329,15 +340,10 @@ BuilderResult measureBuilder(int tables, int ticksPerTable)
         if (sql.isEmpty())
             std::fprintf(stderr, "empty statement\n");
     }
-    // Ticking and unticking the spare row of 50 tables: a column comes and goes.
     const int sample = std::min(50, tables);
     QElapsedTimer t;
     t.start();
-    for (int i = 0; i < sample; ++i) {
-        TSchemaSubItem *row = items[i]->GetSubItem(ticksPerTable + 1);
-        row->SetChecked(true);
-        row->SetChecked(false);
-    }
+    tickRows(items, ticksPerTable, sample);
     result.tick = t.nsecsElapsed() / 1e6 / (2 * sample);
     return result;
 }
@@ -412,6 +418,11 @@ int main(int argc, char **argv)
         TSchemaDesignArea source;
         buildDiagram(source, args[2].toInt());
         source.SaveToFile(args[3]);
+        return 0;
+    }
+    if (args.size() >= 3 && args[1] == QLatin1String("--builder")) {
+        const BuilderResult r = measureBuilder(args[2].toInt(), 5);
+        std::printf("generate %.4f tick %.4f\n", stat(r.generate).median, r.tick);
         return 0;
     }
     if (args.size() >= 3 && args[1] == QLatin1String("--load"))
