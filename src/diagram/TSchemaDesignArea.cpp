@@ -1,6 +1,8 @@
 #include "diagram/TSchemaDesignArea.h"
 
+#include "diagram/RankLayout.h"
 #include "diagram/RelationRouting.h"
+#include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
@@ -14,10 +16,13 @@
 #include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -426,6 +431,36 @@ void TSchemaDesignArea::AutoArrange()
         DialogService()->ShowMessage(this, QString::number(rank.RankWeight));
 }
 
+void TSchemaDesignArea::ArrangeByRank()
+{
+    RankLayoutInput input;
+    QVector<TSchemaItem *> items;
+    QHash<const TSchemaItem *, int> indexOf;
+    for (int c = 0; c < ControlCount(); ++c) {
+        if (auto *item = qobject_cast<TSchemaItem *>(Controls(c))) {
+            indexOf.insert(item, int(items.size()));
+            items << item;
+            input.Sizes << item->size();
+            input.Ranks << item->GetRank();
+        }
+    }
+    for (int c = 0; c < ControlCount(); ++c) {
+        if (auto *relation = qobject_cast<TSchemaRelation *>(Controls(c))) {
+            if (indexOf.contains(relation->ParentItem()) && indexOf.contains(relation->ChildItem()))
+                input.Links << std::pair { indexOf.value(relation->ParentItem()),
+                    indexOf.value(relation->ChildItem()) };
+        }
+    }
+    // In the coordinates the diagram has when scrolled to its origin.
+    input.Origin -= ScrollPosition();
+    const QVector<QPoint> corners = RankLayout(input);
+    BeginUpdate();
+    for (int i = 0; i < items.size(); ++i)
+        items.at(i)->move(corners.at(i));
+    EndUpdate();
+    UpdateScrollRange();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drawing suspension
 
@@ -510,6 +545,70 @@ void TSchemaDesignArea::contextMenuEvent(QContextMenuEvent *event)
         return;
     }
     TScrollBox::contextMenuEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Find
+
+QAction *TSchemaDesignArea::FindAction()
+{
+    if (!FFindAction) {
+        FFindAction = new QAction(
+            QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Find..."), this);
+        FFindAction->setObjectName(QStringLiteral("actFind"));
+        FFindAction->setShortcut(QKeySequence::Find);
+        FFindAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(FFindAction, &QAction::triggered, this,
+            [this] { Guarded([&] { FindBar()->Open(); }); });
+        addAction(FFindAction);
+    }
+    return FFindAction;
+}
+
+TSchemaFindBar *TSchemaDesignArea::FindBar()
+{
+    if (!FFindBar)
+        FFindBar = new TSchemaFindBar(this);
+    return FFindBar;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Highlights
+
+namespace {
+constexpr int RingWidth = 3;
+QRect ringRect(const TSchemaItem *item)
+{
+    return item->geometry().adjusted(-RingWidth - 1, -RingWidth - 1, RingWidth + 1, RingWidth + 1);
+}
+} // namespace
+
+void TSchemaDesignArea::ItemHighlightChanged(TSchemaItem *item)
+{
+    FHighlighted.removeAll(nullptr);
+    FHighlighted.removeAll(item);
+    if (item->Highlighted())
+        FHighlighted.append(item);
+    viewport()->update(ringRect(item));
+}
+
+void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
+{
+    TScrollBox::PaintBackground(painter, rect);
+    if (FHighlighted.isEmpty())
+        return;
+    QPen pen(palette().color(QPalette::Highlight), RingWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.save();
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    for (const QPointer<TSchemaItem> &item : std::as_const(FHighlighted)) {
+        if (item && !item->isHidden() && rect.intersects(ringRect(item))) {
+            const qreal half = RingWidth / 2.0 + 0.5;
+            painter.drawRect(QRectF(item->geometry()).adjusted(-half, -half, half - 1, half - 1));
+        }
+    }
+    painter.restore();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -19,6 +19,7 @@ namespace Diduza {
 
 class TImageList;
 class TSchemaDataEngine;
+class TSchemaFindBar;
 class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
@@ -61,6 +62,9 @@ public:
 
     // --- ranking ---
     void AutoArrange();
+    // Places the items in columns by rank, ordered within each column so that fewer relations
+    // cross (see RankLayout.h); sizes, the diagram and its order are kept.
+    void ArrangeByRank();
 
     // --- schema file (TSchemaDesignAreaFile.cpp; the format is described in SchemaFile.h) ---
     // Writes the whole diagram at the stream's position, UTF-8 without byte-order mark;
@@ -144,6 +148,15 @@ public:
 
     // For items: an item created with this area as owner and never placed is freed with it.
     void RegisterOwnedItem(TSchemaItem *item);
+    // For items: an item's highlight went on or off; the area draws the rings round them.
+    void ItemHighlightChanged(TSchemaItem *item);
+
+    // --- find ---
+    // The find action (Ctrl+F while the focus is in the area), made and added to the area on
+    // first use: an application that wants find puts it in its menus, or just asks for it.
+    QAction *FindAction();
+    // The find bar, made on first use.
+    TSchemaFindBar *FindBar();
 
     // --- item tool bar (nullptr while hidden) ---
     QWidget *CoolBar() const { return FcbItems; }
@@ -157,6 +170,7 @@ public:
 
 protected:
     void scrollContentsBy(int dx, int dy) override;
+    void PaintBackground(QPainter &painter, const QRect &rect) override;
     void resizeEvent(QResizeEvent *event) override;
     void CreateItemToolbar();
     void DestroyItemToolbar();
@@ -198,6 +212,9 @@ private:
     TImageList *FtbImages = nullptr;
     QPointer<QMenu> pmIconList;
     QVector<QPointer<TSchemaItem>> FOwnedItems;
+    QVector<QPointer<TSchemaItem>> FHighlighted;
+    QPointer<QAction> FFindAction;
+    QPointer<TSchemaFindBar> FFindBar;
 };
 
 } // namespace Diduza

@@ -3,10 +3,10 @@
 
 #include "diagram/SchemaFile.h"
 #include "diagram/TSchemaDesignArea.h"
-#include "engines/TSchemaDataEngine.h"
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaDataEngine.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
 #include "relations/TSchemaRelation.h"

@@ -894,12 +894,20 @@ void TSchemaItem::RecalculateWidth()
 void TSchemaItem::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
+    if (FHighlighted && parentWidget()) { // the ring round it moves along
+        parentWidget()->update(QRect(event->oldPos(), size()).adjusted(-5, -5, 5, 5));
+        parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
+    }
     Guarded([this] { relationsChanged(true); });
 }
 
 void TSchemaItem::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    if (FHighlighted && parentWidget()) {
+        parentWidget()->update(QRect(pos(), event->oldSize()).adjusted(-5, -5, 5, 5));
+        parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
+    }
     layoutInnerControl();
     Guarded([this] { relationsChanged(true); });
 }
@@ -1102,6 +1110,15 @@ void TSchemaItem::paintEvent(QPaintEvent *)
         style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
         painter.restore();
     }
+}
+
+void TSchemaItem::SetHighlighted(bool Value)
+{
+    if (FHighlighted == Value)
+        return;
+    FHighlighted = Value;
+    if (TSchemaDesignArea *area = Designer())
+        area->ItemHighlightChanged(this);
 }
 
 void TSchemaItem::CustomListDrawItem(

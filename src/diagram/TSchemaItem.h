@@ -126,6 +126,11 @@ public:
     int GetRank() const;
     QMenu *PopMenu() const { return FPopMenu; }
 
+    // Marks the item with a ring in the highlight colour drawn round it by the area, as the find
+    // bar does with its matches.
+    bool Highlighted() const { return FHighlighted; }
+    void SetHighlighted(bool Value);
+
     TNotifyEvent OnSubItemCheck() const { return FOnSubItemCheck; }
     void SetOnSubItemCheck(TNotifyEvent handler) { FOnSubItemCheck = std::move(handler); }
     TSchemaCloseEvent OnClose() const { return FOnClose; }
@@ -181,6 +186,7 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    bool FHighlighted = false;
     friend class TSchemaSubItem;
 
     void construct();

@@ -63,6 +63,22 @@ QPoint TScrollBox::ScrollPosition() const
     return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
+void TScrollBox::EnsureVisible(const QRect &Rect, int Margin)
+{
+    UpdateScrollRange();
+    const QRect view = viewport()->rect();
+    const QRect want = Rect.adjusted(-Margin, -Margin, Margin, Margin);
+    auto delta = [](int low, int high, int viewLow, int viewHigh) {
+        if (low < viewLow || high - low > viewHigh - viewLow)
+            return low - viewLow;
+        return high > viewHigh ? high - viewHigh : 0;
+    };
+    const int dx = delta(want.left(), want.right(), view.left(), view.right());
+    const int dy = delta(want.top(), want.bottom(), view.top(), view.bottom());
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + dx);
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + dy);
+}
+
 void TScrollBox::InsertGraphicControl(TGraphicControl *control)
 {
     if (!control || m_controls.contains(control))

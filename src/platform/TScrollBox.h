@@ -42,6 +42,9 @@ public:
     void UpdateScrollRange();
 
     QPoint ScrollPosition() const;
+    // Scrolls as little as needed to show Rect (client coordinates) with Margin pixels around;
+    // a rectangle larger than the viewport shows its top-left part.
+    void EnsureVisible(const QRect &Rect, int Margin = 10);
 
     // For TGraphicControl.
     void InsertGraphicControl(TGraphicControl *control);
