@@ -1,13 +1,16 @@
 #include "diagram/TSchemaDesignArea.h"
 
 #include "diagram/RankLayout.h"
+#include "diagram/SchemaAccessible_p.h"
 #include "diagram/RelationRouting.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
+#include "diagram/TfrmZkLinkTo.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
+#include "platform/ColorConvert.h"
 #include "platform/CompareText.h"
 #include "platform/DialogService.h"
 #include "platform/DrawingSuspension.h"
@@ -16,13 +19,16 @@
 #include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -49,6 +55,7 @@ TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     FActions = TZkSActions::All();
     // What OnDragOver accepts may be dropped on the bare area.
     viewport()->setAcceptDrops(true);
+    InstallSchemaAccessibility();
 }
 
 TSchemaDesignArea::~TSchemaDesignArea()
@@ -154,6 +161,8 @@ TSchemaItem *TSchemaDesignArea::addItem(
         item->SetCaption(caption);
         item->SetParent(this);
         item->Activate(QString(), 0, 0);
+        if (FKeyboardNavigation && item->ItemControl())
+            item->ItemControl()->setFocusPolicy(Qt::StrongFocus);
         if (object)
             item->SetData(*object);
         RaiseEvent(FOnAddItem, this, item);
@@ -523,6 +532,10 @@ void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
+    if (FKeyboardNavigation && hasFocus() && navigationKey(event)) {
+        event->accept();
+        return;
+    }
     TScrollBox::keyPressEvent(event);
 }
 
@@ -570,6 +583,129 @@ TSchemaFindBar *TSchemaDesignArea::FindBar()
     if (!FFindBar)
         FFindBar = new TSchemaFindBar(this);
     return FFindBar;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+QAction *TSchemaDesignArea::LinkAction()
+{
+    if (!FLinkAction) {
+        FLinkAction = new QAction(
+            QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Link to..."), this);
+        FLinkAction->setObjectName(QStringLiteral("actLinkTo"));
+        FLinkAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+        FLinkAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(FLinkAction, &QAction::triggered, this, [this] {
+            Guarded([&] {
+                // The item that has the focus, else the one whose menu was opened.
+                TSchemaItem *source = nullptr;
+                for (QWidget *w = QApplication::focusWidget(); w && !source; w = w->parentWidget())
+                    source = qobject_cast<TSchemaItem *>(w);
+                if (!source || source->Designer() != this)
+                    source = FMenuItem;
+                FMenuItem = nullptr;
+                if (source)
+                    TfrmZkLinkTo::LinkSelectedRow(source);
+            });
+        });
+        addAction(FLinkAction);
+    }
+    return FLinkAction;
+}
+
+void TSchemaDesignArea::SetKeyboardNavigation(bool Value)
+{
+    FKeyboardNavigation = Value;
+    setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
+    const int count = GetItemCount();
+    for (int i = 0; i < count; ++i) {
+        if (QWidget *control = GetItem(i)->ItemControl())
+            control->setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
+    }
+    if (!Value)
+        SetCurrentRelation(nullptr);
+}
+
+TSchemaRelation *TSchemaDesignArea::CurrentRelation() const
+{
+    return FCurrentRelation;
+}
+
+void TSchemaDesignArea::SetCurrentRelation(TSchemaRelation *Value)
+{
+    if (FCurrentRelation == Value)
+        return;
+    if (FCurrentRelation)
+        viewport()->update(FCurrentRelation->BoundsRect().adjusted(-3, -3, 3, 3));
+    FCurrentRelation = Value;
+    if (!Value)
+        return;
+    viewport()->update(Value->BoundsRect().adjusted(-3, -3, 3, 3));
+    EnsureVisible(Value->BoundsRect());
+    if (hasFocus() && QAccessible::isActive()) {
+        QAccessibleEvent focus(Value, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+bool TSchemaDesignArea::navigationKey(QKeyEvent *event)
+{
+    const int count = GetRelationCount();
+    const int current = FCurrentRelation ? IndexOfControl(FCurrentRelation) : -1;
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Up: {
+        if (count == 0)
+            return true;
+        // Relations stand first in the control list, so their indexes are 0 .. count - 1.
+        const bool forward = event->key() == Qt::Key_Right || event->key() == Qt::Key_Down;
+        const int next = current < 0 ? (forward ? 0 : count - 1)
+                                     : (current + (forward ? 1 : count - 1)) % count;
+        SetCurrentRelation(GetRelation(next));
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (FCurrentRelation && !FReadOnly)
+            Guarded([&] { FCurrentRelation->EditRelation(nullptr); });
+        return true;
+    case Qt::Key_Menu:
+    case Qt::Key_F10:
+        if (event->key() == Qt::Key_F10 && !(event->modifiers() & Qt::ShiftModifier))
+            return false;
+        if (FCurrentRelation) {
+            const QPoint middle = FCurrentRelation->BoundsRect().center()
+                - FCurrentRelation->BoundsRect().topLeft();
+            Guarded([&] { FCurrentRelation->_Click(middle.x(), middle.y()); });
+        }
+        return true;
+    case Qt::Key_Delete:
+        if (FCurrentRelation && !FReadOnly && FActions.Contains(saDeleteReleation)) {
+            TSchemaRelation *gone = FCurrentRelation;
+            SetCurrentRelation(nullptr);
+            Guarded([&] { deleteRelation(gone, false); });
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TSchemaDesignArea::paintEvent(QPaintEvent *event)
+{
+    TScrollBox::paintEvent(event);
+    if (!FCurrentRelation || !hasFocus())
+        return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
+    focus.backgroundColor = ColorToQColor(Color(), palette());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -158,6 +158,25 @@ public:
     // The find bar, made on first use.
     TSchemaFindBar *FindBar();
 
+    // --- keyboard ---
+    // "Link to..." (Ctrl+L while the focus is in the area), made and added on first use: links
+    // the row selected in the item that has the focus, or the item whose menu was opened last,
+    // through TfrmZkLinkTo. Once made, it also stands in every item's menu.
+    QAction *LinkAction();
+    // The link action when it has been made, else null.
+    QAction *LinkActionIfMade() const { return FLinkAction; }
+    // Keyboard reach of the whole diagram (off): Tab takes the focus from item to item (the
+    // arrow keys then move through the rows); with the focus on the area itself, the arrow keys
+    // step through the relations, Enter opens the current relation's properties, the menu key
+    // its menu, Delete deletes it.
+    bool KeyboardNavigation() const { return FKeyboardNavigation; }
+    void SetKeyboardNavigation(bool Value);
+    // The relation the arrow keys reached (null when none); drawn with a focus frame.
+    TSchemaRelation *CurrentRelation() const;
+    void SetCurrentRelation(TSchemaRelation *Value);
+    // For items: the item whose menu is about to open (the link action's source then).
+    void SetMenuItem(TSchemaItem *item) { FMenuItem = item; }
+
     // --- item tool bar (nullptr while hidden) ---
     QWidget *CoolBar() const { return FcbItems; }
     QToolBar *ToolBar() const { return FtbItems; }
@@ -171,6 +190,7 @@ public:
 protected:
     void scrollContentsBy(int dx, int dy) override;
     void PaintBackground(QPainter &painter, const QRect &rect) override;
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void CreateItemToolbar();
     void DestroyItemToolbar();
@@ -186,6 +206,8 @@ private:
     TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object);
     void deleteRelation(TSchemaRelation *relation, bool deferred);
     void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
+    // The keys of keyboard navigation with the focus on the area; true when one was used.
+    bool navigationKey(QKeyEvent *event);
 
     bool FReadOnly = false;
     QPointer<TSchemaDataEngine> FDataEngine;
@@ -214,6 +236,10 @@ private:
     QVector<QPointer<TSchemaItem>> FOwnedItems;
     QVector<QPointer<TSchemaItem>> FHighlighted;
     QPointer<QAction> FFindAction;
+    QPointer<QAction> FLinkAction;
+    bool FKeyboardNavigation = false;
+    QPointer<TSchemaRelation> FCurrentRelation;
+    QPointer<TSchemaItem> FMenuItem;
     QPointer<TSchemaFindBar> FFindBar;
 };
 

@@ -604,6 +604,13 @@ void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     if (!area || area->ReadOnly() || !FPopMenu)
         return;
+    if (QAction *link = area->LinkActionIfMade()) {
+        if (!FPopMenu->actions().contains(link)) {
+            FPopMenu->addSeparator();
+            FPopMenu->addAction(link);
+        }
+        area->SetMenuItem(this);
+    }
     FPopMenu->popup(globalPos);
 }
 

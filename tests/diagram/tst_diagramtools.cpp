@@ -1,15 +1,19 @@
 // What users of diagram tools expect beside the designed area: export and print, find, an
 // overview, and arranging the items by rank.
 
+#include "../common/TestSupport.h"
 #include "DiagramTestSupport.h"
 #include "diagram/RankLayout.h"
 #include "diagram/TSchemaDiagramExport.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaListBox.h"
 #include "diagram/TSchemaOverview.h"
+#include "diagram/TfrmZkLinkTo.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -49,6 +53,9 @@ private slots:
     void overviewFollowsAndScrolls();
     void arrangeByRank();
     void rankLayoutLessensCrossings();
+    void linkByKeyboard();
+    void keyboardReachesRelations();
+    void accessibleNames();
 
 private:
     std::unique_ptr<TSchemaDesignArea> m_area;
@@ -275,6 +282,106 @@ void tst_DiagramTools::rankLayoutLessensCrossings()
     }
     QVERIFY2(after < before,
         qPrintable(QStringLiteral("%1 crossings after, %2 before").arg(after).arg(before)));
+}
+
+// "Link to..." makes the relation as a drop does: the same event, the same refusal.
+void tst_DiagramTools::linkByKeyboard()
+{
+    DiduzaTest::FakeDialogService dialogs;
+    DiduzaTest::ExceptionRecorder errors;
+    QStringList added;
+    m_area->SetOnAddRelation([&](QObject *, TSchemaRelation *r) {
+        added << r->ParentSubItem()->Caption() + '>' + r->ChildSubItem()->Caption();
+    });
+    dialogs.modal = [](QDialog &d) {
+        auto &link = static_cast<TfrmZkLinkTo &>(d);
+        QTest::keyClick(link.lbItems, Qt::Key_Down); // orders
+        link.lbRows->setFocus();
+        QTest::keyClick(link.lbRows, Qt::Key_Down);
+        QTest::keyClick(link.lbRows, Qt::Key_Down); // amount
+        return int(QDialog::Accepted);
+    };
+    QAction *action = m_area->LinkAction();
+    QCOMPARE(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_customer->ListBox()->setFocusPolicy(Qt::StrongFocus);
+    m_area->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_area.get()));
+    m_customer->ListBox()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), m_customer->ListBox());
+    m_customer->ListBox()->setCurrentRow(0);
+    action->trigger();
+    QCOMPARE(added, QStringList { "id>amount" });
+    QCOMPARE(m_area->GetRelationCount(), 2);
+    action->trigger(); // once more: refused as a second drop would be
+    QCOMPARE(m_area->GetRelationCount(), 2);
+    QCOMPARE(errors.messages, QStringList { "These items are already linked." });
+    // The item's menu carries the entry once the action exists.
+    m_orders->ShowPopupMenu(QPoint(0, 0));
+    QVERIFY(m_orders->PopMenu()->actions().contains(action));
+    m_orders->PopMenu()->hide();
+}
+
+void tst_DiagramTools::keyboardReachesRelations()
+{
+    DiduzaTest::FakeDialogService dialogs;
+    TSchemaRelation *second = link(*m_area, m_orders, 0, m_far, 0);
+    QStringList deleted;
+    m_area->SetOnDeleteRelation([&](QObject *, TSchemaRelation *) { deleted << "gone"; });
+    m_area->SetKeyboardNavigation(true);
+    QCOMPARE(m_customer->ItemControl()->focusPolicy(), Qt::StrongFocus);
+    m_area->activateWindow();
+    m_area->setFocus();
+    QTRY_VERIFY(m_area->hasFocus());
+    QTest::keyClick(m_area.get(), Qt::Key_Right);
+    QCOMPARE(m_area->CurrentRelation(), m_area->GetRelation(0));
+    QTest::keyClick(m_area.get(), Qt::Key_Right);
+    QCOMPARE(m_area->CurrentRelation(), second);
+    QVERIFY(m_area->viewport()->rect().intersects(second->BoundsRect())); // scrolled to it
+    QTest::keyClick(m_area.get(), Qt::Key_Return); // the properties dialog
+    QCOMPARE(dialogs.modalCalls, 1);
+    QTest::keyClick(m_area.get(), Qt::Key_Delete);
+    QCOMPARE(deleted, QStringList { "gone" });
+    QCOMPARE(m_area->GetRelationCount(), 1);
+    // Tab goes on to the items' rows.
+    QTest::keyClick(m_area.get(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), m_customer->ItemControl());
+}
+
+void tst_DiagramTools::accessibleNames()
+{
+    QAccessible::setActive(true);
+    QAccessibleInterface *canvas = QAccessible::queryAccessibleInterface(m_area->viewport());
+    QVERIFY(canvas);
+    QStringList names;
+    for (int i = 0; i < canvas->childCount(); ++i) {
+        QAccessibleInterface *child = canvas->child(i);
+        if (child->object()->isWidgetType() && !qobject_cast<TSchemaItem *>(child->object()))
+            continue; // the tool bar and such
+        names << child->text(QAccessible::Name);
+        QCOMPARE(canvas->indexOfChild(child), i);
+    }
+    QCOMPARE(names,
+        QStringList(
+            { "customer", "orders", "suppliers", "relation customer.id to orders.customer_id" }));
+    QCOMPARE(canvas->child(canvas->childCount() - 1)->role(), QAccessible::Link);
+
+    // Rows read as their captions, with their ticks, inside the item.
+    TSchemaItem *checks = addTable(*m_area, "products", { "id", "name" }, 600, 20, scCheckListBox);
+    checks->GetSubItem(1)->SetChecked(true);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(checks->ItemControl());
+    QStringList rows;
+    std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            QAccessibleInterface *c = node->child(i);
+            if (c->role() == QAccessible::ListItem || c->role() == QAccessible::Cell)
+                rows << c->text(QAccessible::Name) + (c->state().checked ? "+" : "");
+            walk(c);
+        }
+    };
+    walk(list);
+    QCOMPARE(rows, QStringList({ "id", "name+" }));
+    QCOMPARE(QAccessible::queryAccessibleInterface(checks)->text(QAccessible::Name),
+        QStringLiteral("products"));
 }
 
 QTEST_MAIN(tst_DiagramTools)
