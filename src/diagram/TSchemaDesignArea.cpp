@@ -1,8 +1,9 @@
 #include "diagram/TSchemaDesignArea.h"
 
 #include "diagram/RankLayout.h"
-#include "diagram/SchemaAccessible_p.h"
 #include "diagram/RelationRouting.h"
+#include "diagram/SchemaAccessible_p.h"
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -28,7 +29,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QStyleOptionFocusRect>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -56,10 +59,12 @@ TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     // What OnDragOver accepts may be dropped on the bare area.
     viewport()->setAcceptDrops(true);
     InstallSchemaAccessibility();
+    FUndoStack = new QUndoStack(this);
 }
 
 TSchemaDesignArea::~TSchemaDesignArea()
 {
+    ++FUndoPaused;
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.
     ClearAll();
@@ -155,12 +160,23 @@ TSchemaItem *TSchemaDesignArea::AddItemObject(
 TSchemaItem *TSchemaDesignArea::addItem(
     const QString &caption, TSchemaControlType type, const QVariant *object)
 {
+    SchemaUndoGroup step(
+        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(caption));
     TSchemaItem *item = TSchemaItem::CreateTyped(this, type);
     QPointer<TSchemaItem> guard(item);
     try {
         item->SetCaption(caption);
         item->SetParent(this);
         item->Activate(QString(), 0, 0);
+        QUndoCommand *added = nullptr;
+        if (QUndoCommand *parent = step.Parent()) {
+            SchemaUndo::ItemAdded(parent, this, ItemPosition(this, item));
+            added = const_cast<QUndoCommand *>(parent->child(parent->childCount() - 1));
+        }
+        const auto forget = qScopeGuard([&] {
+            if (!guard && added)
+                added->setObsolete(true); // the handler took the item away again
+        });
         if (FKeyboardNavigation && item->ItemControl())
             item->ItemControl()->setFocusPolicy(Qt::StrongFocus);
         if (object)
@@ -268,6 +284,10 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
         si2->ItemControl()->update();
     ReboundRelation(relation, false);
     relation->SetVisible(true);
+    SchemaUndoGroup step(
+        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add relation"));
+    if (step.Parent())
+        SchemaUndo::RelationAdded(step.Parent(), this, RelationPosition(this, relation));
     RaiseEvent(FOnAddRelation, this, relation);
     return relation;
 }
@@ -319,6 +339,12 @@ void TSchemaDesignArea::unmarkRow(TSchemaRelation *relation, TSchemaItem *item, 
 
 void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
 {
+    SchemaUndoGroup step(
+        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
+    if (step.Parent())
+        SchemaUndo::RelationDeleted(step.Parent(), this, relation);
+    if (FCurrentRelation == relation)
+        SetCurrentRelation(nullptr);
     RaiseEvent(FOnDeleteRelation, this, relation);
     relation->SetParent(nullptr);
     unmarkRow(relation, relation->ParentItem(), relation->ParentSubItem());
@@ -327,6 +353,12 @@ void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
         relation->deleteLater(); // its menu is still finishing the click
     else
         delete relation;
+}
+
+void TSchemaDesignArea::RemoveRelation(TSchemaRelation *Relation)
+{
+    if (Relation && Relation->Parent() == this)
+        deleteRelation(Relation, false);
 }
 
 void TSchemaDesignArea::DeleteRelation(QObject *Sender)
@@ -356,6 +388,12 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
 
 void TSchemaDesignArea::ClearAll()
 {
+    ++FUndoPaused;
+    const auto resume = qScopeGuard([this] {
+        --FUndoPaused;
+        if (FUndoStack)
+            FUndoStack->clear();
+    });
     for (int i = ControlCount() - 1; i >= 0; --i) {
         if (i >= ControlCount())
             continue; // a handler removed controls
@@ -558,6 +596,95 @@ void TSchemaDesignArea::contextMenuEvent(QContextMenuEvent *event)
         return;
     }
     TScrollBox::contextMenuEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo
+
+// One step of the stack: the records of one change and of what the handlers changed in answer.
+// Its first redo is QUndoStack::push, after the changes were made: it does nothing.
+class UndoStep : public QUndoCommand {
+public:
+    UndoStep(TSchemaDesignArea *area, const QString &text)
+        : QUndoCommand(text)
+        , m_area(area)
+    {
+    }
+    void redo() override
+    {
+        if (!m_pushed) {
+            m_pushed = true;
+            return;
+        }
+        run([this] { QUndoCommand::redo(); });
+    }
+    void undo() override
+    {
+        run([this] { QUndoCommand::undo(); });
+    }
+
+private:
+    template <typename F> void run(F f)
+    {
+        if (!m_area)
+            return;
+        const bool was = m_area->FRestoring;
+        m_area->FRestoring = true;
+        const auto restore = qScopeGuard([&] {
+            if (m_area)
+                m_area->FRestoring = was;
+        });
+        Guarded(f);
+    }
+    QPointer<TSchemaDesignArea> m_area;
+    bool m_pushed = false;
+};
+
+QAction *TSchemaDesignArea::UndoAction()
+{
+    if (!FUndoAction) {
+        FUndoAction = FUndoStack->createUndoAction(
+            this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Undo"));
+        FUndoAction->setShortcut(QKeySequence::Undo);
+        FUndoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(FUndoAction);
+    }
+    return FUndoAction;
+}
+
+QAction *TSchemaDesignArea::RedoAction()
+{
+    if (!FRedoAction) {
+        FRedoAction = FUndoStack->createRedoAction(
+            this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Redo"));
+        FRedoAction->setShortcut(QKeySequence::Redo);
+        FRedoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(FRedoAction);
+    }
+    return FRedoAction;
+}
+
+void TSchemaDesignArea::BeginUndoGroup(const QString &Text)
+{
+    if (FUndoDepth++ == 0 && FUndoStack && !FRestoring && FUndoPaused == 0)
+        FUndoGroup = new UndoStep(this, Text);
+}
+
+void TSchemaDesignArea::EndUndoGroup()
+{
+    if (FUndoDepth == 0 || --FUndoDepth > 0)
+        return;
+    QUndoCommand *step = FUndoGroup;
+    FUndoGroup = nullptr;
+    if (step && step->childCount() > 0 && FUndoStack)
+        FUndoStack->push(step);
+    else
+        delete step;
+}
+
+QUndoCommand *TSchemaDesignArea::UndoGroupCommand() const
+{
+    return FRestoring || FUndoPaused > 0 ? nullptr : FUndoGroup;
 }
 
 // ---------------------------------------------------------------------------------------------

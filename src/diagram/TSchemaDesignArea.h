@@ -14,6 +14,8 @@
 class QIODevice;
 class QMenu;
 class QPainter;
+class QUndoCommand;
+class QUndoStack;
 
 namespace Diduza {
 
@@ -151,6 +153,27 @@ public:
     // For items: an item's highlight went on or off; the area draws the rings round them.
     void ItemHighlightChanged(TSchemaItem *item);
 
+    // --- undo ---
+    // The changes made to the diagram (items added, removed, moved, resized, renamed, their
+    // colours and fonts, ticks, relations added, deleted and edited) as steps of a QUndoStack
+    // that the area owns. Loading a file and ClearAll clear it. Undo and redo raise the same
+    // events as the changes made by hand; OnAddItem handlers should not add rows while
+    // IsRestoring is true: the area restores them.
+    QUndoStack *UndoStack() const { return FUndoStack; }
+    // The stack's undo and redo actions with their standard shortcuts (while the focus is in
+    // the area), made and added to the area on first use.
+    QAction *UndoAction();
+    QAction *RedoAction();
+    bool IsRestoring() const { return FRestoring; }
+    // Makes the changes recorded until the matching EndUndoGroup one step named Text (groups
+    // nest; the outermost names the step). Components record into the open step only.
+    void BeginUndoGroup(const QString &Text);
+    void EndUndoGroup();
+    // The open step, when the area records now (null otherwise).
+    QUndoCommand *UndoGroupCommand() const;
+    // Deletes a relation as its menu does, at once.
+    void RemoveRelation(TSchemaRelation *Relation);
+
     // --- find ---
     // The find action (Ctrl+F while the focus is in the area), made and added to the area on
     // first use: an application that wants find puts it in its menus, or just asks for it.
@@ -238,6 +261,14 @@ private:
     QPointer<QAction> FFindAction;
     QPointer<QAction> FLinkAction;
     bool FKeyboardNavigation = false;
+    QUndoStack *FUndoStack = nullptr;
+    QPointer<QAction> FUndoAction;
+    QPointer<QAction> FRedoAction;
+    bool FRestoring = false;
+    int FUndoPaused = 0;
+    int FUndoDepth = 0;
+    QUndoCommand *FUndoGroup = nullptr;
+    friend class UndoStep;
     QPointer<TSchemaRelation> FCurrentRelation;
     QPointer<TSchemaItem> FMenuItem;
     QPointer<TSchemaFindBar> FFindBar;

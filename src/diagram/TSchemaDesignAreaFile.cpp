@@ -2,6 +2,7 @@
 // this file maps items, rows and relations to and from it.
 
 #include "diagram/SchemaFile.h"
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
@@ -16,6 +17,8 @@
 #include <QLocale>
 #include <QPainter>
 #include <QSaveFile>
+#include <QScopeGuard>
+#include <QUndoStack>
 #include <QWidget>
 
 namespace Diduza {
@@ -82,6 +85,15 @@ TSchemaFileItem itemData(const TSchemaItem *item)
         d.Rows.append(rowData(item->GetSubItem(j), j));
     return d;
 }
+
+} // namespace
+
+TSchemaFileItem CaptureItemData(const TSchemaItem *item)
+{
+    return itemData(item);
+}
+
+namespace {
 
 QString localeTimeSeparator()
 {
@@ -390,6 +402,12 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     const TSchemaFileReader file(readAllOf(Stream));
     SuspendedDrawing suspended(this);
     ClearAll();
+    // A loaded diagram starts a new history, also when the load fails half-way.
+    ++FUndoPaused;
+    const auto resume = qScopeGuard([this] {
+        --FUndoPaused;
+        FUndoStack->clear();
+    });
     Loader(this, file).run();
 }
 

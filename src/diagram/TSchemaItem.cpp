@@ -1,5 +1,7 @@
 #include "diagram/TSchemaItem.h"
 
+#include "diagram/SchemaUndo_p.h"
+
 #include "diagram/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaIcon.h"
@@ -19,6 +21,7 @@
 #include "resources/Glyphs.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -522,8 +525,12 @@ void TSchemaItem::RemoveRelations(QObject *)
 void TSchemaItem::RemoveItem(QObject *Sender)
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    SchemaUndoGroup step(
+        area, QCoreApplication::translate("Diduza::TSchemaItem", "Delete %1").arg(GetCaption()));
     if (area) {
         area->DeleteRelationsForItem(this, nullptr);
+        if (QUndoCommand *parent = step.Parent())
+            SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemData(this));
         // Off the area's control list at once; still owned by the area until destroyed.
         hide();
         QWidget::setParent(area);
@@ -644,6 +651,10 @@ QString TSchemaItem::GetCaption() const
 
 void TSchemaItem::SetCaption(const QString &Value)
 {
+    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Rename %1"),
+        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
+            SchemaUndo::CaptionChanged(parent, area, position, GetCaption(), Value);
+        });
     setWindowTitle(Value);
     if (auto *text = TextControl())
         text->SetCaption(Value);
@@ -652,6 +663,10 @@ void TSchemaItem::SetCaption(const QString &Value)
 
 void TSchemaItem::SetColor(TColor Value)
 {
+    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),
+        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
+            SchemaUndo::ColorChanged(parent, area, position, FColor, Value);
+        });
     FColor = Value;
     if (FSchemaControlType != scIcon) {
         FInnerColor = Value;
@@ -667,12 +682,29 @@ TFontValue TSchemaItem::GetFont() const
 
 void TSchemaItem::SetFont(const TFontValue &Value)
 {
+    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Font of %1"),
+        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
+            SchemaUndo::FontChanged(parent, area, position, GetFont(), Value);
+        });
     FFont = Value;
     if (FSchemaControlType != scIcon) {
         FInnerFont = Value;
         applyInnerFont();
     }
     update();
+}
+
+void TSchemaItem::recordChange(
+    const char *text, const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record)
+{
+    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    if (!area || !area->UndoStack())
+        return;
+    // A change made alone is a step of its own; within a larger change, part of that step.
+    SchemaUndoGroup step(
+        area, QCoreApplication::translate("Diduza::TSchemaItem", text).arg(GetCaption()));
+    if (QUndoCommand *parent = step.Parent())
+        record(parent, area, ItemPosition(area, this));
 }
 
 void TSchemaItem::applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node)
@@ -1059,6 +1091,18 @@ void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
 {
     const DragMode mode = FDragMode;
     FDragMode = DragNone;
+    if ((mode == DragMove || mode == DragResize) && geometry() != FStartGeometry) {
+        // A whole drag is one step.
+        auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+        SchemaUndoGroup step(area,
+            mode == DragMove
+                ? QCoreApplication::translate("Diduza::TSchemaItem", "Move %1").arg(GetCaption())
+                : QCoreApplication::translate("Diduza::TSchemaItem", "Resize %1")
+                      .arg(GetCaption()));
+        if (QUndoCommand *parent = step.Parent())
+            SchemaUndo::ItemMoved(
+                parent, area, ItemPosition(area, this), FStartGeometry, geometry());
+    }
     if (mode == DragClose) {
         const bool close = FClosePressed && CloseButtonRect().contains(event->position().toPoint());
         FClosePressed = false;

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 class QMenu;
+class QUndoCommand;
 class QAction;
 class QListWidgetItem;
 class QTreeWidgetItem;
@@ -187,6 +188,9 @@ protected:
 
 private:
     bool FHighlighted = false;
+    // Records a change of this item on its area's undo stack (nothing when off an area).
+    void recordChange(const char *text,
+        const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record);
     friend class TSchemaSubItem;
 
     void construct();

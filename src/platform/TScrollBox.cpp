@@ -79,6 +79,21 @@ void TScrollBox::EnsureVisible(const QRect &Rect, int Margin)
     verticalScrollBar()->setValue(verticalScrollBar()->value() + dy);
 }
 
+void TScrollBox::MoveControlTo(QObject *Control, int Index)
+{
+    const int from = int(m_controls.indexOf(Control));
+    if (from < 0)
+        return;
+    const bool graphic = from < m_graphicCount;
+    const int low = graphic ? 0 : m_graphicCount;
+    const int high = graphic ? m_graphicCount - 1 : int(m_controls.size()) - 1;
+    const int to = qBound(low, Index, high);
+    if (to != from)
+        m_controls.move(from, to);
+    if (graphic)
+        viewport()->update();
+}
+
 void TScrollBox::InsertGraphicControl(TGraphicControl *control)
 {
     if (!control || m_controls.contains(control))

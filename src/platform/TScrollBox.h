@@ -31,6 +31,10 @@ public:
     // Windowed children are placed with QWidget::setParent(box->ClientWidget()).
     QWidget *ClientWidget() const { return viewport(); }
 
+    // Moves a control to position Index of the control list, within its own part (window-less
+    // controls first, then windowed ones); the others keep their order.
+    void MoveControlTo(QObject *Control, int Index);
+
     // Takes a windowed child off the box without destroying it (it becomes parentless).
     void RemoveWindowedControl(QWidget *child);
 

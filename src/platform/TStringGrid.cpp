@@ -539,7 +539,13 @@ void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
     int target = colAtPoint(p.x());
     if (target < 0)
         target = p.x() < 0 ? FFixedCols : columnCount() - 1;
-    MoveColumn(FMouseColumn, qMax(target, FFixedCols));
+    const int from = FMouseColumn;
+    const int to = qMax(target, FFixedCols);
+    MoveColumn(from, to);
+    if (from != to && FOnColumnMoved) {
+        const TMovedEvent handler = FOnColumnMoved;
+        Guarded([&] { handler(this, from, to); });
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -34,6 +35,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyleOptionButton>
@@ -44,6 +46,7 @@
 #include <QTextOption>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUndoCommand>
 #include <QVBoxLayout>
 
 namespace Diduza {
@@ -103,6 +106,131 @@ void drawCellText(QPainter &canvas, const QRect &rect, const QString &text, Qt::
 }
 
 } // namespace
+
+// A grid cell's value set back and forth.
+class GridCellCommand : public QUndoCommand {
+public:
+    GridCellCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int row,
+        const QString &before, const QString &after)
+        : QUndoCommand(parent)
+        , m_form(form)
+        , m_col(col)
+        , m_row(row)
+        , m_before(before)
+        , m_after(after)
+    {
+    }
+    void undo() override { apply(m_before); }
+    void redo() override { apply(m_after); }
+
+private:
+    void apply(const QString &value)
+    {
+        if (!m_form)
+            return;
+        TStringGrid *grid = m_form->sgColumnGrid;
+        grid->SetCells(m_col, m_row, value);
+        if (m_row == RowGrouping) {
+            bool grouped = false;
+            for (int col = 1; col < grid->ColCount(); ++col)
+                grouped = grouped || grid->Cells(col, RowGrouping) == QLatin1String("1");
+            grid->SetRowCount(grouped ? RowHaving + 1 : RowHaving);
+        }
+    }
+    QPointer<TfrmZkSQLBuilder> m_form;
+    int m_col, m_row;
+    QString m_before, m_after;
+};
+
+// A field column removed with its row's untick: undo puts it back at its place with its cells
+// (before the row is ticked again, which then finds its column), redo removes it if the untick
+// has not.
+class GridColumnCommand : public QUndoCommand {
+public:
+    GridColumnCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int item, int row,
+        const QStringList &cells)
+        : QUndoCommand(parent)
+        , m_form(form)
+        , m_col(col)
+        , m_item(item)
+        , m_row(row)
+        , m_cells(cells)
+    {
+    }
+    void undo() override
+    {
+        TSchemaSubItem *row = subItem();
+        if (!row)
+            return;
+        TStringGrid *grid = m_form->sgColumnGrid;
+        int col = -1;
+        for (int c = 1; c < grid->ColCount() && col < 0; ++c) {
+            if (m_form->ReferencedSubItem(grid->Cells(c, RowField)) == row)
+                col = c;
+        }
+        if (col < 0) {
+            col = grid->ColCount() - 1;
+            if (!grid->Cells(col, RowField).isEmpty()) {
+                grid->SetColCount(grid->ColCount() + 1);
+                col = grid->ColCount() - 1;
+            }
+        }
+        grid->SetCells(col, RowField, m_form->SubItemReference(row));
+        for (int r = RowTable; r <= RowHaving && r < m_cells.size(); ++r)
+            grid->SetCells(col, r, m_cells.at(r));
+        if (col != m_col && m_col < grid->ColCount())
+            grid->MoveColumn(col, m_col);
+    }
+    void redo() override
+    {
+        TSchemaSubItem *row = subItem();
+        TStringGrid *grid = m_form ? m_form->sgColumnGrid : nullptr;
+        for (int c = 1; row && grid && c < grid->ColCount(); ++c) {
+            if (m_form->ReferencedSubItem(grid->Cells(c, RowField)) == row) {
+                grid->ClearColumn(c);
+                if (!(c == 1 && c == grid->ColCount() - 1))
+                    grid->DeleteColumn(c);
+                return;
+            }
+        }
+    }
+
+private:
+    TSchemaSubItem *subItem() const
+    {
+        TSchemaItem *item = m_form ? m_form->SchemaDesignArea->GetItem(m_item) : nullptr;
+        return item ? item->GetSubItem(m_row) : nullptr;
+    }
+    QPointer<TfrmZkSQLBuilder> m_form;
+    int m_col, m_item, m_row;
+    QStringList m_cells;
+};
+
+// A column the user dragged elsewhere.
+class GridMoveCommand : public QUndoCommand {
+public:
+    GridMoveCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int from, int to)
+        : QUndoCommand(parent)
+        , m_form(form)
+        , m_from(from)
+        , m_to(to)
+    {
+    }
+    void undo() override
+    {
+        if (m_form)
+            m_form->sgColumnGrid->MoveColumn(m_to, m_from);
+    }
+    void redo() override
+    {
+        if (m_form)
+            m_form->sgColumnGrid->MoveColumn(m_from, m_to);
+    }
+
+private:
+    QPointer<TfrmZkSQLBuilder> m_form;
+    int m_from, m_to;
+};
 
 // Paints the entries of the table list through the form, at the list's fixed entry height and
 // the width of the widest name (which sets the list's horizontal scroll extent).
@@ -211,6 +339,10 @@ void TfrmZkSQLBuilder::createControls()
     SchemaDesignArea->SetOnDragDrop([this](QObject *Sender, QObject *Source, int X, int Y) {
         SchemaDesignAreaDragDrop(Sender, Source, X, Y);
     });
+    // Undo and redo (Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z) and find (Ctrl+F) on the area.
+    SchemaDesignArea->UndoAction();
+    SchemaDesignArea->RedoAction();
+    SchemaDesignArea->FindAction();
     createTablePanel();
     SplitterTables->addWidget(SchemaDesignArea);
     SplitterTables->addWidget(pnlTables);
@@ -249,6 +381,11 @@ void TfrmZkSQLBuilder::createControls()
         sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
     });
     sgColumnGrid->viewport()->installEventFilter(this); // tool tips of cut cells
+    sgColumnGrid->SetOnColumnMoved([this](QObject *, int FromIndex, int ToIndex) {
+        SchemaUndoGroup step(SchemaDesignArea, tr("Move column"));
+        if (QUndoCommand *parent = step.Parent())
+            new GridMoveCommand(this, parent, FromIndex, ToIndex);
+    });
     sgColumnGrid->SetOnDrawCell(
         [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
             QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
@@ -595,6 +732,7 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source
         return;
     // The dropped entry's own object: another entry of the same name (in another letter case,
     // a different table) may carry another one.
+    SchemaUndoGroup step(SchemaDesignArea, tr("Add %1").arg(selected->text()));
     AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
 }
 
@@ -610,7 +748,7 @@ void TfrmZkSQLBuilder::SchemaDesignAreaAddItem(QObject *, TSchemaItem *item)
         if (self && !self->FDestroying)
             self->ItemCheckClick(Sender);
     });
-    if (!FInternalUpdate) {
+    if (!FInternalUpdate && !SchemaDesignArea->IsRestoring()) { // undo brings the rows back
         item->AddSubItem(AllFields, -1, false);
         if (TSchemaDataEngine *engine = SchemaDesignArea->DataEngine()) {
             TStringList names;
@@ -698,6 +836,16 @@ int TfrmZkSQLBuilder::columnOf(const TSchemaSubItem *SubItem) const
 
 void TfrmZkSQLBuilder::removeColumn(int ACol)
 {
+    // Within a step (an untick), the column's place and cells come back with its undo.
+    if (QUndoCommand *parent = SchemaDesignArea ? SchemaDesignArea->UndoGroupCommand() : nullptr) {
+        if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField))) {
+            QStringList cells;
+            for (int r = RowField; r <= RowHaving; ++r)
+                cells << sgColumnGrid->Cells(ACol, r);
+            new GridColumnCommand(this, parent, ACol,
+                ItemPosition(SchemaDesignArea, row->ItemOwner()), RowPosition(row), cells);
+        }
+    }
     sgColumnGrid->ClearColumn(ACol);
     if (!(ACol == 1 && ACol == sgColumnGrid->ColCount() - 1))
         sgColumnGrid->DeleteColumn(ACol);
@@ -821,6 +969,13 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
     // unless the editor was opened by a column's removal.
     const int col = FEditCol;
     const int row = FEditRow;
+    const QString before = sgColumnGrid->Cells(col, row);
+    const auto record = qScopeGuard([&] {
+        const QString after = sgColumnGrid->Cells(col, row);
+        SchemaUndoGroup step(SchemaDesignArea, tr("Edit %1").arg(sgColumnGrid->Cells(0, row)));
+        if (QUndoCommand *parent = step.Parent(); parent && after != before)
+            new GridCellCommand(this, parent, col, row, before, after);
+    });
     if (auto *list = qobject_cast<QComboBox *>(Sender)) {
         if (row == RowCalculate && list->currentIndex() > 0) {
             TSchemaSubItem *subItem = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
