@@ -145,8 +145,8 @@ TSchemaItem *TSchemaDesignArea::AddItemObject(
     return addItem(ACaption, ControlType, &AObject);
 }
 
-TSchemaItem *TSchemaDesignArea::addItem(
-    const QString &caption, TSchemaControlType type, const QVariant *object)
+TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlType type,
+    const QVariant *object, std::exception_ptr *failure)
 {
     TSchemaItem *item = TSchemaItem::CreateTyped(this, type);
     QPointer<TSchemaItem> guard(item);
@@ -159,8 +159,14 @@ TSchemaItem *TSchemaDesignArea::addItem(
         RaiseEvent(FOnAddItem, this, item);
         return guard.data(); // null when the handler deleted the item
     } catch (...) {
-        // A half-built item is destroyed (raising OnDeleteItem) and nothing is reported.
+        // A half-built item is destroyed (raising OnDeleteItem). Adding never raises: the error
+        // goes to the caller that asked for it, else to the application's handler.
+        const std::exception_ptr error = std::current_exception();
         delete guard.data();
+        if (failure)
+            *failure = error;
+        else
+            Guarded([&error] { std::rethrow_exception(error); });
         return nullptr;
     }
 }

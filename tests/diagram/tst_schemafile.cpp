@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <stdexcept>
+
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/resource.h>
@@ -143,6 +145,7 @@ private slots:
     void malformed_data();
     void malformed();
     void extraRowsOfTextAndIconItemsAreSkipped();
+    void failedAddItemStopsLoad_data();
     void failedAddItemStopsLoad();
     void eventsOfALoadInOrder();
     void drawingSuspendedDuringLoad_data();
@@ -637,17 +640,41 @@ void tst_SchemaFile::extraRowsOfTextAndIconItemsAreSkipped()
     QCOMPARE(area.GetRelation(0)->ChildSubItem(), area.GetItem(1)->GetSubItem(0)); // any number
 }
 
+void tst_SchemaFile::failedAddItemStopsLoad_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error");
+    const QString cannot
+        = QStringLiteral("format: Section [Item2]: the item \"B\" could not be created");
+    // The load's error names the handler's message; a silent abort stops it silently.
+    QTest::newRow("message") << "message" << cannot + ": refused";
+    QTest::newRow("foreign exception") << "foreign" << cannot + ": refused";
+    QTest::newRow("silent abort") << "abort" << QString();
+    QTest::newRow("handler deletes the item") << "delete" << cannot + ".";
+}
+
 void tst_SchemaFile::failedAddItemStopsLoad()
 {
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
     TSchemaDesignArea area;
     QStringList deleted;
-    area.SetOnAddItem([](QObject *, TSchemaItem *item) {
-        if (item->GetCaption() == "B")
+    area.SetOnAddItem([&kind](QObject *, TSchemaItem *item) {
+        if (item->GetCaption() != "B")
+            return;
+        if (kind == "message")
             throw Exception("refused");
+        if (kind == "foreign")
+            throw std::runtime_error("refused");
+        if (kind == "abort")
+            Abort();
+        delete item;
     });
     area.SetOnDeleteItem([&](QObject *, TSchemaItem *item) { deleted << item->GetCaption(); });
-    QCOMPARE(loadError(area, F(baseFile())),
-        QString("format: Section [Item2]: the item \"B\" could not be created."));
+    if (kind == "abort")
+        QVERIFY_THROWS_EXCEPTION(EAbort, load(area, F(baseFile())));
+    else
+        QCOMPARE(loadError(area, F(baseFile())), error);
     QCOMPARE(area.GetItemCount(), 1);
     QCOMPARE(deleted, QStringList { "B" });
     area.SetOnDeleteItem(nullptr);
