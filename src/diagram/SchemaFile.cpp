@@ -263,9 +263,11 @@ namespace {
 // The value of a line whose name is key, or nothing.
 std::optional<QString> valueOfLine(const QString &line, const QString &key)
 {
-    const qsizetype eq = line.indexOf(u'=');
-    // Only names of the key's length are compared, so that most lines cost no copy.
-    if (eq != key.size() || !SameText(line.left(eq), key))
+    // The line's first "=" must stand right after a name of the key's length: only that many
+    // characters are looked at, so that a long line without "=" costs no scan of its own.
+    const qsizetype eq = key.size();
+    if (line.size() <= eq || line[eq] != u'=' || QStringView(line).left(eq).contains(u'=')
+        || !SameText(line.left(eq), key))
         return std::nullopt;
     return line.mid(eq + 1);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
+#include "platform/VisibleText.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -630,7 +631,7 @@ void TStringGrid::PaintCell(
             handler(this, ACol, ARow, Rect, State, Painter);
         } else {
             Painter.drawText(Rect.adjusted(2, 2, 0, 0),
-                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Cells(ACol, ARow));
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, VisibleText(Cells(ACol, ARow)));
         }
     }
     if (State.testFlag(gdFocused)) {

@@ -145,6 +145,8 @@ private slots:
     void malformed_data();
     void malformed();
     void extraRowsOfTextAndIconItemsAreSkipped();
+    void hugeCaptionCostsWhatIsVisible_data();
+    void hugeCaptionCostsWhatIsVisible();
     void failedAddItemStopsLoad_data();
     void failedAddItemStopsLoad();
     void eventsOfALoadInOrder();
@@ -638,6 +640,49 @@ void tst_SchemaFile::extraRowsOfTextAndIconItemsAreSkipped()
     QCOMPARE(area.GetItem(0)->GetSubItem(0)->Caption(), QString("first"));
     QCOMPARE(area.GetItem(1)->GetSubItem(0)->Caption(), QString("only"));
     QCOMPARE(area.GetRelation(0)->ChildSubItem(), area.GetItem(1)->GetSubItem(0)); // any number
+}
+
+// A caption of tens of megabytes loads, shows, paints and saves in about the time of a short
+// one: only its visible part is measured and painted, and the whole text is kept and saved.
+void tst_SchemaFile::hugeCaptionCostsWhatIsVisible_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("inRow"); // the huge text is the row's caption, else the item's
+    QTest::newRow("list item caption") << int(scListBox) << false;
+    QTest::newRow("check list row") << int(scCheckListBox) << true;
+    QTest::newRow("tree node") << int(scTreeView) << true;
+    QTest::newRow("text label") << int(scText) << false;
+}
+
+void tst_SchemaFile::hugeCaptionCostsWhatIsVisible()
+{
+    QFETCH(int, type);
+    QFETCH(bool, inRow);
+    const QString huge = QStringLiteral("Wide caption ").repeated(2'000'000); // 26 M characters
+    const QByteArray file = F(QStringLiteral("[General]|ItemCount=1|RelCount=0||[Item1]|"
+                                             "ControlType=%1|Caption=%2|SubItems=1||")
+                                  .arg(type)
+                                  .arg(inRow ? QStringLiteral("t") : huge)
+        + rowSection(1, 1, inRow ? huge : QStringLiteral("r")));
+
+    QElapsedTimer timer;
+    timer.start();
+    TSchemaDesignArea area;
+    area.resize(800, 600);
+    load(area, file);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    area.grab();
+    const QByteArray saved = save(area);
+    const qint64 elapsed = timer.elapsed();
+
+    QCOMPARE(area.GetItemCount(), 1);
+    TSchemaItem *item = area.GetItem(0);
+    QCOMPARE(inRow ? item->GetSubItem(0)->Caption() : item->GetCaption(), huge);
+    QVERIFY(saved.contains(huge.toUtf8()));
+    QVERIFY(item->Width() < 1'000'000); // measured by its visible part
+    // Measuring and painting the whole text took about a second per megabyte.
+    QVERIFY2(elapsed < 10000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
 }
 
 void tst_SchemaFile::failedAddItemStopsLoad_data()
