@@ -195,13 +195,11 @@ QString TimeSeparatorOf(const QString &timeFormat)
 
 QString FormatFontValue(const TFontValue &font, TColor itemColor)
 {
+    // One pass over the placeholders: a "%1" in the name stays text.
     return QStringLiteral("%1,%2,%3,%4,%5,%6")
-        .arg(font.Name)
-        .arg(font.Charset)
-        .arg(font.Color)
-        .arg(font.Size)
-        .arg(font.StyleBits & 15)
-        .arg(itemColor);
+        .arg(font.Name, QString::number(font.Charset), QString::number(font.Color),
+            QString::number(font.Size), QString::number(font.StyleBits & 15),
+            QString::number(itemColor));
 }
 
 void ParseFontValue(const QString &value, TFontValue &font, TColor &itemColor)

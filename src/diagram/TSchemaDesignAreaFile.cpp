@@ -294,9 +294,7 @@ private:
         if (!row)
             throw ESchemaFileError(s.Describe(key,
                 QStringLiteral("the item \"%1\" has no row %2 (it has %3)")
-                    .arg(item->GetCaption())
-                    .arg(number)
-                    .arg(count)));
+                    .arg(item->GetCaption(), QString::number(number), QString::number(count))));
         return row;
     }
 

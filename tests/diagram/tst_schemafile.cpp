@@ -347,6 +347,8 @@ void tst_SchemaFile::fontValue_data()
                                               << "A" << QList<int> { 2, 2, 3, 4, 5 };
     QTest::newRow("style bits beyond 8") << "A,1,2,3,17,5"
                                          << "A" << QList<int> { 1, 2, 3, 1, 5 };
+    QTest::newRow("placeholders in the name") << "Serif%0 %1,1,2,3,4,5"
+                                              << "Serif%0 %1" << QList<int> { 1, 2, 3, 4, 5 };
 }
 
 void tst_SchemaFile::fontValue()
@@ -359,6 +361,13 @@ void tst_SchemaFile::fontValue()
     ParseFontValue(value, font, color);
     QCOMPARE(font.Name, name);
     QCOMPARE((QList<int> { font.Charset, font.Color, font.Size, font.StyleBits, color }), fields);
+
+    // Written and read again, the value gives the same font.
+    TFontValue again;
+    TColor againColor = 0;
+    ParseFontValue(FormatFontValue(font, color), again, againColor);
+    QCOMPARE(again.Name, font.Name);
+    QVERIFY(again == font && againColor == color);
 }
 
 void tst_SchemaFile::writerOrderAndLineBreaks()
