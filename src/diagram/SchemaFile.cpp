@@ -264,8 +264,8 @@ std::optional<QString> valueOfLine(const QString &line, const QString &key)
     // The line's first "=" must stand right after a name of the key's length: only that many
     // characters are looked at, so that a long line without "=" costs no scan of its own.
     const qsizetype eq = key.size();
-    if (line.size() <= eq || line[eq] != u'=' || QStringView(line).left(eq).contains(u'=')
-        || !SameText(line.left(eq), key))
+    const QStringView name = QStringView(line).left(eq);
+    if (line.size() <= eq || line[eq] != u'=' || name.contains(u'=') || !SameText(name, key))
         return std::nullopt;
     return line.mid(eq + 1);
 }
