@@ -195,13 +195,11 @@ QString TimeSeparatorOf(const QString &timeFormat)
 
 QString FormatFontValue(const TFontValue &font, TColor itemColor)
 {
+    // One pass over the placeholders: a "%1" in the name stays text.
     return QStringLiteral("%1,%2,%3,%4,%5,%6")
-        .arg(font.Name)
-        .arg(font.Charset)
-        .arg(font.Color)
-        .arg(font.Size)
-        .arg(font.StyleBits & 15)
-        .arg(itemColor);
+        .arg(font.Name, QString::number(font.Charset), QString::number(font.Color),
+            QString::number(font.Size), QString::number(font.StyleBits & 15),
+            QString::number(itemColor));
 }
 
 void ParseFontValue(const QString &value, TFontValue &font, TColor &itemColor)
@@ -263,9 +261,11 @@ namespace {
 // The value of a line whose name is key, or nothing.
 std::optional<QString> valueOfLine(const QString &line, const QString &key)
 {
-    const qsizetype eq = line.indexOf(u'=');
-    // Only names of the key's length are compared, so that most lines cost no copy.
-    if (eq != key.size() || !SameText(line.left(eq), key))
+    // The line's first "=" must stand right after a name of the key's length: only that many
+    // characters are looked at, so that a long line without "=" costs no scan of its own.
+    const qsizetype eq = key.size();
+    const QStringView name = QStringView(line).left(eq);
+    if (line.size() <= eq || line[eq] != u'=' || name.contains(u'=') || !SameText(name, key))
         return std::nullopt;
     return line.mid(eq + 1);
 }

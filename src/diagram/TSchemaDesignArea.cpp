@@ -157,18 +157,18 @@ TSchemaItem *TSchemaDesignArea::AddItemObject(
     return addItem(ACaption, ControlType, &AObject);
 }
 
-TSchemaItem *TSchemaDesignArea::addItem(
-    const QString &caption, TSchemaControlType type, const QVariant *object)
+TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlType type,
+    const QVariant *object, std::exception_ptr *failure)
 {
     SchemaUndoGroup step(
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(caption));
     TSchemaItem *item = TSchemaItem::CreateTyped(this, type);
     QPointer<TSchemaItem> guard(item);
+    QUndoCommand *added = nullptr; // its record, dropped when the item does not stay
     try {
         item->SetCaption(caption);
         item->SetParent(this);
         item->Activate(QString(), 0, 0);
-        QUndoCommand *added = nullptr;
         if (QUndoCommand *parent = step.Parent()) {
             SchemaUndo::ItemAdded(parent, this, ItemPosition(this, item));
             added = const_cast<QUndoCommand *>(parent->child(parent->childCount() - 1));
@@ -184,8 +184,16 @@ TSchemaItem *TSchemaDesignArea::addItem(
         RaiseEvent(FOnAddItem, this, item);
         return guard.data(); // null when the handler deleted the item
     } catch (...) {
-        // A half-built item is destroyed (raising OnDeleteItem) and nothing is reported.
+        // A half-built item is destroyed (raising OnDeleteItem). Adding never raises: the error
+        // goes to the caller that asked for it, else to the application's handler.
+        const std::exception_ptr error = std::current_exception();
+        if (added)
+            added->setObsolete(true);
         delete guard.data();
+        if (failure)
+            *failure = error;
+        else
+            Guarded([&error] { std::rethrow_exception(error); });
         return nullptr;
     }
 }

@@ -11,6 +11,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <exception>
+
 class QIODevice;
 class QMenu;
 class QPainter;
@@ -38,6 +40,9 @@ public:
     ~TSchemaDesignArea() override;
 
     // --- diagram ---
+    // Creates, places and shows an item and raises OnAddItem. Never raises: when that fails
+    // (OnAddItem's handler included) the item is destroyed, the error goes to the application's
+    // exception handler and the result is nullptr.
     TSchemaItem *AddItem(const QString &ACaption, TSchemaControlType ControlType);
     TSchemaItem *AddItemObject(
         const QString &ACaption, TSchemaControlType ControlType, const QVariant &AObject);
@@ -226,7 +231,10 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object);
+    // Creates an item; on failure destroys it and returns nullptr, the error stored in
+    // *failure when given, else handed to the application's exception handler.
+    TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object,
+        std::exception_ptr *failure = nullptr);
     void deleteRelation(TSchemaRelation *relation, bool deferred);
     void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
     // The keys of keyboard navigation with the focus on the area; true when one was used.

@@ -21,6 +21,9 @@
 #include <QUndoStack>
 #include <QWidget>
 
+#include <exception>
+#include <functional>
+
 namespace Diduza {
 
 using namespace SchemaFile;
@@ -140,9 +143,14 @@ private:
 // Builds the diagram of a file on an area that has just been cleared.
 class Loader {
 public:
-    Loader(TSchemaDesignArea *area, const TSchemaFileReader &file)
+    // Adds an item as AddItem does, handing a failure back instead of to the application.
+    using AddItemFunc = std::function<TSchemaItem *(
+        const QString &caption, TSchemaControlType type, std::exception_ptr &failure)>;
+
+    Loader(TSchemaDesignArea *area, const TSchemaFileReader &file, AddItemFunc addItem)
         : m_area(area)
         , m_file(file)
+        , m_addItem(std::move(addItem))
     {
     }
 
@@ -165,6 +173,24 @@ public:
     }
 
 private:
+    // The message of a failure; empty without one. EAbort is raised again.
+    static QString failureMessage(const std::exception_ptr &failure)
+    {
+        if (!failure)
+            return QString();
+        try {
+            std::rethrow_exception(failure);
+        } catch (const EAbort &) {
+            throw;
+        } catch (const Exception &e) {
+            return e.Message();
+        } catch (const std::exception &e) {
+            return QString::fromUtf8(e.what());
+        } catch (...) {
+            return QStringLiteral("Unknown error");
+        }
+    }
+
     [[noreturn]] static void gone(const TSchemaSection &section)
     {
         throw ESchemaFileError(
@@ -178,11 +204,18 @@ private:
         const QString caption = s.Text(QStringLiteral("Caption"));
         const auto type = TSchemaControlType(
             s.RequiredEnum(QStringLiteral("ControlType"), EnumCount<TSchemaControlType>()));
-        QPointer<TSchemaItem> item = m_area->AddItem(caption, type);
-        if (!item)
-            throw ESchemaFileError(
-                QStringLiteral("Section %1: the item \"%2\" could not be created.")
-                    .arg(s.Header(), caption));
+        std::exception_ptr failure;
+        QPointer<TSchemaItem> item = m_addItem(caption, type, failure);
+        if (!item) {
+            // The load stops with the cause, the application's own message included; a
+            // silent abort stays silent.
+            const QString cause = failureMessage(failure);
+            const QString message
+                = QStringLiteral("Section %1: the item \"%2\" could not be created")
+                      .arg(s.Header(), caption);
+            throw ESchemaFileError(cause.isEmpty() ? message + QLatin1Char('.')
+                                                   : message + QLatin1String(": ") + cause);
+        }
         m_items.append(item);
 
         item->SetShowCaption(s.Bool(QStringLiteral("ShowCaption")));
@@ -273,9 +306,7 @@ private:
         if (!row)
             throw ESchemaFileError(s.Describe(key,
                 QStringLiteral("the item \"%1\" has no row %2 (it has %3)")
-                    .arg(item->GetCaption())
-                    .arg(number)
-                    .arg(count)));
+                    .arg(item->GetCaption(), QString::number(number), QString::number(count))));
         return row;
     }
 
@@ -307,6 +338,7 @@ private:
 
     TSchemaDesignArea *m_area;
     const TSchemaFileReader &m_file;
+    AddItemFunc m_addItem;
     QVector<QPointer<TSchemaItem>> m_items; // by item section number - 1
 };
 
@@ -408,7 +440,11 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
         --FUndoPaused;
         FUndoStack->clear();
     });
-    Loader(this, file).run();
+    Loader(this, file,
+        [this](const QString &caption, TSchemaControlType type, std::exception_ptr &failure) {
+            return addItem(caption, type, nullptr, &failure);
+        })
+        .run();
 }
 
 void TSchemaDesignArea::LoadFromFile(const QString &FileName)

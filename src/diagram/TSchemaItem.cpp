@@ -17,6 +17,7 @@
 #include "platform/FontConvert.h"
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
+#include "platform/VisibleText.h"
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
 
@@ -903,7 +904,7 @@ void TSchemaItem::RecalculateWidth()
         w = 110;
         const QFontMetrics fm(boldFont(tree->font()));
         for (QTreeWidgetItem *node : tree->AllNodes())
-            w = qMax(w, fm.horizontalAdvance(node->text(0)));
+            w = qMax(w, fm.horizontalAdvance(VisibleText(node->text(0))));
     } else if (auto *text = TextControl()) {
         if (text->Caption().contains(QLatin1Char('\r')))
             w = ClientWidth(); // the label's width: it fills the client area
@@ -915,7 +916,7 @@ void TSchemaItem::RecalculateWidth()
         w = 110;
         const QFontMetrics fm(boldFont(list->font()));
         for (int i = 0; i < list->count(); ++i)
-            w = qMax(w, fm.horizontalAdvance(list->item(i)->text()));
+            w = qMax(w, fm.horizontalAdvance(VisibleText(list->item(i)->text())));
     }
     if (FBorder)
         w += 5;
@@ -924,7 +925,8 @@ void TSchemaItem::RecalculateWidth()
     else
         SetWidth(w + 20 + CheckWidth());
     if (FShowCaption) {
-        const int captionWidth = QFontMetrics(FCaptionFont).horizontalAdvance(GetCaption());
+        const int captionWidth
+            = QFontMetrics(FCaptionFont).horizontalAdvance(VisibleText(GetCaption()));
         if (captionWidth > width() - 34)
             SetWidth(captionWidth + 34);
     }
@@ -1147,7 +1149,7 @@ void TSchemaItem::paintEvent(QPaintEvent *)
         QStyleOptionTitleBar bar;
         bar.initFrom(this);
         bar.rect = QRect(frame, frame, width() - 2 * frame, client.top() - frame);
-        bar.text = GetCaption();
+        bar.text = VisibleText(GetCaption());
         bar.icon = FIcon;
         bar.titleBarState = Qt::WindowActive;
         bar.titleBarFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
@@ -1190,8 +1192,8 @@ void TSchemaItem::CustomListDrawItem(
     const int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
     if (!row) {
         painter.setFont(font);
-        painter.drawText(
-            QRect(Rect.left(), Rect.top(), 10000, Rect.height()), textFlags, entry->text());
+        painter.drawText(QRect(Rect.left(), Rect.top(), 10000, Rect.height()), textFlags,
+            VisibleText(entry->text()));
         return;
     }
     if (row->Linked()) {
@@ -1219,7 +1221,7 @@ void TSchemaItem::CustomListDrawItem(
         textOffset = images->Width() + 2;
     }
     painter.drawText(QRect(Rect.left() + textOffset + 2, Rect.top(), 10000, Rect.height()),
-        textFlags, row->Caption());
+        textFlags, VisibleText(row->Caption()));
 }
 
 } // namespace Diduza

@@ -9,7 +9,7 @@ static inline char16_t foldAscii(char16_t c)
     return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
 }
 
-int CompareText(const QString &a, const QString &b)
+int CompareText(QStringView a, QStringView b)
 {
     const int n = int(std::min(a.size(), b.size()));
     const QChar *pa = a.constData();
@@ -23,7 +23,7 @@ int CompareText(const QString &a, const QString &b)
     return int(a.size()) - int(b.size());
 }
 
-bool SameText(const QString &a, const QString &b)
+bool SameText(QStringView a, QStringView b)
 {
     return a.size() == b.size() && CompareText(a, b) == 0;
 }

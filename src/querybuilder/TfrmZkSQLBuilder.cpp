@@ -15,6 +15,7 @@
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
 #include "platform/TStringList.h"
+#include "platform/VisibleText.h"
 #include "querybuilder/QueryGenerator.h"
 #include "querybuilder/SqlTemplate.h"
 #include "relations/TSchemaRelation.h"
@@ -95,10 +96,12 @@ std::optional<QueryField> fieldOf(TSchemaSubItem *row)
 }
 
 // A cell's text on one line, cut with an ellipsis when it is wider than the cell (the whole
-// text is the cell's tool tip); trailing blanks count in right alignment.
+// text is the cell's tool tip; only its visible part is measured); trailing blanks count in
+// right alignment.
 void drawCellText(QPainter &canvas, const QRect &rect, const QString &text, Qt::Alignment align)
 {
-    const QString shown = canvas.fontMetrics().elidedText(text, Qt::ElideRight, rect.width());
+    const QString shown
+        = canvas.fontMetrics().elidedText(VisibleText(text), Qt::ElideRight, rect.width());
     QTextOption option(align | Qt::AlignTop);
     option.setWrapMode(QTextOption::NoWrap);
     option.setFlags(QTextOption::IncludeTrailingSpaces);
