@@ -15,6 +15,7 @@
 #include "relations/TSchemaRelation.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -235,7 +236,8 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
     TSchemaItem *si1, TSchemaItem *si2, TSchemaSubItem *ssi1, TSchemaSubItem *ssi2)
 {
     if (!si1 || !si2)
-        throw Exception(QStringLiteral("A relation needs a parent item and a child item."));
+        throw Exception(QCoreApplication::translate(
+            "TSchemaDesignArea", "A relation needs a parent item and a child item."));
     auto *relation = new TSchemaRelation(this);
     relation->SetParent(this);
     relation->SetParentItem(si1);

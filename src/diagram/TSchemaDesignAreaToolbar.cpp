@@ -188,7 +188,8 @@ void TSchemaDesignArea::AddNewItem(QObject *Sender)
         return;
     const TSchemaControlType type
         = (tag >= scListBox && tag <= scIcon) ? TSchemaControlType(tag) : scListBox;
-    const QString caption = QStringLiteral("New item") + QString::number(RandomInt(100));
+    const QString caption = QCoreApplication::translate("TSchemaDesignArea", "New item")
+        + QString::number(RandomInt(100));
     TSchemaItem *item = AddItem(caption, type);
     if (!item)
         return;
@@ -202,7 +203,8 @@ void TSchemaDesignArea::AddNewIcon(QObject *Sender)
     int tag = 0;
     if (!senderTag(Sender, tag))
         return;
-    const QString caption = QStringLiteral("New icon") + QString::number(RandomInt(100));
+    const QString caption = QCoreApplication::translate("TSchemaDesignArea", "New icon")
+        + QString::number(RandomInt(100));
     TSchemaItem *item = AddItem(caption, scIcon);
     if (!item)
         return;
