@@ -297,7 +297,7 @@ void tst_Translations::generationIsTheSame()
     }
     QCOMPARE(german, english);
     // The choices were understood: the statement has what the grid asked for.
-    for (const QString &part :
+    for (const char *part :
         { "SUM(", "COUNT(", "AVG(", "MAX(", "MIN(", "DESC", "DISTINCT", "ORDER BY" }) {
         if (sql.contains(part))
             QVERIFY2(english.contains(part), qPrintable(english));

@@ -53,7 +53,6 @@ private slots:
     void entries();
     void propertySheets_data();
     void propertySheets();
-    void createdWidgets();
     void uiLoaderBuildsTheForm();
     void inDesigner();
 
@@ -245,29 +244,12 @@ void tst_DesignerPlugin::propertySheets()
     QCOMPARE(found, specification);
 }
 
-void tst_DesignerPlugin::createdWidgets()
-{
-    // Outside Designer (a form loader, a preview), holders are created for run time.
-    QWidget form;
-    for (QDesignerCustomWidgetInterface *w : m_widgets) {
-        QWidget *widget = w->createWidget(&form);
-        QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), w->name());
-        QCOMPARE(widget->parentWidget(), &form);
-        if (auto *holder = qobject_cast<TComponentHolder *>(widget)) {
-            QVERIFY(!holder->DesignTime());
-            QVERIFY(holder->isHidden());
-        } else {
-            QVERIFY(qobject_cast<TSchemaDesignArea *>(widget));
-        }
-    }
-}
-
 void tst_DesignerPlugin::uiLoaderBuildsTheForm()
 {
     QUiLoader loader;
-    for (const QString &name : { "Diduza::TSchemaDesignArea", "Diduza::TSQLBuilderDialogHolder",
+    for (const char *name : { "Diduza::TSchemaDesignArea", "Diduza::TSQLBuilderDialogHolder",
              "Diduza::TSchemaCustomDataEngineHolder", "Diduza::TSchemaBDEDataEngineHolder" })
-        QVERIFY2(loader.availableWidgets().contains(name), qPrintable(name));
+        QVERIFY2(loader.availableWidgets().contains(name), name);
 
     QFile file(QStringLiteral(DIDUZA_FORMS_DIR "/components.ui"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -358,10 +340,10 @@ void tst_DesignerPlugin::inDesigner()
 
     auto *sheet = qt_extension<QDesignerPropertySheetExtension *>(core->extensionManager(), holder);
     QVERIFY(sheet);
-    for (const QString &name : { "Caption", "SQL", "FullImport", "DataEngine" }) {
+    for (const char *name : { "Caption", "SQL", "FullImport", "DataEngine" }) {
         const int index = sheet->indexOf(name);
-        QVERIFY2(index >= 0, qPrintable(name));
-        QVERIFY2(sheet->isVisible(index), qPrintable(name));
+        QVERIFY2(index >= 0, name);
+        QVERIFY2(sheet->isVisible(index), name);
     }
     sheet->setProperty(sheet->indexOf("Caption"), QStringLiteral("Orders"));
     QCOMPARE(holder->Dialog()->Caption(), QStringLiteral("Orders"));
