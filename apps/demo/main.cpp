@@ -16,6 +16,7 @@
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Application.h"
 #include "platform/DialogService.h"
+#include "platform/ResourceStrings.h"
 #include "platform/TStringGrid.h"
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
@@ -25,6 +26,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -35,12 +37,18 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 
 #include <cstdio>
 
 using namespace Diduza;
 
 namespace {
+
+// The demo's own texts.
+struct Demo {
+    Q_DECLARE_TR_FUNCTIONS(DiduzaDemo)
+};
 
 // The statement the builder starts from: customers with their cities.
 const QString IncomingSQL
@@ -103,12 +111,13 @@ public:
         const int name = gridColumnOf(*form, customer->GetSubItemByName(QStringLiteral("name")));
         const int city = gridColumnOf(*form, customer->GetSubItemByName(QStringLiteral("city")));
         const int sum = gridColumnOf(*form, amount);
-        grid->SetCells(name, 3, QStringLiteral("Ascending"));
+        // The grid's choices are compared in the language the library shows them in.
+        grid->SetCells(name, 3, LoadResString(_strSortASC));
         grid->SetCells(name, 5, QStringLiteral("1"));
         grid->SetCells(city, 5, QStringLiteral("1"));
         grid->SetRowCount(7);
         grid->SetCells(name, 6, QStringLiteral("SUM(orders.amount) > 1000"));
-        grid->SetCells(sum, 2, QStringLiteral("Summa"));
+        grid->SetCells(sum, 2, LoadResString(_strValueSUM));
         grid->SetCells(sum, 4, QStringLiteral("orders.amount > 100"));
         QCoreApplication::processEvents();
 
@@ -157,9 +166,30 @@ int main(int argc, char *argv[])
         QStringLiteral("file"), QStringLiteral(DIDUZA_SAMPLE_DB));
     QCommandLineOption shot(QStringLiteral("screenshot"),
         QStringLiteral("Write screenshots to <folder> and quit."), QStringLiteral("folder"));
+    QCommandLineOption lang(QStringLiteral("lang"),
+        QStringLiteral("Show the library in <language> (de; default: English)."),
+        QStringLiteral("language"));
     parser.addOption(database);
     parser.addOption(shot);
+    parser.addOption(lang);
     parser.process(app);
+
+    // The library's translations are compiled into it; Qt's own (its standard dialogs) come
+    // from Qt's translations folder where they are installed.
+    QTranslator diduzaTranslator;
+    QTranslator qtTranslator;
+    if (parser.isSet(lang)) {
+        const QLocale locale(parser.value(lang));
+        if (!diduzaTranslator.load(locale, QStringLiteral("diduza"), QStringLiteral("_"),
+                QStringLiteral(":/diduza/translations"))) {
+            std::fprintf(stderr, "No translation for %s\n", qPrintable(parser.value(lang)));
+            return 1;
+        }
+        QCoreApplication::installTranslator(&diduzaTranslator);
+        if (qtTranslator.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&qtTranslator);
+    }
 
     const QString dbFile = parser.value(database);
     if (!QFileInfo::exists(dbFile)) {
@@ -177,14 +207,13 @@ int main(int argc, char *argv[])
     TSchemaSqlDataEngine engine;
 
     QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Diduza demo: %1").arg(QFileInfo(dbFile).fileName()));
+    window.setWindowTitle(Demo::tr("Diduza demo: %1").arg(QFileInfo(dbFile).fileName()));
     auto *splitter = new QSplitter(Qt::Vertical, &window);
     auto *area = new TSchemaDesignArea(splitter);
     auto *statement = new QPlainTextEdit(splitter);
     statement->setObjectName(QStringLiteral("statement"));
     statement->setReadOnly(true);
-    statement->setPlaceholderText(
-        QStringLiteral("Tools > Query builder... returns its statement here."));
+    statement->setPlaceholderText(Demo::tr("Tools > Query builder... returns its statement here."));
     splitter->addWidget(area);
     splitter->addWidget(statement);
     splitter->setSizes({ 560, 110 });
@@ -196,15 +225,15 @@ int main(int argc, char *argv[])
     // The builder starts from the last statement it returned, the first time from IncomingSQL.
     TSQLBuilderDialog builder(&window);
     builder.SetDataEngine(&engine);
-    builder.SetCaption(QStringLiteral("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
+    builder.SetCaption(Demo::tr("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
     builder.SetSQL(IncomingSQL);
     auto runBuilder = [&] {
         if (builder.Execute())
             statement->setPlainText(builder.SQL());
     };
-    QMenu *tools = window.menuBar()->addMenu(QStringLiteral("&Tools"));
+    QMenu *tools = window.menuBar()->addMenu(Demo::tr("&Tools"));
     tools->addAction(
-        QStringLiteral("&Query builder..."), &window, [&] { Guarded([&] { runBuilder(); }); });
+        Demo::tr("&Query builder..."), &window, [&] { Guarded([&] { runBuilder(); }); });
     window.show();
 
     const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");

@@ -273,7 +273,8 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
     TSchemaItem *si1, TSchemaItem *si2, TSchemaSubItem *ssi1, TSchemaSubItem *ssi2)
 {
     if (!si1 || !si2)
-        throw Exception(QStringLiteral("A relation needs a parent item and a child item."));
+        throw Exception(QCoreApplication::translate(
+            "TSchemaDesignArea", "A relation needs a parent item and a child item."));
     auto *relation = new TSchemaRelation(this);
     relation->SetParent(this);
     relation->SetParentItem(si1);
@@ -760,6 +761,11 @@ void TSchemaDesignArea::SetKeyboardNavigation(bool Value)
     }
     if (!Value)
         SetCurrentRelation(nullptr);
+}
+
+void TSchemaDesignArea::SetMenuItem(TSchemaItem *item)
+{
+    FMenuItem = item;
 }
 
 TSchemaRelation *TSchemaDesignArea::CurrentRelation() const

@@ -112,14 +112,16 @@ QFileDevice::FileError fileErrorOf(const QIODevice &device)
 QByteArray readAllOf(QIODevice &stream)
 {
     if (!stream.isOpen() || !stream.isReadable())
-        throw EStreamError(QStringLiteral("The stream is not open for reading."));
+        throw EStreamError(QCoreApplication::translate(
+            "Diduza::SchemaFile", "The stream is not open for reading."));
     auto *file = qobject_cast<QFileDevice *>(&stream);
     if (file)
         file->unsetError();
     QByteArray bytes = stream.readAll();
     if (file && file->error() != QFileDevice::NoError)
         throw EStreamError(
-            QStringLiteral("Cannot read \"%1\": %2").arg(file->fileName(), file->errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot read \"%1\": %2")
+                .arg(file->fileName(), file->errorString()),
             file->error());
     return bytes;
 }
@@ -193,9 +195,9 @@ private:
 
     [[noreturn]] static void gone(const TSchemaSection &section)
     {
-        throw ESchemaFileError(
-            QStringLiteral("Section %1: the item was removed while it was loaded.")
-                .arg(section.Header()));
+        throw ESchemaFileError(QCoreApplication::translate(
+            "Diduza::SchemaFile", "Section %1: the item was removed while it was loaded.")
+                                   .arg(section.Header()));
     }
 
     void loadItem(int i)
@@ -210,9 +212,9 @@ private:
             // The load stops with the cause, the application's own message included; a
             // silent abort stays silent.
             const QString cause = failureMessage(failure);
-            const QString message
-                = QStringLiteral("Section %1: the item \"%2\" could not be created")
-                      .arg(s.Header(), caption);
+            const QString message = QCoreApplication::translate("Diduza::SchemaFile",
+                "Section %1: the item \"%2\" could not be created")
+                                        .arg(s.Header(), caption);
             throw ESchemaFileError(cause.isEmpty() ? message + QLatin1Char('.')
                                                    : message + QLatin1String(": ") + cause);
         }
@@ -288,8 +290,9 @@ private:
         }
         TSchemaItem *item = m_area->FindItem(caption);
         if (!item)
-            throw ESchemaFileError(
-                s.Describe(nameKey, QStringLiteral("no item is named \"%1\"").arg(caption)));
+            throw ESchemaFileError(s.Describe(nameKey,
+                QCoreApplication::translate("Diduza::SchemaFile", "no item is named \"%1\"")
+                    .arg(caption)));
         return item;
     }
 
@@ -305,8 +308,11 @@ private:
             row = item->GetSubItem(number - 1);
         if (!row)
             throw ESchemaFileError(s.Describe(key,
-                QStringLiteral("the item \"%1\" has no row %2 (it has %3)")
-                    .arg(item->GetCaption(), QString::number(number), QString::number(count))));
+                QCoreApplication::translate(
+                    "Diduza::SchemaFile", "the item \"%1\" has no row %2 (it has %3)")
+                    .arg(item->GetCaption())
+                    .arg(number)
+                    .arg(count)));
         return row;
     }
 
@@ -350,7 +356,8 @@ private:
 void TSchemaDesignArea::SaveToStream(QIODevice &Stream) const
 {
     if (!Stream.isOpen() || !Stream.isWritable())
-        throw EStreamError(QStringLiteral("The stream is not open for writing."));
+        throw EStreamError(QCoreApplication::translate(
+            "Diduza::SchemaFile", "The stream is not open for writing."));
     TSchemaFileData data;
     data.App = QCoreApplication::applicationName();
     data.Saved = FormatSaved(QDateTime::currentDateTime(), localeTimeSeparator());
@@ -396,7 +403,8 @@ void TSchemaDesignArea::SaveToStream(QIODevice &Stream) const
         const qint64 n = Stream.write(bytes.constData() + done, bytes.size() - done);
         if (n <= 0)
             throw EStreamError(
-                QStringLiteral("Cannot write the schema: %1").arg(Stream.errorString()),
+                QCoreApplication::translate("Diduza::SchemaFile", "Cannot write the schema: %1")
+                    .arg(Stream.errorString()),
                 fileErrorOf(Stream));
         done += n;
     }
@@ -409,19 +417,22 @@ void TSchemaDesignArea::SaveToFile(const QString &FileName) const
     // of the text (a file size limit, a full disk) without reporting it.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw EStreamError(
-            QStringLiteral("Cannot create file \"%1\": %2").arg(FileName, file.errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot create file \"%1\": %2")
+                .arg(FileName, file.errorString()),
             file.error());
     try {
         SaveToStream(file);
     } catch (const EStreamError &e) {
         // The destructor drops the new text; the old file stays as it was.
         throw EStreamError(
-            QStringLiteral("Cannot write file \"%1\": %2").arg(FileName, file.errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot write file \"%1\": %2")
+                .arg(FileName, file.errorString()),
             e.FileError());
     }
     if (!file.commit())
         throw EStreamError(
-            QStringLiteral("Cannot save file \"%1\": %2").arg(FileName, file.errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot save file \"%1\": %2")
+                .arg(FileName, file.errorString()),
             file.error());
 }
 
@@ -452,7 +463,8 @@ void TSchemaDesignArea::LoadFromFile(const QString &FileName)
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EStreamError(
-            QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, file.errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot open file \"%1\": %2")
+                .arg(FileName, file.errorString()),
             file.error());
     LoadFromStream(file);
 }

@@ -192,7 +192,8 @@ void TSchemaDesignArea::AddNewItem(QObject *Sender)
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "New item"));
     const TSchemaControlType type
         = (tag >= scListBox && tag <= scIcon) ? TSchemaControlType(tag) : scListBox;
-    const QString caption = QStringLiteral("New item") + QString::number(RandomInt(100));
+    const QString caption = QCoreApplication::translate("TSchemaDesignArea", "New item")
+        + QString::number(RandomInt(100));
     TSchemaItem *item = AddItem(caption, type);
     if (!item)
         return;
@@ -208,7 +209,8 @@ void TSchemaDesignArea::AddNewIcon(QObject *Sender)
         return;
     SchemaUndoGroup step(
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "New icon"));
-    const QString caption = QStringLiteral("New icon") + QString::number(RandomInt(100));
+    const QString caption = QCoreApplication::translate("TSchemaDesignArea", "New icon")
+        + QString::number(RandomInt(100));
     TSchemaItem *item = AddItem(caption, scIcon);
     if (!item)
         return;

@@ -292,7 +292,8 @@ TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
 void TfrmZkSQLBuilder::createControls()
 {
     setObjectName(QStringLiteral("frmZkSQLBuilder"));
-    setWindowTitle(QStringLiteral("Tarvelon Software: Diduza REVIzirovi"));
+    setWindowTitle(QCoreApplication::translate(
+        "Diduza::TfrmZkSQLBuilder", "Tarvelon Software: Diduza REVIzirovi"));
     QFont formFont(QStringLiteral("MS Sans Serif"));
     formFont.setPixelSize(11);
     setFont(formFont);
@@ -1521,7 +1522,8 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
     for (const int t : order) {
         TSchemaItem *item = area->AddItem(Query.Tables.at(t).Name, scCheckListBox);
         if (!item) {
-            note("the table %1", Query.Tables.at(t).Name);
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the table %1"),
+                Query.Tables.at(t).Name);
             continue;
         }
         item->SetLeft(left);
@@ -1568,7 +1570,9 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
         const QString text = columnText(r.Parent) + QLatin1Char(' ') + JoinOperatorText(r.Operator)
             + QLatin1Char(' ') + columnText(r.Child);
         if (!parent || !child) {
-            note("the join %1: a column the table does not have", text);
+            note(QT_TRANSLATE_NOOP(
+                     "Diduza::TfrmZkSQLBuilder", "the join %1: a column the table does not have"),
+                text);
             continue;
         }
         try {
@@ -1577,7 +1581,7 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
             relation->SetJoinOperator(r.Operator);
             relation->SetJoinType(r.Join);
         } catch (const Exception &e) {
-            note("the join %1: ", text);
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the join %1: "), text);
             notes.last() += e.Message();
         }
     }
@@ -1594,8 +1598,10 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
         }
         for (TSchemaSubItem *row : rows) {
             if (!row || row->Checked()) {
-                note(row ? "the field %1 a second time"
-                         : "the field %1: the table has no such column",
+                note(row ? QT_TRANSLATE_NOOP(
+                         "Diduza::TfrmZkSQLBuilder", "the field %1 a second time")
+                         : QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+                             "the field %1: the table has no such column"),
                     columnText(f.Column));
                 fieldColumns << -1;
                 continue;
@@ -1638,7 +1644,9 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
     for (const ImportColumn &g : Query.GroupBy) {
         const int col = columnFor(g, g.Qualifier == QLatin1String("#"));
         if (col < 0) {
-            note("the grouping by %1, which is not in the field list", columnText(g));
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+                     "the grouping by %1, which is not in the field list"),
+                columnText(g));
             continue;
         }
         sgColumnGrid->SetCells(col, RowGrouping, QStringLiteral("1"));
@@ -1679,20 +1687,25 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
             previous = chosen;
         }
     };
-    place(Query.Where, RowWhere, columns, "the condition %1 (there is no column to hold it)");
+    place(Query.Where, RowWhere, columns,
+        QT_TRANSLATE_NOOP(
+            "Diduza::TfrmZkSQLBuilder", "the condition %1 (there is no column to hold it)"));
     QVector<int> groupedColumns;
     for (const int col : columns) {
         if (sgColumnGrid->Cells(col, RowGrouping) == QLatin1String("1"))
             groupedColumns << col;
     }
     place(Query.Having, RowHaving, groupedColumns,
-        "the HAVING condition %1 (there is no grouped column to hold it)");
+        QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+            "the HAVING condition %1 (there is no grouped column to hold it)"));
 
     int lastSorted = -1;
     for (const ImportSort &sort : Query.OrderBy) {
         const int col = columnFor(sort.Column, sort.ByPosition);
         if (col < 0) {
-            note("the sorting by %1, which is not in the field list", columnText(sort.Column));
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+                     "the sorting by %1, which is not in the field list"),
+                columnText(sort.Column));
             continue;
         }
         if (col < lastSorted)
