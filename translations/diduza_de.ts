@@ -46,6 +46,47 @@
     </message>
 </context>
 <context>
+    <name>Diduza::SchemaAccessible</name>
+    <message>
+        <source>inner join</source>
+        <translation>innerer Verbund</translation>
+    </message>
+    <message>
+        <source>left outer join</source>
+        <translation>linker äußerer Verbund</translation>
+    </message>
+    <message>
+        <source>right outer join</source>
+        <translation>rechter äußerer Verbund</translation>
+    </message>
+    <message>
+        <source>full join</source>
+        <translation>voller Verbund</translation>
+    </message>
+    <message>
+        <source>relation %1 to %2</source>
+        <translation>Beziehung %1 zu %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>table with %n field(s)</source>
+        <translation>
+            <numerusform>Tabelle mit %n Feld</numerusform>
+            <numerusform>Tabelle mit %n Feldern</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 mit %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>diagram of %n table(s)</source>
+        <translation>
+            <numerusform>Diagramm aus %n Tabelle</numerusform>
+            <numerusform>Diagramm aus %n Tabellen</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>Diduza::SchemaFile</name>
     <message>
         <source>Section %1, key &quot;%2&quot;: %3</source>
@@ -80,10 +121,6 @@
         <translation>Abschnitt %1: Das Element wurde beim Laden entfernt.</translation>
     </message>
     <message>
-        <source>Section %1: the item &quot;%2&quot; could not be created.</source>
-        <translation>Abschnitt %1: Das Element „%2“ konnte nicht erzeugt werden.</translation>
-    </message>
-    <message>
         <source>no item is named &quot;%1&quot;</source>
         <translation>kein Element heißt „%1“</translation>
     </message>
@@ -114,6 +151,10 @@
     <message>
         <source>Cannot open file &quot;%1&quot;: %2</source>
         <translation>Die Datei „%1“ kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>Section %1: the item &quot;%2&quot; could not be created</source>
+        <translation>Abschnitt %1: Das Element „%2“ konnte nicht erzeugt werden</translation>
     </message>
 </context>
 <context>
@@ -203,6 +244,121 @@
     </message>
 </context>
 <context>
+    <name>Diduza::TSchemaDesignArea</name>
+    <message>
+        <source>Add %1</source>
+        <translation>%1 hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add relation</source>
+        <translation>Beziehung hinzufügen</translation>
+    </message>
+    <message>
+        <source>Delete relation</source>
+        <translation>Beziehung löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Suchen...</translation>
+    </message>
+    <message>
+        <source>&amp;Link to...</source>
+        <translation>&amp;Verknüpfen mit...</translation>
+    </message>
+    <message>
+        <source>New item</source>
+        <translation>Neues Element</translation>
+    </message>
+    <message>
+        <source>New icon</source>
+        <translation>Neues Symbol</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaDiagramExport</name>
+    <message>
+        <source>The diagram is empty.</source>
+        <translation>Das Diagramm ist leer.</translation>
+    </message>
+    <message>
+        <source>The picture could not be written to %1.</source>
+        <translation>Das Bild konnte nicht nach %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The document could not be written to %1.</source>
+        <translation>Das Dokument konnte nicht nach %1 geschrieben werden.</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaFindBar</name>
+    <message>
+        <source>Find table or field</source>
+        <translation>Tabelle oder Feld suchen</translation>
+    </message>
+    <message>
+        <source>Previous match (Shift+Enter)</source>
+        <translation>Vorheriger Treffer (Umschalt+Eingabe)</translation>
+    </message>
+    <message>
+        <source>Next match (Enter)</source>
+        <translation>Nächster Treffer (Eingabe)</translation>
+    </message>
+    <message>
+        <source>Close (Escape)</source>
+        <translation>Schließen (Esc)</translation>
+    </message>
+    <message>
+        <source>no match</source>
+        <translation>kein Treffer</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaItem</name>
+    <message>
+        <source>Delete %1</source>
+        <translation>%1 löschen</translation>
+    </message>
+    <message>
+        <source>Rename %1</source>
+        <translation>%1 umbenennen</translation>
+    </message>
+    <message>
+        <source>Colour of %1</source>
+        <translation>Farbe von %1</translation>
+    </message>
+    <message>
+        <source>Font of %1</source>
+        <translation>Schrift von %1</translation>
+    </message>
+    <message>
+        <source>Move %1</source>
+        <translation>%1 verschieben</translation>
+    </message>
+    <message>
+        <source>Resize %1</source>
+        <translation>Größe von %1 ändern</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaRelation</name>
+    <message>
+        <source>Edit relation</source>
+        <translation>Beziehung bearbeiten</translation>
+    </message>
+</context>
+<context>
     <name>Diduza::TSchemaSqlDataEngine</name>
     <message>
         <source>The database reported an error without a message.</source>
@@ -211,6 +367,21 @@
     <message>
         <source>There is no database connection named &quot;%1&quot;.</source>
         <translation>Es gibt keine Datenbankverbindung namens „%1“.</translation>
+    </message>
+    <message>
+        <source>The text holds more than one SQL statement; only one statement can be run at a time. Nothing was run.</source>
+        <translation>Der Text enthält mehr als eine SQL-Anweisung; es kann nur eine Anweisung auf einmal ausgeführt werden. Es wurde nichts ausgeführt.</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaSubItem</name>
+    <message>
+        <source>Tick %1</source>
+        <translation>%1 ankreuzen</translation>
+    </message>
+    <message>
+        <source>Untick %1</source>
+        <translation>Kreuz bei %1 entfernen</translation>
     </message>
 </context>
 <context>
@@ -222,6 +393,29 @@
     <message>
         <source>Operation not allowed on sorted list</source>
         <translation>Vorgang bei sortierter Liste nicht erlaubt</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TfrmZkLinkTo</name>
+    <message>
+        <source>Link to</source>
+        <translation>Verknüpfen mit</translation>
+    </message>
+    <message>
+        <source>Link %1.%2 to:</source>
+        <translation>%1.%2 verknüpfen mit:</translation>
+    </message>
+    <message>
+        <source>&amp;Table:</source>
+        <translation>&amp;Tabelle:</translation>
+    </message>
+    <message>
+        <source>&amp;Field:</source>
+        <translation>&amp;Feld:</translation>
+    </message>
+    <message>
+        <source>%1 (this table)</source>
+        <translation>%1 (diese Tabelle)</translation>
     </message>
 </context>
 <context>
@@ -392,6 +586,18 @@
     <message>
         <source>the sorting by %1, which is not in the field list</source>
         <translation>die Sortierung nach %1, die nicht in der Feldliste steht</translation>
+    </message>
+    <message>
+        <source>Move column</source>
+        <translation>Spalte verschieben</translation>
+    </message>
+    <message>
+        <source>Add %1</source>
+        <translation>%1 hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit %1</source>
+        <translation>%1 bearbeiten</translation>
     </message>
 </context>
 <context>

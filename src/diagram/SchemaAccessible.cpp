@@ -32,7 +32,7 @@ QString relationName(const TSchemaRelation *relation)
         return (item ? item->GetCaption() : QString()) + QLatin1Char('.')
             + (row ? row->Caption() : QString());
     };
-    return schemaText("relation %1 to %2")
+    return schemaText(QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "relation %1 to %2"))
         .arg(end(relation->ParentItem(), relation->ParentSubItem()),
             end(relation->ChildItem(), relation->ChildSubItem()));
 }
@@ -49,7 +49,9 @@ public:
         if (t == QAccessible::Name)
             return item->GetCaption();
         if (t == QAccessible::Description)
-            return schemaText("table with %n field(s)", item->GetSubItemCount());
+            return schemaText(
+                QT_TRANSLATE_N_NOOP("Diduza::SchemaAccessible", "table with %n field(s)"),
+                item->GetSubItemCount());
         return QAccessibleWidget::text(t);
     }
 };
@@ -88,7 +90,7 @@ public:
                       QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "left outer join"),
                       QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "right outer join"),
                       QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "full join") };
-            return schemaText("%1 on %2")
+            return schemaText(QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "%1 on %2"))
                 .arg(schemaText(kinds[m_relation->JoinType()]),
                     JoinOperatorText(m_relation->JoinOperator()));
         }
@@ -153,7 +155,9 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name && m_area)
-            return schemaText("diagram of %n table(s)", m_area->GetItemCount());
+            return schemaText(
+                QT_TRANSLATE_N_NOOP("Diduza::SchemaAccessible", "diagram of %n table(s)"),
+                m_area->GetItemCount());
         return QAccessibleWidget::text(t);
     }
 

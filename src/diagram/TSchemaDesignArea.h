@@ -88,8 +88,8 @@ public:
     // --- ranking ---
     /// Ranks the items by GetRank and shows each weight in turn, in ranking order.
     void AutoArrange();
-    // Places the items in columns by rank, ordered within each column so that fewer relations
-    // cross (see RankLayout.h); sizes, the diagram and its order are kept.
+    /// Places the items in columns by rank, ordered within each column so that fewer relations
+    /// cross (see RankLayout.h); sizes, the diagram and its order are kept.
     void ArrangeByRank();
 
     // --- schema file (TSchemaDesignAreaFile.cpp; the format is described in SchemaFile.h) ---
@@ -219,54 +219,59 @@ public:
 
     /// For items: an item created with this area as owner and never placed is freed with it.
     void RegisterOwnedItem(TSchemaItem *item);
-    // For items: an item's highlight went on or off; the area draws the rings round them.
+    /// For items: an item's highlight went on or off; the area draws the rings round them.
     void ItemHighlightChanged(TSchemaItem *item);
 
     // --- undo ---
-    // The changes made to the diagram (items added, removed, moved, resized, renamed, their
-    // colours and fonts, ticks, relations added, deleted and edited) as steps of a QUndoStack
-    // that the area owns. Loading a file and ClearAll clear it. Undo and redo raise the same
-    // events as the changes made by hand; OnAddItem handlers should not add rows while
-    // IsRestoring is true: the area restores them.
+    /// The changes made to the diagram (items added, removed, moved, resized, renamed, their
+    /// colours and fonts, ticks, relations added, deleted and edited) as steps of a QUndoStack
+    /// that the area owns. Loading a file and ClearAll clear it. Undo and redo raise the same
+    /// events as the changes made by hand; OnAddItem handlers should not add rows while
+    /// IsRestoring is true: the area restores them.
     QUndoStack *UndoStack() const { return FUndoStack; }
-    // The stack's undo and redo actions with their standard shortcuts (while the focus is in
-    // the area), made and added to the area on first use.
+    /// The stack's undo action with its standard shortcut (while the focus is in the area),
+    /// made and added to the area on first use.
     QAction *UndoAction();
+    /// The stack's redo action, as UndoAction.
     QAction *RedoAction();
+    /// True while an undo or redo changes the diagram.
     bool IsRestoring() const { return FRestoring; }
-    // Makes the changes recorded until the matching EndUndoGroup one step named Text (groups
-    // nest; the outermost names the step). Components record into the open step only.
+    /// Makes the changes recorded until the matching EndUndoGroup one step named Text (groups
+    /// nest; the outermost names the step). Components record into the open step only.
     void BeginUndoGroup(const QString &Text);
+    /// Closes the group BeginUndoGroup opened; the outermost pushes its step if it holds any.
     void EndUndoGroup();
-    // The open step, when the area records now (null otherwise).
+    /// The open step, when the area records now (null otherwise).
     QUndoCommand *UndoGroupCommand() const;
-    // Deletes a relation as its menu does, at once.
+    /// Deletes a relation as its menu does, at once.
     void RemoveRelation(TSchemaRelation *Relation);
 
     // --- find ---
-    // The find action (Ctrl+F while the focus is in the area), made and added to the area on
-    // first use: an application that wants find puts it in its menus, or just asks for it.
+    /// The find action (Ctrl+F while the focus is in the area), made and added to the area on
+    /// first use: an application that wants find puts it in its menus, or just asks for it.
     QAction *FindAction();
-    // The find bar, made on first use.
+    /// The find bar, made on first use.
     TSchemaFindBar *FindBar();
 
     // --- keyboard ---
-    // "Link to..." (Ctrl+L while the focus is in the area), made and added on first use: links
-    // the row selected in the item that has the focus, or the item whose menu was opened last,
-    // through TfrmZkLinkTo. Once made, it also stands in every item's menu.
+    /// "Link to..." (Ctrl+L while the focus is in the area), made and added on first use: links
+    /// the row selected in the item that has the focus, or the item whose menu was opened last,
+    /// through TfrmZkLinkTo. Once made, it also stands in every item's menu.
     QAction *LinkAction();
-    // The link action when it has been made, else null.
+    /// The link action when it has been made, else null.
     QAction *LinkActionIfMade() const { return FLinkAction; }
-    // Keyboard reach of the whole diagram (off): Tab takes the focus from item to item (the
-    // arrow keys then move through the rows); with the focus on the area itself, the arrow keys
-    // step through the relations, Enter opens the current relation's properties, the menu key
-    // its menu, Delete deletes it.
+    /// Keyboard reach of the whole diagram (off): Tab takes the focus from item to item (the
+    /// arrow keys then move through the rows); with the focus on the area itself, the arrow
+    /// keys step through the relations, Enter opens the current relation's properties, the
+    /// menu key its menu, Delete deletes it.
     bool KeyboardNavigation() const { return FKeyboardNavigation; }
+    /// Turns keyboard reach on or off.
     void SetKeyboardNavigation(bool Value);
-    // The relation the arrow keys reached (null when none); drawn with a focus frame.
+    /// The relation the arrow keys reached (null when none); drawn with a focus frame.
     TSchemaRelation *CurrentRelation() const;
+    /// Makes Value the current relation and scrolls it into view.
     void SetCurrentRelation(TSchemaRelation *Value);
-    // For items: the item whose menu is about to open (the link action's source then).
+    /// For items: the item whose menu is about to open (the link action's source then).
     void SetMenuItem(TSchemaItem *item);
 
     // --- item tool bar (nullptr while hidden) ---

@@ -41,7 +41,8 @@ void TSchemaSubItem::SetChecked(bool Value)
     // The tick and what the handlers change in answer are one step.
     auto *area = qobject_cast<TSchemaDesignArea *>(owner->Parent());
     SchemaUndoGroup step(area,
-        QCoreApplication::translate("Diduza::TSchemaSubItem", Value ? "Tick %1" : "Untick %1")
+        (Value ? QCoreApplication::translate("Diduza::TSchemaSubItem", "Tick %1")
+               : QCoreApplication::translate("Diduza::TSchemaSubItem", "Untick %1"))
             .arg(FCaption));
     if (QUndoCommand *parent = step.Parent())
         SchemaUndo::RowTicked(
