@@ -11,7 +11,10 @@
 #include "DemoDiagram.h"
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDiagramExport.h"
+#include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaOverview.h"
 #include "diagram/TSchemaSubItem.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Application.h"
@@ -25,6 +28,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QListWidget>
@@ -40,6 +44,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <functional>
 
 using namespace Diduza;
 
@@ -231,6 +236,58 @@ int main(int argc, char *argv[])
         if (builder.Execute())
             statement->setPlainText(builder.SQL());
     };
+    // What diagram tools offer beside the design: undo, find, links by keyboard, an overview,
+    // arranging by rank, export and print.
+    area->SetKeyboardNavigation(true);
+    auto *overviewDock = new QDockWidget(Demo::tr("Overview"), &window);
+    overviewDock->setObjectName(QStringLiteral("overviewDock"));
+    auto *overview = new TSchemaOverview(overviewDock);
+    overview->SetArea(area);
+    overviewDock->setWidget(overview);
+    window.addDockWidget(Qt::RightDockWidgetArea, overviewDock);
+    TSchemaDiagramExport exporter(area);
+    auto exportAs = [&](const QString &filter, const QString &ext, auto write) {
+        Guarded([&] {
+            QString name;
+            if (!DialogService()->ExecuteSaveDialog(&window, filter, ext, name))
+                return;
+            QString error;
+            if (!write(name, &error))
+                DialogService()->ShowError(&window, error);
+        });
+    };
+    QMenu *file = window.menuBar()->addMenu(Demo::tr("&File"));
+    file->addAction(Demo::tr("Export as &PNG..."), &window, [&] {
+        exportAs(Demo::tr("PNG pictures (*.png)|*.png"), QStringLiteral("png"),
+            [&](const QString &n, QString *e) { return exporter.ExportPng(n, e); });
+    });
+    file->addAction(Demo::tr("Export as &SVG..."), &window, [&] {
+        exportAs(Demo::tr("SVG pictures (*.svg)|*.svg"), QStringLiteral("svg"),
+            [&](const QString &n, QString *e) { return exporter.ExportSvg(n, e); });
+    });
+    file->addAction(Demo::tr("Export as P&DF..."), &window, [&] {
+        exportAs(Demo::tr("PDF documents (*.pdf)|*.pdf"), QStringLiteral("pdf"),
+            [&](const QString &n, QString *e) { return exporter.ExportPdf(n, false, e); });
+    });
+    file->addAction(Demo::tr("Export as PDF in &tiles..."), &window, [&] {
+        exportAs(Demo::tr("PDF documents (*.pdf)|*.pdf"), QStringLiteral("pdf"),
+            [&](const QString &n, QString *e) { return exporter.ExportPdf(n, true, e); });
+    });
+    file->addSeparator();
+    file->addAction(
+        Demo::tr("&Print..."), &window, [&] { Guarded([&] { exporter.PrintPreview(&window); }); });
+    file->addSeparator();
+    file->addAction(Demo::tr("&Quit"), &window, &QWidget::close);
+    QMenu *edit = window.menuBar()->addMenu(Demo::tr("&Edit"));
+    edit->addAction(area->UndoAction());
+    edit->addAction(area->RedoAction());
+    edit->addSeparator();
+    edit->addAction(area->FindAction());
+    edit->addAction(area->LinkAction());
+    QMenu *view = window.menuBar()->addMenu(Demo::tr("&View"));
+    view->addAction(overviewDock->toggleViewAction());
+    view->addAction(
+        Demo::tr("&Arrange by rank"), &window, [&] { Guarded([&] { area->ArrangeByRank(); }); });
     QMenu *tools = window.menuBar()->addMenu(Demo::tr("&Tools"));
     tools->addAction(
         Demo::tr("&Query builder..."), &window, [&] { Guarded([&] { runBuilder(); }); });
@@ -259,8 +316,41 @@ int main(int argc, char *argv[])
                 rows = script.Rows();
             });
             QCoreApplication::processEvents();
-            ok = save(window, QDir(folder).absoluteFilePath(QStringLiteral("diduza-demo.png")))
+            const QDir out(folder);
+            ok = save(window, out.absoluteFilePath(QStringLiteral("diduza-demo.png"))) && ok;
+            // The find bar on the fields named city, then the diagram arranged by rank.
+            area->FindAction()->trigger();
+            area->FindBar()->Find(QStringLiteral("city"));
+            QCoreApplication::processEvents();
+            ok = save(window, out.absoluteFilePath(QStringLiteral("diduza-demo-find.png"))) && ok;
+            area->FindBar()->Close();
+            area->ArrangeByRank();
+            overview->Refresh();
+            QCoreApplication::processEvents();
+            ok = save(window, out.absoluteFilePath(QStringLiteral("diduza-demo-arranged.png")))
                 && ok;
+            // The whole diagram as files.
+            QString error;
+            const struct {
+                const char *name;
+                std::function<bool(const QString &)> write;
+            } exports[] = {
+                { "diduza-demo-export.png",
+                    [&](const QString &n) { return exporter.ExportPng(n, &error); } },
+                { "diduza-demo-export.svg",
+                    [&](const QString &n) { return exporter.ExportSvg(n, &error); } },
+                { "diduza-demo-export.pdf",
+                    [&](const QString &n) { return exporter.ExportPdf(n, false, &error); } },
+            };
+            for (const auto &e : exports) {
+                const QString name = out.absoluteFilePath(QLatin1String(e.name));
+                if (e.write(name)) {
+                    std::printf("%s\n", qPrintable(name));
+                } else {
+                    std::fprintf(stderr, "%s\n", qPrintable(error));
+                    ok = false;
+                }
+            }
             std::printf("%s", qPrintable(builder.SQL()));
             std::printf("-- %d rows\n", rows);
             QApplication::exit(ok && rows >= 0 ? 0 : 1);

@@ -507,7 +507,9 @@ void TSchemaDesignArea::ArrangeByRank()
                     indexOf.value(relation->ChildItem()) };
         }
     }
-    // In the coordinates the diagram has when scrolled to its origin.
+    // Below the item tool bar, in the coordinates the diagram has when scrolled to its origin.
+    if (FcbItems && FcbItems->isVisible())
+        input.Origin.ry() += FcbItems->height();
     input.Origin -= ScrollPosition();
     const QVector<QPoint> corners = RankLayout(input);
     BeginUpdate();

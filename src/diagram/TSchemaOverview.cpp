@@ -27,15 +27,17 @@ void TSchemaOverview::SetArea(TSchemaDesignArea *Value)
 {
     if (FArea == Value)
         return;
+    if (FViewport)
+        FViewport->removeEventFilter(this);
     if (FArea) {
-        FArea->viewport()->removeEventFilter(this);
         FArea->horizontalScrollBar()->disconnect(this);
         FArea->verticalScrollBar()->disconnect(this);
     }
     FArea = Value;
     if (FArea) {
         // Whatever changes on the diagram is painted on the viewport; scrolling moves it.
-        FArea->viewport()->installEventFilter(this);
+        FViewport = FArea->viewport();
+        FViewport->installEventFilter(this);
         connect(FArea->horizontalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { FRefresh.start(); });
         connect(FArea->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -46,7 +48,8 @@ void TSchemaOverview::SetArea(TSchemaDesignArea *Value)
 
 bool TSchemaOverview::eventFilter(QObject *watched, QEvent *event)
 {
-    if (FArea && watched == FArea->viewport()
+    // The viewport alone is looked at: while the area is destroyed it is no area any more.
+    if (FViewport && watched == FViewport.data()
         && (event->type() == QEvent::Paint || event->type() == QEvent::Resize
             || event->type() == QEvent::ChildRemoved)
         && !FRefresh.isActive())

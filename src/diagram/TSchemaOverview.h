@@ -49,6 +49,7 @@ private:
     void centreAt(const QPointF &p);
 
     QPointer<TSchemaDesignArea> FArea;
+    QPointer<QWidget> FViewport;
     QRect FWorld; // client coordinates
     qreal FScale = 1;
     QPointF FOffset;
