@@ -11,11 +11,15 @@
 #include "DemoDiagram.h"
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDiagramExport.h"
+#include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaOverview.h"
 #include "diagram/TSchemaSubItem.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Application.h"
 #include "platform/DialogService.h"
+#include "platform/ResourceStrings.h"
 #include "platform/TStringGrid.h"
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
@@ -24,7 +28,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -35,12 +41,19 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 
 #include <cstdio>
+#include <functional>
 
 using namespace Diduza;
 
 namespace {
+
+// The demo's own texts.
+struct Demo {
+    Q_DECLARE_TR_FUNCTIONS(DiduzaDemo)
+};
 
 // The statement the builder starts from: customers with their cities.
 const QString IncomingSQL
@@ -103,12 +116,13 @@ public:
         const int name = gridColumnOf(*form, customer->GetSubItemByName(QStringLiteral("name")));
         const int city = gridColumnOf(*form, customer->GetSubItemByName(QStringLiteral("city")));
         const int sum = gridColumnOf(*form, amount);
-        grid->SetCells(name, 3, QStringLiteral("Ascending"));
+        // The grid's choices are compared in the language the library shows them in.
+        grid->SetCells(name, 3, LoadResString(_strSortASC));
         grid->SetCells(name, 5, QStringLiteral("1"));
         grid->SetCells(city, 5, QStringLiteral("1"));
         grid->SetRowCount(7);
         grid->SetCells(name, 6, QStringLiteral("SUM(orders.amount) > 1000"));
-        grid->SetCells(sum, 2, QStringLiteral("Summa"));
+        grid->SetCells(sum, 2, LoadResString(_strValueSUM));
         grid->SetCells(sum, 4, QStringLiteral("orders.amount > 100"));
         QCoreApplication::processEvents();
 
@@ -157,9 +171,30 @@ int main(int argc, char *argv[])
         QStringLiteral("file"), QStringLiteral(DIDUZA_SAMPLE_DB));
     QCommandLineOption shot(QStringLiteral("screenshot"),
         QStringLiteral("Write screenshots to <folder> and quit."), QStringLiteral("folder"));
+    QCommandLineOption lang(QStringLiteral("lang"),
+        QStringLiteral("Show the library in <language> (de; default: English)."),
+        QStringLiteral("language"));
     parser.addOption(database);
     parser.addOption(shot);
+    parser.addOption(lang);
     parser.process(app);
+
+    // The library's translations are compiled into it; Qt's own (its standard dialogs) come
+    // from Qt's translations folder where they are installed.
+    QTranslator diduzaTranslator;
+    QTranslator qtTranslator;
+    if (parser.isSet(lang)) {
+        const QLocale locale(parser.value(lang));
+        if (!diduzaTranslator.load(locale, QStringLiteral("diduza"), QStringLiteral("_"),
+                QStringLiteral(":/diduza/translations"))) {
+            std::fprintf(stderr, "No translation for %s\n", qPrintable(parser.value(lang)));
+            return 1;
+        }
+        QCoreApplication::installTranslator(&diduzaTranslator);
+        if (qtTranslator.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&qtTranslator);
+    }
 
     const QString dbFile = parser.value(database);
     if (!QFileInfo::exists(dbFile)) {
@@ -177,14 +212,13 @@ int main(int argc, char *argv[])
     TSchemaSqlDataEngine engine;
 
     QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Diduza demo: %1").arg(QFileInfo(dbFile).fileName()));
+    window.setWindowTitle(Demo::tr("Diduza demo: %1").arg(QFileInfo(dbFile).fileName()));
     auto *splitter = new QSplitter(Qt::Vertical, &window);
     auto *area = new TSchemaDesignArea(splitter);
     auto *statement = new QPlainTextEdit(splitter);
     statement->setObjectName(QStringLiteral("statement"));
     statement->setReadOnly(true);
-    statement->setPlaceholderText(
-        QStringLiteral("Tools > Query builder... returns its statement here."));
+    statement->setPlaceholderText(Demo::tr("Tools > Query builder... returns its statement here."));
     splitter->addWidget(area);
     splitter->addWidget(statement);
     splitter->setSizes({ 560, 110 });
@@ -196,15 +230,67 @@ int main(int argc, char *argv[])
     // The builder starts from the last statement it returned, the first time from IncomingSQL.
     TSQLBuilderDialog builder(&window);
     builder.SetDataEngine(&engine);
-    builder.SetCaption(QStringLiteral("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
+    builder.SetCaption(Demo::tr("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
     builder.SetSQL(IncomingSQL);
     auto runBuilder = [&] {
         if (builder.Execute())
             statement->setPlainText(builder.SQL());
     };
-    QMenu *tools = window.menuBar()->addMenu(QStringLiteral("&Tools"));
+    // What diagram tools offer beside the design: undo, find, links by keyboard, an overview,
+    // arranging by rank, export and print.
+    area->SetKeyboardNavigation(true);
+    auto *overviewDock = new QDockWidget(Demo::tr("Overview"), &window);
+    overviewDock->setObjectName(QStringLiteral("overviewDock"));
+    auto *overview = new TSchemaOverview(overviewDock);
+    overview->SetArea(area);
+    overviewDock->setWidget(overview);
+    window.addDockWidget(Qt::RightDockWidgetArea, overviewDock);
+    TSchemaDiagramExport exporter(area);
+    auto exportAs = [&](const QString &filter, const QString &ext, auto write) {
+        Guarded([&] {
+            QString name;
+            if (!DialogService()->ExecuteSaveDialog(&window, filter, ext, name))
+                return;
+            QString error;
+            if (!write(name, &error))
+                DialogService()->ShowError(&window, error);
+        });
+    };
+    QMenu *file = window.menuBar()->addMenu(Demo::tr("&File"));
+    file->addAction(Demo::tr("Export as &PNG..."), &window, [&] {
+        exportAs(Demo::tr("PNG pictures (*.png)|*.png"), QStringLiteral("png"),
+            [&](const QString &n, QString *e) { return exporter.ExportPng(n, e); });
+    });
+    file->addAction(Demo::tr("Export as &SVG..."), &window, [&] {
+        exportAs(Demo::tr("SVG pictures (*.svg)|*.svg"), QStringLiteral("svg"),
+            [&](const QString &n, QString *e) { return exporter.ExportSvg(n, e); });
+    });
+    file->addAction(Demo::tr("Export as P&DF..."), &window, [&] {
+        exportAs(Demo::tr("PDF documents (*.pdf)|*.pdf"), QStringLiteral("pdf"),
+            [&](const QString &n, QString *e) { return exporter.ExportPdf(n, false, e); });
+    });
+    file->addAction(Demo::tr("Export as PDF in &tiles..."), &window, [&] {
+        exportAs(Demo::tr("PDF documents (*.pdf)|*.pdf"), QStringLiteral("pdf"),
+            [&](const QString &n, QString *e) { return exporter.ExportPdf(n, true, e); });
+    });
+    file->addSeparator();
+    file->addAction(
+        Demo::tr("&Print..."), &window, [&] { Guarded([&] { exporter.PrintPreview(&window); }); });
+    file->addSeparator();
+    file->addAction(Demo::tr("&Quit"), &window, &QWidget::close);
+    QMenu *edit = window.menuBar()->addMenu(Demo::tr("&Edit"));
+    edit->addAction(area->UndoAction());
+    edit->addAction(area->RedoAction());
+    edit->addSeparator();
+    edit->addAction(area->FindAction());
+    edit->addAction(area->LinkAction());
+    QMenu *view = window.menuBar()->addMenu(Demo::tr("&View"));
+    view->addAction(overviewDock->toggleViewAction());
+    view->addAction(
+        Demo::tr("&Arrange by rank"), &window, [&] { Guarded([&] { area->ArrangeByRank(); }); });
+    QMenu *tools = window.menuBar()->addMenu(Demo::tr("&Tools"));
     tools->addAction(
-        QStringLiteral("&Query builder..."), &window, [&] { Guarded([&] { runBuilder(); }); });
+        Demo::tr("&Query builder..."), &window, [&] { Guarded([&] { runBuilder(); }); });
     window.show();
 
     const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
@@ -230,8 +316,41 @@ int main(int argc, char *argv[])
                 rows = script.Rows();
             });
             QCoreApplication::processEvents();
-            ok = save(window, QDir(folder).absoluteFilePath(QStringLiteral("diduza-demo.png")))
+            const QDir out(folder);
+            ok = save(window, out.absoluteFilePath(QStringLiteral("diduza-demo.png"))) && ok;
+            // The find bar on the fields named city, then the diagram arranged by rank.
+            area->FindAction()->trigger();
+            area->FindBar()->Find(QStringLiteral("city"));
+            QCoreApplication::processEvents();
+            ok = save(window, out.absoluteFilePath(QStringLiteral("diduza-demo-find.png"))) && ok;
+            area->FindBar()->Close();
+            area->ArrangeByRank();
+            overview->Refresh();
+            QCoreApplication::processEvents();
+            ok = save(window, out.absoluteFilePath(QStringLiteral("diduza-demo-arranged.png")))
                 && ok;
+            // The whole diagram as files.
+            QString error;
+            const struct {
+                const char *name;
+                std::function<bool(const QString &)> write;
+            } exports[] = {
+                { "diduza-demo-export.png",
+                    [&](const QString &n) { return exporter.ExportPng(n, &error); } },
+                { "diduza-demo-export.svg",
+                    [&](const QString &n) { return exporter.ExportSvg(n, &error); } },
+                { "diduza-demo-export.pdf",
+                    [&](const QString &n) { return exporter.ExportPdf(n, false, &error); } },
+            };
+            for (const auto &e : exports) {
+                const QString name = out.absoluteFilePath(QLatin1String(e.name));
+                if (e.write(name)) {
+                    std::printf("%s\n", qPrintable(name));
+                } else {
+                    std::fprintf(stderr, "%s\n", qPrintable(error));
+                    ok = false;
+                }
+            }
             std::printf("%s", qPrintable(builder.SQL()));
             std::printf("-- %d rows\n", rows);
             QApplication::exit(ok && rows >= 0 ? 0 : 1);

@@ -2,6 +2,7 @@
 
 #include "platform/CompareText.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 namespace Diduza {
@@ -208,13 +209,11 @@ QString TimeSeparatorOf(const QString &timeFormat)
 
 QString FormatFontValue(const TFontValue &font, TColor itemColor)
 {
+    // One pass over the placeholders: a "%1" in the name stays text.
     return QStringLiteral("%1,%2,%3,%4,%5,%6")
-        .arg(font.Name)
-        .arg(font.Charset)
-        .arg(font.Color)
-        .arg(font.Size)
-        .arg(font.StyleBits & 15)
-        .arg(itemColor);
+        .arg(font.Name, QString::number(font.Charset), QString::number(font.Color),
+            QString::number(font.Size), QString::number(font.StyleBits & 15),
+            QString::number(itemColor));
 }
 
 void ParseFontValue(const QString &value, TFontValue &font, TColor &itemColor)
@@ -340,7 +339,8 @@ std::optional<int> TSchemaSection::Int(const QString &key) const
 
 QString TSchemaSection::Describe(const QString &key, const QString &detail) const
 {
-    return QStringLiteral("Section %1, key \"%2\": %3").arg(m_header, key, detail);
+    return QCoreApplication::translate("Diduza::SchemaFile", "Section %1, key \"%2\": %3")
+        .arg(m_header, key, detail);
 }
 
 int TSchemaSection::RequiredInt(const QString &key) const
@@ -348,11 +348,14 @@ int TSchemaSection::RequiredInt(const QString &key) const
     const std::optional<QString> v = Value(key);
     if (!v)
         throw EConvertError(Describe(key,
-            Exists() ? QStringLiteral("missing") : QStringLiteral("missing (no such section)")));
+            Exists()
+                ? QCoreApplication::translate("Diduza::SchemaFile", "missing")
+                : QCoreApplication::translate("Diduza::SchemaFile", "missing (no such section)")));
     int result = 0;
     if (!TryStrToInt(*v, result))
-        throw EConvertError(
-            Describe(key, QStringLiteral("'%1' is not a valid integer value").arg(*v)));
+        throw EConvertError(Describe(key,
+            QCoreApplication::translate("Diduza::SchemaFile", "'%1' is not a valid integer value")
+                .arg(*v)));
     return result;
 }
 
@@ -360,8 +363,10 @@ namespace {
 void checkEnum(const TSchemaSection &section, const QString &key, int value, int count)
 {
     if (value < 0 || value >= count)
-        throw ESchemaFileError(section.Describe(
-            key, QStringLiteral("%1 is not a valid value (0 to %2)").arg(value).arg(count - 1)));
+        throw ESchemaFileError(section.Describe(key,
+            QCoreApplication::translate("Diduza::SchemaFile", "%1 is not a valid value (0 to %2)")
+                .arg(value)
+                .arg(count - 1)));
 }
 } // namespace
 

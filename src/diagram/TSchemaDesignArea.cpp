@@ -1,11 +1,17 @@
 #include "diagram/TSchemaDesignArea.h"
 
+#include "diagram/RankLayout.h"
 #include "diagram/RelationRouting.h"
+#include "diagram/SchemaAccessible_p.h"
+#include "diagram/SchemaUndo_p.h"
+#include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
+#include "diagram/TfrmZkLinkTo.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
+#include "platform/ColorConvert.h"
 #include "platform/CompareText.h"
 #include "platform/DialogService.h"
 #include "platform/DrawingSuspension.h"
@@ -14,10 +20,18 @@
 #include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
+#include <QScopeGuard>
+#include <QStyleOptionFocusRect>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -44,10 +58,13 @@ TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     FActions = TZkSActions::All();
     // What OnDragOver accepts may be dropped on the bare area.
     viewport()->setAcceptDrops(true);
+    InstallSchemaAccessibility();
+    FUndoStack = new QUndoStack(this);
 }
 
 TSchemaDesignArea::~TSchemaDesignArea()
 {
+    ++FUndoPaused;
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.
     ClearAll();
@@ -141,22 +158,43 @@ TSchemaItem *TSchemaDesignArea::AddItemObject(
     return addItem(ACaption, ControlType, &AObject);
 }
 
-TSchemaItem *TSchemaDesignArea::addItem(
-    const QString &caption, TSchemaControlType type, const QVariant *object)
+TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlType type,
+    const QVariant *object, std::exception_ptr *failure)
 {
+    SchemaUndoGroup step(
+        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(caption));
     TSchemaItem *item = TSchemaItem::CreateTyped(this, type);
     QPointer<TSchemaItem> guard(item);
+    QUndoCommand *added = nullptr; // its record, dropped when the item does not stay
     try {
         item->SetCaption(caption);
         item->SetParent(this);
         item->Activate(QString(), 0, 0);
+        if (QUndoCommand *parent = step.Parent()) {
+            SchemaUndo::ItemAdded(parent, this, ItemPosition(this, item));
+            added = const_cast<QUndoCommand *>(parent->child(parent->childCount() - 1));
+        }
+        const auto forget = qScopeGuard([&] {
+            if (!guard && added)
+                added->setObsolete(true); // the handler took the item away again
+        });
+        if (FKeyboardNavigation && item->ItemControl())
+            item->ItemControl()->setFocusPolicy(Qt::StrongFocus);
         if (object)
             item->SetData(*object);
         RaiseEvent(FOnAddItem, this, item);
         return guard.data(); // null when the handler deleted the item
     } catch (...) {
-        // A half-built item is destroyed (raising OnDeleteItem) and nothing is reported.
+        // A half-built item is destroyed (raising OnDeleteItem). Adding never raises: the error
+        // goes to the caller that asked for it, else to the application's handler.
+        const std::exception_ptr error = std::current_exception();
+        if (added)
+            added->setObsolete(true);
         delete guard.data();
+        if (failure)
+            *failure = error;
+        else
+            Guarded([&error] { std::rethrow_exception(error); });
         return nullptr;
     }
 }
@@ -230,7 +268,8 @@ int TSchemaDesignArea::GetRelationCount() const
 
 // The index of relations by item. A relation is listed under each of its end items (once for a
 // self-link) while it is on the area, in the order of placement, which is the order of the
-// control list: relations only ever join at the end of the window-less part.
+// control list: relations join at the end of the window-less part, and when an undo puts one
+// back at its old position, the placements are numbered anew.
 
 void TSchemaDesignArea::GraphicControlInserted(TGraphicControl *control)
 {
@@ -244,6 +283,17 @@ void TSchemaDesignArea::GraphicControlRemoved(TGraphicControl *control)
 {
     if (auto *relation = qobject_cast<TSchemaRelation *>(control))
         unindexRelation(relation);
+}
+
+void TSchemaDesignArea::GraphicControlsReordered()
+{
+    for (TSchemaRelation *relation : relations())
+        relation->FPlacement = ++FPlacements;
+    const auto byPlacement = [](const TSchemaRelation *a, const TSchemaRelation *b) {
+        return a->FPlacement < b->FPlacement;
+    };
+    for (QVector<TSchemaRelation *> &list : FItemRelations)
+        std::sort(list.begin(), list.end(), byPlacement);
 }
 
 void TSchemaDesignArea::RelationEndsChanged(TSchemaRelation *relation)
@@ -327,7 +377,8 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
     TSchemaItem *si1, TSchemaItem *si2, TSchemaSubItem *ssi1, TSchemaSubItem *ssi2)
 {
     if (!si1 || !si2)
-        throw Exception(QStringLiteral("A relation needs a parent item and a child item."));
+        throw Exception(QCoreApplication::translate(
+            "TSchemaDesignArea", "A relation needs a parent item and a child item."));
     auto *relation = new TSchemaRelation(this);
     relation->SetParent(this);
     relation->SetParentItem(si1);
@@ -346,6 +397,10 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
         si2->ItemControl()->update();
     ReboundRelation(relation, false);
     relation->SetVisible(true);
+    SchemaUndoGroup step(
+        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add relation"));
+    if (step.Parent())
+        SchemaUndo::RelationAdded(step.Parent(), this, RelationPosition(this, relation));
     RaiseEvent(FOnAddRelation, this, relation);
     return relation;
 }
@@ -399,6 +454,12 @@ void TSchemaDesignArea::unmarkRow(TSchemaRelation *relation, TSchemaItem *item, 
 
 void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
 {
+    SchemaUndoGroup step(
+        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
+    if (step.Parent())
+        SchemaUndo::RelationDeleted(step.Parent(), this, relation);
+    if (FCurrentRelation == relation)
+        SetCurrentRelation(nullptr);
     RaiseEvent(FOnDeleteRelation, this, relation);
     relation->SetParent(nullptr);
     unmarkRow(relation, relation->ParentItem(), relation->ParentSubItem());
@@ -407,6 +468,12 @@ void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
         relation->deleteLater(); // its menu is still finishing the click
     else
         delete relation;
+}
+
+void TSchemaDesignArea::RemoveRelation(TSchemaRelation *Relation)
+{
+    if (Relation && Relation->Parent() == this)
+        deleteRelation(Relation, false);
 }
 
 void TSchemaDesignArea::DeleteRelation(QObject *Sender)
@@ -441,6 +508,12 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
 
 void TSchemaDesignArea::ClearAll()
 {
+    ++FUndoPaused;
+    const auto resume = qScopeGuard([this] {
+        --FUndoPaused;
+        if (FUndoStack)
+            FUndoStack->clear();
+    });
     for (int i = ControlCount() - 1; i >= 0; --i) {
         if (i >= ControlCount())
             continue; // a handler removed controls
@@ -519,6 +592,38 @@ void TSchemaDesignArea::AutoArrange()
         DialogService()->ShowMessage(this, QString::number(rank.RankWeight));
 }
 
+void TSchemaDesignArea::ArrangeByRank()
+{
+    RankLayoutInput input;
+    QVector<TSchemaItem *> items;
+    QHash<const TSchemaItem *, int> indexOf;
+    for (int c = 0; c < ControlCount(); ++c) {
+        if (auto *item = qobject_cast<TSchemaItem *>(Controls(c))) {
+            indexOf.insert(item, int(items.size()));
+            items << item;
+            input.Sizes << item->size();
+            input.Ranks << item->GetRank();
+        }
+    }
+    for (int c = 0; c < ControlCount(); ++c) {
+        if (auto *relation = qobject_cast<TSchemaRelation *>(Controls(c))) {
+            if (indexOf.contains(relation->ParentItem()) && indexOf.contains(relation->ChildItem()))
+                input.Links << std::pair { indexOf.value(relation->ParentItem()),
+                    indexOf.value(relation->ChildItem()) };
+        }
+    }
+    // Below the item tool bar, in the coordinates the diagram has when scrolled to its origin.
+    if (FcbItems && FcbItems->isVisible())
+        input.Origin.ry() += FcbItems->height();
+    input.Origin -= ScrollPosition();
+    const QVector<QPoint> corners = RankLayout(input);
+    BeginUpdate();
+    for (int i = 0; i < items.size(); ++i)
+        items.at(i)->move(corners.at(i));
+    EndUpdate();
+    UpdateScrollRange();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drawing suspension
 
@@ -581,6 +686,10 @@ void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
+    if (FKeyboardNavigation && hasFocus() && navigationKey(event)) {
+        event->accept();
+        return;
+    }
     TScrollBox::keyPressEvent(event);
 }
 
@@ -603,6 +712,287 @@ void TSchemaDesignArea::contextMenuEvent(QContextMenuEvent *event)
         return;
     }
     TScrollBox::contextMenuEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo
+
+// One step of the stack: the records of one change and of what the handlers changed in answer.
+// Its first redo is QUndoStack::push, after the changes were made: it does nothing.
+class UndoStep : public QUndoCommand {
+public:
+    UndoStep(TSchemaDesignArea *area, const QString &text)
+        : QUndoCommand(text)
+        , m_area(area)
+    {
+    }
+    void redo() override
+    {
+        if (!m_pushed) {
+            m_pushed = true;
+            return;
+        }
+        run([this] { QUndoCommand::redo(); });
+    }
+    void undo() override
+    {
+        run([this] { QUndoCommand::undo(); });
+    }
+
+private:
+    template <typename F> void run(F f)
+    {
+        if (!m_area)
+            return;
+        const bool was = m_area->FRestoring;
+        m_area->FRestoring = true;
+        const auto restore = qScopeGuard([&] {
+            if (m_area)
+                m_area->FRestoring = was;
+        });
+        Guarded(f);
+    }
+    QPointer<TSchemaDesignArea> m_area;
+    bool m_pushed = false;
+};
+
+QAction *TSchemaDesignArea::UndoAction()
+{
+    if (!FUndoAction) {
+        FUndoAction = FUndoStack->createUndoAction(
+            this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Undo"));
+        FUndoAction->setShortcut(QKeySequence::Undo);
+        FUndoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(FUndoAction);
+    }
+    return FUndoAction;
+}
+
+QAction *TSchemaDesignArea::RedoAction()
+{
+    if (!FRedoAction) {
+        FRedoAction = FUndoStack->createRedoAction(
+            this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Redo"));
+        FRedoAction->setShortcut(QKeySequence::Redo);
+        FRedoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(FRedoAction);
+    }
+    return FRedoAction;
+}
+
+void TSchemaDesignArea::BeginUndoGroup(const QString &Text)
+{
+    if (FUndoDepth++ == 0 && FUndoStack && !FRestoring && FUndoPaused == 0)
+        FUndoGroup = new UndoStep(this, Text);
+}
+
+void TSchemaDesignArea::EndUndoGroup()
+{
+    if (FUndoDepth == 0 || --FUndoDepth > 0)
+        return;
+    QUndoCommand *step = FUndoGroup;
+    FUndoGroup = nullptr;
+    if (step && step->childCount() > 0 && FUndoStack)
+        FUndoStack->push(step);
+    else
+        delete step;
+}
+
+QUndoCommand *TSchemaDesignArea::UndoGroupCommand() const
+{
+    return FRestoring || FUndoPaused > 0 ? nullptr : FUndoGroup;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Find
+
+QAction *TSchemaDesignArea::FindAction()
+{
+    if (!FFindAction) {
+        FFindAction = new QAction(
+            QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Find..."), this);
+        FFindAction->setObjectName(QStringLiteral("actFind"));
+        FFindAction->setShortcut(QKeySequence::Find);
+        FFindAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(FFindAction, &QAction::triggered, this,
+            [this] { Guarded([&] { FindBar()->Open(); }); });
+        addAction(FFindAction);
+    }
+    return FFindAction;
+}
+
+TSchemaFindBar *TSchemaDesignArea::FindBar()
+{
+    if (!FFindBar)
+        FFindBar = new TSchemaFindBar(this);
+    return FFindBar;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+QAction *TSchemaDesignArea::LinkAction()
+{
+    if (!FLinkAction) {
+        FLinkAction = new QAction(
+            QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Link to..."), this);
+        FLinkAction->setObjectName(QStringLiteral("actLinkTo"));
+        FLinkAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+        FLinkAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(FLinkAction, &QAction::triggered, this, [this] {
+            Guarded([&] {
+                // The item that has the focus, else the one whose menu was opened.
+                TSchemaItem *source = nullptr;
+                for (QWidget *w = QApplication::focusWidget(); w && !source; w = w->parentWidget())
+                    source = qobject_cast<TSchemaItem *>(w);
+                if (!source || source->Designer() != this)
+                    source = FMenuItem;
+                FMenuItem = nullptr;
+                if (source)
+                    TfrmZkLinkTo::LinkSelectedRow(source);
+            });
+        });
+        addAction(FLinkAction);
+    }
+    return FLinkAction;
+}
+
+void TSchemaDesignArea::SetKeyboardNavigation(bool Value)
+{
+    FKeyboardNavigation = Value;
+    setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
+    const int count = GetItemCount();
+    for (int i = 0; i < count; ++i) {
+        if (QWidget *control = GetItem(i)->ItemControl())
+            control->setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
+    }
+    if (!Value)
+        SetCurrentRelation(nullptr);
+}
+
+void TSchemaDesignArea::SetMenuItem(TSchemaItem *item)
+{
+    FMenuItem = item;
+}
+
+TSchemaRelation *TSchemaDesignArea::CurrentRelation() const
+{
+    return FCurrentRelation;
+}
+
+void TSchemaDesignArea::SetCurrentRelation(TSchemaRelation *Value)
+{
+    if (FCurrentRelation == Value)
+        return;
+    if (FCurrentRelation)
+        viewport()->update(FCurrentRelation->BoundsRect().adjusted(-3, -3, 3, 3));
+    FCurrentRelation = Value;
+    if (!Value)
+        return;
+    viewport()->update(Value->BoundsRect().adjusted(-3, -3, 3, 3));
+    EnsureVisible(Value->BoundsRect());
+    if (hasFocus() && QAccessible::isActive()) {
+        QAccessibleEvent focus(Value, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+bool TSchemaDesignArea::navigationKey(QKeyEvent *event)
+{
+    const int count = GetRelationCount();
+    const int current = FCurrentRelation ? IndexOfControl(FCurrentRelation) : -1;
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Up: {
+        if (count == 0)
+            return true;
+        // Relations stand first in the control list, so their indexes are 0 .. count - 1.
+        const bool forward = event->key() == Qt::Key_Right || event->key() == Qt::Key_Down;
+        const int next = current < 0 ? (forward ? 0 : count - 1)
+                                     : (current + (forward ? 1 : count - 1)) % count;
+        SetCurrentRelation(GetRelation(next));
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (FCurrentRelation && !FReadOnly)
+            Guarded([&] { FCurrentRelation->EditRelation(nullptr); });
+        return true;
+    case Qt::Key_Menu:
+    case Qt::Key_F10:
+        if (event->key() == Qt::Key_F10 && !(event->modifiers() & Qt::ShiftModifier))
+            return false;
+        if (FCurrentRelation) {
+            const QPoint middle = FCurrentRelation->BoundsRect().center()
+                - FCurrentRelation->BoundsRect().topLeft();
+            Guarded([&] { FCurrentRelation->_Click(middle.x(), middle.y()); });
+        }
+        return true;
+    case Qt::Key_Delete:
+        if (FCurrentRelation && !FReadOnly && FActions.Contains(saDeleteReleation)) {
+            TSchemaRelation *gone = FCurrentRelation;
+            SetCurrentRelation(nullptr);
+            Guarded([&] { deleteRelation(gone, false); });
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TSchemaDesignArea::paintEvent(QPaintEvent *event)
+{
+    TScrollBox::paintEvent(event);
+    if (!FCurrentRelation || !hasFocus())
+        return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
+    focus.backgroundColor = ColorToQColor(Color(), palette());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Highlights
+
+namespace {
+constexpr int RingWidth = 3;
+QRect ringRect(const TSchemaItem *item)
+{
+    return item->geometry().adjusted(-RingWidth - 1, -RingWidth - 1, RingWidth + 1, RingWidth + 1);
+}
+} // namespace
+
+void TSchemaDesignArea::ItemHighlightChanged(TSchemaItem *item)
+{
+    FHighlighted.removeAll(nullptr);
+    FHighlighted.removeAll(item);
+    if (item->Highlighted())
+        FHighlighted.append(item);
+    viewport()->update(ringRect(item));
+}
+
+void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
+{
+    TScrollBox::PaintBackground(painter, rect);
+    if (FHighlighted.isEmpty())
+        return;
+    QPen pen(palette().color(QPalette::Highlight), RingWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.save();
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    for (const QPointer<TSchemaItem> &item : std::as_const(FHighlighted)) {
+        if (item && !item->isHidden() && rect.intersects(ringRect(item))) {
+            const qreal half = RingWidth / 2.0 + 0.5;
+            painter.drawRect(QRectF(item->geometry()).adjusted(-half, -half, half - 1, half - 1));
+        }
+    }
+    painter.restore();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -11,175 +11,333 @@
 #include <QVariant>
 #include <QVector>
 
+#include <exception>
+
 class QIODevice;
 class QMenu;
 class QPainter;
+class QUndoCommand;
+class QUndoStack;
 
 namespace Diduza {
 
 class TImageList;
 class TSchemaDataEngine;
+class TSchemaFindBar;
 class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
 
-// The diagram canvas: a scrolling pane on which items stand as child windows and relations
-// as window-less controls. The area is also the registry of the diagram: its items and
-// relations are the controls of its control list (relations first, then items and other
-// windowed children, each in placement order) of those two classes, and every count, index,
-// lookup and enumeration answers in that order. What is looked up is indexed: the items and the
-// relations in list order (rebuilt when the list has changed), and the relations of each item
-// (kept as relations join and leave the area or change their ends), so that queries and the
-// re-routing of one item's relations do not walk the whole list.
+/// The diagram canvas: a scrolling pane on which items stand as child windows and relations
+/// as window-less controls. The area is also the registry of the diagram: its items and
+/// relations are the controls of its control list (relations first, then items and other
+/// windowed children, each in placement order) of those two classes, and every count, index,
+/// lookup and enumeration answers in that order. What is looked up is indexed: the items and the
+/// relations in list order (rebuilt when the list has changed), and the relations of each item
+/// (kept as relations join and leave the area or change their ends), so that queries and the
+/// re-routing of one item's relations do not walk the whole list.
 class DIDUZAWIDGETS_EXPORT TSchemaDesignArea : public TScrollBox {
     Q_OBJECT
 public:
+    /// An empty design area; AOwner is its parent widget.
     explicit TSchemaDesignArea(QWidget *AOwner = nullptr);
     ~TSchemaDesignArea() override;
 
     // --- diagram ---
+    /// Creates, places and shows an item captioned ACaption with an inner control of ControlType
+    /// and raises OnAddItem. Never raises: when that fails (OnAddItem's handler included) the
+    /// item is destroyed, the error goes to the application's exception handler and the result
+    /// is nullptr.
     TSchemaItem *AddItem(const QString &ACaption, TSchemaControlType ControlType);
+    /// AddItem that attaches AObject to the new item as its Data.
     TSchemaItem *AddItemObject(
         const QString &ACaption, TSchemaControlType ControlType, const QVariant &AObject);
+    /// Joins row ssi1 of si1 (parent) to row ssi2 of si2 (child); raises "These items are already
+    /// linked." for a duplicate.
     TSchemaRelation *AddRelation(
         TSchemaItem *si1, TSchemaItem *si2, TSchemaSubItem *ssi1, TSchemaSubItem *ssi2);
+    /// The index of item among the area's items, or -1.
     int GetItemIndex(const TSchemaItem *item) const;
+    /// The first item captioned AItemName (ignoring the case of A to Z), or nullptr.
     TSchemaItem *FindItem(const QString &AItemName) const;
+    /// True when another relation joins the same rows as Relation, in either direction.
     bool FindRelation(const TSchemaRelation *Relation) const;
+    /// True when a relation other than Relation ends at row SubItem of item si.
     bool FindOtherRelation(const TSchemaRelation *Relation, const TSchemaItem *si,
         const TSchemaSubItem *SubItem) const;
+    /// The item at Index among the area's items, or nullptr.
     TSchemaItem *GetItem(int Index) const;
+    /// The number of items on the area.
     int GetItemCount() const;
+    /// The relation at Index among the area's relations, or nullptr.
     TSchemaRelation *GetRelation(int Index) const;
+    /// The number of relations on the area.
     int GetRelationCount() const;
-    // The relations of the area whose parent or child item is item, in list order.
+    /// The relations of the area whose parent or child item is item, in list order.
     QVector<TSchemaRelation *> RelationsOfItem(const TSchemaItem *item) const;
-    // Menu handler: deletes the relation that owns the clicked entry Sender.
+    /// Menu handler: deletes the relation that owns the clicked entry Sender.
     void DeleteRelation(QObject *Sender);
+    /// Deletes the relations of AItem, only those at row SubItem when it is given.
     void DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubItem *SubItem);
+    /// Deletes every relation and item.
     void ClearAll();
 
     // --- routing ---
+    /// Routes Relation again between its rows; IsDrag while an item is being dragged.
     void ReboundRelation(TSchemaRelation *Relation, bool IsDrag);
+    /// Routes every relation again.
     void ReboundRelations();
+    /// Routes the relations of AItem again.
     void ReboundRelationsForItem(TSchemaItem *AItem, bool IsDrag);
 
     // --- ranking ---
+    /// Ranks the items by GetRank and shows each weight in turn, in ranking order.
     void AutoArrange();
+    /// Places the items in columns by rank, ordered within each column so that fewer relations
+    /// cross (see RankLayout.h); sizes, the diagram and its order are kept.
+    void ArrangeByRank();
 
     // --- schema file (TSchemaDesignAreaFile.cpp; the format is described in SchemaFile.h) ---
-    // Writes the whole diagram at the stream's position, UTF-8 without byte-order mark;
-    // EStreamError when the stream does not take all of it.
+    /// Writes the whole diagram at the stream's position, UTF-8 without byte-order mark;
+    /// EStreamError when the stream does not take all of it.
     void SaveToStream(QIODevice &Stream) const;
-    // Saves through QSaveFile: a failed save leaves the previous file as it was and raises
-    // EStreamError carrying the file error.
+    /// Saves through QSaveFile: a failed save leaves the previous file as it was and raises
+    /// EStreamError carrying the file error.
     void SaveToFile(const QString &FileName) const;
-    // Reads the stream from its position to its end, then replaces the diagram with drawing
-    // suspended. A stream that cannot be read leaves the diagram as it was; a file whose
-    // content fails (EConvertError, ESchemaFileError, "These items are already linked.")
-    // leaves what was built before the failure. Events: OnDeleteItem per old item, then per
-    // item OnAddItem and one OnAddSubItem per row, then OnAddRelation per relation.
+    /// Reads the stream from its position to its end, then replaces the diagram with drawing
+    /// suspended. A stream that cannot be read leaves the diagram as it was; a file whose
+    /// content fails (EConvertError, ESchemaFileError, "These items are already linked.")
+    /// leaves what was built before the failure. Events: OnDeleteItem per old item, then per
+    /// item OnAddItem and one OnAddSubItem per row, then OnAddRelation per relation.
     void LoadFromStream(QIODevice &Stream);
+    /// LoadFromStream on the file FileName; EStreamError when it cannot be opened.
     void LoadFromFile(const QString &FileName);
-    // Paints the diagram onto the painter in the area's client coordinates: first every visible
-    // relation (its line and markers), then every visible item window with its inner control,
-    // both in control-list order, as the viewport shows them. The background and the tool bar
-    // are not painted.
+    /// Paints the diagram onto the painter in the area's client coordinates: first every visible
+    /// relation (its line and markers), then every visible item window with its inner control,
+    /// both in control-list order, as the viewport shows them. The background and the tool bar
+    /// are not painted.
     void DrawCanvas(QPainter &ACanvas);
 
     // --- menu commands (Sender is the clicked entry, owned by an item or a relation) ---
+    /// Menu handler: asks for a font for the item that owns the clicked entry.
     void ChangeItemFont(QObject *Sender);
+    /// Menu handler: asks for a background colour for the item that owns the clicked entry.
     void ChangeBackground(QObject *Sender);
 
     // --- properties ---
+    /// The data engine of the diagram; a freed engine reads as nullptr.
     TSchemaDataEngine *DataEngine() const;
+    /// Sets DataEngine.
     void SetDataEngine(TSchemaDataEngine *Value);
+    /// The image list of the rows' pictures, read by items when they are created.
     TImageList *Images() const;
+    /// Sets Images.
     void SetImages(TImageList *Value);
+    /// The image list of the rows' state pictures, read by items when they are created.
     TImageList *StateImages() const;
+    /// Sets StateImages.
     void SetStateImages(TImageList *Value);
+    /// True when the user may not delete or edit items and relations; read at each action.
     bool ReadOnly() const { return FReadOnly; }
+    /// Sets ReadOnly.
     void SetReadOnly(bool value) { FReadOnly = value; }
+    /// True while the item tool bar is shown.
     bool ShowItemToolbar() const { return FShowItemToolbar; }
+    /// Sets ShowItemToolbar.
     void SetShowItemToolbar(bool Value);
+    /// The editing actions the menus of items and relations permit.
     TZkSActions Actions() const { return FActions; }
+    /// Sets Actions.
     void SetActions(TZkSActions value) { FActions = value; }
+    /// The menu of the bare area, or nullptr.
     QMenu *PopupMenu() const { return FPopupMenu; }
+    /// Sets PopupMenu.
     void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
 
+    /// The OnAddSubItem handler, raised after a row is added to an item of the area; empty when
+    /// unset.
     TSchemaSubItemEvent OnAddSubItem() const { return FOnAddSubItem; }
+    /// Sets the OnAddSubItem handler.
     void SetOnAddSubItem(TSchemaSubItemEvent h) { FOnAddSubItem = std::move(h); }
+    /// The OnAddItem handler, raised after an item is added; empty when unset.
     TSchemaItemEvent OnAddItem() const { return FOnAddItem; }
+    /// Sets the OnAddItem handler.
     void SetOnAddItem(TSchemaItemEvent h) { FOnAddItem = std::move(h); }
+    /// The OnDeleteItem handler, raised when an item is deleted, before it goes; empty when unset.
     TSchemaItemEvent OnDeleteItem() const { return FOnDeleteItem; }
+    /// Sets the OnDeleteItem handler.
     void SetOnDeleteItem(TSchemaItemEvent h) { FOnDeleteItem = std::move(h); }
+    /// The OnAddRelation handler, raised after a relation is added; empty when unset.
     TSchemaRelationEvent OnAddRelation() const { return FOnAddRelation; }
+    /// Sets the OnAddRelation handler.
     void SetOnAddRelation(TSchemaRelationEvent h) { FOnAddRelation = std::move(h); }
+    /// The OnDeleteRelation handler, raised when a relation is deleted, before it goes; empty when
+    /// unset.
     TSchemaRelationEvent OnDeleteRelation() const { return FOnDeleteRelation; }
+    /// Sets the OnDeleteRelation handler.
     void SetOnDeleteRelation(TSchemaRelationEvent h) { FOnDeleteRelation = std::move(h); }
+    /// The OnClose handler, raised when an item's close button is pressed; AllowClose decides;
+    /// empty when unset.
     TSchemaCloseEvent OnClose() const { return FOnClose; }
+    /// Sets the OnClose handler.
     void SetOnClose(TSchemaCloseEvent h) { FOnClose = std::move(h); }
+    /// The OnKeyDown handler, raised when a key is pressed on the area; the handler may clear Key;
+    /// empty when unset.
     TKeyEvent OnKeyDown() const { return FOnKeyDown; }
+    /// Sets the OnKeyDown handler.
     void SetOnKeyDown(TKeyEvent h) { FOnKeyDown = std::move(h); }
+    /// The OnKeyPress handler, raised for the character of a pressed key; empty when unset.
     TKeyPressEvent OnKeyPress() const { return FOnKeyPress; }
+    /// Sets the OnKeyPress handler.
     void SetOnKeyPress(TKeyPressEvent h) { FOnKeyPress = std::move(h); }
+    /// The OnKeyUp handler, raised when a key is released on the area; empty when unset.
     TKeyEvent OnKeyUp() const { return FOnKeyUp; }
+    /// Sets the OnKeyUp handler.
     void SetOnKeyUp(TKeyEvent h) { FOnKeyUp = std::move(h); }
-    // Drags that are not rows of the diagram's items (a table dragged in from a list, say):
-    // over the bare area Sender is the area; over an item, Sender is the item and (X, Y) are
-    // in the item's coordinates. Unset, nothing can be dropped.
+    /// Drags that are not rows of the diagram's items (a table dragged in from a list, say):
+    /// over the bare area Sender is the area; over an item, Sender is the item and (X, Y) are
+    /// in the item's coordinates. Unset, nothing can be dropped.
     TDragOverEvent OnDragOver() const { return FOnDragOver; }
+    /// Sets the OnDragOver handler.
     void SetOnDragOver(TDragOverEvent h) { FOnDragOver = std::move(h); }
+    /// The OnDragDrop handler, raised when such a drag is dropped; empty when unset.
     TDragDropEvent OnDragDrop() const { return FOnDragDrop; }
+    /// Sets the OnDragDrop handler.
     void SetOnDragDrop(TDragDropEvent h) { FOnDragDrop = std::move(h); }
 
-    // The drop decisions, as plain calls: DragOver asks OnDragOver (Accept is false when it is
-    // unset), DragDrop raises OnDragDrop.
+    /// The drop decisions, as plain calls: DragOver asks OnDragOver (Accept is false when it is
+    /// unset), DragDrop raises OnDragDrop.
     void DragOver(QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept);
+    /// Raises OnDragDrop for a drop at (X, Y).
     void DragDrop(QObject *Sender, QObject *Source, int X, int Y);
 
-    // Drawing suspension (one window in the process at a time); no nesting count.
+    /// Drawing suspension (one window in the process at a time); no nesting count.
     void BeginUpdate();
+    /// Resumes drawing suspended by BeginUpdate.
     void EndUpdate();
+    /// True while drawing is suspended by BeginUpdate.
     bool IsLocked() const { return FIsLocked; }
 
-    // True while the area moves its children for a scroll (items then leave the re-routing to
-    // the area, which re-routes every relation once).
+    /// True while the area moves its children for a scroll (items then leave the re-routing to
+    /// the area, which re-routes every relation once).
     bool IsScrolling() const { return FScrolling; }
 
-    // For items: an item created with this area as owner and never placed is freed with it.
+    /// For items: an item created with this area as owner and never placed is freed with it.
     void RegisterOwnedItem(TSchemaItem *item);
-    // For items and relations: keep the relations of each item indexed.
+    /// For items: an item is going away; its relations are no longer listed under it.
     void ForgetItem(const TSchemaItem *item);
+    /// For relations: a relation's parent or child item changed; it is listed anew.
     void RelationEndsChanged(TSchemaRelation *relation);
 
+    /// For items: an item's highlight went on or off; the area draws the rings round them.
+    void ItemHighlightChanged(TSchemaItem *item);
+
+    // --- undo ---
+    /// The changes made to the diagram (items added, removed, moved, resized, renamed, their
+    /// colours and fonts, ticks, relations added, deleted and edited) as steps of a QUndoStack
+    /// that the area owns. Loading a file and ClearAll clear it. Undo and redo raise the same
+    /// events as the changes made by hand; OnAddItem handlers should not add rows while
+    /// IsRestoring is true: the area restores them.
+    QUndoStack *UndoStack() const { return FUndoStack; }
+    /// The stack's undo action with its standard shortcut (while the focus is in the area),
+    /// made and added to the area on first use.
+    QAction *UndoAction();
+    /// The stack's redo action, as UndoAction.
+    QAction *RedoAction();
+    /// True while an undo or redo changes the diagram.
+    bool IsRestoring() const { return FRestoring; }
+    /// Makes the changes recorded until the matching EndUndoGroup one step named Text (groups
+    /// nest; the outermost names the step). Components record into the open step only.
+    void BeginUndoGroup(const QString &Text);
+    /// Closes the group BeginUndoGroup opened; the outermost pushes its step if it holds any.
+    void EndUndoGroup();
+    /// The open step, when the area records now (null otherwise).
+    QUndoCommand *UndoGroupCommand() const;
+    /// Deletes a relation as its menu does, at once.
+    void RemoveRelation(TSchemaRelation *Relation);
+
+    // --- find ---
+    /// The find action (Ctrl+F while the focus is in the area), made and added to the area on
+    /// first use: an application that wants find puts it in its menus, or just asks for it.
+    QAction *FindAction();
+    /// The find bar, made on first use.
+    TSchemaFindBar *FindBar();
+
+    // --- keyboard ---
+    /// "Link to..." (Ctrl+L while the focus is in the area), made and added on first use: links
+    /// the row selected in the item that has the focus, or the item whose menu was opened last,
+    /// through TfrmZkLinkTo. Once made, it also stands in every item's menu.
+    QAction *LinkAction();
+    /// The link action when it has been made, else null.
+    QAction *LinkActionIfMade() const { return FLinkAction; }
+    /// Keyboard reach of the whole diagram (off): Tab takes the focus from item to item (the
+    /// arrow keys then move through the rows); with the focus on the area itself, the arrow
+    /// keys step through the relations, Enter opens the current relation's properties, the
+    /// menu key its menu, Delete deletes it.
+    bool KeyboardNavigation() const { return FKeyboardNavigation; }
+    /// Turns keyboard reach on or off.
+    void SetKeyboardNavigation(bool Value);
+    /// The relation the arrow keys reached (null when none); drawn with a focus frame.
+    TSchemaRelation *CurrentRelation() const;
+    /// Makes Value the current relation and scrolls it into view.
+    void SetCurrentRelation(TSchemaRelation *Value);
+    /// For items: the item whose menu is about to open (the link action's source then).
+    void SetMenuItem(TSchemaItem *item);
+
     // --- item tool bar (nullptr while hidden) ---
+    /// The band that holds the item tool bar.
     QWidget *CoolBar() const { return FcbItems; }
+    /// The item tool bar.
     QToolBar *ToolBar() const { return FtbItems; }
+    /// The glyphs of the tool bar's buttons.
     TImageList *ToolBarImages() const { return FtbImages; }
+    /// The menu of icon pictures behind the tool bar's icon button.
     QMenu *IconMenu() const { return pmIconList; }
-    // Click handlers of the tool bar: Sender's "Tag" property names the control type (a
-    // button) or the icon type (an icon-menu entry).
+    /// Click handlers of the tool bar: Sender's "Tag" property names the control type (a
+    /// button) or the icon type (an icon-menu entry).
     void AddNewItem(QObject *Sender);
+    /// Click handler: adds an icon item of the icon type in Sender's "Tag".
     void AddNewIcon(QObject *Sender);
 
 protected:
+    /// Keeps the item and relation indexes in step with the control list.
     void GraphicControlInserted(TGraphicControl *control) override;
+    /// As GraphicControlInserted.
     void GraphicControlRemoved(TGraphicControl *control) override;
+    /// Numbers the relations' placements anew in list order.
+    void GraphicControlsReordered() override;
+    /// Moves the children and routes every relation once.
     void scrollContentsBy(int dx, int dy) override;
+    /// Paints the background and the rings round highlighted items.
+    void PaintBackground(QPainter &painter, const QRect &rect) override;
+    /// Paints the relations and the focus frame of the current relation.
+    void paintEvent(QPaintEvent *event) override;
+    /// Keeps the item tool bar across the top.
     void resizeEvent(QResizeEvent *event) override;
+    /// Builds the item tool bar.
     void CreateItemToolbar();
+    /// Removes the item tool bar.
     void DestroyItemToolbar();
+    /// Pops up PopupMenu over the bare area.
     void contextMenuEvent(QContextMenuEvent *event) override;
+    /// Raises OnKeyDown and OnKeyPress.
     void keyPressEvent(QKeyEvent *event) override;
+    /// Raises OnKeyUp.
     void keyReleaseEvent(QKeyEvent *event) override;
+    /// Accepts a drag that OnDragOver accepts.
     void dragEnterEvent(QDragEnterEvent *event) override;
+    /// Asks OnDragOver while a drag moves over the area.
     void dragMoveEvent(QDragMoveEvent *event) override;
+    /// Tells OnDragOver that the drag left.
     void dragLeaveEvent(QDragLeaveEvent *event) override;
+    /// Raises OnDragDrop for an accepted drop.
     void dropEvent(QDropEvent *event) override;
 
 private:
-    TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object);
+    // Creates an item; on failure destroys it and returns nullptr, the error stored in
+    // *failure when given, else handed to the application's exception handler.
+    TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object,
+        std::exception_ptr *failure = nullptr);
     void deleteRelation(TSchemaRelation *relation, bool deferred);
     void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
     // The items and the relations in list order, current.
@@ -187,6 +345,8 @@ private:
     const QVector<TSchemaRelation *> &relations() const;
     void indexRelation(TSchemaRelation *relation);
     void unindexRelation(TSchemaRelation *relation);
+    // The keys of keyboard navigation with the focus on the area; true when one was used.
+    bool navigationKey(QKeyEvent *event);
 
     bool FReadOnly = false;
     QPointer<TSchemaDataEngine> FDataEngine;
@@ -221,6 +381,21 @@ private:
     // The relations on the area by each of their end items, in placement order.
     QHash<const TSchemaItem *, QVector<TSchemaRelation *>> FItemRelations;
     quint64 FPlacements = 0;
+    QVector<QPointer<TSchemaItem>> FHighlighted;
+    QPointer<QAction> FFindAction;
+    QPointer<QAction> FLinkAction;
+    bool FKeyboardNavigation = false;
+    QUndoStack *FUndoStack = nullptr;
+    QPointer<QAction> FUndoAction;
+    QPointer<QAction> FRedoAction;
+    bool FRestoring = false;
+    int FUndoPaused = 0;
+    int FUndoDepth = 0;
+    QUndoCommand *FUndoGroup = nullptr;
+    friend class UndoStep;
+    QPointer<TSchemaRelation> FCurrentRelation;
+    QPointer<TSchemaItem> FMenuItem;
+    QPointer<TSchemaFindBar> FFindBar;
 };
 
 } // namespace Diduza

@@ -2,11 +2,12 @@
 // this file maps items, rows and relations to and from it.
 
 #include "diagram/SchemaFile.h"
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
-#include "engines/TSchemaDataEngine.h"
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaDataEngine.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
 #include "relations/TSchemaRelation.h"
@@ -16,7 +17,12 @@
 #include <QLocale>
 #include <QPainter>
 #include <QSaveFile>
+#include <QScopeGuard>
+#include <QUndoStack>
 #include <QWidget>
+
+#include <exception>
+#include <functional>
 
 namespace Diduza {
 
@@ -83,6 +89,15 @@ TSchemaFileItem itemData(const TSchemaItem *item)
     return d;
 }
 
+} // namespace
+
+TSchemaFileItem CaptureItemData(const TSchemaItem *item)
+{
+    return itemData(item);
+}
+
+namespace {
+
 QString localeTimeSeparator()
 {
     return TimeSeparatorOf(QLocale::system().timeFormat(QLocale::LongFormat));
@@ -97,14 +112,16 @@ QFileDevice::FileError fileErrorOf(const QIODevice &device)
 QByteArray readAllOf(QIODevice &stream)
 {
     if (!stream.isOpen() || !stream.isReadable())
-        throw EStreamError(QStringLiteral("The stream is not open for reading."));
+        throw EStreamError(QCoreApplication::translate(
+            "Diduza::SchemaFile", "The stream is not open for reading."));
     auto *file = qobject_cast<QFileDevice *>(&stream);
     if (file)
         file->unsetError();
     QByteArray bytes = stream.readAll();
     if (file && file->error() != QFileDevice::NoError)
         throw EStreamError(
-            QStringLiteral("Cannot read \"%1\": %2").arg(file->fileName(), file->errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot read \"%1\": %2")
+                .arg(file->fileName(), file->errorString()),
             file->error());
     return bytes;
 }
@@ -128,9 +145,14 @@ private:
 // Builds the diagram of a file on an area that has just been cleared.
 class Loader {
 public:
-    Loader(TSchemaDesignArea *area, const TSchemaFileReader &file)
+    // Adds an item as AddItem does, handing a failure back instead of to the application.
+    using AddItemFunc = std::function<TSchemaItem *(
+        const QString &caption, TSchemaControlType type, std::exception_ptr &failure)>;
+
+    Loader(TSchemaDesignArea *area, const TSchemaFileReader &file, AddItemFunc addItem)
         : m_area(area)
         , m_file(file)
+        , m_addItem(std::move(addItem))
     {
     }
 
@@ -153,11 +175,29 @@ public:
     }
 
 private:
+    // The message of a failure; empty without one. EAbort is raised again.
+    static QString failureMessage(const std::exception_ptr &failure)
+    {
+        if (!failure)
+            return QString();
+        try {
+            std::rethrow_exception(failure);
+        } catch (const EAbort &) {
+            throw;
+        } catch (const Exception &e) {
+            return e.Message();
+        } catch (const std::exception &e) {
+            return QString::fromUtf8(e.what());
+        } catch (...) {
+            return QStringLiteral("Unknown error");
+        }
+    }
+
     [[noreturn]] static void gone(const TSchemaSection &section)
     {
-        throw ESchemaFileError(
-            QStringLiteral("Section %1: the item was removed while it was loaded.")
-                .arg(section.Header()));
+        throw ESchemaFileError(QCoreApplication::translate(
+            "Diduza::SchemaFile", "Section %1: the item was removed while it was loaded.")
+                                   .arg(section.Header()));
     }
 
     void loadItem(int i)
@@ -166,11 +206,18 @@ private:
         const QString caption = s.Text(QStringLiteral("Caption"));
         const auto type = TSchemaControlType(
             s.RequiredEnum(QStringLiteral("ControlType"), EnumCount<TSchemaControlType>()));
-        QPointer<TSchemaItem> item = m_area->AddItem(caption, type);
-        if (!item)
-            throw ESchemaFileError(
-                QStringLiteral("Section %1: the item \"%2\" could not be created.")
-                    .arg(s.Header(), caption));
+        std::exception_ptr failure;
+        QPointer<TSchemaItem> item = m_addItem(caption, type, failure);
+        if (!item) {
+            // The load stops with the cause, the application's own message included; a
+            // silent abort stays silent.
+            const QString cause = failureMessage(failure);
+            const QString message = QCoreApplication::translate("Diduza::SchemaFile",
+                "Section %1: the item \"%2\" could not be created")
+                                        .arg(s.Header(), caption);
+            throw ESchemaFileError(cause.isEmpty() ? message + QLatin1Char('.')
+                                                   : message + QLatin1String(": ") + cause);
+        }
         m_items.append(item);
 
         item->SetShowCaption(s.Bool(QStringLiteral("ShowCaption")));
@@ -243,8 +290,9 @@ private:
         }
         TSchemaItem *item = m_area->FindItem(caption);
         if (!item)
-            throw ESchemaFileError(
-                s.Describe(nameKey, QStringLiteral("no item is named \"%1\"").arg(caption)));
+            throw ESchemaFileError(s.Describe(nameKey,
+                QCoreApplication::translate("Diduza::SchemaFile", "no item is named \"%1\"")
+                    .arg(caption)));
         return item;
     }
 
@@ -260,7 +308,8 @@ private:
             row = item->GetSubItem(number - 1);
         if (!row)
             throw ESchemaFileError(s.Describe(key,
-                QStringLiteral("the item \"%1\" has no row %2 (it has %3)")
+                QCoreApplication::translate(
+                    "Diduza::SchemaFile", "the item \"%1\" has no row %2 (it has %3)")
                     .arg(item->GetCaption())
                     .arg(number)
                     .arg(count)));
@@ -295,6 +344,7 @@ private:
 
     TSchemaDesignArea *m_area;
     const TSchemaFileReader &m_file;
+    AddItemFunc m_addItem;
     QVector<QPointer<TSchemaItem>> m_items; // by item section number - 1
 };
 
@@ -306,7 +356,8 @@ private:
 void TSchemaDesignArea::SaveToStream(QIODevice &Stream) const
 {
     if (!Stream.isOpen() || !Stream.isWritable())
-        throw EStreamError(QStringLiteral("The stream is not open for writing."));
+        throw EStreamError(QCoreApplication::translate(
+            "Diduza::SchemaFile", "The stream is not open for writing."));
     TSchemaFileData data;
     data.App = QCoreApplication::applicationName();
     data.Saved = FormatSaved(QDateTime::currentDateTime(), localeTimeSeparator());
@@ -352,7 +403,8 @@ void TSchemaDesignArea::SaveToStream(QIODevice &Stream) const
         const qint64 n = Stream.write(bytes.constData() + done, bytes.size() - done);
         if (n <= 0)
             throw EStreamError(
-                QStringLiteral("Cannot write the schema: %1").arg(Stream.errorString()),
+                QCoreApplication::translate("Diduza::SchemaFile", "Cannot write the schema: %1")
+                    .arg(Stream.errorString()),
                 fileErrorOf(Stream));
         done += n;
     }
@@ -365,19 +417,22 @@ void TSchemaDesignArea::SaveToFile(const QString &FileName) const
     // of the text (a file size limit, a full disk) without reporting it.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw EStreamError(
-            QStringLiteral("Cannot create file \"%1\": %2").arg(FileName, file.errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot create file \"%1\": %2")
+                .arg(FileName, file.errorString()),
             file.error());
     try {
         SaveToStream(file);
     } catch (const EStreamError &e) {
         // The destructor drops the new text; the old file stays as it was.
         throw EStreamError(
-            QStringLiteral("Cannot write file \"%1\": %2").arg(FileName, file.errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot write file \"%1\": %2")
+                .arg(FileName, file.errorString()),
             e.FileError());
     }
     if (!file.commit())
         throw EStreamError(
-            QStringLiteral("Cannot save file \"%1\": %2").arg(FileName, file.errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot save file \"%1\": %2")
+                .arg(FileName, file.errorString()),
             file.error());
 }
 
@@ -390,7 +445,17 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     const TSchemaFileReader file(readAllOf(Stream));
     SuspendedDrawing suspended(this);
     ClearAll();
-    Loader(this, file).run();
+    // A loaded diagram starts a new history, also when the load fails half-way.
+    ++FUndoPaused;
+    const auto resume = qScopeGuard([this] {
+        --FUndoPaused;
+        FUndoStack->clear();
+    });
+    Loader(this, file,
+        [this](const QString &caption, TSchemaControlType type, std::exception_ptr &failure) {
+            return addItem(caption, type, nullptr, &failure);
+        })
+        .run();
 }
 
 void TSchemaDesignArea::LoadFromFile(const QString &FileName)
@@ -398,7 +463,8 @@ void TSchemaDesignArea::LoadFromFile(const QString &FileName)
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EStreamError(
-            QStringLiteral("Cannot open file \"%1\": %2").arg(FileName, file.errorString()),
+            QCoreApplication::translate("Diduza::SchemaFile", "Cannot open file \"%1\": %2")
+                .arg(FileName, file.errorString()),
             file.error());
     LoadFromStream(file);
 }

@@ -3,6 +3,8 @@
 
 #include "diagram/TSchemaDesignArea.h"
 
+#include "diagram/SchemaUndo_p.h"
+
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "platform/Application.h"
@@ -186,9 +188,12 @@ void TSchemaDesignArea::AddNewItem(QObject *Sender)
     int tag = 0;
     if (!senderTag(Sender, tag))
         return;
+    SchemaUndoGroup step(
+        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "New item"));
     const TSchemaControlType type
         = (tag >= scListBox && tag <= scIcon) ? TSchemaControlType(tag) : scListBox;
-    const QString caption = QStringLiteral("New item") + QString::number(RandomInt(100));
+    const QString caption = QCoreApplication::translate("TSchemaDesignArea", "New item")
+        + QString::number(RandomInt(100));
     TSchemaItem *item = AddItem(caption, type);
     if (!item)
         return;
@@ -202,7 +207,10 @@ void TSchemaDesignArea::AddNewIcon(QObject *Sender)
     int tag = 0;
     if (!senderTag(Sender, tag))
         return;
-    const QString caption = QStringLiteral("New icon") + QString::number(RandomInt(100));
+    SchemaUndoGroup step(
+        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "New icon"));
+    const QString caption = QCoreApplication::translate("TSchemaDesignArea", "New icon")
+        + QString::number(RandomInt(100));
     TSchemaItem *item = AddItem(caption, scIcon);
     if (!item)
         return;

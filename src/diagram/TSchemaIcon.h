@@ -12,28 +12,35 @@ namespace Diduza {
 
 class TSchemaSubItem;
 
-// The inner control of an icon item: one of the built-in 32 x 32 glyphs, centred and drawn
-// transparent by the colour of its lower-left pixel.
+/// The inner control of an icon item: one of the built-in 32 x 32 glyphs, centred and drawn
+/// transparent by the colour of its lower-left pixel.
 class DIDUZAWIDGETS_EXPORT TSchemaIcon : public QWidget {
     Q_OBJECT
 public:
+    /// An icon control showing the default glyph.
     explicit TSchemaIcon(QWidget *parent = nullptr);
     ~TSchemaIcon() override;
 
+    /// The item's single row (not owned).
     TSchemaSubItem *Data() const { return FData.data(); }
+    /// Sets Data.
     void SetData(TSchemaSubItem *value) { FData = value; }
 
+    /// Which of the built-in glyphs is shown.
     TSCIconType IconType() const { return FIconType; }
+    /// Sets IconType.
     void SetIconType(TSCIconType Value);
 
-    // The glyph as loaded (before transparency is applied).
+    /// The glyph as loaded (before transparency is applied).
     const QImage &Picture() const { return FPicture; }
 
-    // The resource name of a glyph ("SIT_PRINTER") and its picture.
+    /// The resource name of a glyph ("SIT_PRINTER") and its picture.
     static QString GlyphResourceName(TSCIconType type);
+    /// The picture of the glyph of type, as loaded.
     static QImage LoadGlyph(TSCIconType type);
 
 protected:
+    /// Draws the glyph centred, transparent by its lower-left pixel.
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "diagram/TSchemaItem.h"
 
+#include "diagram/SchemaUndo_p.h"
+
 #include "diagram/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaIcon.h"
@@ -15,6 +17,7 @@
 #include "platform/FontConvert.h"
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
+#include "platform/VisibleText.h"
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
 
@@ -567,8 +570,12 @@ void TSchemaItem::RemoveRelations(QObject *)
 void TSchemaItem::RemoveItem(QObject *Sender)
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    SchemaUndoGroup step(
+        area, QCoreApplication::translate("Diduza::TSchemaItem", "Delete %1").arg(GetCaption()));
     if (area) {
         area->DeleteRelationsForItem(this, nullptr);
+        if (QUndoCommand *parent = step.Parent())
+            SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemData(this));
         // Off the area's control list at once; still owned by the area until destroyed.
         hide();
         QWidget::setParent(area);
@@ -649,6 +656,13 @@ void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     if (!area || area->ReadOnly() || !PopMenu())
         return;
+    if (QAction *link = area->LinkActionIfMade()) {
+        if (!FPopMenu->actions().contains(link)) {
+            FPopMenu->addSeparator();
+            FPopMenu->addAction(link);
+        }
+        area->SetMenuItem(this);
+    }
     FPopMenu->popup(globalPos);
 }
 
@@ -686,6 +700,10 @@ QString TSchemaItem::GetCaption() const
 
 void TSchemaItem::SetCaption(const QString &Value)
 {
+    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Rename %1"),
+        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
+            SchemaUndo::CaptionChanged(parent, area, position, GetCaption(), Value);
+        });
     setWindowTitle(Value);
     if (auto *text = TextControl())
         text->SetCaption(Value);
@@ -694,6 +712,10 @@ void TSchemaItem::SetCaption(const QString &Value)
 
 void TSchemaItem::SetColor(TColor Value)
 {
+    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),
+        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
+            SchemaUndo::ColorChanged(parent, area, position, FColor, Value);
+        });
     FColor = Value;
     if (FSchemaControlType != scIcon) {
         FInnerColor = Value;
@@ -709,12 +731,29 @@ TFontValue TSchemaItem::GetFont() const
 
 void TSchemaItem::SetFont(const TFontValue &Value)
 {
+    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Font of %1"),
+        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
+            SchemaUndo::FontChanged(parent, area, position, GetFont(), Value);
+        });
     FFont = Value;
     if (FSchemaControlType != scIcon) {
         FInnerFont = Value;
         applyInnerFont();
     }
     update();
+}
+
+void TSchemaItem::recordChange(
+    const char *text, const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record)
+{
+    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    if (!area || !area->UndoStack())
+        return;
+    // A change made alone is a step of its own; within a larger change, part of that step.
+    SchemaUndoGroup step(
+        area, QCoreApplication::translate("Diduza::TSchemaItem", text).arg(GetCaption()));
+    if (QUndoCommand *parent = step.Parent())
+        record(parent, area, ItemPosition(area, this));
 }
 
 void TSchemaItem::applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node)
@@ -913,7 +952,7 @@ void TSchemaItem::RecalculateWidth()
         w = 110;
         const QFontMetrics fm(boldFont(tree->font()));
         for (QTreeWidgetItem *node : tree->AllNodes())
-            w = qMax(w, fm.horizontalAdvance(node->text(0)));
+            w = qMax(w, fm.horizontalAdvance(VisibleText(node->text(0))));
     } else if (auto *text = TextControl()) {
         if (text->Caption().contains(QLatin1Char('\r')))
             w = ClientWidth(); // the label's width: it fills the client area
@@ -925,7 +964,7 @@ void TSchemaItem::RecalculateWidth()
         w = 110;
         const QFontMetrics fm(boldFont(list->font()));
         for (int i = 0; i < list->count(); ++i)
-            w = qMax(w, fm.horizontalAdvance(list->item(i)->text()));
+            w = qMax(w, fm.horizontalAdvance(VisibleText(list->item(i)->text())));
     }
     if (FBorder)
         w += 5;
@@ -934,7 +973,8 @@ void TSchemaItem::RecalculateWidth()
     else
         SetWidth(w + 20 + CheckWidth());
     if (FShowCaption) {
-        const int captionWidth = QFontMetrics(FCaptionFont).horizontalAdvance(GetCaption());
+        const int captionWidth
+            = QFontMetrics(FCaptionFont).horizontalAdvance(VisibleText(GetCaption()));
         if (captionWidth > width() - 34)
             SetWidth(captionWidth + 34);
     }
@@ -943,12 +983,20 @@ void TSchemaItem::RecalculateWidth()
 void TSchemaItem::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
+    if (FHighlighted && parentWidget()) { // the ring round it moves along
+        parentWidget()->update(QRect(event->oldPos(), size()).adjusted(-5, -5, 5, 5));
+        parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
+    }
     Guarded([this] { relationsChanged(true); });
 }
 
 void TSchemaItem::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    if (FHighlighted && parentWidget()) {
+        parentWidget()->update(QRect(pos(), event->oldSize()).adjusted(-5, -5, 5, 5));
+        parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
+    }
     layoutInnerControl();
     Guarded([this] { relationsChanged(true); });
 }
@@ -1093,6 +1141,18 @@ void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
 {
     const DragMode mode = FDragMode;
     FDragMode = DragNone;
+    if ((mode == DragMove || mode == DragResize) && geometry() != FStartGeometry) {
+        // A whole drag is one step.
+        auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+        SchemaUndoGroup step(area,
+            mode == DragMove
+                ? QCoreApplication::translate("Diduza::TSchemaItem", "Move %1").arg(GetCaption())
+                : QCoreApplication::translate("Diduza::TSchemaItem", "Resize %1")
+                      .arg(GetCaption()));
+        if (QUndoCommand *parent = step.Parent())
+            SchemaUndo::ItemMoved(
+                parent, area, ItemPosition(area, this), FStartGeometry, geometry());
+    }
     if (mode == DragClose) {
         const bool close = FClosePressed && CloseButtonRect().contains(event->position().toPoint());
         FClosePressed = false;
@@ -1137,7 +1197,7 @@ void TSchemaItem::paintEvent(QPaintEvent *)
         QStyleOptionTitleBar bar;
         bar.initFrom(this);
         bar.rect = QRect(frame, frame, width() - 2 * frame, client.top() - frame);
-        bar.text = GetCaption();
+        bar.text = VisibleText(GetCaption());
         bar.icon = FIcon;
         bar.titleBarState = Qt::WindowActive;
         bar.titleBarFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
@@ -1151,6 +1211,15 @@ void TSchemaItem::paintEvent(QPaintEvent *)
         style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
         painter.restore();
     }
+}
+
+void TSchemaItem::SetHighlighted(bool Value)
+{
+    if (FHighlighted == Value)
+        return;
+    FHighlighted = Value;
+    if (TSchemaDesignArea *area = Designer())
+        area->ItemHighlightChanged(this);
 }
 
 void TSchemaItem::CustomListDrawItem(
@@ -1171,8 +1240,8 @@ void TSchemaItem::CustomListDrawItem(
     const int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
     if (!row) {
         painter.setFont(font);
-        painter.drawText(
-            QRect(Rect.left(), Rect.top(), 10000, Rect.height()), textFlags, entry->text());
+        painter.drawText(QRect(Rect.left(), Rect.top(), 10000, Rect.height()), textFlags,
+            VisibleText(entry->text()));
         return;
     }
     if (row->Linked()) {
@@ -1200,7 +1269,7 @@ void TSchemaItem::CustomListDrawItem(
         textOffset = images->Width() + 2;
     }
     painter.drawText(QRect(Rect.left() + textOffset + 2, Rect.top(), 10000, Rect.height()),
-        textFlags, row->Caption());
+        textFlags, VisibleText(row->Caption()));
 }
 
 } // namespace Diduza

@@ -5,6 +5,7 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "platform/Application.h"
+#include "platform/VisibleText.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,6 +24,13 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         return QSize(QStyledItemDelegate::sizeHint(option, index).width(), SchemaListRowHeight);
+    }
+
+    // An entry is measured and painted by its visible part only.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = VisibleText(option->text);
     }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,

@@ -1,5 +1,10 @@
 #include "diagram/TSchemaSubItem.h"
 
+#include "diagram/SchemaUndo_p.h"
+#include "diagram/TSchemaDesignArea.h"
+
+#include <QCoreApplication>
+
 #include "diagram/TSchemaCheckListBox.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaTreeView.h"
@@ -33,6 +38,15 @@ void TSchemaSubItem::SetChecked(bool Value)
     FChecked = Value;
     if (!owner)
         return;
+    // The tick and what the handlers change in answer are one step.
+    auto *area = qobject_cast<TSchemaDesignArea *>(owner->Parent());
+    SchemaUndoGroup step(area,
+        (Value ? QCoreApplication::translate("Diduza::TSchemaSubItem", "Tick %1")
+               : QCoreApplication::translate("Diduza::TSchemaSubItem", "Untick %1"))
+            .arg(FCaption));
+    if (QUndoCommand *parent = step.Parent())
+        SchemaUndo::RowTicked(
+            parent, area, ItemPosition(area, owner), owner->GetIndexBySubItem(this), Value);
     if (owner->SchemaControlType() == scCheckListBox) {
         const int index = owner->GetIndexBySubItem(this);
         if (index > -1) {

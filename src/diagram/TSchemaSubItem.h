@@ -10,47 +10,62 @@ namespace Diduza {
 
 class TSchemaItem;
 
-// One row of an item (for a table: one field). The owning item is its QObject parent, so rows
-// are destroyed with their item.
+/// One row of an item (for a table: one field). The owning item is its QObject parent, so rows
+/// are destroyed with their item.
 class DIDUZAWIDGETS_EXPORT TSchemaSubItem : public QObject {
     Q_OBJECT
 public:
-    // The owner must be a TSchemaItem or nullptr; any other owner raises EInvalidCast.
+    /// The owner must be a TSchemaItem or nullptr; any other owner raises EInvalidCast.
     explicit TSchemaSubItem(QObject *AOwner = nullptr);
     ~TSchemaSubItem() override;
 
+    /// The item the row belongs to.
     TSchemaItem *ItemOwner() const;
 
+    /// The row's text; a field name in a query.
     const QString &Caption() const { return FCaption; }
+    /// Sets Caption.
     void SetCaption(const QString &value) { FCaption = value; }
 
+    /// True when the row is ticked.
     bool Checked() const { return FChecked; }
-    // Ticks or unticks the row: mirrors the tick into a check-list entry and raises the
-    // item's OnSubItemCheck with the row as sender. An unchanged value does nothing, and so
-    // does unticking a row that the item's Select All, while it runs, keeps ticked.
+    /// Ticks or unticks the row: mirrors the tick into a check-list entry and raises the
+    /// item's OnSubItemCheck with the row as sender. An unchanged value does nothing, and so
+    /// does unticking a row that the item's Select All, while it runs, keeps ticked.
     void SetChecked(bool Value);
 
-    // The position the inner control gave the row when it was added; not renumbered later.
+    /// The position the inner control gave the row when it was added; not renumbered later.
     int Index() const { return FIndex; }
+    /// Sets Index.
     void SetIndex(int value) { FIndex = value; }
 
+    /// The row's picture in the area's Images.
     int ImageIndex() const { return FImageIndex; }
+    /// The row's picture while selected.
     int SelectedIndex() const { return FSelectedIndex; }
+    /// The picture drawn over the row's picture.
     int OverlayIndex() const { return FOverlayIndex; }
+    /// The row's picture in the area's StateImages.
     int StateIndex() const { return FStateIndex; }
-    // Index 0, 1, 2, 3 selects ImageIndex, SelectedIndex, OverlayIndex, StateIndex.
+    /// Index 0, 1, 2, 3 selects ImageIndex, SelectedIndex, OverlayIndex, StateIndex.
     void SetImageIndex(int Index, int Value);
+    /// Sets ImageIndex.
     void SetImageIndex(int value) { SetImageIndex(0, value); }
+    /// Sets SelectedIndex.
     void SetSelectedIndex(int value) { SetImageIndex(1, value); }
+    /// Sets OverlayIndex.
     void SetOverlayIndex(int value) { SetImageIndex(2, value); }
+    /// Sets StateIndex.
     void SetStateIndex(int value) { SetImageIndex(3, value); }
 
-    // The row takes part in a relation (written by TSchemaItem::SelectItemBold).
+    /// The row takes part in a relation (written by TSchemaItem::SelectItemBold).
     bool Linked() const { return FLinked; }
+    /// Sets Linked.
     void SetLinked(bool value) { FLinked = value; }
 
-    // Application data; never freed by the components.
+    /// Application data; never freed by the components.
     const QVariant &Data() const { return FData; }
+    /// Sets Data.
     void SetData(const QVariant &value) { FData = value; }
 
 private:

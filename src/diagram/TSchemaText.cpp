@@ -1,6 +1,7 @@
 #include "diagram/TSchemaText.h"
 
 #include "platform/ColorConvert.h"
+#include "platform/VisibleText.h"
 
 #include <QPainter>
 #include <QPolygon>
@@ -94,7 +95,7 @@ QString TSchemaText::displayText(bool measuring) const
 {
     if (measuring && (FCaption.isEmpty() || (FShowAccelChar && FCaption == QLatin1String("&"))))
         return FCaption + QLatin1Char(' ');
-    return FCaption;
+    return VisibleText(FCaption);
 }
 
 QSize TSchemaText::MeasureText(int width) const

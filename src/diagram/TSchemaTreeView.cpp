@@ -5,6 +5,7 @@
 #include "diagram/TSchemaSubItem.h"
 #include "platform/Application.h"
 #include "platform/TImageList.h"
+#include "platform/VisibleText.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -21,6 +22,14 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         return QSize(QStyledItemDelegate::sizeHint(option, index).width(), SchemaTreeRowHeight);
+    }
+
+protected:
+    // A node is measured and painted by its visible part only.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = VisibleText(option->text);
     }
 };
 } // namespace

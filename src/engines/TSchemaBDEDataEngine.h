@@ -9,6 +9,7 @@
 
 namespace Diduza {
 
+/// An event-driven engine with the settings of a desktop-database connection.
 class DIDUZAWIDGETS_EXPORT TSchemaBDEDataEngine : public TSchemaDataEngine {
     Q_OBJECT
     Q_PROPERTY(bool ShowSystemTables READ ShowSystemTables WRITE SetShowSystemTables)
@@ -16,14 +17,21 @@ class DIDUZAWIDGETS_EXPORT TSchemaBDEDataEngine : public TSchemaDataEngine {
     Q_PROPERTY(QString Pattern READ Pattern WRITE SetPattern)
 
 public:
+    /// An engine owned by AOwner, with the pattern "*.*".
     explicit TSchemaBDEDataEngine(QObject *AOwner = nullptr);
     ~TSchemaBDEDataEngine() override;
 
+    /// True when the table list should hold the system tables too.
     bool ShowSystemTables() const { return FShowSystemTables; }
+    /// Sets ShowSystemTables.
     void SetShowSystemTables(bool Value) { FShowSystemTables = Value; }
+    /// The name of the database the handlers open.
     QString DatabaseName() const { return FDatabaseName; }
+    /// Sets DatabaseName.
     void SetDatabaseName(const QString &Value) { FDatabaseName = Value; }
+    /// The pattern of the table names to list.
     QString Pattern() const { return FPattern; }
+    /// Sets Pattern.
     void SetPattern(const QString &Value) { FPattern = Value; }
 
 private:

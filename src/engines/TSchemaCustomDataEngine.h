@@ -7,10 +7,12 @@
 
 namespace Diduza {
 
+/// The event-driven engine that an application places on a form.
 class DIDUZAWIDGETS_EXPORT TSchemaCustomDataEngine : public TSchemaDataEngine {
     Q_OBJECT
 
 public:
+    /// An engine owned by AOwner.
     explicit TSchemaCustomDataEngine(QObject *AOwner = nullptr);
     ~TSchemaCustomDataEngine() override;
 };

@@ -20,47 +20,59 @@ namespace Diduza {
 
 class TSchemaItem;
 
-// Fills ItemList with table names.
+/// Fills ItemList with table names.
 using TSDGetItemList = std::function<void(QObject *Sender, TStringList &ItemList)>;
-// Fills SubItemList with the field names of the table that Item stands for. An object attached
-// to an entry travels with it.
+/// Fills SubItemList with the field names of the table that Item stands for. An object attached
+/// to an entry travels with it.
 using TSDGetSubItemList
     = std::function<void(QObject *Sender, TSchemaItem *Item, TStringList &SubItemList)>;
-// Runs SQL and returns the data set holding its result (owned by the handler's side), or null.
+/// Runs SQL and returns the data set holding its result (owned by the handler's side), or null.
 using TSDOnExecSQL = std::function<QAbstractItemModel *(QObject *Sender, const QString &SQL)>;
 
+/// The base of the data engines: table and field lists, statement execution and the dialect.
 class DIDUZAWIDGETS_EXPORT TSchemaDataEngine : public QObject {
     Q_OBJECT
     Q_PROPERTY(Diduza::TSQLSubType SQLSubType READ SQLSubType WRITE SetSQLSubType)
 
 public:
+    /// An engine owned by AOwner, in the stStandard dialect.
     explicit TSchemaDataEngine(QObject *AOwner = nullptr);
     ~TSchemaDataEngine() override;
 
+    /// The SQL dialect of templates and join texts.
     TSQLSubType SQLSubType() const { return FSQLSubType; }
+    /// Sets SQLSubType.
     void SetSQLSubType(TSQLSubType Value) { FSQLSubType = Value; }
 
+    /// The OnGetItemList handler, fills the table list (FillItemList); empty when unset.
     TSDGetItemList OnGetItemList() const { return FOnGetItemList; }
+    /// Sets the OnGetItemList handler.
     void SetOnGetItemList(TSDGetItemList Handler) { FOnGetItemList = std::move(Handler); }
+    /// The OnGetSubItemList handler, fills the field list of an item's table (FillSubItemList);
+    /// empty when unset.
     TSDGetSubItemList OnGetSubItemList() const { return FOnGetSubItemList; }
+    /// Sets the OnGetSubItemList handler.
     void SetOnGetSubItemList(TSDGetSubItemList Handler) { FOnGetSubItemList = std::move(Handler); }
+    /// The OnExecSQL handler, runs a statement and returns its data set (ExecSQL); empty when
+    /// unset.
     TSDOnExecSQL OnExecSQL() const { return FOnExecSQL; }
+    /// Sets the OnExecSQL handler.
     void SetOnExecSQL(TSDOnExecSQL Handler) { FOnExecSQL = std::move(Handler); }
 
-    // Clears List and lets OnGetItemList fill it; List stays empty when the event is unset.
+    /// Clears List and lets OnGetItemList fill it; List stays empty when the event is unset.
     virtual void FillItemList(TStringList &List);
-    // Clears List and lets OnGetSubItemList fill it with the fields of Item's table.
+    /// Clears List and lets OnGetSubItemList fill it with the fields of Item's table.
     virtual void FillSubItemList(TSchemaItem *Item, TStringList &List);
-    // Runs SQL through OnExecSQL and returns its data set; null when the event is unset. The
-    // engine never frees a data set.
+    /// Runs SQL through OnExecSQL and returns its data set; null when the event is unset. The
+    /// engine never frees a data set.
     virtual QAbstractItemModel *ExecSQL(const QString &SQL);
-    // The statement template of SQLSubType's dialect.
+    /// The statement template of SQLSubType's dialect.
     virtual QString GetSQLTemplate();
 
-    // The text of one join condition in SQLSubType's dialect.
+    /// The text of one join condition in SQLSubType's dialect.
     QString GetJoinScript(const QString &strParent, const QString &strChild,
         TSDRelationOperator Operator, TSDRelationJoin Join) const;
-    // The text between two join conditions of the same kind.
+    /// The text between two join conditions of the same kind.
     QString GetJoinSeparator(TSDRelationJoin Join) const;
 
 private:

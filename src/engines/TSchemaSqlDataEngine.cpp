@@ -3,6 +3,7 @@
 #include "diagram/TSchemaItem.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
+#include "sqlparser/SqlStatement.h"
 
 #include <QCoreApplication>
 #include <QSqlDriver>
@@ -15,19 +16,21 @@
 
 namespace Diduza {
 
-namespace {
-
-// The database's own message when it gave one, else Qt's description of the failure.
-QString errorMessage(const QSqlError &error)
+QString SqlErrorText(const QSqlError &Error)
 {
-    QString text = error.databaseText().trimmed();
+    QString text = Error.databaseText().trimmed();
+    // SQLite's text for its last call, which succeeded, when the failure is the driver's own.
+    if (text.compare(QLatin1String("not an error"), Qt::CaseInsensitive) == 0)
+        text.clear();
     if (text.isEmpty())
-        text = error.text().trimmed();
+        text = Error.driverText().trimmed();
     if (text.isEmpty())
         text = QCoreApplication::translate(
             "Diduza::TSchemaSqlDataEngine", "The database reported an error without a message.");
     return text;
 }
+
+namespace {
 
 // Runs a catalogue query whose first column is a name and returns the names in result order.
 QStringList queryNames(
@@ -47,12 +50,12 @@ QStringList queryNames(
         }
     }
     if (!ok)
-        throw Exception(errorMessage(query.lastError()));
+        throw Exception(SqlErrorText(query.lastError()));
     QStringList names;
     while (query.next())
         names.append(query.value(0).toString());
     if (query.lastError().isValid())
-        throw Exception(errorMessage(query.lastError()));
+        throw Exception(SqlErrorText(query.lastError()));
     return names;
 }
 
@@ -105,7 +108,7 @@ QSqlDatabase TSchemaSqlDataEngine::openDatabase() const
                             .arg(FConnectionName));
     QSqlDatabase db = Database();
     if (!db.isOpen() && !db.open())
-        throw Exception(errorMessage(db.lastError()));
+        throw Exception(SqlErrorText(db.lastError()));
     return db;
 }
 
@@ -191,13 +194,21 @@ QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
 {
     if (OnExecSQL())
         return TSchemaDataEngine::ExecSQL(SQL);
+    // Several statements in one text would all run on some drivers (PostgreSQL's simple query
+    // protocol): refuse them before anything runs. A trailing comment is dropped, as SQLite's
+    // driver takes anything after the ";" for another statement.
+    const qsizetype length = SingleStatementLength(SQL);
+    if (length < 0)
+        throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+            "The text holds more than one SQL statement; only one statement can be run at a "
+            "time. Nothing was run."));
     QSqlQuery query(openDatabase());
-    if (!query.exec(SQL))
-        throw Exception(errorMessage(query.lastError()));
+    if (!query.exec(SQL.left(length)))
+        throw Exception(SqlErrorText(query.lastError()));
     auto model = std::make_unique<QSqlQueryModel>();
     model->setQuery(std::move(query));
     if (model->lastError().isValid())
-        throw Exception(errorMessage(model->lastError()));
+        throw Exception(SqlErrorText(model->lastError()));
     return model.release();
 }
 

@@ -13,7 +13,14 @@
 #include <QString>
 #include <QStringList>
 
+class QSqlError;
+
 namespace Diduza {
+
+// The text of a database error for the user: the database's own message, or the driver's
+// when the database's says nothing (SQLite reports "not an error" for a failure its Qt driver
+// found, such as several statements in one text).
+DIDUZASQL_EXPORT QString SqlErrorText(const QSqlError &Error);
 
 class DIDUZASQL_EXPORT TSchemaSqlDataEngine : public TSchemaDataEngine {
     Q_OBJECT
@@ -42,8 +49,10 @@ public:
     // as FillFieldList gives them (none for a null Item).
     void FillSubItemList(TSchemaItem *Item, TStringList &List) override;
     // OnExecSQL when set; otherwise runs SQL on the database and returns a new QSqlQueryModel
-    // holding the result, which the caller owns. A statement the database rejects raises
-    // Diduza::Exception with the database's error text.
+    // holding the result, which the caller owns. SQL must hold exactly one statement (a
+    // trailing ";" is allowed): a text holding more raises Diduza::Exception before anything
+    // runs (sqlparser/SqlStatement.h). A statement the database rejects raises
+    // Diduza::Exception with SqlErrorText.
     QAbstractItemModel *ExecSQL(const QString &SQL) override;
 
     // Clears List and fills it with the fields of the table named TableName, in column order.

@@ -9,11 +9,6 @@ static inline char16_t foldAscii(char16_t c)
     return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
 }
 
-int CompareText(const QString &a, const QString &b)
-{
-    return CompareText(QStringView(a), QStringView(b));
-}
-
 int CompareText(QStringView a, QStringView b)
 {
     const int n = int(std::min(a.size(), b.size()));
@@ -26,11 +21,6 @@ int CompareText(QStringView a, QStringView b)
             return int(ca) - int(cb);
     }
     return int(a.size()) - int(b.size());
-}
-
-bool SameText(const QString &a, const QString &b)
-{
-    return SameText(QStringView(a), QStringView(b));
 }
 
 bool SameText(QStringView a, QStringView b)

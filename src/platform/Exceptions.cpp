@@ -18,12 +18,12 @@ const char *Exception::what() const noexcept
 }
 
 EAbort::EAbort()
-    : Exception(QStringLiteral("Operation aborted"))
+    : Exception(QCoreApplication::translate("Diduza::Exception", "Operation aborted"))
 {
 }
 
 EInvalidCast::EInvalidCast()
-    : Exception(QStringLiteral("Invalid class typecast"))
+    : Exception(QCoreApplication::translate("Diduza::Exception", "Invalid class typecast"))
 {
 }
 

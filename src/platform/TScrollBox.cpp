@@ -131,6 +131,54 @@ QPoint TScrollBox::ScrollPosition() const
     return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
+void TScrollBox::EnsureVisible(const QRect &Rect, int Margin)
+{
+    UpdateScrollRange();
+    const QRect view = viewport()->rect();
+    const QRect want = Rect.adjusted(-Margin, -Margin, Margin, Margin);
+    auto delta = [](int low, int high, int viewLow, int viewHigh) {
+        if (low < viewLow || high - low > viewHigh - viewLow)
+            return low - viewLow;
+        return high > viewHigh ? high - viewHigh : 0;
+    };
+    const int dx = delta(want.left(), want.right(), view.left(), view.right());
+    const int dy = delta(want.top(), want.bottom(), view.top(), view.bottom());
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + dx);
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + dy);
+}
+
+namespace {
+// Moves control within part to position to (bounded to the part); the index is rebuilt on
+// next use when anything moved.
+template <typename T>
+bool moveWithin(QVector<T *> &part, QHash<const QObject *, int> &index, bool &valid,
+    const QObject *control, int to)
+{
+    const int from = positionIn(part, index, valid, control);
+    if (from < 0)
+        return false;
+    to = qBound(0, to, int(part.size()) - 1);
+    if (to != from) {
+        part.move(from, to);
+        valid = false;
+    }
+    return to != from;
+}
+} // namespace
+
+void TScrollBox::MoveControlTo(QObject *Control, int Index)
+{
+    const int graphics = int(m_graphics.size());
+    if (moveWithin(m_graphics, m_graphicIndex, m_graphicIndexValid, Control, Index)) {
+        ++m_listVersion;
+        GraphicControlsReordered();
+        viewport()->update();
+    } else if (moveWithin(
+                   m_windowed, m_windowedIndex, m_windowedIndexValid, Control, Index - graphics)) {
+        ++m_listVersion;
+    }
+}
+
 void TScrollBox::InsertGraphicControl(TGraphicControl *control)
 {
     if (!control || IndexOfControl(control) >= 0)
@@ -161,6 +209,8 @@ void TScrollBox::RemoveGraphicControl(TGraphicControl *control)
 void TScrollBox::GraphicControlInserted(TGraphicControl *) { }
 
 void TScrollBox::GraphicControlRemoved(TGraphicControl *) { }
+
+void TScrollBox::GraphicControlsReordered() { }
 
 void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
 {

@@ -45,6 +45,10 @@ public:
     // Windowed children are placed with QWidget::setParent(box->ClientWidget()).
     QWidget *ClientWidget() const { return viewport(); }
 
+    // Moves a control to position Index of the control list, within its own part (window-less
+    // controls first, then windowed ones); the others keep their order.
+    void MoveControlTo(QObject *Control, int Index);
+
     // Takes a windowed child off the box without destroying it (it becomes parentless).
     void RemoveWindowedControl(QWidget *child);
 
@@ -56,6 +60,9 @@ public:
     void UpdateScrollRange();
 
     QPoint ScrollPosition() const;
+    // Scrolls as little as needed to show Rect (client coordinates) with Margin pixels around;
+    // a rectangle larger than the viewport shows its top-left part.
+    void EnsureVisible(const QRect &Rect, int Margin = 10);
 
     // For TGraphicControl.
     void InsertGraphicControl(TGraphicControl *control);
@@ -86,6 +93,8 @@ protected:
     // A window-less control has joined the list (at the end of its part), or is leaving it.
     virtual void GraphicControlInserted(TGraphicControl *control);
     virtual void GraphicControlRemoved(TGraphicControl *control);
+    // The window-less part of the list was reordered by MoveControlTo.
+    virtual void GraphicControlsReordered();
     // A press on bare viewport that no window-less control took.
     virtual void ViewportMousePress(QMouseEvent *event);
     // Destroys every child: windowed and window-less, last first.

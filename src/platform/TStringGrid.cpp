@@ -2,12 +2,14 @@
 
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
+#include "platform/VisibleText.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
@@ -558,7 +560,13 @@ void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
     int target = colAtPoint(p.x());
     if (target < 0)
         target = p.x() < 0 ? FFixedCols : columnCount() - 1;
-    MoveColumn(FMouseColumn, qMax(target, FFixedCols));
+    const int from = FMouseColumn;
+    const int to = qMax(target, FFixedCols);
+    MoveColumn(from, to);
+    if (from != to && FOnColumnMoved) {
+        const TMovedEvent handler = FOnColumnMoved;
+        Guarded([&] { handler(this, from, to); });
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -634,19 +642,23 @@ void TStringGrid::PaintCell(
         background = pal.color(QPalette::Base);
         text = pal.color(QPalette::Text);
     }
-    Painter.save();
-    Painter.setFont(font());
-    Painter.setBrush(background);
-    Painter.setPen(text);
-    Painter.fillRect(Rect, background);
-    if (FOnDrawCell) {
-        const TDrawCellEvent handler = FOnDrawCell;
-        handler(this, ACol, ARow, Rect, State, Painter);
-    } else {
-        Painter.drawText(Rect.adjusted(2, 2, 0, 0),
-            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Cells(ACol, ARow));
+    {
+        // The handler may raise: the painter's state comes back on every way out, so that the
+        // cells painted after this one keep their own clip, font and pen.
+        Painter.save();
+        const auto restore = qScopeGuard([&Painter] { Painter.restore(); });
+        Painter.setFont(font());
+        Painter.setBrush(background);
+        Painter.setPen(text);
+        Painter.fillRect(Rect, background);
+        if (FOnDrawCell) {
+            const TDrawCellEvent handler = FOnDrawCell;
+            handler(this, ACol, ARow, Rect, State, Painter);
+        } else {
+            Painter.drawText(Rect.adjusted(2, 2, 0, 0),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, VisibleText(Cells(ACol, ARow)));
+        }
     }
-    Painter.restore();
     if (State.testFlag(gdFocused)) {
         QStyleOptionFocusRect option;
         option.initFrom(this);

@@ -25,6 +25,8 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
 // and the matching text colour as its pen, and the cell already filled with that brush.
 using TDrawCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, const QRect &Rect,
     TGridDrawState State, QPainter &Canvas)>;
+// The user dragged the column at position FromIndex to position ToIndex.
+using TMovedEvent = std::function<void(QObject *Sender, int FromIndex, int ToIndex)>;
 // Asked before a cell becomes the current cell; clearing CanSelect keeps the current cell.
 using TSelectCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, bool &CanSelect)>;
 
@@ -103,6 +105,8 @@ public:
 
     TDrawCellEvent OnDrawCell() const { return FOnDrawCell; }
     void SetOnDrawCell(TDrawCellEvent Handler) { FOnDrawCell = std::move(Handler); }
+    TMovedEvent OnColumnMoved() const { return FOnColumnMoved; }
+    void SetOnColumnMoved(TMovedEvent Handler) { FOnColumnMoved = std::move(Handler); }
     TSelectCellEvent OnSelectCell() const { return FOnSelectCell; }
     void SetOnSelectCell(TSelectCellEvent Handler) { FOnSelectCell = std::move(Handler); }
 
@@ -151,6 +155,7 @@ private:
     TColor FFixedColor = clBtnFace;
     TDrawCellEvent FOnDrawCell;
     TSelectCellEvent FOnSelectCell;
+    TMovedEvent FOnColumnMoved;
 
     enum MouseMode { MouseNone, MouseMoving, MouseSizing };
     MouseMode FMouseMode = MouseNone;

@@ -3,6 +3,8 @@
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace Diduza {
@@ -26,7 +28,9 @@ TStringList &TStringList::operator=(const TStringList &other)
 void TStringList::checkIndex(int index) const
 {
     if (index < 0 || index >= Count())
-        throw Exception(QStringLiteral("List index out of bounds (%1)").arg(index));
+        throw Exception(
+            QCoreApplication::translate("Diduza::TStringList", "List index out of bounds (%1)")
+                .arg(index));
 }
 
 const QString &TStringList::Strings(int index) const
@@ -83,9 +87,12 @@ int TStringList::AddObject(const QString &text, const QVariant &value)
 void TStringList::Insert(int index, const QString &text, const QVariant &value)
 {
     if (m_sorted)
-        throw Exception(QStringLiteral("Operation not allowed on sorted list"));
+        throw Exception(QCoreApplication::translate(
+            "Diduza::TStringList", "Operation not allowed on sorted list"));
     if (index < 0 || index > Count())
-        throw Exception(QStringLiteral("List index out of bounds (%1)").arg(index));
+        throw Exception(
+            QCoreApplication::translate("Diduza::TStringList", "List index out of bounds (%1)")
+                .arg(index));
     m_entries.insert(index, Entry { text, value });
     changed();
 }

@@ -24,6 +24,18 @@ QString quoteName(const QString &name)
     return Quote + inner + Quote;
 }
 
+// The code point at i (a surrogate pair read as one), and its length in code units.
+char32_t codePointAt(QStringView text, qsizetype i, qsizetype &length)
+{
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        length = 2;
+        return QChar::surrogateToUcs4(c, text[i + 1]);
+    }
+    length = 1;
+    return c.unicode();
+}
+
 bool sameTable(const QueryTable &a, const QueryTable &b)
 {
     return a.ItemIndex == b.ItemIndex && a.Object == b.Object;
@@ -189,6 +201,31 @@ QString joinTree(const QueryInput &input, const CaptionIndex *captions, QStringL
 
 } // namespace
 
+bool IsPlainIdentifier(QStringView Name)
+{
+    if (Name.isEmpty())
+        return false;
+    for (qsizetype i = 0, length = 0; i < Name.size(); i += length) {
+        const char32_t c = codePointAt(Name, i, length);
+        const bool partOnly = (c >= U'0' && c <= U'9') || c == U'$';
+        if (!(QChar::isLetter(c) || c == U'_' || (i > 0 && partOnly)))
+            return false;
+    }
+    return true;
+}
+
+bool IsPlainTableName(QStringView Name)
+{
+    for (qsizetype start = 0;;) {
+        const qsizetype dot = Name.indexOf(QLatin1Char('.'), start);
+        if (!IsPlainIdentifier(Name.mid(start, dot < 0 ? -1 : dot - start)))
+            return false;
+        if (dot < 0)
+            return true;
+        start = dot + 1;
+    }
+}
+
 QString DefaultQueryTemplate()
 {
     return SQLTemplate(stStandard);
@@ -214,15 +251,16 @@ QString tableName(const QueryInput &Input, const CaptionIndex *captions,
             }
         }
     }
+    // The alias stands alone in the statement, so only the caption may be a dotted name.
     const QString &caption = Table->Caption;
-    const bool quoted = caption.contains(QLatin1Char(' ')) || caption.contains(Quote);
-    auto name = [quoted](const QString &text) { return quoted ? quoteName(text) : text; };
+    const QString name = IsPlainTableName(caption) ? caption : quoteName(caption);
     if (!shared)
-        return name(caption);
+        return name;
     const QString alias = caption + QString::number(Table->ItemIndex);
+    const QString aliasName = IsPlainIdentifier(alias) ? alias : quoteName(alias);
     if (IsAlias)
-        return name(alias);
-    return name(caption) + QLatin1Char(' ') + name(alias);
+        return aliasName;
+    return name + QLatin1Char(' ') + aliasName;
 }
 } // namespace
 
@@ -237,9 +275,9 @@ QString QueryFieldName(const QueryInput &Input, const std::optional<QueryField> 
     if (!Field)
         return QString();
     const QString name = Input.FieldNameHook ? Input.FieldNameHook(*Field) : Field->Caption;
-    if (name.contains(QLatin1Char(' ')) || name.contains(QLatin1Char('.')) || name.contains(Quote))
-        return quoteName(name);
-    return name;
+    if (name == QLatin1String("*") || IsPlainIdentifier(name))
+        return name;
+    return quoteName(name);
 }
 
 QString GenerateQuery(const QueryInput &Input)

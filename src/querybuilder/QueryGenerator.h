@@ -15,6 +15,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QVector>
 
 #include <functional>
@@ -97,8 +98,10 @@ struct QueryInput {
     // ORDER BY then name their columns qualified, as the field list does, and the where filter
     // gets no "(1=1)".
     TSQLSubType SubType = stStandard;
-    // Replace the names of tables (the whole reference: no quoting, no alias is added) and of
-    // fields (the caption; quoting still applies).
+    // Replace the names of tables and of fields. A table hook's result is the whole reference
+    // and is written as the application gives it: no quoting and no alias is added, so the
+    // application answers for it being a safe SQL name. A field hook's result replaces the
+    // caption, and the quoting rule of QueryFieldName still applies to it.
     QueryTableNameHook TableNameHook;
     QueryFieldNameHook FieldNameHook;
     // Fills one macro of the template; unset means ExpandSQL.
@@ -108,16 +111,24 @@ struct QueryInput {
 // The template used without a data engine: the JOIN-clause template of the stStandard dialect.
 DIDUZACORE_EXPORT QString DefaultQueryTemplate();
 
+// A plain identifier: a letter or "_" first, then letters, digits, "_" or "$" (letters of any
+// script). The database reads such a name as it stands; the generator writes every other name
+// enclosed in double quotes.
+DIDUZACORE_EXPORT bool IsPlainIdentifier(QStringView Name);
+// A plain identifier, or plain identifiers joined by single full stops ("schema.table").
+DIDUZACORE_EXPORT bool IsPlainTableName(QStringView Name);
+
 // The text by which the statement names Table: as an entry of the table list (IsAlias false)
 // or as the prefix of a column reference (IsAlias true). A caption that another table of
-// Input.Tables shares gets the alias Caption + ItemIndex. A name containing a blank or a
-// double quote is enclosed in double quotes, its own quotes doubled. Empty for an absent table.
+// Input.Tables shares gets the alias Caption + ItemIndex. A caption that is not a plain table
+// name, and an alias that is not a plain identifier, is enclosed in double quotes, its own
+// quotes doubled. Empty for an absent table; the hook's result, untouched, when the hook is set.
 DIDUZACORE_EXPORT QString QueryTableName(
     const QueryInput &Input, const std::optional<QueryTable> &Table, bool IsAlias);
 
 // The text by which the statement names Field, without table prefix: the hook's result or the
-// caption, enclosed in double quotes (its own quotes doubled) when it contains a blank, a full
-// stop or a double quote. Empty for an absent field.
+// caption, enclosed in double quotes (its own quotes doubled) unless it is a plain identifier
+// or "*" (all fields). Empty for an absent field.
 DIDUZACORE_EXPORT QString QueryFieldName(
     const QueryInput &Input, const std::optional<QueryField> &Field);
 

@@ -33,6 +33,7 @@ class TSchemaDesignArea;
 class TSQLParser;
 class TfrmZkSQLBuilder;
 
+/// Runs the visual query builder modally on a statement and a data engine.
 class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -41,50 +42,67 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
     Q_PROPERTY(Diduza::TSchemaDataEngine *DataEngine READ GetDataEngine WRITE SetDataEngine)
 
 public:
+    /// A dialog owned by AOwner, with no engine and an empty statement.
     explicit TSQLBuilderDialog(QObject *AOwner = nullptr);
     ~TSQLBuilderDialog() override;
 
-    // Runs the builder: true when the user closed it with OK, SQL then holding the statement.
-    // The builder form is created for this run and freed before Execute returns, also when an
-    // error passes out of it.
+    /// Runs the builder: true when the user closed it with OK, SQL then holding the statement.
+    /// The builder form is created for this run and freed before Execute returns, also when an
+    /// error passes out of it.
     bool Execute();
 
-    // The caption of the builder form; empty keeps the form's own.
+    /// The caption of the builder form; empty keeps the form's own.
     QString Caption() const { return FCaption; }
+    /// Sets Caption.
     void SetCaption(const QString &Value) { FCaption = Value; }
-    // The statement going in and, after OK, coming out.
+    /// The statement going in and, after OK, coming out.
     QString SQL() const { return FSQL; }
+    /// Sets SQL.
     void SetSQL(const QString &Value) { FSQL = Value; }
-    // The engine handed to the form; a freed engine reads as null.
+    /// The engine handed to the form; a freed engine reads as null.
     TSchemaDataEngine *GetDataEngine() const;
+    /// Sets DataEngine.
     void SetDataEngine(TSchemaDataEngine *Value);
+    /// The same as GetDataEngine.
     TSchemaDataEngine *DataEngine() const { return GetDataEngine(); }
 
-    // Rebuild the whole incoming statement rather than only its tables and fields (off).
+    /// Rebuild the whole incoming statement rather than only its tables and fields (off).
     bool FullImport() const { return FFullImport; }
+    /// Sets FullImport.
     void SetFullImport(bool Value) { FFullImport = Value; }
-    // What the last full import could not represent, one description each.
+    /// What the last full import could not represent, one description each.
     QStringList LeftOut() const { return FLeftOut; }
 
-    // The builder form's design area while Execute runs; null before and after.
+    /// The builder form's design area while Execute runs; null before and after.
     TSchemaDesignArea *SchemaDesignArea() const { return sda; }
-    // The builder form while Execute runs (for applications that drive it); null otherwise.
+    /// The builder form while Execute runs (for applications that drive it); null otherwise.
     TfrmZkSQLBuilder *Form() const { return FForm; }
 
-    // Handed to the form for each run; the dialog itself never calls them.
+    /// Handed to the form for each run; the dialog itself never calls them.
     TDrawItemEvent OnDrawTableItem() const { return FOnDrawTableItem; }
+    /// Sets the OnDrawTableItem handler.
     void SetOnDrawTableItem(TDrawItemEvent h) { FOnDrawTableItem = std::move(h); }
+    /// The OnGetTableName handler, gives the name by which statements call a table; empty when
+    /// unset.
     TGetSchemaItemEvent OnGetTableName() const { return FOnGetTableName; }
+    /// Sets the OnGetTableName handler.
     void SetOnGetTableName(TGetSchemaItemEvent h) { FOnGetTableName = std::move(h); }
+    /// The OnGetFieldName handler, gives the name by which statements call a field; empty when
+    /// unset.
     TGetSchemaSubItemEvent OnGetFieldName() const { return FOnGetFieldName; }
+    /// Sets the OnGetFieldName handler.
     void SetOnGetFieldName(TGetSchemaSubItemEvent h) { FOnGetFieldName = std::move(h); }
+    /// The OnAddItem handler, raised after an item is added; empty when unset.
     TSchemaItemEvent OnAddItem() const { return FOnAddItem; }
+    /// Sets the OnAddItem handler.
     void SetOnAddItem(TSchemaItemEvent h) { FOnAddItem = std::move(h); }
+    /// The OnDeleteItem handler, raised when an item is deleted, before it goes; empty when unset.
     TSchemaItemEvent OnDeleteItem() const { return FOnDeleteItem; }
+    /// Sets the OnDeleteItem handler.
     void SetOnDeleteItem(TSchemaItemEvent h) { FOnDeleteItem = std::move(h); }
 
 private:
-    // The field import: ticks the row a field of the SELECT list names.
+    /// The field import: ticks the row a field of the SELECT list names.
     void SQLParsed(TSQLParser *Sender, TSQLToken Token, TSQLClause Clause, const QString &Value);
     void importStatement();
 
@@ -102,8 +120,8 @@ private:
     TSchemaItemEvent FOnDeleteItem;
 };
 
-// Runs a builder dialog on SQL with DataEngine; on OK copies the edited statement into SQL and
-// returns true, otherwise leaves SQL alone and returns false.
+/// Runs a builder dialog on SQL with DataEngine; on OK copies the edited statement into SQL and
+/// returns true, otherwise leaves SQL alone and returns false.
 DIDUZAWIDGETS_EXPORT bool SQLBuilder(QString &SQL, TSchemaDataEngine *DataEngine);
 
 } // namespace Diduza

@@ -1,5 +1,6 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -14,6 +15,7 @@
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
 #include "platform/TStringList.h"
+#include "platform/VisibleText.h"
 #include "querybuilder/QueryGenerator.h"
 #include "querybuilder/SqlTemplate.h"
 #include "relations/TSchemaRelation.h"
@@ -34,6 +36,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyleOptionButton>
@@ -44,6 +47,7 @@
 #include <QTextOption>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUndoCommand>
 #include <QVBoxLayout>
 
 namespace Diduza {
@@ -92,10 +96,12 @@ std::optional<QueryField> fieldOf(TSchemaSubItem *row)
 }
 
 // A cell's text on one line, cut with an ellipsis when it is wider than the cell (the whole
-// text is the cell's tool tip); trailing blanks count in right alignment.
+// text is the cell's tool tip; only its visible part is measured); trailing blanks count in
+// right alignment.
 void drawCellText(QPainter &canvas, const QRect &rect, const QString &text, Qt::Alignment align)
 {
-    const QString shown = canvas.fontMetrics().elidedText(text, Qt::ElideRight, rect.width());
+    const QString shown
+        = canvas.fontMetrics().elidedText(VisibleText(text), Qt::ElideRight, rect.width());
     QTextOption option(align | Qt::AlignTop);
     option.setWrapMode(QTextOption::NoWrap);
     option.setFlags(QTextOption::IncludeTrailingSpaces);
@@ -103,6 +109,131 @@ void drawCellText(QPainter &canvas, const QRect &rect, const QString &text, Qt::
 }
 
 } // namespace
+
+// A grid cell's value set back and forth.
+class GridCellCommand : public QUndoCommand {
+public:
+    GridCellCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int row,
+        const QString &before, const QString &after)
+        : QUndoCommand(parent)
+        , m_form(form)
+        , m_col(col)
+        , m_row(row)
+        , m_before(before)
+        , m_after(after)
+    {
+    }
+    void undo() override { apply(m_before); }
+    void redo() override { apply(m_after); }
+
+private:
+    void apply(const QString &value)
+    {
+        if (!m_form)
+            return;
+        TStringGrid *grid = m_form->sgColumnGrid;
+        grid->SetCells(m_col, m_row, value);
+        if (m_row == RowGrouping) {
+            bool grouped = false;
+            for (int col = 1; col < grid->ColCount(); ++col)
+                grouped = grouped || grid->Cells(col, RowGrouping) == QLatin1String("1");
+            grid->SetRowCount(grouped ? RowHaving + 1 : RowHaving);
+        }
+    }
+    QPointer<TfrmZkSQLBuilder> m_form;
+    int m_col, m_row;
+    QString m_before, m_after;
+};
+
+// A field column removed with its row's untick: undo puts it back at its place with its cells
+// (before the row is ticked again, which then finds its column), redo removes it if the untick
+// has not.
+class GridColumnCommand : public QUndoCommand {
+public:
+    GridColumnCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int item, int row,
+        const QStringList &cells)
+        : QUndoCommand(parent)
+        , m_form(form)
+        , m_col(col)
+        , m_item(item)
+        , m_row(row)
+        , m_cells(cells)
+    {
+    }
+    void undo() override
+    {
+        TSchemaSubItem *row = subItem();
+        if (!row)
+            return;
+        TStringGrid *grid = m_form->sgColumnGrid;
+        int col = -1;
+        for (int c = 1; c < grid->ColCount() && col < 0; ++c) {
+            if (m_form->ReferencedSubItem(grid->Cells(c, RowField)) == row)
+                col = c;
+        }
+        if (col < 0) {
+            col = grid->ColCount() - 1;
+            if (!grid->Cells(col, RowField).isEmpty()) {
+                grid->SetColCount(grid->ColCount() + 1);
+                col = grid->ColCount() - 1;
+            }
+        }
+        grid->SetCells(col, RowField, m_form->SubItemReference(row));
+        for (int r = RowTable; r <= RowHaving && r < m_cells.size(); ++r)
+            grid->SetCells(col, r, m_cells.at(r));
+        if (col != m_col && m_col < grid->ColCount())
+            grid->MoveColumn(col, m_col);
+    }
+    void redo() override
+    {
+        TSchemaSubItem *row = subItem();
+        TStringGrid *grid = m_form ? m_form->sgColumnGrid : nullptr;
+        for (int c = 1; row && grid && c < grid->ColCount(); ++c) {
+            if (m_form->ReferencedSubItem(grid->Cells(c, RowField)) == row) {
+                grid->ClearColumn(c);
+                if (!(c == 1 && c == grid->ColCount() - 1))
+                    grid->DeleteColumn(c);
+                return;
+            }
+        }
+    }
+
+private:
+    TSchemaSubItem *subItem() const
+    {
+        TSchemaItem *item = m_form ? m_form->SchemaDesignArea->GetItem(m_item) : nullptr;
+        return item ? item->GetSubItem(m_row) : nullptr;
+    }
+    QPointer<TfrmZkSQLBuilder> m_form;
+    int m_col, m_item, m_row;
+    QStringList m_cells;
+};
+
+// A column the user dragged elsewhere.
+class GridMoveCommand : public QUndoCommand {
+public:
+    GridMoveCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int from, int to)
+        : QUndoCommand(parent)
+        , m_form(form)
+        , m_from(from)
+        , m_to(to)
+    {
+    }
+    void undo() override
+    {
+        if (m_form)
+            m_form->sgColumnGrid->MoveColumn(m_to, m_from);
+    }
+    void redo() override
+    {
+        if (m_form)
+            m_form->sgColumnGrid->MoveColumn(m_from, m_to);
+    }
+
+private:
+    QPointer<TfrmZkSQLBuilder> m_form;
+    int m_from, m_to;
+};
 
 // Paints the entries of the table list through the form, at the list's fixed entry height and
 // the width of the widest name (which sets the list's horizontal scroll extent).
@@ -161,7 +292,8 @@ TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
 void TfrmZkSQLBuilder::createControls()
 {
     setObjectName(QStringLiteral("frmZkSQLBuilder"));
-    setWindowTitle(QStringLiteral("Tarvelon Software: Diduza REVIzirovi"));
+    setWindowTitle(QCoreApplication::translate(
+        "Diduza::TfrmZkSQLBuilder", "Tarvelon Software: Diduza REVIzirovi"));
     QFont formFont(QStringLiteral("MS Sans Serif"));
     formFont.setPixelSize(11);
     setFont(formFont);
@@ -211,6 +343,10 @@ void TfrmZkSQLBuilder::createControls()
     SchemaDesignArea->SetOnDragDrop([this](QObject *Sender, QObject *Source, int X, int Y) {
         SchemaDesignAreaDragDrop(Sender, Source, X, Y);
     });
+    // Undo and redo (Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z) and find (Ctrl+F) on the area.
+    SchemaDesignArea->UndoAction();
+    SchemaDesignArea->RedoAction();
+    SchemaDesignArea->FindAction();
     createTablePanel();
     SplitterTables->addWidget(SchemaDesignArea);
     SplitterTables->addWidget(pnlTables);
@@ -249,6 +385,11 @@ void TfrmZkSQLBuilder::createControls()
         sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
     });
     sgColumnGrid->viewport()->installEventFilter(this); // tool tips of cut cells
+    sgColumnGrid->SetOnColumnMoved([this](QObject *, int FromIndex, int ToIndex) {
+        SchemaUndoGroup step(SchemaDesignArea, tr("Move column"));
+        if (QUndoCommand *parent = step.Parent())
+            new GridMoveCommand(this, parent, FromIndex, ToIndex);
+    });
     sgColumnGrid->SetOnDrawCell(
         [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
             QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
@@ -595,6 +736,7 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source
         return;
     // The dropped entry's own object: another entry of the same name (in another letter case,
     // a different table) may carry another one.
+    SchemaUndoGroup step(SchemaDesignArea, tr("Add %1").arg(selected->text()));
     AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
 }
 
@@ -610,7 +752,7 @@ void TfrmZkSQLBuilder::SchemaDesignAreaAddItem(QObject *, TSchemaItem *item)
         if (self && !self->FDestroying)
             self->ItemCheckClick(Sender);
     });
-    if (!FInternalUpdate) {
+    if (!FInternalUpdate && !SchemaDesignArea->IsRestoring()) { // undo brings the rows back
         item->AddSubItem(AllFields, -1, false);
         if (TSchemaDataEngine *engine = SchemaDesignArea->DataEngine()) {
             TStringList names;
@@ -721,6 +863,16 @@ int TfrmZkSQLBuilder::columnOf(const TSchemaSubItem *SubItem) const
 
 void TfrmZkSQLBuilder::removeColumn(int ACol)
 {
+    // Within a step (an untick), the column's place and cells come back with its undo.
+    if (QUndoCommand *parent = SchemaDesignArea ? SchemaDesignArea->UndoGroupCommand() : nullptr) {
+        if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField))) {
+            QStringList cells;
+            for (int r = RowField; r <= RowHaving; ++r)
+                cells << sgColumnGrid->Cells(ACol, r);
+            new GridColumnCommand(this, parent, ACol,
+                ItemPosition(SchemaDesignArea, row->ItemOwner()), RowPosition(row), cells);
+        }
+    }
     const bool indexed = FColumnOfRowVersion == sgColumnGrid->CellsVersion();
     const TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
     const int last = sgColumnGrid->ColCount() - 1;
@@ -864,6 +1016,13 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
     // unless the editor was opened by a column's removal.
     const int col = FEditCol;
     const int row = FEditRow;
+    const QString before = sgColumnGrid->Cells(col, row);
+    const auto record = qScopeGuard([&] {
+        const QString after = sgColumnGrid->Cells(col, row);
+        SchemaUndoGroup step(SchemaDesignArea, tr("Edit %1").arg(sgColumnGrid->Cells(0, row)));
+        if (QUndoCommand *parent = step.Parent(); parent && after != before)
+            new GridCellCommand(this, parent, col, row, before, after);
+    });
     if (auto *list = qobject_cast<QComboBox *>(Sender)) {
         if (row == RowCalculate && list->currentIndex() > 0) {
             TSchemaSubItem *subItem = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
@@ -1416,7 +1575,8 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
     for (const int t : order) {
         TSchemaItem *item = area->AddItem(Query.Tables.at(t).Name, scCheckListBox);
         if (!item) {
-            note("the table %1", Query.Tables.at(t).Name);
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the table %1"),
+                Query.Tables.at(t).Name);
             continue;
         }
         item->SetLeft(left);
@@ -1463,7 +1623,9 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
         const QString text = columnText(r.Parent) + QLatin1Char(' ') + JoinOperatorText(r.Operator)
             + QLatin1Char(' ') + columnText(r.Child);
         if (!parent || !child) {
-            note("the join %1: a column the table does not have", text);
+            note(QT_TRANSLATE_NOOP(
+                     "Diduza::TfrmZkSQLBuilder", "the join %1: a column the table does not have"),
+                text);
             continue;
         }
         try {
@@ -1472,7 +1634,7 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
             relation->SetJoinOperator(r.Operator);
             relation->SetJoinType(r.Join);
         } catch (const Exception &e) {
-            note("the join %1: ", text);
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the join %1: "), text);
             notes.last() += e.Message();
         }
     }
@@ -1489,8 +1651,10 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
         }
         for (TSchemaSubItem *row : rows) {
             if (!row || row->Checked()) {
-                note(row ? "the field %1 a second time"
-                         : "the field %1: the table has no such column",
+                note(row ? QT_TRANSLATE_NOOP(
+                         "Diduza::TfrmZkSQLBuilder", "the field %1 a second time")
+                         : QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+                             "the field %1: the table has no such column"),
                     columnText(f.Column));
                 fieldColumns << -1;
                 continue;
@@ -1533,7 +1697,9 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
     for (const ImportColumn &g : Query.GroupBy) {
         const int col = columnFor(g, g.Qualifier == QLatin1String("#"));
         if (col < 0) {
-            note("the grouping by %1, which is not in the field list", columnText(g));
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+                     "the grouping by %1, which is not in the field list"),
+                columnText(g));
             continue;
         }
         sgColumnGrid->SetCells(col, RowGrouping, QStringLiteral("1"));
@@ -1574,20 +1740,25 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
             previous = chosen;
         }
     };
-    place(Query.Where, RowWhere, columns, "the condition %1 (there is no column to hold it)");
+    place(Query.Where, RowWhere, columns,
+        QT_TRANSLATE_NOOP(
+            "Diduza::TfrmZkSQLBuilder", "the condition %1 (there is no column to hold it)"));
     QVector<int> groupedColumns;
     for (const int col : columns) {
         if (sgColumnGrid->Cells(col, RowGrouping) == QLatin1String("1"))
             groupedColumns << col;
     }
     place(Query.Having, RowHaving, groupedColumns,
-        "the HAVING condition %1 (there is no grouped column to hold it)");
+        QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+            "the HAVING condition %1 (there is no grouped column to hold it)"));
 
     int lastSorted = -1;
     for (const ImportSort &sort : Query.OrderBy) {
         const int col = columnFor(sort.Column, sort.ByPosition);
         if (col < 0) {
-            note("the sorting by %1, which is not in the field list", columnText(sort.Column));
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+                     "the sorting by %1, which is not in the field list"),
+                columnText(sort.Column));
             continue;
         }
         if (col < lastSorted)

@@ -101,9 +101,12 @@ public:
     // The SELECT statement of the diagram and the column grid (querybuilder/QueryGenerator.h).
     virtual QString GenerateSQL();
     // The text by which the statement names Item: the table-list entry (IsAlias false) or
-    // the prefix of its columns (IsAlias true). OnGetTableName replaces it when set.
+    // the prefix of its columns (IsAlias true); a name that is not plain is double-quoted
+    // (QueryTableName). OnGetTableName replaces it when set: its result is the application's
+    // own SQL text, written as it is, neither quoted nor aliased.
     QString GetTableName(TSchemaItem *Item, bool IsAlias);
-    // The text by which the statement names the field of SubItem, without table prefix.
+    // The text by which the statement names the field of SubItem, without table prefix;
+    // quoted as QueryFieldName says, OnGetFieldName's result included.
     QString GetFieldName(TSchemaSubItem *SubItem);
 
     // --- the statement on the SQL page ---

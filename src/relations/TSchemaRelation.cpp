@@ -1,6 +1,7 @@
 #include "relations/TSchemaRelation.h"
 
 #include "diagram/RelationRouting.h"
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -263,10 +265,19 @@ void TSchemaRelation::EditRelation(QObject *)
         return;
     const int op = form.rgJoinOperator->ItemIndex();
     const int join = form.rgJoinType->ItemIndex();
+    const TSDRelationOperator beforeOperator = FJoinOperator;
+    const TSDRelationJoin beforeJoin = FJoinType;
     if (op >= roEqual && op <= roNonEqual)
         FJoinOperator = TSDRelationOperator(op);
     if (join >= rjInner && join <= rjFull)
         FJoinType = TSDRelationJoin(join);
+    if (TSchemaDesignArea *area = Area()) {
+        SchemaUndoGroup step(
+            area, QCoreApplication::translate("Diduza::TSchemaRelation", "Edit relation"));
+        if (QUndoCommand *parent = step.Parent())
+            SchemaUndo::RelationChanged(parent, area, RelationPosition(area, this), beforeOperator,
+                beforeJoin, FRelationType, this);
+    }
 }
 
 } // namespace Diduza

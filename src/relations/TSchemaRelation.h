@@ -22,63 +22,91 @@ class TSchemaDesignArea;
 class TSchemaItem;
 class TSchemaSubItem;
 
-// One link of the diagram: joins a row of a parent item to a row of a child item and carries
-// the join's operator, kind and relation type. A window-less control on the design area whose
-// box spans the gap between the two rows; it draws a four-point line with a marker near each
-// end and reacts to the mouse only in a narrow band around the line's middle segment.
+/// One link of the diagram: joins a row of a parent item to a row of a child item and carries
+/// the join's operator, kind and relation type. A window-less control on the design area whose
+/// box spans the gap between the two rows; it draws a four-point line with a marker near each
+/// end and reacts to the mouse only in a narrow band around the line's middle segment.
 class DIDUZAWIDGETS_EXPORT TSchemaRelation : public TGraphicControl {
     Q_OBJECT
 public:
+    /// A relation owned by AOwner (the design area), with no ends yet.
     explicit TSchemaRelation(QObject *AOwner = nullptr);
     ~TSchemaRelation() override;
 
+    /// The item of the parent end.
     TSchemaItem *ParentItem() const { return FParentItem; }
+    /// Sets ParentItem (the design area keeps each item's relations).
     void SetParentItem(TSchemaItem *value);
+    /// The item of the child end.
     TSchemaItem *ChildItem() const { return FChildItem; }
+    /// Sets ChildItem.
     void SetChildItem(TSchemaItem *value);
+    /// The row of the parent end.
     TSchemaSubItem *ParentSubItem() const { return FParentSubItem; }
+    /// Sets ParentSubItem.
     void SetParentSubItem(TSchemaSubItem *value) { FParentSubItem = value; }
+    /// The row of the child end.
     TSchemaSubItem *ChildSubItem() const { return FChildSubItem; }
+    /// Sets ChildSubItem.
     void SetChildSubItem(TSchemaSubItem *value) { FChildSubItem = value; }
+    /// The comparison of the join ("=", "<", ...).
     TSDRelationOperator JoinOperator() const { return FJoinOperator; }
+    /// Sets JoinOperator.
     void SetJoinOperator(TSDRelationOperator value) { FJoinOperator = value; }
-    // The kind of join: rjLeftOuter keeps every row of the parent, rjRightOuter every row of
-    // the child, rjFull the rows of both (in the dialects that write outer joins).
+    /// The kind of join: rjLeftOuter keeps every row of the parent, rjRightOuter every row of
+    /// the child, rjFull the rows of both (in the dialects that write outer joins).
     TSDRelationJoin JoinType() const { return FJoinType; }
+    /// Sets JoinType.
     void SetJoinType(TSDRelationJoin value) { FJoinType = value; }
+    /// The kind of relation, which decides the line style.
     TSDRelationType RelationType() const { return FRelationType; }
+    /// Sets RelationType.
     void SetRelationType(TSDRelationType value);
+    /// The colour of the line.
     TColor Color() const { return FColor; }
+    /// Sets Color.
     void SetColor(TColor Value);
-    // The popup menu; built on first use from the entries, which exist from the start.
+    /// The relation's popup menu, built on first use from the entries, which exist from the
+    /// start.
     QMenu *PopMenu() const;
+    /// How the line runs horizontally between the two items (routing code).
     int LnkX() const { return FLnkX; }
+    /// Sets LnkX.
     void SetLnkX(int value) { FLnkX = value; }
+    /// How the line runs vertically between the two rows (routing code).
     int LnkY() const { return FLnkY; }
+    /// Sets LnkY.
     void SetLnkY(int value) { FLnkY = value; }
+    /// True while a button is pressed on the relation.
     bool MouseIsDown() const { return FMouseDown; }
 
-    // The hit region in client coordinates: the band around the middle segment once the line
-    // has a shape, the 15 x 15 square at the top-left corner before.
+    /// The hit region in client coordinates: the band around the middle segment once the line
+    /// has a shape, the 15 x 15 square at the top-left corner before.
     QRegion HitRegion() const;
 
-    // Menu handler of "Edit relation...": the relation properties dialog.
+    /// Menu handler of "Edit relation...": the relation properties dialog.
     void EditRelation(QObject *Sender);
-    // Pops the menu up at a client point, unless the design area is read-only.
+    /// Pops the menu up at a client point, unless the design area is read-only.
     void _Click(int X, int Y);
-    // Another relation whose band holds the client point, searched from the topmost.
+    /// Another relation whose band holds the client point, searched from the topmost.
     TSchemaRelation *ControlAtPos(const QPoint &point) const;
-    // Sets the caption of the menu's first entry to "Parent :: Child" (the routing does).
+    /// Sets the caption of the menu's first entry to "Parent :: Child" (the routing does).
     void SetItemNames(const QString &parentCaption, const QString &childCaption);
-    // Repaints the line when its place or its pressed look changed since it was last drawn.
+    /// Repaints the line when its place or its pressed look changed since it was last drawn.
     void InvalidateIfChanged();
 
+    /// The design area that owns the relation, or nullptr.
     TSchemaDesignArea *Area() const;
 
+    /// Draws the line and its end markers.
     void Paint(QPainter &painter) override;
+    /// The rectangles the line and its markers are drawn in.
     QVector<QRect> PaintRects() const override;
+    /// True when the client point p lies in the hit region.
     bool HitTest(const QPoint &p) const override;
+    /// Pops the menu up on a right or left press.
     void MousePress(QMouseEvent *event, const QPoint &p) override;
+    /// Ends a press.
     void MouseRelease(QMouseEvent *event, const QPoint &p) override;
 
 private:
@@ -93,8 +121,8 @@ private:
     TSDRelationType FRelationType = rtNormal;
     int FLnkX = 0;
     int FLnkY = 0;
-    // The hit region: the band of the last shape, or the 15 x 15 square before any shape.
-    // Kept as the band's corners; a QRegion is built only when asked for.
+    /// The hit region: the band of the last shape, or the 15 x 15 square before any shape.
+    /// Kept as the band's corners; a QRegion is built only when asked for.
     bool hitBand(std::array<QPoint, 4> &band) const;
     mutable std::array<QPoint, 4> FBand;
     mutable bool FHasBand = false;

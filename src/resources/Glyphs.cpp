@@ -19,6 +19,9 @@ const char *const IconNames[IconGlyphCount] = { "DEFAULT", "COMPUTER", "DRIVE", 
 const char *const ToolbarNames[ToolbarGlyphCount]
     = { "LISTBOX", "CHECKLISTBOX", "TREEVIEW", "TEXT", "ICON" };
 
+const char *const PaletteNames[PaletteGlyphCount] = { "TSCHEMADESIGNAREA", "TSQLBUILDERDIALOG",
+    "TSCHEMACUSTOMDATAENGINE", "TSCHEMABDEDATAENGINE", "TSCHEMAADODATAENGINE" };
+
 // Samples per pixel along each axis when rendering; the picture is drawn this much larger
 // (with anti-aliasing) and each pixel takes the most frequent colour of its block.
 int SuperSampling(QSize size)
@@ -72,6 +75,23 @@ QString ToolbarGlyphPath(int index)
     return QStringLiteral(":/diduza/toolbar/STB_%1.svg").arg(QLatin1String(ToolbarNames[index]));
 }
 
+QString PaletteGlyphPath(const QString &ResourceName)
+{
+    for (const char *name : PaletteNames) {
+        if (ResourceName == QLatin1String(name))
+            return QStringLiteral(":/diduza/palette/%1.svg").arg(ResourceName);
+    }
+    return QString();
+}
+
+QStringList PaletteGlyphNames()
+{
+    QStringList names;
+    for (const char *name : PaletteNames)
+        names << QString::fromLatin1(name);
+    return names;
+}
+
 QImage RenderGlyph(const QString &resourcePath, QSize size)
 {
     if (size.isEmpty() || !QFile::exists(resourcePath))
@@ -119,6 +139,17 @@ QPixmap ToolbarGlyph(int index)
     if (image.isNull())
         return QPixmap();
     return QPixmap::fromImage(MakeTransparent(image, GlyphKeyColor));
+}
+
+QIcon PaletteGlyph(const QString &ResourceName)
+{
+    const QString path = PaletteGlyphPath(ResourceName);
+    if (path.isEmpty())
+        return QIcon();
+    QIcon icon;
+    for (const int side : { 24, 16 })
+        icon.addPixmap(QPixmap::fromImage(RenderGlyph(path, QSize(side, side))));
+    return icon;
 }
 
 } // namespace Diduza

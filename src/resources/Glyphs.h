@@ -2,10 +2,12 @@
 
 #include "diduzawidgets_export.h"
 
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace Diduza {
 
@@ -18,12 +20,23 @@ inline constexpr QRgb GlyphKeyColor = 0xFFFF00FF;
 inline constexpr int IconGlyphCount = 31;
 inline constexpr int ToolbarGlyphCount = 5;
 
+// Number of palette glyphs (":/diduza/palette/<NAME>.svg", 24 x 24, transparent background):
+// one per component class registered for form designers, named after the class in upper case,
+// and "TSCHEMAADODATAENGINE", which no class uses.
+inline constexpr int PaletteGlyphCount = 5;
+
 // Resource path of icon glyph index (in the order of TSCIconType), or an empty string when
 // index is out of range.
 DIDUZAWIDGETS_EXPORT QString IconGlyphPath(int index);
 // Resource path of tool-bar glyph index: 0 list box, 1 check list box, 2 tree view, 3 text,
 // 4 icon; an empty string when index is out of range.
 DIDUZAWIDGETS_EXPORT QString ToolbarGlyphPath(int index);
+
+// Resource path of the palette glyph named ResourceName ("TSCHEMADESIGNAREA", ...), or an
+// empty string when there is no such glyph.
+DIDUZAWIDGETS_EXPORT QString PaletteGlyphPath(const QString &ResourceName);
+// The names of the palette glyphs.
+DIDUZAWIDGETS_EXPORT QStringList PaletteGlyphNames();
 
 // Renders an SVG resource into an ARGB32 image of the given size. The glyphs are pixel
 // pictures in a few flat colours, so every pixel gets the single colour that covers most of
@@ -39,5 +52,9 @@ DIDUZAWIDGETS_EXPORT QImage MakeTransparent(const QImage &image, QRgb key);
 // Tool-bar glyph index (see ToolbarGlyphPath) at 16 x 16 with its key colour made
 // transparent; a null pixmap when index is out of range.
 DIDUZAWIDGETS_EXPORT QPixmap ToolbarGlyph(int index);
+
+// The palette glyph ResourceName as an icon, rendered at 24 x 24 and 16 x 16; a null icon when
+// there is no such glyph.
+DIDUZAWIDGETS_EXPORT QIcon PaletteGlyph(const QString &ResourceName);
 
 } // namespace Diduza

@@ -18,11 +18,6 @@ namespace Diduza {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Diduza::SelectImport", text);
-}
-
 // The result of PostgreSQL's parser, freed with it.
 struct PgParse {
     explicit PgParse(const QByteArray &utf8)
@@ -254,6 +249,9 @@ bool isOneEqualsOne(const QJsonValue &expr)
 }
 
 class Importer {
+    // Its texts are translated in the context of the import as a whole.
+    Q_DECLARE_TR_FUNCTIONS(Diduza::SelectImport)
+
 public:
     Importer(const QString &clean, const LegacyMarks &marks)
         : m_source(clean)

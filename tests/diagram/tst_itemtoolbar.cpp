@@ -386,6 +386,8 @@ void tst_ItemToolbar::addItemFailingEndsTheCommand()
     area->IconMenu()->actions().at(itStopLight)->trigger();
     QCOMPARE(area->GetItemCount(), 0);
     QCOMPARE(*deleted, 2);
+    QCOMPARE(errors, QStringList({ "no", "no" })); // the handler's message, reported
+    errors.clear();
 }
 
 void tst_ItemToolbar::newItemsLandInFreeViewBelowTheToolBar_data()

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <stdexcept>
+
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/resource.h>
@@ -143,6 +145,9 @@ private slots:
     void malformed_data();
     void malformed();
     void extraRowsOfTextAndIconItemsAreSkipped();
+    void hugeCaptionCostsWhatIsVisible_data();
+    void hugeCaptionCostsWhatIsVisible();
+    void failedAddItemStopsLoad_data();
     void failedAddItemStopsLoad();
     void eventsOfALoadInOrder();
     void drawingSuspendedDuringLoad_data();
@@ -342,6 +347,8 @@ void tst_SchemaFile::fontValue_data()
                                               << "A" << QList<int> { 2, 2, 3, 4, 5 };
     QTest::newRow("style bits beyond 8") << "A,1,2,3,17,5"
                                          << "A" << QList<int> { 1, 2, 3, 1, 5 };
+    QTest::newRow("placeholders in the name") << "Serif%0 %1,1,2,3,4,5"
+                                              << "Serif%0 %1" << QList<int> { 1, 2, 3, 4, 5 };
 }
 
 void tst_SchemaFile::fontValue()
@@ -354,6 +361,13 @@ void tst_SchemaFile::fontValue()
     ParseFontValue(value, font, color);
     QCOMPARE(font.Name, name);
     QCOMPARE((QList<int> { font.Charset, font.Color, font.Size, font.StyleBits, color }), fields);
+
+    // Written and read again, the value gives the same font.
+    TFontValue again;
+    TColor againColor = 0;
+    ParseFontValue(FormatFontValue(font, color), again, againColor);
+    QCOMPARE(again.Name, font.Name);
+    QVERIFY(again == font && againColor == color);
 }
 
 void tst_SchemaFile::writerOrderAndLineBreaks()
@@ -637,17 +651,84 @@ void tst_SchemaFile::extraRowsOfTextAndIconItemsAreSkipped()
     QCOMPARE(area.GetRelation(0)->ChildSubItem(), area.GetItem(1)->GetSubItem(0)); // any number
 }
 
+// A caption of tens of megabytes loads, shows, paints and saves in about the time of a short
+// one: only its visible part is measured and painted, and the whole text is kept and saved.
+void tst_SchemaFile::hugeCaptionCostsWhatIsVisible_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("inRow"); // the huge text is the row's caption, else the item's
+    QTest::newRow("list item caption") << int(scListBox) << false;
+    QTest::newRow("check list row") << int(scCheckListBox) << true;
+    QTest::newRow("tree node") << int(scTreeView) << true;
+    QTest::newRow("text label") << int(scText) << false;
+}
+
+void tst_SchemaFile::hugeCaptionCostsWhatIsVisible()
+{
+    QFETCH(int, type);
+    QFETCH(bool, inRow);
+    const QString huge = QStringLiteral("Wide caption ").repeated(2'000'000); // 26 M characters
+    const QByteArray file = F(QStringLiteral("[General]|ItemCount=1|RelCount=0||[Item1]|"
+                                             "ControlType=%1|Caption=%2|SubItems=1||")
+                                  .arg(type)
+                                  .arg(inRow ? QStringLiteral("t") : huge)
+        + rowSection(1, 1, inRow ? huge : QStringLiteral("r")));
+
+    QElapsedTimer timer;
+    timer.start();
+    TSchemaDesignArea area;
+    area.resize(800, 600);
+    load(area, file);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    area.grab();
+    const QByteArray saved = save(area);
+    const qint64 elapsed = timer.elapsed();
+
+    QCOMPARE(area.GetItemCount(), 1);
+    TSchemaItem *item = area.GetItem(0);
+    QCOMPARE(inRow ? item->GetSubItem(0)->Caption() : item->GetCaption(), huge);
+    QVERIFY(saved.contains(huge.toUtf8()));
+    QVERIFY(item->Width() < 1'000'000); // measured by its visible part
+    // Measuring and painting the whole text took about a second per megabyte.
+    QVERIFY2(elapsed < 10000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+}
+
+void tst_SchemaFile::failedAddItemStopsLoad_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error");
+    const QString cannot
+        = QStringLiteral("format: Section [Item2]: the item \"B\" could not be created");
+    // The load's error names the handler's message; a silent abort stops it silently.
+    QTest::newRow("message") << "message" << cannot + ": refused";
+    QTest::newRow("foreign exception") << "foreign" << cannot + ": refused";
+    QTest::newRow("silent abort") << "abort" << QString();
+    QTest::newRow("handler deletes the item") << "delete" << cannot + ".";
+}
+
 void tst_SchemaFile::failedAddItemStopsLoad()
 {
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
     TSchemaDesignArea area;
     QStringList deleted;
-    area.SetOnAddItem([](QObject *, TSchemaItem *item) {
-        if (item->GetCaption() == "B")
+    area.SetOnAddItem([&kind](QObject *, TSchemaItem *item) {
+        if (item->GetCaption() != "B")
+            return;
+        if (kind == "message")
             throw Exception("refused");
+        if (kind == "foreign")
+            throw std::runtime_error("refused");
+        if (kind == "abort")
+            Abort();
+        delete item;
     });
     area.SetOnDeleteItem([&](QObject *, TSchemaItem *item) { deleted << item->GetCaption(); });
-    QCOMPARE(loadError(area, F(baseFile())),
-        QString("format: Section [Item2]: the item \"B\" could not be created."));
+    if (kind == "abort")
+        QVERIFY_THROWS_EXCEPTION(EAbort, load(area, F(baseFile())));
+    else
+        QCOMPARE(loadError(area, F(baseFile())), error);
     QCOMPARE(area.GetItemCount(), 1);
     QCOMPARE(deleted, QStringList { "B" });
     area.SetOnDeleteItem(nullptr);

@@ -90,6 +90,9 @@ private slots:
     void workedExample();
     void rejectedStatements_data();
     void rejectedStatements();
+    void severalStatementsRefused_data();
+    void severalStatementsRefused();
+    void sqliteNotAnErrorGivesDriverText();
     void oddNames_data();
     void oddNames();
     void sampleIsConsistent_data();
@@ -409,6 +412,62 @@ void tst_SqlEngine::rejectedStatements()
         QCOMPARE(e.Message(), databaseText);
         QVERIFY2(e.Message().contains(mentions), qPrintable(e.Message()));
     }
+}
+
+void tst_SqlEngine::severalStatementsRefused_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("refused");
+    const char *create = "CREATE TABLE diduza_ran (x INTEGER)";
+    for (const char *backend : { "sqlite", "postgresql" }) {
+        const QString b = QString::fromLatin1(backend);
+        QTest::addRow("%s: two statements", backend)
+            << b << QStringLiteral("SELECT 1; %1").arg(create) << true;
+        // PostgreSQL reads an E'' string and a nested comment where standard SQL does not.
+        QTest::addRow("%s: after an escaped quote", backend)
+            << b << QStringLiteral("SELECT E'\\''; %1; --'").arg(create) << true;
+        QTest::addRow("%s: after a nested comment", backend)
+            << b << QStringLiteral("SELECT 1 /* /* */ ' */; %1; --'").arg(create) << true;
+        QTest::addRow("%s: one, with a trailing ;", backend) << b << "SELECT 1 ;\r\n" << false;
+        QTest::addRow("%s: one, with a trailing comment", backend)
+            << b << "SELECT ';' ; -- done" << false;
+    }
+}
+
+// A text of several statements is refused before any of them runs.
+void tst_SqlEngine::severalStatementsRefused()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, sql);
+    QFETCH(bool, refused);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    QSqlDatabase db = engine.Database();
+    QVERIFY(db.transaction());
+    auto rollback = qScopeGuard([&] { db.rollback(); });
+    try {
+        std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(sql));
+        QVERIFY(!refused);
+        QCOMPARE(model->rowCount(), 1);
+    } catch (const Exception &e) {
+        QVERIFY2(refused, qPrintable(e.Message()));
+        QVERIFY2(e.Message().contains("more than one SQL statement"), qPrintable(e.Message()));
+    }
+    TStringList tables;
+    engine.FillItemList(tables);
+    QCOMPARE(tables.ToStringList(), SampleTables);
+}
+
+// SQLite's own text for a failure its Qt driver found is "not an error": the driver's is shown.
+void tst_SqlEngine::sqliteNotAnErrorGivesDriverText()
+{
+    QSqlQuery query(QSqlDatabase::database(SqliteConnection, false));
+    QVERIFY(!query.exec(QStringLiteral("SELECT 1; SELECT 2")));
+    const QString text = SqlErrorText(query.lastError());
+    QCOMPARE(text, query.lastError().driverText());
+    QVERIFY2(!text.isEmpty() && !text.contains("not an error"), qPrintable(text));
+    QCOMPARE(SqlErrorText(QSqlError("driver", "no such table: x")), QString("no such table: x"));
 }
 
 void tst_SqlEngine::oddNames_data()

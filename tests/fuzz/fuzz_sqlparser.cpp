@@ -6,6 +6,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/TStringList.h"
+#include "sqlparser/SqlStatement.h"
 #include "sqlparser/TSQLParser.h"
 
 #include <cstdint>
@@ -83,6 +84,15 @@ void fuzzTokenizer(const QString &text)
     FUZZ_CHECK(aborted);
     p.Reset();
     FUZZ_CHECK(p.Token() == first);
+
+    // The statement splitter on the same text: a statement it cuts ends with its ";" and is
+    // itself one statement of that length.
+    const qsizetype length = SingleStatementLength(text);
+    FUZZ_CHECK(length >= -1 && length <= text.size());
+    if (length >= 0 && length < text.size())
+        FUZZ_CHECK(text.at(length - 1) == u';');
+    if (length >= 0)
+        FUZZ_CHECK(SingleStatementLength(QStringView(text).left(length)) == length);
 }
 
 void fuzzParse(const QString &text)

@@ -2,6 +2,7 @@
 #include "platform/TStringGrid.h"
 
 #include <QHeaderView>
+#include <QPainter>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -37,6 +38,7 @@ private slots:
     void drawEvent();
     void fixedCellsStayInPlaceWhenScrolled_data();
     void fixedCellsStayInPlaceWhenScrolled();
+    void throwingDrawCellLeavesPainterState();
 
 private:
     std::unique_ptr<TStringGrid> m_grid;
@@ -287,6 +289,35 @@ void tst_StringGrid::fixedCellsStayInPlaceWhenScrolled()
     QVERIFY(grid.SetCurrentCell(2, 2));
     QVERIFY(grid.CellRect(2, 2).left() > corner.right());
     QVERIFY(grid.CellRect(2, 2).top() > corner.bottom());
+}
+
+// A draw handler that raises: its message reaches the application handler, and the cells
+// painted after it get the painter as the grid sets it up, not the failed cell's clip and font.
+void tst_StringGrid::throwingDrawCellLeavesPainterState()
+{
+    TStringGrid &grid = *m_grid;
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("saved state")));
+    QStringList painted; // "col,row" and whether the painter came clipped or with another font
+    grid.SetOnDrawCell(
+        [&](QObject *, int col, int row, const QRect &, TGridDrawState, QPainter &painter) {
+            painted << QStringLiteral("%1,%2%3").arg(col).arg(row).arg(
+                painter.hasClipping() || painter.font() != grid.font() ? " leaked" : "");
+            if (col == 1 && row == 1) {
+                painter.setClipRect(QRect(0, 0, 1, 1));
+                painter.setFont(QFont(QStringLiteral("Serif"), 40));
+                throw Exception(QStringLiteral("cannot draw"));
+            }
+        });
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    painted.clear();
+    m_errors.clear();
+    grid.grab();
+    QVERIFY(m_errors.contains(QStringLiteral("cannot draw")));
+    m_errors.clear();
+    const qsizetype failed = painted.indexOf(QStringLiteral("1,1"));
+    QVERIFY(failed >= 0 && failed < painted.size() - 1);
+    QCOMPARE(painted.filter(QStringLiteral("leaked")), QStringList());
 }
 
 QTEST_MAIN(tst_StringGrid)

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QtTest>
 
 #include <memory>
@@ -114,6 +116,7 @@ private slots:
     void resultsPageNeverFails();
     void grabberAndToggles();
     void dialectChoiceAndNotes();
+    void undoInTheBuilder();
     void gridTextWasCutOffInsteadOfElided();
     void groupingCheckBoxWasPaintedTwice();
     void escapeLostTheWorkWithoutAWord_data();
@@ -495,6 +498,59 @@ void tst_BuilderDialog::dialectChoiceAndNotes()
     area->LoadFromFile(file);
     QCOMPARE(m_engine->SQLSubType(), stOracle);
     QCOMPARE(area->GetItemCount(), 2);
+}
+
+// Columns as the user sees them: field and where cell.
+static QStringList columnsOf(TfrmZkSQLBuilder &form)
+{
+    QStringList columns;
+    for (int col = 1; col < form.sgColumnGrid->ColCount(); ++col) {
+        TSchemaSubItem *row = form.ReferencedSubItem(form.sgColumnGrid->Cells(col, 0));
+        if (row)
+            columns << row->Caption()
+                    + (form.sgColumnGrid->Cells(col, 4).isEmpty()
+                            ? ""
+                            : " where " + form.sgColumnGrid->Cells(col, 4));
+    }
+    return columns;
+}
+
+void tst_BuilderDialog::undoInTheBuilder()
+{
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    QUndoStack *stack = area->UndoStack();
+    selectTable(form, "customer");
+    form.lbTablesDblClick(form.lbTables); // added, "*" ticked: one step
+    QList<QStringList> states { {}, columnsOf(form) };
+    area->GetItem(0)->GetSubItemByName("name")->SetChecked(true); // unticks "*" too
+    states << columnsOf(form);
+    bool canSelect = true;
+    form.sgColumnGridSelectCell(form.sgColumnGrid, 1, 4, canSelect);
+    form.edWhere->setText("customer.name > 'M'");
+    form.cbInplaceChange(form.edWhere);
+    states << columnsOf(form);
+    area->GetItem(0)->GetSubItemByName("city")->SetChecked(true);
+    states << columnsOf(form);
+    form.sgColumnGrid->MoveColumn(2, 1); // as the user's drag does
+    form.sgColumnGrid->OnColumnMoved()(form.sgColumnGrid, 2, 1);
+    states << columnsOf(form);
+    area->GetItem(0)->GetSubItemByName("name")->SetChecked(false); // its column and cells go
+    states << columnsOf(form);
+    QCOMPARE(states.last(), QStringList({ "city" }));
+    QCOMPARE(stack->count(), states.size() - 1);
+
+    for (int step = states.size() - 1; step > 0; --step) {
+        stack->undo();
+        QCOMPARE(columnsOf(form), states.at(step - 1));
+    }
+    QCOMPARE(area->GetItemCount(), 0);
+    QCOMPARE(form.cbTables->count(), 0);
+    for (int step = 1; step < states.size(); ++step) {
+        stack->redo();
+        QCOMPARE(columnsOf(form), states.at(step));
+    }
+    QCOMPARE(area->GetItem(0)->GetSubItemCount(), 4); // the rows came back once, not twice
 }
 
 void tst_BuilderDialog::gridTextWasCutOffInsteadOfElided()

@@ -139,6 +139,8 @@ private slots:
     void macroOrder();
     void tableNames_data();
     void tableNames();
+    void quotingRules_data();
+    void quotingRules();
     void fieldNames_data();
     void fieldNames();
     void nameHooks();
@@ -231,6 +233,58 @@ void tst_QueryGenerator::tableNames_data()
         << QStringList { "my\"table" } << 0 << false << "\"my\"\"table\"";
     QTest::newRow("double quote, shared, prefix")
         << QStringList { "a\"b", "a\"b" } << 1 << true << "\"a\"\"b2\"";
+    // An alias is one name: a dotted caption keeps its dots in the table list only.
+    QTest::newRow("full stop, shared: the alias quoted")
+        << QStringList { "dbo.orders", "dbo.orders" } << 0 << false << "dbo.orders \"dbo.orders1\"";
+    QTest::newRow("full stop, shared, prefix")
+        << QStringList { "dbo.orders", "dbo.orders" } << 1 << true << "\"dbo.orders2\"";
+    QTest::newRow("statement separator, shared: caption and alias quoted")
+        << QStringList { "x;y", "x;y" } << 0 << false << "\"x;y\" \"x;y1\"";
+}
+
+// Which names are written as they are: plain identifiers (and, for tables, plain identifiers
+// joined by full stops). Everything else is double-quoted, its own quotes doubled.
+void tst_QueryGenerator::quotingRules_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("plainTable");
+    QTest::addColumn<bool>("plainField");
+
+    QTest::newRow("letters") << "customer" << true << true;
+    QTest::newRow("underscore first, digits, dollar") << "_x1$" << true << true;
+    QTest::newRow("letters of other scripts") << "größe_日本" << true << true;
+    QTest::newRow("letter outside the BMP")
+        << QString::fromUtf8("\xF0\x9D\x92\xB3y") << true << true;
+    QTest::newRow("long plain name") << QString(5000, QLatin1Char('a')) << true << true;
+    QTest::newRow("schema.table") << "dbo.orders" << true << false;
+    QTest::newRow("three parts") << "db.dbo.orders" << true << false;
+    QTest::newRow("all fields") << "*" << false << true;
+
+    const char *hostile[] = { "", "   ", "1abc", "$a", "a b", "a;b", "a--b", "a/*b", "f(x)", "a,b",
+        "a\tb", "a\nb", "a\rb", "it's", "x\"y", "a-b", "a+b", "a=b", "a*", "a.", ".a", "a..b",
+        "a.1b", "a. b", "a\x01b" };
+    for (const char *name : hostile)
+        QTest::addRow("hostile %s", QByteArray(name).toPercentEncoding().constData())
+            << QString::fromUtf8(name) << false << false;
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false << false;
+    QTest::newRow("long name ending in a separator")
+        << QString(5000, QLatin1Char('a')) + QLatin1Char(';') << false << false;
+}
+
+void tst_QueryGenerator::quotingRules()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, plainTable);
+    QFETCH(bool, plainField);
+    QCOMPARE(IsPlainTableName(name), plainTable);
+    QCOMPARE(IsPlainIdentifier(name) || name == QLatin1String("*"), plainField);
+
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    const QueryInput input;
+    QCOMPARE(QueryTableName(input, table(name, 1), false), plainTable ? name : quoted);
+    QCOMPARE(QueryFieldName(input, field(name)), plainField ? name : quoted);
 }
 
 void tst_QueryGenerator::tableNames()
@@ -262,10 +316,10 @@ void tst_QueryGenerator::fieldNames_data()
                                           << "\"say \"\"hi\"\"\"";
     QTest::newRow("double quote alone triggers quoting") << "x\"y"
                                                          << "\"x\"\"y\"";
-    QTest::newRow("tab does not trigger quoting") << "a\tb"
-                                                  << "a\tb";
-    QTest::newRow("hyphen does not trigger quoting") << "a-b"
-                                                     << "a-b";
+    QTest::newRow("tab: quoted") << "a\tb"
+                                 << "\"a\tb\"";
+    QTest::newRow("hyphen: quoted") << "a-b"
+                                    << "\"a-b\"";
 }
 
 void tst_QueryGenerator::fieldNames()

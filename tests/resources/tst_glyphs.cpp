@@ -22,6 +22,15 @@ const QStringList ToolbarNames = { "LISTBOX", "CHECKLISTBOX", "TREEVIEW", "TEXT"
 const QStringList BuilderNames = { "TABLE", "FIELD", "NEW", "OPEN", "SAVE", "SAVE_DISABLED",
     "SHOWGRID", "SHOWTABLES", "GENSQL", "EXECSQL", "FORM_ICON" };
 
+// The palette glyphs of the registered component classes, and the one no class uses.
+const QStringList PaletteNames = { "TSCHEMADESIGNAREA", "TSQLBUILDERDIALOG",
+    "TSCHEMACUSTOMDATAENGINE", "TSCHEMABDEDATAENGINE", "TSCHEMAADODATAENGINE" };
+
+QString PalettePath(const QString &name)
+{
+    return ":/diduza/palette/" + name + ".svg";
+}
+
 QString IconPath(const QString &name)
 {
     return ":/diduza/icons/SIT_" + name + ".svg";
@@ -67,6 +76,8 @@ QList<QPair<QString, int>> AllPictures()
     all.append({ ItemPath, 16 });
     for (const QString &n : BuilderNames)
         all.append({ BuilderPath(n), BuilderSide(n) });
+    for (const QString &n : PaletteNames)
+        all.append({ PalettePath(n), 24 });
     return all;
 }
 
@@ -114,6 +125,7 @@ private slots:
     void transparentPictures_data();
     void transparentPictures();
     void disabledSaveIsGrey();
+    void paletteGlyphs();
 
     // writes the contact sheet when DIDUZA_GLYPH_SHEET names a file
     void contactSheet();
@@ -173,6 +185,15 @@ void tst_Glyphs::pathHelpers()
     QCOMPARE(ToolbarGlyphCount, int(ToolbarNames.size()));
     QVERIFY(ToolbarGlyphPath(-1).isEmpty());
     QVERIFY(ToolbarGlyphPath(ToolbarGlyphCount).isEmpty());
+
+    QCOMPARE(PaletteGlyphNames(), PaletteNames);
+    QCOMPARE(PaletteGlyphCount, int(PaletteNames.size()));
+    for (const QString &n : PaletteNames)
+        QCOMPARE(PaletteGlyphPath(n), PalettePath(n));
+    // Resource names are exact: no other case, no class name without the upper-casing.
+    QVERIFY(PaletteGlyphPath("TSchemaDesignArea").isEmpty());
+    QVERIFY(PaletteGlyphPath(QString()).isEmpty());
+    QVERIFY(PaletteGlyph("TSCHEMAITEM").isNull());
 }
 
 void tst_Glyphs::renderRejectsBadInput()
@@ -369,6 +390,26 @@ void tst_Glyphs::toolbarGlyphOutOfRange()
     QVERIFY(ToolbarGlyph(ToolbarGlyphCount).isNull());
 }
 
+void tst_Glyphs::paletteGlyphs()
+{
+    // Each glyph is a picture of its own, offered at both palette sizes.
+    QList<QImage> images;
+    for (const QString &n : PaletteNames) {
+        const QIcon icon = PaletteGlyph(n);
+        QVERIFY2(!icon.isNull(), qPrintable(n));
+        QCOMPARE(icon.availableSizes(), (QList<QSize> { QSize(24, 24), QSize(16, 16) }));
+        const QImage image = icon.pixmap(24, 24).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image, RenderGlyph(PalettePath(n), QSize(24, 24)));
+        for (int i = 0; i < images.size(); ++i) {
+            const int diff = CountDifferent(images[i], image);
+            QVERIFY2(diff >= 40,
+                qPrintable(
+                    QString("%1 and %2 differ in %3 pixels").arg(PaletteNames[i], n).arg(diff)));
+        }
+        images.append(image);
+    }
+}
+
 void tst_Glyphs::transparentPictures_data()
 {
     QTest::addColumn<QString>("path");
@@ -376,6 +417,8 @@ void tst_Glyphs::transparentPictures_data()
     QTest::newRow("SD_ITEM") << ItemPath << 16;
     for (const QString &n : BuilderNames)
         QTest::newRow(qPrintable(n)) << BuilderPath(n) << BuilderSide(n);
+    for (const QString &n : PaletteNames)
+        QTest::newRow(qPrintable(n)) << PalettePath(n) << 24;
 }
 
 void tst_Glyphs::transparentPictures()

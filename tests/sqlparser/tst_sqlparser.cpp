@@ -1,5 +1,6 @@
 #include "platform/Exceptions.h"
 #include "platform/TStringList.h"
+#include "sqlparser/SqlStatement.h"
 #include "sqlparser/TSQLParser.h"
 
 #include <QtTest>
@@ -56,6 +57,8 @@ private slots:
     void queriesRestartOnOneParser();
     void hostileTextTerminates_data();
     void hostileTextTerminates();
+    void singleStatement_data();
+    void singleStatement();
 };
 
 void tst_SQLParser::tokens_data()
@@ -437,6 +440,47 @@ void tst_SQLParser::hostileTextTerminates()
     p.GetUpdateWhereFields(list);
     p.GetUpdateTableName(name);
     QCOMPARE(list.UpdateCount(), 0);
+}
+
+// How much of a text runs as its one statement; -1 refuses a text holding more than one.
+void tst_SQLParser::singleStatement_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("length");
+    const auto whole = [](const char *sql) { return int(qstrlen(sql)); };
+
+    // One statement, run as written.
+    for (const char *sql : { "", "SELECT 1", "SELECT ';' FROM t", "SELECT \"a;b\" FROM t",
+             "SELECT 'it''s; x' FROM t", "SELECT \"x\"\";\" FROM t", "SELECT 1 -- ; DROP t",
+             "SELECT 1 /* ; DROP t */", "SELECT 1 /* ; DROP t", "SELECT a$b FROM t" })
+        QTest::addRow("one: %s", sql) << QString::fromUtf8(sql) << whole(sql);
+    // A trailing ";" ends it; blanks and comments after it are dropped.
+    QTest::newRow("trailing ;") << "SELECT 1;" << 9;
+    QTest::newRow("trailing ; and blanks") << "SELECT 1 ; \r\n\t" << 10;
+    QTest::newRow("trailing ; and comments") << "SELECT 1; -- done\n/* x */" << 9;
+    QTest::newRow("trailing ; after a dialect character") << "SELECT a$b FROM t;  " << 18;
+
+    // Two statements, however they hide.
+    for (const char *sql : { "SELECT 1; SELECT 2", "SELECT 1;;", "SELECT 1;DROP TABLE v",
+             "SELECT 1 -- x\n; DROP TABLE v", "SELECT 1 /* x */; DROP TABLE v", "SELECT 1; 'x'",
+             "SELECT 1; -- a\n x",
+             // a backslash escapes the quote in PostgreSQL's E'' strings and in MySQL
+             "SELECT E'\\''; DROP TABLE v; --'", "SELECT E'\\'', 'a\\'; DROP TABLE v; --'",
+             // dollar quoting, brackets and back quotes hide a quote from standard SQL
+             "SELECT $$ ' $$; DROP TABLE v; --'", "SELECT [ ' ]; DROP TABLE v; --'",
+             "SELECT ` ' `; DROP TABLE v; --'",
+             // comments that other databases end elsewhere
+             "SELECT 1 /* /* */ ' */; DROP TABLE v; --'", "SELECT 1 -- x\r'\n; DROP TABLE v; --'",
+             "SELECT 1 # '\n; DROP TABLE v; --'", "SELECT 1 --'\n'; DROP TABLE v; --'",
+             "SELECT 1; --x", "SELECT 1 /*! ; DROP TABLE v */" })
+        QTest::addRow("several: %s", sql) << QString::fromUtf8(sql) << -1;
+}
+
+void tst_SQLParser::singleStatement()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, length);
+    QCOMPARE(SingleStatementLength(sql), qsizetype(length));
 }
 
 QTEST_GUILESS_MAIN(tst_SQLParser)

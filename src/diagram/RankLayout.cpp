@@ -1,0 +1,121 @@
+#include "diagram/RankLayout.h"
+
+#include <QLineF>
+
+#include <algorithm>
+#include <numeric>
+
+namespace Diduza {
+
+QVector<QPoint> RankLayout(const RankLayoutInput &Input)
+{
+    const int n = int(Input.Sizes.size());
+    QVector<QVector<int>> neighbours(n);
+    for (const auto &[a, b] : Input.Links) {
+        if (a == b || a < 0 || b < 0 || a >= n || b >= n)
+            continue;
+        neighbours[a] << b;
+        neighbours[b] << a;
+    }
+    // Items by rank, highest first; the diagram's order among equals.
+    QVector<int> byRank(n);
+    std::iota(byRank.begin(), byRank.end(), 0);
+    std::stable_sort(byRank.begin(), byRank.end(),
+        [&](int a, int b) { return Input.Ranks.value(a) > Input.Ranks.value(b); });
+
+    QVector<int> column(n, -1);
+    QVector<QVector<int>> columns;
+    for (const int start : std::as_const(byRank)) {
+        if (column[start] >= 0)
+            continue;
+        column[start] = 0;
+        QVector<int> queue { start };
+        for (int q = 0; q < queue.size(); ++q) {
+            const int item = queue.at(q);
+            // Neighbours by rank too, so the strongest come first.
+            QVector<int> next = neighbours[item];
+            std::stable_sort(next.begin(), next.end(),
+                [&](int a, int b) { return Input.Ranks.value(a) > Input.Ranks.value(b); });
+            for (const int other : std::as_const(next)) {
+                if (column[other] < 0) {
+                    column[other] = column[item] + 1;
+                    queue << other;
+                }
+            }
+        }
+        for (const int item : std::as_const(queue)) {
+            if (columns.size() <= column[item])
+                columns.resize(column[item] + 1);
+            columns[column[item]] << item;
+        }
+    }
+
+    // Barycentre sweeps: order each column by where its neighbours stand in the one before.
+    QVector<double> position(n, 0);
+    auto number = [&](const QVector<int> &col) {
+        for (int i = 0; i < col.size(); ++i)
+            position[col.at(i)] = i;
+    };
+    for (const QVector<int> &col : std::as_const(columns))
+        number(col);
+    auto sweep = [&](int c, int from) {
+        QVector<double> key(n, 0);
+        for (const int item : std::as_const(columns[c])) {
+            double sum = 0;
+            int count = 0;
+            for (const int other : std::as_const(neighbours[item])) {
+                if (column[other] == from) {
+                    sum += position[other];
+                    ++count;
+                }
+            }
+            key[item] = count ? sum / count : position[item];
+        }
+        std::stable_sort(
+            columns[c].begin(), columns[c].end(), [&](int a, int b) { return key[a] < key[b]; });
+        number(columns[c]);
+    };
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int c = 1; c < columns.size(); ++c)
+            sweep(c, c - 1);
+        for (int c = int(columns.size()) - 2; c >= 0; --c)
+            sweep(c, c + 1);
+    }
+
+    QVector<QPoint> corners(n);
+    int x = Input.Origin.x();
+    for (const QVector<int> &col : std::as_const(columns)) {
+        int y = Input.Origin.y();
+        int widest = 0;
+        for (const int item : col) {
+            corners[item] = QPoint(x, y);
+            y += Input.Sizes.at(item).height() + Input.RowGap;
+            widest = qMax(widest, Input.Sizes.at(item).width());
+        }
+        x += widest + Input.ColumnGap;
+    }
+    return corners;
+}
+
+int CountCrossings(const QVector<QPointF> &Centres, const QVector<std::pair<int, int>> &Links)
+{
+    int crossings = 0;
+    for (int i = 0; i < Links.size(); ++i) {
+        const auto [a, b] = Links.at(i);
+        if (a == b)
+            continue;
+        const QLineF first(Centres.at(a), Centres.at(b));
+        for (int j = i + 1; j < Links.size(); ++j) {
+            const auto [c, d] = Links.at(j);
+            if (c == d || c == a || c == b || d == a || d == b)
+                continue;
+            QPointF at;
+            if (first.intersects(QLineF(Centres.at(c), Centres.at(d)), &at)
+                == QLineF::BoundedIntersection)
+                ++crossings;
+        }
+    }
+    return crossings;
+}
+
+} // namespace Diduza

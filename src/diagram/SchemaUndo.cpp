@@ -1,0 +1,461 @@
+#include "diagram/SchemaUndo_p.h"
+
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaIcon.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QUndoStack>
+
+namespace Diduza {
+
+using SchemaFile::TSchemaFileItem;
+
+SchemaUndoGroup::SchemaUndoGroup(TSchemaDesignArea *area, const QString &text)
+    : m_area(area)
+{
+    if (m_area)
+        m_area->BeginUndoGroup(text);
+}
+
+SchemaUndoGroup::~SchemaUndoGroup()
+{
+    if (m_area)
+        m_area->EndUndoGroup();
+}
+
+QUndoCommand *SchemaUndoGroup::Parent() const
+{
+    return m_area ? m_area->UndoGroupCommand() : nullptr;
+}
+
+int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item)
+{
+    int position = 0;
+    for (int c = 0; c < area->ControlCount(); ++c) {
+        QObject *control = area->Controls(c);
+        if (control == item)
+            return position;
+        if (qobject_cast<TSchemaItem *>(control))
+            ++position;
+    }
+    return -1;
+}
+
+int RowPosition(const TSchemaSubItem *row)
+{
+    TSchemaItem *item = row ? row->ItemOwner() : nullptr;
+    return item ? item->GetIndexBySubItem(row) : -1;
+}
+
+int RelationPosition(const TSchemaDesignArea *area, const TSchemaRelation *relation)
+{
+    // Relations stand first in the control list.
+    return area->IndexOfControl(relation);
+}
+
+namespace {
+
+// Moves a control that was just added at the end back to its place among its kind.
+void placeItem(TSchemaDesignArea *area, TSchemaItem *item, int position)
+{
+    const int count = area->GetItemCount();
+    if (position >= 0 && position < count - 1)
+        area->MoveControlTo(item, area->IndexOfControl(area->GetItem(position)));
+}
+
+// Rebuilds an item as data describes it, at position.
+TSchemaItem *restoreItem(TSchemaDesignArea *area, const TSchemaFileItem &d, int position)
+{
+    TSchemaItem *item = area->AddItem(d.Caption, TSchemaControlType(d.ControlType));
+    if (!item)
+        return nullptr;
+    QPointer<TSchemaItem> guard(item);
+    placeItem(area, item, position);
+    item->SetShowCaption(d.ShowCaption);
+    item->SetSizeable(d.Sizeable);
+    item->SetToolWin(d.ToolWin);
+    item->SetBorder(d.Border);
+    item->SetFont(d.Font);
+    item->SetColor(d.Color);
+    if (TSchemaIcon *icon = item->IconControl()) {
+        if (d.IconType)
+            icon->SetIconType(TSCIconType(*d.IconType));
+    }
+    const bool oneRow = d.ControlType == scText || d.ControlType == scIcon;
+    for (const SchemaFile::TSchemaFileRow &r : d.Rows) {
+        if (!guard)
+            return nullptr;
+        TSchemaSubItem *row = oneRow && item->GetSubItemCount() > 0
+            ? item->GetSubItem(0)
+            : item->AddSubItem(r.Caption, -1, r.Checked);
+        if (!row)
+            break;
+        if (oneRow) {
+            row->SetCaption(r.Caption);
+            row->SetChecked(r.Checked);
+        }
+        row->SetIndex(r.Index);
+        row->SetImageIndex(0, r.ImageIndex);
+        row->SetImageIndex(1, r.SelectedIndex);
+        row->SetImageIndex(2, r.OverlayIndex);
+        row->SetImageIndex(3, r.StateIndex);
+        row->SetLinked(r.Linked);
+    }
+    if (guard)
+        item->SetBounds(d.Left, d.Top, d.Width, d.Height);
+    return guard;
+}
+
+void removeItem(TSchemaDesignArea *area, int position)
+{
+    if (TSchemaItem *item = area->GetItem(position))
+        item->RemoveItem(nullptr);
+}
+
+// What a relation needs to be made again.
+struct RelationData {
+    int Parent = -1, ParentRow = -1, Child = -1, ChildRow = -1;
+    TSDRelationOperator Operator = roEqual;
+    TSDRelationJoin Join = rjInner;
+    TSDRelationType Type = rtNormal;
+    TColor Color = clBlack;
+};
+
+RelationData relationData(TSchemaDesignArea *area, TSchemaRelation *relation)
+{
+    RelationData d;
+    d.Parent = ItemPosition(area, relation->ParentItem());
+    d.ParentRow = RowPosition(relation->ParentSubItem());
+    d.Child = ItemPosition(area, relation->ChildItem());
+    d.ChildRow = RowPosition(relation->ChildSubItem());
+    d.Operator = relation->JoinOperator();
+    d.Join = relation->JoinType();
+    d.Type = relation->RelationType();
+    d.Color = relation->Color();
+    return d;
+}
+
+void restoreRelation(TSchemaDesignArea *area, const RelationData &d, int position)
+{
+    TSchemaItem *parent = area->GetItem(d.Parent);
+    TSchemaItem *child = area->GetItem(d.Child);
+    if (!parent || !child)
+        return;
+    TSchemaRelation *relation = area->AddRelation(
+        parent, child, parent->GetSubItem(d.ParentRow), child->GetSubItem(d.ChildRow));
+    if (!relation)
+        return;
+    relation->SetJoinOperator(d.Operator);
+    relation->SetJoinType(d.Join);
+    relation->SetRelationType(d.Type);
+    relation->SetColor(d.Color);
+    area->MoveControlTo(relation, position);
+    area->ReboundRelations();
+}
+
+void deleteRelationAt(TSchemaDesignArea *area, int position)
+{
+    if (auto *relation = qobject_cast<TSchemaRelation *>(area->Controls(position)))
+        area->RemoveRelation(relation);
+}
+
+// The base of the records: the area they act on, gone commands do nothing.
+class AreaCommand : public QUndoCommand {
+public:
+    AreaCommand(QUndoCommand *parent, TSchemaDesignArea *area)
+        : QUndoCommand(parent)
+        , m_area(area)
+    {
+    }
+
+protected:
+    QPointer<TSchemaDesignArea> m_area;
+};
+
+class ItemAddedCommand : public AreaCommand {
+public:
+    ItemAddedCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position)
+        : AreaCommand(parent, area)
+        , m_position(position)
+    {
+    }
+    void undo() override
+    {
+        if (!m_area || isObsolete()) // obsolete: an OnAddItem handler took the item away
+            return;
+        if (TSchemaItem *item = m_area->GetItem(m_position)) {
+            m_data = CaptureItemData(item); // as it stands once the later steps are undone
+            removeItem(m_area, m_position);
+        }
+    }
+    void redo() override
+    {
+        if (m_area && !isObsolete())
+            restoreItem(m_area, m_data, m_position);
+    }
+
+private:
+    int m_position;
+    TSchemaFileItem m_data;
+};
+
+class ItemRemovedCommand : public AreaCommand {
+public:
+    ItemRemovedCommand(
+        QUndoCommand *parent, TSchemaDesignArea *area, int position, const TSchemaFileItem &data)
+        : AreaCommand(parent, area)
+        , m_position(position)
+        , m_data(data)
+    {
+    }
+    void undo() override
+    {
+        if (m_area)
+            restoreItem(m_area, m_data, m_position);
+    }
+    void redo() override
+    {
+        if (m_area)
+            removeItem(m_area, m_position);
+    }
+
+private:
+    int m_position;
+    TSchemaFileItem m_data;
+};
+
+// One value of an item set back and forth.
+template <typename Value, void (*Apply)(TSchemaItem *, const Value &)>
+class ItemValueCommand : public AreaCommand {
+public:
+    ItemValueCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position,
+        const Value &before, const Value &after)
+        : AreaCommand(parent, area)
+        , m_position(position)
+        , m_before(before)
+        , m_after(after)
+    {
+    }
+    void undo() override { apply(m_before); }
+    void redo() override { apply(m_after); }
+
+private:
+    void apply(const Value &value)
+    {
+        if (TSchemaItem *item = m_area ? m_area->GetItem(m_position) : nullptr)
+            Apply(item, value);
+    }
+    int m_position;
+    Value m_before;
+    Value m_after;
+};
+
+void applyGeometry(TSchemaItem *item, const QRect &r)
+{
+    item->setGeometry(r);
+}
+void applyCaption(TSchemaItem *item, const QString &caption)
+{
+    item->SetCaption(caption);
+}
+void applyColor(TSchemaItem *item, const TColor &color)
+{
+    item->SetColor(color);
+}
+void applyFont(TSchemaItem *item, const TFontValue &font)
+{
+    item->SetFont(font);
+}
+
+class RowTickedCommand : public AreaCommand {
+public:
+    RowTickedCommand(
+        QUndoCommand *parent, TSchemaDesignArea *area, int position, int row, bool checked)
+        : AreaCommand(parent, area)
+        , m_position(position)
+        , m_row(row)
+        , m_checked(checked)
+    {
+    }
+    void undo() override { apply(!m_checked); }
+    void redo() override { apply(m_checked); }
+
+private:
+    void apply(bool checked)
+    {
+        TSchemaItem *item = m_area ? m_area->GetItem(m_position) : nullptr;
+        if (TSchemaSubItem *row = item ? item->GetSubItem(m_row) : nullptr)
+            row->SetChecked(checked);
+    }
+    int m_position;
+    int m_row;
+    bool m_checked;
+};
+
+class RelationAddedCommand : public AreaCommand {
+public:
+    RelationAddedCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position)
+        : AreaCommand(parent, area)
+        , m_position(position)
+    {
+    }
+    void undo() override
+    {
+        if (!m_area)
+            return;
+        if (auto *relation = qobject_cast<TSchemaRelation *>(m_area->Controls(m_position))) {
+            m_data = relationData(m_area, relation);
+            deleteRelationAt(m_area, m_position);
+        }
+    }
+    void redo() override
+    {
+        if (m_area)
+            restoreRelation(m_area, m_data, m_position);
+    }
+
+private:
+    int m_position;
+    RelationData m_data;
+};
+
+class RelationDeletedCommand : public AreaCommand {
+public:
+    RelationDeletedCommand(
+        QUndoCommand *parent, TSchemaDesignArea *area, int position, const RelationData &data)
+        : AreaCommand(parent, area)
+        , m_position(position)
+        , m_data(data)
+    {
+    }
+    void undo() override
+    {
+        if (m_area)
+            restoreRelation(m_area, m_data, m_position);
+    }
+    void redo() override
+    {
+        if (m_area)
+            deleteRelationAt(m_area, m_position);
+    }
+
+private:
+    int m_position;
+    RelationData m_data;
+};
+
+class RelationChangedCommand : public AreaCommand {
+public:
+    struct Join {
+        TSDRelationOperator Operator;
+        TSDRelationJoin Kind;
+        TSDRelationType Type;
+    };
+    RelationChangedCommand(
+        QUndoCommand *parent, TSchemaDesignArea *area, int position, Join before, Join after)
+        : AreaCommand(parent, area)
+        , m_position(position)
+        , m_before(before)
+        , m_after(after)
+    {
+    }
+    void undo() override { apply(m_before); }
+    void redo() override { apply(m_after); }
+
+private:
+    void apply(const Join &join)
+    {
+        auto *relation
+            = m_area ? qobject_cast<TSchemaRelation *>(m_area->Controls(m_position)) : nullptr;
+        if (!relation)
+            return;
+        relation->SetJoinOperator(join.Operator);
+        relation->SetJoinType(join.Kind);
+        relation->SetRelationType(join.Type);
+    }
+    int m_position;
+    Join m_before;
+    Join m_after;
+};
+
+} // namespace
+
+namespace SchemaUndo {
+
+void ItemAdded(QUndoCommand *parent, TSchemaDesignArea *area, int position)
+{
+    if (parent)
+        new ItemAddedCommand(parent, area, position);
+}
+
+void ItemRemoved(
+    QUndoCommand *parent, TSchemaDesignArea *area, int position, const TSchemaFileItem &data)
+{
+    if (parent)
+        new ItemRemovedCommand(parent, area, position, data);
+}
+
+void ItemMoved(QUndoCommand *parent, TSchemaDesignArea *area, int position, const QRect &before,
+    const QRect &after)
+{
+    if (parent && before != after)
+        new ItemValueCommand<QRect, applyGeometry>(parent, area, position, before, after);
+}
+
+void CaptionChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
+    const QString &before, const QString &after)
+{
+    if (parent && before != after)
+        new ItemValueCommand<QString, applyCaption>(parent, area, position, before, after);
+}
+
+void ColorChanged(
+    QUndoCommand *parent, TSchemaDesignArea *area, int position, TColor before, TColor after)
+{
+    if (parent && before != after)
+        new ItemValueCommand<TColor, applyColor>(parent, area, position, before, after);
+}
+
+void FontChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
+    const TFontValue &before, const TFontValue &after)
+{
+    if (parent && !(before == after))
+        new ItemValueCommand<TFontValue, applyFont>(parent, area, position, before, after);
+}
+
+void RowTicked(QUndoCommand *parent, TSchemaDesignArea *area, int position, int row, bool checked)
+{
+    if (parent && position >= 0 && row >= 0)
+        new RowTickedCommand(parent, area, position, row, checked);
+}
+
+void RelationAdded(QUndoCommand *parent, TSchemaDesignArea *area, int position)
+{
+    if (parent && position >= 0)
+        new RelationAddedCommand(parent, area, position);
+}
+
+void RelationDeleted(QUndoCommand *parent, TSchemaDesignArea *area, TSchemaRelation *relation)
+{
+    const int position = RelationPosition(area, relation);
+    if (parent && position >= 0)
+        new RelationDeletedCommand(parent, area, position, relationData(area, relation));
+}
+
+void RelationChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
+    TSDRelationOperator beforeOperator, TSDRelationJoin beforeJoin, TSDRelationType beforeType,
+    TSchemaRelation *after)
+{
+    const RelationChangedCommand::Join before { beforeOperator, beforeJoin, beforeType };
+    const RelationChangedCommand::Join now { after->JoinOperator(), after->JoinType(),
+        after->RelationType() };
+    if (parent
+        && (before.Operator != now.Operator || before.Kind != now.Kind || before.Type != now.Type))
+        new RelationChangedCommand(parent, area, position, before, now);
+}
+
+} // namespace SchemaUndo
+
+} // namespace Diduza

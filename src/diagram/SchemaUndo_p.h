@@ -1,0 +1,77 @@
+#pragma once
+
+// Undo and redo of diagram changes (not part of the public API). Every change that the area,
+// its items, rows and relations make while recording is described by a small command that
+// names what it changed by position (the n-th item, its m-th row, the k-th relation): commands
+// are undone and redone strictly in stack order, so positions name the same things again. The
+// commands of one user action (and of whatever the event handlers changed in answer) form one
+// step. Undo and redo go through the same public operations as the user's changes, so the same
+// events fire; while they run, TSchemaDesignArea::IsRestoring is true and nothing is recorded.
+
+#include "diagram/SchemaFile.h"
+#include "platform/SchemaTypes.h"
+#include "platform/TColor.h"
+#include "platform/TFontValue.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QStringList>
+#include <QUndoCommand>
+
+namespace Diduza {
+
+class TSchemaDesignArea;
+class TSchemaItem;
+class TSchemaRelation;
+class TSchemaSubItem;
+
+// Opens a step for the changes made while it lives (nested ones join the outermost); the step
+// is pushed when the outermost closes, if anything was recorded in it.
+class SchemaUndoGroup {
+public:
+    SchemaUndoGroup(TSchemaDesignArea *area, const QString &text);
+    ~SchemaUndoGroup();
+    SchemaUndoGroup(const SchemaUndoGroup &) = delete;
+    SchemaUndoGroup &operator=(const SchemaUndoGroup &) = delete;
+    // The step new commands join; null when the area does not record now.
+    QUndoCommand *Parent() const;
+
+private:
+    QPointer<TSchemaDesignArea> m_area;
+};
+
+// Positions.
+int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item);
+int RowPosition(const TSchemaSubItem *row);
+int RelationPosition(const TSchemaDesignArea *area, const TSchemaRelation *relation);
+
+// Everything the schema file keeps of an item (TSchemaDesignAreaFile.cpp).
+SchemaFile::TSchemaFileItem CaptureItemData(const TSchemaItem *item);
+
+// The records of the changes; each is made after its change, as a child of the open step.
+namespace SchemaUndo {
+
+// An item added at position; undo removes it (keeping how it looked then), redo brings it back.
+void ItemAdded(QUndoCommand *parent, TSchemaDesignArea *area, int position);
+// An item about to be removed from position.
+void ItemRemoved(QUndoCommand *parent, TSchemaDesignArea *area, int position,
+    const SchemaFile::TSchemaFileItem &data);
+void ItemMoved(QUndoCommand *parent, TSchemaDesignArea *area, int position, const QRect &before,
+    const QRect &after);
+void CaptionChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
+    const QString &before, const QString &after);
+void ColorChanged(
+    QUndoCommand *parent, TSchemaDesignArea *area, int position, TColor before, TColor after);
+void FontChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
+    const TFontValue &before, const TFontValue &after);
+void RowTicked(QUndoCommand *parent, TSchemaDesignArea *area, int position, int row, bool checked);
+void RelationAdded(QUndoCommand *parent, TSchemaDesignArea *area, int position);
+// A relation about to be deleted.
+void RelationDeleted(QUndoCommand *parent, TSchemaDesignArea *area, TSchemaRelation *relation);
+void RelationChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
+    TSDRelationOperator beforeOperator, TSDRelationJoin beforeJoin, TSDRelationType beforeType,
+    TSchemaRelation *after);
+
+} // namespace SchemaUndo
+
+} // namespace Diduza

@@ -1,0 +1,53 @@
+#pragma once
+
+// Pictures of a whole diagram, not only the part the area shows: PNG, SVG, PDF (one page scaled
+// to fit, or tiled pages at full size) and the printer with its preview. Everything is drawn
+// through TSchemaDesignArea::DrawCanvas, shifted so that the diagram's top-left corner (less a
+// margin) is the picture's origin.
+
+#include "diduzawidgets_export.h"
+
+#include <QRect>
+#include <QString>
+
+class QPainter;
+class QPrinter;
+class QWidget;
+
+namespace Diduza {
+
+class TSchemaDesignArea;
+
+class DIDUZAWIDGETS_EXPORT TSchemaDiagramExport {
+public:
+    explicit TSchemaDiagramExport(TSchemaDesignArea *Area);
+
+    // The diagram's extent in the area's client coordinates: every visible item and relation,
+    // with Margin pixels around; empty for an area without either.
+    QRect DiagramRect() const;
+    int Margin() const { return FMargin; }
+    void SetMargin(int Value) { FMargin = Value; }
+
+    // Each writes FileName and returns true, or returns false with the reason in *Error.
+    bool ExportPng(const QString &FileName, QString *Error = nullptr) const;
+    bool ExportSvg(const QString &FileName, QString *Error = nullptr) const;
+    // Tiled: pages at full size, left to right then top to bottom; otherwise one page with the
+    // diagram scaled down to fit (never up).
+    bool ExportPdf(const QString &FileName, bool Tiled = false, QString *Error = nullptr) const;
+    // Prints on Printer as ExportPdf lays out pages.
+    bool Print(QPrinter &Printer, bool Tiled = false) const;
+    // Opens Qt's print preview dialog for the diagram; true when the user printed.
+    bool PrintPreview(QWidget *Parent = nullptr, bool Tiled = false) const;
+
+    // Draws the diagram with its top-left corner at the painter's origin.
+    void Draw(QPainter &Painter) const;
+
+private:
+    // Lays the diagram out on the pages of a paged device (QPdfWriter or QPrinter).
+    template <typename Device> bool paginate(Device &device, bool tiled) const;
+
+    TSchemaDesignArea *FArea;
+    int FMargin = 10;
+};
+
+} // namespace Diduza

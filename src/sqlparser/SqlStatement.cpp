@@ -1,0 +1,112 @@
+#include "sqlparser/SqlStatement.h"
+
+namespace Diduza {
+
+namespace {
+
+// The blanks that every SQL database skips between tokens.
+bool isBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v';
+}
+
+// Characters that start a string, a name or a comment in some database's SQL but not in
+// standard SQL.
+bool isDialectOpener(char16_t c)
+{
+    return c == u'\\' || c == u'$' || c == u'[' || c == u'`' || c == u'#';
+}
+
+struct Scanner {
+    QStringView text;
+    bool ambiguous = false; // some database splits the text otherwise
+
+    char16_t at(qsizetype i) const { return i < text.size() ? text[i].unicode() : u'\0'; }
+
+    // The end of the string or quoted name that starts at i; a doubled quote stays inside.
+    qsizetype quotedEnd(qsizetype i)
+    {
+        const char16_t quote = at(i);
+        for (qsizetype j = i + 1; j < text.size(); ++j) {
+            const char16_t c = at(j);
+            if (c == u'\\') {
+                ambiguous = true;
+            } else if (c == quote) {
+                if (at(j + 1) != quote)
+                    return j + 1;
+                ++j;
+            }
+        }
+        return text.size();
+    }
+
+    // The end of the comment that starts at i, or -1 when none starts there.
+    qsizetype commentEnd(qsizetype i)
+    {
+        const qsizetype n = text.size();
+        if (at(i) == u'-' && at(i + 1) == u'-') {
+            if (i + 2 < n && !isBlank(at(i + 2)))
+                ambiguous = true;
+            qsizetype j = i + 2;
+            while (j < n && at(j) != u'\n' && at(j) != u'\r')
+                ++j;
+            if (at(j) == u'\r' && j + 1 < n && at(j + 1) != u'\n')
+                ambiguous = true;
+            return j;
+        }
+        if (at(i) == u'/' && at(i + 1) == u'*') {
+            if (at(i + 2) == u'!')
+                ambiguous = true;
+            for (qsizetype j = i + 2; j < n; ++j) {
+                if (at(j) == u'*' && at(j + 1) == u'/')
+                    return j + 2;
+                if (at(j) == u'/' && at(j + 1) == u'*')
+                    ambiguous = true;
+            }
+            return n;
+        }
+        return -1;
+    }
+};
+
+} // namespace
+
+qsizetype SingleStatementLength(QStringView Text)
+{
+    const qsizetype n = Text.size();
+    Scanner scanner { Text };
+    qsizetype end = -1; // just past the first ";" outside strings and comments
+    for (qsizetype i = 0; i < n;) {
+        if (const qsizetype e = scanner.commentEnd(i); e >= 0) {
+            i = e;
+            continue;
+        }
+        const char16_t c = Text[i].unicode();
+        if (end >= 0) {
+            if (!isBlank(c))
+                return -1;
+        } else if (c == u'\'' || c == u'"') {
+            i = scanner.quotedEnd(i);
+            continue;
+        } else if (c == u';') {
+            end = i + 1;
+        } else if (isDialectOpener(c)) {
+            scanner.ambiguous = true;
+        }
+        ++i;
+    }
+    if (!scanner.ambiguous)
+        return end < 0 ? n : end;
+
+    // Every ";" counts: the first one may only be followed by blanks.
+    const qsizetype first = Text.indexOf(u';');
+    if (first < 0)
+        return n;
+    for (qsizetype i = first + 1; i < n; ++i) {
+        if (!isBlank(Text[i].unicode()))
+            return -1;
+    }
+    return first + 1;
+}
+
+} // namespace Diduza

@@ -1,0 +1,32 @@
+#pragma once
+
+// Where SQL text ends its first statement, so that a data engine runs exactly one statement
+// however the text was put together.
+//
+// The text is read as standard SQL: strings in single quotes and names in double quotes (a
+// doubled quote stays inside), line comments from "--" to the line break, block comments from
+// "/*" to "*/". Databases read some texts otherwise: backslash escapes in strings (PostgreSQL's
+// E'' strings, MySQL), dollar-quoted strings (PostgreSQL), names in brackets or back quotes
+// (SQLite, SQL Server, MySQL), "#" comments and "--" without a blank after it (MySQL), nested
+// block comments (PostgreSQL, SQL Server), executable comments "/*!" (MySQL), a line comment
+// ended by a lone carriage return (PostgreSQL, not SQLite). A text that holds any of these is
+// not trusted to hide a ";" inside a string or comment: every ";" in it counts.
+//
+// The TSQLParser tokenizer is not used here: it reads names the way the builder shows them
+// ("a"b is one name, "//" starts a comment), not the way a database splits statements.
+//
+// Statements that a database runs one after another without a ";" between them (SQL Server's
+// batches) are not seen.
+
+#include "diduzacore_export.h"
+
+#include <QStringView>
+
+namespace Diduza {
+
+// The length of the one statement Text holds: up to and including its terminating ";" when
+// only blanks and comments follow that ";", else the whole text (a text without a ";" is one
+// statement, an empty one included). -1 when Text holds more than one statement.
+DIDUZACORE_EXPORT qsizetype SingleStatementLength(QStringView Text);
+
+} // namespace Diduza

@@ -1,0 +1,388 @@
+// What users of diagram tools expect beside the designed area: export and print, find, an
+// overview, and arranging the items by rank.
+
+#include "../common/TestSupport.h"
+#include "DiagramTestSupport.h"
+#include "diagram/RankLayout.h"
+#include "diagram/TSchemaDiagramExport.h"
+#include "diagram/TSchemaFindBar.h"
+#include "diagram/TSchemaListBox.h"
+#include "diagram/TSchemaOverview.h"
+#include "diagram/TfrmZkLinkTo.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Diduza;
+using DiduzaTest::addTable;
+using DiduzaTest::link;
+
+namespace {
+
+// Whether the picture has ink (anything not white) inside rect.
+bool hasInk(const QImage &image, const QRect &rect)
+{
+    for (int y = qMax(0, rect.top()); y <= qMin(image.height() - 1, rect.bottom()); ++y) {
+        for (int x = qMax(0, rect.left()); x <= qMin(image.width() - 1, rect.right()); ++x) {
+            if (qGray(image.pixel(x, y)) < 200)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class tst_DiagramTools : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void exports_data();
+    void exports();
+    void findAsYouType();
+    void overviewFollowsAndScrolls();
+    void arrangeByRank();
+    void rankLayoutLessensCrossings();
+    void linkByKeyboard();
+    void keyboardReachesRelations();
+    void accessibleNames();
+
+private:
+    std::unique_ptr<TSchemaDesignArea> m_area;
+    TSchemaItem *m_customer = nullptr;
+    TSchemaItem *m_orders = nullptr;
+    TSchemaItem *m_far = nullptr;
+};
+
+void tst_DiagramTools::init()
+{
+    m_area = std::make_unique<TSchemaDesignArea>();
+    m_area->resize(500, 300);
+    m_customer = addTable(*m_area, "customer", { "id", "name", "city" }, 20, 20);
+    m_orders = addTable(*m_area, "orders", { "id", "customer_id", "amount" }, 250, 60);
+    // Far beyond the visible part.
+    m_far = addTable(*m_area, "suppliers", { "id", "city" }, 1300, 900);
+    link(*m_area, m_customer, 0, m_orders, 1);
+    m_area->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_area.get()));
+}
+
+void tst_DiagramTools::cleanup()
+{
+    m_area.reset();
+}
+
+void tst_DiagramTools::exports_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("png") << "png" << 1;
+    QTest::newRow("svg") << "svg" << 1;
+    QTest::newRow("pdf, one page") << "pdf" << 1;
+    QTest::newRow("pdf, tiled") << "tiled" << 2; // pages at full size: at least two
+}
+
+// The whole diagram, the items out of sight included, shows in every format.
+void tst_DiagramTools::exports()
+{
+    QFETCH(QString, format);
+    QFETCH(int, pages);
+    QTemporaryDir dir;
+    TSchemaDiagramExport exporter(m_area.get());
+    const QRect whole = exporter.DiagramRect();
+    QCOMPARE(whole.topLeft(), QPoint(10, 10));
+    QVERIFY(whole.contains(m_far->geometry()));
+    const QString file = dir.filePath("diagram." + QString(format == "tiled" ? "pdf" : format));
+    QString error;
+    QImage picture;
+    if (format == "png") {
+        QVERIFY2(exporter.ExportPng(file, &error), qPrintable(error));
+        QVERIFY(picture.load(file));
+        QCOMPARE(picture.size(), whole.size());
+    } else if (format == "svg") {
+        QVERIFY2(exporter.ExportSvg(file, &error), qPrintable(error));
+        QSvgRenderer svg(file);
+        QVERIFY(svg.isValid());
+        QCOMPARE(svg.viewBox().size(), whole.size());
+        picture = QImage(whole.size(), QImage::Format_ARGB32);
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        svg.render(&painter);
+    } else {
+        QVERIFY2(exporter.ExportPdf(file, format == "tiled", &error), qPrintable(error));
+        // Pages to pictures with poppler's pdftoppm, at 96 dots per inch: one diagram pixel each.
+        QProcess pdftoppm;
+        pdftoppm.start("pdftoppm", { "-png", "-r", "96", file, dir.filePath("page") });
+        QVERIFY2(pdftoppm.waitForFinished(60000) && pdftoppm.exitCode() == 0,
+            qPrintable(pdftoppm.readAllStandardError()));
+        const QStringList made
+            = QDir(dir.path()).entryList({ "page*.png" }, QDir::Files, QDir::Name);
+        QVERIFY2(format == "tiled" ? made.size() >= pages : made.size() == pages,
+            qPrintable(made.join(' ')));
+        QVERIFY(picture.load(dir.filePath(made.first())));
+        if (format == "tiled") {
+            // The last page holds the far item, at its place from the diagram's corner.
+            QImage last;
+            QVERIFY(last.load(dir.filePath(made.last())));
+            QVERIFY(hasInk(last, QRect(0, 0, last.width(), last.height())));
+            return;
+        }
+        // One page: scaled to fit; the far item still shows in the bottom-right part.
+        const qreal scale = qMin(
+            qreal(picture.width()) / whole.width(), qreal(picture.height()) / whole.height());
+        QVERIFY(scale < 1);
+        const QRect far(m_far->geometry().translated(-whole.topLeft()));
+        QVERIFY(hasInk(picture, QRect((far.topLeft() * scale), (far.bottomRight() * scale))));
+        return;
+    }
+    for (TSchemaItem *item : { m_customer, m_orders, m_far })
+        QVERIFY2(hasInk(picture, item->geometry().translated(-whole.topLeft())),
+            qPrintable(item->Caption()));
+    // The relation's line between the two items.
+    QVERIFY(hasInk(picture, QRect(m_customer->geometry().right() + 5 - whole.left(), 10, 40, 200)));
+}
+
+void tst_DiagramTools::findAsYouType()
+{
+    QAction *find = m_area->FindAction();
+    QCOMPARE(find->shortcut(), QKeySequence(QKeySequence::Find));
+    m_area->setFocus();
+    find->trigger();
+    TSchemaFindBar *bar = m_area->FindBar();
+    QVERIFY(bar->isVisible());
+
+    QTest::keyClicks(bar->Edit(), "cit"); // customer.city and suppliers.city
+    QCOMPARE(bar->MatchCount(), 2);
+    QVERIFY(m_customer->Highlighted());
+    QVERIFY(!m_orders->Highlighted());
+    QVERIFY(m_far->Highlighted());
+    QCOMPARE(bar->Current().Row.data(), m_customer->GetSubItem(2));
+    QCOMPARE(m_customer->ListBox()->currentRow(), 2);
+
+    // Enter steps to the far match and brings it into view; Shift+Enter goes back.
+    QTest::keyClick(bar->Edit(), Qt::Key_Return);
+    QCOMPARE(bar->CurrentIndex(), 1);
+    QVERIFY(m_area->viewport()->rect().contains(m_far->geometry()));
+    QCOMPARE(m_far->ListBox()->currentRow(), 1);
+    QTest::keyClick(bar->Edit(), Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(bar->CurrentIndex(), 0);
+    QVERIFY(m_area->viewport()->rect().contains(m_customer->geometry()));
+
+    // An item matches by its caption too; Escape takes the rings away.
+    QTest::keyClick(bar->Edit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(bar->Edit(), "ORDERS");
+    QCOMPARE(bar->MatchCount(), 1);
+    QVERIFY(!bar->Current().Row);
+    QVERIFY(m_orders->Highlighted() && !m_customer->Highlighted());
+    // The ring is drawn round the item by the area.
+    const QImage shot = m_area->viewport()->grab().toImage();
+    const QPoint ring = m_orders->geometry().topLeft() - QPoint(2, 2);
+    QCOMPARE(shot.pixelColor(ring), m_area->palette().color(QPalette::Highlight));
+    QTest::keyClick(bar->Edit(), Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(!m_orders->Highlighted());
+}
+
+void tst_DiagramTools::overviewFollowsAndScrolls()
+{
+    TSchemaOverview overview;
+    overview.resize(200, 150);
+    overview.SetArea(m_area.get());
+    overview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&overview));
+    const QRectF view = overview.ViewRect();
+    QVERIFY(view.width() < 100); // the diagram is far larger than what the area shows
+
+    // Dragging the rectangle scrolls the area by the drag over the scale.
+    const QPoint from = view.center().toPoint();
+    QTest::mousePress(&overview, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&overview, from + QPoint(30, 20));
+    QTest::mouseRelease(&overview, Qt::LeftButton, {}, from + QPoint(30, 20));
+    const QPoint scrolled = m_area->ScrollPosition();
+    QVERIFY(qAbs(scrolled.x() - 30 / overview.Scale()) <= 2 / overview.Scale() + 1);
+    QVERIFY(qAbs(scrolled.y() - 20 / overview.Scale()) <= 2 / overview.Scale() + 1);
+    // The rectangle now stands that much further along the diagram.
+    QTRY_VERIFY(qAbs(overview.ViewRect().left() - overview.MapFromArea(m_customer->pos()).x()
+                    - (scrolled.x() - 20) * overview.Scale())
+        < 1);
+
+    // Scrolling the area moves the rectangle; a new item far away grows the world.
+    const qreal scale = overview.Scale();
+    addTable(*m_area, "products", { "id" }, 3000, 2000);
+    QTRY_VERIFY(overview.Scale() < scale);
+}
+
+void tst_DiagramTools::arrangeByRank()
+{
+    TSchemaItem *details = addTable(*m_area, "order details", { "order_id", "product_id" }, 30, 30);
+    link(*m_area, m_orders, 0, details, 0);
+    link(*m_area, m_far, 0, m_customer, 0);
+    link(*m_area, m_orders, 2, m_far, 1); // orders ranks highest now
+    QVERIFY(m_orders->GetRank() > m_customer->GetRank());
+    const QVector<QSize> sizes { m_customer->size(), m_orders->size(), m_far->size(),
+        details->size() };
+    m_area->horizontalScrollBar()->setValue(40);
+    m_area->ArrangeByRank();
+    // Columns from the origin of the diagram, whatever was scrolled.
+    const QPoint origin = -m_area->ScrollPosition();
+    QCOMPARE(m_orders->pos(), origin + QPoint(20, 20)); // highest rank: 2 relations, 3 rows
+    QCOMPARE(
+        QVector<QSize>({ m_customer->size(), m_orders->size(), m_far->size(), details->size() }),
+        sizes);
+    // Everything joined to orders stands in the next column.
+    QVERIFY(m_customer->x() > m_orders->x());
+    QCOMPARE(details->x(), m_customer->x());
+    QCOMPARE(m_far->x(), m_customer->x());
+    const QVector<TSchemaItem *> all { m_customer, m_orders, m_far, details };
+    for (TSchemaItem *a : all) {
+        for (TSchemaItem *b : all)
+            QVERIFY(a == b || !a->geometry().intersects(b->geometry()));
+    }
+}
+
+// On random diagrams: nothing overlaps afterwards, and fewer relations cross than when the
+// items stood at random.
+void tst_DiagramTools::rankLayoutLessensCrossings()
+{
+    QRandomGenerator random(2026);
+    int before = 0, after = 0;
+    for (int trial = 0; trial < 50; ++trial) {
+        RankLayoutInput input;
+        const int n = 6 + int(random.bounded(20));
+        QVector<QPointF> scattered;
+        for (int i = 0; i < n; ++i) {
+            input.Sizes << QSize(80 + int(random.bounded(60)), 40 + int(random.bounded(120)));
+            input.Ranks << int(random.bounded(50));
+            scattered << QPointF(random.bounded(1000), random.bounded(800));
+        }
+        for (int i = 1; i < n; ++i) // connected, plus some more
+            input.Links << std::pair { int(random.bounded(i)), i };
+        for (int k = 0; k < n / 3; ++k)
+            input.Links << std::pair { int(random.bounded(n)), int(random.bounded(n)) };
+        const QVector<QPoint> corners = RankLayout(input);
+        QVector<QPointF> centres;
+        for (int i = 0; i < n; ++i) {
+            const QRect box(corners.at(i), input.Sizes.at(i));
+            centres << QRectF(box).center();
+            for (int j = 0; j < i; ++j)
+                QVERIFY(!box.intersects(QRect(corners.at(j), input.Sizes.at(j))));
+        }
+        before += CountCrossings(scattered, input.Links);
+        after += CountCrossings(centres, input.Links);
+    }
+    QVERIFY2(after < before,
+        qPrintable(QStringLiteral("%1 crossings after, %2 before").arg(after).arg(before)));
+}
+
+// "Link to..." makes the relation as a drop does: the same event, the same refusal.
+void tst_DiagramTools::linkByKeyboard()
+{
+    DiduzaTest::FakeDialogService dialogs;
+    DiduzaTest::ExceptionRecorder errors;
+    QStringList added;
+    m_area->SetOnAddRelation([&](QObject *, TSchemaRelation *r) {
+        added << r->ParentSubItem()->Caption() + '>' + r->ChildSubItem()->Caption();
+    });
+    dialogs.modal = [](QDialog &d) {
+        auto &link = static_cast<TfrmZkLinkTo &>(d);
+        QTest::keyClick(link.lbItems, Qt::Key_Down); // orders
+        link.lbRows->setFocus();
+        QTest::keyClick(link.lbRows, Qt::Key_Down);
+        QTest::keyClick(link.lbRows, Qt::Key_Down); // amount
+        return int(QDialog::Accepted);
+    };
+    QAction *action = m_area->LinkAction();
+    QCOMPARE(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_customer->ListBox()->setFocusPolicy(Qt::StrongFocus);
+    m_area->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_area.get()));
+    m_customer->ListBox()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), m_customer->ListBox());
+    m_customer->ListBox()->setCurrentRow(0);
+    action->trigger();
+    QCOMPARE(added, QStringList { "id>amount" });
+    QCOMPARE(m_area->GetRelationCount(), 2);
+    action->trigger(); // once more: refused as a second drop would be
+    QCOMPARE(m_area->GetRelationCount(), 2);
+    QCOMPARE(errors.messages, QStringList { "These items are already linked." });
+    // The item's menu carries the entry once the action exists.
+    m_orders->ShowPopupMenu(QPoint(0, 0));
+    QVERIFY(m_orders->PopMenu()->actions().contains(action));
+    m_orders->PopMenu()->hide();
+}
+
+void tst_DiagramTools::keyboardReachesRelations()
+{
+    DiduzaTest::FakeDialogService dialogs;
+    TSchemaRelation *second = link(*m_area, m_orders, 0, m_far, 0);
+    QStringList deleted;
+    m_area->SetOnDeleteRelation([&](QObject *, TSchemaRelation *) { deleted << "gone"; });
+    m_area->SetKeyboardNavigation(true);
+    QCOMPARE(m_customer->ItemControl()->focusPolicy(), Qt::StrongFocus);
+    m_area->activateWindow();
+    m_area->setFocus();
+    QTRY_VERIFY(m_area->hasFocus());
+    QTest::keyClick(m_area.get(), Qt::Key_Right);
+    QCOMPARE(m_area->CurrentRelation(), m_area->GetRelation(0));
+    QTest::keyClick(m_area.get(), Qt::Key_Right);
+    QCOMPARE(m_area->CurrentRelation(), second);
+    QVERIFY(m_area->viewport()->rect().intersects(second->BoundsRect())); // scrolled to it
+    QTest::keyClick(m_area.get(), Qt::Key_Return); // the properties dialog
+    QCOMPARE(dialogs.modalCalls, 1);
+    QTest::keyClick(m_area.get(), Qt::Key_Delete);
+    QCOMPARE(deleted, QStringList { "gone" });
+    QCOMPARE(m_area->GetRelationCount(), 1);
+    // Tab goes on to the items' rows.
+    QTest::keyClick(m_area.get(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), m_customer->ItemControl());
+}
+
+void tst_DiagramTools::accessibleNames()
+{
+    QAccessible::setActive(true);
+    QAccessibleInterface *canvas = QAccessible::queryAccessibleInterface(m_area->viewport());
+    QVERIFY(canvas);
+    QStringList names;
+    for (int i = 0; i < canvas->childCount(); ++i) {
+        QAccessibleInterface *child = canvas->child(i);
+        if (child->object()->isWidgetType() && !qobject_cast<TSchemaItem *>(child->object()))
+            continue; // the tool bar and such
+        names << child->text(QAccessible::Name);
+        QCOMPARE(canvas->indexOfChild(child), i);
+    }
+    QCOMPARE(names,
+        QStringList(
+            { "customer", "orders", "suppliers", "relation customer.id to orders.customer_id" }));
+    QCOMPARE(canvas->child(canvas->childCount() - 1)->role(), QAccessible::Link);
+
+    // Rows read as their captions, with their ticks, inside the item.
+    TSchemaItem *checks = addTable(*m_area, "products", { "id", "name" }, 600, 20, scCheckListBox);
+    checks->GetSubItem(1)->SetChecked(true);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(checks->ItemControl());
+    QStringList rows;
+    std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            QAccessibleInterface *c = node->child(i);
+            if (c->role() == QAccessible::ListItem || c->role() == QAccessible::Cell)
+                rows << c->text(QAccessible::Name) + (c->state().checked ? "+" : "");
+            walk(c);
+        }
+    };
+    walk(list);
+    QCOMPARE(rows, QStringList({ "id", "name+" }));
+    QCOMPARE(QAccessible::queryAccessibleInterface(checks)->text(QAccessible::Name),
+        QStringLiteral("products"));
+}
+
+QTEST_MAIN(tst_DiagramTools)
+#include "tst_diagramtools.moc"

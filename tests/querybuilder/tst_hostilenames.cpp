@@ -1,0 +1,278 @@
+// Tables and fields whose names are written to do harm, put on the query builder's diagram and
+// run in every dialect on SQLite and on PostgreSQL: each statement returns the rows of the
+// table on the diagram or fails with the database's error, and no other table is read or
+// changed.
+
+#include "../common/SampleConnections.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaSqlDataEngine.h"
+#include "platform/Application.h"
+#include "platform/TStringList.h"
+#include "querybuilder/TfrmZkSQLBuilder.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Diduza;
+
+namespace {
+
+const QString SqliteConnection = QStringLiteral("hostile-sqlite");
+const QString PostgresConnection = QStringLiteral("hostile-pg");
+
+// Where the statement must run; elsewhere it may fail with the database's error.
+enum RunsOn { Nowhere = 0, OnSqlite = 1, OnPostgres = 2, Everywhere = 3 };
+
+struct Hostile {
+    const char *label;
+    QString name; // of the table and of its second field
+    RunsOn runs;
+};
+
+QVector<Hostile> hostileNames()
+{
+    return {
+        { "separator and comment", "other;DROP/**/TABLE/**/victim;--", Everywhere },
+        { "union in block comments", "other/**/UNION/**/SELECT/**/s/**/FROM/**/secrets--",
+            Everywhere },
+        { "line comment", "a--b", Everywhere },
+        { "parentheses and comma", "f(x),y", Everywhere },
+        { "tab and line breaks", "a\tb\r\nc", Everywhere },
+        { "double quotes", "say \"hi\"", Everywhere },
+        { "single quote", "it's", Everywhere },
+        { "only spaces", "   ", Everywhere },
+        { "digit first", "1st", Everywhere },
+        { "non-ASCII letters", "größe_日本", Everywhere },
+        { "dollar inside", "a$b", Everywhere },
+        // Longer than PostgreSQL keeps: its cut names make the two aliases one.
+        { "very long", "long;--/*" + QString(300, QLatin1Char('x')) + "\";DROP TABLE victim;--",
+            OnSqlite },
+        // A dotted plain name is read as schema.table, which does not exist.
+        { "schema.table", "nosuch.other", Nowhere },
+    };
+}
+
+QString quoted(QString name)
+{
+    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\""))
+        + QLatin1Char('"');
+}
+
+bool exec(QSqlQuery &query, const QString &sql, const QVariantList &values = {})
+{
+    if (!query.prepare(sql))
+        return false;
+    for (const QVariant &v : values)
+        query.addBindValue(v);
+    return query.exec();
+}
+
+// The row of item whose caption is not "*" or "id": the table's hostile field.
+TSchemaSubItem *hostileRow(TSchemaItem *item)
+{
+    for (int i = 0; i < item->GetSubItemCount(); ++i) {
+        const QString caption = item->GetSubItem(i)->Caption();
+        if (caption != QLatin1String("*") && caption != QLatin1String("id"))
+            return item->GetSubItem(i);
+    }
+    return nullptr;
+}
+
+TSchemaSubItem *idRow(TSchemaItem *item)
+{
+    for (int i = 0; i < item->GetSubItemCount(); ++i) {
+        if (item->GetSubItem(i)->Caption() == QLatin1String("id"))
+            return item->GetSubItem(i);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class tst_HostileNames : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void statements_data();
+    void statements();
+
+private:
+    // Creates the canary tables and one table per hostile name; fills m_names[connection].
+    void createTables(const QString &connection);
+    // The canaries' row counts and the list of tables, as the engine sees them.
+    QString databaseState(TSchemaSqlDataEngine &engine);
+
+    QTemporaryDir m_dir;
+    bool m_hasPostgres = false;
+    QHash<QString, QStringList> m_names; // the database's name of each hostile table
+    QHash<QString, QString> m_state;
+};
+
+void tst_HostileNames::initTestCase()
+{
+    SetExceptionHandler([](const Exception &e) { QFAIL(qPrintable(e.Message())); });
+    QVERIFY(m_dir.isValid());
+    QSqlDatabase lite = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), SqliteConnection);
+    lite.setDatabaseName(m_dir.filePath(QStringLiteral("hostile.sqlite")));
+    QVERIFY2(lite.open(), qPrintable(lite.lastError().text()));
+    createTables(SqliteConnection);
+
+    if (!SampleConnections::PostgresConfigured())
+        return;
+    QString error;
+    QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
+    // A schema of its own, alone on the search path, dropped at the end.
+    QSqlQuery query(QSqlDatabase::database(PostgresConnection, false));
+    for (const char *sql : { "DROP SCHEMA IF EXISTS diduza_hostile CASCADE",
+             "CREATE SCHEMA diduza_hostile", "SET search_path TO diduza_hostile" })
+        QVERIFY2(query.exec(QLatin1String(sql)), qPrintable(query.lastError().text()));
+    createTables(PostgresConnection);
+    m_hasPostgres = true;
+}
+
+void tst_HostileNames::cleanupTestCase()
+{
+    if (m_hasPostgres)
+        QSqlQuery(QSqlDatabase::database(PostgresConnection, false))
+            .exec(QStringLiteral("DROP SCHEMA diduza_hostile CASCADE"));
+    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
+    SetExceptionHandler({});
+}
+
+void tst_HostileNames::createTables(const QString &connection)
+{
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery query(db);
+    for (const char *canary : { "victim", "secrets", "other" }) {
+        QVERIFY2(query.exec(QStringLiteral("CREATE TABLE %1 (id INTEGER, s VARCHAR(20))")
+                                .arg(QLatin1String(canary))),
+            qPrintable(query.lastError().text()));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(exec(query,
+                QStringLiteral("INSERT INTO %1 VALUES (?, ?)").arg(QLatin1String(canary)),
+                { i, QStringLiteral("secret %1").arg(i) }));
+    }
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(connection);
+    TStringList before, after;
+    engine.FillItemList(before);
+    QStringList names;
+    for (const Hostile &h : hostileNames()) {
+        const QString table = quoted(h.name);
+        QVERIFY2(query.exec(QStringLiteral("CREATE TABLE %1 (id INTEGER, %2 VARCHAR(20))")
+                                .arg(table, quoted(h.name))),
+            qPrintable(query.lastError().text()));
+        QVERIFY(exec(
+            query, QStringLiteral("INSERT INTO %1 VALUES (1, 'first'), (2, 'second')").arg(table)));
+        // The name as the database keeps it (PostgreSQL cuts long ones).
+        engine.FillItemList(after);
+        QStringList added = after.ToStringList();
+        for (const QString &known : before.ToStringList())
+            added.removeOne(known);
+        QCOMPARE(added.size(), 1);
+        names << added.first();
+        engine.FillItemList(before);
+    }
+    m_names.insert(connection, names);
+    m_state.insert(connection, databaseState(engine));
+}
+
+QString tst_HostileNames::databaseState(TSchemaSqlDataEngine &engine)
+{
+    QSqlQuery query(engine.Database());
+    QStringList state;
+    for (const char *canary : { "victim", "secrets", "other" }) {
+        if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(canary)))
+            || !query.next())
+            return query.lastError().text();
+        state << QString::number(query.value(0).toInt());
+    }
+    TStringList tables;
+    engine.FillItemList(tables);
+    return state.join(QLatin1Char(' ')) + QLatin1Char('|') + tables.ToStringList().join('|');
+}
+
+void tst_HostileNames::statements_data()
+{
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<int>("dialect");
+    QTest::addColumn<int>("name");
+    const QVector<Hostile> names = hostileNames();
+    const char *dialects[] = { "stStandard", "stLocal", "stOracle", "stMSSQL", "stAnsi" };
+    for (const QString &connection : { SqliteConnection, PostgresConnection }) {
+        for (int d = stStandard; d <= stAnsi; ++d) {
+            for (int n = 0; n < names.size(); ++n)
+                QTest::addRow("%s, %s: %s", qPrintable(connection), dialects[d], names[n].label)
+                    << connection << d << n;
+        }
+    }
+}
+
+// The table on its own in stStandard (whose joins no database runs), sorted on its hostile
+// field; in the other dialects twice, joined to itself on id through the two aliases.
+void tst_HostileNames::statements()
+{
+    QFETCH(QString, connection);
+    QFETCH(int, dialect);
+    QFETCH(int, name);
+    if (connection == PostgresConnection && !m_hasPostgres)
+        QSKIP("No PostgreSQL server: run scripts/pg-start BUILD-DIR and load BUILD-DIR/pg.env "
+              "to test against PostgreSQL");
+    const Hostile hostile = hostileNames().at(name);
+    const QString caption = m_names.value(connection).at(name);
+
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(connection);
+    engine.SetSQLSubType(TSQLSubType(dialect));
+    TfrmZkSQLBuilder form;
+    form.SetDataEngine(&engine);
+    TSchemaItem *first = form.SchemaDesignArea->AddItem(caption, scCheckListBox);
+    QVERIFY(first && idRow(first) && hostileRow(first));
+    idRow(first)->SetChecked(true);
+    hostileRow(first)->SetChecked(true);
+    QList<QStringList> expected = { { "1", "first" }, { "2", "second" } };
+    if (dialect == stStandard) {
+        // Sorted by the bare field name, which only one table may hold.
+        form.sgColumnGrid->SetCells(
+            form.sgColumnGrid->ColCount() - 1, 3, QStringLiteral("Ascending"));
+    } else {
+        TSchemaItem *second = form.SchemaDesignArea->AddItem(caption, scCheckListBox);
+        QVERIFY(second);
+        form.SchemaDesignArea->AddRelation(first, second, idRow(first), idRow(second));
+        idRow(second)->SetChecked(true);
+        expected = { { "1", "first", "1" }, { "2", "second", "2" } };
+    }
+    const QString sql = form.GenerateSQL();
+
+    try {
+        std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(sql));
+        QVERIFY(model);
+        while (model->canFetchMore({}))
+            model->fetchMore({});
+        QList<QStringList> rows;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList row;
+            for (int c = 0; c < model->columnCount(); ++c)
+                row << model->index(r, c).data().toString();
+            rows << row;
+        }
+        std::sort(rows.begin(), rows.end());
+        QCOMPARE(rows, expected);
+    } catch (const Exception &e) {
+        const bool mustRun
+            = hostile.runs & (connection == SqliteConnection ? OnSqlite : OnPostgres);
+        QVERIFY2(!mustRun, qPrintable(e.Message() + QLatin1Char('\n') + sql));
+        QVERIFY(!e.Message().isEmpty());
+    }
+    QCOMPARE(databaseState(engine), m_state.value(connection));
+}
+
+QTEST_MAIN(tst_HostileNames)
+#include "tst_hostilenames.moc"

@@ -1,0 +1,884 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Diduza::DesignerPlugin</name>
+    <message>
+        <source>A scrolling canvas of table windows with join lines between their rows.</source>
+        <translation>Eine scrollbare Fläche mit Tabellenfenstern und Verknüpfungslinien zwischen ihren Zeilen.</translation>
+    </message>
+    <message>
+        <source>The visual query builder, run modally by Execute; DataEngine names an engine of the form.</source>
+        <translation>Der visuelle Abfrage-Generator, modal ausgeführt durch Execute; DataEngine nennt eine Daten-Engine des Formulars.</translation>
+    </message>
+    <message>
+        <source>A data engine whose tables, fields and results come from its events.</source>
+        <translation>Eine Daten-Engine, deren Tabellen, Felder und Ergebnisse aus ihren Ereignissen kommen.</translation>
+    </message>
+    <message>
+        <source>A data engine with the settings of a desktop-database connection, answered by its events.</source>
+        <translation>Eine Daten-Engine mit den Einstellungen einer Desktop-Datenbankverbindung, beantwortet durch ihre Ereignisse.</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::Exception</name>
+    <message>
+        <source>Operation aborted</source>
+        <translation>Vorgang abgebrochen</translation>
+    </message>
+    <message>
+        <source>Invalid class typecast</source>
+        <translation>Ungültige Klassentypumwandlung</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::QueryGenerator</name>
+    <message>
+        <source>Columns that need grouping (tick Grouping): %1</source>
+        <translation>Spalten, die gruppiert werden müssen (Gruppierung ankreuzen): %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>The local dialect writes outer joins as plain conditions: %n outer join(s) keep only the matching rows.</source>
+        <translation>
+            <numerusform>Der lokale Dialekt schreibt äußere Verknüpfungen als einfache Bedingungen: %n äußere Verknüpfung behält nur die übereinstimmenden Zeilen.</numerusform>
+            <numerusform>Der lokale Dialekt schreibt äußere Verknüpfungen als einfache Bedingungen: %n äußere Verknüpfungen behalten nur die übereinstimmenden Zeilen.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::SchemaAccessible</name>
+    <message>
+        <source>inner join</source>
+        <translation>innerer Verbund</translation>
+    </message>
+    <message>
+        <source>left outer join</source>
+        <translation>linker äußerer Verbund</translation>
+    </message>
+    <message>
+        <source>right outer join</source>
+        <translation>rechter äußerer Verbund</translation>
+    </message>
+    <message>
+        <source>full join</source>
+        <translation>voller Verbund</translation>
+    </message>
+    <message>
+        <source>relation %1 to %2</source>
+        <translation>Beziehung %1 zu %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>table with %n field(s)</source>
+        <translation>
+            <numerusform>Tabelle mit %n Feld</numerusform>
+            <numerusform>Tabelle mit %n Feldern</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 mit %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>diagram of %n table(s)</source>
+        <translation>
+            <numerusform>Diagramm aus %n Tabelle</numerusform>
+            <numerusform>Diagramm aus %n Tabellen</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::SchemaFile</name>
+    <message>
+        <source>Section %1, key &quot;%2&quot;: %3</source>
+        <translation>Abschnitt %1, Schlüssel „%2“: %3</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>fehlt</translation>
+    </message>
+    <message>
+        <source>missing (no such section)</source>
+        <translation>fehlt (kein solcher Abschnitt)</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a valid integer value</source>
+        <translation>„%1“ ist kein gültiger ganzzahliger Wert</translation>
+    </message>
+    <message>
+        <source>%1 is not a valid value (0 to %2)</source>
+        <translation>%1 ist kein gültiger Wert (0 bis %2)</translation>
+    </message>
+    <message>
+        <source>The stream is not open for reading.</source>
+        <translation>Der Datenstrom ist nicht zum Lesen geöffnet.</translation>
+    </message>
+    <message>
+        <source>Cannot read &quot;%1&quot;: %2</source>
+        <translation>„%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Section %1: the item was removed while it was loaded.</source>
+        <translation>Abschnitt %1: Das Element wurde beim Laden entfernt.</translation>
+    </message>
+    <message>
+        <source>no item is named &quot;%1&quot;</source>
+        <translation>kein Element heißt „%1“</translation>
+    </message>
+    <message>
+        <source>the item &quot;%1&quot; has no row %2 (it has %3)</source>
+        <translation>das Element „%1“ hat keine Zeile %2 (es hat %3)</translation>
+    </message>
+    <message>
+        <source>The stream is not open for writing.</source>
+        <translation>Der Datenstrom ist nicht zum Schreiben geöffnet.</translation>
+    </message>
+    <message>
+        <source>Cannot write the schema: %1</source>
+        <translation>Das Schema kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;: %2</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%1&quot;: %2</source>
+        <translation>Die Datei „%1“ kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot save file &quot;%1&quot;: %2</source>
+        <translation>Die Datei „%1“ kann nicht gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot open file &quot;%1&quot;: %2</source>
+        <translation>Die Datei „%1“ kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>Section %1: the item &quot;%2&quot; could not be created</source>
+        <translation>Abschnitt %1: Das Element „%2“ konnte nicht erzeugt werden</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::SelectImport</name>
+    <message>
+        <source>the WITH clause</source>
+        <translation>die WITH-Klausel</translation>
+    </message>
+    <message>
+        <source>INTO</source>
+        <translation>INTO</translation>
+    </message>
+    <message>
+        <source>LIMIT</source>
+        <translation>LIMIT</translation>
+    </message>
+    <message>
+        <source>OFFSET</source>
+        <translation>OFFSET</translation>
+    </message>
+    <message>
+        <source>FOR UPDATE</source>
+        <translation>FOR UPDATE</translation>
+    </message>
+    <message>
+        <source>WINDOW</source>
+        <translation>WINDOW</translation>
+    </message>
+    <message>
+        <source>VALUES</source>
+        <translation>VALUES</translation>
+    </message>
+    <message>
+        <source> (at character %1)</source>
+        <translation> (bei Zeichen %1)</translation>
+    </message>
+    <message numerus="yes">
+        <source>The text holds %n statement(s), not one SELECT.</source>
+        <translation>
+            <numerusform>Der Text enthält %n Anweisung, nicht ein SELECT.</numerusform>
+            <numerusform>Der Text enthält %n Anweisungen, nicht ein SELECT.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The statement is not a SELECT.</source>
+        <translation>Die Anweisung ist kein SELECT.</translation>
+    </message>
+    <message>
+        <source>UNION, INTERSECT or EXCEPT: only the first SELECT is shown</source>
+        <translation>UNION, INTERSECT oder EXCEPT: nur das erste SELECT wird gezeigt</translation>
+    </message>
+    <message>
+        <source>DISTINCT ON (...): plain DISTINCT is not set</source>
+        <translation>DISTINCT ON (...): einfaches DISTINCT wird nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>NATURAL and USING joins: their condition</source>
+        <translation>NATURAL- und USING-Verknüpfungen: ihre Bedingung</translation>
+    </message>
+    <message>
+        <source>a FROM entry that is not a table (a subquery or a function)</source>
+        <translation>ein FROM-Eintrag, der keine Tabelle ist (eine Unterabfrage oder eine Funktion)</translation>
+    </message>
+    <message>
+        <source>the condition %1 of an outer join</source>
+        <translation>die Bedingung %1 einer äußeren Verknüpfung</translation>
+    </message>
+    <message>
+        <source>the expression %1 of the field list</source>
+        <translation>der Ausdruck %1 der Feldliste</translation>
+    </message>
+    <message>
+        <source>the column name %1 of %2</source>
+        <translation>der Spaltenname %1 von %2</translation>
+    </message>
+    <message>
+        <source>the grouping by %1</source>
+        <translation>die Gruppierung nach %1</translation>
+    </message>
+    <message>
+        <source>NULLS FIRST or LAST</source>
+        <translation>NULLS FIRST oder LAST</translation>
+    </message>
+    <message>
+        <source>the sorting by %1</source>
+        <translation>die Sortierung nach %1</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaDesignArea</name>
+    <message>
+        <source>Add %1</source>
+        <translation>%1 hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add relation</source>
+        <translation>Beziehung hinzufügen</translation>
+    </message>
+    <message>
+        <source>Delete relation</source>
+        <translation>Beziehung löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Suchen...</translation>
+    </message>
+    <message>
+        <source>&amp;Link to...</source>
+        <translation>&amp;Verknüpfen mit...</translation>
+    </message>
+    <message>
+        <source>New item</source>
+        <translation>Neues Element</translation>
+    </message>
+    <message>
+        <source>New icon</source>
+        <translation>Neues Symbol</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaDiagramExport</name>
+    <message>
+        <source>The diagram is empty.</source>
+        <translation>Das Diagramm ist leer.</translation>
+    </message>
+    <message>
+        <source>The picture could not be written to %1.</source>
+        <translation>Das Bild konnte nicht nach %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The document could not be written to %1.</source>
+        <translation>Das Dokument konnte nicht nach %1 geschrieben werden.</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaFindBar</name>
+    <message>
+        <source>Find table or field</source>
+        <translation>Tabelle oder Feld suchen</translation>
+    </message>
+    <message>
+        <source>Previous match (Shift+Enter)</source>
+        <translation>Vorheriger Treffer (Umschalt+Eingabe)</translation>
+    </message>
+    <message>
+        <source>Next match (Enter)</source>
+        <translation>Nächster Treffer (Eingabe)</translation>
+    </message>
+    <message>
+        <source>Close (Escape)</source>
+        <translation>Schließen (Esc)</translation>
+    </message>
+    <message>
+        <source>no match</source>
+        <translation>kein Treffer</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaItem</name>
+    <message>
+        <source>Delete %1</source>
+        <translation>%1 löschen</translation>
+    </message>
+    <message>
+        <source>Rename %1</source>
+        <translation>%1 umbenennen</translation>
+    </message>
+    <message>
+        <source>Colour of %1</source>
+        <translation>Farbe von %1</translation>
+    </message>
+    <message>
+        <source>Font of %1</source>
+        <translation>Schrift von %1</translation>
+    </message>
+    <message>
+        <source>Move %1</source>
+        <translation>%1 verschieben</translation>
+    </message>
+    <message>
+        <source>Resize %1</source>
+        <translation>Größe von %1 ändern</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaRelation</name>
+    <message>
+        <source>Edit relation</source>
+        <translation>Beziehung bearbeiten</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaSqlDataEngine</name>
+    <message>
+        <source>The database reported an error without a message.</source>
+        <translation>Die Datenbank meldete einen Fehler ohne Meldung.</translation>
+    </message>
+    <message>
+        <source>There is no database connection named &quot;%1&quot;.</source>
+        <translation>Es gibt keine Datenbankverbindung namens „%1“.</translation>
+    </message>
+    <message>
+        <source>The text holds more than one SQL statement; only one statement can be run at a time. Nothing was run.</source>
+        <translation>Der Text enthält mehr als eine SQL-Anweisung; es kann nur eine Anweisung auf einmal ausgeführt werden. Es wurde nichts ausgeführt.</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaSubItem</name>
+    <message>
+        <source>Tick %1</source>
+        <translation>%1 ankreuzen</translation>
+    </message>
+    <message>
+        <source>Untick %1</source>
+        <translation>Kreuz bei %1 entfernen</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TStringList</name>
+    <message>
+        <source>List index out of bounds (%1)</source>
+        <translation>Listenindex außerhalb des gültigen Bereichs (%1)</translation>
+    </message>
+    <message>
+        <source>Operation not allowed on sorted list</source>
+        <translation>Vorgang bei sortierter Liste nicht erlaubt</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TfrmZkLinkTo</name>
+    <message>
+        <source>Link to</source>
+        <translation>Verknüpfen mit</translation>
+    </message>
+    <message>
+        <source>Link %1.%2 to:</source>
+        <translation>%1.%2 verknüpfen mit:</translation>
+    </message>
+    <message>
+        <source>&amp;Table:</source>
+        <translation>&amp;Tabelle:</translation>
+    </message>
+    <message>
+        <source>&amp;Field:</source>
+        <translation>&amp;Feld:</translation>
+    </message>
+    <message>
+        <source>%1 (this table)</source>
+        <translation>%1 (diese Tabelle)</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TfrmZkRelation</name>
+    <message>
+        <source>Relation properties</source>
+        <translation>Beziehungseigenschaften</translation>
+    </message>
+    <message>
+        <source> Parent </source>
+        <translation> Übergeordnet </translation>
+    </message>
+    <message>
+        <source>Table 1:</source>
+        <translation>Tabelle 1:</translation>
+    </message>
+    <message>
+        <source>Column 1:</source>
+        <translation>Spalte 1:</translation>
+    </message>
+    <message>
+        <source> Child </source>
+        <translation> Untergeordnet </translation>
+    </message>
+    <message>
+        <source>Table 2:</source>
+        <translation>Tabelle 2:</translation>
+    </message>
+    <message>
+        <source>Column 2:</source>
+        <translation>Spalte 2:</translation>
+    </message>
+    <message>
+        <source> Join Operator </source>
+        <translation> Verknüpfungsoperator </translation>
+    </message>
+    <message>
+        <source> Join Type </source>
+        <translation> Verknüpfungsart </translation>
+    </message>
+    <message>
+        <source>Inner</source>
+        <translation>Innerer</translation>
+    </message>
+    <message>
+        <source>Left Outer</source>
+        <translation>Linker äußerer</translation>
+    </message>
+    <message>
+        <source>Right Outer</source>
+        <translation>Rechter äußerer</translation>
+    </message>
+    <message>
+        <source>Full Outer</source>
+        <translation>Voller äußerer</translation>
+    </message>
+    <message>
+        <source>Only the rows of both tables that match.</source>
+        <translation>Nur die Zeilen beider Tabellen, die übereinstimmen.</translation>
+    </message>
+    <message>
+        <source>Every row of the parent table, with the child&apos;s matching rows or nothing.</source>
+        <translation>Jede Zeile der übergeordneten Tabelle, mit den passenden Zeilen der untergeordneten oder mit nichts.</translation>
+    </message>
+    <message>
+        <source>Every row of the child table, with the parent&apos;s matching rows or nothing.</source>
+        <translation>Jede Zeile der untergeordneten Tabelle, mit den passenden Zeilen der übergeordneten oder mit nichts.</translation>
+    </message>
+    <message>
+        <source>Every row of both tables, matched where they match.</source>
+        <translation>Jede Zeile beider Tabellen, verbunden, wo sie übereinstimmen.</translation>
+    </message>
+    <message>
+        <source>Left Outer keeps every row of the relation&apos;s parent, Right Outer every row of its child, Full Outer the rows of both. The local dialect writes every kind as a plain condition, which keeps only the matching rows.</source>
+        <translation>Linker äußerer behält jede Zeile der übergeordneten Tabelle der Beziehung, rechter äußerer jede Zeile der untergeordneten, voller äußerer die Zeilen beider. Der lokale Dialekt schreibt jede Art als einfache Bedingung, die nur die übereinstimmenden Zeilen behält.</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TfrmZkSQLBuilder</name>
+    <message>
+        <source>SQL &amp;dialect:</source>
+        <translation>SQL-&amp;Dialekt:</translation>
+    </message>
+    <message>
+        <source>Standard (JOIN conditions after FROM)</source>
+        <translation>Standard (JOIN-Bedingungen nach FROM)</translation>
+    </message>
+    <message>
+        <source>Local (joins in WHERE)</source>
+        <translation>Lokal (Verknüpfungen in WHERE)</translation>
+    </message>
+    <message>
+        <source>Oracle (outer joins marked (+))</source>
+        <translation>Oracle (äußere Verknüpfungen mit (+) markiert)</translation>
+    </message>
+    <message>
+        <source>MS SQL (outer joins marked *=)</source>
+        <translation>MS SQL (äußere Verknüpfungen mit *= markiert)</translation>
+    </message>
+    <message>
+        <source>ANSI (JOIN ... ON in FROM)</source>
+        <translation>ANSI (JOIN ... ON in FROM)</translation>
+    </message>
+    <message>
+        <source>No data engine is set, so the statement cannot be run.</source>
+        <translation>Es ist keine Daten-Engine gesetzt, daher kann die Anweisung nicht ausgeführt werden.</translation>
+    </message>
+    <message>
+        <source>The query has changes that will be lost. Close the query builder anyway?</source>
+        <translation>Die Abfrage hat Änderungen, die verloren gehen. Den Abfrage-Generator trotzdem schließen?</translation>
+    </message>
+    <message>
+        <source>The statement could not be read: %1</source>
+        <translation>Die Anweisung konnte nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>fields that exclude each other (a table&apos;s * and its single fields)</source>
+        <translation>Felder, die sich gegenseitig ausschließen (das * einer Tabelle und ihre einzelnen Felder)</translation>
+    </message>
+    <message>
+        <source>the order of ORDER BY: the builder sorts in the order of the columns</source>
+        <translation>die Reihenfolge von ORDER BY: Der Generator sortiert in der Reihenfolge der Spalten</translation>
+    </message>
+    <message>
+        <source>Tarvelon Software: Diduza REVIzirovi</source>
+        <translation>Tarvelon Software: Diduza REVIzirovi</translation>
+    </message>
+    <message>
+        <source>the table %1</source>
+        <translation>die Tabelle %1</translation>
+    </message>
+    <message>
+        <source>the join %1: a column the table does not have</source>
+        <translation>die Verknüpfung %1: eine Spalte, die die Tabelle nicht hat</translation>
+    </message>
+    <message>
+        <source>the join %1: </source>
+        <translation>die Verknüpfung %1: </translation>
+    </message>
+    <message>
+        <source>the field %1 a second time</source>
+        <translation>das Feld %1 ein zweites Mal</translation>
+    </message>
+    <message>
+        <source>the field %1: the table has no such column</source>
+        <translation>das Feld %1: Die Tabelle hat keine solche Spalte</translation>
+    </message>
+    <message>
+        <source>the grouping by %1, which is not in the field list</source>
+        <translation>die Gruppierung nach %1, die nicht in der Feldliste steht</translation>
+    </message>
+    <message>
+        <source>the condition %1 (there is no column to hold it)</source>
+        <translation>die Bedingung %1 (keine Spalte kann sie aufnehmen)</translation>
+    </message>
+    <message>
+        <source>the HAVING condition %1 (there is no grouped column to hold it)</source>
+        <translation>die HAVING-Bedingung %1 (keine gruppierte Spalte kann sie aufnehmen)</translation>
+    </message>
+    <message>
+        <source>the sorting by %1, which is not in the field list</source>
+        <translation>die Sortierung nach %1, die nicht in der Feldliste steht</translation>
+    </message>
+    <message>
+        <source>Move column</source>
+        <translation>Spalte verschieben</translation>
+    </message>
+    <message>
+        <source>Add %1</source>
+        <translation>%1 hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit %1</source>
+        <translation>%1 bearbeiten</translation>
+    </message>
+</context>
+<context>
+    <name>DiduzaDemo</name>
+    <message>
+        <source>Diduza demo: %1</source>
+        <translation>Diduza-Demo: %1</translation>
+    </message>
+    <message>
+        <source>Tools &gt; Query builder... returns its statement here.</source>
+        <translation>Extras &gt; Abfrage-Generator... gibt seine Anweisung hier zurück.</translation>
+    </message>
+    <message>
+        <source>Query builder: %1</source>
+        <translation>Abfrage-Generator: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>E&amp;xtras</translation>
+    </message>
+    <message>
+        <source>&amp;Query builder...</source>
+        <translation>&amp;Abfrage-Generator...</translation>
+    </message>
+    <message>
+        <source>Overview</source>
+        <translation>Übersicht</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>Export as &amp;PNG...</source>
+        <translation>Als &amp;PNG exportieren...</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)|*.png</source>
+        <translation>PNG-Bilder (*.png)|*.png</translation>
+    </message>
+    <message>
+        <source>Export as &amp;SVG...</source>
+        <translation>Als &amp;SVG exportieren...</translation>
+    </message>
+    <message>
+        <source>SVG pictures (*.svg)|*.svg</source>
+        <translation>SVG-Bilder (*.svg)|*.svg</translation>
+    </message>
+    <message>
+        <source>Export as P&amp;DF...</source>
+        <translation>Als P&amp;DF exportieren...</translation>
+    </message>
+    <message>
+        <source>PDF documents (*.pdf)|*.pdf</source>
+        <translation>PDF-Dokumente (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>Export as PDF in &amp;tiles...</source>
+        <translation>Als PDF in &amp;Kacheln exportieren...</translation>
+    </message>
+    <message>
+        <source>&amp;Print...</source>
+        <translation>&amp;Drucken...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Arrange by rank</source>
+        <translation>Nach &amp;Rang anordnen</translation>
+    </message>
+</context>
+<context>
+    <name>SchmCnst</name>
+    <message>
+        <source>Select All</source>
+        <translation>Alle auswählen</translation>
+    </message>
+    <message>
+        <source>Unselect All</source>
+        <translation>Auswahl aufheben</translation>
+    </message>
+    <message>
+        <source>Delete relations</source>
+        <translation>Beziehungen löschen</translation>
+    </message>
+    <message>
+        <source>Delete item</source>
+        <translation>Element löschen</translation>
+    </message>
+    <message>
+        <source>Edit relation...</source>
+        <translation>Beziehung bearbeiten...</translation>
+    </message>
+    <message>
+        <source>Delete relation</source>
+        <translation>Beziehung löschen</translation>
+    </message>
+    <message>
+        <source>Change background color...</source>
+        <translation>Hintergrundfarbe ändern...</translation>
+    </message>
+    <message>
+        <source>Change font...</source>
+        <translation>Schrift ändern...</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>Anzahl</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>Summa</source>
+        <translation>Summe</translation>
+    </message>
+    <message>
+        <source>Ascending</source>
+        <translation>Aufsteigend</translation>
+    </message>
+    <message>
+        <source>Descending</source>
+        <translation>Absteigend</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>New SQL</source>
+        <translation>Neues SQL</translation>
+    </message>
+    <message>
+        <source>Open SQL from file</source>
+        <translation>SQL aus Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Save a current SQl into file</source>
+        <translation>Aktuelles SQL in Datei speichern</translation>
+    </message>
+    <message>
+        <source>Show grid with columns</source>
+        <translation>Spaltenraster anzeigen</translation>
+    </message>
+    <message>
+        <source>Parent must be TScrollBox or its descendant.</source>
+        <translation>Das übergeordnete Element muss eine TScrollBox oder davon abgeleitet sein.</translation>
+    </message>
+    <message>
+        <source>select the unique records only</source>
+        <translation>nur eindeutige Datensätze auswählen</translation>
+    </message>
+    <message>
+        <source>You can not apply this aggregative function to *.</source>
+        <translation>Diese Aggregatfunktion kann nicht auf * angewendet werden.</translation>
+    </message>
+    <message>
+        <source>These items are already linked.</source>
+        <translation>Diese Elemente sind bereits verknüpft.</translation>
+    </message>
+    <message>
+        <source>Columns</source>
+        <translation>Spalten</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Optionen</translation>
+    </message>
+    <message>
+        <source>SQL</source>
+        <translation>SQL</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Feld</translation>
+    </message>
+    <message>
+        <source>Table</source>
+        <translation>Tabelle</translation>
+    </message>
+    <message>
+        <source>Calculate</source>
+        <translation>Berechnen</translation>
+    </message>
+    <message>
+        <source>Sort</source>
+        <translation>Sortierung</translation>
+    </message>
+    <message>
+        <source>Where</source>
+        <translation>Bedingung</translation>
+    </message>
+    <message>
+        <source>Grouping</source>
+        <translation>Gruppierung</translation>
+    </message>
+    <message>
+        <source>Having</source>
+        <translation>Gruppenbedingung</translation>
+    </message>
+    <message>
+        <source>Average</source>
+        <translation>Durchschnitt</translation>
+    </message>
+    <message>
+        <source>Show list of tables</source>
+        <translation>Tabellenliste anzeigen</translation>
+    </message>
+    <message>
+        <source>Generate SQL-statement</source>
+        <translation>SQL-Anweisung erzeugen</translation>
+    </message>
+    <message>
+        <source>Execute SQL and show results</source>
+        <translation>SQL ausführen und Ergebnisse anzeigen</translation>
+    </message>
+    <message>
+        <source>All files (*.*)|*.*</source>
+        <translation>Alle Dateien (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>Schema files (*.sch)|*.sch</source>
+        <translation>Schemadateien (*.sch)|*.sch</translation>
+    </message>
+</context>
+<context>
+    <name>TSchemaDesignArea</name>
+    <message>
+        <source>Listbox</source>
+        <translation>Listenfeld</translation>
+    </message>
+    <message>
+        <source>Check Listbox</source>
+        <translation>Kontrollkästchenliste</translation>
+    </message>
+    <message>
+        <source>Treeview</source>
+        <translation>Baumansicht</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Icon</source>
+        <translation>Symbol</translation>
+    </message>
+    <message>
+        <source>A relation needs a parent item and a child item.</source>
+        <translation>Eine Beziehung braucht ein übergeordnetes und ein untergeordnetes Element.</translation>
+    </message>
+    <message>
+        <source>New item</source>
+        <translation>Neues Element</translation>
+    </message>
+    <message>
+        <source>New icon</source>
+        <translation>Neues Symbol</translation>
+    </message>
+</context>
+</TS>
