@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <cstring>
+
 namespace Diduza {
 
 EStreamError::EStreamError(const QString &message, QFileDevice::FileError error)
@@ -259,19 +262,182 @@ void ParseFontValue(const QString &value, TFontValue &font, TColor &itemColor)
 // Sections
 
 namespace {
-std::shared_ptr<TSchemaFileLines> linesOfList(const QStringList &list)
+char16_t foldAscii(char16_t c)
 {
-    auto lines = std::make_shared<TSchemaFileLines>();
-    lines->List = list;
-    lines->Lines.reserve(list.size());
-    for (const QString &line : std::as_const(lines->List))
-        lines->Lines.append(QStringView(line));
-    return lines;
+    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+}
+
+// The value of a line whose name is key, or nothing.
+std::optional<QString> valueOfLine(QStringView line, const QString &key)
+{
+    // The name is the text before the first "=": only a line with "=" right after the key's
+    // length and none before can name the key, which most lines show at a glance.
+    const qsizetype n = key.size();
+    if (line.size() <= n || line[n] != u'=')
+        return std::nullopt;
+    const QStringView name = line.left(n);
+    if (name.contains(u'=') || !SameText(name, QStringView(key)))
+        return std::nullopt;
+    return line.mid(n + 1).toString();
+}
+
+QString decodeUtf8Line(const char *bytes, qsizetype size)
+{
+    // A line of valid UTF-8 decodes alone as it does inside the whole text; a U+FEFF that
+    // begins it is a character there, not a byte-order mark.
+    QStringDecoder decoder(QStringConverter::Utf8,
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(bytes, size));
+}
+
+bool asciiBytes(QByteArrayView bytes)
+{
+    uchar any = 0;
+    for (const char c : bytes)
+        any |= uchar(c);
+    return any < 0x80;
+}
+
+bool asciiOnly(const QString &key)
+{
+    return std::all_of(key.begin(), key.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 } // namespace
 
+std::shared_ptr<TSchemaFileLines> TSchemaFileLines::FromBytes(const QByteArray &bytes)
+{
+    auto lines = std::make_shared<TSchemaFileLines>();
+    const bool bom = startsWith(bytes, { 0xEF, 0xBB, 0xBF });
+    const bool utf16 = startsWith(bytes, { 0xFF, 0xFE }) || startsWith(bytes, { 0xFE, 0xFF });
+    const qsizetype from = bom ? 3 : 0;
+    // A second mark after the first would be dropped by the whole-text decoding: such a file is
+    // decoded whole.
+    bool valid = !utf16 && !(bom && startsWith(bytes.mid(3, 3), { 0xEF, 0xBB, 0xBF }));
+    // Checked in slices that never cut a UTF-8 sequence, so that no decoded copy of the file
+    // (or of one huge line) is made; a slice of ASCII alone needs no decoding.
+    constexpr qsizetype Slice = 1 << 16;
+    QByteArrayView rest = QByteArrayView(bytes).sliced(std::min(from, bytes.size()));
+    while (valid && !rest.isEmpty()) {
+        qsizetype n = std::min(rest.size(), Slice);
+        for (int k = 0; k < 3 && n < rest.size() && (uchar(rest[n]) & 0xC0) == 0x80; ++k)
+            --n;
+        const QByteArrayView slice = rest.first(n);
+        if (!asciiBytes(slice)) {
+            QStringDecoder check(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            const QString decoded = check.decode(slice);
+            valid = !check.hasError();
+        }
+        rest = rest.sliced(n);
+    }
+    if (valid) {
+        lines->m_utf8 = bytes;
+        lines->split(from, bytes.size(), nullptr, lines->m_utf8.constData());
+    } else {
+        lines->m_text = DecodeText(bytes);
+        lines->split(0, lines->m_text.size(),
+            reinterpret_cast<const char16_t *>(lines->m_text.constData()), nullptr);
+    }
+    return lines;
+}
+
+std::shared_ptr<TSchemaFileLines> TSchemaFileLines::FromList(const QStringList &list)
+{
+    auto lines = std::make_shared<TSchemaFileLines>();
+    lines->m_list = list;
+    lines->m_begin.resize(list.size());
+    lines->m_end.resize(list.size());
+    return lines;
+}
+
+void TSchemaFileLines::split(
+    qsizetype from, qsizetype size, const char16_t *text, const char *bytes)
+{
+    // A line ends at CR, LF or CR LF; text after the last end is a line of its own.
+    auto add = [this](qsizetype begin, qsizetype end) {
+        m_begin.append(begin);
+        m_end.append(end);
+    };
+    qsizetype start = from;
+    if (bytes) {
+        // The next CR and the next LF are each searched once, by memchr, and kept until passed.
+        auto next = [bytes, size](char c, qsizetype at) {
+            const void *found = std::memchr(bytes + at, c, size_t(size - at));
+            return found ? qsizetype(static_cast<const char *>(found) - bytes) : size;
+        };
+        qsizetype cr = start < size ? next('\r', start) : size;
+        qsizetype lf = start < size ? next('\n', start) : size;
+        while (start < size) {
+            if (cr < start)
+                cr = next('\r', start);
+            if (lf < start)
+                lf = next('\n', start);
+            const qsizetype eol = std::min(cr, lf);
+            if (eol >= size)
+                break;
+            add(start, eol);
+            start = eol + 1;
+            if (eol == cr && lf == eol + 1)
+                start = lf + 1;
+        }
+    } else {
+        for (qsizetype i = from; i < size; ++i) {
+            const char16_t c = text[i];
+            if (c != u'\r' && c != u'\n')
+                continue;
+            add(start, i);
+            if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < size)
+        add(start, size);
+}
+
+QString TSchemaFileLines::Line(int i) const
+{
+    if (i < 0 || i >= Count())
+        return QString();
+    if (!m_list.isEmpty())
+        return m_list.at(i);
+    if (!m_utf8.isNull())
+        return decodeUtf8Line(m_utf8.constData() + m_begin[i], m_end[i] - m_begin[i]);
+    return m_text.mid(m_begin[i], m_end[i] - m_begin[i]);
+}
+
+bool TSchemaFileLines::StartsWithBracket(int i) const
+{
+    if (!m_list.isEmpty())
+        return m_list.at(i).startsWith(u'[');
+    if (m_end[i] == m_begin[i])
+        return false;
+    return !m_utf8.isNull() ? m_utf8[m_begin[i]] == '[' : m_text[m_begin[i]] == u'[';
+}
+
+std::optional<QString> TSchemaFileLines::Value(int i, const QString &key) const
+{
+    if (!m_list.isEmpty())
+        return valueOfLine(m_list.at(i), key);
+    if (m_utf8.isNull())
+        return valueOfLine(QStringView(m_text).mid(m_begin[i], m_end[i] - m_begin[i]), key);
+    if (!asciiOnly(key))
+        return valueOfLine(Line(i), key);
+    // An ASCII key against the bytes: a name of other characters never equals it.
+    const char *line = m_utf8.constData() + m_begin[i];
+    const qsizetype size = m_end[i] - m_begin[i];
+    const qsizetype n = key.size();
+    if (size <= n || line[n] != '=')
+        return std::nullopt;
+    for (qsizetype k = 0; k < n; ++k) {
+        const char16_t c = char16_t(uchar(line[k]));
+        if (c == u'=' || foldAscii(c) != foldAscii(key[k].unicode()))
+            return std::nullopt;
+    }
+    return decodeUtf8Line(line + n + 1, size - n - 1);
+}
+
 TSchemaSection::TSchemaSection(const QString &header, const QStringList &lines, int begin, int end)
-    : TSchemaSection(header, linesOfList(lines), begin, end)
+    : TSchemaSection(header, TSchemaFileLines::FromList(lines), begin, end)
 {
 }
 
@@ -287,31 +453,15 @@ TSchemaSection::TSchemaSection(
 QStringList TSchemaSection::Lines() const
 {
     QStringList lines;
-    for (int i = m_begin; m_lines && i < m_end && i < m_lines->Lines.size(); ++i)
-        lines.append(m_lines->Lines[i].toString());
+    for (int i = m_begin; m_lines && i < m_end && i < m_lines->Count(); ++i)
+        lines.append(m_lines->Line(i));
     return lines;
 }
-
-namespace {
-// The value of a line whose name is key, or nothing.
-std::optional<QString> valueOfLine(QStringView line, const QString &key)
-{
-    // The name is the text before the first "=": only a line with "=" right after the key's
-    // length and none before can name the key, which most lines show at a glance.
-    const qsizetype n = key.size();
-    if (line.size() <= n || line[n] != u'=')
-        return std::nullopt;
-    const QStringView name = line.left(n);
-    if (name.contains(u'=') || !SameText(name, QStringView(key)))
-        return std::nullopt;
-    return line.mid(n + 1).toString();
-}
-} // namespace
 
 std::optional<QString> TSchemaSection::Value(const QString &key) const
 {
     for (int i = m_begin; m_lines && i < m_end; ++i) {
-        if (std::optional<QString> v = valueOfLine(m_lines->Lines[i], key))
+        if (std::optional<QString> v = m_lines->Value(i, key))
             return v;
     }
     return std::nullopt;
@@ -389,20 +539,18 @@ std::optional<int> TSchemaSection::OptionalEnum(const QString &key, int count) c
 // Reader
 
 TSchemaFileReader::TSchemaFileReader()
-    : m_lines(std::make_shared<TSchemaFileLines>())
+    : m_lines(TSchemaFileLines::FromList(QStringList()))
 {
 }
 
 TSchemaFileReader::TSchemaFileReader(const QByteArray &bytes)
-    : m_lines(std::make_shared<TSchemaFileLines>())
+    : m_lines(TSchemaFileLines::FromBytes(bytes))
 {
-    m_lines->Text = DecodeText(bytes);
-    m_lines->Lines = splitViews(m_lines->Text);
     buildIndex();
 }
 
 TSchemaFileReader::TSchemaFileReader(const QStringList &lines)
-    : m_lines(linesOfList(lines))
+    : m_lines(TSchemaFileLines::FromList(lines))
 {
     buildIndex();
 }
@@ -410,13 +558,9 @@ TSchemaFileReader::TSchemaFileReader(const QStringList &lines)
 const QStringList &TSchemaFileReader::Lines() const
 {
     if (!m_lineListMade) {
-        if (!m_lines->List.isEmpty() || m_lines->Lines.isEmpty()) {
-            m_lineList = m_lines->List;
-        } else {
-            m_lineList.reserve(m_lines->Lines.size());
-            for (QStringView line : std::as_const(m_lines->Lines))
-                m_lineList.append(line.toString());
-        }
+        m_lineList.reserve(m_lines->Count());
+        for (int i = 0; i < m_lines->Count(); ++i)
+            m_lineList.append(m_lines->Line(i));
         m_lineListMade = true;
     }
     return m_lineList;
@@ -427,20 +571,19 @@ void TSchemaFileReader::buildIndex()
     // Every line that is not empty and starts with "[" either continues the block it repeats
     // the header of, or starts a new block. Only the first block of each header is indexed.
     m_index.clear();
-    const QVector<QStringView> &lines = m_lines->Lines;
-    const int n = int(lines.size());
+    const int n = m_lines->Count();
     QString blockHeader;
     bool inBlock = false;
     bool indexed = false; // the running block is the first of its header
     for (int i = 0; i < n; ++i) {
-        const QStringView line = lines[i];
-        if (line.isEmpty() || line[0] != u'[')
+        if (!m_lines->StartsWithBracket(i))
             continue;
+        const QString line = m_lines->Line(i);
         if (inBlock && line == blockHeader)
             continue;
         if (indexed)
             m_index[blockHeader].end = i;
-        blockHeader = line.toString();
+        blockHeader = line;
         inBlock = true;
         indexed = !m_index.contains(blockHeader);
         if (indexed)
@@ -458,8 +601,8 @@ TSchemaSection TSchemaFileReader::Section(const QString &header) const
 
 std::optional<QString> TSchemaFileReader::FirstValue(const QString &key) const
 {
-    for (QStringView line : std::as_const(m_lines->Lines)) {
-        if (std::optional<QString> v = valueOfLine(line, key))
+    for (int i = 0; i < m_lines->Count(); ++i) {
+        if (std::optional<QString> v = m_lines->Value(i, key))
             return v;
     }
     return std::nullopt;

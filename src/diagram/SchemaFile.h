@@ -103,12 +103,33 @@ DIDUZACORE_EXPORT void ParseFontValue(const QString &value, TFontValue &font, TC
 
 // --- reading ---
 
-// The lines of a file, kept as views into one text (or into the strings of a list): a large
-// file is held once, not once more line by line. Shared by a reader and its sections.
-struct TSchemaFileLines {
-    QString Text;
-    QStringList List;
-    QVector<QStringView> Lines;
+// The lines of a file, kept in the file's own text: the bytes of a file that is valid UTF-8
+// (each line decoded when it is read), else the decoded text, with where each line begins and
+// ends; or the strings of a list. A large file is held once, not once more line by line. Shared
+// by a reader and its sections.
+class DIDUZACORE_EXPORT TSchemaFileLines {
+public:
+    // The lines of a file's bytes, decoded as DecodeText decodes them and split as SplitLines
+    // splits.
+    static std::shared_ptr<TSchemaFileLines> FromBytes(const QByteArray &bytes);
+    static std::shared_ptr<TSchemaFileLines> FromList(const QStringList &lines);
+
+    int Count() const { return int(m_begin.size()); }
+    QString Line(int i) const;
+    // True when line i starts with "[".
+    bool StartsWithBracket(int i) const;
+    // The value of line i when its name (the text before its first "=") equals key, ignoring
+    // the case of A-Z only.
+    std::optional<QString> Value(int i, const QString &key) const;
+
+private:
+    void split(qsizetype from, qsizetype size, const char16_t *text, const char *bytes);
+
+    QByteArray m_utf8; // the file, when it is valid UTF-8
+    QString m_text; // the decoded file otherwise
+    QStringList m_list; // the lines, when made from a list
+    QVector<qsizetype> m_begin;
+    QVector<qsizetype> m_end;
 };
 
 // One section as found in a file: its header line and the lines up to the next header.
@@ -118,8 +139,8 @@ class DIDUZACORE_EXPORT TSchemaSection {
 public:
     TSchemaSection() = default;
     TSchemaSection(const QString &header, const QStringList &lines, int begin, int end);
-    TSchemaSection(const QString &header, std::shared_ptr<const TSchemaFileLines> lines,
-        int begin, int end);
+    TSchemaSection(
+        const QString &header, std::shared_ptr<const TSchemaFileLines> lines, int begin, int end);
 
     const QString &Header() const { return m_header; }
     bool Exists() const { return m_end > m_begin; }

@@ -10,6 +10,17 @@
 
 namespace Diduza {
 
+QString StepName(const QString &name)
+{
+    constexpr int Longest = 80;
+    if (name.size() <= Longest)
+        return name;
+    int cut = Longest;
+    if (name.at(cut - 1).isHighSurrogate())
+        --cut;
+    return name.left(cut) + QChar(0x2026);
+}
+
 using SchemaFile::TSchemaFileItem;
 
 SchemaUndoGroup::SchemaUndoGroup(TSchemaDesignArea *area, const QString &text)

@@ -25,6 +25,10 @@ class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
 
+// A name as it stands in a step's text ("Move %1"): at most a line's worth of it, so that a
+// huge caption is not copied into every step.
+QString StepName(const QString &name);
+
 // Opens a step for the changes made while it lives (nested ones join the outermost); the step
 // is pushed when the outermost closes, if anything was recorded in it.
 class SchemaUndoGroup {

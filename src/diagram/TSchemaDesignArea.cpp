@@ -85,9 +85,14 @@ TSchemaDesignArea::~TSchemaDesignArea()
 
 void TSchemaDesignArea::RegisterOwnedItem(TSchemaItem *item)
 {
-    FOwnedItems.erase(std::remove_if(FOwnedItems.begin(), FOwnedItems.end(),
-                          [](const QPointer<TSchemaItem> &p) { return p.isNull(); }),
-        FOwnedItems.end());
+    // Freed items are purged each time the list has doubled, not on every call: a load of N
+    // items then costs N steps, not N squared.
+    if (FOwnedItems.size() >= FOwnedItemsCompactAt) {
+        FOwnedItems.erase(std::remove_if(FOwnedItems.begin(), FOwnedItems.end(),
+                              [](const QPointer<TSchemaItem> &p) { return p.isNull(); }),
+            FOwnedItems.end());
+        FOwnedItemsCompactAt = std::max<qsizetype>(64, 2 * FOwnedItems.size());
+    }
     FOwnedItems.append(item);
 }
 
@@ -161,8 +166,8 @@ TSchemaItem *TSchemaDesignArea::AddItemObject(
 TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlType type,
     const QVariant *object, std::exception_ptr *failure)
 {
-    SchemaUndoGroup step(
-        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(caption));
+    SchemaUndoGroup step(this,
+        QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(StepName(caption)));
     TSchemaItem *item = TSchemaItem::CreateTyped(this, type);
     QPointer<TSchemaItem> guard(item);
     QUndoCommand *added = nullptr; // its record, dropped when the item does not stay

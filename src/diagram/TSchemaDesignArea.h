@@ -373,6 +373,7 @@ private:
     TImageList *FtbImages = nullptr;
     QPointer<QMenu> pmIconList;
     QVector<QPointer<TSchemaItem>> FOwnedItems;
+    qsizetype FOwnedItemsCompactAt = 64; // purge freed entries when the list reaches it
 
     mutable QVector<TSchemaItem *> FItems;
     mutable QVector<TSchemaRelation *> FRelations;

@@ -570,8 +570,9 @@ void TSchemaItem::RemoveRelations(QObject *)
 void TSchemaItem::RemoveItem(QObject *Sender)
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
-    SchemaUndoGroup step(
-        area, QCoreApplication::translate("Diduza::TSchemaItem", "Delete %1").arg(GetCaption()));
+    SchemaUndoGroup step(area,
+        QCoreApplication::translate("Diduza::TSchemaItem", "Delete %1")
+            .arg(StepName(GetCaption())));
     if (area) {
         area->DeleteRelationsForItem(this, nullptr);
         if (QUndoCommand *parent = step.Parent())
@@ -751,7 +752,7 @@ void TSchemaItem::recordChange(
         return;
     // A change made alone is a step of its own; within a larger change, part of that step.
     SchemaUndoGroup step(
-        area, QCoreApplication::translate("Diduza::TSchemaItem", text).arg(GetCaption()));
+        area, QCoreApplication::translate("Diduza::TSchemaItem", text).arg(StepName(GetCaption())));
     if (QUndoCommand *parent = step.Parent())
         record(parent, area, ItemPosition(area, this));
 }
@@ -1145,10 +1146,10 @@ void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
         // A whole drag is one step.
         auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
         SchemaUndoGroup step(area,
-            mode == DragMove
-                ? QCoreApplication::translate("Diduza::TSchemaItem", "Move %1").arg(GetCaption())
-                : QCoreApplication::translate("Diduza::TSchemaItem", "Resize %1")
-                      .arg(GetCaption()));
+            mode == DragMove ? QCoreApplication::translate("Diduza::TSchemaItem", "Move %1")
+                                   .arg(StepName(GetCaption()))
+                             : QCoreApplication::translate("Diduza::TSchemaItem", "Resize %1")
+                                   .arg(StepName(GetCaption())));
         if (QUndoCommand *parent = step.Parent())
             SchemaUndo::ItemMoved(
                 parent, area, ItemPosition(area, this), FStartGeometry, geometry());

@@ -736,7 +736,7 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source
         return;
     // The dropped entry's own object: another entry of the same name (in another letter case,
     // a different table) may carry another one.
-    SchemaUndoGroup step(SchemaDesignArea, tr("Add %1").arg(selected->text()));
+    SchemaUndoGroup step(SchemaDesignArea, tr("Add %1").arg(StepName(selected->text())));
     AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
 }
 
@@ -1019,7 +1019,8 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
     const QString before = sgColumnGrid->Cells(col, row);
     const auto record = qScopeGuard([&] {
         const QString after = sgColumnGrid->Cells(col, row);
-        SchemaUndoGroup step(SchemaDesignArea, tr("Edit %1").arg(sgColumnGrid->Cells(0, row)));
+        SchemaUndoGroup step(
+            SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, row))));
         if (QUndoCommand *parent = step.Parent(); parent && after != before)
             new GridCellCommand(this, parent, col, row, before, after);
     });

@@ -123,6 +123,8 @@ private slots:
     // the format, without widgets
     void splitLines_data();
     void splitLines();
+    void largeFilesReadAsDecoded_data();
+    void largeFilesReadAsDecoded();
     void decode_data();
     void decode();
     void sections_data();
@@ -186,6 +188,58 @@ void tst_SchemaFile::splitLines()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QCOMPARE(SplitLines(text), lines);
+}
+
+void tst_SchemaFile::largeFilesReadAsDecoded_data()
+{
+    // Files of a few hundred kilobytes, so that the reader's slices and line search meet
+    // multi-byte characters and line ends at every kind of boundary.
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<QByteArray>("prefix");
+    QTest::addColumn<bool>("badByteLate");
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::newRow("UTF-8, CR LF") << 1u << QByteArray() << false << QByteArray("\r\n");
+    QTest::newRow("UTF-8 with mark, LF")
+        << 2u << QByteArray("\xEF\xBB\xBF") << false << QByteArray("\n");
+    QTest::newRow("UTF-8, CR") << 3u << QByteArray() << false << QByteArray("\r");
+    QTest::newRow("mixed ends") << 4u << QByteArray() << false << QByteArray();
+    QTest::newRow("not UTF-8 far in") << 5u << QByteArray() << true << QByteArray("\r\n");
+}
+
+void tst_SchemaFile::largeFilesReadAsDecoded()
+{
+    QFETCH(quint32, seed);
+    QFETCH(QByteArray, prefix);
+    QFETCH(bool, badByteLate);
+    QFETCH(QByteArray, lineEnd);
+    QRandomGenerator random(seed);
+    const char *pieces[] = { "Caption", "=", "[Item1]", "x", " ", "\xC3\xA9", "\xE2\x82\xAC",
+        "\xF0\x9F\x98\x80", "\xEF\xBB\xBF", "caption=" };
+    const char *ends[] = { "\r\n", "\n", "\r" };
+    QByteArray bytes = prefix;
+    while (bytes.size() < 300'000) {
+        // Now and then one very long line, which spans several slices.
+        const int length = random.bounded(40) == 0 ? 70'000 : int(random.bounded(60));
+        for (qsizetype start = bytes.size(); bytes.size() - start < length;)
+            bytes += pieces[random.bounded(int(std::size(pieces)))];
+        bytes += lineEnd.isEmpty() ? QByteArray(ends[random.bounded(3)]) : lineEnd;
+    }
+    if (badByteLate)
+        bytes.insert(200'001, '\x9F');
+    const QStringList lines = SplitLines(DecodeText(bytes));
+    const TSchemaFileReader reader(bytes);
+    QCOMPARE(reader.Lines(), lines);
+    // The same lines given as a list are read by plain string code.
+    const TSchemaFileReader fromList(lines);
+    for (const QString &key : { QStringLiteral("caption"), QStringLiteral("x x") })
+        QCOMPARE(reader.FirstValue(key), fromList.FirstValue(key));
+    for (const QString &header : { QStringLiteral("[Item1]"), QStringLiteral("[Item1]x") }) {
+        const TSchemaSection bytesSection = reader.Section(header);
+        const TSchemaSection listSection = fromList.Section(header);
+        QCOMPARE(bytesSection.Lines(), listSection.Lines());
+        QCOMPARE(bytesSection.Value(QStringLiteral("CAPTION")),
+            listSection.Value(QStringLiteral("CAPTION")));
+    }
 }
 
 void tst_SchemaFile::decode_data()
