@@ -576,10 +576,12 @@ void TSchemaDesignArea::ReboundRelationsForItem(TSchemaItem *AItem, bool IsDrag)
 
 void TSchemaDesignArea::scrollContentsBy(int dx, int dy)
 {
+    // Items and relations all move by the same distance, and a route depends only on where the
+    // two items and their rows stand to each other: every relation keeps its route and is
+    // moved with the items. Items do not re-route their own relations while the area scrolls.
     FScrolling = true;
     TScrollBox::scrollContentsBy(dx, dy);
     FScrolling = false;
-    Guarded([this] { ReboundRelations(); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -306,7 +306,7 @@ protected:
     void GraphicControlRemoved(TGraphicControl *control) override;
     /// Numbers the relations' placements anew in list order.
     void GraphicControlsReordered() override;
-    /// Moves the children and routes every relation once.
+    /// Moves the children and the relations by the scrolled distance.
     void scrollContentsBy(int dx, int dy) override;
     /// Paints the background and the rings round highlighted items.
     void PaintBackground(QPainter &painter, const QRect &rect) override;

@@ -16,6 +16,7 @@
 
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -128,6 +129,7 @@ private slots:
     void autoArrangeReportsRanksHighestFirst();
     void autoArrangeOnEmptyAreaShowsNothing();
     void scrollingKeepsRelationsOnTheirRows();
+    void scrolledRoutesEqualFreshRoutes();
     void itemDeletedDirectlyLeavesItsRelationsHarmless();
     void destroyingTheAreaRaisesDeleteItemPerItem();
     void areaDestroyedWhileDeletionsArePending();
@@ -1037,6 +1039,61 @@ void tst_DesignArea::scrollingKeepsRelationsOnTheirRows()
     area.verticalScrollBar()->setValue(0);
     area.horizontalScrollBar()->setValue(0);
     QCOMPARE(r->BoundsRect(), start);
+}
+
+void tst_DesignArea::scrolledRoutesEqualFreshRoutes()
+{
+    // Scrolling moves the relations with the items instead of routing them again: on random
+    // diagrams (items left of, over and under each other, self-links, rows scrolled in their
+    // lists), every route after a scroll is the one a fresh routing gives.
+    for (quint32 seed = 1; seed <= 4; ++seed) {
+        QRandomGenerator random(seed);
+        TSchemaDesignArea area;
+        area.resize(400, 300);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QVector<TSchemaItem *> items;
+        for (int i = 0; i < 8; ++i) {
+            QStringList rows;
+            for (int r = 0; r < 12; ++r)
+                rows << QStringLiteral("f%1").arg(r);
+            items << addTable(area, QStringLiteral("T%1").arg(i), rows, int(random.bounded(900)),
+                int(random.bounded(700)));
+            items.last()->resize(items.last()->width(), 90); // rows below the fold
+        }
+        for (int k = 0; k < 14; ++k) {
+            TSchemaItem *p = items[int(random.bounded(8))];
+            TSchemaItem *c = random.bounded(5) ? items[int(random.bounded(8))] : p;
+            link(area, p, int(random.bounded(12)), c, int(random.bounded(12)));
+        }
+        area.UpdateScrollRange();
+        QCoreApplication::processEvents();
+        auto routes = [&area] {
+            QStringList list;
+            for (int i = 0; i < area.GetRelationCount(); ++i) {
+                const TSchemaRelation *r = area.GetRelation(i);
+                const QRect b = r->BoundsRect();
+                list << QStringLiteral("%1 %2,%3 %4x%5 %6 %7")
+                            .arg(relationName(r))
+                            .arg(b.x())
+                            .arg(b.y())
+                            .arg(b.width())
+                            .arg(b.height())
+                            .arg(r->LnkX())
+                            .arg(r->LnkY());
+            }
+            return list;
+        };
+        for (int step = 0; step < 6; ++step) {
+            area.horizontalScrollBar()->setValue(
+                int(random.bounded(area.horizontalScrollBar()->maximum() + 1)));
+            area.verticalScrollBar()->setValue(
+                int(random.bounded(area.verticalScrollBar()->maximum() + 1)));
+            const QStringList scrolled = routes();
+            area.ReboundRelations();
+            QCOMPARE(scrolled, routes());
+        }
+    }
 }
 
 void tst_DesignArea::itemDeletedDirectlyLeavesItsRelationsHarmless()
