@@ -43,15 +43,17 @@ QUndoCommand *SchemaUndoGroup::Parent() const
 
 int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item)
 {
-    int position = 0;
-    for (int c = 0; c < area->ControlCount(); ++c) {
-        QObject *control = area->Controls(c);
-        if (control == item)
-            return position;
-        if (qobject_cast<TSchemaItem *>(control))
-            ++position;
+    if (!area || !item)
+        return -1;
+    if (area->FItemPositionsVersion != area->ControlListVersion()) {
+        const QVector<TSchemaItem *> &list = area->items();
+        area->FItemPositions.clear();
+        area->FItemPositions.reserve(list.size());
+        for (int i = 0; i < list.size(); ++i)
+            area->FItemPositions.insert(list[i], i);
+        area->FItemPositionsVersion = area->ControlListVersion();
     }
-    return -1;
+    return area->FItemPositions.value(item, -1);
 }
 
 int RowPosition(const TSchemaSubItem *row)

@@ -379,6 +379,9 @@ private:
     mutable QVector<TSchemaRelation *> FRelations;
     mutable quint64 FItemsVersion = ~quint64(0);
     mutable quint64 FRelationsVersion = ~quint64(0);
+    // Where each item stands among the items, made when first asked for after a change.
+    mutable QHash<const TSchemaItem *, int> FItemPositions;
+    mutable quint64 FItemPositionsVersion = ~quint64(0);
     // The relations on the area by each of their end items, in placement order.
     QHash<const TSchemaItem *, QVector<TSchemaRelation *>> FItemRelations;
     quint64 FPlacements = 0;
@@ -394,6 +397,7 @@ private:
     int FUndoDepth = 0;
     QUndoCommand *FUndoGroup = nullptr;
     friend class UndoStep;
+    friend int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item);
     QPointer<TSchemaRelation> FCurrentRelation;
     QPointer<TSchemaItem> FMenuItem;
     QPointer<TSchemaFindBar> FFindBar;
