@@ -1,6 +1,6 @@
 // Undo and redo of diagram changes: random sequences of the user's operations, each undone to
-// the start and redone to the end, the saved diagram compared at every step; the events of
-// undone and redone changes.
+// the start and redone to the end, the saved diagram and the area's indexes checked at every
+// step; the events of undone and redone changes.
 
 #include "../common/TestSupport.h"
 #include "DiagramTestSupport.h"
@@ -26,6 +26,41 @@ QString saved(TSchemaDesignArea &area)
     buffer.open(QIODevice::WriteOnly);
     area.SaveToStream(buffer);
     return QString::fromUtf8(buffer.data()).remove(QRegularExpression("Saved=[^\\r\\n]*"));
+}
+
+// What the area's indexes answer against a walk of its control list: counts, enumeration and
+// each item's relations in list order. Empty when they agree.
+QString indexDisagreement(const TSchemaDesignArea &area)
+{
+    QVector<TSchemaItem *> items;
+    QVector<TSchemaRelation *> relations;
+    for (int c = 0; c < area.ControlCount(); ++c) {
+        if (auto *item = qobject_cast<TSchemaItem *>(area.Controls(c)))
+            items << item;
+        else if (auto *relation = qobject_cast<TSchemaRelation *>(area.Controls(c)))
+            relations << relation;
+    }
+    if (area.GetItemCount() != items.size() || area.GetRelationCount() != relations.size())
+        return QStringLiteral("counts");
+    for (int i = 0; i < items.size(); ++i) {
+        if (area.GetItem(i) != items[i]
+            || area.GetItemIndex(items[i]) != area.IndexOfControl(items[i]))
+            return QStringLiteral("item %1").arg(i);
+    }
+    for (int i = 0; i < relations.size(); ++i) {
+        if (area.GetRelation(i) != relations[i])
+            return QStringLiteral("relation %1").arg(i);
+    }
+    for (TSchemaItem *item : std::as_const(items)) {
+        QVector<TSchemaRelation *> ends;
+        for (TSchemaRelation *r : std::as_const(relations)) {
+            if (r->ParentItem() == item || r->ChildItem() == item)
+                ends << r;
+        }
+        if (area.RelationsOfItem(item) != ends)
+            return QStringLiteral("relations of %1").arg(item->GetCaption());
+    }
+    return {};
 }
 
 // Drags an item by its title bar with the mouse.
@@ -144,6 +179,7 @@ void tst_Undo::randomSequences()
             }
             }
             area.EndUndoGroup();
+            QCOMPARE(indexDisagreement(area), QString());
             if (saved(area) != states.last())
                 states << saved(area);
             else
@@ -155,12 +191,14 @@ void tst_Undo::randomSequences()
         QCOMPARE(stack->count(), states.size() - 1);
         for (int step = states.size() - 1; step > 0; --step) {
             stack->undo();
+            QCOMPARE(indexDisagreement(area), QString());
             QVERIFY2(saved(area) == states.at(step - 1),
                 qPrintable(
                     QStringLiteral("trial %1, undoing: %2").arg(trial).arg(done.value(step - 1))));
         }
         for (int step = 1; step < states.size(); ++step) {
             stack->redo();
+            QCOMPARE(indexDisagreement(area), QString());
             QVERIFY2(saved(area) == states.at(step),
                 qPrintable(
                     QStringLiteral("trial %1, redoing: %2").arg(trial).arg(done.value(step - 1))));
