@@ -38,6 +38,10 @@ class TSchemaSubItem;
 /// re-routing of one item's relations do not walk the whole list.
 class DIDUZAWIDGETS_EXPORT TSchemaDesignArea : public TScrollBox {
     Q_OBJECT
+    // The settings a form designer (Qt Designer, .ui files) may set.
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
+    Q_PROPERTY(bool ShowItemToolbar READ ShowItemToolbar WRITE setShowItemToolbar)
+    Q_PROPERTY(bool KeyboardNavigation READ KeyboardNavigation WRITE setKeyboardNavigation)
 public:
     /// An empty design area; AOwner is its parent widget.
     explicit TSchemaDesignArea(QWidget *AOwner = nullptr);
@@ -141,10 +145,14 @@ public:
     bool ReadOnly() const { return FReadOnly; }
     /// Sets ReadOnly.
     void SetReadOnly(bool value) { FReadOnly = value; }
+    /// SetReadOnly under Qt's name, which code that uic generates from a form calls.
+    void setReadOnly(bool value) { SetReadOnly(value); }
     /// True while the item tool bar is shown.
     bool ShowItemToolbar() const { return FShowItemToolbar; }
     /// Sets ShowItemToolbar.
     void SetShowItemToolbar(bool Value);
+    /// SetShowItemToolbar under Qt's name (uic).
+    void setShowItemToolbar(bool Value) { SetShowItemToolbar(Value); }
     /// The editing actions the menus of items and relations permit.
     TZkSActions Actions() const { return FActions; }
     /// Sets Actions.
@@ -277,6 +285,8 @@ public:
     bool KeyboardNavigation() const { return FKeyboardNavigation; }
     /// Turns keyboard reach on or off.
     void SetKeyboardNavigation(bool Value);
+    /// SetKeyboardNavigation under Qt's name (uic).
+    void setKeyboardNavigation(bool Value) { SetKeyboardNavigation(Value); }
     /// The relation the arrow keys reached (null when none); drawn with a focus frame.
     TSchemaRelation *CurrentRelation() const;
     /// Makes Value the current relation and scrolls it into view.

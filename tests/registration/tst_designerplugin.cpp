@@ -12,6 +12,7 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QPluginLoader>
+#include <QToolBar>
 #include <QUiLoader>
 #include <QtDesigner/QDesignerComponents>
 #include <QtDesigner/QDesignerFormEditorInterface>
@@ -264,6 +265,16 @@ void tst_DesignerPlugin::uiLoaderBuildsTheForm()
     auto *bde = form->findChild<TSchemaBDEDataEngineHolder *>("bdeDataEngine");
     QVERIFY(area && dialog && custom && bde);
 
+    // The area's own settings, as Designer writes them; uic calls Qt's setter names.
+    for (const char *name : { "ReadOnly", "ShowItemToolbar", "KeyboardNavigation" }) {
+        const QMetaProperty p
+            = area->metaObject()->property(area->metaObject()->indexOfProperty(name));
+        QVERIFY2(p.isDesignable() && p.isStored() && p.hasStdCppSet(), name);
+    }
+    QVERIFY(area->ReadOnly());
+    QVERIFY(area->ShowItemToolbar());
+    QVERIFY(area->findChild<QToolBar *>(QStringLiteral("tbItems")));
+    QVERIFY(!area->KeyboardNavigation());
     QCOMPARE(dialog->Dialog()->Caption(), QStringLiteral("Orders of a customer"));
     QCOMPARE(dialog->Dialog()->SQL(), QStringLiteral("SELECT orders.id\nFROM orders"));
     QVERIFY(dialog->Dialog()->FullImport());
