@@ -45,6 +45,10 @@ int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item)
 {
     if (!area || !item)
         return -1;
+    // An item deleted from its menu is off the list until it is destroyed: it is named by where
+    // it stood.
+    if (item == area->FDeferredItem)
+        return area->FDeferredPosition;
     if (area->FItemPositionsVersion != area->ControlListVersion()) {
         const QVector<TSchemaItem *> &list = area->items();
         area->FItemPositions.clear();

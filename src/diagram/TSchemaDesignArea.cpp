@@ -739,12 +739,22 @@ public:
             m_pushed = true;
             return;
         }
-        run([this] { QUndoCommand::redo(); });
+        run([this] {
+            m_late.redo();
+            QUndoCommand::redo();
+        });
     }
     void undo() override
     {
-        run([this] { QUndoCommand::undo(); });
+        // What was recorded late (when an item removed in this step was destroyed) depends on
+        // the step's own records: undone after them, redone before them.
+        run([this] {
+            QUndoCommand::undo();
+            m_late.undo();
+        });
     }
+    // The records made after the step was pushed.
+    QUndoCommand *Late() { return &m_late; }
 
 private:
     template <typename F> void run(F f)
@@ -761,7 +771,45 @@ private:
     }
     QPointer<TSchemaDesignArea> m_area;
     bool m_pushed = false;
+    QUndoCommand m_late;
 };
+
+void TSchemaDesignArea::ItemRemovalDeferred(TSchemaItem *item)
+{
+    FDeferredItem = nullptr;
+    FDeferredPosition = ItemPosition(this, item);
+    FDeferredItem = item;
+    FDeferredStep = dynamic_cast<UndoStep *>(UndoGroupCommand());
+}
+
+void TSchemaDesignArea::RaiseDeferredRemoval(TSchemaItem *item, const std::function<void()> &Raise)
+{
+    if (!item || item != FDeferredItem) {
+        Raise();
+        return;
+    }
+    UndoStep *step = FDeferredStep;
+    const auto forget = qScopeGuard([this] {
+        FDeferredItem = nullptr;
+        FDeferredPosition = -1;
+        FDeferredStep = nullptr;
+    });
+    // Only into a step that is still on the stack and done, and with nothing else recording.
+    bool done = false;
+    for (int i = 0; step && FUndoStack && i < FUndoStack->index() && !done; ++i)
+        done = FUndoStack->command(i) == step;
+    if (!done || FUndoDepth > 0 || FRestoring || FUndoPaused > 0) {
+        Raise();
+        return;
+    }
+    FUndoGroup = step->Late();
+    FUndoDepth = 1;
+    const auto close = qScopeGuard([this] {
+        FUndoGroup = nullptr;
+        FUndoDepth = 0;
+    });
+    Raise();
+}
 
 QAction *TSchemaDesignArea::UndoAction()
 {

@@ -12,6 +12,7 @@
 #include <QVector>
 
 #include <exception>
+#include <functional>
 
 class QIODevice;
 class QMenu;
@@ -27,6 +28,7 @@ class TSchemaFindBar;
 class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
+class UndoStep;
 
 /// The diagram canvas: a scrolling pane on which items stand as child windows and relations
 /// as window-less controls. The area is also the registry of the diagram: its items and
@@ -234,6 +236,13 @@ public:
     void RegisterOwnedItem(TSchemaItem *item);
     /// For items: an item is going away; its relations are no longer listed under it.
     void ForgetItem(const TSchemaItem *item);
+    /// For items: item is taken off the diagram in the step being recorded and destroyed later
+    /// (deleted from its own menu); what handlers change when it goes joins that step. Called
+    /// while the item still stands on the diagram.
+    void ItemRemovalDeferred(TSchemaItem *item);
+    /// For items: runs Raise (the item's OnDeleteItem) recording into the step that removed
+    /// item, when ItemRemovalDeferred named it and that step is still done on the stack.
+    void RaiseDeferredRemoval(TSchemaItem *item, const std::function<void()> &Raise);
     /// For relations: a relation's parent or child item changed; it is listed anew.
     void RelationEndsChanged(TSchemaRelation *relation);
 
@@ -410,6 +419,9 @@ private:
     friend int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item);
     QPointer<TSchemaRelation> FCurrentRelation;
     QPointer<TSchemaItem> FMenuItem;
+    const TSchemaItem *FDeferredItem = nullptr;
+    int FDeferredPosition = -1; // where it stood among the items
+    UndoStep *FDeferredStep = nullptr; // checked against the stack before use
     QPointer<TSchemaFindBar> FFindBar;
 };
 

@@ -212,8 +212,8 @@ private:
             // The load stops with the cause, the application's own message included; a
             // silent abort stays silent.
             const QString cause = failureMessage(failure);
-            const QString message = QCoreApplication::translate("Diduza::SchemaFile",
-                "Section %1: the item \"%2\" could not be created")
+            const QString message = QCoreApplication::translate(
+                "Diduza::SchemaFile", "Section %1: the item \"%2\" could not be created")
                                         .arg(s.Header(), caption);
             throw ESchemaFileError(cause.isEmpty() ? message + QLatin1Char('.')
                                                    : message + QLatin1String(": ") + cause);

@@ -133,9 +133,11 @@ void TSchemaItem::construct()
 TSchemaItem::~TSchemaItem()
 {
     if (TSchemaDesignArea *area = FDesigner) {
-        TSchemaItemEvent handler = area->OnDeleteItem();
-        if (handler)
-            Guarded([&] { handler(area, this); });
+        const TSchemaItemEvent handler = area->OnDeleteItem();
+        area->RaiseDeferredRemoval(this, [&] {
+            if (handler)
+                Guarded([&] { handler(area, this); });
+        });
         if (FDesigner)
             FDesigner->ForgetItem(this);
     }
@@ -577,6 +579,8 @@ void TSchemaItem::RemoveItem(QObject *Sender)
         area->DeleteRelationsForItem(this, nullptr);
         if (QUndoCommand *parent = step.Parent())
             SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemData(this));
+        if (Sender)
+            area->ItemRemovalDeferred(this);
         // Off the area's control list at once; still owned by the area until destroyed.
         hide();
         QWidget::setParent(area);

@@ -117,6 +117,7 @@ private slots:
     void grabberAndToggles();
     void dialectChoiceAndNotes();
     void undoInTheBuilder();
+    void undoOfATableClosedFromItsMenu();
     void gridTextWasCutOffInsteadOfElided();
     void groupingCheckBoxWasPaintedTwice();
     void escapeLostTheWorkWithoutAWord_data();
@@ -551,6 +552,37 @@ void tst_BuilderDialog::undoInTheBuilder()
         QCOMPARE(columnsOf(form), states.at(step));
     }
     QCOMPARE(area->GetItem(0)->GetSubItemCount(), 4); // the rows came back once, not twice
+}
+
+void tst_BuilderDialog::undoOfATableClosedFromItsMenu()
+{
+    // The menu's "Delete item" destroys the item later; its columns, which go then, come back
+    // with the step's undo at their place and with their cells.
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    for (const char *table : { "customer", "orders" }) {
+        selectTable(form, table);
+        form.lbTablesDblClick(form.lbTables);
+    }
+    TSchemaItem *customer = area->FindItem("customer");
+    customer->GetSubItemByName("name")->SetChecked(true);
+    area->FindItem("orders")->GetSubItemByName("amount")->SetChecked(true);
+    customer->GetSubItemByName("city")->SetChecked(true);
+    bool canSelect = true;
+    form.sgColumnGridSelectCell(form.sgColumnGrid, 1, 4, canSelect);
+    form.edWhere->setText("customer.name > 'M'");
+    form.cbInplaceChange(form.edWhere);
+    const QStringList before = columnsOf(form);
+    QCOMPARE(before, QStringList({ "name where customer.name > 'M'", "amount", "city" }));
+
+    customer->findChild<QAction *>("mnuClose")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(area->FindItem("customer"), nullptr);
+    QCOMPARE(columnsOf(form), QStringList({ "amount" }));
+    area->UndoStack()->undo();
+    QCOMPARE(columnsOf(form), before);
+    area->UndoStack()->redo();
+    QCOMPARE(columnsOf(form), QStringList({ "amount" }));
 }
 
 void tst_BuilderDialog::gridTextWasCutOffInsteadOfElided()
