@@ -594,13 +594,17 @@ void TStringGrid::paintEvent(QPaintEvent *event)
     // The fixed rows' cells of the scrolling columns and the fixed columns' cells of the
     // scrolling rows first; the corner, fixed both ways, covers whatever scrolled under it.
     // Positions grow with the row and the column position: stop past the dirty part.
+    // Columns and rows scrolled off before the dirty part are not visited either (one before it
+    // is, for the grid line it shares).
+    const int firstCol = std::max(cols, horizontalHeader()->visualIndexAt(dirty.left()) - 1);
+    const int firstRow = std::max(FFixedRows, rowAt(dirty.top()) - 1);
     for (int row = 0; row < rows; ++row) {
-        for (int col = cols;
+        for (int col = firstCol;
              col < columnCount() && columnViewportPosition(logicalColumn(col)) <= dirty.right();
              ++col)
             paintIfDirty(col, row);
     }
-    for (int row = FFixedRows; row < rowCount() && rowViewportPosition(row) <= dirty.bottom();
+    for (int row = firstRow; row < rowCount() && rowViewportPosition(row) <= dirty.bottom();
          ++row) {
         for (int col = 0; col < cols; ++col)
             paintIfDirty(col, row);
