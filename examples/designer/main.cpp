@@ -58,6 +58,7 @@ int main(int argc, char *argv[])
         && ui.bdeDataEngine->Engine()->DatabaseName() == QLatin1String("sales")
         && ui.bdeDataEngine->Engine()->Pattern() == QLatin1String("ord*") && hidden
         && ui.schemaDesignArea->size() == window.size() && ui.schemaDesignArea->ReadOnly()
-        && ui.schemaDesignArea->KeyboardNavigation();
+        && ui.schemaDesignArea->KeyboardNavigation()
+        && ui.schemaDesignArea->Actions() == TZkSActions { saEditRelation };
     return ok ? 0 : 1;
 }

@@ -44,6 +44,7 @@ class DIDUZAWIDGETS_EXPORT TSchemaDesignArea : public TScrollBox {
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
     Q_PROPERTY(bool ShowItemToolbar READ ShowItemToolbar WRITE setShowItemToolbar)
     Q_PROPERTY(bool KeyboardNavigation READ KeyboardNavigation WRITE setKeyboardNavigation)
+    Q_PROPERTY(ActionFlags Actions READ ActionFlagsValue WRITE setActions)
 public:
     /// An empty design area; AOwner is its parent widget.
     explicit TSchemaDesignArea(QWidget *AOwner = nullptr);
@@ -159,6 +160,26 @@ public:
     TZkSActions Actions() const { return FActions; }
     /// Sets Actions.
     void SetActions(TZkSActions value) { FActions = value; }
+    /// Actions as flags, for form designers: one flag per TZkSAction.
+    enum ActionFlag {
+        DeleteItemAction = 1 << saDeleteItem,
+        DeleteRelationAction = 1 << saDeleteReleation,
+        EditRelationAction = 1 << saEditRelation,
+    };
+    Q_DECLARE_FLAGS(ActionFlags, ActionFlag)
+    Q_FLAG(ActionFlags)
+    /// Actions as flags.
+    ActionFlags ActionFlagsValue() const { return ActionFlags(int(FActions.Bits())); }
+    /// Sets Actions from flags (Qt's setter name, which uic calls).
+    void setActions(ActionFlags value)
+    {
+        TZkSActions actions;
+        for (TZkSAction a : { saDeleteItem, saDeleteReleation, saEditRelation }) {
+            if (value.testFlag(ActionFlag(1 << a)))
+                actions.Include(a);
+        }
+        SetActions(actions);
+    }
     /// The menu of the bare area, or nullptr.
     QMenu *PopupMenu() const { return FPopupMenu; }
     /// Sets PopupMenu.
@@ -424,5 +445,7 @@ private:
     UndoStep *FDeferredStep = nullptr; // checked against the stack before use
     QPointer<TSchemaFindBar> FFindBar;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TSchemaDesignArea::ActionFlags)
 
 } // namespace Diduza

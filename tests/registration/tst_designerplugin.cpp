@@ -266,13 +266,14 @@ void tst_DesignerPlugin::uiLoaderBuildsTheForm()
     QVERIFY(area && dialog && custom && bde);
 
     // The area's own settings, as Designer writes them; uic calls Qt's setter names.
-    for (const char *name : { "ReadOnly", "ShowItemToolbar", "KeyboardNavigation" }) {
+    for (const char *name : { "ReadOnly", "ShowItemToolbar", "KeyboardNavigation", "Actions" }) {
         const QMetaProperty p
             = area->metaObject()->property(area->metaObject()->indexOfProperty(name));
         QVERIFY2(p.isDesignable() && p.isStored() && p.hasStdCppSet(), name);
     }
     QVERIFY(area->ReadOnly());
     QVERIFY(area->ShowItemToolbar());
+    QVERIFY((area->Actions() == TZkSActions { saDeleteItem, saEditRelation }));
     QVERIFY(area->findChild<QToolBar *>(QStringLiteral("tbItems")));
     QVERIFY(!area->KeyboardNavigation());
     QCOMPARE(dialog->Dialog()->Caption(), QStringLiteral("Orders of a customer"));
