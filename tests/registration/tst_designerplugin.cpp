@@ -169,9 +169,9 @@ void tst_DesignerPlugin::propertySheets_data()
     QTest::addColumn<QByteArray>("property");
     QTest::addColumn<QVariant>("initial");
     QTest::addColumn<QVariant>("value");
-    // Whether the text is kept out of translation and on one line (no specification: a
+    // Whether the text is kept out of translation and on one line (empty: a
     // translatable text, or not a text).
-    QTest::addColumn<QString>("specification");
+    QTest::addColumn<QString>("stringKind");
     // Whether the component has the property with the same value (DataEngine is a name on the
     // holder and a pointer on the dialog).
     QTest::addColumn<bool>("shared");
@@ -205,7 +205,7 @@ void tst_DesignerPlugin::propertySheets()
     QFETCH(QByteArray, property);
     QFETCH(QVariant, initial);
     QFETCH(QVariant, value);
-    QFETCH(QString, specification);
+    QFETCH(QString, stringKind);
     QFETCH(bool, shared);
     QDesignerCustomWidgetInterface *w = m_widgets.value(index);
     QWidget form;
@@ -232,7 +232,7 @@ void tst_DesignerPlugin::propertySheets()
         QCOMPARE(holder->property(property), initial);
     }
 
-    // The string property specifications in the default form XML.
+    // The kinds of the string properties in the default form XML.
     QDomDocument doc;
     QVERIFY(doc.setContent(w->domXml()));
     QString found;
@@ -242,7 +242,7 @@ void tst_DesignerPlugin::propertySheets()
         if (e.attribute("name") == property)
             found = e.attribute("type") + (e.attribute("notr") == "true" ? " notr" : "");
     }
-    QCOMPARE(found, specification);
+    QCOMPARE(found, stringKind);
 }
 
 void tst_DesignerPlugin::uiLoaderBuildsTheForm()
