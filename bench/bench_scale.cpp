@@ -15,6 +15,7 @@
 // For profiling one measure: bench_scale --save N FILE, then --load FILE,
 // --interact FILE N [move|scroll|click], --floor N or --floor-interact N (what the children run),
 // --builder T (the builder with T tables).
+// DIDUZA_BENCH_PAINTED=1 loads into an area painted before; DIDUZA_BENCH_STEPS=N scrolls N steps.
 // Never run in CI; build Release with DIDUZA_BUILD_BENCH=ON.
 
 #include "diagram/TSchemaDesignArea.h"
@@ -189,7 +190,9 @@ void sendMouse(QWidget *w, QEvent::Type type, const QPoint &local, Qt::MouseButt
 double scrollSteps(QAbstractScrollArea *area)
 {
     QScrollBar *bar = area->verticalScrollBar();
-    return perStep(ScrollSteps, [bar](int i) {
+    // DIDUZA_BENCH_STEPS: more steps, for profiling a scroll by hand.
+    const int steps = qEnvironmentVariableIntValue("DIDUZA_BENCH_STEPS");
+    return perStep(steps > 0 ? steps : ScrollSteps, [bar](int i) {
         bar->triggerAction(
             i % 2 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
     });
@@ -202,6 +205,8 @@ int childLoad(const QString &file)
     auto area = std::make_unique<TSchemaDesignArea>();
     area->resize(ViewSize);
     area->show();
+    if (qEnvironmentVariableIsSet("DIDUZA_BENCH_PAINTED"))
+        settle();
     area->LoadFromFile(file);
     settle();
     const double ms = t.nsecsElapsed() / 1e6;

@@ -12,6 +12,7 @@
 #include "platform/Exceptions.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
@@ -149,10 +150,15 @@ public:
     using AddItemFunc = std::function<TSchemaItem *(
         const QString &caption, TSchemaControlType type, std::exception_ptr &failure)>;
 
-    Loader(TSchemaDesignArea *area, const TSchemaFileReader &file, AddItemFunc addItem)
+    // Called after each item is complete, with the item and its number in the file.
+    using ItemLoadedFunc = std::function<void(TSchemaItem *item, int number)>;
+
+    Loader(TSchemaDesignArea *area, const TSchemaFileReader &file, AddItemFunc addItem,
+        ItemLoadedFunc itemLoaded = {})
         : m_area(area)
         , m_file(file)
         , m_addItem(std::move(addItem))
+        , m_itemLoaded(std::move(itemLoaded))
     {
     }
 
@@ -167,8 +173,11 @@ public:
                 engine->SetSQLSubType(TSQLSubType(subType));
         }
         const int itemCount = m_file.ItemCount();
-        for (int i = 1; i <= itemCount; ++i)
+        for (int i = 1; i <= itemCount; ++i) {
             loadItem(i);
+            if (m_itemLoaded)
+                m_itemLoaded(m_items.last(), i);
+        }
         const int relCount = m_file.RelCount();
         for (int k = 1; k <= relCount; ++k)
             loadRelation(k);
@@ -345,6 +354,7 @@ private:
     TSchemaDesignArea *m_area;
     const TSchemaFileReader &m_file;
     AddItemFunc m_addItem;
+    ItemLoadedFunc m_itemLoaded;
     QVector<QPointer<TSchemaItem>> m_items; // by item section number - 1
 };
 
@@ -451,11 +461,37 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
         --FUndoPaused;
         FUndoStack->clear();
     });
-    Loader(this, file,
+    Loader(
+        this, file,
         [this](const QString &caption, TSchemaControlType type, std::exception_ptr &failure) {
             return addItem(caption, type, nullptr, &failure);
+        },
+        [this](TSchemaItem *item, int number) {
+            // In batches: each flush of the posted events walks all of them.
+            settleWhileSuspended(item, number % 32 == 0);
         })
         .run();
+    settleWhileSuspended(viewport(), true);
+}
+
+void TSchemaDesignArea::settleWhileSuspended(QWidget *root, bool flush)
+{
+    if (!root || updatesEnabled())
+        return;
+    // A list lays itself out on a timer after its rows change, showing or hiding its scroll bar
+    // then, and every widget shown, polished or laid out posts an event to itself. Left for
+    // later, thousands of them pile up: Qt walks the pending events to merge each new one and
+    // the running timers to stop each one, and a repaint request handled after drawing resumes
+    // repaints one widget and makes Qt look at all its siblings. Handled now, while drawing is
+    // suspended, the repaint requests are dropped and resuming repaints the area once.
+    const QList<QAbstractItemView *> views = root->findChildren<QAbstractItemView *>();
+    for (QAbstractItemView *view : views)
+        view->doItemsLayout();
+    if (!flush)
+        return;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
 }
 
 void TSchemaDesignArea::LoadFromFile(const QString &FileName)

@@ -8,10 +8,13 @@
 #include "platform/DrawingSuspension.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QAbstractItemView>
 #include <QBuffer>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -154,6 +157,8 @@ private slots:
     void eventsOfALoadInOrder();
     void drawingSuspendedDuringLoad_data();
     void drawingSuspendedDuringLoad();
+    void loadedDiagramIsLaidOutAndOnScreen_data();
+    void loadedDiagramIsLaidOutAndOnScreen();
     void unreadableStreamLeavesDiagram();
     void relationRowsFollowPositions();
     void equalCaptions_data();
@@ -830,6 +835,59 @@ void tst_SchemaFile::drawingSuspendedDuringLoad()
     QVERIFY(!area.IsLocked());
     QVERIFY(area.updatesEnabled());
     QCOMPARE(LockedWindow(), nullptr);
+}
+
+void tst_SchemaFile::loadedDiagramIsLaidOutAndOnScreen_data()
+{
+    QTest::addColumn<bool>("paintedBefore");
+    QTest::newRow("new area") << false;
+    QTest::newRow("area on screen") << true;
+}
+
+// Lists that are laid out when the load returns, and a screen that shows every item, in view
+// at once and out of view once scrolled to: nothing drawn is lost to the suspended drawing.
+void tst_SchemaFile::loadedDiagramIsLaidOutAndOnScreen()
+{
+    QFETCH(bool, paintedBefore);
+    const int items = 40;
+    QString file = QStringLiteral("[General]|ItemCount=%1|RelCount=0||").arg(items);
+    for (int i = 1; i <= items; ++i) {
+        file += QStringLiteral("[Item%1]|ControlType=%2|Caption=T%1|Left=%3|Top=%4|Width=140|"
+                               "Height=110|SubItems=12||")
+                    .arg(i)
+                    .arg(i % 2 ? int(scCheckListBox) : int(scListBox))
+                    .arg(10 + (i - 1) % 5 * 160)
+                    .arg(10 + (i - 1) / 5 * 130);
+        for (int j = 1; j <= 12; ++j)
+            file += rowSection(i, j, QStringLiteral("f%1").arg(j));
+    }
+    TSchemaDesignArea area;
+    area.resize(420, 300);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    if (paintedBefore)
+        QTest::qWait(20);
+    QCOMPARE(loadError(area, F(file)), QString());
+
+    const QList<QAbstractItemView *> views = area.findChildren<QAbstractItemView *>();
+    QCOMPARE(views.size(), items);
+    for (const QAbstractItemView *view : views)
+        QVERIFY(view->verticalScrollBar()->maximum() > 0); // 12 rows in 110 pixels
+
+    auto onScreen = [&area] {
+        return area.screen()
+            ->grabWindow(area.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    auto drawn = [&area] { return area.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    for (const QPoint scroll : { QPoint(0, 0), QPoint(330, 520), QPoint(0, 0) }) {
+        area.horizontalScrollBar()->setValue(scroll.x());
+        area.verticalScrollBar()->setValue(scroll.y());
+        QTest::qWait(20);
+        QCOMPARE(area.ScrollPosition(), scroll);
+        QCOMPARE(onScreen(), drawn());
+    }
 }
 
 void tst_SchemaFile::unreadableStreamLeavesDiagram()
