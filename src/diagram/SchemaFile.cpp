@@ -345,7 +345,6 @@ std::shared_ptr<TSchemaFileLines> TSchemaFileLines::FromList(const QStringList &
     auto lines = std::make_shared<TSchemaFileLines>();
     lines->m_list = list;
     lines->m_begin.resize(list.size());
-    lines->m_end.resize(list.size());
     return lines;
 }
 
@@ -353,12 +352,13 @@ void TSchemaFileLines::split(
     qsizetype from, qsizetype size, const char16_t *text, const char *bytes)
 {
     // A line ends at CR, LF or CR LF; text after the last end is a line of its own.
-    auto add = [this](qsizetype begin, qsizetype end) {
-        m_begin.append(begin);
-        m_end.append(end);
-    };
+    m_size = size;
+    auto add = [this](qsizetype begin, qsizetype) { m_begin.append(begin); };
     qsizetype start = from;
     if (bytes) {
+        // Room for a line per LF at once (a file of CR alone grows as it goes).
+        m_begin.reserve(
+            qsizetype(std::count(bytes + std::min(from, size), bytes + size, '\n')) + 1);
         // The next CR and the next LF are each searched once, by memchr, and kept until passed.
         auto next = [bytes, size](char c, qsizetype at) {
             const void *found = std::memchr(bytes + at, c, size_t(size - at));
@@ -394,6 +394,24 @@ void TSchemaFileLines::split(
         add(start, size);
 }
 
+qsizetype TSchemaFileLines::endOf(int i) const
+{
+    const qsizetype begin = m_begin[i];
+    qsizetype end = i + 1 < m_begin.size() ? m_begin[i + 1] : m_size;
+    auto at = [this](qsizetype k) {
+        return m_utf8.isNull() ? m_text[k].unicode() : char16_t(uchar(m_utf8[k]));
+    };
+    if (end > begin && at(end - 1) == u'\n')
+        --end;
+    else if (end > begin && at(end - 1) == u'\r')
+        return end - 1;
+    else
+        return end;
+    if (end > begin && at(end - 1) == u'\r')
+        --end;
+    return end;
+}
+
 QString TSchemaFileLines::Line(int i) const
 {
     if (i < 0 || i >= Count())
@@ -401,15 +419,15 @@ QString TSchemaFileLines::Line(int i) const
     if (!m_list.isEmpty())
         return m_list.at(i);
     if (!m_utf8.isNull())
-        return decodeUtf8Line(m_utf8.constData() + m_begin[i], m_end[i] - m_begin[i]);
-    return m_text.mid(m_begin[i], m_end[i] - m_begin[i]);
+        return decodeUtf8Line(m_utf8.constData() + m_begin[i], endOf(i) - m_begin[i]);
+    return m_text.mid(m_begin[i], endOf(i) - m_begin[i]);
 }
 
 bool TSchemaFileLines::StartsWithBracket(int i) const
 {
     if (!m_list.isEmpty())
         return m_list.at(i).startsWith(u'[');
-    if (m_end[i] == m_begin[i])
+    if (endOf(i) == m_begin[i])
         return false;
     return !m_utf8.isNull() ? m_utf8[m_begin[i]] == '[' : m_text[m_begin[i]] == u'[';
 }
@@ -419,12 +437,12 @@ std::optional<QString> TSchemaFileLines::Value(int i, const QString &key) const
     if (!m_list.isEmpty())
         return valueOfLine(m_list.at(i), key);
     if (m_utf8.isNull())
-        return valueOfLine(QStringView(m_text).mid(m_begin[i], m_end[i] - m_begin[i]), key);
+        return valueOfLine(QStringView(m_text).mid(m_begin[i], endOf(i) - m_begin[i]), key);
     if (!asciiOnly(key))
         return valueOfLine(Line(i), key);
     // An ASCII key against the bytes: a name of other characters never equals it.
     const char *line = m_utf8.constData() + m_begin[i];
-    const qsizetype size = m_end[i] - m_begin[i];
+    const qsizetype size = endOf(i) - m_begin[i];
     const qsizetype n = key.size();
     if (size <= n || line[n] != '=')
         return std::nullopt;

@@ -124,12 +124,15 @@ public:
 
 private:
     void split(qsizetype from, qsizetype size, const char16_t *text, const char *bytes);
+    // Where line i ends: where the next line begins (or the text ends), less the CR LF, CR or
+    // LF that ends it. A line holds neither, so what precedes the next line tells.
+    qsizetype endOf(int i) const;
 
     QByteArray m_utf8; // the file, when it is valid UTF-8
     QString m_text; // the decoded file otherwise
     QStringList m_list; // the lines, when made from a list
-    QVector<qsizetype> m_begin;
-    QVector<qsizetype> m_end;
+    QVector<qsizetype> m_begin; // where each line begins
+    qsizetype m_size = 0; // of the text the lines are in
 };
 
 // One section as found in a file: its header line and the lines up to the next header.

@@ -376,9 +376,9 @@ protected:
 private:
     // Creates an item; on failure destroys it and returns nullptr, the error stored in
     // *failure when given, else handed to the application's exception handler.
-    // Lays out the lists under root and, with flush, handles the layout, polish and repaint
-    // requests pending, while drawing is suspended: the diagram is then painted once when
-    // drawing resumes.
+    // Lays out the lists under root (if any) and, with flush, handles the layout, polish and
+    // repaint requests pending, while drawing is suspended: the diagram is then painted once
+    // when drawing resumes.
     void settleWhileSuspended(QWidget *root, bool flush);
     TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object,
         std::exception_ptr *failure = nullptr);

@@ -24,6 +24,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 
 namespace Diduza {
 
@@ -452,7 +453,7 @@ void TSchemaDesignArea::SaveToFile(const QString &FileName) const
 void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
 {
     // Read and index the whole text first: a stream that fails leaves the diagram alone.
-    const TSchemaFileReader file(readAllOf(Stream));
+    auto file = std::make_unique<const TSchemaFileReader>(readAllOf(Stream));
     SuspendedDrawing suspended(this);
     ClearAll();
     // A loaded diagram starts a new history, also when the load fails half-way.
@@ -462,7 +463,7 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
         FUndoStack->clear();
     });
     Loader(
-        this, file,
+        this, *file,
         [this](const QString &caption, TSchemaControlType type, std::exception_ptr &failure) {
             return addItem(caption, type, nullptr, &failure);
         },
@@ -471,12 +472,13 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
             settleWhileSuspended(item, number % 32 == 0);
         })
         .run();
-    settleWhileSuspended(viewport(), true);
+    file.reset(); // before what the flush allocates
+    settleWhileSuspended(nullptr, true);
 }
 
 void TSchemaDesignArea::settleWhileSuspended(QWidget *root, bool flush)
 {
-    if (!root || updatesEnabled())
+    if (updatesEnabled())
         return;
     // A list lays itself out on a timer after its rows change, showing or hiding its scroll bar
     // then, and every widget shown, polished or laid out posts an event to itself. Left for
@@ -484,9 +486,11 @@ void TSchemaDesignArea::settleWhileSuspended(QWidget *root, bool flush)
     // the running timers to stop each one, and a repaint request handled after drawing resumes
     // repaints one widget and makes Qt look at all its siblings. Handled now, while drawing is
     // suspended, the repaint requests are dropped and resuming repaints the area once.
-    const QList<QAbstractItemView *> views = root->findChildren<QAbstractItemView *>();
-    for (QAbstractItemView *view : views)
-        view->doItemsLayout();
+    if (root) {
+        const QList<QAbstractItemView *> views = root->findChildren<QAbstractItemView *>();
+        for (QAbstractItemView *view : views)
+            view->doItemsLayout();
+    }
     if (!flush)
         return;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);

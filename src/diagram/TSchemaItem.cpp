@@ -240,9 +240,8 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
     row->SetChecked(Checked);
 
     if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl)) {
-        auto *entry = new QListWidgetItem(ItemName);
+        QListWidgetItem *entry = TSchemaListBox::NewEntry(ItemName, row);
         entry->setFlags(entry->flags() | Qt::ItemIsUserCheckable);
-        TSchemaListBox::SetRow(entry, row);
         FSettingCheck = true;
         entry->setCheckState(row->Checked() ? Qt::Checked : Qt::Unchecked);
         check->addItem(entry);
@@ -265,8 +264,7 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
         icon->SetData(row);
         row->SetIndex(-1);
     } else if (auto *list = ListBox()) {
-        auto *entry = new QListWidgetItem(ItemName);
-        TSchemaListBox::SetRow(entry, row);
+        QListWidgetItem *entry = TSchemaListBox::NewEntry(ItemName, row);
         list->addItem(entry);
         row->SetIndex(list->count() - 1);
     }

@@ -122,10 +122,58 @@ TSchemaItem *TSchemaListBox::Item() const
     return qobject_cast<TSchemaItem *>(parentWidget());
 }
 
+namespace {
+class RowEntry : public QListWidgetItem {
+public:
+    static constexpr int EntryType = QListWidgetItem::UserType + 0x5d1;
+
+    explicit RowEntry(const QString &text)
+        : QListWidgetItem(text, nullptr, EntryType)
+    {
+    }
+
+    QVariant data(int role) const override
+    {
+        if (role == SchemaRowRole)
+            return row ? QVariant::fromValue(QPointer<QObject>(row.data())) : QVariant();
+        return QListWidgetItem::data(role);
+    }
+
+    void setData(int role, const QVariant &value) override
+    {
+        if (role != SchemaRowRole) {
+            QListWidgetItem::setData(role, value);
+            return;
+        }
+        // Nothing is drawn from it: the view need not hear of it.
+        row = qobject_cast<TSchemaSubItem *>(value.value<QPointer<QObject>>().data());
+    }
+
+    QListWidgetItem *clone() const override
+    {
+        auto *copy = new RowEntry(QString());
+        *static_cast<QListWidgetItem *>(copy) = *this;
+        copy->row = row;
+        return copy;
+    }
+
+    QPointer<TSchemaSubItem> row;
+};
+} // namespace
+
+QListWidgetItem *TSchemaListBox::NewEntry(const QString &text, TSchemaSubItem *row)
+{
+    auto *entry = new RowEntry(text);
+    entry->row = row;
+    return entry;
+}
+
 TSchemaSubItem *TSchemaListBox::RowOf(const QListWidgetItem *entry)
 {
     if (!entry)
         return nullptr;
+    if (entry->type() == RowEntry::EntryType)
+        return static_cast<const RowEntry *>(entry)->row.data();
     return qobject_cast<TSchemaSubItem *>(
         entry->data(SchemaRowRole).value<QPointer<QObject>>().data());
 }

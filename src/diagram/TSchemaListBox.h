@@ -27,6 +27,9 @@ public:
 
     TSchemaItem *Item() const;
 
+    // An entry that carries its row itself (read and set through SchemaRowRole as well), so
+    // that a list of thousands of rows stores no data role per entry for it.
+    static QListWidgetItem *NewEntry(const QString &text, TSchemaSubItem *row);
     // The row an entry carries, or nullptr (an entry added directly carries none).
     static TSchemaSubItem *RowOf(const QListWidgetItem *entry);
     static void SetRow(QListWidgetItem *entry, TSchemaSubItem *row);
