@@ -983,6 +983,13 @@ void TSchemaItem::RecalculateWidth()
     }
 }
 
+bool TSchemaItem::event(QEvent *event)
+{
+    // The design area learns first where the item now stands, as from an event filter.
+    TScrollBox::WindowedChildChanged(this, event);
+    return QWidget::event(event);
+}
+
 void TSchemaItem::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);

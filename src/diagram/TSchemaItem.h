@@ -5,6 +5,7 @@
 #include "platform/SchemaTypes.h"
 #include "platform/TColor.h"
 #include "platform/TFontValue.h"
+#include "platform/TScrollBox.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -44,7 +45,7 @@ DIDUZAWIDGETS_EXPORT int CheckWidth();
 /// One node of the diagram: a small window on the design area that stands for a table, a list,
 /// a text shape or an icon. It carries exactly one inner control, chosen once by its
 /// TSchemaControlType, and a set of rows (TSchemaSubItem).
-class DIDUZAWIDGETS_EXPORT TSchemaItem : public QWidget {
+class DIDUZAWIDGETS_EXPORT TSchemaItem : public QWidget, public TSelfReportingChild {
     Q_OBJECT
 public:
     /// A list-box item owned by AOwner (the design area).
@@ -256,6 +257,8 @@ public:
 protected:
     /// Draws the frame and the title bar.
     void paintEvent(QPaintEvent *event) override;
+    /// Tells the design area of a move, resize, show or hide before the item handles it.
+    bool event(QEvent *event) override;
     /// Routes the item's relations after a move.
     void moveEvent(QMoveEvent *event) override;
     /// Lays out the inner control and routes the relations.

@@ -352,7 +352,8 @@ void TScrollBox::windowedChildAdded(QWidget *child)
     if (m_windowedIndexValid)
         m_windowedIndex.insert(child, int(m_windowed.size()) - 1);
     ++m_listVersion;
-    child->installEventFilter(this);
+    if (!dynamic_cast<TSelfReportingChild *>(child))
+        child->installEventFilter(this);
     placeInGrid(child);
     scheduleRangeUpdate();
 }
@@ -376,25 +377,46 @@ bool TScrollBox::eventFilter(QObject *watched, QEvent *event)
         } else if (event->type() == QEvent::ChildRemoved) {
             windowedChildRemoved(static_cast<QChildEvent *>(event)->child());
         }
-    } else {
-        switch (event->type()) {
-        case QEvent::Move:
-            // Scrolling moves every child and changes neither the grid nor the range.
-            if (m_scrolling)
-                break;
-            Q_FALLTHROUGH();
-        case QEvent::Resize:
-        case QEvent::Show:
-        case QEvent::Hide:
-            placeInGrid(static_cast<QWidget *>(watched));
-            scheduleRangeUpdate();
-            break;
-        default:
-            break;
-        }
+    } else if (watched->isWidgetType()) {
+        windowedChildEvent(static_cast<QWidget *>(watched), event->type());
     }
     return QAbstractScrollArea::eventFilter(watched, event);
 }
+
+void TScrollBox::windowedChildEvent(QWidget *child, QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::Move:
+        // Scrolling moves every child and changes neither the grid nor the range.
+        if (m_scrolling)
+            break;
+        Q_FALLTHROUGH();
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        placeInGrid(child);
+        scheduleRangeUpdate();
+        break;
+    default:
+        break;
+    }
+}
+
+void TScrollBox::WindowedChildChanged(QWidget *child, const QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show
+        && type != QEvent::Hide)
+        return;
+    QWidget *canvas = child->parentWidget();
+    auto *box = qobject_cast<TScrollBox *>(canvas ? canvas->parentWidget() : nullptr);
+    // Every widget on the viewport is in the control list: it joins when it arrives there.
+    if (!box || box->viewport() != canvas)
+        return;
+    box->windowedChildEvent(child, type);
+}
+
+TSelfReportingChild::~TSelfReportingChild() = default;
 
 void TScrollBox::scheduleRangeUpdate()
 {

@@ -4,6 +4,7 @@
 #include "platform/TColor.h"
 
 #include <QAbstractScrollArea>
+#include <QEvent>
 #include <QHash>
 #include <QPointer>
 #include <QRegion>
@@ -15,6 +16,15 @@ class TGraphicControl;
 
 // The union of the rectangles, built pairwise.
 DIDUZAWIDGETS_EXPORT QRegion UniteRects(const QVector<QRect> &rects);
+
+// A windowed child that tells its scroll box itself when it moves, resizes, shows or hides,
+// by calling TScrollBox::WindowedChildChanged from its event handler before handling the event.
+// The box then watches none of its events through an event filter, which in a box of thousands
+// of children is most of what a scroll step costs.
+class DIDUZAWIDGETS_EXPORT TSelfReportingChild {
+public:
+    virtual ~TSelfReportingChild();
+};
 
 // A scrolling pane whose children live directly on its viewport at client coordinates.
 // Scrolling moves every child (windowed and window-less) by the scroll delta, so positions are
@@ -51,6 +61,11 @@ public:
 
     // Takes a windowed child off the box without destroying it (it becomes parentless).
     void RemoveWindowedControl(QWidget *child);
+
+    // What a TSelfReportingChild calls with each event it receives: a move, resize, show or
+    // hide updates where the box finds the child and its scroll range. Does nothing when child
+    // is not a windowed child of a scroll box.
+    static void WindowedChildChanged(QWidget *child, const QEvent *event);
 
     TColor Color() const { return m_color; }
     void SetColor(TColor color);
@@ -103,6 +118,8 @@ protected:
 private:
     void windowedChildAdded(QWidget *child);
     void windowedChildRemoved(QObject *child);
+    // A windowed child moved, resized, showed or hid.
+    void windowedChildEvent(QWidget *child, QEvent::Type type);
     void scheduleRangeUpdate();
     // Keeps the grid of windowed children current for child.
     void placeInGrid(QWidget *child);

@@ -130,6 +130,7 @@ private slots:
     void autoArrangeOnEmptyAreaShowsNothing();
     void scrollingKeepsRelationsOnTheirRows();
     void scrolledRoutesEqualFreshRoutes();
+    void areaFollowsItemsMovedResizedShownAndHidden();
     void itemDeletedDirectlyLeavesItsRelationsHarmless();
     void destroyingTheAreaRaisesDeleteItemPerItem();
     void areaDestroyedWhileDeletionsArePending();
@@ -1093,6 +1094,66 @@ void tst_DesignArea::scrolledRoutesEqualFreshRoutes()
             area.ReboundRelations();
             QCOMPARE(scrolled, routes());
         }
+    }
+}
+
+// Items tell the area themselves where they stand (no event filter watches them): after random
+// moves, resizes, hides and shows, the scroll range covers exactly the shown items and a search
+// of the covered area finds exactly the items a walk finds.
+void tst_DesignArea::areaFollowsItemsMovedResizedShownAndHidden()
+{
+    TSchemaDesignArea area;
+    area.resize(300, 200);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    QRandomGenerator random(20261208);
+    QVector<TSchemaItem *> items;
+    for (int i = 0; i < 12; ++i)
+        items << addTable(area, QStringLiteral("T%1").arg(i), { "a", "b" },
+            int(random.bounded(600)), int(random.bounded(500)));
+    for (int step = 0; step < 60; ++step) {
+        TSchemaItem *item = items.at(int(random.bounded(int(items.size()))));
+        switch (random.bounded(4)) {
+        case 0:
+            item->move(int(random.bounded(900)) - 100, int(random.bounded(700)) - 100);
+            break;
+        case 1:
+            item->resize(40 + int(random.bounded(300)), 40 + int(random.bounded(300)));
+            break;
+        case 2:
+            item->hide();
+            break;
+        default:
+            item->show();
+            break;
+        }
+        QCoreApplication::processEvents();
+        const QPoint scroll = area.ScrollPosition();
+        int right = 0;
+        int bottom = 0;
+        for (const QWidget *w : area.WindowedControls()) {
+            if (!w->isHidden()) {
+                right = std::max(right, w->geometry().right() + 1 + scroll.x());
+                bottom = std::max(bottom, w->geometry().bottom() + 1 + scroll.y());
+            }
+        }
+        const QSize page = area.viewport()->size();
+        QCOMPARE(area.horizontalScrollBar()->maximum(), std::max(0, right - page.width()));
+        QCOMPARE(area.verticalScrollBar()->maximum(), std::max(0, bottom - page.height()));
+
+        const QRect probe(int(random.bounded(700)) - 100, int(random.bounded(600)) - 100,
+            int(random.bounded(300)), int(random.bounded(300)));
+        QSet<const QWidget *> walked;
+        for (const TSchemaItem *i : std::as_const(items)) {
+            if (i->isVisible() && i->geometry().intersects(probe))
+                walked.insert(i);
+        }
+        QSet<const QWidget *> found;
+        for (const QWidget *w : area.OpaqueChildrenIn(probe)) {
+            if (qobject_cast<const TSchemaItem *>(w))
+                found.insert(w);
+        }
+        QCOMPARE(found, walked);
     }
 }
 
