@@ -374,12 +374,12 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // While drawing is suspended: polishes and lays out the widgets under root (if any) and,
+    // with flush, drops the repaint requests pending, so that the diagram is painted once when
+    // drawing resumes.
+    void settleWhileSuspended(QWidget *root, bool flush);
     // Creates an item; on failure destroys it and returns nullptr, the error stored in
     // *failure when given, else handed to the application's exception handler.
-    // Lays out the lists under root (if any) and, with flush, handles the layout, polish and
-    // repaint requests pending, while drawing is suspended: the diagram is then painted once
-    // when drawing resumes.
-    void settleWhileSuspended(QWidget *root, bool flush);
     TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object,
         std::exception_ptr *failure = nullptr);
     void deleteRelation(TSchemaRelation *relation, bool deferred);

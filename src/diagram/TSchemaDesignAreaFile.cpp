@@ -15,6 +15,7 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLayout>
 #include <QLocale>
 #include <QPainter>
 #include <QSaveFile>
@@ -456,6 +457,8 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     auto file = std::make_unique<const TSchemaFileReader>(readAllOf(Stream));
     SuspendedDrawing suspended(this);
     ClearAll();
+    // Last, also when the load fails, and while drawing is still suspended.
+    const auto settled = qScopeGuard([this] { settleWhileSuspended(nullptr, true); });
     // A loaded diagram starts a new history, also when the load fails half-way.
     ++FUndoPaused;
     const auto resume = qScopeGuard([this] {
@@ -473,7 +476,6 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
         })
         .run();
     file.reset(); // before what the flush allocates
-    settleWhileSuspended(nullptr, true);
 }
 
 void TSchemaDesignArea::settleWhileSuspended(QWidget *root, bool flush)
@@ -481,21 +483,23 @@ void TSchemaDesignArea::settleWhileSuspended(QWidget *root, bool flush)
     if (updatesEnabled())
         return;
     // A list lays itself out on a timer after its rows change, showing or hiding its scroll bar
-    // then, and every widget shown, polished or laid out posts an event to itself. Left for
-    // later, thousands of them pile up: Qt walks the pending events to merge each new one and
-    // the running timers to stop each one, and a repaint request handled after drawing resumes
-    // repaints one widget and makes Qt look at all its siblings. Handled now, while drawing is
-    // suspended, the repaint requests are dropped and resuming repaints the area once.
+    // then, and every widget shown posts a request to repaint itself. Left for later, thousands
+    // of them pile up: Qt walks the pending events to merge each new one and the running timers
+    // to stop each one, and each repaint request, handled after drawing resumes, repaints one
+    // widget and makes Qt look at all its siblings. Handled now, while drawing is suspended,
+    // the repaint requests are dropped and resuming repaints the area once. Only repaint
+    // requests are handled for every widget: handling them runs no application code.
     if (root) {
+        root->ensurePolished();
+        const QList<QLayout *> layouts = root->findChildren<QLayout *>();
+        for (QLayout *layout : layouts)
+            layout->activate();
         const QList<QAbstractItemView *> views = root->findChildren<QAbstractItemView *>();
         for (QAbstractItemView *view : views)
             view->doItemsLayout();
     }
-    if (!flush)
-        return;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    if (flush)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
 }
 
 void TSchemaDesignArea::LoadFromFile(const QString &FileName)

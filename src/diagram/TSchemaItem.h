@@ -257,7 +257,9 @@ public:
 protected:
     /// Draws the frame and the title bar.
     void paintEvent(QPaintEvent *event) override;
-    /// Tells the design area of a move, resize, show or hide before the item handles it.
+    /// Tells the design area of a move, resize, show or hide before the item handles it. A
+    /// subclass that overrides it calls it (not QWidget::event), or the area's scroll range
+    /// and hit tests lose track of the item.
     bool event(QEvent *event) override;
     /// Routes the item's relations after a move.
     void moveEvent(QMoveEvent *event) override;

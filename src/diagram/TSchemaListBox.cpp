@@ -172,8 +172,10 @@ TSchemaSubItem *TSchemaListBox::RowOf(const QListWidgetItem *entry)
 {
     if (!entry)
         return nullptr;
-    if (entry->type() == RowEntry::EntryType)
-        return static_cast<const RowEntry *>(entry)->row.data();
+    if (entry->type() == RowEntry::EntryType) {
+        if (const auto *own = dynamic_cast<const RowEntry *>(entry))
+            return own->row.data();
+    }
     return qobject_cast<TSchemaSubItem *>(
         entry->data(SchemaRowRole).value<QPointer<QObject>>().data());
 }

@@ -362,6 +362,8 @@ void TScrollBox::windowedChildRemoved(QObject *child)
 {
     if (!removeFrom(m_windowed, m_windowedIndex, m_windowedIndexValid, child))
         return;
+    // A child that moves on to another parent is none of this box's business any more.
+    child->removeEventFilter(this);
     dropFromGrid(child);
     ++m_listVersion;
     scheduleRangeUpdate();
@@ -377,7 +379,7 @@ bool TScrollBox::eventFilter(QObject *watched, QEvent *event)
         } else if (event->type() == QEvent::ChildRemoved) {
             windowedChildRemoved(static_cast<QChildEvent *>(event)->child());
         }
-    } else if (watched->isWidgetType()) {
+    } else if (watched->isWidgetType() && watched->parent() == viewport()) {
         windowedChildEvent(static_cast<QWidget *>(watched), event->type());
     }
     return QAbstractScrollArea::eventFilter(watched, event);

@@ -112,6 +112,7 @@ private slots:
     void controlListPutsWindowlessControlsFirst();
     void destroyedControlsLeaveTheList();
     void scrollingMovesEveryChild();
+    void childMovedToAnotherBoxLeavesTheFirst();
     void pressGoesToTopmostHitControlElseFallsThrough();
     void windowlessControlsPaintBelowWindowedChildren();
     void destroyingTheBoxDestroysItsControls();
@@ -507,6 +508,35 @@ void tst_Platform::destroyedControlsLeaveTheList()
     delete g2;
     QCOMPARE(box.GraphicControlAt(QPoint(1, 1)), nullptr);
     QCOMPARE(controlsOf(box), QList<QObject *>({ w2 }));
+}
+
+// A windowed child handed from one box to another is followed by the second only: showing,
+// moving and deleting it there leaves nothing of it in the first box's searches.
+void tst_Platform::childMovedToAnotherBoxLeavesTheFirst()
+{
+    TScrollBox first;
+    TScrollBox second;
+    for (TScrollBox *box : { &first, &second }) {
+        box->resize(200, 150);
+        box->show();
+    }
+    auto *child = new QWidget(first.ClientWidget());
+    child->setAttribute(Qt::WA_OpaquePaintEvent);
+    child->setGeometry(10, 10, 40, 40);
+    child->show();
+    const QRect all(0, 0, 200, 150);
+    QCOMPARE(first.OpaqueChildrenIn(all), QVector<QWidget *> { child });
+
+    child->setParent(second.ClientWidget());
+    child->hide();
+    child->setGeometry(60, 60, 40, 40);
+    child->show();
+    QCOMPARE(first.ControlCount(), 0);
+    QVERIFY(first.OpaqueChildrenIn(all).isEmpty());
+    QCOMPARE(second.OpaqueChildrenIn(all), QVector<QWidget *> { child });
+    delete child;
+    QVERIFY(first.OpaqueChildrenIn(all).isEmpty());
+    QVERIFY(second.OpaqueChildrenIn(all).isEmpty());
 }
 
 void tst_Platform::scrollingMovesEveryChild()
