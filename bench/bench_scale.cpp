@@ -318,47 +318,72 @@ Q_NEVER_INLINE void tickRows(const QList<TSchemaItem *> &items, int ticksPerTabl
     }
 }
 
+// A builder form with the given number of tables, ticksPerTable of their rows ticked.
+class BuilderBench {
+public:
+    BuilderBench(int tables, int ticksPerTable)
+        : m_ticksPerTable(ticksPerTable)
+        , m_sample(std::min(50, tables))
+    {
+        TSchemaDesignArea *area = m_form.SchemaDesignArea;
+        for (int i = 0; i < tables; ++i) {
+            TSchemaItem *item = area->AddItem(QStringLiteral("table%1").arg(i), scCheckListBox);
+            for (int j = 0; j < ticksPerTable + 2; ++j)
+                item->AddSubItem(QStringLiteral("f%1").arg(j), -1, false);
+            item->SetBounds(cellOf(i).x(), cellOf(i).y(), ItemWidth, ItemHeight);
+            m_items << item;
+        }
+        for (int i = 0; i + 1 < tables; ++i)
+            area->AddRelation(m_items[i], m_items[i + 1], m_items[i]->GetSubItem(1),
+                m_items[i + 1]->GetSubItem(2));
+        // Row 0 is "*"; rows 1 .. ticksPerTable are ticked, one column each.
+        for (TSchemaItem *item : std::as_const(m_items)) {
+            for (int j = 1; j <= ticksPerTable; ++j)
+                item->GetSubItem(j)->SetChecked(true);
+        }
+        // As when a user ticks: the event loop has run since the tables were dropped.
+        settle();
+    }
+
+    // Milliseconds for one GenerateSQL.
+    double generate()
+    {
+        QElapsedTimer t;
+        t.start();
+        const QString sql = m_form.GenerateSQL();
+        const double ms = t.nsecsElapsed() / 1e6;
+        if (sql.isEmpty())
+            std::fprintf(stderr, "empty statement\n");
+        return ms;
+    }
+
+    // Milliseconds per tick, over a hundred ticks and unticks.
+    double tick()
+    {
+        QElapsedTimer t;
+        t.start();
+        tickRows(m_items, m_ticksPerTable, m_sample);
+        return t.nsecsElapsed() / 1e6 / (2 * m_sample);
+    }
+
+private:
+    TfrmZkSQLBuilder m_form;
+    QList<TSchemaItem *> m_items;
+    int m_ticksPerTable;
+    int m_sample;
+};
+
 BuilderResult measureBuilder(int tables, int ticksPerTable)
 {
     BuilderResult result;
-    TfrmZkSQLBuilder form;
-    TSchemaDesignArea *area = form.SchemaDesignArea;
-    QList<TSchemaItem *> items;
-    for (int i = 0; i < tables; ++i) {
-        TSchemaItem *item = area->AddItem(QStringLiteral("table%1").arg(i), scCheckListBox);
-        for (int j = 0; j < ticksPerTable + 2; ++j)
-            item->AddSubItem(QStringLiteral("f%1").arg(j), -1, false);
-        item->SetBounds(cellOf(i).x(), cellOf(i).y(), ItemWidth, ItemHeight);
-        items << item;
-    }
-    for (int i = 0; i + 1 < tables; ++i)
-        area->AddRelation(
-            items[i], items[i + 1], items[i]->GetSubItem(1), items[i + 1]->GetSubItem(2));
-    // Row 0 is "*"; rows 1 .. ticksPerTable are ticked, one column each.
-    for (TSchemaItem *item : std::as_const(items)) {
-        for (int j = 1; j <= ticksPerTable; ++j)
-            item->GetSubItem(j)->SetChecked(true);
-    }
-    // As when a user ticks: the event loop has run since the tables were dropped.
-    settle();
+    BuilderBench bench(tables, ticksPerTable);
     const int genRuns = std::max(Runs, qEnvironmentVariableIntValue("DIDUZA_BENCH_GENRUNS"));
-    for (int k = 0; k < genRuns; ++k) {
-        QElapsedTimer t;
-        t.start();
-        const QString sql = form.GenerateSQL();
-        result.generate << t.nsecsElapsed() / 1e6;
-        if (sql.isEmpty())
-            std::fprintf(stderr, "empty statement\n");
-    }
-    const int sample = std::min(50, tables);
+    for (int k = 0; k < genRuns; ++k)
+        result.generate << bench.generate();
     for (int rep = qEnvironmentVariableIntValue("DIDUZA_BENCH_TICKREP"); rep > 0; --rep)
-        tickRows(items, ticksPerTable, sample);
-    for (int k = 0; k < Runs; ++k) {
-        QElapsedTimer t;
-        t.start();
-        tickRows(items, ticksPerTable, sample);
-        result.tick << t.nsecsElapsed() / 1e6 / (2 * sample);
-    }
+        bench.tick();
+    for (int k = 0; k < Runs; ++k)
+        result.tick << bench.tick();
     return result;
 }
 
@@ -460,21 +485,36 @@ int main(int argc, char **argv)
     std::printf("%6s %17s %17s %6s %7s %15s %17s %17s %17s %17s %9s %9s\n", "items", "load",
         "floor", "ratio", "growth", "peak MiB", "move", "bare move", "scroll step", "bare scroll",
         "press", "click");
-    QList<SizeResult> results;
-    for (const int n : std::as_const(sizes)) {
-        const QString file = dir.filePath(QStringLiteral("scale%1.sdd").arg(n));
-        {
-            TSchemaDesignArea source;
-            buildDiagram(source, n);
-            source.SaveToFile(file);
-        }
+    // Each run measures every size in turn, so that a slow spell of the machine touches all
+    // sizes alike and the growth between them stays meaningful.
+    struct SizeRuns {
+        QString file;
         QList<QMap<QString, double>> loads, floors, moves, floorMoves;
-        for (int k = 0; k < Runs; ++k) {
-            loads << child({ QStringLiteral("--load"), file });
-            floors << child({ QStringLiteral("--floor"), QString::number(n) });
-            moves << child({ QStringLiteral("--interact"), file, QString::number(n) });
-            floorMoves << child({ QStringLiteral("--floor-interact"), QString::number(n) });
+    };
+    QList<SizeRuns> runs(sizes.size());
+    for (int i = 0; i < sizes.size(); ++i) {
+        runs[i].file = dir.filePath(QStringLiteral("scale%1.sdd").arg(sizes[i]));
+        TSchemaDesignArea source;
+        buildDiagram(source, sizes[i]);
+        source.SaveToFile(runs[i].file);
+    }
+    for (int k = 0; k < Runs; ++k) {
+        for (int i = 0; i < sizes.size(); ++i) {
+            const QString n = QString::number(sizes[i]);
+            const QString &file = runs[i].file;
+            runs[i].loads << child({ QStringLiteral("--load"), file });
+            runs[i].floors << child({ QStringLiteral("--floor"), n });
+            runs[i].moves << child({ QStringLiteral("--interact"), file, n });
+            runs[i].floorMoves << child({ QStringLiteral("--floor-interact"), n });
         }
+    }
+    QList<SizeResult> results;
+    for (int i = 0; i < sizes.size(); ++i) {
+        const int n = sizes[i];
+        const auto &loads = runs[i].loads;
+        const auto &floors = runs[i].floors;
+        const auto &moves = runs[i].moves;
+        const auto &floorMoves = runs[i].floorMoves;
         SizeResult r;
         r.n = n;
         r.load = stat(column(loads, QStringLiteral("load")));
@@ -500,8 +540,18 @@ int main(int argc, char **argv)
     // The builder: 5 ticked columns per table.
     std::printf("\nBuilder: T tables, 5 ticked columns each, a relation between neighbours.\n");
     std::printf("%7s %8s %19s %19s\n", "tables", "columns", "GenerateSQL ms", "tick ms");
-    const BuilderResult small = measureBuilder(200, 5);
-    const BuilderResult big = measureBuilder(800, 5);
+    // Both forms built first, then measured in turns, like the diagrams above.
+    BuilderResult small, big;
+    {
+        BuilderBench smallBench(200, 5);
+        BuilderBench bigBench(800, 5);
+        for (int k = 0; k < Runs; ++k) {
+            small.generate << smallBench.generate();
+            big.generate << bigBench.generate();
+            small.tick << smallBench.tick();
+            big.tick << bigBench.tick();
+        }
+    }
     const Stat genSmall = stat(small.generate);
     const Stat genBig = stat(big.generate);
     const Stat tickSmall = stat(small.tick);
