@@ -242,14 +242,15 @@ private:
                 return qBound(low, *v, QWIDGETSIZE_MAX);
             return std::nullopt;
         };
-        if (const std::optional<int> v = bound("Left", -QWIDGETSIZE_MAX))
-            item->SetLeft(*v);
-        if (const std::optional<int> v = bound("Top", -QWIDGETSIZE_MAX))
-            item->SetTop(*v);
-        if (const std::optional<int> v = bound("Width", 0))
-            item->SetWidth(*v);
-        if (const std::optional<int> v = bound("Height", 0))
-            item->SetHeight(*v);
+        // In one step: each resize of a list restarts its timers, and Qt finds a timer by
+        // walking all of them, one per list already loaded.
+        const std::optional<int> left = bound("Left", -QWIDGETSIZE_MAX);
+        const std::optional<int> top = bound("Top", -QWIDGETSIZE_MAX);
+        const std::optional<int> width = bound("Width", 0);
+        const std::optional<int> height = bound("Height", 0);
+        if (left || top || width || height)
+            item->SetBounds(left.value_or(item->Left()), top.value_or(item->Top()),
+                width.value_or(item->Width()), height.value_or(item->Height()));
 
         if (const std::optional<QString> font = s.Value(QStringLiteral("Font"))) {
             TFontValue value = item->GetFont();
