@@ -511,10 +511,7 @@ int main(int argc, char **argv)
     QList<SizeResult> results;
     for (int i = 0; i < sizes.size(); ++i) {
         const int n = sizes[i];
-        const auto &loads = runs[i].loads;
-        const auto &floors = runs[i].floors;
-        const auto &moves = runs[i].moves;
-        const auto &floorMoves = runs[i].floorMoves;
+        const auto &[file, loads, floors, moves, floorMoves] = runs[i];
         SizeResult r;
         r.n = n;
         r.load = stat(column(loads, QStringLiteral("load")));

@@ -353,7 +353,6 @@ void TSchemaFileLines::split(
 {
     // A line ends at CR, LF or CR LF; text after the last end is a line of its own.
     m_size = size;
-    auto add = [this](qsizetype begin, qsizetype) { m_begin.append(begin); };
     qsizetype start = from;
     if (bytes) {
         // Room for a line per LF at once (a file of CR alone grows as it goes).
@@ -374,7 +373,7 @@ void TSchemaFileLines::split(
             const qsizetype eol = std::min(cr, lf);
             if (eol >= size)
                 break;
-            add(start, eol);
+            m_begin.append(start);
             start = eol + 1;
             if (eol == cr && lf == eol + 1)
                 start = lf + 1;
@@ -384,14 +383,14 @@ void TSchemaFileLines::split(
             const char16_t c = text[i];
             if (c != u'\r' && c != u'\n')
                 continue;
-            add(start, i);
+            m_begin.append(start);
             if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
                 ++i;
             start = i + 1;
         }
     }
     if (start < size)
-        add(start, size);
+        m_begin.append(start);
 }
 
 qsizetype TSchemaFileLines::endOf(int i) const
@@ -401,12 +400,9 @@ qsizetype TSchemaFileLines::endOf(int i) const
     auto at = [this](qsizetype k) {
         return m_utf8.isNull() ? m_text[k].unicode() : char16_t(uchar(m_utf8[k]));
     };
+    // An LF, then a CR (alone or before that LF): neither stands inside a line.
     if (end > begin && at(end - 1) == u'\n')
         --end;
-    else if (end > begin && at(end - 1) == u'\r')
-        return end - 1;
-    else
-        return end;
     if (end > begin && at(end - 1) == u'\r')
         --end;
     return end;

@@ -374,10 +374,11 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // While drawing is suspended: polishes and lays out the widgets under root (if any) and,
-    // with flush, drops the repaint requests pending, so that the diagram is painted once when
-    // drawing resumes.
-    void settleWhileSuspended(QWidget *root, bool flush);
+    // While drawing is suspended, a loaded item is polished and laid out at once, and the
+    // repaint requests pending are dropped, so that the diagram is painted once when drawing
+    // resumes.
+    void settleLoadedItem(TSchemaItem *item);
+    void dropPendingRepaints();
     // Creates an item; on failure destroys it and returns nullptr, the error stored in
     // *failure when given, else handed to the application's exception handler.
     TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object,

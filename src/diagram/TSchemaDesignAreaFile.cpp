@@ -459,7 +459,7 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     SuspendedDrawing suspended(this);
     ClearAll();
     // Last, also when the load fails, and while drawing is still suspended.
-    const auto settled = qScopeGuard([this] { settleWhileSuspended(nullptr, true); });
+    const auto settled = qScopeGuard([this] { dropPendingRepaints(); });
     // A loaded diagram starts a new history, also when the load fails half-way.
     ++FUndoPaused;
     const auto resume = qScopeGuard([this] {
@@ -472,14 +472,16 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
             return addItem(caption, type, nullptr, &failure);
         },
         [this](TSchemaItem *item, int number) {
+            settleLoadedItem(item);
             // In batches: each flush of the posted events walks all of them.
-            settleWhileSuspended(item, number % 32 == 0);
+            if (number % 32 == 0)
+                dropPendingRepaints();
         })
         .run();
     file.reset(); // before what the flush allocates
 }
 
-void TSchemaDesignArea::settleWhileSuspended(QWidget *root, bool flush)
+void TSchemaDesignArea::settleLoadedItem(TSchemaItem *item)
 {
     if (updatesEnabled())
         return;
@@ -490,16 +492,18 @@ void TSchemaDesignArea::settleWhileSuspended(QWidget *root, bool flush)
     // widget and makes Qt look at all its siblings. Handled now, while drawing is suspended,
     // the repaint requests are dropped and resuming repaints the area once. Only repaint
     // requests are handled for every widget: handling them runs no application code.
-    if (root) {
-        root->ensurePolished();
-        const QList<QLayout *> layouts = root->findChildren<QLayout *>();
-        for (QLayout *layout : layouts)
-            layout->activate();
-        const QList<QAbstractItemView *> views = root->findChildren<QAbstractItemView *>();
-        for (QAbstractItemView *view : views)
-            view->doItemsLayout();
-    }
-    if (flush)
+    item->ensurePolished();
+    const QList<QLayout *> layouts = item->findChildren<QLayout *>();
+    for (QLayout *layout : layouts)
+        layout->activate();
+    const QList<QAbstractItemView *> views = item->findChildren<QAbstractItemView *>();
+    for (QAbstractItemView *view : views)
+        view->doItemsLayout();
+}
+
+void TSchemaDesignArea::dropPendingRepaints()
+{
+    if (!updatesEnabled())
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
 }
 

@@ -385,30 +385,28 @@ bool TScrollBox::eventFilter(QObject *watched, QEvent *event)
     return QAbstractScrollArea::eventFilter(watched, event);
 }
 
+namespace {
+// The events that change where a windowed child stands or whether it is shown.
+bool placesChild(QEvent::Type type)
+{
+    return type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show
+        || type == QEvent::Hide;
+}
+} // namespace
+
 void TScrollBox::windowedChildEvent(QWidget *child, QEvent::Type type)
 {
-    switch (type) {
-    case QEvent::Move:
-        // Scrolling moves every child and changes neither the grid nor the range.
-        if (m_scrolling)
-            break;
-        Q_FALLTHROUGH();
-    case QEvent::Resize:
-    case QEvent::Show:
-    case QEvent::Hide:
-        placeInGrid(child);
-        scheduleRangeUpdate();
-        break;
-    default:
-        break;
-    }
+    // Scrolling moves every child and changes neither the grid nor the range.
+    if (!placesChild(type) || (type == QEvent::Move && m_scrolling))
+        return;
+    placeInGrid(child);
+    scheduleRangeUpdate();
 }
 
 void TScrollBox::WindowedChildChanged(QWidget *child, const QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show
-        && type != QEvent::Hide)
+    if (!placesChild(type)) // most events: no lookup of the box
         return;
     QWidget *canvas = child->parentWidget();
     auto *box = qobject_cast<TScrollBox *>(canvas ? canvas->parentWidget() : nullptr);
