@@ -734,6 +734,8 @@ QString WriteText(const TSchemaFileData &data)
             w.key("ParentItemNo", r.ParentItemNo);
         if (r.ChildItemNo > 0)
             w.key("ChildItemNo", r.ChildItemNo);
+        if (!r.JoinCondition.isEmpty())
+            w.key("JoinCondition", r.JoinCondition);
         w.line(QString());
     }
     return w.take();

@@ -250,6 +250,9 @@ struct TSchemaFileRelation {
     int RelationType = 0;
     int ParentItemNo = 0; // 1-based item section numbers; 0 writes no key
     int ChildItemNo = 0;
+    // Further conditions of the join, written as "JoinCondition" only when there are any
+    // (readers that do not know the key skip it).
+    QString JoinCondition;
 };
 
 struct TSchemaFileData {

@@ -138,6 +138,7 @@ struct RelationData {
     TSDRelationJoin Join = rjInner;
     TSDRelationType Type = rtNormal;
     TColor Color = clBlack;
+    QString Condition;
 };
 
 RelationData relationData(TSchemaDesignArea *area, TSchemaRelation *relation)
@@ -151,6 +152,7 @@ RelationData relationData(TSchemaDesignArea *area, TSchemaRelation *relation)
     d.Join = relation->JoinType();
     d.Type = relation->RelationType();
     d.Color = relation->Color();
+    d.Condition = relation->JoinCondition();
     return d;
 }
 
@@ -168,6 +170,7 @@ void restoreRelation(TSchemaDesignArea *area, const RelationData &d, int positio
     relation->SetJoinType(d.Join);
     relation->SetRelationType(d.Type);
     relation->SetColor(d.Color);
+    relation->SetJoinCondition(d.Condition);
     area->MoveControlTo(relation, position);
     area->ReboundRelations();
 }

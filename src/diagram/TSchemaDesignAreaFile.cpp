@@ -352,6 +352,8 @@ private:
             s.RequiredEnum(QStringLiteral("RelationType"), EnumCount<TSDRelationType>()));
         if (relation)
             relation->SetRelationType(type);
+        if (relation)
+            relation->SetJoinCondition(s.Text(QStringLiteral("JoinCondition")));
     }
 
     TSchemaDesignArea *m_area;
@@ -404,6 +406,7 @@ void TSchemaDesignArea::SaveToStream(QIODevice &Stream) const
         r.JoinOperator = int(relation->JoinOperator());
         r.JoinType = int(relation->JoinType());
         r.RelationType = int(relation->RelationType());
+        r.JoinCondition = relation->JoinCondition();
         r.ParentItemNo = numbers.value(parent);
         r.ChildItemNo = numbers.value(child);
         data.Relations.append(r);

@@ -8,6 +8,10 @@
 #include <QHash>
 
 #include <algorithm>
+#include <functional>
+#include <limits>
+#include <queue>
+#include <vector>
 
 namespace Diduza {
 
@@ -22,6 +26,12 @@ QString quoteName(const QString &name)
     QString inner = name;
     inner.replace(Quote, QStringLiteral("\"\""));
     return Quote + inner + Quote;
+}
+
+// A name that the statement gives (a column's alias): bare when plain, else quoted.
+QString quotedName(const QString &name)
+{
+    return IsPlainIdentifier(name) ? name : quoteName(name);
 }
 
 // The code point at i (a surrogate pair read as one), and its length in code units.
@@ -125,81 +135,116 @@ private:
     QHash<QPair<int, QObject *>, int> m_positions;
 };
 
+// The comparison of a join, with its further conditions.
 QString joinCondition(const QueryInput &input, const CaptionIndex *captions, const QueryJoin &join)
 {
     const QString parent = tableName(input, captions, join.ParentTable, true) + QLatin1Char('.')
         + QueryFieldName(input, join.ParentField);
     const QString child = tableName(input, captions, join.ChildTable, true) + QLatin1Char('.')
         + QueryFieldName(input, join.ChildField);
-    return input.JoinScript ? input.JoinScript(parent, child, join.Operator, join.Join)
-                            : JoinScript(stAnsi, parent, child, join.Operator, join.Join);
+    QString text = input.JoinScript ? input.JoinScript(parent, child, join.Operator, join.Join)
+                                    : JoinScript(stAnsi, parent, child, join.Operator, join.Join);
+    if (!join.Condition.isEmpty())
+        text += QStringLiteral(" AND (") + join.Condition + QLatin1Char(')');
+    return text;
 }
 
 // The FROM clause of the stAnsi dialect (see QueryInput::SubType); conditions that have no ON
 // to go to are added to extraWhere.
 QString joinTree(const QueryInput &input, const CaptionIndex *captions, QStringList &extraWhere)
 {
-    const int tableCount = int(input.Tables.size());
     const TablePositions positions(input.Tables);
-    QVector<int> parentOf(input.Joins.size()), childOf(input.Joins.size());
-    QVector<bool> used(input.Joins.size(), false);
-    for (int j = 0; j < input.Joins.size(); ++j) {
-        parentOf[j] = positions.of(input.Joins.at(j).ParentTable);
-        childOf[j] = positions.of(input.Joins.at(j).ChildTable);
-        if (parentOf[j] < 0 || childOf[j] < 0) {
-            // A relation that has lost an end joins nothing: its text stays in sight.
-            extraWhere << joinCondition(input, captions, input.Joins.at(j));
-            used[j] = true;
-        }
-    }
-    QVector<bool> placed(tableCount, false);
+    QVector<QPair<int, int>> ends;
+    ends.reserve(input.Joins.size());
+    for (const QueryJoin &join : input.Joins)
+        ends.append({ positions.of(join.ParentTable), positions.of(join.ChildTable) });
+    const JoinTreeShape shape = JoinTreeOrder(int(input.Tables.size()), ends);
+    for (const int j : shape.Where)
+        extraWhere << joinCondition(input, captions, input.Joins.at(j));
     QString from;
-    for (int root = 0; root < tableCount; ++root) {
-        if (placed[root])
+    for (const JoinTreeStep &step : shape.Steps) {
+        const QString name = tableName(input, captions, input.Tables.at(step.Table), false);
+        if (step.Reaching < 0) {
+            from += from.isEmpty() ? name : QStringLiteral(" CROSS JOIN ") + name;
             continue;
-        const QString rootName = tableName(input, captions, input.Tables.at(root), false);
-        from += from.isEmpty() ? rootName : QStringLiteral(" CROSS JOIN ") + rootName;
-        placed[root] = true;
-        for (int j = 0; j < input.Joins.size(); ++j) {
-            if (!used[j] && parentOf[j] == root && childOf[j] == root) {
-                extraWhere << joinCondition(input, captions, input.Joins.at(j));
-                used[j] = true;
-            }
         }
-        for (;;) {
-            // The first relation, in diagram order, that reaches a table not yet placed.
-            int reaching = -1;
-            int added = -1;
-            for (int j = 0; j < input.Joins.size() && reaching < 0; ++j) {
-                if (used[j])
-                    continue;
-                if (placed[parentOf[j]] && !placed[childOf[j]])
-                    reaching = j, added = childOf[j];
-                else if (placed[childOf[j]] && !placed[parentOf[j]])
-                    reaching = j, added = parentOf[j];
-            }
-            if (reaching < 0)
-                break;
-            placed[added] = true;
-            QStringList conditions;
-            for (int j = 0; j < input.Joins.size(); ++j) {
-                if (used[j] || (parentOf[j] != added && childOf[j] != added))
-                    continue;
-                if (placed[parentOf[j]] && placed[childOf[j]]) {
-                    conditions << joinCondition(input, captions, input.Joins.at(j));
-                    used[j] = true;
-                }
-            }
-            const QueryJoin &join = input.Joins.at(reaching);
-            from += QLatin1Char(' ') + JoinTreeKeyword(join.Join, childOf[reaching] == added)
-                + QLatin1Char(' ') + tableName(input, captions, input.Tables.at(added), false)
-                + QStringLiteral(" ON ") + conditions.join(QStringLiteral(" AND "));
-        }
+        QStringList conditions;
+        for (const int j : step.On)
+            conditions << joinCondition(input, captions, input.Joins.at(j));
+        const QueryJoin &join = input.Joins.at(step.Reaching);
+        from += QLatin1Char(' ')
+            + JoinTreeKeyword(join.Join, ends.at(step.Reaching).second == step.Table)
+            + QLatin1Char(' ') + name + QStringLiteral(" ON ")
+            + conditions.join(QStringLiteral(" AND "));
     }
     return from;
 }
 
 } // namespace
+
+JoinTreeShape JoinTreeOrder(int TableCount, const QVector<QPair<int, int>> &Ends)
+{
+    JoinTreeShape shape;
+    const int joinCount = int(Ends.size());
+    QVector<bool> used(joinCount, false);
+    // The joins of each table, in diagram order, so that each step looks at its own only.
+    QVector<QVector<int>> joinsOf(TableCount);
+    for (int j = 0; j < joinCount; ++j) {
+        const auto [parent, child] = Ends.at(j);
+        if (parent < 0 || child < 0 || parent >= TableCount || child >= TableCount) {
+            // A join that has lost an end joins nothing: its text stays in sight.
+            shape.Where << j;
+            used[j] = true;
+            continue;
+        }
+        joinsOf[parent] << j;
+        if (child != parent)
+            joinsOf[child] << j;
+    }
+    QVector<bool> placed(TableCount, false);
+    // The joins of placed tables that may still reach another table, first in diagram order.
+    std::priority_queue<int, std::vector<int>, std::greater<int>> frontier;
+    auto other = [&](int j, int table) {
+        return Ends.at(j).first == table ? Ends.at(j).second : Ends.at(j).first;
+    };
+    for (int root = 0; root < TableCount; ++root) {
+        if (placed[root])
+            continue;
+        placed[root] = true;
+        shape.Steps.append(JoinTreeStep { root, -1, {} });
+        for (const int j : joinsOf.at(root)) {
+            if (other(j, root) == root) {
+                shape.Where << j; // a group's first table joined to itself
+                used[j] = true;
+            } else {
+                frontier.push(j);
+            }
+        }
+        while (!frontier.empty()) {
+            const int reaching = frontier.top();
+            frontier.pop();
+            const auto [parent, child] = Ends.at(reaching);
+            if (used[reaching] || (placed[parent] && placed[child]))
+                continue;
+            const int added = placed[parent] ? child : parent;
+            placed[added] = true;
+            JoinTreeStep step { added, reaching, {} };
+            // Every join between the new table and those placed, in diagram order.
+            for (const int j : joinsOf.at(added)) {
+                if (used[j])
+                    continue;
+                if (placed[other(j, added)]) {
+                    step.On << j;
+                    used[j] = true;
+                } else {
+                    frontier.push(j);
+                }
+            }
+            shape.Steps.append(step);
+        }
+    }
+    return shape;
+}
 
 bool IsPlainIdentifier(QStringView Name)
 {
@@ -313,6 +358,8 @@ QString GenerateQuery(const QueryInput &Input)
         const QString text = Input.JoinScript
             ? Input.JoinScript(parent, child, join.Operator, join.Join)
             : JoinScript(stStandard, parent, child, join.Operator, join.Join);
+        if (!join.Condition.isEmpty())
+            extraWhere << QLatin1Char('(') + join.Condition + QLatin1Char(')');
         switch (join.Join) {
         case rjInner:
             appendText(innerJoins, separator, text);
@@ -331,6 +378,13 @@ QString GenerateQuery(const QueryInput &Input)
 
     const QString ascending = LoadResString(_strSortASC);
     const QString descending = LoadResString(_strSortDESC);
+    // The sort list: by each column's place among the sorted ones, the others after them in
+    // column order (all of them in column order when no column has a place).
+    struct SortEntry {
+        int place;
+        QString text;
+    };
+    QVector<SortEntry> sorts;
     for (const QueryColumn &column : Input.Columns) {
         if (column.FieldCell.isEmpty())
             continue;
@@ -340,29 +394,46 @@ QString GenerateQuery(const QueryInput &Input)
         // Sort and group entries: the bare field, or in a join tree the column as the field
         // list names it (a name two tables share stays unambiguous).
         const QString listedName = joinTreeMode && column.Field ? qualified : fieldName;
-        if (column.Field) {
-            QString expression = qualified;
-            const QString aggregate = aggregateText(column.Calculate);
+        if (column.Field || column.AllRows) {
+            QString expression = column.AllRows ? QStringLiteral("COUNT(*)") : qualified;
+            const QString aggregate = column.AllRows ? QString() : aggregateText(column.Calculate);
             if (!aggregate.isEmpty())
                 expression = aggregate + QLatin1Char('(') + expression + QLatin1Char(')');
-            fields += listSeparator + expression;
-            if (!column.Sort.isEmpty() && fieldName != QLatin1String("*")) {
-                orders += listSeparator + listedName;
+            if (column.Show != QLatin1String("0")) {
+                fields += listSeparator + expression;
+                if (!column.Alias.isEmpty())
+                    fields += QStringLiteral(" AS ") + quotedName(column.Alias);
+            }
+            if (!column.Sort.isEmpty() && (column.AllRows || fieldName != QLatin1String("*"))) {
+                // In a join tree an aggregated column sorts by its aggregate: the bare column
+                // is not a value of the grouped rows.
+                QString entry = column.AllRows || (joinTreeMode && !aggregate.isEmpty())
+                    ? expression
+                    : listedName;
                 if (column.Sort == ascending)
-                    orders += QStringLiteral(" ASC");
+                    entry += QStringLiteral(" ASC");
                 else if (column.Sort == descending)
-                    orders += QStringLiteral(" DESC");
+                    entry += QStringLiteral(" DESC");
+                bool isNumber = false;
+                const int place = column.SortOrder.toInt(&isNumber);
+                sorts.append(
+                    { isNumber && place > 0 ? place : std::numeric_limits<int>::max(), entry });
             }
         }
         if (!column.Where.isEmpty())
             whereFilter += conditionStart + column.Where + conditionEnd;
         if (column.Grouping == QLatin1String("1")) {
             grouped = true;
-            groups += listSeparator + listedName;
+            if (!column.AllRows)
+                groups += listSeparator + listedName;
             if (!column.Having.isEmpty())
                 havingFilter += conditionStart + column.Having + conditionEnd;
         }
     }
+    std::stable_sort(sorts.begin(), sorts.end(),
+        [](const SortEntry &a, const SortEntry &b) { return a.place < b.place; });
+    for (const SortEntry &entry : sorts)
+        orders += listSeparator + entry.text;
 
     for (const QString &condition : extraWhere)
         whereFilter += QStringLiteral(" AND ") + condition;

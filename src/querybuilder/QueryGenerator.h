@@ -13,6 +13,7 @@
 #include "diduzacore_export.h"
 #include "platform/SchemaTypes.h"
 
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -50,6 +51,10 @@ struct QueryJoin {
     std::optional<QueryField> ChildField;
     TSDRelationOperator Operator = roEqual;
     TSDRelationJoin Join = rjInner;
+    // Further conditions of the join, as SQL text, AND-ed to its comparison where it stands (in
+    // the join-tree dialect the ON of the join; in the others the WHERE clause). Empty for a
+    // plain join.
+    QString Condition;
 };
 
 // One field column of the grid, as the user sees it.
@@ -64,6 +69,15 @@ struct QueryColumn {
     QString Where; // row 4
     QString Grouping; // row 5: "1" ticked
     QString Having; // row 6, read whether the grid shows the row or not
+    // The rows of the extended grid; all empty in the designed one, which then generates as
+    // designed.
+    // The column counts the rows (COUNT(*)) instead of naming a field; Field and Table absent.
+    bool AllRows = false;
+    QString Show; // "0": the column sorts, groups or filters but is not in the field list
+    QString Alias; // the column's name in the result ("expression AS alias")
+    // The column's place among the sorted columns (1 first); columns without one sort after
+    // those with one, in column order.
+    QString SortOrder;
 };
 
 using QueryJoinScriptFunc = std::function<QString(const QString &strParent, const QString &strChild,
@@ -107,6 +121,26 @@ struct QueryInput {
     // Fills one macro of the template; unset means ExpandSQL.
     QueryExpandFunc Expand;
 };
+
+// How the join-tree dialect (stAnsi) arranges the tables of a diagram: one step per table in
+// the order the FROM clause names them. A step that starts a group of tables (the first, and
+// each one joined by CROSS JOIN) has no reaching join; every other step is reached by the
+// first join, in diagram order, between it and the tables before it, and its ON holds every
+// join between it and the tables before it (the reaching one first, the others in diagram
+// order). Where holds the joins written in WHERE: a group's first table's joins to itself and
+// the joins that have lost an end.
+struct JoinTreeStep {
+    int Table = -1; // position in the input's tables
+    int Reaching = -1; // index of the reaching join; -1 for a step that starts a group
+    QVector<int> On; // joins in this step's ON
+};
+struct JoinTreeShape {
+    QVector<JoinTreeStep> Steps;
+    QVector<int> Where;
+};
+// Ends gives, for each join in diagram order, the positions of its parent's and its child's
+// table (-1 for an end that is gone).
+DIDUZACORE_EXPORT JoinTreeShape JoinTreeOrder(int TableCount, const QVector<QPair<int, int>> &Ends);
 
 // The template used without a data engine: the JOIN-clause template of the stStandard dialect.
 DIDUZACORE_EXPORT QString DefaultQueryTemplate();

@@ -65,10 +65,15 @@ bool TSQLBuilderDialog::Execute()
     form->SetOnDeleteItem(FOnDeleteItem);
 
     FLeftOut.clear();
-    if (FFullImport)
+    form->SetExtendedGrid(ExtendedGrid());
+    const bool joinTree = FDataEngine && FDataEngine->SQLSubType() == stAnsi;
+    if (FFullImport || joinTree) {
         FLeftOut = form->ImportQuery(ImportSelect(FSQL));
-    else
+    } else {
         importStatement();
+        FLeftOut = notImported(FSQL);
+        form->ShowImportNotes(FLeftOut);
+    }
     // The page's text is the statement as given; until the user changes something, OK returns
     // it untouched.
     form->SetSQLText(FSQL);
@@ -124,6 +129,45 @@ void TSQLBuilderDialog::SQLParsed(
         return;
     if (TSchemaSubItem *row = item->GetSubItemByName(rowName))
         row->SetChecked(true);
+}
+
+QStringList TSQLBuilderDialog::notImported(const QString &Sql)
+{
+    // The field import reads the tables and the plain fields; what else the statement holds
+    // stays out, and the user is told.
+    const ImportedQuery query = ImportSelect(Sql);
+    if (Sql.trimmed().isEmpty() || !query.Ok)
+        return {};
+    QStringList parts;
+    bool joins = false;
+    for (const ImportFromNode &node : query.From)
+        joins = joins
+            || (node.Type != ImportFromNode::fnTable && node.Type != ImportFromNode::fnCross);
+    if (joins)
+        parts << tr("the joins");
+    bool fields = false;
+    for (const ImportField &field : query.Fields)
+        fields = fields || field.Type != ImportField::ifColumn || !field.Alias.isEmpty()
+            || (!field.Column.Qualifier.isEmpty() && field.Column.Table >= 0
+                && !query.Tables.at(field.Column.Table).Alias.isEmpty());
+    if (fields)
+        parts << tr("aggregates, expressions, column names and fields named through an alias");
+    if (!query.Where.isEmpty())
+        parts << tr("WHERE");
+    if (!query.GroupBy.isEmpty())
+        parts << tr("GROUP BY");
+    if (query.HasHaving)
+        parts << tr("HAVING");
+    if (!query.OrderBy.isEmpty())
+        parts << tr("ORDER BY");
+    if (query.Distinct)
+        parts << tr("DISTINCT");
+    QStringList notes;
+    if (!parts.isEmpty())
+        notes << tr("Not imported (the full import reads it): %1")
+                     .arg(parts.join(QStringLiteral(", ")));
+    notes << query.LeftOut;
+    return notes;
 }
 
 bool SQLBuilder(QString &SQL, TSchemaDataEngine *DataEngine)

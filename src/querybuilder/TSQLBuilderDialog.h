@@ -13,8 +13,12 @@
 //
 // With FullImport set, the whole statement is rebuilt instead (see
 // TfrmZkSQLBuilder::ImportQuery): aliases, joins with their kinds and operators, conditions,
-// aggregates, grouping, sorting and DISTINCT. What it cannot represent is listed in LeftOut and
-// on the builder's SQL page; OK without a change still returns the statement as it came.
+// aggregates, grouping, sorting and DISTINCT. What it cannot carry exactly is listed in LeftOut
+// and under the diagram; OK without a change still returns the statement as it came. An engine
+// in the join-tree dialect (stAnsi) always imports fully: that dialect's statements join with
+// JOIN ... ON, which the field import cannot read, so the builder reads its own statements
+// back. When the field import leaves part of a statement out, LeftOut and the line under the
+// diagram say what.
 
 #include "diagram/SchemaEvents.h"
 #include "diduzawidgets_export.h"
@@ -25,6 +29,8 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace Diduza {
 
@@ -39,6 +45,7 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(QString SQL READ SQL WRITE SetSQL)
     Q_PROPERTY(bool FullImport READ FullImport WRITE SetFullImport)
+    Q_PROPERTY(bool ExtendedGrid READ ExtendedGrid WRITE SetExtendedGrid)
     Q_PROPERTY(Diduza::TSchemaDataEngine *DataEngine READ GetDataEngine WRITE SetDataEngine)
 
 public:
@@ -70,8 +77,14 @@ public:
     bool FullImport() const { return FFullImport; }
     /// Sets FullImport.
     void SetFullImport(bool Value) { FFullImport = Value; }
-    /// What the last full import could not represent, one description each.
+    /// What the last import could not carry exactly, one description each.
     QStringList LeftOut() const { return FLeftOut; }
+    /// The builder form's extended grid (COUNT(*), Show, Alias, sort order, a field twice,
+    /// further ON conditions; see TfrmZkSQLBuilder::SetExtendedGrid). Unless set, it follows
+    /// FullImport.
+    bool ExtendedGrid() const { return FExtendedGrid.value_or(FFullImport); }
+    /// Sets ExtendedGrid.
+    void SetExtendedGrid(bool Value) { FExtendedGrid = Value; }
 
     /// The builder form's design area while Execute runs; null before and after.
     TSchemaDesignArea *SchemaDesignArea() const { return sda; }
@@ -105,6 +118,8 @@ private:
     /// The field import: ticks the row a field of the SELECT list names.
     void SQLParsed(TSQLParser *Sender, TSQLToken Token, TSQLClause Clause, const QString &Value);
     void importStatement();
+    // What the field import leaves out of Sql, for the user.
+    static QStringList notImported(const QString &Sql);
 
     TSchemaDesignArea *sda = nullptr;
     TfrmZkSQLBuilder *FForm = nullptr;
@@ -112,6 +127,7 @@ private:
     QString FCaption;
     QString FSQL;
     bool FFullImport = false;
+    std::optional<bool> FExtendedGrid;
     QStringList FLeftOut;
     TDrawItemEvent FOnDrawTableItem;
     TGetSchemaItemEvent FOnGetTableName;

@@ -17,6 +17,7 @@
 #include "platform/TStringList.h"
 #include "platform/VisibleText.h"
 #include "querybuilder/QueryGenerator.h"
+#include "querybuilder/QueryImport.h"
 #include "querybuilder/SqlTemplate.h"
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
@@ -32,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -62,8 +64,38 @@ constexpr int RowSort = 3;
 constexpr int RowWhere = 4;
 constexpr int RowGrouping = 5;
 constexpr int RowHaving = 6;
+// The rows of the extended grid.
+constexpr int RowShow = 7;
+constexpr int RowAlias = 8;
+constexpr int RowSortOrder = 9;
+constexpr int LastGridRow = RowSortOrder;
 
 const QString AllFields = QStringLiteral("*");
+// Row 0 of a column that counts the rows (COUNT(*)) in the extended grid: not a number, so it
+// names no row of the diagram.
+const QString AllRowsCell = QStringLiteral("COUNT(*)");
+
+// Shows or hides the having row: the designed grid has 6 or 7 rows; the extended one keeps
+// its rows below and hides the having row instead.
+void showHavingRow(TfrmZkSQLBuilder *form, bool shown)
+{
+    TStringGrid *grid = form->sgColumnGrid;
+    if (form->ExtendedGrid()) {
+        grid->SetRowCount(LastGridRow + 1);
+        grid->setRowHidden(RowHaving, !shown);
+    } else {
+        grid->SetRowCount(shown ? RowHaving + 1 : RowHaving);
+    }
+}
+
+bool anyGrouped(const TStringGrid *grid)
+{
+    for (int col = 1; col < grid->ColCount(); ++col) {
+        if (grid->Cells(col, RowGrouping) == QLatin1String("1"))
+            return true;
+    }
+    return false;
+}
 
 // The layout's sizes.
 constexpr int FormWidth = 654;
@@ -133,12 +165,8 @@ private:
             return;
         TStringGrid *grid = m_form->sgColumnGrid;
         grid->SetCells(m_col, m_row, value);
-        if (m_row == RowGrouping) {
-            bool grouped = false;
-            for (int col = 1; col < grid->ColCount(); ++col)
-                grouped = grouped || grid->Cells(col, RowGrouping) == QLatin1String("1");
-            grid->SetRowCount(grouped ? RowHaving + 1 : RowHaving);
-        }
+        if (m_row == RowGrouping)
+            showHavingRow(m_form, anyGrouped(grid));
     }
     QPointer<TfrmZkSQLBuilder> m_form;
     int m_col, m_row;
@@ -179,7 +207,7 @@ public:
             }
         }
         grid->SetCells(col, RowField, m_form->SubItemReference(row));
-        for (int r = RowTable; r <= RowHaving && r < m_cells.size(); ++r)
+        for (int r = RowTable; r <= LastGridRow && r < m_cells.size(); ++r)
             grid->SetCells(col, r, m_cells.at(r));
         if (col != m_col && m_col < grid->ColCount())
             grid->MoveColumn(col, m_col);
@@ -319,6 +347,13 @@ void TfrmZkSQLBuilder::createControls()
     SplitterGrid->setHandleWidth(SplitterWidth);
     SplitterGrid->setChildrenCollapsible(false);
     layout->addWidget(SplitterGrid, 1);
+    // What an import could not carry, on one line below the rest (the whole text as tip).
+    lblImportNotes = new QLabel(this);
+    lblImportNotes->setObjectName(QStringLiteral("lblImportNotes"));
+    lblImportNotes->setContentsMargins(6, 2, 6, 2);
+    lblImportNotes->setTextFormat(Qt::PlainText);
+    lblImportNotes->hide();
+    layout->addWidget(lblImportNotes);
 
     SplitterTables = new QSplitter(Qt::Horizontal, SplitterGrid);
     SplitterTables->setObjectName(QStringLiteral("SplitterTables"));
@@ -385,6 +420,8 @@ void TfrmZkSQLBuilder::createControls()
         sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
     });
     sgColumnGrid->viewport()->installEventFilter(this); // tool tips of cut cells
+    connect(sgColumnGrid->viewport(), &QWidget::customContextMenuRequested, this,
+        [this](const QPoint &at) { Guarded([&] { gridContextMenu(at); }); });
     sgColumnGrid->SetOnColumnMoved([this](QObject *, int FromIndex, int ToIndex) {
         SchemaUndoGroup step(SchemaDesignArea, tr("Move column"));
         if (QUndoCommand *parent = step.Parent())
@@ -867,7 +904,7 @@ void TfrmZkSQLBuilder::removeColumn(int ACol)
     if (QUndoCommand *parent = SchemaDesignArea ? SchemaDesignArea->UndoGroupCommand() : nullptr) {
         if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField))) {
             QStringList cells;
-            for (int r = RowField; r <= RowHaving; ++r)
+            for (int r = RowField; r <= LastGridRow; ++r)
                 cells << sgColumnGrid->Cells(ACol, r);
             new GridColumnCommand(this, parent, ACol,
                 ItemPosition(SchemaDesignArea, row->ItemOwner()), RowPosition(row), cells);
@@ -929,6 +966,8 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
     const int col = columnOf(subItem);
     if (col >= 0 && !subItem->Checked()) {
         removeColumn(col);
+        for (int other = columnOf(subItem); other >= 0; other = columnOf(subItem))
+            removeColumn(other);
     } else if (col < 0 && subItem->Checked()) {
         const QString reference = SubItemReference(subItem);
         const bool indexed = FColumnOfRowVersion == sgColumnGrid->CellsVersion();
@@ -980,9 +1019,21 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
     case RowGrouping:
         editor = cbGroupBy;
         break;
+    case RowShow:
+        editor = FExtendedGrid ? cbGroupBy : nullptr;
+        break;
+    case RowAlias:
+    case RowSortOrder:
+        editor = FExtendedGrid ? edWhere : nullptr;
+        break;
     default:
         return;
     }
+    // A column that counts the rows has no table and no other aggregate.
+    if (!editor
+        || (sgColumnGrid->Cells(ACol, RowField) == AllRowsCell
+            && (ARow == RowTable || ARow == RowCalculate)))
+        return;
     QRect cell = sgColumnGrid->CellRect(ACol, ARow);
     if (cell.isNull())
         return; // a hidden row
@@ -995,7 +1046,8 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
     if (editor == cbGroupBy) {
         cbGroupBy->setGeometry((left + right - FCheckWidth) / 2 + 3,
             (top + bottom - FCheckHeight) / 2 + 3, FCheckWidth, FCheckHeight);
-        cbGroupBy->setChecked(text == QLatin1String("1"));
+        cbGroupBy->setChecked(
+            ARow == RowShow ? text != QLatin1String("0") : text == QLatin1String("1"));
     } else {
         editor->setGeometry(left + 1, top + 1, right - left + 1, bottom - top + 1);
         if (auto *list = qobject_cast<QComboBox *>(editor))
@@ -1034,11 +1086,15 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
         }
         sgColumnGrid->SetCells(col, row, list->currentText());
         list->hide();
+    } else if (Sender == cbGroupBy && row == RowShow) {
+        sgColumnGrid->SetCells(
+            col, RowShow, cbGroupBy->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        cbGroupBy->hide();
     } else if (Sender == cbGroupBy) {
         const bool ticked = cbGroupBy->isChecked();
         sgColumnGrid->SetCells(
             col, RowGrouping, ticked ? QStringLiteral("1") : QStringLiteral("0"));
-        sgColumnGrid->SetRowCount(ticked ? RowHaving + 1 : RowHaving);
+        showHavingRow(this, ticked);
         cbGroupBy->hide();
         if (ticked) {
             // The having row may appear below the page's visible part: bring it into view.
@@ -1093,16 +1149,19 @@ void TfrmZkSQLBuilder::sgColumnGridDrawCell(
         Canvas.fillRect(R, fixed);
         if (TSchemaSubItem *subItem = ReferencedSubItem(text))
             drawCellText(Canvas, R, subItem->Caption(), Qt::AlignHCenter);
+        else if (FExtendedGrid && ACol > 0 && text == AllRowsCell)
+            drawCellText(Canvas, R, text, Qt::AlignHCenter);
         return;
     }
     Canvas.fillRect(R, Canvas.brush());
     if (ACol == 0) {
         Canvas.setFont(bold);
         drawCellText(Canvas, R, text + QLatin1Char(' '), Qt::AlignRight);
-    } else if (ARow == RowGrouping) {
+    } else if (ARow == RowGrouping || (FExtendedGrid && ARow == RowShow)) {
         // Under the check-box editor the editor alone shows the box.
-        if (!(cbGroupBy->isVisible() && FEditCol == ACol && FEditRow == RowGrouping))
-            DrawCheckBox(Canvas, R, text == QLatin1String("1"));
+        if (!(cbGroupBy->isVisible() && FEditCol == ACol && FEditRow == ARow))
+            DrawCheckBox(Canvas, R,
+                ARow == RowShow ? text != QLatin1String("0") : text == QLatin1String("1"));
     } else {
         drawCellText(Canvas, R, text, Qt::AlignLeft);
     }
@@ -1112,7 +1171,8 @@ QString TfrmZkSQLBuilder::CellToolTip(const QPoint &Point) const
 {
     int col = -1;
     int row = -1;
-    if (!sgColumnGrid->MouseToCell(Point, col, row) || (col > 0 && row == RowGrouping))
+    if (!sgColumnGrid->MouseToCell(Point, col, row)
+        || (col > 0 && (row == RowGrouping || (FExtendedGrid && row == RowShow))))
         return QString();
     QString text = sgColumnGrid->Cells(col, row);
     if (row == RowField && col > 0) {
@@ -1233,6 +1293,7 @@ void TfrmZkSQLBuilder::pcSQLChange(QObject *)
 void TfrmZkSQLBuilder::btnNewClick(QObject *)
 {
     SchemaDesignArea->ClearAll();
+    ShowImportNotes({});
 }
 
 void TfrmZkSQLBuilder::btnOpenClick(QObject *)
@@ -1311,7 +1372,7 @@ QString TfrmZkSQLBuilder::workState() const
         QStringLiteral("^Saved=[^\r\n]*"), QRegularExpression::MultilineOption);
     state.remove(saved);
     for (int col = 0; col < sgColumnGrid->ColCount(); ++col) {
-        for (int row = RowField; row <= RowHaving; ++row)
+        for (int row = RowField; row <= LastGridRow; ++row)
             state += QLatin1Char('\x1f') + sgColumnGrid->Cells(col, row);
     }
     state += cbDistinct->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
@@ -1418,6 +1479,7 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
             join.ChildField = fieldOf(relation->ChildSubItem());
             join.Operator = relation->JoinOperator();
             join.Join = relation->JoinType();
+            join.Condition = relation->JoinCondition();
             input.Joins.append(join);
         }
     }
@@ -1436,6 +1498,12 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
             column.Where = sgColumnGrid->Cells(col, RowWhere);
             column.Grouping = sgColumnGrid->Cells(col, RowGrouping);
             column.Having = sgColumnGrid->Cells(col, RowHaving);
+            if (FExtendedGrid) {
+                column.AllRows = column.FieldCell == AllRowsCell;
+                column.Show = sgColumnGrid->Cells(col, RowShow);
+                column.Alias = sgColumnGrid->Cells(col, RowAlias);
+                column.SortOrder = sgColumnGrid->Cells(col, RowSortOrder);
+            }
             input.Columns.append(std::move(column));
         }
         input.Distinct = cbDistinct->isChecked();
@@ -1509,120 +1577,241 @@ TSchemaItem *AddNewItem(
 }
 
 // ---------------------------------------------------------------------------------------------
+// The extended grid
+
+void TfrmZkSQLBuilder::SetExtendedGrid(bool Value)
+{
+    if (FExtendedGrid == Value)
+        return;
+    hideEditors();
+    FExtendedGrid = Value;
+    const bool grouped = anyGrouped(sgColumnGrid);
+    if (Value) {
+        sgColumnGrid->SetRowCount(LastGridRow + 1);
+        sgColumnGrid->SetCells(0, RowShow, tr("Show"));
+        sgColumnGrid->SetCells(0, RowAlias, tr("Alias"));
+        sgColumnGrid->SetCells(0, RowSortOrder, tr("Sort order"));
+        for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
+            if (!sgColumnGrid->Cells(col, RowField).isEmpty()
+                && sgColumnGrid->Cells(col, RowShow).isEmpty())
+                sgColumnGrid->SetCells(col, RowShow, QStringLiteral("1"));
+        }
+    }
+    showHavingRow(this, grouped);
+    sgColumnGrid->viewport()->setContextMenuPolicy(
+        Value ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+    sgColumnGrid->viewport()->update();
+}
+
+int TfrmZkSQLBuilder::appendColumn()
+{
+    int last = sgColumnGrid->ColCount() - 1;
+    if (!sgColumnGrid->Cells(last, RowField).isEmpty()) {
+        sgColumnGrid->SetColCount(sgColumnGrid->ColCount() + 1);
+        last = sgColumnGrid->ColCount() - 1;
+    }
+    if (FExtendedGrid)
+        sgColumnGrid->SetCells(last, RowShow, QStringLiteral("1"));
+    return last;
+}
+
+int TfrmZkSQLBuilder::AddAllRowsColumn()
+{
+    const int col = appendColumn();
+    sgColumnGrid->SetCells(col, RowField, AllRowsCell);
+    sgColumnGrid->SetCells(col, RowCalculate, LoadResString(_strValueCOUNT));
+    return col;
+}
+
+int TfrmZkSQLBuilder::DuplicateColumn(int ACol)
+{
+    TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
+    if (!row)
+        return -1;
+    const QString table = sgColumnGrid->Cells(ACol, RowTable);
+    const int col = appendColumn();
+    sgColumnGrid->SetCells(col, RowField, SubItemReference(row));
+    sgColumnGrid->SetCells(col, RowTable, table);
+    return col;
+}
+
+void TfrmZkSQLBuilder::gridContextMenu(const QPoint &Point)
+{
+    int col = -1;
+    int row = -1;
+    const QPoint at = sgColumnGrid->viewport()->mapTo(sgColumnGrid, Point);
+    if (!sgColumnGrid->MouseToCell(at, col, row))
+        col = -1;
+    const QString field = col > 0 ? sgColumnGrid->Cells(col, RowField) : QString();
+    TSchemaSubItem *subItem = ReferencedSubItem(field);
+    int columnsOfRow = 0;
+    for (int c = 1; subItem && c < sgColumnGrid->ColCount(); ++c)
+        columnsOfRow += ReferencedSubItem(sgColumnGrid->Cells(c, RowField)) == subItem ? 1 : 0;
+
+    QMenu menu(this);
+    QAction *count = menu.addAction(tr("Add a column that counts the rows (COUNT(*))"));
+    QAction *duplicate = menu.addAction(tr("Add this field again"));
+    duplicate->setEnabled(subItem != nullptr);
+    QAction *remove = menu.addAction(tr("Remove this column"));
+    remove->setEnabled(field == AllRowsCell || columnsOfRow > 1);
+    QAction *chosen = menu.exec(sgColumnGrid->viewport()->mapToGlobal(Point));
+    if (!chosen)
+        return;
+    Guarded([&] {
+        hideEditors();
+        if (chosen == count)
+            AddAllRowsColumn();
+        else if (chosen == duplicate)
+            DuplicateColumn(col);
+        else if (chosen == remove)
+            removeColumn(col);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
 // Importing a whole statement
 
 namespace {
 
-// Whether text mentions the field: as "prefix.field", or as a word of its own.
-bool mentions(const QString &text, const QString &prefix, const QString &field)
+// Several conditions in one cell, AND-ed; one that holds OR gets parentheses of its own.
+QString joinConditions(const QStringList &conditions)
 {
-    if (text.contains(prefix + QLatin1Char('.') + field, Qt::CaseInsensitive))
-        return true;
-    const QRegularExpression word(QStringLiteral("(^|[^\\w.])") + QRegularExpression::escape(field)
-            + QStringLiteral("($|[^\\w])"),
-        QRegularExpression::CaseInsensitiveOption);
-    return text.contains(word);
+    if (conditions.size() == 1)
+        return conditions.first();
+    static const QRegularExpression orWord(
+        QStringLiteral("\\bOR\\b"), QRegularExpression::CaseInsensitiveOption);
+    QStringList parts;
+    for (const QString &c : conditions)
+        parts << (c.contains(orWord) ? QLatin1Char('(') + c + QLatin1Char(')') : c);
+    return parts.join(QStringLiteral(" AND "));
 }
 
 } // namespace
 
+QString TfrmZkSQLBuilder::importCaption(const QString &Name, bool Quoted, QVariant *Object) const
+{
+    // The engine's own spelling: the same name, else (for a name written without quotes,
+    // which the database reads without regard to case) the same name in other letter case.
+    const QListWidgetItem *caseless = nullptr;
+    for (int i = 0; i < lbTables->count(); ++i) {
+        const QListWidgetItem *entry = lbTables->item(i);
+        if (entry->text() == Name) {
+            if (Object)
+                *Object = entry->data(Qt::UserRole);
+            return entry->text();
+        }
+        if (!caseless && !Quoted && SameText(entry->text(), Name))
+            caseless = entry;
+    }
+    if (caseless) {
+        if (Object)
+            *Object = caseless->data(Qt::UserRole);
+        return caseless->text();
+    }
+    return Name;
+}
+
+void TfrmZkSQLBuilder::ShowImportNotes(const QStringList &Notes)
+{
+    FImportNotes = Notes;
+    lblSQLNotes->setText(Notes.join(QLatin1Char('\n')));
+    lblSQLNotes->setVisible(!Notes.isEmpty());
+    const QString line = Notes.join(QStringLiteral("; "));
+    lblImportNotes->setText(Notes.isEmpty()
+            ? QString()
+            : QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "Not carried over: %1")
+                  .arg(lblImportNotes->fontMetrics().elidedText(
+                      VisibleText(line), Qt::ElideRight, qMax(200, width() - 120))));
+    lblImportNotes->setToolTip(Notes.join(QLatin1Char('\n')));
+    lblImportNotes->setVisible(!Notes.isEmpty());
+}
+
 QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
 {
     QStringList notes;
+    auto show = [&] {
+        notes.removeDuplicates();
+        ShowImportNotes(notes);
+        return notes;
+    };
     if (!Query.Ok) {
         notes << QCoreApplication::translate(
             "Diduza::TfrmZkSQLBuilder", "The statement could not be read: %1")
                      .arg(Query.Error);
-        FImportNotes = notes;
-        lblSQLNotes->setText(notes.first());
-        lblSQLNotes->show();
-        return notes;
+        return show();
     }
-    notes += Query.LeftOut;
     TSchemaDesignArea *area = SchemaDesignArea;
     auto note = [&notes](const char *text, const QString &arg) {
         notes << QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", text).arg(arg);
     };
 
-    // Items: an alias the builder gives (caption + control index, relations standing first in
-    // the control list) puts its table back at that place; the others follow FROM order.
+    // The tables first, in FROM order: their rows are the catalogue the plan reads.
     const int tableCount = int(Query.Tables.size());
-    const int relationCount = int(Query.Relations.size());
-    QVector<int> order(tableCount, -1); // place -> table
+    QVector<QPointer<TSchemaItem>> items(tableCount);
     for (int t = 0; t < tableCount; ++t) {
-        const ImportTable &table = Query.Tables.at(t);
-        if (!table.Alias.startsWith(table.Name))
-            continue;
-        bool isNumber = false;
-        const int place = table.Alias.mid(table.Name.size()).toInt(&isNumber) - relationCount;
-        if (isNumber && table.Alias.size() > table.Name.size() && place >= 0 && place < tableCount
-            && order[place] < 0)
-            order[place] = t;
+        QVariant object;
+        const QString caption
+            = importCaption(Query.Tables.at(t).Name, Query.Tables.at(t).Quoted, &object);
+        items[t] = area->AddItemObject(caption, scCheckListBox, object);
+        if (!items[t])
+            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the table %1"), caption);
     }
-    QVector<bool> ordered(tableCount, false);
-    for (int t : order) {
-        if (t >= 0)
-            ordered[t] = true;
-    }
-    for (int t = 0, place = 0; t < tableCount; ++t) {
-        if (ordered[t])
+    QueryImportOptions options;
+    options.SubType = FDataEngine ? FDataEngine->SQLSubType() : stStandard;
+    options.Extended = FExtendedGrid;
+    options.Caption
+        = [this](const QString &Name, bool Quoted) { return importCaption(Name, Quoted, nullptr); };
+    QHash<QString, QStringList> fields;
+    for (const QPointer<TSchemaItem> &item : items) {
+        if (!item || fields.contains(item->Caption()))
             continue;
-        while (order[place] >= 0)
-            ++place;
-        order[place] = t;
-    }
-    QVector<TSchemaItem *> items(tableCount, nullptr);
-    int left = 20;
-    for (const int t : order) {
-        TSchemaItem *item = area->AddItem(Query.Tables.at(t).Name, scCheckListBox);
-        if (!item) {
-            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the table %1"),
-                Query.Tables.at(t).Name);
-            continue;
+        QStringList names;
+        for (int r = 0; r < item->GetSubItemCount(); ++r) {
+            if (item->GetSubItem(r)->Caption() != AllFields)
+                names << item->GetSubItem(r)->Caption();
         }
+        fields.insert(item->Caption(), names);
+    }
+    options.Fields = [&fields](const QString &Caption) { return fields.value(Caption); };
+    const QueryImportPlan plan = PlanImport(Query, options);
+    notes << plan.LeftOut;
+
+    // The items in the plan's order, in one row from (20, 20).
+    QVector<TSchemaItem *> planned(plan.Tables.size(), nullptr);
+    for (int k = 0; k < plan.Tables.size(); ++k)
+        planned[k] = items.value(plan.Tables.at(k).Source);
+    int base = area->ControlCount();
+    for (const QPointer<TSchemaItem> &item : items) {
+        if (item)
+            base = std::min(base, area->IndexOfControl(item));
+    }
+    int place = 0;
+    int left = 20;
+    for (TSchemaItem *item : planned) {
+        if (!item)
+            continue;
+        area->MoveControlTo(item, base + place++);
         item->SetLeft(left);
         item->SetTop(20);
         left += item->Width() + 20;
-        items[t] = item;
     }
-
-    // The item a column's qualifier names: its alias, else its table's name.
-    auto itemOf = [&](const ImportColumn &column) -> TSchemaItem * {
-        for (int t = 0; t < tableCount; ++t) {
-            if (!Query.Tables.at(t).Alias.isEmpty()
-                && SameText(Query.Tables.at(t).Alias, column.Qualifier))
-                return items[t];
-        }
-        for (int t = 0; t < tableCount; ++t) {
-            const QString &name = Query.Tables.at(t).Name;
-            if (Query.Tables.at(t).Alias.isEmpty()
-                && (SameText(name, column.Qualifier)
-                    || SameText(name.section(QLatin1Char('.'), -1), column.Qualifier)))
-                return items[t];
-        }
-        return nullptr;
+    auto rowOf = [&](int table, const QString &field) -> TSchemaSubItem * {
+        TSchemaItem *item = planned.value(table);
+        return item ? item->GetSubItemByName(field) : nullptr;
     };
-    // The row a column names; an unqualified one in the first table that has it.
-    auto rowOf = [&](const ImportColumn &column) -> TSchemaSubItem * {
-        if (!column.Qualifier.isEmpty()) {
-            TSchemaItem *item = itemOf(column);
-            return item ? item->GetSubItemByName(column.Field) : nullptr;
-        }
-        for (TSchemaItem *item : items) {
-            if (TSchemaSubItem *row = item ? item->GetSubItemByName(column.Field) : nullptr)
-                return row;
-        }
-        return nullptr;
-    };
-    auto columnText = [](const ImportColumn &c) {
-        return c.Qualifier.isEmpty() ? c.Field : c.Qualifier + QLatin1Char('.') + c.Field;
+    auto columnText = [&](int table, const QString &field) {
+        const QString caption = table >= 0 ? plan.Tables.at(table).Caption : QString();
+        return caption.isEmpty() ? field : caption + QLatin1Char('.') + field;
     };
 
-    for (const ImportRelation &r : Query.Relations) {
-        TSchemaSubItem *parent = rowOf(r.Parent);
-        TSchemaSubItem *child = rowOf(r.Child);
-        const QString text = columnText(r.Parent) + QLatin1Char(' ') + JoinOperatorText(r.Operator)
-            + QLatin1Char(' ') + columnText(r.Child);
+    // Relations, then their conditions (naming a table may depend on every relation placed).
+    QVector<QPair<QPointer<TSchemaRelation>, const QueryImportPlan::Relation *>> made;
+    for (const QueryImportPlan::Relation &r : plan.Relations) {
+        TSchemaSubItem *parent = rowOf(r.ParentTable, r.ParentField);
+        TSchemaSubItem *child = rowOf(r.ChildTable, r.ChildField);
+        const QString text = columnText(r.ParentTable, r.ParentField) + QLatin1Char(' ')
+            + JoinOperatorText(r.Operator) + QLatin1Char(' ')
+            + columnText(r.ChildTable, r.ChildField);
         if (!parent || !child) {
             note(QT_TRANSLATE_NOOP(
                      "Diduza::TfrmZkSQLBuilder", "the join %1: a column the table does not have"),
@@ -1632,150 +1821,99 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
         try {
             TSchemaRelation *relation
                 = area->AddRelation(parent->ItemOwner(), child->ItemOwner(), parent, child);
+            if (!relation)
+                continue;
             relation->SetJoinOperator(r.Operator);
             relation->SetJoinType(r.Join);
+            made.append({ relation, &r });
         } catch (const Exception &e) {
             note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the join %1: "), text);
             notes.last() += e.Message();
         }
     }
-
-    // Fields: ticked in order, each adding its column.
-    QVector<int> fieldColumns; // by field; -1 when the field has no column
-    for (const ImportField &f : Query.Fields) {
-        QVector<TSchemaSubItem *> rows;
-        if (f.Column.Qualifier.isEmpty() && f.Column.Field == AllFields) {
-            for (TSchemaItem *item : items) // "*" alone: every table's columns
-                rows << (item ? item->GetSubItemByName(AllFields) : nullptr);
-        } else {
-            rows << rowOf(f.Column);
+    // A condition's text names each table as the rebuilt statement does.
+    const auto render = [&](const QVector<ImportText> &texts) {
+        QStringList parts;
+        for (const ImportText &text : texts) {
+            parts << RenameTables(text, [&](const ImportColumn &column) -> QString {
+                const int table = plan.TableOfSource.value(column.Table, -1);
+                TSchemaItem *item = planned.value(table);
+                if (!item)
+                    return QString();
+                QString name;
+                try {
+                    name = GetTableName(item, true);
+                } catch (...) {
+                    // The application's name hook is for statements; the cell gets the name
+                    // the builder itself gives.
+                    name = QueryTableName(QueryInput(), tableOf(area, item), true);
+                }
+                return name;
+            });
         }
-        for (TSchemaSubItem *row : rows) {
-            if (!row || row->Checked()) {
-                note(row ? QT_TRANSLATE_NOOP(
-                         "Diduza::TfrmZkSQLBuilder", "the field %1 a second time")
-                         : QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
-                             "the field %1: the table has no such column"),
-                    columnText(f.Column));
-                fieldColumns << -1;
+        return joinConditions(parts);
+    };
+    for (const auto &[relation, r] : made) {
+        if (relation && !r->Conditions.isEmpty())
+            relation->SetJoinCondition(render(r->Conditions));
+    }
+
+    // The columns, in the plan's order: a tick adds a field's first column.
+    bool grouped = false;
+    for (const QueryImportPlan::Column &c : plan.Columns) {
+        int col = -1;
+        if (c.AllRows) {
+            col = AddAllRowsColumn();
+        } else {
+            TSchemaSubItem *row = rowOf(c.Table, c.Field);
+            if (!row) {
+                note(QT_TRANSLATE_NOOP(
+                         "Diduza::TfrmZkSQLBuilder", "the field %1: the table has no such column"),
+                    columnText(c.Table, c.Field));
                 continue;
             }
-            row->SetChecked(true);
-            const int col = columnOf(row);
-            fieldColumns << col;
-            if (col >= 0 && !f.Aggregate.isEmpty()) {
-                static const QHash<QString, TResString> choices = { { "SUM", _strValueSUM },
-                    { "COUNT", _strValueCOUNT }, { "MAX", _strValueMAX }, { "MIN", _strValueMIN },
-                    { "AVG", _strValueAVG } };
-                sgColumnGrid->SetCells(
-                    col, RowCalculate, LoadResString(choices.value(f.Aggregate)));
+            if (row->Checked()) {
+                if (!FExtendedGrid || (col = DuplicateColumn(columnOf(row))) < 0) {
+                    note(
+                        QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the field %1 a second time"),
+                        columnText(c.Table, c.Field));
+                    continue;
+                }
+            } else {
+                row->SetChecked(true);
+                col = columnOf(row);
             }
         }
-    }
-    // A later tick may have unticked an earlier field ("*" and single fields exclude each other).
-    QVector<int> columns;
-    for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
-        if (ReferencedSubItem(sgColumnGrid->Cells(col, RowField)))
-            columns << col;
-    }
-    if (columns.size()
-        != std::count_if(fieldColumns.begin(), fieldColumns.end(), [](int c) { return c >= 0; }))
-        note("%1",
-            QCoreApplication::translate("Diduza::TfrmZkSQLBuilder",
-                "fields that exclude each other (a table's * and its single fields)"));
-
-    // The column of a grouping or sorting entry: by number, or by the row it names.
-    auto columnFor = [&](const ImportColumn &c, bool byPosition) -> int {
-        if (byPosition) {
-            const int n = c.Field.toInt();
-            return n >= 1 && n <= columns.size() ? columns.at(n - 1) : -1;
-        }
-        if (TSchemaSubItem *row = rowOf(c))
-            return columnOf(row);
-        return -1;
-    };
-    bool grouped = false;
-    for (const ImportColumn &g : Query.GroupBy) {
-        const int col = columnFor(g, g.Qualifier == QLatin1String("#"));
-        if (col < 0) {
-            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
-                     "the grouping by %1, which is not in the field list"),
-                columnText(g));
+        if (col < 0)
             continue;
+        static const QHash<QString, TResString> choices
+            = { { "SUM", _strValueSUM }, { "COUNT", _strValueCOUNT }, { "MAX", _strValueMAX },
+                  { "MIN", _strValueMIN }, { "AVG", _strValueAVG } };
+        if (!c.Aggregate.isEmpty())
+            sgColumnGrid->SetCells(col, RowCalculate, LoadResString(choices.value(c.Aggregate)));
+        if (c.Sort > 0)
+            sgColumnGrid->SetCells(
+                col, RowSort, LoadResString(c.Sort == 2 ? _strSortDESC : _strSortASC));
+        if (!c.Where.isEmpty())
+            sgColumnGrid->SetCells(col, RowWhere, render(c.Where));
+        if (c.Grouped) {
+            sgColumnGrid->SetCells(col, RowGrouping, QStringLiteral("1"));
+            grouped = true;
         }
-        sgColumnGrid->SetCells(col, RowGrouping, QStringLiteral("1"));
-        grouped = true;
+        if (!c.Having.isEmpty())
+            sgColumnGrid->SetCells(col, RowHaving, render(c.Having));
+        if (FExtendedGrid) {
+            sgColumnGrid->SetCells(
+                col, RowShow, c.Show ? QStringLiteral("1") : QStringLiteral("0"));
+            sgColumnGrid->SetCells(col, RowAlias, c.Alias);
+            sgColumnGrid->SetCells(
+                col, RowSortOrder, c.SortOrder > 0 ? QString::number(c.SortOrder) : QString());
+        }
     }
     if (grouped)
-        sgColumnGrid->SetRowCount(RowHaving + 1);
-
-    // Conditions, in statement order: each in the column of the field it mentions when that
-    // keeps the order, else in the next column; what is left shares the last column.
-    auto place = [&](const QStringList &conditions, int row, const QVector<int> &targets,
-                     const char *what) {
-        int previous = -1;
-        for (const QString &condition : conditions) {
-            if (targets.isEmpty()) {
-                note(what, condition);
-                continue;
-            }
-            int chosen = -1;
-            for (int i = previous + 1; i < targets.size() && chosen < 0; ++i) {
-                TSchemaSubItem *sub
-                    = ReferencedSubItem(sgColumnGrid->Cells(targets.at(i), RowField));
-                if (sub && sub->Caption() != AllFields
-                    && mentions(condition, GetTableName(sub->ItemOwner(), true), sub->Caption()))
-                    chosen = i;
-            }
-            if (chosen < 0 && previous + 1 < targets.size())
-                chosen = previous + 1;
-            if (chosen < 0) {
-                const int col = targets.last();
-                const QString cell = sgColumnGrid->Cells(col, row);
-                sgColumnGrid->SetCells(col, row,
-                    QLatin1Char('(') + cell + QStringLiteral(") AND (") + condition
-                        + QLatin1Char(')'));
-                continue;
-            }
-            sgColumnGrid->SetCells(targets.at(chosen), row, condition);
-            previous = chosen;
-        }
-    };
-    place(Query.Where, RowWhere, columns,
-        QT_TRANSLATE_NOOP(
-            "Diduza::TfrmZkSQLBuilder", "the condition %1 (there is no column to hold it)"));
-    QVector<int> groupedColumns;
-    for (const int col : columns) {
-        if (sgColumnGrid->Cells(col, RowGrouping) == QLatin1String("1"))
-            groupedColumns << col;
-    }
-    place(Query.Having, RowHaving, groupedColumns,
-        QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
-            "the HAVING condition %1 (there is no grouped column to hold it)"));
-
-    int lastSorted = -1;
-    for (const ImportSort &sort : Query.OrderBy) {
-        const int col = columnFor(sort.Column, sort.ByPosition);
-        if (col < 0) {
-            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
-                     "the sorting by %1, which is not in the field list"),
-                columnText(sort.Column));
-            continue;
-        }
-        if (col < lastSorted)
-            note("%1",
-                QCoreApplication::translate("Diduza::TfrmZkSQLBuilder",
-                    "the order of ORDER BY: the builder sorts in the order of the columns"));
-        lastSorted = col;
-        sgColumnGrid->SetCells(
-            col, RowSort, LoadResString(sort.Descending ? _strSortDESC : _strSortASC));
-    }
-    cbDistinct->setChecked(Query.Distinct);
-    notes.removeDuplicates();
-    FImportNotes = notes;
-    lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
-    lblSQLNotes->setVisible(!notes.isEmpty());
-    return notes;
+        showHavingRow(this, true);
+    cbDistinct->setChecked(plan.Distinct);
+    return show();
 }
 
 } // namespace Diduza

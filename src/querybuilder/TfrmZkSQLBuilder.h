@@ -70,6 +70,9 @@ public:
     // What the user should know about the statement shown (columns that need grouping, outer
     // joins that the dialect cannot write); hidden when there is nothing to say.
     QLabel *lblSQLNotes = nullptr;
+    // What the last import could not carry, on one line under the diagram; hidden when all
+    // of the statement came over.
+    QLabel *lblImportNotes = nullptr;
     // Shows the statement; read-only. Its text is SQLText().
     QPlainTextEdit *SQLMemo = nullptr;
     QWidget *tsResults = nullptr;
@@ -129,14 +132,32 @@ public:
     // The model of the results page (the last data set the engine returned), or null.
     QAbstractItemModel *ResultModel() const { return FResult; }
 
-    // Rebuilds a whole statement read by ImportSelect on the (empty) design area: its tables
-    // as items (an alias "customer3" that the builder itself would give places the item where
-    // that number puts it), its joins as relations, its fields as ticked rows with their
-    // aggregates, its conditions in the where and having cells (in statement order, each in
-    // the column of the field it names when it can), its grouping and sorting, DISTINCT.
-    // Returns what it could not represent, one description each; they are also shown on the
-    // SQL page.
+    // Rebuilds a whole statement read by ImportSelect on the (empty) design area, as
+    // PlanImport (querybuilder/QueryImport.h) plans it for the engine's dialect: its tables
+    // as items (in the order the diagram's join tree needs), its joins as relations, its
+    // fields as ticked rows with their aggregates, its conditions in the where and having
+    // cells (in statement order, each in the column of the field it names when it can, their
+    // tables named as the rebuilt statement names them), its grouping and sorting, DISTINCT;
+    // with the extended grid also COUNT(*), hidden columns, aliases, the sort order and the
+    // further ON conditions of relations. Returns what it could not carry exactly, one
+    // description each; they are also shown on the SQL page.
     QStringList ImportQuery(const ImportedQuery &Query);
+    // Shows what an import left out: on the SQL page and on one line under the diagram.
+    void ShowImportNotes(const QStringList &Notes);
+
+    // --- the extended grid ---
+    // Off by default: the grid has its seven designed rows and generates as designed. On, the
+    // grid has three more rows, "Show" (a column that sorts, groups or filters without being in
+    // the field list), "Alias" (the column's name in the result) and "Sort order" (its place
+    // among the sorted columns), and its context menu adds a column that counts the rows
+    // (COUNT(*)) or a field a second time; the having row is hidden instead of cut off.
+    bool ExtendedGrid() const { return FExtendedGrid; }
+    void SetExtendedGrid(bool Value);
+    // Appends a column that counts the rows; returns its index.
+    int AddAllRowsColumn();
+    // Appends another column for the field of column ACol; returns its index, or -1 when ACol
+    // holds no field.
+    int DuplicateColumn(int ACol);
 
     // --- properties ---
     TSchemaDataEngine *DataEngine() const;
@@ -254,6 +275,12 @@ private:
     // editor of cell (1, 1) without moving the current cell.
     void removeColumn(int ACol);
     void hideEditors();
+    // The first empty column at the end, added when needed.
+    int appendColumn();
+    void gridContextMenu(const QPoint &Point);
+    // The name the engine lists for a table the statement names (see ImportQuery), with the
+    // object the engine attached to it.
+    QString importCaption(const QString &Name, bool Quoted, QVariant *Object) const;
 
     QPointer<TSchemaDataEngine> FDataEngine;
     TDrawItemEvent FOnDrawTableItem;
@@ -262,6 +289,7 @@ private:
     TSchemaItemEvent FOnAddItem;
     TSchemaItemEvent FOnDeleteItem;
     bool FDestroying = false;
+    bool FExtendedGrid = false;
 
     // The cell the visible editor was placed over.
     int FEditCol = -1;

@@ -58,6 +58,12 @@ public:
     TSDRelationJoin JoinType() const { return FJoinType; }
     /// Sets JoinType.
     void SetJoinType(TSDRelationJoin value) { FJoinType = value; }
+    /// Further conditions of the join as SQL text, AND-ed to the comparison of the two rows
+    /// (in the join-tree dialect inside the join's ON); empty for a plain join. The query
+    /// builder's extended grid and the full import set it; schema files keep it.
+    QString JoinCondition() const { return FJoinCondition; }
+    /// Sets JoinCondition.
+    void SetJoinCondition(const QString &value) { FJoinCondition = value; }
     /// The kind of relation, which decides the line style.
     TSDRelationType RelationType() const { return FRelationType; }
     /// Sets RelationType.
@@ -118,6 +124,7 @@ private:
     QPointer<TSchemaSubItem> FChildSubItem;
     TSDRelationOperator FJoinOperator = roEqual;
     TSDRelationJoin FJoinType = rjInner;
+    QString FJoinCondition;
     TSDRelationType FRelationType = rtNormal;
     int FLnkX = 0;
     int FLnkY = 0;

@@ -1,93 +1,28 @@
 #include "sqlparser/SelectImport.h"
 
-#include "platform/CompareText.h"
+#include "sqlparser/PgTree_p.h"
 #include "sqlparser/TSQLParser.h"
 
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QHash>
 #include <QSet>
-
-#include <pg_query.h>
 
 #include <algorithm>
 #include <memory>
 
 namespace Diduza {
 
+using PgTree::Statement;
+using PgTree::Token;
+
 namespace {
 
-// The result of PostgreSQL's parser, freed with it.
-struct PgParse {
-    explicit PgParse(const QByteArray &utf8)
-        : result(pg_query_parse(utf8.constData()))
-    {
-    }
-    ~PgParse() { pg_query_free_parse_result(result); }
-    PgParse(const PgParse &) = delete;
-    PgParse &operator=(const PgParse &) = delete;
-    PgQueryParseResult result;
-};
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Diduza::SelectImport", text);
+}
 
-struct Token {
-    qsizetype pos; // UTF-16 index into the text
-    TSQLToken kind;
-    QString text; // symbols only, upper case for unquoted ones
-    bool quoted;
-};
-
-// The statement's text, its tokens and the map between the UTF-8 offsets PostgreSQL's parser
-// reports and the UTF-16 indexes of the text.
-class Source {
-public:
-    explicit Source(const QString &text)
-        : m_text(text)
-    {
-        m_utf16Of.reserve(text.size() * 2 + 1);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char32_t c = text.at(i).unicode();
-            int bytes = 1;
-            if (QChar::isHighSurrogate(c) && i + 1 < text.size()) {
-                bytes = 4;
-            } else if (QChar::isLowSurrogate(c)) {
-                bytes = 0; // counted with its high surrogate
-            } else if (c >= 0x800) {
-                bytes = 3;
-            } else if (c >= 0x80) {
-                bytes = 2;
-            }
-            for (int b = 0; b < bytes; ++b)
-                m_utf16Of.append(i);
-        }
-        m_utf16Of.append(text.size());
-
-        TSQLParser parser(text);
-        while (parser.Token() != stEnd) {
-            Token t { parser.TokenPosition(), parser.Token(), QString(), parser.SymbolQuoted() };
-            if (t.kind == stSymbol)
-                t.text = t.quoted ? parser.TokenString() : parser.TokenString().toUpper();
-            else if (t.kind == stAlias)
-                t.text = parser.TokenString();
-            m_tokens.append(t);
-            parser.NextToken();
-        }
-    }
-
-    const QString &text() const { return m_text; }
-    const QVector<Token> &tokens() const { return m_tokens; }
-    qsizetype utf16(int byteOffset) const
-    {
-        if (byteOffset < 0)
-            return -1;
-        return m_utf16Of.value(byteOffset, m_text.size());
-    }
-
-private:
-    QString m_text;
-    QVector<qsizetype> m_utf16Of;
-    QVector<Token> m_tokens;
-};
+// --- the legacy outer-join marks -------------------------------------------------------------
 
 // The outer-join marks of the WHERE-clause dialects, which PostgreSQL's parser does not read:
 // "(+)" after a column (Oracle) and "*" beside a comparison operator (MSSQL). They are blanked
@@ -106,10 +41,21 @@ bool isOperatorChar(QChar c)
 QString blankLegacyMarks(const QString &text, LegacyMarks &marks)
 {
     QString clean = text;
-    const Source source(text);
-    const QVector<Token> &tokens = source.tokens();
+    TSQLParser parser(text);
+    struct Tok {
+        qsizetype pos;
+        TSQLToken kind;
+        QString raw;
+        bool quoted;
+    };
+    QVector<Tok> tokens;
+    while (parser.Token() != stEnd) {
+        tokens.append({ parser.TokenPosition(), parser.Token(),
+            parser.Token() == stSymbol ? parser.TokenString() : QString(), parser.SymbolQuoted() });
+        parser.NextToken();
+    }
     for (int i = 0; i < tokens.size(); ++i) {
-        const Token &t = tokens.at(i);
+        const Tok &t = tokens.at(i);
         if (t.kind == stLParen && i + 2 < tokens.size() && tokens.at(i + 1).kind == stOther
             && text.at(tokens.at(i + 1).pos) == QLatin1Char('+')
             && tokens.at(i + 2).kind == stRParen) {
@@ -121,8 +67,7 @@ QString blankLegacyMarks(const QString &text, LegacyMarks &marks)
         }
         if (t.kind != stSymbol || t.quoted)
             continue;
-        // "*" right before or after an operator; also a star glued to the end of a column.
-        const QString raw = text.mid(t.pos, t.text.size());
+        const QString raw = text.mid(t.pos, t.raw.size());
         if (raw == QLatin1String("*")) {
             const bool before = t.pos > 0 && isOperatorChar(text.at(t.pos - 1));
             const bool after = t.pos + 1 < text.size() && isOperatorChar(text.at(t.pos + 1));
@@ -142,71 +87,77 @@ QString blankLegacyMarks(const QString &text, LegacyMarks &marks)
     return clean;
 }
 
-// --- the parse tree ---------------------------------------------------------------------------
+// The standard dialect's join lines: "INNER JOIN (a.x = b.y)" and the other kinds after the
+// table list, which no database reads. Each is blanked out of the text; what stood inside its
+// parentheses is kept with the kind.
+struct JoinLine {
+    qsizetype start; // of the parenthesised condition
+    QString condition; // with its parentheses
+    TSDRelationJoin join;
+};
 
-QJsonObject node(const QJsonValue &value, const char *type)
+QString blankJoinLines(const QString &text, QVector<JoinLine> &lines)
 {
-    return value.toObject().value(QLatin1String(type)).toObject();
-}
-
-bool isNode(const QJsonValue &value, const char *type)
-{
-    return value.toObject().contains(QLatin1String(type));
-}
-
-QString stringNode(const QJsonValue &value)
-{
-    return node(value, "String").value(QLatin1String("sval")).toString();
-}
-
-// Every "location" in a subtree, as UTF-16 indexes.
-void locations(const QJsonValue &value, const Source &source, QVector<qsizetype> &out)
-{
-    if (value.isObject()) {
-        const QJsonObject object = value.toObject();
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            if (it.key() == QLatin1String("location") && it.value().isDouble()) {
-                if (it.value().toInt() >= 0)
-                    out.append(source.utf16(it.value().toInt()));
-            } else {
-                locations(it.value(), source, out);
-            }
+    QString clean = text;
+    TSQLParser parser(text);
+    struct Tok {
+        qsizetype pos;
+        TSQLToken kind;
+        QString upper;
+    };
+    QVector<Tok> tokens;
+    while (parser.Token() != stEnd) {
+        tokens.append({ parser.TokenPosition(), parser.Token(),
+            parser.Token() == stSymbol && !parser.SymbolQuoted() ? parser.TokenString().toUpper()
+                                                                 : QString() });
+        parser.NextToken();
+    }
+    auto word = [&](int i, const char *w) {
+        return i < tokens.size() && tokens.at(i).upper == QLatin1String(w);
+    };
+    for (int i = 0; i < tokens.size(); ++i) {
+        TSDRelationJoin join = rjInner;
+        int open = -1;
+        if (word(i, "INNER") && word(i + 1, "JOIN")) {
+            open = i + 2;
+        } else if ((word(i, "LEFT") || word(i, "RIGHT")) && word(i + 1, "OUTER")
+            && word(i + 2, "JOIN")) {
+            join = word(i, "LEFT") ? rjLeftOuter : rjRightOuter;
+            open = i + 3;
+        } else if (word(i, "FULL") && word(i + 1, "JOIN")) {
+            join = rjFull;
+            open = i + 2;
         }
-    } else if (value.isArray()) {
-        for (const QJsonValue &element : value.toArray())
-            locations(element, source, out);
+        if (open < 0 || open >= tokens.size() || tokens.at(open).kind != stLParen)
+            continue;
+        if (word(open + 1, "SELECT"))
+            continue; // a derived table
+        int depth = 0;
+        int close = -1;
+        for (int k = open; k < tokens.size() && close < 0; ++k) {
+            if (tokens.at(k).kind == stLParen)
+                ++depth;
+            else if (tokens.at(k).kind == stRParen && --depth == 0)
+                close = k;
+        }
+        if (close < 0)
+            continue;
+        const qsizetype from = tokens.at(i).pos;
+        const qsizetype to = tokens.at(close).pos + 1;
+        lines.append(
+            { tokens.at(open).pos, text.mid(tokens.at(open).pos, to - tokens.at(open).pos), join });
+        for (qsizetype p = from; p < to; ++p) {
+            if (clean.at(p) != QLatin1Char('\n') && clean.at(p) != QLatin1Char('\r'))
+                clean[p] = QLatin1Char(' ');
+        }
+        i = close;
     }
+    return clean;
 }
 
-// A plain column reference; false for anything else.
-bool columnRef(const QJsonValue &value, ImportColumn &column)
-{
-    if (!isNode(value, "ColumnRef"))
-        return false;
-    const QJsonArray fields = node(value, "ColumnRef").value(QLatin1String("fields")).toArray();
-    if (fields.isEmpty())
-        return false;
-    QStringList parts;
-    for (const QJsonValue &field : fields) {
-        if (isNode(field, "A_Star"))
-            parts << QStringLiteral("*");
-        else if (isNode(field, "String"))
-            parts << stringNode(field);
-        else
-            return false;
-    }
-    column.Field = parts.takeLast();
-    column.Qualifier = parts.join(QLatin1Char('.'));
-    return true;
-}
+// --- small helpers on the tree -------------------------------------------------------------
 
-QString columnText(const ImportColumn &column)
-{
-    return column.Qualifier.isEmpty() ? column.Field
-                                      : column.Qualifier + QLatin1Char('.') + column.Field;
-}
-
-bool comparison(const QString &op, TSDRelationOperator &result)
+bool comparisonOperator(const QString &op, TSDRelationOperator &result)
 {
     static const struct {
         const char *text;
@@ -222,547 +173,1015 @@ bool comparison(const QString &op, TSDRelationOperator &result)
     return false;
 }
 
-// The conditions of a condition joined by AND at its top.
-QJsonArray conjuncts(const QJsonValue &expr)
+// The conditions of an AND chain, nested chains flattened, in text order.
+void conjuncts(const PgQuery__Node *expr, QVector<const PgQuery__Node *> &out)
 {
-    if (isNode(expr, "BoolExpr")) {
-        const QJsonObject b = node(expr, "BoolExpr");
-        if (b.value(QLatin1String("boolop")).toString() == QLatin1String("AND_EXPR"))
-            return b.value(QLatin1String("args")).toArray();
+    if (expr && expr->node_case == PG_QUERY__NODE__NODE_BOOL_EXPR
+        && expr->bool_expr->boolop == PG_QUERY__BOOL_EXPR_TYPE__AND_EXPR) {
+        for (size_t i = 0; i < expr->bool_expr->n_args; ++i)
+            conjuncts(expr->bool_expr->args[i], out);
+        return;
     }
-    return QJsonArray { expr };
+    if (expr)
+        out.append(expr);
+}
+
+int minOf(const QVector<int> &v)
+{
+    return v.isEmpty() ? -1 : *std::min_element(v.begin(), v.end());
+}
+
+int maxOf(const QVector<int> &v)
+{
+    return v.isEmpty() ? -1 : *std::max_element(v.begin(), v.end());
+}
+
+int intConstant(const PgQuery__Node *node, bool *ok)
+{
+    *ok = false;
+    if (!node || node->node_case != PG_QUERY__NODE__NODE_A_CONST || !node->a_const
+        || node->a_const->val_case != PG_QUERY__A__CONST__VAL_IVAL)
+        return 0;
+    *ok = true;
+    return node->a_const->ival->ival;
 }
 
 // "1 = 1", which the WHERE-clause dialects write when only joins stand in WHERE.
-bool isOneEqualsOne(const QJsonValue &expr)
+bool isOneEqualsOne(const PgQuery__Node *node)
 {
-    const QJsonObject e = node(expr, "A_Expr");
-    if (e.isEmpty() || e.value(QLatin1String("kind")).toString() != QLatin1String("AEXPR_OP"))
+    if (!node || node->node_case != PG_QUERY__NODE__NODE_A_EXPR)
         return false;
-    auto one = [](const QJsonValue &v) {
-        const QJsonValue ival = node(v, "A_Const").value(QLatin1String("ival"));
-        return ival.toObject().value(QLatin1String("ival")) == QJsonValue(1);
-    };
-    const QJsonArray name = e.value(QLatin1String("name")).toArray();
-    return name.size() == 1 && stringNode(name.at(0)) == QLatin1String("=")
-        && one(e.value(QLatin1String("lexpr"))) && one(e.value(QLatin1String("rexpr")));
+    const PgQuery__AExpr *e = node->a_expr;
+    bool left = false, right = false;
+    return e->kind == PG_QUERY__A__EXPR__KIND__AEXPR_OP && e->n_name == 1
+        && PgTree::StringOf(e->name[0]) == QLatin1String("=") && intConstant(e->lexpr, &left) == 1
+        && left && intConstant(e->rexpr, &right) == 1 && right;
 }
 
-class Importer {
-    // Its texts are translated in the context of the import as a whole.
-    Q_DECLARE_TR_FUNCTIONS(Diduza::SelectImport)
+const QSet<QString> &aggregateNames()
+{
+    static const QSet<QString> names = { QStringLiteral("SUM"), QStringLiteral("COUNT"),
+        QStringLiteral("MAX"), QStringLiteral("MIN"), QStringLiteral("AVG") };
+    return names;
+}
 
+// --- the reader ----------------------------------------------------------------------------
+
+// The names by which the statement's own tables can be named, for one level of SELECT.
+struct Scope {
+    struct Entry {
+        QString alias; // as the tree folds it
+        QString relname;
+        QString schemaname;
+        int table; // into ImportedQuery::Tables; -1 for a table of a nested SELECT
+    };
+    QVector<Entry> entries;
+};
+
+class Reader {
 public:
-    Importer(const QString &clean, const LegacyMarks &marks)
-        : m_source(clean)
+    Reader(const Statement &statement, const LegacyMarks &marks)
+        : m_st(statement)
         , m_marks(marks)
+        , m_scopes(1)
     {
     }
 
-    ImportedQuery run(const QJsonObject &select)
+    ImportedQuery run(const PgQuery__SelectStmt *select, const QVector<JoinLine> &joinLines)
     {
-        QJsonObject s = select;
-        // Of UNION, INTERSECT and EXCEPT the first SELECT is read.
-        if (s.value(QLatin1String("op")).toString() != QLatin1String("SETOP_NONE")) {
+        const PgQuery__SelectStmt *s = select;
+        if (s->op != PG_QUERY__SET_OPERATION__SETOP_NONE) {
             m_query.LeftOut << tr("UNION, INTERSECT or EXCEPT: only the first SELECT is shown");
-            while (s.contains(QLatin1String("larg"))
-                && s.value(QLatin1String("op")).toString() != QLatin1String("SETOP_NONE"))
-                s = s.value(QLatin1String("larg")).toObject(); // written without its type
+            while (s->op != PG_QUERY__SET_OPERATION__SETOP_NONE && s->larg)
+                s = s->larg;
         }
         noteUnsupported(s);
-        readDistinct(s.value(QLatin1String("distinctClause")));
-        for (const QJsonValue &item : s.value(QLatin1String("fromClause")).toArray())
-            readFrom(item);
-        readTargets(s.value(QLatin1String("targetList")).toArray());
-        readWhere(s.value(QLatin1String("whereClause")));
-        for (const QJsonValue &group : s.value(QLatin1String("groupClause")).toArray())
-            readGroup(group);
-        if (s.contains(QLatin1String("havingClause")))
-            m_query.Having = conditionTexts(
-                conjuncts(s.value(QLatin1String("havingClause"))), QStringLiteral("HAVING"));
-        for (const QJsonValue &sort : s.value(QLatin1String("sortClause")).toArray())
-            readSort(sort);
+        if (s->n_distinct_clause == 1 && s->distinct_clause[0]->node_case == 0)
+            m_query.Distinct = true;
+        else if (s->n_distinct_clause > 0)
+            m_query.LeftOut << tr("DISTINCT ON (...): plain DISTINCT is not set");
+
+        // Every table first: conditions may name any of them.
+        for (size_t i = 0; i < s->n_from_clause; ++i)
+            collectTables(s->from_clause[i]);
+        int root = -1;
+        for (size_t i = 0; i < s->n_from_clause; ++i) {
+            const int node = readFrom(s->from_clause[i]);
+            if (node < 0)
+                continue;
+            root = root < 0 ? node : addNode(ImportFromNode::fnCross, root, node);
+        }
+        m_query.FromRoot = root;
+
+        readTargets(s);
+        if (s->where_clause)
+            readWhere(s->where_clause);
+        addJoinLines(joinLines);
+        for (size_t i = 0; i < s->n_group_clause; ++i)
+            readGroup(s->group_clause[i]);
+        if (s->having_clause) {
+            m_query.HasHaving = true;
+            m_query.Having = conditions(s->having_clause, PG_QUERY__TOKEN__HAVING);
+        }
+        for (size_t i = 0; i < s->n_sort_clause; ++i)
+            readSort(s->sort_clause[i]);
         m_query.Ok = true;
         return m_query;
     }
 
 private:
-    void noteUnsupported(const QJsonObject &s)
+    // The conditions of the standard dialect's join lines, read one by one.
+    void addJoinLines(const QVector<JoinLine> &lines)
     {
-        static const struct {
-            const char *key;
-            const char *text;
-        } parts[] = {
-            { "withClause", QT_TRANSLATE_NOOP("Diduza::SelectImport", "the WITH clause") },
-            { "intoClause", QT_TRANSLATE_NOOP("Diduza::SelectImport", "INTO") },
-            { "limitCount", QT_TRANSLATE_NOOP("Diduza::SelectImport", "LIMIT") },
-            { "limitOffset", QT_TRANSLATE_NOOP("Diduza::SelectImport", "OFFSET") },
-            { "lockingClause", QT_TRANSLATE_NOOP("Diduza::SelectImport", "FOR UPDATE") },
-            { "windowClause", QT_TRANSLATE_NOOP("Diduza::SelectImport", "WINDOW") },
-            { "valuesLists", QT_TRANSLATE_NOOP("Diduza::SelectImport", "VALUES") },
-        };
-        for (const auto &part : parts) {
-            if (s.contains(QLatin1String(part.key)))
-                m_query.LeftOut << tr(part.text);
-        }
-    }
-
-    void readDistinct(const QJsonValue &clause)
-    {
-        const QJsonArray list = clause.toArray();
-        if (list.isEmpty())
+        if (lines.isEmpty())
             return;
-        if (list.size() == 1 && list.at(0).toObject().isEmpty())
-            m_query.Distinct = true;
-        else
-            m_query.LeftOut << tr("DISTINCT ON (...): plain DISTINCT is not set");
+        for (const JoinLine &line : lines) {
+            const QString prefix = QStringLiteral("SELECT WHERE ");
+            const Statement sub(prefix + line.condition);
+            if (!sub.ok() || sub.tree()->n_stmts != 1)
+                continue;
+            const PgQuery__Node *stmt = sub.tree()->stmts[0]->stmt;
+            if (!stmt || stmt->node_case != PG_QUERY__NODE__NODE_SELECT_STMT)
+                continue;
+            Reader reader(sub, LegacyMarks());
+            reader.m_scopes = m_scopes;
+            QVector<ImportCondition> found
+                = reader.conditions(stmt->select_stmt->where_clause, PG_QUERY__TOKEN__WHERE);
+            for (ImportCondition &c : found) {
+                c.Marked = true;
+                c.MarkedJoin = line.join;
+                c.FromJoinLine = true;
+                c.Position = line.start;
+                c.Line = int(m_st.text().left(line.start).count(QLatin1Char('\n')));
+                m_query.Where.append(c);
+            }
+        }
+        std::stable_sort(m_query.Where.begin(), m_query.Where.end(),
+            [](const ImportCondition &a, const ImportCondition &b) {
+                return a.Position < b.Position;
+            });
     }
 
-    // --- FROM --------------------------------------------------------------------------------
-
-    // The tables of a FROM entry, as indexes into m_query.Tables.
-    QVector<int> readFrom(const QJsonValue &item)
+    void noteUnsupported(const PgQuery__SelectStmt *s)
     {
-        if (isNode(item, "RangeVar")) {
-            const QJsonObject r = node(item, "RangeVar");
+        auto note = [this](const char *what, const ProtobufCMessage *part) {
+            QString text = tr(what);
+            if (part) {
+                const QString written = spanText(PgTree::Locations(part));
+                if (!written.isEmpty())
+                    text += QLatin1Char(' ') + written;
+            }
+            m_query.LeftOut << text;
+        };
+        if (s->with_clause)
+            note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "the WITH clause"), nullptr);
+        if (s->into_clause)
+            note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "INTO"), nullptr);
+        if (s->limit_count)
+            note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "LIMIT"), &s->limit_count->base);
+        if (s->limit_offset)
+            note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "OFFSET"), &s->limit_offset->base);
+        if (s->n_locking_clause > 0)
+            note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "FOR UPDATE"), nullptr);
+        if (s->n_window_clause > 0)
+            note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "WINDOW"), nullptr);
+        if (s->n_values_lists > 0)
+            note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "VALUES"), nullptr);
+    }
+
+    // --- text spans ------------------------------------------------------------------------
+
+    // Whether a token ends an expression that stands at depth 0 after its last node.
+    static bool endsExpression(const Token &t)
+    {
+        switch (t.Kind) {
+        case PG_QUERY__TOKEN__FROM:
+        case PG_QUERY__TOKEN__WHERE:
+        case PG_QUERY__TOKEN__GROUP_P:
+        case PG_QUERY__TOKEN__HAVING:
+        case PG_QUERY__TOKEN__WINDOW:
+        case PG_QUERY__TOKEN__ORDER:
+        case PG_QUERY__TOKEN__LIMIT:
+        case PG_QUERY__TOKEN__OFFSET:
+        case PG_QUERY__TOKEN__FETCH:
+        case PG_QUERY__TOKEN__FOR:
+        case PG_QUERY__TOKEN__UNION:
+        case PG_QUERY__TOKEN__INTERSECT:
+        case PG_QUERY__TOKEN__EXCEPT:
+        case PG_QUERY__TOKEN__INTO:
+        case PG_QUERY__TOKEN__ON:
+        case PG_QUERY__TOKEN__USING:
+        case PG_QUERY__TOKEN__JOIN:
+        case PG_QUERY__TOKEN__INNER_P:
+        case PG_QUERY__TOKEN__LEFT:
+        case PG_QUERY__TOKEN__RIGHT:
+        case PG_QUERY__TOKEN__FULL:
+        case PG_QUERY__TOKEN__CROSS:
+        case PG_QUERY__TOKEN__NATURAL:
+        case PG_QUERY__TOKEN__AS:
+        case PG_QUERY__TOKEN__RETURNING:
+        case PG_QUERY__TOKEN__AND:
+        case PG_QUERY__TOKEN__ASC:
+        case PG_QUERY__TOKEN__DESC:
+        case PG_QUERY__TOKEN__NULLS_P:
+            return true;
+        default:
+            return t.is(',') || t.is(';');
+        }
+    }
+
+    // The token index where an expression whose nodes lie at the given places ends: the
+    // first token after its last node that stands at depth 0 and cannot continue it, or a
+    // closing parenthesis of an enclosing pair.
+    int expressionEnd(int firstToken, int lastNodeToken, bool andEnds) const
+    {
+        const QVector<Token> &tokens = m_st.tokens();
+        int depth = 0;
+        for (int i = firstToken; i < tokens.size(); i = m_st.next(i)) {
+            const Token &t = tokens.at(i);
+            if (i > lastNodeToken && depth == 0) {
+                if (t.is(')'))
+                    return i;
+                if (endsExpression(t) && (andEnds || t.Kind != PG_QUERY__TOKEN__AND))
+                    return i;
+                if (t.Kind == PG_QUERY__TOKEN__IDENT && previousEndsOperand(i))
+                    return i; // an alias without AS
+            }
+            if (t.is('(') || t.is('['))
+                ++depth;
+            else if (t.is(')') || t.is(']')) {
+                if (--depth < 0)
+                    return i;
+            }
+        }
+        return int(tokens.size());
+    }
+
+    bool previousEndsOperand(int i) const
+    {
+        int p = i - 1;
+        while (p >= 0 && m_st.tokens().at(p).isComment())
+            --p;
+        if (p < 0)
+            return false;
+        const Token &t = m_st.tokens().at(p);
+        return t.Kind == PG_QUERY__TOKEN__IDENT || t.Kind == PG_QUERY__TOKEN__ICONST
+            || t.Kind == PG_QUERY__TOKEN__FCONST || t.Kind == PG_QUERY__TOKEN__SCONST || t.is(')')
+            || t.is(']') || t.is('*');
+    }
+
+    int tokenOf(int byteOffset) const { return m_st.tokenFrom(m_st.utf16(byteOffset)); }
+
+    // The text from the first of the places to the end of the expression they belong to.
+    QString spanText(const QVector<int> &places) const
+    {
+        if (places.isEmpty())
+            return QString();
+        const int first = tokenOf(minOf(places));
+        const int last = tokenOf(maxOf(places));
+        const int end = expressionEnd(first, last, true);
+        return cleanText(first, end, nullptr).Text;
+    }
+
+    // The text of a FROM entry that is not a table: from the parenthesis or keyword that opens
+    // it (its first place lies inside) to its end.
+    QString entryText(const QVector<int> &places) const
+    {
+        if (places.isEmpty())
+            return QString();
+        const QVector<Token> &tokens = m_st.tokens();
+        int first = tokenOf(minOf(places));
+        int depth = 0;
+        for (int i = first - 1; i >= 0; --i) {
+            const Token &t = tokens.at(i);
+            if (t.is(')')) {
+                ++depth;
+            } else if (t.is('(')) {
+                if (depth > 0)
+                    --depth;
+            } else if (depth == 0
+                && (t.is(',') || t.Kind == PG_QUERY__TOKEN__FROM
+                    || t.Kind == PG_QUERY__TOKEN__JOIN)) {
+                break;
+            }
+            first = i;
+        }
+        const int last = tokenOf(maxOf(places));
+        return cleanText(first, expressionEnd(first, last, true), nullptr).Text;
+    }
+
+    // The text of tokens [first, end) with comments turned into blanks, unmatched
+    // parentheses at either end and one pair around all of it removed; with references
+    // (column references whose ColumnRef begins in the range) when refs is given.
+    ImportText cleanText(int first, int end, const QVector<ImportReference> *refs) const
+    {
+        const QVector<Token> &tokens = m_st.tokens();
+        auto skipComments = [&](int i, int step) {
+            while (i >= first && i < end && tokens.at(i).isComment())
+                i += step;
+            return i;
+        };
+        int a = skipComments(first, 1);
+        int b = skipComments(end - 1, -1);
+        // Parentheses opened before or closed after the range belong to an enclosing group.
+        for (bool changed = true; changed && a <= b;) {
+            changed = false;
+            int depth = 0, lowest = 0;
+            for (int i = a; i <= b; ++i) {
+                if (tokens.at(i).is('('))
+                    ++depth;
+                else if (tokens.at(i).is(')'))
+                    lowest = std::min(lowest, --depth);
+            }
+            if (lowest < 0 && tokens.at(b).is(')')) {
+                b = skipComments(b - 1, -1);
+                changed = true;
+            } else if (depth - lowest > 0 && tokens.at(a).is('(')) {
+                a = skipComments(a + 1, 1);
+                changed = true;
+            }
+        }
+        // One pair around all of it.
+        if (a < b && tokens.at(a).is('(') && tokens.at(b).is(')')) {
+            int depth = 0;
+            bool whole = true;
+            for (int i = a; i <= b && whole; ++i) {
+                if (tokens.at(i).is('('))
+                    ++depth;
+                else if (tokens.at(i).is(')') && --depth == 0 && i < b)
+                    whole = false;
+            }
+            if (whole) {
+                a = skipComments(a + 1, 1);
+                b = skipComments(b - 1, -1);
+            }
+        }
+        ImportText result;
+        if (a > b || a >= tokens.size())
+            return result;
+        const QString &text = m_st.text();
+        qsizetype at = tokens.at(a).Start;
+        QHash<qsizetype, qsizetype> moved; // original position -> position in result
+        for (int i = a; i <= b; ++i) {
+            const Token &t = tokens.at(i);
+            result.Text += text.mid(at, t.Start - at);
+            if (t.isComment()) {
+                result.Text += QLatin1Char(' ');
+            } else {
+                moved.insert(t.Start, result.Text.size());
+                result.Text += text.mid(t.Start, t.End - t.Start);
+            }
+            at = t.End;
+        }
+        if (refs) {
+            for (const ImportReference &r : *refs) {
+                const auto found = moved.constFind(r.Start);
+                if (found == moved.constEnd())
+                    continue;
+                ImportReference copy = r;
+                copy.Start = *found;
+                // The qualifier's own length is kept; comments inside it are not expected.
+                if (copy.Start + copy.Length <= result.Text.size())
+                    result.References.append(copy);
+            }
+        }
+        return result;
+    }
+
+    // --- names -----------------------------------------------------------------------------
+
+    // The written parts of a dotted name that begins at the token of byteOffset: count parts,
+    // each a word or a quoted name, joined by full stops ("*" allowed as the last).
+    struct Written {
+        QStringList parts;
+        QVector<bool> quoted;
+        qsizetype start = -1;
+        qsizetype lastDotEnd = -1; // after the full stop before the last part
+    };
+    Written written(int byteOffset, int count) const
+    {
+        Written w;
+        int i = tokenOf(byteOffset);
+        const QVector<Token> &tokens = m_st.tokens();
+        if (i >= tokens.size() || tokens.at(i).Start != m_st.utf16(byteOffset))
+            return w;
+        w.start = tokens.at(i).Start;
+        for (int n = 0; n < count; ++n) {
+            if (i >= tokens.size())
+                return Written();
+            const Token &t = tokens.at(i);
+            if (t.is('*'))
+                w.parts << QStringLiteral("*");
+            else
+                w.parts << m_st.identifier(i);
+            w.quoted << m_st.quoted(i);
+            if (n + 1 < count) {
+                i = m_st.next(i);
+                if (i >= tokens.size() || !tokens.at(i).is('.'))
+                    return Written();
+                w.lastDotEnd = tokens.at(i).End;
+                i = m_st.next(i);
+            }
+        }
+        return w;
+    }
+
+    void collectTables(const PgQuery__Node *item)
+    {
+        if (!item)
+            return;
+        if (item->node_case == PG_QUERY__NODE__NODE_RANGE_VAR) {
+            const PgQuery__RangeVar *r = item->range_var;
+            const int parts = 1 + (*r->schemaname ? 1 : 0) + (*r->catalogname ? 1 : 0);
+            const Written w = written(r->location, parts);
             ImportTable table;
-            table.Name = r.value(QLatin1String("relname")).toString();
-            const QString schema = r.value(QLatin1String("schemaname")).toString();
-            if (!schema.isEmpty())
-                table.Name = schema + QLatin1Char('.') + table.Name;
-            table.Alias = r.value(QLatin1String("alias"))
-                              .toObject()
-                              .value(QLatin1String("aliasname"))
-                              .toString();
+            if (w.parts.size() == parts) {
+                table.Name = w.parts.join(QLatin1Char('.'));
+                table.Quoted = w.quoted.last();
+            } else {
+                table.Name = QString::fromUtf8(r->relname);
+                if (*r->schemaname)
+                    table.Name.prepend(QString::fromUtf8(r->schemaname) + QLatin1Char('.'));
+            }
+            if (r->alias) {
+                table.Alias = aliasText(r->alias, r->location);
+                if (r->alias->n_colnames > 0)
+                    m_query.LeftOut << tr("the column names of %1").arg(table.Alias);
+            }
+            if (!r->inh)
+                m_query.LeftOut << tr("ONLY %1").arg(table.Name);
+            m_tableOfRangeVar.insert(r, int(m_query.Tables.size()));
             m_query.Tables.append(table);
-            return { int(m_query.Tables.size() - 1) };
+            Scope::Entry entry { r->alias ? QString::fromUtf8(r->alias->aliasname) : QString(),
+                QString::fromUtf8(r->relname), QString::fromUtf8(r->schemaname),
+                int(m_query.Tables.size() - 1) };
+            m_scopes.first().entries.append(entry);
+        } else if (item->node_case == PG_QUERY__NODE__NODE_JOIN_EXPR) {
+            collectTables(item->join_expr->larg);
+            collectTables(item->join_expr->rarg);
         }
-        if (isNode(item, "JoinExpr")) {
-            const QJsonObject j = node(item, "JoinExpr");
-            const QVector<int> left = readFrom(j.value(QLatin1String("larg")));
-            const QVector<int> right = readFrom(j.value(QLatin1String("rarg")));
-            const QVector<int> both = left + right;
-            if (j.value(QLatin1String("isNatural")).toBool()
-                || j.contains(QLatin1String("usingClause")))
-                m_query.LeftOut << tr("NATURAL and USING joins: their condition");
-            if (j.contains(QLatin1String("quals")))
-                readOn(j, left, right);
-            return both;
-        }
-        m_query.LeftOut << tr("a FROM entry that is not a table (a subquery or a function)");
-        return {};
     }
 
-    void readOn(const QJsonObject &join, const QVector<int> &left, const QVector<int> &right)
+    // The alias as written (the tree cuts long names), found as the last word before the
+    // place after which the alias stands.
+    QString aliasText(const PgQuery__Alias *alias, int tableLocation) const
     {
-        const QString type = join.value(QLatin1String("jointype")).toString();
-        const QJsonValue quals = join.value(QLatin1String("quals"));
-        const QJsonArray parts = conjuncts(quals);
-        QJsonArray others;
-        for (const QJsonValue &part : parts) {
-            ImportRelation relation;
-            int parent = -1, child = -1;
-            if (!relationOf(part, relation, parent, child)) {
-                others.append(part);
+        const QString folded = QString::fromUtf8(alias->aliasname);
+        int i = tokenOf(tableLocation);
+        const QVector<Token> &tokens = m_st.tokens();
+        // Skip the dotted table name, then an optional AS.
+        while (i < tokens.size()) {
+            const int n = m_st.next(i);
+            if (n < tokens.size() && tokens.at(n).is('.')) {
+                i = m_st.next(n);
                 continue;
             }
-            if (type == QLatin1String("JOIN_FULL")) {
-                relation.Join = rjFull;
-            } else if (type == QLatin1String("JOIN_LEFT") || type == QLatin1String("JOIN_RIGHT")) {
-                const QVector<int> &kept = type == QLatin1String("JOIN_LEFT") ? left : right;
-                if (kept.contains(parent) && !kept.contains(child))
-                    relation.Join = rjLeftOuter;
-                else if (kept.contains(child) && !kept.contains(parent))
-                    relation.Join = rjRightOuter;
-            }
-            m_query.Relations.append(relation);
+            i = n;
+            break;
         }
-        if (others.isEmpty())
-            return;
-        const QStringList texts = conditionTexts(parts, QStringLiteral("ON"), &others);
-        if (type == QLatin1String("JOIN_INNER")) {
-            m_query.Where += texts; // the same rows, whether in ON or in WHERE
-        } else {
-            for (const QString &text : texts)
-                m_query.LeftOut << tr("the condition %1 of an outer join").arg(text);
-        }
+        if (i < tokens.size() && tokens.at(i).Kind == PG_QUERY__TOKEN__AS)
+            i = m_st.next(i);
+        if (i >= tokens.size())
+            return folded;
+        const QString name = m_st.identifier(i);
+        const QString asParsed = m_st.quoted(i) ? name : name.toLower();
+        return asParsed.startsWith(folded) ? name : folded;
     }
 
-    // The table a column names: by alias first, then by a name without alias; -1 when none.
-    int tableOf(const ImportColumn &column) const
+    // --- FROM ------------------------------------------------------------------------------
+
+    int addNode(ImportFromNode::Kind kind, int left, int right)
     {
-        if (column.Qualifier.isEmpty())
-            return -1;
-        for (int i = 0; i < m_query.Tables.size(); ++i) {
-            if (SameText(m_query.Tables.at(i).Alias, column.Qualifier))
-                return i;
+        ImportFromNode node;
+        node.Type = kind;
+        node.Left = left;
+        node.Right = right;
+        m_query.From.append(node);
+        return int(m_query.From.size() - 1);
+    }
+
+    int readFrom(const PgQuery__Node *item)
+    {
+        if (item && item->node_case == PG_QUERY__NODE__NODE_RANGE_VAR) {
+            ImportFromNode node;
+            node.TableIndex = m_tableOfRangeVar.value(item->range_var, -1);
+            if (node.TableIndex < 0)
+                return -1;
+            m_query.From.append(node);
+            return int(m_query.From.size() - 1);
         }
-        for (int i = 0; i < m_query.Tables.size(); ++i) {
-            const ImportTable &t = m_query.Tables.at(i);
-            if (t.Alias.isEmpty()
-                && (SameText(t.Name, column.Qualifier)
-                    || SameText(t.Name.section(QLatin1Char('.'), -1), column.Qualifier)))
-                return i;
+        if (item && item->node_case == PG_QUERY__NODE__NODE_JOIN_EXPR) {
+            const PgQuery__JoinExpr *j = item->join_expr;
+            const int left = readFrom(j->larg);
+            const int right = readFrom(j->rarg);
+            if (left < 0 || right < 0)
+                return left < 0 ? right : left;
+            ImportFromNode::Kind kind = ImportFromNode::fnInner;
+            switch (j->jointype) {
+            case PG_QUERY__JOIN_TYPE__JOIN_LEFT:
+                kind = ImportFromNode::fnLeft;
+                break;
+            case PG_QUERY__JOIN_TYPE__JOIN_RIGHT:
+                kind = ImportFromNode::fnRight;
+                break;
+            case PG_QUERY__JOIN_TYPE__JOIN_FULL:
+                kind = ImportFromNode::fnFull;
+                break;
+            default:
+                kind = j->quals || j->is_natural || j->n_using_clause > 0 ? ImportFromNode::fnInner
+                                                                          : ImportFromNode::fnCross;
+                break;
+            }
+            if (j->is_natural || j->n_using_clause > 0)
+                m_query.LeftOut << tr("NATURAL and USING joins: their condition");
+            if (j->alias)
+                m_query.LeftOut << tr("the name %1 of a join in parentheses")
+                                       .arg(QString::fromUtf8(j->alias->aliasname));
+            const int index = addNode(kind, left, right);
+            if (j->quals)
+                m_query.From[index].On = conditions(j->quals, PG_QUERY__TOKEN__ON);
+            return index;
+        }
+        QString text = item ? entryText(PgTree::Locations(item)) : QString();
+        m_query.LeftOut
+            << tr("the FROM entry %1, which is not a table (a subquery or a function)").arg(text);
+        return -1;
+    }
+
+    // --- column references ------------------------------------------------------------------
+
+    // Which table of the statement a column's qualifier names; -2 for a table of a nested
+    // SELECT (the column is not the statement's own), -1 for none.
+    int resolve(const QStringList &folded) const
+    {
+        if (folded.size() < 2)
+            return -1;
+        const QString &q = folded.at(folded.size() - 2);
+        const QString schema = folded.size() >= 3 ? folded.at(folded.size() - 3) : QString();
+        for (int s = int(m_scopes.size()) - 1; s >= 0; --s) {
+            for (const Scope::Entry &e : m_scopes.at(s).entries) {
+                const bool named = e.alias.isEmpty()
+                    ? (e.relname == q && (schema.isEmpty() || schema == e.schemaname))
+                    : (schema.isEmpty() && e.alias == q);
+                if (named)
+                    return s == 0 ? e.table : -2;
+            }
         }
         return -1;
     }
 
-    // A comparison between columns of tables of the statement, with its legacy marks.
-    bool relationOf(const QJsonValue &expr, ImportRelation &relation, int &parent, int &child,
-        bool *marked = nullptr)
+    // A ColumnRef as an ImportColumn; false for one with indirection or no fields.
+    bool columnRef(const PgQuery__Node *node, ImportColumn &column, qsizetype *start = nullptr,
+        qsizetype *qualifierLength = nullptr) const
     {
-        const QJsonObject e = node(expr, "A_Expr");
-        if (e.isEmpty() || e.value(QLatin1String("kind")).toString() != QLatin1String("AEXPR_OP"))
+        if (!node || node->node_case != PG_QUERY__NODE__NODE_COLUMN_REF)
             return false;
-        const QJsonArray name = e.value(QLatin1String("name")).toArray();
-        if (name.size() != 1 || !comparison(stringNode(name.at(0)), relation.Operator))
+        const PgQuery__ColumnRef *ref = node->column_ref;
+        if (ref->n_fields == 0)
             return false;
-        if (!columnRef(e.value(QLatin1String("lexpr")), relation.Parent)
-            || !columnRef(e.value(QLatin1String("rexpr")), relation.Child))
-            return false;
-        if (relation.Parent.Field == QLatin1String("*")
-            || relation.Child.Field == QLatin1String("*"))
-            return false;
-        parent = tableOf(relation.Parent);
-        child = tableOf(relation.Child);
-        if (parent < 0 || child < 0)
-            return false;
-
-        // Oracle: "(+)" on the side that may be missing; MSSQL: "*" on the side kept.
-        const qsizetype op = m_source.utf16(e.value(QLatin1String("location")).toInt());
-        const qsizetype childAt = m_source.utf16(node(e.value(QLatin1String("rexpr")), "ColumnRef")
-                                                     .value(QLatin1String("location"))
-                                                     .toInt());
-        const int opLength = int(stringNode(name.at(0)).size());
-        bool keepParent = m_marks.stars.contains(op - 1);
-        bool keepChild = m_marks.stars.contains(op + opLength);
-        const qsizetype exprEnd = conditionEnd(expr);
-        for (const qsizetype plus : m_marks.plus) {
-            if (plus > m_source.utf16(node(e.value(QLatin1String("lexpr")), "ColumnRef")
-                                          .value(QLatin1String("location"))
-                                          .toInt())
-                && plus < op)
-                keepChild = true; // the parent may be missing
-            else if (plus > childAt && plus <= exprEnd)
-                keepParent = true; // the child may be missing
+        QStringList folded;
+        for (size_t i = 0; i < ref->n_fields; ++i) {
+            const PgQuery__Node *f = ref->fields[i];
+            if (f->node_case == PG_QUERY__NODE__NODE_A_STAR)
+                folded << QStringLiteral("*");
+            else if (f->node_case == PG_QUERY__NODE__NODE_STRING)
+                folded << PgTree::StringOf(f);
+            else
+                return false;
         }
-        if (keepParent && keepChild)
-            relation.Join = rjFull;
-        else if (keepParent)
-            relation.Join = rjLeftOuter;
-        else if (keepChild)
-            relation.Join = rjRightOuter;
-        if (marked)
-            *marked = keepParent || keepChild;
+        const Written w = written(ref->location, int(ref->n_fields));
+        const QStringList parts = w.parts.size() == folded.size() ? w.parts : folded;
+        column.Field = parts.last();
+        column.FieldQuoted = w.parts.size() == folded.size() && w.quoted.last();
+        column.Qualifier = parts.mid(0, parts.size() - 1).join(QLatin1Char('.'));
+        column.Table = resolve(folded);
+        if (start)
+            *start = w.start >= 0 ? w.start : m_st.utf16(ref->location);
+        if (qualifierLength)
+            *qualifierLength = (folded.size() > 1 && w.lastDotEnd >= 0 && w.start >= 0)
+                ? w.lastDotEnd - w.start
+                : 0;
         return true;
     }
 
-    // Where the text of a condition ends: before the next AND, clause keyword, comma or closing
-    // parenthesis at its own depth.
-    qsizetype conditionEnd(const QJsonValue &expr) const
+    // The statement's own column references below node, and what else the condition holds.
+    void references(
+        const PgQuery__Node *node, ImportCondition &condition, QVector<ImportReference> &refs)
     {
-        QVector<qsizetype> at;
-        locations(expr, m_source, at);
-        if (at.isEmpty())
-            return -1;
-        const qsizetype last = *std::max_element(at.begin(), at.end());
-        int depth = 0;
-        for (const Token &t : m_source.tokens()) {
-            if (t.pos <= last)
-                continue;
-            if (t.kind == stLParen)
-                ++depth;
-            else if (t.kind == stRParen && --depth < 0)
-                return t.pos;
-            else if (depth == 0 && (t.kind == stComma || (t.kind == stSymbol && !t.quoted)))
-                return t.pos;
-        }
-        return m_source.text().size();
+        PgTree::Walk(node, [&](const PgQuery__Node *n) {
+            switch (n->node_case) {
+            case PG_QUERY__NODE__NODE_COLUMN_REF: {
+                ImportReference ref;
+                qsizetype start = 0, length = 0;
+                if (!columnRef(n, ref.Column, &start, &length) || ref.Column.Table == -2)
+                    return false;
+                ref.Start = start;
+                ref.Length = length;
+                if (ref.Column.Qualifier.isEmpty())
+                    condition.Unqualified = true;
+                else if (ref.Column.Table >= 0 && !condition.Tables.contains(ref.Column.Table))
+                    condition.Tables.append(ref.Column.Table);
+                refs.append(ref);
+                return false;
+            }
+            case PG_QUERY__NODE__NODE_SUB_LINK: {
+                condition.Subquery = true;
+                const PgQuery__SubLink *link = n->sub_link;
+                if (link->testexpr)
+                    references(link->testexpr, condition, refs);
+                if (link->subselect
+                    && link->subselect->node_case == PG_QUERY__NODE__NODE_SELECT_STMT)
+                    nestedSelect(link->subselect->select_stmt, condition, refs);
+                return false;
+            }
+            case PG_QUERY__NODE__NODE_FUNC_CALL: {
+                const PgQuery__FuncCall *f = n->func_call;
+                if (f->n_funcname == 1
+                    && aggregateNames().contains(PgTree::StringOf(f->funcname[0]).toUpper()))
+                    condition.Aggregate = true;
+                return true;
+            }
+            default:
+                return true;
+            }
+        });
     }
 
-    // --- conditions ----------------------------------------------------------------------
-
-    static bool endsClause(const Token &t)
+    // A SELECT inside a condition: its own tables hide the statement's of the same name.
+    void nestedSelect(
+        const PgQuery__SelectStmt *s, ImportCondition &condition, QVector<ImportReference> &refs)
     {
-        static const QSet<QString> keywords = { "AND", "GROUP", "HAVING", "ORDER", "LIMIT",
-            "OFFSET", "WINDOW", "FETCH", "FOR", "UNION", "INTERSECT", "EXCEPT", "JOIN", "INNER",
-            "LEFT", "RIGHT", "FULL", "CROSS", "NATURAL", "WHERE", "ON", "USING", "RETURNING" };
-        return t.kind == stSymbol && !t.quoted && keywords.contains(t.text);
-    }
-
-    // The texts of the conditions wanted (all of parts unless only is given) of the condition
-    // list parts that follows keyword: each as written, without one enclosing pair of
-    // parentheses.
-    QStringList conditionTexts(
-        const QJsonArray &parts, const QString &keyword, const QJsonArray *only = nullptr) const
-    {
-        const QVector<Token> &tokens = m_source.tokens();
-        QStringList texts;
-        // The keyword before the first condition.
-        QVector<qsizetype> firstAt;
-        locations(parts.at(0), m_source, firstAt);
-        if (firstAt.isEmpty())
-            return texts;
-        const qsizetype first = *std::min_element(firstAt.begin(), firstAt.end());
-        qsizetype start = -1;
-        for (const Token &t : tokens) {
-            if (t.pos >= first)
+        Scope scope;
+        std::function<void(const PgQuery__Node *)> names = [&](const PgQuery__Node *item) {
+            if (!item)
+                return;
+            if (item->node_case == PG_QUERY__NODE__NODE_RANGE_VAR) {
+                const PgQuery__RangeVar *r = item->range_var;
+                scope.entries.append(
+                    { r->alias ? QString::fromUtf8(r->alias->aliasname) : QString(),
+                        QString::fromUtf8(r->relname), QString::fromUtf8(r->schemaname), -1 });
+            } else if (item->node_case == PG_QUERY__NODE__NODE_JOIN_EXPR) {
+                names(item->join_expr->larg);
+                names(item->join_expr->rarg);
+            } else if (item->node_case == PG_QUERY__NODE__NODE_RANGE_SUBSELECT
+                && item->range_subselect->alias) {
+                scope.entries.append({ QString::fromUtf8(item->range_subselect->alias->aliasname),
+                    QString(), QString(), -1 });
+            }
+        };
+        for (const PgQuery__SelectStmt *part = s; part; part = part->larg) {
+            for (size_t i = 0; i < part->n_from_clause; ++i)
+                names(part->from_clause[i]);
+            if (part->op == PG_QUERY__SET_OPERATION__SETOP_NONE)
                 break;
-            if (t.kind == stSymbol && !t.quoted && t.text == keyword)
-                start = t.pos + keyword.size();
+        }
+        m_scopes.append(scope);
+        // Unqualified columns of a nested SELECT are taken as its own.
+        PgTree::WalkMessage(&s->base, [&](const PgQuery__Node *n) {
+            if (n->node_case == PG_QUERY__NODE__NODE_COLUMN_REF) {
+                ImportReference ref;
+                qsizetype start = 0, length = 0;
+                if (columnRef(n, ref.Column, &start, &length) && ref.Column.Table >= 0) {
+                    ref.Start = start;
+                    ref.Length = length;
+                    if (!condition.Tables.contains(ref.Column.Table))
+                        condition.Tables.append(ref.Column.Table);
+                    refs.append(ref);
+                }
+                return false;
+            }
+            if (n->node_case == PG_QUERY__NODE__NODE_SUB_LINK) {
+                if (n->sub_link->testexpr)
+                    references(n->sub_link->testexpr, condition, refs);
+                if (n->sub_link->subselect
+                    && n->sub_link->subselect->node_case == PG_QUERY__NODE__NODE_SELECT_STMT)
+                    nestedSelect(n->sub_link->subselect->select_stmt, condition, refs);
+                return false;
+            }
+            return true;
+        });
+        m_scopes.removeLast();
+    }
+
+    // --- conditions --------------------------------------------------------------------
+
+    // The AND chain of expr, which follows the last keyword token of the given kind before it.
+    QVector<ImportCondition> conditions(const PgQuery__Node *expr, int keyword)
+    {
+        QVector<ImportCondition> result;
+        QVector<const PgQuery__Node *> parts;
+        conjuncts(expr, parts);
+        const QVector<int> all = PgTree::Locations(expr);
+        if (parts.isEmpty() || all.isEmpty())
+            return result;
+        struct Part {
+            const PgQuery__Node *node;
+            int first; // token of its first place
+            int last; // token of its last place
+        };
+        QVector<Part> ordered;
+        for (const PgQuery__Node *p : parts) {
+            const QVector<int> at = PgTree::Locations(p);
+            if (at.isEmpty())
+                continue;
+            ordered.append({ p, tokenOf(minOf(at)), tokenOf(maxOf(at)) });
+        }
+        std::sort(ordered.begin(), ordered.end(),
+            [](const Part &a, const Part &b) { return a.first < b.first; });
+        const QVector<Token> &tokens = m_st.tokens();
+        // The clause: from after its keyword to where the whole chain ends.
+        const int firstToken = tokenOf(minOf(all));
+        int start = -1;
+        for (int i = 0; i < firstToken && i < tokens.size(); ++i) {
+            if (tokens.at(i).Kind == keyword)
+                start = i + 1;
         }
         if (start < 0)
-            return texts;
-        for (const QJsonValue &part : parts) {
-            QVector<qsizetype> at;
-            locations(part, m_source, at);
-            const qsizetype last = at.isEmpty() ? start : *std::max_element(at.begin(), at.end());
-            // The end: the first AND or clause keyword at depth 0 after the condition's last
-            // node, counting depth from the condition's start.
-            qsizetype end = m_source.text().size();
-            qsizetype next = end;
-            int depth = 0;
-            for (const Token &t : tokens) {
-                if (t.pos < start)
-                    continue;
-                if (t.pos > last && depth == 0
-                    && (endsClause(t) || t.kind == stComma || t.kind == stRParen)) {
-                    end = t.pos;
-                    next = t.kind == stSymbol && t.text == QLatin1String("AND") ? t.pos + 3 : t.pos;
-                    break;
+            start = firstToken;
+        const int clauseEnd = expressionEnd(start, tokenOf(maxOf(all)), false);
+        // Each part ends at the first AND after its last place.
+        int from = start;
+        for (int k = 0; k < ordered.size(); ++k) {
+            int to = clauseEnd;
+            if (k + 1 < ordered.size()) {
+                for (int i = ordered.at(k).last + 1; i < ordered.at(k + 1).first; ++i) {
+                    if (tokens.at(i).Kind == PG_QUERY__TOKEN__AND) {
+                        to = i;
+                        break;
+                    }
                 }
-                if (t.kind == stLParen)
-                    ++depth;
-                else if (t.kind == stRParen)
-                    --depth;
             }
-            bool wanted = !only;
-            if (only) {
-                for (const QJsonValue &o : *only)
-                    wanted = wanted || o == part;
-            }
-            if (wanted && !isOneEqualsOne(part))
-                texts << unwrap(m_source.text().mid(start, end - start).trimmed());
-            start = next;
+            if (!isOneEqualsOne(ordered.at(k).node))
+                result.append(condition(ordered.at(k).node, from, to));
+            from = to + 1;
         }
-        return texts;
+        return result;
     }
 
-    // The text without one pair of parentheses around all of it.
-    static QString unwrap(const QString &text)
+    ImportCondition condition(const PgQuery__Node *node, int from, int to)
     {
-        if (!text.startsWith(QLatin1Char('(')) || !text.endsWith(QLatin1Char(')')))
-            return text;
-        int depth = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text.at(i) == QLatin1Char('('))
-                ++depth;
-            else if (text.at(i) == QLatin1Char(')') && --depth == 0 && i + 1 < text.size())
-                return text; // the first parenthesis closes before the end
+        ImportCondition c;
+        QVector<ImportReference> refs;
+        references(node, c, refs);
+        std::sort(c.Tables.begin(), c.Tables.end());
+        c.Text = cleanText(from, to, &refs);
+        const QVector<int> at = PgTree::Locations(node);
+        c.Position = m_st.utf16(minOf(at));
+        c.Line = int(m_st.text().left(c.Position).count(QLatin1Char('\n')));
+
+        if (node->node_case != PG_QUERY__NODE__NODE_A_EXPR)
+            return c;
+        const PgQuery__AExpr *e = node->a_expr;
+        if (e->kind != PG_QUERY__A__EXPR__KIND__AEXPR_OP || e->n_name != 1
+            || !comparisonOperator(PgTree::StringOf(e->name[0]), c.Operator))
+            return c;
+        ImportColumn left, right;
+        qsizetype leftAt = 0, rightAt = 0;
+        if (!columnRef(e->lexpr, left, &leftAt) || !columnRef(e->rexpr, right, &rightAt)
+            || left.Field == QLatin1String("*") || right.Field == QLatin1String("*")
+            || left.Table == -2 || right.Table == -2)
+            return c;
+        c.IsComparison = true;
+        c.Left = left;
+        c.Right = right;
+
+        // Oracle: "(+)" on the side that may be missing; MSSQL: "*" on the side kept.
+        const qsizetype op = m_st.utf16(e->location);
+        const int opLength = int(PgTree::StringOf(e->name[0]).size());
+        bool keepLeft = m_marks.stars.contains(op - 1);
+        bool keepRight = m_marks.stars.contains(op + opLength);
+        const qsizetype end
+            = to < m_st.tokens().size() ? m_st.tokens().at(to).Start : m_st.text().size();
+        for (const qsizetype plus : m_marks.plus) {
+            if (plus > leftAt && plus < op)
+                keepRight = true; // the left side may be missing
+            else if (plus > rightAt && plus < end)
+                keepLeft = true;
         }
-        return text.mid(1, text.size() - 2).trimmed();
+        if (keepLeft || keepRight) {
+            c.Marked = true;
+            c.MarkedJoin = keepLeft && keepRight ? rjFull : keepLeft ? rjLeftOuter : rjRightOuter;
+        }
+        return c;
     }
 
-    void readWhere(const QJsonValue &where)
+    void readWhere(const PgQuery__Node *where)
     {
-        if (where.isUndefined() || where.isNull())
+        m_query.Where = conditions(where, PG_QUERY__TOKEN__WHERE);
+        if (m_query.Where.isEmpty())
             return;
-        const QJsonArray parts = conjuncts(where);
-        QJsonArray others;
-        QVector<int> unmarked; // indexes into m_query.Relations
-        QVector<qsizetype> starts;
-        for (const QJsonValue &part : parts) {
-            ImportRelation relation;
-            int parent = -1, child = -1;
-            bool marked = false;
-            if (relationOf(part, relation, parent, child, &marked)) {
-                if (!marked) {
-                    unmarked << int(m_query.Relations.size());
-                    QVector<qsizetype> at;
-                    locations(part, m_source, at);
-                    starts << *std::min_element(at.begin(), at.end());
-                }
-                m_query.Relations.append(relation);
-            } else if (!isOneEqualsOne(part)) {
-                others.append(part);
-            }
+        // The WHERE-clause dialects' layout: the grid's conditions on the WHERE line, then the
+        // joins, each kind on a line of its own beginning "   AND ".
+        const QString &text = m_st.text();
+        int whereLine = -1;
+        for (const Token &t : m_st.tokens()) {
+            if (t.Kind == PG_QUERY__TOKEN__WHERE && t.Start < m_query.Where.first().Position)
+                whereLine = int(text.left(t.Start).count(QLatin1Char('\n')));
         }
-        kindsFromJoinLines(unmarked, starts);
-        if (!others.isEmpty())
-            m_query.Where += conditionTexts(parts, QStringLiteral("WHERE"), &others);
-    }
-
-    // The WHERE-clause dialects write the joins of each kind on a line of their own, each line
-    // beginning "   AND ", in the order inner, left outer, right outer, full; without marks
-    // (the local dialect) that layout is all that tells the kinds apart. Statements not laid
-    // out so keep inner joins.
-    void kindsFromJoinLines(const QVector<int> &relations, const QVector<qsizetype> &starts)
-    {
-        const QString &text = m_source.text();
-        QVector<int> lines;
-        for (const qsizetype start : starts) {
-            const qsizetype lineStart = text.lastIndexOf(QLatin1Char('\n'), start) + 1;
-            if (!text.mid(lineStart).startsWith(QLatin1String("   AND ")))
+        bool joinLines = false;
+        for (const ImportCondition &c : m_query.Where) {
+            if (c.Line <= whereLine)
+                continue;
+            const qsizetype lineStart = text.lastIndexOf(QLatin1Char('\n'), c.Position) + 1;
+            if (!QStringView(text).mid(lineStart).startsWith(QLatin1String("   AND "))
+                || !c.IsComparison)
                 return;
-            lines << int(text.left(lineStart).count(QLatin1Char('\n')));
+            if (!joinLines)
+                m_query.JoinLinesStart = lineStart;
+            joinLines = true;
         }
-        static const TSDRelationJoin kinds[] = { rjInner, rjLeftOuter, rjRightOuter, rjFull };
-        int kind = -1;
-        for (int i = 0; i < relations.size(); ++i) {
-            if (i == 0 || lines.at(i) != lines.at(i - 1))
-                kind = qMin(kind + 1, 3);
-            m_query.Relations[relations.at(i)].Join = kinds[kind];
-        }
+        m_query.JoinLines = joinLines;
+        if (!joinLines)
+            m_query.JoinLinesStart = -1;
     }
 
     // --- fields, groups, sorts ---------------------------------------------------------------
 
-    QString sourceOf(const QJsonValue &value) const
+    // Tokens [first, end) of each item of a comma-separated list that runs from the token
+    // after keyword (searched backwards from firstPlace) to the end of its last item.
+    void readTargets(const PgQuery__SelectStmt *s)
     {
-        QVector<qsizetype> at;
-        locations(value, m_source, at);
-        if (at.isEmpty())
-            return QStringLiteral("?");
-        const qsizetype from = *std::min_element(at.begin(), at.end());
-        return m_source.text().mid(from, conditionEnd(value) - from).trimmed();
-    }
-
-    void readTargets(const QJsonArray &targets)
-    {
-        for (const QJsonValue &target : targets) {
-            const QJsonObject t = node(target, "ResTarget");
-            const QJsonValue value = t.value(QLatin1String("val"));
-            ImportField field;
-            if (columnRef(value, field.Column)) {
-                m_query.Fields.append(field);
-            } else if (aggregateOf(value, field)) {
-                m_query.Fields.append(field);
-            } else {
-                m_query.LeftOut << tr("the expression %1 of the field list").arg(sourceOf(value));
+        const QVector<Token> &tokens = m_st.tokens();
+        for (size_t i = 0; i < s->n_target_list; ++i) {
+            const PgQuery__Node *n = s->target_list[i];
+            if (n->node_case != PG_QUERY__NODE__NODE_RES_TARGET)
                 continue;
+            const PgQuery__ResTarget *t = n->res_target;
+            ImportField field;
+            const QVector<int> at = PgTree::Locations(t->val);
+            const int first = at.isEmpty() ? tokenOf(t->location) : tokenOf(minOf(at));
+            const int last = at.isEmpty() ? first : tokenOf(maxOf(at));
+            int end = expressionEnd(first, last, true);
+            field.Text = cleanText(first, end, nullptr).Text;
+            if (t->name && *t->name) {
+                int alias = end;
+                if (alias < tokens.size() && tokens.at(alias).Kind == PG_QUERY__TOKEN__AS)
+                    alias = m_st.next(alias);
+                field.Alias
+                    = alias < tokens.size() ? m_st.identifier(alias) : QString::fromUtf8(t->name);
             }
-            if (t.contains(QLatin1String("name")))
-                m_query.LeftOut << tr("the column name %1 of %2")
-                                       .arg(t.value(QLatin1String("name")).toString(),
-                                           columnText(field.Column));
+            if (columnRef(t->val, field.Column)) {
+                field.Type = ImportField::ifColumn;
+            } else if (countAll(t->val)) {
+                field.Type = ImportField::ifCountAll;
+            } else if (aggregateOf(t->val, field.Aggregate, field.Column)) {
+                field.Type = ImportField::ifAggregate;
+            } else {
+                field.Type = ImportField::ifExpression;
+            }
+            m_query.Fields.append(field);
         }
     }
 
-    static bool aggregateOf(const QJsonValue &value, ImportField &field)
+    static bool countAll(const PgQuery__Node *value)
     {
-        const QJsonObject f = node(value, "FuncCall");
-        if (f.isEmpty() || f.contains(QLatin1String("agg_star"))
-            || f.contains(QLatin1String("agg_distinct")) || f.contains(QLatin1String("over"))
-            || f.contains(QLatin1String("agg_filter")) || f.contains(QLatin1String("agg_order")))
+        if (!value || value->node_case != PG_QUERY__NODE__NODE_FUNC_CALL)
             return false;
-        const QJsonArray name = f.value(QLatin1String("funcname")).toArray();
-        const QJsonArray args = f.value(QLatin1String("args")).toArray();
-        if (name.size() != 1 || args.size() != 1)
+        const PgQuery__FuncCall *f = value->func_call;
+        return f->agg_star && !f->agg_distinct && !f->over && !f->agg_filter && f->n_agg_order == 0
+            && !f->agg_within_group && f->n_funcname == 1
+            && PgTree::StringOf(f->funcname[0]).toUpper() == QLatin1String("COUNT");
+    }
+
+    bool aggregateOf(const PgQuery__Node *value, QString &aggregate, ImportColumn &column) const
+    {
+        if (!value || value->node_case != PG_QUERY__NODE__NODE_FUNC_CALL)
             return false;
-        const QString fn = stringNode(name.at(0)).toUpper();
-        static const QSet<QString> known = { "SUM", "COUNT", "MAX", "MIN", "AVG" };
-        if (!known.contains(fn) || !columnRef(args.at(0), field.Column)
-            || field.Column.Field == QLatin1String("*"))
+        const PgQuery__FuncCall *f = value->func_call;
+        if (f->agg_star || f->agg_distinct || f->over || f->agg_filter || f->n_agg_order > 0
+            || f->agg_within_group || f->func_variadic || f->n_funcname != 1 || f->n_args != 1)
             return false;
-        field.Aggregate = fn;
+        const QString fn = PgTree::StringOf(f->funcname[0]).toUpper();
+        if (!aggregateNames().contains(fn) || !columnRef(f->args[0], column)
+            || column.Field == QLatin1String("*") || column.Table == -2)
+            return false;
+        aggregate = fn;
         return true;
     }
 
-    void readGroup(const QJsonValue &group)
-    {
-        ImportColumn column;
-        if (columnRef(group, column)) {
-            m_query.GroupBy.append(column);
-            return;
-        }
-        const int position = positionOf(group);
-        if (position > 0) {
-            column.Field = QString::number(position);
-            column.Qualifier = QStringLiteral("#");
-            m_query.GroupBy.append(column);
-            return;
-        }
-        m_query.LeftOut << tr("the grouping by %1").arg(sourceOf(group));
-    }
+    QString nodeText(const PgQuery__Node *node) const { return spanText(PgTree::Locations(node)); }
 
-    static int positionOf(const QJsonValue &value)
+    void readGroup(const PgQuery__Node *group)
     {
-        const QJsonObject c = node(value, "A_Const");
-        return c.value(QLatin1String("ival")).toObject().value(QLatin1String("ival")).toInt(0);
-    }
-
-    void readSort(const QJsonValue &sort)
-    {
-        const QJsonObject s = node(sort, "SortBy");
-        const QJsonValue by = s.value(QLatin1String("node"));
-        ImportSort entry;
-        entry.Descending
-            = s.value(QLatin1String("sortby_dir")).toString() == QLatin1String("SORTBY_DESC");
-        if (s.value(QLatin1String("sortby_nulls")).toString()
-                != QLatin1String("SORTBY_NULLS_DEFAULT")
-            && s.contains(QLatin1String("sortby_nulls")))
-            m_query.LeftOut << tr("NULLS FIRST or LAST");
-        if (columnRef(by, entry.Column)) {
-            m_query.OrderBy.append(entry);
-        } else if (const int position = positionOf(by); position > 0) {
-            entry.ByPosition = true;
-            entry.Column.Field = QString::number(position);
-            m_query.OrderBy.append(entry);
+        ImportGroup entry;
+        entry.Text = nodeText(group);
+        bool isNumber = false;
+        const int position = intConstant(group, &isNumber);
+        if (columnRef(group, entry.Column)) {
+            entry.Type = ImportGroup::igColumn;
+        } else if (isNumber) {
+            entry.Type = ImportGroup::igPosition;
+            entry.Position = position;
         } else {
-            m_query.LeftOut << tr("the sorting by %1").arg(sourceOf(by));
+            entry.Type = ImportGroup::igExpression;
         }
+        m_query.GroupBy.append(entry);
     }
 
-    Source m_source;
-    const LegacyMarks &m_marks;
+    void readSort(const PgQuery__Node *node)
+    {
+        if (node->node_case != PG_QUERY__NODE__NODE_SORT_BY)
+            return;
+        const PgQuery__SortBy *s = node->sort_by;
+        ImportSort entry;
+        entry.Descending = s->sortby_dir == PG_QUERY__SORT_BY_DIR__SORTBY_DESC;
+        entry.Text = nodeText(s->node);
+        if (s->sortby_dir == PG_QUERY__SORT_BY_DIR__SORTBY_USING) {
+            m_query.LeftOut << tr("the sorting by %1 USING an operator").arg(entry.Text);
+            return;
+        }
+        if (s->sortby_nulls == PG_QUERY__SORT_BY_NULLS__SORTBY_NULLS_FIRST
+            || s->sortby_nulls == PG_QUERY__SORT_BY_NULLS__SORTBY_NULLS_LAST) {
+            m_query.LeftOut << tr("NULLS FIRST or LAST of the sorting by %1").arg(entry.Text);
+            return;
+        }
+        bool isNumber = false;
+        const int position = intConstant(s->node, &isNumber);
+        if (columnRef(s->node, entry.Column)) {
+            entry.Type = ImportSort::isColumn;
+        } else if (isNumber) {
+            entry.Type = ImportSort::isPosition;
+            entry.Position = position;
+        } else if (countAll(s->node)) {
+            entry.Type = ImportSort::isCountAll;
+        } else if (aggregateOf(s->node, entry.Aggregate, entry.Column)) {
+            entry.Type = ImportSort::isAggregate;
+        } else {
+            entry.Type = ImportSort::isExpression;
+        }
+        m_query.OrderBy.append(entry);
+    }
+
+    const Statement &m_st;
+    LegacyMarks m_marks;
     ImportedQuery m_query;
+    QVector<Scope> m_scopes;
+    QHash<const PgQuery__RangeVar *, int> m_tableOfRangeVar;
 };
 
-QString parseError(const PgQueryError *error)
+ImportedQuery failure(const QString &error, qsizetype position = -1)
 {
-    QString message = QString::fromUtf8(error->message);
-    if (error->cursorpos > 0)
-        message += QCoreApplication::translate("Diduza::SelectImport", " (at character %1)")
-                       .arg(error->cursorpos);
-    return message;
+    ImportedQuery failed;
+    failed.Error = error;
+    failed.ErrorPosition = position;
+    return failed;
 }
 
 } // namespace
 
 ImportedQuery ImportSelect(const QString &Sql)
 {
-    ImportedQuery failed;
     LegacyMarks marks;
-    const QString clean = blankLegacyMarks(Sql, marks);
-    const PgParse parse(clean.toUtf8());
-    if (parse.result.error) {
-        failed.Error = parseError(parse.result.error);
-        return failed;
+    QString clean = blankLegacyMarks(Sql, marks);
+    auto statement = std::make_unique<Statement>(clean);
+    QVector<JoinLine> joinLines;
+    if (!statement->ok() && !Sql.contains(QChar(0))) {
+        // The standard dialect's join lines, which no database reads.
+        const QString withoutLines = blankJoinLines(clean, joinLines);
+        if (!joinLines.isEmpty()) {
+            auto second = std::make_unique<Statement>(withoutLines);
+            if (second->ok())
+                statement = std::move(second);
+            else
+                joinLines.clear();
+        }
     }
-    const QJsonDocument tree = QJsonDocument::fromJson(QByteArray(parse.result.parse_tree));
-    const QJsonArray statements = tree.object().value(QLatin1String("stmts")).toArray();
-    if (statements.size() != 1) {
-        failed.Error = QCoreApplication::translate("Diduza::SelectImport",
-            "The text holds %n statement(s), not one SELECT.", nullptr, int(statements.size()));
-        return failed;
-    }
-    const QJsonObject statement
-        = statements.at(0).toObject().value(QLatin1String("stmt")).toObject();
-    if (!statement.contains(QLatin1String("SelectStmt"))) {
-        failed.Error
-            = QCoreApplication::translate("Diduza::SelectImport", "The statement is not a SELECT.");
-        return failed;
-    }
-    Importer importer(clean, marks);
-    return importer.run(statement.value(QLatin1String("SelectStmt")).toObject());
+    if (!statement->ok())
+        return failure(statement->error(), statement->errorPosition());
+    const PgQuery__ParseResult *tree = statement->tree();
+    if (tree->n_stmts != 1)
+        return failure(QCoreApplication::translate("Diduza::SelectImport",
+            "The text holds %n statement(s), not one SELECT.", nullptr, int(tree->n_stmts)));
+    const PgQuery__Node *stmt = tree->stmts[0]->stmt;
+    if (!stmt || stmt->node_case != PG_QUERY__NODE__NODE_SELECT_STMT)
+        return failure(
+            QCoreApplication::translate("Diduza::SelectImport", "The statement is not a SELECT."));
+    Reader reader(*statement, marks);
+    return reader.run(stmt->select_stmt, joinLines);
 }
 
 bool ParsesAsPostgres(const QString &Sql, QString *Error)
 {
-    const PgParse parse(Sql.toUtf8());
-    if (parse.result.error && Error)
-        *Error = parseError(parse.result.error);
-    return !parse.result.error;
+    const Statement statement(Sql);
+    if (!statement.ok() && Error)
+        *Error = statement.error();
+    return statement.ok();
+}
+
+QString RenameTables(
+    const ImportText &Text, const std::function<QString(const ImportColumn &)> &Name)
+{
+    QString result = Text.Text;
+    for (int i = int(Text.References.size()) - 1; i >= 0; --i) {
+        const ImportReference &r = Text.References.at(i);
+        if (r.Length <= 0 || r.Column.Table < 0)
+            continue;
+        const QString name = Name(r.Column);
+        if (name.isNull())
+            continue;
+        result.replace(r.Start, r.Length, name + QLatin1Char('.'));
+    }
+    return result;
 }
 
 } // namespace Diduza

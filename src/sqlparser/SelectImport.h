@@ -1,13 +1,17 @@
 #pragma once
 
-// Reading a whole SELECT statement back into what the query builder can hold: its tables with
-// their aliases, the joins between columns of two tables (JOIN ... ON, and WHERE conditions in
-// the WHERE-clause dialects with their Oracle "(+)" and MSSQL "*=" marks), the field list with
-// its aggregates, the other WHERE and HAVING conditions (as written), GROUP BY, ORDER BY and
-// DISTINCT. The statement is parsed with PostgreSQL's own parser (libpg_query); the project's
-// tokenizer finds the legacy outer-join marks, which that parser does not know, and the
-// boundaries of the conditions in the text. Everything the builder cannot represent is named in
-// LeftOut, never dropped silently.
+// Reading a whole SELECT statement: its tables with their aliases, the FROM clause as the tree
+// of joins it is (with each ON's conditions), the field list, the WHERE and HAVING conditions,
+// GROUP BY, ORDER BY and DISTINCT. The statement is parsed by PostgreSQL's own parser
+// (libpg_query); a condition keeps the statement's own text, with the place of every column
+// reference in it and the table that reference names, so that a reader can name the tables
+// anew without searching the text. The WHERE-clause dialects' outer-join marks (Oracle "(+)",
+// MSSQL "*=") and the standard dialect's join lines ("INNER JOIN (a.x = b.y)" after the table
+// list), which PostgreSQL's grammar lacks, are read as the joins they stand for.
+//
+// What the reader cannot express in this form (a set operation, LIMIT, a subquery in FROM...)
+// is named in LeftOut with its whole text. Deciding what the query builder can show is the
+// planner's job (querybuilder/QueryImport.h).
 
 #include "diduzacore_export.h"
 #include "platform/SchemaTypes.h"
@@ -16,56 +20,126 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 namespace Diduza {
 
-// A column as the statement writes it: Qualifier is the table name or alias before the field
-// (empty when there is none), Field the field's name or "*".
+// A column as the statement writes it.
 struct ImportColumn {
-    QString Qualifier;
-    QString Field;
+    QString Qualifier; // the table name or alias before the field, quotes removed; empty if none
+    QString Field; // the field's name, quotes removed, or "*"
+    bool FieldQuoted = false; // the field was written in quotes (its letter case counts)
+    int Table = -1; // the table (index into ImportedQuery::Tables) Qualifier names; -1 if none
+};
+
+// Where a column reference stands in a condition's text: the qualifier and the full stop after
+// it (Length 0 for a column written without a table), and the table it names.
+struct ImportReference {
+    qsizetype Start = 0;
+    qsizetype Length = 0;
+    ImportColumn Column;
+};
+
+// A piece of the statement's text with the column references in it.
+struct ImportText {
+    QString Text;
+    QVector<ImportReference> References; // in text order
 };
 
 struct ImportTable {
-    QString Name; // "schema.table" when the statement names a schema
+    QString Name; // "schema.table" when the statement names a schema; quotes removed
+    bool Quoted = false; // the table's own name was written in quotes
     QString Alias; // empty without one
 };
 
-// A condition "Parent op Child" between columns of two tables (or of one table twice).
-struct ImportRelation {
-    ImportColumn Parent;
-    ImportColumn Child;
+// One condition of an AND chain of ON, WHERE or HAVING.
+struct ImportCondition {
+    ImportText Text; // as written, one pair of enclosing parentheses and comments removed
+    QVector<int> Tables; // the tables its columns name (sorted, once each)
+    bool Unqualified = false; // a column in it is written without a table
+    bool Subquery = false; // it holds a subquery
+    bool Aggregate = false; // it calls one of the five aggregates
+    // A comparison of two plain columns, "Left op Right":
+    bool IsComparison = false;
+    ImportColumn Left;
+    ImportColumn Right;
     TSDRelationOperator Operator = roEqual;
-    TSDRelationJoin Join = rjInner;
+    // The outer-join kind its marks give ("(+)", "*=", or the line of the standard dialect's
+    // join lines it came from); rjInner and Marked false without marks.
+    bool Marked = false;
+    TSDRelationJoin MarkedJoin = rjInner;
+    // It came from one of the standard dialect's join lines.
+    bool FromJoinLine = false;
+    // Where it stands, as a UTF-16 index into the statement, and on which line (from 0).
+    qsizetype Position = 0;
+    int Line = 0;
+};
+
+// A node of the FROM clause: a table, or a join of two nodes.
+struct ImportFromNode {
+    enum Kind { fnTable, fnInner, fnLeft, fnRight, fnFull, fnCross };
+    Kind Type = fnTable;
+    int TableIndex = -1; // Table: into ImportedQuery::Tables
+    int Left = -1; // the joins: indexes of their two sides into ImportedQuery::From
+    int Right = -1;
+    QVector<ImportCondition> On;
 };
 
 struct ImportField {
+    enum Kind {
+        ifColumn, // t.x, x, t.* or *
+        ifAggregate, // SUM, COUNT, MAX, MIN or AVG of one plain column
+        ifCountAll, // COUNT(*)
+        ifExpression // anything else
+    };
+    Kind Type = ifColumn;
     ImportColumn Column;
-    // The aggregate's SQL name in upper case ("SUM", "COUNT", "MAX", "MIN", "AVG"); empty for
-    // a plain column.
-    QString Aggregate;
+    QString Aggregate; // in upper case
+    QString Alias; // "AS name"; empty without one
+    QString Text; // the entry as written, without its alias
+};
+
+struct ImportGroup {
+    enum Kind { igColumn, igPosition, igExpression };
+    Kind Type = igColumn;
+    ImportColumn Column;
+    int Position = 0; // from 1
+    QString Text;
 };
 
 struct ImportSort {
-    ImportColumn Column; // Field is the column's number (from 1) for "ORDER BY 2"
-    bool ByPosition = false;
+    enum Kind { isColumn, isPosition, isAggregate, isCountAll, isExpression };
+    Kind Type = isColumn;
+    ImportColumn Column; // a Column, or the argument of an Aggregate
+    QString Aggregate;
+    int Position = 0; // from 1
     bool Descending = false;
+    QString Text; // as written, without the direction
 };
 
 struct ImportedQuery {
     // False when the text is not one SELECT statement that PostgreSQL's parser reads; Error
-    // then tells why and nothing else is filled.
+    // then tells why (ErrorPosition where, as a UTF-16 index, or -1) and nothing else is set.
     bool Ok = false;
     QString Error;
+    qsizetype ErrorPosition = -1;
 
     bool Distinct = false;
-    QVector<ImportTable> Tables; // in the order of the FROM clause, joins flattened
-    QVector<ImportRelation> Relations; // ON conditions in FROM order, then WHERE's
+    QVector<ImportTable> Tables; // in the order of the FROM clause
+    QVector<ImportFromNode> From; // the nodes of the FROM clause
+    int FromRoot = -1; // the whole FROM clause; -1 without one
     QVector<ImportField> Fields;
-    QStringList Where; // the other WHERE conditions, as written, outer parentheses removed
-    QVector<ImportColumn> GroupBy;
-    QStringList Having; // as Where
+    QVector<ImportCondition> Where;
+    // The WHERE clause is laid out as the WHERE-clause dialects write it: the grid's conditions
+    // on its first line, each kind of join on a line of its own beginning "   AND ".
+    bool JoinLines = false;
+    // Where (UTF-16 index) the first join line begins, when JoinLines.
+    qsizetype JoinLinesStart = -1;
+    QVector<ImportGroup> GroupBy;
+    QVector<ImportCondition> Having;
+    bool HasHaving = false;
     QVector<ImportSort> OrderBy;
-    QStringList LeftOut; // what the builder cannot represent, one description each
+    QStringList LeftOut; // what this form cannot express, one description each
 };
 
 // Reads Sql as described above; never throws.
@@ -73,5 +147,11 @@ DIDUZACORE_EXPORT ImportedQuery ImportSelect(const QString &Sql);
 
 // Whether PostgreSQL's parser reads Sql (any statement kind); its message in *Error when not.
 DIDUZACORE_EXPORT bool ParsesAsPostgres(const QString &Sql, QString *Error = nullptr);
+
+// The text a condition means with its tables named anew: Name gives, for each reference, the
+// text that replaces its qualifier (the full stop is added); a reference without a qualifier,
+// or one for which Name returns a null string, stays as written.
+DIDUZACORE_EXPORT QString RenameTables(
+    const ImportText &Text, const std::function<QString(const ImportColumn &)> &Name);
 
 } // namespace Diduza

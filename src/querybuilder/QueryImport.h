@@ -1,0 +1,80 @@
+#pragma once
+
+// What the query builder makes of a statement read by ImportSelect: the tables to place (in
+// the order the rebuilt diagram needs), the relations to draw, the grid's columns with their
+// cells. Free of widgets; the builder form carries the plan out.
+//
+// The rule: a statement planned without a LeftOut entry gives, once rebuilt, a statement that
+// returns the same rows (in the same order where its ORDER BY fixes one). The planner reasons
+// about join semantics, not text: the FROM clause is turned into the one chain of joins the
+// join-tree dialect writes (bracketed joins only where associativity or commutation allows),
+// and a condition moves between ON and WHERE, or becomes a relation, only where the joins
+// around it let it keep its meaning. Whatever cannot be carried exactly is named.
+
+#include "diduzacore_export.h"
+#include "platform/SchemaTypes.h"
+#include "sqlparser/SelectImport.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+namespace Diduza {
+
+struct QueryImportOptions {
+    // The dialect the rebuilt diagram's statement is written in.
+    TSQLSubType SubType = stAnsi;
+    // The rows of the extended grid (COUNT(*), Show, Alias, sort order, the same field in two
+    // columns) and the further ON conditions of relations are there to be used.
+    bool Extended = false;
+    // The caption of the item for a table the statement names (the engine's own spelling);
+    // unset, or an empty answer, keeps the name as written.
+    std::function<QString(const QString &Name, bool Quoted)> Caption;
+    // The fields of a table by its caption, as the engine lists them; unset or empty when not
+    // known. Columns written without a table are found through them.
+    std::function<QStringList(const QString &Caption)> Fields;
+};
+
+struct QueryImportPlan {
+    struct Table {
+        QString Caption;
+        int Source = -1; // into ImportedQuery::Tables
+    };
+    struct Relation {
+        int ParentTable = -1; // into Tables
+        QString ParentField;
+        int ChildTable = -1;
+        QString ChildField;
+        TSDRelationOperator Operator = roEqual;
+        TSDRelationJoin Join = rjInner;
+        // Further ON conditions (the extended grid only), AND-ed.
+        QVector<ImportText> Conditions;
+    };
+    struct Column {
+        int Table = -1; // into Tables; -1 for a column that counts rows
+        QString Field; // the field's name, "*" for all fields; empty when AllRows
+        bool AllRows = false; // COUNT(*)
+        QString Aggregate; // "SUM", "COUNT", "MAX", "MIN", "AVG" or empty
+        int Sort = 0; // 0 none, 1 ascending, 2 descending
+        int SortOrder = 0; // place among the sorted columns (extended grid), 0 for none
+        bool Show = true; // false: the column is not in the field list (extended grid)
+        QString Alias; // extended grid
+        QVector<ImportText> Where; // AND-ed
+        bool Grouped = false;
+        QVector<ImportText> Having; // AND-ed
+    };
+    QVector<Table> Tables; // in the order of the items to add
+    QVector<int> TableOfSource; // by ImportedQuery::Tables index: index into Tables
+    QVector<Relation> Relations; // in the order of the relations to add
+    QVector<Column> Columns; // in the order of the grid
+    bool Distinct = false;
+    QStringList LeftOut;
+};
+
+// Plans Query (which must be Ok) as described above.
+DIDUZACORE_EXPORT QueryImportPlan PlanImport(
+    const ImportedQuery &Query, const QueryImportOptions &Options);
+
+} // namespace Diduza
