@@ -1,8 +1,10 @@
 #include "engines/TSchemaSqlDataEngine.h"
 
 #include "diagram/TSchemaItem.h"
+#include "engines/SqlNames.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
+#include "querybuilder/QueryGenerator.h"
 #include "sqlparser/SqlStatement.h"
 
 #include <QCoreApplication>
@@ -13,6 +15,7 @@
 #include <QSqlRecord>
 
 #include <memory>
+#include <optional>
 
 namespace Diduza {
 
@@ -79,6 +82,20 @@ const char PostgresFields[]
       " AND pg_catalog.pg_table_is_visible(c.oid) AND a.attnum > 0 AND NOT a.attisdropped"
       " ORDER BY a.attnum";
 
+// The user tables of Db, as FillItemList lists them.
+QStringList listTables(const QSqlDatabase &Db)
+{
+    switch (Db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite:
+        return queryNames(Db, QString::fromLatin1(SqliteTables));
+    case QSqlDriver::PostgreSQL:
+        return queryNames(Db, QString::fromLatin1(PostgresTables));
+    default:
+        break;
+    }
+    return Db.tables(QSql::Tables);
+}
+
 } // namespace
 
 TSchemaSqlDataEngine::TSchemaSqlDataEngine(QObject *AOwner)
@@ -114,15 +131,7 @@ QSqlDatabase TSchemaSqlDataEngine::openDatabase() const
 
 QStringList TSchemaSqlDataEngine::tableNames(const QSqlDatabase &Db) const
 {
-    switch (Db.driver()->dbmsType()) {
-    case QSqlDriver::SQLite:
-        return queryNames(Db, QString::fromLatin1(SqliteTables));
-    case QSqlDriver::PostgreSQL:
-        return queryNames(Db, QString::fromLatin1(PostgresTables));
-    default:
-        break;
-    }
-    return Db.tables(QSql::Tables);
+    return listTables(Db);
 }
 
 QStringList TSchemaSqlDataEngine::fieldNames(const QSqlDatabase &Db, const QString &Table) const
@@ -210,6 +219,78 @@ QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
     if (model->lastError().isValid())
         throw Exception(SqlErrorText(model->lastError()));
     return model.release();
+}
+
+SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
+{
+    const QSqlDatabase db = Database();
+    const QSqlDriver *driver = db.driver();
+    if (!db.isValid() || !driver)
+        return SqlNameQuoting();
+    // The driver's quote characters, as it writes a plain name; the closing one is doubled
+    // inside a name (Qt's escapeIdentifier leaves some names alone that need quotes).
+    const QString probe = driver->escapeIdentifier(QStringLiteral("a"), QSqlDriver::FieldName);
+    QChar open(QLatin1Char('"'));
+    QChar close(QLatin1Char('"'));
+    if (probe.size() == 3 && probe.at(1) == QLatin1Char('a')) {
+        open = probe.at(0);
+        close = probe.at(2);
+    }
+    const QSqlDriver::DbmsType dbms = driver->dbmsType();
+    bool (*readsBare)(QStringView) = IsPlainIdentifier;
+    if (dbms == QSqlDriver::SQLite)
+        readsBare = SqliteReadsBare;
+    else if (dbms == QSqlDriver::PostgreSQL)
+        readsBare = PostgresReadsBare;
+
+    // Names already decided for this kind of database and these quotes.
+    const QString rules = QString::number(int(dbms)) + open + close;
+    if (!FQuotedNames || FQuotedNamesRules != rules) {
+        FQuotedNames = std::make_shared<QHash<QString, QString>>();
+        FQuotedNamesRules = rules;
+    }
+    SqlNameQuoting quoting;
+    quoting.QuoteName = [cache = FQuotedNames, readsBare, open, close](const QString &Name) {
+        auto found = cache->constFind(Name);
+        if (found == cache->constEnd())
+            found = cache->insert(Name, readsBare(Name) ? Name : QuotedName(Name, open, close));
+        return *found;
+    };
+
+    // A caption with a full stop: a table the catalogue lists under that name is one name
+    // (SQLite and PostgreSQL list the tables of the main database and of the search path by
+    // their own names; other drivers qualify a table of another schema as "schema.table").
+    // A caption the catalogue does not list keeps the reading of the text it came from: plain
+    // names joined by full stops are schema and table.
+    auto listed = std::make_shared<std::optional<QStringList>>();
+    const QString connection = FConnectionName;
+    const bool qualifiedByDriver = dbms != QSqlDriver::SQLite && dbms != QSqlDriver::PostgreSQL;
+    quoting.TableParts = [listed, connection, qualifiedByDriver, dbms](const QString &Caption) {
+        const QStringList whole { Caption };
+        if (!Caption.contains(QLatin1Char('.')))
+            return whole;
+        if (!listed->has_value()) {
+            QStringList names;
+            try {
+                const QSqlDatabase db = QSqlDatabase::database(connection, false);
+                if (db.isOpen())
+                    names = listTables(db);
+            } catch (const Exception &) {
+                // A catalogue that cannot be read lists nothing.
+            }
+            *listed = names;
+        }
+        const QStringList &names = **listed;
+        bool isListed = names.contains(Caption);
+        if (!isListed && dbms == QSqlDriver::SQLite) { // SQLite ignores the case of A to Z
+            isListed = std::any_of(names.begin(), names.end(),
+                [&](const QString &name) { return SameText(name, Caption); });
+        }
+        if (isListed)
+            return qualifiedByDriver ? Caption.split(QLatin1Char('.')) : whole;
+        return IsPlainTableName(Caption) ? Caption.split(QLatin1Char('.')) : whole;
+    };
+    return quoting;
 }
 
 } // namespace Diduza

@@ -9,9 +9,12 @@
 #include "diduzasql_export.h"
 #include "engines/TSchemaDataEngine.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 class QSqlError;
 
@@ -54,6 +57,11 @@ public:
     // runs (sqlparser/SqlStatement.h). A statement the database rejects raises
     // Diduza::Exception with SqlErrorText.
     QAbstractItemModel *ExecSQL(const QString &SQL) override;
+    // How the connection's database reads names: SQLite's and PostgreSQL's own rules (see
+    // engines/SqlNames.h), for other drivers plain identifiers as they stand; other names are
+    // quoted with the driver's quote characters. A caption with a full stop is one name when
+    // the catalogue lists it as a table of its own. No functions without a connection.
+    SqlNameQuoting NameQuoting() override;
 
     // Clears List and fills it with the fields of the table named TableName, in column order.
     // The name is matched against the table list exactly first, then ignoring the case of the
@@ -66,6 +74,9 @@ private:
     QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
 
     QString FConnectionName;
+    // NameQuoting's decided names, for the rules named by FQuotedNamesRules.
+    std::shared_ptr<QHash<QString, QString>> FQuotedNames;
+    QString FQuotedNamesRules;
 };
 
 } // namespace Diduza
