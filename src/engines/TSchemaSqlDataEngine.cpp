@@ -14,6 +14,8 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 
+#include <sqlite3.h>
+
 #include <memory>
 #include <optional>
 
@@ -94,6 +96,59 @@ QStringList listTables(const QSqlDatabase &Db)
         break;
     }
     return Db.tables(QSql::Tables);
+}
+
+QString tooManyStatements()
+{
+    return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+        "The text holds more than one SQL statement; only one statement can be run at a "
+        "time. Nothing was run.");
+}
+
+// The length of the first statement of Text as SQLite itself reads it (up to and including its
+// ";"), on the connection handle of Qt's driver; -1 when anything but blanks, comments and
+// empty statements follows it. A first statement SQLite cannot read raises its message.
+qsizetype sqliteStatementLength(sqlite3 *handle, const QString &Text)
+{
+    const auto *begin = reinterpret_cast<const char *>(Text.utf16());
+    const char *end = begin + Text.size() * qsizetype(sizeof(char16_t));
+    // Prepares the text from at on and finalizes it again: SQLite's result code, whether the
+    // text began with a statement (not only blanks, comments or an empty ";"), and where that
+    // first part ends.
+    struct Prepared {
+        int rc;
+        bool statement;
+        const char *tail;
+    };
+    auto prepare = [&](const char *at) {
+        sqlite3_stmt *statement = nullptr;
+        const void *tail = nullptr;
+        const int rc = sqlite3_prepare16_v2(handle, at, int(end - at), &statement, &tail);
+        const Prepared prepared { rc, statement != nullptr,
+            tail ? static_cast<const char *>(tail) : end };
+        sqlite3_finalize(statement);
+        return prepared;
+    };
+    const Prepared first = prepare(begin);
+    if (first.rc != SQLITE_OK)
+        throw Exception(
+            QString::fromUtf16(static_cast<const char16_t *>(sqlite3_errmsg16(handle))));
+    for (const char *at = first.tail; at < end;) {
+        const Prepared next = prepare(at);
+        if (next.rc != SQLITE_OK || next.statement || next.tail <= at)
+            return -1;
+        at = next.tail;
+    }
+    return (first.tail - begin) / qsizetype(sizeof(char16_t));
+}
+
+// Whether the PostgreSQL session reads strings as standard SQL (a backslash is a character
+// like any other), as PostgreSQL's parser in the library does.
+bool standardConformingStrings(const QSqlDatabase &Db)
+{
+    QSqlQuery query(Db);
+    return query.exec(QStringLiteral("SHOW standard_conforming_strings")) && query.next()
+        && query.value(0).toString() == QLatin1String("on");
 }
 
 } // namespace
@@ -199,20 +254,56 @@ void TSchemaSqlDataEngine::FillFieldList(const QString &TableName, TStringList &
     List.EndUpdate();
 }
 
+QString TSchemaSqlDataEngine::singleStatement(const QSqlDatabase &Db, const QString &SQL) const
+{
+    // Every driver hands the database a text that ends at a NUL character: what follows it
+    // would not run, and what runs would not be what was asked.
+    if (SQL.contains(QChar(0)))
+        throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+            "The text holds a NUL character, which would end the statement early. Nothing was "
+            "run."));
+    qsizetype length = SQL.size();
+    switch (Db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite: {
+        // SQLite's own reading, on the connection's handle. Qt's driver refuses a text with
+        // anything after its first statement, comments included, so only that statement goes.
+        const QVariant handle = Db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+            if (sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData())) {
+                length = sqliteStatementLength(db, SQL);
+                break;
+            }
+        }
+        length = SingleStatementLength(SQL);
+        break;
+    }
+    case QSqlDriver::PostgreSQL:
+        // A session that reads backslashes in strings as escapes splits otherwise than the
+        // library's parser: then every ";" counts.
+        if (SQL.contains(QLatin1Char('\\')) && !standardConformingStrings(Db))
+            length = SingleStatementLength(SQL);
+        else if (PostgresStatementCount(SQL) > 1)
+            length = -1;
+        break;
+    default:
+        length = SingleStatementLength(SQL);
+        break;
+    }
+    if (length < 0)
+        throw Exception(tooManyStatements());
+    return SQL.left(length);
+}
+
 QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
 {
     if (OnExecSQL())
         return TSchemaDataEngine::ExecSQL(SQL);
     // Several statements in one text would all run on some drivers (PostgreSQL's simple query
-    // protocol): refuse them before anything runs. A trailing comment is dropped, as SQLite's
-    // driver takes anything after the ";" for another statement.
-    const qsizetype length = SingleStatementLength(SQL);
-    if (length < 0)
-        throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
-            "The text holds more than one SQL statement; only one statement can be run at a "
-            "time. Nothing was run."));
-    QSqlQuery query(openDatabase());
-    if (!query.exec(SQL.left(length)))
+    // protocol): refuse them before anything runs.
+    const QSqlDatabase db = openDatabase();
+    const QString statement = singleStatement(db, SQL);
+    QSqlQuery query(db);
+    if (!query.exec(statement))
         throw Exception(SqlErrorText(query.lastError()));
     auto model = std::make_unique<QSqlQueryModel>();
     model->setQuery(std::move(query));

@@ -53,8 +53,10 @@ public:
     void FillSubItemList(TSchemaItem *Item, TStringList &List) override;
     // OnExecSQL when set; otherwise runs SQL on the database and returns a new QSqlQueryModel
     // holding the result, which the caller owns. SQL must hold exactly one statement (a
-    // trailing ";" is allowed): a text holding more raises Diduza::Exception before anything
-    // runs (sqlparser/SqlStatement.h). A statement the database rejects raises
+    // trailing ";", comments and blanks are allowed), as the database itself reads the text:
+    // SQLite's library on the connection, PostgreSQL's parser, and for other drivers the rule of
+    // sqlparser/SqlStatement.h. A text holding more, or a NUL character, raises
+    // Diduza::Exception before anything runs. A statement the database rejects raises
     // Diduza::Exception with SqlErrorText.
     QAbstractItemModel *ExecSQL(const QString &SQL) override;
     // How the connection's database reads names: SQLite's and PostgreSQL's own rules (see
@@ -72,6 +74,8 @@ private:
     QSqlDatabase openDatabase() const;
     QStringList tableNames(const QSqlDatabase &Db) const;
     QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
+    // SQL up to the end of its one statement; raises when it holds more or a NUL character.
+    QString singleStatement(const QSqlDatabase &Db, const QString &SQL) const;
 
     QString FConnectionName;
     // NameQuoting's decided names, for the rules named by FQuotedNamesRules.

@@ -69,6 +69,7 @@ QVector<Hostile> hostileNames()
         { "reserved word order", "order", Everywhere },
         { "reserved word user", "user", Everywhere },
         { "all fields", "*", Everywhere },
+        { "backslash, quote and separator", "q\\\";x", Everywhere },
         { "backslash last", "b\\", Everywhere },
     };
 }
