@@ -1157,13 +1157,23 @@ void TfrmZkSQLBuilder::SetSQLText(const QString &Value)
 {
     FSQLText = Value;
     SQLMemo->setPlainText(Value);
-    FSQLSource = GenerateSQL();
+    FSQLSource = statementSource();
     FCleanState = workState();
 }
 
 bool TfrmZkSQLBuilder::IsStatementStale()
 {
-    return GenerateSQL() != FSQLSource;
+    return statementSource() != FSQLSource;
+}
+
+QString TfrmZkSQLBuilder::statementSource()
+{
+    // The application's name hooks are left out: they are asked only when a statement is
+    // needed, and what they answer follows from the diagram they are asked about.
+    QueryInput input = queryInput(true);
+    input.TableNameHook = nullptr;
+    input.FieldNameHook = nullptr;
+    return GenerateQuery(input);
 }
 
 void TfrmZkSQLBuilder::generateStatement()
@@ -1171,7 +1181,7 @@ void TfrmZkSQLBuilder::generateStatement()
     const QString sql = GenerateSQL();
     FSQLText = sql;
     SQLMemo->setPlainText(sql);
-    FSQLSource = sql;
+    FSQLSource = statementSource();
     const QStringList notes = FImportNotes + QueryNotes(queryInput(true));
     lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
     lblSQLNotes->setVisible(!notes.isEmpty());
