@@ -3,6 +3,7 @@
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Exceptions.h"
+#include "querybuilder/QueryGenerator.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -95,6 +96,8 @@ private slots:
     void oneStatementAsTheDatabaseReadsIt_data();
     void oneStatementAsTheDatabaseReadsIt();
     void sqliteNotAnErrorGivesDriverText();
+    void namesOfTheConnection_data();
+    void namesOfTheConnection();
     void oddNames_data();
     void oddNames();
     void sampleIsConsistent_data();
@@ -554,6 +557,55 @@ void tst_SqlEngine::sqliteNotAnErrorGivesDriverText()
     QCOMPARE(text, query.lastError().driverText());
     QVERIFY2(!text.isEmpty() && !text.contains("not an error"), qPrintable(text));
     QCOMPARE(SqlErrorText(QSqlError("driver", "no such table: x")), QString("no such table: x"));
+}
+
+void tst_SqlEngine::namesOfTheConnection_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("sqlite: plain") << "sqlite"
+                                   << "customer"
+                                   << "customer";
+    QTest::newRow("sqlite: a blank") << "sqlite"
+                                     << "order details"
+                                     << "\"order details\"";
+    QTest::newRow("sqlite: another letter case") << "sqlite"
+                                                 << "Customer"
+                                                 << "Customer";
+    QTest::newRow("sqlite: schema and table, not listed") << "sqlite"
+                                                          << "main.customer"
+                                                          << "main.customer";
+    QTest::newRow("postgresql: plain") << "postgresql"
+                                       << "customer"
+                                       << "customer";
+    QTest::newRow("postgresql: a blank") << "postgresql"
+                                         << "order details"
+                                         << "\"order details\"";
+    QTest::newRow("postgresql: schema and table, not listed") << "postgresql"
+                                                              << "public.customer"
+                                                              << "public.customer";
+}
+
+// The connection's quoting as the builder receives it: names of the sample are written as
+// before, and a schema-qualified caption the catalogue does not list (from an imported
+// statement) still reads schema and table.
+void tst_SqlEngine::namesOfTheConnection()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, caption);
+    QFETCH(QString, expected);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    QueryInput input;
+    input.Quoting = engine.NameQuoting();
+    const QString name = QueryTableName(input, QueryTable { caption, 1, nullptr }, false);
+    QCOMPARE(name, expected);
+    if (!caption.contains(QLatin1Char(' '))) {
+        std::unique_ptr<QAbstractItemModel> model(
+            engine.ExecSQL(QStringLiteral("SELECT COUNT(*) FROM ") + name));
+        QCOMPARE(model->rowCount(), 1);
+    }
 }
 
 void tst_SqlEngine::oddNames_data()
