@@ -372,6 +372,10 @@
         <source>The text holds more than one SQL statement; only one statement can be run at a time. Nothing was run.</source>
         <translation>Der Text enthält mehr als eine SQL-Anweisung; es kann nur eine Anweisung auf einmal ausgeführt werden. Es wurde nichts ausgeführt.</translation>
     </message>
+    <message>
+        <source>The text holds a NUL character, which would end the statement early. Nothing was run.</source>
+        <translation>Der Text enthält ein NUL-Zeichen, das die Anweisung vorzeitig beenden würde. Es wurde nichts ausgeführt.</translation>
+    </message>
 </context>
 <context>
     <name>Diduza::TSchemaSubItem</name>

@@ -40,6 +40,11 @@ QString TSchemaDataEngine::GetSQLTemplate()
     return SQLTemplate(FSQLSubType);
 }
 
+SqlNameQuoting TSchemaDataEngine::NameQuoting()
+{
+    return SqlNameQuoting();
+}
+
 QString TSchemaDataEngine::GetJoinScript(const QString &strParent, const QString &strChild,
     TSDRelationOperator Operator, TSDRelationJoin Join) const
 {

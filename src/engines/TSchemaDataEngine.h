@@ -6,6 +6,7 @@
 // the application handles; descendants may do them on their own.
 
 #include "diduzawidgets_export.h"
+#include "engines/SqlNames.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TStringList.h"
 
@@ -68,6 +69,10 @@ public:
     virtual QAbstractItemModel *ExecSQL(const QString &SQL);
     /// The statement template of SQLSubType's dialect.
     virtual QString GetSQLTemplate();
+    /// How the engine's database reads names, for the statements the query builder writes.
+    /// This engine knows no database: it returns no functions, and the builder writes plain
+    /// identifiers as they stand and double-quotes every other name.
+    virtual SqlNameQuoting NameQuoting();
 
     /// The text of one join condition in SQLSubType's dialect.
     QString GetJoinScript(const QString &strParent, const QString &strChild,

@@ -1,8 +1,10 @@
 #include "engines/TSchemaSqlDataEngine.h"
 
 #include "diagram/TSchemaItem.h"
+#include "engines/SqlNames.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
+#include "querybuilder/QueryGenerator.h"
 #include "sqlparser/SqlStatement.h"
 
 #include <QCoreApplication>
@@ -12,7 +14,10 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 
+#include <sqlite3.h>
+
 #include <memory>
+#include <optional>
 
 namespace Diduza {
 
@@ -79,6 +84,73 @@ const char PostgresFields[]
       " AND pg_catalog.pg_table_is_visible(c.oid) AND a.attnum > 0 AND NOT a.attisdropped"
       " ORDER BY a.attnum";
 
+// The user tables of Db, as FillItemList lists them.
+QStringList listTables(const QSqlDatabase &Db)
+{
+    switch (Db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite:
+        return queryNames(Db, QString::fromLatin1(SqliteTables));
+    case QSqlDriver::PostgreSQL:
+        return queryNames(Db, QString::fromLatin1(PostgresTables));
+    default:
+        break;
+    }
+    return Db.tables(QSql::Tables);
+}
+
+QString tooManyStatements()
+{
+    return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+        "The text holds more than one SQL statement; only one statement can be run at a "
+        "time. Nothing was run.");
+}
+
+// The length of the first statement of Text as SQLite itself reads it (up to and including its
+// ";"), on the connection handle of Qt's driver; -1 when anything but blanks, comments and
+// empty statements follows it. A first statement SQLite cannot read raises its message.
+qsizetype sqliteStatementLength(sqlite3 *handle, const QString &Text)
+{
+    const auto *begin = reinterpret_cast<const char *>(Text.utf16());
+    const char *end = begin + Text.size() * qsizetype(sizeof(char16_t));
+    // Prepares the text from at on and finalizes it again: SQLite's result code, whether the
+    // text began with a statement (not only blanks, comments or an empty ";"), and where that
+    // first part ends.
+    struct Prepared {
+        int rc;
+        bool statement;
+        const char *tail;
+    };
+    auto prepare = [&](const char *at) {
+        sqlite3_stmt *statement = nullptr;
+        const void *tail = nullptr;
+        const int rc = sqlite3_prepare16_v2(handle, at, int(end - at), &statement, &tail);
+        const Prepared prepared { rc, statement != nullptr,
+            tail ? static_cast<const char *>(tail) : end };
+        sqlite3_finalize(statement);
+        return prepared;
+    };
+    const Prepared first = prepare(begin);
+    if (first.rc != SQLITE_OK)
+        throw Exception(
+            QString::fromUtf16(static_cast<const char16_t *>(sqlite3_errmsg16(handle))));
+    for (const char *at = first.tail; at < end;) {
+        const Prepared next = prepare(at);
+        if (next.rc != SQLITE_OK || next.statement || next.tail <= at)
+            return -1;
+        at = next.tail;
+    }
+    return (first.tail - begin) / qsizetype(sizeof(char16_t));
+}
+
+// Whether the PostgreSQL session reads strings as standard SQL (a backslash is a character
+// like any other), as PostgreSQL's parser in the library does.
+bool standardConformingStrings(const QSqlDatabase &Db)
+{
+    QSqlQuery query(Db);
+    return query.exec(QStringLiteral("SHOW standard_conforming_strings")) && query.next()
+        && query.value(0).toString() == QLatin1String("on");
+}
+
 } // namespace
 
 TSchemaSqlDataEngine::TSchemaSqlDataEngine(QObject *AOwner)
@@ -114,15 +186,7 @@ QSqlDatabase TSchemaSqlDataEngine::openDatabase() const
 
 QStringList TSchemaSqlDataEngine::tableNames(const QSqlDatabase &Db) const
 {
-    switch (Db.driver()->dbmsType()) {
-    case QSqlDriver::SQLite:
-        return queryNames(Db, QString::fromLatin1(SqliteTables));
-    case QSqlDriver::PostgreSQL:
-        return queryNames(Db, QString::fromLatin1(PostgresTables));
-    default:
-        break;
-    }
-    return Db.tables(QSql::Tables);
+    return listTables(Db);
 }
 
 QStringList TSchemaSqlDataEngine::fieldNames(const QSqlDatabase &Db, const QString &Table) const
@@ -190,26 +254,134 @@ void TSchemaSqlDataEngine::FillFieldList(const QString &TableName, TStringList &
     List.EndUpdate();
 }
 
+QString TSchemaSqlDataEngine::singleStatement(const QSqlDatabase &Db, const QString &SQL) const
+{
+    // Every driver hands the database a text that ends at a NUL character: what follows it
+    // would not run, and what runs would not be what was asked.
+    if (SQL.contains(QChar(0)))
+        throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+            "The text holds a NUL character, which would end the statement early. Nothing was "
+            "run."));
+    qsizetype length = SQL.size();
+    switch (Db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite: {
+        // SQLite's own reading, on the connection's handle. Qt's driver refuses a text with
+        // anything after its first statement, comments included, so only that statement goes.
+        const QVariant handle = Db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+            if (sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData())) {
+                length = sqliteStatementLength(db, SQL);
+                break;
+            }
+        }
+        length = SingleStatementLength(SQL);
+        break;
+    }
+    case QSqlDriver::PostgreSQL:
+        // A session that reads backslashes in strings as escapes splits otherwise than the
+        // library's parser: then every ";" counts.
+        if (SQL.contains(QLatin1Char('\\')) && !standardConformingStrings(Db))
+            length = SingleStatementLength(SQL);
+        else if (PostgresStatementCount(SQL) > 1)
+            length = -1;
+        break;
+    default:
+        length = SingleStatementLength(SQL);
+        break;
+    }
+    if (length < 0)
+        throw Exception(tooManyStatements());
+    return SQL.left(length);
+}
+
 QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
 {
     if (OnExecSQL())
         return TSchemaDataEngine::ExecSQL(SQL);
     // Several statements in one text would all run on some drivers (PostgreSQL's simple query
-    // protocol): refuse them before anything runs. A trailing comment is dropped, as SQLite's
-    // driver takes anything after the ";" for another statement.
-    const qsizetype length = SingleStatementLength(SQL);
-    if (length < 0)
-        throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
-            "The text holds more than one SQL statement; only one statement can be run at a "
-            "time. Nothing was run."));
-    QSqlQuery query(openDatabase());
-    if (!query.exec(SQL.left(length)))
+    // protocol): refuse them before anything runs.
+    const QSqlDatabase db = openDatabase();
+    const QString statement = singleStatement(db, SQL);
+    QSqlQuery query(db);
+    if (!query.exec(statement))
         throw Exception(SqlErrorText(query.lastError()));
     auto model = std::make_unique<QSqlQueryModel>();
     model->setQuery(std::move(query));
     if (model->lastError().isValid())
         throw Exception(SqlErrorText(model->lastError()));
     return model.release();
+}
+
+SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
+{
+    const QSqlDatabase db = Database();
+    const QSqlDriver *driver = db.driver();
+    if (!db.isValid() || !driver)
+        return SqlNameQuoting();
+    // The driver's quote characters, as it writes a plain name; the closing one is doubled
+    // inside a name (Qt's escapeIdentifier leaves some names alone that need quotes).
+    const QString probe = driver->escapeIdentifier(QStringLiteral("a"), QSqlDriver::FieldName);
+    QChar open(QLatin1Char('"'));
+    QChar close(QLatin1Char('"'));
+    if (probe.size() == 3 && probe.at(1) == QLatin1Char('a')) {
+        open = probe.at(0);
+        close = probe.at(2);
+    }
+    const QSqlDriver::DbmsType dbms = driver->dbmsType();
+    bool (*readsBare)(QStringView) = IsPlainIdentifier;
+    if (dbms == QSqlDriver::SQLite)
+        readsBare = SqliteReadsBare;
+    else if (dbms == QSqlDriver::PostgreSQL)
+        readsBare = PostgresReadsBare;
+
+    // Names already decided for this kind of database and these quotes.
+    const QString rules = QString::number(int(dbms)) + open + close;
+    if (!FQuotedNames || FQuotedNamesRules != rules) {
+        FQuotedNames = std::make_shared<QHash<QString, QString>>();
+        FQuotedNamesRules = rules;
+    }
+    SqlNameQuoting quoting;
+    quoting.QuoteName = [cache = FQuotedNames, readsBare, open, close](const QString &Name) {
+        auto found = cache->constFind(Name);
+        if (found == cache->constEnd())
+            found = cache->insert(Name, readsBare(Name) ? Name : QuotedName(Name, open, close));
+        return *found;
+    };
+
+    // A caption with a full stop: a table the catalogue lists under that name is one name
+    // (SQLite and PostgreSQL list the tables of the main database and of the search path by
+    // their own names; other drivers qualify a table of another schema as "schema.table").
+    // A caption the catalogue does not list keeps the reading of the text it came from: plain
+    // names joined by full stops are schema and table.
+    auto listed = std::make_shared<std::optional<QStringList>>();
+    const QString connection = FConnectionName;
+    const bool qualifiedByDriver = dbms != QSqlDriver::SQLite && dbms != QSqlDriver::PostgreSQL;
+    quoting.TableParts = [listed, connection, qualifiedByDriver, dbms](const QString &Caption) {
+        const QStringList whole { Caption };
+        if (!Caption.contains(QLatin1Char('.')))
+            return whole;
+        if (!listed->has_value()) {
+            QStringList names;
+            try {
+                const QSqlDatabase db = QSqlDatabase::database(connection, false);
+                if (db.isOpen())
+                    names = listTables(db);
+            } catch (const Exception &) {
+                // A catalogue that cannot be read lists nothing.
+            }
+            *listed = names;
+        }
+        const QStringList &names = **listed;
+        bool isListed = names.contains(Caption);
+        if (!isListed && dbms == QSqlDriver::SQLite) { // SQLite ignores the case of A to Z
+            isListed = std::any_of(names.begin(), names.end(),
+                [&](const QString &name) { return SameText(name, Caption); });
+        }
+        if (isListed)
+            return qualifiedByDriver ? Caption.split(QLatin1Char('.')) : whole;
+        return IsPlainTableName(Caption) ? Caption.split(QLatin1Char('.')) : whole;
+    };
+    return quoting;
 }
 
 } // namespace Diduza

@@ -9,9 +9,12 @@
 #include "diduzasql_export.h"
 #include "engines/TSchemaDataEngine.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 class QSqlError;
 
@@ -50,10 +53,17 @@ public:
     void FillSubItemList(TSchemaItem *Item, TStringList &List) override;
     // OnExecSQL when set; otherwise runs SQL on the database and returns a new QSqlQueryModel
     // holding the result, which the caller owns. SQL must hold exactly one statement (a
-    // trailing ";" is allowed): a text holding more raises Diduza::Exception before anything
-    // runs (sqlparser/SqlStatement.h). A statement the database rejects raises
+    // trailing ";", comments and blanks are allowed), as the database itself reads the text:
+    // SQLite's library on the connection, PostgreSQL's parser, and for other drivers the rule of
+    // sqlparser/SqlStatement.h. A text holding more, or a NUL character, raises
+    // Diduza::Exception before anything runs. A statement the database rejects raises
     // Diduza::Exception with SqlErrorText.
     QAbstractItemModel *ExecSQL(const QString &SQL) override;
+    // How the connection's database reads names: SQLite's and PostgreSQL's own rules (see
+    // engines/SqlNames.h), for other drivers plain identifiers as they stand; other names are
+    // quoted with the driver's quote characters. A caption with a full stop is one name when
+    // the catalogue lists it as a table of its own. No functions without a connection.
+    SqlNameQuoting NameQuoting() override;
 
     // Clears List and fills it with the fields of the table named TableName, in column order.
     // The name is matched against the table list exactly first, then ignoring the case of the
@@ -64,8 +74,13 @@ private:
     QSqlDatabase openDatabase() const;
     QStringList tableNames(const QSqlDatabase &Db) const;
     QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
+    // SQL up to the end of its one statement; raises when it holds more or a NUL character.
+    QString singleStatement(const QSqlDatabase &Db, const QString &SQL) const;
 
     QString FConnectionName;
+    // NameQuoting's decided names, for the rules named by FQuotedNamesRules.
+    std::shared_ptr<QHash<QString, QString>> FQuotedNames;
+    QString FQuotedNamesRules;
 };
 
 } // namespace Diduza

@@ -75,6 +75,33 @@ private:
     QHash<QString, QVector<const QueryTable *>> m_tables;
 };
 
+// One name (a field, an alias, a part of a table's name) as the statement writes it.
+QString nameText(const QueryInput &input, const QString &name)
+{
+    if (input.Quoting.QuoteName)
+        return input.Quoting.QuoteName(name);
+    return IsPlainIdentifier(name) ? name : quoteName(name);
+}
+
+// The caption of a table as the statement writes it: each part of its name on its own.
+QString captionText(const QueryInput &input, const QString &caption)
+{
+    QStringList parts;
+    if (input.Quoting.TableParts)
+        parts = input.Quoting.TableParts(caption);
+    else if (IsPlainTableName(caption))
+        parts = caption.split(QLatin1Char('.'));
+    else
+        parts = QStringList { caption };
+    QString text;
+    for (const QString &part : std::as_const(parts)) {
+        if (!text.isEmpty())
+            text += QLatin1Char('.');
+        text += nameText(input, part);
+    }
+    return text;
+}
+
 // The text by which the statement names table (see QueryTableName); captions, when given,
 // tells whether its caption is shared.
 QString tableName(const QueryInput &input, const CaptionIndex *captions,
@@ -298,11 +325,10 @@ QString tableName(const QueryInput &Input, const CaptionIndex *captions,
     }
     // The alias stands alone in the statement, so only the caption may be a dotted name.
     const QString &caption = Table->Caption;
-    const QString name = IsPlainTableName(caption) ? caption : quoteName(caption);
+    const QString name = captionText(Input, caption);
     if (!shared)
         return name;
-    const QString alias = caption + QString::number(Table->ItemIndex);
-    const QString aliasName = IsPlainIdentifier(alias) ? alias : quoteName(alias);
+    const QString aliasName = nameText(Input, caption + QString::number(Table->ItemIndex));
     if (IsAlias)
         return aliasName;
     return name + QLatin1Char(' ') + aliasName;
@@ -320,9 +346,9 @@ QString QueryFieldName(const QueryInput &Input, const std::optional<QueryField> 
     if (!Field)
         return QString();
     const QString name = Input.FieldNameHook ? Input.FieldNameHook(*Field) : Field->Caption;
-    if (name == QLatin1String("*") || IsPlainIdentifier(name))
+    if (Field->AllFields && name == QLatin1String("*"))
         return name;
-    return quoteName(name);
+    return nameText(Input, name);
 }
 
 QString GenerateQuery(const QueryInput &Input)

@@ -11,6 +11,7 @@
 // "#orders#", and its blank lines are removed.
 
 #include "diduzacore_export.h"
+#include "engines/SqlNames.h"
 #include "platform/SchemaTypes.h"
 
 #include <QPair>
@@ -40,6 +41,9 @@ struct QueryTable {
 struct QueryField {
     QString Caption;
     QObject *Object = nullptr; // the row, handed back to the name hook
+    // The item's "*" row, which stands for all its fields and is written "*"; a field that is
+    // not that row is a column, quoted as every name is, also one whose name is "*".
+    bool AllFields = Caption == QLatin1String("*");
 };
 
 // One join: a relation of the diagram. An end whose item or row is gone is absent and is
@@ -112,6 +116,9 @@ struct QueryInput {
     // ORDER BY then name their columns qualified, as the field list does, and the where filter
     // gets no "(1=1)".
     TSQLSubType SubType = stStandard;
+    // How the database reads names (the data engine's); unset functions keep the generator's
+    // own rule (see QueryTableName and QueryFieldName).
+    SqlNameQuoting Quoting;
     // Replace the names of tables and of fields. A table hook's result is the whole reference
     // and is written as the application gives it: no quoting and no alias is added, so the
     // application answers for it being a safe SQL name. A field hook's result replaces the
@@ -154,15 +161,19 @@ DIDUZACORE_EXPORT bool IsPlainTableName(QStringView Name);
 
 // The text by which the statement names Table: as an entry of the table list (IsAlias false)
 // or as the prefix of a column reference (IsAlias true). A caption that another table of
-// Input.Tables shares gets the alias Caption + ItemIndex. A caption that is not a plain table
-// name, and an alias that is not a plain identifier, is enclosed in double quotes, its own
-// quotes doubled. Empty for an absent table; the hook's result, untouched, when the hook is set.
+// Input.Tables shares gets the alias Caption + ItemIndex. The caption is written as the parts
+// of Input.Quoting.TableParts joined by ".", each part and the alias quoted by
+// Input.Quoting.QuoteName. Without them, a plain table name is written as it stands (its full
+// stops separate schema and table) and any other caption, and an alias that is not a plain
+// identifier, is enclosed in double quotes, its own quotes doubled. Empty for an absent table;
+// the hook's result, untouched, when the hook is set.
 DIDUZACORE_EXPORT QString QueryTableName(
     const QueryInput &Input, const std::optional<QueryTable> &Table, bool IsAlias);
 
 // The text by which the statement names Field, without table prefix: the hook's result or the
-// caption, enclosed in double quotes (its own quotes doubled) unless it is a plain identifier
-// or "*" (all fields). Empty for an absent field.
+// caption, quoted by Input.Quoting.QuoteName, or without it enclosed in double quotes (its own
+// quotes doubled) unless it is a plain identifier; "*" as it stands for the all-fields row
+// (Field.AllFields). Empty for an absent field.
 DIDUZACORE_EXPORT QString QueryFieldName(
     const QueryInput &Input, const std::optional<QueryField> &Field);
 

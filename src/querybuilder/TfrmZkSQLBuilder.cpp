@@ -120,11 +120,19 @@ std::optional<QueryTable> tableOf(TSchemaDesignArea *area, TSchemaItem *item)
     return QueryTable { item->Caption(), area ? area->GetItemIndex(item) : -1, item };
 }
 
+// The row that stands for all of an item's fields: its first row named "*" (the one the form
+// gives each item first, or the file's), as against a real column named "*" after it.
+bool isAllFieldsRow(const TSchemaSubItem *row)
+{
+    const TSchemaItem *item = row ? row->ItemOwner() : nullptr;
+    return item && row->Caption() == AllFields && item->GetSubItemByName(AllFields) == row;
+}
+
 std::optional<QueryField> fieldOf(TSchemaSubItem *row)
 {
     if (!row)
         return std::nullopt;
-    return QueryField { row->Caption(), row };
+    return QueryField { row->Caption(), row, isAllFieldsRow(row) };
 }
 
 // A cell's text on one line, cut with an ellipsis when it is wider than the cell (the whole
@@ -947,7 +955,7 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
     // "*" and the single fields of one item exclude each other. Each untick that changes a
     // row comes back here for that row and removes its column.
     if (subItem->Checked()) {
-        if (subItem->Caption() == AllFields) {
+        if (isAllFieldsRow(subItem)) {
             for (int i = 0; i < item->GetSubItemCount(); ++i) {
                 TSchemaSubItem *other = item->GetSubItem(i);
                 if (other && other != subItem)
@@ -956,7 +964,7 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
         } else {
             // Items loaded from a schema file may have a real field as their first row.
             TSchemaSubItem *first = item->GetSubItem(0);
-            if (first && first != subItem && first->Caption() == AllFields)
+            if (first && first != subItem && isAllFieldsRow(first))
                 first->SetChecked(false);
         }
     }
@@ -1079,7 +1087,7 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
     if (auto *list = qobject_cast<QComboBox *>(Sender)) {
         if (row == RowCalculate && list->currentIndex() > 0) {
             TSchemaSubItem *subItem = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
-            if (subItem && subItem->Caption() == AllFields) {
+            if (isAllFieldsRow(subItem)) {
                 list->setCurrentIndex(0);
                 DialogService()->ShowWarning(this, LoadResString(_smsAggIsNotAllowed));
             }
@@ -1209,13 +1217,23 @@ void TfrmZkSQLBuilder::SetSQLText(const QString &Value)
 {
     FSQLText = Value;
     SQLMemo->setPlainText(Value);
-    FSQLSource = GenerateSQL();
+    FSQLSource = statementSource();
     FCleanState = workState();
 }
 
 bool TfrmZkSQLBuilder::IsStatementStale()
 {
-    return GenerateSQL() != FSQLSource;
+    return statementSource() != FSQLSource;
+}
+
+QString TfrmZkSQLBuilder::statementSource()
+{
+    // The application's name hooks are left out: they are asked only when a statement is
+    // needed, and what they answer follows from the diagram they are asked about.
+    QueryInput input = queryInput(true);
+    input.TableNameHook = nullptr;
+    input.FieldNameHook = nullptr;
+    return GenerateQuery(input);
 }
 
 void TfrmZkSQLBuilder::generateStatement()
@@ -1223,7 +1241,7 @@ void TfrmZkSQLBuilder::generateStatement()
     const QString sql = GenerateSQL();
     FSQLText = sql;
     SQLMemo->setPlainText(sql);
-    FSQLSource = sql;
+    FSQLSource = statementSource();
     const QStringList notes = FImportNotes + QueryNotes(queryInput(true));
     lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
     lblSQLNotes->setVisible(!notes.isEmpty());
@@ -1518,6 +1536,7 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
         };
         input.JoinSeparator
             = [engine](TSDRelationJoin Join) { return engine->GetJoinSeparator(Join); };
+        input.Quoting = engine->NameQuoting();
     }
     if (const TGetSchemaItemEvent handler = FOnGetTableName) {
         input.TableNameHook = [this, handler](const QueryTable &Table, bool IsAlias) {
@@ -1553,6 +1572,8 @@ QString TfrmZkSQLBuilder::GetFieldName(TSchemaSubItem *SubItem)
     if (!SubItem)
         return QString();
     QueryInput input;
+    if (TSchemaDataEngine *engine = FDataEngine)
+        input.Quoting = engine->NameQuoting();
     if (const TGetSchemaSubItemEvent handler = FOnGetFieldName) {
         input.FieldNameHook = [this, handler](const QueryField &Field) {
             return handler(this, qobject_cast<TSchemaSubItem *>(Field.Object));

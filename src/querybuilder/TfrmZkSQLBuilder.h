@@ -119,7 +119,8 @@ public:
     // the one this text stands for: until they change, OK and Execute keep the text as it is.
     void SetSQLText(const QString &Value);
     // True when the diagram or the grid changed since the SQL page's text was last set or
-    // generated (the statement they give now differs from the one they gave then).
+    // generated (the statement they give now differs from the one they gave then, both without
+    // OnGetTableName and OnGetFieldName, which this does not call).
     bool IsStatementStale();
     // True when the diagram or the grid differ from what they were when the SQL page's text was
     // last set or the diagram last saved; closing without OK then asks first.
@@ -267,6 +268,9 @@ private:
     QString workState() const;
     // Fills the SQL page with the generated statement.
     void generateStatement();
+    // The statement of the diagram and grid without the name hooks, to tell whether they
+    // changed.
+    QString statementSource();
     QueryInput queryInput(bool withColumns);
     // The visual position of the column whose row-0 cell names SubItem, searched from the
     // last column down to column 1; -1 when none does.
@@ -308,7 +312,7 @@ private:
 
     QString FSQLText;
     QStringList FImportNotes;
-    // What GenerateSQL gave when the SQL page's text was last set or generated.
+    // What statementSource gave when the SQL page's text was last set or generated.
     QString FSQLSource;
     QPointer<QAbstractItemModel> FResult;
     // The result model when the form adopted it (it came without a parent).

@@ -1,5 +1,10 @@
 #include "sqlparser/SqlStatement.h"
 
+#include <QByteArray>
+#include <QString>
+
+#include <pg_query.h>
+
 namespace Diduza {
 
 namespace {
@@ -70,6 +75,20 @@ struct Scanner {
 };
 
 } // namespace
+
+int PostgresStatementCount(QStringView Text)
+{
+    const QByteArray utf8 = Text.toUtf8();
+    for (auto split : { pg_query_split_with_parser, pg_query_split_with_scanner }) {
+        PgQuerySplitResult result = split(utf8.constData());
+        const bool read = !result.error;
+        const int count = result.n_stmts;
+        pg_query_free_split_result(result);
+        if (read)
+            return count;
+    }
+    return -1;
+}
 
 qsizetype SingleStatementLength(QStringView Text)
 {

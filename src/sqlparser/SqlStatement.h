@@ -1,8 +1,11 @@
 #pragma once
 
 // Where SQL text ends its first statement, so that a data engine runs exactly one statement
-// however the text was put together.
+// however the text was put together. A data engine asks the database's own reading where there
+// is one (PostgresStatementCount here; SQLite's library on its connection, in the engine), and
+// SingleStatementLength for other databases.
 //
+// SingleStatementLength:
 // The text is read as standard SQL: strings in single quotes and names in double quotes (a
 // doubled quote stays inside), line comments from "--" to the line break, block comments from
 // "/*" to "*/". Databases read some texts otherwise: backslash escapes in strings (PostgreSQL's
@@ -23,6 +26,15 @@
 #include <QStringView>
 
 namespace Diduza {
+
+// The number of statements PostgreSQL reads in Text, as PostgreSQL's own parser splits it
+// (libpg_query): strings of every kind, quoted names, nested comments and dollar quoting are
+// read as the server reads them with standard_conforming_strings on; empty statements are not
+// counted. When the parser cannot read Text (a syntax error, or syntax newer than the library),
+// the number of statements PostgreSQL's scanner finds (it passes over a part that begins with
+// no keyword); -1 when not even the scanner reads Text. The server parses a whole text before
+// it runs any statement of it, so a text its parser refuses runs nothing.
+DIDUZACORE_EXPORT int PostgresStatementCount(QStringView Text);
 
 // The length of the one statement Text holds: up to and including its terminating ";" when
 // only blanks and comments follow that ";", else the whole text (a text without a ";" is one

@@ -3,6 +3,7 @@
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Exceptions.h"
+#include "querybuilder/QueryGenerator.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -92,7 +93,11 @@ private slots:
     void rejectedStatements();
     void severalStatementsRefused_data();
     void severalStatementsRefused();
+    void oneStatementAsTheDatabaseReadsIt_data();
+    void oneStatementAsTheDatabaseReadsIt();
     void sqliteNotAnErrorGivesDriverText();
+    void namesOfTheConnection_data();
+    void namesOfTheConnection();
     void oddNames_data();
     void oddNames();
     void sampleIsConsistent_data();
@@ -414,24 +419,36 @@ void tst_SqlEngine::rejectedStatements()
     }
 }
 
+namespace {
+// What ExecSQL does with a text: runs it (one row back), refuses it as several statements, or
+// raises another error before anything runs (the database's, or the NUL refusal).
+enum Outcome { Runs, Several, Rejected };
+} // namespace
+
 void tst_SqlEngine::severalStatementsRefused_data()
 {
     QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("sql");
-    QTest::addColumn<bool>("refused");
+    QTest::addColumn<int>("outcome");
     const char *create = "CREATE TABLE diduza_ran (x INTEGER)";
     for (const char *backend : { "sqlite", "postgresql" }) {
         const QString b = QString::fromLatin1(backend);
+        const bool pg = b == QLatin1String("postgresql");
         QTest::addRow("%s: two statements", backend)
-            << b << QStringLiteral("SELECT 1; %1").arg(create) << true;
-        // PostgreSQL reads an E'' string and a nested comment where standard SQL does not.
+            << b << QString() << QStringLiteral("SELECT 1; %1").arg(create) << int(Several);
+        // PostgreSQL reads an E'' string and a nested comment where standard SQL does not;
+        // SQLite reads one statement in each (E is a column it lacks, the rest an alias).
         QTest::addRow("%s: after an escaped quote", backend)
-            << b << QStringLiteral("SELECT E'\\''; %1; --'").arg(create) << true;
+            << b << QString() << QStringLiteral("SELECT E'\\''; %1; --'").arg(create)
+            << int(pg ? Several : Rejected);
         QTest::addRow("%s: after a nested comment", backend)
-            << b << QStringLiteral("SELECT 1 /* /* */ ' */; %1; --'").arg(create) << true;
-        QTest::addRow("%s: one, with a trailing ;", backend) << b << "SELECT 1 ;\r\n" << false;
+            << b << QString() << QStringLiteral("SELECT 1 /* /* */ ' */; %1; --'").arg(create)
+            << int(pg ? Several : Runs);
+        QTest::addRow("%s: one, with a trailing ;", backend) << b << QString() << "SELECT 1 ;\r\n"
+                                                             << int(Runs);
         QTest::addRow("%s: one, with a trailing comment", backend)
-            << b << "SELECT ';' ; -- done" << false;
+            << b << QString() << "SELECT ';' ; -- done" << int(Runs);
     }
 }
 
@@ -439,24 +456,96 @@ void tst_SqlEngine::severalStatementsRefused_data()
 void tst_SqlEngine::severalStatementsRefused()
 {
     QFETCH(QString, backend);
+    QFETCH(QString, setup);
     QFETCH(QString, sql);
-    QFETCH(bool, refused);
+    QFETCH(int, outcome);
     TSchemaSqlDataEngine engine;
     USE_BACKEND(backend, engine);
     QSqlDatabase db = engine.Database();
     QVERIFY(db.transaction());
     auto rollback = qScopeGuard([&] { db.rollback(); });
+    QSqlQuery query(db);
+    if (!setup.isEmpty())
+        QVERIFY2(query.exec(setup), qPrintable(query.lastError().text()));
+    const QString customers = QStringLiteral("SELECT COUNT(*) FROM customer");
+    const int before = scalar(db, customers).toInt();
     try {
         std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(sql));
-        QVERIFY(!refused);
+        QVERIFY2(outcome == Runs, "ran");
         QCOMPARE(model->rowCount(), 1);
     } catch (const Exception &e) {
-        QVERIFY2(refused, qPrintable(e.Message()));
-        QVERIFY2(e.Message().contains("more than one SQL statement"), qPrintable(e.Message()));
+        QVERIFY2(outcome != Runs, qPrintable(e.Message()));
+        QVERIFY2(e.Message().contains("more than one SQL statement") == (outcome == Several),
+            qPrintable(e.Message()));
     }
+    QCOMPARE(scalar(db, customers).toInt(), before);
     TStringList tables;
     engine.FillItemList(tables);
     QCOMPARE(tables.ToStringList(), SampleTables);
+}
+
+// Each database's own reading decides what one statement is: texts that look like two to
+// standard SQL run when the database reads one, attacks that hide a second statement from
+// standard SQL are refused, and a NUL character, which ends the text for both drivers, is
+// refused.
+void tst_SqlEngine::oneStatementAsTheDatabaseReadsIt_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("outcome");
+    const QString create = QStringLiteral("CREATE TABLE diduza_ran (x INTEGER)");
+    for (const char *backend : { "sqlite", "postgresql" }) {
+        const QString b = QString::fromLatin1(backend);
+        const bool pg = b == QLatin1String("postgresql");
+        auto row = [&](const char *label, const QString &sql, Outcome outcome) {
+            QTest::addRow("%s: %s", backend, label) << b << QString() << sql << int(outcome);
+        };
+        // Cut at the NUL, the statement would give one row.
+        row("NUL ends the text",
+            QStringLiteral("SELECT COUNT(*) FROM customer WHERE id = 1") + QChar(0)
+                + QStringLiteral(" AND id = 2"),
+            Rejected);
+        row("NUL before a second statement", QStringLiteral("SELECT 1;") + QChar(0) + create,
+            Rejected);
+        row("trailing line comment", "SELECT 1; --done", Runs);
+        row("backslash and ; in a string", "SELECT 'C:\\dir;x'", Runs);
+        row("comment ended by a lone CR", "SELECT 1 -- a;b\r", Runs);
+        row("comment ended by a lone CR, then a statement",
+            QStringLiteral("SELECT 1 -- a\r; ") + create, pg ? Several : Runs);
+        row("empty statements after one", "SELECT 1;; ;", Runs);
+        row("a statement after an empty one", QStringLiteral("SELECT 1;; ") + create, Several);
+        row("a statement after a block comment", QStringLiteral("SELECT 1; /* x */ ") + create,
+            Several);
+        if (pg) {
+            row("dollar quotes", "SELECT $$;$$", Runs);
+            row("tagged dollar quotes", "SELECT $tag$;$tag$", Runs);
+            row("E string with an escaped quote", "SELECT E'\\';'", Runs);
+            row("nested comments", "SELECT 1 /* a /* ; */ ; */", Runs);
+            row("standard string ending in a backslash",
+                QStringLiteral("SELECT 'x\\'';%1;--'").arg(create), Runs);
+            row("a statement after dollar quotes", QStringLiteral("SELECT $$a$$; ") + create,
+                Several);
+            row("a statement after a name with ; in it",
+                QStringLiteral("SELECT 1 AS \"a;b\"; ") + create, Several);
+            // A session that reads backslashes as escapes sees two statements here.
+            QTest::addRow("%s: backslash escapes in the session", backend)
+                << b << QStringLiteral("SET LOCAL standard_conforming_strings = off")
+                << QStringLiteral("SELECT 'x\\'';%1;--'").arg(create) << int(Several);
+        } else {
+            row("bracketed name", "SELECT 1 AS [x;y]", Runs);
+            row("back-quoted name", "SELECT 1 AS `x;y`", Runs);
+            row("a statement after a bracketed name",
+                QStringLiteral("SELECT 1 AS [a;b]; ") + create, Several);
+            row("backslash before a quote", QStringLiteral("SELECT 'x\\';%1;--'").arg(create),
+                Several);
+        }
+    }
+}
+
+void tst_SqlEngine::oneStatementAsTheDatabaseReadsIt()
+{
+    severalStatementsRefused();
 }
 
 // SQLite's own text for a failure its Qt driver found is "not an error": the driver's is shown.
@@ -468,6 +557,55 @@ void tst_SqlEngine::sqliteNotAnErrorGivesDriverText()
     QCOMPARE(text, query.lastError().driverText());
     QVERIFY2(!text.isEmpty() && !text.contains("not an error"), qPrintable(text));
     QCOMPARE(SqlErrorText(QSqlError("driver", "no such table: x")), QString("no such table: x"));
+}
+
+void tst_SqlEngine::namesOfTheConnection_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("sqlite: plain") << "sqlite"
+                                   << "customer"
+                                   << "customer";
+    QTest::newRow("sqlite: a blank") << "sqlite"
+                                     << "order details"
+                                     << "\"order details\"";
+    QTest::newRow("sqlite: another letter case") << "sqlite"
+                                                 << "Customer"
+                                                 << "Customer";
+    QTest::newRow("sqlite: schema and table, not listed") << "sqlite"
+                                                          << "main.customer"
+                                                          << "main.customer";
+    QTest::newRow("postgresql: plain") << "postgresql"
+                                       << "customer"
+                                       << "customer";
+    QTest::newRow("postgresql: a blank") << "postgresql"
+                                         << "order details"
+                                         << "\"order details\"";
+    QTest::newRow("postgresql: schema and table, not listed") << "postgresql"
+                                                              << "public.customer"
+                                                              << "public.customer";
+}
+
+// The connection's quoting as the builder receives it: names of the sample are written as
+// before, and a schema-qualified caption the catalogue does not list (from an imported
+// statement) still reads schema and table.
+void tst_SqlEngine::namesOfTheConnection()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, caption);
+    QFETCH(QString, expected);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    QueryInput input;
+    input.Quoting = engine.NameQuoting();
+    const QString name = QueryTableName(input, QueryTable { caption, 1, nullptr }, false);
+    QCOMPARE(name, expected);
+    if (!caption.contains(QLatin1Char(' '))) {
+        std::unique_ptr<QAbstractItemModel> model(
+            engine.ExecSQL(QStringLiteral("SELECT COUNT(*) FROM ") + name));
+        QCOMPARE(model->rowCount(), 1);
+    }
 }
 
 void tst_SqlEngine::oddNames_data()

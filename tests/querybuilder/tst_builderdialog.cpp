@@ -130,6 +130,8 @@ private slots:
     void okReturnsTheGivenTextUntilAChange();
     void fullImport();
     void errorsLeaveAfterTheFormIsFreed();
+    void nameHooksWereCalledBeforeTheFormWasShown_data();
+    void nameHooksWereCalledBeforeTheFormWasShown();
     void freedEngineReadsAsNothing();
     void sqlBuilderFunction_data();
     void sqlBuilderFunction();
@@ -823,6 +825,59 @@ void tst_BuilderDialog::errorsLeaveAfterTheFormIsFreed()
     QCOMPARE(m_dialogs->modalCalls, 1);
     QCOMPARE(m_errors->messages, QStringList({ "no customers today" }));
     m_errors->messages.clear();
+}
+
+void tst_BuilderDialog::nameHooksWereCalledBeforeTheFormWasShown_data()
+{
+    QTest::addColumn<bool>("change");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("calls"); // of the hooks
+    QTest::newRow("OK, nothing changed") << false << true << 0;
+    QTest::newRow("Cancel") << false << false << 0;
+    QTest::newRow("a change, OK fails, then Cancel") << true << false << 1;
+}
+
+// Hooks that throw are asked only when a statement is needed: Execute shows the form, OK with
+// nothing changed returns the given text, OK after a change shows the hook's error and leaves
+// the form open, and Cancel still closes it.
+void tst_BuilderDialog::nameHooksWereCalledBeforeTheFormWasShown()
+{
+    QFETCH(bool, change);
+    QFETCH(bool, ok);
+    QFETCH(int, calls);
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(m_engine.get());
+    const QString given = QStringLiteral("SELECT customer.name FROM customer");
+    dialog.SetSQL(given);
+    int tableCalls = 0;
+    int fieldCalls = 0;
+    dialog.SetOnGetTableName([&](QObject *, TSchemaItem *, int, bool) -> QString {
+        ++tableCalls;
+        throw Exception("no table names today");
+    });
+    dialog.SetOnGetFieldName([&](QObject *, TSchemaSubItem *) -> QString {
+        ++fieldCalls;
+        throw Exception("no field names today");
+    });
+    m_dialogs->modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        if (change) {
+            form.SchemaDesignArea->GetItem(0)->GetSubItemByName("city")->SetChecked(true);
+            form.btnOK->click();
+            [&] {
+                QCOMPARE(form.result(), int(QDialog::Rejected));
+                QCOMPARE(m_errors->messages.size(), 1);
+            }();
+        }
+        (ok ? form.btnOK : form.btnCancel)->click();
+        return form.result();
+    };
+    QCOMPARE(dialog.Execute(), ok);
+    QCOMPARE(m_dialogs->modalCalls, 1);
+    QCOMPARE(tableCalls + fieldCalls, calls);
+    QCOMPARE(m_errors->messages.size(), calls);
+    m_errors->messages.clear();
+    QCOMPARE(dialog.SQL(), given);
 }
 
 void tst_BuilderDialog::freedEngineReadsAsNothing()

@@ -33,6 +33,9 @@ struct Hostile {
     const char *label;
     QString name; // of the table and of its second field
     RunsOn runs;
+    // Where the table is made: SQLite cannot hold a name that differs from a canary's in the
+    // case of its letters only.
+    RunsOn made = Everywhere;
 };
 
 QVector<Hostile> hostileNames()
@@ -53,8 +56,21 @@ QVector<Hostile> hostileNames()
         // Longer than PostgreSQL keeps: its cut names make the two aliases one.
         { "very long", "long;--/*" + QString(300, QLatin1Char('x')) + "\";DROP TABLE victim;--",
             OnSqlite },
-        // A dotted plain name is read as schema.table, which does not exist.
-        { "schema.table", "nosuch.other", Nowhere },
+        // The catalogue lists the table by this name: the dot is part of it.
+        { "schema.table", "nosuch.other", Everywhere },
+        // Names that written bare read another table, or no table, or are no name at all.
+        { "a canary's name in upper case", "Secrets", Everywhere, OnPostgres },
+        { "all upper case", "OTHER", Everywhere, OnPostgres },
+        { "mixed case", "MixedCase", Everywhere },
+        { "SQLite's schema and a canary", "main.secrets", Everywhere },
+        { "PostgreSQL's schema and a canary", "diduza_hostile.secrets", Everywhere },
+        { "reserved word select", "select", Everywhere },
+        { "reserved word from", "from", Everywhere },
+        { "reserved word order", "order", Everywhere },
+        { "reserved word user", "user", Everywhere },
+        { "all fields", "*", Everywhere },
+        { "backslash, quote and separator", "q\\\";x", Everywhere },
+        { "backslash last", "b\\", Everywhere },
     };
 }
 
@@ -73,12 +89,11 @@ bool exec(QSqlQuery &query, const QString &sql, const QVariantList &values = {})
     return query.exec();
 }
 
-// The row of item whose caption is not "*" or "id": the table's hostile field.
+// The row of item after its "*" row whose caption is not "id": the table's hostile field.
 TSchemaSubItem *hostileRow(TSchemaItem *item)
 {
-    for (int i = 0; i < item->GetSubItemCount(); ++i) {
-        const QString caption = item->GetSubItem(i)->Caption();
-        if (caption != QLatin1String("*") && caption != QLatin1String("id"))
+    for (int i = 1; i < item->GetSubItemCount(); ++i) {
+        if (item->GetSubItem(i)->Caption() != QLatin1String("id"))
             return item->GetSubItem(i);
     }
     return nullptr;
@@ -164,7 +179,12 @@ void tst_HostileNames::createTables(const QString &connection)
     TStringList before, after;
     engine.FillItemList(before);
     QStringList names;
+    const RunsOn here = connection == SqliteConnection ? OnSqlite : OnPostgres;
     for (const Hostile &h : hostileNames()) {
+        if (!(h.made & here)) {
+            names << QString();
+            continue;
+        }
         const QString table = quoted(h.name);
         QVERIFY2(query.exec(QStringLiteral("CREATE TABLE %1 (id INTEGER, %2 VARCHAR(20))")
                                 .arg(table, quoted(h.name))),
@@ -227,6 +247,8 @@ void tst_HostileNames::statements()
               "to test against PostgreSQL");
     const Hostile hostile = hostileNames().at(name);
     const QString caption = m_names.value(connection).at(name);
+    if (caption.isEmpty())
+        QSKIP("The database cannot hold this name beside the canaries");
 
     TSchemaSqlDataEngine engine;
     engine.SetConnectionName(connection);

@@ -144,6 +144,10 @@ private slots:
     void fieldNames_data();
     void fieldNames();
     void nameHooks();
+    void engineQuotingNamesEachPart_data();
+    void engineQuotingNamesEachPart();
+    void namesDatabasesReadBare_data();
+    void namesDatabasesReadBare();
     void columns_data();
     void columns();
     void joins_data();
@@ -355,6 +359,107 @@ void tst_QueryGenerator::nameHooks()
                        "ORDER BY \"full name\" ASC\r\n"));
     QVERIFY(tableCalls.contains("customer@1:0"));
     QVERIFY(tableCalls.contains("orders@2:1"));
+}
+
+// An engine's quoting: names of lower-case letters bare, others in back quotes; the catalogue
+// lists "s.t" as table t of schema s. The generator quotes each part on its own, aliases and
+// fields too, keeps the "*" row bare, and the hooks still come first.
+void tst_QueryGenerator::engineQuotingNamesEachPart_data()
+{
+    QTest::addColumn<QueryInput>("input");
+    QTest::addColumn<QString>("expected");
+
+    auto quoting = [] {
+        SqlNameQuoting q;
+        q.QuoteName = [](const QString &name) {
+            static const QRegularExpression bare(QStringLiteral("^[a-z]+$"));
+            return bare.match(name).hasMatch()
+                ? name
+                : QuotedName(name, QLatin1Char('`'), QLatin1Char('`'));
+        };
+        q.TableParts = [](const QString &caption) {
+            return caption == QLatin1String("s.t") ? QStringList { "s", "t" }
+                                                   : QStringList { caption };
+        };
+        return q;
+    };
+    auto input = [&](const QStringList &captions, const QStringList &fields) {
+        QueryInput in;
+        in.Quoting = quoting();
+        for (int i = 0; i < captions.size(); ++i)
+            in.Tables.append(table(captions.at(i), i + 1));
+        for (const QString &f : fields)
+            in.Columns.append(column(in.Tables.first(), f));
+        return in;
+    };
+    QTest::newRow("listed schema.table: each part")
+        << input({ "s.t" }, { "x" }) << "SELECT  s.t.x \r\nFROM s.t \r\n";
+    QTest::newRow("a dot the catalogue does not split: one name")
+        << input({ "main.t" }, { "x" }) << "SELECT  `main.t`.x \r\nFROM `main.t` \r\n";
+    QTest::newRow("upper case, and the shared caption's alias") << input(
+        { "Ab", "Ab" }, { "Id" }) << "SELECT  `Ab1`.`Id` \r\nFROM `Ab` `Ab1`, `Ab` `Ab2` \r\n";
+    QTest::newRow("quote inside doubled")
+        << input({ "a`b" }, { "c`" }) << "SELECT  `a``b`.`c``` \r\nFROM `a``b` \r\n";
+    QueryInput star = input({ "t" }, { "*", "x" });
+    star.Columns[1].Field->Caption = QStringLiteral("*");
+    star.Columns[1].Field->AllFields = false;
+    QTest::newRow("the * row bare, a column named * quoted")
+        << star << "SELECT  t.*, t.`*` \r\nFROM t \r\n";
+    QueryInput hooked = input({ "t", "Ab" }, { "x" });
+    hooked.TableNameHook = [](const QueryTable &t, bool isAlias) {
+        return isAlias ? QStringLiteral("A\"") : QStringLiteral("My.") + t.Caption;
+    };
+    hooked.FieldNameHook = [](const QueryField &) { return QStringLiteral("Field"); };
+    QTest::newRow("hooks first: a table's text untouched, a field's quoted")
+        << hooked << "SELECT  A\".`Field` \r\nFROM My.t, My.Ab \r\n";
+}
+
+void tst_QueryGenerator::engineQuotingNamesEachPart()
+{
+    QFETCH(QueryInput, input);
+    QFETCH(QString, expected);
+    QCOMPARE(GenerateQuery(input), expected);
+}
+
+// Which names SQLite and PostgreSQL read, written bare, as themselves: PostgreSQL folds upper
+// case and refuses its reserved keywords there, SQLite refuses every keyword; neither reads a
+// full stop or a quote as part of a name.
+void tst_QueryGenerator::namesDatabasesReadBare_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("postgres");
+    QTest::addColumn<bool>("sqlite");
+    QTest::newRow("lower case") << "customer" << true << true;
+    QTest::newRow("digits, underscore, dollar") << "_a1$b" << true << true;
+    QTest::newRow("other scripts") << "größe_日本" << true << true;
+    QTest::newRow("capital first") << "Secrets" << false << true;
+    QTest::newRow("all capitals") << "OTHER" << false << true;
+    QTest::newRow("mixed case") << "MixedCase" << false << true;
+    QTest::newRow("non-ASCII capital") << "Äpfel" << true << true;
+    QTest::newRow("select") << "select" << false << false;
+    QTest::newRow("from") << "from" << false << false;
+    QTest::newRow("order") << "order" << false << false;
+    QTest::newRow("user: reserved in PostgreSQL only") << "user" << false << true;
+    QTest::newRow("left: a join keyword") << "left" << false << false;
+    QTest::newRow("key: a keyword in SQLite only") << "key" << true << false;
+    QTest::newRow("name: PostgreSQL's unreserved keyword") << "name" << true << true;
+    QTest::newRow("schema and table") << "main.secrets" << false << false;
+    QTest::newRow("all fields") << "*" << false << false;
+    QTest::newRow("digit first") << "1st" << false << false;
+    QTest::newRow("quote") << "a\"b" << false << false;
+    QTest::newRow("backslash") << "a\\b" << false << false;
+    QTest::newRow("separator") << "a;b" << false << false;
+    QTest::newRow("empty") << "" << false << false;
+    QTest::newRow("longer than PostgreSQL keeps") << QString(64, QLatin1Char('a')) << false << true;
+}
+
+void tst_QueryGenerator::namesDatabasesReadBare()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, postgres);
+    QFETCH(bool, sqlite);
+    QCOMPARE(PostgresReadsBare(name), postgres);
+    QCOMPARE(SqliteReadsBare(name), sqlite);
 }
 
 void tst_QueryGenerator::columns_data()

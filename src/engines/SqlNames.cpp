@@ -1,0 +1,88 @@
+#include "engines/SqlNames.h"
+
+#include "querybuilder/QueryGenerator.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <pg_query.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <iterator>
+
+namespace Diduza {
+
+namespace {
+
+// The values of the name keys of PostgreSQL's parse tree, each with its key.
+void collectNames(const QJsonValue &value, QStringList &names)
+{
+    if (value.isArray()) {
+        for (const QJsonValue &element : value.toArray())
+            collectNames(element, names);
+        return;
+    }
+    if (!value.isObject())
+        return;
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        static const QLatin1String keys[] = { QLatin1String("sval"), QLatin1String("relname"),
+            QLatin1String("aliasname"), QLatin1String("schemaname"), QLatin1String("catalogname") };
+        if (std::find(std::begin(keys), std::end(keys), it.key()) != std::end(keys))
+            names << it.key() + QLatin1Char('=') + it.value().toString();
+        else
+            collectNames(it.value(), names);
+    }
+}
+
+} // namespace
+
+QString QuotedName(QStringView Name, QChar Open, QChar Close)
+{
+    QString text;
+    text.reserve(Name.size() + 2);
+    text += Open;
+    for (const QChar c : Name) {
+        text += c;
+        if (c == Close)
+            text += c;
+    }
+    text += Close;
+    return text;
+}
+
+bool PostgresReadsBare(QStringView Name)
+{
+    // Only plain identifiers are tried: whatever else a name holds needs quotes anyway, and a
+    // plain identifier cannot change the probe's structure.
+    if (!IsPlainIdentifier(Name))
+        return false;
+    const QString name = Name.toString();
+    const QByteArray probe
+        = QStringLiteral("SELECT %1.%1 FROM %1 %1 ORDER BY %1").arg(name).toUtf8();
+    PgQueryParseResult result = pg_query_parse(probe.constData());
+    const QByteArray tree = result.error ? QByteArray() : QByteArray(result.parse_tree);
+    pg_query_free_parse_result(result);
+    if (tree.isEmpty())
+        return false; // a keyword that one of the places refuses
+    QStringList names;
+    collectNames(QJsonDocument::fromJson(tree).object().value(QLatin1String("stmts")), names);
+    names.sort();
+    // The table, its alias, the field's table and name, the sort field: five times Name.
+    const QString sval = QLatin1String("sval=") + name;
+    return names
+        == QStringList { QLatin1String("aliasname=") + name, QLatin1String("relname=") + name, sval,
+               sval, sval };
+}
+
+bool SqliteReadsBare(QStringView Name)
+{
+    if (!IsPlainIdentifier(Name))
+        return false;
+    const QByteArray utf8 = Name.toUtf8();
+    return sqlite3_keyword_check(utf8.constData(), int(utf8.size())) == 0;
+}
+
+} // namespace Diduza
