@@ -28,12 +28,6 @@ QString quoteName(const QString &name)
     return Quote + inner + Quote;
 }
 
-// A name that the statement gives (a column's alias): bare when plain, else quoted.
-QString quotedName(const QString &name)
-{
-    return IsPlainIdentifier(name) ? name : quoteName(name);
-}
-
 // The code point at i (a surrogate pair read as one), and its length in code units.
 char32_t codePointAt(QStringView text, qsizetype i, qsizetype &length)
 {
@@ -428,7 +422,7 @@ QString GenerateQuery(const QueryInput &Input)
             if (column.Show != QLatin1String("0")) {
                 fields += listSeparator + expression;
                 if (!column.Alias.isEmpty())
-                    fields += QStringLiteral(" AS ") + quotedName(column.Alias);
+                    fields += QStringLiteral(" AS ") + nameText(Input, column.Alias);
             }
             if (!column.Sort.isEmpty() && (column.AllRows || fieldName != QLatin1String("*"))) {
                 // In a join tree an aggregated column sorts by its aggregate: the bare column

@@ -1867,7 +1867,9 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
                 } catch (...) {
                     // The application's name hook is for statements; the cell gets the name
                     // the builder itself gives.
-                    name = QueryTableName(QueryInput(), tableOf(area, item), true);
+                    QueryInput input = queryInput(false);
+                    input.TableNameHook = nullptr;
+                    name = QueryTableName(input, tableOf(area, item), true);
                 }
                 return name;
             });
