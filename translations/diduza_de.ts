@@ -46,6 +46,109 @@
     </message>
 </context>
 <context>
+    <name>Diduza::QueryImport</name>
+    <message>
+        <source>the joins in parentheses, which the builder cannot write as one chain of joins</source>
+        <translation>die Verknüpfungen in Klammern, die der Generator nicht als eine Kette von Verknüpfungen schreiben kann</translation>
+    </message>
+    <message>
+        <source>the outer joins: the local dialect writes them as plain conditions, which keep only the matching rows</source>
+        <translation>die äußeren Verknüpfungen: Der lokale Dialekt schreibt sie als einfache Bedingungen, die nur die passenden Zeilen behalten</translation>
+    </message>
+    <message>
+        <source>the condition %1: it cannot move past the outer join that follows it</source>
+        <translation>die Bedingung %1: Sie kann nicht hinter die folgende äußere Verknüpfung wandern</translation>
+    </message>
+    <message>
+        <source>the outer join of %1: its ON compares no column of it with a column of the tables before it</source>
+        <translation>die äußere Verknüpfung von %1: Ihr ON vergleicht keine ihrer Spalten mit einer Spalte der Tabellen davor</translation>
+    </message>
+    <message>
+        <source>the condition %1 of the join of %2 (the extended grid keeps it with its relation)</source>
+        <translation>die Bedingung %1 der Verknüpfung von %2 (das erweiterte Raster behält sie bei ihrer Beziehung)</translation>
+    </message>
+    <message>
+        <source>the order of the joins: the diagram cannot be drawn so that its statement joins the tables as this one does</source>
+        <translation>die Reihenfolge der Verknüpfungen: Das Diagramm lässt sich nicht so zeichnen, dass seine Anweisung die Tabellen wie diese verknüpft</translation>
+    </message>
+    <message>
+        <source>the field %1: no table of the statement has it</source>
+        <translation>das Feld %1: Keine Tabelle der Anweisung hat es</translation>
+    </message>
+    <message>
+        <source>%1 of the field list (the extended grid has it)</source>
+        <translation>%1 der Feldliste (das erweiterte Raster hat es)</translation>
+    </message>
+    <message>
+        <source>the expression %1 of the field list</source>
+        <translation>der Ausdruck %1 der Feldliste</translation>
+    </message>
+    <message>
+        <source>the column name %1 of %2 (the extended grid has it)</source>
+        <translation>der Spaltenname %1 von %2 (das erweiterte Raster hat ihn)</translation>
+    </message>
+    <message>
+        <source>the grouping by %1, which names an aggregate</source>
+        <translation>die Gruppierung nach %1, die ein Aggregat nennt</translation>
+    </message>
+    <message>
+        <source>the grouping by %1</source>
+        <translation>die Gruppierung nach %1</translation>
+    </message>
+    <message>
+        <source>the HAVING condition %1 (there is no grouped column to hold it)</source>
+        <translation>die HAVING-Bedingung %1 (keine gruppierte Spalte kann sie aufnehmen)</translation>
+    </message>
+    <message>
+        <source>the order of ORDER BY: the builder sorts in the order of the columns (the extended grid has a sort order)</source>
+        <translation>die Reihenfolge von ORDER BY: Der Generator sortiert in der Reihenfolge der Spalten (das erweiterte Raster hat eine Sortierfolge)</translation>
+    </message>
+    <message>
+        <source>the condition %1 (there is no column to hold it)</source>
+        <translation>die Bedingung %1 (keine Spalte kann sie aufnehmen)</translation>
+    </message>
+    <message>
+        <source>the field list: none of its entries is a column the builder can show</source>
+        <translation>die Feldliste: Keiner ihrer Einträge ist eine Spalte, die der Generator zeigen kann</translation>
+    </message>
+    <message>
+        <source>fields that exclude each other (a table&apos;s * and its single fields): %1</source>
+        <translation>Felder, die einander ausschließen (das * einer Tabelle und ihre einzelnen Felder): %1</translation>
+    </message>
+    <message>
+        <source>the field %1 a second time (the extended grid has it)</source>
+        <translation>das Feld %1 ein zweites Mal (das erweiterte Raster hat es)</translation>
+    </message>
+    <message>
+        <source>%1: a column number where * stands before it</source>
+        <translation>%1: eine Spaltennummer, vor der * steht</translation>
+    </message>
+    <message>
+        <source>%1: a column number the builder cannot follow</source>
+        <translation>%1: eine Spaltennummer, der der Generator nicht folgen kann</translation>
+    </message>
+    <message>
+        <source>the grouping by %1, which is not in the field list (the extended grid has a Show row)</source>
+        <translation>die Gruppierung nach %1, das nicht in der Feldliste steht (das erweiterte Raster hat eine Zeile „Anzeigen“)</translation>
+    </message>
+    <message>
+        <source>the sorting by %1, which names all fields</source>
+        <translation>die Sortierung nach %1, die alle Felder nennt</translation>
+    </message>
+    <message>
+        <source>the sorting by %1: this dialect sorts by the column, not its aggregate</source>
+        <translation>die Sortierung nach %1: Dieser Dialekt sortiert nach der Spalte, nicht nach ihrem Aggregat</translation>
+    </message>
+    <message>
+        <source>the sorting by %1</source>
+        <translation>die Sortierung nach %1</translation>
+    </message>
+    <message>
+        <source>the sorting by %1, which is not in the field list (the extended grid has a Show row)</source>
+        <translation>die Sortierung nach %1, das nicht in der Feldliste steht (das erweiterte Raster hat eine Zeile „Anzeigen“)</translation>
+    </message>
+</context>
+<context>
     <name>Diduza::SchemaAccessible</name>
     <message>
         <source>inner join</source>
@@ -215,32 +318,71 @@
         <translation>NATURAL- und USING-Verknüpfungen: ihre Bedingung</translation>
     </message>
     <message>
-        <source>a FROM entry that is not a table (a subquery or a function)</source>
-        <translation>ein FROM-Eintrag, der keine Tabelle ist (eine Unterabfrage oder eine Funktion)</translation>
+        <source>The text holds a NUL character.</source>
+        <translation>Der Text enthält ein NUL-Zeichen.</translation>
     </message>
     <message>
-        <source>the condition %1 of an outer join</source>
-        <translation>die Bedingung %1 einer äußeren Verknüpfung</translation>
+        <source>The parser&apos;s tree could not be read.</source>
+        <translation>Der Baum des Parsers konnte nicht gelesen werden.</translation>
     </message>
     <message>
-        <source>the expression %1 of the field list</source>
-        <translation>der Ausdruck %1 der Feldliste</translation>
+        <source>the column names of %1</source>
+        <translation>die Spaltennamen von %1</translation>
     </message>
     <message>
-        <source>the column name %1 of %2</source>
-        <translation>der Spaltenname %1 von %2</translation>
+        <source>ONLY %1</source>
+        <translation>ONLY %1</translation>
     </message>
     <message>
-        <source>the grouping by %1</source>
-        <translation>die Gruppierung nach %1</translation>
+        <source>the name %1 of a join in parentheses</source>
+        <translation>der Name %1 einer Verknüpfung in Klammern</translation>
     </message>
     <message>
-        <source>NULLS FIRST or LAST</source>
-        <translation>NULLS FIRST oder LAST</translation>
+        <source>the FROM entry %1, which is not a table (a subquery or a function)</source>
+        <translation>der FROM-Eintrag %1, der keine Tabelle ist (eine Unterabfrage oder eine Funktion)</translation>
     </message>
     <message>
-        <source>the sorting by %1</source>
-        <translation>die Sortierung nach %1</translation>
+        <source>the sorting by %1 USING an operator</source>
+        <translation>die Sortierung nach %1 USING einen Operator</translation>
+    </message>
+    <message>
+        <source>NULLS FIRST or LAST of the sorting by %1</source>
+        <translation>NULLS FIRST oder LAST der Sortierung nach %1</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSQLBuilderDialog</name>
+    <message>
+        <source>the joins</source>
+        <translation>die Verknüpfungen</translation>
+    </message>
+    <message>
+        <source>aggregates, expressions, column names and fields named through an alias</source>
+        <translation>Aggregate, Ausdrücke, Spaltennamen und über einen Alias genannte Felder</translation>
+    </message>
+    <message>
+        <source>WHERE</source>
+        <translation>WHERE</translation>
+    </message>
+    <message>
+        <source>GROUP BY</source>
+        <translation>GROUP BY</translation>
+    </message>
+    <message>
+        <source>HAVING</source>
+        <translation>HAVING</translation>
+    </message>
+    <message>
+        <source>ORDER BY</source>
+        <translation>ORDER BY</translation>
+    </message>
+    <message>
+        <source>DISTINCT</source>
+        <translation>DISTINCT</translation>
+    </message>
+    <message>
+        <source>Not imported (the full import reads it): %1</source>
+        <translation>Nicht übernommen (der vollständige Import liest es): %1</translation>
     </message>
 </context>
 <context>
@@ -544,14 +686,6 @@
         <translation>Die Anweisung konnte nicht gelesen werden: %1</translation>
     </message>
     <message>
-        <source>fields that exclude each other (a table&apos;s * and its single fields)</source>
-        <translation>Felder, die sich gegenseitig ausschließen (das * einer Tabelle und ihre einzelnen Felder)</translation>
-    </message>
-    <message>
-        <source>the order of ORDER BY: the builder sorts in the order of the columns</source>
-        <translation>die Reihenfolge von ORDER BY: Der Generator sortiert in der Reihenfolge der Spalten</translation>
-    </message>
-    <message>
         <source>Tarvelon Software: Diduza REVIzirovi</source>
         <translation>Tarvelon Software: Diduza REVIzirovi</translation>
     </message>
@@ -576,22 +710,6 @@
         <translation>das Feld %1: Die Tabelle hat keine solche Spalte</translation>
     </message>
     <message>
-        <source>the grouping by %1, which is not in the field list</source>
-        <translation>die Gruppierung nach %1, die nicht in der Feldliste steht</translation>
-    </message>
-    <message>
-        <source>the condition %1 (there is no column to hold it)</source>
-        <translation>die Bedingung %1 (keine Spalte kann sie aufnehmen)</translation>
-    </message>
-    <message>
-        <source>the HAVING condition %1 (there is no grouped column to hold it)</source>
-        <translation>die HAVING-Bedingung %1 (keine gruppierte Spalte kann sie aufnehmen)</translation>
-    </message>
-    <message>
-        <source>the sorting by %1, which is not in the field list</source>
-        <translation>die Sortierung nach %1, die nicht in der Feldliste steht</translation>
-    </message>
-    <message>
         <source>Move column</source>
         <translation>Spalte verschieben</translation>
     </message>
@@ -602,6 +720,34 @@
     <message>
         <source>Edit %1</source>
         <translation>%1 bearbeiten</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+    <message>
+        <source>Alias</source>
+        <translation>Alias</translation>
+    </message>
+    <message>
+        <source>Sort order</source>
+        <translation>Sortierfolge</translation>
+    </message>
+    <message>
+        <source>Add a column that counts the rows (COUNT(*))</source>
+        <translation>Spalte hinzufügen, die die Zeilen zählt (COUNT(*))</translation>
+    </message>
+    <message>
+        <source>Add this field again</source>
+        <translation>Dieses Feld noch einmal hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove this column</source>
+        <translation>Diese Spalte entfernen</translation>
+    </message>
+    <message>
+        <source>Not carried over: %1</source>
+        <translation>Nicht übernommen: %1</translation>
     </message>
 </context>
 <context>

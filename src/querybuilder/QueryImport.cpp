@@ -15,11 +15,6 @@ namespace Diduza {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Diduza::QueryImport", text);
-}
-
 // How a step of the chain of joins joins its table to the tables before it.
 enum StepKind { First, Inner, Left, Right, Full, Cross };
 
@@ -47,6 +42,9 @@ struct Chain {
 };
 
 class Planner {
+    // Its texts are translated in the context of the import as a whole.
+    Q_DECLARE_TR_FUNCTIONS(Diduza::QueryImport)
+
 public:
     Planner(const ImportedQuery &query, const QueryImportOptions &options)
         : m_q(query)

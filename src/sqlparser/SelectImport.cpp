@@ -17,11 +17,6 @@ using PgTree::Token;
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Diduza::SelectImport", text);
-}
-
 // --- the legacy outer-join marks -------------------------------------------------------------
 
 // The outer-join marks of the WHERE-clause dialects, which PostgreSQL's parser does not read:
@@ -239,6 +234,9 @@ struct Scope {
 };
 
 class Reader {
+    // Its texts are translated in the context of the import as a whole.
+    Q_DECLARE_TR_FUNCTIONS(Diduza::SelectImport)
+
 public:
     Reader(const Statement &statement, const LegacyMarks &marks)
         : m_st(statement)
