@@ -163,6 +163,10 @@ private slots:
     void postgresParser();
     void plan_data();
     void plan();
+    void namesLongerThanPostgresKeeps_data();
+    void namesLongerThanPostgresKeeps();
+    void deepStatementsAreReadOrNamed_data();
+    void deepStatementsAreReadOrNamed();
 };
 
 void tst_SelectImport::import_data()
@@ -224,6 +228,67 @@ void tst_SelectImport::plan()
     options.Extended = extended;
     options.Fields = fieldsOf;
     QCOMPARE(planSummary(PlanImport(query, options)), expected);
+}
+
+void tst_SelectImport::namesLongerThanPostgresKeeps_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("70 letters") << QString(70, QLatin1Char('t'));
+    QTest::newRow("40 two-byte letters") << QString(40, QChar(0xe9));
+    QTest::newRow("quoted, mixed case") << QStringLiteral("\"%1\"").arg(QString(66, QLatin1Char('Q')));
+}
+
+// PostgreSQL's parser cuts names at 63 bytes; the statement's own text keeps them whole.
+void tst_SelectImport::namesLongerThanPostgresKeeps()
+{
+    QFETCH(QString, name);
+    const QString unquoted = name.startsWith('"') ? name.mid(1, name.size() - 2) : name;
+    const QString alias = QString(64, QLatin1Char('a'));
+    const ImportedQuery q = ImportSelect(QStringLiteral("SELECT %2.%1 FROM %1 %2 WHERE %2.%1 > 1")
+                                             .arg(name, alias));
+    QVERIFY2(q.Ok, qPrintable(q.Error));
+    QCOMPARE(q.Tables.value(0).Name, unquoted);
+    QCOMPARE(q.Tables.value(0).Alias, alias);
+    QCOMPARE(q.Fields.value(0).Column.Field, unquoted);
+    QCOMPARE(q.Fields.value(0).Column.Table, 0);
+    QCOMPARE(q.Where.value(0).Text.References.value(0).Column.Table, 0);
+}
+
+void tst_SelectImport::deepStatementsAreReadOrNamed_data()
+{
+    QTest::addColumn<QString>("sql");
+    QString nots = QStringLiteral("SELECT a.x FROM a WHERE ");
+    for (int i = 0; i < 400; ++i)
+        nots += QStringLiteral("NOT ");
+    QTest::newRow("400 NOTs") << nots + QStringLiteral("a.x = 1");
+    QString sums = QStringLiteral("SELECT a.x FROM a WHERE a.x = ");
+    for (int i = 0; i < 1000; ++i)
+        sums += QStringLiteral("1+(");
+    QTest::newRow("1,000 nested sums") << sums + QStringLiteral("1") + QString(1000, ')');
+    QString joins = QStringLiteral("SELECT t0.x FROM a t0");
+    for (int i = 1; i <= 1000; ++i)
+        joins += QStringLiteral(" JOIN a t%1 ON t%1.x = t%2.x").arg(i).arg(i - 1);
+    QTest::newRow("1,000 joins") << joins;
+}
+
+// A statement PostgreSQL's parser reads is read whatever its depth; one it refuses is refused
+// with the parser's own reason.
+void tst_SelectImport::deepStatementsAreReadOrNamed()
+{
+    QFETCH(QString, sql);
+    const ImportedQuery q = ImportSelect(sql);
+    QString error;
+    if (!ParsesAsPostgres(sql, &error)) {
+        QVERIFY(!q.Ok);
+        QCOMPARE(q.Error, error);
+        return;
+    }
+    QVERIFY2(q.Ok, qPrintable(q.Error));
+    QueryImportOptions options;
+    options.Fields = fieldsOf;
+    const QueryImportPlan plan = PlanImport(q, options);
+    QVERIFY(!plan.Tables.isEmpty());
+    QVERIFY2(plan.LeftOut.isEmpty(), qPrintable(plan.LeftOut.join("; ")));
 }
 
 QTEST_GUILESS_MAIN(tst_SelectImport)
