@@ -232,6 +232,8 @@ int main(int argc, char *argv[])
     builder.SetDataEngine(&engine);
     builder.SetCaption(Demo::tr("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
     builder.SetSQL(IncomingSQL);
+    // The whole statement comes back into the builder, with the grid's extended rows.
+    builder.SetFullImport(true);
     auto runBuilder = [&] {
         if (builder.Execute())
             statement->setPlainText(builder.SQL());
