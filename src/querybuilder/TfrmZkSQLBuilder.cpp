@@ -974,8 +974,11 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
     const int col = columnOf(subItem);
     if (col >= 0 && !subItem->Checked()) {
         removeColumn(col);
-        for (int other = columnOf(subItem); other >= 0; other = columnOf(subItem))
-            removeColumn(other);
+        // The extended grid may hold the field in more columns.
+        for (int other = sgColumnGrid->ColCount() - 1; other >= 1; --other) {
+            if (ReferencedSubItem(sgColumnGrid->Cells(other, RowField)) == subItem)
+                removeColumn(other);
+        }
     } else if (col < 0 && subItem->Checked()) {
         const QString reference = SubItemReference(subItem);
         const bool indexed = FColumnOfRowVersion == sgColumnGrid->CellsVersion();

@@ -11,6 +11,7 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -129,6 +130,9 @@ private slots:
     void importTicks();
     void okReturnsTheGivenTextUntilAChange();
     void fullImport();
+    void fieldImportSaidNothingOfWhatItLeftOut();
+    void extendedGridRows();
+    void furtherJoinConditionsKeptInFilesAndUndo();
     void errorsLeaveAfterTheFormIsFreed();
     void nameHooksWereCalledBeforeTheFormWasShown_data();
     void nameHooksWereCalledBeforeTheFormWasShown();
@@ -799,6 +803,105 @@ void tst_BuilderDialog::fullImport()
     QVERIFY(dialog.Execute());
     QCOMPARE(dialog.LeftOut(), QStringList({ "LIMIT 3" }));
     QCOMPARE(dialog.SQL(), given);
+}
+
+// The field import reads tables and plain fields; the rest of the statement was dropped unseen.
+void tst_BuilderDialog::fieldImportSaidNothingOfWhatItLeftOut()
+{
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(m_engine.get());
+    dialog.SetSQL("SELECT c.name, orders.amount FROM customer c JOIN orders ON c.id = "
+                  "orders.customer_id WHERE orders.amount > 5 ORDER BY 1");
+    QString line;
+    m_dialogs->modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        if (form.lblImportNotes->isVisibleTo(&form))
+            line = form.lblImportNotes->toolTip();
+        return int(QDialog::Rejected);
+    };
+    QVERIFY(!dialog.Execute());
+    QCOMPARE(dialog.LeftOut(),
+        QStringList({ "Not imported (the full import reads it): the joins, aggregates, "
+                      "expressions, column names and fields named through an alias, WHERE, "
+                      "ORDER BY" }));
+    QCOMPARE(line, dialog.LeftOut().join('\n'));
+}
+
+// The extended grid's rows and columns reach the statement; switched off, the grid is the
+// designed one again and generates as designed.
+void tst_BuilderDialog::extendedGridRows()
+{
+    Builder &form = *m_form;
+    TStringGrid *grid = form.sgColumnGrid;
+    const QString designed = [&] {
+        TSchemaItem *customer = AddNewItem(form.SchemaDesignArea, "customer", {}, 10, 10);
+        customer->GetSubItemByName("name")->SetChecked(true);
+        customer->GetSubItemByName("city")->SetChecked(true);
+        return form.GenerateSQL();
+    }();
+    form.SetExtendedGrid(true);
+    QCOMPARE(grid->RowCount(), 10);
+    QCOMPARE(grid->Cells(0, 7), QStringLiteral("Show"));
+    QCOMPARE(grid->Cells(0, 8), QStringLiteral("Alias"));
+    QCOMPARE(grid->Cells(0, 9), QStringLiteral("Sort order"));
+    QCOMPARE(form.GenerateSQL(), designed);
+
+    // "Show" is a check box over its cell: one commit hides the city column.
+    bool canSelect = true;
+    grid->SetCurrentCell(2, 7);
+    form.sgColumnGridSelectCell(grid, 2, 7, canSelect);
+    QVERIFY(!form.cbGroupBy->isHidden());
+    QVERIFY(form.cbGroupBy->isChecked());
+    form.cbGroupBy->setChecked(false);
+    form.cbInplaceChange(form.cbGroupBy);
+    QCOMPARE(grid->Cells(2, 7), QStringLiteral("0"));
+    grid->SetCells(2, 3, "Descending");
+    grid->SetCells(1, 8, "who");
+    const int count = form.AddAllRowsColumn();
+    grid->SetCells(count, 5, "");
+    grid->SetCells(1, 5, "1");
+    grid->SetCells(2, 5, "1");
+    const int again = form.DuplicateColumn(1);
+    QVERIFY(again > count);
+    grid->SetCells(again, 2, "Count");
+    QCOMPARE(form.GenerateSQL().split("\r\n", Qt::SkipEmptyParts),
+        QStringList({ "SELECT  customer.name AS who, COUNT(*), COUNT(customer.name) ",
+            "FROM customer ", "GROUP BY name, city ", "ORDER BY city DESC" }));
+    // Unticking the row takes every column of it.
+    form.SchemaDesignArea->GetItem(0)->GetSubItemByName("name")->SetChecked(false);
+    for (int col = 1; col < grid->ColCount(); ++col)
+        QVERIFY(grid->Cells(col, 8) != QStringLiteral("who"));
+    QCOMPARE(form.DuplicateColumn(0), -1); // the title column holds no field
+
+    form.SetExtendedGrid(false);
+    QCOMPARE(grid->RowCount(), 7); // grouped: the having row stays
+    QVERIFY(!form.GenerateSQL().contains(" AS "));
+}
+
+void tst_BuilderDialog::furtherJoinConditionsKeptInFilesAndUndo()
+{
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    TSchemaItem *customer = AddNewItem(area, "customer", {}, 10, 10);
+    TSchemaItem *orders = AddNewItem(area, "orders", {}, 200, 10);
+    TSchemaRelation *relation = area->AddRelation(customer, orders,
+        customer->GetSubItemByName("id"), orders->GetSubItemByName("customer_id"));
+    relation->SetJoinCondition("orders.amount > 5");
+    QBuffer file;
+    file.open(QIODevice::ReadWrite);
+    area->SaveToStream(file);
+    QVERIFY(file.data().contains("JoinCondition=orders.amount > 5\r\n"));
+    area->ClearAll();
+    file.seek(0);
+    area->LoadFromStream(file);
+    QCOMPARE(area->GetRelationCount(), 1);
+    QCOMPARE(area->GetRelation(0)->JoinCondition(), QStringLiteral("orders.amount > 5"));
+    // A relation brought back by undo has its condition again.
+    area->DeleteRelationsForItem(area->GetItem(1), nullptr);
+    QCOMPARE(area->GetRelationCount(), 0);
+    area->UndoStack()->undo();
+    QCOMPARE(area->GetRelationCount(), 1);
+    QCOMPARE(area->GetRelation(0)->JoinCondition(), QStringLiteral("orders.amount > 5"));
 }
 
 void tst_BuilderDialog::errorsLeaveAfterTheFormIsFreed()

@@ -155,6 +155,8 @@ private slots:
     void missingEnds();
     void joinTrees_data();
     void joinTrees();
+    void extendedGrid_data();
+    void extendedGrid();
     void notes_data();
     void notes();
 };
@@ -725,6 +727,72 @@ void tst_QueryGenerator::joinTrees()
     QVERIFY(!sql.contains("1=1"));
     // Each join kind with its operator also stands in the other dialects, unchanged.
     QVERIFY(!GenerateQuery(withEngine(input, stLocal)).contains(" ON "));
+}
+
+void tst_QueryGenerator::extendedGrid_data()
+{
+    QTest::addColumn<QueryInput>("input");
+    QTest::addColumn<QStringList>("lines"); // the statement's lines, without their ends
+    const QueryTable a = table("a", 1);
+    const QueryTable b = table("b", 2);
+    auto input = [&](const QVector<QueryColumn> &columns, int dialect = stAnsi) {
+        QueryInput i;
+        i.Tables = { a, b };
+        i.Joins = { join(a, "x", b, "y", rjLeftOuter) };
+        i.Columns = columns;
+        return withEngine(i, dialect);
+    };
+    QueryColumn count;
+    count.FieldCell = QStringLiteral("COUNT(*)");
+    count.AllRows = true;
+    count.Calculate = QStringLiteral("Count");
+    count.Sort = QStringLiteral("Descending");
+    QueryColumn hidden = column(b, "z", {}, "Ascending", "b.z > 1");
+    hidden.Show = QStringLiteral("0");
+    QueryColumn named = column(a, "x", "Summa");
+    named.Alias = QStringLiteral("total sum");
+    QueryColumn first = column(a, "w", {}, "Ascending");
+    first.SortOrder = QStringLiteral("2");
+    QueryColumn second = column(b, "v", {}, "Descending");
+    second.SortOrder = QStringLiteral("1");
+    const QString from = "FROM a LEFT OUTER JOIN b ON (a.x = b.y) ";
+    QTest::newRow("a column that counts the rows")
+        << input({ column(a, "x", {}, {}, {}, "1"), count })
+        << QStringList { "SELECT  a.x, COUNT(*) ", from, "GROUP BY a.x ",
+               "ORDER BY COUNT(*) DESC" };
+    QTest::newRow("a hidden column sorts and filters")
+        << input({ column(a, "x"), hidden })
+        << QStringList { "SELECT  a.x ", from, "WHERE  (b.z > 1) ", "ORDER BY b.z ASC" };
+    QTest::newRow("an alias, quoted where it is not a plain name")
+        << input({ named }) << QStringList { "SELECT  SUM(a.x) AS \"total sum\" ", from };
+    QTest::newRow("a sort order apart from the columns")
+        << input({ first, second })
+        << QStringList { "SELECT  a.w, b.v ", from, "ORDER BY b.v DESC, a.w ASC" };
+    QTest::newRow("an aggregate sorts by itself in the join tree")
+        << input({ column(a, "w", {}, {}, {}, "1"), column(a, "x", "Summa", "Descending") })
+        << QStringList { "SELECT  a.w, SUM(a.x) ", from, "GROUP BY a.w ",
+               "ORDER BY SUM(a.x) DESC" };
+    QTest::newRow("... and by its field as designed in the other dialects")
+        << input(
+               { column(a, "w", {}, {}, {}, "1"), column(a, "x", "Summa", "Descending") }, stLocal)
+        << QStringList { "SELECT  a.w, SUM(a.x) ", "FROM a, b ", "WHERE (1=1) ",
+               "   AND (a.x = b.y) ", "GROUP BY w ", "ORDER BY x DESC" };
+    QueryInput further = input({ column(a, "x") });
+    further.Joins[0].Condition = QStringLiteral("b.z > 1");
+    QTest::newRow("a relation's further condition stands in its ON")
+        << further
+        << QStringList { "SELECT  a.x ", "FROM a LEFT OUTER JOIN b ON (a.x = b.y) AND (b.z > 1) " };
+    QueryInput furtherLocal = withEngine(further, stLocal);
+    QTest::newRow("... and in WHERE in the WHERE-clause dialects")
+        << furtherLocal
+        << QStringList { "SELECT  a.x ", "FROM a, b ", "WHERE  (b.z > 1) ", "   AND (a.x = b.y) " };
+}
+
+void tst_QueryGenerator::extendedGrid()
+{
+    QFETCH(QueryInput, input);
+    QFETCH(QStringList, lines);
+    QCOMPARE(GenerateQuery(input).split("\r\n", Qt::SkipEmptyParts), lines);
 }
 
 void tst_QueryGenerator::notes_data()
