@@ -29,6 +29,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QListWidget>
@@ -36,6 +37,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QSqlDatabase>
 #include <QTabWidget>
@@ -120,7 +122,7 @@ public:
         grid->SetCells(name, 3, LoadResString(_strSortASC));
         grid->SetCells(name, 5, QStringLiteral("1"));
         grid->SetCells(city, 5, QStringLiteral("1"));
-        grid->SetRowCount(7);
+        grid->SetRowCount(form->ExtendedGrid() ? 10 : 7);
         grid->SetCells(name, 6, QStringLiteral("SUM(orders.amount) > 1000"));
         grid->SetCells(sum, 2, LoadResString(_strValueSUM));
         grid->SetCells(sum, 4, QStringLiteral("orders.amount > 100"));
@@ -130,11 +132,19 @@ public:
         form->btnGenSQL->click();
         ok = shot(*form, QStringLiteral("builder-sql.png")) && ok;
         form->btnExecSQL->click();
-        if (QAbstractItemModel *rows = form->ResultModel()) {
-            while (rows->canFetchMore(QModelIndex()))
+        // The statement runs on a thread of its own: wait for its last row (within reason).
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 60000) {
+            QAbstractItemModel *rows = form->ResultModel();
+            if (rows && rows->canFetchMore(QModelIndex()))
                 rows->fetchMore(QModelIndex());
-            m_rows = rows->rowCount();
+            else if (!form->IsRunning())
+                break;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         }
+        if (QAbstractItemModel *rows = form->ResultModel())
+            m_rows = rows->rowCount();
         ok = shot(*form, QStringLiteral("builder-results.png")) && ok;
         ok = shot(*area, QStringLiteral("builder-diagram.png")) && ok;
         m_ok = ok;
@@ -162,6 +172,7 @@ private:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Diduza"));
     QApplication::setApplicationName(QStringLiteral("Diduza demo"));
 
     QCommandLineParser parser;
@@ -232,10 +243,22 @@ int main(int argc, char *argv[])
     builder.SetDataEngine(&engine);
     builder.SetCaption(Demo::tr("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
     builder.SetSQL(IncomingSQL);
-    // The whole statement comes back into the builder, with the grid's extended rows.
+    // The whole statement comes back into the builder, with the grid's extended rows; the SQL
+    // page takes typing, statements run in the background.
     builder.SetFullImport(true);
+    builder.SetSQLEditable(true);
+    builder.SetBackgroundExecution(true);
+    // The builder's window as the user left it, kept between runs of the demo (not when it
+    // runs by itself, whose pictures stay the same).
+    const bool keepWindow = QGuiApplication::platformName() != QLatin1String("offscreen");
+    QSettings settings;
+    if (keepWindow)
+        builder.RestoreState(settings.value(QStringLiteral("builder/window")).toByteArray());
     auto runBuilder = [&] {
-        if (builder.Execute())
+        const bool ok = builder.Execute();
+        if (keepWindow)
+            settings.setValue(QStringLiteral("builder/window"), builder.SaveState());
+        if (ok)
             statement->setPlainText(builder.SQL());
     };
     // What diagram tools offer beside the design: undo, find, links by keyboard, an overview,

@@ -56,4 +56,9 @@ QString TSchemaDataEngine::GetJoinSeparator(TSDRelationJoin Join) const
     return JoinSeparator(FSQLSubType, Join);
 }
 
+TSchemaQueryRun *TSchemaDataEngine::StartSQL(const QString &, int, int)
+{
+    return nullptr;
+}
+
 } // namespace Diduza

@@ -19,6 +19,8 @@ class QAbstractItemModel;
 
 namespace Diduza {
 
+class TSchemaQueryRun;
+
 class TSchemaItem;
 
 /// Fills ItemList with table names.
@@ -67,6 +69,12 @@ public:
     /// Runs SQL through OnExecSQL and returns its data set; null when the event is unset. The
     /// engine never frees a data set.
     virtual QAbstractItemModel *ExecSQL(const QString &SQL);
+    /// Starts SQL away from the user-interface thread and returns the run (the caller owns
+    /// it), at most RowLimit rows (0 for all) arriving in pages of PageSize. Null when the
+    /// engine runs statements only through ExecSQL, as this one does (and every engine whose
+    /// application handles OnExecSQL): the caller then runs ExecSQL. Raises as ExecSQL does for
+    /// a statement refused before it runs.
+    virtual TSchemaQueryRun *StartSQL(const QString &SQL, int RowLimit = 0, int PageSize = 500);
     /// The statement template of SQLSubType's dialect.
     virtual QString GetSQLTemplate();
     /// How the engine's database reads names, for the statements the query builder writes.

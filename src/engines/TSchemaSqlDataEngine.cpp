@@ -1,5 +1,7 @@
 #include "engines/TSchemaSqlDataEngine.h"
 
+#include "engines/SqlQueryRun_p.h"
+
 #include "diagram/TSchemaItem.h"
 #include "engines/SqlNames.h"
 #include "platform/CompareText.h"
@@ -310,6 +312,15 @@ QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
     if (model->lastError().isValid())
         throw Exception(SqlErrorText(model->lastError()));
     return model.release();
+}
+
+TSchemaQueryRun *TSchemaSqlDataEngine::StartSQL(const QString &SQL, int RowLimit, int PageSize)
+{
+    if (OnExecSQL())
+        return nullptr;
+    const QSqlDatabase db = openDatabase();
+    const QString statement = singleStatement(db, SQL);
+    return new SqlQueryRun(db.connectionName(), statement, RowLimit, PageSize);
 }
 
 SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()

@@ -59,6 +59,12 @@ public:
     // Diduza::Exception before anything runs. A statement the database rejects raises
     // Diduza::Exception with SqlErrorText.
     QAbstractItemModel *ExecSQL(const QString &SQL) override;
+    // Null when OnExecSQL is set. Otherwise checks SQL as ExecSQL does (raising before
+    // anything runs) and runs it on a thread of its own, on a clone of the connection opened
+    // there: the connection itself stays free and the user-interface thread never waits for
+    // the database. Cancel asks the database to stop (PostgreSQL's cancel request, SQLite's
+    // interrupt). An error's position is where PostgreSQL's message points, when it does.
+    TSchemaQueryRun *StartSQL(const QString &SQL, int RowLimit = 0, int PageSize = 500) override;
     // How the connection's database reads names: SQLite's and PostgreSQL's own rules (see
     // engines/SqlNames.h), for other drivers plain identifiers as they stand; other names are
     // quoted with the driver's quote characters. A caption with a full stop is one name when

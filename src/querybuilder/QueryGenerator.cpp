@@ -292,6 +292,29 @@ bool IsPlainTableName(QStringView Name)
     }
 }
 
+bool StartsWithComparison(QStringView Text)
+{
+    const QStringView text = Text.trimmed();
+    for (const char *op : { "<>", "!=", "<=", ">=", "=", "<", ">" }) {
+        if (text.startsWith(QLatin1String(op)))
+            return true;
+    }
+    static const char *const words[]
+        = { "NOT LIKE", "NOT IN", "NOT BETWEEN", "LIKE", "IN", "BETWEEN", "IS" };
+    for (const char *word : words) {
+        const QLatin1String w(word);
+        if (!text.startsWith(w, Qt::CaseInsensitive))
+            continue;
+        // The word must end there: "IN (", "IS NULL", but not "INDEX" or "is_open".
+        if (text.size() == w.size())
+            return true;
+        const QChar next = text.at(w.size());
+        if (!(next.isLetterOrNumber() || next == QLatin1Char('_') || next == QLatin1Char('$')))
+            return true;
+    }
+    return false;
+}
+
 QString DefaultQueryTemplate()
 {
     return SQLTemplate(stStandard);
@@ -440,14 +463,34 @@ QString GenerateQuery(const QueryInput &Input)
                     { isNumber && place > 0 ? place : std::numeric_limits<int>::max(), entry });
             }
         }
-        if (!column.Where.isEmpty())
-            whereFilter += conditionStart + column.Where + conditionEnd;
+        // A text that begins with a comparison compares the column: its field in WHERE, its
+        // value (with its aggregate) in HAVING.
+        if (!column.Where.isEmpty()) {
+            const bool applies = column.Field && fieldName != QLatin1String("*")
+                && StartsWithComparison(column.Where);
+            whereFilter += conditionStart
+                + (applies ? qualified + QLatin1Char(' ') + column.Where.trimmed() : column.Where)
+                + conditionEnd;
+        }
         if (column.Grouping == QLatin1String("1")) {
             grouped = true;
             if (!column.AllRows)
                 groups += listSeparator + listedName;
-            if (!column.Having.isEmpty())
-                havingFilter += conditionStart + column.Having + conditionEnd;
+            if (!column.Having.isEmpty()) {
+                QString value;
+                if (column.AllRows) {
+                    value = QStringLiteral("COUNT(*)");
+                } else if (column.Field && fieldName != QLatin1String("*")) {
+                    const QString aggregate = aggregateText(column.Calculate);
+                    value = aggregate.isEmpty()
+                        ? qualified
+                        : aggregate + QLatin1Char('(') + qualified + QLatin1Char(')');
+                }
+                const bool applies = !value.isEmpty() && StartsWithComparison(column.Having);
+                havingFilter += conditionStart
+                    + (applies ? value + QLatin1Char(' ') + column.Having.trimmed() : column.Having)
+                    + conditionEnd;
+            }
         }
     }
     std::stable_sort(sorts.begin(), sorts.end(),

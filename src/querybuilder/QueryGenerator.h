@@ -177,6 +177,12 @@ DIDUZACORE_EXPORT QString QueryTableName(
 DIDUZACORE_EXPORT QString QueryFieldName(
     const QueryInput &Input, const std::optional<QueryField> &Field);
 
+// Whether a where or having text begins with a comparison (=, <>, !=, <, >, <=, >=, LIKE,
+// NOT LIKE, IN, NOT IN, BETWEEN, NOT BETWEEN, IS): such a text applies to its column, which the
+// statement then writes before it ("= 'Wien'" under customer.city gives
+// "(customer.city = 'Wien')"). Alone, such a text was no condition at all.
+DIDUZACORE_EXPORT bool StartsWithComparison(QStringView Text);
+
 // The SELECT statement for Input; empty when nothing is selected and there are no tables.
 DIDUZACORE_EXPORT QString GenerateQuery(const QueryInput &Input);
 

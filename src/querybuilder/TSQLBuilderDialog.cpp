@@ -45,6 +45,7 @@ bool TSQLBuilderDialog::Execute()
         std::unique_ptr<TfrmZkSQLBuilder> form;
         ~RunScope()
         {
+            dialog->FState = form->SaveState();
             dialog->sda = nullptr;
             dialog->FForm = nullptr;
             form.reset();
@@ -66,6 +67,11 @@ bool TSQLBuilderDialog::Execute()
 
     FLeftOut.clear();
     form->SetExtendedGrid(ExtendedGrid());
+    form->SetSQLEditable(FSQLEditable);
+    form->SetBackgroundExecution(FBackgroundExecution);
+    form->SetRowLimit(FRowLimit);
+    if (!FState.isEmpty())
+        form->RestoreState(FState);
     const bool joinTree = FDataEngine && FDataEngine->SQLSubType() == stAnsi;
     if (FFullImport || joinTree) {
         FLeftOut = form->ImportQuery(ImportSelect(FSQL));

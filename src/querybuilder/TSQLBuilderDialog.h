@@ -25,6 +25,7 @@
 #include "platform/SchemaTypes.h"
 #include "platform/TPaintBox.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -46,6 +47,9 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
     Q_PROPERTY(QString SQL READ SQL WRITE SetSQL)
     Q_PROPERTY(bool FullImport READ FullImport WRITE SetFullImport)
     Q_PROPERTY(bool ExtendedGrid READ ExtendedGrid WRITE SetExtendedGrid)
+    Q_PROPERTY(bool SQLEditable READ SQLEditable WRITE SetSQLEditable)
+    Q_PROPERTY(bool BackgroundExecution READ BackgroundExecution WRITE SetBackgroundExecution)
+    Q_PROPERTY(int RowLimit READ RowLimit WRITE SetRowLimit)
     Q_PROPERTY(Diduza::TSchemaDataEngine *DataEngine READ GetDataEngine WRITE SetDataEngine)
 
 public:
@@ -85,6 +89,25 @@ public:
     bool ExtendedGrid() const { return FExtendedGrid.value_or(FFullImport); }
     /// Sets ExtendedGrid.
     void SetExtendedGrid(bool Value) { FExtendedGrid = Value; }
+    /// The builder form's SQL page takes typing (see TfrmZkSQLBuilder::SetSQLEditable); off.
+    bool SQLEditable() const { return FSQLEditable; }
+    /// Sets SQLEditable.
+    void SetSQLEditable(bool Value) { FSQLEditable = Value; }
+    /// Statements run away from the user-interface thread where the engine offers it, with
+    /// paging, a status line, Cancel, copying and CSV (TfrmZkSQLBuilder::SetBackgroundExecution);
+    /// off.
+    bool BackgroundExecution() const { return FBackgroundExecution; }
+    /// Sets BackgroundExecution.
+    void SetBackgroundExecution(bool Value) { FBackgroundExecution = Value; }
+    /// The most rows a background run shows; 0 for all.
+    int RowLimit() const { return FRowLimit; }
+    /// Sets RowLimit.
+    void SetRowLimit(int Value) { FRowLimit = Value; }
+    /// The builder window's size, splitters and page as the user left them at the end of the
+    /// last run (empty before one), for the application to keep; the library writes no settings.
+    QByteArray SaveState() const { return FState; }
+    /// The state the next run opens with (one SaveState gave; anything else is ignored).
+    void RestoreState(const QByteArray &State) { FState = State; }
 
     /// The builder form's design area while Execute runs; null before and after.
     TSchemaDesignArea *SchemaDesignArea() const { return sda; }
@@ -128,6 +151,10 @@ private:
     QString FSQL;
     bool FFullImport = false;
     std::optional<bool> FExtendedGrid;
+    bool FSQLEditable = false;
+    bool FBackgroundExecution = false;
+    int FRowLimit = 0;
+    QByteArray FState;
     QStringList FLeftOut;
     TDrawItemEvent FOnDrawTableItem;
     TGetSchemaItemEvent FOnGetTableName;

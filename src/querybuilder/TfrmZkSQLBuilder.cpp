@@ -6,6 +6,8 @@
 #include "diagram/TSchemaSubItem.h"
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaDataEngine.h"
+#include "engines/TSchemaQueryRun.h"
+#include "engines/TSchemaRunModel.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/CompareText.h"
@@ -18,35 +20,55 @@
 #include "platform/VisibleText.h"
 #include "querybuilder/QueryGenerator.h"
 #include "querybuilder/QueryImport.h"
+#include "querybuilder/SqlHighlighter_p.h"
 #include "querybuilder/SqlTemplate.h"
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
 #include "sqlparser/SelectImport.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDataStream>
+#include <QDateTime>
+#include <QEventLoop>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSet>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextCursor>
 #include <QTextOption>
+#include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
 #include <QUndoCommand>
@@ -463,6 +485,7 @@ void TfrmZkSQLBuilder::createControls()
     edWhere = new QLineEdit(tsColumns);
     edWhere->setObjectName(QStringLiteral("edWhere"));
     edWhere->hide();
+
     edWhere->installEventFilter(this);
 
     tsOptions = new QWidget;
@@ -622,6 +645,113 @@ void TfrmZkSQLBuilder::createStatementPages()
     resultsLayout->setSpacing(0);
     resultsLayout->addWidget(lblResultError);
     resultsLayout->addWidget(DBGrid1, 1);
+    createQueryTools();
+}
+
+void TfrmZkSQLBuilder::createQueryTools()
+{
+    // The SQL page's bar: the parse error, Apply, Run.
+    pnlSQLTools = new QWidget(tsSQL);
+    pnlSQLTools->setObjectName(QStringLiteral("pnlSQLTools"));
+    auto *sqlBar = new QHBoxLayout(pnlSQLTools);
+    sqlBar->setContentsMargins(4, 2, 4, 2);
+    lblSQLError = new QLabel(pnlSQLTools);
+    lblSQLError->setObjectName(QStringLiteral("lblSQLError"));
+    lblSQLError->setTextFormat(Qt::PlainText);
+    btnApplySQL = new QPushButton(tr("&Apply to diagram"), pnlSQLTools);
+    btnApplySQL->setObjectName(QStringLiteral("btnApplySQL"));
+    btnApplySQL->setAutoDefault(false);
+    btnRunSQL = new QPushButton(tr("&Run"), pnlSQLTools);
+    btnRunSQL->setObjectName(QStringLiteral("btnRunSQL"));
+    btnRunSQL->setAutoDefault(false);
+    btnRunSQL->setToolTip(tr("Runs the text as written (F5, Ctrl+Enter)"));
+    sqlBar->addWidget(lblSQLError, 1);
+    sqlBar->addWidget(btnApplySQL);
+    sqlBar->addWidget(btnRunSQL);
+    pnlSQLTools->hide();
+    static_cast<QVBoxLayout *>(tsSQL->layout())->insertWidget(1, pnlSQLTools);
+    connect(btnApplySQL, &QPushButton::clicked, this,
+        [this] { Guarded([&] { ApplySQLToDiagram(); }); });
+    connect(btnRunSQL, &QPushButton::clicked, this, [this] { Guarded([&] { RunSQLText(); }); });
+    FCheckTimer = new QTimer(this);
+    FCheckTimer->setSingleShot(true);
+    FCheckTimer->setInterval(400);
+    connect(FCheckTimer, &QTimer::timeout, this, [this] { Guarded([&] { CheckSQLText(); }); });
+    connect(
+        SQLMemo, &QPlainTextEdit::textChanged, this, [this] { Guarded([&] { sqlTextEdited(); }); });
+
+    // The results page's bar: busy, status, row limit, Cancel, CSV.
+    pnlResultTools = new QWidget(tsResults);
+    pnlResultTools->setObjectName(QStringLiteral("pnlResultTools"));
+    auto *bar = new QHBoxLayout(pnlResultTools);
+    bar->setContentsMargins(4, 2, 4, 2);
+    pbRunning = new QProgressBar(pnlResultTools);
+    pbRunning->setObjectName(QStringLiteral("pbRunning"));
+    pbRunning->setRange(0, 0); // busy, without an end to show
+    pbRunning->setMaximumWidth(80);
+    pbRunning->setTextVisible(false);
+    pbRunning->hide();
+    lblResultStatus = new QLabel(pnlResultTools);
+    lblResultStatus->setObjectName(QStringLiteral("lblResultStatus"));
+    lblResultStatus->setTextFormat(Qt::PlainText);
+    auto *limitLabel = new QLabel(tr("Row &limit:"), pnlResultTools);
+    seRowLimit = new QSpinBox(pnlResultTools);
+    seRowLimit->setObjectName(QStringLiteral("seRowLimit"));
+    seRowLimit->setRange(0, 100000000);
+    seRowLimit->setSpecialValueText(tr("none"));
+    limitLabel->setBuddy(seRowLimit);
+    connect(seRowLimit, &QSpinBox::valueChanged, this, [this](int v) { FRowLimit = v; });
+    btnCancelRun = new QPushButton(tr("&Cancel"), pnlResultTools);
+    btnCancelRun->setObjectName(QStringLiteral("btnCancelRun"));
+    btnCancelRun->setAutoDefault(false);
+    btnCancelRun->setEnabled(false);
+    btnSaveCsv = new QPushButton(tr("Save as CS&V..."), pnlResultTools);
+    btnSaveCsv->setObjectName(QStringLiteral("btnSaveCsv"));
+    btnSaveCsv->setAutoDefault(false);
+    bar->addWidget(pbRunning);
+    bar->addWidget(lblResultStatus, 1);
+    bar->addWidget(limitLabel);
+    bar->addWidget(seRowLimit);
+    bar->addWidget(btnCancelRun);
+    bar->addWidget(btnSaveCsv);
+    pnlResultTools->hide();
+    static_cast<QVBoxLayout *>(tsResults->layout())->insertWidget(0, pnlResultTools);
+    connect(btnCancelRun, &QPushButton::clicked, this, [this] { Guarded([&] { CancelRun(); }); });
+    connect(btnSaveCsv, &QPushButton::clicked, this, [this] {
+        Guarded([&] {
+            QString name;
+            if (!DialogService()->ExecuteSaveDialog(this,
+                    tr("CSV files (*.csv)|*.csv|All files (*.*)|*.*"), QStringLiteral("csv"), name))
+                return;
+            QString error;
+            if (!SaveResultsCsv(name, &error))
+                DialogService()->ShowError(this, error);
+        });
+    });
+
+    // Copying cells, and the run keys.
+    auto *copy = new QAction(tr("&Copy"), DBGrid1);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    DBGrid1->addAction(copy);
+    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(copy, &QAction::triggered, this,
+        [this] { Guarded([&] { QGuiApplication::clipboard()->setText(SelectedCellsText()); }); });
+    for (const QKeySequence &keys : { QKeySequence(Qt::Key_F5),
+             QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) }) {
+        auto *run = new QShortcut(keys, this);
+        connect(run, &QShortcut::activated, this, [this] {
+            if (!FBackgroundExecution && !FSQLEditable)
+                return;
+            Guarded([&] {
+                if (FSQLEditable && pcSQL->currentWidget() == tsSQL)
+                    RunSQLText();
+                else
+                    btnExecSQLClick(btnExecSQL);
+            });
+        });
+    }
 }
 
 void TfrmZkSQLBuilder::formCreate()
@@ -756,7 +886,38 @@ void TfrmZkSQLBuilder::lbTablesDrawItem(
 
 void TfrmZkSQLBuilder::lbTablesDblClick(QObject *)
 {
-    SchemaDesignAreaDragDrop(SchemaDesignArea, lbTables, DoubleClickDropX, DoubleClickDropY);
+    TSchemaDesignArea *area = SchemaDesignArea;
+    const int before = area->GetItemCount();
+    SchemaDesignAreaDragDrop(area, lbTables, DoubleClickDropX, DoubleClickDropY);
+    if (area->GetItemCount() <= before)
+        return;
+    // Not on top of a table already there: the first free spot from (10, 10), right of or
+    // below the others, the topmost first.
+    TSchemaItem *added = area->GetItem(area->GetItemCount() - 1);
+    QVector<QRect> taken;
+    QVector<QPoint> spots { QPoint(DoubleClickDropX, DoubleClickDropY) };
+    constexpr int Gap = 20;
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        TSchemaItem *item = area->GetItem(i);
+        if (item == added || !item->isVisible())
+            continue;
+        const QRect r = item->geometry();
+        taken << r.adjusted(-Gap / 2, -Gap / 2, Gap / 2, Gap / 2);
+        spots << QPoint(r.right() + 1 + Gap, r.top()) << QPoint(r.left(), r.bottom() + 1 + Gap);
+    }
+    std::stable_sort(spots.begin(), spots.end(), [](const QPoint &a, const QPoint &b) {
+        return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
+    });
+    for (const QPoint &spot : spots) {
+        if (spot.x() < DoubleClickDropX || spot.y() < DoubleClickDropY)
+            continue;
+        const QRect wanted(spot, added->size());
+        if (std::none_of(
+                taken.begin(), taken.end(), [&](const QRect &r) { return r.intersects(wanted); })) {
+            added->move(spot);
+            return;
+        }
+    }
 }
 
 void TfrmZkSQLBuilder::SchemaDesignAreaDragOver(
@@ -1135,6 +1296,17 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
             QToolTip::showText(help->globalPos(), tip, sgColumnGrid->viewport());
         return true;
     }
+    // Return in the edit commits its text (and goes no further: it is not the dialog's OK).
+    if (!FDestroying && watched == edWhere && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Guarded([&] {
+                if (!edWhere->isHidden())
+                    cbInplaceChange(edWhere);
+            });
+            return true;
+        }
+    }
     // The exit of the edit and of the check box commits their value.
     if (!FDestroying && event->type() == QEvent::FocusOut
         && (watched == edWhere || watched == cbGroupBy)) {
@@ -1219,7 +1391,13 @@ void TfrmZkSQLBuilder::GetCheckBoxSize()
 void TfrmZkSQLBuilder::SetSQLText(const QString &Value)
 {
     FSQLText = Value;
-    SQLMemo->setPlainText(Value);
+    {
+        const QScopedValueRollback<bool> setting(FSettingText, true);
+        SQLMemo->setPlainText(Value);
+    }
+    FTextTyped = false;
+    if (FSQLEditable)
+        CheckSQLText();
     FSQLSource = statementSource();
     FCleanState = workState();
 }
@@ -1243,7 +1421,13 @@ void TfrmZkSQLBuilder::generateStatement()
 {
     const QString sql = GenerateSQL();
     FSQLText = sql;
-    SQLMemo->setPlainText(sql);
+    {
+        const QScopedValueRollback<bool> setting(FSettingText, true);
+        SQLMemo->setPlainText(sql);
+    }
+    FTextTyped = false;
+    if (FSQLEditable)
+        CheckSQLText();
     FSQLSource = statementSource();
     const QStringList notes = FImportNotes + QueryNotes(queryInput(true));
     lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
@@ -1259,10 +1443,19 @@ void TfrmZkSQLBuilder::executeStatement()
     lblResultError->hide();
     lblResultError->clear();
 
+    FRun.reset(); // a run still going is cancelled
+    if (lblResultStatus)
+        lblResultStatus->clear();
     QString error;
     QAbstractItemModel *result = nullptr;
     if (TSchemaDataEngine *engine = FDataEngine) {
         try {
+            if (FBackgroundExecution) {
+                if (TSchemaQueryRun *run = engine->StartSQL(FSQLText, FRowLimit)) {
+                    startRun(run);
+                    return;
+                }
+            }
             result = engine->ExecSQL(FSQLText);
         } catch (const EAbort &) {
             throw;
@@ -1293,19 +1486,43 @@ void TfrmZkSQLBuilder::executeStatement()
         lblResultError->setText(error);
         lblResultError->show();
     }
+    if (FBackgroundExecution)
+        showRunStatus();
+}
+
+void TfrmZkSQLBuilder::CommitEditor()
+{
+    // What is typed counts wherever the user goes next: the text edit and the check box write
+    // their value when it differs from the cell's.
+    if (FEditCol < 0 || FEditRow < 0)
+        return;
+    if (!edWhere->isHidden()) {
+        if (edWhere->text() != sgColumnGrid->Cells(FEditCol, FEditRow))
+            cbInplaceChange(edWhere);
+        else
+            edWhere->hide();
+    } else if (!cbGroupBy->isHidden()) {
+        const QString cell = sgColumnGrid->Cells(FEditCol, FEditRow);
+        const bool ticked
+            = FEditRow == RowShow ? cell != QLatin1String("0") : cell == QLatin1String("1");
+        if (cbGroupBy->isChecked() != ticked)
+            cbInplaceChange(cbGroupBy);
+    }
 }
 
 void TfrmZkSQLBuilder::pcSQLChange(QObject *)
 {
+    CommitEditor();
     QWidget *page = pcSQL->currentWidget();
     if (page == tsOptions) {
         showDialect();
     } else if (page == tsSQL) {
-        generateStatement();
+        if (!keepTypedText())
+            generateStatement();
     } else if (page == tsResults) {
         // The page runs what the SQL page holds; a statement the diagram or grid have left
         // behind is generated anew rather than run stale.
-        if (FSQLText.isEmpty() || IsStatementStale())
+        if (!keepTypedText() && (FSQLText.isEmpty() || IsStatementStale()))
             generateStatement();
         executeStatement();
     }
@@ -1336,6 +1553,7 @@ void TfrmZkSQLBuilder::btnOpenClick(QObject *)
 
 void TfrmZkSQLBuilder::btnSaveClick(QObject *)
 {
+    CommitEditor();
     QString fileName;
     if (DialogService()->ExecuteSaveDialog(this, FFileFilter, FDefaultExt, fileName)) {
         SchemaDesignArea->SaveToFile(fileName);
@@ -1356,6 +1574,7 @@ void TfrmZkSQLBuilder::btnShowTablesClick(QObject *)
 
 void TfrmZkSQLBuilder::btnGenSQLClick(QObject *)
 {
+    CommitEditor();
     if (pcSQL->currentWidget() == tsSQL)
         pcSQLChange(pcSQL);
     else
@@ -1364,6 +1583,7 @@ void TfrmZkSQLBuilder::btnGenSQLClick(QObject *)
 
 void TfrmZkSQLBuilder::btnExecSQLClick(QObject *)
 {
+    CommitEditor();
     if (pcSQL->currentWidget() == tsResults)
         pcSQLChange(pcSQL);
     else
@@ -1372,7 +1592,8 @@ void TfrmZkSQLBuilder::btnExecSQLClick(QObject *)
 
 void TfrmZkSQLBuilder::btnOKClick(QObject *)
 {
-    if (IsStatementStale())
+    CommitEditor();
+    if (!keepTypedText() && IsStatementStale())
         generateStatement();
     done(QDialog::Accepted);
 }
@@ -1402,11 +1623,18 @@ QString TfrmZkSQLBuilder::workState() const
 
 bool TfrmZkSQLBuilder::HasUnsavedChanges() const
 {
+    if (FTextTyped)
+        return true; // a typed statement is work too
     return workState() != FCleanState;
 }
 
 void TfrmZkSQLBuilder::reject()
 {
+    // Escape first ends a statement that runs.
+    if (IsRunning()) {
+        CancelRun();
+        return;
+    }
     // Closing by Escape, Cancel or the window's close button asks before the work goes.
     bool close = true;
     Guarded([&] {
@@ -1598,6 +1826,377 @@ TSchemaItem *AddNewItem(
     if (TSchemaSubItem *first = item->GetSubItem(0))
         first->SetChecked(true);
     return item;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The SQL and results pages as a query tool
+
+void TfrmZkSQLBuilder::SetSQLEditable(bool Value)
+{
+    FSQLEditable = Value;
+    SQLMemo->setReadOnly(!Value);
+    pnlSQLTools->setVisible(Value);
+    if (Value && !FHighlighter)
+        FHighlighter = new SqlHighlighter(SQLMemo->document());
+    else if (!Value && FHighlighter) {
+        delete FHighlighter;
+        FHighlighter = nullptr;
+    }
+    if (Value)
+        CheckSQLText();
+    else
+        markSQLError(QString(), -1);
+}
+
+void TfrmZkSQLBuilder::SetBackgroundExecution(bool Value)
+{
+    FBackgroundExecution = Value;
+    pnlResultTools->setVisible(Value);
+}
+
+void TfrmZkSQLBuilder::SetRowLimit(int Value)
+{
+    FRowLimit = qMax(0, Value);
+    const QSignalBlocker quiet(seRowLimit);
+    seRowLimit->setValue(FRowLimit);
+}
+
+void TfrmZkSQLBuilder::sqlTextEdited()
+{
+    if (FSettingText || !FSQLEditable)
+        return;
+    if (!FTextTyped) {
+        // The work the typed text stands for: the diagram and grid do not change while the
+        // user types.
+        FTypedState = workState();
+        FTextTyped = true;
+    }
+    FSQLText = SQLMemo->toPlainText();
+    FCheckTimer->start();
+}
+
+bool TfrmZkSQLBuilder::keepTypedText()
+{
+    if (!FSQLEditable || !FTextTyped)
+        return false;
+    if (workState() == FTypedState)
+        return true;
+    const bool replace = DialogService()->Confirm(this,
+        tr("The SQL page holds a statement you typed, and the diagram or grid changed since. "
+           "Replace the typed statement with the diagram's?"));
+    if (replace) {
+        FTextTyped = false;
+        return false;
+    }
+    FTypedState = workState(); // the typed text now stands for this work
+    return true;
+}
+
+void TfrmZkSQLBuilder::CheckSQLText()
+{
+    FCheckTimer->stop();
+    const QString text = SQLMemo->toPlainText();
+    // PostgreSQL's parser reads the join-tree and the local dialect; the others' join marks
+    // and lines are no SQL it knows.
+    const TSQLSubType dialect = FDataEngine ? FDataEngine->SQLSubType() : stStandard;
+    if (text.trimmed().isEmpty() || (dialect != stAnsi && dialect != stLocal)) {
+        markSQLError(QString(), -1);
+        return;
+    }
+    QString error;
+    qsizetype position = -1;
+    if (ParsesAsPostgres(text, &error, &position))
+        markSQLError(QString(), -1);
+    else
+        markSQLError(error, position);
+}
+
+void TfrmZkSQLBuilder::markSQLError(const QString &Error, qsizetype Position)
+{
+    FSQLError = Error;
+    FSQLErrorPosition = Error.isEmpty() ? -1 : Position;
+    lblSQLError->setText(Error);
+    lblSQLError->setToolTip(Error);
+    QList<QTextEdit::ExtraSelection> marks;
+    if (FSQLErrorPosition >= 0) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(SQLMemo->document());
+        const int at
+            = int(qMin<qsizetype>(FSQLErrorPosition, SQLMemo->document()->characterCount() - 1));
+        mark.cursor.setPosition(at);
+        mark.cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+        if (!mark.cursor.hasSelection())
+            mark.cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        mark.format.setUnderlineColor(QColor(0xe0, 0x20, 0x20));
+        mark.format.setToolTip(Error);
+        marks << mark;
+    }
+    SQLMemo->setExtraSelections(marks);
+}
+
+QStringList TfrmZkSQLBuilder::ApplySQLToDiagram()
+{
+    const QString text = SQLMemo->toPlainText();
+    const ImportedQuery query = ImportSelect(text);
+    if (!query.Ok) {
+        markSQLError(query.Error, query.ErrorPosition);
+        return { query.Error };
+    }
+    SchemaDesignArea->ClearAll();
+    const QStringList notes = ImportQuery(query);
+    SetSQLText(text); // the text stands for the rebuilt diagram until it changes
+    pcSQL->setCurrentWidget(tsColumns);
+    return notes;
+}
+
+void TfrmZkSQLBuilder::RunSQLText()
+{
+    CommitEditor();
+    const QString text = SQLMemo->toPlainText();
+    if (text != FSQLText || FTextTyped) {
+        FSQLText = text;
+        if (!FTextTyped)
+            FTypedState = workState();
+        FTextTyped = FSQLEditable;
+    }
+    if (pcSQL->currentWidget() == tsResults)
+        executeStatement();
+    else
+        pcSQL->setCurrentWidget(tsResults); // the page change runs it
+}
+
+bool TfrmZkSQLBuilder::IsRunning() const
+{
+    return FRun && !FRun->IsFinished() && FRun->IsFetching();
+}
+
+void TfrmZkSQLBuilder::CancelRun()
+{
+    if (FRun && !FRun->IsFinished())
+        FRun->Cancel();
+}
+
+void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
+{
+    FRun.reset(Run);
+    FRunError.clear();
+    FRunCancelled = false;
+    FRunTime = -1;
+    auto *model = new TSchemaRunModel(Run, this);
+    FOwnedResult = model;
+    FResult = model;
+    DBGrid1->setModel(model);
+    FRunStarted = QDateTime::currentMSecsSinceEpoch();
+    pbRunning->show();
+    btnCancelRun->setEnabled(true);
+    bool first = true;
+    connect(Run, &TSchemaQueryRun::RowsArrived, this, [this, first]() mutable {
+        if (first) {
+            first = false;
+            DBGrid1->horizontalHeader()->setResizeContentsPrecision(50);
+            DBGrid1->resizeColumnsToContents();
+            for (int col = 0; col < FResult->columnCount(); ++col)
+                DBGrid1->setColumnWidth(col, qMin(DBGrid1->columnWidth(col), 300));
+        }
+        if (FRun && !FRun->IsFinished()) {
+            // Between pages nothing runs: the user scrolls for more.
+            pbRunning->hide();
+            btnCancelRun->setEnabled(false);
+        }
+        showRunStatus();
+    });
+    connect(Run, &TSchemaQueryRun::Finished, this,
+        [this](const QString &error, int position, bool cancelled) {
+            FRunTime = QDateTime::currentMSecsSinceEpoch() - FRunStarted;
+            FRunError = error;
+            FRunCancelled = cancelled;
+            pbRunning->hide();
+            btnCancelRun->setEnabled(false);
+            if (!error.isEmpty()) {
+                lblResultError->setText(error);
+                lblResultError->show();
+                if (position >= 0 && FSQLEditable && SQLMemo->toPlainText() == FSQLText)
+                    markSQLError(error, position);
+            }
+            showRunStatus();
+        });
+    showRunStatus();
+}
+
+void TfrmZkSQLBuilder::showRunStatus()
+{
+    const int rows = FResult ? FResult->rowCount() : 0;
+    const bool more = FResult && FResult->canFetchMore(QModelIndex());
+    QString status;
+    if (!FRunError.isEmpty()) {
+        status = tr("Error after %n row(s)", nullptr, rows);
+    } else if (FRunCancelled) {
+        status = tr("Cancelled after %n row(s)", nullptr, rows);
+    } else if (IsRunning()) {
+        status = rows > 0 ? tr("Running: %n row(s) so far", nullptr, rows) : tr("Running...");
+    } else if (more) {
+        status = tr("%n row(s) so far; more as you scroll", nullptr, rows);
+    } else if (FResult) {
+        status = tr("%n row(s)", nullptr, rows);
+        if (FRowLimit > 0 && rows >= FRowLimit)
+            status += tr(" (the row limit)");
+    }
+    if (FRunTime >= 0 && !status.isEmpty())
+        status += tr(", %1 ms").arg(FRunTime);
+    lblResultStatus->setText(status);
+}
+
+QString TfrmZkSQLBuilder::SelectedCellsText() const
+{
+    const QItemSelectionModel *selection = DBGrid1->selectionModel();
+    if (!selection || !FResult)
+        return QString();
+    const QModelIndexList cells = selection->selectedIndexes();
+    if (cells.isEmpty())
+        return QString();
+    int top = INT_MAX, bottom = -1, left = INT_MAX, right = -1;
+    QSet<QPair<int, int>> chosen;
+    for (const QModelIndex &i : cells) {
+        top = qMin(top, i.row());
+        bottom = qMax(bottom, i.row());
+        left = qMin(left, i.column());
+        right = qMax(right, i.column());
+        chosen.insert({ i.row(), i.column() });
+    }
+    QStringList lines;
+    for (int r = top; r <= bottom; ++r) {
+        QStringList values;
+        for (int c = left; c <= right; ++c) {
+            QString value;
+            if (chosen.contains({ r, c }))
+                value = FResult->data(FResult->index(r, c)).toString();
+            value.replace(QLatin1Char('\t'), QLatin1Char(' '));
+            value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+            values << value;
+        }
+        lines << values.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool TfrmZkSQLBuilder::SaveResultsCsv(const QString &FileName, QString *Error)
+{
+    QAbstractItemModel *model = FResult;
+    if (!model) {
+        if (Error)
+            *Error = tr("There are no results to save.");
+        return false;
+    }
+    // Every row: those not fetched yet first come.
+    while (model->canFetchMore(QModelIndex())) {
+        if (auto *runModel = qobject_cast<TSchemaRunModel *>(model); runModel && runModel->Run()) {
+            QEventLoop wait;
+            connect(runModel->Run(), &TSchemaQueryRun::RowsArrived, &wait, &QEventLoop::quit);
+            connect(runModel->Run(), &TSchemaQueryRun::Finished, &wait, &QEventLoop::quit);
+            model->fetchMore(QModelIndex());
+            if (runModel->Run() && runModel->Run()->IsFetching())
+                wait.exec(QEventLoop::ExcludeUserInputEvents);
+        } else {
+            model->fetchMore(QModelIndex());
+        }
+    }
+    auto field = [](const QVariant &value) {
+        if (value.isNull())
+            return QString();
+        QString text = value.toString();
+        if (text.contains(QLatin1Char('"')) || text.contains(QLatin1Char(','))
+            || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
+            text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+            text = QLatin1Char('"') + text + QLatin1Char('"');
+        }
+        return text;
+    };
+    QString csv;
+    QStringList header;
+    for (int c = 0; c < model->columnCount(); ++c)
+        header << field(model->headerData(c, Qt::Horizontal));
+    csv += header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList values;
+        for (int c = 0; c < model->columnCount(); ++c)
+            values << field(model->data(model->index(r, c)));
+        csv += values.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    }
+    QSaveFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit()) {
+        if (Error)
+            *Error
+                = tr("The results could not be saved to %1: %2").arg(FileName, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window as the user leaves it
+
+namespace {
+constexpr quint32 StateMagic = 0x44534231; // "DSB1"
+} // namespace
+
+QByteArray TfrmZkSQLBuilder::SaveState() const
+{
+    QByteArray state;
+    QDataStream out(&state, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << StateMagic << quint16(1) << size() << SplitterGrid->saveState()
+        << SplitterTables->saveState() << qint32(pcSQL->currentIndex());
+    return state;
+}
+
+bool TfrmZkSQLBuilder::RestoreState(const QByteArray &State)
+{
+    QDataStream in(State);
+    in.setVersion(QDataStream::Qt_6_0);
+    quint32 magic = 0;
+    quint16 version = 0;
+    QSize saved;
+    QByteArray grid, tables;
+    qint32 page = -1;
+    in >> magic >> version >> saved >> grid >> tables >> page;
+    if (in.status() != QDataStream::Ok || magic != StateMagic || version != 1 || !saved.isValid())
+        return false;
+    resize(saved);
+    SplitterGrid->restoreState(grid);
+    SplitterTables->restoreState(tables);
+    if (page >= 0 && page < pcSQL->count() && pcSQL->widget(page) != tsResults)
+        pcSQL->setCurrentIndex(page); // results are run by the user, not by opening
+    fitScreen();
+    return true;
+}
+
+void TfrmZkSQLBuilder::fitScreen()
+{
+    const QScreen *shown = screen();
+    if (!shown)
+        return;
+    const QRect room = shown->availableGeometry();
+    // The window frame around the client area, once the window is on screen.
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+    const QSize most = room.size() - frame;
+    if (width() > most.width() || height() > most.height())
+        resize(qMin(width(), most.width()), qMin(height(), most.height()));
+    if (isVisible()) {
+        QRect outer = frameGeometry();
+        if (!room.contains(outer)) {
+            outer.moveLeft(qBound(room.left(), outer.left(), room.right() - outer.width() + 1));
+            outer.moveTop(qBound(room.top(), outer.top(), room.bottom() - outer.height() + 1));
+            move(outer.topLeft());
+        }
+    }
+}
+
+void TfrmZkSQLBuilder::showEvent(QShowEvent *event)
+{
+    fitScreen();
+    QDialog::showEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -10,7 +10,12 @@
 #include <QPointer>
 #include <QVariant>
 
+#include <memory>
+
 class QAbstractItemModel;
+class QProgressBar;
+class QSpinBox;
+class QTimer;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -25,7 +30,9 @@ class QToolButton;
 
 namespace Diduza {
 
+class SqlHighlighter;
 class TImageList;
+class TSchemaQueryRun;
 class TSchemaDataEngine;
 class TSchemaDesignArea;
 class TSchemaItem;
@@ -146,6 +153,62 @@ public:
     // Shows what an import left out: on the SQL page and on one line under the diagram.
     void ShowImportNotes(const QStringList &Notes);
 
+    // --- the SQL and results pages as a query tool (both off by default) ---
+    // SQLEditable: the SQL page takes typing, in colours from the project's tokenizer, with
+    // PostgreSQL's parse error marked where it points (checked a moment after typing stops).
+    // "Apply to diagram" rebuilds the diagram and grid from the text (the full import);
+    // "Run" runs the text as written. OK, Execute and the pages keep a typed text while the
+    // diagram and grid stay as they were when it was typed; after they changed, the statement
+    // is generated anew, and the user confirms before typed text is replaced.
+    bool SQLEditable() const { return FSQLEditable; }
+    void SetSQLEditable(bool Value);
+    // BackgroundExecution: an engine that offers it (TSchemaDataEngine::StartSQL) runs the
+    // statement away from the user-interface thread; rows arrive in pages as the user scrolls,
+    // up to RowLimit (0 for all); a status line gives the row count, the time and errors; the
+    // run can be cancelled (button, Escape); the rows can be copied (tab-separated) and saved
+    // as CSV. F5 and Ctrl+Enter run. Engines without it run through ExecSQL as designed.
+    bool BackgroundExecution() const { return FBackgroundExecution; }
+    void SetBackgroundExecution(bool Value);
+    int RowLimit() const { return FRowLimit; }
+    void SetRowLimit(int Value);
+    // Rebuilds the diagram and grid from the SQL page's text; returns what was left out.
+    QStringList ApplySQLToDiagram();
+    // Runs the SQL page's text as it stands, on the results page.
+    void RunSQLText();
+    // Ends a running statement (nothing when none runs).
+    void CancelRun();
+    // True while a background run has not finished.
+    bool IsRunning() const;
+    // The selected cells of the results, rows by lines and columns by tabs.
+    QString SelectedCellsText() const;
+    // Writes every row of the results to FileName as CSV (RFC 4180, UTF-8); false with the
+    // reason in *Error when it cannot.
+    bool SaveResultsCsv(const QString &FileName, QString *Error = nullptr);
+    // The parse error shown on the SQL page and where it points (-1 for none).
+    QString SQLError() const { return FSQLError; }
+    qsizetype SQLErrorPosition() const { return FSQLErrorPosition; }
+    // Checks the SQL page's text now, as the pause after typing does.
+    void CheckSQLText();
+
+    QWidget *pnlSQLTools = nullptr;
+    QLabel *lblSQLError = nullptr;
+    QPushButton *btnApplySQL = nullptr;
+    QPushButton *btnRunSQL = nullptr;
+    QWidget *pnlResultTools = nullptr;
+    QLabel *lblResultStatus = nullptr;
+    QProgressBar *pbRunning = nullptr;
+    QPushButton *btnCancelRun = nullptr;
+    QPushButton *btnSaveCsv = nullptr;
+    QSpinBox *seRowLimit = nullptr;
+
+    // --- the window as the user leaves it ---
+    // The form's size, its two splitters' positions and the current page, for an application
+    // to keep (the library writes no settings itself) and give back with RestoreState.
+    QByteArray SaveState() const;
+    // Takes a state SaveState gave; false (and nothing changed) for anything else. The size is
+    // kept within the screen's available area.
+    bool RestoreState(const QByteArray &State);
+
     // --- the extended grid ---
     // Off by default: the grid has its seven designed rows and generates as designed. On, the
     // grid has three more rows, "Show" (a column that sorts, groups or filters without being in
@@ -231,6 +294,9 @@ public:
     void sgColumnGridSelectCell(QObject *Sender, int ACol, int ARow, bool &CanSelect);
     // Writes an editor's value into the cell it was placed over.
     void cbInplaceChange(QObject *Sender);
+    // Writes the value of the editor that is open, if it differs from its cell: the page
+    // change, Generate, Execute, OK and Save do it first, and Return in the text edit.
+    void CommitEditor();
     void sgColumnGridDrawCell(QObject *Sender, int ACol, int ARow, const QRect &Rect,
         TGridDrawState State, QPainter &Canvas);
     // Paints a check box centred in Rect.
@@ -248,6 +314,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The form never opens larger than the screen's available area (its designed size is
+    // larger than a small screen at a high scale).
+    void showEvent(QShowEvent *event) override;
 
     // True while a schema file is being loaded: new items then get no rows from the form.
     bool FInternalUpdate = false;
@@ -268,6 +337,14 @@ private:
     QString workState() const;
     // Fills the SQL page with the generated statement.
     void generateStatement();
+    // Whether the SQL page's typed text stands (the diagram and grid are as they were when it
+    // was typed, or the user keeps it); false when the statement is to be generated anew.
+    bool keepTypedText();
+    void sqlTextEdited();
+    void markSQLError(const QString &Error, qsizetype Position);
+    void startRun(TSchemaQueryRun *Run);
+    void showRunStatus();
+    void createQueryTools();
     // The statement of the diagram and grid without the name hooks, to tell whether they
     // changed.
     QString statementSource();
@@ -279,6 +356,8 @@ private:
     // editor of cell (1, 1) without moving the current cell.
     void removeColumn(int ACol);
     void hideEditors();
+    // Shrinks the form to fit the available area of its screen, and moves it into it.
+    void fitScreen();
     // The first empty column at the end, added when needed.
     int appendColumn();
     void gridContextMenu(const QPoint &Point);
@@ -294,6 +373,22 @@ private:
     TSchemaItemEvent FOnDeleteItem;
     bool FDestroying = false;
     bool FExtendedGrid = false;
+    bool FSQLEditable = false;
+    bool FBackgroundExecution = false;
+    int FRowLimit = 0;
+    // The SQL page's text was typed by the user; FTypedState is the work when it was.
+    bool FTextTyped = false;
+    bool FSettingText = false;
+    QString FTypedState;
+    QString FSQLError;
+    qsizetype FSQLErrorPosition = -1;
+    QTimer *FCheckTimer = nullptr;
+    SqlHighlighter *FHighlighter = nullptr;
+    std::unique_ptr<TSchemaQueryRun> FRun;
+    qint64 FRunStarted = 0;
+    qint64 FRunTime = -1;
+    QString FRunError;
+    bool FRunCancelled = false;
 
     // The cell the visible editor was placed over.
     int FEditCol = -1;

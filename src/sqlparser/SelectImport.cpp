@@ -1160,9 +1160,16 @@ ImportedQuery ImportSelect(const QString &Sql)
 
 bool ParsesAsPostgres(const QString &Sql, QString *Error)
 {
+    return ParsesAsPostgres(Sql, Error, nullptr);
+}
+
+bool ParsesAsPostgres(const QString &Sql, QString *Error, qsizetype *Position)
+{
     const Statement statement(Sql);
     if (!statement.ok() && Error)
         *Error = statement.error();
+    if (Position)
+        *Position = statement.ok() ? -1 : statement.errorPosition();
     return statement.ok();
 }
 

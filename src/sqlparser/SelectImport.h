@@ -147,6 +147,8 @@ DIDUZACORE_EXPORT ImportedQuery ImportSelect(const QString &Sql);
 
 // Whether PostgreSQL's parser reads Sql (any statement kind); its message in *Error when not.
 DIDUZACORE_EXPORT bool ParsesAsPostgres(const QString &Sql, QString *Error = nullptr);
+// The same, with where the parser's message points (a UTF-16 index into Sql, or -1).
+DIDUZACORE_EXPORT bool ParsesAsPostgres(const QString &Sql, QString *Error, qsizetype *Position);
 
 // The text a condition means with its tables named anew: Name gives, for each reference, the
 // text that replaces its qualifier (the full stop is added); a reference without a qualifier,

@@ -1,0 +1,66 @@
+#pragma once
+
+// The off-thread run of TSchemaSqlDataEngine::StartSQL: a worker on a thread of its own opens
+// a clone of the engine's connection there (Qt SQL connections belong to the thread that opens
+// them), runs the statement forward only and hands its rows over in pages. Cancel reaches the
+// database through the clone's native handle: PostgreSQL's cancel request, SQLite's interrupt.
+// Not installed.
+
+#include "engines/TSchemaQueryRun.h"
+
+#include <QMutex>
+#include <QThread>
+
+#include <memory>
+
+struct pg_cancel;
+struct sqlite3;
+
+namespace Diduza {
+
+// What the user-interface thread needs to stop a running statement; set and cleared by the
+// worker around the clone's life.
+class SqlCanceller {
+public:
+    void setPostgres(pg_cancel *cancel);
+    void setSqlite(sqlite3 *db);
+    // Drops the handles (before the connection closes).
+    void clear();
+    // Asks the database to stop; remembered, so that the run reports a cancel.
+    void cancel();
+    bool cancelled() const;
+
+private:
+    mutable QMutex m_mutex;
+    pg_cancel *m_postgres = nullptr;
+    sqlite3 *m_sqlite = nullptr;
+    bool m_cancelled = false;
+};
+
+class SqlRunWorker;
+
+class SqlQueryRun : public TSchemaQueryRun {
+    Q_OBJECT
+public:
+    // Runs Statement on a clone of the connection named Connection; at most RowLimit rows
+    // (0 for all), PageSize at a time.
+    SqlQueryRun(const QString &Connection, const QString &Statement, int RowLimit, int PageSize,
+        QObject *parent = nullptr);
+    ~SqlQueryRun() override;
+
+    void FetchMore() override;
+    void Cancel() override;
+
+private:
+    void stopWorker();
+
+    std::shared_ptr<SqlCanceller> m_canceller;
+    QThread m_thread;
+    SqlRunWorker *m_worker = nullptr;
+};
+
+// The position (UTF-16 index into Statement) that a PostgreSQL error message points at with
+// its "LINE n: ..." and caret lines; -1 when it points at none.
+int PostgresErrorPosition(const QString &Message, const QString &Statement);
+
+} // namespace Diduza

@@ -1,0 +1,17 @@
+#include "engines/TSchemaQueryRun.h"
+
+namespace Diduza {
+
+TSchemaQueryRun::TSchemaQueryRun(QObject *parent)
+    : QObject(parent)
+{
+    static const int registered = [] {
+        qRegisterMetaType<Diduza::TSchemaQueryRun::Row>();
+        return qRegisterMetaType<QVector<Diduza::TSchemaQueryRun::Row>>();
+    }();
+    Q_UNUSED(registered);
+}
+
+TSchemaQueryRun::~TSchemaQueryRun() = default;
+
+} // namespace Diduza
