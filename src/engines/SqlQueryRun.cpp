@@ -115,7 +115,10 @@ public slots:
                 return;
             }
             const QVariant handle = db.driver()->handle();
-            if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0) {
+            // Qt names the types as its driver declares them: "PGconn*" or "pg_conn*".
+            if (handle.isValid()
+                && (qstrcmp(handle.typeName(), "PGconn*") == 0
+                    || qstrcmp(handle.typeName(), "pg_conn*") == 0)) {
                 if (PGconn *conn = *static_cast<PGconn *const *>(handle.data()))
                     m_canceller->setPostgres(PQgetCancel(conn));
             } else if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {

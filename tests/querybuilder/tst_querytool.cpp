@@ -1,0 +1,466 @@
+// The builder's SQL and results pages as a query tool, on the sample database (SQLite always,
+// PostgreSQL when DIDUZA_PG_* names a server): criteria written under their column, editors
+// that commit wherever the user goes, the typed statement against the regenerated one, runs
+// off the user-interface thread with pages, a row limit and Cancel, copying and CSV.
+
+#include "../common/SampleConnections.h"
+#include "../common/TestSupport.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaQueryRun.h"
+#include "engines/TSchemaRunModel.h"
+#include "engines/TSchemaSqlDataEngine.h"
+#include "platform/Application.h"
+#include "platform/TStringGrid.h"
+#include "querybuilder/TfrmZkSQLBuilder.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Diduza;
+
+namespace {
+
+const QString SqliteConnection = QStringLiteral("querytool-sqlite");
+const QString PostgresConnection = QStringLiteral("querytool-pg");
+
+QStringList rowsOf(const QString &connection, const QString &sql, QString *error = nullptr)
+{
+    QSqlQuery query(QSqlDatabase::database(connection));
+    QStringList rows;
+    if (!query.exec(sql)) {
+        if (error)
+            *error = query.lastError().text();
+        return rows;
+    }
+    while (query.next()) {
+        QStringList values;
+        for (int c = 0; c < query.record().count(); ++c)
+            values << (query.value(c).isNull() ? QStringLiteral("<null>")
+                                               : query.value(c).toString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    rows.sort();
+    return rows;
+}
+
+// Reads CSV as RFC 4180 writes it: fields split at commas, quoted fields with doubled quotes
+// and line breaks inside, records ended by CR LF.
+QVector<QStringList> readCsv(const QString &text)
+{
+    QVector<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"') && i + 1 < text.size()
+                && text.at(i + 1) == QLatin1Char('"')) {
+                field += c;
+                ++i;
+            } else if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char(',')) {
+            record << field;
+            field.clear();
+        } else if (c == QLatin1Char('\r') && i + 1 < text.size()
+            && text.at(i + 1) == QLatin1Char('\n')) {
+            record << field;
+            field.clear();
+            records << record;
+            record.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+
+// Waits until the run ends, serving the event loop; how long the loop was ever kept waiting
+// goes to *longestGap.
+bool waitForRun(TSchemaQueryRun *run, int timeoutMs, qint64 *longestGap = nullptr)
+{
+    QElapsedTimer total, gap;
+    total.start();
+    gap.start();
+    qint64 longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { longest = qMax(longest, gap.restart()); });
+    tick.start(5);
+    while (!run->IsFinished() && total.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (longestGap)
+        *longestGap = longest;
+    return run->IsFinished();
+}
+
+} // namespace
+
+class tst_QueryTool : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void criteriaUnderTheirColumn_data();
+    void criteriaUnderTheirColumn();
+    void typedCriteriaWereLost_data();
+    void typedCriteriaWereLost();
+    void okFollowsWhatWasTouchedLast_data();
+    void okFollowsWhatWasTouchedLast();
+    void sqlPageMarksTheParseError();
+    void runsNeverFreezeAndCancel_data();
+    void runsNeverFreezeAndCancel();
+    void rowsArriveInPages();
+    void resultsCopiedAndSavedAsCsv();
+
+private:
+    QStringList connections() const;
+    TSchemaItem *table(const QString &name);
+    int columnOf(TSchemaSubItem *row) const;
+
+    QTemporaryDir m_dir;
+    bool m_hasPostgres = false;
+    std::unique_ptr<DiduzaTest::FakeDialogService> m_dialogs;
+    std::unique_ptr<TSchemaSqlDataEngine> m_engine;
+    std::unique_ptr<TfrmZkSQLBuilder> m_form;
+};
+
+void tst_QueryTool::initTestCase()
+{
+    QString error;
+    QVERIFY2(SampleConnections::OpenSqliteCopy(m_dir, SqliteConnection, error), qPrintable(error));
+    if (SampleConnections::PostgresConfigured()) {
+        QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
+        m_hasPostgres = true;
+    }
+}
+
+void tst_QueryTool::cleanupTestCase()
+{
+    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
+}
+
+void tst_QueryTool::init()
+{
+    m_dialogs = std::make_unique<DiduzaTest::FakeDialogService>();
+    m_engine = std::make_unique<TSchemaSqlDataEngine>();
+    m_engine->SetConnectionName(SqliteConnection);
+    m_form = std::make_unique<TfrmZkSQLBuilder>();
+    m_form->SetDataEngine(m_engine.get());
+}
+
+void tst_QueryTool::cleanup()
+{
+    m_form.reset();
+    m_engine.reset();
+    m_dialogs.reset();
+}
+
+QStringList tst_QueryTool::connections() const
+{
+    return m_hasPostgres ? QStringList { SqliteConnection, PostgresConnection }
+                         : QStringList { SqliteConnection };
+}
+
+TSchemaItem *tst_QueryTool::table(const QString &name)
+{
+    return AddNewItem(m_form->SchemaDesignArea, name, {}, 10, 10);
+}
+
+int tst_QueryTool::columnOf(TSchemaSubItem *row) const
+{
+    const QString reference = m_form->SubItemReference(row);
+    for (int col = 1; col < m_form->sgColumnGrid->ColCount(); ++col) {
+        if (m_form->sgColumnGrid->Cells(col, 0) == reference)
+            return col;
+    }
+    return -1;
+}
+
+void tst_QueryTool::criteriaUnderTheirColumn_data()
+{
+    QTest::addColumn<int>("seed");
+    for (int s = 0; s < 6; ++s)
+        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(s))) << 20261209 + s;
+}
+
+// A where text that begins with a comparison compares its column: the statement returns what
+// the same condition written in full returns, on both databases.
+void tst_QueryTool::criteriaUnderTheirColumn()
+{
+    QFETCH(int, seed);
+    QRandomGenerator random { quint32(seed) };
+    struct Column {
+        const char *table;
+        const char *field;
+        bool number;
+    };
+    static const Column columns[] = { { "customer", "city", false }, { "customer", "name", false },
+        { "orders", "amount", true }, { "orders", "ship_city", false },
+        { "products", "units_in_stock", true }, { "employees", "title", false },
+        { "products", "category", false } };
+    for (int round = 0; round < 40; ++round) {
+        const Column &column = columns[random.bounded(int(std::size(columns)))];
+        const QString tableName = QLatin1String(column.table);
+        const QString field = QLatin1String(column.field);
+        // Values of the column itself, so that the conditions find rows.
+        const QStringList values = rowsOf(SqliteConnection,
+            QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL")
+                .arg(field, tableName));
+        QVERIFY(values.size() >= 2);
+        auto literal = [&](int k) {
+            const QString v = values.at(k % values.size());
+            return column.number ? v : QLatin1Char('\'') + QString(v).replace("'", "''") + '\'';
+        };
+        const int a = int(random.bounded(int(values.size())));
+        const int b = int(random.bounded(int(values.size())));
+        const QStringList ops = { "= %1", "<> %1", "!= %1", "< %1", "> %1", "<= %1", ">= %1",
+            "IN (%1, %2)", "NOT IN (%1, %2)", "BETWEEN %1 AND %2", "IS NULL", "IS NOT NULL",
+            column.number ? "= %1" : "LIKE 'A%'", column.number ? "<> %2" : "not like '%e%'" };
+        const QString criterion
+            = ops.at(int(random.bounded(int(ops.size())))).arg(literal(a), literal(b));
+        m_form->btnNewClick(nullptr);
+        TSchemaItem *item = table(tableName);
+        TSchemaSubItem *row = item->GetSubItemByName(field);
+        QVERIFY(row);
+        row->SetChecked(true);
+        m_form->sgColumnGrid->SetCells(columnOf(row), 4, QStringLiteral("  ") + criterion);
+        const QString sql = m_form->GenerateSQL();
+        const QString full = QStringLiteral("SELECT %2.%1 FROM %2 WHERE %2.%1 %3")
+                                 .arg(field, tableName, criterion);
+        for (const QString &connection : connections()) {
+            QString error;
+            const QStringList got = rowsOf(connection, sql, &error);
+            QVERIFY2(error.isEmpty(), qPrintable(sql + '\n' + error));
+            QCOMPARE(got, rowsOf(connection, full));
+        }
+    }
+}
+
+void tst_QueryTool::typedCriteriaWereLost_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const char *path : { "Return", "SQL page", "Generate", "Execute", "OK", "Save" })
+        QTest::newRow(path) << QString::fromLatin1(path);
+}
+
+// A where value typed into the cell editor counts wherever the user goes next.
+void tst_QueryTool::typedCriteriaWereLost()
+{
+    QFETCH(QString, path);
+    TfrmZkSQLBuilder &form = *m_form;
+    TSchemaSubItem *city = table("customer")->GetSubItemByName("city");
+    city->SetChecked(true);
+    const int col = columnOf(city);
+    form.sgColumnGrid->SetCurrentCell(col, 4);
+    bool canSelect = true;
+    form.sgColumnGridSelectCell(form.sgColumnGrid, col, 4, canSelect);
+    QVERIFY(!form.edWhere->isHidden());
+    form.edWhere->setText("= 'Wien'");
+    m_dialogs->saveAnswer = m_dir.filePath("typed.sch");
+    if (path == "Return")
+        QTest::keyClick(form.edWhere, Qt::Key_Return);
+    else if (path == "SQL page")
+        form.pcSQL->setCurrentWidget(form.tsSQL);
+    else if (path == "Generate")
+        form.btnGenSQL->click();
+    else if (path == "Execute")
+        form.btnExecSQL->click();
+    else if (path == "OK")
+        form.btnOK->click();
+    else
+        form.btnSave->click();
+    QCOMPARE(form.sgColumnGrid->Cells(col, 4), QStringLiteral("= 'Wien'"));
+    QVERIFY(form.GenerateSQL().contains("WHERE  (customer.city = 'Wien')"));
+    if (path == "Return")
+        QVERIFY(form.result() != QDialog::Accepted); // Return stayed in the grid
+}
+
+void tst_QueryTool::okFollowsWhatWasTouchedLast_data()
+{
+    QTest::addColumn<bool>("changeAfter");
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<bool>("typedComesBack");
+    QTest::newRow("typed last") << false << false << true;
+    QTest::newRow("diagram changed after, replaced") << true << true << false;
+    QTest::newRow("diagram changed after, kept") << true << false << true;
+}
+
+// OK hands back the typed text while the diagram stays as it was; after a change, the
+// regenerated statement, once the user agrees to lose the typing.
+void tst_QueryTool::okFollowsWhatWasTouchedLast()
+{
+    QFETCH(bool, changeAfter);
+    QFETCH(bool, replace);
+    QFETCH(bool, typedComesBack);
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetSQLEditable(true);
+    TSchemaItem *customer = table("customer");
+    customer->GetSubItemByName("name")->SetChecked(true);
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    const QString typed = QStringLiteral("SELECT customer.name FROM customer WHERE id < 3");
+    form.SQLMemo->setPlainText(typed);
+    if (changeAfter)
+        customer->GetSubItemByName("city")->SetChecked(true);
+    m_dialogs->confirmAnswer = replace;
+    form.btnOK->click();
+    QCOMPARE(form.SQLText() == typed, typedComesBack);
+    QCOMPARE(m_dialogs->questions.size(), changeAfter ? 1 : 0);
+    if (!typedComesBack)
+        QVERIFY(form.SQLText().contains("customer.city"));
+}
+
+// Typing a mistake marks it where PostgreSQL's parser points; Apply rebuilds the diagram.
+void tst_QueryTool::sqlPageMarksTheParseError()
+{
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetSQLEditable(true);
+    QVERIFY(!form.SQLMemo->isReadOnly());
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    form.SQLMemo->setPlainText("SELECT name FORM customer");
+    form.CheckSQLText();
+    QVERIFY(form.SQLError().contains("syntax error"));
+    QCOMPARE(form.SQLErrorPosition(), qsizetype(17)); // "customer", where the parser stops
+    QCOMPARE(form.SQLMemo->extraSelections().size(), 1);
+    form.SQLMemo->setPlainText("SELECT c.name FROM customer c WHERE c.city = 'Wien'");
+    form.CheckSQLText();
+    QVERIFY(form.SQLError().isEmpty());
+    QVERIFY(form.SQLMemo->extraSelections().isEmpty());
+    const QStringList notes = form.ApplySQLToDiagram();
+    QVERIFY2(notes.isEmpty(), qPrintable(notes.join("; ")));
+    QCOMPARE(form.SchemaDesignArea->GetItemCount(), 1);
+    QVERIFY(form.GenerateSQL().contains("(customer.city = 'Wien')"));
+}
+
+void tst_QueryTool::runsNeverFreezeAndCancel_data()
+{
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("slow");
+    QTest::newRow("SQLite")
+        << SqliteConnection
+        << "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 200000000) "
+           "SELECT COUNT(*) FROM c";
+    QTest::newRow("PostgreSQL") << PostgresConnection << "SELECT pg_sleep(20)";
+}
+
+// A long statement leaves the event loop free, and Cancel ends it on the database at once;
+// the engine's own connection goes on working.
+void tst_QueryTool::runsNeverFreezeAndCancel()
+{
+    QFETCH(QString, connection);
+    QFETCH(QString, slow);
+    if (connection == PostgresConnection && !m_hasPostgres)
+        QSKIP("no PostgreSQL server named by DIDUZA_PG_*");
+    m_engine->SetConnectionName(connection);
+    std::unique_ptr<TSchemaQueryRun> run(m_engine->StartSQL(slow));
+    QVERIFY(run);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 gap = 0;
+    QVERIFY(!waitForRun(run.get(), 700, &gap)); // still running
+    QVERIFY2(gap < 200, qPrintable(QString::number(gap)));
+    bool cancelled = false;
+    connect(run.get(), &TSchemaQueryRun::Finished, this,
+        [&](const QString &, int, bool c) { cancelled = c; });
+    clock.restart();
+    run->Cancel();
+    QVERIFY(waitForRun(run.get(), 5000));
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(cancelled);
+    QCOMPARE(rowsOf(connection, "SELECT 1"), QStringList { "1" });
+}
+
+// The first rows come at once, the others as the view asks for them, up to the row limit;
+// the form shows the count.
+void tst_QueryTool::rowsArriveInPages()
+{
+    for (const QString &connection : connections()) {
+        m_engine->SetConnectionName(connection);
+        std::unique_ptr<TSchemaQueryRun> run(m_engine->StartSQL("SELECT id FROM orders", 250, 100));
+        TSchemaRunModel model(run.get());
+        while (model.rowCount() == 0 && !run->IsFinished())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCOMPARE(model.rowCount(), 100);
+        QVERIFY(model.canFetchMore(QModelIndex()));
+        while (!model.IsComplete()) {
+            model.fetchMore(QModelIndex());
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        QCOMPARE(model.rowCount(), 250);
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("id"));
+    }
+    TfrmZkSQLBuilder &form = *m_form;
+    m_engine->SetConnectionName(SqliteConnection);
+    form.SetBackgroundExecution(true);
+    form.SetRowLimit(10);
+    table("orders")->GetSubItemByName("id")->SetChecked(true);
+    form.btnExecSQL->click();
+    QElapsedTimer clock;
+    clock.start();
+    while ((form.IsRunning() || !form.ResultModel() || form.ResultModel()->rowCount() < 10)
+        && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCOMPARE(form.ResultModel()->rowCount(), 10);
+    QVERIFY(form.lblResultStatus->text().startsWith("10 row(s) (the row limit)"));
+}
+
+// Selected cells copy as lines of tab-separated values; the results save as CSV that a CSV
+// reader reads back as they were.
+void tst_QueryTool::resultsCopiedAndSavedAsCsv()
+{
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetSQLEditable(true);
+    form.SetBackgroundExecution(true);
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    form.SQLMemo->setPlainText("SELECT 'a,b' AS x, 'say \"hi\"' AS y, 'two' || char(10) || "
+                               "'lines' AS z, NULL AS w, 'é' AS v UNION ALL SELECT '1', '2', "
+                               "'3', '4', '5'");
+    form.RunSQLText();
+    QElapsedTimer clock;
+    clock.start();
+    while ((form.IsRunning() || !form.ResultModel() || form.ResultModel()->rowCount() < 2)
+        && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCOMPARE(form.ResultModel()->rowCount(), 2);
+    form.DBGrid1->selectAll();
+    QCOMPARE(
+        form.SelectedCellsText(), QStringLiteral("a,b\tsay \"hi\"\ttwo lines\t\té\n1\t2\t3\t4\t5"));
+    const QString file = m_dir.filePath("rows.csv");
+    QVERIFY(form.SaveResultsCsv(file));
+    QFile csv(file);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QVector<QStringList> records = readCsv(QString::fromUtf8(csv.readAll()));
+    QCOMPARE(records.size(), 3);
+    QCOMPARE(records.at(0), QStringList({ "x", "y", "z", "w", "v" }));
+    QCOMPARE(records.at(1), QStringList({ "a,b", "say \"hi\"", "two\nlines", "", "é" }));
+    QCOMPARE(records.at(2), QStringList({ "1", "2", "3", "4", "5" }));
+}
+
+QTEST_MAIN(tst_QueryTool)
+#include "tst_querytool.moc"
