@@ -464,7 +464,7 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     ++FUndoPaused;
     const auto resume = qScopeGuard([this] {
         --FUndoPaused;
-        FUndoStack->clear();
+        ClearHistory();
     });
     Loader(
         this, *file,

@@ -132,6 +132,7 @@ void TSchemaItem::construct()
 
 TSchemaItem::~TSchemaItem()
 {
+    FDestroying = true;
     if (TSchemaDesignArea *area = FDesigner) {
         const TSchemaItemEvent handler = area->OnDeleteItem();
         area->RaiseDeferredRemoval(this, [&] {
@@ -236,8 +237,12 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
         return nullptr;
 
     auto *row = new TSchemaSubItem(this);
+    QPointer<TSchemaItem> self(this);
+    QPointer<TSchemaSubItem> guard(row);
     row->SetCaption(ItemName);
-    row->SetChecked(Checked);
+    row->SetChecked(Checked); // raises OnSubItemCheck for a ticked row
+    if (!self || !guard)
+        return nullptr; // the handler deleted the row or the item
 
     if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl)) {
         QListWidgetItem *entry = TSchemaListBox::NewEntry(ItemName, row);
@@ -274,7 +279,7 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
 
     if (TSchemaDesignArea *area = FDesigner)
         RaiseEvent(area->OnAddSubItem(), area, row);
-    return row;
+    return guard.data(); // null when the handler deleted the row or its item
 }
 
 int TSchemaItem::GetSubItemCount() const
@@ -423,16 +428,22 @@ void TSchemaItem::tickRow(TSchemaSubItem *row, bool checked)
 {
     if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl))
         check->SetChecked(GetIndexBySubItem(row), checked);
-    row->SetChecked(checked);
+    row->SetChecked(checked); // the last use: its handler may delete the item
 }
 
 void TSchemaItem::setAllChecked(bool checked)
 {
     if (FSchemaControlType == scText || FSchemaControlType == scIcon)
         return;
-    const int count = GetSubItemCount();
-    for (int i = 0; i < count; ++i) {
-        if (TSchemaSubItem *row = GetSubItem(i))
+    // The rows are taken first: a handler may add or delete rows, or the item, meanwhile.
+    QPointer<TSchemaItem> self(this);
+    QList<QPointer<TSchemaSubItem>> rows;
+    for (int i = 0; i < GetSubItemCount(); ++i)
+        rows << GetSubItem(i);
+    for (const QPointer<TSchemaSubItem> &row : std::as_const(rows)) {
+        if (!self)
+            return;
+        if (row)
             tickRow(row, checked);
     }
 }
@@ -458,13 +469,19 @@ void TSchemaItem::_SelectAll(QObject *)
                 FKeptTicks.insert(row);
         }
     }
-    const auto release = qScopeGuard([this] { FKeptTicks.clear(); });
+    QPointer<TSchemaItem> self(this); // a handler may delete the item
+    const auto release = qScopeGuard([&] {
+        if (self)
+            FKeptTicks.clear();
+    });
     for (const QPointer<TSchemaSubItem> &row : rows) {
+        if (!self)
+            return;
         if (!row || row->Checked())
             continue;
         FKeptTickRefused = false;
         tickRow(row, true);
-        if (FKeptTickRefused && row && row->Checked())
+        if (self && FKeptTickRefused && row && row->Checked())
             tickRow(row, false); // it excludes rows that stay ticked
     }
 }
@@ -569,12 +586,25 @@ void TSchemaItem::RemoveRelations(QObject *)
 
 void TSchemaItem::RemoveItem(QObject *Sender)
 {
+    // A handler of the events raised on the way may remove the item again (nothing more to do)
+    // or destroy it (then nothing more is done here either).
+    if (FRemoving || FDestroying)
+        return;
+    FRemoving = true;
+    QPointer<TSchemaItem> self(this);
+    bool leaves = false;
+    const auto stays = qScopeGuard([&] {
+        if (self && !leaves)
+            FRemoving = false; // a handler raised: the item stays on the area
+    });
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     SchemaUndoGroup step(area,
         QCoreApplication::translate("Diduza::TSchemaItem", "Delete %1")
             .arg(StepName(GetCaption())));
     if (area) {
         area->DeleteRelationsForItem(this, nullptr);
+        if (!self)
+            return;
         if (QUndoCommand *parent = step.Parent())
             SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemData(this));
         if (Sender)
@@ -584,6 +614,7 @@ void TSchemaItem::RemoveItem(QObject *Sender)
         QWidget::setParent(area);
         hide();
     }
+    leaves = true;
     if (Sender)
         deleteLater();
     else

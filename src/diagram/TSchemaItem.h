@@ -58,7 +58,7 @@ public:
 
     // --- rows ---
     /// Adds a row captioned ItemName (under tree node ParentItem, -1 for the top), ticked when
-    /// Checked.
+    /// Checked, and raises the area's OnAddSubItem; nullptr when its handler deleted the row.
     TSchemaSubItem *AddSubItem(const QString &ItemName, int ParentItem, bool Checked);
     /// AddSubItem that attaches AObject to the new row as its Data.
     TSchemaSubItem *AddSubItemObject(
@@ -225,7 +225,8 @@ public:
     void RemoveRelations(QObject *Sender);
     /// Deletes the item's relations and the item. Run from a menu entry or the close button
     /// (a non-null Sender), the item leaves the area at once and is destroyed on the next turn
-    /// of the event loop, so the menu or button finishes its own event first.
+    /// of the event loop, so the menu or button finishes its own event first. Does nothing for
+    /// an item that is being removed or destroyed already (a handler of its own events).
     void RemoveItem(QObject *Sender);
     /// Routes the item's relations again (after a move, resize or scroll).
     void RelationUpdating();
@@ -276,6 +277,11 @@ protected:
 
 private:
     bool FHighlighted = false;
+    // Set while the item is being removed (RemoveItem) and while it is destroyed: a handler
+    // that removes it again then does nothing, and nothing new is linked to it.
+    bool FRemoving = false;
+    bool FDestroying = false;
+    friend class TSchemaDesignArea;
     // Records a change of this item on its area's undo stack (nothing when off an area).
     void recordChange(const char *text,
         const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record);

@@ -130,6 +130,7 @@ private:
     // The entries of the menu, in its order (separators between 1 and 2 and between 3 and 4).
     std::array<QAction *, 4> FEntries {};
     bool FMouseDown = false;
+    bool FDeleting = false; // while the area deletes it (its OnDeleteRelation runs)
     bool FPaintedDown = false; // the pressed look of the last paint
     // PaintRects for the shape key (self-link, LnkX, LnkY, width, height) it was made for.
     mutable QVector<QRect> FPaintRects;

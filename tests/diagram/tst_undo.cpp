@@ -16,6 +16,7 @@
 
 using namespace Diduza;
 using DiduzaTest::addTable;
+using DiduzaTest::indexDisagreement;
 
 namespace {
 
@@ -26,41 +27,6 @@ QString saved(TSchemaDesignArea &area)
     buffer.open(QIODevice::WriteOnly);
     area.SaveToStream(buffer);
     return QString::fromUtf8(buffer.data()).remove(QRegularExpression("Saved=[^\\r\\n]*"));
-}
-
-// What the area's indexes answer against a walk of its control list: counts, enumeration and
-// each item's relations in list order. Empty when they agree.
-QString indexDisagreement(const TSchemaDesignArea &area)
-{
-    QVector<TSchemaItem *> items;
-    QVector<TSchemaRelation *> relations;
-    for (int c = 0; c < area.ControlCount(); ++c) {
-        if (auto *item = qobject_cast<TSchemaItem *>(area.Controls(c)))
-            items << item;
-        else if (auto *relation = qobject_cast<TSchemaRelation *>(area.Controls(c)))
-            relations << relation;
-    }
-    if (area.GetItemCount() != items.size() || area.GetRelationCount() != relations.size())
-        return QStringLiteral("counts");
-    for (int i = 0; i < items.size(); ++i) {
-        if (area.GetItem(i) != items[i]
-            || area.GetItemIndex(items[i]) != area.IndexOfControl(items[i]))
-            return QStringLiteral("item %1").arg(i);
-    }
-    for (int i = 0; i < relations.size(); ++i) {
-        if (area.GetRelation(i) != relations[i])
-            return QStringLiteral("relation %1").arg(i);
-    }
-    for (TSchemaItem *item : std::as_const(items)) {
-        QVector<TSchemaRelation *> ends;
-        for (TSchemaRelation *r : std::as_const(relations)) {
-            if (r->ParentItem() == item || r->ChildItem() == item)
-                ends << r;
-        }
-        if (area.RelationsOfItem(item) != ends)
-            return QStringLiteral("relations of %1").arg(item->GetCaption());
-    }
-    return {};
 }
 
 // Drags an item by its title bar with the mouse.
