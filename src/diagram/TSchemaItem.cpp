@@ -606,7 +606,7 @@ void TSchemaItem::RemoveItem(QObject *Sender)
         if (!self)
             return;
         if (QUndoCommand *parent = step.Parent())
-            SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemData(this));
+            SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemLook(this));
         if (Sender)
             area->ItemRemovalDeferred(this);
         // Off the area's control list at once; still owned by the area until destroyed.
@@ -748,7 +748,7 @@ void TSchemaItem::SetColor(TColor Value)
 {
     recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),
         [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
-            SchemaUndo::ColorChanged(parent, area, position, FColor, Value);
+            SchemaUndo::ColorChanged(parent, area, position, FColor, FInnerColor, Value);
         });
     FColor = Value;
     if (FSchemaControlType != scIcon) {
@@ -818,6 +818,19 @@ void TSchemaItem::applyInnerFont()
         FItemControl->setPalette(pal);
     }
     FItemControl->update();
+}
+
+TColor InnerColorOf(const TSchemaItem *item)
+{
+    return item->FInnerColor;
+}
+
+void SetInnerColorOf(TSchemaItem *item, TColor color)
+{
+    if (item->FSchemaControlType == scIcon || item->FInnerColor == color)
+        return; // an icon has no inner colour of its own
+    item->FInnerColor = color;
+    item->applyInnerColor();
 }
 
 void TSchemaItem::applyInnerColor()

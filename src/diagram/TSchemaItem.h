@@ -282,6 +282,8 @@ private:
     bool FRemoving = false;
     bool FDestroying = false;
     friend class TSchemaDesignArea;
+    friend TColor InnerColorOf(const TSchemaItem *item); // undo (SchemaUndo_p.h)
+    friend void SetInnerColorOf(TSchemaItem *item, TColor color);
     // Records a change of this item on its area's undo stack (nothing when off an area).
     void recordChange(const char *text,
         const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record);

@@ -47,6 +47,8 @@ private slots:
     void randomSequences();
     void eventsOfUndoneChanges();
     void loadingAndClearingForgetTheHistory();
+    void undoneItemsLookAsBefore_data();
+    void undoneItemsLookAsBefore();
 };
 
 void tst_Undo::randomSequences()
@@ -228,6 +230,54 @@ void tst_Undo::loadingAndClearingForgetTheHistory()
     QCOMPARE(area.UndoStack()->count(), 1);
     area.ClearAll();
     QCOMPARE(area.UndoStack()->count(), 0);
+}
+
+void tst_Undo::undoneItemsLookAsBefore_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("change");
+    const std::pair<TSchemaControlType, const char *> kinds[]
+        = { { scListBox, "list" }, { scCheckListBox, "check list" }, { scTreeView, "tree" } };
+    for (const auto &[kind, name] : kinds) {
+        for (const char *change : { "removed", "added", "coloured" })
+            QTest::addRow("%s %s", name, change) << int(kind) << QString(change);
+    }
+}
+
+// An item that undo brings back looks as it did, its list white as before (it was painted in
+// the item's face colour, the colour a file keeps for the item, and looked disabled).
+void tst_Undo::undoneItemsLookAsBefore()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, change);
+    TSchemaDesignArea area;
+    area.resize(400, 300);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    TSchemaItem *item
+        = addTable(area, "orders", { "id", "amount" }, 10, 10, TSchemaControlType(kind));
+    item->GetSubItem(1)->SetChecked(true);
+    const QImage before = item->grab().toImage();
+    QUndoStack *stack = area.UndoStack();
+    if (change == "removed") {
+        item->RemoveItem(nullptr);
+        stack->undo();
+    } else if (change == "added") {
+        while (stack->canUndo())
+            stack->undo();
+        QCOMPARE(area.GetItemCount(), 0);
+        while (stack->canRedo())
+            stack->redo();
+    } else {
+        item->SetColor(clRed);
+        stack->undo();
+    }
+    QCOMPARE(area.GetItemCount(), 1);
+    const QImage after = area.GetItem(0)->grab().toImage();
+    const QPoint listPoint
+        = area.GetItem(0)->ItemControl()->geometry().bottomRight() - QPoint(4, 4);
+    QCOMPARE(after.pixelColor(listPoint), QColor(Qt::white));
+    QCOMPARE(after, before);
 }
 
 QTEST_MAIN(tst_Undo)
