@@ -72,6 +72,13 @@ QMenu *TSchemaRelation::PopMenu() const
         FPopMenu->addAction(FEntries[2]);
         FPopMenu->addSeparator();
         FPopMenu->addAction(FEntries[3]);
+        // The press that opened the menu never sees its release (the menu takes the mouse):
+        // the pressed look ends with the menu.
+        auto *self = const_cast<TSchemaRelation *>(this);
+        connect(FPopMenu.get(), &QMenu::aboutToHide, self, [self] {
+            self->FMouseDown = false;
+            self->InvalidateIfChanged();
+        });
     }
     return FPopMenu.get();
 }

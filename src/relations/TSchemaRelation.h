@@ -77,7 +77,8 @@ public:
     int LnkY() const { return FLnkY; }
     /// Sets LnkY.
     void SetLnkY(int value) { FLnkY = value; }
-    /// True while a button is pressed on the relation.
+    /// True while a button is pressed on the relation (drawn silver); a press that opened the
+    /// menu counts until the menu closes.
     bool MouseIsDown() const { return FMouseDown; }
 
     /// The hit region in client coordinates: the band around the middle segment once the line

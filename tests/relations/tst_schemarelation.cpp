@@ -150,6 +150,8 @@ private slots:
     void controlAtPosFindsAnotherRelation();
     void deleteAndColourEntries();
     void deleteThroughTheOpenMenu();
+    void pressedLookEndsWithTheMenu_data();
+    void pressedLookEndsWithTheMenu();
 
     void editRelation_data();
     void editRelation();
@@ -609,6 +611,41 @@ void tst_SchemaRelation::deleteThroughTheOpenMenu()
     QTRY_VERIFY(r.isNull());
     QTest::mouseRelease(d.area->viewport(), Qt::RightButton, {}, band);
     QCOMPARE(d.area->barePresses, 0);
+}
+
+void tst_SchemaRelation::pressedLookEndsWithTheMenu_data()
+{
+    QTest::addColumn<QString>("entry"); // what the user picks; empty: Escape closes the menu
+    QTest::newRow("closed with Escape") << QString();
+    QTest::newRow("colour dialog cancelled") << "mnuColorRelation";
+    QTest::newRow("properties dialog cancelled") << "mnuOptions";
+}
+
+// A press on the line opens its menu; once the menu is gone the line is drawn in its own colour
+// again, not silver as while pressed (the menu took the release).
+void tst_SchemaRelation::pressedLookEndsWithTheMenu()
+{
+    QFETCH(QString, entry);
+    FakeDialogService dialogs;
+    dialogs.colorConfirms = false;
+    Diagram d;
+    TSchemaRelation *r = d.relation;
+    const QPoint band = d.at(QPoint(r->Width() / 2, r->Height() / 2));
+    QTest::mousePress(d.area->viewport(), Qt::LeftButton, {}, band);
+    QMenu *menu = r->PopMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QVERIFY(r->MouseIsDown());
+    if (entry.isEmpty()) {
+        QTest::keyClick(menu, Qt::Key_Escape);
+    } else {
+        QAction *action = menuEntry(r, entry.toLatin1().constData());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    }
+    QTRY_VERIFY(!menu->isVisible());
+    QVERIFY(!r->MouseIsDown());
+    const QImage shown = d.area->viewport()->grab(r->BoundsRect()).toImage();
+    QCOMPARE(count(shown, kSilver), 0);
+    QVERIFY(count(shown, qRgb(0, 0, 0)) > 20);
 }
 
 // ---------------------------------------------------------------------------------------------
