@@ -7,6 +7,7 @@
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaText.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
@@ -284,6 +285,16 @@ private:
             row->SetImageIndex(2, r.RequiredInt(QStringLiteral("OverlayIndex")));
             row->SetImageIndex(3, r.RequiredInt(QStringLiteral("StateIndex")));
             row->SetLinked(r.Bool(QStringLiteral("Linked")));
+        }
+        // A size the file leaves out comes from the rows, as for a new item filled with them
+        // (a window never shown would keep Qt's first size, 640 x 480). A text item's label
+        // fills the item, so it is first given its text's height.
+        if (item && !width)
+            item->RecalculateWidth();
+        if (item && !height) {
+            if (TSchemaText *text = item->TextControl())
+                text->resize(text->width(), text->MeasureText(item->ClientWidth()).height());
+            item->RecalculateHeight();
         }
     }
 
