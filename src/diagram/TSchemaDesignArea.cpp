@@ -1085,7 +1085,8 @@ void TSchemaDesignArea::ItemHighlightChanged(TSchemaItem *item)
     FHighlighted.removeAll(item);
     if (item->Highlighted())
         FHighlighted.append(item);
-    viewport()->update(ringRect(item));
+    if (item->parentWidget() == viewport()) // a ring is drawn round an item on the diagram only
+        viewport()->update(ringRect(item));
 }
 
 void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)

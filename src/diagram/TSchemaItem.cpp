@@ -133,6 +133,7 @@ void TSchemaItem::construct()
 TSchemaItem::~TSchemaItem()
 {
     FDestroying = true;
+    SetHighlighted(false); // the area paints over its ring
     if (TSchemaDesignArea *area = FDesigner) {
         const TSchemaItemEvent handler = area->OnDeleteItem();
         area->RaiseDeferredRemoval(this, [&] {
@@ -609,6 +610,7 @@ void TSchemaItem::RemoveItem(QObject *Sender)
             SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemLook(this));
         if (Sender)
             area->ItemRemovalDeferred(this);
+        SetHighlighted(false); // the area paints over its ring while it still stands there
         // Off the area's control list at once; still owned by the area until destroyed.
         hide();
         QWidget::setParent(area);
