@@ -279,6 +279,15 @@ public:
     /// that the area owns. Loading a file and ClearAll clear it. Undo and redo raise the same
     /// events as the changes made by hand; OnAddItem handlers should not add rows while
     /// IsRestoring is true: the area restores them.
+    ///
+    /// Moves and resizes are recorded only when the user drags an item by its title bar, body
+    /// or frame: code that moves or resizes an item (move, resize, setGeometry, SetLeft, SetTop,
+    /// SetWidth, SetHeight, SetBounds, RecalculateHeight, RecalculateWidth, ArrangeByRank, the
+    /// scrolling of the area) makes no step and joins none. A step that undoes a later drag
+    /// puts the item back where that drag started, wherever code has moved it since. Code that
+    /// places an item right after adding it (as the tool bar and the query builder do) needs no
+    /// step of its own: an added item is captured as it stands when its addition is undone, so
+    /// a redo brings it back at its place.
     QUndoStack *UndoStack() const { return FUndoStack; }
     /// The stack's undo action with its standard shortcut (while the focus is in the area),
     /// made and added to the area on first use.

@@ -47,6 +47,7 @@ private slots:
     void randomSequences();
     void eventsOfUndoneChanges();
     void loadingAndClearingForgetTheHistory();
+    void onlyDragsMoveAsSteps();
     void undoneItemsLookAsBefore_data();
     void undoneItemsLookAsBefore();
 };
@@ -230,6 +231,32 @@ void tst_Undo::loadingAndClearingForgetTheHistory()
     QCOMPARE(area.UndoStack()->count(), 1);
     area.ClearAll();
     QCOMPARE(area.UndoStack()->count(), 0);
+}
+
+// As UndoStack() says: a drag is a step, code that moves or resizes an item is none, and undoing
+// the drag puts the item back where the drag started.
+void tst_Undo::onlyDragsMoveAsSteps()
+{
+    TSchemaDesignArea area;
+    area.resize(600, 400);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    TSchemaItem *item = addTable(area, "a", { "x", "y" }, 20, 20);
+    TSchemaItem *other = addTable(area, "b", { "z" }, 300, 20);
+    QUndoStack *stack = area.UndoStack();
+    const int steps = stack->count();
+    item->SetBounds(40, 50, 200, 120);
+    item->RecalculateHeight();
+    other->move(320, 60);
+    area.ArrangeByRank();
+    QCOMPARE(stack->count(), steps);
+    const QPoint start = item->pos();
+    dragItem(item, QPoint(30, 20));
+    QCOMPARE(stack->count(), steps + 1);
+    QCOMPARE(stack->undoText(), QStringLiteral("Move a"));
+    item->move(5, 5);
+    stack->undo();
+    QCOMPARE(item->pos(), start);
 }
 
 void tst_Undo::undoneItemsLookAsBefore_data()
