@@ -99,6 +99,13 @@ public:
     /// The design area that owns the relation, or nullptr.
     TSchemaDesignArea *Area() const;
 
+    /// The join the relation stands for, as its line's tool tip shows it: the condition
+    /// ("customer.id = orders.customer_id", by the items' captions and the rows' captions) and,
+    /// on a second line, the kind of join and which rows it keeps.
+    QString JoinText() const;
+    /// The tool tip of the line: JoinText.
+    QString ToolTipAt(const QPoint &p) const override;
+
     /// Draws the line and its end markers.
     void Paint(QPainter &painter) override;
     /// The rectangles the line and its markers are drawn in.

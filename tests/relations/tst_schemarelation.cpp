@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QStyleOptionButton>
+#include <QToolTip>
 #include <QTranslator>
 #include <QtTest>
 
@@ -152,6 +153,8 @@ private slots:
     void deleteThroughTheOpenMenu();
     void pressedLookEndsWithTheMenu_data();
     void pressedLookEndsWithTheMenu();
+    void toolTipShowsTheJoin_data();
+    void toolTipShowsTheJoin();
 
     void editRelation_data();
     void editRelation();
@@ -646,6 +649,49 @@ void tst_SchemaRelation::pressedLookEndsWithTheMenu()
     const QImage shown = d.area->viewport()->grab(r->BoundsRect()).toImage();
     QCOMPARE(count(shown, kSilver), 0);
     QVERIFY(count(shown, qRgb(0, 0, 0)) > 20);
+}
+
+void tst_SchemaRelation::toolTipShowsTheJoin_data()
+{
+    QTest::addColumn<TSDRelationOperator>("op");
+    QTest::addColumn<TSDRelationJoin>("join");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("inner") << roEqual << rjInner
+                           << "customer.id = orders.customer_id\nInner join: the rows that match";
+    QTest::newRow("left outer") << roLess << rjLeftOuter
+                                << "customer.id < orders.customer_id\n"
+                                   "Left outer join: every row of customer";
+    QTest::newRow("right outer") << roNonEqual << rjRightOuter
+                                 << "customer.id <> orders.customer_id\n"
+                                    "Right outer join: every row of orders";
+    QTest::newRow("full outer") << roGreaterThan << rjFull
+                                << "customer.id >= orders.customer_id\n"
+                                   "Full outer join: every row of customer and of orders";
+}
+
+// Resting the pointer on the line shows which join it is; beside the line there is no tip.
+void tst_SchemaRelation::toolTipShowsTheJoin()
+{
+    QFETCH(TSDRelationOperator, op);
+    QFETCH(TSDRelationJoin, join);
+    QFETCH(QString, text);
+    Diagram d;
+    TSchemaRelation *r = d.relation;
+    r->SetJoinOperator(op);
+    r->SetJoinType(join);
+    QWidget *viewport = d.area->viewport();
+    auto rest = [viewport](QPoint p) {
+        QHelpEvent help(QEvent::ToolTip, p, viewport->mapToGlobal(p));
+        QCoreApplication::sendEvent(viewport, &help);
+    };
+    rest(d.at(QPoint(r->Width() / 2, r->Height() / 2)));
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), text);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    rest(d.at(QPoint(5, 7))); // the stub beside the parent item is not the line's band
+    QCoreApplication::processEvents();
+    QVERIFY(!QToolTip::isVisible());
 }
 
 // ---------------------------------------------------------------------------------------------
