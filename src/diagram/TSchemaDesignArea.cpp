@@ -2,6 +2,7 @@
 
 #include "diagram/RankLayout.h"
 #include "diagram/RelationRouting.h"
+#include "diagram/RowDrag_p.h"
 #include "diagram/SchemaAccessible_p.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaFindBar.h"
@@ -1115,6 +1116,13 @@ void TSchemaDesignArea::DragOver(
     QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept)
 {
     Accept = false;
+    if (Sender == this) {
+        // A row of an item dragged over the bare area: its line follows the pointer.
+        if (State == dsDragLeave)
+            HideRowDrag();
+        else
+            ShowRowDrag(this, Source, QPoint(X, Y));
+    }
     RaiseEvent(FOnDragOver, Sender, Source, X, Y, State, Accept);
 }
 

@@ -240,7 +240,8 @@ public:
     void SetOnDragDrop(TDragDropEvent h) { FOnDragDrop = std::move(h); }
 
     /// The drop decisions, as plain calls: DragOver asks OnDragOver (Accept is false when it is
-    /// unset), DragDrop raises OnDragDrop.
+    /// unset), DragDrop raises OnDragDrop. A row of an item of this area dragged over the bare
+    /// area (Sender is the area) draws its line from the row to the pointer.
     void DragOver(QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept);
     /// Raises OnDragDrop for a drop at (X, Y).
     void DragDrop(QObject *Sender, QObject *Source, int X, int Y);

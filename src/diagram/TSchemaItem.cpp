@@ -1,5 +1,6 @@
 #include "diagram/TSchemaItem.h"
 
+#include "diagram/RowDrag_p.h"
 #include "diagram/SchemaUndo_p.h"
 
 #include "diagram/TSchemaCheckListBox.h"
@@ -21,6 +22,7 @@
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
@@ -650,39 +652,57 @@ TSchemaItem *dragSourceItem(QObject *Source)
 }
 } // namespace
 
-void TSchemaItem::_DragOver(QObject *, QObject *Source, int, int, bool &Accept)
+void TSchemaItem::_DragOver(QObject *Sender, QObject *Source, int X, int Y, bool &Accept)
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     TSchemaItem *source = dragSourceItem(Source);
     // A row from another design area is refused: a relation joins rows of one diagram.
     Accept = area && !area->ReadOnly() && source && source->Parent() == area;
+    if (!Accept)
+        return;
+    // The line to the pointer, and the frame round the row a drop here would join.
+    auto *over = qobject_cast<QWidget *>(Sender);
+    if (auto *scroll = qobject_cast<QAbstractScrollArea *>(Sender))
+        over = scroll->viewport();
+    if (!over || !area->viewport()->isAncestorOf(over))
+        return;
+    TSchemaSubItem *target = dropTarget(Source, X, Y);
+    ShowRowDrag(
+        area, Source, over->mapTo(area->viewport(), QPoint(X, Y)), target ? this : nullptr, target);
+}
+
+TSchemaSubItem *TSchemaItem::dropTarget(QObject *Source, int X, int Y) const
+{
+    TSchemaSubItem *target = nullptr;
+    if (auto *tree = TreeView()) {
+        if (QTreeWidgetItem *node = tree->itemAt(X, Y))
+            target = TSchemaTreeView::RowOf(node);
+    } else if (auto *list = ListBox()) {
+        if (QListWidgetItem *entry = list->itemAt(X, Y))
+            target = TSchemaListBox::RowOf(entry);
+    }
+    TSchemaItem *sourceItem = dragSourceItem(Source);
+    TSchemaSubItem *sourceRow
+        = sourceItem ? sourceItem->GetSubItem(sourceItem->GetItemIndex()) : nullptr;
+    // A source list without a selected row, or a target without a row, links nothing; nor is
+    // a row linked to itself.
+    if (!target || !sourceRow || (Source == FItemControl && target == sourceRow))
+        return nullptr;
+    return target;
 }
 
 void TSchemaItem::_DragDrop(QObject *Sender, QObject *Source, int X, int Y)
 {
+    const auto over = qScopeGuard([] { EndRowDrag(); });
     bool accept = false;
     _DragOver(Sender, Source, X, Y, accept);
     if (!accept)
         return;
-    TSchemaSubItem *target = nullptr;
-    if (auto *tree = TreeView()) {
-        QTreeWidgetItem *node = tree->itemAt(X, Y);
-        if (!node)
-            return;
-        target = TSchemaTreeView::RowOf(node);
-    } else if (auto *list = ListBox()) {
-        QListWidgetItem *entry = list->itemAt(X, Y);
-        if (!entry)
-            return;
-        target = TSchemaListBox::RowOf(entry);
-    }
+    TSchemaSubItem *target = dropTarget(Source, X, Y);
+    if (!target)
+        return;
     TSchemaItem *sourceItem = dragSourceItem(Source);
     TSchemaSubItem *sourceRow = sourceItem->GetSubItem(sourceItem->GetItemIndex());
-    // A source list without a selected row, or a target without a row, links nothing.
-    if (!target || !sourceRow)
-        return;
-    if (Source == FItemControl && target == sourceRow)
-        return; // a row is never linked to itself
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     area->AddRelation(sourceItem, this, sourceRow, target);
 }

@@ -84,7 +84,8 @@ public:
     bool Activate(const QString &AItemName, int X, int Y);
 
     // --- geometry ---
-    /// The anchor height of row FldN in item coordinates, where relations meet it.
+    /// The anchor height of row FldN, where relations meet it, in the coordinates of the item's
+    /// parent (the area's client coordinates).
     int GetRowY(int FldN) const;
     /// Sizes the item to show all its rows.
     void RecalculateHeight();
@@ -237,9 +238,11 @@ public:
 
     /// Dragging a row onto a row: the decisions of the item's inner control as drop target.
     /// Sender is this item's inner control, Source the control the row is dragged from, (X, Y)
-    /// the pointer in Sender's viewport coordinates.
+    /// the pointer in Sender's viewport coordinates. While it accepts, a line runs from the
+    /// dragged row to the pointer, and the row a drop would join is framed.
     void _DragOver(QObject *Sender, QObject *Source, int X, int Y, bool &Accept);
-    /// Drops the dragged row at (X, Y): asks the area to join it to the row there.
+    /// Drops the dragged row at (X, Y): asks the area to join it to the row there; the line
+    /// and the frame of the drag go.
     void _DragDrop(QObject *Sender, QObject *Source, int X, int Y);
 
     /// Used by the inner controls.
@@ -290,6 +293,9 @@ private:
     friend class TSchemaSubItem;
 
     void construct();
+    /// The row of this item a row dragged from Source and dropped at (X, Y) of the inner
+    /// control's viewport would be joined to; nullptr where a drop joins nothing.
+    TSchemaSubItem *dropTarget(QObject *Source, int X, int Y) const;
     void setAllChecked(bool checked);
     /// Sets a row's check box (in a check-list item) and then its Checked.
     void tickRow(TSchemaSubItem *row, bool checked);
