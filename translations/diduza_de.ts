@@ -499,6 +499,22 @@
         <source>Edit relation</source>
         <translation>Beziehung bearbeiten</translation>
     </message>
+    <message>
+        <source>Left outer join: every row of %1</source>
+        <translation>Linker äußerer Verbund: jede Zeile von %1</translation>
+    </message>
+    <message>
+        <source>Right outer join: every row of %1</source>
+        <translation>Rechter äußerer Verbund: jede Zeile von %1</translation>
+    </message>
+    <message>
+        <source>Full outer join: every row of %1 and of %2</source>
+        <translation>Voller Verbund: jede Zeile von %1 und von %2</translation>
+    </message>
+    <message>
+        <source>Inner join: the rows that match</source>
+        <translation>Innerer Verbund: die passenden Zeilen</translation>
+    </message>
 </context>
 <context>
     <name>Diduza::TSchemaSqlDataEngine</name>

@@ -23,6 +23,11 @@ QString StepName(const QString &name)
 
 using SchemaFile::TSchemaFileItem;
 
+ItemLook CaptureItemLook(const TSchemaItem *item)
+{
+    return ItemLook { CaptureItemData(item), InnerColorOf(item) };
+}
+
 SchemaUndoGroup::SchemaUndoGroup(TSchemaDesignArea *area, const QString &text)
     : m_area(area)
 {
@@ -83,8 +88,9 @@ void placeItem(TSchemaDesignArea *area, TSchemaItem *item, int position)
 }
 
 // Rebuilds an item as data describes it, at position.
-TSchemaItem *restoreItem(TSchemaDesignArea *area, const TSchemaFileItem &d, int position)
+TSchemaItem *restoreItem(TSchemaDesignArea *area, const ItemLook &look, int position)
 {
+    const TSchemaFileItem &d = look.Data;
     TSchemaItem *item = area->AddItem(d.Caption, TSchemaControlType(d.ControlType));
     if (!item)
         return nullptr;
@@ -96,6 +102,7 @@ TSchemaItem *restoreItem(TSchemaDesignArea *area, const TSchemaFileItem &d, int 
     item->SetBorder(d.Border);
     item->SetFont(d.Font);
     item->SetColor(d.Color);
+    SetInnerColorOf(item, look.InnerColor);
     if (TSchemaIcon *icon = item->IconControl()) {
         if (d.IconType)
             icon->SetIconType(TSCIconType(*d.IconType));
@@ -206,7 +213,7 @@ public:
         if (!m_area || isObsolete()) // obsolete: an OnAddItem handler took the item away
             return;
         if (TSchemaItem *item = m_area->GetItem(m_position)) {
-            m_data = CaptureItemData(item); // as it stands once the later steps are undone
+            m_data = CaptureItemLook(item); // as it stands once the later steps are undone
             removeItem(m_area, m_position);
         }
     }
@@ -218,13 +225,13 @@ public:
 
 private:
     int m_position;
-    TSchemaFileItem m_data;
+    ItemLook m_data;
 };
 
 class ItemRemovedCommand : public AreaCommand {
 public:
     ItemRemovedCommand(
-        QUndoCommand *parent, TSchemaDesignArea *area, int position, const TSchemaFileItem &data)
+        QUndoCommand *parent, TSchemaDesignArea *area, int position, const ItemLook &data)
         : AreaCommand(parent, area)
         , m_position(position)
         , m_data(data)
@@ -243,7 +250,7 @@ public:
 
 private:
     int m_position;
-    TSchemaFileItem m_data;
+    ItemLook m_data;
 };
 
 // One value of an item set back and forth.
@@ -280,9 +287,15 @@ void applyCaption(TSchemaItem *item, const QString &caption)
 {
     item->SetCaption(caption);
 }
-void applyColor(TSchemaItem *item, const TColor &color)
+// The item's colour and its inner list's colour.
+struct Colors {
+    TColor Item;
+    TColor Inner;
+};
+void applyColor(TSchemaItem *item, const Colors &colors)
 {
-    item->SetColor(color);
+    item->SetColor(colors.Item);
+    SetInnerColorOf(item, colors.Inner);
 }
 void applyFont(TSchemaItem *item, const TFontValue &font)
 {
@@ -410,11 +423,10 @@ void ItemAdded(QUndoCommand *parent, TSchemaDesignArea *area, int position)
         new ItemAddedCommand(parent, area, position);
 }
 
-void ItemRemoved(
-    QUndoCommand *parent, TSchemaDesignArea *area, int position, const TSchemaFileItem &data)
+void ItemRemoved(QUndoCommand *parent, TSchemaDesignArea *area, int position, const ItemLook &look)
 {
     if (parent)
-        new ItemRemovedCommand(parent, area, position, data);
+        new ItemRemovedCommand(parent, area, position, look);
 }
 
 void ItemMoved(QUndoCommand *parent, TSchemaDesignArea *area, int position, const QRect &before,
@@ -431,11 +443,13 @@ void CaptionChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
         new ItemValueCommand<QString, applyCaption>(parent, area, position, before, after);
 }
 
-void ColorChanged(
-    QUndoCommand *parent, TSchemaDesignArea *area, int position, TColor before, TColor after)
+void ColorChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position, TColor before,
+    TColor beforeInner, TColor after)
 {
+    // Setting a colour gives the inner list the same colour.
     if (parent && before != after)
-        new ItemValueCommand<TColor, applyColor>(parent, area, position, before, after);
+        new ItemValueCommand<Colors, applyColor>(
+            parent, area, position, Colors { before, beforeInner }, Colors { after, after });
 }
 
 void FontChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,

@@ -52,20 +52,33 @@ int RelationPosition(const TSchemaDesignArea *area, const TSchemaRelation *relat
 // Everything the schema file keeps of an item (TSchemaDesignAreaFile.cpp).
 SchemaFile::TSchemaFileItem CaptureItemData(const TSchemaItem *item);
 
+// The colour of an item's inner list. The file keeps only the item's colour, which setting
+// gives the list too; an item whose colour was never set has a list of the window colour
+// beside its face-coloured frame, and undo brings that back as it was (TSchemaItem.cpp).
+TColor InnerColorOf(const TSchemaItem *item);
+void SetInnerColorOf(TSchemaItem *item, TColor color);
+
+// What undo keeps of an item: what its file keeps, and its inner list's colour.
+struct ItemLook {
+    SchemaFile::TSchemaFileItem Data;
+    TColor InnerColor = clWindow;
+};
+ItemLook CaptureItemLook(const TSchemaItem *item);
+
 // The records of the changes; each is made after its change, as a child of the open step.
 namespace SchemaUndo {
 
 // An item added at position; undo removes it (keeping how it looked then), redo brings it back.
 void ItemAdded(QUndoCommand *parent, TSchemaDesignArea *area, int position);
 // An item about to be removed from position.
-void ItemRemoved(QUndoCommand *parent, TSchemaDesignArea *area, int position,
-    const SchemaFile::TSchemaFileItem &data);
+void ItemRemoved(QUndoCommand *parent, TSchemaDesignArea *area, int position, const ItemLook &look);
 void ItemMoved(QUndoCommand *parent, TSchemaDesignArea *area, int position, const QRect &before,
     const QRect &after);
 void CaptionChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
     const QString &before, const QString &after);
-void ColorChanged(
-    QUndoCommand *parent, TSchemaDesignArea *area, int position, TColor before, TColor after);
+// The item's colour set from before to after; beforeInner is its inner list's colour then.
+void ColorChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position, TColor before,
+    TColor beforeInner, TColor after);
 void FontChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position,
     const TFontValue &before, const TFontValue &after);
 void RowTicked(QUndoCommand *parent, TSchemaDesignArea *area, int position, int row, bool checked);

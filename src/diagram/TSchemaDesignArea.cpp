@@ -2,6 +2,7 @@
 
 #include "diagram/RankLayout.h"
 #include "diagram/RelationRouting.h"
+#include "diagram/RowDrag_p.h"
 #include "diagram/SchemaAccessible_p.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaFindBar.h"
@@ -60,10 +61,30 @@ TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     viewport()->setAcceptDrops(true);
     InstallSchemaAccessibility();
     FUndoStack = new QUndoStack(this);
+    // A history cleared while an undo or redo runs (by a handler) goes once the stack is done
+    // with the step: the step being undone cannot be deleted under it.
+    connect(FUndoStack, &QUndoStack::indexChanged, this, [this] {
+        if (FHistoryCleared && !FRestoring)
+            ClearHistory();
+    });
+}
+
+void TSchemaDesignArea::ClearHistory()
+{
+    if (!FUndoStack)
+        return;
+    // The step being recorded names things of a diagram that is gone: it is not kept either.
+    if (FUndoGroup)
+        FUndoDiscarded = true;
+    // While a step runs or is recorded into after it was pushed, it cannot go under it.
+    FHistoryCleared = FRestoring || FRecordingLate;
+    if (!FHistoryCleared)
+        FUndoStack->clear();
 }
 
 TSchemaDesignArea::~TSchemaDesignArea()
 {
+    FDestroying = true; // what handlers add from now on is not made
     ++FUndoPaused;
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.
@@ -166,6 +187,8 @@ TSchemaItem *TSchemaDesignArea::AddItemObject(
 TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlType type,
     const QVariant *object, std::exception_ptr *failure)
 {
+    if (FDestroying)
+        return nullptr; // a handler adds while the area goes: nothing would stay
     SchemaUndoGroup step(this,
         QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(StepName(caption)));
     TSchemaItem *item = TSchemaItem::CreateTyped(this, type);
@@ -286,8 +309,13 @@ void TSchemaDesignArea::GraphicControlInserted(TGraphicControl *control)
 
 void TSchemaDesignArea::GraphicControlRemoved(TGraphicControl *control)
 {
-    if (auto *relation = qobject_cast<TSchemaRelation *>(control))
+    // However a relation leaves (deleted by the area, or destroyed by a handler), a row that no
+    // other relation ends at is no longer linked.
+    if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
         unindexRelation(relation);
+        unmarkRow(relation, relation->ParentItem(), relation->ParentSubItem());
+        unmarkRow(relation, relation->ChildItem(), relation->ChildSubItem());
+    }
 }
 
 void TSchemaDesignArea::GraphicControlsReordered()
@@ -381,9 +409,15 @@ QVector<TSchemaRelation *> TSchemaDesignArea::RelationsOfItem(const TSchemaItem 
 TSchemaRelation *TSchemaDesignArea::AddRelation(
     TSchemaItem *si1, TSchemaItem *si2, TSchemaSubItem *ssi1, TSchemaSubItem *ssi2)
 {
-    if (!si1 || !si2)
+    // Both ends stand on this area and stay there (a handler may ask while an item leaves).
+    const auto stays = [this](const TSchemaItem *item) {
+        return item && item->Parent() == this && !item->FRemoving && !item->FDestroying;
+    };
+    if (!stays(si1) || !stays(si2))
         throw Exception(QCoreApplication::translate(
             "TSchemaDesignArea", "A relation needs a parent item and a child item."));
+    if (FDestroying)
+        return nullptr;
     auto *relation = new TSchemaRelation(this);
     relation->SetParent(this);
     relation->SetParentItem(si1);
@@ -406,8 +440,9 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add relation"));
     if (step.Parent())
         SchemaUndo::RelationAdded(step.Parent(), this, RelationPosition(this, relation));
+    QPointer<TSchemaRelation> guard(relation);
     RaiseEvent(FOnAddRelation, this, relation);
-    return relation;
+    return guard.data(); // null when the handler deleted the relation
 }
 
 bool TSchemaDesignArea::FindRelation(const TSchemaRelation *Relation) const
@@ -459,6 +494,16 @@ void TSchemaDesignArea::unmarkRow(TSchemaRelation *relation, TSchemaItem *item, 
 
 void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
 {
+    // OnDeleteRelation's handler may delete the relation again (nothing more to do), destroy
+    // it or its items, or clear the area: the relation is looked at again only while it exists.
+    if (relation->FDeleting)
+        return;
+    relation->FDeleting = true;
+    QPointer<TSchemaRelation> guard(relation);
+    const auto stays = qScopeGuard([&] {
+        if (guard && guard->Parent() == this)
+            guard->FDeleting = false; // a handler raised: the relation stays
+    });
     SchemaUndoGroup step(
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
     if (step.Parent())
@@ -466,9 +511,9 @@ void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
     if (FCurrentRelation == relation)
         SetCurrentRelation(nullptr);
     RaiseEvent(FOnDeleteRelation, this, relation);
-    relation->SetParent(nullptr);
-    unmarkRow(relation, relation->ParentItem(), relation->ParentSubItem());
-    unmarkRow(relation, relation->ChildItem(), relation->ChildSubItem());
+    if (!guard)
+        return;
+    relation->SetParent(nullptr); // which unmarks its rows
     if (deferred)
         relation->deleteLater(); // its menu is still finishing the click
     else
@@ -494,7 +539,9 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
     if (!AItem)
         return;
     // Last first. Relations that a handler removes meanwhile are skipped; those it adds come
-    // after the ones taken here.
+    // after the ones taken here. A handler may destroy the item itself: then nothing more is
+    // routed.
+    QPointer<TSchemaItem> item(AItem);
     const QVector<TSchemaRelation *> indexed = RelationsOfItem(AItem);
     QVector<QPointer<TSchemaRelation>> candidates;
     candidates.reserve(indexed.size());
@@ -502,12 +549,14 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
         candidates.append(indexed[i]);
     for (const QPointer<TSchemaRelation> &candidate : std::as_const(candidates)) {
         TSchemaRelation *r = candidate;
+        if (!item)
+            return;
         if (!r || r->Parent() != this || (r->ParentItem() != AItem && r->ChildItem() != AItem))
             continue;
         if (SubItem && r->ParentSubItem() != SubItem && r->ChildSubItem() != SubItem)
             continue;
         deleteRelation(r, false);
-        ReboundRelationsForItem(AItem, false);
+        ReboundRelationsForItem(item, false);
     }
 }
 
@@ -516,14 +565,16 @@ void TSchemaDesignArea::ClearAll()
     ++FUndoPaused;
     const auto resume = qScopeGuard([this] {
         --FUndoPaused;
-        if (FUndoStack)
-            FUndoStack->clear();
+        ClearHistory();
     });
     for (int i = ControlCount() - 1; i >= 0; --i) {
         if (i >= ControlCount())
             continue; // a handler removed controls
         QObject *control = Controls(i);
-        if (qobject_cast<TSchemaItem *>(control) || qobject_cast<TSchemaRelation *>(control))
+        auto *item = qobject_cast<TSchemaItem *>(control);
+        if (item && item->FDestroying)
+            continue; // cleared from its own OnDeleteItem: it is going already
+        if (item || qobject_cast<TSchemaRelation *>(control))
             delete control;
     }
 }
@@ -804,9 +855,14 @@ void TSchemaDesignArea::RaiseDeferredRemoval(TSchemaItem *item, const std::funct
     }
     FUndoGroup = step->Late();
     FUndoDepth = 1;
+    FRecordingLate = true;
     const auto close = qScopeGuard([this] {
         FUndoGroup = nullptr;
         FUndoDepth = 0;
+        FRecordingLate = false;
+        FUndoDiscarded = false;
+        if (FHistoryCleared)
+            ClearHistory(); // a handler cleared the area meanwhile
     });
     Raise();
 }
@@ -847,7 +903,9 @@ void TSchemaDesignArea::EndUndoGroup()
         return;
     QUndoCommand *step = FUndoGroup;
     FUndoGroup = nullptr;
-    if (step && step->childCount() > 0 && FUndoStack)
+    const bool discarded = FUndoDiscarded;
+    FUndoDiscarded = false;
+    if (step && !discarded && step->childCount() > 0 && FUndoStack)
         FUndoStack->push(step);
     else
         delete step;
@@ -855,7 +913,7 @@ void TSchemaDesignArea::EndUndoGroup()
 
 QUndoCommand *TSchemaDesignArea::UndoGroupCommand() const
 {
-    return FRestoring || FUndoPaused > 0 ? nullptr : FUndoGroup;
+    return FRestoring || FUndoPaused > 0 || FUndoDiscarded ? nullptr : FUndoGroup;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1028,7 +1086,8 @@ void TSchemaDesignArea::ItemHighlightChanged(TSchemaItem *item)
     FHighlighted.removeAll(item);
     if (item->Highlighted())
         FHighlighted.append(item);
-    viewport()->update(ringRect(item));
+    if (item->parentWidget() == viewport()) // a ring is drawn round an item on the diagram only
+        viewport()->update(ringRect(item));
 }
 
 void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
@@ -1057,6 +1116,13 @@ void TSchemaDesignArea::DragOver(
     QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept)
 {
     Accept = false;
+    if (Sender == this) {
+        // A row of an item dragged over the bare area: its line follows the pointer.
+        if (State == dsDragLeave)
+            HideRowDrag();
+        else
+            ShowRowDrag(this, Source, QPoint(X, Y));
+    }
     RaiseEvent(FOnDragOver, Sender, Source, X, Y, State, Accept);
 }
 

@@ -59,8 +59,10 @@ public:
     /// AddItem that attaches AObject to the new item as its Data.
     TSchemaItem *AddItemObject(
         const QString &ACaption, TSchemaControlType ControlType, const QVariant &AObject);
-    /// Joins row ssi1 of si1 (parent) to row ssi2 of si2 (child); raises "These items are already
-    /// linked." for a duplicate.
+    /// Joins row ssi1 of si1 (parent) to row ssi2 of si2 (child) and raises OnAddRelation;
+    /// raises "These items are already linked." for a duplicate, and an error when an end is not
+    /// an item on this area (or one being removed). nullptr when OnAddRelation's handler deleted
+    /// the relation (or while the area is destroyed).
     TSchemaRelation *AddRelation(
         TSchemaItem *si1, TSchemaItem *si2, TSchemaSubItem *ssi1, TSchemaSubItem *ssi2);
     /// The index of item among the area's items, or -1.
@@ -86,7 +88,8 @@ public:
     void DeleteRelation(QObject *Sender);
     /// Deletes the relations of AItem, only those at row SubItem when it is given.
     void DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubItem *SubItem);
-    /// Deletes every relation and item.
+    /// Deletes every relation and item. Handlers may call it from inside any event: an item whose
+    /// OnDeleteItem runs is going already and is skipped; what they add meanwhile stays.
     void ClearAll();
 
     // --- routing ---
@@ -237,7 +240,8 @@ public:
     void SetOnDragDrop(TDragDropEvent h) { FOnDragDrop = std::move(h); }
 
     /// The drop decisions, as plain calls: DragOver asks OnDragOver (Accept is false when it is
-    /// unset), DragDrop raises OnDragDrop.
+    /// unset), DragDrop raises OnDragDrop. A row of an item of this area dragged over the bare
+    /// area (Sender is the area) draws its line from the row to the pointer.
     void DragOver(QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept);
     /// Raises OnDragDrop for a drop at (X, Y).
     void DragDrop(QObject *Sender, QObject *Source, int X, int Y);
@@ -276,6 +280,15 @@ public:
     /// that the area owns. Loading a file and ClearAll clear it. Undo and redo raise the same
     /// events as the changes made by hand; OnAddItem handlers should not add rows while
     /// IsRestoring is true: the area restores them.
+    ///
+    /// Moves and resizes are recorded only when the user drags an item by its title bar, body
+    /// or frame: code that moves or resizes an item (move, resize, setGeometry, SetLeft, SetTop,
+    /// SetWidth, SetHeight, SetBounds, RecalculateHeight, RecalculateWidth, ArrangeByRank, the
+    /// scrolling of the area) makes no step and joins none. A step that undoes a later drag
+    /// puts the item back where that drag started, wherever code has moved it since. Code that
+    /// places an item right after adding it (as the tool bar and the query builder do) needs no
+    /// step of its own: an added item is captured as it stands when its addition is undone, so
+    /// a redo brings it back at its place.
     QUndoStack *UndoStack() const { return FUndoStack; }
     /// The stack's undo action with its standard shortcut (while the focus is in the area),
     /// made and added to the area on first use.
@@ -384,6 +397,8 @@ private:
     TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object,
         std::exception_ptr *failure = nullptr);
     void deleteRelation(TSchemaRelation *relation, bool deferred);
+    // Clears the undo stack, or, while an undo or redo runs, once it has finished.
+    void ClearHistory();
     void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
     // The items and the relations in list order, current.
     const QVector<TSchemaItem *> &items() const;
@@ -438,6 +453,10 @@ private:
     QPointer<QAction> FUndoAction;
     QPointer<QAction> FRedoAction;
     bool FRestoring = false;
+    bool FHistoryCleared = false; // cleared while restoring: clear once the stack is done
+    bool FRecordingLate = false; // recording into a step on the stack (RaiseDeferredRemoval)
+    bool FUndoDiscarded = false; // the open step is dropped: the history was cleared in it
+    bool FDestroying = false; // in the destructor: handlers' additions are not made
     int FUndoPaused = 0;
     int FUndoDepth = 0;
     QUndoCommand *FUndoGroup = nullptr;

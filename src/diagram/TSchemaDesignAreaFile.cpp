@@ -7,6 +7,7 @@
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaText.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
@@ -285,6 +286,16 @@ private:
             row->SetImageIndex(3, r.RequiredInt(QStringLiteral("StateIndex")));
             row->SetLinked(r.Bool(QStringLiteral("Linked")));
         }
+        // A size the file leaves out comes from the rows, as for a new item filled with them
+        // (a window never shown would keep Qt's first size, 640 x 480). A text item's label
+        // fills the item, so it is first given its text's height.
+        if (item && !width)
+            item->RecalculateWidth();
+        if (item && !height) {
+            if (TSchemaText *text = item->TextControl())
+                text->resize(text->width(), text->MeasureText(item->ClientWidth()).height());
+            item->RecalculateHeight();
+        }
     }
 
     // The item a relation end names: the item of section "<end>ItemNo" when that key holds the
@@ -467,7 +478,7 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     ++FUndoPaused;
     const auto resume = qScopeGuard([this] {
         --FUndoPaused;
-        FUndoStack->clear();
+        ClearHistory();
     });
     Loader(
         this, *file,

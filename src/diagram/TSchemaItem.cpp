@@ -1,5 +1,6 @@
 #include "diagram/TSchemaItem.h"
 
+#include "diagram/RowDrag_p.h"
 #include "diagram/SchemaUndo_p.h"
 
 #include "diagram/TSchemaCheckListBox.h"
@@ -21,6 +22,7 @@
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
@@ -132,6 +134,8 @@ void TSchemaItem::construct()
 
 TSchemaItem::~TSchemaItem()
 {
+    FDestroying = true;
+    SetHighlighted(false); // the area paints over its ring
     if (TSchemaDesignArea *area = FDesigner) {
         const TSchemaItemEvent handler = area->OnDeleteItem();
         area->RaiseDeferredRemoval(this, [&] {
@@ -236,8 +240,12 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
         return nullptr;
 
     auto *row = new TSchemaSubItem(this);
+    QPointer<TSchemaItem> self(this);
+    QPointer<TSchemaSubItem> guard(row);
     row->SetCaption(ItemName);
-    row->SetChecked(Checked);
+    row->SetChecked(Checked); // raises OnSubItemCheck for a ticked row
+    if (!self || !guard)
+        return nullptr; // the handler deleted the row or the item
 
     if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl)) {
         QListWidgetItem *entry = TSchemaListBox::NewEntry(ItemName, row);
@@ -274,7 +282,7 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
 
     if (TSchemaDesignArea *area = FDesigner)
         RaiseEvent(area->OnAddSubItem(), area, row);
-    return row;
+    return guard.data(); // null when the handler deleted the row or its item
 }
 
 int TSchemaItem::GetSubItemCount() const
@@ -423,16 +431,22 @@ void TSchemaItem::tickRow(TSchemaSubItem *row, bool checked)
 {
     if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl))
         check->SetChecked(GetIndexBySubItem(row), checked);
-    row->SetChecked(checked);
+    row->SetChecked(checked); // the last use: its handler may delete the item
 }
 
 void TSchemaItem::setAllChecked(bool checked)
 {
     if (FSchemaControlType == scText || FSchemaControlType == scIcon)
         return;
-    const int count = GetSubItemCount();
-    for (int i = 0; i < count; ++i) {
-        if (TSchemaSubItem *row = GetSubItem(i))
+    // The rows are taken first: a handler may add or delete rows, or the item, meanwhile.
+    QPointer<TSchemaItem> self(this);
+    QList<QPointer<TSchemaSubItem>> rows;
+    for (int i = 0; i < GetSubItemCount(); ++i)
+        rows << GetSubItem(i);
+    for (const QPointer<TSchemaSubItem> &row : std::as_const(rows)) {
+        if (!self)
+            return;
+        if (row)
             tickRow(row, checked);
     }
 }
@@ -458,13 +472,19 @@ void TSchemaItem::_SelectAll(QObject *)
                 FKeptTicks.insert(row);
         }
     }
-    const auto release = qScopeGuard([this] { FKeptTicks.clear(); });
+    QPointer<TSchemaItem> self(this); // a handler may delete the item
+    const auto release = qScopeGuard([&] {
+        if (self)
+            FKeptTicks.clear();
+    });
     for (const QPointer<TSchemaSubItem> &row : rows) {
+        if (!self)
+            return;
         if (!row || row->Checked())
             continue;
         FKeptTickRefused = false;
         tickRow(row, true);
-        if (FKeptTickRefused && row && row->Checked())
+        if (self && FKeptTickRefused && row && row->Checked())
             tickRow(row, false); // it excludes rows that stay ticked
     }
 }
@@ -569,21 +589,36 @@ void TSchemaItem::RemoveRelations(QObject *)
 
 void TSchemaItem::RemoveItem(QObject *Sender)
 {
+    // A handler of the events raised on the way may remove the item again (nothing more to do)
+    // or destroy it (then nothing more is done here either).
+    if (FRemoving || FDestroying)
+        return;
+    FRemoving = true;
+    QPointer<TSchemaItem> self(this);
+    bool leaves = false;
+    const auto stays = qScopeGuard([&] {
+        if (self && !leaves)
+            FRemoving = false; // a handler raised: the item stays on the area
+    });
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     SchemaUndoGroup step(area,
         QCoreApplication::translate("Diduza::TSchemaItem", "Delete %1")
             .arg(StepName(GetCaption())));
     if (area) {
         area->DeleteRelationsForItem(this, nullptr);
+        if (!self)
+            return;
         if (QUndoCommand *parent = step.Parent())
-            SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemData(this));
+            SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemLook(this));
         if (Sender)
             area->ItemRemovalDeferred(this);
+        SetHighlighted(false); // the area paints over its ring while it still stands there
         // Off the area's control list at once; still owned by the area until destroyed.
         hide();
         QWidget::setParent(area);
         hide();
     }
+    leaves = true;
     if (Sender)
         deleteLater();
     else
@@ -617,39 +652,57 @@ TSchemaItem *dragSourceItem(QObject *Source)
 }
 } // namespace
 
-void TSchemaItem::_DragOver(QObject *, QObject *Source, int, int, bool &Accept)
+void TSchemaItem::_DragOver(QObject *Sender, QObject *Source, int X, int Y, bool &Accept)
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     TSchemaItem *source = dragSourceItem(Source);
     // A row from another design area is refused: a relation joins rows of one diagram.
     Accept = area && !area->ReadOnly() && source && source->Parent() == area;
+    if (!Accept)
+        return;
+    // The line to the pointer, and the frame round the row a drop here would join.
+    auto *over = qobject_cast<QWidget *>(Sender);
+    if (auto *scroll = qobject_cast<QAbstractScrollArea *>(Sender))
+        over = scroll->viewport();
+    if (!over || !area->viewport()->isAncestorOf(over))
+        return;
+    TSchemaSubItem *target = dropTarget(Source, X, Y);
+    ShowRowDrag(
+        area, Source, over->mapTo(area->viewport(), QPoint(X, Y)), target ? this : nullptr, target);
+}
+
+TSchemaSubItem *TSchemaItem::dropTarget(QObject *Source, int X, int Y) const
+{
+    TSchemaSubItem *target = nullptr;
+    if (auto *tree = TreeView()) {
+        if (QTreeWidgetItem *node = tree->itemAt(X, Y))
+            target = TSchemaTreeView::RowOf(node);
+    } else if (auto *list = ListBox()) {
+        if (QListWidgetItem *entry = list->itemAt(X, Y))
+            target = TSchemaListBox::RowOf(entry);
+    }
+    TSchemaItem *sourceItem = dragSourceItem(Source);
+    TSchemaSubItem *sourceRow
+        = sourceItem ? sourceItem->GetSubItem(sourceItem->GetItemIndex()) : nullptr;
+    // A source list without a selected row, or a target without a row, links nothing; nor is
+    // a row linked to itself.
+    if (!target || !sourceRow || (Source == FItemControl && target == sourceRow))
+        return nullptr;
+    return target;
 }
 
 void TSchemaItem::_DragDrop(QObject *Sender, QObject *Source, int X, int Y)
 {
+    const auto over = qScopeGuard([] { EndRowDrag(); });
     bool accept = false;
     _DragOver(Sender, Source, X, Y, accept);
     if (!accept)
         return;
-    TSchemaSubItem *target = nullptr;
-    if (auto *tree = TreeView()) {
-        QTreeWidgetItem *node = tree->itemAt(X, Y);
-        if (!node)
-            return;
-        target = TSchemaTreeView::RowOf(node);
-    } else if (auto *list = ListBox()) {
-        QListWidgetItem *entry = list->itemAt(X, Y);
-        if (!entry)
-            return;
-        target = TSchemaListBox::RowOf(entry);
-    }
+    TSchemaSubItem *target = dropTarget(Source, X, Y);
+    if (!target)
+        return;
     TSchemaItem *sourceItem = dragSourceItem(Source);
     TSchemaSubItem *sourceRow = sourceItem->GetSubItem(sourceItem->GetItemIndex());
-    // A source list without a selected row, or a target without a row, links nothing.
-    if (!target || !sourceRow)
-        return;
-    if (Source == FItemControl && target == sourceRow)
-        return; // a row is never linked to itself
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     area->AddRelation(sourceItem, this, sourceRow, target);
 }
@@ -717,7 +770,7 @@ void TSchemaItem::SetColor(TColor Value)
 {
     recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),
         [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
-            SchemaUndo::ColorChanged(parent, area, position, FColor, Value);
+            SchemaUndo::ColorChanged(parent, area, position, FColor, FInnerColor, Value);
         });
     FColor = Value;
     if (FSchemaControlType != scIcon) {
@@ -787,6 +840,19 @@ void TSchemaItem::applyInnerFont()
         FItemControl->setPalette(pal);
     }
     FItemControl->update();
+}
+
+TColor InnerColorOf(const TSchemaItem *item)
+{
+    return item->FInnerColor;
+}
+
+void SetInnerColorOf(TSchemaItem *item, TColor color)
+{
+    if (item->FSchemaControlType == scIcon || item->FInnerColor == color)
+        return; // an icon has no inner colour of its own
+    item->FInnerColor = color;
+    item->applyInnerColor();
 }
 
 void TSchemaItem::applyInnerColor()

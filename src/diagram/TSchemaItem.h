@@ -58,7 +58,7 @@ public:
 
     // --- rows ---
     /// Adds a row captioned ItemName (under tree node ParentItem, -1 for the top), ticked when
-    /// Checked.
+    /// Checked, and raises the area's OnAddSubItem; nullptr when its handler deleted the row.
     TSchemaSubItem *AddSubItem(const QString &ItemName, int ParentItem, bool Checked);
     /// AddSubItem that attaches AObject to the new row as its Data.
     TSchemaSubItem *AddSubItemObject(
@@ -84,7 +84,8 @@ public:
     bool Activate(const QString &AItemName, int X, int Y);
 
     // --- geometry ---
-    /// The anchor height of row FldN in item coordinates, where relations meet it.
+    /// The anchor height of row FldN, where relations meet it, in the coordinates of the item's
+    /// parent (the area's client coordinates).
     int GetRowY(int FldN) const;
     /// Sizes the item to show all its rows.
     void RecalculateHeight();
@@ -225,7 +226,8 @@ public:
     void RemoveRelations(QObject *Sender);
     /// Deletes the item's relations and the item. Run from a menu entry or the close button
     /// (a non-null Sender), the item leaves the area at once and is destroyed on the next turn
-    /// of the event loop, so the menu or button finishes its own event first.
+    /// of the event loop, so the menu or button finishes its own event first. Does nothing for
+    /// an item that is being removed or destroyed already (a handler of its own events).
     void RemoveItem(QObject *Sender);
     /// Routes the item's relations again (after a move, resize or scroll).
     void RelationUpdating();
@@ -236,9 +238,11 @@ public:
 
     /// Dragging a row onto a row: the decisions of the item's inner control as drop target.
     /// Sender is this item's inner control, Source the control the row is dragged from, (X, Y)
-    /// the pointer in Sender's viewport coordinates.
+    /// the pointer in Sender's viewport coordinates. While it accepts, a line runs from the
+    /// dragged row to the pointer, and the row a drop would join is framed.
     void _DragOver(QObject *Sender, QObject *Source, int X, int Y, bool &Accept);
-    /// Drops the dragged row at (X, Y): asks the area to join it to the row there.
+    /// Drops the dragged row at (X, Y): asks the area to join it to the row there; the line
+    /// and the frame of the drag go.
     void _DragDrop(QObject *Sender, QObject *Source, int X, int Y);
 
     /// Used by the inner controls.
@@ -276,12 +280,22 @@ protected:
 
 private:
     bool FHighlighted = false;
+    // Set while the item is being removed (RemoveItem) and while it is destroyed: a handler
+    // that removes it again then does nothing, and nothing new is linked to it.
+    bool FRemoving = false;
+    bool FDestroying = false;
+    friend class TSchemaDesignArea;
+    friend TColor InnerColorOf(const TSchemaItem *item); // undo (SchemaUndo_p.h)
+    friend void SetInnerColorOf(TSchemaItem *item, TColor color);
     // Records a change of this item on its area's undo stack (nothing when off an area).
     void recordChange(const char *text,
         const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record);
     friend class TSchemaSubItem;
 
     void construct();
+    /// The row of this item a row dragged from Source and dropped at (X, Y) of the inner
+    /// control's viewport would be joined to; nullptr where a drop joins nothing.
+    TSchemaSubItem *dropTarget(QObject *Source, int X, int Y) const;
     void setAllChecked(bool checked);
     /// Sets a row's check box (in a check-list item) and then its Checked.
     void tickRow(TSchemaSubItem *row, bool checked);

@@ -81,6 +81,11 @@ bool TGraphicControl::HitTest(const QPoint &p) const
     return p.x() >= 0 && p.y() >= 0 && p.x() < Width() && p.y() < Height();
 }
 
+QString TGraphicControl::ToolTipAt(const QPoint &) const
+{
+    return {};
+}
+
 void TGraphicControl::MousePress(QMouseEvent *, const QPoint &) { }
 
 void TGraphicControl::MouseRelease(QMouseEvent *, const QPoint &) { }

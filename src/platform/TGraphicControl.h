@@ -60,6 +60,8 @@ public:
     const QVector<QRect> &ShownRects() const { return m_shown; }
     // True when a press at p should reach this control; the whole rectangle by default.
     virtual bool HitTest(const QPoint &p) const;
+    // The tool tip at client point p, which the hit test accepted; none (empty) by default.
+    virtual QString ToolTipAt(const QPoint &p) const;
     // The press and the release of a mouse button (the release goes to the control that got
     // the press).
     virtual void MousePress(QMouseEvent *event, const QPoint &p);

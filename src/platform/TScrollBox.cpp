@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -550,6 +551,25 @@ void TScrollBox::resizeEvent(QResizeEvent *event)
 bool TScrollBox::event(QEvent *event)
 {
     return QAbstractScrollArea::event(event);
+}
+
+bool TScrollBox::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (TGraphicControl *g = GraphicControlAt(help->pos())) {
+            QString text;
+            Guarded([&] { text = g->ToolTipAt(help->pos() - g->BoundsRect().topLeft()); });
+            if (!text.isEmpty()) {
+                // It goes once the pointer leaves the spot; resting on the line again shows it
+                // again.
+                QToolTip::showText(help->globalPos(), text, viewport(),
+                    QRect(help->pos(), QSize()).adjusted(-4, -4, 4, 4));
+                return true;
+            }
+        }
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void TScrollBox::DestroyChildren()

@@ -102,6 +102,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
+    // Shows the tool tip of the window-less control under the pointer.
+    bool viewportEvent(QEvent *event) override;
 
     // Paints the background of the viewport (the box's colour).
     virtual void PaintBackground(QPainter &painter, const QRect &rect);

@@ -3,11 +3,13 @@
 #include "diagram/RelationRouting.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "engines/SqlDialect.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/DialogService.h"
 #include "platform/ResourceStrings.h"
 #include "platform/TRadioGroup.h"
+#include "platform/VisibleText.h"
 #include "relations/TfrmZkRelation.h"
 
 #include <QAction>
@@ -72,6 +74,13 @@ QMenu *TSchemaRelation::PopMenu() const
         FPopMenu->addAction(FEntries[2]);
         FPopMenu->addSeparator();
         FPopMenu->addAction(FEntries[3]);
+        // The press that opened the menu never sees its release (the menu takes the mouse):
+        // the pressed look ends with the menu.
+        auto *self = const_cast<TSchemaRelation *>(this);
+        connect(FPopMenu.get(), &QMenu::aboutToHide, self, [self] {
+            self->FMouseDown = false;
+            self->InvalidateIfChanged();
+        });
     }
     return FPopMenu.get();
 }
@@ -208,6 +217,47 @@ QVector<QRect> TSchemaRelation::PaintRects() const
         FPaintRectsKey = key;
     }
     return FPaintRects;
+}
+
+QString TSchemaRelation::JoinText() const
+{
+    const auto end = [](const TSchemaItem *item, const TSchemaSubItem *row) {
+        return (item ? item->GetCaption() : QString()) + QLatin1Char('.')
+            + (row ? row->Caption() : QString());
+    };
+    const QString parent = FParentItem ? FParentItem->GetCaption() : QString();
+    const QString child = FChildItem ? FChildItem->GetCaption() : QString();
+    QString kind;
+    switch (FJoinType) {
+    case rjLeftOuter:
+        kind = QCoreApplication::translate(
+            "Diduza::TSchemaRelation", "Left outer join: every row of %1")
+                   .arg(parent);
+        break;
+    case rjRightOuter:
+        kind = QCoreApplication::translate(
+            "Diduza::TSchemaRelation", "Right outer join: every row of %1")
+                   .arg(child);
+        break;
+    case rjFull:
+        kind = QCoreApplication::translate(
+            "Diduza::TSchemaRelation", "Full outer join: every row of %1 and of %2")
+                   .arg(parent, child);
+        break;
+    case rjInner:
+    default:
+        kind = QCoreApplication::translate(
+            "Diduza::TSchemaRelation", "Inner join: the rows that match");
+        break;
+    }
+    return VisibleText(end(FParentItem, FParentSubItem)) + QLatin1Char(' ')
+        + JoinOperatorText(FJoinOperator) + QLatin1Char(' ')
+        + VisibleText(end(FChildItem, FChildSubItem)) + QLatin1Char('\n') + VisibleText(kind);
+}
+
+QString TSchemaRelation::ToolTipAt(const QPoint &) const
+{
+    return JoinText();
 }
 
 void TSchemaRelation::MousePress(QMouseEvent *event, const QPoint &p)

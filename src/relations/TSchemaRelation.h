@@ -83,7 +83,8 @@ public:
     int LnkY() const { return FLnkY; }
     /// Sets LnkY.
     void SetLnkY(int value) { FLnkY = value; }
-    /// True while a button is pressed on the relation.
+    /// True while a button is pressed on the relation (drawn silver); a press that opened the
+    /// menu counts until the menu closes.
     bool MouseIsDown() const { return FMouseDown; }
 
     /// The hit region in client coordinates: the band around the middle segment once the line
@@ -103,6 +104,13 @@ public:
 
     /// The design area that owns the relation, or nullptr.
     TSchemaDesignArea *Area() const;
+
+    /// The join the relation stands for, as its line's tool tip shows it: the condition
+    /// ("customer.id = orders.customer_id", by the items' captions and the rows' captions) and,
+    /// on a second line, the kind of join and which rows it keeps.
+    QString JoinText() const;
+    /// The tool tip of the line: JoinText.
+    QString ToolTipAt(const QPoint &p) const override;
 
     /// Draws the line and its end markers.
     void Paint(QPainter &painter) override;
@@ -137,6 +145,7 @@ private:
     // The entries of the menu, in its order (separators between 1 and 2 and between 3 and 4).
     std::array<QAction *, 4> FEntries {};
     bool FMouseDown = false;
+    bool FDeleting = false; // while the area deletes it (its OnDeleteRelation runs)
     bool FPaintedDown = false; // the pressed look of the last paint
     // PaintRects for the shape key (self-link, LnkX, LnkY, width, height) it was made for.
     mutable QVector<QRect> FPaintRects;

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
 #include <QStringList>
 
 namespace DiduzaTest {
@@ -20,11 +21,14 @@ inline Diduza::TSchemaItem *addTable(Diduza::TSchemaDesignArea &area, const QStr
     const QStringList &rows, int x = 0, int y = 0,
     Diduza::TSchemaControlType type = Diduza::scListBox)
 {
-    Diduza::TSchemaItem *item = area.AddItem(caption, type);
+    // Null when an event handler took the item away meanwhile.
+    QPointer<Diduza::TSchemaItem> item = area.AddItem(caption, type);
+    for (const QString &row : rows) {
+        if (item)
+            item->AddSubItem(row, -1, false);
+    }
     if (!item)
         return nullptr;
-    for (const QString &row : rows)
-        item->AddSubItem(row, -1, false);
     item->RecalculateHeight();
     item->RecalculateWidth();
     item->move(x, y);
@@ -46,6 +50,41 @@ inline QString relationName(const Diduza::TSchemaRelation *r)
     };
     return end(r->ParentItem(), r->ParentSubItem()) + QLatin1Char('>')
         + end(r->ChildItem(), r->ChildSubItem());
+}
+
+// What the area's indexes answer against a walk of its control list: counts, enumeration and
+// each item's relations in list order. Empty when they agree.
+inline QString indexDisagreement(const Diduza::TSchemaDesignArea &area)
+{
+    QVector<Diduza::TSchemaItem *> items;
+    QVector<Diduza::TSchemaRelation *> relations;
+    for (int c = 0; c < area.ControlCount(); ++c) {
+        if (auto *item = qobject_cast<Diduza::TSchemaItem *>(area.Controls(c)))
+            items << item;
+        else if (auto *relation = qobject_cast<Diduza::TSchemaRelation *>(area.Controls(c)))
+            relations << relation;
+    }
+    if (area.GetItemCount() != items.size() || area.GetRelationCount() != relations.size())
+        return QStringLiteral("counts");
+    for (int i = 0; i < items.size(); ++i) {
+        if (area.GetItem(i) != items[i]
+            || area.GetItemIndex(items[i]) != area.IndexOfControl(items[i]))
+            return QStringLiteral("item %1").arg(i);
+    }
+    for (int i = 0; i < relations.size(); ++i) {
+        if (area.GetRelation(i) != relations[i])
+            return QStringLiteral("relation %1").arg(i);
+    }
+    for (Diduza::TSchemaItem *item : std::as_const(items)) {
+        QVector<Diduza::TSchemaRelation *> ends;
+        for (Diduza::TSchemaRelation *r : std::as_const(relations)) {
+            if (r->ParentItem() == item || r->ChildItem() == item)
+                ends << r;
+        }
+        if (area.RelationsOfItem(item) != ends)
+            return QStringLiteral("relations of %1").arg(item->GetCaption());
+    }
+    return {};
 }
 
 // Writes every event of the area into a list of texts. A note in brackets records a broken

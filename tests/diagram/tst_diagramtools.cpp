@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -50,6 +51,8 @@ private slots:
     void exports_data();
     void exports();
     void findAsYouType();
+    void ringsGoWithTheBar_data();
+    void ringsGoWithTheBar();
     void overviewFollowsAndScrolls();
     void arrangeByRank();
     void rankLayoutLessensCrossings();
@@ -191,6 +194,49 @@ void tst_DiagramTools::findAsYouType()
     QTest::keyClick(bar->Edit(), Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
     QVERIFY(!m_orders->Highlighted());
+}
+
+void tst_DiagramTools::ringsGoWithTheBar_data()
+{
+    QTest::addColumn<QString>("before"); // what happens to the ringed item before the bar closes
+    QTest::newRow("nothing") << QString();
+    QTest::newRow("removed") << "removed";
+    QTest::newRow("removed from its menu") << "menu";
+    QTest::newRow("destroyed") << "destroyed";
+}
+
+// Once the find bar is closed, no ring is left on the screen: what the screen shows is what the
+// area paints afresh, and that holds no ring.
+void tst_DiagramTools::ringsGoWithTheBar()
+{
+    QFETCH(QString, before);
+    TSchemaFindBar *bar = m_area->FindBar();
+    bar->Open();
+    QTest::keyClicks(bar->Edit(), "orders");
+    QVERIFY(m_orders->Highlighted());
+    const QRect ringed = m_orders->geometry().adjusted(-4, -4, 4, 4);
+    QTest::qWait(20);
+    if (before == "removed")
+        m_orders->RemoveItem(nullptr);
+    else if (before == "menu")
+        m_orders->RemoveItem(DiduzaTest::menuEntry(m_orders, "mnuClose"));
+    else if (before == "destroyed")
+        delete m_orders;
+    QTest::qWait(20);
+    QTest::keyClick(bar->Edit(), Qt::Key_Escape);
+    QTest::qWait(20);
+    const auto onScreen = [this] {
+        return m_area->screen()
+            ->grabWindow(m_area->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage shown = onScreen();
+    QCOMPARE(shown, m_area->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    const QColor ring = m_area->palette().color(QPalette::Highlight);
+    const QRect where = ringed.translated(m_area->viewport()->pos());
+    for (int x = where.left(); x <= where.right(); ++x)
+        QVERIFY2(shown.pixelColor(x, where.top()) != ring, qPrintable(QString::number(x)));
 }
 
 void tst_DiagramTools::overviewFollowsAndScrolls()

@@ -23,6 +23,8 @@ private slots:
     void dropRefusals();
     void duplicateDropReportsAfterTheDrop();
     void treeAndListLinkBothWays();
+    void dragShowsItsLineAndTheRowItWouldJoin_data();
+    void dragShowsItsLineAndTheRowItWouldJoin();
 
 private:
     TSchemaItem *table(const QString &name, TSchemaControlType type, int x);
@@ -190,6 +192,65 @@ void tst_RowDrag::treeAndListLinkBothWays()
     tree->_DragDrop(tree->ItemControl(), b->ItemControl(), p.x(), p.y());
     QCOMPARE(area->GetRelationCount(), 2);
     QCOMPARE(area->GetRelation(1)->ChildSubItem(), tree->GetSubItem(0));
+}
+
+void tst_RowDrag::dragShowsItsLineAndTheRowItWouldJoin_data()
+{
+    QTest::addColumn<QString>("over"); // where the pointer is
+    QTest::addColumn<bool>("line");
+    QTest::addColumn<bool>("frame");
+    QTest::newRow("a row of another item") << "row" << true << true;
+    QTest::newRow("the bare area") << "bare" << true << false;
+    QTest::newRow("a read-only area") << "read-only" << false << false;
+}
+
+// While a row is dragged, a line runs from it to the pointer, and the row a drop would join is
+// framed; after the drop both are gone.
+void tst_RowDrag::dragShowsItsLineAndTheRowItWouldJoin()
+{
+    QFETCH(QString, over);
+    QFETCH(bool, line);
+    QFETCH(bool, frame);
+    QVERIFY(QTest::qWaitForWindowExposed(area));
+    area->SetReadOnly(over == "read-only");
+    a->ListBox()->setCurrentRow(1);
+    QWidget *viewport = area->viewport();
+    const QPoint inTarget = rowPoint(b, 2);
+    QPoint pointer = b->ListBox()->viewport()->mapTo(viewport, inTarget);
+    bool accept = false;
+    if (over == "bare") {
+        pointer = QPoint(420, 300);
+        area->DragOver(area, a->ItemControl(), pointer.x(), pointer.y(), dsDragMove, accept);
+    } else {
+        b->_DragOver(b->ItemControl(), a->ItemControl(), inTarget.x(), inTarget.y(), accept);
+    }
+    // Whether the area's picture is of the highlight colour near p (viewport coordinates).
+    const QColor highlight = area->palette().color(QPalette::Highlight);
+    auto marked = [&](const QImage &picture, QPoint p) {
+        for (int d = 0; d < 25; ++d) {
+            const QColor c = picture.pixelColor(p + viewport->pos() + QPoint(d % 5 - 2, d / 5 - 2));
+            if (qAbs(c.red() - highlight.red()) + qAbs(c.green() - highlight.green())
+                    + qAbs(c.blue() - highlight.blue())
+                < 60)
+                return true;
+        }
+        return false;
+    };
+    // From the middle of the dragged row, at the edge of its item that faces the pointer.
+    const QPoint from(
+        a->geometry().right(), a->ListBox()->viewport()->mapTo(viewport, rowPoint(a, 1)).y());
+    const QPoint middle = (from + pointer) / 2;
+    const QRect framed = b->ListBox()
+                             ->visualItemRect(b->ListBox()->item(2))
+                             .translated(b->ListBox()->viewport()->mapTo(viewport, QPoint()));
+    const QPoint frameEdge(framed.left() + 1, framed.center().y());
+    QImage picture = area->grab().toImage();
+    QCOMPARE(marked(picture, middle), line);
+    QCOMPARE(marked(picture, frameEdge), frame);
+
+    b->_DragDrop(b->ItemControl(), a->ItemControl(), inTarget.x(), inTarget.y());
+    picture = area->grab().toImage();
+    QVERIFY(!marked(picture, middle) && !marked(picture, frameEdge));
 }
 
 QTEST_MAIN(tst_RowDrag)

@@ -3,6 +3,7 @@
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaText.h"
 #include "diagram/TSchemaTreeView.h"
 #include "platform/Application.h"
 #include "platform/DrawingSuspension.h"
@@ -161,6 +162,8 @@ private slots:
     void loadedDiagramIsLaidOutAndOnScreen();
     void unreadableStreamLeavesDiagram();
     void relationRowsFollowPositions();
+    void itemWithoutSizeIsSizedFromItsRows_data();
+    void itemWithoutSizeIsSizedFromItsRows();
     void equalCaptions_data();
     void equalCaptions();
     void encodings_data();
@@ -943,6 +946,62 @@ void tst_SchemaFile::relationRowsFollowPositions()
     load(copy, bytes);
     QCOMPARE(copy.GetRelation(0)->ParentSubItem()->Caption(), QString("r2"));
     QCOMPARE(copy.GetRelation(0)->ChildSubItem()->Caption(), QString("t1"));
+}
+
+void tst_SchemaFile::itemWithoutSizeIsSizedFromItsRows_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("size"); // the size keys the file holds
+    const std::pair<TSchemaControlType, const char *> kinds[]
+        = { { scListBox, "list" }, { scCheckListBox, "check list" }, { scTreeView, "tree" },
+              { scIcon, "icon" }, { scText, "text" } };
+    for (const auto &[kind, name] : kinds) {
+        QTest::addRow("%s without Height", name) << int(kind) << "Width=300|";
+        QTest::addRow("%s without Width", name) << int(kind) << "Height=90|";
+        QTest::addRow("%s without either", name) << int(kind) << "";
+    }
+}
+
+// A size the file leaves out is the one a new item filled with the same rows takes (it was
+// the first size Qt gives a window, 480 pixels tall).
+void tst_SchemaFile::itemWithoutSizeIsSizedFromItsRows()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, size);
+    const QStringList rows { "id", "a_rather_long_column_name_for_an_item", "amount" };
+    QString file = QStringLiteral("[General]|ItemCount=1|RelCount=0||[Item1]|ControlType=%1|"
+                                  "Caption=orders|ShowCaption=1|Sizeable=1|ToolWin=1|Border=1|"
+                                  "Left=10|Top=20|%2SubItems=%3||")
+                       .arg(kind)
+                       .arg(size)
+                       .arg(rows.size());
+    for (int j = 1; j <= rows.size(); ++j)
+        file += rowSection(1, j, rows[j - 1]);
+    TSchemaDesignArea area;
+    QCOMPARE(loadError(area, F(file)), QString());
+    TSchemaItem *loaded = area.GetItem(0);
+
+    TSchemaDesignArea other;
+    TSchemaItem *made = other.AddItem("orders", TSchemaControlType(kind));
+    made->SetShowCaption(true); // as the file says
+    made->SetBorder(true);
+    for (const QString &row : rows)
+        made->AddSubItem(row, -1, false);
+    made->RecalculateHeight();
+    made->RecalculateWidth();
+    QCOMPARE(loaded->Width(), size.startsWith("Width") ? 300 : made->Width());
+    if (size.startsWith("Height")) {
+        QCOMPARE(loaded->Height(), 90);
+    } else if (TSchemaText *text = loaded->TextControl()) {
+        // A text item's label fills it: it is as tall as its text (the rest is decoration).
+        const int textHeight = text->MeasureText(loaded->ClientWidth()).height();
+        QVERIFY2(text->height() >= textHeight && loaded->Height() < textHeight + 40,
+            qPrintable(
+                QStringLiteral("%1 for a text %2 tall").arg(loaded->Height()).arg(textHeight)));
+    } else {
+        QCOMPARE(loaded->Height(), made->Height());
+    }
+    QCOMPARE(loaded->pos(), QPoint(10, 20));
 }
 
 void tst_SchemaFile::equalCaptions_data()

@@ -16,6 +16,7 @@
 
 using namespace Diduza;
 using DiduzaTest::addTable;
+using DiduzaTest::indexDisagreement;
 
 namespace {
 
@@ -26,41 +27,6 @@ QString saved(TSchemaDesignArea &area)
     buffer.open(QIODevice::WriteOnly);
     area.SaveToStream(buffer);
     return QString::fromUtf8(buffer.data()).remove(QRegularExpression("Saved=[^\\r\\n]*"));
-}
-
-// What the area's indexes answer against a walk of its control list: counts, enumeration and
-// each item's relations in list order. Empty when they agree.
-QString indexDisagreement(const TSchemaDesignArea &area)
-{
-    QVector<TSchemaItem *> items;
-    QVector<TSchemaRelation *> relations;
-    for (int c = 0; c < area.ControlCount(); ++c) {
-        if (auto *item = qobject_cast<TSchemaItem *>(area.Controls(c)))
-            items << item;
-        else if (auto *relation = qobject_cast<TSchemaRelation *>(area.Controls(c)))
-            relations << relation;
-    }
-    if (area.GetItemCount() != items.size() || area.GetRelationCount() != relations.size())
-        return QStringLiteral("counts");
-    for (int i = 0; i < items.size(); ++i) {
-        if (area.GetItem(i) != items[i]
-            || area.GetItemIndex(items[i]) != area.IndexOfControl(items[i]))
-            return QStringLiteral("item %1").arg(i);
-    }
-    for (int i = 0; i < relations.size(); ++i) {
-        if (area.GetRelation(i) != relations[i])
-            return QStringLiteral("relation %1").arg(i);
-    }
-    for (TSchemaItem *item : std::as_const(items)) {
-        QVector<TSchemaRelation *> ends;
-        for (TSchemaRelation *r : std::as_const(relations)) {
-            if (r->ParentItem() == item || r->ChildItem() == item)
-                ends << r;
-        }
-        if (area.RelationsOfItem(item) != ends)
-            return QStringLiteral("relations of %1").arg(item->GetCaption());
-    }
-    return {};
 }
 
 // Drags an item by its title bar with the mouse.
@@ -81,6 +47,9 @@ private slots:
     void randomSequences();
     void eventsOfUndoneChanges();
     void loadingAndClearingForgetTheHistory();
+    void onlyDragsMoveAsSteps();
+    void undoneItemsLookAsBefore_data();
+    void undoneItemsLookAsBefore();
 };
 
 void tst_Undo::randomSequences()
@@ -262,6 +231,80 @@ void tst_Undo::loadingAndClearingForgetTheHistory()
     QCOMPARE(area.UndoStack()->count(), 1);
     area.ClearAll();
     QCOMPARE(area.UndoStack()->count(), 0);
+}
+
+// As UndoStack() says: a drag is a step, code that moves or resizes an item is none, and undoing
+// the drag puts the item back where the drag started.
+void tst_Undo::onlyDragsMoveAsSteps()
+{
+    TSchemaDesignArea area;
+    area.resize(600, 400);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    TSchemaItem *item = addTable(area, "a", { "x", "y" }, 20, 20);
+    TSchemaItem *other = addTable(area, "b", { "z" }, 300, 20);
+    QUndoStack *stack = area.UndoStack();
+    const int steps = stack->count();
+    item->SetBounds(40, 50, 200, 120);
+    item->RecalculateHeight();
+    other->move(320, 60);
+    area.ArrangeByRank();
+    QCOMPARE(stack->count(), steps);
+    const QPoint start = item->pos();
+    dragItem(item, QPoint(30, 20));
+    QCOMPARE(stack->count(), steps + 1);
+    QCOMPARE(stack->undoText(), QStringLiteral("Move a"));
+    item->move(5, 5);
+    stack->undo();
+    QCOMPARE(item->pos(), start);
+}
+
+void tst_Undo::undoneItemsLookAsBefore_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("change");
+    const std::pair<TSchemaControlType, const char *> kinds[]
+        = { { scListBox, "list" }, { scCheckListBox, "check list" }, { scTreeView, "tree" } };
+    for (const auto &[kind, name] : kinds) {
+        for (const char *change : { "removed", "added", "coloured" })
+            QTest::addRow("%s %s", name, change) << int(kind) << QString(change);
+    }
+}
+
+// An item that undo brings back looks as it did, its list white as before (it was painted in
+// the item's face colour, the colour a file keeps for the item, and looked disabled).
+void tst_Undo::undoneItemsLookAsBefore()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, change);
+    TSchemaDesignArea area;
+    area.resize(400, 300);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    TSchemaItem *item
+        = addTable(area, "orders", { "id", "amount" }, 10, 10, TSchemaControlType(kind));
+    item->GetSubItem(1)->SetChecked(true);
+    const QImage before = item->grab().toImage();
+    QUndoStack *stack = area.UndoStack();
+    if (change == "removed") {
+        item->RemoveItem(nullptr);
+        stack->undo();
+    } else if (change == "added") {
+        while (stack->canUndo())
+            stack->undo();
+        QCOMPARE(area.GetItemCount(), 0);
+        while (stack->canRedo())
+            stack->redo();
+    } else {
+        item->SetColor(clRed);
+        stack->undo();
+    }
+    QCOMPARE(area.GetItemCount(), 1);
+    const QImage after = area.GetItem(0)->grab().toImage();
+    const QPoint listPoint
+        = area.GetItem(0)->ItemControl()->geometry().bottomRight() - QPoint(4, 4);
+    QCOMPARE(after.pixelColor(listPoint), QColor(Qt::white));
+    QCOMPARE(after, before);
 }
 
 QTEST_MAIN(tst_Undo)

@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QStyleOptionButton>
+#include <QToolTip>
 #include <QTranslator>
 #include <QtTest>
 
@@ -150,6 +151,10 @@ private slots:
     void controlAtPosFindsAnotherRelation();
     void deleteAndColourEntries();
     void deleteThroughTheOpenMenu();
+    void pressedLookEndsWithTheMenu_data();
+    void pressedLookEndsWithTheMenu();
+    void toolTipShowsTheJoin_data();
+    void toolTipShowsTheJoin();
 
     void editRelation_data();
     void editRelation();
@@ -609,6 +614,84 @@ void tst_SchemaRelation::deleteThroughTheOpenMenu()
     QTRY_VERIFY(r.isNull());
     QTest::mouseRelease(d.area->viewport(), Qt::RightButton, {}, band);
     QCOMPARE(d.area->barePresses, 0);
+}
+
+void tst_SchemaRelation::pressedLookEndsWithTheMenu_data()
+{
+    QTest::addColumn<QString>("entry"); // what the user picks; empty: Escape closes the menu
+    QTest::newRow("closed with Escape") << QString();
+    QTest::newRow("colour dialog cancelled") << "mnuColorRelation";
+    QTest::newRow("properties dialog cancelled") << "mnuOptions";
+}
+
+// A press on the line opens its menu; once the menu is gone the line is drawn in its own colour
+// again, not silver as while pressed (the menu took the release).
+void tst_SchemaRelation::pressedLookEndsWithTheMenu()
+{
+    QFETCH(QString, entry);
+    FakeDialogService dialogs;
+    dialogs.colorConfirms = false;
+    Diagram d;
+    TSchemaRelation *r = d.relation;
+    const QPoint band = d.at(QPoint(r->Width() / 2, r->Height() / 2));
+    QTest::mousePress(d.area->viewport(), Qt::LeftButton, {}, band);
+    QMenu *menu = r->PopMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QVERIFY(r->MouseIsDown());
+    if (entry.isEmpty()) {
+        QTest::keyClick(menu, Qt::Key_Escape);
+    } else {
+        QAction *action = menuEntry(r, entry.toLatin1().constData());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    }
+    QTRY_VERIFY(!menu->isVisible());
+    QVERIFY(!r->MouseIsDown());
+    const QImage shown = d.area->viewport()->grab(r->BoundsRect()).toImage();
+    QCOMPARE(count(shown, kSilver), 0);
+    QVERIFY(count(shown, qRgb(0, 0, 0)) > 20);
+}
+
+void tst_SchemaRelation::toolTipShowsTheJoin_data()
+{
+    QTest::addColumn<TSDRelationOperator>("op");
+    QTest::addColumn<TSDRelationJoin>("join");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("inner") << roEqual << rjInner
+                           << "customer.id = orders.customer_id\nInner join: the rows that match";
+    QTest::newRow("left outer") << roLess << rjLeftOuter
+                                << "customer.id < orders.customer_id\n"
+                                   "Left outer join: every row of customer";
+    QTest::newRow("right outer") << roNonEqual << rjRightOuter
+                                 << "customer.id <> orders.customer_id\n"
+                                    "Right outer join: every row of orders";
+    QTest::newRow("full outer") << roGreaterThan << rjFull
+                                << "customer.id >= orders.customer_id\n"
+                                   "Full outer join: every row of customer and of orders";
+}
+
+// Resting the pointer on the line shows which join it is; beside the line there is no tip.
+void tst_SchemaRelation::toolTipShowsTheJoin()
+{
+    QFETCH(TSDRelationOperator, op);
+    QFETCH(TSDRelationJoin, join);
+    QFETCH(QString, text);
+    Diagram d;
+    TSchemaRelation *r = d.relation;
+    r->SetJoinOperator(op);
+    r->SetJoinType(join);
+    QWidget *viewport = d.area->viewport();
+    auto rest = [viewport](QPoint p) {
+        QHelpEvent help(QEvent::ToolTip, p, viewport->mapToGlobal(p));
+        QCoreApplication::sendEvent(viewport, &help);
+    };
+    rest(d.at(QPoint(r->Width() / 2, r->Height() / 2)));
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), text);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    rest(d.at(QPoint(5, 7))); // the stub beside the parent item is not the line's band
+    QCoreApplication::processEvents();
+    QVERIFY(!QToolTip::isVisible());
 }
 
 // ---------------------------------------------------------------------------------------------
