@@ -765,6 +765,101 @@
         <source>Not carried over: %1</source>
         <translation>Nicht übernommen: %1</translation>
     </message>
+    <message>
+        <source>&amp;Apply to diagram</source>
+        <translation>Auf das Diagramm &amp;anwenden</translation>
+    </message>
+    <message>
+        <source>&amp;Run</source>
+        <translation>&amp;Ausführen</translation>
+    </message>
+    <message>
+        <source>Runs the text as written (F5, Ctrl+Enter)</source>
+        <translation>Führt den Text so aus, wie er dasteht (F5, Strg+Eingabe)</translation>
+    </message>
+    <message>
+        <source>Row &amp;limit:</source>
+        <translation>Zeilen&amp;grenze:</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Save as CS&amp;V...</source>
+        <translation>Als CS&amp;V speichern...</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)|*.csv|All files (*.*)|*.*</source>
+        <translation>CSV-Dateien (*.csv)|*.csv|Alle Dateien (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>The SQL page holds a statement you typed, and the diagram or grid changed since. Replace the typed statement with the diagram&apos;s?</source>
+        <translation>Die SQL-Seite enthält eine von Ihnen eingegebene Anweisung, und Diagramm oder Raster haben sich seitdem geändert. Die eingegebene Anweisung durch die des Diagramms ersetzen?</translation>
+    </message>
+    <message numerus="yes">
+        <source>Error after %n row(s)</source>
+        <translation>
+            <numerusform>Fehler nach %n Zeile</numerusform>
+            <numerusform>Fehler nach %n Zeilen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Cancelled after %n row(s)</source>
+        <translation>
+            <numerusform>Abgebrochen nach %n Zeile</numerusform>
+            <numerusform>Abgebrochen nach %n Zeilen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Running: %n row(s) so far</source>
+        <translation>
+            <numerusform>Läuft: bisher %n Zeile</numerusform>
+            <numerusform>Läuft: bisher %n Zeilen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Running...</source>
+        <translation>Läuft...</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n row(s) so far; more as you scroll</source>
+        <translation>
+            <numerusform>bisher %n Zeile; mehr beim Blättern</numerusform>
+            <numerusform>bisher %n Zeilen; mehr beim Blättern</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n row(s)</source>
+        <translation>
+            <numerusform>%n Zeile</numerusform>
+            <numerusform>%n Zeilen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> (the row limit)</source>
+        <translation> (die Zeilengrenze)</translation>
+    </message>
+    <message>
+        <source>, %1 ms</source>
+        <translation>, %1 ms</translation>
+    </message>
+    <message>
+        <source>There are no results to save.</source>
+        <translation>Es gibt keine Ergebnisse zum Speichern.</translation>
+    </message>
+    <message>
+        <source>The results could not be saved to %1: %2</source>
+        <translation>Die Ergebnisse konnten nicht in %1 gespeichert werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>DiduzaDemo</name>
