@@ -828,7 +828,14 @@ QAction *TSchemaDesignArea::RedoAction()
     if (!FRedoAction) {
         FRedoAction = FUndoStack->createRedoAction(
             this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Redo"));
-        FRedoAction->setShortcut(QKeySequence::Redo);
+        // The platform's redo keys, then both usual ones: each platform's scheme has only one.
+        QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
+        for (const QKeySequence &usual : { QKeySequence(Qt::CTRL | Qt::Key_Y),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) }) {
+            if (!keys.contains(usual))
+                keys << usual;
+        }
+        FRedoAction->setShortcuts(keys);
         FRedoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(FRedoAction);
     }

@@ -280,7 +280,8 @@ public:
     /// The stack's undo action with its standard shortcut (while the focus is in the area),
     /// made and added to the area on first use.
     QAction *UndoAction();
-    /// The stack's redo action, as UndoAction.
+    /// The stack's redo action, as UndoAction, with Ctrl+Y and Ctrl+Shift+Z beside the
+    /// platform's redo keys.
     QAction *RedoAction();
     /// True while an undo or redo changes the diagram.
     bool IsRestoring() const { return FRestoring; }

@@ -81,6 +81,8 @@ private slots:
     void randomSequences();
     void eventsOfUndoneChanges();
     void loadingAndClearingForgetTheHistory();
+    void redoByCtrlY_data();
+    void redoByCtrlY();
 };
 
 void tst_Undo::randomSequences()
@@ -262,6 +264,39 @@ void tst_Undo::loadingAndClearingForgetTheHistory()
     QCOMPARE(area.UndoStack()->count(), 1);
     area.ClearAll();
     QCOMPARE(area.UndoStack()->count(), 0);
+}
+
+void tst_Undo::redoByCtrlY_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<int>("index"); // of the stack after the keys, from one step undone of two
+    QTest::newRow("Ctrl+Z undoes") << QKeySequence(Qt::CTRL | Qt::Key_Z) << 0;
+    QTest::newRow("Ctrl+Shift+Z redoes") << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) << 2;
+    QTest::newRow("Ctrl+Y redoes") << QKeySequence(Qt::CTRL | Qt::Key_Y) << 2;
+}
+
+// The keys a user presses in the area, with the focus on an item's list.
+void tst_Undo::redoByCtrlY()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(int, index);
+    TSchemaDesignArea area;
+    area.UndoAction();
+    area.RedoAction();
+    area.resize(400, 300);
+    addTable(area, "a", { "x" }, 10, 10);
+    addTable(area, "b", { "y" }, 200, 10);
+    area.UndoStack()->undo();
+    QCOMPARE(area.UndoStack()->index(), 1);
+    area.show();
+    area.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&area));
+    QWidget *list = area.GetItem(0)->ItemControl();
+    QVERIFY(list);
+    list->setFocus();
+    QTRY_VERIFY(list->hasFocus());
+    QTest::keySequence(list, keys);
+    QCOMPARE(area.UndoStack()->index(), index);
 }
 
 QTEST_MAIN(tst_Undo)
