@@ -1014,7 +1014,7 @@ void TSchemaDesignArea::paintEvent(QPaintEvent *event)
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
     focus.rect = FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
-    focus.backgroundColor = ColorToQColor(Color(), palette());
+    focus.backgroundColor = CanvasColor();
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
@@ -1038,9 +1038,15 @@ void TSchemaDesignArea::ItemHighlightChanged(TSchemaItem *item)
     viewport()->update(ringRect(item));
 }
 
+QColor TSchemaDesignArea::CanvasColor() const
+{
+    return Color() == clWhite ? palette().color(QPalette::Active, QPalette::Base)
+                              : ColorToQColor(Color(), palette());
+}
+
 void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
 {
-    TScrollBox::PaintBackground(painter, rect);
+    painter.fillRect(rect, CanvasColor());
     if (FHighlighted.isEmpty())
         return;
     QPen pen(palette().color(QPalette::Highlight), RingWidth);

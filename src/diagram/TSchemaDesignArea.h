@@ -124,6 +124,12 @@ public:
     /// both in control-list order, as the viewport shows them. The background and the tool bar
     /// are not painted.
     void DrawCanvas(QPainter &ACanvas);
+    /// True while DrawCanvas paints: the items then show no selection, focus or pressed look.
+    bool IsDrawingCanvas() const { return FDrawingCanvas; }
+    /// The colour the canvas is painted in: Color, except that white, the area's default, is
+    /// the palette's base colour (white in a light palette), so that the canvas follows a dark
+    /// palette. Relations in their default black likewise take the palette's text colour.
+    QColor CanvasColor() const;
 
     // --- menu commands (Sender is the clicked entry, owned by an item or a relation) ---
     /// Menu handler: asks for a font for the item that owns the clicked entry.
@@ -439,6 +445,7 @@ private:
     QPointer<QAction> FUndoAction;
     QPointer<QAction> FRedoAction;
     bool FRestoring = false;
+    bool FDrawingCanvas = false;
     int FUndoPaused = 0;
     int FUndoDepth = 0;
     QUndoCommand *FUndoGroup = nullptr;

@@ -58,7 +58,7 @@ void TSchemaDiagramExport::Draw(QPainter &Painter) const
     if (rect.isEmpty())
         return;
     Painter.save();
-    Painter.fillRect(QRect(QPoint(0, 0), rect.size()), Qt::white);
+    Painter.fillRect(QRect(QPoint(0, 0), rect.size()), FArea->CanvasColor());
     Painter.translate(-rect.topLeft());
     FArea->DrawCanvas(Painter);
     Painter.restore();

@@ -49,6 +49,9 @@ private slots:
     void cleanup();
     void exports_data();
     void exports();
+    void exportsShowNoSelectionOrRings_data();
+    void exportsShowNoSelectionOrRings();
+    void svgTitleGlyphWithoutBlackBars();
     void findAsYouType();
     void overviewFollowsAndScrolls();
     void arrangeByRank();
@@ -150,6 +153,94 @@ void tst_DiagramTools::exports()
             qPrintable(item->Caption()));
     // The relation's line between the two items.
     QVERIFY(hasInk(picture, QRect(m_customer->geometry().right() + 5 - whole.left(), 10, 40, 200)));
+}
+
+void tst_DiagramTools::exportsShowNoSelectionOrRings_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("png") << "png";
+    QTest::newRow("svg") << "svg";
+}
+
+// The user's selected row and the find bar's rings and matches belong to the screen, not to a
+// picture of the diagram.
+void tst_DiagramTools::exportsShowNoSelectionOrRings()
+{
+    QFETCH(QString, format);
+    m_orders->ListBox()->setCurrentRow(2);
+    m_area->FindAction()->trigger();
+    m_area->FindBar()->Find("cit"); // rings customer and suppliers, selects their city rows
+    QVERIFY(m_customer->Highlighted());
+    QCOMPARE(m_customer->ListBox()->currentRow(), 2);
+    const QColor highlight = m_area->palette().color(QPalette::Highlight);
+    // On screen, the selection and the ring show.
+    const QImage screen = m_area->viewport()->grab().toImage();
+    QCOMPARE(screen.pixelColor(m_customer->geometry().topLeft() - QPoint(2, 2)), highlight);
+
+    QTemporaryDir dir;
+    TSchemaDiagramExport exporter(m_area.get());
+    const QRect whole = exporter.DiagramRect();
+    const QString file = dir.filePath("diagram." + format);
+    QImage picture;
+    if (format == "png") {
+        QVERIFY(exporter.ExportPng(file));
+        QVERIFY(picture.load(file));
+    } else {
+        QVERIFY(exporter.ExportSvg(file));
+        QSvgRenderer svg(file);
+        picture = QImage(whole.size(), QImage::Format_ARGB32);
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        svg.render(&painter);
+    }
+    picture = picture.convertToFormat(QImage::Format_RGB32);
+    auto highlighted = [&](const QRect &rect) {
+        const QRect r = rect.translated(-whole.topLeft()) & picture.rect();
+        int count = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                count += qAbs(qGray(picture.pixel(x, y)) - qGray(highlight.rgb())) < 8
+                    && qAbs(qRed(picture.pixel(x, y)) - highlight.red()) < 8;
+        return count;
+    };
+    for (TSchemaItem *item : { m_customer, m_orders, m_far }) {
+        QCOMPARE(highlighted(item->geometry()), 0); // no selected row
+        QCOMPARE(highlighted(item->geometry().adjusted(-4, -4, 4, 4)), 0); // no ring
+        QVERIFY(hasInk(picture, item->geometry().translated(-whole.topLeft())));
+    }
+    // The screen keeps both.
+    QCOMPARE(m_customer->ListBox()->currentRow(), 2);
+    QVERIFY(m_customer->Highlighted());
+}
+
+// The close glyph of a title bar in an SVG picture is the one the PNG shows: a style's
+// gradient pens came out as black bars there.
+void tst_DiagramTools::svgTitleGlyphWithoutBlackBars()
+{
+    QTemporaryDir dir;
+    TSchemaDiagramExport exporter(m_area.get());
+    const QRect whole = exporter.DiagramRect();
+    QImage png;
+    QVERIFY(exporter.ExportPng(dir.filePath("d.png")));
+    QVERIFY(png.load(dir.filePath("d.png")));
+    QVERIFY(exporter.ExportSvg(dir.filePath("d.svg")));
+    QSvgRenderer svg(dir.filePath("d.svg"));
+    QImage fromSvg(whole.size(), QImage::Format_ARGB32);
+    fromSvg.fill(Qt::white);
+    {
+        QPainter painter(&fromSvg);
+        svg.render(&painter);
+    }
+    for (TSchemaItem *item : { m_customer, m_orders, m_far }) {
+        const QRect glyph = item->CloseButtonRect()
+                                .adjusted(-2, -2, 3, 3)
+                                .translated(item->pos() - whole.topLeft());
+        int differing = 0;
+        for (int y = glyph.top(); y <= glyph.bottom(); ++y)
+            for (int x = glyph.left(); x <= glyph.right(); ++x)
+                differing += qAbs(qGray(png.pixel(x, y)) - qGray(fromSvg.pixel(x, y))) > 96;
+        QVERIFY2(differing == 0, qPrintable(QString::number(differing)));
+    }
 }
 
 void tst_DiagramTools::findAsYouType()

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -105,6 +106,7 @@ private slots:
     void systemColourResolution_data();
     void systemColourResolution();
     void rgbColoursAndSpecialValues();
+    void readableOnAnyBackground();
 
     void lockWindowUpdateHasOneSlot();
     void destroyedHolderFreesTheSlot();
@@ -412,6 +414,35 @@ void tst_Platform::rgbColoursAndSpecialValues()
 
 // ---------------------------------------------------------------------------------------------
 // Drawing suspension
+
+// A fixed colour made readable on random backgrounds: kept where it reads, otherwise of the
+// same hue and readable, or as far as lightness goes (white or black) where nothing of that
+// hue reads.
+void tst_Platform::readableOnAnyBackground()
+{
+    QCOMPARE(qRound(ContrastRatio(Qt::black, Qt::white)), 21);
+    QCOMPARE(ContrastRatio(QColor(0, 0, 128), QColor(0, 0, 128)), 1.0);
+    QRandomGenerator random(19);
+    auto anyColour
+        = [&] { return QColor(random.bounded(256), random.bounded(256), random.bounded(256)); };
+    for (int i = 0; i < 2000; ++i) {
+        const QColor colour = anyColour();
+        const QColor background = anyColour();
+        const QColor readable = ReadableOn(colour, background);
+        const QString what = colour.name() + " on " + background.name() + ": " + readable.name();
+        if (ContrastRatio(colour, background) >= 4.5) {
+            QCOMPARE(readable, colour);
+            continue;
+        }
+        const bool extreme = readable == QColor(Qt::white) || readable == QColor(Qt::black);
+        QVERIFY2(ContrastRatio(readable, background) >= 4.5 || extreme, qPrintable(what));
+        const int hue = colour.toHsl().hslHue();
+        const QColor hsl = readable.toHsl();
+        if (hue >= 0 && hsl.hslSaturation() > 40 && hsl.lightness() > 20 && hsl.lightness() < 235)
+            QVERIFY2(
+                qAbs(hsl.hslHue() - hue) <= 3 || qAbs(hsl.hslHue() - hue) >= 357, qPrintable(what));
+    }
+}
 
 void tst_Platform::lockWindowUpdateHasOneSlot()
 {
