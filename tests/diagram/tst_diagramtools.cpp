@@ -25,6 +25,7 @@
 using namespace Diduza;
 using DiduzaTest::addTable;
 using DiduzaTest::link;
+using DiduzaTest::relationName;
 
 namespace {
 
@@ -52,6 +53,9 @@ private slots:
     void exportsShowNoSelectionOrRings_data();
     void exportsShowNoSelectionOrRings();
     void svgTitleGlyphWithoutBlackBars();
+    void tilesCutNoItem();
+    void tiledPdfCutsNoItem_data();
+    void tiledPdfCutsNoItem();
     void findAsYouType();
     void overviewFollowsAndScrolls();
     void arrangeByRank();
@@ -241,6 +245,131 @@ void tst_DiagramTools::svgTitleGlyphWithoutBlackBars()
                 differing += qAbs(qGray(png.pixel(x, y)) - qGray(fromSvg.pixel(x, y))) > 96;
         QVERIFY2(differing == 0, qPrintable(QString::number(differing)));
     }
+}
+
+// Random diagrams of tables in rows and columns, tiled on random pages: no table is cut, every
+// drawn part is on a page, pages do not overlap, and none shows nothing.
+void tst_DiagramTools::tilesCutNoItem()
+{
+    QRandomGenerator random(48);
+    for (int round = 0; round < 40; ++round) {
+        const QSizeF page(random.bounded(320, 900), random.bounded(320, 1100));
+        TSchemaDesignArea area;
+        QVector<TSchemaItem *> items;
+        int x = random.bounded(0, 100);
+        const int columns = random.bounded(1, 6);
+        const int rows = random.bounded(1, 5);
+        QVector<int> rowTops { random.bounded(0, 100) };
+        QVector<int> rowHeights;
+        for (int r = 0; r < rows; ++r) {
+            rowHeights << random.bounded(60, qMin(400, int(page.height())));
+            rowTops << rowTops.last() + rowHeights.last() + random.bounded(20, 200);
+        }
+        for (int c = 0; c < columns; ++c) {
+            const int width = random.bounded(100, qMin(400, int(page.width())));
+            for (int r = 0; r < rows; ++r) {
+                if (random.bounded(4) == 0)
+                    continue; // an empty cell
+                TSchemaItem *item = addTable(area, QString("t%1_%2").arg(c).arg(r), { "id" });
+                const int dx = random.bounded(0, width / 4);
+                const int dy = random.bounded(0, rowHeights[r] / 4);
+                item->SetBounds(x + dx, rowTops[r] + dy, width - dx, rowHeights[r] - dy);
+                items << item;
+            }
+            x += width + random.bounded(20, 300);
+        }
+        if (items.isEmpty())
+            continue;
+        for (int k = 0; k < items.size() / 2; ++k) {
+            TSchemaItem *a = items[random.bounded(int(items.size()))];
+            TSchemaItem *b = items[random.bounded(int(items.size()))];
+            if (a != b)
+                link(area, a, 0, b, 0);
+        }
+        TSchemaDiagramExport exporter(&area);
+        const QVector<QRect> tiles = exporter.Tiles(page);
+        QRegion covered;
+        int area2 = 0;
+        for (const QRect &tile : tiles) {
+            QVERIFY(tile.width() <= page.width() && tile.height() <= page.height());
+            covered += tile;
+            area2 += tile.width() * tile.height();
+        }
+        int coveredArea = 0;
+        for (const QRect &r : covered)
+            coveredArea += r.width() * r.height();
+        QCOMPARE(coveredArea, area2); // no overlaps
+        QVector<QRect> drawn;
+        for (TSchemaItem *item : std::as_const(items)) {
+            const QString where = QString("round %1, %2").arg(round).arg(item->GetCaption());
+            QVERIFY2(std::any_of(tiles.cbegin(), tiles.cend(),
+                         [&](const QRect &t) { return t.contains(item->geometry()); }),
+                qPrintable(where));
+            drawn << item->geometry();
+        }
+        for (int i = 0; i < area.GetRelationCount(); ++i) {
+            const TSchemaRelation *relation = area.GetRelation(i);
+            for (QRect r : relation->PaintRects()) {
+                r.translate(relation->BoundsRect().topLeft());
+                QVERIFY2((QRegion(r) - covered).isEmpty(), qPrintable(relationName(relation)));
+                drawn << r;
+            }
+        }
+        for (const QRect &tile : tiles)
+            QVERIFY(std::any_of(
+                drawn.cbegin(), drawn.cend(), [&](const QRect &r) { return r.intersects(tile); }));
+    }
+}
+
+void tst_DiagramTools::tiledPdfCutsNoItem_data()
+{
+    QTest::addColumn<int>("farX");
+    QTest::addColumn<int>("farY");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<bool>("landscape");
+    // A little wider than a portrait page: one landscape page, not a table cut in two.
+    QTest::newRow("wide") << 800 << 60 << 1 << true;
+    // Too large for one page either way: the far table on a page of its own, whole.
+    QTest::newRow("far") << 1300 << 900 << 2 << false;
+}
+
+void tst_DiagramTools::tiledPdfCutsNoItem()
+{
+    QFETCH(int, farX);
+    QFETCH(int, farY);
+    QFETCH(int, pages);
+    QFETCH(bool, landscape);
+    m_far->move(farX, farY);
+    QTemporaryDir dir;
+    TSchemaDiagramExport exporter(m_area.get());
+    const QString file = dir.filePath("tiles.pdf");
+    QVERIFY(exporter.ExportPdf(file, true));
+    QProcess pdftoppm;
+    pdftoppm.start("pdftoppm", { "-png", "-r", "96", file, dir.filePath("page") });
+    QVERIFY(pdftoppm.waitForFinished(60000) && pdftoppm.exitCode() == 0);
+    const QStringList made = QDir(dir.path()).entryList({ "page*.png" }, QDir::Files, QDir::Name);
+    QCOMPARE(made.size(), pages);
+    QImage last;
+    QVERIFY(last.load(dir.filePath(made.last())));
+    QCOMPARE(last.width() > last.height(), landscape);
+    // Every page shows part of the diagram.
+    for (const QString &name : made) {
+        const QImage page(dir.filePath(name));
+        QVERIFY2(hasInk(page, page.rect()), qPrintable(name));
+    }
+    if (pages > 1)
+        return;
+    // On the one page, at one diagram pixel per page pixel from where the ink begins (the
+    // customer's corner), every table shows its title bar.
+    QRect ink;
+    for (int y = 0; y < last.height(); ++y)
+        for (int x = 0; x < last.width(); ++x)
+            if (qGray(last.pixel(x, y)) < 200)
+                ink |= QRect(x, y, 1, 1);
+    const QPoint offset = ink.topLeft() - m_customer->pos();
+    for (TSchemaItem *item : { m_customer, m_orders, m_far })
+        QVERIFY2(hasInk(last, item->CaptionRect().translated(item->pos() + offset)),
+            qPrintable(item->GetCaption()));
 }
 
 void tst_DiagramTools::findAsYouType()
