@@ -180,6 +180,10 @@ private slots:
     void clearedColumnForgetsHiddenText();
     void editorPlacement_data();
     void editorPlacement();
+    void editorsStayInTheirCellsAtAnyScale_data();
+    void editorsStayInTheirCellsAtAnyScale();
+    void groupingTicksWithOneClick_data();
+    void groupingTicksWithOneClick();
     void noEditor();
     void mouseSelection();
     void commit_data();
@@ -554,14 +558,14 @@ void tst_SqlBuilder::editorPlacement()
     const QPoint origin = grid->viewport()->pos();
     QCOMPARE(cell, QRect(origin.x() + 2 * 101, origin.y() + row * 20, 100, 19));
     const QRect onPage = cell.translated(grid->pos());
-    const int right = onPage.left() + 100, bottom = onPage.top() + 19;
     if (editor == QLatin1String("cbGroupBy")) {
+        // Over the box the cell paints, centred in the cell less 2 pixels left and top, 1 right.
         const int w = form.FCheckWidth, h = form.FCheckHeight;
         QCOMPARE(shown->geometry(),
-            QRect((onPage.left() + right - w) / 2 + 3, (onPage.top() + bottom - h) / 2 + 3, w, h));
+            QRect(onPage.left() + 2 + (97 - w) / 2, onPage.top() + 2 + (17 - h) / 2, w, h));
         QCOMPARE(form.cbGroupBy->isChecked(), shows == QLatin1String("1"));
     } else {
-        QCOMPARE(shown->geometry(), QRect(onPage.left() + 1, onPage.top() + 1, 101, 20));
+        QCOMPARE(shown->geometry(), onPage); // inside the cell's grid lines
         if (auto *list = qobject_cast<QComboBox *>(shown)) {
             if (shows == QLatin1String("-1"))
                 QCOMPARE(list->currentIndex(), -1);
@@ -571,6 +575,92 @@ void tst_SqlBuilder::editorPlacement()
             QCOMPARE(form.edWhere->text(), shows);
         }
     }
+}
+
+void tst_SqlBuilder::editorsStayInTheirCellsAtAnyScale_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::newRow("table") << 1;
+    QTest::newRow("calculate") << 2;
+    QTest::newRow("sort") << 3;
+    QTest::newRow("where") << 4;
+    QTest::newRow("grouping") << 5;
+}
+
+// Run at scale 1 and, by a second CTest entry, at 1.5 (QT_SCALE_FACTOR): an editor covers its
+// own cell only, and the grouping box, open or painted, has a frame of even lines.
+void tst_SqlBuilder::editorsStayInTheirCellsAtAnyScale()
+{
+    QFETCH(int, row);
+    Builder &form = *m_form;
+    addTables();
+    showForm();
+    TStringGrid *grid = form.sgColumnGrid;
+    rowOf(form, "customer.name")->SetChecked(true);
+    rowOf(form, "orders.amount")->SetChecked(true);
+    rowOf(form, "orders.id")->SetChecked(true);
+    QVERIFY(grid->SetCurrentCell(1, row));
+    QWidget *shown = visibleEditor(form);
+    QVERIFY(shown);
+    QVERIFY(grid->CellRect(1, row).translated(grid->pos()).contains(shown->geometry()));
+    if (row != 5)
+        return;
+    // The open box stands on whole device pixels.
+    const qreal ratio = form.devicePixelRatioF();
+    const QRectF open(
+        QRectF(shown->geometry()).translated(form.tsColumns->mapTo(form.window(), QPoint())));
+    for (const qreal v : { open.x(), open.y(), open.width(), open.height() })
+        QCOMPARE(v * ratio, qreal(qRound(v * ratio)));
+    // The boxes painted in columns 2 and 3 (whose cells start on whole and on half device
+    // pixels at 1.5), found on their white cells: sharp, each spans the glyph's size in device
+    // pixels exactly (a box between pixels blurs one pixel wider).
+    const QImage page = form.tsColumns->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int col : { 2, 3 }) {
+        const QRect logical = grid->CellRect(col, 5).translated(grid->pos());
+        const QRect cell
+            = QRectF(QPointF(logical.topLeft()) * ratio, QSizeF(logical.size()) * ratio).toRect();
+        QRect box;
+        for (int y = cell.top() + 1; y < cell.bottom(); ++y)
+            for (int x = cell.left() + 1; x < cell.right(); ++x)
+                if (qGray(page.pixel(x, y)) < 235)
+                    box |= QRect(x, y, 1, 1);
+        QCOMPARE(
+            box.size(), QSize(qRound(form.FCheckWidth * ratio), qRound(form.FCheckHeight * ratio)));
+    }
+}
+
+void tst_SqlBuilder::groupingTicksWithOneClick_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("one click ticks") << "" << 1 << "1";
+    QTest::newRow("one click unticks") << "1" << 1 << "0";
+    QTest::newRow("two clicks tick and untick") << "" << 2 << "0";
+}
+
+// A click on a grouping cell opens its box and toggles it, as a click on any check box does.
+void tst_SqlBuilder::groupingTicksWithOneClick()
+{
+    QFETCH(QString, before);
+    QFETCH(int, clicks);
+    QFETCH(QString, after);
+    Builder &form = *m_form;
+    addTables();
+    showForm();
+    TStringGrid *grid = form.sgColumnGrid;
+    rowOf(form, "customer.name")->SetChecked(true);
+    grid->SetCells(1, 5, before);
+    const QPoint cell = grid->CellRect(1, 5).center() - grid->viewport()->pos();
+    for (int i = 0; i < clicks; ++i) {
+        if (form.cbGroupBy->isVisible()) // the open box takes the click itself
+            QTest::mouseClick(form.cbGroupBy, Qt::LeftButton, {}, form.cbGroupBy->rect().center());
+        else
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+    }
+    QCOMPARE(visibleEditor(form), form.cbGroupBy);
+    form.cbDistinct->setFocus(); // leaving the box commits it
+    QCOMPARE(grid->Cells(1, 5), after);
 }
 
 void tst_SqlBuilder::noEditor()
