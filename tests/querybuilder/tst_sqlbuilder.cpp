@@ -180,7 +180,6 @@ private slots:
     void clearedColumnForgetsHiddenText();
     void editorPlacement_data();
     void editorPlacement();
-    void editorsStayInTheirCellsAtAnyScale_data();
     void editorsStayInTheirCellsAtAnyScale();
     void groupingTicksWithOneClick_data();
     void groupingTicksWithOneClick();
@@ -577,55 +576,36 @@ void tst_SqlBuilder::editorPlacement()
     }
 }
 
-void tst_SqlBuilder::editorsStayInTheirCellsAtAnyScale_data()
-{
-    QTest::addColumn<int>("row");
-    QTest::newRow("table") << 1;
-    QTest::newRow("calculate") << 2;
-    QTest::newRow("sort") << 3;
-    QTest::newRow("where") << 4;
-    QTest::newRow("grouping") << 5;
-}
-
-// Run at scale 1 and, by a second CTest entry, at 1.5 (QT_SCALE_FACTOR): an editor covers its
-// own cell only, and the grouping box, open or painted, has a frame of even lines.
+// Also run at QT_SCALE_FACTOR=1.5 (tst_sqlbuilder_scale15): each editor covers its own cell
+// only, and the grouping boxes stand on whole device pixels, so that their frames are sharp.
 void tst_SqlBuilder::editorsStayInTheirCellsAtAnyScale()
 {
-    QFETCH(int, row);
     Builder &form = *m_form;
     addTables();
     showForm();
     TStringGrid *grid = form.sgColumnGrid;
-    rowOf(form, "customer.name")->SetChecked(true);
-    rowOf(form, "orders.amount")->SetChecked(true);
-    rowOf(form, "orders.id")->SetChecked(true);
-    QVERIFY(grid->SetCurrentCell(1, row));
-    QWidget *shown = visibleEditor(form);
-    QVERIFY(shown);
-    QVERIFY(grid->CellRect(1, row).translated(grid->pos()).contains(shown->geometry()));
-    if (row != 5)
-        return;
-    // The open box stands on whole device pixels.
+    for (const char *field : { "customer.name", "orders.amount", "orders.id" })
+        rowOf(form, field)->SetChecked(true);
+    for (int row = 1; row <= 5; ++row) {
+        QVERIFY(grid->SetCurrentCell(1, row));
+        const QRect cell = grid->CellRect(1, row).translated(grid->pos());
+        QVERIFY2(cell.contains(visibleEditor(form)->geometry()), qPrintable(QString::number(row)));
+    }
     const qreal ratio = form.devicePixelRatioF();
-    const QRectF open(
-        QRectF(shown->geometry()).translated(form.tsColumns->mapTo(form.window(), QPoint())));
-    for (const qreal v : { open.x(), open.y(), open.width(), open.height() })
-        QCOMPARE(v * ratio, qreal(qRound(v * ratio)));
-    // The boxes painted in columns 2 and 3 (whose cells start on whole and on half device
-    // pixels at 1.5), found on their white cells: sharp, each spans the glyph's size in device
-    // pixels exactly (a box between pixels blurs one pixel wider).
-    const QImage page = form.tsColumns->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QPointF open = form.cbGroupBy->geometry().topLeft() + form.tsColumns->pos();
+    QCOMPARE(open * ratio, QPointF((open * ratio).toPoint()));
+    // The painted boxes of columns 2 and 3 (one starting on a whole device pixel, one on a half
+    // at 1.5) span the glyph's size exactly: a box between pixels blurs one pixel wider.
+    const QImage page = form.tsColumns->grab().toImage();
     for (int col : { 2, 3 }) {
-        const QRect logical = grid->CellRect(col, 5).translated(grid->pos());
-        const QRect cell
-            = QRectF(QPointF(logical.topLeft()) * ratio, QSizeF(logical.size()) * ratio).toRect();
+        const QRectF logical = grid->CellRect(col, 5).translated(grid->pos());
+        const QRect cell = QRectF(logical.topLeft() * ratio, logical.size() * ratio).toRect();
         QRect box;
         for (int y = cell.top() + 1; y < cell.bottom(); ++y)
             for (int x = cell.left() + 1; x < cell.right(); ++x)
                 if (qGray(page.pixel(x, y)) < 235)
                     box |= QRect(x, y, 1, 1);
-        QCOMPARE(
-            box.size(), QSize(qRound(form.FCheckWidth * ratio), qRound(form.FCheckHeight * ratio)));
+        QCOMPARE(box.size(), (QSizeF(form.FCheckWidth, form.FCheckHeight) * ratio).toSize());
     }
 }
 
@@ -636,10 +616,9 @@ void tst_SqlBuilder::groupingTicksWithOneClick_data()
     QTest::addColumn<QString>("after");
     QTest::newRow("one click ticks") << "" << 1 << "1";
     QTest::newRow("one click unticks") << "1" << 1 << "0";
-    QTest::newRow("two clicks tick and untick") << "" << 2 << "0";
+    QTest::newRow("a second click on the open box unticks") << "" << 2 << "0";
 }
 
-// A click on a grouping cell opens its box and toggles it, as a click on any check box does.
 void tst_SqlBuilder::groupingTicksWithOneClick()
 {
     QFETCH(QString, before);
@@ -648,19 +627,15 @@ void tst_SqlBuilder::groupingTicksWithOneClick()
     Builder &form = *m_form;
     addTables();
     showForm();
-    TStringGrid *grid = form.sgColumnGrid;
     rowOf(form, "customer.name")->SetChecked(true);
-    grid->SetCells(1, 5, before);
-    const QPoint cell = grid->CellRect(1, 5).center() - grid->viewport()->pos();
-    for (int i = 0; i < clicks; ++i) {
-        if (form.cbGroupBy->isVisible()) // the open box takes the click itself
-            QTest::mouseClick(form.cbGroupBy, Qt::LeftButton, {}, form.cbGroupBy->rect().center());
-        else
-            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    }
+    form.sgColumnGrid->SetCells(1, 5, before);
+    QTest::mouseClick(form.sgColumnGrid->viewport(), Qt::LeftButton, {},
+        form.sgColumnGrid->CellRect(1, 5).center() - form.sgColumnGrid->viewport()->pos());
+    if (clicks == 2)
+        QTest::mouseClick(form.cbGroupBy, Qt::LeftButton, {}, form.cbGroupBy->rect().center());
     QCOMPARE(visibleEditor(form), form.cbGroupBy);
     form.cbDistinct->setFocus(); // leaving the box commits it
-    QCOMPARE(grid->Cells(1, 5), after);
+    QCOMPARE(form.sgColumnGrid->Cells(1, 5), after);
 }
 
 void tst_SqlBuilder::noEditor()
