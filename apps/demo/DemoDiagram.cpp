@@ -9,6 +9,8 @@
 #include "platform/TStringList.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QUndoStack>
+
 using namespace Diduza;
 
 namespace {
@@ -96,4 +98,6 @@ void BuildDemoDiagram(TSchemaDesignArea *area, TSchemaDataEngine *engine)
         icon->move(x, 300);
         x += 44;
     }
+    // The program's own set-up is no step of the user's to undo.
+    area->UndoStack()->clear();
 }

@@ -9,6 +9,7 @@
 // statement the builder returned and how many rows it gave.
 
 #include "DemoDiagram.h"
+#include "DemoTranslations.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDiagramExport.h"
@@ -31,7 +32,6 @@
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -43,7 +43,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <QTranslator>
 
 #include <cstdio>
 #include <functional>
@@ -190,21 +189,11 @@ int main(int argc, char *argv[])
     parser.addOption(lang);
     parser.process(app);
 
-    // The library's translations are compiled into it; Qt's own (its standard dialogs) come
-    // from Qt's translations folder where they are installed.
-    QTranslator diduzaTranslator;
-    QTranslator qtTranslator;
     if (parser.isSet(lang)) {
-        const QLocale locale(parser.value(lang));
-        if (!diduzaTranslator.load(locale, QStringLiteral("diduza"), QStringLiteral("_"),
-                QStringLiteral(":/diduza/translations"))) {
+        if (!InstallDemoTranslations(QLocale(parser.value(lang)))) {
             std::fprintf(stderr, "No translation for %s\n", qPrintable(parser.value(lang)));
             return 1;
         }
-        QCoreApplication::installTranslator(&diduzaTranslator);
-        if (qtTranslator.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(&qtTranslator);
     }
 
     const QString dbFile = parser.value(database);

@@ -884,7 +884,14 @@ QAction *TSchemaDesignArea::RedoAction()
     if (!FRedoAction) {
         FRedoAction = FUndoStack->createRedoAction(
             this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Redo"));
-        FRedoAction->setShortcut(QKeySequence::Redo);
+        // The platform's redo keys, then both usual ones: each platform's scheme has only one.
+        QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
+        for (const QKeySequence &usual : { QKeySequence(Qt::CTRL | Qt::Key_Y),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) }) {
+            if (!keys.contains(usual))
+                keys << usual;
+        }
+        FRedoAction->setShortcuts(keys);
         FRedoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(FRedoAction);
     }
@@ -1065,7 +1072,7 @@ void TSchemaDesignArea::paintEvent(QPaintEvent *event)
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
     focus.rect = FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
-    focus.backgroundColor = ColorToQColor(Color(), palette());
+    focus.backgroundColor = CanvasColor();
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
@@ -1090,9 +1097,15 @@ void TSchemaDesignArea::ItemHighlightChanged(TSchemaItem *item)
         viewport()->update(ringRect(item));
 }
 
+QColor TSchemaDesignArea::CanvasColor() const
+{
+    return Color() == clWhite ? palette().color(QPalette::Active, QPalette::Base)
+                              : ColorToQColor(Color(), palette());
+}
+
 void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
 {
-    TScrollBox::PaintBackground(painter, rect);
+    painter.fillRect(rect, CanvasColor());
     if (FHighlighted.isEmpty())
         return;
     QPen pen(palette().color(QPalette::Highlight), RingWidth);

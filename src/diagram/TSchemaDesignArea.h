@@ -127,6 +127,12 @@ public:
     /// both in control-list order, as the viewport shows them. The background and the tool bar
     /// are not painted.
     void DrawCanvas(QPainter &ACanvas);
+    /// True while DrawCanvas paints: the items then show no selection, focus or pressed look.
+    bool IsDrawingCanvas() const { return FDrawingCanvas; }
+    /// The colour the canvas is painted in: Color, except that white, the area's default, is
+    /// the palette's base colour (white in a light palette), so that the canvas follows a dark
+    /// palette. Relations in their default black likewise take the palette's text colour.
+    QColor CanvasColor() const;
 
     // --- menu commands (Sender is the clicked entry, owned by an item or a relation) ---
     /// Menu handler: asks for a font for the item that owns the clicked entry.
@@ -293,7 +299,8 @@ public:
     /// The stack's undo action with its standard shortcut (while the focus is in the area),
     /// made and added to the area on first use.
     QAction *UndoAction();
-    /// The stack's redo action, as UndoAction.
+    /// The stack's redo action, as UndoAction, with Ctrl+Y and Ctrl+Shift+Z beside the
+    /// platform's redo keys.
     QAction *RedoAction();
     /// True while an undo or redo changes the diagram.
     bool IsRestoring() const { return FRestoring; }
@@ -457,6 +464,7 @@ private:
     bool FRecordingLate = false; // recording into a step on the stack (RaiseDeferredRemoval)
     bool FUndoDiscarded = false; // the open step is dropped: the history was cleared in it
     bool FDestroying = false; // in the destructor: handlers' additions are not made
+    bool FDrawingCanvas = false;
     int FUndoPaused = 0;
     int FUndoDepth = 0;
     QUndoCommand *FUndoGroup = nullptr;

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QUndoStack>
 #include <QWidget>
 
@@ -537,6 +538,7 @@ void TSchemaDesignArea::LoadFromFile(const QString &FileName)
 
 void TSchemaDesignArea::DrawCanvas(QPainter &ACanvas)
 {
+    const QScopedValueRollback<bool> drawing(FDrawingCanvas, true);
     for (int c = 0; c < ControlCount(); ++c) {
         auto *relation = qobject_cast<TSchemaRelation *>(Controls(c));
         if (!relation || !relation->Visible())

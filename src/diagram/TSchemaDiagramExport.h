@@ -9,6 +9,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QVector>
 
 class QPainter;
 class QPrinter;
@@ -31,8 +32,9 @@ public:
     // Each writes FileName and returns true, or returns false with the reason in *Error.
     bool ExportPng(const QString &FileName, QString *Error = nullptr) const;
     bool ExportSvg(const QString &FileName, QString *Error = nullptr) const;
-    // Tiled: pages at full size, left to right then top to bottom; otherwise one page with the
-    // diagram scaled down to fit (never up).
+    // Tiled: pages at full size as Tiles lays them out; otherwise one page with the diagram
+    // scaled down to fit (never up). The page is turned to landscape where that takes fewer
+    // pages (tiled) or a larger picture (one page).
     bool ExportPdf(const QString &FileName, bool Tiled = false, QString *Error = nullptr) const;
     // Prints on Printer as ExportPdf lays out pages.
     bool Print(QPrinter &Printer, bool Tiled = false) const;
@@ -42,9 +44,18 @@ public:
     // Draws the diagram with its top-left corner at the painter's origin.
     void Draw(QPainter &Painter) const;
 
+    // The parts of DiagramRect (in the area's client coordinates) that tiled pages of PageSize
+    // diagram pixels show, left to right then top to bottom. Pages break between items: a cut
+    // that would go through an item moves back to before it, unless the item is larger than a
+    // page or overlaps the item before it on the page. A page that would show nothing is left
+    // out.
+    QVector<QRect> Tiles(const QSizeF &PageSize) const;
+
 private:
     // Lays the diagram out on the pages of a paged device (QPdfWriter or QPrinter).
     template <typename Device> bool paginate(Device &device, bool tiled) const;
+    // Turns a paged device's page to the orientation that suits the diagram better.
+    template <typename Device> void orient(Device &device, bool tiled) const;
 
     TSchemaDesignArea *FArea;
     int FMargin = 10;

@@ -831,14 +831,10 @@ void TSchemaItem::applyInnerFont()
         for (QTreeWidgetItem *node : tree->AllNodes())
             applyNodeFont(tree, node);
     }
-    if (auto *text = TextControl()) {
+    if (auto *text = TextControl())
         text->SetFontColor(FInnerFont.Color);
-    } else {
-        QPalette pal = FItemControl->palette();
-        pal.setColor(QPalette::Text, ColorToQColor(FInnerFont.Color));
-        pal.setColor(QPalette::WindowText, ColorToQColor(FInnerFont.Color));
-        FItemControl->setPalette(pal);
-    }
+    else
+        applyInnerPalette();
     FItemControl->update();
 }
 
@@ -859,14 +855,24 @@ void TSchemaItem::applyInnerColor()
 {
     if (!FItemControl)
         return;
-    if (auto *text = TextControl()) {
+    if (auto *text = TextControl())
         text->SetColor(FInnerColor);
-    } else if (!IconControl()) {
-        QPalette pal = FItemControl->palette();
-        pal.setColor(QPalette::Base, ColorToQColor(FInnerColor));
-        FItemControl->setPalette(pal);
-    }
+    else
+        applyInnerPalette();
     FItemControl->update();
+}
+
+void TSchemaItem::applyInnerPalette()
+{
+    // Lists and trees paint with their palette: the font's colour and the item's colour are
+    // resolved into it, anew when the application's palette changes (system colours follow).
+    if (!FItemControl || TextControl() || IconControl())
+        return;
+    QPalette pal = FItemControl->palette();
+    pal.setColor(QPalette::Text, ColorToQColor(FInnerFont.Color));
+    pal.setColor(QPalette::WindowText, ColorToQColor(FInnerFont.Color));
+    pal.setColor(QPalette::Base, ColorToQColor(FInnerColor));
+    FItemControl->setPalette(pal);
 }
 
 void TSchemaItem::SetShowCaption(bool value)
@@ -1053,6 +1059,8 @@ bool TSchemaItem::event(QEvent *event)
 {
     // The design area learns first where the item now stands, as from an event filter.
     TScrollBox::WindowedChildChanged(this, event);
+    if (event->type() == QEvent::PaletteChange)
+        applyInnerPalette();
     return QWidget::event(event);
 }
 
@@ -1270,23 +1278,47 @@ void TSchemaItem::paintEvent(QPaintEvent *)
         }
     }
     if (FShowCaption) {
-        QStyleOptionTitleBar bar;
-        bar.initFrom(this);
-        bar.rect = QRect(frame, frame, width() - 2 * frame, client.top() - frame);
+        // The style draws the bar and its caption; the close button is drawn here in the
+        // palette's colours with plain pens: a style may draw its glyph in a fixed colour
+        // (black on a dark palette) or with gradient pens (black bars in SVG exports).
+        QStyleOptionTitleBar bar = titleBarOption(
+            this, QRect(frame, frame, width() - 2 * frame, client.top() - frame), FToolWin);
         bar.text = VisibleText(GetCaption());
         bar.icon = FIcon;
-        bar.titleBarState = Qt::WindowActive;
-        bar.titleBarFlags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
-        if (FToolWin)
-            bar.titleBarFlags |= Qt::Tool;
-        bar.subControls = QStyle::SC_TitleBarLabel | QStyle::SC_TitleBarCloseButton
-            | (FToolWin ? QStyle::SC_None : QStyle::SC_TitleBarSysMenu);
-        bar.state |= QStyle::State_Active;
+        bar.subControls &= ~QStyle::SC_TitleBarCloseButton;
         painter.save();
         painter.setFont(FCaptionFont);
         style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
         painter.restore();
+        paintCloseButton(painter);
     }
+}
+
+void TSchemaItem::paintCloseButton(QPainter &painter) const
+{
+    const QRect button = CloseButtonRect();
+    if (button.width() < 4 || button.height() < 4)
+        return;
+    const QPalette &pal = palette();
+    const QColor ink = pal.color(QPalette::WindowText);
+    const TSchemaDesignArea *area = Designer();
+    const bool pressed = FClosePressed && !(area && area->IsDrawingCanvas());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = QRectF(button).adjusted(0.5, 0.5, -0.5, -0.5);
+    QColor edge = ink;
+    edge.setAlphaF(0.45);
+    painter.setPen(QPen(edge, 1));
+    painter.setBrush(pressed ? QBrush(pal.color(QPalette::Highlight)) : QBrush(Qt::NoBrush));
+    painter.drawRoundedRect(box, 2, 2);
+    // A cross through pixel centres, so that it looks the same drawn on pixels and in SVG.
+    const int inset = qMax(2, button.width() / 4);
+    const QRectF cross
+        = QRectF(button.adjusted(inset, inset, -inset - 1, -inset - 1)).translated(0.5, 0.5);
+    painter.setPen(QPen(pressed ? pal.color(QPalette::HighlightedText) : ink, 1.2));
+    painter.drawLine(cross.topLeft(), cross.bottomRight());
+    painter.drawLine(cross.bottomLeft(), cross.topRight());
+    painter.restore();
 }
 
 void TSchemaItem::SetHighlighted(bool Value)

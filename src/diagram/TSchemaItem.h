@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <QWidget>
 
+class QPainter;
 class QMenu;
 class QUndoCommand;
 class QAction;
@@ -303,6 +304,7 @@ private:
     bool keepsTick(const TSchemaSubItem *row);
     int frameWidth() const;
     int captionHeight() const;
+    void paintCloseButton(QPainter &painter) const;
     void buildPopupMenu();
     void layoutInnerControl();
     void applyInnerFont();
@@ -310,6 +312,7 @@ private:
     /// otherwise.
     static void applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node);
     void applyInnerColor();
+    void applyInnerPalette();
     void relationsChanged(bool isDrag);
     TSchemaSubItem *rowOfTreeNode(QTreeWidgetItem *node) const;
     QTreeWidgetItem *treeNodeAt(int absoluteIndex) const;

@@ -2,6 +2,7 @@
 
 #include "diagram/RowDrag_p.h"
 #include "diagram/TSchemaCheckListBox.h"
+#include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "platform/Application.h"
@@ -43,7 +44,10 @@ public:
             return;
         }
         QRect rect = option.rect;
-        const bool selected = option.state & QStyle::State_Selected;
+        // A picture of the diagram shows the rows without the user's selection.
+        const TSchemaDesignArea *area = item->Designer();
+        const bool selected
+            = (option.state & QStyle::State_Selected) && !(area && area->IsDrawingCanvas());
         if (qobject_cast<TSchemaCheckListBox *>(list)) {
             // The check box is drawn here; the item paints the part to its right.
             const int w = CheckWidth();

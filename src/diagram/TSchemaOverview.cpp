@@ -110,8 +110,8 @@ void TSchemaOverview::paintEvent(QPaintEvent *)
     if (!FArea || FWorld.isEmpty())
         return;
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(QRectF(toOverview(FWorld.topLeft()), QSizeF(FWorld.size()) * FScale),
-        ColorToQColor(FArea->Color(), FArea->palette()));
+    painter.fillRect(
+        QRectF(toOverview(FWorld.topLeft()), QSizeF(FWorld.size()) * FScale), FArea->CanvasColor());
 
     // Relations first, as the area paints them: lines between the centres of their items.
     painter.setPen(QPen(palette().color(QPalette::Mid), 1));

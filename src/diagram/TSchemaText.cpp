@@ -121,7 +121,8 @@ void TSchemaText::Paint(QPainter &painter)
     const int H = height();
     QRect r(0, 0, W, H); // right and bottom exclusive, kept as edges below
     int left = 0, top = 0, right = W, bottom = H;
-    painter.setPen(QPen(Qt::black, 0));
+    // The platform's default pen: one pixel in the window text colour (black in a light palette).
+    painter.setPen(QPen(ColorToQColor(clWindowText, palette()), 0));
     painter.setBrush(FTransparent ? QBrush(Qt::NoBrush) : QBrush(ColorToQColor(FColor, palette())));
     painter.setRenderHint(QPainter::Antialiasing, false);
 

@@ -1,6 +1,7 @@
 #include "diagram/TSchemaTreeView.h"
 
 #include "diagram/RowDrag_p.h"
+#include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "platform/Application.h"
@@ -22,6 +23,22 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         return QSize(QStyledItemDelegate::sizeHint(option, index).width(), SchemaTreeRowHeight);
+    }
+
+    // A picture of the diagram shows the nodes without the user's selection and focus.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        auto *tree = qobject_cast<const TSchemaTreeView *>(option.widget);
+        const TSchemaItem *item = tree ? tree->Item() : nullptr;
+        const TSchemaDesignArea *area = item ? item->Designer() : nullptr;
+        if (!area || !area->IsDrawingCanvas()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem plain = option;
+        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+        QStyledItemDelegate::paint(painter, plain, index);
     }
 
 protected:

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+#include <cmath>
+
 namespace Diduza {
 
 QColor ColorToQColor(TColor color)
@@ -70,6 +72,45 @@ QColor ColorToQColor(TColor color, const QPalette &pal)
 TColor QColorToColor(const QColor &color)
 {
     return RGBColor(color.red(), color.green(), color.blue());
+}
+
+namespace {
+qreal relativeLuminance(const QColor &color)
+{
+    auto linear
+        = [](qreal c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const QColor rgb = color.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF())
+        + 0.0722 * linear(rgb.blueF());
+}
+} // namespace
+
+qreal ContrastRatio(const QColor &a, const QColor &b)
+{
+    const qreal la = relativeLuminance(a);
+    const qreal lb = relativeLuminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+QColor ReadableOn(const QColor &color, const QColor &background)
+{
+    constexpr qreal Readable = 4.5;
+    if (ContrastRatio(color, background) >= Readable)
+        return color;
+    // Towards whichever end of the lightness scale stands out more from the background.
+    const bool lighten
+        = ContrastRatio(Qt::white, background) > ContrastRatio(Qt::black, background);
+    QColor hsl = color.toHsl();
+    const qreal hue = qMax<qreal>(0, hsl.hslHueF()); // -1 for greys
+    const qreal saturation = hsl.hslSaturationF();
+    qreal lightness = hsl.lightnessF();
+    for (int step = 0; step < 50; ++step) {
+        lightness = qBound(0.0, lightness + (lighten ? 0.02 : -0.02), 1.0);
+        hsl.setHslF(hue, saturation, lightness);
+        if (ContrastRatio(hsl, background) >= Readable)
+            break;
+    }
+    return hsl.toRgb();
 }
 
 } // namespace Diduza

@@ -46,6 +46,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -168,6 +169,35 @@ void drawCellText(QPainter &canvas, const QRect &rect, const QString &text, Qt::
     option.setWrapMode(QTextOption::NoWrap);
     option.setFlags(QTextOption::IncludeTrailingSpaces);
     canvas.drawText(QRectF(rect), shown, option);
+}
+
+// The nearest logical coordinate from v (v itself, then one either way, then two...) that lies
+// on a whole device pixel, given where its coordinates start in the window.
+int onDevicePixel(int v, int origin, qreal ratio)
+{
+    for (const int d : { 0, 1, -1, 2, -2, 3, -3 }) {
+        const qreal device = (v + d + origin) * ratio;
+        if (qAbs(device - qRound(device)) < 1e-6)
+            return v + d;
+    }
+    return v;
+}
+
+// Where the check box of a grouping cell stands: centred in the cell's drawing rectangle R (in
+// coordinates that start at origin in the window) and on whole device pixels, so that at a
+// fractional scale (1.5) its frame is as even as at 1.
+QRect checkBoxGlyph(const QRect &R, const QSize &glyph, const QPoint &origin, qreal ratio)
+{
+    const int left = onDevicePixel(R.left() + (R.width() - glyph.width()) / 2, origin.x(), ratio);
+    const int top = onDevicePixel(R.top() + (R.height() - glyph.height()) / 2, origin.y(), ratio);
+    return QRect(
+        left, top, onDevicePixel(glyph.width(), 0, ratio), onDevicePixel(glyph.height(), 0, ratio));
+}
+
+// The drawing rectangle of a cell: less 2 pixels left and top, 1 right.
+QRect drawingRect(const QRect &cell)
+{
+    return QRect(cell.left() + 2, cell.top() + 2, cell.width() - 3, cell.height() - 2);
 }
 
 } // namespace
@@ -1216,12 +1246,18 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
     const int bottom = cell.top() + cell.height();
     const QString text = sgColumnGrid->Cells(ACol, ARow);
     if (editor == cbGroupBy) {
-        cbGroupBy->setGeometry((left + right - FCheckWidth) / 2 + 3,
-            (top + bottom - FCheckHeight) / 2 + 3, FCheckWidth, FCheckHeight);
+        // Exactly over the box the cell shows (in viewport coordinates), so that the box does
+        // not move as it opens.
+        QWidget *viewport = sgColumnGrid->viewport();
+        const QRect painted = sgColumnGrid->CellRect(ACol, ARow).translated(-viewport->pos());
+        cbGroupBy->setGeometry(checkBoxGlyph(drawingRect(painted), QSize(FCheckWidth, FCheckHeight),
+            viewport->mapTo(window(), QPoint()), devicePixelRatioF())
+                                   .translated(viewport->mapTo(tsColumns, QPoint())));
         cbGroupBy->setChecked(
             ARow == RowShow ? text != QLatin1String("0") : text == QLatin1String("1"));
     } else {
-        editor->setGeometry(left + 1, top + 1, right - left + 1, bottom - top + 1);
+        // Over the cell and inside its grid lines, not over the next cells.
+        editor->setGeometry(left, top, right - left, bottom - top);
         if (auto *list = qobject_cast<QComboBox *>(editor))
             list->setCurrentIndex(list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
         else
@@ -1307,6 +1343,20 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    // The click that opens a grouping cell's check box ticks it too: one click, as on any box.
+    if (sgColumnGrid && watched == sgColumnGrid->viewport()
+        && event->type() == QEvent::MouseButtonRelease && cbGroupBy->isVisible()
+        && (FEditRow == RowGrouping || (FExtendedGrid && FEditRow == RowShow))) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        int col = -1;
+        int row = -1;
+        if (mouse->button() == Qt::LeftButton
+            && sgColumnGrid->MouseToCell(
+                sgColumnGrid->viewport()->mapTo(sgColumnGrid, mouse->position().toPoint()), col,
+                row)
+            && col == FEditCol && row == FEditRow)
+            cbGroupBy->toggle();
+    }
     // The exit of the edit and of the check box commits their value.
     if (!FDestroying && event->type() == QEvent::FocusOut
         && (watched == edWhere || watched == cbGroupBy)) {
@@ -1321,7 +1371,7 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
 void TfrmZkSQLBuilder::sgColumnGridDrawCell(
     QObject *, int ACol, int ARow, const QRect &Rect, TGridDrawState, QPainter &Canvas)
 {
-    const QRect R(Rect.left() + 2, Rect.top() + 2, Rect.width() - 3, Rect.height() - 2);
+    const QRect R = drawingRect(Rect);
     const QString text = sgColumnGrid->Cells(ACol, ARow);
     QFont bold = Canvas.font();
     bold.setBold(true);
@@ -1372,8 +1422,8 @@ void TfrmZkSQLBuilder::DrawCheckBox(QPainter &Canvas, const QRect &Rect, bool Ti
 {
     QStyleOptionButton option;
     option.initFrom(sgColumnGrid);
-    option.rect = QRect(Rect.left() + (Rect.width() - FCheckWidth) / 2,
-        Rect.top() + (Rect.height() - FCheckHeight) / 2, FCheckWidth, FCheckHeight);
+    option.rect = checkBoxGlyph(Rect, QSize(FCheckWidth, FCheckHeight),
+        sgColumnGrid->viewport()->mapTo(window(), QPoint()), sgColumnGrid->devicePixelRatioF());
     option.state = QStyle::State_Enabled | (Ticked ? QStyle::State_On : QStyle::State_Off);
     sgColumnGrid->style()->drawPrimitive(
         QStyle::PE_IndicatorCheckBox, &option, &Canvas, sgColumnGrid);

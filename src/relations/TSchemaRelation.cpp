@@ -186,7 +186,14 @@ void TSchemaRelation::Paint(QPainter &painter)
     const RelationShape shape = ComputeRelationShape(self, FLnkX, FLnkY, Width(), Height());
     if (!shape.valid)
         return;
-    const QColor lineColor = FMouseDown ? QColor(192, 192, 192) : ColorToQColor(FColor);
+    // The default black is the palette's text colour (black in a light palette), so that
+    // lines show on a dark canvas; a picture of the diagram shows no pressed look.
+    TSchemaDesignArea *area = Area();
+    const QColor ink = FColor == clBlack && area
+        ? area->palette().color(QPalette::Active, QPalette::Text)
+        : ColorToQColor(FColor);
+    const bool pressed = FMouseDown && !(area && area->IsDrawingCanvas());
+    const QColor lineColor = pressed ? QColor(192, 192, 192) : ink;
     QPen pen(lineColor, 0, FRelationType == rtNonIdentifying ? Qt::DotLine : Qt::SolidLine);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(pen);
@@ -196,14 +203,14 @@ void TSchemaRelation::Paint(QPainter &painter)
     // The hollow marker takes the area's background, the filled one the line's colour.
     pen.setStyle(Qt::SolidLine);
     painter.setPen(pen);
-    const TColor background = Area() ? Area()->Color() : clWhite;
-    painter.setBrush(ColorToQColor(background));
+    painter.setBrush(area ? area->CanvasColor() : QColor(Qt::white));
     painter.drawEllipse(QRect(shape.hollowMarker, QSize(6, 6)));
-    painter.setBrush(ColorToQColor(FColor));
+    painter.setBrush(ink);
     painter.drawEllipse(QRect(shape.filledMarker, QSize(6, 6)));
     FBand = shape.band;
     FHasBand = true;
-    FPaintedDown = FMouseDown;
+    if (!(area && area->IsDrawingCanvas()))
+        FPaintedDown = FMouseDown; // what the viewport shows
 }
 
 QVector<QRect> TSchemaRelation::PaintRects() const

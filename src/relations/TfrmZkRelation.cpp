@@ -1,5 +1,6 @@
 #include "relations/TfrmZkRelation.h"
 
+#include "platform/ColorConvert.h"
 #include "platform/TRadioGroup.h"
 
 #include <QBoxLayout>
@@ -26,17 +27,43 @@ QLabel *caption(QWidget *parent, const QString &text)
     return label;
 }
 
+// A value label: bold and navy as designed, the navy lightened where it would not read on the
+// palette's background (a dark palette), also when the palette changes while it shows.
+class ValueLabel : public QLabel {
+public:
+    explicit ValueLabel(QWidget *parent)
+        : QLabel(parent)
+    {
+        QFont bold; // only the weight is its own: the rest follows the dialog's font
+        bold.setBold(true);
+        setFont(bold);
+        setMinimumSize(205, 16);
+        followPalette();
+    }
+
+protected:
+    void changeEvent(QEvent *event) override
+    {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange)
+            followPalette();
+    }
+
+private:
+    void followPalette()
+    {
+        const QColor ink = ReadableOn(QColor(0, 0, 128), palette().color(QPalette::Window));
+        if (palette().color(QPalette::WindowText) == ink)
+            return; // also ends the change event that setting it raises
+        QPalette pal = palette();
+        pal.setColor(QPalette::WindowText, ink);
+        setPalette(pal);
+    }
+};
+
 QLabel *value(QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    QFont bold; // only the weight is its own: the rest follows the dialog's font
-    bold.setBold(true);
-    label->setFont(bold);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, QColor(0, 0, 128)); // navy
-    label->setPalette(pal);
-    label->setMinimumSize(205, 16);
-    return label;
+    return new ValueLabel(parent);
 }
 
 // One end of the relation: its table and its column, each after a right-aligned caption.

@@ -8,9 +8,13 @@
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaListBox.h"
 #include "diagram/TSchemaOverview.h"
+#include "diagram/TSchemaText.h"
 #include "diagram/TfrmZkLinkTo.h"
+#include "platform/ColorConvert.h"
+#include "relations/TfrmZkRelation.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +22,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -50,6 +55,11 @@ private slots:
     void cleanup();
     void exports_data();
     void exports();
+    void exportsShowNoSelectionOrRings();
+    void svgTitleGlyphWithoutBlackBars();
+    void tilesCutNoItem();
+    void tiledPdfCutsNoItem();
+    void darkPaletteIsReadable();
     void findAsYouType();
     void ringsGoWithTheBar_data();
     void ringsGoWithTheBar();
@@ -153,6 +163,169 @@ void tst_DiagramTools::exports()
             qPrintable(item->Caption()));
     // The relation's line between the two items.
     QVERIFY(hasInk(picture, QRect(m_customer->geometry().right() + 5 - whole.left(), 10, 40, 200)));
+}
+
+// The user's selected row and the find bar's rings and matches are not in a picture.
+void tst_DiagramTools::exportsShowNoSelectionOrRings()
+{
+    m_orders->ListBox()->setCurrentRow(2);
+    m_area->FindAction()->trigger();
+    m_area->FindBar()->Find("cit"); // rings customer and suppliers, selects their city rows
+    const QColor highlight = m_area->palette().color(QPalette::Highlight);
+    QImage screen = m_area->viewport()->grab().toImage();
+    QCOMPARE(screen.pixelColor(m_customer->geometry().topLeft() - QPoint(2, 2)), highlight);
+    TSchemaDiagramExport exporter(m_area.get());
+    const QRect whole = exporter.DiagramRect();
+    QImage picture(whole.size(), QImage::Format_RGB32);
+    QPainter painter(&picture);
+    exporter.Draw(painter);
+    for (TSchemaItem *item : { m_customer, m_orders, m_far }) {
+        const QRect r = item->geometry().adjusted(-4, -4, 4, 4).translated(-whole.topLeft());
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                QVERIFY(picture.pixelColor(x, y) != highlight);
+    }
+    QCOMPARE(m_customer->ListBox()->currentRow(), 2); // the screen keeps both
+    QVERIFY(m_customer->Highlighted());
+}
+
+// In SVG the title bar's close glyph looks as in PNG: the style's gradient pens were black bars.
+void tst_DiagramTools::svgTitleGlyphWithoutBlackBars()
+{
+    QTemporaryDir dir;
+    TSchemaDiagramExport exporter(m_area.get());
+    const QRect whole = exporter.DiagramRect();
+    QImage png, svg(whole.size(), QImage::Format_RGB32);
+    QVERIFY(exporter.ExportPng(dir.filePath("d.png")) && png.load(dir.filePath("d.png")));
+    QVERIFY(exporter.ExportSvg(dir.filePath("d.svg")));
+    svg.fill(Qt::white);
+    QPainter painter(&svg);
+    QSvgRenderer(dir.filePath("d.svg")).render(&painter);
+    const QRect glyph = m_customer->CloseButtonRect()
+                            .adjusted(-2, -2, 3, 3)
+                            .translated(m_customer->pos() - whole.topLeft());
+    for (int y = glyph.top(); y <= glyph.bottom(); ++y)
+        for (int x = glyph.left(); x <= glyph.right(); ++x)
+            QVERIFY(qAbs(qGray(png.pixel(x, y)) - qGray(svg.pixel(x, y))) <= 96);
+}
+
+// Random tables in rows and columns on random pages: no table cut, every drawn part on a page,
+// no two pages overlapping, none showing nothing.
+void tst_DiagramTools::tilesCutNoItem()
+{
+    QRandomGenerator random(48);
+    for (int round = 0; round < 40; ++round) {
+        const QSize page(random.bounded(320, 900), random.bounded(320, 1100));
+        TSchemaDesignArea area;
+        QVector<QRect> drawn;
+        QVector<QPair<int, int>> rows; // top and height, shared by the columns
+        for (int r = 0, y = 0; r < random.bounded(1, 5); ++r) {
+            rows << qMakePair(y, random.bounded(60, qMin(400, page.height())));
+            y += rows.last().second + random.bounded(20, 200);
+        }
+        for (int c = 0, x = 0; c < random.bounded(1, 6); ++c) {
+            const int width = random.bounded(100, qMin(400, page.width()));
+            for (const auto &row : std::as_const(rows)) {
+                TSchemaItem *item = addTable(area, QString("t%1").arg(drawn.size()), { "id" });
+                const int dy = random.bounded(row.second / 4);
+                item->SetBounds(x + random.bounded(width / 4), row.first + dy, width - width / 4,
+                    row.second - dy);
+                drawn << item->geometry();
+                if (c > 0 && random.bounded(2))
+                    link(area, area.GetItem(random.bounded(area.GetItemCount() - 1)), 0, item, 0);
+            }
+            x += width + random.bounded(20, 300);
+        }
+        const QVector<QRect> tiles = TSchemaDiagramExport(&area).Tiles(page);
+        QRegion covered;
+        for (const QRect &tile : tiles) {
+            QVERIFY(tile.width() <= page.width() && tile.height() <= page.height());
+            QVERIFY(!covered.intersects(tile)); // no part twice
+            covered += tile;
+        }
+        for (const QRect &item : std::as_const(drawn))
+            QVERIFY2(std::any_of(tiles.cbegin(), tiles.cend(),
+                         [&](const QRect &t) { return t.contains(item); }),
+                qPrintable(QString::number(round)));
+        for (int i = 0; i < area.GetRelationCount(); ++i) {
+            for (const QRect &r : area.GetRelation(i)->PaintRects()) {
+                drawn << r.translated(area.GetRelation(i)->BoundsRect().topLeft());
+                QVERIFY((QRegion(drawn.last()) - covered).isEmpty()); // on some page
+            }
+        }
+        for (const QRect &tile : tiles)
+            QVERIFY(std::any_of(
+                drawn.cbegin(), drawn.cend(), [&](const QRect &r) { return r.intersects(tile); }));
+    }
+}
+
+// A diagram a little wider than a portrait page: one landscape page, every table whole with
+// its title bar (clipping each tile lost the title bars of the windows).
+void tst_DiagramTools::tiledPdfCutsNoItem()
+{
+    m_far->move(800, 60);
+    QTemporaryDir dir;
+    QVERIFY(TSchemaDiagramExport(m_area.get()).ExportPdf(dir.filePath("t.pdf"), true));
+    QProcess pdftoppm;
+    pdftoppm.start("pdftoppm", { "-png", "-r", "96", dir.filePath("t.pdf"), dir.filePath("p") });
+    QVERIFY(pdftoppm.waitForFinished(60000) && pdftoppm.exitCode() == 0);
+    const QStringList pages = QDir(dir.path()).entryList({ "p*.png" });
+    QCOMPARE(pages.size(), 1);
+    const QImage page(dir.filePath(pages.first()));
+    QVERIFY(page.width() > page.height());
+    // One diagram pixel per page pixel from where the ink begins, the customer's corner.
+    QRect ink;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 200)
+                ink |= QRect(x, y, 1, 1);
+    for (TSchemaItem *item : { m_customer, m_orders, m_far })
+        QVERIFY2(
+            hasInk(page,
+                item->CaptionRect().translated(item->pos() + ink.topLeft() - m_customer->pos())),
+            qPrintable(item->GetCaption()));
+}
+
+// Switched to a dark palette while the diagram shows, the canvas and the lists take its base
+// colour and every part stands out from what it is drawn on (by a contrast of 4.5).
+void tst_DiagramTools::darkPaletteIsReadable()
+{
+    TSchemaItem *shape = m_area->AddItem(QString(), scText);
+    shape->TextControl()->SetShapeKind(skRoundRect);
+    shape->SetBounds(20, 200, 80, 60);
+    TfrmZkRelation form;
+    form.txtTable1->setText("orders");
+    form.show();
+    const QPalette light = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    QPalette dark(QColor(53, 53, 53), QColor(53, 53, 53));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    for (auto role : { QPalette::Text, QPalette::WindowText, QPalette::ButtonText })
+        dark.setColor(role, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    // The highest contrast of a pixel of rect against the pixel behind.
+    auto stands = [](const QImage &image, const QRect &rect, const QPoint &behind) {
+        qreal best = 1;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                best = qMax(best, ContrastRatio(image.pixelColor(x, y), image.pixelColor(behind)));
+        return best >= 4.5;
+    };
+    const QImage canvas = m_area->viewport()->grab().toImage();
+    const QPoint bare(5, canvas.height() - 5);
+    QCOMPARE(canvas.pixelColor(bare), QColor(30, 30, 30));
+    QVERIFY2(stands(canvas, m_area->GetRelation(0)->BoundsRect(), bare), "relation");
+    const QImage list = m_orders->ItemControl()->grab().toImage();
+    const QPoint corner = list.rect().bottomRight() - QPoint(3, 3);
+    QCOMPARE(list.pixelColor(corner), QColor(30, 30, 30));
+    QVERIFY2(stands(list, list.rect().adjusted(2, 2, -3, -3), corner), "rows");
+    const QRect close = m_customer->CloseButtonRect().adjusted(2, 2, -2, -2);
+    QVERIFY2(stands(m_customer->grab().toImage(), close, close.topLeft() - QPoint(5, 0)), "glyph");
+    const QImage text = shape->grab().toImage();
+    QVERIFY2(stands(text, text.rect(), text.rect().center()), "shape");
+    const QRect value(form.txtTable1->mapTo(&form, QPoint()), form.txtTable1->size());
+    QVERIFY2(stands(form.grab().toImage(), value, value.topRight() + QPoint(-2, 8)), "value");
 }
 
 void tst_DiagramTools::findAsYouType()

@@ -2,9 +2,12 @@
 // the start and redone to the end, the saved diagram and the area's indexes checked at every
 // step; the events of undone and redone changes.
 
+#include "../common/SampleConnections.h"
 #include "../common/TestSupport.h"
+#include "DemoDiagram.h"
 #include "DiagramTestSupport.h"
 #include "diagram/TSchemaListBox.h"
+#include "engines/TSchemaSqlDataEngine.h"
 #include "platform/TRadioGroup.h"
 #include "relations/TfrmZkRelation.h"
 
@@ -50,6 +53,8 @@ private slots:
     void onlyDragsMoveAsSteps();
     void undoneItemsLookAsBefore_data();
     void undoneItemsLookAsBefore();
+    void redoByCtrlY();
+    void demoStartsWithoutUndoHistory();
 };
 
 void tst_Undo::randomSequences()
@@ -305,6 +310,40 @@ void tst_Undo::undoneItemsLookAsBefore()
         = area.GetItem(0)->ItemControl()->geometry().bottomRight() - QPoint(4, 4);
     QCOMPARE(after.pixelColor(listPoint), QColor(Qt::white));
     QCOMPARE(after, before);
+// Ctrl+Y redoes beside Ctrl+Shift+Z (each platform's key scheme has one of them), with the
+// focus on an item's list.
+void tst_Undo::redoByCtrlY()
+{
+    TSchemaDesignArea area;
+    area.RedoAction();
+    addTable(area, "a", { "x" })->SetCaption("b");
+    area.show();
+    area.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&area));
+    QWidget *list = area.GetItem(0)->ItemControl();
+    list->setFocus();
+    for (const char *keys : { "Ctrl+Y", "Ctrl+Shift+Z" }) {
+        area.UndoStack()->undo(); // the rename
+        QTest::keySequence(list, QKeySequence(keys));
+        QVERIFY2(area.UndoStack()->index() == 2, keys);
+    }
+}
+
+// The demo's own set-up is no step of the user's.
+void tst_Undo::demoStartsWithoutUndoHistory()
+{
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY2(SampleConnections::OpenSqliteCopy(dir, "demo", error), qPrintable(error));
+    {
+        TSchemaSqlDataEngine engine;
+        engine.SetConnectionName("demo");
+        TSchemaDesignArea area;
+        BuildDemoDiagram(&area, &engine);
+        QVERIFY(area.GetItemCount() > 6 && area.GetRelationCount() > 0);
+        QCOMPARE(area.UndoStack()->count(), 0);
+    }
+    SampleConnections::CloseAll({ "demo" });
 }
 
 QTEST_MAIN(tst_Undo)

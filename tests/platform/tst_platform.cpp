@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -105,6 +106,7 @@ private slots:
     void systemColourResolution_data();
     void systemColourResolution();
     void rgbColoursAndSpecialValues();
+    void readableOnAnyBackground();
 
     void lockWindowUpdateHasOneSlot();
     void destroyedHolderFreesTheSlot();
@@ -408,6 +410,26 @@ void tst_Platform::rgbColoursAndSpecialValues()
     QPalette palette;
     palette.setColor(QPalette::Active, QPalette::Base, QColor(1, 2, 3));
     QCOMPARE(ColorToQColor(TColor(0x20000000), palette), QColor(1, 2, 3)); // default colour
+}
+
+// A fixed colour on random backgrounds: kept where it reads, else readable or, where no shade
+// of it reads, white or black; its hue kept.
+void tst_Platform::readableOnAnyBackground()
+{
+    QRandomGenerator random(19);
+    for (int i = 0; i < 2000; ++i) {
+        const QColor colour = QColor::fromRgb(random.generate());
+        const QColor background = QColor::fromRgb(random.generate());
+        const QColor readable = ReadableOn(colour, background);
+        if (ContrastRatio(colour, background) >= 4.5)
+            QCOMPARE(readable, colour);
+        QVERIFY(ContrastRatio(readable, background) >= 4.5 || readable == QColor(Qt::white)
+            || readable == QColor(Qt::black));
+        const QColor hsl = readable.toHsl();
+        const int turn = qAbs(hsl.hslHue() - colour.toHsl().hslHue());
+        if (hsl.hslSaturation() > 40 && hsl.lightness() > 20 && hsl.lightness() < 235)
+            QVERIFY2(qMin(turn, 360 - turn) <= 3, qPrintable(colour.name() + readable.name()));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -180,6 +180,9 @@ private slots:
     void clearedColumnForgetsHiddenText();
     void editorPlacement_data();
     void editorPlacement();
+    void editorsStayInTheirCellsAtAnyScale();
+    void groupingTicksWithOneClick_data();
+    void groupingTicksWithOneClick();
     void noEditor();
     void mouseSelection();
     void commit_data();
@@ -554,14 +557,14 @@ void tst_SqlBuilder::editorPlacement()
     const QPoint origin = grid->viewport()->pos();
     QCOMPARE(cell, QRect(origin.x() + 2 * 101, origin.y() + row * 20, 100, 19));
     const QRect onPage = cell.translated(grid->pos());
-    const int right = onPage.left() + 100, bottom = onPage.top() + 19;
     if (editor == QLatin1String("cbGroupBy")) {
+        // Over the box the cell paints, centred in the cell less 2 pixels left and top, 1 right.
         const int w = form.FCheckWidth, h = form.FCheckHeight;
         QCOMPARE(shown->geometry(),
-            QRect((onPage.left() + right - w) / 2 + 3, (onPage.top() + bottom - h) / 2 + 3, w, h));
+            QRect(onPage.left() + 2 + (97 - w) / 2, onPage.top() + 2 + (17 - h) / 2, w, h));
         QCOMPARE(form.cbGroupBy->isChecked(), shows == QLatin1String("1"));
     } else {
-        QCOMPARE(shown->geometry(), QRect(onPage.left() + 1, onPage.top() + 1, 101, 20));
+        QCOMPARE(shown->geometry(), onPage); // inside the cell's grid lines
         if (auto *list = qobject_cast<QComboBox *>(shown)) {
             if (shows == QLatin1String("-1"))
                 QCOMPARE(list->currentIndex(), -1);
@@ -571,6 +574,68 @@ void tst_SqlBuilder::editorPlacement()
             QCOMPARE(form.edWhere->text(), shows);
         }
     }
+}
+
+// Also run at QT_SCALE_FACTOR=1.5 (tst_sqlbuilder_scale15): each editor covers its own cell
+// only, and the grouping boxes stand on whole device pixels, so that their frames are sharp.
+void tst_SqlBuilder::editorsStayInTheirCellsAtAnyScale()
+{
+    Builder &form = *m_form;
+    addTables();
+    showForm();
+    TStringGrid *grid = form.sgColumnGrid;
+    for (const char *field : { "customer.name", "orders.amount", "orders.id" })
+        rowOf(form, field)->SetChecked(true);
+    for (int row = 1; row <= 5; ++row) {
+        QVERIFY(grid->SetCurrentCell(1, row));
+        const QRect cell = grid->CellRect(1, row).translated(grid->pos());
+        QVERIFY2(cell.contains(visibleEditor(form)->geometry()), qPrintable(QString::number(row)));
+    }
+    const qreal ratio = form.devicePixelRatioF();
+    const QPointF open = form.cbGroupBy->geometry().topLeft() + form.tsColumns->pos();
+    QCOMPARE(open * ratio, QPointF((open * ratio).toPoint()));
+    // The painted boxes of columns 2 and 3 (one starting on a whole device pixel, one on a half
+    // at 1.5) span the glyph's size exactly: a box between pixels blurs one pixel wider.
+    const QImage page = form.tsColumns->grab().toImage();
+    for (int col : { 2, 3 }) {
+        const QRectF logical = grid->CellRect(col, 5).translated(grid->pos());
+        const QRect cell = QRectF(logical.topLeft() * ratio, logical.size() * ratio).toRect();
+        QRect box;
+        for (int y = cell.top() + 1; y < cell.bottom(); ++y)
+            for (int x = cell.left() + 1; x < cell.right(); ++x)
+                if (qGray(page.pixel(x, y)) < 235)
+                    box |= QRect(x, y, 1, 1);
+        QCOMPARE(box.size(), (QSizeF(form.FCheckWidth, form.FCheckHeight) * ratio).toSize());
+    }
+}
+
+void tst_SqlBuilder::groupingTicksWithOneClick_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("one click ticks") << "" << 1 << "1";
+    QTest::newRow("one click unticks") << "1" << 1 << "0";
+    QTest::newRow("a second click on the open box unticks") << "" << 2 << "0";
+}
+
+void tst_SqlBuilder::groupingTicksWithOneClick()
+{
+    QFETCH(QString, before);
+    QFETCH(int, clicks);
+    QFETCH(QString, after);
+    Builder &form = *m_form;
+    addTables();
+    showForm();
+    rowOf(form, "customer.name")->SetChecked(true);
+    form.sgColumnGrid->SetCells(1, 5, before);
+    QTest::mouseClick(form.sgColumnGrid->viewport(), Qt::LeftButton, {},
+        form.sgColumnGrid->CellRect(1, 5).center() - form.sgColumnGrid->viewport()->pos());
+    if (clicks == 2)
+        QTest::mouseClick(form.cbGroupBy, Qt::LeftButton, {}, form.cbGroupBy->rect().center());
+    QCOMPARE(visibleEditor(form), form.cbGroupBy);
+    form.cbDistinct->setFocus(); // leaving the box commits it
+    QCOMPARE(form.sgColumnGrid->Cells(1, 5), after);
 }
 
 void tst_SqlBuilder::noEditor()

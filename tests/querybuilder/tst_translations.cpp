@@ -2,10 +2,12 @@
 // installed folder and from the library itself, shown by the components, and without effect on
 // the statements the builder generates (the grid's choices are compared in the language shown).
 
+#include "DemoTranslations.h"
 #include "diagram/SchemaFile.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "engines/TSchemaCustomDataEngine.h"
+#include "platform/DialogService.h"
 #include "platform/Exceptions.h"
 #include "platform/ResourceStrings.h"
 #include "platform/TStringGrid.h"
@@ -15,11 +17,14 @@
 #include "relations/TfrmZkRelation.h"
 #include "sqlparser/SelectImport.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QDomDocument>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -100,6 +105,7 @@ private slots:
     void componentsShowGerman();
     void generationIsTheSame_data();
     void generationIsTheSame();
+    void germanConfirmationHasGermanButtons();
 };
 
 void tst_Translations::catalogueIsComplete()
@@ -302,6 +308,28 @@ void tst_Translations::generationIsTheSame()
         if (sql.contains(part))
             QVERIFY2(english.contains(part), qPrintable(english));
     }
+}
+
+// The builder's question before it closes with unsaved work, in the German demo: Qt's own
+// catalogue gives the buttons.
+void tst_Translations::germanConfirmationHasGermanButtons()
+{
+    QVERIFY(!InstallDemoTranslations(QLocale(QLocale::Japanese)));
+    QVERIFY(InstallDemoTranslations(QLocale(QLocale::German)));
+    QStringList shown;
+    QTimer::singleShot(0, this, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown << box->text().left(11);
+            for (QAbstractButton *b : box->buttons())
+                shown << b->text();
+            box->button(QMessageBox::No)->click();
+        }
+    });
+    QVERIFY(!DialogService()->Confirm(nullptr,
+        QCoreApplication::translate("Diduza::TfrmZkSQLBuilder",
+            "The query has changes that will be lost. Close the query builder anyway?")));
+    shown.sort();
+    QCOMPARE(shown, QStringList({ "&Ja", "&Nein", "Die Abfrage" }));
 }
 
 QTEST_MAIN(tst_Translations)
