@@ -21,8 +21,8 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QScreen>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -405,9 +405,19 @@ void tst_DiagramTools::ringsGoWithTheBar()
             .convertToFormat(QImage::Format_RGB32);
     };
     const QImage shown = onScreen();
-    QCOMPARE(shown, m_area->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    const QImage fresh = m_area->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QColor ring = m_area->palette().color(QPalette::Highlight);
     const QRect where = ringed.translated(m_area->viewport()->pos());
+    // Where the ring stood (the band round the item), the screen shows what a fresh paint
+    // shows; elsewhere hover looks of buttons may differ between the two.
+    const QRect inside = where.adjusted(5, 5, -5, -5);
+    for (int y = where.top(); y <= where.bottom(); ++y) {
+        for (int x = where.left(); x <= where.right(); ++x) {
+            if (!inside.contains(x, y) && shown.rect().contains(x, y))
+                QVERIFY2(shown.pixel(x, y) == fresh.pixel(x, y),
+                    qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        }
+    }
     for (int x = where.left(); x <= where.right(); ++x)
         QVERIFY2(shown.pixelColor(x, where.top()) != ring, qPrintable(QString::number(x)));
 }

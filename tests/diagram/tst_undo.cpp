@@ -310,6 +310,8 @@ void tst_Undo::undoneItemsLookAsBefore()
         = area.GetItem(0)->ItemControl()->geometry().bottomRight() - QPoint(4, 4);
     QCOMPARE(after.pixelColor(listPoint), QColor(Qt::white));
     QCOMPARE(after, before);
+}
+
 // Ctrl+Y redoes beside Ctrl+Shift+Z (each platform's key scheme has one of them), with the
 // focus on an item's list.
 void tst_Undo::redoByCtrlY()
