@@ -424,6 +424,12 @@ private:
     mutable QVector<TSchemaRelation *> FRelations;
     mutable quint64 FItemsVersion = ~quint64(0);
     mutable quint64 FRelationsVersion = ~quint64(0);
+    // The shape of the control list the lists were last made for, and how far they reach.
+    mutable quint64 FItemsShape = ~quint64(0);
+    mutable quint64 FRelationsShape = ~quint64(0);
+    mutable qsizetype FItemsScanned = 0;
+    mutable qsizetype FRelationsScanned = 0;
+    mutable quint64 FItemPositionsShape = ~quint64(0);
     // Where each item stands among the items, made when first asked for after a change.
     mutable QHash<const TSchemaItem *, int> FItemPositions;
     mutable quint64 FItemPositionsVersion = ~quint64(0);
