@@ -2,6 +2,7 @@
 
 #include "diagram/RowDrag_p.h"
 #include "diagram/TSchemaCheckListBox.h"
+#include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "platform/Application.h"
@@ -136,6 +137,14 @@ public:
     {
         if (role == SchemaRowRole)
             return row ? QVariant::fromValue(QPointer<QObject>(row.data())) : QVariant();
+        if (role == Qt::ToolTipRole && row) {
+            // A row of a table whose keys the area shows tells its field's type and keys.
+            const TSchemaItem *item = row->ItemOwner();
+            const auto *area = item ? qobject_cast<TSchemaDesignArea *>(item->Parent()) : nullptr;
+            const QString tip = area ? area->RowToolTip(row) : QString();
+            if (!tip.isEmpty())
+                return tip;
+        }
         return QListWidgetItem::data(role);
     }
 
