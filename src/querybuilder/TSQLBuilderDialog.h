@@ -46,6 +46,8 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
     Q_PROPERTY(QString SQL READ SQL WRITE SetSQL)
     Q_PROPERTY(bool FullImport READ FullImport WRITE SetFullImport)
     Q_PROPERTY(bool ExtendedGrid READ ExtendedGrid WRITE SetExtendedGrid)
+    Q_PROPERTY(bool JoinByKeys READ JoinByKeys WRITE SetJoinByKeys)
+    Q_PROPERTY(bool ShowKeys READ ShowKeys WRITE SetShowKeys)
     Q_PROPERTY(Diduza::TSchemaDataEngine *DataEngine READ GetDataEngine WRITE SetDataEngine)
 
 public:
@@ -85,6 +87,16 @@ public:
     bool ExtendedGrid() const { return FExtendedGrid.value_or(FFullImport); }
     /// Sets ExtendedGrid.
     void SetExtendedGrid(bool Value) { FExtendedGrid = Value; }
+    /// Tables dropped or double-clicked are joined by their foreign keys to the tables there
+    /// (off; see TfrmZkSQLBuilder::SetJoinByKeys). The imported statement's tables are not.
+    bool JoinByKeys() const { return FJoinByKeys; }
+    /// Sets JoinByKeys.
+    void SetJoinByKeys(bool Value) { FJoinByKeys = Value; }
+    /// The builder's rows show the keys of their tables (off; see
+    /// TSchemaDesignArea::SetShowKeys); the catalogue is read once when the run starts.
+    bool ShowKeys() const { return FShowKeys; }
+    /// Sets ShowKeys.
+    void SetShowKeys(bool Value) { FShowKeys = Value; }
 
     /// The builder form's design area while Execute runs; null before and after.
     TSchemaDesignArea *SchemaDesignArea() const { return sda; }
@@ -128,6 +140,8 @@ private:
     QString FSQL;
     bool FFullImport = false;
     std::optional<bool> FExtendedGrid;
+    bool FJoinByKeys = false;
+    bool FShowKeys = false;
     QStringList FLeftOut;
     TDrawItemEvent FOnDrawTableItem;
     TGetSchemaItemEvent FOnGetTableName;
