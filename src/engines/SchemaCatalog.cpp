@@ -11,6 +11,11 @@ namespace Diduza {
 
 namespace {
 
+// The texts of the tool tips.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Diduza::TSchemaCatalog)
+};
+
 // The key under which a name is found ignoring the case of A to Z.
 QString folded(const QString &name)
 {
@@ -280,18 +285,15 @@ QString TSchemaCatalog::FieldDescription(const QString &Table, const QString &Fi
     const TSchemaFieldInfo *field = table ? table->Field(Field) : nullptr;
     if (!field)
         return QString();
-    auto tr = [](const char *text) {
-        return QCoreApplication::translate("Diduza::TSchemaCatalog", text);
-    };
     QStringList lines;
-    QString type = field->Type.isEmpty() ? tr("type unknown") : field->Type;
-    lines << (field->Nullable ? tr("%1, may be null") : tr("%1, not null")).arg(type);
+    QString type = field->Type.isEmpty() ? Text::tr("type unknown") : field->Type;
+    lines << (field->Nullable ? Text::tr("%1, may be null") : Text::tr("%1, not null")).arg(type);
     const int keyPosition = int(table->PrimaryKey.indexOf(field->Name));
     if (keyPosition >= 0) {
         if (table->PrimaryKey.size() == 1)
-            lines << tr("Primary key");
+            lines << Text::tr("Primary key");
         else
-            lines << tr("Primary key, field %1 of %2")
+            lines << Text::tr("Primary key, field %1 of %2")
                          .arg(keyPosition + 1)
                          .arg(table->PrimaryKey.size());
     }
@@ -299,15 +301,16 @@ QString TSchemaCatalog::FieldDescription(const QString &Table, const QString &Fi
         const int at = int(key.Fields.indexOf(field->Name));
         if (at < 0 || at >= key.ReferencedFields.size())
             continue;
-        QString line = tr("References %1.%2").arg(key.ReferencedTable, key.ReferencedFields.at(at));
+        QString line
+            = Text::tr("References %1.%2").arg(key.ReferencedTable, key.ReferencedFields.at(at));
         if (key.Fields.size() > 1)
             line += QLatin1Char(' ')
-                + tr("(key %1 of %2 fields: %3)")
+                + Text::tr("(key %1 of %2 fields: %3)")
                       .arg(key.Name.isEmpty() ? QStringLiteral("-") : key.Name)
                       .arg(key.Fields.size())
                       .arg(key.Fields.join(QStringLiteral(", ")));
         else if (!key.Name.isEmpty())
-            line += QLatin1Char(' ') + tr("(key %1)").arg(key.Name);
+            line += QLatin1Char(' ') + Text::tr("(key %1)").arg(key.Name);
         lines << line;
     }
     return lines.join(QLatin1Char('\n'));
