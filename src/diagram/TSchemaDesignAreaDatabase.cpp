@@ -57,9 +57,10 @@ bool joined(const TSchemaDesignArea *area, const TSchemaItem *a, const TSchemaSu
 
 } // namespace
 
-// The items of the area by the name of the catalogue table their caption names.
+// The items of the area by the name of the catalogue table their caption names. Guarded: the
+// handlers of the relations drawn meanwhile may delete items.
 struct TSchemaDesignArea::CaptionIndex {
-    QHash<QString, QVector<TSchemaItem *>> ByTable;
+    QHash<QString, QVector<QPointer<TSchemaItem>>> ByTable;
 
     CaptionIndex(const TSchemaCatalog &catalog, const QVector<TSchemaItem *> &items)
     {
@@ -71,7 +72,10 @@ struct TSchemaDesignArea::CaptionIndex {
         if (const TSchemaTableInfo *table = catalog.Table(item->GetCaption()))
             ByTable[table->Name].append(item);
     }
-    QVector<TSchemaItem *> Items(const QString &table) const { return ByTable.value(table); }
+    QVector<QPointer<TSchemaItem>> Items(const QString &table) const
+    {
+        return ByTable.value(table);
+    }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -166,16 +170,16 @@ QVector<TSchemaRelation *> TSchemaDesignArea::linkByKeys(
     // The keys of its own table: it is the child. Another item of its own table is joined
     // once, below, as the child of this one.
     for (const TSchemaKeyLink &key : FCatalog.LinksFrom(name)) {
-        for (TSchemaItem *parent : index.Items(key.ParentTable)) {
-            if (parent == item ? selfLinks : key.ParentTable != name)
+        for (const QPointer<TSchemaItem> &parent : index.Items(key.ParentTable)) {
+            if (parent && (parent == item ? selfLinks : key.ParentTable != name))
                 link(parent, key.ParentField, item, key.ChildField);
         }
     }
     // The keys of the tables that reference it: it is the parent.
     for (const QString &referencing : FCatalog.ReferencingTables(name)) {
         const QVector<TSchemaKeyLink> keys = FCatalog.Links(name, referencing);
-        for (TSchemaItem *child : index.Items(referencing)) {
-            if (child == item)
+        for (const QPointer<TSchemaItem> &child : index.Items(referencing)) {
+            if (!child || child == item)
                 continue;
             for (const TSchemaKeyLink &key : keys)
                 link(item, key.ParentField, child, key.ChildField);

@@ -199,6 +199,7 @@ private slots:
     void cancelLeavesNothing_data();
     void cancelLeavesNothing();
     void failingHandlerLeavesNothing();
+    void handlerDeletingItemsMeanwhile();
     void relatedTables();
     void relatedTablesMenuEntry();
 
@@ -501,6 +502,33 @@ void tst_CatalogDiagram::failingHandlerLeavesNothing()
     QCOMPARE(area.GetItemCount(), 0);
     QCOMPARE(area.GetRelationCount(), 0);
     QCOMPARE(area.UndoStack()->count(), 0);
+}
+
+void tst_CatalogDiagram::handlerDeletingItemsMeanwhile()
+{
+    // A handler that takes tables away while their relations are being drawn: what stays is
+    // consistent, every relation between two items still on the area.
+    ShopEngine engine;
+    TSchemaDesignArea area;
+    area.SetDataEngine(&engine);
+    area.SetOnAddRelation([&](QObject *, TSchemaRelation *) {
+        for (const char *gone : { "products", "lines" }) {
+            if (TSchemaItem *item = area.FindItem(QLatin1String(gone)))
+                item->RemoveItem(nullptr);
+        }
+    });
+    const QVector<TSchemaItem *> added = area.AddDatabaseTables();
+    QCOMPARE(
+        captions(area), QStringList({ "customer", "employees", "orders", "shipments", "loose" }));
+    QCOMPARE(int(added.size()), 5);
+    for (int i = 0; i < area.GetRelationCount(); ++i) {
+        TSchemaRelation *r = area.GetRelation(i);
+        QVERIFY(r->ParentItem() && r->ParentItem()->Parent() == &area);
+        QVERIFY(r->ChildItem() && r->ChildItem()->Parent() == &area);
+    }
+    QCOMPARE(relationNames(area),
+        QStringList({ "customer.id>orders.customer_id", "employees.id>employees.reports_to",
+            "employees.id>orders.employee_id" }));
 }
 
 void tst_CatalogDiagram::relatedTables()
