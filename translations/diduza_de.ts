@@ -351,6 +351,13 @@
     </message>
 </context>
 <context>
+    <name>Diduza::TDialogService</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>Diduza::TSQLBuilderDialog</name>
     <message>
         <source>the joins</source>
@@ -383,6 +390,41 @@
     <message>
         <source>Not imported (the full import reads it): %1</source>
         <translation>Nicht übernommen (der vollständige Import liest es): %1</translation>
+    </message>
+</context>
+<context>
+    <name>Diduza::TSchemaCatalog</name>
+    <message>
+        <source>type unknown</source>
+        <translation>Typ unbekannt</translation>
+    </message>
+    <message>
+        <source>%1, may be null</source>
+        <translation>%1, darf leer sein</translation>
+    </message>
+    <message>
+        <source>%1, not null</source>
+        <translation>%1, nicht leer</translation>
+    </message>
+    <message>
+        <source>Primary key</source>
+        <translation>Primärschlüssel</translation>
+    </message>
+    <message>
+        <source>Primary key, field %1 of %2</source>
+        <translation>Primärschlüssel, Feld %1 von %2</translation>
+    </message>
+    <message>
+        <source>References %1.%2</source>
+        <translation>Verweist auf %1.%2</translation>
+    </message>
+    <message>
+        <source>(key %1 of %2 fields: %3)</source>
+        <translation>(Schlüssel %1 aus %2 Feldern: %3)</translation>
+    </message>
+    <message>
+        <source>(key %1)</source>
+        <translation>(Schlüssel %1)</translation>
     </message>
 </context>
 <context>
@@ -422,6 +464,25 @@
     <message>
         <source>New icon</source>
         <translation>Neues Symbol</translation>
+    </message>
+    <message>
+        <source>Link %1 by its keys</source>
+        <translation>%1 über seine Schlüssel verbinden</translation>
+    </message>
+    <message>
+        <source>Adding the database&apos;s tables to the diagram...</source>
+        <translation>Die Tabellen der Datenbank werden dem Diagramm hinzugefügt...</translation>
+    </message>
+    <message numerus="yes">
+        <source>Add %n table(s)</source>
+        <translation>
+            <numerusform>%n Tabelle hinzufügen</numerusform>
+            <numerusform>%n Tabellen hinzufügen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Add &amp;related tables</source>
+        <translation>&amp;Verwandte Tabellen hinzufügen</translation>
     </message>
 </context>
 <context>

@@ -6,66 +6,54 @@
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TSchemaText.h"
 #include "engines/TSchemaDataEngine.h"
-#include "platform/TStringList.h"
 #include "relations/TSchemaRelation.h"
 
 #include <QUndoStack>
 
 using namespace Diduza;
 
-namespace {
-// A table of the database as a check-list item with one row per field.
-TSchemaItem *table(
-    TSchemaDesignArea *area, TSchemaDataEngine *engine, const QString &name, int x, int y)
-{
-    TSchemaItem *item = area->AddItem(name, scCheckListBox);
-    if (!item)
-        return nullptr;
-    TStringList fields;
-    engine->FillSubItemList(item, fields);
-    for (int i = 0; i < fields.Count(); ++i)
-        item->AddSubItemObject(fields.Strings(i), -1, false, fields.Objects(i));
-    item->RecalculateHeight();
-    item->RecalculateWidth();
-    item->move(x, y);
-    return item;
-}
-
-void link(TSchemaDesignArea *area, TSchemaItem *parent, const char *parentField, TSchemaItem *child,
-    const char *childField)
-{
-    if (!parent || !child)
-        return;
-    TSchemaSubItem *p = parent->GetSubItemByName(QLatin1String(parentField));
-    TSchemaSubItem *c = child->GetSubItemByName(QLatin1String(childField));
-    if (p && c)
-        area->AddRelation(parent, child, p, c);
-}
-} // namespace
-
 void BuildDemoDiagram(TSchemaDesignArea *area, TSchemaDataEngine *engine)
 {
     area->SetShowItemToolbar(true);
+    area->SetDataEngine(engine);
+    area->SetShowKeys(true);
+    // "Add related tables" in every item's menu.
+    area->RelatedTablesAction();
 
-    TSchemaItem *customer = table(area, engine, QStringLiteral("customer"), 20, 50);
-    TSchemaItem *orders = table(area, engine, QStringLiteral("orders"), 250, 90);
-    TSchemaItem *employees = table(area, engine, QStringLiteral("employees"), 20, 260);
-    TSchemaItem *details = table(area, engine, QStringLiteral("order details"), 480, 250);
-    TSchemaItem *products = table(area, engine, QStringLiteral("products"), 520, 50);
-    TSchemaItem *suppliers = table(area, engine, QStringLiteral("suppliers"), 780, 60);
-
+    // The tables with their relations, as the database's foreign keys declare them; then each
+    // where it shows one line arrangement: parent on the left (customer and orders), parent
+    // below (employees), overlapping (products and order details, which wraps round), child on
+    // the left (suppliers and products), and the employees' link to themselves.
+    area->AddDatabaseTables({ QStringLiteral("customer"), QStringLiteral("orders"),
+                                QStringLiteral("employees"), QStringLiteral("order details"),
+                                QStringLiteral("products"), QStringLiteral("suppliers") },
+        scCheckListBox);
+    const struct {
+        const char *table;
+        QPoint at;
+    } places[] = {
+        { "customer", QPoint(20, 50) },
+        { "orders", QPoint(250, 90) },
+        { "employees", QPoint(20, 260) },
+        { "order details", QPoint(480, 250) },
+        { "products", QPoint(520, 50) },
+        { "suppliers", QPoint(780, 60) },
+    };
+    for (const auto &place : places) {
+        if (TSchemaItem *item = area->FindItem(QLatin1String(place.table)))
+            item->move(place.at);
+    }
+    TSchemaItem *customer = area->FindItem(QStringLiteral("customer"));
+    TSchemaItem *orders = area->FindItem(QStringLiteral("orders"));
     if (customer && orders) {
         customer->GetSubItemByName(QStringLiteral("name"))->SetChecked(true);
         orders->GetSubItemByName(QStringLiteral("amount"))->SetChecked(true);
     }
-    link(area, customer, "id", orders, "customer_id"); // parent on the left
-    link(area, employees, "id", orders, "employee_id"); // parent below, on the left
-    link(area, orders, "id", details, "order_id"); // parent on the left
-    link(area, products, "id", details, "product_id"); // overlapping: wraps round
-    link(area, suppliers, "id", products, "supplier_id"); // child on the left
-    link(area, employees, "id", employees, "reports_to"); // a self-link
-    if (area->GetRelationCount() > 0)
-        area->GetRelation(area->GetRelationCount() - 1)->SetRelationType(rtNonIdentifying);
+    for (int i = 0; i < area->GetRelationCount(); ++i) {
+        TSchemaRelation *relation = area->GetRelation(i);
+        if (relation->ParentItem() == relation->ChildItem())
+            relation->SetRelationType(rtNonIdentifying);
+    }
 
     TSchemaItem *note = area->AddItem(QStringLiteral("Orders are billed monthly"), scText);
     note->SetBounds(250, 380, 170, 44);

@@ -4,9 +4,9 @@
 //
 // Without a display it runs offscreen and drives the same dialog without a person: the import
 // places the incoming statement's tables and ticks its fields, then a table is dropped from the
-// table list, joined and given grid options, the statement is generated and executed, and a
-// screenshot of each page and of the design area is written. It prints their paths, the
-// statement the builder returned and how many rows it gave.
+// table list (and joined by its key), given grid options, the statement is generated and
+// executed, and a screenshot of each page and of the design area is written. It prints their
+// paths, the statement the builder returned and how many rows it gave.
 
 #include "DemoDiagram.h"
 #include "DemoTranslations.h"
@@ -81,8 +81,8 @@ int gridColumnOf(TfrmZkSQLBuilder &form, TSchemaSubItem *row)
 }
 
 // Runs the builder's modal form as a user would, without a person: drops orders next to the
-// imported customer, joins them, asks for the customers' large orders summed by name and city,
-// and takes a screenshot of every page.
+// imported customer (which joins them by their key), asks for the customers' large orders summed by
+// name and city, and takes a screenshot of every page.
 class ScriptedBuilderRun : public TDialogService {
 public:
     explicit ScriptedBuilderRun(QString folder)
@@ -107,9 +107,11 @@ public:
             throw Exception(QStringLiteral("the sample database has no customer or orders"));
         form->lbTables->setCurrentItem(entries.first());
         area->DragDrop(area, form->lbTables, customer->x() + customer->width() + 60, 40);
+        // The builder joins orders to customer along their foreign key by itself.
         TSchemaItem *orders = area->FindItem(QStringLiteral("orders"));
-        area->AddRelation(customer, orders, customer->GetSubItemByName(QStringLiteral("id")),
-            orders->GetSubItemByName(QStringLiteral("customer_id")));
+        if (!orders || area->GetRelationCount() != 1)
+            throw Exception(QStringLiteral("dropping orders beside customer did not join them"));
+        bool ok = shot(*form, QStringLiteral("builder-keys.png"));
         TSchemaSubItem *amount = orders->GetSubItemByName(QStringLiteral("amount"));
         amount->SetChecked(true);
 
@@ -127,7 +129,7 @@ public:
         grid->SetCells(sum, 4, QStringLiteral("orders.amount > 100"));
         QCoreApplication::processEvents();
 
-        bool ok = shot(*form, QStringLiteral("builder-columns.png"));
+        ok = shot(*form, QStringLiteral("builder-columns.png")) && ok;
         form->btnGenSQL->click();
         ok = shot(*form, QStringLiteral("builder-sql.png")) && ok;
         form->btnExecSQL->click();
@@ -233,10 +235,13 @@ int main(int argc, char *argv[])
     builder.SetCaption(Demo::tr("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
     builder.SetSQL(IncomingSQL);
     // The whole statement comes back into the builder, with the grid's extended rows; the SQL
-    // page takes typing, statements run in the background.
+    // page takes typing, statements run in the background; tables dropped there are joined by
+    // their keys, and the rows show the keys.
     builder.SetFullImport(true);
     builder.SetSQLEditable(true);
     builder.SetBackgroundExecution(true);
+    builder.SetJoinByKeys(true);
+    builder.SetShowKeys(true);
     // The builder's window as the user left it, kept between runs of the demo (not when it
     // runs by itself, whose pictures stay the same).
     const bool keepWindow = QGuiApplication::platformName() != QLatin1String("offscreen");

@@ -58,8 +58,10 @@ QVector<QPoint> RankLayout(const RankLayoutInput &Input)
     };
     for (const QVector<int> &col : std::as_const(columns))
         number(col);
+    // Each item's key is written before its column is sorted by it: one vector serves every
+    // sweep (one per sweep and column made a long chain of columns quadratic).
+    QVector<double> key(n, 0);
     auto sweep = [&](int c, int from) {
-        QVector<double> key(n, 0);
         for (const int item : std::as_const(columns[c])) {
             double sum = 0;
             int count = 0;

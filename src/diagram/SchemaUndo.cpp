@@ -55,11 +55,15 @@ int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item)
     if (item == area->FDeferredItem)
         return area->FDeferredPosition;
     if (area->FItemPositionsVersion != area->ControlListVersion()) {
+        // Extended by the items that joined at the end, while none left or moved.
         const QVector<TSchemaItem *> &list = area->items();
-        area->FItemPositions.clear();
+        if (area->FItemPositionsShape != area->ControlListShapeVersion()
+            || area->FItemPositions.size() > list.size())
+            area->FItemPositions.clear();
         area->FItemPositions.reserve(list.size());
-        for (int i = 0; i < list.size(); ++i)
+        for (int i = int(area->FItemPositions.size()); i < list.size(); ++i)
             area->FItemPositions.insert(list[i], i);
+        area->FItemPositionsShape = area->ControlListShapeVersion();
         area->FItemPositionsVersion = area->ControlListVersion();
     }
     return area->FItemPositions.value(item, -1);

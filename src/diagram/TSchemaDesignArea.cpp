@@ -243,14 +243,22 @@ TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
     return nullptr;
 }
 
+// The lists follow the control list; while controls have only joined it since they were made,
+// they are extended by the new ones, so that adding n items one by one costs n steps, not n².
 const QVector<TSchemaItem *> &TSchemaDesignArea::items() const
 {
     if (FItemsVersion != ControlListVersion()) {
-        FItems.clear();
-        for (QWidget *control : WindowedControls()) {
-            if (auto *item = qobject_cast<TSchemaItem *>(control))
+        const QVector<QWidget *> &controls = WindowedControls();
+        if (FItemsShape != ControlListShapeVersion() || FItemsScanned > controls.size()) {
+            FItems.clear();
+            FItemsScanned = 0;
+        }
+        for (qsizetype i = FItemsScanned; i < controls.size(); ++i) {
+            if (auto *item = qobject_cast<TSchemaItem *>(controls.at(i)))
                 FItems.append(item);
         }
+        FItemsScanned = controls.size();
+        FItemsShape = ControlListShapeVersion();
         FItemsVersion = ControlListVersion();
     }
     return FItems;
@@ -259,11 +267,17 @@ const QVector<TSchemaItem *> &TSchemaDesignArea::items() const
 const QVector<TSchemaRelation *> &TSchemaDesignArea::relations() const
 {
     if (FRelationsVersion != ControlListVersion()) {
-        FRelations.clear();
-        for (TGraphicControl *control : GraphicControls()) {
-            if (auto *relation = qobject_cast<TSchemaRelation *>(control))
+        const QVector<TGraphicControl *> &controls = GraphicControls();
+        if (FRelationsShape != ControlListShapeVersion() || FRelationsScanned > controls.size()) {
+            FRelations.clear();
+            FRelationsScanned = 0;
+        }
+        for (qsizetype i = FRelationsScanned; i < controls.size(); ++i) {
+            if (auto *relation = qobject_cast<TSchemaRelation *>(controls.at(i)))
                 FRelations.append(relation);
         }
+        FRelationsScanned = controls.size();
+        FRelationsShape = ControlListShapeVersion();
         FRelationsVersion = ControlListVersion();
     }
     return FRelations;

@@ -2,6 +2,7 @@
 
 #include "diagram/SchemaEvents.h"
 #include "diduzawidgets_export.h"
+#include "engines/SchemaCatalog.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TScrollBox.h"
 
@@ -28,7 +29,16 @@ class TSchemaFindBar;
 class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
+class TStringList;
 class UndoStep;
+
+/// What a row shows of the keys of its table's catalogue (TSchemaDesignArea::RowKeys).
+struct TSchemaRowKeys {
+    /// The row's field belongs to the primary key.
+    bool PrimaryKey = false;
+    /// The row's field is a referencing field of a foreign key.
+    bool ForeignKey = false;
+};
 
 /// The diagram canvas: a scrolling pane on which items stand as child windows and relations
 /// as window-less controls. The area is also the registry of the diagram: its items and
@@ -45,6 +55,7 @@ class DIDUZAWIDGETS_EXPORT TSchemaDesignArea : public TScrollBox {
     Q_PROPERTY(bool ShowItemToolbar READ ShowItemToolbar WRITE setShowItemToolbar)
     Q_PROPERTY(bool KeyboardNavigation READ KeyboardNavigation WRITE setKeyboardNavigation)
     Q_PROPERTY(ActionFlags Actions READ ActionFlagsValue WRITE setActions)
+    Q_PROPERTY(bool ShowKeys READ ShowKeys WRITE setShowKeys)
 public:
     /// An empty design area; AOwner is its parent widget.
     explicit TSchemaDesignArea(QWidget *AOwner = nullptr);
@@ -359,6 +370,66 @@ public:
     /// Click handler: adds an icon item of the icon type in Sender's "Tag".
     void AddNewIcon(QObject *Sender);
 
+    // --- database diagrams (TSchemaDesignAreaDatabase.cpp) ---
+    /// Rows that show keys (off). On, each row of a list or check-list item whose caption names
+    /// a table of Catalog shows a key glyph when its field belongs to the primary key and a link
+    /// glyph when it references another table, in a column before the text that such items are
+    /// widened by, and a tool tip with the field's type, nullability and what it references.
+    /// Off, rows are painted and measured exactly as without a catalogue.
+    bool ShowKeys() const { return FShowKeys; }
+    /// Turns the key glyphs on or off; items measure themselves anew at their next
+    /// RecalculateWidth.
+    void SetShowKeys(bool Value);
+    /// SetShowKeys under Qt's name (uic).
+    void setShowKeys(bool Value) { SetShowKeys(Value); }
+    /// What the area knows of the database's tables: what AddDatabaseTables read, what the query
+    /// builder read for the tables dropped on it, what the application sets. Items find their
+    /// table in it by caption, rows their field by caption.
+    const TSchemaCatalog &Catalog() const { return FCatalog; }
+    /// Replaces Catalog.
+    void SetCatalog(const TSchemaCatalog &Value);
+    /// Adds Tables to Catalog (a known table of the same name is replaced).
+    void MergeCatalog(const QVector<TSchemaTableInfo> &Tables);
+    /// What Row shows: its field's place in the primary and foreign keys of its item's table in
+    /// Catalog; nothing while ShowKeys is off.
+    TSchemaRowKeys RowKeys(const TSchemaSubItem *Row) const;
+    /// The tool tip of Row while ShowKeys is on (TSchemaCatalog::FieldDescription); empty
+    /// otherwise.
+    QString RowToolTip(const TSchemaSubItem *Row) const;
+
+    /// Adds the tables DataEngine lists (all of them, or those named in Tables, matched as
+    /// captions are, in that order) as items of ControlType, each with a row per field, a
+    /// relation for every field pair of every foreign key between tables on the area (the
+    /// referenced table's row is the parent, the referencing one the child; a table that
+    /// references itself is linked to itself), and arranges them by rank: the whole diagram when
+    /// the area was empty, else the new items to the right of the others. Tables already on the
+    /// area (an item of the same caption) are not added again but are linked to. The catalogue
+    /// is read in one request (DataEngine's FillTableInfo, merged into Catalog). One undo step;
+    /// OnAddItem, OnAddSubItem and OnAddRelation are raised as usual, and an item whose
+    /// OnAddItem handler gave it rows keeps them instead. The dialog service's progress shows
+    /// a Cancel button when it takes longer than a second; a cancel takes back everything the
+    /// call added, leaving the diagram and the undo stack as they were, and returns nothing.
+    /// Returns the items added. Errors of the engine reach the caller, with nothing added.
+    QVector<TSchemaItem *> AddDatabaseTables(
+        const QStringList &Tables = QStringList(), TSchemaControlType ControlType = scListBox);
+    /// AddDatabaseTables for the tables reachable from Item's table along foreign keys (either
+    /// way, however far), as list items of Item's own control type.
+    QVector<TSchemaItem *> AddRelatedTables(TSchemaItem *Item);
+    /// "Add related tables" (made on first use, and from then on in every item's menu): runs
+    /// AddRelatedTables for the item whose menu was opened.
+    QAction *RelatedTablesAction();
+    /// The related-tables action when it has been made, else null.
+    QAction *RelatedTablesActionIfMade() const { return FRelatedTablesAction; }
+    /// For items: the item whose menu is about to open (the related-tables action's item then).
+    void SetRelatedTablesItem(TSchemaItem *item);
+    /// Relations by the keys of Catalog between Item and every other item on the area: one per
+    /// field pair of each foreign key of Item's table to another item's table, and of the other
+    /// table to Item's, the referenced row the parent. With another item of its own table Item
+    /// is joined once per key pair, Item the parent (the item there already references the new
+    /// one); Item is linked to itself only when SelfLinks. Nothing is drawn where a relation
+    /// between those two rows exists. Returns the relations added.
+    QVector<TSchemaRelation *> LinkByKeys(TSchemaItem *Item, bool SelfLinks = false);
+
 protected:
     /// Keeps the item and relation indexes in step with the control list.
     void GraphicControlInserted(TGraphicControl *control) override;
@@ -446,6 +517,12 @@ private:
     mutable QVector<TSchemaRelation *> FRelations;
     mutable quint64 FItemsVersion = ~quint64(0);
     mutable quint64 FRelationsVersion = ~quint64(0);
+    // The shape of the control list the lists were last made for, and how far they reach.
+    mutable quint64 FItemsShape = ~quint64(0);
+    mutable quint64 FRelationsShape = ~quint64(0);
+    mutable qsizetype FItemsScanned = 0;
+    mutable qsizetype FRelationsScanned = 0;
+    mutable quint64 FItemPositionsShape = ~quint64(0);
     // Where each item stands among the items, made when first asked for after a change.
     mutable QHash<const TSchemaItem *, int> FItemPositions;
     mutable quint64 FItemPositionsVersion = ~quint64(0);
@@ -476,6 +553,22 @@ private:
     int FDeferredPosition = -1; // where it stood among the items
     UndoStep *FDeferredStep = nullptr; // checked against the stack before use
     QPointer<TSchemaFindBar> FFindBar;
+
+    // Database diagrams.
+    struct CaptionIndex;
+    QVector<TSchemaRelation *> linkByKeys(
+        TSchemaItem *item, const CaptionIndex &index, bool selfLinks);
+    // Adds the listed tables (names with the engine's objects) not on the area yet, links and
+    // arranges them (see AddDatabaseTables).
+    QVector<TSchemaItem *> addTables(const TStringList &tables, TSchemaControlType type);
+    // One table's item with a row per field; null when it could not be added.
+    TSchemaItem *addTableItem(const QString &name, const QVariant &object, TSchemaControlType type);
+    // Places added by rank among themselves, to the right of others.
+    void arrangeAdded(const QVector<TSchemaItem *> &added, const QVector<TSchemaItem *> &others);
+    bool FShowKeys = false;
+    TSchemaCatalog FCatalog;
+    QPointer<QAction> FRelatedTablesAction;
+    QPointer<TSchemaItem> FRelatedTablesItem;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TSchemaDesignArea::ActionFlags)

@@ -1,6 +1,7 @@
 #include "diagram/TSchemaItem.h"
 
 #include "diagram/RowDrag_p.h"
+#include "diagram/RowKeys_p.h"
 #include "diagram/SchemaUndo_p.h"
 
 #include "diagram/TSchemaCheckListBox.h"
@@ -719,6 +720,11 @@ void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
         }
         area->SetMenuItem(this);
     }
+    if (QAction *related = area->RelatedTablesActionIfMade()) {
+        if (!FPopMenu->actions().contains(related))
+            FPopMenu->addAction(related);
+        area->SetRelatedTablesItem(this);
+    }
     FPopMenu->popup(globalPos);
 }
 
@@ -1040,6 +1046,7 @@ void TSchemaItem::RecalculateWidth()
         const QFontMetrics fm(boldFont(list->font()));
         for (int i = 0; i < list->count(); ++i)
             w = qMax(w, fm.horizontalAdvance(VisibleText(list->item(i)->text())));
+        w += KeyColumnWidth(this); // 0 unless the area shows keys
     }
     if (FBorder)
         w += 5;
@@ -1370,11 +1377,14 @@ void TSchemaItem::CustomListDrawItem(
         if (images && (glyph < 0 || glyph >= images->Count()))
             glyph = row->ImageIndex();
     }
-    int textOffset = 0;
+    // The key glyphs, where the area shows keys, before everything else of the row.
+    int textOffset = KeyColumnWidth(this);
+    if (textOffset > 0)
+        PaintRowKeys(painter, this, row, Rect);
     if (images && glyph >= 0 && glyph < images->Count()) {
-        images->Draw(
-            painter, Rect.left(), Rect.top() + (Rect.height() - images->Height()) / 2, glyph, true);
-        textOffset = images->Width() + 2;
+        images->Draw(painter, Rect.left() + textOffset,
+            Rect.top() + (Rect.height() - images->Height()) / 2, glyph, true);
+        textOffset += images->Width() + 2;
     }
     painter.drawText(QRect(Rect.left() + textOffset + 2, Rect.top(), 10000, Rect.height()),
         textFlags, VisibleText(row->Caption()));

@@ -140,6 +140,14 @@ public:
     {
         if (role == SchemaRowRole)
             return row ? QVariant::fromValue(QPointer<QObject>(row.data())) : QVariant();
+        if (role == Qt::ToolTipRole && row) {
+            // A row of a table whose keys the area shows tells its field's type and keys.
+            const TSchemaItem *item = row->ItemOwner();
+            const auto *area = item ? qobject_cast<TSchemaDesignArea *>(item->Parent()) : nullptr;
+            const QString tip = area ? area->RowToolTip(row) : QString();
+            if (!tip.isEmpty())
+                return tip;
+        }
         return QListWidgetItem::data(role);
     }
 

@@ -35,6 +35,14 @@ QAbstractItemModel *TSchemaDataEngine::ExecSQL(const QString &SQL)
     return nullptr;
 }
 
+void TSchemaDataEngine::FillTableInfo(const QStringList &Tables, QVector<TSchemaTableInfo> &List)
+{
+    List.clear();
+    const TSDGetTableInfo handler = FOnGetTableInfo;
+    if (handler)
+        handler(this, Tables, List);
+}
+
 QString TSchemaDataEngine::GetSQLTemplate()
 {
     return SQLTemplate(FSQLSubType);

@@ -6,6 +6,7 @@
 // the application handles; descendants may do them on their own.
 
 #include "diduzawidgets_export.h"
+#include "engines/SchemaCatalog.h"
 #include "engines/SqlNames.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TStringList.h"
@@ -29,6 +30,11 @@ using TSDGetItemList = std::function<void(QObject *Sender, TStringList &ItemList
 /// to an entry travels with it.
 using TSDGetSubItemList
     = std::function<void(QObject *Sender, TSchemaItem *Item, TStringList &SubItemList)>;
+/// Fills TableList with what the catalogue tells of the tables named in Tables (every table when
+/// Tables is empty): fields with types and nullability, primary and foreign keys. A handler
+/// answers all the tables asked for at once.
+using TSDGetTableInfo = std::function<void(
+    QObject *Sender, const QStringList &Tables, QVector<TSchemaTableInfo> &TableList)>;
 /// Runs SQL and returns the data set holding its result (owned by the handler's side), or null.
 using TSDOnExecSQL = std::function<QAbstractItemModel *(QObject *Sender, const QString &SQL)>;
 
@@ -61,6 +67,11 @@ public:
     TSDOnExecSQL OnExecSQL() const { return FOnExecSQL; }
     /// Sets the OnExecSQL handler.
     void SetOnExecSQL(TSDOnExecSQL Handler) { FOnExecSQL = std::move(Handler); }
+    /// The OnGetTableInfo handler, tells the keys and field types of tables (FillTableInfo);
+    /// empty when unset.
+    TSDGetTableInfo OnGetTableInfo() const { return FOnGetTableInfo; }
+    /// Sets the OnGetTableInfo handler.
+    void SetOnGetTableInfo(TSDGetTableInfo Handler) { FOnGetTableInfo = std::move(Handler); }
 
     /// Clears List and lets OnGetItemList fill it; List stays empty when the event is unset.
     virtual void FillItemList(TStringList &List);
@@ -75,6 +86,10 @@ public:
     /// application handles OnExecSQL): the caller then runs ExecSQL. Raises as ExecSQL does for
     /// a statement refused before it runs.
     virtual TSchemaQueryRun *StartSQL(const QString &SQL, int RowLimit = 0, int PageSize = 500);
+    /// Clears List and lets OnGetTableInfo fill it with the catalogue's description of the
+    /// tables named in Tables (all tables when it is empty), all of them in one request; List
+    /// stays empty when the event is unset. Tables the catalogue does not know are left out.
+    virtual void FillTableInfo(const QStringList &Tables, QVector<TSchemaTableInfo> &List);
     /// The statement template of SQLSubType's dialect.
     virtual QString GetSQLTemplate();
     /// How the engine's database reads names, for the statements the query builder writes.
@@ -93,6 +108,7 @@ private:
     TSDGetItemList FOnGetItemList;
     TSDGetSubItemList FOnGetSubItemList;
     TSDOnExecSQL FOnExecSQL;
+    TSDGetTableInfo FOnGetTableInfo;
 };
 
 } // namespace Diduza

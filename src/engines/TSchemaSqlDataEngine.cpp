@@ -3,6 +3,7 @@
 #include "engines/SqlQueryRun_p.h"
 
 #include "diagram/TSchemaItem.h"
+#include "engines/SqlCatalog_p.h"
 #include "engines/SqlNames.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
@@ -254,6 +255,16 @@ void TSchemaSqlDataEngine::FillFieldList(const QString &TableName, TStringList &
     for (const QString &name : names)
         List.Add(name);
     List.EndUpdate();
+}
+
+void TSchemaSqlDataEngine::FillTableInfo(const QStringList &Tables, QVector<TSchemaTableInfo> &List)
+{
+    if (OnGetTableInfo()) {
+        TSchemaDataEngine::FillTableInfo(Tables, List);
+        return;
+    }
+    List.clear();
+    List = SqlCatalog::ReadTables(openDatabase(), Tables);
 }
 
 QString TSchemaSqlDataEngine::singleStatement(const QSqlDatabase &Db, const QString &SQL) const

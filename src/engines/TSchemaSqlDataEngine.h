@@ -51,6 +51,14 @@ public:
     // OnGetSubItemList when set; otherwise the fields of the table that Item's caption names,
     // as FillFieldList gives them (none for a null Item).
     void FillSubItemList(TSchemaItem *Item, TStringList &List) override;
+    // OnGetTableInfo when set; otherwise the catalogue of the tables named in Tables (all user
+    // tables when it is empty; names matched as FillFieldList matches them, unknown ones left
+    // out): fields in column order with their types and nullability, primary keys, and on
+    // SQLite and PostgreSQL the foreign keys. SQLite is read in two statements over
+    // sqlite_master, PostgreSQL in two over pg_catalog for every table of the search path,
+    // whatever the number of tables; other drivers through QSqlDatabase::record and
+    // primaryIndex, table by table, without foreign keys.
+    void FillTableInfo(const QStringList &Tables, QVector<TSchemaTableInfo> &List) override;
     // OnExecSQL when set; otherwise runs SQL on the database and returns a new QSqlQueryModel
     // holding the result, which the caller owns. SQL must hold exactly one statement (a
     // trailing ";", comments and blanks are allowed), as the database itself reads the text:

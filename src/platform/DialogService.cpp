@@ -6,14 +6,60 @@
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 
 namespace Diduza {
 
 TDialogService::~TDialogService() = default;
+
+TProgress::~TProgress() = default;
+
+namespace {
+// QProgressDialog shows itself once the task has run longer than its minimum duration and
+// handles the user's events while it is shown, at each new value.
+class ProgressDialog : public TProgress {
+public:
+    ProgressDialog(QWidget *parent, const QString &text, int maximum)
+        : m_dialog(new QProgressDialog(text,
+            QCoreApplication::translate("Diduza::TDialogService", "Cancel"), 0, maximum, parent))
+    {
+        m_dialog->setWindowModality(Qt::WindowModal);
+        m_dialog->setMinimumDuration(1000);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setValue(0);
+    }
+    ~ProgressDialog() override { delete m_dialog.data(); }
+    void SetValue(int Value) override
+    {
+        // Once shown, the dialog handles the pending events at each new value, which may cost
+        // as much as the step itself: it hears of the progress some twenty times a second.
+        if (!m_dialog || Value == m_dialog->value())
+            return;
+        if (m_lastShown.isValid() && !m_lastShown.hasExpired(50) && Value < m_dialog->maximum())
+            return;
+        m_lastShown.start();
+        m_dialog->setValue(qMin(Value, m_dialog->maximum()));
+    }
+    bool Cancelled() override { return !m_dialog || m_dialog->wasCanceled(); }
+
+private:
+    QPointer<QProgressDialog> m_dialog;
+    QElapsedTimer m_lastShown;
+};
+} // namespace
+
+std::unique_ptr<TProgress> TDialogService::BeginProgress(
+    QWidget *parent, const QString &text, int maximum)
+{
+    return std::make_unique<ProgressDialog>(parent, text, qMax(1, maximum));
+}
 
 bool TDialogService::ExecuteFontDialog(QWidget *parent, TFontValue &font)
 {

@@ -9,10 +9,23 @@
 
 #include <QString>
 
+#include <memory>
+
 class QDialog;
 class QWidget;
 
 namespace Diduza {
+
+// The progress of a long task that the user may cancel, as TDialogService::BeginProgress shows
+// it; the task is over when the object is destroyed.
+class DIDUZAWIDGETS_EXPORT TProgress {
+public:
+    virtual ~TProgress();
+    // Value of the task's steps are done. Lets the dialog show itself and answer the user.
+    virtual void SetValue(int Value) = 0;
+    // True once the user asked to cancel.
+    virtual bool Cancelled() = 0;
+};
 
 class DIDUZAWIDGETS_EXPORT TDialogService {
 public:
@@ -37,6 +50,10 @@ public:
     // Runs one of the components' own modal forms; returns its result (QDialog::Accepted
     // for OK).
     virtual int ExecuteModal(QDialog &dialog);
+    // Starts showing the progress of a task of Maximum steps: a window-modal dialog with Text,
+    // a bar and Cancel, which appears only once the task has taken longer than a second.
+    virtual std::unique_ptr<TProgress> BeginProgress(
+        QWidget *parent, const QString &text, int maximum);
 };
 
 // The service in use (the Qt dialogs unless replaced).

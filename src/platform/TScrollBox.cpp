@@ -172,11 +172,13 @@ void TScrollBox::MoveControlTo(QObject *Control, int Index)
     const int graphics = int(m_graphics.size());
     if (moveWithin(m_graphics, m_graphicIndex, m_graphicIndexValid, Control, Index)) {
         ++m_listVersion;
+        ++m_listShapeVersion;
         GraphicControlsReordered();
         viewport()->update();
     } else if (moveWithin(
                    m_windowed, m_windowedIndex, m_windowedIndexValid, Control, Index - graphics)) {
         ++m_listVersion;
+        ++m_listShapeVersion;
     }
 }
 
@@ -199,6 +201,7 @@ void TScrollBox::RemoveGraphicControl(TGraphicControl *control)
     GraphicControlRemoved(control);
     removeFrom(m_graphics, m_graphicIndex, m_graphicIndexValid, control);
     ++m_listVersion;
+    ++m_listShapeVersion;
     if (m_captured == control)
         m_captured = nullptr;
     for (const QRect &r : std::as_const(control->m_shown))
@@ -225,9 +228,15 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
     QVector<QRect> shown = rects;
     for (QRect &r : shown)
         r.translate(origin);
+    QWidget *canvas = viewport();
+    if (!canvas->updatesEnabled()) {
+        // Drawing is suspended: nothing would be repainted, and resuming repaints it all.
+        control->m_shown = std::move(shown);
+        scheduleRangeUpdate();
+        return;
+    }
     QVector<QRect> dirty = old;
     dirty += shown;
-    QWidget *canvas = viewport();
     QRegion region = UniteRects(dirty) & canvas->rect();
     // What opaque children cover is not seen and need not be painted.
     if (!region.isEmpty()) {
@@ -367,6 +376,7 @@ void TScrollBox::windowedChildRemoved(QObject *child)
     child->removeEventFilter(this);
     dropFromGrid(child);
     ++m_listVersion;
+    ++m_listShapeVersion;
     scheduleRangeUpdate();
 }
 
@@ -585,6 +595,7 @@ void TScrollBox::DestroyChildren()
             else
                 removeFrom(m_graphics, m_graphicIndex, m_graphicIndexValid, last);
             ++m_listVersion;
+            ++m_listShapeVersion;
         }
     }
 }

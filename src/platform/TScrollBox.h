@@ -51,6 +51,10 @@ public:
     // Changes whenever a control joins or leaves the list, so that lists derived from it can
     // tell whether they are still current.
     quint64 ControlListVersion() const { return m_listVersion; }
+    // Changes whenever a control leaves the list or the list is reordered: while it stays the
+    // same, controls have only joined it, each at the end of its part, so that lists derived
+    // from it can be extended instead of rebuilt.
+    quint64 ControlListShapeVersion() const { return m_listShapeVersion; }
 
     // Windowed children are placed with QWidget::setParent(box->ClientWidget()).
     QWidget *ClientWidget() const { return viewport(); }
@@ -135,6 +139,7 @@ private:
     mutable bool m_graphicIndexValid = true;
     mutable bool m_windowedIndexValid = true;
     quint64 m_listVersion = 0;
+    quint64 m_listShapeVersion = 0;
     // Where the windowed children stand, to find the ones that cover a rectangle: a grid of
     // square cells in content coordinates (client coordinates plus the scroll position, which
     // scrolling leaves alone), filled from the children's move, resize, show and hide events.

@@ -65,6 +65,15 @@ bool TSQLBuilderDialog::Execute()
     form->SetOnAddItem(FOnAddItem);
     form->SetOnDeleteItem(FOnDeleteItem);
 
+    form->SetJoinByKeys(FJoinByKeys);
+    sda->SetShowKeys(FShowKeys);
+    if (FShowKeys && FDataEngine) {
+        // Before the import, so that its tables show their keys too.
+        QVector<TSchemaTableInfo> info;
+        FDataEngine->FillTableInfo(QStringList(), info);
+        sda->MergeCatalog(info);
+    }
+
     FLeftOut.clear();
     form->SetExtendedGrid(ExtendedGrid());
     form->SetSQLEditable(FSQLEditable);

@@ -50,6 +50,8 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
     Q_PROPERTY(bool SQLEditable READ SQLEditable WRITE SetSQLEditable)
     Q_PROPERTY(bool BackgroundExecution READ BackgroundExecution WRITE SetBackgroundExecution)
     Q_PROPERTY(int RowLimit READ RowLimit WRITE SetRowLimit)
+    Q_PROPERTY(bool JoinByKeys READ JoinByKeys WRITE SetJoinByKeys)
+    Q_PROPERTY(bool ShowKeys READ ShowKeys WRITE SetShowKeys)
     Q_PROPERTY(Diduza::TSchemaDataEngine *DataEngine READ GetDataEngine WRITE SetDataEngine)
 
 public:
@@ -108,6 +110,16 @@ public:
     QByteArray SaveState() const { return FState; }
     /// The state the next run opens with (one SaveState gave; anything else is ignored).
     void RestoreState(const QByteArray &State) { FState = State; }
+    /// Tables dropped or double-clicked are joined by their foreign keys to the tables there
+    /// (off; see TfrmZkSQLBuilder::SetJoinByKeys). The imported statement's tables are not.
+    bool JoinByKeys() const { return FJoinByKeys; }
+    /// Sets JoinByKeys.
+    void SetJoinByKeys(bool Value) { FJoinByKeys = Value; }
+    /// The builder's rows show the keys of their tables (off; see
+    /// TSchemaDesignArea::SetShowKeys); the catalogue is read once when the run starts.
+    bool ShowKeys() const { return FShowKeys; }
+    /// Sets ShowKeys.
+    void SetShowKeys(bool Value) { FShowKeys = Value; }
 
     /// The builder form's design area while Execute runs; null before and after.
     TSchemaDesignArea *SchemaDesignArea() const { return sda; }
@@ -155,6 +167,8 @@ private:
     bool FBackgroundExecution = false;
     int FRowLimit = 0;
     QByteArray FState;
+    bool FJoinByKeys = false;
+    bool FShowKeys = false;
     QStringList FLeftOut;
     TDrawItemEvent FOnDrawTableItem;
     TGetSchemaItemEvent FOnGetTableName;

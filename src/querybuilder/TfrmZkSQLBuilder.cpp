@@ -973,7 +973,33 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source
     // The dropped entry's own object: another entry of the same name (in another letter case,
     // a different table) may carry another one.
     SchemaUndoGroup step(SchemaDesignArea, tr("Add %1").arg(StepName(selected->text())));
-    AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
+    readKeys(selected->text());
+    TSchemaItem *item
+        = AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
+    if (item && FJoinByKeys)
+        SchemaDesignArea->LinkByKeys(item);
+}
+
+void TfrmZkSQLBuilder::readKeys(const QString &Table)
+{
+    TSchemaDataEngine *engine = FDataEngine;
+    if (!engine || (!FJoinByKeys && !SchemaDesignArea->ShowKeys()))
+        return;
+    // One request for the dropped table and those on the area the catalogue lacks.
+    const TSchemaCatalog &known = SchemaDesignArea->Catalog();
+    QStringList tables;
+    if (!known.Table(Table))
+        tables << Table;
+    for (int i = 0; i < SchemaDesignArea->GetItemCount(); ++i) {
+        const QString caption = SchemaDesignArea->GetItem(i)->GetCaption();
+        if (!known.Table(caption) && !tables.contains(caption))
+            tables << caption;
+    }
+    if (tables.isEmpty())
+        return;
+    QVector<TSchemaTableInfo> info;
+    engine->FillTableInfo(tables, info);
+    SchemaDesignArea->MergeCatalog(info);
 }
 
 // ---------------------------------------------------------------------------------------------

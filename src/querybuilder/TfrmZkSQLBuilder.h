@@ -223,6 +223,18 @@ public:
     // holds no field.
     int DuplicateColumn(int ACol);
 
+    // --- joins by the keys ---
+    // Off by default. On, a table dropped on the design area or double-clicked in the table
+    // list is joined to every table already there that it references or that references it,
+    // one relation per field pair of each foreign key (the referenced table's row the parent),
+    // as the data engine's catalogue tells them (FillTableInfo; see
+    // TSchemaDesignArea::LinkByKeys). A table placed a second time is joined once to each of
+    // its other instances, the new one referenced by them. Nothing is drawn where a relation
+    // between those rows exists. Tables an import places are not joined: the import rebuilds
+    // a given statement, whose meaning an added join condition would change.
+    bool JoinByKeys() const { return FJoinByKeys; }
+    void SetJoinByKeys(bool Value) { FJoinByKeys = Value; }
+
     // --- properties ---
     TSchemaDataEngine *DataEngine() const;
     // Hands Value to the design area and fills the table list from it (sorted, each name
@@ -364,6 +376,9 @@ private:
     // The name the engine lists for a table the statement names (see ImportQuery), with the
     // object the engine attached to it.
     QString importCaption(const QString &Name, bool Quoted, QVariant *Object) const;
+    // Reads the catalogue of Table and of the tables on the area that the area's catalogue
+    // does not know yet, when the form joins by the keys or the area shows them.
+    void readKeys(const QString &Table);
 
     QPointer<TSchemaDataEngine> FDataEngine;
     TDrawItemEvent FOnDrawTableItem;
@@ -389,6 +404,7 @@ private:
     qint64 FRunTime = -1;
     QString FRunError;
     bool FRunCancelled = false;
+    bool FJoinByKeys = false;
 
     // The cell the visible editor was placed over.
     int FEditCol = -1;

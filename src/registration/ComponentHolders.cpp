@@ -125,6 +125,26 @@ void TSQLBuilderDialogHolder::setFullImport(bool Value)
     FDialog->SetFullImport(Value);
 }
 
+bool TSQLBuilderDialogHolder::JoinByKeys() const
+{
+    return FDialog->JoinByKeys();
+}
+
+void TSQLBuilderDialogHolder::setJoinByKeys(bool Value)
+{
+    FDialog->SetJoinByKeys(Value);
+}
+
+bool TSQLBuilderDialogHolder::ShowKeys() const
+{
+    return FDialog->ShowKeys();
+}
+
+void TSQLBuilderDialogHolder::setShowKeys(bool Value)
+{
+    FDialog->SetShowKeys(Value);
+}
+
 void TSQLBuilderDialogHolder::setDataEngine(const QString &Value)
 {
     if (Value == FDataEngineName)

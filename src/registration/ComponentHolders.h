@@ -78,6 +78,8 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialogHolder : public TComponentHolder {
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(QString SQL READ SQL WRITE setSQL)
     Q_PROPERTY(bool FullImport READ FullImport WRITE setFullImport)
+    Q_PROPERTY(bool JoinByKeys READ JoinByKeys WRITE setJoinByKeys)
+    Q_PROPERTY(bool ShowKeys READ ShowKeys WRITE setShowKeys)
     Q_PROPERTY(QString DataEngine READ DataEngine WRITE setDataEngine)
 
 public:
@@ -100,6 +102,14 @@ public:
     bool FullImport() const;
     /// Sets the dialog's FullImport.
     void setFullImport(bool Value);
+    /// The dialog's JoinByKeys.
+    bool JoinByKeys() const;
+    /// Sets the dialog's JoinByKeys.
+    void setJoinByKeys(bool Value);
+    /// The dialog's ShowKeys.
+    bool ShowKeys() const;
+    /// Sets the dialog's ShowKeys.
+    void setShowKeys(bool Value);
     /// The objectName of the data engine (or of its holder) in the same window; a form names
     /// its engine this way, since a .ui file cannot hold a pointer.
     QString DataEngine() const { return FDataEngineName; }

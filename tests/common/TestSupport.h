@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace DiduzaTest {
 
@@ -74,6 +75,18 @@ public:
         return modal ? modal(dialog) : int(QDialog::Rejected);
     }
 
+    // Progress: records the text and the maximum of each task and the last value reached; the
+    // user cancels once a task reaches cancelAt (never while it is negative).
+    std::unique_ptr<Diduza::TProgress> BeginProgress(
+        QWidget *, const QString &text, int maximum) override
+    {
+        ++progressCalls;
+        progressText = text;
+        progressMaximum = maximum;
+        progressValue = 0;
+        return std::make_unique<Progress>(*this);
+    }
+
     int fontCalls = 0;
     Diduza::TFontValue fontShown;
     bool fontConfirms = true;
@@ -98,7 +111,28 @@ public:
     QStringList questions;
     bool confirmAnswer = true;
 
+    int progressCalls = 0;
+    QString progressText;
+    int progressMaximum = 0;
+    int progressValue = 0;
+    int cancelAt = -1;
+
 private:
+    class Progress : public Diduza::TProgress {
+    public:
+        explicit Progress(FakeDialogService &service)
+            : m_service(service)
+        {
+        }
+        void SetValue(int Value) override { m_service.progressValue = Value; }
+        bool Cancelled() override
+        {
+            return m_service.cancelAt >= 0 && m_service.progressValue >= m_service.cancelAt;
+        }
+
+    private:
+        FakeDialogService &m_service;
+    };
     Diduza::TDialogService *m_previous = nullptr;
 };
 

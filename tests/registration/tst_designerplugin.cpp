@@ -182,6 +182,10 @@ void tst_DesignerPlugin::propertySheets_data()
                                 << true;
     QTest::newRow("dialog FullImport")
         << 1 << QByteArray("FullImport") << QVariant(false) << QVariant(true) << QString() << true;
+    QTest::newRow("dialog JoinByKeys")
+        << 1 << QByteArray("JoinByKeys") << QVariant(false) << QVariant(true) << QString() << true;
+    QTest::newRow("dialog ShowKeys")
+        << 1 << QByteArray("ShowKeys") << QVariant(false) << QVariant(true) << QString() << true;
     QTest::newRow("dialog DataEngine")
         << 1 << QByteArray("DataEngine") << QVariant(QString()) << QVariant(QString("engine1"))
         << "singleline notr" << false;

@@ -1,0 +1,447 @@
+// Diagrams of a database: the catalogue the area knows, the keys its rows show, whole databases
+// and the tables related to one table added as items with their relations, and relations drawn
+// by the keys.
+
+#include "diagram/TSchemaDesignArea.h"
+
+#include "diagram/RankLayout.h"
+#include "diagram/SchemaUndo_p.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaDataEngine.h"
+#include "platform/Application.h"
+#include "platform/CompareText.h"
+#include "platform/DialogService.h"
+#include "platform/TStringList.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QHash>
+#include <QScopeGuard>
+#include <QSet>
+
+#include <climits>
+#include <memory>
+
+namespace Diduza {
+
+namespace {
+
+// The row of item whose caption is field: the same text first, else ignoring the case of A to Z.
+TSchemaSubItem *rowOfField(const TSchemaItem *item, const QString &field)
+{
+    const int count = item->GetSubItemCount();
+    for (int i = 0; i < count; ++i) {
+        TSchemaSubItem *row = item->GetSubItem(i);
+        if (row && row->Caption() == field)
+            return row;
+    }
+    return item->GetSubItemByName(field);
+}
+
+// True when a relation of the area joins the two rows, either way round.
+bool joined(const TSchemaDesignArea *area, const TSchemaItem *a, const TSchemaSubItem *ra,
+    const TSchemaItem *b, const TSchemaSubItem *rb)
+{
+    for (const TSchemaRelation *r : area->RelationsOfItem(a)) {
+        const bool same = r->ParentItem() == a && r->ParentSubItem() == ra && r->ChildItem() == b
+            && r->ChildSubItem() == rb;
+        const bool reversed = r->ParentItem() == b && r->ParentSubItem() == rb
+            && r->ChildItem() == a && r->ChildSubItem() == ra;
+        if (same || reversed)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// The items of the area by the name of the catalogue table their caption names. Guarded: the
+// handlers of the relations drawn meanwhile may delete items.
+struct TSchemaDesignArea::CaptionIndex {
+    QHash<QString, QVector<QPointer<TSchemaItem>>> ByTable;
+
+    CaptionIndex(const TSchemaCatalog &catalog, const QVector<TSchemaItem *> &items)
+    {
+        for (TSchemaItem *item : items)
+            Add(catalog, item);
+    }
+    void Add(const TSchemaCatalog &catalog, TSchemaItem *item)
+    {
+        if (const TSchemaTableInfo *table = catalog.Table(item->GetCaption()))
+            ByTable[table->Name].append(item);
+    }
+    QVector<QPointer<TSchemaItem>> Items(const QString &table) const
+    {
+        return ByTable.value(table);
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+// The catalogue and the keys rows show
+
+void TSchemaDesignArea::SetShowKeys(bool Value)
+{
+    if (FShowKeys == Value)
+        return;
+    FShowKeys = Value;
+    for (TSchemaItem *item : items()) {
+        if (QWidget *control = item->ItemControl())
+            control->update();
+    }
+}
+
+void TSchemaDesignArea::SetCatalog(const TSchemaCatalog &Value)
+{
+    FCatalog = Value;
+    if (FShowKeys) {
+        for (TSchemaItem *item : items()) {
+            if (QWidget *control = item->ItemControl())
+                control->update();
+        }
+    }
+}
+
+void TSchemaDesignArea::MergeCatalog(const QVector<TSchemaTableInfo> &Tables)
+{
+    if (Tables.isEmpty())
+        return;
+    TSchemaCatalog catalog = FCatalog;
+    catalog.Merge(Tables);
+    SetCatalog(catalog);
+}
+
+TSchemaRowKeys TSchemaDesignArea::RowKeys(const TSchemaSubItem *Row) const
+{
+    TSchemaRowKeys keys;
+    const TSchemaItem *item = Row ? Row->ItemOwner() : nullptr;
+    if (!FShowKeys || !item)
+        return keys;
+    const TSchemaTableInfo *table = FCatalog.Table(item->GetCaption());
+    const TSchemaFieldInfo *field = table ? table->Field(Row->Caption()) : nullptr;
+    if (!field)
+        return keys;
+    keys.PrimaryKey = table->PrimaryKey.contains(field->Name);
+    for (const TSchemaForeignKey &key : table->ForeignKeys)
+        keys.ForeignKey = keys.ForeignKey || key.Fields.contains(field->Name);
+    return keys;
+}
+
+QString TSchemaDesignArea::RowToolTip(const TSchemaSubItem *Row) const
+{
+    const TSchemaItem *item = Row ? Row->ItemOwner() : nullptr;
+    if (!FShowKeys || !item)
+        return QString();
+    return FCatalog.FieldDescription(item->GetCaption(), Row->Caption());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Relations by the keys
+
+QVector<TSchemaRelation *> TSchemaDesignArea::LinkByKeys(TSchemaItem *Item, bool SelfLinks)
+{
+    if (!Item || Item->Parent() != this)
+        return {};
+    const CaptionIndex index(FCatalog, items());
+    SchemaUndoGroup step(this, tr("Link %1 by its keys").arg(StepName(Item->GetCaption())));
+    return linkByKeys(Item, index, SelfLinks);
+}
+
+QVector<TSchemaRelation *> TSchemaDesignArea::linkByKeys(
+    TSchemaItem *item, const CaptionIndex &index, bool selfLinks)
+{
+    QVector<TSchemaRelation *> added;
+    const TSchemaTableInfo *table = FCatalog.Table(item->GetCaption());
+    if (!table)
+        return added;
+    const QString name = table->Name;
+    QPointer<TSchemaItem> guard(item);
+    auto link = [&](TSchemaItem *parent, const QString &parentField, TSchemaItem *child,
+                    const QString &childField) {
+        if (!guard || !parent || !child || parent->Parent() != this || child->Parent() != this)
+            return;
+        TSchemaSubItem *parentRow = rowOfField(parent, parentField);
+        TSchemaSubItem *childRow = rowOfField(child, childField);
+        if (!parentRow || !childRow || joined(this, parent, parentRow, child, childRow))
+            return;
+        added.append(AddRelation(parent, child, parentRow, childRow));
+    };
+    // The keys of its own table: it is the child. Another item of its own table is joined
+    // once, below, as the child of this one.
+    for (const TSchemaKeyLink &key : FCatalog.LinksFrom(name)) {
+        for (const QPointer<TSchemaItem> &parent : index.Items(key.ParentTable)) {
+            if (parent && (parent == item ? selfLinks : key.ParentTable != name))
+                link(parent, key.ParentField, item, key.ChildField);
+        }
+    }
+    // The keys of the tables that reference it: it is the parent.
+    for (const QString &referencing : FCatalog.ReferencingTables(name)) {
+        const QVector<TSchemaKeyLink> keys = FCatalog.Links(name, referencing);
+        for (const QPointer<TSchemaItem> &child : index.Items(referencing)) {
+            if (!child || child == item)
+                continue;
+            for (const TSchemaKeyLink &key : keys)
+                link(item, key.ParentField, child, key.ChildField);
+        }
+    }
+    return added;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole databases
+
+QVector<TSchemaItem *> TSchemaDesignArea::AddDatabaseTables(
+    const QStringList &Tables, TSchemaControlType ControlType)
+{
+    TSchemaDataEngine *engine = DataEngine();
+    if (!engine)
+        return {};
+    TStringList listed;
+    engine->FillItemList(listed);
+    TStringList chosen;
+    if (Tables.isEmpty()) {
+        chosen = listed;
+    } else {
+        QSet<QString> taken;
+        for (const QString &wanted : Tables) {
+            int found = -1;
+            for (int i = 0; i < listed.Count() && found < 0; ++i) {
+                if (listed.Strings(i) == wanted)
+                    found = i;
+            }
+            for (int i = 0; i < listed.Count() && found < 0; ++i) {
+                if (SameText(listed.Strings(i), wanted))
+                    found = i;
+            }
+            if (found >= 0 && !taken.contains(listed.Strings(found))) {
+                taken.insert(listed.Strings(found));
+                chosen.AddObject(listed.Strings(found), listed.Objects(found));
+            }
+        }
+    }
+    if (chosen.Count() == 0)
+        return {};
+    QStringList names;
+    if (!Tables.isEmpty()) {
+        for (int i = 0; i < chosen.Count(); ++i)
+            names.append(chosen.Strings(i));
+    }
+    QVector<TSchemaTableInfo> info;
+    engine->FillTableInfo(names, info);
+    MergeCatalog(info);
+    return addTables(chosen, ControlType);
+}
+
+QVector<TSchemaItem *> TSchemaDesignArea::AddRelatedTables(TSchemaItem *Item)
+{
+    TSchemaDataEngine *engine = DataEngine();
+    if (!engine || !Item || Item->Parent() != this)
+        return {};
+    // Reaching the related tables takes the whole catalogue.
+    QVector<TSchemaTableInfo> info;
+    engine->FillTableInfo(QStringList(), info);
+    MergeCatalog(info);
+    const QStringList related = FCatalog.Reachable(Item->GetCaption());
+    if (related.isEmpty())
+        return {};
+    TStringList listed;
+    engine->FillItemList(listed);
+    QHash<QString, int> where;
+    for (int i = 0; i < listed.Count(); ++i)
+        where.insert(listed.Strings(i), i);
+    TStringList chosen;
+    for (const QString &name : related) {
+        const int i = where.value(name, -1);
+        chosen.AddObject(name, i >= 0 ? listed.Objects(i) : QVariant());
+    }
+    TSchemaControlType type = Item->SchemaControlType();
+    if (type == scText || type == scIcon)
+        type = scListBox;
+    return addTables(chosen, type);
+}
+
+QVector<TSchemaItem *> TSchemaDesignArea::addTables(
+    const TStringList &tables, TSchemaControlType type)
+{
+    if (type == scText || type == scIcon)
+        type = scListBox;
+    const QVector<TSchemaItem *> before = items();
+    QSet<QString> present;
+    for (const TSchemaItem *item : before)
+        present.insert(item->GetCaption());
+    const int count = tables.Count();
+
+    std::unique_ptr<TProgress> progress = DialogService()->BeginProgress(
+        this, tr("Adding the database's tables to the diagram..."), 2 * count + 1);
+    QVector<TSchemaItem *> result;
+    {
+        // Everything the call adds, taken back again on a cancel or an error: with nothing
+        // recorded when the call made the step itself, else recorded into the caller's step.
+        QVector<QPointer<TSchemaItem>> added;
+        QVector<QPointer<TSchemaRelation>> relations;
+        const bool ownStep = FUndoDepth == 0;
+        BeginUndoGroup(QCoreApplication::translate(
+            "Diduza::TSchemaDesignArea", "Add %n table(s)", nullptr, count));
+        const bool wasLocked = FIsLocked;
+        BeginUpdate();
+        const auto finish = qScopeGuard([&] {
+            if (!wasLocked)
+                EndUpdate();
+            EndUndoGroup();
+        });
+        auto takeBack = [&] {
+            if (ownStep)
+                ++FUndoPaused;
+            const auto resume = qScopeGuard([&] {
+                if (ownStep)
+                    --FUndoPaused;
+            });
+            for (int i = int(relations.size()) - 1; i >= 0; --i) {
+                if (relations.at(i) && relations.at(i)->Parent() == this)
+                    RemoveRelation(relations.at(i));
+            }
+            for (int i = int(added.size()) - 1; i >= 0; --i) {
+                if (added.at(i))
+                    added.at(i)->RemoveItem(nullptr);
+            }
+            if (ownStep) {
+                delete FUndoGroup; // holds only this call's records
+                FUndoGroup = nullptr;
+            }
+        };
+        try {
+            for (int i = 0; i < count; ++i) {
+                const QString name = tables.Strings(i);
+                if (!present.contains(name)) {
+                    present.insert(name);
+                    if (TSchemaItem *item = addTableItem(name, tables.Objects(i), type)) {
+                        added.append(item);
+                        settleLoadedItem(item);
+                        if (added.size() % 32 == 0)
+                            dropPendingRepaints();
+                    }
+                }
+                progress->SetValue(i + 1);
+                if (progress->Cancelled()) {
+                    takeBack();
+                    return {};
+                }
+            }
+            // The relations: each added item with every item on the area, itself included.
+            const CaptionIndex index(FCatalog, items());
+            for (int i = 0; i < added.size(); ++i) {
+                if (TSchemaItem *item = added.at(i)) {
+                    for (TSchemaRelation *relation : linkByKeys(item, index, true))
+                        relations.append(relation);
+                }
+                progress->SetValue(count + int((i + 1) * qsizetype(count) / added.size()));
+                if (progress->Cancelled()) {
+                    takeBack();
+                    return {};
+                }
+            }
+        } catch (...) {
+            takeBack();
+            throw;
+        }
+        dropPendingRepaints();
+        for (const QPointer<TSchemaItem> &item : std::as_const(added)) {
+            if (item && item->Parent() == this)
+                result.append(item);
+        }
+    }
+    if (before.isEmpty())
+        ArrangeByRank();
+    else
+        arrangeAdded(result, before);
+    progress->SetValue(2 * count + 1);
+    return result;
+}
+
+TSchemaItem *TSchemaDesignArea::addTableItem(
+    const QString &name, const QVariant &object, TSchemaControlType type)
+{
+    TSchemaItem *item = AddItemObject(name, type, object);
+    QPointer<TSchemaItem> guard(item);
+    if (item && item->GetSubItemCount() == 0) {
+        // Its fields from the catalogue; a table the catalogue does not know asks the engine.
+        if (const TSchemaTableInfo *table = FCatalog.Table(name)) {
+            for (int f = 0; f < table->Fields.size() && guard; ++f)
+                item->AddSubItem(table->Fields.at(f).Name, -1, false);
+        } else if (TSchemaDataEngine *engine = DataEngine()) {
+            TStringList fields;
+            engine->FillSubItemList(item, fields);
+            for (int f = 0; f < fields.Count() && guard; ++f)
+                item->AddSubItemObject(fields.Strings(f), -1, false, fields.Objects(f));
+        }
+    }
+    if (!guard)
+        return nullptr; // a handler took it away
+    item->RecalculateHeight();
+    item->RecalculateWidth();
+    return item;
+}
+
+void TSchemaDesignArea::arrangeAdded(
+    const QVector<TSchemaItem *> &added, const QVector<TSchemaItem *> &others)
+{
+    if (added.isEmpty())
+        return;
+    // The new items by rank among themselves, to the right of the items that were there.
+    RankLayoutInput input;
+    QHash<const TSchemaItem *, int> indexOf;
+    for (int i = 0; i < added.size(); ++i) {
+        indexOf.insert(added.at(i), i);
+        input.Sizes << added.at(i)->size();
+        input.Ranks << added.at(i)->GetRank();
+    }
+    for (const TSchemaItem *item : added) {
+        for (const TSchemaRelation *relation : RelationsOfItem(item)) {
+            if (relation->ParentItem() == item && indexOf.contains(relation->ChildItem()))
+                input.Links << std::pair { indexOf.value(item),
+                    indexOf.value(relation->ChildItem()) };
+        }
+    }
+    int right = 0;
+    int top = INT_MAX;
+    for (const TSchemaItem *item : others) {
+        if (item->Parent() == this) {
+            right = qMax(right, item->x() + item->width());
+            top = qMin(top, item->y());
+        }
+    }
+    input.Origin = QPoint(right + input.ColumnGap, top == INT_MAX ? input.Origin.y() : top);
+    const QVector<QPoint> corners = RankLayout(input);
+    const bool wasLocked = FIsLocked;
+    BeginUpdate();
+    for (int i = 0; i < added.size(); ++i)
+        added.at(i)->move(corners.at(i));
+    if (!wasLocked)
+        EndUpdate();
+    UpdateScrollRange();
+}
+
+void TSchemaDesignArea::SetRelatedTablesItem(TSchemaItem *item)
+{
+    FRelatedTablesItem = item;
+}
+
+QAction *TSchemaDesignArea::RelatedTablesAction()
+{
+    if (!FRelatedTablesAction) {
+        FRelatedTablesAction = new QAction(tr("Add &related tables"), this);
+        FRelatedTablesAction->setObjectName(QStringLiteral("actAddRelatedTables"));
+        connect(FRelatedTablesAction, &QAction::triggered, this, [this] {
+            Guarded([&] {
+                TSchemaItem *item = FRelatedTablesItem;
+                FRelatedTablesItem = nullptr;
+                if (item)
+                    AddRelatedTables(item);
+            });
+        });
+    }
+    return FRelatedTablesAction;
+}
+
+} // namespace Diduza

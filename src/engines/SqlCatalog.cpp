@@ -1,0 +1,329 @@
+#include "engines/SqlCatalog_p.h"
+
+#include "engines/TSchemaSqlDataEngine.h"
+#include "platform/CompareText.h"
+#include "platform/Exceptions.h"
+
+#include <QHash>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <functional>
+#include <map>
+
+namespace Diduza::SqlCatalog {
+
+namespace {
+
+// Runs sql and hands each result row to row; raises with the database's text on failure.
+void forEachRow(
+    const QSqlDatabase &db, const QString &sql, const std::function<void(const QSqlQuery &)> &row)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        throw Exception(SqlErrorText(query.lastError()));
+    while (query.next())
+        row(query);
+    if (query.lastError().isValid())
+        throw Exception(SqlErrorText(query.lastError()));
+}
+
+// The tables read, by name, in catalogue order.
+class Tables {
+public:
+    TSchemaTableInfo &Get(const QString &name)
+    {
+        const auto found = m_index.constFind(name);
+        if (found != m_index.constEnd())
+            return m_tables[found.value()];
+        m_index.insert(name, int(m_tables.size()));
+        m_tables.append(TSchemaTableInfo { name, {}, {}, {} });
+        return m_tables.last();
+    }
+    bool Contains(const QString &name) const { return m_index.contains(name); }
+    // The table named so exactly, else the first named so ignoring the case of A to Z.
+    const TSchemaTableInfo *Match(const QString &name) const
+    {
+        const auto found = m_index.constFind(name);
+        if (found != m_index.constEnd())
+            return &m_tables.at(found.value());
+        for (const TSchemaTableInfo &table : m_tables) {
+            if (SameText(table.Name, name))
+                return &table;
+        }
+        return nullptr;
+    }
+    QVector<TSchemaTableInfo> &All() { return m_tables; }
+
+private:
+    QVector<TSchemaTableInfo> m_tables;
+    QHash<QString, int> m_index;
+};
+
+// Those of all asked for by wanted (see ReadTables).
+QVector<TSchemaTableInfo> select(Tables &all, const QStringList &wanted)
+{
+    if (wanted.isEmpty())
+        return all.All();
+    QVector<TSchemaTableInfo> chosen;
+    QHash<QString, bool> taken;
+    for (const QString &name : wanted) {
+        const TSchemaTableInfo *table = all.Match(name);
+        if (table && !taken.contains(table->Name)) {
+            taken.insert(table->Name, true);
+            chosen.append(*table);
+        }
+    }
+    return chosen;
+}
+
+// --- SQLite -----------------------------------------------------------------------------------
+
+// The tables of the main database that SQLite itself did not make, with their columns (a table
+// without any gives one row of NULLs), and every foreign key's field pairs in declaration order
+// (SQLite numbers a table's keys from the last declared).
+const char SqliteFields[] = "SELECT m.name, p.name, p.type, p.\"notnull\", p.pk"
+                            " FROM sqlite_master m LEFT JOIN pragma_table_info(m.name, 'main') p"
+                            " WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
+                            " ORDER BY m.name, p.cid";
+const char SqliteKeys[] = "SELECT m.name, f.id, f.\"table\", f.\"from\", f.\"to\""
+                          " FROM sqlite_master m JOIN pragma_foreign_key_list(m.name, 'main') f"
+                          " WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
+                          " ORDER BY m.name, f.id DESC, f.seq";
+// The same for one table, where the batched reading fails (a virtual table whose module is not
+// loaded cannot be described, and makes the whole statement fail).
+const char SqliteTableNames[] = "SELECT name FROM sqlite_master WHERE type = 'table'"
+                                " AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name";
+
+struct SqliteKeyRow {
+    QString table;
+    int id;
+    QString parent, from, to; // to is null: the parent's primary key
+    bool toIsNull;
+};
+
+void sqliteField(Tables &tables, const QSqlQuery &q)
+{
+    TSchemaTableInfo &table = tables.Get(q.value(0).toString());
+    if (q.value(1).isNull())
+        return; // a table without columns
+    table.Fields.append(
+        TSchemaFieldInfo { q.value(1).toString(), q.value(2).toString(), q.value(3).toInt() == 0 });
+    const int position = q.value(4).toInt();
+    if (position > 0) {
+        while (table.PrimaryKey.size() < position)
+            table.PrimaryKey.append(QString());
+        table.PrimaryKey[position - 1] = q.value(1).toString();
+    }
+}
+
+SqliteKeyRow sqliteKey(const QSqlQuery &q)
+{
+    return SqliteKeyRow { q.value(0).toString(), q.value(1).toInt(), q.value(2).toString(),
+        q.value(3).toString(), q.value(4).toString(), q.value(4).isNull() };
+}
+
+void readSqliteTable(
+    const QSqlDatabase &db, const QString &name, Tables &tables, QVector<SqliteKeyRow> &keys)
+{
+    const QString quoted = QString(name).replace(QLatin1Char('\''), QStringLiteral("''"));
+    tables.Get(name);
+    try {
+        forEachRow(db,
+            QStringLiteral("SELECT '%1', name, type, \"notnull\", pk FROM pragma_table_info('%1',"
+                           " 'main') ORDER BY cid")
+                .arg(quoted),
+            [&](const QSqlQuery &q) { sqliteField(tables, q); });
+        forEachRow(db,
+            QStringLiteral("SELECT '%1', id, \"table\", \"from\", \"to\" FROM "
+                           "pragma_foreign_key_list('%1', 'main') ORDER BY id DESC, seq")
+                .arg(quoted),
+            [&](const QSqlQuery &q) { keys.append(sqliteKey(q)); });
+    } catch (const Exception &) {
+        // A table that cannot be described is listed without its fields.
+    }
+}
+
+QVector<TSchemaTableInfo> readSqlite(const QSqlDatabase &db, const QStringList &wanted)
+{
+    Tables tables;
+    QVector<SqliteKeyRow> keys;
+    try {
+        forEachRow(db, QString::fromLatin1(SqliteFields),
+            [&](const QSqlQuery &q) { sqliteField(tables, q); });
+        forEachRow(db, QString::fromLatin1(SqliteKeys),
+            [&](const QSqlQuery &q) { keys.append(sqliteKey(q)); });
+    } catch (const Exception &) {
+        tables = Tables();
+        keys.clear();
+        QStringList names;
+        forEachRow(db, QString::fromLatin1(SqliteTableNames),
+            [&](const QSqlQuery &q) { names.append(q.value(0).toString()); });
+        for (const QString &name : std::as_const(names))
+            readSqliteTable(db, name, tables, keys);
+    }
+    // SQLite keeps the referenced table's name as the statement wrote it, and compares names
+    // ignoring the case of A to Z. A key that names no referenced fields references the
+    // parent's primary key; one whose referenced fields stay unknown links no rows.
+    bool implicit = false;
+    auto finish = [&](TSchemaTableInfo *table) {
+        if (!table || table->ForeignKeys.isEmpty() || !implicit)
+            return;
+        TSchemaForeignKey &key = table->ForeignKeys.last();
+        const TSchemaTableInfo *parent = tables.Match(key.ReferencedTable);
+        if (parent && parent->PrimaryKey.size() == key.Fields.size())
+            key.ReferencedFields = parent->PrimaryKey;
+        else
+            key.ReferencedFields.clear();
+    };
+    TSchemaTableInfo *current = nullptr;
+    for (int i = 0; i < keys.size(); ++i) {
+        const SqliteKeyRow &row = keys.at(i);
+        if (i == 0 || keys.at(i - 1).table != row.table || keys.at(i - 1).id != row.id) {
+            finish(current);
+            current = &tables.Get(row.table);
+            implicit = false;
+            const TSchemaTableInfo *parent = tables.Match(row.parent);
+            current->ForeignKeys.append(
+                TSchemaForeignKey { QString(), {}, parent ? parent->Name : row.parent, {} });
+        }
+        TSchemaForeignKey &key = current->ForeignKeys.last();
+        key.Fields.append(row.from);
+        key.ReferencedFields.append(row.to);
+        implicit = implicit || row.toIsNull;
+    }
+    finish(current);
+    return select(tables, wanted);
+}
+
+// --- PostgreSQL -------------------------------------------------------------------------------
+
+// Every ordinary and partitioned table an unqualified name reaches through the search path,
+// with its columns (a table without any gives one row of NULLs) and their place in the primary
+// key; then every field pair of their foreign keys. A referenced table that the search path
+// does not reach is named with its schema. A key that a partition of the referenced table
+// carries for its partitioned parent's key is not a key of its own.
+const char PostgresFields[]
+    = "SELECT c.relname, a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod),"
+      " a.attnotnull, pk.i"
+      " FROM pg_catalog.pg_class c"
+      " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+      " LEFT JOIN pg_catalog.pg_attribute a"
+      "  ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped"
+      " LEFT JOIN (SELECT p.conrelid, k.att, k.i FROM pg_catalog.pg_constraint p"
+      "  CROSS JOIN LATERAL unnest(p.conkey) WITH ORDINALITY AS k(att, i)"
+      "  WHERE p.contype = 'p') pk ON pk.conrelid = c.oid AND pk.att = a.attnum"
+      " WHERE c.relkind IN ('r', 'p') AND n.nspname = ANY (pg_catalog.current_schemas(false))"
+      " AND pg_catalog.pg_table_is_visible(c.oid)"
+      " ORDER BY c.relname, a.attnum";
+const char PostgresKeys[]
+    = "SELECT c.relname, con.conname, r.relname, rn.nspname,"
+      " pg_catalog.pg_table_is_visible(r.oid), ca.attname, ra.attname, con.oid"
+      " FROM pg_catalog.pg_constraint con"
+      " JOIN pg_catalog.pg_class c ON c.oid = con.conrelid"
+      " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+      " JOIN pg_catalog.pg_class r ON r.oid = con.confrelid"
+      " JOIN pg_catalog.pg_namespace rn ON rn.oid = r.relnamespace"
+      " CROSS JOIN LATERAL unnest(con.conkey, con.confkey) WITH ORDINALITY AS k(att, ratt, i)"
+      " JOIN pg_catalog.pg_attribute ca ON ca.attrelid = c.oid AND ca.attnum = k.att"
+      " JOIN pg_catalog.pg_attribute ra ON ra.attrelid = r.oid AND ra.attnum = k.ratt"
+      " WHERE con.contype = 'f' AND c.relkind IN ('r', 'p')"
+      " AND n.nspname = ANY (pg_catalog.current_schemas(false))"
+      " AND pg_catalog.pg_table_is_visible(c.oid)"
+      " AND (con.conparentid = 0 OR con.confrelid = (SELECT pc.confrelid"
+      "  FROM pg_catalog.pg_constraint pc WHERE pc.oid = con.conparentid))"
+      " ORDER BY c.relname, con.conname, con.oid, k.i";
+
+QVector<TSchemaTableInfo> readPostgres(const QSqlDatabase &db, const QStringList &wanted)
+{
+    Tables tables;
+    // Primary-key fields by their place in the key, until the table is complete.
+    std::map<int, QString> key;
+    QString keyTable;
+    auto flushKey = [&] {
+        if (!keyTable.isEmpty()) {
+            QStringList &primary = tables.Get(keyTable).PrimaryKey;
+            for (const auto &entry : key)
+                primary.append(entry.second);
+        }
+        key.clear();
+    };
+    forEachRow(db, QString::fromLatin1(PostgresFields), [&](const QSqlQuery &q) {
+        const QString name = q.value(0).toString();
+        if (name != keyTable) {
+            flushKey();
+            keyTable = name;
+        }
+        TSchemaTableInfo &table = tables.Get(name);
+        if (q.value(1).isNull())
+            return;
+        table.Fields.append(TSchemaFieldInfo {
+            q.value(1).toString(), q.value(2).toString(), !q.value(3).toBool() });
+        if (!q.value(4).isNull())
+            key.emplace(q.value(4).toInt(), q.value(1).toString());
+    });
+    flushKey();
+    QString lastKey;
+    forEachRow(db, QString::fromLatin1(PostgresKeys), [&](const QSqlQuery &q) {
+        const QString name = q.value(0).toString();
+        if (!tables.Contains(name))
+            return;
+        TSchemaTableInfo &table = tables.Get(name);
+        const QString constraint = q.value(7).toString();
+        if (constraint != lastKey) {
+            lastKey = constraint;
+            const QString parent = q.value(4).toBool()
+                ? q.value(2).toString()
+                : q.value(3).toString() + QLatin1Char('.') + q.value(2).toString();
+            table.ForeignKeys.append(TSchemaForeignKey { q.value(1).toString(), {}, parent, {} });
+        }
+        table.ForeignKeys.last().Fields.append(q.value(5).toString());
+        table.ForeignKeys.last().ReferencedFields.append(q.value(6).toString());
+    });
+    return select(tables, wanted);
+}
+
+// --- other drivers ----------------------------------------------------------------------------
+
+QVector<TSchemaTableInfo> readByDriver(const QSqlDatabase &db, const QStringList &wanted)
+{
+    Tables tables;
+    const QStringList names = db.tables(QSql::Tables);
+    for (const QString &name : names)
+        tables.Get(name);
+    QVector<TSchemaTableInfo> chosen = select(tables, wanted);
+    for (TSchemaTableInfo &table : chosen) {
+        const QSqlRecord record = db.record(table.Name);
+        for (int i = 0; i < record.count(); ++i) {
+            const QSqlField field = record.field(i);
+            table.Fields.append(
+                TSchemaFieldInfo { field.name(), QString::fromLatin1(field.metaType().name()),
+                    field.requiredStatus() != QSqlField::Required });
+        }
+        const QSqlIndex primary = db.primaryIndex(table.Name);
+        for (int i = 0; i < primary.count(); ++i)
+            table.PrimaryKey.append(primary.fieldName(i));
+    }
+    return chosen;
+}
+
+} // namespace
+
+QVector<TSchemaTableInfo> ReadTables(const QSqlDatabase &Db, const QStringList &Tables)
+{
+    switch (Db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite:
+        return readSqlite(Db, Tables);
+    case QSqlDriver::PostgreSQL:
+        return readPostgres(Db, Tables);
+    default:
+        return readByDriver(Db, Tables);
+    }
+}
+
+} // namespace Diduza::SqlCatalog
