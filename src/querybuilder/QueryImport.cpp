@@ -842,11 +842,20 @@ private:
     }
 
     // A hidden column for a field that sorts, groups or filters without being in the list.
-    int hiddenColumn(const Column &col, const QString &what)
+    int hiddenColumn(const Column &col, const QString &text, const QString &what)
     {
         if (!m_opt.Extended) {
             note(what);
             return -1;
+        }
+        // A table's * and its single fields exclude each other in the diagram.
+        for (const Column &other : m_plan.Columns) {
+            if (!col.AllRows && other.Table == col.Table && other.Field == QLatin1String("*")) {
+                note(tr("%1, a field of a table whose * is in the field list: the builder shows "
+                        "a table's * or its single fields")
+                         .arg(text));
+                return -1;
+            }
         }
         Column hidden = col;
         hidden.Show = false;
@@ -919,7 +928,7 @@ private:
         Column hidden;
         hidden.Table = table;
         hidden.Field = column.Field;
-        return hiddenColumn(hidden,
+        return hiddenColumn(hidden, text,
             tr("the grouping by %1, which is not in the field list (the extended grid has a "
                "Show row)")
                 .arg(text));
@@ -965,7 +974,7 @@ private:
             Column hidden;
             hidden.Table = table;
             hidden.Field = s.Column.Field;
-            return hiddenColumn(hidden,
+            return hiddenColumn(hidden, s.Text,
                 tr("the sorting by %1, which is not in the field list (the extended grid has a "
                    "Show row)")
                     .arg(s.Text));
@@ -994,7 +1003,7 @@ private:
             hidden.Field = all ? QString() : s.Column.Field;
             hidden.AllRows = all;
             hidden.Aggregate = all ? QStringLiteral("COUNT") : s.Aggregate;
-            return hiddenColumn(hidden,
+            return hiddenColumn(hidden, s.Text,
                 tr("the sorting by %1, which is not in the field list (the extended grid has a "
                    "Show row)")
                     .arg(s.Text));
