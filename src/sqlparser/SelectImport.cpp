@@ -1015,7 +1015,7 @@ private:
             if (t->name && *t->name) {
                 // The alias is the entry's last word, whatever the word before it (a column
                 // may be named by a keyword, as "name" is); AS may stand before it.
-                int alias = entryLastToken(last);
+                int alias = entryLastToken(first);
                 if (alias > last) {
                     end = alias;
                     const int before = previousToken(alias);
@@ -1051,12 +1051,15 @@ private:
         return i;
     }
 
-    // The last token of the field list's entry whose last node begins at token from: the
-    // one before the comma or clause keyword that ends the entry at depth 0.
+    // The last token of the field list's entry whose first node begins at token from: the
+    // one before the comma or clause keyword that ends the entry at depth 0 (parentheses
+    // opened right before that node belong to the entry).
     int entryLastToken(int from) const
     {
         const QVector<Token> &tokens = m_st.tokens();
         int depth = 0;
+        for (int p = previousToken(from); p >= 0 && tokens.at(p).is('('); p = previousToken(p))
+            ++depth;
         int i = from;
         for (; i < tokens.size(); i = m_st.next(i)) {
             const Token &t = tokens.at(i);
