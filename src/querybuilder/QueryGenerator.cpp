@@ -28,10 +28,20 @@ QString quoteName(const QString &name)
     return Quote + inner + Quote;
 }
 
-// A name that the statement gives (a column's alias): bare when plain, else quoted.
+// Whether the text is one name in double quotes (its own quotes doubled).
+bool isQuotedName(const QString &text)
+{
+    if (text.size() < 3 || !text.startsWith(Quote) || !text.endsWith(Quote))
+        return false;
+    const QString inner = text.mid(1, text.size() - 2);
+    return !QString(inner).replace(QStringLiteral("\"\""), QString()).contains(Quote);
+}
+
+// A name that the statement gives (a column's alias): bare when plain, as written when it is
+// written in quotes already (a name whose letter case counts), else quoted.
 QString quotedName(const QString &name)
 {
-    return IsPlainIdentifier(name) ? name : quoteName(name);
+    return IsPlainIdentifier(name) || isQuotedName(name) ? name : quoteName(name);
 }
 
 // The code point at i (a surrogate pair read as one), and its length in code units.

@@ -674,6 +674,11 @@ private:
         for (const ImportField &f : m_q.Fields) {
             Column col;
             col.Alias = f.Alias;
+            if (f.AliasQuoted && f.Alias != f.Alias.toLower()) {
+                // A name whose letter case counts keeps its quotes in the Alias cell.
+                col.Alias = QLatin1Char('"') + QString(f.Alias).replace('"', QLatin1String("\"\""))
+                    + QLatin1Char('"');
+            }
             int index = -1;
             switch (f.Type) {
             case ImportField::ifColumn:
@@ -876,6 +881,14 @@ private:
         return byPosition.at(position - 1);
     }
 
+    // An Alias cell's name: the text, or what stands in its quotes.
+    static QString aliasName(const QString &alias)
+    {
+        if (alias.size() < 2 || !alias.startsWith('"') || !alias.endsWith('"'))
+            return alias;
+        return alias.mid(1, alias.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+    }
+
     // The output column named Name (by its alias, or a plain column's own name), or -1.
     int outputNamed(const QString &name) const
     {
@@ -885,7 +898,7 @@ private:
             if (!c.Show)
                 continue;
             const bool named = !c.Alias.isEmpty()
-                ? c.Alias.compare(name, Qt::CaseInsensitive) == 0
+                ? aliasName(c.Alias).compare(name, Qt::CaseInsensitive) == 0
                 : (c.Aggregate.isEmpty() && !c.AllRows
                     && c.Field.compare(name, Qt::CaseInsensitive) == 0);
             if (named) {

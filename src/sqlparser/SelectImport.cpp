@@ -1028,6 +1028,7 @@ private:
                 }
                 field.Alias
                     = alias < tokens.size() ? m_st.identifier(alias) : QString::fromUtf8(t->name);
+                field.AliasQuoted = alias < tokens.size() && m_st.quoted(alias);
             }
             field.Text = cleanText(first, end, nullptr).Text;
             if (columnRef(t->val, field.Column)) {
