@@ -179,7 +179,8 @@ private:
     //   T op X = X op' T         for a single table T (op' the mirror of op);
     //   X inner (Y1 k2 Y2 ...)   = (X cross Y1) k2 Y2 ... filtered by the ON, when every
     //                             k is inner, left or cross (cross products distribute over
-    //                             them);
+    //                             them); the same with the sides swapped (an inner join
+    //                             commutes) when only X's joins are of those kinds;
     // the filters of a side stay filters of the whole where the join keeps that side's rows
     // and its columns as they are (inner, or the kept side of a left join); before a join
     // that may add missing rows to them they are placed in an ON of that side or given up.
@@ -211,18 +212,25 @@ private:
             return right;
         }
         if (kind == Inner || kind == Cross) {
-            for (int i = 1; i < right->steps.size(); ++i) {
-                const StepKind k = right->steps.at(i).kind;
-                if (k != Inner && k != Left && k != Cross)
-                    return std::nullopt;
-            }
-            Chain chain = *left;
-            Step first = right->steps.first();
+            auto distributes = [](const Chain &c) {
+                for (int i = 1; i < c.steps.size(); ++i) {
+                    const StepKind k = c.steps.at(i).kind;
+                    if (k != Inner && k != Left && k != Cross)
+                        return false;
+                }
+                return true;
+            };
+            const bool swap = !distributes(*right);
+            if (swap && !distributes(*left))
+                return std::nullopt;
+            Chain chain = swap ? *right : *left;
+            const Chain &added = swap ? *left : *right;
+            Step first = added.steps.first();
             first.kind = Cross;
             chain.steps << first;
-            for (int i = 1; i < right->steps.size(); ++i)
-                chain.steps << right->steps.at(i);
-            chain.pending << right->pending << on;
+            for (int i = 1; i < added.steps.size(); ++i)
+                chain.steps << added.steps.at(i);
+            chain.pending << added.pending << on;
             return chain;
         }
         return std::nullopt;
