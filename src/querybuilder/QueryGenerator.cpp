@@ -28,6 +28,15 @@ QString quoteName(const QString &name)
     return Quote + inner + Quote;
 }
 
+// Whether the text is one name in double quotes (its own quotes doubled).
+bool isQuotedName(const QString &text)
+{
+    if (text.size() < 3 || !text.startsWith(Quote) || !text.endsWith(Quote))
+        return false;
+    const QString inner = text.mid(1, text.size() - 2);
+    return !QString(inner).replace(QStringLiteral("\"\""), QString()).contains(Quote);
+}
+
 // The code point at i (a surrogate pair read as one), and its length in code units.
 char32_t codePointAt(QStringView text, qsizetype i, qsizetype &length)
 {
@@ -445,7 +454,9 @@ QString GenerateQuery(const QueryInput &Input)
             if (column.Show != QLatin1String("0")) {
                 fields += listSeparator + expression;
                 if (!column.Alias.isEmpty())
-                    fields += QStringLiteral(" AS ") + nameText(Input, column.Alias);
+                    fields += QStringLiteral(" AS ")
+                        + (isQuotedName(column.Alias) ? column.Alias
+                                                      : nameText(Input, column.Alias));
             }
             if (!column.Sort.isEmpty() && (column.AllRows || fieldName != QLatin1String("*"))) {
                 // In a join tree an aggregated column sorts by its aggregate: the bare column

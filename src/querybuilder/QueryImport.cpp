@@ -177,7 +177,8 @@ private:
     //   T op X = X op' T         for a single table T (op' the mirror of op);
     //   X inner (Y1 k2 Y2 ...)   = (X cross Y1) k2 Y2 ... filtered by the ON, when every
     //                             k is inner, left or cross (cross products distribute over
-    //                             them);
+    //                             them); the same with the sides swapped (an inner join
+    //                             commutes) when only X's joins are of those kinds;
     // the filters of a side stay filters of the whole where the join keeps that side's rows
     // and its columns as they are (inner, or the kept side of a left join); before a join
     // that may add missing rows to them they are placed in an ON of that side or given up.
@@ -209,18 +210,25 @@ private:
             return right;
         }
         if (kind == Inner || kind == Cross) {
-            for (int i = 1; i < right->steps.size(); ++i) {
-                const StepKind k = right->steps.at(i).kind;
-                if (k != Inner && k != Left && k != Cross)
-                    return std::nullopt;
-            }
-            Chain chain = *left;
-            Step first = right->steps.first();
+            auto distributes = [](const Chain &c) {
+                for (int i = 1; i < c.steps.size(); ++i) {
+                    const StepKind k = c.steps.at(i).kind;
+                    if (k != Inner && k != Left && k != Cross)
+                        return false;
+                }
+                return true;
+            };
+            const bool swap = !distributes(*right);
+            if (swap && !distributes(*left))
+                return std::nullopt;
+            Chain chain = swap ? *right : *left;
+            const Chain &added = swap ? *left : *right;
+            Step first = added.steps.first();
             first.kind = Cross;
             chain.steps << first;
-            for (int i = 1; i < right->steps.size(); ++i)
-                chain.steps << right->steps.at(i);
-            chain.pending << right->pending << on;
+            for (int i = 1; i < added.steps.size(); ++i)
+                chain.steps << added.steps.at(i);
+            chain.pending << added.pending << on;
             return chain;
         }
         return std::nullopt;
@@ -672,6 +680,11 @@ private:
         for (const ImportField &f : m_q.Fields) {
             Column col;
             col.Alias = f.Alias;
+            if (f.AliasQuoted && f.Alias != f.Alias.toLower()) {
+                // A name whose letter case counts keeps its quotes in the Alias cell.
+                col.Alias = QLatin1Char('"') + QString(f.Alias).replace('"', QLatin1String("\"\""))
+                    + QLatin1Char('"');
+            }
             int index = -1;
             switch (f.Type) {
             case ImportField::ifColumn:
@@ -840,11 +853,20 @@ private:
     }
 
     // A hidden column for a field that sorts, groups or filters without being in the list.
-    int hiddenColumn(const Column &col, const QString &what)
+    int hiddenColumn(const Column &col, const QString &text, const QString &what)
     {
         if (!m_opt.Extended) {
             note(what);
             return -1;
+        }
+        // A table's * and its single fields exclude each other in the diagram.
+        for (const Column &other : m_plan.Columns) {
+            if (!col.AllRows && other.Table == col.Table && other.Field == QLatin1String("*")) {
+                note(tr("%1, a field of a table whose * is in the field list: the builder shows "
+                        "a table's * or its single fields")
+                         .arg(text));
+                return -1;
+            }
         }
         Column hidden = col;
         hidden.Show = false;
@@ -865,6 +887,14 @@ private:
         return byPosition.at(position - 1);
     }
 
+    // An Alias cell's name: the text, or what stands in its quotes.
+    static QString aliasName(const QString &alias)
+    {
+        if (alias.size() < 2 || !alias.startsWith('"') || !alias.endsWith('"'))
+            return alias;
+        return alias.mid(1, alias.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+    }
+
     // The output column named Name (by its alias, or a plain column's own name), or -1.
     int outputNamed(const QString &name) const
     {
@@ -874,7 +904,7 @@ private:
             if (!c.Show)
                 continue;
             const bool named = !c.Alias.isEmpty()
-                ? c.Alias.compare(name, Qt::CaseInsensitive) == 0
+                ? aliasName(c.Alias).compare(name, Qt::CaseInsensitive) == 0
                 : (c.Aggregate.isEmpty() && !c.AllRows
                     && c.Field.compare(name, Qt::CaseInsensitive) == 0);
             if (named) {
@@ -917,7 +947,7 @@ private:
         Column hidden;
         hidden.Table = table;
         hidden.Field = column.Field;
-        return hiddenColumn(hidden,
+        return hiddenColumn(hidden, text,
             tr("the grouping by %1, which is not in the field list (the extended grid has a "
                "Show row)")
                 .arg(text));
@@ -963,7 +993,7 @@ private:
             Column hidden;
             hidden.Table = table;
             hidden.Field = s.Column.Field;
-            return hiddenColumn(hidden,
+            return hiddenColumn(hidden, s.Text,
                 tr("the sorting by %1, which is not in the field list (the extended grid has a "
                    "Show row)")
                     .arg(s.Text));
@@ -992,7 +1022,7 @@ private:
             hidden.Field = all ? QString() : s.Column.Field;
             hidden.AllRows = all;
             hidden.Aggregate = all ? QStringLiteral("COUNT") : s.Aggregate;
-            return hiddenColumn(hidden,
+            return hiddenColumn(hidden, s.Text,
                 tr("the sorting by %1, which is not in the field list (the extended grid has a "
                    "Show row)")
                     .arg(s.Text));

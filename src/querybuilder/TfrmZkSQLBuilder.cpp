@@ -1607,6 +1607,11 @@ void TfrmZkSQLBuilder::pcSQLChange(QObject *)
 void TfrmZkSQLBuilder::btnNewClick(QObject *)
 {
     SchemaDesignArea->ClearAll();
+    // The items took their columns with them; a column that counts the rows belongs to none.
+    for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
+        if (!sgColumnGrid->Cells(col, RowField).isEmpty())
+            removeColumn(col);
+    }
     ShowImportNotes({});
 }
 

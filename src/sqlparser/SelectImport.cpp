@@ -1010,14 +1010,25 @@ private:
             const int first = at.isEmpty() ? tokenOf(t->location) : tokenOf(minOf(at));
             const int last = at.isEmpty() ? first : tokenOf(maxOf(at));
             int end = expressionEnd(first, last, true);
-            field.Text = cleanText(first, end, nullptr).Text;
             if (t->name && *t->name) {
-                int alias = end;
-                if (alias < tokens.size() && tokens.at(alias).Kind == PG_QUERY__TOKEN__AS)
-                    alias = m_st.next(alias);
+                // The alias is the entry's last word, whatever the word before it (a column
+                // may be named by a keyword, as "name" is); AS may stand before it.
+                int alias = entryLastToken(first);
+                if (alias > last) {
+                    end = alias;
+                    const int before = previousToken(alias);
+                    if (before > last && tokens.at(before).Kind == PG_QUERY__TOKEN__AS)
+                        end = before;
+                } else {
+                    alias = end;
+                    if (alias < tokens.size() && tokens.at(alias).Kind == PG_QUERY__TOKEN__AS)
+                        alias = m_st.next(alias);
+                }
                 field.Alias
                     = alias < tokens.size() ? m_st.identifier(alias) : QString::fromUtf8(t->name);
+                field.AliasQuoted = alias < tokens.size() && m_st.quoted(alias);
             }
+            field.Text = cleanText(first, end, nullptr).Text;
             if (columnRef(t->val, field.Column)) {
                 field.Type = ImportField::ifColumn;
             } else if (countAll(t->val)) {
@@ -1029,6 +1040,57 @@ private:
             }
             m_query.Fields.append(field);
         }
+    }
+
+    int previousToken(int i) const
+    {
+        do
+            --i;
+        while (i >= 0 && m_st.tokens().at(i).isComment());
+        return i;
+    }
+
+    // The last token of the field list's entry whose first node begins at token from: the
+    // one before the comma or clause keyword that ends the entry at depth 0 (parentheses
+    // opened right before that node belong to the entry).
+    int entryLastToken(int from) const
+    {
+        const QVector<Token> &tokens = m_st.tokens();
+        int depth = 0;
+        for (int p = previousToken(from); p >= 0 && tokens.at(p).is('('); p = previousToken(p))
+            ++depth;
+        int i = from;
+        for (; i < tokens.size(); i = m_st.next(i)) {
+            const Token &t = tokens.at(i);
+            if (t.is('(') || t.is('[')) {
+                ++depth;
+            } else if (t.is(')') || t.is(']')) {
+                if (--depth < 0)
+                    break;
+            } else if (depth == 0) {
+                switch (t.Kind) {
+                case PG_QUERY__TOKEN__FROM:
+                case PG_QUERY__TOKEN__INTO:
+                case PG_QUERY__TOKEN__WHERE:
+                case PG_QUERY__TOKEN__GROUP_P:
+                case PG_QUERY__TOKEN__HAVING:
+                case PG_QUERY__TOKEN__WINDOW:
+                case PG_QUERY__TOKEN__ORDER:
+                case PG_QUERY__TOKEN__LIMIT:
+                case PG_QUERY__TOKEN__OFFSET:
+                case PG_QUERY__TOKEN__FETCH:
+                case PG_QUERY__TOKEN__FOR:
+                case PG_QUERY__TOKEN__UNION:
+                case PG_QUERY__TOKEN__INTERSECT:
+                case PG_QUERY__TOKEN__EXCEPT:
+                    return previousToken(i);
+                default:
+                    if (t.is(',') || t.is(';'))
+                        return previousToken(i);
+                }
+            }
+        }
+        return previousToken(i);
     }
 
     static bool countAll(const PgQuery__Node *value)

@@ -96,6 +96,7 @@ struct ImportField {
     ImportColumn Column;
     QString Aggregate; // in upper case
     QString Alias; // "AS name"; empty without one
+    bool AliasQuoted = false; // the alias was written in quotes (its letter case counts)
     QString Text; // the entry as written, without its alias
 };
 

@@ -531,6 +531,13 @@ void tst_QueryGenerator::columns_data()
         << single({ column(t, "unit price", "Summa", "Ascending", {}, "1") })
         << select("SUM(t.\"unit price\") \r\nFROM t \r\nGROUP BY \"unit price\" \r\n"
                   "ORDER BY \"unit price\" ASC\r\n");
+    QTest::newRow("aliases: plain bare, others quoted, a quoted name as written") << [&] {
+        QueryInput input = single({ column(t, "a"), column(t, "b"), column(t, "c") });
+        input.Columns[0].Alias = QStringLiteral("Total");
+        input.Columns[1].Alias = QStringLiteral("big \"one\"");
+        input.Columns[2].Alias = QStringLiteral("\"Upper\"");
+        return input;
+    }() << select("t.a AS Total, t.b AS \"big \"\"one\"\"\", t.c AS \"Upper\" \r\nFROM t \r\n");
     QTest::newRow("distinct") << [&] {
         QueryInput input = single({ column(t, "a") });
         input.Distinct = true;

@@ -1,0 +1,917 @@
+// The full import, starting from SQL text: random SELECT statements written from SQL's grammar
+// over the sample database (1-4 tables, every join kind, bracketed joins, comma lists, aliases,
+// quoted and upper-case names, conditions with AND/OR, aggregates, grouping, having, sorting,
+// DISTINCT, column aliases) and a share with constructs the builder cannot show. Each goes
+// through the builder form (extended grid); when nothing is left out, the regenerated statement
+// must return the same rows as the original on SQLite and PostgreSQL, in the same order of the
+// sort keys where the ORDER BY fixes it, under the same column names on PostgreSQL. What the
+// builder cannot show must be named; a subquery in WHERE may be kept as text, so that those
+// statements only have to keep their rows. This generator knows nothing of the builder's own.
+// DIDUZA_IMPORTPROPERTY_SEED and _COUNT choose other statements; _VERBOSE prints each one.
+
+#include "../common/SampleConnections.h"
+#include "engines/TSchemaSqlDataEngine.h"
+#include "platform/Application.h"
+#include "querybuilder/TfrmZkSQLBuilder.h"
+#include "sqlparser/SelectImport.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+
+using namespace Diduza;
+
+namespace {
+
+const QString SqliteConnection = QStringLiteral("importproperty-sqlite");
+const QString PostgresConnection = QStringLiteral("importproperty-pg");
+
+// The sample's tables: name, rows, "column:type" (n number, t text, d date).
+struct TableDef {
+    QString name;
+    double rows;
+    QStringList columns;
+    QString type(int c) const { return columns.at(c).section(':', 1); }
+    QString column(int c) const { return columns.at(c).section(':', 0, 0); }
+    bool small() const { return rows <= 12; }
+};
+const QVector<TableDef> &tables()
+{
+    static const QVector<TableDef> defs = {
+        { "suppliers", 12, { "id:n", "name:t", "contact:t", "city:t", "country:t", "phone:t" } },
+        { "products", 58,
+            { "id:n", "name:t", "supplier_id:n", "category:t", "unit price:n", "units_in_stock:n",
+                "discontinued:n" } },
+        { "customer", 150,
+            { "id:n", "name:t", "contact:t", "city:t", "country:t", "phone:t", "since:d" } },
+        { "employees", 12,
+            { "id:n", "first_name:t", "last_name:t", "title:t", "city:t", "hire_date:d",
+                "reports_to:n" } },
+        { "orders", 1500,
+            { "id:n", "customer_id:n", "employee_id:n", "order_date:d", "shipped_date:d",
+                "ship_city:t", "amount:n" } },
+        { "order details", 3793,
+            { "order_id:n", "line_no:n", "product_id:n", "quantity:n", "unit price:n",
+                "discount:n" } },
+    };
+    return defs;
+}
+
+// Column pairs to join on (declared keys first), with the rows of b per row of a and back.
+struct Link {
+    int a;
+    QString ca;
+    int b;
+    QString cb;
+    double ab, ba;
+    bool key;
+};
+const QVector<Link> Links = {
+    { 2, "id", 4, "customer_id", 10, 1, true },
+    { 3, "id", 4, "employee_id", 125, 1, true },
+    { 3, "id", 3, "reports_to", 1, 1, true },
+    { 4, "id", 5, "order_id", 2.5, 1, true },
+    { 1, "id", 5, "product_id", 65, 1, true },
+    { 0, "id", 1, "supplier_id", 5, 1, true },
+    { 2, "city", 3, "city", 0.5, 6.5, false },
+    { 0, "country", 2, "country", 10, 0.8, false },
+    { 0, "city", 2, "city", 7, 0.6, false },
+    { 3, "city", 0, "city", 0.5, 0.5, false },
+    { 1, "unit price", 5, "unit price", 68, 1, false },
+    { 3, "city", 3, "city", 3, 3, false },
+    { 0, "country", 0, "country", 1.4, 1.4, false },
+};
+
+const QStringList AliasPool
+    = { "a", "b", "c", "t1", "t2", "x", "o", "od", "cu", "EMP", "Sup", "\"Ord\"", "\"big one\"" };
+const QStringList ColumnAliasPool
+    = { "total", "n", "cnt", "who", "place", "\"Big One\"", "\"Upper\"", "val", "k", "amt" };
+
+QString valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return QStringLiteral("<null>");
+    bool number = false;
+    const double d = value.toString().toDouble(&number);
+    return number ? QString::number(d, 'g', 10) : value.toString();
+}
+
+using Rows = QVector<QStringList>;
+
+// The rows of a statement, its columns' names in Names.
+bool rowsOf(
+    const QString &connection, const QString &sql, Rows &rows, QStringList &names, QString &error)
+{
+    QSqlQuery query(QSqlDatabase::database(connection));
+    query.setForwardOnly(true);
+    rows.clear();
+    if (!query.exec(sql)) {
+        error = query.lastError().text();
+        return false;
+    }
+    const int columns = query.record().count();
+    names.clear();
+    for (int c = 0; c < columns; ++c)
+        names << query.record().fieldName(c);
+    while (query.next()) {
+        QStringList row;
+        for (int c = 0; c < columns; ++c)
+            row << valueText(query.value(c));
+        rows << row;
+    }
+    return true;
+}
+
+// A statement and what the test needs to know of it.
+struct Statement {
+    enum Kind { Plain, Unsupported, Subquery };
+    QString sql;
+    Kind kind = Plain;
+    QString construct; // the unsupported construct or subquery, for the summary
+    QVector<int> orderKeys; // output positions of the ORDER BY keys that fix the order
+};
+
+class Generator {
+public:
+    explicit Generator(QRandomGenerator &random)
+        : m_random(random)
+    {
+    }
+
+    // Call once per generator.
+    Statement next()
+    {
+        Statement st;
+        const int roll = r(100);
+        st.kind = roll < 80 ? Statement::Plain
+            : roll < 94     ? Statement::Unsupported
+                            : Statement::Subquery;
+        int mutation = st.kind == Statement::Unsupported ? r(9) : -1;
+        buildFrom(mutation == 7);
+        // CASE, a function or a window function in the field list need plain columns.
+        m_aggregate = mutation < 4 && chance(30);
+        buildFields();
+        if (mutation == 5 || mutation == 6 || mutation == 8)
+            addExpression(mutation);
+        QString where = m_joinWhere;
+        if (chance(55))
+            where = conj(where, expr(r(3), where.isEmpty() ? QString() : "AND"));
+        if (st.kind == Statement::Subquery)
+            where = conj(where, subquery());
+        QString core = QStringLiteral("SELECT ") + (m_distinct ? "DISTINCT " : "")
+            + m_outputs.join(", ") + " FROM " + m_from;
+        if (!where.isEmpty())
+            core += " WHERE " + where;
+        if (!m_groupBy.isEmpty())
+            core += " GROUP BY " + m_groupBy.join(", ");
+        if (!m_having.isEmpty())
+            core += " HAVING " + m_having;
+        static const char *const names[] = { "UNION", "INTERSECT", "EXCEPT", "LIMIT", "CTE",
+            "window function", "CASE", "derived table", "function" };
+        if (mutation >= 0)
+            st.construct = names[mutation];
+        // Comments where a user may leave them.
+        if (chance(4))
+            core.replace(core.indexOf(" FROM "), 6, " /* the list */ FROM ");
+        if (chance(4) && core.contains(" WHERE "))
+            core.replace(core.indexOf(" WHERE "), 7, " WHERE -- the filter\n ");
+        if (mutation == 4)
+            core = "WITH w AS (SELECT id, name FROM customer WHERE id < " + num(20, 140) + ") "
+                + core;
+        if (mutation >= 0 && mutation <= 2) {
+            static const char *const ops[] = { " UNION ", " INTERSECT ", " EXCEPT " };
+            QString other = QStringLiteral("SELECT ") + m_outputs.join(", ") + " FROM " + m_from
+                + (m_joinWhere.isEmpty() ? "" : " WHERE " + m_joinWhere);
+            if (!m_groupBy.isEmpty())
+                other += " GROUP BY " + m_groupBy.join(", ");
+            st.sql = core + ops[mutation] + (chance(30) ? "ALL " : "") + other
+                + (chance(50) ? " ORDER BY 1" : "");
+            return st;
+        }
+        st.sql = core + orderBy(st.orderKeys);
+        if (mutation == 3)
+            st.sql += chance(70) ? " LIMIT " + num(1, 20) + (chance(40) ? " OFFSET 3" : "")
+                                 : QStringLiteral(" OFFSET 5");
+        if (st.kind == Statement::Subquery)
+            st.construct = "subquery in WHERE";
+        return st;
+    }
+
+private:
+    struct Source {
+        int table;
+        QString alias; // as declared, empty without one
+        QString name; // the table's name as written
+    };
+    struct Output {
+        QString text;
+        QString alias;
+        bool aggregate = false;
+    };
+
+    int r(int n) { return int(m_random.bounded(n)); }
+    bool chance(int percent) { return r(100) < percent; }
+    template <typename T> const T &pick(const QVector<T> &list) { return list.at(r(list.size())); }
+    QString num(int low, int high) { return QString::number(low + r(high - low + 1)); }
+    static QString conj(const QString &a, const QString &b)
+    {
+        return a.isEmpty() ? b : b.isEmpty() ? a : a + " AND " + b;
+    }
+    const TableDef &def(int src) const { return tables().at(m_sources.at(src).table); }
+
+    // A name as a user might write it: as is, in capitals, or quoted; names with a blank quoted.
+    QString spell(const QString &name)
+    {
+        if (name.contains(' '))
+            return '"' + name + '"';
+        const int k = r(10);
+        return k < 7 ? name : k < 9 ? name.toUpper() : '"' + name + '"';
+    }
+
+    // The qualifier naming a source, as the statement may write it.
+    QString qualifier(int src)
+    {
+        const Source &s = m_sources.at(src);
+        if (s.alias.isEmpty())
+            return spell(tables().at(s.table).name);
+        if (s.alias.startsWith('"'))
+            return s.alias;
+        return chance(80)                  ? s.alias
+            : s.alias.toLower() == s.alias ? s.alias.toUpper()
+                                           : s.alias.toLower();
+    }
+
+    // A column, qualified or (when only one source has the name) bare.
+    QString column(int src, int col)
+    {
+        const QString name = def(src).column(col);
+        int holders = 0;
+        for (int s = 0; s < m_sources.size(); ++s)
+            holders += def(s).columns.contains(name + ':' + def(src).type(col));
+        if (holders == 1 && chance(15))
+            return spell(name);
+        return qualifier(src) + '.' + spell(name);
+    }
+
+    int columnIndex(int table, const QString &name) const
+    {
+        const QStringList &cols = tables().at(table).columns;
+        for (int c = 0; c < cols.size(); ++c) {
+            if (cols.at(c).section(':', 0, 0) == name)
+                return c;
+        }
+        return -1;
+    }
+
+    QString randomColumn(
+        const QString &type = QString(), int *srcOut = nullptr, int *colOut = nullptr)
+    {
+        for (int guard = 0; guard < 50; ++guard) {
+            const int src = r(m_sources.size());
+            const int col = r(def(src).columns.size());
+            if (!type.isEmpty() && def(src).type(col) != type)
+                continue;
+            if (srcOut)
+                *srcOut = src;
+            if (colOut)
+                *colOut = col;
+            return column(src, col);
+        }
+        const int src = r(m_sources.size());
+        if (srcOut)
+            *srcOut = src;
+        if (colOut)
+            *colOut = 0;
+        return column(src, 0);
+    }
+
+    QString literal(const QString &col, const QString &type)
+    {
+        if (type == "d") {
+            static const QStringList dates
+                = { "'2022-11-07'", "'2023-06-01'", "'2019-01-01'", "'2023-12-01'" };
+            return dates.at(r(dates.size()));
+        }
+        if (type == "t") {
+            static const QStringList texts = { "'Paris'", "'Berlin'", "'London'", "'Hamburg'",
+                "'USA'", "'Germany'", "'UK'", "'Dairy'", "'Beverages'", "'M'", "'Anna'",
+                "'Sales Manager'", "'O''Neill Supplies'", "'c.city'", "'Salt AND Pepper'" };
+            return texts.at(r(texts.size()));
+        }
+        const QString c = col.toLower();
+        if (c.contains("amount"))
+            return num(100, 1800);
+        if (c.contains("price"))
+            return num(5, 60) + (chance(30) ? ".5" : "");
+        if (c.contains("discount"))
+            return chance(50) ? "0" : "0.05";
+        if (c.contains("line_no") || c.contains("discontinued"))
+            return num(0, 3);
+        return num(1, 60);
+    }
+
+    // One condition on the statement's columns.
+    QString predicate()
+    {
+        int src = 0, col = 0;
+        const QString c = randomColumn(QString(), &src, &col);
+        const QString type = def(src).type(col);
+        static const QStringList ops = { "=", "<>", "<", ">", "<=", ">=" };
+        const int k = r(24);
+        if (k == 20 && type != "t")
+            return c + (chance(70) ? " BETWEEN " : " NOT BETWEEN ")
+                + literal(def(src).column(col), type) + " AND "
+                + literal(def(src).column(col), type);
+        if (k == 21)
+            return c + (chance(70) ? " IN (" : " NOT IN (") + literal(def(src).column(col), type)
+                + ", " + literal(def(src).column(col), type) + ')';
+        if (k == 22)
+            return "NOT (" + predicate() + ')';
+        if (k < 2)
+            return c + (chance(50) ? " IS NULL" : " IS NOT NULL");
+        if (k < 4 && type == "t") {
+            static const QStringList patterns = { "'%a%'", "'B%'", "'%er%'", "'%s'", "'O''N%'" };
+            return c + " LIKE " + patterns.at(r(patterns.size()));
+        }
+        if (k < 6) {
+            // Two columns of one type, of one table or of two.
+            const QString other = randomColumn(type);
+            return c + ' ' + ops.at(r(ops.size())) + ' ' + other;
+        }
+        return c + ' ' + ops.at(r(ops.size())) + ' ' + literal(def(src).column(col), type);
+    }
+
+    // Conditions joined by AND and OR, bracketed where the operator changes and sometimes
+    // where it does not.
+    QString expr(int depth, const QString &parent = QString())
+    {
+        if (depth == 0 || chance(35))
+            return predicate();
+        const QString op = chance(50) ? "AND" : "OR";
+        QString text = expr(depth - 1, op) + ' ' + op + ' ' + expr(depth - 1, op);
+        if ((!parent.isEmpty() && parent != op) || chance(25))
+            text = '(' + text + ')';
+        return text;
+    }
+
+    QString linkText(const Link &l, int srcA, int srcB, bool anyOperator)
+    {
+        QString a = column(srcA, columnIndex(l.a, l.ca));
+        QString b = column(srcB, columnIndex(l.b, l.cb));
+        if (chance(50))
+            std::swap(a, b);
+        static const QStringList ops = { "<>", "<", ">=" };
+        return a + ' ' + (anyOperator ? ops.at(r(ops.size())) : QStringLiteral("=")) + ' ' + b;
+    }
+
+    // The FROM clause: a random tree of tables joined on the links, written as a chain of
+    // joins, with a bracketed side, or as a comma list with the joins in WHERE.
+    void buildFrom(bool derived)
+    {
+        const int count = 1 + r(4);
+        const int shape = count >= 3 && chance(25) ? 1 : count >= 2 && chance(18) ? 2 : 0;
+        const int split = shape == 1 ? 1 + r(count - 2) : count; // the bracketed side's start
+        struct Edge {
+            Link link;
+            int parent;
+            bool parentIsA;
+            bool anyOperator = false; // compares with <>, < or >= (other links than keys)
+        };
+        QVector<Edge> edges;
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            m_sources.clear();
+            edges.clear();
+            m_sources << Source { r(6), QString(), QString() };
+            double rows = tables().at(m_sources.first().table).rows;
+            while (m_sources.size() < count) {
+                QVector<Edge> options;
+                const int low = m_sources.size() > split ? split : 0;
+                for (int p = low; p < m_sources.size(); ++p) {
+                    for (const Link &l : Links) {
+                        for (const bool aSide : { true, false }) {
+                            if ((aSide ? l.a : l.b) != m_sources.at(p).table)
+                                continue;
+                            const int other = aSide ? l.b : l.a;
+                            int present = 0;
+                            for (const Source &s : m_sources)
+                                present += s.table == other;
+                            if (present > 1 || (present == 1 && !tables().at(other).small()))
+                                continue;
+                            if (rows * std::max(1.0, aSide ? l.ab : l.ba) > 4500)
+                                continue;
+                            options << Edge { l, p, aSide };
+                        }
+                    }
+                }
+                if (options.isEmpty())
+                    break;
+                Edge e = pick(options);
+                const double fan = std::max(1.0, e.parentIsA ? e.link.ab : e.link.ba);
+                const double all = tables().at(e.parentIsA ? e.link.b : e.link.a).rows;
+                e.anyOperator = !e.link.key && rows * all <= 2000 && chance(15);
+                rows *= e.anyOperator ? all : fan;
+                edges << e;
+                m_sources << Source { e.parentIsA ? e.link.b : e.link.a, QString(), QString() };
+            }
+            if (m_sources.size() == count)
+                break;
+        }
+        // Names and aliases.
+        QStringList used;
+        for (int s = 0; s < m_sources.size(); ++s) {
+            Source &src = m_sources[s];
+            bool twice = false;
+            for (int o = 0; o < s; ++o)
+                twice = twice || m_sources.at(o).table == src.table;
+            if (twice || derived || chance(50)) {
+                do
+                    src.alias = AliasPool.at(r(AliasPool.size()));
+                while (used.contains(src.alias.toLower()));
+                used << src.alias.toLower();
+            }
+            src.name = spell(tables().at(src.table).name);
+        }
+        auto decl = [&](int s) {
+            const Source &src = m_sources.at(s);
+            QString text = src.name;
+            if (derived && s == 0)
+                text = "(SELECT * FROM " + src.name + (chance(50) ? "" : " WHERE 1 = 1") + ')';
+            if (src.alias.isEmpty())
+                return text;
+            return text + (chance(50) ? " AS " : " ") + src.alias;
+        };
+        // The ON of a source's join; a FULL join compares with "=" only (PostgreSQL's rule).
+        // The ON of a source's join, which sees the sources from low on.
+        auto on = [&](int child, const QString &kind, int low) {
+            const Edge &e = edges.at(child - 1);
+            const int srcA = e.parentIsA ? e.parent : child;
+            const int srcB = e.parentIsA ? child : e.parent;
+            QString text = linkText(e.link, srcA, srcB, e.anyOperator && !kind.startsWith('F'));
+            // Now and then a second link to a source before it (a cycle of joins).
+            for (int s = low; s < child && chance(20); ++s) {
+                for (const Link &l : Links) {
+                    const bool fits
+                        = (l.a == m_sources.at(s).table && l.b == m_sources.at(child).table)
+                        || (l.b == m_sources.at(s).table && l.a == m_sources.at(child).table);
+                    if (!fits || (s == e.parent && l.ca == e.link.ca && l.cb == e.link.cb))
+                        continue;
+                    const bool sIsA = l.a == m_sources.at(s).table;
+                    text += " AND " + linkText(l, sIsA ? s : child, sIsA ? child : s, false);
+                    break;
+                }
+            }
+            if (chance(25)) {
+                // A one-table condition of the new table or of one before it on its side.
+                const int s = chance(60) ? child : low + r(child - low);
+                const int col = r(def(s).columns.size());
+                static const QStringList ops = { "=", "<>", "<", ">", "<=", ">=" };
+                const QString extra = def(s).type(col) == "t" && chance(30)
+                    ? column(s, col) + " LIKE '%a%'"
+                    : column(s, col) + ' ' + ops.at(r(ops.size())) + ' '
+                        + literal(def(s).column(col), def(s).type(col));
+                text = chance(50) ? text + " AND " + extra : extra + " AND " + text;
+            }
+            return chance(30) ? '(' + text + ')' : text;
+        };
+        static const QStringList kinds = { "JOIN", "INNER JOIN", "LEFT JOIN", "LEFT OUTER JOIN",
+            "RIGHT JOIN", "RIGHT OUTER JOIN", "FULL JOIN", "FULL OUTER JOIN" };
+        auto join = [&](int s) {
+            const QString kind = kinds.at(r(kinds.size()));
+            return ' ' + kind + ' ' + decl(s) + " ON " + on(s, kind, s > split ? split : 0);
+        };
+        if (shape == 2) {
+            // The last source joined to the one before it with JOIN ... ON now and then: the
+            // comma binds looser, so that ON sees those two only.
+            const int last = int(m_sources.size()) - 1;
+            const bool joined = last >= 2 && edges.at(last - 1).parent == last - 1 && chance(40);
+            QStringList list;
+            for (int s = 0; s < m_sources.size() - joined; ++s)
+                list << decl(s);
+            m_from = list.join(chance(80) ? ", " : " CROSS JOIN ");
+            if (joined) {
+                const QString kind = kinds.at(r(kinds.size()));
+                m_from += ' ' + kind + ' ' + decl(last) + " ON " + on(last, kind, last - 1);
+            }
+            for (int s = 1; s < m_sources.size() - joined; ++s) {
+                const Edge &e = edges.at(s - 1);
+                m_joinWhere = conj(m_joinWhere,
+                    linkText(
+                        e.link, e.parentIsA ? e.parent : s, e.parentIsA ? s : e.parent, false));
+            }
+            return;
+        }
+        // Left side: sources [0, split) as a chain, bracketed now and then.
+        QString left = decl(0);
+        for (int s = 1; s < split && s < m_sources.size(); ++s)
+            left += join(s);
+        if (split + 1 < m_sources.size()) {
+            if (split > 1 && chance(50))
+                left = '(' + left + ')';
+            QString right = decl(split);
+            for (int s = split + 1; s < m_sources.size(); ++s)
+                right += join(s);
+            const QString kind = kinds.at(r(kinds.size()));
+            left += ' ' + kind + " (" + right + ") ON " + on(split, kind, 0);
+        } else if (split < m_sources.size()) {
+            left += join(split);
+        }
+        m_from = left;
+    }
+
+    QString aliasFor()
+    {
+        if (!chance(20))
+            return QString();
+        QString alias;
+        for (int guard = 0; guard < 10; ++guard) {
+            alias = ColumnAliasPool.at(r(ColumnAliasPool.size()));
+            if (!m_aliases.contains(alias))
+                break;
+        }
+        if (m_aliases.contains(alias))
+            return QString();
+        m_aliases << alias;
+        return alias;
+    }
+
+    void addOutput(Output o)
+    {
+        o.alias = aliasFor();
+        m_outputList << o;
+        m_outputs << (o.alias.isEmpty() ? o.text : o.text + (chance(70) ? " AS " : " ") + o.alias);
+    }
+
+    // An aggregate; a number when Numeric (to compare with one).
+    QString aggregateOf(bool numeric = false)
+    {
+        switch (r(6)) {
+        case 0:
+        case 1:
+            return "COUNT(*)";
+        case 2:
+            return "COUNT(" + randomColumn() + ')';
+        case 3:
+            return "SUM(" + randomColumn("n") + ')';
+        case 4:
+            return (chance(50) ? "MIN(" : "MAX(") + randomColumn(numeric ? "n" : "") + ')';
+        default:
+            return "AVG(" + randomColumn("n") + ')';
+        }
+    }
+
+    // What the builder cannot show in the field list: a window function, CASE, a function.
+    void addExpression(int mutation)
+    {
+        Output o;
+        const QString n = randomColumn("n"), any = randomColumn();
+        if (mutation == 5) {
+            static const QStringList windows = { "ROW_NUMBER() OVER (ORDER BY %1)",
+                "COUNT(*) OVER ()", "SUM(%2) OVER (PARTITION BY %1)" };
+            o.text = QString(windows.at(r(windows.size()))).replace("%1", any).replace("%2", n);
+        } else if (mutation == 6) {
+            o.text = "CASE WHEN " + predicate() + " THEN 'yes' ELSE 'no' END";
+        } else {
+            static const QStringList functions
+                = { "UPPER(%1)", "COALESCE(%1, %1)", "%2 + 1", "LENGTH(%1)", "ABS(%2)" };
+            o.text = QString(functions.at(r(functions.size())))
+                         .replace("%1", randomColumn("t"))
+                         .replace("%2", n);
+        }
+        const int at = r(m_outputList.size() + 1);
+        o.alias = aliasFor();
+        m_outputList.insert(at, o);
+        m_outputs.insert(at, o.alias.isEmpty() ? o.text : o.text + " AS " + o.alias);
+    }
+
+    void buildFields()
+    {
+        if (m_aggregate) {
+            const int groups = r(3);
+            const int aggregates = 1 + r(2);
+            QVector<bool> order;
+            for (int i = 0; i < groups; ++i)
+                order << false;
+            for (int i = 0; i < aggregates; ++i)
+                order.insert(r(order.size() + 1), true);
+            for (const bool isAggregate : order) {
+                Output o;
+                o.aggregate = isAggregate;
+                o.text = isAggregate ? aggregateOf() : randomColumn();
+                addOutput(o);
+                if (!isAggregate)
+                    m_groupBy << (chance(20) ? QString::number(m_outputList.size()) : o.text);
+            }
+            if (chance(15)) {
+                int src = 0, col = 0;
+                m_groupBy << randomColumn(QString(), &src, &col);
+                m_groupedHidden << QPair<int, int>(src, col);
+            }
+            if (chance(groups > 0 ? 30 : 5)) {
+                static const QStringList ops = { ">", ">=", "<", "<>" };
+                QString having
+                    = aggregateOf(true) + ' ' + ops.at(r(ops.size())) + ' ' + num(1, 300);
+                if (groups > 0 && chance(30)) {
+                    const Output &g = m_outputList.at(r(m_outputList.size()));
+                    if (!g.aggregate)
+                        having += chance(70) ? " AND " + g.text + " IS NOT NULL"
+                                             : " OR " + g.text + " IS NULL";
+                }
+                m_having = having;
+            }
+            return;
+        }
+        if (chance(5)) {
+            Output all;
+            all.text = chance(50) ? QStringLiteral("*") : qualifier(r(m_sources.size())) + ".*";
+            m_outputList << all;
+            m_outputs << all.text;
+            m_star = true;
+        }
+        const int count = (m_star ? r(2) : 1 + r(4));
+        for (int i = 0; i < count; ++i) {
+            Output o;
+            o.text = randomColumn();
+            addOutput(o);
+        }
+        m_distinct = chance(15);
+    }
+
+    QString orderBy(QVector<int> &keys)
+    {
+        if (!chance(50) || (m_star && m_outputList.size() == 1))
+            return QString();
+        const bool grouped = m_aggregate;
+        QStringList items;
+        bool prefix = !m_star;
+        for (int k = 1 + r(3); k > 0; --k) {
+            QString text;
+            int position = -1;
+            const int from = r(m_outputList.size());
+            const Output &o = m_outputList.at(from);
+            const int way = r(10);
+            if (way < 7 && o.text != "*" && !o.text.endsWith(".*")) {
+                position = from;
+                text = way < 2 && !m_star           ? QString::number(from + 1)
+                    : way < 4 && !o.alias.isEmpty() ? o.alias
+                                                    : o.text;
+            } else if (!m_distinct && grouped) {
+                if (!m_groupedHidden.isEmpty() && chance(50)) {
+                    const auto g = m_groupedHidden.first();
+                    text = column(g.first, g.second);
+                } else {
+                    text = aggregateOf();
+                }
+            } else if (!m_distinct) {
+                text = randomColumn();
+            } else {
+                continue;
+            }
+            prefix = prefix && position >= 0;
+            if (prefix)
+                keys << position;
+            static const QStringList ways = { "", " ASC", " DESC" };
+            items << text + ways.at(r(3));
+        }
+        return items.isEmpty() ? QString() : " ORDER BY " + items.join(", ");
+    }
+
+    // A subquery the statement's condition holds: IN or EXISTS over a linked table.
+    QString subquery()
+    {
+        for (const Link &l : Links) {
+            for (int s = 0; s < m_sources.size(); ++s) {
+                if (m_sources.at(s).table != l.a || !chance(30))
+                    continue;
+                const QString other = spell(tables().at(l.b).name);
+                if (chance(50))
+                    return column(s, columnIndex(l.a, l.ca)) + (chance(70) ? " IN" : " NOT IN")
+                        + " (SELECT " + spell(l.cb) + " FROM " + other + ')';
+                return QString(chance(70) ? "EXISTS" : "NOT EXISTS") + " (SELECT 1 FROM " + other
+                    + " q WHERE q." + spell(l.cb) + " = " + column(s, columnIndex(l.a, l.ca)) + ')';
+            }
+        }
+        return column(0, 0) + " IN (SELECT " + tables().at(m_sources.first().table).column(0)
+            + " FROM " + m_sources.first().name + ")";
+    }
+
+    QRandomGenerator &m_random;
+    QVector<Source> m_sources;
+    QString m_from, m_joinWhere, m_having;
+    QStringList m_outputs, m_groupBy, m_aliases;
+    QVector<Output> m_outputList;
+    QVector<QPair<int, int>> m_groupedHidden;
+    bool m_distinct = false, m_star = false, m_aggregate = false;
+};
+
+} // namespace
+
+class tst_ImportProperty : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void randomStatements();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_hasPostgres = false;
+};
+
+void tst_ImportProperty::initTestCase()
+{
+    QString error;
+    QVERIFY2(SampleConnections::OpenSqliteCopy(m_dir, SqliteConnection, error), qPrintable(error));
+    if (SampleConnections::PostgresConfigured()) {
+        QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
+        m_hasPostgres = true;
+    }
+}
+
+void tst_ImportProperty::cleanupTestCase()
+{
+    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
+}
+
+void tst_ImportProperty::randomStatements()
+{
+    const int count = qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_COUNT") > 0
+        ? qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_COUNT")
+        : 2000;
+    const quint32 seed = qEnvironmentVariableIsSet("DIDUZA_IMPORTPROPERTY_SEED")
+        ? quint32(qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_SEED"))
+        : 20261214u;
+    qInfo("seed %u (DIDUZA_IMPORTPROPERTY_SEED), %d statements (DIDUZA_IMPORTPROPERTY_COUNT)", seed,
+        count);
+    const bool verbose = qEnvironmentVariableIsSet("DIDUZA_IMPORTPROPERTY_VERBOSE");
+    QRandomGenerator random(seed);
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(SqliteConnection);
+    QString raised;
+    const TExceptionHandler previous
+        = SetExceptionHandler([&raised](const Exception &e) { raised = e.Message(); });
+    auto form = std::make_unique<TfrmZkSQLBuilder>();
+    QStringList databases { SqliteConnection };
+    if (m_hasPostgres)
+        databases << PostgresConnection;
+
+    int plain = 0, plainImported = 0, unsupported = 0, unsupportedNamed = 0, subqueries = 0,
+        subqueriesImported = 0, imported = 0, checks = 0, orderChecks = 0;
+    QMap<QString, int> originalFailed; // by database
+    std::map<QString, int> plainReasons;
+    QStringList mismatches, unnamed;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < count; ++i) {
+        const Statement st = Generator(random).next();
+        if (verbose)
+            fprintf(stderr, "%d: %s\n", i, qPrintable(st.sql));
+        const qint64 started = clock.elapsed();
+        const auto slow = qScopeGuard([&] {
+            if (clock.elapsed() - started > 2000)
+                qWarning("slow (%lld ms): %s", clock.elapsed() - started, qPrintable(st.sql));
+        });
+        if (i % 200 == 0) {
+            // A fresh form now and then keeps the grid's bookkeeping from growing.
+            form = std::make_unique<TfrmZkSQLBuilder>();
+            form->SetDataEngine(&engine);
+            form->SetExtendedGrid(true);
+        } else {
+            form->btnNewClick(nullptr);
+        }
+        raised.clear();
+        const QStringList leftOut = form->ImportQuery(ImportSelect(st.sql));
+        const QString again = form->GenerateSQL();
+        const QString where = QStringLiteral("statement %1 (seed %2):\n  %3\nregenerated:\n  %4")
+                                  .arg(i)
+                                  .arg(seed)
+                                  .arg(st.sql, QString(again).replace("\r\n", "\n  "));
+        switch (st.kind) {
+        case Statement::Plain:
+            ++plain;
+            plainImported += leftOut.isEmpty();
+            for (const QString &note : leftOut)
+                ++plainReasons[note.left(48)];
+            break;
+        case Statement::Unsupported:
+            ++unsupported;
+            unsupportedNamed += !leftOut.isEmpty();
+            if (leftOut.isEmpty())
+                unnamed << QStringLiteral("%1 not named in %2").arg(st.construct, where);
+            break;
+        case Statement::Subquery:
+            ++subqueries;
+            subqueriesImported += leftOut.isEmpty();
+            break;
+        }
+        if (verbose && !leftOut.isEmpty())
+            fprintf(stderr, "  left out: %s\n", qPrintable(leftOut.join("; ")));
+        if (!leftOut.isEmpty())
+            continue;
+        ++imported;
+        if (!raised.isEmpty()) {
+            mismatches << where + "\nraised: " + raised;
+            continue;
+        }
+        for (const QString &db : databases) {
+            const QString dbName = db == SqliteConnection ? "SQLite" : "PostgreSQL";
+            Rows original, rebuilt;
+            QStringList names, rebuiltNames;
+            QString error;
+            if (!rowsOf(db, st.sql, original, names, error)) {
+                if (verbose)
+                    fprintf(stderr, "  fails on %s: %s\n", qPrintable(dbName), qPrintable(error));
+                ++originalFailed[dbName];
+                continue;
+            }
+            ++checks;
+            if (!rowsOf(db, again, rebuilt, rebuiltNames, error)) {
+                mismatches << QStringLiteral("%1\n%2 fails on the regenerated: %3")
+                                  .arg(where, dbName, error);
+                continue;
+            }
+            // PostgreSQL names a column by its alias, field or function alone, whatever the
+            // qualifiers; SQLite by the text as written.
+            if (db == PostgresConnection && names != rebuiltNames)
+                mismatches << QStringLiteral("%1\n%2: the columns are named %3, regenerated %4")
+                                  .arg(where, dbName, names.join(", "), rebuiltNames.join(", "));
+            // The sort keys' values in row order, where the ORDER BY fixes them.
+            if (!st.orderKeys.isEmpty()) {
+                auto keys = [&](const Rows &rows) {
+                    QStringList out;
+                    for (const QStringList &row : rows) {
+                        QString k;
+                        for (const int p : st.orderKeys)
+                            k += row.value(p) + '|';
+                        out << k;
+                    }
+                    return out;
+                };
+                ++orderChecks;
+                const QStringList a = keys(original), b = keys(rebuilt);
+                if (a != b) {
+                    int at = 0;
+                    while (at < a.size() && at < b.size() && a.at(at) == b.at(at))
+                        ++at;
+                    mismatches << QStringLiteral("%1\n%2: the sort keys differ at row %3: %4 / %5")
+                                      .arg(where, dbName)
+                                      .arg(at)
+                                      .arg(a.value(at), b.value(at));
+                }
+            }
+            QStringList a, b;
+            for (const QStringList &row : original)
+                a << row.join('|');
+            for (const QStringList &row : rebuilt)
+                b << row.join('|');
+            a.sort();
+            b.sort();
+            if (a != b) {
+                int at = 0;
+                while (at < a.size() && at < b.size() && a.at(at) == b.at(at))
+                    ++at;
+                mismatches << QStringLiteral("%1\n%2: %3 rows, regenerated %4; first different: "
+                                             "%5 / %6")
+                                  .arg(where, dbName)
+                                  .arg(a.size())
+                                  .arg(b.size())
+                                  .arg(a.value(at), b.value(at));
+            }
+        }
+    }
+    SetExceptionHandler(previous);
+    std::vector<std::pair<int, QString>> reasons;
+    for (const auto &[text, n] : plainReasons)
+        reasons.emplace_back(n, text);
+    std::sort(reasons.rbegin(), reasons.rend());
+    for (size_t k = 0; k < reasons.size() && k < 8; ++k)
+        qInfo("left out of plain statements %4d x  %s", reasons[k].first,
+            qPrintable(reasons[k].second));
+    for (const QString &m : mismatches.mid(0, 40))
+        qWarning("MISMATCH %s", qPrintable(m));
+    for (const QString &u : unnamed.mid(0, 20))
+        qWarning("UNNAMED %s", qPrintable(u));
+    const double share = plain ? 100.0 * plainImported / plain : 0;
+    qInfo("import property: %d statements in %.0f s, %d imported with nothing left out; plain "
+          "%d/%d (%.1f %%); unsupported named %d/%d; subqueries in WHERE imported %d/%d; %d row "
+          "checks (%d of the order) on %s, originals failing: SQLite %d, PostgreSQL %d; %d "
+          "mismatches",
+        count, clock.elapsed() / 1000.0, imported, plainImported, plain, share, unsupportedNamed,
+        unsupported, subqueriesImported, subqueries, checks, orderChecks,
+        m_hasPostgres ? "SQLite and PostgreSQL" : "SQLite", originalFailed.value("SQLite"),
+        originalFailed.value("PostgreSQL"), int(mismatches.size()));
+    QVERIFY2(mismatches.isEmpty(), "statements imported with nothing left out changed their rows");
+    QVERIFY2(unnamed.isEmpty(), "constructs the builder cannot show were not named");
+    QVERIFY2(share >= 90.0, "fewer than nine in ten plain statements imported");
+    // The generator itself: statements the databases refuse check nothing.
+    for (const int failed : originalFailed)
+        QVERIFY2(failed * 50 <= imported, "more than 2 % of the statements do not run as written");
+}
+
+QTEST_MAIN(tst_ImportProperty)
+#include "tst_importproperty.moc"
