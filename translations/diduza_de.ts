@@ -147,6 +147,10 @@
         <source>the sorting by %1, which is not in the field list (the extended grid has a Show row)</source>
         <translation>die Sortierung nach %1, das nicht in der Feldliste steht (das erweiterte Raster hat eine Zeile „Anzeigen“)</translation>
     </message>
+    <message>
+        <source>%1, a field of a table whose * is in the field list: the builder shows a table&apos;s * or its single fields</source>
+        <translation>%1, ein Feld einer Tabelle, deren * in der Feldliste steht: Der Generator zeigt das * einer Tabelle oder ihre einzelnen Felder</translation>
+    </message>
 </context>
 <context>
     <name>Diduza::SchemaAccessible</name>
