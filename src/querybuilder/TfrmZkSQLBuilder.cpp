@@ -62,6 +62,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -721,6 +722,9 @@ void TfrmZkSQLBuilder::createQueryTools()
     pbRunning->setMaximumWidth(80);
     pbRunning->setTextVisible(false);
     pbRunning->hide();
+    lblResultIcon = new QLabel(pnlResultTools);
+    lblResultIcon->setObjectName(QStringLiteral("lblResultIcon"));
+    lblResultIcon->hide();
     lblResultStatus = new QLabel(pnlResultTools);
     lblResultStatus->setObjectName(QStringLiteral("lblResultStatus"));
     lblResultStatus->setTextFormat(Qt::PlainText);
@@ -739,6 +743,7 @@ void TfrmZkSQLBuilder::createQueryTools()
     btnSaveCsv->setObjectName(QStringLiteral("btnSaveCsv"));
     btnSaveCsv->setAutoDefault(false);
     bar->addWidget(pbRunning);
+    bar->addWidget(lblResultIcon);
     bar->addWidget(lblResultStatus, 1);
     bar->addWidget(limitLabel);
     bar->addWidget(seRowLimit);
@@ -929,7 +934,7 @@ void TfrmZkSQLBuilder::lbTablesDblClick(QObject *)
     constexpr int Gap = 20;
     for (int i = 0; i < area->GetItemCount(); ++i) {
         TSchemaItem *item = area->GetItem(i);
-        if (item == added || !item->isVisible())
+        if (item == added || item->isHidden())
             continue;
         const QRect r = item->geometry();
         taken << r.adjusted(-Gap / 2, -Gap / 2, Gap / 2, Gap / 2);
@@ -2126,6 +2131,15 @@ void TfrmZkSQLBuilder::showRunStatus()
     if (FRunTime >= 0 && !status.isEmpty())
         status += tr(", %1 ms").arg(FRunTime);
     lblResultStatus->setText(status);
+    // An error shows the style's error icon beside its line.
+    const bool failed = !FRunError.isEmpty() || !lblResultError->text().isEmpty();
+    if (failed) {
+        const int side = lblResultStatus->fontMetrics().height();
+        lblResultIcon->setPixmap(style()
+                                     ->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, this)
+                                     .pixmap(QSize(side, side), devicePixelRatioF()));
+    }
+    lblResultIcon->setVisible(failed);
 }
 
 QString TfrmZkSQLBuilder::SelectedCellsText() const

@@ -196,6 +196,8 @@ public:
     QPushButton *btnRunSQL = nullptr;
     QWidget *pnlResultTools = nullptr;
     QLabel *lblResultStatus = nullptr;
+    // The error icon beside the status line, shown when the run failed.
+    QLabel *lblResultIcon = nullptr;
     QProgressBar *pbRunning = nullptr;
     QPushButton *btnCancelRun = nullptr;
     QPushButton *btnSaveCsv = nullptr;

@@ -19,6 +19,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -111,6 +113,8 @@ private slots:
     void drops_data();
     void drops();
     void sameTableTwice();
+    void doubleClickDroppedOnTopOfATable();
+    void windowAsTheUserLeftIt();
     void openAndSave();
     void pagesRunTheCurrentStatement();
     void resultsPageNeverFails_data();
@@ -314,6 +318,49 @@ void tst_BuilderDialog::sameTableTwice()
     QCOMPARE(form.GenerateSQL(),
         QStringLiteral("SELECT  customer0.*, customer1.* \r\nFROM customer customer0, customer "
                        "customer1 \r\n"));
+}
+
+// A double-click places each table at the first free spot from (10, 10).
+void tst_BuilderDialog::doubleClickDroppedOnTopOfATable()
+{
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    for (const char *name : { "customer", "orders", "customer", "orders" }) {
+        selectTable(form, name);
+        form.lbTablesDblClick(form.lbTables);
+    }
+    QCOMPARE(area->GetItemCount(), 4);
+    QCOMPARE(area->GetItem(0)->pos(), QPoint(10, 10));
+    for (int i = 0; i < 4; ++i) {
+        for (int k = i + 1; k < 4; ++k)
+            QVERIFY2(!area->GetItem(i)->geometry().intersects(area->GetItem(k)->geometry()),
+                qPrintable(QStringLiteral("%1 and %2").arg(i).arg(k)));
+    }
+}
+
+// The size, splitters and page come back through SaveState; the form never opens larger than
+// the screen's available area; anything that is no state is refused.
+void tst_BuilderDialog::windowAsTheUserLeftIt()
+{
+    Builder &form = *m_form;
+    form.resize(700, 500);
+    form.SplitterGrid->setSizes({ 300, 150 });
+    form.pcSQL->setCurrentWidget(form.tsOptions);
+    const QByteArray state = form.SaveState();
+    Builder other;
+    QVERIFY(other.RestoreState(state));
+    QCOMPARE(other.size(), QSize(700, 500));
+    QCOMPARE(other.pcSQL->currentWidget(), other.tsOptions);
+    QCOMPARE(other.SplitterGrid->saveState(), form.SplitterGrid->saveState());
+    QVERIFY(!other.RestoreState("not a state"));
+    QCOMPARE(other.size(), QSize(700, 500));
+
+    const QSize room = other.screen()->availableGeometry().size();
+    other.resize(room.width() * 2, room.height() * 2);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    QVERIFY(other.frameGeometry().width() <= room.width());
+    QVERIFY(other.frameGeometry().height() <= room.height());
 }
 
 void tst_BuilderDialog::openAndSave()

@@ -137,6 +137,7 @@ private slots:
     void runsNeverFreezeAndCancel_data();
     void runsNeverFreezeAndCancel();
     void rowsArriveInPages();
+    void errorsShowWhereTheDatabasePoints();
     void resultsCopiedAndSavedAsCsv();
 
 private:
@@ -460,6 +461,31 @@ void tst_QueryTool::resultsCopiedAndSavedAsCsv()
     QCOMPARE(records.at(0), QStringList({ "x", "y", "z", "w", "v" }));
     QCOMPARE(records.at(1), QStringList({ "a,b", "say \"hi\"", "two\nlines", "", "é" }));
     QCOMPARE(records.at(2), QStringList({ "1", "2", "3", "4", "5" }));
+}
+
+// A failed run shows the database's message with an icon; where PostgreSQL names a place in the
+// statement, the SQL page marks it.
+void tst_QueryTool::errorsShowWhereTheDatabasePoints()
+{
+    for (const QString &connection : connections()) {
+        m_engine->SetConnectionName(connection);
+        TfrmZkSQLBuilder form;
+        form.SetDataEngine(m_engine.get());
+        form.SetSQLEditable(true);
+        form.SetBackgroundExecution(true);
+        form.pcSQL->setCurrentWidget(form.tsSQL);
+        form.SQLMemo->setPlainText("SELECT name,\n  nosuch FROM customer");
+        form.RunSQLText();
+        QElapsedTimer clock;
+        clock.start();
+        while (
+            (form.IsRunning() || form.lblResultError->text().isEmpty()) && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QVERIFY(form.lblResultError->text().contains("nosuch"));
+        QVERIFY(!form.lblResultIcon->isHidden());
+        if (connection == PostgresConnection)
+            QCOMPARE(form.SQLErrorPosition(), qsizetype(15)); // "nosuch" on the second line
+    }
 }
 
 QTEST_MAIN(tst_QueryTool)
