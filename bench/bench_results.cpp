@@ -1,7 +1,9 @@
 // The builder's results page on a large table: a million rows of 8 columns on SQLite (a
 // temporary file) and on PostgreSQL (the server DIDUZA_PG_* names, else a throw-away one that
 // scripts/pg-start starts in a temporary folder). Each measure runs in a fresh child process
-// (this program started again); times are medians of several runs.
+// (this program started again); times are medians of 7 runs (3 for the 5-second ones). On a
+// busy machine the first rows vary by a few ms between runs; the breakdown printed below them
+// (Execute, the columns, the first page) shows which part moved.
 //
 // - first rows: from Execute (background execution on) until the results grid has painted
 //   rows, beside a bare QSqlQuery + QSqlQueryModel + QTableView of the same size showing the
@@ -14,7 +16,7 @@
 //
 // Lines ending with "goal: <name> <measured> <limit> ok|over" close the output.
 //
-// Usage: bench_results [--runs N]
+// Usage: bench_results [--runs N]   (N runs instead of 7)
 // Children: --first form|bare sqlite|pg FILE [W H], --loop sqlite|pg FILE, --cancel; for
 // profiling one by hand, DIDUZA_BENCH_REPEAT=N runs the first rows N times more.
 // Never run in CI; build Release with DIDUZA_BUILD_BENCH=ON.
@@ -510,7 +512,7 @@ int main(int argc, char **argv)
     if (mode == QLatin1String("--cancel"))
         return childCancel();
 
-    const int runs = mode == QLatin1String("--runs") ? std::max(1, args.value(2).toInt()) : 5;
+    const int runs = mode == QLatin1String("--runs") ? std::max(1, args.value(2).toInt()) : 7;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("rows.sqlite"));
     QElapsedTimer made;
@@ -554,6 +556,10 @@ int main(int argc, char **argv)
             qPrintable(kind), f, b, f / b, rise, median(bare, QStringLiteral("rise")),
             median(form, QStringLiteral("idle")), median(form, QStringLiteral("rows")),
             median(bare, QStringLiteral("rows")));
+        std::printf("%8s form: Execute returns after %.2f ms, columns at %.2f, first page shown "
+                    "at %.2f\n",
+            "", median(form, QStringLiteral("execute")), median(form, QStringLiteral("columns")),
+            median(form, QStringLiteral("page")));
         goals << Goal { QStringLiteral("first_rows_vs_bare_") + kind, f / b, 1.5 }
               << Goal { QStringLiteral("first_page_mb_") + kind, rise, 50 };
     }
