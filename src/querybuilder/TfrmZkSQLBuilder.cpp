@@ -2080,8 +2080,16 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
     connect(Run, &TSchemaQueryRun::RowsArrived, this, [this, first]() mutable {
         if (first) {
             first = false;
-            DBGrid1->horizontalHeader()->setResizeContentsPrecision(50);
+            // Columns as wide as their titles and the rows on screen (at most 50): measuring
+            // rows nobody sees yet would cost more than the rest of showing them. A
+            // double-click on a column's edge still fits it to 50 rows.
+            QHeaderView *header = DBGrid1->horizontalHeader();
+            const int onScreen = DBGrid1->viewport()->height()
+                    / qMax(1, DBGrid1->verticalHeader()->defaultSectionSize())
+                + 1;
+            header->setResizeContentsPrecision(qBound(1, onScreen, 50));
             DBGrid1->resizeColumnsToContents();
+            header->setResizeContentsPrecision(50);
             for (int col = 0; col < FResult->columnCount(); ++col)
                 DBGrid1->setColumnWidth(col, qMin(DBGrid1->columnWidth(col), 300));
         }

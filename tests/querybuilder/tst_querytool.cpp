@@ -138,6 +138,8 @@ private slots:
     void runsNeverFreezeAndCancel();
     void rowsArriveInPages();
     void errorsShowWhereTheDatabasePoints();
+    void firstPageColumnsFitTheirRows_data();
+    void firstPageColumnsFitTheirRows();
     void resultsCopiedAndSavedAsCsv();
 
 private:
@@ -429,6 +431,34 @@ void tst_QueryTool::rowsArriveInPages()
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QCOMPARE(form.ResultModel()->rowCount(), 10);
     QVERIFY(form.lblResultStatus->text().startsWith("10 row(s) (the row limit)"));
+}
+
+void tst_QueryTool::firstPageColumnsFitTheirRows_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("window shown") << true;
+    QTest::newRow("window hidden") << false;
+}
+
+// The columns of the first page are as wide as the values of its first rows, shown or not.
+void tst_QueryTool::firstPageColumnsFitTheirRows()
+{
+    QFETCH(bool, shown);
+    TfrmZkSQLBuilder &form = *m_form;
+    form.resize(1000, 700);
+    if (shown)
+        form.show();
+    form.SetBackgroundExecution(true);
+    const QString wide = QStringLiteral("a value much wider than its title");
+    form.SetSQLText(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM "
+                                   "c WHERE x < 2000) SELECT x AS n, CASE WHEN x = 3 THEN '%1' "
+                                   "ELSE 'v' END AS t FROM c")
+                        .arg(wide));
+    form.btnExecSQL->click();
+    QTRY_VERIFY(form.ResultModel() && form.ResultModel()->rowCount() > 0);
+    QCOMPARE(form.ResultModel()->data(form.ResultModel()->index(2, 1)).toString(), wide);
+    QVERIFY2(form.DBGrid1->columnWidth(1) > form.DBGrid1->fontMetrics().horizontalAdvance(wide),
+        qPrintable(QString::number(form.DBGrid1->columnWidth(1))));
 }
 
 // Selected cells copy as lines of tab-separated values; the results save as CSV that a CSV
