@@ -27,9 +27,18 @@ void SqlCanceller::setSqlite(sqlite3 *db)
     m_sqlite = db;
 }
 
+void SqlCanceller::setMysql(const QString &connection, qulonglong threadId)
+{
+    QMutexLocker lock(&m_mutex);
+    m_mysqlConnection = connection;
+    m_mysqlThread = threadId;
+}
+
 void SqlCanceller::clear()
 {
     QMutexLocker lock(&m_mutex);
+    m_mysqlConnection.clear();
+    m_mysqlThread = 0;
     if (m_postgres)
         PQfreeCancel(m_postgres);
     m_postgres = nullptr;
@@ -46,6 +55,11 @@ void SqlCanceller::cancel()
     }
     if (m_sqlite)
         sqlite3_interrupt(m_sqlite);
+    if (m_mysqlThread != 0) {
+        const QSqlDatabase db = QSqlDatabase::database(m_mysqlConnection, false);
+        if (db.isOpen())
+            QSqlQuery(db).exec(QStringLiteral("KILL QUERY %1").arg(m_mysqlThread));
+    }
 }
 
 bool SqlCanceller::cancelled() const
@@ -123,6 +137,10 @@ public slots:
                     m_canceller->setPostgres(PQgetCancel(conn));
             } else if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
                 m_canceller->setSqlite(*static_cast<sqlite3 *const *>(handle.data()));
+            } else if (db.driver()->dbmsType() == QSqlDriver::MySqlServer) {
+                QSqlQuery id(db);
+                if (id.exec(QStringLiteral("SELECT CONNECTION_ID()")) && id.next())
+                    m_canceller->setMysql(m_connection, id.value(0).toULongLong());
             }
             if (m_canceller->cancelled()) {
                 fail(QString());

@@ -3,12 +3,14 @@
 // The off-thread run of TSchemaSqlDataEngine::StartSQL: a worker on a thread of its own opens
 // a clone of the engine's connection there (Qt SQL connections belong to the thread that opens
 // them), runs the statement forward only and hands its rows over in pages. Cancel reaches the
-// database through the clone's native handle: PostgreSQL's cancel request, SQLite's interrupt.
+// database through the clone's native handle: PostgreSQL's cancel request, SQLite's interrupt;
+// MySQL and MariaDB get "KILL QUERY" for the clone's thread on the engine's own connection.
 // Not installed.
 
 #include "engines/TSchemaQueryRun.h"
 
 #include <QMutex>
+#include <QString>
 #include <QThread>
 
 #include <memory>
@@ -24,6 +26,9 @@ class SqlCanceller {
 public:
     void setPostgres(pg_cancel *cancel);
     void setSqlite(sqlite3 *db);
+    // MySQL and MariaDB: the clone's thread id on the server, ended by "KILL QUERY" on the
+    // connection named Connection (the engine's own, on the user-interface thread).
+    void setMysql(const QString &connection, qulonglong threadId);
     // Drops the handles (before the connection closes).
     void clear();
     // Asks the database to stop; remembered, so that the run reports a cancel.
@@ -34,6 +39,8 @@ private:
     mutable QMutex m_mutex;
     pg_cancel *m_postgres = nullptr;
     sqlite3 *m_sqlite = nullptr;
+    QString m_mysqlConnection;
+    qulonglong m_mysqlThread = 0;
     bool m_cancelled = false;
 };
 

@@ -53,6 +53,11 @@ SqlNameQuoting TSchemaDataEngine::NameQuoting()
     return SqlNameQuoting();
 }
 
+bool TSchemaDataEngine::JoinAvailable(TSDRelationJoin) const
+{
+    return true;
+}
+
 QString TSchemaDataEngine::GetJoinScript(const QString &strParent, const QString &strChild,
     TSDRelationOperator Operator, TSDRelationJoin Join) const
 {

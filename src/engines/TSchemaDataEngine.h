@@ -96,6 +96,10 @@ public:
     /// This engine knows no database: it returns no functions, and the builder writes plain
     /// identifiers as they stand and double-quotes every other name.
     virtual SqlNameQuoting NameQuoting();
+    /// Whether the engine's database runs joins of kind Join; the query builder refuses a
+    /// statement with a join it cannot run, and the relation dialog shows such a kind as not
+    /// available. This engine knows no database: every kind.
+    virtual bool JoinAvailable(TSDRelationJoin Join) const;
 
     /// The text of one join condition in SQLSubType's dialect.
     QString GetJoinScript(const QString &strParent, const QString &strChild,

@@ -11,6 +11,7 @@
 #include "sqlparser/SqlStatement.h"
 
 #include <QCoreApplication>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,6 +20,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -87,6 +89,16 @@ const char PostgresFields[]
       " AND pg_catalog.pg_table_is_visible(c.oid) AND a.attnum > 0 AND NOT a.attisdropped"
       " ORDER BY a.attnum";
 
+// The base tables of the connection's database. The catalogue compares names ignoring case;
+// the server's table names do not (on case-sensitive file systems), so names are compared and
+// sorted as binary strings.
+const char MysqlTables[]
+    = "SELECT table_name FROM information_schema.tables WHERE table_schema = DATABASE()"
+      " AND table_type IN ('BASE TABLE', 'SYSTEM VERSIONED') ORDER BY BINARY table_name";
+const char MysqlFields[]
+    = "SELECT column_name FROM information_schema.columns WHERE table_schema = DATABASE()"
+      " AND BINARY table_name = BINARY ? ORDER BY ordinal_position";
+
 // The user tables of Db, as FillItemList lists them.
 QStringList listTables(const QSqlDatabase &Db)
 {
@@ -95,6 +107,8 @@ QStringList listTables(const QSqlDatabase &Db)
         return queryNames(Db, QString::fromLatin1(SqliteTables));
     case QSqlDriver::PostgreSQL:
         return queryNames(Db, QString::fromLatin1(PostgresTables));
+    case QSqlDriver::MySqlServer:
+        return queryNames(Db, QString::fromLatin1(MysqlTables));
     default:
         break;
     }
@@ -154,6 +168,66 @@ bool standardConformingStrings(const QSqlDatabase &Db)
         && query.value(0).toString() == QLatin1String("on");
 }
 
+// How the MySQL or MariaDB session reads strings and double quotes: its sql_mode. A session
+// whose mode cannot be read is taken to escape with backslashes and to read "..." as a
+// string, MySQL's defaults.
+MysqlLexMode mysqlLexMode(const QSqlDatabase &Db)
+{
+    MysqlLexMode mode;
+    QSqlQuery query(Db);
+    if (query.exec(QStringLiteral("SELECT @@SESSION.sql_mode")) && query.next()) {
+        const QStringList flags = query.value(0).toString().toUpper().split(QLatin1Char(','));
+        mode.BackslashEscapes = !flags.contains(QLatin1String("NO_BACKSLASH_ESCAPES"));
+        mode.AnsiQuotes
+            = flags.contains(QLatin1String("ANSI_QUOTES")) || flags.contains(QLatin1String("ANSI"));
+    }
+    return mode;
+}
+
+// Whether MySQL or MariaDB, on the connection named Connection, reads Name bare as Name
+// itself wherever a generated statement names a table, an alias or a field. A plain name that
+// is none of the server's keywords does; a keyword, a name that begins with "_" (which may
+// introduce a character set: _utf8mb4'x') and every name on a server that does not list its
+// keywords is tried on the server, which prepares (and never runs) a probe statement that holds
+// the name in each of those places. A probe that cannot be prepared means quotes.
+class MysqlBareNames {
+public:
+    explicit MysqlBareNames(QString Connection)
+        : m_connection(std::move(Connection))
+    {
+    }
+    bool operator()(const QString &Name)
+    {
+        if (!IsPlainIdentifier(Name))
+            return false;
+        const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        if (!db.isOpen())
+            return false;
+        if (!m_keywords) {
+            m_keywords.emplace();
+            QSqlQuery query(db);
+            query.setForwardOnly(true);
+            if (query.exec(QStringLiteral("SELECT WORD FROM information_schema.KEYWORDS"))) {
+                while (query.next())
+                    m_keywords->insert(query.value(0).toString().toUpper());
+            }
+            m_keywordsListed = !m_keywords->isEmpty();
+        }
+        if (m_keywordsListed && !Name.startsWith(QLatin1Char('_'))
+            && !m_keywords->contains(Name.toUpper()))
+            return true;
+        QSqlQuery probe(db);
+        return probe.prepare(QStringLiteral("SELECT 1 AS %1 FROM (SELECT 1 AS %1) %1"
+                                            " WHERE %1.%1 = 1 ORDER BY %1")
+                                 .arg(Name));
+    }
+
+private:
+    QString m_connection;
+    std::optional<QSet<QString>> m_keywords;
+    bool m_keywordsListed = false;
+};
+
 } // namespace
 
 TSchemaSqlDataEngine::TSchemaSqlDataEngine(QObject *AOwner)
@@ -199,6 +273,8 @@ QStringList TSchemaSqlDataEngine::fieldNames(const QSqlDatabase &Db, const QStri
         return queryNames(Db, QString::fromLatin1(SqliteFields), { Table });
     case QSqlDriver::PostgreSQL:
         return queryNames(Db, QString::fromLatin1(PostgresFields), { Table });
+    case QSqlDriver::MySqlServer:
+        return queryNames(Db, QString::fromLatin1(MysqlFields), { Table });
     default:
         break;
     }
@@ -298,6 +374,10 @@ QString TSchemaSqlDataEngine::singleStatement(const QSqlDatabase &Db, const QStr
         else if (PostgresStatementCount(SQL) > 1)
             length = -1;
         break;
+    case QSqlDriver::MySqlServer:
+        // The server's own splitting in the session's mode (backslash escapes, ANSI_QUOTES).
+        length = MysqlStatementLength(SQL, mysqlLexMode(Db));
+        break;
     default:
         length = SingleStatementLength(SQL);
         break;
@@ -350,14 +430,20 @@ SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
         close = probe.at(2);
     }
     const QSqlDriver::DbmsType dbms = driver->dbmsType();
-    bool (*readsBare)(QStringView) = IsPlainIdentifier;
+    std::function<bool(const QString &)> readsBare
+        = [](const QString &Name) { return IsPlainIdentifier(Name); };
     if (dbms == QSqlDriver::SQLite)
-        readsBare = SqliteReadsBare;
+        readsBare = [](const QString &Name) { return SqliteReadsBare(Name); };
     else if (dbms == QSqlDriver::PostgreSQL)
-        readsBare = PostgresReadsBare;
+        readsBare = [](const QString &Name) { return PostgresReadsBare(Name); };
+    else if (dbms == QSqlDriver::MySqlServer)
+        readsBare = MysqlBareNames(FConnectionName);
 
-    // Names already decided for this kind of database and these quotes.
-    const QString rules = QString::number(int(dbms)) + open + close;
+    // Names already decided for this kind of database, these quotes and (where the server
+    // decides) this connection.
+    QString rules = QString::number(int(dbms)) + open + close;
+    if (dbms == QSqlDriver::MySqlServer)
+        rules += FConnectionName;
     if (!FQuotedNames || FQuotedNamesRules != rules) {
         FQuotedNames = std::make_shared<QHash<QString, QString>>();
         FQuotedNamesRules = rules;
@@ -371,13 +457,15 @@ SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
     };
 
     // A caption with a full stop: a table the catalogue lists under that name is one name
-    // (SQLite and PostgreSQL list the tables of the main database and of the search path by
-    // their own names; other drivers qualify a table of another schema as "schema.table").
+    // (SQLite, PostgreSQL and MySQL list the tables of the main database, of the search path
+    // and of the connection's database by their own names; other drivers qualify a table of
+    // another schema as "schema.table").
     // A caption the catalogue does not list keeps the reading of the text it came from: plain
     // names joined by full stops are schema and table.
     auto listed = std::make_shared<std::optional<QStringList>>();
     const QString connection = FConnectionName;
-    const bool qualifiedByDriver = dbms != QSqlDriver::SQLite && dbms != QSqlDriver::PostgreSQL;
+    const bool qualifiedByDriver = dbms != QSqlDriver::SQLite && dbms != QSqlDriver::PostgreSQL
+        && dbms != QSqlDriver::MySqlServer;
     quoting.TableParts = [listed, connection, qualifiedByDriver, dbms](const QString &Caption) {
         const QStringList whole { Caption };
         if (!Caption.contains(QLatin1Char('.')))
@@ -404,6 +492,14 @@ SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
         return IsPlainTableName(Caption) ? Caption.split(QLatin1Char('.')) : whole;
     };
     return quoting;
+}
+
+bool TSchemaSqlDataEngine::JoinAvailable(TSDRelationJoin Join) const
+{
+    if (Join != rjFull)
+        return true;
+    const QSqlDatabase db = Database();
+    return !(db.isValid() && db.driver() && db.driver()->dbmsType() == QSqlDriver::MySqlServer);
 }
 
 } // namespace Diduza

@@ -78,6 +78,9 @@ public:
     // quoted with the driver's quote characters. A caption with a full stop is one name when
     // the catalogue lists it as a table of its own. No functions without a connection.
     SqlNameQuoting NameQuoting() override;
+    /// Every kind but a full outer join on MySQL and MariaDB, which have none; every kind on
+    /// other databases.
+    bool JoinAvailable(TSDRelationJoin Join) const override;
 
     // Clears List and fills it with the fields of the table named TableName, in column order.
     // The name is matched against the table list exactly first, then ignoring the case of the

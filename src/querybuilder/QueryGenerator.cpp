@@ -1,6 +1,7 @@
 #include "querybuilder/QueryGenerator.h"
 
 #include "engines/SqlDialect.h"
+#include "platform/Exceptions.h"
 #include "platform/ResourceStrings.h"
 #include "querybuilder/SqlTemplate.h"
 
@@ -377,8 +378,38 @@ QString QueryFieldName(const QueryInput &Input, const std::optional<QueryField> 
     return nameText(Input, name);
 }
 
+QString UnavailableJoinMessage(const QueryJoin &Join)
+{
+    auto end = [](const std::optional<QueryTable> &table, const std::optional<QueryField> &field) {
+        return (table ? table->Caption : QString()) + QLatin1Char('.')
+            + (field ? field->Caption : QString());
+    };
+    const QString relation = end(Join.ParentTable, Join.ParentField) + QStringLiteral(" = ")
+        + end(Join.ChildTable, Join.ChildField);
+    const QString parent = Join.ParentTable ? Join.ParentTable->Caption : QString();
+    const QString child = Join.ChildTable ? Join.ChildTable->Caption : QString();
+    if (Join.Join == rjFull)
+        return QCoreApplication::translate("Diduza::QueryGenerator",
+            "The relation %1 is a full outer join, which this database cannot run (MySQL and "
+            "MariaDB have no FULL JOIN). Choose another join type in the relation's properties: "
+            "Left Outer keeps every row of %2, Right Outer every row of %3, Inner only the rows "
+            "that match.")
+            .arg(relation, parent, child);
+    return QCoreApplication::translate("Diduza::QueryGenerator",
+        "The relation %1 is a join this database cannot run. Choose another join type in the "
+        "relation's properties.")
+        .arg(relation);
+}
+
 QString GenerateQuery(const QueryInput &Input)
 {
+    // A join the database cannot run is refused before anything is written (or run).
+    if (Input.JoinAvailable && Input.SubType != stLocal) {
+        for (const QueryJoin &join : Input.Joins) {
+            if (join.ParentTable && join.ChildTable && !Input.JoinAvailable(join.Join))
+                throw Exception(UnavailableJoinMessage(join));
+        }
+    }
     const QString listSeparator = QStringLiteral(", ");
     const QString conditionStart = QStringLiteral(" AND (");
     const QChar conditionEnd(QLatin1Char(')'));

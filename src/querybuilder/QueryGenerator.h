@@ -119,6 +119,9 @@ struct QueryInput {
     // How the database reads names (the data engine's); unset functions keep the generator's
     // own rule (see QueryTableName and QueryFieldName).
     SqlNameQuoting Quoting;
+    // Whether the database runs joins of a kind (the data engine's); unset means every kind.
+    // GenerateQuery refuses a statement with a join its database cannot run.
+    std::function<bool(TSDRelationJoin Join)> JoinAvailable;
     // Replace the names of tables and of fields. A table hook's result is the whole reference
     // and is written as the application gives it: no quoting and no alias is added, so the
     // application answers for it being a safe SQL name. A field hook's result replaces the
@@ -184,7 +187,13 @@ DIDUZACORE_EXPORT QString QueryFieldName(
 DIDUZACORE_EXPORT bool StartsWithComparison(QStringView Text);
 
 // The SELECT statement for Input; empty when nothing is selected and there are no tables.
+// Raises Exception, naming the relation and what to choose instead, when a join between two
+// tables of the statement is of a kind Input.JoinAvailable refuses (a full outer join on
+// MySQL and MariaDB), unless the dialect writes every kind as a plain condition (stLocal).
 DIDUZACORE_EXPORT QString GenerateQuery(const QueryInput &Input);
+
+// The message by which GenerateQuery refuses Join, a join of a kind the database cannot run.
+DIDUZACORE_EXPORT QString UnavailableJoinMessage(const QueryJoin &Join);
 
 // What the user should know about the statement Input gives, one line each: the field columns
 // that need grouping (a query that aggregates or groups names every other plain column in

@@ -1854,6 +1854,7 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
         input.JoinSeparator
             = [engine](TSDRelationJoin Join) { return engine->GetJoinSeparator(Join); };
         input.Quoting = engine->NameQuoting();
+        input.JoinAvailable = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
     }
     if (const TGetSchemaItemEvent handler = FOnGetTableName) {
         input.TableNameHook = [this, handler](const QueryTable &Table, bool IsAlias) {

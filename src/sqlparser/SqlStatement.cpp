@@ -128,4 +128,87 @@ qsizetype SingleStatementLength(QStringView Text)
     return first + 1;
 }
 
+qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode)
+{
+    const qsizetype n = Text.size();
+    auto at = [&](qsizetype i) { return i < n ? Text[i].unicode() : u'\0'; };
+    bool ambiguous = false;
+    qsizetype end = -1; // just past the first ";" outside strings and comments
+    // Whether what stands at i may follow the first ";": blanks and comments only.
+    for (qsizetype i = 0; i < n;) {
+        const char16_t c = at(i);
+        // Comments.
+        const bool dashes = c == u'-' && at(i + 1) == u'-'
+            && (i + 2 >= n || isBlank(at(i + 2)) || at(i + 2) < u' ');
+        if (c == u'#' || dashes) {
+            qsizetype j = i + 1;
+            while (j < n && at(j) != u'\n') {
+                if (at(j) == u'\r')
+                    ambiguous = true;
+                ++j;
+            }
+            i = j;
+            continue;
+        }
+        if (c == u'/' && at(i + 1) == u'*') {
+            const bool executable = at(i + 2) == u'!' || (at(i + 2) == u'M' && at(i + 3) == u'!');
+            if (executable) {
+                // The server reads what follows as statement text (after an optional version).
+                i += at(i + 2) == u'!' ? 3 : 4;
+                while (i < n && at(i) >= u'0' && at(i) <= u'9')
+                    ++i;
+                continue;
+            }
+            qsizetype j = i + 2;
+            while (j < n && !(at(j) == u'*' && at(j + 1) == u'/'))
+                ++j;
+            i = j < n ? j + 2 : n;
+            continue;
+        }
+        if (c == u'*' && at(i + 1) == u'/') {
+            // The end of an executable comment.
+            if (end >= 0)
+                return -1;
+            i += 2;
+            continue;
+        }
+        if (end >= 0) {
+            if (!isBlank(c))
+                return -1;
+            ++i;
+            continue;
+        }
+        if (c == u'\'' || c == u'"' || c == u'`') {
+            const bool escapes
+                = c != u'`' && !(c == u'"' && Mode.AnsiQuotes) && Mode.BackslashEscapes;
+            qsizetype j = i + 1;
+            for (; j < n; ++j) {
+                const char16_t d = at(j);
+                if (escapes && d == u'\\') {
+                    ++j;
+                } else if (d == c) {
+                    if (at(j + 1) != c)
+                        break;
+                    ++j;
+                }
+            }
+            i = j < n ? j + 1 : n;
+            continue;
+        }
+        if (c == u';')
+            end = i + 1;
+        ++i;
+    }
+    if (!ambiguous)
+        return end < 0 ? n : end;
+    const qsizetype first = Text.indexOf(u';');
+    if (first < 0)
+        return n;
+    for (qsizetype i = first + 1; i < n; ++i) {
+        if (!isBlank(Text[i].unicode()))
+            return -1;
+    }
+    return first + 1;
+}
+
 } // namespace Diduza

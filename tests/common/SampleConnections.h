@@ -1,7 +1,8 @@
 #pragma once
 
 // Connections to the sample database for the tests that run statements: a private SQLite copy
-// (always) and the throw-away PostgreSQL server of scripts/pg-start (when DIDUZA_PG_* is set).
+// (always), the throw-away PostgreSQL server of scripts/pg-start (when DIDUZA_PG_* is set) and
+// the throw-away MariaDB server of scripts/mariadb-start (when DIDUZA_MYSQL_* is set).
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -48,6 +49,29 @@ inline bool OpenPostgres(const QString &name, QString &error)
         return true;
     error = QStringLiteral("DIDUZA_PG_HOST is set but the server does not answer: ")
         + pg.lastError().text();
+    return false;
+}
+
+// Whether the environment names a MariaDB (or MySQL) server.
+inline bool MariaDbConfigured()
+{
+    return qEnvironmentVariableIsSet("DIDUZA_MYSQL_HOST");
+}
+
+// Opens the MariaDB server the environment names as connection name; false (with error) when
+// it does not answer.
+inline bool OpenMariaDb(const QString &name, QString &error)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name);
+    db.setHostName(qEnvironmentVariable("DIDUZA_MYSQL_HOST"));
+    db.setPort(qEnvironmentVariableIntValue("DIDUZA_MYSQL_PORT"));
+    db.setDatabaseName(qEnvironmentVariable("DIDUZA_MYSQL_DB"));
+    db.setUserName(qEnvironmentVariable("DIDUZA_MYSQL_USER"));
+    db.setPassword(qEnvironmentVariable("DIDUZA_MYSQL_PASSWORD"));
+    if (db.open())
+        return true;
+    error = QStringLiteral("DIDUZA_MYSQL_HOST is set but the server does not answer: ")
+        + db.lastError().text();
     return false;
 }
 
