@@ -132,28 +132,24 @@ qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode)
 {
     const qsizetype n = Text.size();
     auto at = [&](qsizetype i) { return i < n ? Text[i].unicode() : u'\0'; };
-    bool ambiguous = false;
     qsizetype end = -1; // just past the first ";" outside strings and comments
-    // Whether what stands at i may follow the first ";": blanks and comments only.
     for (qsizetype i = 0; i < n;) {
         const char16_t c = at(i);
-        // Comments.
+        // "--" starts a comment only before a blank or a control character (the end of the
+        // text included); "1--2" is one minus another.
+        const char16_t afterDashes = at(i + 2);
         const bool dashes = c == u'-' && at(i + 1) == u'-'
-            && (i + 2 >= n || isBlank(at(i + 2)) || at(i + 2) < u' ');
+            && (isBlank(afterDashes) || afterDashes < u' ' || afterDashes == u'\x7f');
         if (c == u'#' || dashes) {
-            qsizetype j = i + 1;
-            while (j < n && at(j) != u'\n') {
-                if (at(j) == u'\r')
-                    ambiguous = true;
-                ++j;
-            }
-            i = j;
+            // To the line feed: the server ends a line comment nowhere else.
+            while (i < n && at(i) != u'\n')
+                ++i;
             continue;
         }
         if (c == u'/' && at(i + 1) == u'*') {
-            const bool executable = at(i + 2) == u'!' || (at(i + 2) == u'M' && at(i + 3) == u'!');
-            if (executable) {
-                // The server reads what follows as statement text (after an optional version).
+            if (at(i + 2) == u'!' || (at(i + 2) == u'M' && at(i + 3) == u'!')) {
+                // An executable comment: the server reads what follows as statement text
+                // (after an optional version number), so it is read on as such.
                 i += at(i + 2) == u'!' ? 3 : 4;
                 while (i < n && at(i) >= u'0' && at(i) <= u'9')
                     ++i;
@@ -166,21 +162,22 @@ qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode)
             continue;
         }
         if (c == u'*' && at(i + 1) == u'/') {
-            // The end of an executable comment.
+            // The end of an executable comment; after the first ";" another part of the text.
             if (end >= 0)
                 return -1;
             i += 2;
             continue;
         }
         if (end >= 0) {
-            if (!isBlank(c))
+            // Only blanks, comments and empty statements may follow; they are not sent.
+            if (!isBlank(c) && c != u';')
                 return -1;
             ++i;
             continue;
         }
         if (c == u'\'' || c == u'"' || c == u'`') {
             const bool escapes
-                = c != u'`' && !(c == u'"' && Mode.AnsiQuotes) && Mode.BackslashEscapes;
+                = Mode.BackslashEscapes && c != u'`' && !(c == u'"' && Mode.AnsiQuotes);
             qsizetype j = i + 1;
             for (; j < n; ++j) {
                 const char16_t d = at(j);
@@ -199,16 +196,7 @@ qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode)
             end = i + 1;
         ++i;
     }
-    if (!ambiguous)
-        return end < 0 ? n : end;
-    const qsizetype first = Text.indexOf(u';');
-    if (first < 0)
-        return n;
-    for (qsizetype i = first + 1; i < n; ++i) {
-        if (!isBlank(Text[i].unicode()))
-            return -1;
-    }
-    return first + 1;
+    return end < 0 ? n : end;
 }
 
 } // namespace Diduza

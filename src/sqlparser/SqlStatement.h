@@ -47,14 +47,15 @@ struct MysqlLexMode {
     bool AnsiQuotes = false; // "..." is a name under ANSI_QUOTES, else a string
 };
 
-// SingleStatementLength as MySQL and MariaDB read Text in a session of Mode: strings in single
+// SingleStatementLength as MySQL and MariaDB read Text in a session of Mode (empty statements
+// after the first one are dropped with the comments): strings in single
 // quotes (and in double quotes without ANSI_QUOTES) with a doubled quote or, unless
 // NO_BACKSLASH_ESCAPES, a backslash escaping the next character; names in back quotes (a
 // doubled back quote stays inside); comments from "#" or from "--" followed by a blank or a
 // control character to the line feed, and from "/*" to the next "*/" (never nested). An
 // executable comment ("/*!", "/*!50001", "/*M!") is code to the server: its text is read as
-// statement text, so a ";" inside it counts. A line comment that holds a lone carriage return
-// is not trusted to end where the server ends it: then every ";" in the text counts.
+// statement text, so a ";" inside it counts (also where a version number higher than the
+// server's would make it a comment: such a text is refused rather than trusted).
 DIDUZACORE_EXPORT qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode);
 
 } // namespace Diduza

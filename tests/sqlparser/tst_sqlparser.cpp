@@ -59,6 +59,8 @@ private slots:
     void hostileTextTerminates();
     void singleStatement_data();
     void singleStatement();
+    void mysqlStatement_data();
+    void mysqlStatement();
 };
 
 void tst_SQLParser::tokens_data()
@@ -481,6 +483,53 @@ void tst_SQLParser::singleStatement()
     QFETCH(QString, sql);
     QFETCH(int, length);
     QCOMPARE(SingleStatementLength(sql), qsizetype(length));
+}
+
+// The same question as MySQL and MariaDB split a text, in each session mode: a modes value of
+// 1 reads with backslash escapes, 2 with ANSI_QUOTES, 0 with neither, 3 with both; the length
+// is -1 where the text holds more than one statement.
+void tst_SQLParser::mysqlStatement_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QList<int>>("lengths"); // for modes 0, 1, 2, 3
+    const auto whole = [](const char *sql) { return int(qstrlen(sql)); };
+    const auto same = [](int length) { return QList<int> { length, length, length, length }; };
+
+    for (const char *sql : { "SELECT ';'", "SELECT `a;b`", "SELECT `a``;b`", "SELECT 1 # ;",
+             "SELECT 1 -- ;", "SELECT 1 --\t;", "SELECT 1 /* ; */", "SELECT 1 /*!50000 + 1 */",
+             "SELECT 1 /*M! + 1 */", "SELECT 1 -- a;b\r", "SELECT 'it''s;'", "SELECT 1 # x\r;" })
+        QTest::addRow("one: %s", sql) << QString::fromUtf8(sql) << same(whole(sql));
+    QTest::newRow("trailing ; and comments") << "SELECT 1; # done\n-- done\n/* done */" << same(9);
+    QTest::newRow("-- at the end") << "SELECT 1;--" << same(9);
+    QTest::newRow("empty statements after it") << "SELECT 1;; ; # x" << same(9);
+
+    for (const char *sql : { "SELECT 1; SELECT 2", "SELECT 1 --x; DROP TABLE v",
+             "SELECT 1 # x\n; DROP TABLE v", "SELECT 1 /*! ; DROP TABLE v */",
+             "SELECT 1 /*!99999 ; DROP TABLE v */", "SELECT 1; */", "SELECT `a;b`; DROP TABLE v",
+             "SELECT 1--2; DROP TABLE v", "SELECT 1 /* x */; DROP TABLE v" })
+        QTest::addRow("several: %s", sql) << QString::fromUtf8(sql) << same(-1);
+
+    // A backslash escapes the next character in strings, unless NO_BACKSLASH_ESCAPES.
+    const char *escaped = "SELECT 'x\\';DROP TABLE v;--'";
+    QTest::addRow("backslash: %s", escaped)
+        << QString::fromUtf8(escaped) << QList<int> { -1, whole(escaped), -1, whole(escaped) };
+    // Double quotes are a string (with escapes), or a name under ANSI_QUOTES (without).
+    const char *doubled = "SELECT \"x\\\";DROP TABLE v;--\"";
+    QTest::addRow("double quotes: %s", doubled)
+        << QString::fromUtf8(doubled) << QList<int> { -1, whole(doubled), -1, -1 };
+    // Back quotes never escape.
+    const char *backQuoted = "SELECT `x\\`;DROP TABLE v;--`";
+    QTest::addRow("back quotes: %s", backQuoted) << QString::fromUtf8(backQuoted) << same(-1);
+}
+
+void tst_SQLParser::mysqlStatement()
+{
+    QFETCH(QString, sql);
+    QFETCH(QList<int>, lengths);
+    for (int modes = 0; modes < 4; ++modes) {
+        const MysqlLexMode mode { (modes & 1) != 0, (modes & 2) != 0 };
+        QCOMPARE(MysqlStatementLength(sql, mode), qsizetype(lengths.at(modes)));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_SQLParser)
