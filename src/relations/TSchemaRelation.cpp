@@ -4,6 +4,7 @@
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "engines/SqlDialect.h"
+#include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/DialogService.h"
@@ -316,6 +317,13 @@ void TSchemaRelation::EditRelation(QObject *)
     form.txtCol2->setText(FChildSubItem ? FChildSubItem->Caption() : QString());
     form.rgJoinOperator->SetItemIndex(int(FJoinOperator));
     form.rgJoinType->SetItemIndex(int(FJoinType));
+    // The kinds the statements' database cannot run (a full join on MySQL and MariaDB).
+    if (TSchemaDesignArea *area = Area()) {
+        if (const TSchemaDataEngine *engine = area->DataEngine()) {
+            for (int join = rjInner; join <= rjFull; ++join)
+                form.SetJoinAvailable(join, engine->JoinAvailable(TSDRelationJoin(join)));
+        }
+    }
     QPointer<TSchemaRelation> self(this);
     const int result = DialogService()->ExecuteModal(form);
     if (!self || result != QDialog::Accepted)

@@ -128,7 +128,7 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
     rgJoinType->SetItems({ tr("Inner"), tr("Left Outer"), tr("Right Outer"), tr("Full Outer") });
     rgJoinType->SetItemIndex(0);
     // What each kind keeps, in every dialect that writes outer joins.
-    const QString keeps[] = { tr("Only the rows of both tables that match."),
+    const QString keeps[4] = { tr("Only the rows of both tables that match."),
         tr("Every row of the parent table, with the child's matching rows or nothing."),
         tr("Every row of the child table, with the parent's matching rows or nothing."),
         tr("Every row of both tables, matched where they match.") };
@@ -207,5 +207,22 @@ void TfrmZkRelation::showEvent(QShowEvent *event)
 }
 
 TfrmZkRelation::~TfrmZkRelation() = default;
+
+void TfrmZkRelation::SetJoinAvailable(int Join, bool Available)
+{
+    QAbstractButton *button = rgJoinType->Button(Join);
+    if (!button)
+        return;
+    // What the kind keeps, as the constructor told it.
+    static const char keepsProperty[] = "diduzaKeeps";
+    if (!button->property(keepsProperty).isValid())
+        button->setProperty(keepsProperty, button->toolTip());
+    const QString keeps = button->property(keepsProperty).toString();
+    button->setEnabled(Available);
+    button->setToolTip(Available
+            ? keeps
+            : tr("Not available on this database: it cannot run this kind of join.")
+                + QLatin1Char('\n') + keeps);
+}
 
 } // namespace Diduza

@@ -23,6 +23,11 @@ public:
     explicit TfrmZkRelation(QWidget *parent = nullptr);
     ~TfrmZkRelation() override;
 
+    /// Shows the join kind Join as not available on the database the relation's statements
+    /// run on (its button disabled, with a tool tip that says so), or as available again. A
+    /// relation of that kind keeps it until the user chooses another.
+    void SetJoinAvailable(int Join, bool Available);
+
     QGroupBox *gbParent;
     QLabel *Label1;
     QLabel *Label3;

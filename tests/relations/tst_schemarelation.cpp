@@ -7,6 +7,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaDataEngine.h"
 #include "platform/TRadioGroup.h"
 #include "relations/TSchemaRelation.h"
 #include "relations/TfrmZkRelation.h"
@@ -158,6 +159,7 @@ private slots:
 
     void editRelation_data();
     void editRelation();
+    void unavailableJoinKindShown();
     void relationDeletedWhileDialogIsOpen();
     void dialogLayout_data();
     void dialogLayout();
@@ -754,6 +756,44 @@ void tst_SchemaRelation::editRelation()
     QCOMPARE(preselected, QList<int>({ int(startOp), int(startJoin) }));
     QCOMPARE(r->JoinOperator(), op);
     QCOMPARE(r->JoinType(), join);
+}
+
+namespace {
+// An engine on a database without full outer joins.
+class NoFullJoins : public TSchemaDataEngine {
+public:
+    bool JoinAvailable(TSDRelationJoin Join) const override { return Join != rjFull; }
+};
+} // namespace
+
+// The dialog shows the kinds the area's database cannot run as not available; a relation of
+// such a kind keeps it until another is chosen.
+void tst_SchemaRelation::unavailableJoinKindShown()
+{
+    FakeDialogService dialogs;
+    Diagram d(false);
+    NoFullJoins engine;
+    d.area->SetDataEngine(&engine);
+    d.relation->SetJoinType(rjFull);
+    QList<bool> enabled;
+    QString fullTip;
+    dialogs.modal = [&](QDialog &dialog) {
+        auto *form = qobject_cast<TfrmZkRelation *>(&dialog);
+        for (int i = 0; i < 4; ++i)
+            enabled << form->rgJoinType->Button(i)->isEnabled();
+        fullTip = form->rgJoinType->Button(rjFull)->toolTip();
+        return int(QDialog::Accepted);
+    };
+    menuEntry(d.relation, "mnuOptions")->trigger();
+    QCOMPARE(enabled, QList<bool>({ true, true, true, false }));
+    QVERIFY2(fullTip.contains(QStringLiteral("Not available")), qPrintable(fullTip));
+    QCOMPARE(d.relation->JoinType(), rjFull);
+
+    d.area->SetDataEngine(nullptr);
+    enabled.clear();
+    menuEntry(d.relation, "mnuOptions")->trigger();
+    QCOMPARE(enabled, QList<bool>({ true, true, true, true }));
+    QVERIFY(!fullTip.contains(QStringLiteral("Not available")));
 }
 
 void tst_SchemaRelation::relationDeletedWhileDialogIsOpen()
