@@ -8,6 +8,7 @@
 // executed, and a screenshot of each page and of the design area is written. It prints their
 // paths, the statement the builder returned and how many rows it gave.
 
+#include "DemoConnection.h"
 #include "DemoDiagram.h"
 #include "DemoTranslations.h"
 
@@ -179,8 +180,11 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.addHelpOption();
     QCommandLineOption database(QStringLiteral("database"),
-        QStringLiteral("The SQLite database to show (default: the sample)."),
-        QStringLiteral("file"), QStringLiteral(DIDUZA_SAMPLE_DB));
+        QStringLiteral("The database to show: a SQLite file (default: the sample) or a "
+                       "connection string, postgresql://user@host/database or "
+                       "mysql://user@host/database (a password after the user, a port after "
+                       "the host, Qt's connect options as ?name=value)."),
+        QStringLiteral("file or connection"), QStringLiteral(DIDUZA_SAMPLE_DB));
     QCommandLineOption shot(QStringLiteral("screenshot"),
         QStringLiteral("Write screenshots to <folder> and quit."), QStringLiteral("folder"));
     QCommandLineOption lang(QStringLiteral("lang"),
@@ -198,23 +202,15 @@ int main(int argc, char *argv[])
         }
     }
 
-    const QString dbFile = parser.value(database);
-    if (!QFileInfo::exists(dbFile)) {
-        std::fprintf(stderr, "No database at %s\n", qPrintable(dbFile));
+    const DemoConnectionSpec connection = ParseDemoDatabase(parser.value(database));
+    if (QString error; !OpenDemoDatabase(connection, error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
-    }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
-        db.setDatabaseName(dbFile);
-        if (!db.open()) {
-            std::fprintf(stderr, "Cannot open %s\n", qPrintable(dbFile));
-            return 1;
-        }
     }
     TSchemaSqlDataEngine engine;
 
     QMainWindow window;
-    window.setWindowTitle(Demo::tr("Diduza demo: %1").arg(QFileInfo(dbFile).fileName()));
+    window.setWindowTitle(Demo::tr("Diduza demo: %1").arg(connection.Title));
     auto *splitter = new QSplitter(Qt::Vertical, &window);
     auto *area = new TSchemaDesignArea(splitter);
     auto *statement = new QPlainTextEdit(splitter);
@@ -232,7 +228,7 @@ int main(int argc, char *argv[])
     // The builder starts from the last statement it returned, the first time from IncomingSQL.
     TSQLBuilderDialog builder(&window);
     builder.SetDataEngine(&engine);
-    builder.SetCaption(Demo::tr("Query builder: %1").arg(QFileInfo(dbFile).fileName()));
+    builder.SetCaption(Demo::tr("Query builder: %1").arg(connection.Title));
     builder.SetSQL(IncomingSQL);
     // The whole statement comes back into the builder, with the grid's extended rows; the SQL
     // page takes typing, statements run in the background; tables dropped there are joined by
