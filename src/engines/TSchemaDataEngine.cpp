@@ -58,6 +58,11 @@ bool TSchemaDataEngine::JoinAvailable(TSDRelationJoin) const
     return true;
 }
 
+SqlSpelling TSchemaDataEngine::StatementSpelling()
+{
+    return SqlSpelling();
+}
+
 QString TSchemaDataEngine::GetJoinScript(const QString &strParent, const QString &strChild,
     TSDRelationOperator Operator, TSDRelationJoin Join) const
 {

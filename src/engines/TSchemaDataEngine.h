@@ -10,6 +10,7 @@
 #include "engines/SqlNames.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TStringList.h"
+#include "sqlparser/SqlStatement.h"
 
 #include <QObject>
 #include <QString>
@@ -100,6 +101,10 @@ public:
     /// statement with a join it cannot run, and the relation dialog shows such a kind as not
     /// available. This engine knows no database: every kind.
     virtual bool JoinAvailable(TSDRelationJoin Join) const;
+    /// How the engine's database spells names, strings and comments, for the query builder's
+    /// import and the SQL page's check of statements. This engine knows no database:
+    /// standard SQL.
+    virtual SqlSpelling StatementSpelling();
 
     /// The text of one join condition in SQLSubType's dialect.
     QString GetJoinScript(const QString &strParent, const QString &strChild,

@@ -502,4 +502,16 @@ bool TSchemaSqlDataEngine::JoinAvailable(TSDRelationJoin Join) const
     return !(db.isValid() && db.driver() && db.driver()->dbmsType() == QSqlDriver::MySqlServer);
 }
 
+SqlSpelling TSchemaSqlDataEngine::StatementSpelling()
+{
+    SqlSpelling spelling;
+    const QSqlDatabase db = Database();
+    if (db.isValid() && db.driver() && db.driver()->dbmsType() == QSqlDriver::MySqlServer) {
+        spelling.Mysql = true;
+        if (db.isOpen())
+            spelling.Mode = mysqlLexMode(db);
+    }
+    return spelling;
+}
+
 } // namespace Diduza

@@ -81,6 +81,10 @@ public:
     /// Every kind but a full outer join on MySQL and MariaDB, which have none; every kind on
     /// other databases.
     bool JoinAvailable(TSDRelationJoin Join) const override;
+    /// MySQL's spelling on MySQL and MariaDB, in the session's mode (back-quoted names, strings
+    /// with backslash escapes unless NO_BACKSLASH_ESCAPES, "..." a string unless ANSI_QUOTES);
+    /// standard SQL on other databases.
+    SqlSpelling StatementSpelling() override;
 
     // Clears List and fills it with the fields of the table named TableName, in column order.
     // The name is matched against the table list exactly first, then ignoring the case of the

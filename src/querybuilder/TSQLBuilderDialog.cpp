@@ -82,11 +82,12 @@ bool TSQLBuilderDialog::Execute()
     if (!FState.isEmpty())
         form->RestoreState(FState);
     const bool joinTree = FDataEngine && FDataEngine->SQLSubType() == stAnsi;
+    const SqlSpelling spelling = FDataEngine ? FDataEngine->StatementSpelling() : SqlSpelling();
     if (FFullImport || joinTree) {
-        FLeftOut = form->ImportQuery(ImportSelect(FSQL));
+        FLeftOut = form->ImportQuery(ImportSelect(FSQL, spelling));
     } else {
         importStatement();
-        FLeftOut = notImported(FSQL);
+        FLeftOut = notImported(FSQL, spelling);
         form->ShowImportNotes(FLeftOut);
     }
     // The page's text is the statement as given; until the user changes something, OK returns
@@ -146,11 +147,11 @@ void TSQLBuilderDialog::SQLParsed(
         row->SetChecked(true);
 }
 
-QStringList TSQLBuilderDialog::notImported(const QString &Sql)
+QStringList TSQLBuilderDialog::notImported(const QString &Sql, const SqlSpelling &Spelling)
 {
     // The field import reads the tables and the plain fields; what else the statement holds
     // stays out, and the user is told.
-    const ImportedQuery query = ImportSelect(Sql);
+    const ImportedQuery query = ImportSelect(Sql, Spelling);
     if (Sql.trimmed().isEmpty() || !query.Ok)
         return {};
     QStringList parts;

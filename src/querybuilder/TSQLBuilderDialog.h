@@ -24,6 +24,7 @@
 #include "diduzawidgets_export.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TPaintBox.h"
+#include "sqlparser/SqlStatement.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -154,7 +155,7 @@ private:
     void SQLParsed(TSQLParser *Sender, TSQLToken Token, TSQLClause Clause, const QString &Value);
     void importStatement();
     // What the field import leaves out of Sql, for the user.
-    static QStringList notImported(const QString &Sql);
+    static QStringList notImported(const QString &Sql, const SqlSpelling &Spelling);
 
     TSchemaDesignArea *sda = nullptr;
     TfrmZkSQLBuilder *FForm = nullptr;

@@ -1854,7 +1854,8 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
         input.JoinSeparator
             = [engine](TSDRelationJoin Join) { return engine->GetJoinSeparator(Join); };
         input.Quoting = engine->NameQuoting();
-        input.JoinAvailable = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
+        input.JoinAvailable
+            = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
     }
     if (const TGetSchemaItemEvent handler = FOnGetTableName) {
         input.TableNameHook = [this, handler](const QueryTable &Table, bool IsAlias) {
@@ -1871,6 +1872,11 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
         ExpandSQL(SQL, Macro, Value);
     };
     return input;
+}
+
+SqlSpelling TfrmZkSQLBuilder::spelling() const
+{
+    return FDataEngine ? FDataEngine->StatementSpelling() : SqlSpelling();
 }
 
 QString TfrmZkSQLBuilder::GenerateSQL()
@@ -1992,7 +1998,7 @@ void TfrmZkSQLBuilder::CheckSQLText()
     }
     QString error;
     qsizetype position = -1;
-    if (ParsesAsPostgres(text, &error, &position))
+    if (ParsesAsPostgres(text, spelling(), &error, &position))
         markSQLError(QString(), -1);
     else
         markSQLError(error, position);
@@ -2025,7 +2031,7 @@ void TfrmZkSQLBuilder::markSQLError(const QString &Error, qsizetype Position)
 QStringList TfrmZkSQLBuilder::ApplySQLToDiagram()
 {
     const QString text = SQLMemo->toPlainText();
-    const ImportedQuery query = ImportSelect(text);
+    const ImportedQuery query = ImportSelect(text, spelling());
     if (!query.Ok) {
         markSQLError(query.Error, query.ErrorPosition);
         return { query.Error };

@@ -4,6 +4,7 @@
 #include "diduzawidgets_export.h"
 #include "platform/TPaintBox.h"
 #include "platform/TStringGrid.h"
+#include "sqlparser/SqlStatement.h"
 
 #include <QDialog>
 #include <QHash>
@@ -338,6 +339,8 @@ protected:
     int FCheckHeight = 0;
 
 private:
+    // How the engine's database spells statements (standard SQL without an engine).
+    SqlSpelling spelling() const;
     void createControls();
     void createToolbar();
     void createTablePanel();

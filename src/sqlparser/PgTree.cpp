@@ -169,6 +169,13 @@ Statement::Statement(const QString &text)
     pg_query_free_protobuf_parse_result(parse);
 }
 
+Statement::Statement(const QString &Parsed, const QString &Written)
+    : Statement(Parsed)
+{
+    if (Written.size() == m_text.size())
+        m_text = Written;
+}
+
 Statement::~Statement()
 {
     if (m_tree)
@@ -202,9 +209,10 @@ bool Statement::quoted(int Index) const
     if (Index < 0 || Index >= m_tokens.size())
         return false;
     const Token &t = m_tokens.at(Index);
+    auto isQuote = [](QChar c) { return c == QLatin1Char('"') || c == QLatin1Char('`'); };
     return t.Kind == PG_QUERY__TOKEN__IDENT && t.End > t.Start
-        && (m_text.at(t.Start) == QLatin1Char('"')
-            || (t.End - t.Start > 2 && m_text.at(t.Start + 2) == QLatin1Char('"')));
+        && (isQuote(m_text.at(t.Start))
+            || (t.End - t.Start > 2 && isQuote(m_text.at(t.Start + 2))));
 }
 
 QString Statement::identifier(int Index) const
@@ -213,10 +221,12 @@ QString Statement::identifier(int Index) const
         return QString();
     const Token &t = m_tokens.at(Index);
     const QString raw = m_text.mid(t.Start, t.End - t.Start);
-    if (raw.startsWith(QLatin1Char('"')) && raw.size() >= 2 && raw.endsWith(QLatin1Char('"'))) {
-        QString name = raw.mid(1, raw.size() - 2);
-        name.replace(QStringLiteral("\"\""), QStringLiteral("\""));
-        return name;
+    for (const QChar quote : { QLatin1Char('"'), QLatin1Char('`') }) {
+        if (raw.startsWith(quote) && raw.size() >= 2 && raw.endsWith(quote)) {
+            QString name = raw.mid(1, raw.size() - 2);
+            name.replace(QString(2, quote), QString(quote));
+            return name;
+        }
     }
     return raw;
 }

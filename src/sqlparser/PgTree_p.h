@@ -33,6 +33,10 @@ struct Token {
 class Statement {
 public:
     explicit Statement(const QString &text);
+    // Parsed reads Written spelled as standard SQL, every character where it stood (see
+    // MysqlAsStandardSql): the tree and the tokens are Parsed's, the text is Written, and
+    // identifier and quoted read back-quoted names too.
+    Statement(const QString &Parsed, const QString &Written);
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;

@@ -1,6 +1,7 @@
 #include "sqlparser/SelectImport.h"
 
 #include "sqlparser/PgTree_p.h"
+#include "sqlparser/SqlStatement.h"
 #include "sqlparser/TSQLParser.h"
 
 #include <QCoreApplication>
@@ -1191,15 +1192,39 @@ ImportedQuery failure(const QString &error, qsizetype position = -1)
 
 ImportedQuery ImportSelect(const QString &Sql)
 {
+    return ImportSelect(Sql, SqlSpelling());
+}
+
+ImportedQuery ImportSelect(const QString &Sql, const SqlSpelling &Spelling)
+{
+    // PostgreSQL's parser reads the standard spelling; names and spans are read from Sql.
+    QString standard = Sql;
+    if (Spelling.Mysql) {
+        QString error;
+        standard = MysqlAsStandardSql(Sql, Spelling.Mode, &error);
+        if (standard.isNull())
+            return failure(error);
+    }
+    // Sql with what was blanked out of the standard text blanked too.
+    auto written = [&](const QString &blanked) {
+        if (!Spelling.Mysql)
+            return blanked;
+        QString text = Sql;
+        for (qsizetype i = 0; i < text.size() && i < blanked.size(); ++i) {
+            if (blanked.at(i) != standard.at(i))
+                text[i] = blanked.at(i);
+        }
+        return text;
+    };
     LegacyMarks marks;
-    QString clean = blankLegacyMarks(Sql, marks);
-    auto statement = std::make_unique<Statement>(clean);
+    QString clean = blankLegacyMarks(standard, marks);
+    auto statement = std::make_unique<Statement>(clean, written(clean));
     QVector<JoinLine> joinLines;
     if (!statement->ok() && !Sql.contains(QChar(0))) {
         // The standard dialect's join lines, which no database reads.
         const QString withoutLines = blankJoinLines(clean, joinLines);
         if (!joinLines.isEmpty()) {
-            auto second = std::make_unique<Statement>(withoutLines);
+            auto second = std::make_unique<Statement>(withoutLines, written(withoutLines));
             if (second->ok())
                 statement = std::move(second);
             else
@@ -1227,7 +1252,25 @@ bool ParsesAsPostgres(const QString &Sql, QString *Error)
 
 bool ParsesAsPostgres(const QString &Sql, QString *Error, qsizetype *Position)
 {
-    const Statement statement(Sql);
+    return ParsesAsPostgres(Sql, SqlSpelling(), Error, Position);
+}
+
+bool ParsesAsPostgres(
+    const QString &Sql, const SqlSpelling &Spelling, QString *Error, qsizetype *Position)
+{
+    QString standard = Sql;
+    if (Spelling.Mysql) {
+        QString error;
+        standard = MysqlAsStandardSql(Sql, Spelling.Mode, &error);
+        if (standard.isNull()) {
+            if (Error)
+                *Error = error;
+            if (Position)
+                *Position = -1;
+            return false;
+        }
+    }
+    const Statement statement(standard);
     if (!statement.ok() && Error)
         *Error = statement.error();
     if (Position)

@@ -15,6 +15,7 @@
 
 #include "diduzacore_export.h"
 #include "platform/SchemaTypes.h"
+#include "sqlparser/SqlStatement.h"
 
 #include <QString>
 #include <QStringList>
@@ -145,11 +146,17 @@ struct ImportedQuery {
 
 // Reads Sql as described above; never throws.
 DIDUZACORE_EXPORT ImportedQuery ImportSelect(const QString &Sql);
+// The same for Sql as a database of that Spelling writes it (MySQL's back-quoted names, its
+// strings and comments); the texts the import keeps are Sql's own.
+DIDUZACORE_EXPORT ImportedQuery ImportSelect(const QString &Sql, const SqlSpelling &Spelling);
 
 // Whether PostgreSQL's parser reads Sql (any statement kind); its message in *Error when not.
 DIDUZACORE_EXPORT bool ParsesAsPostgres(const QString &Sql, QString *Error = nullptr);
 // The same, with where the parser's message points (a UTF-16 index into Sql, or -1).
 DIDUZACORE_EXPORT bool ParsesAsPostgres(const QString &Sql, QString *Error, qsizetype *Position);
+// The same for Sql as a database of that Spelling writes it.
+DIDUZACORE_EXPORT bool ParsesAsPostgres(
+    const QString &Sql, const SqlSpelling &Spelling, QString *Error, qsizetype *Position);
 
 // The text a condition means with its tables named anew: Name gives, for each reference, the
 // text that replaces its qualifier (the full stop is added); a reference without a qualifier,

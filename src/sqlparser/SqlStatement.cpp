@@ -1,6 +1,7 @@
 #include "sqlparser/SqlStatement.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 #include <pg_query.h>
@@ -197,6 +198,126 @@ qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode)
         ++i;
     }
     return end < 0 ? n : end;
+}
+
+QString MysqlAsStandardSql(QStringView Text, MysqlLexMode Mode, QString *Error)
+{
+    const qsizetype n = Text.size();
+    auto at = [&](qsizetype i) { return i < n ? Text[i].unicode() : u'\0'; };
+    QString out = Text.toString();
+    auto fail = [&](const QString &why) {
+        if (Error)
+            *Error = why;
+        return QString();
+    };
+    auto blank = [&](qsizetype from, qsizetype to) {
+        for (qsizetype k = from; k < to; ++k) {
+            if (out[k] != QLatin1Char('\n') && out[k] != QLatin1Char('\r'))
+                out[k] = QLatin1Char(' ');
+        }
+    };
+    int executable = 0; // open executable comments
+    for (qsizetype i = 0; i < n;) {
+        const char16_t c = at(i);
+        if (c == u'-' && at(i + 1) == u'-') {
+            const char16_t after = at(i + 2);
+            if (!(isBlank(after) || after < u' ' || after == u'\x7f'))
+                return fail(QCoreApplication::translate("Diduza::SelectImport",
+                    "\"--\" before a character other than a blank (at character %1) is two minus "
+                    "signs to this database and a comment to the import.")
+                                .arg(i + 1));
+        }
+        if (c == u'#' || (c == u'-' && at(i + 1) == u'-')) {
+            qsizetype j = i;
+            while (j < n && at(j) != u'\n')
+                ++j;
+            if (c == u'#')
+                blank(i, j);
+            i = j;
+            continue;
+        }
+        if (c == u'/' && at(i + 1) == u'*') {
+            if (at(i + 2) == u'!' || (at(i + 2) == u'M' && at(i + 3) == u'!')) {
+                qsizetype j = i + (at(i + 2) == u'!' ? 3 : 4);
+                while (j < n && at(j) >= u'0' && at(j) <= u'9')
+                    ++j;
+                blank(i, j);
+                ++executable;
+                i = j;
+                continue;
+            }
+            qsizetype j = i + 2;
+            while (j < n && !(at(j) == u'*' && at(j + 1) == u'/'))
+                ++j;
+            i = j < n ? j + 2 : n;
+            continue;
+        }
+        if (c == u'*' && at(i + 1) == u'/' && executable > 0) {
+            blank(i, i + 2);
+            --executable;
+            i += 2;
+            continue;
+        }
+        if (c == u'`') {
+            qsizetype j = i + 1;
+            while (j < n && at(j) != u'`') {
+                if (at(j) == u'"')
+                    break;
+                ++j;
+            }
+            if (j >= n || at(j) == u'"' || at(j + 1) == u'`')
+                return fail(QCoreApplication::translate("Diduza::SelectImport",
+                    "The import cannot read a back-quoted name that holds a double quote or a "
+                    "back quote (at character %1).")
+                                .arg(i + 1));
+            out[i] = QLatin1Char('"');
+            out[j] = QLatin1Char('"');
+            i = j + 1;
+            continue;
+        }
+        const bool name = c == u'"' && Mode.AnsiQuotes;
+        if (c == u'\'' || (c == u'"' && !name)) {
+            out[i] = QLatin1Char('\'');
+            qsizetype j = i + 1;
+            for (; j < n; ++j) {
+                const char16_t d = at(j);
+                if (Mode.BackslashEscapes && d == u'\\' && j + 1 < n) {
+                    // "\'" (and "\"" in a double-quoted string) becomes "''"; other escapes
+                    // hold no quote that would end the standard string.
+                    if (at(j + 1) == u'\'')
+                        out[j] = QLatin1Char('\'');
+                    ++j;
+                    continue;
+                }
+                if (d == c) {
+                    if (at(j + 1) != c)
+                        break;
+                    if (c == u'"') {
+                        out[j] = QLatin1Char(' ');
+                        out[j + 1] = QLatin1Char(' ');
+                    }
+                    ++j;
+                    continue;
+                }
+                if (c == u'"' && d == u'\'')
+                    out[j] = QLatin1Char(' ');
+            }
+            if (j < n)
+                out[j] = QLatin1Char('\'');
+            i = j < n ? j + 1 : n;
+            continue;
+        }
+        if (name) {
+            // A double-quoted name under ANSI_QUOTES, as standard SQL writes one.
+            qsizetype j = i + 1;
+            while (j < n && !(at(j) == u'"' && at(j + 1) != u'"'))
+                j += at(j) == u'"' ? 2 : 1;
+            i = j < n ? j + 1 : n;
+            continue;
+        }
+        ++i;
+    }
+    return out;
 }
 
 } // namespace Diduza

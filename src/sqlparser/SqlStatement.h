@@ -58,4 +58,21 @@ struct MysqlLexMode {
 // server's would make it a comment: such a text is refused rather than trusted).
 DIDUZACORE_EXPORT qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode);
 
+// How a database spells names, strings and comments in its statements: as standard SQL, or
+// as MySQL and MariaDB do in a session of Mode.
+struct SqlSpelling {
+    bool Mysql = false;
+    MysqlLexMode Mode;
+};
+
+// Text as MySQL or MariaDB read it (in a session of Mode), spelled as standard SQL of the same
+// length with every character where it stood, so that PostgreSQL's parser reads its structure
+// and every place it reports is a place of Text: back-quoted names in double quotes, strings in
+// single quotes (a quote escaped by a backslash doubled instead, any other quote inside a
+// double-quoted string blanked: what a string holds is read from Text, not from this), "#"
+// comments and the marks of executable comments ("/*!50001", "*/") blanked. Null, with *Error
+// set, where no such text exists: a back-quoted name that holds a double quote or a back quote,
+// and "--" before a character other than a blank, which MySQL reads as two minus signs.
+DIDUZACORE_EXPORT QString MysqlAsStandardSql(QStringView Text, MysqlLexMode Mode, QString *Error);
+
 } // namespace Diduza

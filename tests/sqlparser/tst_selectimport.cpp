@@ -3,6 +3,7 @@
 
 #include "querybuilder/QueryImport.h"
 #include "sqlparser/SelectImport.h"
+#include "sqlparser/SqlStatement.h"
 
 #include <QtTest>
 
@@ -167,6 +168,8 @@ private slots:
     void namesLongerThanPostgresKeeps();
     void deepStatementsAreReadOrNamed_data();
     void deepStatementsAreReadOrNamed();
+    void mysqlSpelling_data();
+    void mysqlSpelling();
 };
 
 void tst_SelectImport::import_data()
@@ -235,7 +238,8 @@ void tst_SelectImport::namesLongerThanPostgresKeeps_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("70 letters") << QString(70, QLatin1Char('t'));
     QTest::newRow("40 two-byte letters") << QString(40, QChar(0xe9));
-    QTest::newRow("quoted, mixed case") << QStringLiteral("\"%1\"").arg(QString(66, QLatin1Char('Q')));
+    QTest::newRow("quoted, mixed case")
+        << QStringLiteral("\"%1\"").arg(QString(66, QLatin1Char('Q')));
 }
 
 // PostgreSQL's parser cuts names at 63 bytes; the statement's own text keeps them whole.
@@ -244,8 +248,8 @@ void tst_SelectImport::namesLongerThanPostgresKeeps()
     QFETCH(QString, name);
     const QString unquoted = name.startsWith('"') ? name.mid(1, name.size() - 2) : name;
     const QString alias = QString(64, QLatin1Char('a'));
-    const ImportedQuery q = ImportSelect(QStringLiteral("SELECT %2.%1 FROM %1 %2 WHERE %2.%1 > 1")
-                                             .arg(name, alias));
+    const ImportedQuery q
+        = ImportSelect(QStringLiteral("SELECT %2.%1 FROM %1 %2 WHERE %2.%1 > 1").arg(name, alias));
     QVERIFY2(q.Ok, qPrintable(q.Error));
     QCOMPARE(q.Tables.value(0).Name, unquoted);
     QCOMPARE(q.Tables.value(0).Alias, alias);
@@ -289,6 +293,65 @@ void tst_SelectImport::deepStatementsAreReadOrNamed()
     const QueryImportPlan plan = PlanImport(q, options);
     QVERIFY(!plan.Tables.isEmpty());
     QVERIFY2(plan.LeftOut.isEmpty(), qPrintable(plan.LeftOut.join("; ")));
+}
+
+// Statements as MySQL and MariaDB spell them read as their standard spelling does, with the
+// texts the import keeps in the statement's own spelling; what has no standard spelling in
+// place is named.
+void tst_SelectImport::mysqlSpelling_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("modes"); // 1: backslash escapes, 2: ANSI_QUOTES
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("back-quoted names")
+        << "SELECT `order details`.`unit price`, o.id FROM `order details` JOIN orders o ON "
+           "o.id = `order details`.order_id WHERE (`order details`.quantity > 5)"
+        << 1 << "";
+    QTest::newRow("a string in double quotes")
+        << "SELECT c.name FROM customer c WHERE c.city = \"Wien\" AND c.name LIKE \"A%\"" << 1
+        << "";
+    QTest::newRow("escaped quotes in strings")
+        << "SELECT c.name FROM customer c WHERE c.name <> 'O\\'Neil' AND c.city <> \"it's\"" << 1
+        << "";
+    QTest::newRow("# comments and executable comments")
+        << "SELECT c.name /*!50000 , c.city */ # the names\nFROM customer c" << 1 << "";
+    QTest::newRow("double-quoted names under ANSI_QUOTES")
+        << "SELECT \"c\".name FROM customer \"c\" WHERE \"c\".city = 'x\\'" << 2 << "";
+    QTest::newRow("a name holding a double quote")
+        << "SELECT `a\"b` FROM t" << 1 << "error: The import cannot read";
+    QTest::newRow("--x is two minus signs")
+        << "SELECT 1--x FROM t" << 1 << "error: \"--\" before a character";
+}
+
+void tst_SelectImport::mysqlSpelling()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, modes);
+    QFETCH(QString, expected);
+    const SqlSpelling spelling { true, MysqlLexMode { (modes & 1) != 0, (modes & 2) != 0 } };
+    const ImportedQuery query = ImportSelect(sql, spelling);
+    if (!expected.isEmpty()) {
+        QVERIFY2(summary(query).startsWith(expected), qPrintable(summary(query)));
+        return;
+    }
+    QVERIFY2(query.Ok, qPrintable(query.Error));
+    QVERIFY2(ParsesAsPostgres(sql, spelling, nullptr, nullptr), qPrintable(sql));
+    // The same statement in standard spelling: the same reading, its texts spelled as written.
+    QString standard = MysqlAsStandardSql(sql, spelling.Mode, nullptr);
+    const ImportedQuery reference = ImportSelect(standard);
+    QVERIFY2(reference.Ok, qPrintable(reference.Error));
+    QCOMPARE(query.Tables.size(), reference.Tables.size());
+    for (int i = 0; i < query.Tables.size(); ++i) {
+        QCOMPARE(query.Tables.at(i).Name, reference.Tables.at(i).Name);
+        QCOMPARE(query.Tables.at(i).Alias, reference.Tables.at(i).Alias);
+    }
+    QCOMPARE(query.Fields.size(), reference.Fields.size());
+    for (int i = 0; i < query.Fields.size(); ++i)
+        QCOMPARE(column(query.Fields.at(i).Column), column(reference.Fields.at(i).Column));
+    QCOMPARE(query.Where.size(), reference.Where.size());
+    for (const ImportCondition &c : query.Where)
+        QVERIFY2(sql.contains(c.Text.Text), qPrintable(c.Text.Text));
+    QCOMPARE(query.LeftOut, reference.LeftOut);
 }
 
 QTEST_GUILESS_MAIN(tst_SelectImport)
