@@ -44,6 +44,14 @@
             <numerusform>Der lokale Dialekt schreibt äußere Verknüpfungen als einfache Bedingungen: %n äußere Verknüpfungen behalten nur die übereinstimmenden Zeilen.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>The relation %1 is a full outer join, which this database cannot run (MySQL and MariaDB have no FULL JOIN). Choose another join type in the relation&apos;s properties: Left Outer keeps every row of %2, Right Outer every row of %3, Inner only the rows that match.</source>
+        <translation>Die Beziehung %1 ist ein vollständiger äußerer Join, den diese Datenbank nicht ausführen kann (MySQL und MariaDB kennen kein FULL JOIN). Wählen Sie in den Eigenschaften der Beziehung eine andere Verknüpfungsart: „Linker äußerer“ behält jede Zeile von %2, „Rechter äußerer“ jede Zeile von %3, „Innerer“ nur die passenden Zeilen.</translation>
+    </message>
+    <message>
+        <source>The relation %1 is a join this database cannot run. Choose another join type in the relation&apos;s properties.</source>
+        <translation>Die Beziehung %1 ist ein Join, den diese Datenbank nicht ausführen kann. Wählen Sie in den Eigenschaften der Beziehung eine andere Verknüpfungsart.</translation>
+    </message>
 </context>
 <context>
     <name>Diduza::QueryImport</name>
@@ -352,6 +360,14 @@
     <message>
         <source>NULLS FIRST or LAST of the sorting by %1</source>
         <translation>NULLS FIRST oder LAST der Sortierung nach %1</translation>
+    </message>
+    <message>
+        <source>&quot;--&quot; before a character other than a blank (at character %1) is two minus signs to this database and a comment to the import.</source>
+        <translation>&quot;--&quot; vor einem anderen Zeichen als einem Leerzeichen (bei Zeichen %1) sind für diese Datenbank zwei Minuszeichen, für den Import aber ein Kommentar.</translation>
+    </message>
+    <message>
+        <source>The import cannot read a back-quoted name that holds a double quote or a back quote (at character %1).</source>
+        <translation>Der Import kann einen in Backticks gesetzten Namen, der ein doppeltes Anführungszeichen oder einen Backtick enthält, nicht lesen (bei Zeichen %1).</translation>
     </message>
 </context>
 <context>
@@ -726,6 +742,10 @@
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Not available on this database: it cannot run this kind of join.</source>
+        <translation>Auf dieser Datenbank nicht verfügbar: Sie kann diese Art von Join nicht ausführen.</translation>
     </message>
 </context>
 <context>
