@@ -68,6 +68,30 @@ bool SqlCanceller::cancelled() const
     return m_cancelled;
 }
 
+int MysqlErrorPosition(const QString &Message, const QString &Statement)
+{
+    // MySQL and MariaDB quote the statement from the place on (its first 80 characters or so)
+    // and name the line: "... to use near 'FROM tabel' at line 2".
+    static const QRegularExpression near(QStringLiteral("near '(.*)' at line (\\d+)\\s*$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = near.match(Message);
+    if (!m.hasMatch())
+        return -1;
+    const QString rest = m.captured(1);
+    const int lineNo = m.captured(2).toInt();
+    qsizetype lineStart = 0;
+    for (int n = 1; n < lineNo; ++n) {
+        const qsizetype lf = Statement.indexOf(QLatin1Char('\n'), lineStart);
+        if (lf < 0)
+            return -1;
+        lineStart = lf + 1;
+    }
+    if (rest.isEmpty()) // the statement ended too soon
+        return int(Statement.trimmed().isEmpty() ? 0 : Statement.size());
+    const qsizetype at = Statement.indexOf(rest, lineStart);
+    return at < 0 ? -1 : int(at);
+}
+
 int PostgresErrorPosition(const QString &Message, const QString &Statement)
 {
     // libpq shows the line and a caret under the place: "LINE 2: FROM tabel\n         ^",
@@ -221,8 +245,15 @@ private:
     void fail(const QString &error)
     {
         const bool cancelled = m_canceller->cancelled();
-        finish(cancelled ? QString() : error,
-            cancelled ? -1 : PostgresErrorPosition(error, m_statement));
+        finish(cancelled ? QString() : error, cancelled ? -1 : errorPosition(error));
+    }
+
+    // Where the database's message points in the statement (PostgreSQL's caret line, MySQL's
+    // "near '...' at line n"); -1 when it names no place.
+    int errorPosition(const QString &error) const
+    {
+        const int position = PostgresErrorPosition(error, m_statement);
+        return position >= 0 ? position : MysqlErrorPosition(error, m_statement);
     }
 
     void finish(const QString &error, int position)

@@ -69,5 +69,8 @@ private:
 // The position (UTF-16 index into Statement) that a PostgreSQL error message points at with
 // its "LINE n: ..." and caret lines; -1 when it points at none.
 int PostgresErrorPosition(const QString &Message, const QString &Statement);
+// The same for a MySQL or MariaDB message, which quotes the statement from the place on and
+// names its line.
+int MysqlErrorPosition(const QString &Message, const QString &Statement);
 
 } // namespace Diduza

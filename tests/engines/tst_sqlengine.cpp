@@ -2,6 +2,7 @@
 #include "DemoConnection.h"
 #include "diagram/TSchemaItem.h"
 #include "engines/SqlDialect.h"
+#include "engines/TSchemaQueryRun.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Exceptions.h"
 #include "querybuilder/QueryGenerator.h"
@@ -118,6 +119,8 @@ private slots:
     void callerOwnsModel();
     void eventsTakePrecedence();
     void connectionFailures();
+    void syntaxErrorsShowTheirPlace_data();
+    void syntaxErrorsShowTheirPlace();
     void demoConnectionStrings_data();
     void demoConnectionStrings();
 
@@ -953,6 +956,33 @@ void tst_SqlEngine::connectionFailures()
     engine.SetConnectionName(SqliteConnection);
     engine.FillItemList(list);
     QCOMPARE(list.ToStringList(), SampleTables);
+}
+
+void tst_SqlEngine::syntaxErrorsShowTheirPlace_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("postgresql") << "postgresql";
+    QTest::newRow("mariadb") << "mariadb";
+}
+
+// A statement run in the background that the database refuses names the place it points at:
+// PostgreSQL with its caret line, MariaDB with the text from there on. (SQLite refuses it
+// before it starts.)
+void tst_SqlEngine::syntaxErrorsShowTheirPlace()
+{
+    QFETCH(QString, backend);
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(backend, engine);
+    const QString sql = QStringLiteral("SELECT name,\n  FROM customer");
+    std::unique_ptr<TSchemaQueryRun> run(engine.StartSQL(sql));
+    QVERIFY(run);
+    QString error;
+    int position = -2;
+    connect(run.get(), &TSchemaQueryRun::Finished, this,
+        [&](const QString &e, int p, bool) { error = e, position = p; });
+    QTRY_VERIFY_WITH_TIMEOUT(run->IsFinished(), 10000);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(position, int(sql.indexOf("FROM")));
 }
 
 void tst_SqlEngine::demoConnectionStrings_data()
