@@ -290,63 +290,50 @@ QVector<TSchemaTableInfo> readPostgres(const QSqlDatabase &db, const QStringList
 
 // --- MySQL and MariaDB ------------------------------------------------------------------------
 
-// The base tables of the connection's database with their columns (a table without any gives
-// one row of NULLs) and their place in the primary key; then every field pair of their foreign
-// keys. information_schema compares names ignoring case, the server's table names do not: names
-// are compared and sorted as binary strings. A referenced table of another database is named
-// with its database.
+// The base tables of the connection's database with their columns (a table the server cannot
+// describe is left out; none is without columns); then the fields of every primary key (its
+// rows reference no table) and every field pair of the foreign keys. information_schema
+// compares names ignoring case, the server's database and table names do not (on
+// case-sensitive file systems): names are compared and sorted as binary strings. Each
+// information_schema table is also compared with DATABASE() in WHERE, which lets the server open
+// the tables of that one database only. A referenced table of another database (one whose name
+// differs from the connection's in case only, too) is named with its database.
 const char MysqlFields[]
-    = "SELECT t.table_name, c.column_name, c.column_type, c.is_nullable, k.ordinal_position"
+    = "SELECT t.table_name, c.column_name, c.column_type, c.is_nullable"
       " FROM information_schema.tables t"
-      " LEFT JOIN information_schema.columns c ON c.table_schema = t.table_schema"
+      " JOIN information_schema.columns c ON BINARY c.table_schema = BINARY t.table_schema"
       "  AND BINARY c.table_name = BINARY t.table_name"
-      " LEFT JOIN information_schema.key_column_usage k ON k.table_schema = c.table_schema"
-      "  AND BINARY k.table_name = BINARY c.table_name AND k.column_name = c.column_name"
-      "  AND k.constraint_name = 'PRIMARY'"
-      " WHERE t.table_schema = DATABASE() AND t.table_type IN ('BASE TABLE', 'SYSTEM VERSIONED')"
+      " WHERE t.table_schema = DATABASE() AND c.table_schema = DATABASE()"
+      " AND BINARY t.table_schema = BINARY DATABASE()"
+      " AND t.table_type IN ('BASE TABLE', 'SYSTEM VERSIONED')"
       " ORDER BY BINARY t.table_name, c.ordinal_position";
 const char MysqlKeys[]
     = "SELECT k.table_name, k.constraint_name, k.referenced_table_name,"
-      " k.referenced_table_schema, k.referenced_table_schema = DATABASE(), k.column_name,"
-      " k.referenced_column_name"
+      " k.referenced_table_schema, BINARY k.referenced_table_schema = BINARY DATABASE(),"
+      " k.column_name, k.referenced_column_name"
       " FROM information_schema.key_column_usage k"
-      " WHERE k.table_schema = DATABASE() AND k.referenced_table_name IS NOT NULL"
+      " WHERE k.table_schema = DATABASE() AND BINARY k.table_schema = BINARY DATABASE()"
+      " AND (k.referenced_table_name IS NOT NULL OR k.constraint_name = 'PRIMARY')"
       " ORDER BY BINARY k.table_name, BINARY k.constraint_name, k.ordinal_position";
 
 QVector<TSchemaTableInfo> readMysql(const QSqlDatabase &db, const QStringList &wanted)
 {
     Tables tables;
-    std::map<int, QString> key;
-    QString keyTable;
-    auto flushKey = [&] {
-        if (!keyTable.isEmpty()) {
-            QStringList &primary = tables.Get(keyTable).PrimaryKey;
-            for (const auto &entry : key)
-                primary.append(entry.second);
-        }
-        key.clear();
-    };
     forEachRow(db, QString::fromLatin1(MysqlFields), [&](const QSqlQuery &q) {
-        const QString name = q.value(0).toString();
-        if (name != keyTable) {
-            flushKey();
-            keyTable = name;
-        }
-        TSchemaTableInfo &table = tables.Get(name);
-        if (q.value(1).isNull())
-            return;
-        table.Fields.append(TSchemaFieldInfo { q.value(1).toString(), q.value(2).toString(),
-            q.value(3).toString().compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0 });
-        if (!q.value(4).isNull())
-            key.emplace(q.value(4).toInt(), q.value(1).toString());
+        tables.Get(q.value(0).toString())
+            .Fields.append(TSchemaFieldInfo { q.value(1).toString(), q.value(2).toString(),
+                q.value(3).toString().compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0 });
     });
-    flushKey();
     QString lastTable, lastKey;
     forEachRow(db, QString::fromLatin1(MysqlKeys), [&](const QSqlQuery &q) {
         const QString name = q.value(0).toString();
         if (!tables.Contains(name))
             return;
         TSchemaTableInfo &table = tables.Get(name);
+        if (q.value(2).isNull()) { // the primary key's fields, in key order
+            table.PrimaryKey.append(q.value(5).toString());
+            return;
+        }
         const QString constraint = q.value(1).toString();
         if (name != lastTable || constraint != lastKey) {
             lastTable = name;

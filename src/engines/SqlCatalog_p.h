@@ -3,7 +3,8 @@
 // Reading a database's catalogue for TSchemaSqlDataEngine::FillTableInfo (not part of the
 // public API). Each kind of database is read in a fixed number of statements whatever the number
 // of tables: SQLite through its table-valued pragmas over sqlite_master, PostgreSQL through
-// pg_catalog for every table of the search path. Other drivers have only Qt's per-table lookups
+// pg_catalog for every table of the search path, MySQL and MariaDB through information_schema
+// for the connection's database. Other drivers have only Qt's per-table lookups
 // (QSqlDatabase::primaryIndex and record) and tell no foreign keys.
 
 #include "engines/SchemaCatalog.h"

@@ -90,14 +90,17 @@ const char PostgresFields[]
       " ORDER BY a.attnum";
 
 // The base tables of the connection's database. The catalogue compares names ignoring case;
-// the server's table names do not (on case-sensitive file systems), so names are compared and
-// sorted as binary strings.
+// the server's database and table names do not (on case-sensitive file systems), so names are
+// compared and sorted as binary strings (the plain comparison with the constant lets the server
+// read that one database only).
 const char MysqlTables[]
     = "SELECT table_name FROM information_schema.tables WHERE table_schema = DATABASE()"
+      " AND BINARY table_schema = BINARY DATABASE()"
       " AND table_type IN ('BASE TABLE', 'SYSTEM VERSIONED') ORDER BY BINARY table_name";
 const char MysqlFields[]
     = "SELECT column_name FROM information_schema.columns WHERE table_schema = DATABASE()"
-      " AND BINARY table_name = BINARY ? ORDER BY ordinal_position";
+      " AND BINARY table_schema = BINARY DATABASE() AND BINARY table_name = BINARY ?"
+      " ORDER BY ordinal_position";
 
 // The user tables of Db, as FillItemList lists them.
 QStringList listTables(const QSqlDatabase &Db)

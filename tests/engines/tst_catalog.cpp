@@ -1,9 +1,10 @@
-// The catalogue of real databases: what TSchemaSqlDataEngine::FillTableInfo reads on SQLite and
-// PostgreSQL (the samples, PostgreSQL's second schema with composite keys, a self-reference,
-// keys to another schema, quoted and mixed-case names and a table without a primary key), that
-// it reads in a fixed number of statements however many tables there are, and the property
-// that random schemas opened as diagrams show exactly the keys of the catalogue, as an
-// independent query over the catalogue (PRAGMA statements, information_schema) reads them.
+// The catalogue of real databases: what TSchemaSqlDataEngine::FillTableInfo reads on SQLite,
+// PostgreSQL and MariaDB (the samples; PostgreSQL's second schema and a MariaDB database made
+// here, with composite keys, a self-reference, keys to another schema or database, quoted and
+// mixed-case names and a table without a primary key), that it reads in a fixed number of
+// statements however many tables there are, and the property that random schemas opened as
+// diagrams show exactly the keys of the catalogue, as an independent query over the catalogue
+// (PRAGMA statements, information_schema, MariaDB's SHOW statements) reads them.
 
 #include "../common/SampleConnections.h"
 #include "../common/TestSupport.h"
@@ -12,9 +13,11 @@
 #include "diagram/TSchemaSubItem.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Exceptions.h"
+#include "platform/TStringList.h"
 #include "relations/TSchemaRelation.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -24,17 +27,39 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 using namespace Diduza;
 
 namespace {
 
 const QString SqliteConnection = QStringLiteral("catalog-sqlite");
 const QString PostgresConnection = QStringLiteral("catalog-pg");
+const QString MariaDbConnection = QStringLiteral("catalog-mariadb"); // the sample
+// The database made here, "Warehouse", beside "warehouse", whose name differs in case only.
+const QString WarehouseConnection = QStringLiteral("catalog-mariadb-warehouse");
 
-QString quoted(const QString &name)
+enum Kind { Sqlite, Postgres, MariaDb };
+
+QString quoted(const QString &name, Kind kind = Sqlite)
 {
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\""))
-        + QLatin1Char('"');
+    const QChar quote = QLatin1Char(kind == MariaDb ? '`' : '"');
+    return quote + QString(name).replace(quote, QString(2, quote)) + quote;
+}
+
+// The sample's database on the MariaDB server.
+QString mariaDbSample()
+{
+    return qEnvironmentVariable("DIDUZA_MYSQL_DB");
+}
+
+// The statements the MariaDB session has sent so far, this one left out.
+int questions(const QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SHOW SESSION STATUS LIKE 'Questions'")) || !q.next())
+        return -1;
+    return q.value(1).toInt() - 1;
 }
 
 void exec(const QSqlDatabase &db, const QString &sql)
@@ -169,6 +194,57 @@ QVector<Table> postgresCatalog(const QSqlDatabase &db, const QString &schema)
     return tables;
 }
 
+// MariaDB: the SHOW statements, one table at a time; a foreign key as SHOW CREATE TABLE writes
+// it. A key to a table of another database joins no two tables of this one.
+QVector<Table> mariaDbCatalog(const QSqlDatabase &db)
+{
+    const QString name = QStringLiteral("`((?:[^`]|``)+)`");
+    static const QRegularExpression identifier(name);
+    static const QRegularExpression foreignKey(
+        QStringLiteral(
+            "CONSTRAINT `(?:[^`]|``)+` FOREIGN KEY \\(([^)]*)\\) REFERENCES (`(?:[^`]|``)+`\\.)?")
+        + name + QStringLiteral(" \\(([^)]*)\\)"));
+    auto names = [](const QString &list) {
+        QStringList out;
+        for (const QRegularExpressionMatch &m : identifier.globalMatch(list))
+            out << m.captured(1).replace(QStringLiteral("``"), QStringLiteral("`"));
+        return out;
+    };
+    QVector<Table> tables;
+    QSqlQuery list(db);
+    list.exec(QStringLiteral("SHOW FULL TABLES WHERE Table_type = 'BASE TABLE'"));
+    while (list.next())
+        tables.append(Table { list.value(0).toString(), {}, {}, {}, {} });
+    for (Table &t : tables) {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SHOW COLUMNS FROM %1").arg(quoted(t.name, MariaDb)));
+        while (q.next())
+            t.columns.append(Column { q.value(0).toString(), q.value(1).toString(),
+                q.value(2).toString() == QLatin1String("NO") });
+        q.exec(QStringLiteral("SHOW INDEX FROM %1 WHERE Key_name = 'PRIMARY'")
+                   .arg(quoted(t.name, MariaDb)));
+        QMap<int, QString> key;
+        while (q.next())
+            key.insert(q.value(3).toInt(), q.value(4).toString());
+        t.primaryKey = key.values();
+        q.exec(QStringLiteral("SHOW CREATE TABLE %1").arg(quoted(t.name, MariaDb)));
+        if (!q.next())
+            continue;
+        for (const QRegularExpressionMatch &m : foreignKey.globalMatch(q.value(1).toString())) {
+            const QStringList from = names(m.captured(1));
+            const QStringList to = names(m.captured(4));
+            const QString parent = m.captured(3).replace(QStringLiteral("``"), QStringLiteral("`"));
+            for (int i = 0; i < from.size(); ++i) {
+                if (m.captured(2).isEmpty())
+                    t.pairs.insert(parent + QLatin1Char('.') + to.value(i) + QLatin1Char('>')
+                        + t.name + QLatin1Char('.') + from.at(i));
+                t.referencing.insert(from.at(i));
+            }
+        }
+    }
+    return tables;
+}
+
 // --- random schemas ---------------------------------------------------------------------------
 
 const QStringList NameParts = { "id", "Name", "order", "Größe", "with space", "Mixed Case",
@@ -181,8 +257,9 @@ struct Generated {
 
 // A schema of one to eight tables: integer key fields and a few others, primary keys of zero
 // to three fields in random order, foreign keys to the primary keys of earlier tables or of
-// the table itself, with and without the referenced fields named.
-Generated randomSchema(QRandomGenerator &random, const QString &prefix, bool postgres)
+// the table itself, with and without the referenced fields named (MariaDB wants them named),
+// with and without names of their own (but on SQLite, whose keys have none).
+Generated randomSchema(QRandomGenerator &random, const QString &prefix, Kind kind)
 {
     Generated out;
     struct T {
@@ -192,6 +269,7 @@ Generated randomSchema(QRandomGenerator &random, const QString &prefix, bool pos
     };
     QVector<T> tables;
     QSet<QString> tableNames;
+    QSet<QString> constraintNames; // MariaDB's are unique in the database
     // A name from the parts, unique in taken ignoring case.
     auto name = [&](QSet<QString> &taken, const QString &hint) {
         for (;;) {
@@ -217,19 +295,19 @@ Generated randomSchema(QRandomGenerator &random, const QString &prefix, bool pos
         for (int k = 0; k < keyFields; ++k)
             t.pk << pool.takeAt(random.bounded(int(pool.size())));
         for (const QString &c : std::as_const(t.ints))
-            defs << quoted(c) + QStringLiteral(" INTEGER")
+            defs << quoted(c, kind) + QStringLiteral(" INTEGER")
                     + (t.pk.contains(c) || random.bounded(3) == 0 ? QStringLiteral(" NOT NULL")
                                                                   : QString());
         const int others = random.bounded(3);
         const QStringList types = { "VARCHAR(20)", "NUMERIC(8,2)", "DATE" };
         for (int c = 0; c < others; ++c)
-            defs << quoted(name(columns, QStringLiteral("d"))) + QLatin1Char(' ')
+            defs << quoted(name(columns, QStringLiteral("d")), kind) + QLatin1Char(' ')
                     + types.at(random.bounded(int(types.size())))
                     + (random.bounded(2) ? QStringLiteral(" NOT NULL") : QString());
         if (!t.pk.isEmpty()) {
             QStringList q;
             for (const QString &c : std::as_const(t.pk))
-                q << quoted(c);
+                q << quoted(c, kind);
             defs << QStringLiteral("PRIMARY KEY (%1)").arg(q.join(QStringLiteral(", ")));
         }
         tables << t;
@@ -242,28 +320,31 @@ Generated randomSchema(QRandomGenerator &random, const QString &prefix, bool pos
             QStringList from = t.ints;
             QStringList chosen;
             for (int f = 0; f < parent.pk.size(); ++f)
-                chosen << quoted(from.takeAt(random.bounded(int(from.size()))));
+                chosen << quoted(from.takeAt(random.bounded(int(from.size()))), kind);
             QStringList to;
             for (const QString &c : parent.pk)
-                to << quoted(c);
-            QString constraint = QStringLiteral("FOREIGN KEY (%1) REFERENCES %2")
-                                     .arg(chosen.join(QStringLiteral(", ")), quoted(parent.name));
-            if (random.bounded(3) > 0)
+                to << quoted(c, kind);
+            QString constraint
+                = QStringLiteral("FOREIGN KEY (%1) REFERENCES %2")
+                      .arg(chosen.join(QStringLiteral(", ")), quoted(parent.name, kind));
+            if (random.bounded(3) > 0 || kind == MariaDb)
                 constraint += QStringLiteral(" (%1)").arg(to.join(QStringLiteral(", ")));
-            if (postgres && random.bounded(2))
+            if (kind != Sqlite && random.bounded(2))
                 constraint = QStringLiteral("CONSTRAINT %1 ")
-                                 .arg(quoted(name(columns, QStringLiteral("c"))))
+                                 .arg(quoted(name(constraintNames, QStringLiteral("c")), kind))
                     + constraint;
             defs << constraint;
         }
         out.statements << QStringLiteral("CREATE TABLE %1 (%2)")
-                              .arg(quoted(t.name), defs.join(QStringLiteral(", ")));
+                              .arg(quoted(t.name, kind), defs.join(QStringLiteral(", ")));
     }
     return out;
 }
 
-// What the diagram shows against what the independent query read; empty when they agree.
-QString compare(const TSchemaDesignArea &area, const QVector<Table> &catalog, bool postgres)
+// What the diagram shows against what the independent query read; empty when they agree. The
+// independent query's type is the start of the engine's (PostgreSQL's information_schema names
+// the type without its size) or, with exactTypes, the whole.
+QString compare(const TSchemaDesignArea &area, const QVector<Table> &catalog, bool exactTypes)
 {
     QStringList problems;
     QStringList expectedTables, shownTables;
@@ -341,7 +422,7 @@ QString compare(const TSchemaDesignArea &area, const QVector<Table> &catalog, bo
             const TSchemaFieldInfo *field = info ? info->Field(c.name) : nullptr;
             const QString type = field ? field->Type : QStringLiteral("(none)");
             const bool typeAgrees
-                = postgres ? type.startsWith(c.type, Qt::CaseInsensitive) : type == c.type;
+                = exactTypes ? type == c.type : type.startsWith(c.type, Qt::CaseInsensitive);
             if (!typeAgrees || first.endsWith(QStringLiteral("not null")) != c.notNull)
                 problems << QStringLiteral("%1.%2: %3 for %4 %5")
                                 .arg(t.name, c.name, first, c.type)
@@ -381,6 +462,7 @@ private slots:
     void sampleKeys_data();
     void sampleKeys();
     void secondSchemaAsDiagram();
+    void mariaDbDatabaseAsDiagram();
     void batchedReads_data();
     void batchedReads();
     void unreadableTableKeepsTheOthers();
@@ -388,9 +470,18 @@ private slots:
     void randomSchemasShowTheCatalogue();
 
 private:
+    void makeWarehouse();
+    void addMariaDbRows();
+    // Opens connection name on MariaDB's database, made afresh (empty).
+    bool openFreshMariaDb(const QString &name, const QString &database);
+
     QTemporaryDir m_dir;
     bool m_postgres = false;
+    bool m_mariaDb = false;
 };
+
+const char MariaDbHint[] = "no MariaDB server configured: run scripts/mariadb-start BUILD-DIR and "
+                           "load BUILD-DIR/mariadb.env to test against MariaDB";
 
 void tst_Catalog::initTestCase()
 {
@@ -402,11 +493,158 @@ void tst_Catalog::initTestCase()
         exec(QSqlDatabase::database(PostgresConnection),
             QStringLiteral("SET client_min_messages TO warning"));
     }
+    if (SampleConnections::MariaDbConfigured()) {
+        QVERIFY2(SampleConnections::OpenMariaDb(MariaDbConnection, error), qPrintable(error));
+        makeWarehouse();
+        m_mariaDb = true;
+    } else {
+        qInfo("%s", MariaDbHint);
+    }
 }
 
 void tst_Catalog::cleanupTestCase()
 {
-    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
+    if (m_mariaDb) {
+        for (const char *name : { "CatalogWarehouse", "catalogwarehouse" })
+            QSqlQuery(QSqlDatabase::database(MariaDbConnection))
+                .exec(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(QLatin1String(name)));
+    }
+    SampleConnections::CloseAll(
+        { SqliteConnection, PostgresConnection, MariaDbConnection, WarehouseConnection });
+}
+
+bool tst_Catalog::openFreshMariaDb(const QString &name, const QString &database)
+{
+    const QSqlDatabase sample = QSqlDatabase::database(MariaDbConnection);
+    QSqlQuery q(sample);
+    if (!q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(quoted(database, MariaDb)))
+        || !q.exec(QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE utf8mb4_bin")
+                       .arg(quoted(database, MariaDb)))) {
+        qWarning("%s", qPrintable(q.lastError().text()));
+        return false;
+    }
+    QString error;
+    if (!SampleConnections::OpenMariaDb(name, error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::database(name, false);
+    db.close();
+    db.setDatabaseName(database);
+    return db.open();
+}
+
+// MariaDB's counterpart of PostgreSQL's second schema, in a database of its own: composite keys
+// (one declared with its fields in another letter case than the table's), a key whose order
+// differs from the columns', a self-reference, keys to the sample's database and to a table of
+// a database whose name differs from this one's in case only, two tables whose names differ in
+// case only, quoted names and a table without a primary key.
+void tst_Catalog::makeWarehouse()
+{
+    QVERIFY(openFreshMariaDb(WarehouseConnection, QStringLiteral("CatalogWarehouse")));
+    const QSqlDatabase sample = QSqlDatabase::database(MariaDbConnection);
+    exec(sample, QStringLiteral("DROP DATABASE IF EXISTS catalogwarehouse"));
+    exec(sample,
+        QStringLiteral(
+            "CREATE DATABASE catalogwarehouse CHARACTER SET utf8mb4 COLLATE utf8mb4_bin"));
+    exec(sample,
+        QStringLiteral("CREATE TABLE catalogwarehouse.`Bins` (`Code` VARCHAR(8) NOT NULL "
+                       "PRIMARY KEY, `Zone` INTEGER)"));
+    const QString other = quoted(mariaDbSample(), MariaDb);
+    const QSqlDatabase db = QSqlDatabase::database(WarehouseConnection);
+    for (const QString &sql :
+        { QStringLiteral(
+              "CREATE TABLE `Bins` (`Aisle` INTEGER NOT NULL, `Shelf` INTEGER NOT NULL, "
+              "label VARCHAR(20) NOT NULL, `Parent Aisle` INTEGER, `Parent Shelf` INTEGER, "
+              "`Old Code` VARCHAR(8), PRIMARY KEY (`Aisle`, `Shelf`), "
+              "UNIQUE KEY `Shelf first` (`Shelf`, `Aisle`), "
+              "CONSTRAINT `Bin in bin` FOREIGN KEY (`parent aisle`, `PARENT SHELF`) "
+              "REFERENCES `Bins` (`aisle`, `SHELF`), "
+              "CONSTRAINT `Old bin` FOREIGN KEY (`Old Code`) "
+              "REFERENCES catalogwarehouse.`Bins` (`Code`))"),
+            QStringLiteral("CREATE TABLE `bins` (`bin no` INTEGER NOT NULL PRIMARY KEY, "
+                           "`Aisle` INTEGER NOT NULL, `Shelf` INTEGER NOT NULL, note TEXT, "
+                           "CONSTRAINT `bins in Bins` FOREIGN KEY (`Aisle`, `Shelf`) "
+                           "REFERENCES `Bins` (`Aisle`, `Shelf`))"),
+            QStringLiteral("CREATE TABLE `StockLevels` (`productId` INTEGER NOT NULL, "
+                           "`Bin Aisle` INTEGER NOT NULL, `Bin Shelf` INTEGER NOT NULL, "
+                           "quantity INTEGER NOT NULL, "
+                           "PRIMARY KEY (`Bin Shelf`, `Bin Aisle`, `productId`), "
+                           "CONSTRAINT `Stock of product` FOREIGN KEY (`productId`) "
+                           "REFERENCES %1.products (id), "
+                           "CONSTRAINT `Stock in bin` FOREIGN KEY (`Bin Shelf`, `Bin Aisle`) "
+                           "REFERENCES `Bins` (`Shelf`, `Aisle`))")
+                .arg(other),
+            QStringLiteral("CREATE TABLE `Movements` (moved_at DATETIME NOT NULL, "
+                           "product_id INTEGER NOT NULL REFERENCES %1.products (id), "
+                           "`From Aisle` INTEGER, `From Shelf` INTEGER, `To Aisle` INTEGER, "
+                           "`To Shelf` INTEGER, quantity INTEGER NOT NULL, "
+                           "moved_by INTEGER REFERENCES %1.employees (id), "
+                           "CONSTRAINT `Moved from` FOREIGN KEY (`From Aisle`, `From Shelf`) "
+                           "REFERENCES `Bins` (`Aisle`, `Shelf`), "
+                           "CONSTRAINT `Moved to` FOREIGN KEY (`To Aisle`, `To Shelf`) "
+                           "REFERENCES `Bins` (`Aisle`, `Shelf`))")
+                .arg(other),
+            QStringLiteral("CREATE TABLE `Pick ``List``.v2` (`Pick No` INTEGER NOT NULL "
+                           "PRIMARY KEY, order_id INTEGER NOT NULL REFERENCES %1.orders (id), "
+                           "`Next Pick` INTEGER REFERENCES `Pick ``List``.v2` (`Pick No`))")
+                .arg(other) })
+        exec(db, sql);
+}
+
+void tst_Catalog::addMariaDbRows()
+{
+    const QString sample = mariaDbSample() + QLatin1Char('.');
+    QTest::newRow("mariadb order details") << MariaDbConnection << ""
+                                           << "order details"
+                                           << "order_id,line_no"
+                                           << "order details_ibfk_1:order_id>orders.id;"
+                                              "order details_ibfk_2:product_id>products.id"
+                                           << "";
+    QTest::newRow("mariadb employees") << MariaDbConnection << ""
+                                       << "employees"
+                                       << "id"
+                                       << "employees_ibfk_1:reports_to>employees.id"
+                                       << "title,city,hire_date,reports_to";
+    QTest::newRow("mariadb no keys of its own") << MariaDbConnection << ""
+                                                << "CUSTOMER"
+                                                << "id"
+                                                << ""
+                                                << "contact,city,country,phone,since";
+    QTest::newRow("mariadb composite self-reference, a database named in another case")
+        << WarehouseConnection << ""
+        << "Bins"
+        << "Aisle,Shelf"
+        << "Bin in bin:Parent Aisle,Parent Shelf>Bins.Aisle,Shelf;"
+           "Old bin:Old Code>catalogwarehouse.Bins.Code"
+        << "Parent Aisle,Parent Shelf,Old Code";
+    QTest::newRow("mariadb letter case tells tables apart")
+        << WarehouseConnection << ""
+        << "bins"
+        << "bin no"
+        << "bins in Bins:Aisle,Shelf>Bins.Aisle,Shelf"
+        << "note";
+    QTest::newRow("mariadb key order apart from the columns, another database's table")
+        << WarehouseConnection << ""
+        << "StockLevels"
+        << "Bin Shelf,Bin Aisle,productId"
+        << "Stock in bin:Bin Shelf,Bin Aisle>Bins.Shelf,Aisle;Stock of product:productId>" + sample
+            + "products.id"
+        << "";
+    QTest::newRow("mariadb no primary key") << WarehouseConnection << ""
+                                            << "Movements"
+                                            << ""
+                                            << "Moved from:From Aisle,From Shelf>Bins.Aisle,Shelf;"
+                                               "Moved to:To Aisle,To Shelf>Bins.Aisle,Shelf;"
+                                               "Movements_ibfk_1:product_id>"
+            + sample + "products.id;Movements_ibfk_2:moved_by>" + sample + "employees.id"
+                                            << "From Aisle,From Shelf,To Aisle,To Shelf,moved_by";
+    QTest::newRow("mariadb quoted names") << WarehouseConnection << ""
+                                          << "Pick `List`.v2"
+                                          << "Pick No"
+                                          << "Pick `List`.v2_ibfk_1:order_id>" + sample
+            + "orders.id;Pick `List`.v2_ibfk_2:Next Pick>Pick `List`.v2.Pick No"
+                                          << "Next Pick";
 }
 
 void tst_Catalog::sampleKeys_data()
@@ -432,6 +670,8 @@ void tst_Catalog::sampleKeys_data()
                                                << "id"
                                                << ""
                                                << "contact,city,country,phone,since";
+    if (m_mariaDb)
+        addMariaDbRows();
     if (!m_postgres)
         return;
     QTest::newRow("pg order details") << PostgresConnection << "public"
@@ -495,6 +735,8 @@ void tst_Catalog::sampleKeys()
         exec(db, QStringLiteral("SET search_path TO public"));
     QCOMPARE(info.size(), 1);
     QCOMPARE(info.first().Name.toLower(), table.toLower());
+    if (connection == WarehouseConnection) // the tables differ in case only
+        QCOMPARE(info.first().Name, table);
     QCOMPARE(info.first().PrimaryKey.join(','), primaryKey);
     QCOMPARE(keysText(info.first().ForeignKeys), foreignKeys);
     QStringList mayBeNull;
@@ -523,7 +765,7 @@ void tst_Catalog::secondSchemaAsDiagram()
     expected += postgresCatalog(db, QStringLiteral("public"));
     exec(db, QStringLiteral("SET search_path TO public"));
     QCOMPARE(area.GetItemCount(), 10);
-    QCOMPARE(compare(area, expected, true), QString());
+    QCOMPARE(compare(area, expected, false), QString());
     // Both "Orders" and "orders", each with its own rows.
     QVERIFY(area.FindItem("Orders") != nullptr);
     QStringList names;
@@ -532,22 +774,62 @@ void tst_Catalog::secondSchemaAsDiagram()
     QVERIFY(names.contains("Orders") && names.contains("orders"));
 }
 
-void tst_Catalog::batchedReads_data()
+void tst_Catalog::mariaDbDatabaseAsDiagram()
 {
-    QTest::addColumn<int>("tables");
-    QTest::newRow("ten") << 10;
-    QTest::newRow("a thousand") << 1000;
+    if (!m_mariaDb)
+        QSKIP(MariaDbHint);
+    const QSqlDatabase db = QSqlDatabase::database(WarehouseConnection);
+    DiduzaTest::FakeDialogService dialogs;
+    TSchemaSqlDataEngine engine;
+    engine.SetDatabase(db);
+    TSchemaDesignArea area;
+    area.SetDataEngine(&engine);
+    area.SetShowKeys(true);
+    area.AddDatabaseTables();
+    QCOMPARE(area.GetItemCount(), 5);
+    QCOMPARE(compare(area, mariaDbCatalog(db), true), QString());
+    QStringList names;
+    for (int i = 0; i < area.GetItemCount(); ++i)
+        names << area.GetItem(i)->GetCaption();
+    QVERIFY(names.contains("Bins") && names.contains("bins"));
+    // The fields of a table that a database named in another case holds too: its own only.
+    TStringList fields;
+    engine.FillFieldList(QStringLiteral("Bins"), fields);
+    QCOMPARE(fields.ToStringList(),
+        QStringList({ "Aisle", "Shelf", "label", "Parent Aisle", "Parent Shelf", "Old Code" }));
 }
 
+void tst_Catalog::batchedReads_data()
+{
+    QTest::addColumn<bool>("mariaDb");
+    QTest::addColumn<int>("tables");
+    QTest::newRow("sqlite, ten") << false << 10;
+    QTest::newRow("sqlite, a thousand") << false << 1000;
+    QTest::newRow("mariadb, ten") << true << 10;
+    QTest::newRow("mariadb, a hundred") << true << 100;
+}
+
+// Statements are counted as the database sees them: SQLite's trace, MariaDB's count of the
+// session's statements.
 void tst_Catalog::batchedReads()
 {
+    QFETCH(bool, mariaDb);
     QFETCH(int, tables);
+    if (mariaDb && !m_mariaDb)
+        QSKIP(MariaDbHint);
     // A fresh database of tables that each reference the one before.
     const QString name = QStringLiteral("catalog-batch");
+    const QString database = QStringLiteral("catalog_batch");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(m_dir.filePath(QStringLiteral("batch%1.sqlite").arg(tables)));
-        QVERIFY(db.open());
+        QSqlDatabase db;
+        if (mariaDb) {
+            QVERIFY(openFreshMariaDb(name, database));
+            db = QSqlDatabase::database(name);
+        } else {
+            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(m_dir.filePath(QStringLiteral("batch%1.sqlite").arg(tables)));
+            QVERIFY(db.open());
+        }
         db.transaction();
         for (int i = 0; i < tables; ++i)
             exec(db,
@@ -556,21 +838,40 @@ void tst_Catalog::batchedReads()
                     .arg(i)
                     .arg(qMax(0, i - 1)));
         db.commit();
-        sqlite3 *handle = sqliteHandle(db);
-        QVERIFY(handle);
+        sqlite3 *handle = mariaDb ? nullptr : sqliteHandle(db);
+        QVERIFY(mariaDb || handle);
+        auto statements = [&](const std::function<void()> &run) {
+            if (mariaDb) {
+                const int before = questions(db);
+                run();
+                return questions(db) - before - 1; // the second count itself
+            }
+            statementsTraced = 0;
+            sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, countStatement, nullptr);
+            run();
+            sqlite3_trace_v2(handle, 0, nullptr, nullptr);
+            return statementsTraced;
+        };
         TSchemaSqlDataEngine engine;
         engine.SetDatabase(db);
         QVector<TSchemaTableInfo> info;
-        statementsTraced = 0;
-        sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, countStatement, nullptr);
-        engine.FillTableInfo(QStringList(), info);
-        sqlite3_trace_v2(handle, 0, nullptr, nullptr);
+        // Fields and keys, for all tables at once.
+        QCOMPARE(statements([&] { engine.FillTableInfo(QStringList(), info); }), 2);
         QCOMPARE(int(info.size()), tables);
         QCOMPARE(info.last().ForeignKeys.size(), 1);
-        QCOMPARE(statementsTraced, 2); // fields and keys, for all tables at once
+        // The whole database as a diagram: the list of tables, then the same two.
+        DiduzaTest::FakeDialogService dialogs;
+        TSchemaDesignArea area;
+        area.SetDataEngine(&engine);
+        QCOMPARE(statements([&] { area.AddDatabaseTables(); }), 3);
+        QCOMPARE(area.GetItemCount(), tables);
+        QCOMPARE(area.GetRelationCount(), tables);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+    if (mariaDb)
+        exec(QSqlDatabase::database(MariaDbConnection),
+            QStringLiteral("DROP DATABASE %1").arg(database));
 }
 
 void tst_Catalog::unreadableTableKeepsTheOthers()
@@ -619,16 +920,18 @@ void tst_Catalog::unreadableTableKeepsTheOthers()
 
 void tst_Catalog::randomSchemasShowTheCatalogue_data()
 {
-    QTest::addColumn<bool>("postgres");
+    QTest::addColumn<int>("kind");
     QTest::addColumn<int>("schemas");
-    QTest::newRow("sqlite") << false << 40;
+    QTest::newRow("sqlite") << int(Sqlite) << 40;
     if (m_postgres)
-        QTest::newRow("postgres") << true << 25;
+        QTest::newRow("postgres") << int(Postgres) << 25;
+    if (m_mariaDb)
+        QTest::newRow("mariadb") << int(MariaDb) << 20;
 }
 
 void tst_Catalog::randomSchemasShowTheCatalogue()
 {
-    QFETCH(bool, postgres);
+    QFETCH(int, kind);
     QFETCH(int, schemas);
     const quint32 seed = qEnvironmentVariableIsSet("DIDUZA_CATALOG_SEED")
         ? quint32(qEnvironmentVariableIntValue("DIDUZA_CATALOG_SEED"))
@@ -638,14 +941,16 @@ void tst_Catalog::randomSchemasShowTheCatalogue()
     for (int s = 0; s < schemas; ++s) {
         const QString context = QStringLiteral("seed %1, schema %2").arg(seed).arg(s);
         QString connection;
-        QString schema;
-        if (postgres) {
+        const QString schema = QStringLiteral("catalog_%1").arg(s);
+        if (kind == Postgres) {
             connection = PostgresConnection;
-            schema = QStringLiteral("catalog_%1").arg(s);
             const QSqlDatabase db = QSqlDatabase::database(connection);
             exec(db, QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
             exec(db, QStringLiteral("CREATE SCHEMA %1").arg(schema));
             exec(db, QStringLiteral("SET search_path TO %1").arg(schema));
+        } else if (kind == MariaDb) {
+            connection = QStringLiteral("catalog-random");
+            QVERIFY(openFreshMariaDb(connection, schema));
         } else {
             connection = QStringLiteral("catalog-random");
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
@@ -653,7 +958,7 @@ void tst_Catalog::randomSchemasShowTheCatalogue()
             QVERIFY(db.open());
         }
         QSqlDatabase db = QSqlDatabase::database(connection);
-        const Generated generated = randomSchema(random, QString(), postgres);
+        const Generated generated = randomSchema(random, QString(), Kind(kind));
         bool created = true;
         for (const QString &statement : generated.statements) {
             QSqlQuery q(db);
@@ -670,21 +975,25 @@ void tst_Catalog::randomSchemasShowTheCatalogue()
             area.SetDataEngine(&engine);
             area.SetShowKeys(true);
             area.AddDatabaseTables();
-            const QVector<Table> expected
-                = postgres ? postgresCatalog(db, schema) : sqliteCatalog(db);
+            const QVector<Table> expected = kind == Postgres ? postgresCatalog(db, schema)
+                : kind == MariaDb                            ? mariaDbCatalog(db)
+                                                             : sqliteCatalog(db);
             QCOMPARE(int(expected.size()), generated.tables);
-            const QString problems = compare(area, expected, postgres);
+            const QString problems = compare(area, expected, kind != Postgres);
             QVERIFY2(problems.isEmpty(),
                 qPrintable(context + QLatin1Char('\n') + problems + QLatin1Char('\n')
                     + generated.statements.join('\n')));
         }
-        if (postgres) {
+        if (kind == Postgres) {
             exec(db, QStringLiteral("SET search_path TO public"));
             exec(db, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema));
         } else {
             db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(connection);
+            if (kind == MariaDb)
+                exec(QSqlDatabase::database(MariaDbConnection),
+                    QStringLiteral("DROP DATABASE %1").arg(schema));
         }
     }
 }
