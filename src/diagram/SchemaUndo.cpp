@@ -1,6 +1,7 @@
 #include "diagram/SchemaUndo_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -52,21 +53,21 @@ int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item)
         return -1;
     // An item deleted from its menu is off the list until it is destroyed: it is named by where
     // it stood.
-    if (item == area->FDeferredItem)
-        return area->FDeferredPosition;
-    if (area->FItemPositionsVersion != area->ControlListVersion()) {
+    if (item == area->d->FDeferredItem)
+        return area->d->FDeferredPosition;
+    if (area->d->FItemPositionsVersion != area->ControlListVersion()) {
         // Extended by the items that joined at the end, while none left or moved.
         const QVector<TSchemaItem *> &list = area->items();
-        if (area->FItemPositionsShape != area->ControlListShapeVersion()
-            || area->FItemPositions.size() > list.size())
-            area->FItemPositions.clear();
-        area->FItemPositions.reserve(list.size());
-        for (int i = int(area->FItemPositions.size()); i < list.size(); ++i)
-            area->FItemPositions.insert(list[i], i);
-        area->FItemPositionsShape = area->ControlListShapeVersion();
-        area->FItemPositionsVersion = area->ControlListVersion();
+        if (area->d->FItemPositionsShape != area->ControlListShapeVersion()
+            || area->d->FItemPositions.size() > list.size())
+            area->d->FItemPositions.clear();
+        area->d->FItemPositions.reserve(list.size());
+        for (int i = int(area->d->FItemPositions.size()); i < list.size(); ++i)
+            area->d->FItemPositions.insert(list[i], i);
+        area->d->FItemPositionsShape = area->ControlListShapeVersion();
+        area->d->FItemPositionsVersion = area->ControlListVersion();
     }
-    return area->FItemPositions.value(item, -1);
+    return area->d->FItemPositions.value(item, -1);
 }
 
 int RowPosition(const TSchemaSubItem *row)

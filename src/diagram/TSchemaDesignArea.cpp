@@ -1,4 +1,5 @@
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 
 #include "diagram/RankLayout.h"
 #include "diagram/RelationRouting.h"
@@ -52,59 +53,60 @@ int CompareRankPairs(const TZkSRankPair &a, const TZkSRankPair &b)
 
 TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     : TScrollBox(AOwner)
+    , d(std::make_unique<TSchemaDesignAreaPrivate>(this))
 {
     setObjectName(QStringLiteral("SchemaDesignArea"));
     SetShowItemToolbar(false);
     SetColor(clWhite);
-    FActions = TZkSActions::All();
+    d->FActions = TZkSActions::All();
     // What OnDragOver accepts may be dropped on the bare area.
     viewport()->setAcceptDrops(true);
     InstallSchemaAccessibility();
-    FUndoStack = new QUndoStack(this);
+    d->FUndoStack = new QUndoStack(this);
     // A history cleared while an undo or redo runs (by a handler) goes once the stack is done
     // with the step: the step being undone cannot be deleted under it.
-    connect(FUndoStack, &QUndoStack::indexChanged, this, [this] {
-        if (FHistoryCleared && !FRestoring)
+    connect(d->FUndoStack, &QUndoStack::indexChanged, this, [this] {
+        if (d->FHistoryCleared && !d->FRestoring)
             ClearHistory();
     });
 }
 
 void TSchemaDesignArea::ClearHistory()
 {
-    if (!FUndoStack)
+    if (!d->FUndoStack)
         return;
     // The step being recorded names things of a diagram that is gone: it is not kept either.
-    if (FUndoGroup)
-        FUndoDiscarded = true;
+    if (d->FUndoGroup)
+        d->FUndoDiscarded = true;
     // While a step runs or is recorded into after it was pushed, it cannot go under it.
-    FHistoryCleared = FRestoring || FRecordingLate;
-    if (!FHistoryCleared)
-        FUndoStack->clear();
+    d->FHistoryCleared = d->FRestoring || d->FRecordingLate;
+    if (!d->FHistoryCleared)
+        d->FUndoStack->clear();
 }
 
 TSchemaDesignArea::~TSchemaDesignArea()
 {
-    FDestroying = true; // what handlers add from now on is not made
-    ++FUndoPaused;
+    d->FDestroying = true; // what handlers add from now on is not made
+    ++d->FUndoPaused;
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.
     ClearAll();
     // Owned items off the viewport go now too: never placed, or removed through their menu
     // and still waiting for their deferred deletion (parked on the area itself). Left to
     // QWidget's destructor they would raise OnDeleteItem on an area that is already gone.
-    const QVector<QPointer<TSchemaItem>> owned = FOwnedItems;
-    FOwnedItems.clear();
+    const QVector<QPointer<TSchemaItem>> owned = d->FOwnedItems;
+    d->FOwnedItems.clear();
     for (const QPointer<TSchemaItem> &item : owned) {
         if (item)
             delete item.data();
     }
     // The image list has no owner; the other tool-bar parts go with the children.
-    delete FtbImages;
-    FtbImages = nullptr;
+    delete d->FtbImages;
+    d->FtbImages = nullptr;
     DestroyChildren();
 }
 
-void TSchemaDesignArea::RegisterOwnedItem(TSchemaItem *item)
+void TSchemaDesignAreaPrivate::RegisterOwnedItem(TSchemaItem *item)
 {
     // Freed items are purged each time the list has doubled, not on every call: a load of N
     // items then costs N steps, not N squared.
@@ -120,26 +122,246 @@ void TSchemaDesignArea::RegisterOwnedItem(TSchemaItem *item)
 // ---------------------------------------------------------------------------------------------
 // Properties
 
+bool TSchemaDesignArea::IsDrawingCanvas() const
+{
+    return d->FDrawingCanvas;
+}
+
+bool TSchemaDesignArea::ReadOnly() const
+{
+    return d->FReadOnly;
+}
+
+void TSchemaDesignArea::SetReadOnly(bool value)
+{
+    d->FReadOnly = value;
+}
+
+bool TSchemaDesignArea::ShowItemToolbar() const
+{
+    return d->FShowItemToolbar;
+}
+
+TZkSActions TSchemaDesignArea::Actions() const
+{
+    return d->FActions;
+}
+
+void TSchemaDesignArea::SetActions(TZkSActions value)
+{
+    d->FActions = value;
+}
+
+TSchemaDesignArea::ActionFlags TSchemaDesignArea::ActionFlagsValue() const
+{
+    return ActionFlags(int(d->FActions.Bits()));
+}
+
+QMenu *TSchemaDesignArea::PopupMenu() const
+{
+    return d->FPopupMenu;
+}
+
+void TSchemaDesignArea::SetPopupMenu(QMenu *menu)
+{
+    d->FPopupMenu = menu;
+}
+
+TSchemaSubItemEvent TSchemaDesignArea::OnAddSubItem() const
+{
+    return d->FOnAddSubItem;
+}
+
+void TSchemaDesignArea::SetOnAddSubItem(TSchemaSubItemEvent h)
+{
+    d->FOnAddSubItem = std::move(h);
+}
+
+TSchemaItemEvent TSchemaDesignArea::OnAddItem() const
+{
+    return d->FOnAddItem;
+}
+
+void TSchemaDesignArea::SetOnAddItem(TSchemaItemEvent h)
+{
+    d->FOnAddItem = std::move(h);
+}
+
+TSchemaItemEvent TSchemaDesignArea::OnDeleteItem() const
+{
+    return d->FOnDeleteItem;
+}
+
+void TSchemaDesignArea::SetOnDeleteItem(TSchemaItemEvent h)
+{
+    d->FOnDeleteItem = std::move(h);
+}
+
+TSchemaRelationEvent TSchemaDesignArea::OnAddRelation() const
+{
+    return d->FOnAddRelation;
+}
+
+void TSchemaDesignArea::SetOnAddRelation(TSchemaRelationEvent h)
+{
+    d->FOnAddRelation = std::move(h);
+}
+
+TSchemaRelationEvent TSchemaDesignArea::OnDeleteRelation() const
+{
+    return d->FOnDeleteRelation;
+}
+
+void TSchemaDesignArea::SetOnDeleteRelation(TSchemaRelationEvent h)
+{
+    d->FOnDeleteRelation = std::move(h);
+}
+
+TSchemaCloseEvent TSchemaDesignArea::OnClose() const
+{
+    return d->FOnClose;
+}
+
+void TSchemaDesignArea::SetOnClose(TSchemaCloseEvent h)
+{
+    d->FOnClose = std::move(h);
+}
+
+TKeyEvent TSchemaDesignArea::OnKeyDown() const
+{
+    return d->FOnKeyDown;
+}
+
+void TSchemaDesignArea::SetOnKeyDown(TKeyEvent h)
+{
+    d->FOnKeyDown = std::move(h);
+}
+
+TKeyPressEvent TSchemaDesignArea::OnKeyPress() const
+{
+    return d->FOnKeyPress;
+}
+
+void TSchemaDesignArea::SetOnKeyPress(TKeyPressEvent h)
+{
+    d->FOnKeyPress = std::move(h);
+}
+
+TKeyEvent TSchemaDesignArea::OnKeyUp() const
+{
+    return d->FOnKeyUp;
+}
+
+void TSchemaDesignArea::SetOnKeyUp(TKeyEvent h)
+{
+    d->FOnKeyUp = std::move(h);
+}
+
+TDragOverEvent TSchemaDesignArea::OnDragOver() const
+{
+    return d->FOnDragOver;
+}
+
+void TSchemaDesignArea::SetOnDragOver(TDragOverEvent h)
+{
+    d->FOnDragOver = std::move(h);
+}
+
+TDragDropEvent TSchemaDesignArea::OnDragDrop() const
+{
+    return d->FOnDragDrop;
+}
+
+void TSchemaDesignArea::SetOnDragDrop(TDragDropEvent h)
+{
+    d->FOnDragDrop = std::move(h);
+}
+
+bool TSchemaDesignArea::IsLocked() const
+{
+    return d->FIsLocked;
+}
+
+bool TSchemaDesignArea::IsScrolling() const
+{
+    return d->FScrolling;
+}
+
+QUndoStack *TSchemaDesignArea::UndoStack() const
+{
+    return d->FUndoStack;
+}
+
+bool TSchemaDesignArea::IsRestoring() const
+{
+    return d->FRestoring;
+}
+
+QAction *TSchemaDesignArea::LinkActionIfMade() const
+{
+    return d->FLinkAction;
+}
+
+bool TSchemaDesignArea::KeyboardNavigation() const
+{
+    return d->FKeyboardNavigation;
+}
+
+QWidget *TSchemaDesignArea::CoolBar() const
+{
+    return d->FcbItems;
+}
+
+QToolBar *TSchemaDesignArea::ToolBar() const
+{
+    return d->FtbItems;
+}
+
+TImageList *TSchemaDesignArea::ToolBarImages() const
+{
+    return d->FtbImages;
+}
+
+QMenu *TSchemaDesignArea::IconMenu() const
+{
+    return d->pmIconList;
+}
+
+bool TSchemaDesignArea::ShowKeys() const
+{
+    return d->FShowKeys;
+}
+
+const TSchemaCatalog &TSchemaDesignArea::Catalog() const
+{
+    return d->FCatalog;
+}
+
+QAction *TSchemaDesignArea::RelatedTablesActionIfMade() const
+{
+    return d->FRelatedTablesAction;
+}
+
 TSchemaDataEngine *TSchemaDesignArea::DataEngine() const
 {
-    return FDataEngine;
+    return d->FDataEngine;
 }
 
 void TSchemaDesignArea::SetDataEngine(TSchemaDataEngine *Value)
 {
-    FDataEngine = Value;
+    d->FDataEngine = Value;
 }
 
 TImageList *TSchemaDesignArea::Images() const
 {
-    return FImages;
+    return d->FImages;
 }
 
 void TSchemaDesignArea::SetImages(TImageList *Value)
 {
-    if (FImages == Value)
+    if (d->FImages == Value)
         return;
-    FImages = Value;
+    d->FImages = Value;
     viewport()->update();
     const QVector<TSchemaItem *> list = items();
     for (TSchemaItem *item : list) {
@@ -150,20 +372,20 @@ void TSchemaDesignArea::SetImages(TImageList *Value)
 
 TImageList *TSchemaDesignArea::StateImages() const
 {
-    return FStateImages;
+    return d->FStateImages;
 }
 
 void TSchemaDesignArea::SetStateImages(TImageList *Value)
 {
-    if (FStateImages == Value)
+    if (d->FStateImages == Value)
         return;
-    FStateImages = Value;
+    d->FStateImages = Value;
     viewport()->update();
 }
 
 void TSchemaDesignArea::SetShowItemToolbar(bool Value)
 {
-    FShowItemToolbar = Value;
+    d->FShowItemToolbar = Value;
     if (Value)
         CreateItemToolbar();
     else
@@ -187,7 +409,7 @@ TSchemaItem *TSchemaDesignArea::AddItemObject(
 TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlType type,
     const QVariant *object, std::exception_ptr *failure)
 {
-    if (FDestroying)
+    if (d->FDestroying)
         return nullptr; // a handler adds while the area goes: nothing would stay
     SchemaUndoGroup step(this,
         QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(StepName(caption)));
@@ -206,11 +428,11 @@ TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlTy
             if (!guard && added)
                 added->setObsolete(true); // the handler took the item away again
         });
-        if (FKeyboardNavigation && item->ItemControl())
+        if (d->FKeyboardNavigation && item->ItemControl())
             item->ItemControl()->setFocusPolicy(Qt::StrongFocus);
         if (object)
             item->SetData(*object);
-        RaiseEvent(FOnAddItem, this, item);
+        RaiseEvent(d->FOnAddItem, this, item);
         return guard.data(); // null when the handler deleted the item
     } catch (...) {
         // A half-built item is destroyed (raising OnDeleteItem). Adding never raises: the error
@@ -247,40 +469,41 @@ TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
 // they are extended by the new ones, so that adding n items one by one costs n steps, not n².
 const QVector<TSchemaItem *> &TSchemaDesignArea::items() const
 {
-    if (FItemsVersion != ControlListVersion()) {
+    if (d->FItemsVersion != ControlListVersion()) {
         const QVector<QWidget *> &controls = WindowedControls();
-        if (FItemsShape != ControlListShapeVersion() || FItemsScanned > controls.size()) {
-            FItems.clear();
-            FItemsScanned = 0;
+        if (d->FItemsShape != ControlListShapeVersion() || d->FItemsScanned > controls.size()) {
+            d->FItems.clear();
+            d->FItemsScanned = 0;
         }
-        for (qsizetype i = FItemsScanned; i < controls.size(); ++i) {
+        for (qsizetype i = d->FItemsScanned; i < controls.size(); ++i) {
             if (auto *item = qobject_cast<TSchemaItem *>(controls.at(i)))
-                FItems.append(item);
+                d->FItems.append(item);
         }
-        FItemsScanned = controls.size();
-        FItemsShape = ControlListShapeVersion();
-        FItemsVersion = ControlListVersion();
+        d->FItemsScanned = controls.size();
+        d->FItemsShape = ControlListShapeVersion();
+        d->FItemsVersion = ControlListVersion();
     }
-    return FItems;
+    return d->FItems;
 }
 
 const QVector<TSchemaRelation *> &TSchemaDesignArea::relations() const
 {
-    if (FRelationsVersion != ControlListVersion()) {
+    if (d->FRelationsVersion != ControlListVersion()) {
         const QVector<TGraphicControl *> &controls = GraphicControls();
-        if (FRelationsShape != ControlListShapeVersion() || FRelationsScanned > controls.size()) {
-            FRelations.clear();
-            FRelationsScanned = 0;
+        if (d->FRelationsShape != ControlListShapeVersion()
+            || d->FRelationsScanned > controls.size()) {
+            d->FRelations.clear();
+            d->FRelationsScanned = 0;
         }
-        for (qsizetype i = FRelationsScanned; i < controls.size(); ++i) {
+        for (qsizetype i = d->FRelationsScanned; i < controls.size(); ++i) {
             if (auto *relation = qobject_cast<TSchemaRelation *>(controls.at(i)))
-                FRelations.append(relation);
+                d->FRelations.append(relation);
         }
-        FRelationsScanned = controls.size();
-        FRelationsShape = ControlListShapeVersion();
-        FRelationsVersion = ControlListVersion();
+        d->FRelationsScanned = controls.size();
+        d->FRelationsShape = ControlListShapeVersion();
+        d->FRelationsVersion = ControlListVersion();
     }
-    return FRelations;
+    return d->FRelations;
 }
 
 TSchemaItem *TSchemaDesignArea::GetItem(int Index) const
@@ -316,7 +539,7 @@ int TSchemaDesignArea::GetRelationCount() const
 void TSchemaDesignArea::GraphicControlInserted(TGraphicControl *control)
 {
     if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
-        relation->FPlacement = ++FPlacements;
+        relation->FPlacement = ++d->FPlacements;
         indexRelation(relation);
     }
 }
@@ -335,21 +558,21 @@ void TSchemaDesignArea::GraphicControlRemoved(TGraphicControl *control)
 void TSchemaDesignArea::GraphicControlsReordered()
 {
     for (TSchemaRelation *relation : relations())
-        relation->FPlacement = ++FPlacements;
+        relation->FPlacement = ++d->FPlacements;
     const auto byPlacement = [](const TSchemaRelation *a, const TSchemaRelation *b) {
         return a->FPlacement < b->FPlacement;
     };
-    for (QVector<TSchemaRelation *> &list : FItemRelations)
+    for (QVector<TSchemaRelation *> &list : d->FItemRelations)
         std::sort(list.begin(), list.end(), byPlacement);
 }
 
-void TSchemaDesignArea::RelationEndsChanged(TSchemaRelation *relation)
+void TSchemaDesignAreaPrivate::RelationEndsChanged(TSchemaRelation *relation)
 {
-    if (relation && relation->Parent() == this)
-        indexRelation(relation);
+    if (relation && relation->Parent() == q)
+        q->indexRelation(relation);
 }
 
-void TSchemaDesignArea::ForgetItem(const TSchemaItem *item)
+void TSchemaDesignAreaPrivate::ForgetItem(const TSchemaItem *item)
 {
     const auto found = FItemRelations.constFind(item);
     if (found == FItemRelations.constEnd())
@@ -368,12 +591,12 @@ void TSchemaDesignArea::unindexRelation(TSchemaRelation *relation)
     for (const TSchemaItem *key : { relation->FIndexedParent, relation->FIndexedChild }) {
         if (!key)
             continue;
-        auto found = FItemRelations.find(key);
-        if (found == FItemRelations.end())
+        auto found = d->FItemRelations.find(key);
+        if (found == d->FItemRelations.end())
             continue;
         found.value().removeOne(relation);
         if (found.value().isEmpty())
-            FItemRelations.erase(found);
+            d->FItemRelations.erase(found);
     }
     relation->FIndexedParent = relation->FIndexedChild = nullptr;
 }
@@ -388,7 +611,7 @@ void TSchemaDesignArea::indexRelation(TSchemaRelation *relation)
     for (const TSchemaItem *key : { relation->FIndexedParent, relation->FIndexedChild }) {
         if (!key)
             continue;
-        QVector<TSchemaRelation *> &list = FItemRelations[key];
+        QVector<TSchemaRelation *> &list = d->FItemRelations[key];
         if (list.isEmpty() || list.last()->FPlacement < relation->FPlacement)
             list.append(relation);
         else
@@ -404,7 +627,7 @@ QVector<TSchemaRelation *> TSchemaDesignArea::RelationsOfItem(const TSchemaItem 
 {
     if (!item)
         return {};
-    const QVector<TSchemaRelation *> indexed = FItemRelations.value(item);
+    const QVector<TSchemaRelation *> indexed = d->FItemRelations.value(item);
     // The index follows ends set through the relation; an end that read as null once its item
     // was destroyed stays listed under the old address until then, which a new item may reuse.
     auto holds = [item](const TSchemaRelation *r) {
@@ -430,7 +653,7 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
     if (!stays(si1) || !stays(si2))
         throw Exception(QCoreApplication::translate(
             "TSchemaDesignArea", "A relation needs a parent item and a child item."));
-    if (FDestroying)
+    if (d->FDestroying)
         return nullptr;
     auto *relation = new TSchemaRelation(this);
     relation->SetParent(this);
@@ -455,7 +678,7 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
     if (step.Parent())
         SchemaUndo::RelationAdded(step.Parent(), this, RelationPosition(this, relation));
     QPointer<TSchemaRelation> guard(relation);
-    RaiseEvent(FOnAddRelation, this, relation);
+    RaiseEvent(d->FOnAddRelation, this, relation);
     return guard.data(); // null when the handler deleted the relation
 }
 
@@ -522,9 +745,9 @@ void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
     if (step.Parent())
         SchemaUndo::RelationDeleted(step.Parent(), this, relation);
-    if (FCurrentRelation == relation)
+    if (d->FCurrentRelation == relation)
         SetCurrentRelation(nullptr);
-    RaiseEvent(FOnDeleteRelation, this, relation);
+    RaiseEvent(d->FOnDeleteRelation, this, relation);
     if (!guard)
         return;
     relation->SetParent(nullptr); // which unmarks its rows
@@ -576,9 +799,9 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
 
 void TSchemaDesignArea::ClearAll()
 {
-    ++FUndoPaused;
+    ++d->FUndoPaused;
     const auto resume = qScopeGuard([this] {
-        --FUndoPaused;
+        --d->FUndoPaused;
         ClearHistory();
     });
     for (int i = ControlCount() - 1; i >= 0; --i) {
@@ -644,9 +867,9 @@ void TSchemaDesignArea::scrollContentsBy(int dx, int dy)
     // Items and relations all move by the same distance, and a route depends only on where the
     // two items and their rows stand to each other: every relation keeps its route and is
     // moved with the items. Items do not re-route their own relations while the area scrolls.
-    FScrolling = true;
+    d->FScrolling = true;
     TScrollBox::scrollContentsBy(dx, dy);
-    FScrolling = false;
+    d->FScrolling = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -685,8 +908,8 @@ void TSchemaDesignArea::ArrangeByRank()
         }
     }
     // Below the item tool bar, in the coordinates the diagram has when scrolled to its origin.
-    if (FcbItems && FcbItems->isVisible())
-        input.Origin.ry() += FcbItems->height();
+    if (d->FcbItems && d->FcbItems->isVisible())
+        input.Origin.ry() += d->FcbItems->height();
     input.Origin -= ScrollPosition();
     const QVector<QPoint> corners = RankLayout(input);
     BeginUpdate();
@@ -701,16 +924,16 @@ void TSchemaDesignArea::ArrangeByRank()
 
 void TSchemaDesignArea::BeginUpdate()
 {
-    if (!FIsLocked)
-        FIsLocked = LockWindowUpdate(this);
+    if (!d->FIsLocked)
+        d->FIsLocked = LockWindowUpdate(this);
 }
 
 void TSchemaDesignArea::EndUpdate()
 {
-    if (FIsLocked) {
+    if (d->FIsLocked) {
         if (LockedWindow() == this)
             LockWindowUpdate(nullptr);
-        FIsLocked = false;
+        d->FIsLocked = false;
     }
 }
 
@@ -744,21 +967,21 @@ void TSchemaDesignArea::ChangeBackground(QObject *Sender)
 void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
 {
     int key = event->key();
-    Guarded([&] { RaiseEvent(FOnKeyDown, this, key, event->modifiers()); });
+    Guarded([&] { RaiseEvent(d->FOnKeyDown, this, key, event->modifiers()); });
     if (key == 0) {
         event->accept();
         return;
     }
     const QString text = event->text();
-    if (FOnKeyPress && !text.isEmpty()) {
+    if (d->FOnKeyPress && !text.isEmpty()) {
         QChar ch = text.at(0);
-        Guarded([&] { RaiseEvent(FOnKeyPress, this, ch); });
+        Guarded([&] { RaiseEvent(d->FOnKeyPress, this, ch); });
         if (ch.isNull()) {
             event->accept();
             return;
         }
     }
-    if (FKeyboardNavigation && hasFocus() && navigationKey(event)) {
+    if (d->FKeyboardNavigation && hasFocus() && navigationKey(event)) {
         event->accept();
         return;
     }
@@ -768,7 +991,7 @@ void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
 void TSchemaDesignArea::keyReleaseEvent(QKeyEvent *event)
 {
     int key = event->key();
-    Guarded([&] { RaiseEvent(FOnKeyUp, this, key, event->modifiers()); });
+    Guarded([&] { RaiseEvent(d->FOnKeyUp, this, key, event->modifiers()); });
     if (key == 0) {
         event->accept();
         return;
@@ -778,8 +1001,8 @@ void TSchemaDesignArea::keyReleaseEvent(QKeyEvent *event)
 
 void TSchemaDesignArea::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (FPopupMenu && !GraphicControlAt(viewport()->mapFrom(this, event->pos()))) {
-        FPopupMenu->popup(event->globalPos());
+    if (d->FPopupMenu && !GraphicControlAt(viewport()->mapFrom(this, event->pos()))) {
+        d->FPopupMenu->popup(event->globalPos());
         event->accept();
         return;
     }
@@ -826,11 +1049,11 @@ private:
     {
         if (!m_area)
             return;
-        const bool was = m_area->FRestoring;
-        m_area->FRestoring = true;
+        const bool was = m_area->d->FRestoring;
+        m_area->d->FRestoring = true;
         const auto restore = qScopeGuard([&] {
             if (m_area)
-                m_area->FRestoring = was;
+                m_area->d->FRestoring = was;
         });
         Guarded(f);
     }
@@ -839,15 +1062,16 @@ private:
     QUndoCommand m_late;
 };
 
-void TSchemaDesignArea::ItemRemovalDeferred(TSchemaItem *item)
+void TSchemaDesignAreaPrivate::ItemRemovalDeferred(TSchemaItem *item)
 {
     FDeferredItem = nullptr;
-    FDeferredPosition = ItemPosition(this, item);
+    FDeferredPosition = ItemPosition(q, item);
     FDeferredItem = item;
-    FDeferredStep = dynamic_cast<UndoStep *>(UndoGroupCommand());
+    FDeferredStep = dynamic_cast<UndoStep *>(q->UndoGroupCommand());
 }
 
-void TSchemaDesignArea::RaiseDeferredRemoval(TSchemaItem *item, const std::function<void()> &Raise)
+void TSchemaDesignAreaPrivate::RaiseDeferredRemoval(
+    TSchemaItem *item, const std::function<void()> &Raise)
 {
     if (!item || item != FDeferredItem) {
         Raise();
@@ -876,27 +1100,27 @@ void TSchemaDesignArea::RaiseDeferredRemoval(TSchemaItem *item, const std::funct
         FRecordingLate = false;
         FUndoDiscarded = false;
         if (FHistoryCleared)
-            ClearHistory(); // a handler cleared the area meanwhile
+            q->ClearHistory(); // a handler cleared the area meanwhile
     });
     Raise();
 }
 
 QAction *TSchemaDesignArea::UndoAction()
 {
-    if (!FUndoAction) {
-        FUndoAction = FUndoStack->createUndoAction(
+    if (!d->FUndoAction) {
+        d->FUndoAction = d->FUndoStack->createUndoAction(
             this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Undo"));
-        FUndoAction->setShortcut(QKeySequence::Undo);
-        FUndoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(FUndoAction);
+        d->FUndoAction->setShortcut(QKeySequence::Undo);
+        d->FUndoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(d->FUndoAction);
     }
-    return FUndoAction;
+    return d->FUndoAction;
 }
 
 QAction *TSchemaDesignArea::RedoAction()
 {
-    if (!FRedoAction) {
-        FRedoAction = FUndoStack->createRedoAction(
+    if (!d->FRedoAction) {
+        d->FRedoAction = d->FUndoStack->createRedoAction(
             this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Redo"));
         // The platform's redo keys, then both usual ones: each platform's scheme has only one.
         QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
@@ -905,36 +1129,36 @@ QAction *TSchemaDesignArea::RedoAction()
             if (!keys.contains(usual))
                 keys << usual;
         }
-        FRedoAction->setShortcuts(keys);
-        FRedoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(FRedoAction);
+        d->FRedoAction->setShortcuts(keys);
+        d->FRedoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(d->FRedoAction);
     }
-    return FRedoAction;
+    return d->FRedoAction;
 }
 
 void TSchemaDesignArea::BeginUndoGroup(const QString &Text)
 {
-    if (FUndoDepth++ == 0 && FUndoStack && !FRestoring && FUndoPaused == 0)
-        FUndoGroup = new UndoStep(this, Text);
+    if (d->FUndoDepth++ == 0 && d->FUndoStack && !d->FRestoring && d->FUndoPaused == 0)
+        d->FUndoGroup = new UndoStep(this, Text);
 }
 
 void TSchemaDesignArea::EndUndoGroup()
 {
-    if (FUndoDepth == 0 || --FUndoDepth > 0)
+    if (d->FUndoDepth == 0 || --d->FUndoDepth > 0)
         return;
-    QUndoCommand *step = FUndoGroup;
-    FUndoGroup = nullptr;
-    const bool discarded = FUndoDiscarded;
-    FUndoDiscarded = false;
-    if (step && !discarded && step->childCount() > 0 && FUndoStack)
-        FUndoStack->push(step);
+    QUndoCommand *step = d->FUndoGroup;
+    d->FUndoGroup = nullptr;
+    const bool discarded = d->FUndoDiscarded;
+    d->FUndoDiscarded = false;
+    if (step && !discarded && step->childCount() > 0 && d->FUndoStack)
+        d->FUndoStack->push(step);
     else
         delete step;
 }
 
 QUndoCommand *TSchemaDesignArea::UndoGroupCommand() const
 {
-    return FRestoring || FUndoPaused > 0 || FUndoDiscarded ? nullptr : FUndoGroup;
+    return d->FRestoring || d->FUndoPaused > 0 || d->FUndoDiscarded ? nullptr : d->FUndoGroup;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -942,24 +1166,24 @@ QUndoCommand *TSchemaDesignArea::UndoGroupCommand() const
 
 QAction *TSchemaDesignArea::FindAction()
 {
-    if (!FFindAction) {
-        FFindAction = new QAction(
+    if (!d->FFindAction) {
+        d->FFindAction = new QAction(
             QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Find..."), this);
-        FFindAction->setObjectName(QStringLiteral("actFind"));
-        FFindAction->setShortcut(QKeySequence::Find);
-        FFindAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(FFindAction, &QAction::triggered, this,
+        d->FFindAction->setObjectName(QStringLiteral("actFind"));
+        d->FFindAction->setShortcut(QKeySequence::Find);
+        d->FFindAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(d->FFindAction, &QAction::triggered, this,
             [this] { Guarded([&] { FindBar()->Open(); }); });
-        addAction(FFindAction);
+        addAction(d->FFindAction);
     }
-    return FFindAction;
+    return d->FFindAction;
 }
 
 TSchemaFindBar *TSchemaDesignArea::FindBar()
 {
-    if (!FFindBar)
-        FFindBar = new TSchemaFindBar(this);
-    return FFindBar;
+    if (!d->FFindBar)
+        d->FFindBar = new TSchemaFindBar(this);
+    return d->FFindBar;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -967,33 +1191,33 @@ TSchemaFindBar *TSchemaDesignArea::FindBar()
 
 QAction *TSchemaDesignArea::LinkAction()
 {
-    if (!FLinkAction) {
-        FLinkAction = new QAction(
+    if (!d->FLinkAction) {
+        d->FLinkAction = new QAction(
             QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Link to..."), this);
-        FLinkAction->setObjectName(QStringLiteral("actLinkTo"));
-        FLinkAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-        FLinkAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(FLinkAction, &QAction::triggered, this, [this] {
+        d->FLinkAction->setObjectName(QStringLiteral("actLinkTo"));
+        d->FLinkAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+        d->FLinkAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(d->FLinkAction, &QAction::triggered, this, [this] {
             Guarded([&] {
                 // The item that has the focus, else the one whose menu was opened.
                 TSchemaItem *source = nullptr;
                 for (QWidget *w = QApplication::focusWidget(); w && !source; w = w->parentWidget())
                     source = qobject_cast<TSchemaItem *>(w);
                 if (!source || source->Designer() != this)
-                    source = FMenuItem;
-                FMenuItem = nullptr;
+                    source = d->FMenuItem;
+                d->FMenuItem = nullptr;
                 if (source)
                     TfrmZkLinkTo::LinkSelectedRow(source);
             });
         });
-        addAction(FLinkAction);
+        addAction(d->FLinkAction);
     }
-    return FLinkAction;
+    return d->FLinkAction;
 }
 
 void TSchemaDesignArea::SetKeyboardNavigation(bool Value)
 {
-    FKeyboardNavigation = Value;
+    d->FKeyboardNavigation = Value;
     setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
     const int count = GetItemCount();
     for (int i = 0; i < count; ++i) {
@@ -1004,23 +1228,23 @@ void TSchemaDesignArea::SetKeyboardNavigation(bool Value)
         SetCurrentRelation(nullptr);
 }
 
-void TSchemaDesignArea::SetMenuItem(TSchemaItem *item)
+void TSchemaDesignAreaPrivate::SetMenuItem(TSchemaItem *item)
 {
     FMenuItem = item;
 }
 
 TSchemaRelation *TSchemaDesignArea::CurrentRelation() const
 {
-    return FCurrentRelation;
+    return d->FCurrentRelation;
 }
 
 void TSchemaDesignArea::SetCurrentRelation(TSchemaRelation *Value)
 {
-    if (FCurrentRelation == Value)
+    if (d->FCurrentRelation == Value)
         return;
-    if (FCurrentRelation)
-        viewport()->update(FCurrentRelation->BoundsRect().adjusted(-3, -3, 3, 3));
-    FCurrentRelation = Value;
+    if (d->FCurrentRelation)
+        viewport()->update(d->FCurrentRelation->BoundsRect().adjusted(-3, -3, 3, 3));
+    d->FCurrentRelation = Value;
     if (!Value)
         return;
     viewport()->update(Value->BoundsRect().adjusted(-3, -3, 3, 3));
@@ -1034,7 +1258,7 @@ void TSchemaDesignArea::SetCurrentRelation(TSchemaRelation *Value)
 bool TSchemaDesignArea::navigationKey(QKeyEvent *event)
 {
     const int count = GetRelationCount();
-    const int current = FCurrentRelation ? IndexOfControl(FCurrentRelation) : -1;
+    const int current = d->FCurrentRelation ? IndexOfControl(d->FCurrentRelation) : -1;
     switch (event->key()) {
     case Qt::Key_Right:
     case Qt::Key_Down:
@@ -1052,22 +1276,22 @@ bool TSchemaDesignArea::navigationKey(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        if (FCurrentRelation && !FReadOnly)
-            Guarded([&] { FCurrentRelation->EditRelation(nullptr); });
+        if (d->FCurrentRelation && !d->FReadOnly)
+            Guarded([&] { d->FCurrentRelation->EditRelation(nullptr); });
         return true;
     case Qt::Key_Menu:
     case Qt::Key_F10:
         if (event->key() == Qt::Key_F10 && !(event->modifiers() & Qt::ShiftModifier))
             return false;
-        if (FCurrentRelation) {
-            const QPoint middle = FCurrentRelation->BoundsRect().center()
-                - FCurrentRelation->BoundsRect().topLeft();
-            Guarded([&] { FCurrentRelation->_Click(middle.x(), middle.y()); });
+        if (d->FCurrentRelation) {
+            const QPoint middle = d->FCurrentRelation->BoundsRect().center()
+                - d->FCurrentRelation->BoundsRect().topLeft();
+            Guarded([&] { d->FCurrentRelation->_Click(middle.x(), middle.y()); });
         }
         return true;
     case Qt::Key_Delete:
-        if (FCurrentRelation && !FReadOnly && FActions.Contains(saDeleteReleation)) {
-            TSchemaRelation *gone = FCurrentRelation;
+        if (d->FCurrentRelation && !d->FReadOnly && d->FActions.Contains(saDeleteReleation)) {
+            TSchemaRelation *gone = d->FCurrentRelation;
             SetCurrentRelation(nullptr);
             Guarded([&] { deleteRelation(gone, false); });
         }
@@ -1080,12 +1304,12 @@ bool TSchemaDesignArea::navigationKey(QKeyEvent *event)
 void TSchemaDesignArea::paintEvent(QPaintEvent *event)
 {
     TScrollBox::paintEvent(event);
-    if (!FCurrentRelation || !hasFocus())
+    if (!d->FCurrentRelation || !hasFocus())
         return;
     QPainter painter(viewport());
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
-    focus.rect = FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
+    focus.rect = d->FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
     focus.backgroundColor = CanvasColor();
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
@@ -1101,14 +1325,14 @@ QRect ringRect(const TSchemaItem *item)
 }
 } // namespace
 
-void TSchemaDesignArea::ItemHighlightChanged(TSchemaItem *item)
+void TSchemaDesignAreaPrivate::ItemHighlightChanged(TSchemaItem *item)
 {
     FHighlighted.removeAll(nullptr);
     FHighlighted.removeAll(item);
     if (item->Highlighted())
         FHighlighted.append(item);
-    if (item->parentWidget() == viewport()) // a ring is drawn round an item on the diagram only
-        viewport()->update(ringRect(item));
+    if (item->parentWidget() == q->viewport()) // a ring is drawn round an item on the diagram only
+        q->viewport()->update(ringRect(item));
 }
 
 QColor TSchemaDesignArea::CanvasColor() const
@@ -1120,14 +1344,14 @@ QColor TSchemaDesignArea::CanvasColor() const
 void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
 {
     painter.fillRect(rect, CanvasColor());
-    if (FHighlighted.isEmpty())
+    if (d->FHighlighted.isEmpty())
         return;
     QPen pen(palette().color(QPalette::Highlight), RingWidth);
     pen.setJoinStyle(Qt::MiterJoin);
     painter.save();
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    for (const QPointer<TSchemaItem> &item : std::as_const(FHighlighted)) {
+    for (const QPointer<TSchemaItem> &item : std::as_const(d->FHighlighted)) {
         if (item && !item->isHidden() && rect.intersects(ringRect(item))) {
             const qreal half = RingWidth / 2.0 + 0.5;
             painter.drawRect(QRectF(item->geometry()).adjusted(-half, -half, half - 1, half - 1));
@@ -1150,12 +1374,12 @@ void TSchemaDesignArea::DragOver(
         else
             ShowRowDrag(this, Source, QPoint(X, Y));
     }
-    RaiseEvent(FOnDragOver, Sender, Source, X, Y, State, Accept);
+    RaiseEvent(d->FOnDragOver, Sender, Source, X, Y, State, Accept);
 }
 
 void TSchemaDesignArea::DragDrop(QObject *Sender, QObject *Source, int X, int Y)
 {
-    RaiseEvent(FOnDragDrop, Sender, Source, X, Y);
+    RaiseEvent(d->FOnDragDrop, Sender, Source, X, Y);
 }
 
 void TSchemaDesignArea::dragEnterEvent(QDragEnterEvent *event)

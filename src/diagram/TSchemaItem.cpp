@@ -6,6 +6,7 @@
 
 #include "diagram/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
@@ -86,7 +87,7 @@ void TSchemaItem::construct()
     FData = QVariant();
     FShowCaption = FSizeable = FToolWin = FBorder = true;
     if (FDesigner)
-        FDesigner->RegisterOwnedItem(this);
+        TSchemaDesignAreaPrivate::get(FDesigner)->RegisterOwnedItem(this);
 
     switch (FSchemaControlType) {
     case scCheckListBox:
@@ -139,15 +140,15 @@ TSchemaItem::~TSchemaItem()
     SetHighlighted(false); // the area paints over its ring
     if (TSchemaDesignArea *area = FDesigner) {
         const TSchemaItemEvent handler = area->OnDeleteItem();
-        area->RaiseDeferredRemoval(this, [&] {
+        TSchemaDesignAreaPrivate::get(area)->RaiseDeferredRemoval(this, [&] {
             if (handler)
                 Guarded([&] { handler(area, this); });
         });
         if (FDesigner)
-            FDesigner->ForgetItem(this);
+            TSchemaDesignAreaPrivate::get(FDesigner)->ForgetItem(this);
     }
     if (auto *area = qobject_cast<TSchemaDesignArea *>(Parent()); area && area != FDesigner)
-        area->ForgetItem(this);
+        TSchemaDesignAreaPrivate::get(area)->ForgetItem(this);
     FIcon = QIcon();
 }
 
@@ -612,7 +613,7 @@ void TSchemaItem::RemoveItem(QObject *Sender)
         if (QUndoCommand *parent = step.Parent())
             SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemLook(this));
         if (Sender)
-            area->ItemRemovalDeferred(this);
+            TSchemaDesignAreaPrivate::get(area)->ItemRemovalDeferred(this);
         SetHighlighted(false); // the area paints over its ring while it still stands there
         // Off the area's control list at once; still owned by the area until destroyed.
         hide();
@@ -718,12 +719,12 @@ void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
             FPopMenu->addSeparator();
             FPopMenu->addAction(link);
         }
-        area->SetMenuItem(this);
+        TSchemaDesignAreaPrivate::get(area)->SetMenuItem(this);
     }
     if (QAction *related = area->RelatedTablesActionIfMade()) {
         if (!FPopMenu->actions().contains(related))
             FPopMenu->addAction(related);
-        area->SetRelatedTablesItem(this);
+        TSchemaDesignAreaPrivate::get(area)->SetRelatedTablesItem(this);
     }
     FPopMenu->popup(globalPos);
 }
@@ -1334,7 +1335,7 @@ void TSchemaItem::SetHighlighted(bool Value)
         return;
     FHighlighted = Value;
     if (TSchemaDesignArea *area = Designer())
-        area->ItemHighlightChanged(this);
+        TSchemaDesignAreaPrivate::get(area)->ItemHighlightChanged(this);
 }
 
 void TSchemaItem::CustomListDrawItem(
