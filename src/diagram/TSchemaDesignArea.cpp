@@ -8,6 +8,7 @@
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
 #include "diagram/TfrmZkLinkTo.h"
@@ -648,7 +649,8 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
 {
     // Both ends stand on this area and stay there (a handler may ask while an item leaves).
     const auto stays = [this](const TSchemaItem *item) {
-        return item && item->Parent() == this && !item->FRemoving && !item->FDestroying;
+        return item && item->Parent() == this && !TSchemaItemPrivate::get(item)->FRemoving
+            && !TSchemaItemPrivate::get(item)->FDestroying;
     };
     if (!stays(si1) || !stays(si2))
         throw Exception(QCoreApplication::translate(
@@ -809,7 +811,7 @@ void TSchemaDesignArea::ClearAll()
             continue; // a handler removed controls
         QObject *control = Controls(i);
         auto *item = qobject_cast<TSchemaItem *>(control);
-        if (item && item->FDestroying)
+        if (item && TSchemaItemPrivate::get(item)->FDestroying)
             continue; // cleared from its own OnDeleteItem: it is going already
         if (item || qobject_cast<TSchemaRelation *>(control))
             delete control;

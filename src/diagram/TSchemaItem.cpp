@@ -1,4 +1,5 @@
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaItem_p.h"
 
 #include "diagram/RowDrag_p.h"
 #include "diagram/RowKeys_p.h"
@@ -63,9 +64,10 @@ TSchemaItem::TSchemaItem(QObject *AOwner)
 
 TSchemaItem::TSchemaItem(QObject *AOwner, TSchemaControlType ASchemaControlType)
     : QWidget(nullptr)
-    , FSchemaControlType(ASchemaControlType)
+    , d(std::make_unique<TSchemaItemPrivate>())
 {
-    FDesigner = qobject_cast<TSchemaDesignArea *>(AOwner);
+    d->FSchemaControlType = ASchemaControlType;
+    d->FDesigner = qobject_cast<TSchemaDesignArea *>(AOwner);
     construct();
 }
 
@@ -76,7 +78,87 @@ TSchemaItem *TSchemaItem::CreateTyped(QObject *AOwner, TSchemaControlType ASchem
 
 TSchemaDesignArea *TSchemaItem::Designer() const
 {
-    return FDesigner;
+    return d->FDesigner;
+}
+
+TColor TSchemaItem::GetColor() const
+{
+    return d->FColor;
+}
+
+bool TSchemaItem::ShowCaption() const
+{
+    return d->FShowCaption;
+}
+
+bool TSchemaItem::Sizeable() const
+{
+    return d->FSizeable;
+}
+
+bool TSchemaItem::ToolWin() const
+{
+    return d->FToolWin;
+}
+
+bool TSchemaItem::Border() const
+{
+    return d->FBorder;
+}
+
+const QIcon &TSchemaItem::Icon() const
+{
+    return d->FIcon;
+}
+
+QWidget *TSchemaItem::ItemControl() const
+{
+    return d->FItemControl;
+}
+
+void TSchemaItem::SetItemControl(QWidget *control)
+{
+    d->FItemControl = control;
+}
+
+TSchemaControlType TSchemaItem::SchemaControlType() const
+{
+    return d->FSchemaControlType;
+}
+
+const QVariant &TSchemaItem::Data() const
+{
+    return d->FData;
+}
+
+void TSchemaItem::SetData(const QVariant &value)
+{
+    d->FData = value;
+}
+
+bool TSchemaItem::Highlighted() const
+{
+    return d->FHighlighted;
+}
+
+TNotifyEvent TSchemaItem::OnSubItemCheck() const
+{
+    return d->FOnSubItemCheck;
+}
+
+void TSchemaItem::SetOnSubItemCheck(TNotifyEvent handler)
+{
+    d->FOnSubItemCheck = std::move(handler);
+}
+
+TSchemaCloseEvent TSchemaItem::OnClose() const
+{
+    return d->FOnClose;
+}
+
+void TSchemaItem::SetOnClose(TSchemaCloseEvent handler)
+{
+    d->FOnClose = std::move(handler);
 }
 
 void TSchemaItem::construct()
@@ -84,79 +166,79 @@ void TSchemaItem::construct()
     setVisible(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    FData = QVariant();
-    FShowCaption = FSizeable = FToolWin = FBorder = true;
-    if (FDesigner)
-        TSchemaDesignAreaPrivate::get(FDesigner)->RegisterOwnedItem(this);
+    d->FData = QVariant();
+    d->FShowCaption = d->FSizeable = d->FToolWin = d->FBorder = true;
+    if (d->FDesigner)
+        TSchemaDesignAreaPrivate::get(d->FDesigner)->RegisterOwnedItem(this);
 
-    switch (FSchemaControlType) {
+    switch (d->FSchemaControlType) {
     case scCheckListBox:
-        FItemControl = new TSchemaCheckListBox(this);
+        d->FItemControl = new TSchemaCheckListBox(this);
         break;
     case scTreeView: {
         auto *tree = new TSchemaTreeView(this);
-        FItemControl = tree;
+        d->FItemControl = tree;
         connect(tree, &QTreeWidget::itemExpanded, this,
             [this] { Guarded([this] { RelationUpdating(); }); });
         connect(tree, &QTreeWidget::itemCollapsed, this,
             [this] { Guarded([this] { RelationUpdating(); }); });
-        if (FDesigner) {
-            tree->SetImages(FDesigner->Images());
-            tree->SetStateImages(FDesigner->StateImages());
+        if (d->FDesigner) {
+            tree->SetImages(d->FDesigner->Images());
+            tree->SetStateImages(d->FDesigner->StateImages());
         }
         break;
     }
     case scText:
-        FItemControl = new TSchemaText(this);
+        d->FItemControl = new TSchemaText(this);
         break;
     case scIcon:
-        FItemControl = new TSchemaIcon(this);
+        d->FItemControl = new TSchemaIcon(this);
         break;
     case scListBox:
     default:
-        FItemControl = new TSchemaListBox(this);
+        d->FItemControl = new TSchemaListBox(this);
         break;
     }
-    if (FSchemaControlType == scText || FSchemaControlType == scIcon) {
+    if (d->FSchemaControlType == scText || d->FSchemaControlType == scIcon) {
         SetShowCaption(false);
         SetSizeable(true);
         SetBorder(false);
-        FInnerColor = FColor;
+        d->FInnerColor = d->FColor;
     } else {
-        FItemControl->setFocusPolicy(Qt::ClickFocus);
-        FInnerColor = clWindow;
+        d->FItemControl->setFocusPolicy(Qt::ClickFocus);
+        d->FInnerColor = clWindow;
     }
     applyInnerFont();
     applyInnerColor();
     layoutInnerControl();
-    FItemControl->show();
-    if (FSchemaControlType != scText && FSchemaControlType != scIcon)
+    d->FItemControl->show();
+    if (d->FSchemaControlType != scText && d->FSchemaControlType != scIcon)
         buildPopupMenu();
 }
 
 TSchemaItem::~TSchemaItem()
 {
-    FDestroying = true;
+    d->FDestroying = true;
     SetHighlighted(false); // the area paints over its ring
-    if (TSchemaDesignArea *area = FDesigner) {
+    if (TSchemaDesignArea *area = d->FDesigner) {
         const TSchemaItemEvent handler = area->OnDeleteItem();
         TSchemaDesignAreaPrivate::get(area)->RaiseDeferredRemoval(this, [&] {
             if (handler)
                 Guarded([&] { handler(area, this); });
         });
-        if (FDesigner)
-            TSchemaDesignAreaPrivate::get(FDesigner)->ForgetItem(this);
+        if (d->FDesigner)
+            TSchemaDesignAreaPrivate::get(d->FDesigner)->ForgetItem(this);
     }
-    if (auto *area = qobject_cast<TSchemaDesignArea *>(Parent()); area && area != FDesigner)
+    if (auto *area = qobject_cast<TSchemaDesignArea *>(Parent()); area && area != d->FDesigner)
         TSchemaDesignAreaPrivate::get(area)->ForgetItem(this);
-    FIcon = QIcon();
+    d->FIcon = QIcon();
 }
 
 void TSchemaItem::buildPopupMenu()
 {
     // The entries are made now (owned by the item, enabled as the area's Actions say at this
     // moment); the menu that shows them when it is first asked for.
-    const TZkSActions actions = FDesigner ? FDesigner->Actions() : TZkSActions::All();
+    const TZkSActions actions = d->FDesigner ? d->FDesigner->Actions() : TZkSActions::All();
     auto add = [this](TResString caption, const char *name, bool enabled,
                    void (TSchemaItem::*handler)(QObject *)) {
         auto *action = new QAction(LoadResString(caption), this);
@@ -164,7 +246,7 @@ void TSchemaItem::buildPopupMenu()
         action->setEnabled(enabled);
         connect(action, &QAction::triggered, this,
             [this, action, handler] { Guarded([&] { (this->*handler)(action); }); });
-        FMenuEntries.append(action);
+        d->FMenuEntries.append(action);
     };
     auto addAreaCommand = [this](TResString caption, const char *name,
                               void (TSchemaDesignArea::*handler)(QObject *)) {
@@ -172,36 +254,36 @@ void TSchemaItem::buildPopupMenu()
         action->setObjectName(QLatin1String(name));
         connect(action, &QAction::triggered, this, [this, action, handler] {
             Guarded([&] {
-                if (TSchemaDesignArea *area = FDesigner)
+                if (TSchemaDesignArea *area = d->FDesigner)
                     (area->*handler)(action);
             });
         });
-        FMenuEntries.append(action);
+        d->FMenuEntries.append(action);
     };
     add(_sSelectAll, "mnuSelectAll", true, &TSchemaItem::_SelectAll);
     add(_sUnSelectAll, "mnuUnSelectAll", true, &TSchemaItem::_UnSelectAll);
-    FMenuEntries.append(nullptr);
+    d->FMenuEntries.append(nullptr);
     add(_sDeleteReleations, "mnuDeleteRelation", actions.Contains(saDeleteReleation),
         &TSchemaItem::RemoveRelations);
     add(_sDeleteItem, "mnuClose", actions.Contains(saDeleteItem), &TSchemaItem::RemoveItem);
-    FMenuEntries.append(nullptr);
+    d->FMenuEntries.append(nullptr);
     addAreaCommand(_sChangeFont, "mnuChangeFont", &TSchemaDesignArea::ChangeItemFont);
     addAreaCommand(_sChangeBackground, "mnuChangeBackground", &TSchemaDesignArea::ChangeBackground);
 }
 
 QMenu *TSchemaItem::PopMenu() const
 {
-    if (!FPopMenu && !FMenuEntries.isEmpty()) {
-        FPopMenu = new QMenu(const_cast<TSchemaItem *>(this));
-        FPopMenu->setObjectName(QStringLiteral("mnu"));
-        for (QAction *entry : FMenuEntries) {
+    if (!d->FPopMenu && !d->FMenuEntries.isEmpty()) {
+        d->FPopMenu = new QMenu(const_cast<TSchemaItem *>(this));
+        d->FPopMenu->setObjectName(QStringLiteral("mnu"));
+        for (QAction *entry : d->FMenuEntries) {
             if (entry)
-                FPopMenu->addAction(entry);
+                d->FPopMenu->addAction(entry);
             else
-                FPopMenu->addSeparator();
+                d->FPopMenu->addSeparator();
         }
     }
-    return FPopMenu;
+    return d->FPopMenu;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -209,22 +291,22 @@ QMenu *TSchemaItem::PopMenu() const
 
 TSchemaListBox *TSchemaItem::ListBox() const
 {
-    return qobject_cast<TSchemaListBox *>(FItemControl);
+    return qobject_cast<TSchemaListBox *>(d->FItemControl);
 }
 
 TSchemaTreeView *TSchemaItem::TreeView() const
 {
-    return qobject_cast<TSchemaTreeView *>(FItemControl);
+    return qobject_cast<TSchemaTreeView *>(d->FItemControl);
 }
 
 TSchemaText *TSchemaItem::TextControl() const
 {
-    return qobject_cast<TSchemaText *>(FItemControl);
+    return qobject_cast<TSchemaText *>(d->FItemControl);
 }
 
 TSchemaIcon *TSchemaItem::IconControl() const
 {
-    return qobject_cast<TSchemaIcon *>(FItemControl);
+    return qobject_cast<TSchemaIcon *>(d->FItemControl);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -238,7 +320,8 @@ TSchemaSubItem *TSchemaItem::AddSubItem(const QString &ItemName, int ParentItem,
 TSchemaSubItem *TSchemaItem::AddSubItemObject(
     const QString &ItemName, int ParentItem, bool Checked, const QVariant &AObject)
 {
-    if ((FSchemaControlType == scText || FSchemaControlType == scIcon) && GetSubItemCount() > 0)
+    if ((d->FSchemaControlType == scText || d->FSchemaControlType == scIcon)
+        && GetSubItemCount() > 0)
         return nullptr;
 
     auto *row = new TSchemaSubItem(this);
@@ -249,13 +332,13 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
     if (!self || !guard)
         return nullptr; // the handler deleted the row or the item
 
-    if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl)) {
+    if (auto *check = qobject_cast<TSchemaCheckListBox *>(d->FItemControl)) {
         QListWidgetItem *entry = TSchemaListBox::NewEntry(ItemName, row);
         entry->setFlags(entry->flags() | Qt::ItemIsUserCheckable);
-        FSettingCheck = true;
+        d->FSettingCheck = true;
         entry->setCheckState(row->Checked() ? Qt::Checked : Qt::Unchecked);
         check->addItem(entry);
-        FSettingCheck = false;
+        d->FSettingCheck = false;
         row->SetIndex(check->count() - 1);
     } else if (auto *tree = TreeView()) {
         QTreeWidgetItem *parentNode = (ParentItem >= 0 && ParentItem < tree->NodeCount())
@@ -282,7 +365,7 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
     if (AObject.isValid())
         row->SetData(AObject);
 
-    if (TSchemaDesignArea *area = FDesigner)
+    if (TSchemaDesignArea *area = d->FDesigner)
         RaiseEvent(area->OnAddSubItem(), area, row);
     return guard.data(); // null when the handler deleted the row or its item
 }
@@ -431,14 +514,14 @@ void TSchemaItem::SelectItemBold(TSchemaSubItem *SubItem, bool IsBold)
 
 void TSchemaItem::tickRow(TSchemaSubItem *row, bool checked)
 {
-    if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl))
+    if (auto *check = qobject_cast<TSchemaCheckListBox *>(d->FItemControl))
         check->SetChecked(GetIndexBySubItem(row), checked);
     row->SetChecked(checked); // the last use: its handler may delete the item
 }
 
 void TSchemaItem::setAllChecked(bool checked)
 {
-    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
+    if (d->FSchemaControlType == scText || d->FSchemaControlType == scIcon)
         return;
     // The rows are taken first: a handler may add or delete rows, or the item, meanwhile.
     QPointer<TSchemaItem> self(this);
@@ -455,15 +538,15 @@ void TSchemaItem::setAllChecked(bool checked)
 
 bool TSchemaItem::keepsTick(const TSchemaSubItem *row)
 {
-    if (!FKeptTicks.contains(row))
+    if (!d->FKeptTicks.contains(row))
         return false;
-    FKeptTickRefused = true;
+    d->FKeptTickRefused = true;
     return true;
 }
 
 void TSchemaItem::_SelectAll(QObject *)
 {
-    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
+    if (d->FSchemaControlType == scText || d->FSchemaControlType == scIcon)
         return;
     // The rows are taken first: a handler may add or delete rows while the walk runs.
     QList<QPointer<TSchemaSubItem>> rows;
@@ -471,22 +554,22 @@ void TSchemaItem::_SelectAll(QObject *)
         if (TSchemaSubItem *row = GetSubItem(i)) {
             rows << row;
             if (row->Checked())
-                FKeptTicks.insert(row);
+                d->FKeptTicks.insert(row);
         }
     }
     QPointer<TSchemaItem> self(this); // a handler may delete the item
     const auto release = qScopeGuard([&] {
         if (self)
-            FKeptTicks.clear();
+            d->FKeptTicks.clear();
     });
     for (const QPointer<TSchemaSubItem> &row : rows) {
         if (!self)
             return;
         if (!row || row->Checked())
             continue;
-        FKeptTickRefused = false;
+        d->FKeptTickRefused = false;
         tickRow(row, true);
-        if (self && FKeptTickRefused && row && row->Checked())
+        if (self && d->FKeptTickRefused && row && row->Checked())
             tickRow(row, false); // it excludes rows that stay ticked
     }
 }
@@ -499,7 +582,7 @@ void TSchemaItem::_UnSelectAll(QObject *)
 void TSchemaItem::EntryCheckToggled(QListWidgetItem *entry)
 {
     TSchemaSubItem *row = TSchemaListBox::RowOf(entry);
-    if (!row || FSettingCheck)
+    if (!row || d->FSettingCheck)
         return;
     const bool shown = entry->checkState() == Qt::Checked;
     if (shown == row->Checked())
@@ -517,18 +600,18 @@ bool TSchemaItem::Activate(const QString &, int X, int Y)
     TFontValue font = GetFont();
     font.StyleBits = TFontValue::fsBold;
     font.Size = 8;
-    if (FSchemaControlType == scIcon) {
-        FFont = font;
+    if (d->FSchemaControlType == scIcon) {
+        d->FFont = font;
     } else {
-        FInnerFont = font;
+        d->FInnerFont = font;
         applyInnerFont();
     }
-    FCaptionFont = FontValueToQFont(font);
-    if (FSchemaControlType != scText && FSchemaControlType != scIcon) {
-        FItemControl->setFocusPolicy(Qt::ClickFocus);
+    d->FCaptionFont = FontValueToQFont(font);
+    if (d->FSchemaControlType != scText && d->FSchemaControlType != scIcon) {
+        d->FItemControl->setFocusPolicy(Qt::ClickFocus);
         RecalculateWidth();
     }
-    FItemControl->setVisible(true);
+    d->FItemControl->setVisible(true);
     setVisible(true);
     return true;
 }
@@ -546,7 +629,7 @@ void TSchemaItem::SetParent(QWidget *AParent)
     }
     if (wasVisible)
         setVisible(true);
-    if (AParent && FIcon.isNull())
+    if (AParent && d->FIcon.isNull())
         loadDefaultIcon();
 }
 
@@ -593,14 +676,14 @@ void TSchemaItem::RemoveItem(QObject *Sender)
 {
     // A handler of the events raised on the way may remove the item again (nothing more to do)
     // or destroy it (then nothing more is done here either).
-    if (FRemoving || FDestroying)
+    if (d->FRemoving || d->FDestroying)
         return;
-    FRemoving = true;
+    d->FRemoving = true;
     QPointer<TSchemaItem> self(this);
     bool leaves = false;
     const auto stays = qScopeGuard([&] {
         if (self && !leaves)
-            FRemoving = false; // a handler raised: the item stays on the area
+            d->FRemoving = false; // a handler raised: the item stays on the area
     });
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
     SchemaUndoGroup step(area,
@@ -688,7 +771,7 @@ TSchemaSubItem *TSchemaItem::dropTarget(QObject *Source, int X, int Y) const
         = sourceItem ? sourceItem->GetSubItem(sourceItem->GetItemIndex()) : nullptr;
     // A source list without a selected row, or a target without a row, links nothing; nor is
     // a row linked to itself.
-    if (!target || !sourceRow || (Source == FItemControl && target == sourceRow))
+    if (!target || !sourceRow || (Source == d->FItemControl && target == sourceRow))
         return nullptr;
     return target;
 }
@@ -715,25 +798,25 @@ void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
     if (!area || area->ReadOnly() || !PopMenu())
         return;
     if (QAction *link = area->LinkActionIfMade()) {
-        if (!FPopMenu->actions().contains(link)) {
-            FPopMenu->addSeparator();
-            FPopMenu->addAction(link);
+        if (!d->FPopMenu->actions().contains(link)) {
+            d->FPopMenu->addSeparator();
+            d->FPopMenu->addAction(link);
         }
         TSchemaDesignAreaPrivate::get(area)->SetMenuItem(this);
     }
     if (QAction *related = area->RelatedTablesActionIfMade()) {
-        if (!FPopMenu->actions().contains(related))
-            FPopMenu->addAction(related);
+        if (!d->FPopMenu->actions().contains(related))
+            d->FPopMenu->addAction(related);
         TSchemaDesignAreaPrivate::get(area)->SetRelatedTablesItem(this);
     }
-    FPopMenu->popup(globalPos);
+    d->FPopMenu->popup(globalPos);
 }
 
 int TSchemaItem::GetRank() const
 {
     TScrollBox *box = Parent();
     if (!box)
-        box = FDesigner;
+        box = d->FDesigner;
     int count = 0;
     auto weigh = [&](const TSchemaRelation *relation) {
         if (relation->ParentItem() == this)
@@ -777,11 +860,11 @@ void TSchemaItem::SetColor(TColor Value)
 {
     recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),
         [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
-            SchemaUndo::ColorChanged(parent, area, position, FColor, FInnerColor, Value);
+            SchemaUndo::ColorChanged(parent, area, position, d->FColor, d->FInnerColor, Value);
         });
-    FColor = Value;
-    if (FSchemaControlType != scIcon) {
-        FInnerColor = Value;
+    d->FColor = Value;
+    if (d->FSchemaControlType != scIcon) {
+        d->FInnerColor = Value;
         applyInnerColor();
     }
     update();
@@ -789,7 +872,7 @@ void TSchemaItem::SetColor(TColor Value)
 
 TFontValue TSchemaItem::GetFont() const
 {
-    return FSchemaControlType == scIcon ? FFont : FInnerFont;
+    return d->FSchemaControlType == scIcon ? d->FFont : d->FInnerFont;
 }
 
 void TSchemaItem::SetFont(const TFontValue &Value)
@@ -798,9 +881,9 @@ void TSchemaItem::SetFont(const TFontValue &Value)
         [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
             SchemaUndo::FontChanged(parent, area, position, GetFont(), Value);
         });
-    FFont = Value;
-    if (FSchemaControlType != scIcon) {
-        FInnerFont = Value;
+    d->FFont = Value;
+    if (d->FSchemaControlType != scIcon) {
+        d->FInnerFont = Value;
         applyInnerFont();
     }
     update();
@@ -829,99 +912,99 @@ void TSchemaItem::applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node)
 
 void TSchemaItem::applyInnerFont()
 {
-    if (!FItemControl)
+    if (!d->FItemControl)
         return;
     // The control keeps the font value as it is (bold after activation); its rows are drawn at
     // normal weight unless they are linked.
-    FItemControl->setFont(FontValueToQFont(FInnerFont));
+    d->FItemControl->setFont(FontValueToQFont(d->FInnerFont));
     if (auto *tree = TreeView()) {
         for (QTreeWidgetItem *node : tree->AllNodes())
             applyNodeFont(tree, node);
     }
     if (auto *text = TextControl())
-        text->SetFontColor(FInnerFont.Color);
+        text->SetFontColor(d->FInnerFont.Color);
     else
         applyInnerPalette();
-    FItemControl->update();
+    d->FItemControl->update();
 }
 
 TColor InnerColorOf(const TSchemaItem *item)
 {
-    return item->FInnerColor;
+    return item->d->FInnerColor;
 }
 
 void SetInnerColorOf(TSchemaItem *item, TColor color)
 {
-    if (item->FSchemaControlType == scIcon || item->FInnerColor == color)
+    if (item->d->FSchemaControlType == scIcon || item->d->FInnerColor == color)
         return; // an icon has no inner colour of its own
-    item->FInnerColor = color;
+    item->d->FInnerColor = color;
     item->applyInnerColor();
 }
 
 void TSchemaItem::applyInnerColor()
 {
-    if (!FItemControl)
+    if (!d->FItemControl)
         return;
     if (auto *text = TextControl())
-        text->SetColor(FInnerColor);
+        text->SetColor(d->FInnerColor);
     else
         applyInnerPalette();
-    FItemControl->update();
+    d->FItemControl->update();
 }
 
 void TSchemaItem::applyInnerPalette()
 {
     // Lists and trees paint with their palette: the font's colour and the item's colour are
     // resolved into it, anew when the application's palette changes (system colours follow).
-    if (!FItemControl || TextControl() || IconControl())
+    if (!d->FItemControl || TextControl() || IconControl())
         return;
-    QPalette pal = FItemControl->palette();
-    pal.setColor(QPalette::Text, ColorToQColor(FInnerFont.Color));
-    pal.setColor(QPalette::WindowText, ColorToQColor(FInnerFont.Color));
-    pal.setColor(QPalette::Base, ColorToQColor(FInnerColor));
-    FItemControl->setPalette(pal);
+    QPalette pal = d->FItemControl->palette();
+    pal.setColor(QPalette::Text, ColorToQColor(d->FInnerFont.Color));
+    pal.setColor(QPalette::WindowText, ColorToQColor(d->FInnerFont.Color));
+    pal.setColor(QPalette::Base, ColorToQColor(d->FInnerColor));
+    d->FItemControl->setPalette(pal);
 }
 
 void TSchemaItem::SetShowCaption(bool value)
 {
-    if (FShowCaption == value)
+    if (d->FShowCaption == value)
         return;
-    FShowCaption = value;
+    d->FShowCaption = value;
     layoutInnerControl();
     update();
 }
 
 void TSchemaItem::SetSizeable(bool value)
 {
-    if (FSizeable == value)
+    if (d->FSizeable == value)
         return;
-    FSizeable = value;
+    d->FSizeable = value;
     layoutInnerControl();
     update();
 }
 
 void TSchemaItem::SetToolWin(bool value)
 {
-    if (FToolWin == value)
+    if (d->FToolWin == value)
         return;
-    FToolWin = value;
+    d->FToolWin = value;
     layoutInnerControl();
     update();
 }
 
 void TSchemaItem::SetBorder(bool value)
 {
-    if (FBorder == value)
+    if (d->FBorder == value)
         return;
-    FBorder = value;
+    d->FBorder = value;
     layoutInnerControl();
     update();
 }
 
 void TSchemaItem::SetIcon(const QIcon &Value)
 {
-    FIcon = Value;
-    setWindowIcon(FIcon);
+    d->FIcon = Value;
+    setWindowIcon(d->FIcon);
     update();
 }
 
@@ -930,15 +1013,15 @@ void TSchemaItem::SetIcon(const QIcon &Value)
 
 int TSchemaItem::frameWidth() const
 {
-    int frame = FBorder ? ThickFrame : (!FSizeable ? ThinFrame : 0);
-    if (FShowCaption && frame == 0)
+    int frame = d->FBorder ? ThickFrame : (!d->FSizeable ? ThinFrame : 0);
+    if (d->FShowCaption && frame == 0)
         frame = ThinFrame; // a title bar always comes with a frame
     return frame;
 }
 
 int TSchemaItem::captionHeight() const
 {
-    return FShowCaption ? (FToolWin ? ToolCaptionHeight : CaptionHeight) : 0;
+    return d->FShowCaption ? (d->FToolWin ? ToolCaptionHeight : CaptionHeight) : 0;
 }
 
 QRect TSchemaItem::ClientRect() const
@@ -966,8 +1049,8 @@ void TSchemaItem::SetClientHeight(int h)
 
 void TSchemaItem::layoutInnerControl()
 {
-    if (FItemControl)
-        FItemControl->setGeometry(ClientRect());
+    if (d->FItemControl)
+        d->FItemControl->setGeometry(ClientRect());
 }
 
 int TSchemaItem::GetRowY(int FldN) const
@@ -1020,7 +1103,7 @@ void TSchemaItem::RecalculateHeight()
     } else if (auto *list = ListBox()) {
         h = list->count() * SchemaListRowHeight;
     }
-    if (FBorder)
+    if (d->FBorder)
         h += 5;
     h += 4;
     SetClientHeight(h);
@@ -1049,15 +1132,15 @@ void TSchemaItem::RecalculateWidth()
             w = qMax(w, fm.horizontalAdvance(VisibleText(list->item(i)->text())));
         w += KeyColumnWidth(this); // 0 unless the area shows keys
     }
-    if (FBorder)
+    if (d->FBorder)
         w += 5;
-    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
+    if (d->FSchemaControlType == scText || d->FSchemaControlType == scIcon)
         SetWidth(w);
     else
         SetWidth(w + 20 + CheckWidth());
-    if (FShowCaption) {
+    if (d->FShowCaption) {
         const int captionWidth
-            = QFontMetrics(FCaptionFont).horizontalAdvance(VisibleText(GetCaption()));
+            = QFontMetrics(d->FCaptionFont).horizontalAdvance(VisibleText(GetCaption()));
         if (captionWidth > width() - 34)
             SetWidth(captionWidth + 34);
     }
@@ -1075,7 +1158,7 @@ bool TSchemaItem::event(QEvent *event)
 void TSchemaItem::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    if (FHighlighted && parentWidget()) { // the ring round it moves along
+    if (d->FHighlighted && parentWidget()) { // the ring round it moves along
         parentWidget()->update(QRect(event->oldPos(), size()).adjusted(-5, -5, 5, 5));
         parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
     }
@@ -1085,7 +1168,7 @@ void TSchemaItem::moveEvent(QMoveEvent *event)
 void TSchemaItem::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (FHighlighted && parentWidget()) {
+    if (d->FHighlighted && parentWidget()) {
         parentWidget()->update(QRect(pos(), event->oldSize()).adjusted(-5, -5, 5, 5));
         parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
     }
@@ -1098,7 +1181,7 @@ void TSchemaItem::resizeEvent(QResizeEvent *event)
 
 QRect TSchemaItem::CaptionRect() const
 {
-    if (!FShowCaption)
+    if (!d->FShowCaption)
         return QRect();
     const int frame = frameWidth();
     return QRect(frame, frame, qMax(0, width() - 2 * frame), captionHeight());
@@ -1126,13 +1209,13 @@ QRect TSchemaItem::CloseButtonRect() const
     const QRect caption = CaptionRect();
     if (caption.isEmpty())
         return QRect();
-    const QStyleOptionTitleBar bar = titleBarOption(this, caption, FToolWin);
+    const QStyleOptionTitleBar bar = titleBarOption(this, caption, d->FToolWin);
     return style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, this);
 }
 
 int TSchemaItem::hitEdges(const QPoint &p) const
 {
-    if (!FBorder)
+    if (!d->FBorder)
         return 0;
     const int grip = qMax(frameWidth(), ThickFrame);
     int edges = 0;
@@ -1167,26 +1250,26 @@ void TSchemaItem::updateCursor(const QPoint &p)
 void TSchemaItem::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    FDragMode = DragNone;
+    d->FDragMode = DragNone;
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
     }
     raise();
-    FPressGlobal = event->globalPosition().toPoint();
-    FStartGeometry = geometry();
+    d->FPressGlobal = event->globalPosition().toPoint();
+    d->FStartGeometry = geometry();
     if (CloseButtonRect().contains(p)) {
-        FDragMode = DragClose;
-        FClosePressed = true;
+        d->FDragMode = DragClose;
+        d->FClosePressed = true;
         update(CaptionRect());
     } else if (const int edges = hitEdges(p)) {
-        FDragMode = DragResize;
-        FDragEdges = edges;
+        d->FDragMode = DragResize;
+        d->FDragEdges = edges;
     } else if (CaptionRect().contains(p)
-        || ((FSchemaControlType == scText || FSchemaControlType == scIcon)
+        || ((d->FSchemaControlType == scText || d->FSchemaControlType == scIcon)
             && ClientRect().contains(p))) {
         // List kinds move by their title bar, text and icon items by their whole body.
-        FDragMode = DragMove;
+        d->FDragMode = DragMove;
     }
     event->accept();
 }
@@ -1194,30 +1277,30 @@ void TSchemaItem::mousePressEvent(QMouseEvent *event)
 void TSchemaItem::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    const QPoint delta = event->globalPosition().toPoint() - FPressGlobal;
-    switch (FDragMode) {
+    const QPoint delta = event->globalPosition().toPoint() - d->FPressGlobal;
+    switch (d->FDragMode) {
     case DragMove:
-        move(FStartGeometry.topLeft() + delta);
+        move(d->FStartGeometry.topLeft() + delta);
         break;
     case DragResize: {
         const int minWidth = 2 * frameWidth() + 24;
         const int minHeight = 2 * frameWidth() + captionHeight() + 4;
-        QRect g = FStartGeometry;
-        if (FDragEdges & EdgeLeft)
+        QRect g = d->FStartGeometry;
+        if (d->FDragEdges & EdgeLeft)
             g.setLeft(qMin(g.left() + delta.x(), g.right() + 1 - minWidth));
-        if (FDragEdges & EdgeRight)
+        if (d->FDragEdges & EdgeRight)
             g.setRight(qMax(g.right() + delta.x(), g.left() + minWidth - 1));
-        if (FDragEdges & EdgeTop)
+        if (d->FDragEdges & EdgeTop)
             g.setTop(qMin(g.top() + delta.y(), g.bottom() + 1 - minHeight));
-        if (FDragEdges & EdgeBottom)
+        if (d->FDragEdges & EdgeBottom)
             g.setBottom(qMax(g.bottom() + delta.y(), g.top() + minHeight - 1));
         setGeometry(g);
         break;
     }
     case DragClose: {
         const bool inside = CloseButtonRect().contains(p);
-        if (inside != FClosePressed) {
-            FClosePressed = inside;
+        if (inside != d->FClosePressed) {
+            d->FClosePressed = inside;
             update(CaptionRect());
         }
         break;
@@ -1231,9 +1314,9 @@ void TSchemaItem::mouseMoveEvent(QMouseEvent *event)
 
 void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
 {
-    const DragMode mode = FDragMode;
-    FDragMode = DragNone;
-    if ((mode == DragMove || mode == DragResize) && geometry() != FStartGeometry) {
+    const DragMode mode = d->FDragMode;
+    d->FDragMode = DragNone;
+    if ((mode == DragMove || mode == DragResize) && geometry() != d->FStartGeometry) {
         // A whole drag is one step.
         auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
         SchemaUndoGroup step(area,
@@ -1243,11 +1326,12 @@ void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
                                    .arg(StepName(GetCaption())));
         if (QUndoCommand *parent = step.Parent())
             SchemaUndo::ItemMoved(
-                parent, area, ItemPosition(area, this), FStartGeometry, geometry());
+                parent, area, ItemPosition(area, this), d->FStartGeometry, geometry());
     }
     if (mode == DragClose) {
-        const bool close = FClosePressed && CloseButtonRect().contains(event->position().toPoint());
-        FClosePressed = false;
+        const bool close
+            = d->FClosePressed && CloseButtonRect().contains(event->position().toPoint());
+        d->FClosePressed = false;
         update(CaptionRect());
         if (close) {
             // The close request removes the item, without asking anyone.
@@ -1260,7 +1344,7 @@ void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
 
 void TSchemaItem::leaveEvent(QEvent *event)
 {
-    if (FDragMode == DragNone)
+    if (d->FDragMode == DragNone)
         unsetCursor();
     QWidget::leaveEvent(event);
 }
@@ -1268,7 +1352,7 @@ void TSchemaItem::leaveEvent(QEvent *event)
 void TSchemaItem::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), ColorToQColor(FColor, palette()));
+    painter.fillRect(rect(), ColorToQColor(d->FColor, palette()));
     const QRect client = ClientRect();
     const int frame = client.left();
     if (frame > 0) {
@@ -1285,17 +1369,17 @@ void TSchemaItem::paintEvent(QPaintEvent *)
             painter.drawRect(rect().adjusted(0, 0, -1, -1));
         }
     }
-    if (FShowCaption) {
+    if (d->FShowCaption) {
         // The style draws the bar and its caption; the close button is drawn here in the
         // palette's colours with plain pens: a style may draw its glyph in a fixed colour
         // (black on a dark palette) or with gradient pens (black bars in SVG exports).
         QStyleOptionTitleBar bar = titleBarOption(
-            this, QRect(frame, frame, width() - 2 * frame, client.top() - frame), FToolWin);
+            this, QRect(frame, frame, width() - 2 * frame, client.top() - frame), d->FToolWin);
         bar.text = VisibleText(GetCaption());
-        bar.icon = FIcon;
+        bar.icon = d->FIcon;
         bar.subControls &= ~QStyle::SC_TitleBarCloseButton;
         painter.save();
-        painter.setFont(FCaptionFont);
+        painter.setFont(d->FCaptionFont);
         style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
         painter.restore();
         paintCloseButton(painter);
@@ -1310,7 +1394,7 @@ void TSchemaItem::paintCloseButton(QPainter &painter) const
     const QPalette &pal = palette();
     const QColor ink = pal.color(QPalette::WindowText);
     const TSchemaDesignArea *area = Designer();
-    const bool pressed = FClosePressed && !(area && area->IsDrawingCanvas());
+    const bool pressed = d->FClosePressed && !(area && area->IsDrawingCanvas());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF box = QRectF(button).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -1331,9 +1415,9 @@ void TSchemaItem::paintCloseButton(QPainter &painter) const
 
 void TSchemaItem::SetHighlighted(bool Value)
 {
-    if (FHighlighted == Value)
+    if (d->FHighlighted == Value)
         return;
-    FHighlighted = Value;
+    d->FHighlighted = Value;
     if (TSchemaDesignArea *area = Designer())
         TSchemaDesignAreaPrivate::get(area)->ItemHighlightChanged(this);
 }
@@ -1370,8 +1454,8 @@ void TSchemaItem::CustomListDrawItem(
     TImageList *images = nullptr;
     if (TSchemaDesignArea *area = qobject_cast<TSchemaDesignArea *>(Parent()))
         images = area->Images();
-    else if (FDesigner)
-        images = FDesigner->Images();
+    else if (d->FDesigner)
+        images = d->FDesigner->Images();
     int glyph = row->ImageIndex();
     if (Selected) {
         glyph = row->SelectedIndex();
