@@ -1,4 +1,5 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
+#include "querybuilder/TfrmZkSQLBuilder_p.h"
 
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
@@ -362,20 +363,136 @@ private:
 
 TfrmZkSQLBuilder::TfrmZkSQLBuilder(QWidget *AOwner)
     : QDialog(AOwner)
+    , d(std::make_unique<TfrmZkSQLBuilderPrivate>())
 {
     createControls();
     formCreate();
-    FCleanState = workState();
+    d->FCleanState = workState();
 }
 
 TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
 {
     // The items go first, while the form's events still exist; each raises OnDeleteItem.
-    FDestroying = true;
+    d->FDestroying = true;
     edWhere->removeEventFilter(this);
     cbGroupBy->removeEventFilter(this);
     Guarded([this] { delete SchemaDesignArea; });
     SchemaDesignArea = nullptr;
+}
+
+QString TfrmZkSQLBuilder::SQLText() const
+{
+    return d->FSQLText;
+}
+
+QAbstractItemModel *TfrmZkSQLBuilder::ResultModel() const
+{
+    return d->FResult;
+}
+
+bool TfrmZkSQLBuilder::SQLEditable() const
+{
+    return d->FSQLEditable;
+}
+
+bool TfrmZkSQLBuilder::BackgroundExecution() const
+{
+    return d->FBackgroundExecution;
+}
+
+int TfrmZkSQLBuilder::RowLimit() const
+{
+    return d->FRowLimit;
+}
+
+QString TfrmZkSQLBuilder::SQLError() const
+{
+    return d->FSQLError;
+}
+
+qsizetype TfrmZkSQLBuilder::SQLErrorPosition() const
+{
+    return d->FSQLErrorPosition;
+}
+
+bool TfrmZkSQLBuilder::ExtendedGrid() const
+{
+    return d->FExtendedGrid;
+}
+
+bool TfrmZkSQLBuilder::JoinByKeys() const
+{
+    return d->FJoinByKeys;
+}
+
+void TfrmZkSQLBuilder::SetJoinByKeys(bool Value)
+{
+    d->FJoinByKeys = Value;
+}
+
+TDrawItemEvent TfrmZkSQLBuilder::OnDrawTableItem() const
+{
+    return d->FOnDrawTableItem;
+}
+
+void TfrmZkSQLBuilder::SetOnDrawTableItem(TDrawItemEvent h)
+{
+    d->FOnDrawTableItem = std::move(h);
+}
+
+TGetSchemaItemEvent TfrmZkSQLBuilder::OnGetTableName() const
+{
+    return d->FOnGetTableName;
+}
+
+void TfrmZkSQLBuilder::SetOnGetTableName(TGetSchemaItemEvent h)
+{
+    d->FOnGetTableName = std::move(h);
+}
+
+TGetSchemaSubItemEvent TfrmZkSQLBuilder::OnGetFieldName() const
+{
+    return d->FOnGetFieldName;
+}
+
+void TfrmZkSQLBuilder::SetOnGetFieldName(TGetSchemaSubItemEvent h)
+{
+    d->FOnGetFieldName = std::move(h);
+}
+
+TSchemaItemEvent TfrmZkSQLBuilder::OnAddItem() const
+{
+    return d->FOnAddItem;
+}
+
+void TfrmZkSQLBuilder::SetOnAddItem(TSchemaItemEvent h)
+{
+    d->FOnAddItem = std::move(h);
+}
+
+TSchemaItemEvent TfrmZkSQLBuilder::OnDeleteItem() const
+{
+    return d->FOnDeleteItem;
+}
+
+void TfrmZkSQLBuilder::SetOnDeleteItem(TSchemaItemEvent h)
+{
+    d->FOnDeleteItem = std::move(h);
+}
+
+int TfrmZkSQLBuilder::TablesHorizontalExtent() const
+{
+    return d->FTablesExtent;
+}
+
+QString TfrmZkSQLBuilder::FileFilter() const
+{
+    return d->FFileFilter;
+}
+
+QString TfrmZkSQLBuilder::DefaultExt() const
+{
+    return d->FDefaultExt;
 }
 
 void TfrmZkSQLBuilder::createControls()
@@ -534,7 +651,7 @@ void TfrmZkSQLBuilder::createControls()
     lblDialect->move(8, 36);
     connect(cbDialect, &QComboBox::activated, this, [this] {
         Guarded([&] {
-            if (TSchemaDataEngine *engine = FDataEngine)
+            if (TSchemaDataEngine *engine = d->FDataEngine)
                 engine->SetSQLSubType(TSQLSubType(cbDialect->currentData().toInt()));
         });
     });
@@ -704,10 +821,10 @@ void TfrmZkSQLBuilder::createQueryTools()
     connect(btnApplySQL, &QPushButton::clicked, this,
         [this] { Guarded([&] { ApplySQLToDiagram(); }); });
     connect(btnRunSQL, &QPushButton::clicked, this, [this] { Guarded([&] { RunSQLText(); }); });
-    FCheckTimer = new QTimer(this);
-    FCheckTimer->setSingleShot(true);
-    FCheckTimer->setInterval(400);
-    connect(FCheckTimer, &QTimer::timeout, this, [this] { Guarded([&] { CheckSQLText(); }); });
+    d->FCheckTimer = new QTimer(this);
+    d->FCheckTimer->setSingleShot(true);
+    d->FCheckTimer->setInterval(400);
+    connect(d->FCheckTimer, &QTimer::timeout, this, [this] { Guarded([&] { CheckSQLText(); }); });
     connect(
         SQLMemo, &QPlainTextEdit::textChanged, this, [this] { Guarded([&] { sqlTextEdited(); }); });
 
@@ -734,7 +851,7 @@ void TfrmZkSQLBuilder::createQueryTools()
     seRowLimit->setRange(0, 100000000);
     seRowLimit->setSpecialValueText(tr("none"));
     limitLabel->setBuddy(seRowLimit);
-    connect(seRowLimit, &QSpinBox::valueChanged, this, [this](int v) { FRowLimit = v; });
+    connect(seRowLimit, &QSpinBox::valueChanged, this, [this](int v) { d->FRowLimit = v; });
     btnCancelRun = new QPushButton(tr("&Cancel"), pnlResultTools);
     btnCancelRun->setObjectName(QStringLiteral("btnCancelRun"));
     btnCancelRun->setAutoDefault(false);
@@ -777,10 +894,10 @@ void TfrmZkSQLBuilder::createQueryTools()
              QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) }) {
         auto *run = new QShortcut(keys, this);
         connect(run, &QShortcut::activated, this, [this] {
-            if (!FBackgroundExecution && !FSQLEditable)
+            if (!d->FBackgroundExecution && !d->FSQLEditable)
                 return;
             Guarded([&] {
-                if (FSQLEditable && pcSQL->currentWidget() == tsSQL)
+                if (d->FSQLEditable && pcSQL->currentWidget() == tsSQL)
                     RunSQLText();
                 else
                     btnExecSQLClick(btnExecSQL);
@@ -845,8 +962,8 @@ void TfrmZkSQLBuilder::formCreate()
     cbDialect->move(lblDialect->x() + lblDialect->width() + 6, 32);
     showDialect();
 
-    FFileFilter = LoadResString(_sSchemaFiles) + QLatin1Char('|') + LoadResString(_sAllFiles);
-    FDefaultExt = QStringLiteral("sch");
+    d->FFileFilter = LoadResString(_sSchemaFiles) + QLatin1Char('|') + LoadResString(_sAllFiles);
+    d->FDefaultExt = QStringLiteral("sch");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -854,26 +971,26 @@ void TfrmZkSQLBuilder::formCreate()
 
 TSchemaDataEngine *TfrmZkSQLBuilder::DataEngine() const
 {
-    return FDataEngine;
+    return d->FDataEngine;
 }
 
 void TfrmZkSQLBuilder::showDialect()
 {
-    TSchemaDataEngine *engine = FDataEngine;
+    TSchemaDataEngine *engine = d->FDataEngine;
     cbDialect->setEnabled(engine != nullptr);
     cbDialect->setCurrentIndex(engine ? cbDialect->findData(int(engine->SQLSubType())) : -1);
 }
 
 void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
 {
-    if (FDataEngine == Value)
+    if (d->FDataEngine == Value)
         return;
-    FDataEngine = Value;
+    d->FDataEngine = Value;
     SchemaDesignArea->SetDataEngine(Value);
     showDialect();
 
     lbTables->clear();
-    FTablesExtent = 0;
+    d->FTablesExtent = 0;
     if (Value) {
         TStringList names;
         Value->FillItemList(names);
@@ -890,7 +1007,7 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
             widest = qMax(widest, metrics.horizontalAdvance(sorted.Strings(i)));
         }
         if (widest > 0)
-            FTablesExtent = widest + 19;
+            d->FTablesExtent = widest + 19;
     }
     lbTables->doItemsLayout();
 }
@@ -901,7 +1018,7 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
 void TfrmZkSQLBuilder::lbTablesDrawItem(
     QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas)
 {
-    if (const TDrawItemEvent handler = FOnDrawTableItem) {
+    if (const TDrawItemEvent handler = d->FOnDrawTableItem) {
         handler(Control, Index, Rect, State, Canvas);
         return;
     }
@@ -981,14 +1098,14 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source
     readKeys(selected->text());
     TSchemaItem *item
         = AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
-    if (item && FJoinByKeys)
+    if (item && d->FJoinByKeys)
         SchemaDesignArea->LinkByKeys(item);
 }
 
 void TfrmZkSQLBuilder::readKeys(const QString &Table)
 {
-    TSchemaDataEngine *engine = FDataEngine;
-    if (!engine || (!FJoinByKeys && !SchemaDesignArea->ShowKeys()))
+    TSchemaDataEngine *engine = d->FDataEngine;
+    if (!engine || (!d->FJoinByKeys && !SchemaDesignArea->ShowKeys()))
         return;
     // One request for the dropped table and those on the area the catalogue lacks.
     const TSchemaCatalog &known = SchemaDesignArea->Catalog();
@@ -1016,7 +1133,7 @@ void TfrmZkSQLBuilder::SchemaDesignAreaAddItem(QObject *, TSchemaItem *item)
         return;
     QPointer<TfrmZkSQLBuilder> self(this);
     item->SetOnSubItemCheck([self](QObject *Sender) {
-        if (self && !self->FDestroying)
+        if (self && !self->d->FDestroying)
             self->ItemCheckClick(Sender);
     });
     if (!FInternalUpdate && !SchemaDesignArea->IsRestoring()) { // undo brings the rows back
@@ -1031,7 +1148,7 @@ void TfrmZkSQLBuilder::SchemaDesignAreaAddItem(QObject *, TSchemaItem *item)
         item->RecalculateWidth();
     }
     cbTables->addItem(item->Caption());
-    RaiseEvent(FOnAddItem, SchemaDesignArea, item);
+    RaiseEvent(d->FOnAddItem, SchemaDesignArea, item);
 }
 
 void TfrmZkSQLBuilder::SchemaDesignAreaAddSubItem(QObject *, TSchemaSubItem *SubItem)
@@ -1042,8 +1159,8 @@ void TfrmZkSQLBuilder::SchemaDesignAreaAddSubItem(QObject *, TSchemaSubItem *Sub
 
 void TfrmZkSQLBuilder::SchemaDesignAreaDeleteItem(QObject *, TSchemaItem *item)
 {
-    RaiseEvent(FOnDeleteItem, SchemaDesignArea, item);
-    if (FDestroying || !item)
+    RaiseEvent(d->FOnDeleteItem, SchemaDesignArea, item);
+    if (d->FDestroying || !item)
         return;
     for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
         TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
@@ -1066,28 +1183,28 @@ QString TfrmZkSQLBuilder::SubItemReference(TSchemaSubItem *SubItem)
     TSchemaItem *owner = SubItem->ItemOwner();
     if (!owner || owner->Designer() != SchemaDesignArea)
         return QString();
-    const auto known = FRefOfSubItem.constFind(SubItem);
-    if (known != FRefOfSubItem.constEnd() && FSubItemRefs.value(known.value()) == SubItem)
+    const auto known = d->FRefOfSubItem.constFind(SubItem);
+    if (known != d->FRefOfSubItem.constEnd() && d->FSubItemRefs.value(known.value()) == SubItem)
         return QString::number(known.value());
     // Serials of freed rows go now and then, so that the maps keep to the living rows.
-    if (FSubItemRefs.size() >= 2 * FRefsSwept + 64) {
-        for (auto it = FSubItemRefs.begin(); it != FSubItemRefs.end();) {
+    if (d->FSubItemRefs.size() >= 2 * d->FRefsSwept + 64) {
+        for (auto it = d->FSubItemRefs.begin(); it != d->FSubItemRefs.end();) {
             if (it.value().isNull())
-                it = FSubItemRefs.erase(it);
+                it = d->FSubItemRefs.erase(it);
             else
                 ++it;
         }
-        for (auto it = FRefOfSubItem.begin(); it != FRefOfSubItem.end();) {
-            if (!FSubItemRefs.contains(it.value()))
-                it = FRefOfSubItem.erase(it);
+        for (auto it = d->FRefOfSubItem.begin(); it != d->FRefOfSubItem.end();) {
+            if (!d->FSubItemRefs.contains(it.value()))
+                it = d->FRefOfSubItem.erase(it);
             else
                 ++it;
         }
-        FRefsSwept = int(FSubItemRefs.size());
+        d->FRefsSwept = int(d->FSubItemRefs.size());
     }
-    const int reference = ++FLastSubItemRef;
-    FSubItemRefs.insert(reference, SubItem);
-    FRefOfSubItem.insert(SubItem, reference);
+    const int reference = ++d->FLastSubItemRef;
+    d->FSubItemRefs.insert(reference, SubItem);
+    d->FRefOfSubItem.insert(SubItem, reference);
     return QString::number(reference);
 }
 
@@ -1096,7 +1213,7 @@ TSchemaSubItem *TfrmZkSQLBuilder::ReferencedSubItem(const QString &Text) const
     int reference = 0;
     if (Text.isEmpty() || !TryStrToInt(Text, reference) || QString::number(reference) != Text)
         return nullptr; // only the text this form writes names a row
-    TSchemaSubItem *row = FSubItemRefs.value(reference);
+    TSchemaSubItem *row = d->FSubItemRefs.value(reference);
     if (!row || !SchemaDesignArea)
         return nullptr;
     TSchemaItem *owner = row->ItemOwner();
@@ -1110,19 +1227,19 @@ int TfrmZkSQLBuilder::columnOf(const TSchemaSubItem *SubItem) const
 {
     if (!SubItem)
         return -1;
-    if (FColumnOfRowVersion != sgColumnGrid->CellsVersion()) {
-        FColumnOfRow.clear();
+    if (d->FColumnOfRowVersion != sgColumnGrid->CellsVersion()) {
+        d->FColumnOfRow.clear();
         // The last column of a row wins, as a walk from the last column finds it first.
         for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
             if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(col, RowField)))
-                FColumnOfRow.insert(row, col);
+                d->FColumnOfRow.insert(row, col);
         }
-        FColumnOfRowVersion = sgColumnGrid->CellsVersion();
+        d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
     }
-    const int col = FColumnOfRow.value(SubItem, -1);
+    const int col = d->FColumnOfRow.value(SubItem, -1);
     if (col >= 0 && ReferencedSubItem(sgColumnGrid->Cells(col, RowField)) != SubItem) {
         // A row freed since left its address to this one: walk the grid again.
-        FColumnOfRowVersion = ~quint64(0);
+        d->FColumnOfRowVersion = ~quint64(0);
         return columnOf(SubItem);
     }
     return col;
@@ -1140,7 +1257,7 @@ void TfrmZkSQLBuilder::removeColumn(int ACol)
                 ItemPosition(SchemaDesignArea, row->ItemOwner()), RowPosition(row), cells);
         }
     }
-    const bool indexed = FColumnOfRowVersion == sgColumnGrid->CellsVersion();
+    const bool indexed = d->FColumnOfRowVersion == sgColumnGrid->CellsVersion();
     const TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
     const int last = sgColumnGrid->ColCount() - 1;
     sgColumnGrid->ClearColumn(ACol);
@@ -1148,15 +1265,15 @@ void TfrmZkSQLBuilder::removeColumn(int ACol)
     if (deleted)
         sgColumnGrid->DeleteColumn(ACol);
     if (indexed) {
-        if (row && FColumnOfRow.value(row, -1) == ACol)
-            FColumnOfRow.remove(row);
+        if (row && d->FColumnOfRow.value(row, -1) == ACol)
+            d->FColumnOfRow.remove(row);
         if (deleted && ACol != last) {
-            for (int &col : FColumnOfRow) {
+            for (int &col : d->FColumnOfRow) {
                 if (col > ACol)
                     --col;
             }
         }
-        FColumnOfRowVersion = sgColumnGrid->CellsVersion();
+        d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
     }
     bool canSelect = true;
     sgColumnGridSelectCell(sgColumnGrid, 1, RowTable, canSelect);
@@ -1203,7 +1320,7 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
         }
     } else if (col < 0 && subItem->Checked()) {
         const QString reference = SubItemReference(subItem);
-        const bool indexed = FColumnOfRowVersion == sgColumnGrid->CellsVersion();
+        const bool indexed = d->FColumnOfRowVersion == sgColumnGrid->CellsVersion();
         int last = sgColumnGrid->ColCount() - 1;
         if (!sgColumnGrid->Cells(last, RowField).isEmpty()) {
             sgColumnGrid->SetColCount(sgColumnGrid->ColCount() + 1);
@@ -1212,8 +1329,8 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
         sgColumnGrid->SetCells(last, RowField, reference);
         sgColumnGrid->SetCells(last, RowTable, item->Caption());
         if (indexed) {
-            FColumnOfRow.insert(subItem, last);
-            FColumnOfRowVersion = sgColumnGrid->CellsVersion();
+            d->FColumnOfRow.insert(subItem, last);
+            d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
         }
     }
 }
@@ -1223,7 +1340,7 @@ void TfrmZkSQLBuilder::hideEditors()
     for (QWidget *editor :
         std::initializer_list<QWidget *> { cbTables, cbValues, cbSorting, edWhere, cbGroupBy })
         editor->hide();
-    FEditCol = FEditRow = -1;
+    d->FEditCol = d->FEditRow = -1;
 }
 
 void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, bool &CanSelect)
@@ -1253,11 +1370,11 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
         editor = cbGroupBy;
         break;
     case RowShow:
-        editor = FExtendedGrid ? cbGroupBy : nullptr;
+        editor = d->FExtendedGrid ? cbGroupBy : nullptr;
         break;
     case RowAlias:
     case RowSortOrder:
-        editor = FExtendedGrid ? edWhere : nullptr;
+        editor = d->FExtendedGrid ? edWhere : nullptr;
         break;
     default:
         return;
@@ -1294,8 +1411,8 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
         else
             edWhere->setText(text);
     }
-    FEditCol = ACol;
-    FEditRow = ARow;
+    d->FEditCol = ACol;
+    d->FEditRow = ARow;
     editor->show();
     editor->raise();
     editor->setFocus();
@@ -1305,8 +1422,8 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
 {
     // The value goes to the cell the editor was placed over, which is the grid's current cell
     // unless the editor was opened by a column's removal.
-    const int col = FEditCol;
-    const int row = FEditRow;
+    const int col = d->FEditCol;
+    const int row = d->FEditRow;
     const QString before = sgColumnGrid->Cells(col, row);
     const auto record = qScopeGuard([&] {
         const QString after = sgColumnGrid->Cells(col, row);
@@ -1352,7 +1469,7 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
 
 bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == pnlToolbar && event->type() == QEvent::Resize && !FDestroying)
+    if (watched == pnlToolbar && event->type() == QEvent::Resize && !d->FDestroying)
         Guarded([&] { pnlToolbarResize(pnlToolbar); });
     if (sgColumnGrid && watched == sgColumnGrid->viewport() && event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
@@ -1364,7 +1481,7 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     // Return in the edit commits its text (and goes no further: it is not the dialog's OK).
-    if (!FDestroying && watched == edWhere && event->type() == QEvent::KeyPress) {
+    if (!d->FDestroying && watched == edWhere && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             Guarded([&] {
@@ -1377,7 +1494,7 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
     // The click that opens a grouping cell's check box ticks it too: one click, as on any box.
     if (sgColumnGrid && watched == sgColumnGrid->viewport()
         && event->type() == QEvent::MouseButtonRelease && cbGroupBy->isVisible()
-        && (FEditRow == RowGrouping || (FExtendedGrid && FEditRow == RowShow))) {
+        && (d->FEditRow == RowGrouping || (d->FExtendedGrid && d->FEditRow == RowShow))) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         int col = -1;
         int row = -1;
@@ -1385,11 +1502,11 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
             && sgColumnGrid->MouseToCell(
                 sgColumnGrid->viewport()->mapTo(sgColumnGrid, mouse->position().toPoint()), col,
                 row)
-            && col == FEditCol && row == FEditRow)
+            && col == d->FEditCol && row == d->FEditRow)
             cbGroupBy->toggle();
     }
     // The exit of the edit and of the check box commits their value.
-    if (!FDestroying && event->type() == QEvent::FocusOut
+    if (!d->FDestroying && event->type() == QEvent::FocusOut
         && (watched == edWhere || watched == cbGroupBy)) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (static_cast<QWidget *>(watched)->isVisible() && reason != Qt::ActiveWindowFocusReason
@@ -1413,7 +1530,7 @@ void TfrmZkSQLBuilder::sgColumnGridDrawCell(
         Canvas.fillRect(R, fixed);
         if (TSchemaSubItem *subItem = ReferencedSubItem(text))
             drawCellText(Canvas, R, subItem->Caption(), Qt::AlignHCenter);
-        else if (FExtendedGrid && ACol > 0 && text == AllRowsCell)
+        else if (d->FExtendedGrid && ACol > 0 && text == AllRowsCell)
             drawCellText(Canvas, R, text, Qt::AlignHCenter);
         return;
     }
@@ -1421,9 +1538,9 @@ void TfrmZkSQLBuilder::sgColumnGridDrawCell(
     if (ACol == 0) {
         Canvas.setFont(bold);
         drawCellText(Canvas, R, text + QLatin1Char(' '), Qt::AlignRight);
-    } else if (ARow == RowGrouping || (FExtendedGrid && ARow == RowShow)) {
+    } else if (ARow == RowGrouping || (d->FExtendedGrid && ARow == RowShow)) {
         // Under the check-box editor the editor alone shows the box.
-        if (!(cbGroupBy->isVisible() && FEditCol == ACol && FEditRow == ARow))
+        if (!(cbGroupBy->isVisible() && d->FEditCol == ACol && d->FEditRow == ARow))
             DrawCheckBox(Canvas, R,
                 ARow == RowShow ? text != QLatin1String("0") : text == QLatin1String("1"));
     } else {
@@ -1436,7 +1553,7 @@ QString TfrmZkSQLBuilder::CellToolTip(const QPoint &Point) const
     int col = -1;
     int row = -1;
     if (!sgColumnGrid->MouseToCell(Point, col, row)
-        || (col > 0 && (row == RowGrouping || (FExtendedGrid && row == RowShow))))
+        || (col > 0 && (row == RowGrouping || (d->FExtendedGrid && row == RowShow))))
         return QString();
     QString text = sgColumnGrid->Cells(col, row);
     if (row == RowField && col > 0) {
@@ -1471,21 +1588,21 @@ void TfrmZkSQLBuilder::GetCheckBoxSize()
 
 void TfrmZkSQLBuilder::SetSQLText(const QString &Value)
 {
-    FSQLText = Value;
+    d->FSQLText = Value;
     {
-        const QScopedValueRollback<bool> setting(FSettingText, true);
+        const QScopedValueRollback<bool> setting(d->FSettingText, true);
         SQLMemo->setPlainText(Value);
     }
-    FTextTyped = false;
-    if (FSQLEditable)
+    d->FTextTyped = false;
+    if (d->FSQLEditable)
         CheckSQLText();
-    FSQLSource = statementSource();
-    FCleanState = workState();
+    d->FSQLSource = statementSource();
+    d->FCleanState = workState();
 }
 
 bool TfrmZkSQLBuilder::IsStatementStale()
 {
-    return statementSource() != FSQLSource;
+    return statementSource() != d->FSQLSource;
 }
 
 QString TfrmZkSQLBuilder::statementSource()
@@ -1501,16 +1618,16 @@ QString TfrmZkSQLBuilder::statementSource()
 void TfrmZkSQLBuilder::generateStatement()
 {
     const QString sql = GenerateSQL();
-    FSQLText = sql;
+    d->FSQLText = sql;
     {
-        const QScopedValueRollback<bool> setting(FSettingText, true);
+        const QScopedValueRollback<bool> setting(d->FSettingText, true);
         SQLMemo->setPlainText(sql);
     }
-    FTextTyped = false;
-    if (FSQLEditable)
+    d->FTextTyped = false;
+    if (d->FSQLEditable)
         CheckSQLText();
-    FSQLSource = statementSource();
-    const QStringList notes = FImportNotes + QueryNotes(queryInput(true));
+    d->FSQLSource = statementSource();
+    const QStringList notes = d->FImportNotes + QueryNotes(queryInput(true));
     lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
     lblSQLNotes->setVisible(!notes.isEmpty());
 }
@@ -1519,25 +1636,25 @@ void TfrmZkSQLBuilder::executeStatement()
 {
     // The previous rows go, whatever happens to this run.
     DBGrid1->setModel(nullptr);
-    FResult = nullptr;
-    delete FOwnedResult.data();
+    d->FResult = nullptr;
+    delete d->FOwnedResult.data();
     lblResultError->hide();
     lblResultError->clear();
 
-    FRun.reset(); // a run still going is cancelled
+    d->FRun.reset(); // a run still going is cancelled
     if (lblResultStatus)
         lblResultStatus->clear();
     QString error;
     QAbstractItemModel *result = nullptr;
-    if (TSchemaDataEngine *engine = FDataEngine) {
+    if (TSchemaDataEngine *engine = d->FDataEngine) {
         try {
-            if (FBackgroundExecution) {
-                if (TSchemaQueryRun *run = engine->StartSQL(FSQLText, FRowLimit)) {
+            if (d->FBackgroundExecution) {
+                if (TSchemaQueryRun *run = engine->StartSQL(d->FSQLText, d->FRowLimit)) {
                     startRun(run);
                     return;
                 }
             }
-            result = engine->ExecSQL(FSQLText);
+            result = engine->ExecSQL(d->FSQLText);
         } catch (const EAbort &) {
             throw;
         } catch (const Exception &e) {
@@ -1553,9 +1670,9 @@ void TfrmZkSQLBuilder::executeStatement()
         // A model without a parent is the form's to free; one with a parent stays its owner's.
         if (!result->parent()) {
             result->setParent(this);
-            FOwnedResult = result;
+            d->FOwnedResult = result;
         }
-        FResult = result;
+        d->FResult = result;
         DBGrid1->setModel(result);
         // Columns as wide as their titles and first rows, within reason.
         DBGrid1->horizontalHeader()->setResizeContentsPrecision(50);
@@ -1567,7 +1684,7 @@ void TfrmZkSQLBuilder::executeStatement()
         lblResultError->setText(error);
         lblResultError->show();
     }
-    if (FBackgroundExecution)
+    if (d->FBackgroundExecution)
         showRunStatus();
 }
 
@@ -1575,17 +1692,17 @@ void TfrmZkSQLBuilder::CommitEditor()
 {
     // What is typed counts wherever the user goes next: the text edit and the check box write
     // their value when it differs from the cell's.
-    if (FEditCol < 0 || FEditRow < 0)
+    if (d->FEditCol < 0 || d->FEditRow < 0)
         return;
     if (!edWhere->isHidden()) {
-        if (edWhere->text() != sgColumnGrid->Cells(FEditCol, FEditRow))
+        if (edWhere->text() != sgColumnGrid->Cells(d->FEditCol, d->FEditRow))
             cbInplaceChange(edWhere);
         else
             edWhere->hide();
     } else if (!cbGroupBy->isHidden()) {
-        const QString cell = sgColumnGrid->Cells(FEditCol, FEditRow);
+        const QString cell = sgColumnGrid->Cells(d->FEditCol, d->FEditRow);
         const bool ticked
-            = FEditRow == RowShow ? cell != QLatin1String("0") : cell == QLatin1String("1");
+            = d->FEditRow == RowShow ? cell != QLatin1String("0") : cell == QLatin1String("1");
         if (cbGroupBy->isChecked() != ticked)
             cbInplaceChange(cbGroupBy);
     }
@@ -1603,7 +1720,7 @@ void TfrmZkSQLBuilder::pcSQLChange(QObject *)
     } else if (page == tsResults) {
         // The page runs what the SQL page holds; a statement the diagram or grid have left
         // behind is generated anew rather than run stale.
-        if (!keepTypedText() && (FSQLText.isEmpty() || IsStatementStale()))
+        if (!keepTypedText() && (d->FSQLText.isEmpty() || IsStatementStale()))
             generateStatement();
         executeStatement();
     }
@@ -1623,7 +1740,7 @@ void TfrmZkSQLBuilder::btnNewClick(QObject *)
 void TfrmZkSQLBuilder::btnOpenClick(QObject *)
 {
     QString fileName;
-    if (!DialogService()->ExecuteOpenDialog(this, FFileFilter, FDefaultExt, fileName))
+    if (!DialogService()->ExecuteOpenDialog(this, d->FFileFilter, d->FDefaultExt, fileName))
         return;
     FInternalUpdate = true;
     try {
@@ -1641,9 +1758,9 @@ void TfrmZkSQLBuilder::btnSaveClick(QObject *)
 {
     CommitEditor();
     QString fileName;
-    if (DialogService()->ExecuteSaveDialog(this, FFileFilter, FDefaultExt, fileName)) {
+    if (DialogService()->ExecuteSaveDialog(this, d->FFileFilter, d->FDefaultExt, fileName)) {
         SchemaDesignArea->SaveToFile(fileName);
-        FCleanState = workState();
+        d->FCleanState = workState();
     }
 }
 
@@ -1709,9 +1826,9 @@ QString TfrmZkSQLBuilder::workState() const
 
 bool TfrmZkSQLBuilder::HasUnsavedChanges() const
 {
-    if (FTextTyped)
+    if (d->FTextTyped)
         return true; // a typed statement is work too
-    return workState() != FCleanState;
+    return workState() != d->FCleanState;
 }
 
 void TfrmZkSQLBuilder::reject()
@@ -1833,7 +1950,7 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
             column.Where = sgColumnGrid->Cells(col, RowWhere);
             column.Grouping = sgColumnGrid->Cells(col, RowGrouping);
             column.Having = sgColumnGrid->Cells(col, RowHaving);
-            if (FExtendedGrid) {
+            if (d->FExtendedGrid) {
                 column.AllRows = column.FieldCell == AllRowsCell;
                 column.Show = sgColumnGrid->Cells(col, RowShow);
                 column.Alias = sgColumnGrid->Cells(col, RowAlias);
@@ -1844,7 +1961,7 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
         input.Distinct = cbDistinct->isChecked();
     }
 
-    if (TSchemaDataEngine *engine = FDataEngine) {
+    if (TSchemaDataEngine *engine = d->FDataEngine) {
         input.SubType = engine->SQLSubType();
         input.Template = engine->GetSQLTemplate();
         input.JoinScript = [engine](const QString &strParent, const QString &strChild,
@@ -1857,13 +1974,13 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
         input.JoinAvailable
             = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
     }
-    if (const TGetSchemaItemEvent handler = FOnGetTableName) {
+    if (const TGetSchemaItemEvent handler = d->FOnGetTableName) {
         input.TableNameHook = [this, handler](const QueryTable &Table, bool IsAlias) {
             return handler(
                 this, qobject_cast<TSchemaItem *>(Table.Object), Table.ItemIndex, IsAlias);
         };
     }
-    if (const TGetSchemaSubItemEvent handler = FOnGetFieldName) {
+    if (const TGetSchemaSubItemEvent handler = d->FOnGetFieldName) {
         input.FieldNameHook = [this, handler](const QueryField &Field) {
             return handler(this, qobject_cast<TSchemaSubItem *>(Field.Object));
         };
@@ -1876,7 +1993,7 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
 
 SqlSpelling TfrmZkSQLBuilder::spelling() const
 {
-    return FDataEngine ? FDataEngine->StatementSpelling() : SqlSpelling();
+    return d->FDataEngine ? d->FDataEngine->StatementSpelling() : SqlSpelling();
 }
 
 QString TfrmZkSQLBuilder::GenerateSQL()
@@ -1896,9 +2013,9 @@ QString TfrmZkSQLBuilder::GetFieldName(TSchemaSubItem *SubItem)
     if (!SubItem)
         return QString();
     QueryInput input;
-    if (TSchemaDataEngine *engine = FDataEngine)
+    if (TSchemaDataEngine *engine = d->FDataEngine)
         input.Quoting = engine->NameQuoting();
-    if (const TGetSchemaSubItemEvent handler = FOnGetFieldName) {
+    if (const TGetSchemaSubItemEvent handler = d->FOnGetFieldName) {
         input.FieldNameHook = [this, handler](const QueryField &Field) {
             return handler(this, qobject_cast<TSchemaSubItem *>(Field.Object));
         };
@@ -1926,14 +2043,14 @@ TSchemaItem *AddNewItem(
 
 void TfrmZkSQLBuilder::SetSQLEditable(bool Value)
 {
-    FSQLEditable = Value;
+    d->FSQLEditable = Value;
     SQLMemo->setReadOnly(!Value);
     pnlSQLTools->setVisible(Value);
-    if (Value && !FHighlighter)
-        FHighlighter = new SqlHighlighter(SQLMemo->document());
-    else if (!Value && FHighlighter) {
-        delete FHighlighter;
-        FHighlighter = nullptr;
+    if (Value && !d->FHighlighter)
+        d->FHighlighter = new SqlHighlighter(SQLMemo->document());
+    else if (!Value && d->FHighlighter) {
+        delete d->FHighlighter;
+        d->FHighlighter = nullptr;
     }
     if (Value)
         CheckSQLText();
@@ -1943,55 +2060,55 @@ void TfrmZkSQLBuilder::SetSQLEditable(bool Value)
 
 void TfrmZkSQLBuilder::SetBackgroundExecution(bool Value)
 {
-    FBackgroundExecution = Value;
+    d->FBackgroundExecution = Value;
     pnlResultTools->setVisible(Value);
 }
 
 void TfrmZkSQLBuilder::SetRowLimit(int Value)
 {
-    FRowLimit = qMax(0, Value);
+    d->FRowLimit = qMax(0, Value);
     const QSignalBlocker quiet(seRowLimit);
-    seRowLimit->setValue(FRowLimit);
+    seRowLimit->setValue(d->FRowLimit);
 }
 
 void TfrmZkSQLBuilder::sqlTextEdited()
 {
-    if (FSettingText || !FSQLEditable)
+    if (d->FSettingText || !d->FSQLEditable)
         return;
-    if (!FTextTyped) {
+    if (!d->FTextTyped) {
         // The work the typed text stands for: the diagram and grid do not change while the
         // user types.
-        FTypedState = workState();
-        FTextTyped = true;
+        d->FTypedState = workState();
+        d->FTextTyped = true;
     }
-    FSQLText = SQLMemo->toPlainText();
-    FCheckTimer->start();
+    d->FSQLText = SQLMemo->toPlainText();
+    d->FCheckTimer->start();
 }
 
 bool TfrmZkSQLBuilder::keepTypedText()
 {
-    if (!FSQLEditable || !FTextTyped)
+    if (!d->FSQLEditable || !d->FTextTyped)
         return false;
-    if (workState() == FTypedState)
+    if (workState() == d->FTypedState)
         return true;
     const bool replace = DialogService()->Confirm(this,
         tr("The SQL page holds a statement you typed, and the diagram or grid changed since. "
            "Replace the typed statement with the diagram's?"));
     if (replace) {
-        FTextTyped = false;
+        d->FTextTyped = false;
         return false;
     }
-    FTypedState = workState(); // the typed text now stands for this work
+    d->FTypedState = workState(); // the typed text now stands for this work
     return true;
 }
 
 void TfrmZkSQLBuilder::CheckSQLText()
 {
-    FCheckTimer->stop();
+    d->FCheckTimer->stop();
     const QString text = SQLMemo->toPlainText();
     // PostgreSQL's parser reads the join-tree and the local dialect; the others' join marks
     // and lines are no SQL it knows.
-    const TSQLSubType dialect = FDataEngine ? FDataEngine->SQLSubType() : stStandard;
+    const TSQLSubType dialect = d->FDataEngine ? d->FDataEngine->SQLSubType() : stStandard;
     if (text.trimmed().isEmpty() || (dialect != stAnsi && dialect != stLocal)) {
         markSQLError(QString(), -1);
         return;
@@ -2006,16 +2123,16 @@ void TfrmZkSQLBuilder::CheckSQLText()
 
 void TfrmZkSQLBuilder::markSQLError(const QString &Error, qsizetype Position)
 {
-    FSQLError = Error;
-    FSQLErrorPosition = Error.isEmpty() ? -1 : Position;
+    d->FSQLError = Error;
+    d->FSQLErrorPosition = Error.isEmpty() ? -1 : Position;
     lblSQLError->setText(Error);
     lblSQLError->setToolTip(Error);
     QList<QTextEdit::ExtraSelection> marks;
-    if (FSQLErrorPosition >= 0) {
+    if (d->FSQLErrorPosition >= 0) {
         QTextEdit::ExtraSelection mark;
         mark.cursor = QTextCursor(SQLMemo->document());
         const int at
-            = int(qMin<qsizetype>(FSQLErrorPosition, SQLMemo->document()->characterCount() - 1));
+            = int(qMin<qsizetype>(d->FSQLErrorPosition, SQLMemo->document()->characterCount() - 1));
         mark.cursor.setPosition(at);
         mark.cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
         if (!mark.cursor.hasSelection())
@@ -2047,11 +2164,11 @@ void TfrmZkSQLBuilder::RunSQLText()
 {
     CommitEditor();
     const QString text = SQLMemo->toPlainText();
-    if (text != FSQLText || FTextTyped) {
-        FSQLText = text;
-        if (!FTextTyped)
-            FTypedState = workState();
-        FTextTyped = FSQLEditable;
+    if (text != d->FSQLText || d->FTextTyped) {
+        d->FSQLText = text;
+        if (!d->FTextTyped)
+            d->FTypedState = workState();
+        d->FTextTyped = d->FSQLEditable;
     }
     if (pcSQL->currentWidget() == tsResults)
         executeStatement();
@@ -2061,26 +2178,26 @@ void TfrmZkSQLBuilder::RunSQLText()
 
 bool TfrmZkSQLBuilder::IsRunning() const
 {
-    return FRun && !FRun->IsFinished() && FRun->IsFetching();
+    return d->FRun && !d->FRun->IsFinished() && d->FRun->IsFetching();
 }
 
 void TfrmZkSQLBuilder::CancelRun()
 {
-    if (FRun && !FRun->IsFinished())
-        FRun->Cancel();
+    if (d->FRun && !d->FRun->IsFinished())
+        d->FRun->Cancel();
 }
 
 void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
 {
-    FRun.reset(Run);
-    FRunError.clear();
-    FRunCancelled = false;
-    FRunTime = -1;
+    d->FRun.reset(Run);
+    d->FRunError.clear();
+    d->FRunCancelled = false;
+    d->FRunTime = -1;
     auto *model = new TSchemaRunModel(Run, this);
-    FOwnedResult = model;
-    FResult = model;
+    d->FOwnedResult = model;
+    d->FResult = model;
     DBGrid1->setModel(model);
-    FRunStarted = QDateTime::currentMSecsSinceEpoch();
+    d->FRunStarted = QDateTime::currentMSecsSinceEpoch();
     pbRunning->show();
     btnCancelRun->setEnabled(true);
     bool first = true;
@@ -2097,10 +2214,10 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
             header->setResizeContentsPrecision(qBound(1, onScreen, 50));
             DBGrid1->resizeColumnsToContents();
             header->setResizeContentsPrecision(50);
-            for (int col = 0; col < FResult->columnCount(); ++col)
+            for (int col = 0; col < d->FResult->columnCount(); ++col)
                 DBGrid1->setColumnWidth(col, qMin(DBGrid1->columnWidth(col), 300));
         }
-        if (FRun && !FRun->IsFinished()) {
+        if (d->FRun && !d->FRun->IsFinished()) {
             // Between pages nothing runs: the user scrolls for more.
             pbRunning->hide();
             btnCancelRun->setEnabled(false);
@@ -2109,15 +2226,15 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
     });
     connect(Run, &TSchemaQueryRun::Finished, this,
         [this](const QString &error, int position, bool cancelled) {
-            FRunTime = QDateTime::currentMSecsSinceEpoch() - FRunStarted;
-            FRunError = error;
-            FRunCancelled = cancelled;
+            d->FRunTime = QDateTime::currentMSecsSinceEpoch() - d->FRunStarted;
+            d->FRunError = error;
+            d->FRunCancelled = cancelled;
             pbRunning->hide();
             btnCancelRun->setEnabled(false);
             if (!error.isEmpty()) {
                 lblResultError->setText(error);
                 lblResultError->show();
-                if (position >= 0 && FSQLEditable && SQLMemo->toPlainText() == FSQLText)
+                if (position >= 0 && d->FSQLEditable && SQLMemo->toPlainText() == d->FSQLText)
                     markSQLError(error, position);
             }
             showRunStatus();
@@ -2127,27 +2244,27 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
 
 void TfrmZkSQLBuilder::showRunStatus()
 {
-    const int rows = FResult ? FResult->rowCount() : 0;
-    const bool more = FResult && FResult->canFetchMore(QModelIndex());
+    const int rows = d->FResult ? d->FResult->rowCount() : 0;
+    const bool more = d->FResult && d->FResult->canFetchMore(QModelIndex());
     QString status;
-    if (!FRunError.isEmpty()) {
+    if (!d->FRunError.isEmpty()) {
         status = tr("Error after %n row(s)", nullptr, rows);
-    } else if (FRunCancelled) {
+    } else if (d->FRunCancelled) {
         status = tr("Cancelled after %n row(s)", nullptr, rows);
     } else if (IsRunning()) {
         status = rows > 0 ? tr("Running: %n row(s) so far", nullptr, rows) : tr("Running...");
     } else if (more) {
         status = tr("%n row(s) so far; more as you scroll", nullptr, rows);
-    } else if (FResult) {
+    } else if (d->FResult) {
         status = tr("%n row(s)", nullptr, rows);
-        if (FRowLimit > 0 && rows >= FRowLimit)
+        if (d->FRowLimit > 0 && rows >= d->FRowLimit)
             status += tr(" (the row limit)");
     }
-    if (FRunTime >= 0 && !status.isEmpty())
-        status += tr(", %1 ms").arg(FRunTime);
+    if (d->FRunTime >= 0 && !status.isEmpty())
+        status += tr(", %1 ms").arg(d->FRunTime);
     lblResultStatus->setText(status);
     // An error shows the style's error icon beside its line.
-    const bool failed = !FRunError.isEmpty() || !lblResultError->text().isEmpty();
+    const bool failed = !d->FRunError.isEmpty() || !lblResultError->text().isEmpty();
     if (failed) {
         const int side = lblResultStatus->fontMetrics().height();
         lblResultIcon->setPixmap(style()
@@ -2160,7 +2277,7 @@ void TfrmZkSQLBuilder::showRunStatus()
 QString TfrmZkSQLBuilder::SelectedCellsText() const
 {
     const QItemSelectionModel *selection = DBGrid1->selectionModel();
-    if (!selection || !FResult)
+    if (!selection || !d->FResult)
         return QString();
     const QModelIndexList cells = selection->selectedIndexes();
     if (cells.isEmpty())
@@ -2180,7 +2297,7 @@ QString TfrmZkSQLBuilder::SelectedCellsText() const
         for (int c = left; c <= right; ++c) {
             QString value;
             if (chosen.contains({ r, c }))
-                value = FResult->data(FResult->index(r, c)).toString();
+                value = d->FResult->data(d->FResult->index(r, c)).toString();
             value.replace(QLatin1Char('\t'), QLatin1Char(' '));
             value.replace(QLatin1Char('\n'), QLatin1Char(' '));
             value.replace(QLatin1Char('\r'), QLatin1Char(' '));
@@ -2193,7 +2310,7 @@ QString TfrmZkSQLBuilder::SelectedCellsText() const
 
 bool TfrmZkSQLBuilder::SaveResultsCsv(const QString &FileName, QString *Error)
 {
-    QAbstractItemModel *model = FResult;
+    QAbstractItemModel *model = d->FResult;
     if (!model) {
         if (Error)
             *Error = tr("There are no results to save.");
@@ -2314,10 +2431,10 @@ void TfrmZkSQLBuilder::showEvent(QShowEvent *event)
 
 void TfrmZkSQLBuilder::SetExtendedGrid(bool Value)
 {
-    if (FExtendedGrid == Value)
+    if (d->FExtendedGrid == Value)
         return;
     hideEditors();
-    FExtendedGrid = Value;
+    d->FExtendedGrid = Value;
     const bool grouped = anyGrouped(sgColumnGrid);
     if (Value) {
         sgColumnGrid->SetRowCount(LastGridRow + 1);
@@ -2343,7 +2460,7 @@ int TfrmZkSQLBuilder::appendColumn()
         sgColumnGrid->SetColCount(sgColumnGrid->ColCount() + 1);
         last = sgColumnGrid->ColCount() - 1;
     }
-    if (FExtendedGrid)
+    if (d->FExtendedGrid)
         sgColumnGrid->SetCells(last, RowShow, QStringLiteral("1"));
     return last;
 }
@@ -2446,7 +2563,7 @@ QString TfrmZkSQLBuilder::importCaption(const QString &Name, bool Quoted, QVaria
 
 void TfrmZkSQLBuilder::ShowImportNotes(const QStringList &Notes)
 {
-    FImportNotes = Notes;
+    d->FImportNotes = Notes;
     lblSQLNotes->setText(Notes.join(QLatin1Char('\n')));
     lblSQLNotes->setVisible(!Notes.isEmpty());
     const QString line = Notes.join(QStringLiteral("; "));
@@ -2490,8 +2607,8 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
             note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the table %1"), caption);
     }
     QueryImportOptions options;
-    options.SubType = FDataEngine ? FDataEngine->SQLSubType() : stStandard;
-    options.Extended = FExtendedGrid;
+    options.SubType = d->FDataEngine ? d->FDataEngine->SQLSubType() : stStandard;
+    options.Extended = d->FExtendedGrid;
     options.Caption
         = [this](const QString &Name, bool Quoted) { return importCaption(Name, Quoted, nullptr); };
     QHash<QString, QStringList> fields;
@@ -2608,7 +2725,7 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
                 continue;
             }
             if (row->Checked()) {
-                if (!FExtendedGrid || (col = DuplicateColumn(columnOf(row))) < 0) {
+                if (!d->FExtendedGrid || (col = DuplicateColumn(columnOf(row))) < 0) {
                     note(
                         QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the field %1 a second time"),
                         columnText(c.Table, c.Field));
@@ -2637,7 +2754,7 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
         }
         if (!c.Having.isEmpty())
             sgColumnGrid->SetCells(col, RowHaving, render(c.Having));
-        if (FExtendedGrid) {
+        if (d->FExtendedGrid) {
             sgColumnGrid->SetCells(
                 col, RowShow, c.Show ? QStringLiteral("1") : QStringLiteral("0"));
             sgColumnGrid->SetCells(col, RowAlias, c.Alias);
