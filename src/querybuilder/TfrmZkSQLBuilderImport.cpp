@@ -61,113 +61,157 @@ void TfrmZkSQLBuilder::ShowImportNotes(const QStringList &Notes)
     lblImportNotes->setVisible(!Notes.isEmpty());
 }
 
-QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
-{
-    QStringList notes;
-    auto show = [&] {
-        notes.removeDuplicates();
-        ShowImportNotes(notes);
-        return notes;
-    };
-    if (!Query.Ok) {
-        notes << QCoreApplication::translate(
-            "Diduza::TfrmZkSQLBuilder", "The statement could not be read: %1")
-                     .arg(Query.Error);
+// ImportQuery's steps, in order: the tables, the plan, the items' places, the joins and their
+// conditions, the fields with their cells.
+class TfrmZkSQLBuilderPrivate::Importer {
+public:
+    Importer(TfrmZkSQLBuilder *form, const ImportedQuery &query)
+        : form(form)
+        , d(form->d.get())
+        , Query(query)
+        , area(form->SchemaDesignArea)
+    {
+    }
+
+    QStringList run()
+    {
+        if (!Query.Ok) {
+            notes << QCoreApplication::translate(
+                "Diduza::TfrmZkSQLBuilder", "The statement could not be read: %1")
+                         .arg(Query.Error);
+            return show();
+        }
+        tables();
+        makePlan();
+        place();
+        joins();
+        conditions();
+        fields();
+        if (grouped)
+            showHavingRow(form, true);
+        form->cbDistinct->setChecked(plan.Distinct);
         return show();
     }
-    TSchemaDesignArea *area = SchemaDesignArea;
-    auto note = [&notes](const char *text, const QString &arg) {
+
+private:
+    QStringList show()
+    {
+        notes.removeDuplicates();
+        form->ShowImportNotes(notes);
+        return notes;
+    }
+    void note(const char *text, const QString &arg)
+    {
         notes << QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", text).arg(arg);
-    };
+    }
 
     // The tables first, in FROM order: their rows are the catalogue the plan reads.
-    const int tableCount = int(Query.Tables.size());
-    QVector<QPointer<TSchemaItem>> items(tableCount);
-    for (int t = 0; t < tableCount; ++t) {
-        QVariant object;
-        const QString caption
-            = importCaption(Query.Tables.at(t).Name, Query.Tables.at(t).Quoted, &object);
-        items[t] = area->AddItemObject(caption, scCheckListBox, object);
-        if (!items[t])
-            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the table %1"), caption);
-    }
-    QueryImportOptions options;
-    options.SubType = d->FDataEngine ? d->FDataEngine->SQLSubType() : stStandard;
-    options.Extended = d->FExtendedGrid;
-    options.Caption
-        = [this](const QString &Name, bool Quoted) { return importCaption(Name, Quoted, nullptr); };
-    QHash<QString, QStringList> fields;
-    for (const QPointer<TSchemaItem> &item : items) {
-        if (!item || fields.contains(item->Caption()))
-            continue;
-        QStringList names;
-        for (int r = 0; r < item->GetSubItemCount(); ++r) {
-            if (item->GetSubItem(r)->Caption() != AllFields)
-                names << item->GetSubItem(r)->Caption();
+    void tables()
+    {
+        const int tableCount = int(Query.Tables.size());
+        items.resize(tableCount);
+        for (int t = 0; t < tableCount; ++t) {
+            QVariant object;
+            const QString caption
+                = form->importCaption(Query.Tables.at(t).Name, Query.Tables.at(t).Quoted, &object);
+            items[t] = area->AddItemObject(caption, scCheckListBox, object);
+            if (!items[t])
+                note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the table %1"), caption);
         }
-        fields.insert(item->Caption(), names);
     }
-    options.Fields = [&fields](const QString &Caption) { return fields.value(Caption); };
-    const QueryImportPlan plan = PlanImport(Query, options);
-    notes << plan.LeftOut;
+
+    void makePlan()
+    {
+        QueryImportOptions options;
+        options.SubType = d->FDataEngine ? d->FDataEngine->SQLSubType() : stStandard;
+        options.Extended = d->FExtendedGrid;
+        TfrmZkSQLBuilder *self = form;
+        options.Caption = [self](const QString &Name, bool Quoted) {
+            return self->importCaption(Name, Quoted, nullptr);
+        };
+        QHash<QString, QStringList> fields;
+        for (const QPointer<TSchemaItem> &item : items) {
+            if (!item || fields.contains(item->Caption()))
+                continue;
+            QStringList names;
+            for (int r = 0; r < item->GetSubItemCount(); ++r) {
+                if (item->GetSubItem(r)->Caption() != AllFields)
+                    names << item->GetSubItem(r)->Caption();
+            }
+            fields.insert(item->Caption(), names);
+        }
+        options.Fields = [&fields](const QString &Caption) { return fields.value(Caption); };
+        plan = PlanImport(Query, options);
+        notes << plan.LeftOut;
+    }
 
     // The items in the plan's order, in one row from (20, 20).
-    QVector<TSchemaItem *> planned(plan.Tables.size(), nullptr);
-    for (int k = 0; k < plan.Tables.size(); ++k)
-        planned[k] = items.value(plan.Tables.at(k).Source);
-    int base = area->ControlCount();
-    for (const QPointer<TSchemaItem> &item : items) {
-        if (item)
-            base = std::min(base, area->IndexOfControl(item));
+    void place()
+    {
+        planned = QVector<TSchemaItem *>(plan.Tables.size(), nullptr);
+        for (int k = 0; k < plan.Tables.size(); ++k)
+            planned[k] = items.value(plan.Tables.at(k).Source);
+        int base = area->ControlCount();
+        for (const QPointer<TSchemaItem> &item : items) {
+            if (item)
+                base = std::min(base, area->IndexOfControl(item));
+        }
+        int place = 0;
+        int left = 20;
+        for (TSchemaItem *item : planned) {
+            if (!item)
+                continue;
+            area->MoveControlTo(item, base + place++);
+            item->SetLeft(left);
+            item->SetTop(20);
+            left += item->Width() + 20;
+        }
     }
-    int place = 0;
-    int left = 20;
-    for (TSchemaItem *item : planned) {
-        if (!item)
-            continue;
-        area->MoveControlTo(item, base + place++);
-        item->SetLeft(left);
-        item->SetTop(20);
-        left += item->Width() + 20;
-    }
-    auto rowOf = [&](int table, const QString &field) -> TSchemaSubItem * {
+
+    TSchemaSubItem *rowOf(int table, const QString &field) const
+    {
         TSchemaItem *item = planned.value(table);
         return item ? item->GetSubItemByName(field) : nullptr;
-    };
-    auto columnText = [&](int table, const QString &field) {
+    }
+    QString columnText(int table, const QString &field) const
+    {
         const QString caption = table >= 0 ? plan.Tables.at(table).Caption : QString();
         return caption.isEmpty() ? field : caption + QLatin1Char('.') + field;
-    };
+    }
 
     // Relations, then their conditions (naming a table may depend on every relation placed).
-    QVector<QPair<QPointer<TSchemaRelation>, const QueryImportPlan::Relation *>> made;
-    for (const QueryImportPlan::Relation &r : plan.Relations) {
-        TSchemaSubItem *parent = rowOf(r.ParentTable, r.ParentField);
-        TSchemaSubItem *child = rowOf(r.ChildTable, r.ChildField);
-        const QString text = columnText(r.ParentTable, r.ParentField) + QLatin1Char(' ')
-            + JoinOperatorText(r.Operator) + QLatin1Char(' ')
-            + columnText(r.ChildTable, r.ChildField);
-        if (!parent || !child) {
-            note(QT_TRANSLATE_NOOP(
-                     "Diduza::TfrmZkSQLBuilder", "the join %1: a column the table does not have"),
-                text);
-            continue;
-        }
-        try {
-            TSchemaRelation *relation
-                = area->AddRelation(parent->ItemOwner(), child->ItemOwner(), parent, child);
-            if (!relation)
+    void joins()
+    {
+        for (const QueryImportPlan::Relation &r : plan.Relations) {
+            TSchemaSubItem *parent = rowOf(r.ParentTable, r.ParentField);
+            TSchemaSubItem *child = rowOf(r.ChildTable, r.ChildField);
+            const QString text = columnText(r.ParentTable, r.ParentField) + QLatin1Char(' ')
+                + JoinOperatorText(r.Operator) + QLatin1Char(' ')
+                + columnText(r.ChildTable, r.ChildField);
+            if (!parent || !child) {
+                note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+                         "the join %1: a column the table does not have"),
+                    text);
                 continue;
-            relation->SetJoinOperator(r.Operator);
-            relation->SetJoinType(r.Join);
-            made.append({ relation, &r });
-        } catch (const Exception &e) {
-            note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the join %1: "), text);
-            notes.last() += e.Message();
+            }
+            try {
+                TSchemaRelation *relation
+                    = area->AddRelation(parent->ItemOwner(), child->ItemOwner(), parent, child);
+                if (!relation)
+                    continue;
+                relation->SetJoinOperator(r.Operator);
+                relation->SetJoinType(r.Join);
+                made.append({ relation, &r });
+            } catch (const Exception &e) {
+                note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the join %1: "), text);
+                notes.last() += e.Message();
+            }
         }
     }
+
     // A condition's text names each table as the rebuilt statement does.
-    const auto render = [&](const QVector<ImportText> &texts) {
+    QString render(const QVector<ImportText> &texts) const
+    {
         QStringList parts;
         for (const ImportText &text : texts) {
             parts << RenameTables(text, [&](const ImportColumn &column) -> QString {
@@ -177,11 +221,11 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
                     return QString();
                 QString name;
                 try {
-                    name = GetTableName(item, true);
+                    name = form->GetTableName(item, true);
                 } catch (...) {
                     // The application's name hook is for statements; the cell gets the name
                     // the builder itself gives.
-                    QueryInput input = queryInput(false);
+                    QueryInput input = form->queryInput(false);
                     input.TableNameHook = nullptr;
                     name = QueryTableName(input, tableOf(area, item), true);
                 }
@@ -189,68 +233,101 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
             });
         }
         return joinConditions(parts);
-    };
-    for (const auto &[relation, r] : made) {
-        if (relation && !r->Conditions.isEmpty())
-            relation->SetJoinCondition(render(r->Conditions));
+    }
+
+    void conditions()
+    {
+        for (const auto &[relation, r] : made) {
+            if (relation && !r->Conditions.isEmpty())
+                relation->SetJoinCondition(render(r->Conditions));
+        }
     }
 
     // The columns, in the plan's order: a tick adds a field's first column.
-    bool grouped = false;
-    for (const QueryImportPlan::Column &c : plan.Columns) {
-        int col = -1;
-        if (c.AllRows) {
-            col = AddAllRowsColumn();
-        } else {
-            TSchemaSubItem *row = rowOf(c.Table, c.Field);
-            if (!row) {
-                note(QT_TRANSLATE_NOOP(
-                         "Diduza::TfrmZkSQLBuilder", "the field %1: the table has no such column"),
-                    columnText(c.Table, c.Field));
-                continue;
-            }
-            if (row->Checked()) {
-                if (!d->FExtendedGrid || (col = DuplicateColumn(columnOf(row))) < 0) {
-                    note(
-                        QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the field %1 a second time"),
-                        columnText(c.Table, c.Field));
-                    continue;
-                }
-            } else {
-                row->SetChecked(true);
-                col = columnOf(row);
-            }
+    void fields()
+    {
+        for (const QueryImportPlan::Column &c : plan.Columns) {
+            const int col = column(c);
+            if (col >= 0)
+                cells(col, c);
         }
-        if (col < 0)
-            continue;
+    }
+
+    // The grid column of c, ticked or added; -1 when there is none.
+    int column(const QueryImportPlan::Column &c)
+    {
+        int col = -1;
+        if (c.AllRows)
+            return form->AddAllRowsColumn();
+        TSchemaSubItem *row = rowOf(c.Table, c.Field);
+        if (!row) {
+            note(QT_TRANSLATE_NOOP(
+                     "Diduza::TfrmZkSQLBuilder", "the field %1: the table has no such column"),
+                columnText(c.Table, c.Field));
+            return -1;
+        }
+        if (row->Checked()) {
+            if (!d->FExtendedGrid || (col = form->DuplicateColumn(form->columnOf(row))) < 0) {
+                note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the field %1 a second time"),
+                    columnText(c.Table, c.Field));
+                return -1;
+            }
+        } else {
+            row->SetChecked(true);
+            col = form->columnOf(row);
+        }
+        return col;
+    }
+
+    // The cells of column col, in the order of the grid's rows.
+    void cells(int col, const QueryImportPlan::Column &c)
+    {
+        TStringGrid *grid = form->sgColumnGrid;
         static const QHash<QString, TResString> choices
             = { { "SUM", _strValueSUM }, { "COUNT", _strValueCOUNT }, { "MAX", _strValueMAX },
                   { "MIN", _strValueMIN }, { "AVG", _strValueAVG } };
         if (!c.Aggregate.isEmpty())
-            sgColumnGrid->SetCells(col, RowCalculate, LoadResString(choices.value(c.Aggregate)));
+            grid->SetCells(col, RowCalculate, LoadResString(choices.value(c.Aggregate)));
         if (c.Sort > 0)
-            sgColumnGrid->SetCells(
-                col, RowSort, LoadResString(c.Sort == 2 ? _strSortDESC : _strSortASC));
-        if (!c.Where.isEmpty())
-            sgColumnGrid->SetCells(col, RowWhere, render(c.Where));
-        if (c.Grouped) {
-            sgColumnGrid->SetCells(col, RowGrouping, QStringLiteral("1"));
-            grouped = true;
-        }
-        if (!c.Having.isEmpty())
-            sgColumnGrid->SetCells(col, RowHaving, render(c.Having));
+            grid->SetCells(col, RowSort, LoadResString(c.Sort == 2 ? _strSortDESC : _strSortASC));
+        cellConditions(col, c);
         if (d->FExtendedGrid) {
-            sgColumnGrid->SetCells(
-                col, RowShow, c.Show ? QStringLiteral("1") : QStringLiteral("0"));
-            sgColumnGrid->SetCells(col, RowAlias, c.Alias);
-            sgColumnGrid->SetCells(
+            grid->SetCells(col, RowShow, c.Show ? QStringLiteral("1") : QStringLiteral("0"));
+            grid->SetCells(col, RowAlias, c.Alias);
+            grid->SetCells(
                 col, RowSortOrder, c.SortOrder > 0 ? QString::number(c.SortOrder) : QString());
         }
     }
-    if (grouped)
-        showHavingRow(this, true);
-    cbDistinct->setChecked(plan.Distinct);
-    return show();
+
+    // WHERE, GROUP BY and HAVING of column col.
+    void cellConditions(int col, const QueryImportPlan::Column &c)
+    {
+        TStringGrid *grid = form->sgColumnGrid;
+        if (!c.Where.isEmpty())
+            grid->SetCells(col, RowWhere, render(c.Where));
+        if (c.Grouped) {
+            grid->SetCells(col, RowGrouping, QStringLiteral("1"));
+            grouped = true;
+        }
+        if (!c.Having.isEmpty())
+            grid->SetCells(col, RowHaving, render(c.Having));
+    }
+
+    TfrmZkSQLBuilder *const form;
+    TfrmZkSQLBuilderPrivate *const d;
+    const ImportedQuery &Query;
+    TSchemaDesignArea *const area;
+    QStringList notes;
+    QVector<QPointer<TSchemaItem>> items;
+    QueryImportPlan plan;
+    QVector<TSchemaItem *> planned;
+    QVector<QPair<QPointer<TSchemaRelation>, const QueryImportPlan::Relation *>> made;
+    bool grouped = false;
+};
+
+QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
+{
+    return TfrmZkSQLBuilderPrivate::Importer(this, Query).run();
 }
 
 } // namespace Diduza

@@ -25,6 +25,8 @@ class TSchemaSubItem;
 class TfrmZkSQLBuilderPrivate {
 public:
     static TfrmZkSQLBuilderPrivate *get(TfrmZkSQLBuilder *form) { return form->d.get(); }
+    // ImportQuery's steps (TfrmZkSQLBuilderImport.cpp).
+    class Importer;
 
     QPointer<TSchemaDataEngine> FDataEngine;
     TDrawItemEvent FOnDrawTableItem;
