@@ -263,10 +263,10 @@ private:
     ItemLook m_data;
 };
 
-class ItemRemovedCommand : public AreaCommand {
+// Something removed from its position: undo puts it back from its Data, redo removes it again.
+template <typename Data, auto Restore, auto Remove> class RemovedCommand : public AreaCommand {
 public:
-    ItemRemovedCommand(
-        QUndoCommand *parent, TSchemaDesignArea *area, int position, const ItemLook &data)
+    RemovedCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position, const Data &data)
         : AreaCommand(parent, area)
         , m_position(position)
         , m_data(data)
@@ -275,18 +275,20 @@ public:
     void undo() override
     {
         if (m_area)
-            restoreItem(m_area, m_data, m_position);
+            Restore(m_area, m_data, m_position);
     }
     void redo() override
     {
         if (m_area)
-            removeItem(m_area, m_position);
+            Remove(m_area, m_position);
     }
 
 private:
     int m_position;
-    ItemLook m_data;
+    Data m_data;
 };
+
+using ItemRemovedCommand = RemovedCommand<ItemLook, restoreItem, removeItem>;
 
 // One value of an item set back and forth.
 template <typename Value, void (*Apply)(TSchemaItem *, const Value &)>
@@ -389,30 +391,7 @@ private:
     RelationData m_data;
 };
 
-class RelationDeletedCommand : public AreaCommand {
-public:
-    RelationDeletedCommand(
-        QUndoCommand *parent, TSchemaDesignArea *area, int position, const RelationData &data)
-        : AreaCommand(parent, area)
-        , m_position(position)
-        , m_data(data)
-    {
-    }
-    void undo() override
-    {
-        if (m_area)
-            restoreRelation(m_area, m_data, m_position);
-    }
-    void redo() override
-    {
-        if (m_area)
-            deleteRelationAt(m_area, m_position);
-    }
-
-private:
-    int m_position;
-    RelationData m_data;
-};
+using RelationDeletedCommand = RemovedCommand<RelationData, restoreRelation, deleteRelationAt>;
 
 class RelationChangedCommand : public AreaCommand {
 public:
