@@ -125,16 +125,16 @@ void TSchemaDesignAreaPrivate::RegisterOwnedItem(TSchemaItem *item)
 
 TSchemaItem *TSchemaDesignArea::AddItem(const QString &ACaption, TSchemaControlType ControlType)
 {
-    return addItem(ACaption, ControlType, nullptr);
+    return createItem(ACaption, ControlType, nullptr);
 }
 
 TSchemaItem *TSchemaDesignArea::AddItemObject(
     const QString &ACaption, TSchemaControlType ControlType, const QVariant &AObject)
 {
-    return addItem(ACaption, ControlType, &AObject);
+    return createItem(ACaption, ControlType, &AObject);
 }
 
-TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlType type,
+TSchemaItem *TSchemaDesignArea::createItem(const QString &caption, TSchemaControlType type,
     const QVariant *object, std::exception_ptr *failure)
 {
     if (d->FDestroying)
@@ -458,7 +458,7 @@ void TSchemaDesignArea::unmarkRow(TSchemaRelation *relation, TSchemaItem *item, 
         item->ItemControl()->update();
 }
 
-void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
+void TSchemaDesignArea::destroyRelation(TSchemaRelation *relation, bool deferred)
 {
     // OnDeleteRelation's handler may delete the relation again (nothing more to do), destroy
     // it or its items, or clear the area: the relation is looked at again only while it exists.
@@ -489,7 +489,7 @@ void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
 void TSchemaDesignArea::RemoveRelation(TSchemaRelation *Relation)
 {
     if (Relation && Relation->Parent() == this)
-        deleteRelation(Relation, false);
+        destroyRelation(Relation, false);
 }
 
 void TSchemaDesignArea::DeleteRelation(QObject *Sender)
@@ -497,7 +497,7 @@ void TSchemaDesignArea::DeleteRelation(QObject *Sender)
     auto *relation = qobject_cast<TSchemaRelation *>(Sender ? Sender->parent() : nullptr);
     if (!relation || relation->Parent() != this)
         return;
-    deleteRelation(relation, true);
+    destroyRelation(relation, true);
 }
 
 void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubItem *SubItem)
@@ -521,7 +521,7 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
             continue;
         if (SubItem && r->ParentSubItem() != SubItem && r->ChildSubItem() != SubItem)
             continue;
-        deleteRelation(r, false);
+        destroyRelation(r, false);
         ReboundRelationsForItem(item, false);
     }
 }

@@ -453,9 +453,9 @@ private:
     void dropPendingRepaints();
     // Creates an item; on failure destroys it and returns nullptr, the error stored in
     // *failure when given, else handed to the application's exception handler.
-    TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object,
+    TSchemaItem *createItem(const QString &caption, TSchemaControlType type, const QVariant *object,
         std::exception_ptr *failure = nullptr);
-    void deleteRelation(TSchemaRelation *relation, bool deferred);
+    void destroyRelation(TSchemaRelation *relation, bool deferred);
     // Clears the undo stack, or, while an undo or redo runs, once it has finished.
     void ClearHistory();
     void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
@@ -471,7 +471,7 @@ private:
     friend int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item);
     struct CaptionIndex;
     // Database diagrams.
-    QVector<TSchemaRelation *> linkByKeys(
+    QVector<TSchemaRelation *> linkItemByKeys(
         TSchemaItem *item, const CaptionIndex &index, bool selfLinks);
     // Adds the listed tables (names with the engine's objects) not on the area yet, links and
     // arranges them (see AddDatabaseTables).

@@ -146,10 +146,10 @@ QVector<TSchemaRelation *> TSchemaDesignArea::LinkByKeys(TSchemaItem *Item, bool
         return {};
     const CaptionIndex index(d->FCatalog, items());
     SchemaUndoGroup step(this, tr("Link %1 by its keys").arg(StepName(Item->GetCaption())));
-    return linkByKeys(Item, index, SelfLinks);
+    return linkItemByKeys(Item, index, SelfLinks);
 }
 
-QVector<TSchemaRelation *> TSchemaDesignArea::linkByKeys(
+QVector<TSchemaRelation *> TSchemaDesignArea::linkItemByKeys(
     TSchemaItem *item, const CaptionIndex &index, bool selfLinks)
 {
     QVector<TSchemaRelation *> added;
@@ -333,7 +333,7 @@ QVector<TSchemaItem *> TSchemaDesignArea::addTables(
             const CaptionIndex index(d->FCatalog, items());
             for (int i = 0; i < added.size(); ++i) {
                 if (TSchemaItem *item = added.at(i)) {
-                    for (TSchemaRelation *relation : linkByKeys(item, index, true))
+                    for (TSchemaRelation *relation : linkItemByKeys(item, index, true))
                         relations.append(relation);
                 }
                 progress->SetValue(count + int((i + 1) * qsizetype(count) / added.size()));

@@ -485,7 +485,7 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     Loader(
         this, *file,
         [this](const QString &caption, TSchemaControlType type, std::exception_ptr &failure) {
-            return addItem(caption, type, nullptr, &failure);
+            return createItem(caption, type, nullptr, &failure);
         },
         [this](TSchemaItem *item, int number) {
             settleLoadedItem(item);

@@ -172,7 +172,7 @@ bool TSchemaDesignArea::navigationKey(QKeyEvent *event)
         if (d->FCurrentRelation && !d->FReadOnly && d->FActions.Contains(saDeleteReleation)) {
             TSchemaRelation *gone = d->FCurrentRelation;
             SetCurrentRelation(nullptr);
-            Guarded([&] { deleteRelation(gone, false); });
+            Guarded([&] { destroyRelation(gone, false); });
         }
         return true;
     default:

@@ -216,6 +216,30 @@ void TfrmZkSQLBuilder::createControls()
     SplitterTables->setHandleWidth(SplitterWidth);
     SplitterTables->setChildrenCollapsible(false);
 
+    createDesignArea();
+
+    pcSQL = new QTabWidget(SplitterGrid);
+    pcSQL->setObjectName(QStringLiteral("pcSQL"));
+    pcSQL->setTabPosition(QTabWidget::South);
+    pcSQL->tabBar()->setAttribute(Qt::WA_Hover); // hot tracking
+    SplitterGrid->addWidget(SplitterTables);
+    SplitterGrid->addWidget(pcSQL);
+    SplitterGrid->setStretchFactor(0, 1);
+    SplitterGrid->setStretchFactor(1, 0);
+    SplitterGrid->setSizes(
+        { FormHeight - ToolbarHeight - PagesHeight - SplitterWidth, PagesHeight });
+
+    createColumnsPage();
+    createOptionsPage();
+
+    createStatementPages();
+    pcSQL->setCurrentWidget(tsColumns);
+    connect(
+        pcSQL, &QTabWidget::currentChanged, this, [this] { Guarded([&] { pcSQLChange(pcSQL); }); });
+}
+
+void TfrmZkSQLBuilder::createDesignArea()
+{
     SchemaDesignArea = new TSchemaDesignArea(SplitterTables);
     SchemaDesignArea->SetColor(clWhite);
     SchemaDesignArea->SetImages(imgSQL);
@@ -244,18 +268,11 @@ void TfrmZkSQLBuilder::createControls()
     SplitterTables->setStretchFactor(0, 1);
     SplitterTables->setStretchFactor(1, 0);
     SplitterTables->setSizes({ FormWidth - TablesWidth - SplitterWidth, TablesWidth });
+}
 
-    pcSQL = new QTabWidget(SplitterGrid);
-    pcSQL->setObjectName(QStringLiteral("pcSQL"));
-    pcSQL->setTabPosition(QTabWidget::South);
-    pcSQL->tabBar()->setAttribute(Qt::WA_Hover); // hot tracking
-    SplitterGrid->addWidget(SplitterTables);
-    SplitterGrid->addWidget(pcSQL);
-    SplitterGrid->setStretchFactor(0, 1);
-    SplitterGrid->setStretchFactor(1, 0);
-    SplitterGrid->setSizes(
-        { FormHeight - ToolbarHeight - PagesHeight - SplitterWidth, PagesHeight });
-
+// The column grid and its in-place editors.
+void TfrmZkSQLBuilder::createColumnsPage()
+{
     tsColumns = new QWidget;
     tsColumns->setObjectName(QStringLiteral("tsColumns"));
     pcSQL->addTab(tsColumns, QString());
@@ -313,7 +330,10 @@ void TfrmZkSQLBuilder::createControls()
     edWhere->hide();
 
     edWhere->installEventFilter(this);
+}
 
+void TfrmZkSQLBuilder::createOptionsPage()
+{
     tsOptions = new QWidget;
     tsOptions->setObjectName(QStringLiteral("tsOptions"));
     pcSQL->addTab(tsOptions, QString());
@@ -333,11 +353,6 @@ void TfrmZkSQLBuilder::createControls()
                 engine->SetSQLSubType(TSQLSubType(cbDialect->currentData().toInt()));
         });
     });
-
-    createStatementPages();
-    pcSQL->setCurrentWidget(tsColumns);
-    connect(
-        pcSQL, &QTabWidget::currentChanged, this, [this] { Guarded([&] { pcSQLChange(pcSQL); }); });
 }
 
 void TfrmZkSQLBuilder::createToolbar()

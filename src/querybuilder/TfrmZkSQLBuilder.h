@@ -344,6 +344,10 @@ private:
     SqlSpelling spelling() const;
     void createControls();
     void createToolbar();
+    // The design area with the table panel beside it.
+    void createDesignArea();
+    void createColumnsPage();
+    void createOptionsPage();
     void createTablePanel();
     void createStatementPages();
     void formCreate();
