@@ -26,6 +26,19 @@ bool Planner::sameField(const Column &col, int table, const QString &field) cons
 
 void Planner::buildColumns()
 {
+    const QVector<int> byPosition = fieldColumns();
+    groupBy(byPosition);
+    having();
+    orderBy(byPosition);
+    whereFilters();
+    if (m_plan.Columns.isEmpty() && !m_q.Fields.isEmpty())
+        note(tr("the field list: none of its entries is a column the builder can show"));
+}
+
+// The columns of the field list; returns the grid column of each output position (empty when
+// a "*" makes the positions unknown).
+QVector<int> Planner::fieldColumns()
+{
     QVector<int> outputColumn; // field list entry -> grid column, -1 for none
     bool positionsKnown = true;
     QVector<int> byPosition; // output position - 1 -> grid column
@@ -95,7 +108,11 @@ void Planner::buildColumns()
     }
     if (!positionsKnown)
         byPosition.clear();
+    return byPosition;
+}
 
+void Planner::groupBy(const QVector<int> &byPosition)
+{
     // GROUP BY
     for (const ImportGroup &g : m_q.GroupBy) {
         int index = -1;
@@ -115,6 +132,10 @@ void Planner::buildColumns()
         if (index >= 0)
             m_plan.Columns[index].Grouped = true;
     }
+}
+
+void Planner::having()
+{
     // HAVING
     if (m_q.HasHaving) {
         QVector<int> grouped;
@@ -130,6 +151,10 @@ void Planner::buildColumns()
             place(m_q.Having, grouped, false);
         }
     }
+}
+
+void Planner::orderBy(const QVector<int> &byPosition)
+{
     // ORDER BY
     QVector<int> sortedColumns;
     QSet<int> sortedSet;
@@ -153,6 +178,10 @@ void Planner::buildColumns()
                     "(the extended grid has a sort order)"));
         }
     }
+}
+
+void Planner::whereFilters()
+{
     // WHERE
     QVector<ImportCondition> filters;
     for (const Cond &c : m_filters)
@@ -175,8 +204,6 @@ void Planner::buildColumns()
             place(filters, all, true);
         }
     }
-    if (m_plan.Columns.isEmpty() && !m_q.Fields.isEmpty())
-        note(tr("the field list: none of its entries is a column the builder can show"));
 }
 
 int Planner::addColumn(const Column &col, const QString &text)

@@ -154,6 +154,11 @@ private:
 
     // The output columns of the field list, by position from 1 (-1 where "*" makes it unknown).
     void buildColumns();
+    QVector<int> fieldColumns();
+    void groupBy(const QVector<int> &byPosition);
+    void having();
+    void orderBy(const QVector<int> &byPosition);
+    void whereFilters();
 
     int addColumn(const Column &col, const QString &text);
 
