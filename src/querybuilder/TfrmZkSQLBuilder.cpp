@@ -489,7 +489,7 @@ void TfrmZkSQLBuilder::createStatementPages()
     createQueryTools();
 }
 
-void TfrmZkSQLBuilder::createQueryTools()
+void TfrmZkSQLBuilder::createSqlTools()
 {
     // The SQL page's bar: the parse error, Apply, Run.
     pnlSQLTools = new QWidget(tsSQL);
@@ -520,7 +520,10 @@ void TfrmZkSQLBuilder::createQueryTools()
     connect(d->FCheckTimer, &QTimer::timeout, this, [this] { Guarded([&] { CheckSQLText(); }); });
     connect(
         SQLMemo, &QPlainTextEdit::textChanged, this, [this] { Guarded([&] { sqlTextEdited(); }); });
+}
 
+void TfrmZkSQLBuilder::createResultTools()
+{
     // The results page's bar: busy, status, row limit, Cancel, CSV.
     pnlResultTools = new QWidget(tsResults);
     pnlResultTools->setObjectName(QStringLiteral("pnlResultTools"));
@@ -573,6 +576,12 @@ void TfrmZkSQLBuilder::createQueryTools()
                 DialogService()->ShowError(this, error);
         });
     });
+}
+
+void TfrmZkSQLBuilder::createQueryTools()
+{
+    createSqlTools();
+    createResultTools();
 
     // Copying cells, and the run keys.
     auto *copy = new QAction(tr("&Copy"), DBGrid1);

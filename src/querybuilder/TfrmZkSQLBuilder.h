@@ -367,6 +367,8 @@ private:
     void startRun(TSchemaQueryRun *Run);
     void showRunStatus();
     void createQueryTools();
+    void createSqlTools();
+    void createResultTools();
     // The statement of the diagram and grid without the name hooks, to tell whether they
     // changed.
     QString statementSource();
