@@ -1,12 +1,43 @@
 #include "diagram/SchemaUndo_p.h"
 
+#include "diagram/RankLayout.h"
+#include "diagram/RelationRouting.h"
+#include "diagram/RowDrag_p.h"
+#include "diagram/SchemaAccessible_p.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TZkSRank.h"
+#include "diagram/TfrmZkLinkTo.h"
+#include "engines/TSchemaDataEngine.h"
+#include "platform/Application.h"
+#include "platform/ColorConvert.h"
+#include "platform/CompareText.h"
+#include "platform/DialogService.h"
+#include "platform/DrawingSuspension.h"
+#include "platform/Exceptions.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScopeGuard>
+#include <QStyleOptionFocusRect>
 #include <QUndoStack>
+
+#include <algorithm>
 
 namespace Diduza {
 
@@ -52,21 +83,21 @@ int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item)
         return -1;
     // An item deleted from its menu is off the list until it is destroyed: it is named by where
     // it stood.
-    if (item == area->FDeferredItem)
-        return area->FDeferredPosition;
-    if (area->FItemPositionsVersion != area->ControlListVersion()) {
+    if (item == area->d->FDeferredItem)
+        return area->d->FDeferredPosition;
+    if (area->d->FItemPositionsVersion != area->ControlListVersion()) {
         // Extended by the items that joined at the end, while none left or moved.
         const QVector<TSchemaItem *> &list = area->items();
-        if (area->FItemPositionsShape != area->ControlListShapeVersion()
-            || area->FItemPositions.size() > list.size())
-            area->FItemPositions.clear();
-        area->FItemPositions.reserve(list.size());
-        for (int i = int(area->FItemPositions.size()); i < list.size(); ++i)
-            area->FItemPositions.insert(list[i], i);
-        area->FItemPositionsShape = area->ControlListShapeVersion();
-        area->FItemPositionsVersion = area->ControlListVersion();
+        if (area->d->FItemPositionsShape != area->ControlListShapeVersion()
+            || area->d->FItemPositions.size() > list.size())
+            area->d->FItemPositions.clear();
+        area->d->FItemPositions.reserve(list.size());
+        for (int i = int(area->d->FItemPositions.size()); i < list.size(); ++i)
+            area->d->FItemPositions.insert(list[i], i);
+        area->d->FItemPositionsShape = area->ControlListShapeVersion();
+        area->d->FItemPositionsVersion = area->ControlListVersion();
     }
-    return area->FItemPositions.value(item, -1);
+    return area->d->FItemPositions.value(item, -1);
 }
 
 int RowPosition(const TSchemaSubItem *row)
@@ -232,10 +263,10 @@ private:
     ItemLook m_data;
 };
 
-class ItemRemovedCommand : public AreaCommand {
+// Something removed from its position: undo puts it back from its Data, redo removes it again.
+template <typename Data, auto Restore, auto Remove> class RemovedCommand : public AreaCommand {
 public:
-    ItemRemovedCommand(
-        QUndoCommand *parent, TSchemaDesignArea *area, int position, const ItemLook &data)
+    RemovedCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position, const Data &data)
         : AreaCommand(parent, area)
         , m_position(position)
         , m_data(data)
@@ -244,18 +275,20 @@ public:
     void undo() override
     {
         if (m_area)
-            restoreItem(m_area, m_data, m_position);
+            Restore(m_area, m_data, m_position);
     }
     void redo() override
     {
         if (m_area)
-            removeItem(m_area, m_position);
+            Remove(m_area, m_position);
     }
 
 private:
     int m_position;
-    ItemLook m_data;
+    Data m_data;
 };
+
+using ItemRemovedCommand = RemovedCommand<ItemLook, restoreItem, removeItem>;
 
 // One value of an item set back and forth.
 template <typename Value, void (*Apply)(TSchemaItem *, const Value &)>
@@ -358,30 +391,7 @@ private:
     RelationData m_data;
 };
 
-class RelationDeletedCommand : public AreaCommand {
-public:
-    RelationDeletedCommand(
-        QUndoCommand *parent, TSchemaDesignArea *area, int position, const RelationData &data)
-        : AreaCommand(parent, area)
-        , m_position(position)
-        , m_data(data)
-    {
-    }
-    void undo() override
-    {
-        if (m_area)
-            restoreRelation(m_area, m_data, m_position);
-    }
-    void redo() override
-    {
-        if (m_area)
-            deleteRelationAt(m_area, m_position);
-    }
-
-private:
-    int m_position;
-    RelationData m_data;
-};
+using RelationDeletedCommand = RemovedCommand<RelationData, restoreRelation, deleteRelationAt>;
 
 class RelationChangedCommand : public AreaCommand {
 public:
@@ -495,5 +505,157 @@ void RelationChanged(QUndoCommand *parent, TSchemaDesignArea *area, int position
 }
 
 } // namespace SchemaUndo
+
+// ---------------------------------------------------------------------------------------------
+// Undo
+
+// One step of the stack: the records of one change and of what the handlers changed in answer.
+// Its first redo is QUndoStack::push, after the changes were made: it does nothing.
+class UndoStep : public QUndoCommand {
+public:
+    UndoStep(TSchemaDesignArea *area, const QString &text)
+        : QUndoCommand(text)
+        , m_area(area)
+    {
+    }
+    void redo() override
+    {
+        if (!m_pushed) {
+            m_pushed = true;
+            return;
+        }
+        run([this] {
+            m_late.redo();
+            QUndoCommand::redo();
+        });
+    }
+    void undo() override
+    {
+        // What was recorded late (when an item removed in this step was destroyed) depends on
+        // the step's own records: undone after them, redone before them.
+        run([this] {
+            QUndoCommand::undo();
+            m_late.undo();
+        });
+    }
+    // The records made after the step was pushed.
+    QUndoCommand *Late() { return &m_late; }
+
+private:
+    template <typename F> void run(F f)
+    {
+        if (!m_area)
+            return;
+        const bool was = m_area->d->FRestoring;
+        m_area->d->FRestoring = true;
+        const auto restore = qScopeGuard([&] {
+            if (m_area)
+                m_area->d->FRestoring = was;
+        });
+        Guarded(f);
+    }
+    QPointer<TSchemaDesignArea> m_area;
+    bool m_pushed = false;
+    QUndoCommand m_late;
+};
+
+void TSchemaDesignAreaPrivate::ItemRemovalDeferred(TSchemaItem *item)
+{
+    FDeferredItem = nullptr;
+    FDeferredPosition = ItemPosition(q, item);
+    FDeferredItem = item;
+    FDeferredStep = dynamic_cast<UndoStep *>(q->UndoGroupCommand());
+}
+
+void TSchemaDesignAreaPrivate::RaiseDeferredRemoval(
+    TSchemaItem *item, const std::function<void()> &Raise)
+{
+    if (!item || item != FDeferredItem) {
+        Raise();
+        return;
+    }
+    UndoStep *step = FDeferredStep;
+    const auto forget = qScopeGuard([this] {
+        FDeferredItem = nullptr;
+        FDeferredPosition = -1;
+        FDeferredStep = nullptr;
+    });
+    // Only into a step that is still on the stack and done, and with nothing else recording.
+    bool done = false;
+    for (int i = 0; step && FUndoStack && i < FUndoStack->index() && !done; ++i)
+        done = FUndoStack->command(i) == step;
+    if (!done || FUndoDepth > 0 || FRestoring || FUndoPaused > 0) {
+        Raise();
+        return;
+    }
+    FUndoGroup = step->Late();
+    FUndoDepth = 1;
+    FRecordingLate = true;
+    const auto close = qScopeGuard([this] {
+        FUndoGroup = nullptr;
+        FUndoDepth = 0;
+        FRecordingLate = false;
+        FUndoDiscarded = false;
+        if (FHistoryCleared)
+            q->ClearHistory(); // a handler cleared the area meanwhile
+    });
+    Raise();
+}
+
+QAction *TSchemaDesignArea::UndoAction()
+{
+    if (!d->FUndoAction) {
+        d->FUndoAction = d->FUndoStack->createUndoAction(
+            this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Undo"));
+        d->FUndoAction->setShortcut(QKeySequence::Undo);
+        d->FUndoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(d->FUndoAction);
+    }
+    return d->FUndoAction;
+}
+
+QAction *TSchemaDesignArea::RedoAction()
+{
+    if (!d->FRedoAction) {
+        d->FRedoAction = d->FUndoStack->createRedoAction(
+            this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Redo"));
+        // The platform's redo keys, then both usual ones: each platform's scheme has only one.
+        QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
+        for (const QKeySequence &usual : { QKeySequence(Qt::CTRL | Qt::Key_Y),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) }) {
+            if (!keys.contains(usual))
+                keys << usual;
+        }
+        d->FRedoAction->setShortcuts(keys);
+        d->FRedoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(d->FRedoAction);
+    }
+    return d->FRedoAction;
+}
+
+void TSchemaDesignArea::BeginUndoGroup(const QString &Text)
+{
+    if (d->FUndoDepth++ == 0 && d->FUndoStack && !d->FRestoring && d->FUndoPaused == 0)
+        d->FUndoGroup = new UndoStep(this, Text);
+}
+
+void TSchemaDesignArea::EndUndoGroup()
+{
+    if (d->FUndoDepth == 0 || --d->FUndoDepth > 0)
+        return;
+    QUndoCommand *step = d->FUndoGroup;
+    d->FUndoGroup = nullptr;
+    const bool discarded = d->FUndoDiscarded;
+    d->FUndoDiscarded = false;
+    if (step && !discarded && step->childCount() > 0 && d->FUndoStack)
+        d->FUndoStack->push(step);
+    else
+        delete step;
+}
+
+QUndoCommand *TSchemaDesignArea::UndoGroupCommand() const
+{
+    return d->FRestoring || d->FUndoPaused > 0 || d->FUndoDiscarded ? nullptr : d->FUndoGroup;
+}
 
 } // namespace Diduza

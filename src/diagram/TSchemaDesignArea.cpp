@@ -1,4 +1,5 @@
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 
 #include "diagram/RankLayout.h"
 #include "diagram/RelationRouting.h"
@@ -7,6 +8,7 @@
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
 #include "diagram/TfrmZkLinkTo.h"
@@ -52,59 +54,60 @@ int CompareRankPairs(const TZkSRankPair &a, const TZkSRankPair &b)
 
 TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     : TScrollBox(AOwner)
+    , d(std::make_unique<TSchemaDesignAreaPrivate>(this))
 {
     setObjectName(QStringLiteral("SchemaDesignArea"));
     SetShowItemToolbar(false);
     SetColor(clWhite);
-    FActions = TZkSActions::All();
+    d->FActions = TZkSActions::All();
     // What OnDragOver accepts may be dropped on the bare area.
     viewport()->setAcceptDrops(true);
     InstallSchemaAccessibility();
-    FUndoStack = new QUndoStack(this);
+    d->FUndoStack = new QUndoStack(this);
     // A history cleared while an undo or redo runs (by a handler) goes once the stack is done
     // with the step: the step being undone cannot be deleted under it.
-    connect(FUndoStack, &QUndoStack::indexChanged, this, [this] {
-        if (FHistoryCleared && !FRestoring)
+    connect(d->FUndoStack, &QUndoStack::indexChanged, this, [this] {
+        if (d->FHistoryCleared && !d->FRestoring)
             ClearHistory();
     });
 }
 
 void TSchemaDesignArea::ClearHistory()
 {
-    if (!FUndoStack)
+    if (!d->FUndoStack)
         return;
     // The step being recorded names things of a diagram that is gone: it is not kept either.
-    if (FUndoGroup)
-        FUndoDiscarded = true;
+    if (d->FUndoGroup)
+        d->FUndoDiscarded = true;
     // While a step runs or is recorded into after it was pushed, it cannot go under it.
-    FHistoryCleared = FRestoring || FRecordingLate;
-    if (!FHistoryCleared)
-        FUndoStack->clear();
+    d->FHistoryCleared = d->FRestoring || d->FRecordingLate;
+    if (!d->FHistoryCleared)
+        d->FUndoStack->clear();
 }
 
 TSchemaDesignArea::~TSchemaDesignArea()
 {
-    FDestroying = true; // what handlers add from now on is not made
-    ++FUndoPaused;
+    d->FDestroying = true; // what handlers add from now on is not made
+    ++d->FUndoPaused;
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.
     ClearAll();
     // Owned items off the viewport go now too: never placed, or removed through their menu
     // and still waiting for their deferred deletion (parked on the area itself). Left to
     // QWidget's destructor they would raise OnDeleteItem on an area that is already gone.
-    const QVector<QPointer<TSchemaItem>> owned = FOwnedItems;
-    FOwnedItems.clear();
+    const QVector<QPointer<TSchemaItem>> owned = d->FOwnedItems;
+    d->FOwnedItems.clear();
     for (const QPointer<TSchemaItem> &item : owned) {
         if (item)
             delete item.data();
     }
     // The image list has no owner; the other tool-bar parts go with the children.
-    delete FtbImages;
-    FtbImages = nullptr;
+    delete d->FtbImages;
+    d->FtbImages = nullptr;
     DestroyChildren();
 }
 
-void TSchemaDesignArea::RegisterOwnedItem(TSchemaItem *item)
+void TSchemaDesignAreaPrivate::RegisterOwnedItem(TSchemaItem *item)
 {
     // Freed items are purged each time the list has doubled, not on every call: a load of N
     // items then costs N steps, not N squared.
@@ -118,76 +121,23 @@ void TSchemaDesignArea::RegisterOwnedItem(TSchemaItem *item)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Properties
-
-TSchemaDataEngine *TSchemaDesignArea::DataEngine() const
-{
-    return FDataEngine;
-}
-
-void TSchemaDesignArea::SetDataEngine(TSchemaDataEngine *Value)
-{
-    FDataEngine = Value;
-}
-
-TImageList *TSchemaDesignArea::Images() const
-{
-    return FImages;
-}
-
-void TSchemaDesignArea::SetImages(TImageList *Value)
-{
-    if (FImages == Value)
-        return;
-    FImages = Value;
-    viewport()->update();
-    const QVector<TSchemaItem *> list = items();
-    for (TSchemaItem *item : list) {
-        if (QWidget *control = item->ItemControl())
-            control->update();
-    }
-}
-
-TImageList *TSchemaDesignArea::StateImages() const
-{
-    return FStateImages;
-}
-
-void TSchemaDesignArea::SetStateImages(TImageList *Value)
-{
-    if (FStateImages == Value)
-        return;
-    FStateImages = Value;
-    viewport()->update();
-}
-
-void TSchemaDesignArea::SetShowItemToolbar(bool Value)
-{
-    FShowItemToolbar = Value;
-    if (Value)
-        CreateItemToolbar();
-    else
-        DestroyItemToolbar();
-}
-
-// ---------------------------------------------------------------------------------------------
 // Items
 
 TSchemaItem *TSchemaDesignArea::AddItem(const QString &ACaption, TSchemaControlType ControlType)
 {
-    return addItem(ACaption, ControlType, nullptr);
+    return createItem(ACaption, ControlType, nullptr);
 }
 
 TSchemaItem *TSchemaDesignArea::AddItemObject(
     const QString &ACaption, TSchemaControlType ControlType, const QVariant &AObject)
 {
-    return addItem(ACaption, ControlType, &AObject);
+    return createItem(ACaption, ControlType, &AObject);
 }
 
-TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlType type,
+TSchemaItem *TSchemaDesignArea::createItem(const QString &caption, TSchemaControlType type,
     const QVariant *object, std::exception_ptr *failure)
 {
-    if (FDestroying)
+    if (d->FDestroying)
         return nullptr; // a handler adds while the area goes: nothing would stay
     SchemaUndoGroup step(this,
         QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(StepName(caption)));
@@ -206,11 +156,11 @@ TSchemaItem *TSchemaDesignArea::addItem(const QString &caption, TSchemaControlTy
             if (!guard && added)
                 added->setObsolete(true); // the handler took the item away again
         });
-        if (FKeyboardNavigation && item->ItemControl())
+        if (d->FKeyboardNavigation && item->ItemControl())
             item->ItemControl()->setFocusPolicy(Qt::StrongFocus);
         if (object)
             item->SetData(*object);
-        RaiseEvent(FOnAddItem, this, item);
+        RaiseEvent(d->FOnAddItem, this, item);
         return guard.data(); // null when the handler deleted the item
     } catch (...) {
         // A half-built item is destroyed (raising OnDeleteItem). Adding never raises: the error
@@ -247,40 +197,41 @@ TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
 // they are extended by the new ones, so that adding n items one by one costs n steps, not n².
 const QVector<TSchemaItem *> &TSchemaDesignArea::items() const
 {
-    if (FItemsVersion != ControlListVersion()) {
+    if (d->FItemsVersion != ControlListVersion()) {
         const QVector<QWidget *> &controls = WindowedControls();
-        if (FItemsShape != ControlListShapeVersion() || FItemsScanned > controls.size()) {
-            FItems.clear();
-            FItemsScanned = 0;
+        if (d->FItemsShape != ControlListShapeVersion() || d->FItemsScanned > controls.size()) {
+            d->FItems.clear();
+            d->FItemsScanned = 0;
         }
-        for (qsizetype i = FItemsScanned; i < controls.size(); ++i) {
+        for (qsizetype i = d->FItemsScanned; i < controls.size(); ++i) {
             if (auto *item = qobject_cast<TSchemaItem *>(controls.at(i)))
-                FItems.append(item);
+                d->FItems.append(item);
         }
-        FItemsScanned = controls.size();
-        FItemsShape = ControlListShapeVersion();
-        FItemsVersion = ControlListVersion();
+        d->FItemsScanned = controls.size();
+        d->FItemsShape = ControlListShapeVersion();
+        d->FItemsVersion = ControlListVersion();
     }
-    return FItems;
+    return d->FItems;
 }
 
 const QVector<TSchemaRelation *> &TSchemaDesignArea::relations() const
 {
-    if (FRelationsVersion != ControlListVersion()) {
+    if (d->FRelationsVersion != ControlListVersion()) {
         const QVector<TGraphicControl *> &controls = GraphicControls();
-        if (FRelationsShape != ControlListShapeVersion() || FRelationsScanned > controls.size()) {
-            FRelations.clear();
-            FRelationsScanned = 0;
+        if (d->FRelationsShape != ControlListShapeVersion()
+            || d->FRelationsScanned > controls.size()) {
+            d->FRelations.clear();
+            d->FRelationsScanned = 0;
         }
-        for (qsizetype i = FRelationsScanned; i < controls.size(); ++i) {
+        for (qsizetype i = d->FRelationsScanned; i < controls.size(); ++i) {
             if (auto *relation = qobject_cast<TSchemaRelation *>(controls.at(i)))
-                FRelations.append(relation);
+                d->FRelations.append(relation);
         }
-        FRelationsScanned = controls.size();
-        FRelationsShape = ControlListShapeVersion();
-        FRelationsVersion = ControlListVersion();
+        d->FRelationsScanned = controls.size();
+        d->FRelationsShape = ControlListShapeVersion();
+        d->FRelationsVersion = ControlListVersion();
     }
-    return FRelations;
+    return d->FRelations;
 }
 
 TSchemaItem *TSchemaDesignArea::GetItem(int Index) const
@@ -316,7 +267,7 @@ int TSchemaDesignArea::GetRelationCount() const
 void TSchemaDesignArea::GraphicControlInserted(TGraphicControl *control)
 {
     if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
-        relation->FPlacement = ++FPlacements;
+        relation->FPlacement = ++d->FPlacements;
         indexRelation(relation);
     }
 }
@@ -335,21 +286,21 @@ void TSchemaDesignArea::GraphicControlRemoved(TGraphicControl *control)
 void TSchemaDesignArea::GraphicControlsReordered()
 {
     for (TSchemaRelation *relation : relations())
-        relation->FPlacement = ++FPlacements;
+        relation->FPlacement = ++d->FPlacements;
     const auto byPlacement = [](const TSchemaRelation *a, const TSchemaRelation *b) {
         return a->FPlacement < b->FPlacement;
     };
-    for (QVector<TSchemaRelation *> &list : FItemRelations)
+    for (QVector<TSchemaRelation *> &list : d->FItemRelations)
         std::sort(list.begin(), list.end(), byPlacement);
 }
 
-void TSchemaDesignArea::RelationEndsChanged(TSchemaRelation *relation)
+void TSchemaDesignAreaPrivate::RelationEndsChanged(TSchemaRelation *relation)
 {
-    if (relation && relation->Parent() == this)
-        indexRelation(relation);
+    if (relation && relation->Parent() == q)
+        q->indexRelation(relation);
 }
 
-void TSchemaDesignArea::ForgetItem(const TSchemaItem *item)
+void TSchemaDesignAreaPrivate::ForgetItem(const TSchemaItem *item)
 {
     const auto found = FItemRelations.constFind(item);
     if (found == FItemRelations.constEnd())
@@ -368,12 +319,12 @@ void TSchemaDesignArea::unindexRelation(TSchemaRelation *relation)
     for (const TSchemaItem *key : { relation->FIndexedParent, relation->FIndexedChild }) {
         if (!key)
             continue;
-        auto found = FItemRelations.find(key);
-        if (found == FItemRelations.end())
+        auto found = d->FItemRelations.find(key);
+        if (found == d->FItemRelations.end())
             continue;
         found.value().removeOne(relation);
         if (found.value().isEmpty())
-            FItemRelations.erase(found);
+            d->FItemRelations.erase(found);
     }
     relation->FIndexedParent = relation->FIndexedChild = nullptr;
 }
@@ -388,7 +339,7 @@ void TSchemaDesignArea::indexRelation(TSchemaRelation *relation)
     for (const TSchemaItem *key : { relation->FIndexedParent, relation->FIndexedChild }) {
         if (!key)
             continue;
-        QVector<TSchemaRelation *> &list = FItemRelations[key];
+        QVector<TSchemaRelation *> &list = d->FItemRelations[key];
         if (list.isEmpty() || list.last()->FPlacement < relation->FPlacement)
             list.append(relation);
         else
@@ -404,7 +355,7 @@ QVector<TSchemaRelation *> TSchemaDesignArea::RelationsOfItem(const TSchemaItem 
 {
     if (!item)
         return {};
-    const QVector<TSchemaRelation *> indexed = FItemRelations.value(item);
+    const QVector<TSchemaRelation *> indexed = d->FItemRelations.value(item);
     // The index follows ends set through the relation; an end that read as null once its item
     // was destroyed stays listed under the old address until then, which a new item may reuse.
     auto holds = [item](const TSchemaRelation *r) {
@@ -425,12 +376,13 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
 {
     // Both ends stand on this area and stay there (a handler may ask while an item leaves).
     const auto stays = [this](const TSchemaItem *item) {
-        return item && item->Parent() == this && !item->FRemoving && !item->FDestroying;
+        return item && item->Parent() == this && !TSchemaItemPrivate::get(item)->FRemoving
+            && !TSchemaItemPrivate::get(item)->FDestroying;
     };
     if (!stays(si1) || !stays(si2))
         throw Exception(QCoreApplication::translate(
             "TSchemaDesignArea", "A relation needs a parent item and a child item."));
-    if (FDestroying)
+    if (d->FDestroying)
         return nullptr;
     auto *relation = new TSchemaRelation(this);
     relation->SetParent(this);
@@ -455,7 +407,7 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
     if (step.Parent())
         SchemaUndo::RelationAdded(step.Parent(), this, RelationPosition(this, relation));
     QPointer<TSchemaRelation> guard(relation);
-    RaiseEvent(FOnAddRelation, this, relation);
+    RaiseEvent(d->FOnAddRelation, this, relation);
     return guard.data(); // null when the handler deleted the relation
 }
 
@@ -506,7 +458,7 @@ void TSchemaDesignArea::unmarkRow(TSchemaRelation *relation, TSchemaItem *item, 
         item->ItemControl()->update();
 }
 
-void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
+void TSchemaDesignArea::destroyRelation(TSchemaRelation *relation, bool deferred)
 {
     // OnDeleteRelation's handler may delete the relation again (nothing more to do), destroy
     // it or its items, or clear the area: the relation is looked at again only while it exists.
@@ -522,9 +474,9 @@ void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
     if (step.Parent())
         SchemaUndo::RelationDeleted(step.Parent(), this, relation);
-    if (FCurrentRelation == relation)
+    if (d->FCurrentRelation == relation)
         SetCurrentRelation(nullptr);
-    RaiseEvent(FOnDeleteRelation, this, relation);
+    RaiseEvent(d->FOnDeleteRelation, this, relation);
     if (!guard)
         return;
     relation->SetParent(nullptr); // which unmarks its rows
@@ -537,7 +489,7 @@ void TSchemaDesignArea::deleteRelation(TSchemaRelation *relation, bool deferred)
 void TSchemaDesignArea::RemoveRelation(TSchemaRelation *Relation)
 {
     if (Relation && Relation->Parent() == this)
-        deleteRelation(Relation, false);
+        destroyRelation(Relation, false);
 }
 
 void TSchemaDesignArea::DeleteRelation(QObject *Sender)
@@ -545,7 +497,7 @@ void TSchemaDesignArea::DeleteRelation(QObject *Sender)
     auto *relation = qobject_cast<TSchemaRelation *>(Sender ? Sender->parent() : nullptr);
     if (!relation || relation->Parent() != this)
         return;
-    deleteRelation(relation, true);
+    destroyRelation(relation, true);
 }
 
 void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubItem *SubItem)
@@ -569,16 +521,16 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
             continue;
         if (SubItem && r->ParentSubItem() != SubItem && r->ChildSubItem() != SubItem)
             continue;
-        deleteRelation(r, false);
+        destroyRelation(r, false);
         ReboundRelationsForItem(item, false);
     }
 }
 
 void TSchemaDesignArea::ClearAll()
 {
-    ++FUndoPaused;
+    ++d->FUndoPaused;
     const auto resume = qScopeGuard([this] {
-        --FUndoPaused;
+        --d->FUndoPaused;
         ClearHistory();
     });
     for (int i = ControlCount() - 1; i >= 0; --i) {
@@ -586,7 +538,7 @@ void TSchemaDesignArea::ClearAll()
             continue; // a handler removed controls
         QObject *control = Controls(i);
         auto *item = qobject_cast<TSchemaItem *>(control);
-        if (item && item->FDestroying)
+        if (item && TSchemaItemPrivate::get(item)->FDestroying)
             continue; // cleared from its own OnDeleteItem: it is going already
         if (item || qobject_cast<TSchemaRelation *>(control))
             delete control;
@@ -644,9 +596,9 @@ void TSchemaDesignArea::scrollContentsBy(int dx, int dy)
     // Items and relations all move by the same distance, and a route depends only on where the
     // two items and their rows stand to each other: every relation keeps its route and is
     // moved with the items. Items do not re-route their own relations while the area scrolls.
-    FScrolling = true;
+    d->FScrolling = true;
     TScrollBox::scrollContentsBy(dx, dy);
-    FScrolling = false;
+    d->FScrolling = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -685,8 +637,8 @@ void TSchemaDesignArea::ArrangeByRank()
         }
     }
     // Below the item tool bar, in the coordinates the diagram has when scrolled to its origin.
-    if (FcbItems && FcbItems->isVisible())
-        input.Origin.ry() += FcbItems->height();
+    if (d->FcbItems && d->FcbItems->isVisible())
+        input.Origin.ry() += d->FcbItems->height();
     input.Origin -= ScrollPosition();
     const QVector<QPoint> corners = RankLayout(input);
     BeginUpdate();
@@ -701,16 +653,16 @@ void TSchemaDesignArea::ArrangeByRank()
 
 void TSchemaDesignArea::BeginUpdate()
 {
-    if (!FIsLocked)
-        FIsLocked = LockWindowUpdate(this);
+    if (!d->FIsLocked)
+        d->FIsLocked = LockWindowUpdate(this);
 }
 
 void TSchemaDesignArea::EndUpdate()
 {
-    if (FIsLocked) {
+    if (d->FIsLocked) {
         if (LockedWindow() == this)
             LockWindowUpdate(nullptr);
-        FIsLocked = false;
+        d->FIsLocked = false;
     }
 }
 
@@ -744,21 +696,21 @@ void TSchemaDesignArea::ChangeBackground(QObject *Sender)
 void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
 {
     int key = event->key();
-    Guarded([&] { RaiseEvent(FOnKeyDown, this, key, event->modifiers()); });
+    Guarded([&] { RaiseEvent(d->FOnKeyDown, this, key, event->modifiers()); });
     if (key == 0) {
         event->accept();
         return;
     }
     const QString text = event->text();
-    if (FOnKeyPress && !text.isEmpty()) {
+    if (d->FOnKeyPress && !text.isEmpty()) {
         QChar ch = text.at(0);
-        Guarded([&] { RaiseEvent(FOnKeyPress, this, ch); });
+        Guarded([&] { RaiseEvent(d->FOnKeyPress, this, ch); });
         if (ch.isNull()) {
             event->accept();
             return;
         }
     }
-    if (FKeyboardNavigation && hasFocus() && navigationKey(event)) {
+    if (d->FKeyboardNavigation && hasFocus() && navigationKey(event)) {
         event->accept();
         return;
     }
@@ -768,7 +720,7 @@ void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
 void TSchemaDesignArea::keyReleaseEvent(QKeyEvent *event)
 {
     int key = event->key();
-    Guarded([&] { RaiseEvent(FOnKeyUp, this, key, event->modifiers()); });
+    Guarded([&] { RaiseEvent(d->FOnKeyUp, this, key, event->modifiers()); });
     if (key == 0) {
         event->accept();
         return;
@@ -778,362 +730,12 @@ void TSchemaDesignArea::keyReleaseEvent(QKeyEvent *event)
 
 void TSchemaDesignArea::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (FPopupMenu && !GraphicControlAt(viewport()->mapFrom(this, event->pos()))) {
-        FPopupMenu->popup(event->globalPos());
+    if (d->FPopupMenu && !GraphicControlAt(viewport()->mapFrom(this, event->pos()))) {
+        d->FPopupMenu->popup(event->globalPos());
         event->accept();
         return;
     }
     TScrollBox::contextMenuEvent(event);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Undo
-
-// One step of the stack: the records of one change and of what the handlers changed in answer.
-// Its first redo is QUndoStack::push, after the changes were made: it does nothing.
-class UndoStep : public QUndoCommand {
-public:
-    UndoStep(TSchemaDesignArea *area, const QString &text)
-        : QUndoCommand(text)
-        , m_area(area)
-    {
-    }
-    void redo() override
-    {
-        if (!m_pushed) {
-            m_pushed = true;
-            return;
-        }
-        run([this] {
-            m_late.redo();
-            QUndoCommand::redo();
-        });
-    }
-    void undo() override
-    {
-        // What was recorded late (when an item removed in this step was destroyed) depends on
-        // the step's own records: undone after them, redone before them.
-        run([this] {
-            QUndoCommand::undo();
-            m_late.undo();
-        });
-    }
-    // The records made after the step was pushed.
-    QUndoCommand *Late() { return &m_late; }
-
-private:
-    template <typename F> void run(F f)
-    {
-        if (!m_area)
-            return;
-        const bool was = m_area->FRestoring;
-        m_area->FRestoring = true;
-        const auto restore = qScopeGuard([&] {
-            if (m_area)
-                m_area->FRestoring = was;
-        });
-        Guarded(f);
-    }
-    QPointer<TSchemaDesignArea> m_area;
-    bool m_pushed = false;
-    QUndoCommand m_late;
-};
-
-void TSchemaDesignArea::ItemRemovalDeferred(TSchemaItem *item)
-{
-    FDeferredItem = nullptr;
-    FDeferredPosition = ItemPosition(this, item);
-    FDeferredItem = item;
-    FDeferredStep = dynamic_cast<UndoStep *>(UndoGroupCommand());
-}
-
-void TSchemaDesignArea::RaiseDeferredRemoval(TSchemaItem *item, const std::function<void()> &Raise)
-{
-    if (!item || item != FDeferredItem) {
-        Raise();
-        return;
-    }
-    UndoStep *step = FDeferredStep;
-    const auto forget = qScopeGuard([this] {
-        FDeferredItem = nullptr;
-        FDeferredPosition = -1;
-        FDeferredStep = nullptr;
-    });
-    // Only into a step that is still on the stack and done, and with nothing else recording.
-    bool done = false;
-    for (int i = 0; step && FUndoStack && i < FUndoStack->index() && !done; ++i)
-        done = FUndoStack->command(i) == step;
-    if (!done || FUndoDepth > 0 || FRestoring || FUndoPaused > 0) {
-        Raise();
-        return;
-    }
-    FUndoGroup = step->Late();
-    FUndoDepth = 1;
-    FRecordingLate = true;
-    const auto close = qScopeGuard([this] {
-        FUndoGroup = nullptr;
-        FUndoDepth = 0;
-        FRecordingLate = false;
-        FUndoDiscarded = false;
-        if (FHistoryCleared)
-            ClearHistory(); // a handler cleared the area meanwhile
-    });
-    Raise();
-}
-
-QAction *TSchemaDesignArea::UndoAction()
-{
-    if (!FUndoAction) {
-        FUndoAction = FUndoStack->createUndoAction(
-            this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Undo"));
-        FUndoAction->setShortcut(QKeySequence::Undo);
-        FUndoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(FUndoAction);
-    }
-    return FUndoAction;
-}
-
-QAction *TSchemaDesignArea::RedoAction()
-{
-    if (!FRedoAction) {
-        FRedoAction = FUndoStack->createRedoAction(
-            this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Redo"));
-        // The platform's redo keys, then both usual ones: each platform's scheme has only one.
-        QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
-        for (const QKeySequence &usual : { QKeySequence(Qt::CTRL | Qt::Key_Y),
-                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) }) {
-            if (!keys.contains(usual))
-                keys << usual;
-        }
-        FRedoAction->setShortcuts(keys);
-        FRedoAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(FRedoAction);
-    }
-    return FRedoAction;
-}
-
-void TSchemaDesignArea::BeginUndoGroup(const QString &Text)
-{
-    if (FUndoDepth++ == 0 && FUndoStack && !FRestoring && FUndoPaused == 0)
-        FUndoGroup = new UndoStep(this, Text);
-}
-
-void TSchemaDesignArea::EndUndoGroup()
-{
-    if (FUndoDepth == 0 || --FUndoDepth > 0)
-        return;
-    QUndoCommand *step = FUndoGroup;
-    FUndoGroup = nullptr;
-    const bool discarded = FUndoDiscarded;
-    FUndoDiscarded = false;
-    if (step && !discarded && step->childCount() > 0 && FUndoStack)
-        FUndoStack->push(step);
-    else
-        delete step;
-}
-
-QUndoCommand *TSchemaDesignArea::UndoGroupCommand() const
-{
-    return FRestoring || FUndoPaused > 0 || FUndoDiscarded ? nullptr : FUndoGroup;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Find
-
-QAction *TSchemaDesignArea::FindAction()
-{
-    if (!FFindAction) {
-        FFindAction = new QAction(
-            QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Find..."), this);
-        FFindAction->setObjectName(QStringLiteral("actFind"));
-        FFindAction->setShortcut(QKeySequence::Find);
-        FFindAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(FFindAction, &QAction::triggered, this,
-            [this] { Guarded([&] { FindBar()->Open(); }); });
-        addAction(FFindAction);
-    }
-    return FFindAction;
-}
-
-TSchemaFindBar *TSchemaDesignArea::FindBar()
-{
-    if (!FFindBar)
-        FFindBar = new TSchemaFindBar(this);
-    return FFindBar;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Keyboard
-
-QAction *TSchemaDesignArea::LinkAction()
-{
-    if (!FLinkAction) {
-        FLinkAction = new QAction(
-            QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Link to..."), this);
-        FLinkAction->setObjectName(QStringLiteral("actLinkTo"));
-        FLinkAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-        FLinkAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(FLinkAction, &QAction::triggered, this, [this] {
-            Guarded([&] {
-                // The item that has the focus, else the one whose menu was opened.
-                TSchemaItem *source = nullptr;
-                for (QWidget *w = QApplication::focusWidget(); w && !source; w = w->parentWidget())
-                    source = qobject_cast<TSchemaItem *>(w);
-                if (!source || source->Designer() != this)
-                    source = FMenuItem;
-                FMenuItem = nullptr;
-                if (source)
-                    TfrmZkLinkTo::LinkSelectedRow(source);
-            });
-        });
-        addAction(FLinkAction);
-    }
-    return FLinkAction;
-}
-
-void TSchemaDesignArea::SetKeyboardNavigation(bool Value)
-{
-    FKeyboardNavigation = Value;
-    setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
-    const int count = GetItemCount();
-    for (int i = 0; i < count; ++i) {
-        if (QWidget *control = GetItem(i)->ItemControl())
-            control->setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
-    }
-    if (!Value)
-        SetCurrentRelation(nullptr);
-}
-
-void TSchemaDesignArea::SetMenuItem(TSchemaItem *item)
-{
-    FMenuItem = item;
-}
-
-TSchemaRelation *TSchemaDesignArea::CurrentRelation() const
-{
-    return FCurrentRelation;
-}
-
-void TSchemaDesignArea::SetCurrentRelation(TSchemaRelation *Value)
-{
-    if (FCurrentRelation == Value)
-        return;
-    if (FCurrentRelation)
-        viewport()->update(FCurrentRelation->BoundsRect().adjusted(-3, -3, 3, 3));
-    FCurrentRelation = Value;
-    if (!Value)
-        return;
-    viewport()->update(Value->BoundsRect().adjusted(-3, -3, 3, 3));
-    EnsureVisible(Value->BoundsRect());
-    if (hasFocus() && QAccessible::isActive()) {
-        QAccessibleEvent focus(Value, QAccessible::Focus);
-        QAccessible::updateAccessibility(&focus);
-    }
-}
-
-bool TSchemaDesignArea::navigationKey(QKeyEvent *event)
-{
-    const int count = GetRelationCount();
-    const int current = FCurrentRelation ? IndexOfControl(FCurrentRelation) : -1;
-    switch (event->key()) {
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-    case Qt::Key_Left:
-    case Qt::Key_Up: {
-        if (count == 0)
-            return true;
-        // Relations stand first in the control list, so their indexes are 0 .. count - 1.
-        const bool forward = event->key() == Qt::Key_Right || event->key() == Qt::Key_Down;
-        const int next = current < 0 ? (forward ? 0 : count - 1)
-                                     : (current + (forward ? 1 : count - 1)) % count;
-        SetCurrentRelation(GetRelation(next));
-        return true;
-    }
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        if (FCurrentRelation && !FReadOnly)
-            Guarded([&] { FCurrentRelation->EditRelation(nullptr); });
-        return true;
-    case Qt::Key_Menu:
-    case Qt::Key_F10:
-        if (event->key() == Qt::Key_F10 && !(event->modifiers() & Qt::ShiftModifier))
-            return false;
-        if (FCurrentRelation) {
-            const QPoint middle = FCurrentRelation->BoundsRect().center()
-                - FCurrentRelation->BoundsRect().topLeft();
-            Guarded([&] { FCurrentRelation->_Click(middle.x(), middle.y()); });
-        }
-        return true;
-    case Qt::Key_Delete:
-        if (FCurrentRelation && !FReadOnly && FActions.Contains(saDeleteReleation)) {
-            TSchemaRelation *gone = FCurrentRelation;
-            SetCurrentRelation(nullptr);
-            Guarded([&] { deleteRelation(gone, false); });
-        }
-        return true;
-    default:
-        return false;
-    }
-}
-
-void TSchemaDesignArea::paintEvent(QPaintEvent *event)
-{
-    TScrollBox::paintEvent(event);
-    if (!FCurrentRelation || !hasFocus())
-        return;
-    QPainter painter(viewport());
-    QStyleOptionFocusRect focus;
-    focus.initFrom(this);
-    focus.rect = FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
-    focus.backgroundColor = CanvasColor();
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Highlights
-
-namespace {
-constexpr int RingWidth = 3;
-QRect ringRect(const TSchemaItem *item)
-{
-    return item->geometry().adjusted(-RingWidth - 1, -RingWidth - 1, RingWidth + 1, RingWidth + 1);
-}
-} // namespace
-
-void TSchemaDesignArea::ItemHighlightChanged(TSchemaItem *item)
-{
-    FHighlighted.removeAll(nullptr);
-    FHighlighted.removeAll(item);
-    if (item->Highlighted())
-        FHighlighted.append(item);
-    if (item->parentWidget() == viewport()) // a ring is drawn round an item on the diagram only
-        viewport()->update(ringRect(item));
-}
-
-QColor TSchemaDesignArea::CanvasColor() const
-{
-    return Color() == clWhite ? palette().color(QPalette::Active, QPalette::Base)
-                              : ColorToQColor(Color(), palette());
-}
-
-void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
-{
-    painter.fillRect(rect, CanvasColor());
-    if (FHighlighted.isEmpty())
-        return;
-    QPen pen(palette().color(QPalette::Highlight), RingWidth);
-    pen.setJoinStyle(Qt::MiterJoin);
-    painter.save();
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    for (const QPointer<TSchemaItem> &item : std::as_const(FHighlighted)) {
-        if (item && !item->isHidden() && rect.intersects(ringRect(item))) {
-            const qreal half = RingWidth / 2.0 + 0.5;
-            painter.drawRect(QRectF(item->geometry()).adjusted(-half, -half, half - 1, half - 1));
-        }
-    }
-    painter.restore();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1150,12 +752,12 @@ void TSchemaDesignArea::DragOver(
         else
             ShowRowDrag(this, Source, QPoint(X, Y));
     }
-    RaiseEvent(FOnDragOver, Sender, Source, X, Y, State, Accept);
+    RaiseEvent(d->FOnDragOver, Sender, Source, X, Y, State, Accept);
 }
 
 void TSchemaDesignArea::DragDrop(QObject *Sender, QObject *Source, int X, int Y)
 {
-    RaiseEvent(FOnDragDrop, Sender, Source, X, Y);
+    RaiseEvent(d->FOnDragDrop, Sender, Source, X, Y);
 }
 
 void TSchemaDesignArea::dragEnterEvent(QDragEnterEvent *event)

@@ -14,6 +14,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 
 class QIODevice;
 class QMenu;
@@ -30,6 +31,7 @@ class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
 class TStringList;
+class TSchemaDesignAreaPrivate;
 class UndoStep;
 
 /// What a row shows of the keys of its table's catalogue (TSchemaDesignArea::RowKeys).
@@ -139,7 +141,7 @@ public:
     /// are not painted.
     void DrawCanvas(QPainter &ACanvas);
     /// True while DrawCanvas paints: the items then show no selection, focus or pressed look.
-    bool IsDrawingCanvas() const { return FDrawingCanvas; }
+    bool IsDrawingCanvas() const;
     /// The colour the canvas is painted in: Color, except that white, the area's default, is
     /// the palette's base colour (white in a light palette), so that the canvas follows a dark
     /// palette. Relations in their default black likewise take the palette's text colour.
@@ -165,21 +167,21 @@ public:
     /// Sets StateImages.
     void SetStateImages(TImageList *Value);
     /// True when the user may not delete or edit items and relations; read at each action.
-    bool ReadOnly() const { return FReadOnly; }
+    bool ReadOnly() const;
     /// Sets ReadOnly.
-    void SetReadOnly(bool value) { FReadOnly = value; }
+    void SetReadOnly(bool value);
     /// SetReadOnly under Qt's name, which code that uic generates from a form calls.
     void setReadOnly(bool value) { SetReadOnly(value); }
     /// True while the item tool bar is shown.
-    bool ShowItemToolbar() const { return FShowItemToolbar; }
+    bool ShowItemToolbar() const;
     /// Sets ShowItemToolbar.
     void SetShowItemToolbar(bool Value);
     /// SetShowItemToolbar under Qt's name (uic).
     void setShowItemToolbar(bool Value) { SetShowItemToolbar(Value); }
     /// The editing actions the menus of items and relations permit.
-    TZkSActions Actions() const { return FActions; }
+    TZkSActions Actions() const;
     /// Sets Actions.
-    void SetActions(TZkSActions value) { FActions = value; }
+    void SetActions(TZkSActions value);
     /// Actions as flags, for form designers: one flag per TZkSAction.
     enum ActionFlag {
         DeleteItemAction = 1 << saDeleteItem,
@@ -189,7 +191,7 @@ public:
     Q_DECLARE_FLAGS(ActionFlags, ActionFlag)
     Q_FLAG(ActionFlags)
     /// Actions as flags.
-    ActionFlags ActionFlagsValue() const { return ActionFlags(int(FActions.Bits())); }
+    ActionFlags ActionFlagsValue() const;
     /// Sets Actions from flags (Qt's setter name, which uic calls).
     void setActions(ActionFlags value)
     {
@@ -201,60 +203,60 @@ public:
         SetActions(actions);
     }
     /// The menu of the bare area, or nullptr.
-    QMenu *PopupMenu() const { return FPopupMenu; }
+    QMenu *PopupMenu() const;
     /// Sets PopupMenu.
-    void SetPopupMenu(QMenu *menu) { FPopupMenu = menu; }
+    void SetPopupMenu(QMenu *menu);
 
     /// The OnAddSubItem handler, raised after a row is added to an item of the area; empty when
     /// unset.
-    TSchemaSubItemEvent OnAddSubItem() const { return FOnAddSubItem; }
+    TSchemaSubItemEvent OnAddSubItem() const;
     /// Sets the OnAddSubItem handler.
-    void SetOnAddSubItem(TSchemaSubItemEvent h) { FOnAddSubItem = std::move(h); }
+    void SetOnAddSubItem(TSchemaSubItemEvent h);
     /// The OnAddItem handler, raised after an item is added; empty when unset.
-    TSchemaItemEvent OnAddItem() const { return FOnAddItem; }
+    TSchemaItemEvent OnAddItem() const;
     /// Sets the OnAddItem handler.
-    void SetOnAddItem(TSchemaItemEvent h) { FOnAddItem = std::move(h); }
+    void SetOnAddItem(TSchemaItemEvent h);
     /// The OnDeleteItem handler, raised when an item is deleted, before it goes; empty when unset.
-    TSchemaItemEvent OnDeleteItem() const { return FOnDeleteItem; }
+    TSchemaItemEvent OnDeleteItem() const;
     /// Sets the OnDeleteItem handler.
-    void SetOnDeleteItem(TSchemaItemEvent h) { FOnDeleteItem = std::move(h); }
+    void SetOnDeleteItem(TSchemaItemEvent h);
     /// The OnAddRelation handler, raised after a relation is added; empty when unset.
-    TSchemaRelationEvent OnAddRelation() const { return FOnAddRelation; }
+    TSchemaRelationEvent OnAddRelation() const;
     /// Sets the OnAddRelation handler.
-    void SetOnAddRelation(TSchemaRelationEvent h) { FOnAddRelation = std::move(h); }
+    void SetOnAddRelation(TSchemaRelationEvent h);
     /// The OnDeleteRelation handler, raised when a relation is deleted, before it goes; empty when
     /// unset.
-    TSchemaRelationEvent OnDeleteRelation() const { return FOnDeleteRelation; }
+    TSchemaRelationEvent OnDeleteRelation() const;
     /// Sets the OnDeleteRelation handler.
-    void SetOnDeleteRelation(TSchemaRelationEvent h) { FOnDeleteRelation = std::move(h); }
+    void SetOnDeleteRelation(TSchemaRelationEvent h);
     /// The OnClose handler, raised when an item's close button is pressed; AllowClose decides;
     /// empty when unset.
-    TSchemaCloseEvent OnClose() const { return FOnClose; }
+    TSchemaCloseEvent OnClose() const;
     /// Sets the OnClose handler.
-    void SetOnClose(TSchemaCloseEvent h) { FOnClose = std::move(h); }
+    void SetOnClose(TSchemaCloseEvent h);
     /// The OnKeyDown handler, raised when a key is pressed on the area; the handler may clear Key;
     /// empty when unset.
-    TKeyEvent OnKeyDown() const { return FOnKeyDown; }
+    TKeyEvent OnKeyDown() const;
     /// Sets the OnKeyDown handler.
-    void SetOnKeyDown(TKeyEvent h) { FOnKeyDown = std::move(h); }
+    void SetOnKeyDown(TKeyEvent h);
     /// The OnKeyPress handler, raised for the character of a pressed key; empty when unset.
-    TKeyPressEvent OnKeyPress() const { return FOnKeyPress; }
+    TKeyPressEvent OnKeyPress() const;
     /// Sets the OnKeyPress handler.
-    void SetOnKeyPress(TKeyPressEvent h) { FOnKeyPress = std::move(h); }
+    void SetOnKeyPress(TKeyPressEvent h);
     /// The OnKeyUp handler, raised when a key is released on the area; empty when unset.
-    TKeyEvent OnKeyUp() const { return FOnKeyUp; }
+    TKeyEvent OnKeyUp() const;
     /// Sets the OnKeyUp handler.
-    void SetOnKeyUp(TKeyEvent h) { FOnKeyUp = std::move(h); }
+    void SetOnKeyUp(TKeyEvent h);
     /// Drags that are not rows of the diagram's items (a table dragged in from a list, say):
     /// over the bare area Sender is the area; over an item, Sender is the item and (X, Y) are
     /// in the item's coordinates. Unset, nothing can be dropped.
-    TDragOverEvent OnDragOver() const { return FOnDragOver; }
+    TDragOverEvent OnDragOver() const;
     /// Sets the OnDragOver handler.
-    void SetOnDragOver(TDragOverEvent h) { FOnDragOver = std::move(h); }
+    void SetOnDragOver(TDragOverEvent h);
     /// The OnDragDrop handler, raised when such a drag is dropped; empty when unset.
-    TDragDropEvent OnDragDrop() const { return FOnDragDrop; }
+    TDragDropEvent OnDragDrop() const;
     /// Sets the OnDragDrop handler.
-    void SetOnDragDrop(TDragDropEvent h) { FOnDragDrop = std::move(h); }
+    void SetOnDragDrop(TDragDropEvent h);
 
     /// The drop decisions, as plain calls: DragOver asks OnDragOver (Accept is false when it is
     /// unset), DragDrop raises OnDragDrop. A row of an item of this area dragged over the bare
@@ -268,28 +270,11 @@ public:
     /// Resumes drawing suspended by BeginUpdate.
     void EndUpdate();
     /// True while drawing is suspended by BeginUpdate.
-    bool IsLocked() const { return FIsLocked; }
+    bool IsLocked() const;
 
     /// True while the area moves its children for a scroll (items then leave the re-routing to
     /// the area, which re-routes every relation once).
-    bool IsScrolling() const { return FScrolling; }
-
-    /// For items: an item created with this area as owner and never placed is freed with it.
-    void RegisterOwnedItem(TSchemaItem *item);
-    /// For items: an item is going away; its relations are no longer listed under it.
-    void ForgetItem(const TSchemaItem *item);
-    /// For items: item is taken off the diagram in the step being recorded and destroyed later
-    /// (deleted from its own menu); what handlers change when it goes joins that step. Called
-    /// while the item still stands on the diagram.
-    void ItemRemovalDeferred(TSchemaItem *item);
-    /// For items: runs Raise (the item's OnDeleteItem) recording into the step that removed
-    /// item, when ItemRemovalDeferred named it and that step is still done on the stack.
-    void RaiseDeferredRemoval(TSchemaItem *item, const std::function<void()> &Raise);
-    /// For relations: a relation's parent or child item changed; it is listed anew.
-    void RelationEndsChanged(TSchemaRelation *relation);
-
-    /// For items: an item's highlight went on or off; the area draws the rings round them.
-    void ItemHighlightChanged(TSchemaItem *item);
+    bool IsScrolling() const;
 
     // --- undo ---
     /// The changes made to the diagram (items added, removed, moved, resized, renamed, their
@@ -306,7 +291,7 @@ public:
     /// places an item right after adding it (as the tool bar and the query builder do) needs no
     /// step of its own: an added item is captured as it stands when its addition is undone, so
     /// a redo brings it back at its place.
-    QUndoStack *UndoStack() const { return FUndoStack; }
+    QUndoStack *UndoStack() const;
     /// The stack's undo action with its standard shortcut (while the focus is in the area),
     /// made and added to the area on first use.
     QAction *UndoAction();
@@ -314,7 +299,7 @@ public:
     /// platform's redo keys.
     QAction *RedoAction();
     /// True while an undo or redo changes the diagram.
-    bool IsRestoring() const { return FRestoring; }
+    bool IsRestoring() const;
     /// Makes the changes recorded until the matching EndUndoGroup one step named Text (groups
     /// nest; the outermost names the step). Components record into the open step only.
     void BeginUndoGroup(const QString &Text);
@@ -338,12 +323,12 @@ public:
     /// through TfrmZkLinkTo. Once made, it also stands in every item's menu.
     QAction *LinkAction();
     /// The link action when it has been made, else null.
-    QAction *LinkActionIfMade() const { return FLinkAction; }
+    QAction *LinkActionIfMade() const;
     /// Keyboard reach of the whole diagram (off): Tab takes the focus from item to item (the
     /// arrow keys then move through the rows); with the focus on the area itself, the arrow
     /// keys step through the relations, Enter opens the current relation's properties, the
     /// menu key its menu, Delete deletes it.
-    bool KeyboardNavigation() const { return FKeyboardNavigation; }
+    bool KeyboardNavigation() const;
     /// Turns keyboard reach on or off.
     void SetKeyboardNavigation(bool Value);
     /// SetKeyboardNavigation under Qt's name (uic).
@@ -352,18 +337,16 @@ public:
     TSchemaRelation *CurrentRelation() const;
     /// Makes Value the current relation and scrolls it into view.
     void SetCurrentRelation(TSchemaRelation *Value);
-    /// For items: the item whose menu is about to open (the link action's source then).
-    void SetMenuItem(TSchemaItem *item);
 
     // --- item tool bar (nullptr while hidden) ---
     /// The band that holds the item tool bar.
-    QWidget *CoolBar() const { return FcbItems; }
+    QWidget *CoolBar() const;
     /// The item tool bar.
-    QToolBar *ToolBar() const { return FtbItems; }
+    QToolBar *ToolBar() const;
     /// The glyphs of the tool bar's buttons.
-    TImageList *ToolBarImages() const { return FtbImages; }
+    TImageList *ToolBarImages() const;
     /// The menu of icon pictures behind the tool bar's icon button.
-    QMenu *IconMenu() const { return pmIconList; }
+    QMenu *IconMenu() const;
     /// Click handlers of the tool bar: Sender's "Tag" property names the control type (a
     /// button) or the icon type (an icon-menu entry).
     void AddNewItem(QObject *Sender);
@@ -376,7 +359,7 @@ public:
     /// glyph when it references another table, in a column before the text that such items are
     /// widened by, and a tool tip with the field's type, nullability and what it references.
     /// Off, rows are painted and measured exactly as without a catalogue.
-    bool ShowKeys() const { return FShowKeys; }
+    bool ShowKeys() const;
     /// Turns the key glyphs on or off; items measure themselves anew at their next
     /// RecalculateWidth.
     void SetShowKeys(bool Value);
@@ -385,7 +368,7 @@ public:
     /// What the area knows of the database's tables: what AddDatabaseTables read, what the query
     /// builder read for the tables dropped on it, what the application sets. Items find their
     /// table in it by caption, rows their field by caption.
-    const TSchemaCatalog &Catalog() const { return FCatalog; }
+    const TSchemaCatalog &Catalog() const;
     /// Replaces Catalog.
     void SetCatalog(const TSchemaCatalog &Value);
     /// Adds Tables to Catalog (a known table of the same name is replaced).
@@ -419,9 +402,7 @@ public:
     /// AddRelatedTables for the item whose menu was opened.
     QAction *RelatedTablesAction();
     /// The related-tables action when it has been made, else null.
-    QAction *RelatedTablesActionIfMade() const { return FRelatedTablesAction; }
-    /// For items: the item whose menu is about to open (the related-tables action's item then).
-    void SetRelatedTablesItem(TSchemaItem *item);
+    QAction *RelatedTablesActionIfMade() const;
     /// Relations by the keys of Catalog between Item and every other item on the area: one per
     /// field pair of each foreign key of Item's table to another item's table, and of the other
     /// table to Item's, the referenced row the parent. With another item of its own table Item
@@ -472,9 +453,9 @@ private:
     void dropPendingRepaints();
     // Creates an item; on failure destroys it and returns nullptr, the error stored in
     // *failure when given, else handed to the application's exception handler.
-    TSchemaItem *addItem(const QString &caption, TSchemaControlType type, const QVariant *object,
+    TSchemaItem *createItem(const QString &caption, TSchemaControlType type, const QVariant *object,
         std::exception_ptr *failure = nullptr);
-    void deleteRelation(TSchemaRelation *relation, bool deferred);
+    void destroyRelation(TSchemaRelation *relation, bool deferred);
     // Clears the undo stack, or, while an undo or redo runs, once it has finished.
     void ClearHistory();
     void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
@@ -486,77 +467,11 @@ private:
     // The keys of keyboard navigation with the focus on the area; true when one was used.
     bool navigationKey(QKeyEvent *event);
 
-    bool FReadOnly = false;
-    QPointer<TSchemaDataEngine> FDataEngine;
-    TSchemaSubItemEvent FOnAddSubItem;
-    TSchemaItemEvent FOnAddItem;
-    TSchemaItemEvent FOnDeleteItem;
-    TSchemaRelationEvent FOnAddRelation;
-    TSchemaRelationEvent FOnDeleteRelation;
-    QPointer<TImageList> FImages;
-    QPointer<TImageList> FStateImages;
-    bool FShowItemToolbar = false;
-    TZkSActions FActions = TZkSActions::All();
-    TSchemaCloseEvent FOnClose;
-    TKeyEvent FOnKeyDown;
-    TKeyPressEvent FOnKeyPress;
-    TKeyEvent FOnKeyUp;
-    TDragOverEvent FOnDragOver;
-    TDragDropEvent FOnDragDrop;
-    bool FIsLocked = false;
-    bool FScrolling = false;
-    QPointer<QMenu> FPopupMenu;
-    QPointer<QWidget> FcbItems;
-    QPointer<QToolBar> FtbItems;
-    TImageList *FtbImages = nullptr;
-    QPointer<QMenu> pmIconList;
-    QVector<QPointer<TSchemaItem>> FOwnedItems;
-    qsizetype FOwnedItemsCompactAt = 64; // purge freed entries when the list reaches it
-
-    mutable QVector<TSchemaItem *> FItems;
-    mutable QVector<TSchemaRelation *> FRelations;
-    mutable quint64 FItemsVersion = ~quint64(0);
-    mutable quint64 FRelationsVersion = ~quint64(0);
-    // The shape of the control list the lists were last made for, and how far they reach.
-    mutable quint64 FItemsShape = ~quint64(0);
-    mutable quint64 FRelationsShape = ~quint64(0);
-    mutable qsizetype FItemsScanned = 0;
-    mutable qsizetype FRelationsScanned = 0;
-    mutable quint64 FItemPositionsShape = ~quint64(0);
-    // Where each item stands among the items, made when first asked for after a change.
-    mutable QHash<const TSchemaItem *, int> FItemPositions;
-    mutable quint64 FItemPositionsVersion = ~quint64(0);
-    // The relations on the area by each of their end items, in placement order.
-    QHash<const TSchemaItem *, QVector<TSchemaRelation *>> FItemRelations;
-    quint64 FPlacements = 0;
-    QVector<QPointer<TSchemaItem>> FHighlighted;
-    QPointer<QAction> FFindAction;
-    QPointer<QAction> FLinkAction;
-    bool FKeyboardNavigation = false;
-    QUndoStack *FUndoStack = nullptr;
-    QPointer<QAction> FUndoAction;
-    QPointer<QAction> FRedoAction;
-    bool FRestoring = false;
-    bool FHistoryCleared = false; // cleared while restoring: clear once the stack is done
-    bool FRecordingLate = false; // recording into a step on the stack (RaiseDeferredRemoval)
-    bool FUndoDiscarded = false; // the open step is dropped: the history was cleared in it
-    bool FDestroying = false; // in the destructor: handlers' additions are not made
-    bool FDrawingCanvas = false;
-    int FUndoPaused = 0;
-    int FUndoDepth = 0;
-    QUndoCommand *FUndoGroup = nullptr;
     friend class UndoStep;
     friend int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item);
-    QPointer<TSchemaRelation> FCurrentRelation;
-    QPointer<TSchemaItem> FMenuItem;
-    const TSchemaItem *FDeferredItem = nullptr;
-    int FDeferredPosition = -1; // where it stood among the items
-    UndoStep *FDeferredStep = nullptr; // checked against the stack before use
-    QPointer<TSchemaFindBar> FFindBar;
-
-    // Database diagrams.
     struct CaptionIndex;
-    QVector<TSchemaRelation *> linkByKeys(
+    // Database diagrams.
+    QVector<TSchemaRelation *> linkItemByKeys(
         TSchemaItem *item, const CaptionIndex &index, bool selfLinks);
     // Adds the listed tables (names with the engine's objects) not on the area yet, links and
     // arranges them (see AddDatabaseTables).
@@ -565,10 +480,9 @@ private:
     TSchemaItem *addTableItem(const QString &name, const QVariant &object, TSchemaControlType type);
     // Places added by rank among themselves, to the right of others.
     void arrangeAdded(const QVector<TSchemaItem *> &added, const QVector<TSchemaItem *> &others);
-    bool FShowKeys = false;
-    TSchemaCatalog FCatalog;
-    QPointer<QAction> FRelatedTablesAction;
-    QPointer<TSchemaItem> FRelatedTablesItem;
+
+    friend class TSchemaDesignAreaPrivate;
+    std::unique_ptr<TSchemaDesignAreaPrivate> d;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TSchemaDesignArea::ActionFlags)

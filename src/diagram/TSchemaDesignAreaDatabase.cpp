@@ -3,6 +3,7 @@
 // by the keys.
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 
 #include "diagram/RankLayout.h"
 #include "diagram/SchemaUndo_p.h"
@@ -83,9 +84,9 @@ struct TSchemaDesignArea::CaptionIndex {
 
 void TSchemaDesignArea::SetShowKeys(bool Value)
 {
-    if (FShowKeys == Value)
+    if (d->FShowKeys == Value)
         return;
-    FShowKeys = Value;
+    d->FShowKeys = Value;
     for (TSchemaItem *item : items()) {
         if (QWidget *control = item->ItemControl())
             control->update();
@@ -94,8 +95,8 @@ void TSchemaDesignArea::SetShowKeys(bool Value)
 
 void TSchemaDesignArea::SetCatalog(const TSchemaCatalog &Value)
 {
-    FCatalog = Value;
-    if (FShowKeys) {
+    d->FCatalog = Value;
+    if (d->FShowKeys) {
         for (TSchemaItem *item : items()) {
             if (QWidget *control = item->ItemControl())
                 control->update();
@@ -107,7 +108,7 @@ void TSchemaDesignArea::MergeCatalog(const QVector<TSchemaTableInfo> &Tables)
 {
     if (Tables.isEmpty())
         return;
-    TSchemaCatalog catalog = FCatalog;
+    TSchemaCatalog catalog = d->FCatalog;
     catalog.Merge(Tables);
     SetCatalog(catalog);
 }
@@ -116,9 +117,9 @@ TSchemaRowKeys TSchemaDesignArea::RowKeys(const TSchemaSubItem *Row) const
 {
     TSchemaRowKeys keys;
     const TSchemaItem *item = Row ? Row->ItemOwner() : nullptr;
-    if (!FShowKeys || !item)
+    if (!d->FShowKeys || !item)
         return keys;
-    const TSchemaTableInfo *table = FCatalog.Table(item->GetCaption());
+    const TSchemaTableInfo *table = d->FCatalog.Table(item->GetCaption());
     const TSchemaFieldInfo *field = table ? table->Field(Row->Caption()) : nullptr;
     if (!field)
         return keys;
@@ -131,9 +132,9 @@ TSchemaRowKeys TSchemaDesignArea::RowKeys(const TSchemaSubItem *Row) const
 QString TSchemaDesignArea::RowToolTip(const TSchemaSubItem *Row) const
 {
     const TSchemaItem *item = Row ? Row->ItemOwner() : nullptr;
-    if (!FShowKeys || !item)
+    if (!d->FShowKeys || !item)
         return QString();
-    return FCatalog.FieldDescription(item->GetCaption(), Row->Caption());
+    return d->FCatalog.FieldDescription(item->GetCaption(), Row->Caption());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -143,16 +144,16 @@ QVector<TSchemaRelation *> TSchemaDesignArea::LinkByKeys(TSchemaItem *Item, bool
 {
     if (!Item || Item->Parent() != this)
         return {};
-    const CaptionIndex index(FCatalog, items());
+    const CaptionIndex index(d->FCatalog, items());
     SchemaUndoGroup step(this, tr("Link %1 by its keys").arg(StepName(Item->GetCaption())));
-    return linkByKeys(Item, index, SelfLinks);
+    return linkItemByKeys(Item, index, SelfLinks);
 }
 
-QVector<TSchemaRelation *> TSchemaDesignArea::linkByKeys(
+QVector<TSchemaRelation *> TSchemaDesignArea::linkItemByKeys(
     TSchemaItem *item, const CaptionIndex &index, bool selfLinks)
 {
     QVector<TSchemaRelation *> added;
-    const TSchemaTableInfo *table = FCatalog.Table(item->GetCaption());
+    const TSchemaTableInfo *table = d->FCatalog.Table(item->GetCaption());
     if (!table)
         return added;
     const QString name = table->Name;
@@ -169,15 +170,15 @@ QVector<TSchemaRelation *> TSchemaDesignArea::linkByKeys(
     };
     // The keys of its own table: it is the child. Another item of its own table is joined
     // once, below, as the child of this one.
-    for (const TSchemaKeyLink &key : FCatalog.LinksFrom(name)) {
+    for (const TSchemaKeyLink &key : d->FCatalog.LinksFrom(name)) {
         for (const QPointer<TSchemaItem> &parent : index.Items(key.ParentTable)) {
             if (parent && (parent == item ? selfLinks : key.ParentTable != name))
                 link(parent, key.ParentField, item, key.ChildField);
         }
     }
     // The keys of the tables that reference it: it is the parent.
-    for (const QString &referencing : FCatalog.ReferencingTables(name)) {
-        const QVector<TSchemaKeyLink> keys = FCatalog.Links(name, referencing);
+    for (const QString &referencing : d->FCatalog.ReferencingTables(name)) {
+        const QVector<TSchemaKeyLink> keys = d->FCatalog.Links(name, referencing);
         for (const QPointer<TSchemaItem> &child : index.Items(referencing)) {
             if (!child || child == item)
                 continue;
@@ -242,7 +243,7 @@ QVector<TSchemaItem *> TSchemaDesignArea::AddRelatedTables(TSchemaItem *Item)
     QVector<TSchemaTableInfo> info;
     engine->FillTableInfo(QStringList(), info);
     MergeCatalog(info);
-    const QStringList related = FCatalog.Reachable(Item->GetCaption());
+    const QStringList related = d->FCatalog.Reachable(Item->GetCaption());
     if (related.isEmpty())
         return {};
     TStringList listed;
@@ -280,10 +281,10 @@ QVector<TSchemaItem *> TSchemaDesignArea::addTables(
         // recorded when the call made the step itself, else recorded into the caller's step.
         QVector<QPointer<TSchemaItem>> added;
         QVector<QPointer<TSchemaRelation>> relations;
-        const bool ownStep = FUndoDepth == 0;
+        const bool ownStep = d->FUndoDepth == 0;
         BeginUndoGroup(QCoreApplication::translate(
             "Diduza::TSchemaDesignArea", "Add %n table(s)", nullptr, count));
-        const bool wasLocked = FIsLocked;
+        const bool wasLocked = d->FIsLocked;
         BeginUpdate();
         const auto finish = qScopeGuard([&] {
             if (!wasLocked)
@@ -292,10 +293,10 @@ QVector<TSchemaItem *> TSchemaDesignArea::addTables(
         });
         auto takeBack = [&] {
             if (ownStep)
-                ++FUndoPaused;
+                ++d->FUndoPaused;
             const auto resume = qScopeGuard([&] {
                 if (ownStep)
-                    --FUndoPaused;
+                    --d->FUndoPaused;
             });
             for (int i = int(relations.size()) - 1; i >= 0; --i) {
                 if (relations.at(i) && relations.at(i)->Parent() == this)
@@ -306,8 +307,8 @@ QVector<TSchemaItem *> TSchemaDesignArea::addTables(
                     added.at(i)->RemoveItem(nullptr);
             }
             if (ownStep) {
-                delete FUndoGroup; // holds only this call's records
-                FUndoGroup = nullptr;
+                delete d->FUndoGroup; // holds only this call's records
+                d->FUndoGroup = nullptr;
             }
         };
         try {
@@ -329,10 +330,10 @@ QVector<TSchemaItem *> TSchemaDesignArea::addTables(
                 }
             }
             // The relations: each added item with every item on the area, itself included.
-            const CaptionIndex index(FCatalog, items());
+            const CaptionIndex index(d->FCatalog, items());
             for (int i = 0; i < added.size(); ++i) {
                 if (TSchemaItem *item = added.at(i)) {
-                    for (TSchemaRelation *relation : linkByKeys(item, index, true))
+                    for (TSchemaRelation *relation : linkItemByKeys(item, index, true))
                         relations.append(relation);
                 }
                 progress->SetValue(count + int((i + 1) * qsizetype(count) / added.size()));
@@ -366,7 +367,7 @@ TSchemaItem *TSchemaDesignArea::addTableItem(
     QPointer<TSchemaItem> guard(item);
     if (item && item->GetSubItemCount() == 0) {
         // Its fields from the catalogue; a table the catalogue does not know asks the engine.
-        if (const TSchemaTableInfo *table = FCatalog.Table(name)) {
+        if (const TSchemaTableInfo *table = d->FCatalog.Table(name)) {
             for (int f = 0; f < table->Fields.size() && guard; ++f)
                 item->AddSubItem(table->Fields.at(f).Name, -1, false);
         } else if (TSchemaDataEngine *engine = DataEngine()) {
@@ -413,7 +414,7 @@ void TSchemaDesignArea::arrangeAdded(
     }
     input.Origin = QPoint(right + input.ColumnGap, top == INT_MAX ? input.Origin.y() : top);
     const QVector<QPoint> corners = RankLayout(input);
-    const bool wasLocked = FIsLocked;
+    const bool wasLocked = d->FIsLocked;
     BeginUpdate();
     for (int i = 0; i < added.size(); ++i)
         added.at(i)->move(corners.at(i));
@@ -422,26 +423,26 @@ void TSchemaDesignArea::arrangeAdded(
     UpdateScrollRange();
 }
 
-void TSchemaDesignArea::SetRelatedTablesItem(TSchemaItem *item)
+void TSchemaDesignAreaPrivate::SetRelatedTablesItem(TSchemaItem *item)
 {
     FRelatedTablesItem = item;
 }
 
 QAction *TSchemaDesignArea::RelatedTablesAction()
 {
-    if (!FRelatedTablesAction) {
-        FRelatedTablesAction = new QAction(tr("Add &related tables"), this);
-        FRelatedTablesAction->setObjectName(QStringLiteral("actAddRelatedTables"));
-        connect(FRelatedTablesAction, &QAction::triggered, this, [this] {
+    if (!d->FRelatedTablesAction) {
+        d->FRelatedTablesAction = new QAction(tr("Add &related tables"), this);
+        d->FRelatedTablesAction->setObjectName(QStringLiteral("actAddRelatedTables"));
+        connect(d->FRelatedTablesAction, &QAction::triggered, this, [this] {
             Guarded([&] {
-                TSchemaItem *item = FRelatedTablesItem;
-                FRelatedTablesItem = nullptr;
+                TSchemaItem *item = d->FRelatedTablesItem;
+                d->FRelatedTablesItem = nullptr;
                 if (item)
                     AddRelatedTables(item);
             });
         });
     }
-    return FRelatedTablesAction;
+    return d->FRelatedTablesAction;
 }
 
 } // namespace Diduza

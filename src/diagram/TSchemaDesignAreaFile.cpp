@@ -4,6 +4,7 @@
 #include "diagram/SchemaFile.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -476,15 +477,15 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     // Last, also when the load fails, and while drawing is still suspended.
     const auto settled = qScopeGuard([this] { dropPendingRepaints(); });
     // A loaded diagram starts a new history, also when the load fails half-way.
-    ++FUndoPaused;
+    ++d->FUndoPaused;
     const auto resume = qScopeGuard([this] {
-        --FUndoPaused;
+        --d->FUndoPaused;
         ClearHistory();
     });
     Loader(
         this, *file,
         [this](const QString &caption, TSchemaControlType type, std::exception_ptr &failure) {
-            return addItem(caption, type, nullptr, &failure);
+            return createItem(caption, type, nullptr, &failure);
         },
         [this](TSchemaItem *item, int number) {
             settleLoadedItem(item);
@@ -538,7 +539,7 @@ void TSchemaDesignArea::LoadFromFile(const QString &FileName)
 
 void TSchemaDesignArea::DrawCanvas(QPainter &ACanvas)
 {
-    const QScopedValueRollback<bool> drawing(FDrawingCanvas, true);
+    const QScopedValueRollback<bool> drawing(d->FDrawingCanvas, true);
     for (int c = 0; c < ControlCount(); ++c) {
         auto *relation = qobject_cast<TSchemaRelation *>(Controls(c));
         if (!relation || !relation->Visible())

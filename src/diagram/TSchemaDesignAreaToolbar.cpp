@@ -2,6 +2,7 @@
 // icon pictures on the icon button.
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 
 #include "diagram/SchemaUndo_p.h"
 
@@ -91,96 +92,96 @@ void placeAtRandom(TSchemaDesignArea &area, TSchemaItem *item)
 
 void TSchemaDesignArea::CreateItemToolbar()
 {
-    if (FtbItems)
+    if (d->FtbItems)
         return;
 
     // 1. The glyphs, fuchsia drawn see-through.
-    FtbImages = new TImageList(16, 16);
+    d->FtbImages = new TImageList(16, 16);
     for (int i = 0; i < ToolbarGlyphCount; ++i)
-        FtbImages->Add(ToolbarGlyph(i));
+        d->FtbImages->Add(ToolbarGlyph(i));
 
     // 2. The icon menu: one entry per picture, captioned by its name without the prefix.
-    pmIconList = new QMenu(this);
-    pmIconList->setObjectName(QStringLiteral("pmIconList"));
+    d->pmIconList = new QMenu(this);
+    d->pmIconList->setObjectName(QStringLiteral("d->pmIconList"));
     const int iconCount = EnumCount<TSCIconType>();
     for (int i = 0; i < iconCount; ++i) {
         const QString caption = EnumValueName(TSCIconType(i)).mid(2).left(20);
-        auto *entry = new QAction(caption, pmIconList);
+        auto *entry = new QAction(caption, d->pmIconList);
         entry->setProperty(kTag, i);
         connect(entry, &QAction::triggered, this,
             [this, entry] { Guarded([&] { AddNewIcon(entry); }); });
-        pmIconList->addAction(entry);
+        d->pmIconList->addAction(entry);
     }
 
     // 3. The host strip at the top edge, in the button-face colour.
-    FcbItems = new QWidget(ClientWidget());
-    FcbItems->setObjectName(QStringLiteral("cbItems"));
-    FcbItems->setAutoFillBackground(true);
-    QPalette pal = FcbItems->palette();
+    d->FcbItems = new QWidget(ClientWidget());
+    d->FcbItems->setObjectName(QStringLiteral("cbItems"));
+    d->FcbItems->setAutoFillBackground(true);
+    QPalette pal = d->FcbItems->palette();
     pal.setColor(QPalette::Window, ColorToQColor(clBtnFace));
-    FcbItems->setPalette(pal);
-    auto *layout = new QHBoxLayout(FcbItems);
+    d->FcbItems->setPalette(pal);
+    auto *layout = new QHBoxLayout(d->FcbItems);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
     // 4., 5. The tool bar: captions beside the glyphs, flat buttons, sized to its buttons.
-    FtbItems = new QToolBar(FcbItems);
-    FtbItems->setObjectName(QStringLiteral("tbItems"));
-    FtbItems->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    FtbItems->setIconSize(QSize(16, 16));
-    FtbItems->setMovable(false);
-    FtbItems->setFloatable(false);
-    layout->addWidget(FtbItems);
+    d->FtbItems = new QToolBar(d->FcbItems);
+    d->FtbItems->setObjectName(QStringLiteral("tbItems"));
+    d->FtbItems->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    d->FtbItems->setIconSize(QSize(16, 16));
+    d->FtbItems->setMovable(false);
+    d->FtbItems->setFloatable(false);
+    layout->addWidget(d->FtbItems);
     layout->addStretch(1);
 
     // 6. The buttons; a failing setup leaves that button out and goes on with the next.
     for (const ButtonSpec &spec : kButtons) {
         try {
-            auto *button = new QToolButton(FtbItems);
+            auto *button = new QToolButton(d->FtbItems);
             button->setText(QCoreApplication::translate("TSchemaDesignArea", spec.caption));
-            button->setIcon(QIcon(FtbImages->Image(spec.image)));
+            button->setIcon(QIcon(d->FtbImages->Image(spec.image)));
             button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
             button->setAutoRaise(true);
             button->setProperty(kTag, spec.tag);
             button->setObjectName(QStringLiteral("btn%1").arg(spec.image));
             if (spec.dropDown) {
-                button->setMenu(pmIconList);
+                button->setMenu(d->pmIconList);
                 button->setPopupMode(QToolButton::MenuButtonPopup);
             } else {
                 connect(button, &QToolButton::clicked, this,
                     [this, button] { Guarded([&] { AddNewItem(button); }); });
             }
-            FtbItems->addWidget(button);
+            d->FtbItems->addWidget(button);
         } catch (...) {
         }
     }
-    FcbItems->setGeometry(0, 0, viewport()->width(), FcbItems->sizeHint().height());
-    FcbItems->show();
+    d->FcbItems->setGeometry(0, 0, viewport()->width(), d->FcbItems->sizeHint().height());
+    d->FcbItems->show();
 }
 
 void TSchemaDesignArea::DestroyItemToolbar()
 {
-    if (!FtbItems)
+    if (!d->FtbItems)
         return;
     const QList<QToolButton *> buttons
-        = FtbItems->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
+        = d->FtbItems->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
     for (int i = int(buttons.size()) - 1; i >= 0; --i)
         delete buttons[i];
-    delete FtbItems.data();
-    FtbItems = nullptr;
-    delete FcbItems.data();
-    FcbItems = nullptr;
-    delete pmIconList.data();
-    pmIconList = nullptr;
-    delete FtbImages;
-    FtbImages = nullptr;
+    delete d->FtbItems.data();
+    d->FtbItems = nullptr;
+    delete d->FcbItems.data();
+    d->FcbItems = nullptr;
+    delete d->pmIconList.data();
+    d->pmIconList = nullptr;
+    delete d->FtbImages;
+    d->FtbImages = nullptr;
 }
 
 void TSchemaDesignArea::resizeEvent(QResizeEvent *event)
 {
     TScrollBox::resizeEvent(event);
-    if (FcbItems)
-        FcbItems->resize(viewport()->width(), FcbItems->height());
+    if (d->FcbItems)
+        d->FcbItems->resize(viewport()->width(), d->FcbItems->height());
 }
 
 void TSchemaDesignArea::AddNewItem(QObject *Sender)

@@ -14,7 +14,7 @@ TSchemaIcon::TSchemaIcon(QWidget *parent)
     resize(65, 17);
     // Presses fall through to the item, which moves by its body.
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    loadGlyph();
+    updateGlyph();
 }
 
 TSchemaIcon::~TSchemaIcon() = default;
@@ -34,10 +34,10 @@ void TSchemaIcon::SetIconType(TSCIconType Value)
     if (FIconType == Value)
         return;
     FIconType = Value;
-    loadGlyph();
+    updateGlyph();
 }
 
-void TSchemaIcon::loadGlyph()
+void TSchemaIcon::updateGlyph()
 {
     FPicture = LoadGlyph(FIconType);
     // Drawn transparent: pixels of the lower-left pixel's colour are not drawn.

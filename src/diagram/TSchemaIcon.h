@@ -44,7 +44,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void loadGlyph();
+    void updateGlyph();
 
     QPointer<TSchemaSubItem> FData;
     TSCIconType FIconType = itDefault;

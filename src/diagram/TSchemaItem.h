@@ -13,6 +13,8 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <memory>
+
 class QPainter;
 class QMenu;
 class QUndoCommand;
@@ -31,6 +33,7 @@ class TSchemaCheckListBox;
 class TSchemaTreeView;
 class TSchemaText;
 class TSchemaIcon;
+class TSchemaItemPrivate;
 
 /// Fixed row pitch of list and check-list items: the owner-drawn row height used by painting,
 /// GetRowY and RecalculateHeight alike.
@@ -137,7 +140,7 @@ public:
     /// The same as GetCaption.
     QString Caption() const { return GetCaption(); }
     /// The background colour of the inner control.
-    TColor GetColor() const { return FColor; }
+    TColor GetColor() const;
     /// Sets Color.
     void SetColor(TColor Value);
     /// The same as GetColor.
@@ -149,37 +152,37 @@ public:
     /// The same as GetFont.
     TFontValue Font() const { return GetFont(); }
     /// True when the item has a title bar.
-    bool ShowCaption() const { return FShowCaption; }
+    bool ShowCaption() const;
     /// Sets ShowCaption.
     void SetShowCaption(bool value);
     /// True when the user may resize the item by its frame.
-    bool Sizeable() const { return FSizeable; }
+    bool Sizeable() const;
     /// Sets Sizeable.
     void SetSizeable(bool value);
     /// True for the thin title bar of a tool window.
-    bool ToolWin() const { return FToolWin; }
+    bool ToolWin() const;
     /// Sets ToolWin.
     void SetToolWin(bool value);
     /// True when the item has a frame.
-    bool Border() const { return FBorder; }
+    bool Border() const;
     /// Sets Border.
     void SetBorder(bool value);
     /// The picture in the title bar.
-    const QIcon &Icon() const { return FIcon; }
+    const QIcon &Icon() const;
     /// Sets Icon.
     void SetIcon(const QIcon &Value);
     /// The inner control (list, check list, tree, text or icon).
-    QWidget *ItemControl() const { return FItemControl; }
+    QWidget *ItemControl() const;
     /// Sets ItemControl.
-    void SetItemControl(QWidget *control) { FItemControl = control; }
+    void SetItemControl(QWidget *control);
     /// The kind of inner control, chosen when the item was made.
-    TSchemaControlType SchemaControlType() const { return FSchemaControlType; }
+    TSchemaControlType SchemaControlType() const;
     /// The design area that owns the item, or nullptr.
     TSchemaDesignArea *Designer() const;
     /// The application's value attached to the item; never freed by the item.
-    const QVariant &Data() const { return FData; }
+    const QVariant &Data() const;
     /// Sets Data.
-    void SetData(const QVariant &value) { FData = value; }
+    void SetData(const QVariant &value);
     /// The same as GetRank.
     int Rank() const { return GetRank(); }
     /// How strongly the item is connected: its rows, plus 20 per relation it is the parent of and
@@ -191,20 +194,20 @@ public:
 
     /// Marks the item with a ring in the highlight colour drawn round it by the area, as the
     /// find bar does with its matches.
-    bool Highlighted() const { return FHighlighted; }
+    bool Highlighted() const;
     /// Sets or clears the highlight ring.
     void SetHighlighted(bool Value);
 
     /// The OnSubItemCheck handler, raised with the row as sender when a row is ticked or unticked;
     /// empty when unset.
-    TNotifyEvent OnSubItemCheck() const { return FOnSubItemCheck; }
+    TNotifyEvent OnSubItemCheck() const;
     /// Sets the OnSubItemCheck handler.
-    void SetOnSubItemCheck(TNotifyEvent handler) { FOnSubItemCheck = std::move(handler); }
+    void SetOnSubItemCheck(TNotifyEvent handler);
     /// The OnClose handler, raised when an item's close button is pressed; AllowClose decides;
     /// empty when unset.
-    TSchemaCloseEvent OnClose() const { return FOnClose; }
+    TSchemaCloseEvent OnClose() const;
     /// Sets the OnClose handler.
-    void SetOnClose(TSchemaCloseEvent handler) { FOnClose = std::move(handler); }
+    void SetOnClose(TSchemaCloseEvent handler);
 
     /// The inner controls by kind (nullptr for the other kinds).
     TSchemaListBox *ListBox() const;
@@ -280,11 +283,6 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
-    bool FHighlighted = false;
-    // Set while the item is being removed (RemoveItem) and while it is destroyed: a handler
-    // that removes it again then does nothing, and nothing new is linked to it.
-    bool FRemoving = false;
-    bool FDestroying = false;
     friend class TSchemaDesignArea;
     friend TColor InnerColorOf(const TSchemaItem *item); // undo (SchemaUndo_p.h)
     friend void SetInnerColorOf(TSchemaItem *item, TColor color);
@@ -319,41 +317,13 @@ private:
     int treeNodeCount() const;
     void loadDefaultIcon();
 
-    QPointer<TSchemaDesignArea> FDesigner;
-    TSchemaControlType FSchemaControlType = scListBox;
-    QWidget *FItemControl = nullptr;
-    QIcon FIcon;
-    mutable QMenu *FPopMenu = nullptr;
-    QVector<QAction *> FMenuEntries; // in menu order, nullptr for a separator
-    QVariant FData;
-    TNotifyEvent FOnSubItemCheck;
-    TSchemaCloseEvent FOnClose;
-    bool FSizeable = true;
-    bool FToolWin = true;
-    bool FBorder = true;
-    bool FShowCaption = true;
-
-    TColor FColor = clBtnFace;
-    TFontValue FFont; // the item's own font
-    TFontValue FInnerFont; // the inner control's font (list, check list, tree, text)
-    TColor FInnerColor = clWindow;
-    QFont FCaptionFont; // measures and paints the caption (bold 8 points after Activate)
-    bool FSettingCheck = false;
-    /// While Select All runs: the rows ticked when it began, and whether an untick of one of
-    /// them was refused since the last tick.
-    QSet<const TSchemaSubItem *> FKeptTicks;
-    bool FKeptTickRefused = false;
-
     /// Moving and sizing with the mouse.
     enum DragEdge { EdgeLeft = 1, EdgeTop = 2, EdgeRight = 4, EdgeBottom = 8 };
     enum DragMode { DragNone, DragMove, DragResize, DragClose };
     int hitEdges(const QPoint &p) const;
     void updateCursor(const QPoint &p);
-    DragMode FDragMode = DragNone;
-    int FDragEdges = 0;
-    QPoint FPressGlobal;
-    QRect FStartGeometry;
-    bool FClosePressed = false;
+    friend class TSchemaItemPrivate;
+    std::unique_ptr<TSchemaItemPrivate> d;
 };
 
 } // namespace Diduza

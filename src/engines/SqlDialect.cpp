@@ -1,5 +1,7 @@
 #include "engines/SqlDialect.h"
 
+#include "platform/RelationOperators_p.h"
+
 #include <QStringList>
 
 namespace Diduza {
@@ -133,19 +135,9 @@ QString SQLTemplate(TSQLSubType SubType)
 
 QString JoinOperatorText(TSDRelationOperator Operator)
 {
-    switch (Operator) {
-    case roEqual:
-        return QStringLiteral("=");
-    case roLess:
-        return QStringLiteral("<");
-    case roGreater:
-        return QStringLiteral(">");
-    case roLessThan:
-        return QStringLiteral("<=");
-    case roGreaterThan:
-        return QStringLiteral(">=");
-    case roNonEqual:
-        return QStringLiteral("<>");
+    for (const RelationOperatorText &entry : RelationOperatorTexts) {
+        if (entry.Operator == Operator)
+            return QString::fromLatin1(entry.Text);
     }
     return QString();
 }

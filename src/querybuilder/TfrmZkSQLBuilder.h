@@ -32,6 +32,7 @@ class QToolButton;
 namespace Diduza {
 
 class SqlHighlighter;
+class TfrmZkSQLBuilderPrivate;
 class TImageList;
 class TSchemaQueryRun;
 class TSchemaDataEngine;
@@ -122,7 +123,7 @@ public:
 
     // --- the statement on the SQL page ---
     // The text of the SQL page, exactly as it was set or generated (line ends included).
-    QString SQLText() const { return FSQLText; }
+    QString SQLText() const;
     // Sets the text of the SQL page. The statement the diagram and grid give now is taken as
     // the one this text stands for: until they change, OK and Execute keep the text as it is.
     void SetSQLText(const QString &Value);
@@ -139,7 +140,7 @@ public:
     // for a cell that shows all of its text.
     QString CellToolTip(const QPoint &Point) const;
     // The model of the results page (the last data set the engine returned), or null.
-    QAbstractItemModel *ResultModel() const { return FResult; }
+    QAbstractItemModel *ResultModel() const;
 
     // Rebuilds a whole statement read by ImportSelect on the (empty) design area, as
     // PlanImport (querybuilder/QueryImport.h) plans it for the engine's dialect: its tables
@@ -161,16 +162,16 @@ public:
     // "Run" runs the text as written. OK, Execute and the pages keep a typed text while the
     // diagram and grid stay as they were when it was typed; after they changed, the statement
     // is generated anew, and the user confirms before typed text is replaced.
-    bool SQLEditable() const { return FSQLEditable; }
+    bool SQLEditable() const;
     void SetSQLEditable(bool Value);
     // BackgroundExecution: an engine that offers it (TSchemaDataEngine::StartSQL) runs the
     // statement away from the user-interface thread; rows arrive in pages as the user scrolls,
     // up to RowLimit (0 for all); a status line gives the row count, the time and errors; the
     // run can be cancelled (button, Escape); the rows can be copied (tab-separated) and saved
     // as CSV. F5 and Ctrl+Enter run. Engines without it run through ExecSQL as designed.
-    bool BackgroundExecution() const { return FBackgroundExecution; }
+    bool BackgroundExecution() const;
     void SetBackgroundExecution(bool Value);
-    int RowLimit() const { return FRowLimit; }
+    int RowLimit() const;
     void SetRowLimit(int Value);
     // Rebuilds the diagram and grid from the SQL page's text; returns what was left out.
     QStringList ApplySQLToDiagram();
@@ -186,8 +187,8 @@ public:
     // reason in *Error when it cannot.
     bool SaveResultsCsv(const QString &FileName, QString *Error = nullptr);
     // The parse error shown on the SQL page and where it points (-1 for none).
-    QString SQLError() const { return FSQLError; }
-    qsizetype SQLErrorPosition() const { return FSQLErrorPosition; }
+    QString SQLError() const;
+    qsizetype SQLErrorPosition() const;
     // Checks the SQL page's text now, as the pause after typing does.
     void CheckSQLText();
 
@@ -218,7 +219,7 @@ public:
     // the field list), "Alias" (the column's name in the result) and "Sort order" (its place
     // among the sorted columns), and its context menu adds a column that counts the rows
     // (COUNT(*)) or a field a second time; the having row is hidden instead of cut off.
-    bool ExtendedGrid() const { return FExtendedGrid; }
+    bool ExtendedGrid() const;
     void SetExtendedGrid(bool Value);
     // Appends a column that counts the rows; returns its index.
     int AddAllRowsColumn();
@@ -235,24 +236,24 @@ public:
     // its other instances, the new one referenced by them. Nothing is drawn where a relation
     // between those rows exists. Tables an import places are not joined: the import rebuilds
     // a given statement, whose meaning an added join condition would change.
-    bool JoinByKeys() const { return FJoinByKeys; }
-    void SetJoinByKeys(bool Value) { FJoinByKeys = Value; }
+    bool JoinByKeys() const;
+    void SetJoinByKeys(bool Value);
 
     // --- properties ---
     TSchemaDataEngine *DataEngine() const;
     // Hands Value to the design area and fills the table list from it (sorted, each name
     // keeping the object the engine attached to it); an unset engine empties the list.
     void SetDataEngine(TSchemaDataEngine *Value);
-    TDrawItemEvent OnDrawTableItem() const { return FOnDrawTableItem; }
-    void SetOnDrawTableItem(TDrawItemEvent h) { FOnDrawTableItem = std::move(h); }
-    TGetSchemaItemEvent OnGetTableName() const { return FOnGetTableName; }
-    void SetOnGetTableName(TGetSchemaItemEvent h) { FOnGetTableName = std::move(h); }
-    TGetSchemaSubItemEvent OnGetFieldName() const { return FOnGetFieldName; }
-    void SetOnGetFieldName(TGetSchemaSubItemEvent h) { FOnGetFieldName = std::move(h); }
-    TSchemaItemEvent OnAddItem() const { return FOnAddItem; }
-    void SetOnAddItem(TSchemaItemEvent h) { FOnAddItem = std::move(h); }
-    TSchemaItemEvent OnDeleteItem() const { return FOnDeleteItem; }
-    void SetOnDeleteItem(TSchemaItemEvent h) { FOnDeleteItem = std::move(h); }
+    TDrawItemEvent OnDrawTableItem() const;
+    void SetOnDrawTableItem(TDrawItemEvent h);
+    TGetSchemaItemEvent OnGetTableName() const;
+    void SetOnGetTableName(TGetSchemaItemEvent h);
+    TGetSchemaSubItemEvent OnGetFieldName() const;
+    void SetOnGetFieldName(TGetSchemaSubItemEvent h);
+    TSchemaItemEvent OnAddItem() const;
+    void SetOnAddItem(TSchemaItemEvent h);
+    TSchemaItemEvent OnDeleteItem() const;
+    void SetOnDeleteItem(TSchemaItemEvent h);
 
     // --- the table list ---
     // Paints entry Index of lbTables: OnDrawTableItem when set, else table image 0 and the name.
@@ -261,7 +262,7 @@ public:
     // Adds the selected table as a drop at (10, 10) would.
     void lbTablesDblClick(QObject *Sender);
     // The horizontal scroll extent of lbTables: the widest name plus 19 (0 for an empty list).
-    int TablesHorizontalExtent() const { return FTablesExtent; }
+    int TablesHorizontalExtent() const;
 
     // --- the design area's events ---
     // Accepts exactly what is dragged from lbTables.
@@ -301,8 +302,8 @@ public:
         QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
     // The file dialogs' filter ("Schema files (*.sch)|*.sch|All files (*.*)|*.*") and
     // default extension.
-    QString FileFilter() const { return FFileFilter; }
-    QString DefaultExt() const { return FDefaultExt; }
+    QString FileFilter() const;
+    QString DefaultExt() const;
 
     // --- the column grid ---
     // Places the editor of a cell over it.
@@ -343,6 +344,10 @@ private:
     SqlSpelling spelling() const;
     void createControls();
     void createToolbar();
+    // The design area with the table panel beside it.
+    void createDesignArea();
+    void createColumnsPage();
+    void createOptionsPage();
     void createTablePanel();
     void createStatementPages();
     void formCreate();
@@ -362,6 +367,8 @@ private:
     void startRun(TSchemaQueryRun *Run);
     void showRunStatus();
     void createQueryTools();
+    void createSqlTools();
+    void createResultTools();
     // The statement of the diagram and grid without the name hooks, to tell whether they
     // changed.
     QString statementSource();
@@ -385,58 +392,8 @@ private:
     // does not know yet, when the form joins by the keys or the area shows them.
     void readKeys(const QString &Table);
 
-    QPointer<TSchemaDataEngine> FDataEngine;
-    TDrawItemEvent FOnDrawTableItem;
-    TGetSchemaItemEvent FOnGetTableName;
-    TGetSchemaSubItemEvent FOnGetFieldName;
-    TSchemaItemEvent FOnAddItem;
-    TSchemaItemEvent FOnDeleteItem;
-    bool FDestroying = false;
-    bool FExtendedGrid = false;
-    bool FSQLEditable = false;
-    bool FBackgroundExecution = false;
-    int FRowLimit = 0;
-    // The SQL page's text was typed by the user; FTypedState is the work when it was.
-    bool FTextTyped = false;
-    bool FSettingText = false;
-    QString FTypedState;
-    QString FSQLError;
-    qsizetype FSQLErrorPosition = -1;
-    QTimer *FCheckTimer = nullptr;
-    SqlHighlighter *FHighlighter = nullptr;
-    std::unique_ptr<TSchemaQueryRun> FRun;
-    qint64 FRunStarted = 0;
-    qint64 FRunTime = -1;
-    QString FRunError;
-    bool FRunCancelled = false;
-    bool FJoinByKeys = false;
-
-    // The cell the visible editor was placed over.
-    int FEditCol = -1;
-    int FEditRow = -1;
-
-    // Row references: serial number to row. A serial is never given twice.
-    QHash<int, QPointer<TSchemaSubItem>> FSubItemRefs;
-    int FLastSubItemRef = 0;
-    // The serial of each row, and the column of each row in the grid: found by one walk of the
-    // grid, then kept through the form's own changes while the grid's CellsVersion shows no
-    // other change.
-    QHash<const TSchemaSubItem *, int> FRefOfSubItem;
-    int FRefsSwept = 0;
-    mutable QHash<const TSchemaSubItem *, int> FColumnOfRow;
-    mutable quint64 FColumnOfRowVersion = ~quint64(0);
-
-    QString FSQLText;
-    QStringList FImportNotes;
-    // What statementSource gave when the SQL page's text was last set or generated.
-    QString FSQLSource;
-    QPointer<QAbstractItemModel> FResult;
-    // The result model when the form adopted it (it came without a parent).
-    QPointer<QAbstractItemModel> FOwnedResult;
-    int FTablesExtent = 0;
-    QString FCleanState;
-    QString FFileFilter;
-    QString FDefaultExt;
+    friend class TfrmZkSQLBuilderPrivate;
+    std::unique_ptr<TfrmZkSQLBuilderPrivate> d;
 };
 
 // Adds an item of kind scCheckListBox with ACaption and AObject to Area, places its top-left

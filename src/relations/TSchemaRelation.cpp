@@ -3,6 +3,7 @@
 #include "diagram/RelationRouting.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
@@ -121,14 +122,14 @@ void TSchemaRelation::SetParentItem(TSchemaItem *value)
 {
     FParentItem = value;
     if (TSchemaDesignArea *area = Area())
-        area->RelationEndsChanged(this);
+        TSchemaDesignAreaPrivate::get(area)->RelationEndsChanged(this);
 }
 
 void TSchemaRelation::SetChildItem(TSchemaItem *value)
 {
     FChildItem = value;
     if (TSchemaDesignArea *area = Area())
-        area->RelationEndsChanged(this);
+        TSchemaDesignAreaPrivate::get(area)->RelationEndsChanged(this);
 }
 
 void TSchemaRelation::SetRelationType(TSDRelationType value)

@@ -125,6 +125,7 @@ public:
 
 private:
     friend class TSchemaDesignArea;
+    friend class TSchemaDesignAreaPrivate;
 
     QPointer<TSchemaItem> FParentItem;
     QPointer<TSchemaItem> FChildItem;

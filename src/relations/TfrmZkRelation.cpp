@@ -1,6 +1,7 @@
 #include "relations/TfrmZkRelation.h"
 
 #include "platform/ColorConvert.h"
+#include "platform/RelationOperators_p.h"
 #include "platform/TRadioGroup.h"
 
 #include <QBoxLayout>
@@ -116,8 +117,10 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
     rgJoinOperator->setTitle(tr(" Join Operator "));
     rgJoinOperator->setMinimumSize(130, 60);
     rgJoinOperator->SetColumns(3);
-    rgJoinOperator->SetItems({ QStringLiteral("="), QStringLiteral("<"), QStringLiteral(">"),
-        QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>") });
+    QStringList operators;
+    for (const RelationOperatorText &entry : RelationOperatorTexts)
+        operators << QString::fromLatin1(entry.Text);
+    rgJoinOperator->SetItems(operators);
     rgJoinOperator->SetItemIndex(0);
 
     rgJoinType = new TRadioGroup(this);

@@ -1,5 +1,6 @@
 #include "sqlparser/SelectImport.h"
 
+#include "platform/RelationOperators_p.h"
 #include "sqlparser/PgTree_p.h"
 #include "sqlparser/SqlStatement.h"
 #include "sqlparser/TSQLParser.h"
@@ -155,14 +156,13 @@ QString blankJoinLines(const QString &text, QVector<JoinLine> &lines)
 
 bool comparisonOperator(const QString &op, TSDRelationOperator &result)
 {
-    static const struct {
-        const char *text;
-        TSDRelationOperator op;
-    } ops[] = { { "=", roEqual }, { "<", roLess }, { ">", roGreater }, { "<=", roLessThan },
-        { ">=", roGreaterThan }, { "<>", roNonEqual }, { "!=", roNonEqual } };
-    for (const auto &entry : ops) {
-        if (op == QLatin1String(entry.text)) {
-            result = entry.op;
+    if (op == QLatin1String("!=")) { // the other spelling of <>
+        result = roNonEqual;
+        return true;
+    }
+    for (const RelationOperatorText &entry : RelationOperatorTexts) {
+        if (op == QLatin1String(entry.Text)) {
+            result = entry.Operator;
             return true;
         }
     }

@@ -1,0 +1,242 @@
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
+
+#include "diagram/RankLayout.h"
+#include "diagram/RelationRouting.h"
+#include "diagram/RowDrag_p.h"
+#include "diagram/SchemaAccessible_p.h"
+#include "diagram/SchemaUndo_p.h"
+#include "diagram/TSchemaFindBar.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaItem_p.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/TZkSRank.h"
+#include "diagram/TfrmZkLinkTo.h"
+#include "engines/TSchemaDataEngine.h"
+#include "platform/Application.h"
+#include "platform/ColorConvert.h"
+#include "platform/CompareText.h"
+#include "platform/DialogService.h"
+#include "platform/DrawingSuspension.h"
+#include "platform/Exceptions.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TImageList.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScopeGuard>
+#include <QStyleOptionFocusRect>
+#include <QUndoStack>
+
+#include <algorithm>
+
+namespace Diduza {
+
+// ---------------------------------------------------------------------------------------------
+// Find
+
+QAction *TSchemaDesignArea::FindAction()
+{
+    if (!d->FFindAction) {
+        d->FFindAction = new QAction(
+            QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Find..."), this);
+        d->FFindAction->setObjectName(QStringLiteral("actFind"));
+        d->FFindAction->setShortcut(QKeySequence::Find);
+        d->FFindAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(d->FFindAction, &QAction::triggered, this,
+            [this] { Guarded([&] { FindBar()->Open(); }); });
+        addAction(d->FFindAction);
+    }
+    return d->FFindAction;
+}
+
+TSchemaFindBar *TSchemaDesignArea::FindBar()
+{
+    if (!d->FFindBar)
+        d->FFindBar = new TSchemaFindBar(this);
+    return d->FFindBar;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+QAction *TSchemaDesignArea::LinkAction()
+{
+    if (!d->FLinkAction) {
+        d->FLinkAction = new QAction(
+            QCoreApplication::translate("Diduza::TSchemaDesignArea", "&Link to..."), this);
+        d->FLinkAction->setObjectName(QStringLiteral("actLinkTo"));
+        d->FLinkAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+        d->FLinkAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(d->FLinkAction, &QAction::triggered, this, [this] {
+            Guarded([&] {
+                // The item that has the focus, else the one whose menu was opened.
+                TSchemaItem *source = nullptr;
+                for (QWidget *w = QApplication::focusWidget(); w && !source; w = w->parentWidget())
+                    source = qobject_cast<TSchemaItem *>(w);
+                if (!source || source->Designer() != this)
+                    source = d->FMenuItem;
+                d->FMenuItem = nullptr;
+                if (source)
+                    TfrmZkLinkTo::LinkSelectedRow(source);
+            });
+        });
+        addAction(d->FLinkAction);
+    }
+    return d->FLinkAction;
+}
+
+void TSchemaDesignArea::SetKeyboardNavigation(bool Value)
+{
+    d->FKeyboardNavigation = Value;
+    setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
+    const int count = GetItemCount();
+    for (int i = 0; i < count; ++i) {
+        if (QWidget *control = GetItem(i)->ItemControl())
+            control->setFocusPolicy(Value ? Qt::StrongFocus : Qt::NoFocus);
+    }
+    if (!Value)
+        SetCurrentRelation(nullptr);
+}
+
+void TSchemaDesignAreaPrivate::SetMenuItem(TSchemaItem *item)
+{
+    FMenuItem = item;
+}
+
+TSchemaRelation *TSchemaDesignArea::CurrentRelation() const
+{
+    return d->FCurrentRelation;
+}
+
+void TSchemaDesignArea::SetCurrentRelation(TSchemaRelation *Value)
+{
+    if (d->FCurrentRelation == Value)
+        return;
+    if (d->FCurrentRelation)
+        viewport()->update(d->FCurrentRelation->BoundsRect().adjusted(-3, -3, 3, 3));
+    d->FCurrentRelation = Value;
+    if (!Value)
+        return;
+    viewport()->update(Value->BoundsRect().adjusted(-3, -3, 3, 3));
+    EnsureVisible(Value->BoundsRect());
+    if (hasFocus() && QAccessible::isActive()) {
+        QAccessibleEvent focus(Value, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+bool TSchemaDesignArea::navigationKey(QKeyEvent *event)
+{
+    const int count = GetRelationCount();
+    const int current = d->FCurrentRelation ? IndexOfControl(d->FCurrentRelation) : -1;
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Up: {
+        if (count == 0)
+            return true;
+        // Relations stand first in the control list, so their indexes are 0 .. count - 1.
+        const bool forward = event->key() == Qt::Key_Right || event->key() == Qt::Key_Down;
+        const int next = current < 0 ? (forward ? 0 : count - 1)
+                                     : (current + (forward ? 1 : count - 1)) % count;
+        SetCurrentRelation(GetRelation(next));
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (d->FCurrentRelation && !d->FReadOnly)
+            Guarded([&] { d->FCurrentRelation->EditRelation(nullptr); });
+        return true;
+    case Qt::Key_Menu:
+    case Qt::Key_F10:
+        if (event->key() == Qt::Key_F10 && !(event->modifiers() & Qt::ShiftModifier))
+            return false;
+        if (d->FCurrentRelation) {
+            const QPoint middle = d->FCurrentRelation->BoundsRect().center()
+                - d->FCurrentRelation->BoundsRect().topLeft();
+            Guarded([&] { d->FCurrentRelation->_Click(middle.x(), middle.y()); });
+        }
+        return true;
+    case Qt::Key_Delete:
+        if (d->FCurrentRelation && !d->FReadOnly && d->FActions.Contains(saDeleteReleation)) {
+            TSchemaRelation *gone = d->FCurrentRelation;
+            SetCurrentRelation(nullptr);
+            Guarded([&] { destroyRelation(gone, false); });
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TSchemaDesignArea::paintEvent(QPaintEvent *event)
+{
+    TScrollBox::paintEvent(event);
+    if (!d->FCurrentRelation || !hasFocus())
+        return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = d->FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
+    focus.backgroundColor = CanvasColor();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Highlights
+
+namespace {
+constexpr int RingWidth = 3;
+QRect ringRect(const TSchemaItem *item)
+{
+    return item->geometry().adjusted(-RingWidth - 1, -RingWidth - 1, RingWidth + 1, RingWidth + 1);
+}
+} // namespace
+
+void TSchemaDesignAreaPrivate::ItemHighlightChanged(TSchemaItem *item)
+{
+    FHighlighted.removeAll(nullptr);
+    FHighlighted.removeAll(item);
+    if (item->Highlighted())
+        FHighlighted.append(item);
+    if (item->parentWidget() == q->viewport()) // a ring is drawn round an item on the diagram only
+        q->viewport()->update(ringRect(item));
+}
+
+QColor TSchemaDesignArea::CanvasColor() const
+{
+    return Color() == clWhite ? palette().color(QPalette::Active, QPalette::Base)
+                              : ColorToQColor(Color(), palette());
+}
+
+void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
+{
+    painter.fillRect(rect, CanvasColor());
+    if (d->FHighlighted.isEmpty())
+        return;
+    QPen pen(palette().color(QPalette::Highlight), RingWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.save();
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    for (const QPointer<TSchemaItem> &item : std::as_const(d->FHighlighted)) {
+        if (item && !item->isHidden() && rect.intersects(ringRect(item))) {
+            const qreal half = RingWidth / 2.0 + 0.5;
+            painter.drawRect(QRectF(item->geometry()).adjusted(-half, -half, half - 1, half - 1));
+        }
+    }
+    painter.restore();
+}
+
+} // namespace Diduza

@@ -1,0 +1,556 @@
+#include "querybuilder/TfrmZkSQLBuilder.h"
+#include "querybuilder/TfrmZkSQLBuilderParts_p.h"
+
+namespace Diduza {
+
+// A grid cell's value set back and forth.
+class GridCellCommand : public QUndoCommand {
+public:
+    GridCellCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int row,
+        const QString &before, const QString &after)
+        : QUndoCommand(parent)
+        , m_form(form)
+        , m_col(col)
+        , m_row(row)
+        , m_before(before)
+        , m_after(after)
+    {
+    }
+    void undo() override { apply(m_before); }
+    void redo() override { apply(m_after); }
+
+private:
+    void apply(const QString &value)
+    {
+        if (!m_form)
+            return;
+        TStringGrid *grid = m_form->sgColumnGrid;
+        grid->SetCells(m_col, m_row, value);
+        if (m_row == RowGrouping)
+            showHavingRow(m_form, anyGrouped(grid));
+    }
+    QPointer<TfrmZkSQLBuilder> m_form;
+    int m_col, m_row;
+    QString m_before, m_after;
+};
+
+// A field column removed with its row's untick: undo puts it back at its place with its cells
+// (before the row is ticked again, which then finds its column), redo removes it if the untick
+// has not.
+class GridColumnCommand : public QUndoCommand {
+public:
+    GridColumnCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int item, int row,
+        const QStringList &cells)
+        : QUndoCommand(parent)
+        , m_form(form)
+        , m_col(col)
+        , m_item(item)
+        , m_row(row)
+        , m_cells(cells)
+    {
+    }
+    void undo() override
+    {
+        TSchemaSubItem *row = subItem();
+        if (!row)
+            return;
+        TStringGrid *grid = m_form->sgColumnGrid;
+        int col = -1;
+        for (int c = 1; c < grid->ColCount() && col < 0; ++c) {
+            if (m_form->ReferencedSubItem(grid->Cells(c, RowField)) == row)
+                col = c;
+        }
+        if (col < 0) {
+            col = grid->ColCount() - 1;
+            if (!grid->Cells(col, RowField).isEmpty()) {
+                grid->SetColCount(grid->ColCount() + 1);
+                col = grid->ColCount() - 1;
+            }
+        }
+        grid->SetCells(col, RowField, m_form->SubItemReference(row));
+        for (int r = RowTable; r <= LastGridRow && r < m_cells.size(); ++r)
+            grid->SetCells(col, r, m_cells.at(r));
+        if (col != m_col && m_col < grid->ColCount())
+            grid->MoveColumn(col, m_col);
+    }
+    void redo() override
+    {
+        TSchemaSubItem *row = subItem();
+        TStringGrid *grid = m_form ? m_form->sgColumnGrid : nullptr;
+        for (int c = 1; row && grid && c < grid->ColCount(); ++c) {
+            if (m_form->ReferencedSubItem(grid->Cells(c, RowField)) == row) {
+                grid->ClearColumn(c);
+                if (!(c == 1 && c == grid->ColCount() - 1))
+                    grid->DeleteColumn(c);
+                return;
+            }
+        }
+    }
+
+private:
+    TSchemaSubItem *subItem() const
+    {
+        TSchemaItem *item = m_form ? m_form->SchemaDesignArea->GetItem(m_item) : nullptr;
+        return item ? item->GetSubItem(m_row) : nullptr;
+    }
+    QPointer<TfrmZkSQLBuilder> m_form;
+    int m_col, m_item, m_row;
+    QStringList m_cells;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The column grid
+
+int TfrmZkSQLBuilder::columnOf(const TSchemaSubItem *SubItem) const
+{
+    if (!SubItem)
+        return -1;
+    if (d->FColumnOfRowVersion != sgColumnGrid->CellsVersion()) {
+        d->FColumnOfRow.clear();
+        // The last column of a row wins, as a walk from the last column finds it first.
+        for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
+            if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(col, RowField)))
+                d->FColumnOfRow.insert(row, col);
+        }
+        d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
+    }
+    const int col = d->FColumnOfRow.value(SubItem, -1);
+    if (col >= 0 && ReferencedSubItem(sgColumnGrid->Cells(col, RowField)) != SubItem) {
+        // A row freed since left its address to this one: walk the grid again.
+        d->FColumnOfRowVersion = ~quint64(0);
+        return columnOf(SubItem);
+    }
+    return col;
+}
+
+void TfrmZkSQLBuilder::removeColumn(int ACol)
+{
+    // Within a step (an untick), the column's place and cells come back with its undo.
+    if (QUndoCommand *parent = SchemaDesignArea ? SchemaDesignArea->UndoGroupCommand() : nullptr) {
+        if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField))) {
+            QStringList cells;
+            for (int r = RowField; r <= LastGridRow; ++r)
+                cells << sgColumnGrid->Cells(ACol, r);
+            new GridColumnCommand(this, parent, ACol,
+                ItemPosition(SchemaDesignArea, row->ItemOwner()), RowPosition(row), cells);
+        }
+    }
+    const bool indexed = d->FColumnOfRowVersion == sgColumnGrid->CellsVersion();
+    const TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
+    const int last = sgColumnGrid->ColCount() - 1;
+    sgColumnGrid->ClearColumn(ACol);
+    const bool deleted = !(ACol == 1 && ACol == last);
+    if (deleted)
+        sgColumnGrid->DeleteColumn(ACol);
+    if (indexed) {
+        if (row && d->FColumnOfRow.value(row, -1) == ACol)
+            d->FColumnOfRow.remove(row);
+        if (deleted && ACol != last) {
+            for (int &col : d->FColumnOfRow) {
+                if (col > ACol)
+                    --col;
+            }
+        }
+        d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
+    }
+    bool canSelect = true;
+    sgColumnGridSelectCell(sgColumnGrid, 1, RowTable, canSelect);
+}
+
+void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
+{
+    auto *subItem = qobject_cast<TSchemaSubItem *>(Sender);
+    if (!subItem)
+        return;
+    TSchemaItem *item = subItem->ItemOwner();
+    if (!item || item->Designer() != SchemaDesignArea)
+        return; // not a row of this form's diagram
+    QPointer<TSchemaSubItem> guard(subItem);
+
+    pcSQL->setCurrentWidget(tsColumns);
+
+    // "*" and the single fields of one item exclude each other. Each untick that changes a
+    // row comes back here for that row and removes its column.
+    if (subItem->Checked()) {
+        if (isAllFieldsRow(subItem)) {
+            for (int i = 0; i < item->GetSubItemCount(); ++i) {
+                TSchemaSubItem *other = item->GetSubItem(i);
+                if (other && other != subItem)
+                    other->SetChecked(false);
+            }
+        } else {
+            // Items loaded from a schema file may have a real field as their first row.
+            TSchemaSubItem *first = item->GetSubItem(0);
+            if (first && first != subItem && isAllFieldsRow(first))
+                first->SetChecked(false);
+        }
+    }
+    if (!guard)
+        return;
+
+    const int col = columnOf(subItem);
+    if (col >= 0 && !subItem->Checked()) {
+        removeColumn(col);
+        // The extended grid may hold the field in more columns.
+        for (int other = sgColumnGrid->ColCount() - 1; other >= 1; --other) {
+            if (ReferencedSubItem(sgColumnGrid->Cells(other, RowField)) == subItem)
+                removeColumn(other);
+        }
+    } else if (col < 0 && subItem->Checked()) {
+        const QString reference = SubItemReference(subItem);
+        const bool indexed = d->FColumnOfRowVersion == sgColumnGrid->CellsVersion();
+        int last = sgColumnGrid->ColCount() - 1;
+        if (!sgColumnGrid->Cells(last, RowField).isEmpty()) {
+            sgColumnGrid->SetColCount(sgColumnGrid->ColCount() + 1);
+            last = sgColumnGrid->ColCount() - 1;
+        }
+        sgColumnGrid->SetCells(last, RowField, reference);
+        sgColumnGrid->SetCells(last, RowTable, item->Caption());
+        if (indexed) {
+            d->FColumnOfRow.insert(subItem, last);
+            d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
+        }
+    }
+}
+
+void TfrmZkSQLBuilder::hideEditors()
+{
+    for (QWidget *editor :
+        std::initializer_list<QWidget *> { cbTables, cbValues, cbSorting, edWhere, cbGroupBy })
+        editor->hide();
+    d->FEditCol = d->FEditRow = -1;
+}
+
+void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, bool &CanSelect)
+{
+    hideEditors();
+    CanSelect = true;
+    if (sgColumnGrid->Cells(ACol, RowField).isEmpty())
+        return;
+    if (ACol == 0 || ARow == 0)
+        return;
+    QWidget *editor = nullptr;
+    switch (ARow) {
+    case RowTable:
+        editor = cbTables;
+        break;
+    case RowCalculate:
+        editor = cbValues;
+        break;
+    case RowSort:
+        editor = cbSorting;
+        break;
+    case RowWhere:
+    case RowHaving:
+        editor = edWhere;
+        break;
+    case RowGrouping:
+        editor = cbGroupBy;
+        break;
+    case RowShow:
+        editor = d->FExtendedGrid ? cbGroupBy : nullptr;
+        break;
+    case RowAlias:
+    case RowSortOrder:
+        editor = d->FExtendedGrid ? edWhere : nullptr;
+        break;
+    default:
+        return;
+    }
+    // A column that counts the rows has no table and no other aggregate.
+    if (!editor
+        || (sgColumnGrid->Cells(ACol, RowField) == AllRowsCell
+            && (ARow == RowTable || ARow == RowCalculate)))
+        return;
+    QRect cell = sgColumnGrid->CellRect(ACol, ARow);
+    if (cell.isNull())
+        return; // a hidden row
+    cell.translate(sgColumnGrid->pos());
+    const int left = cell.left();
+    const int top = cell.top();
+    const int right = cell.left() + cell.width();
+    const int bottom = cell.top() + cell.height();
+    const QString text = sgColumnGrid->Cells(ACol, ARow);
+    if (editor == cbGroupBy) {
+        // Exactly over the box the cell shows (in viewport coordinates), so that the box does
+        // not move as it opens.
+        QWidget *viewport = sgColumnGrid->viewport();
+        const QRect painted = sgColumnGrid->CellRect(ACol, ARow).translated(-viewport->pos());
+        cbGroupBy->setGeometry(checkBoxGlyph(drawingRect(painted), QSize(FCheckWidth, FCheckHeight),
+            viewport->mapTo(window(), QPoint()), devicePixelRatioF())
+                                   .translated(viewport->mapTo(tsColumns, QPoint())));
+        cbGroupBy->setChecked(
+            ARow == RowShow ? text != QLatin1String("0") : text == QLatin1String("1"));
+    } else {
+        // Over the cell and inside its grid lines, not over the next cells.
+        editor->setGeometry(left, top, right - left, bottom - top);
+        if (auto *list = qobject_cast<QComboBox *>(editor))
+            list->setCurrentIndex(list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        else
+            edWhere->setText(text);
+    }
+    d->FEditCol = ACol;
+    d->FEditRow = ARow;
+    editor->show();
+    editor->raise();
+    editor->setFocus();
+}
+
+void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
+{
+    // The value goes to the cell the editor was placed over, which is the grid's current cell
+    // unless the editor was opened by a column's removal.
+    const int col = d->FEditCol;
+    const int row = d->FEditRow;
+    const QString before = sgColumnGrid->Cells(col, row);
+    const auto record = qScopeGuard([&] {
+        const QString after = sgColumnGrid->Cells(col, row);
+        SchemaUndoGroup step(
+            SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, row))));
+        if (QUndoCommand *parent = step.Parent(); parent && after != before)
+            new GridCellCommand(this, parent, col, row, before, after);
+    });
+    if (auto *list = qobject_cast<QComboBox *>(Sender)) {
+        if (row == RowCalculate && list->currentIndex() > 0) {
+            TSchemaSubItem *subItem = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
+            if (isAllFieldsRow(subItem)) {
+                list->setCurrentIndex(0);
+                DialogService()->ShowWarning(this, LoadResString(_smsAggIsNotAllowed));
+            }
+        }
+        sgColumnGrid->SetCells(col, row, list->currentText());
+        list->hide();
+    } else if (Sender == cbGroupBy && row == RowShow) {
+        sgColumnGrid->SetCells(
+            col, RowShow, cbGroupBy->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        cbGroupBy->hide();
+    } else if (Sender == cbGroupBy) {
+        const bool ticked = cbGroupBy->isChecked();
+        sgColumnGrid->SetCells(
+            col, RowGrouping, ticked ? QStringLiteral("1") : QStringLiteral("0"));
+        showHavingRow(this, ticked);
+        cbGroupBy->hide();
+        if (ticked) {
+            // The having row may appear below the page's visible part: bring it into view.
+            // It is the grid's last row: lay the grid out now and scroll to its bottom.
+            sgColumnGrid->doItemsLayout();
+            sgColumnGrid->verticalScrollBar()->setValue(
+                sgColumnGrid->verticalScrollBar()->maximum());
+        }
+    } else if (Sender == edWhere) {
+        sgColumnGrid->SetCells(col, row, edWhere->text());
+        edWhere->hide();
+    }
+    if (pcSQL->currentWidget() == tsColumns)
+        sgColumnGrid->setFocus();
+}
+
+bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == pnlToolbar && event->type() == QEvent::Resize && !d->FDestroying)
+        Guarded([&] { pnlToolbarResize(pnlToolbar); });
+    if (sgColumnGrid && watched == sgColumnGrid->viewport() && event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QString tip = CellToolTip(sgColumnGrid->viewport()->mapTo(sgColumnGrid, help->pos()));
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, sgColumnGrid->viewport());
+        return true;
+    }
+    // Return in the edit commits its text (and goes no further: it is not the dialog's OK).
+    if (!d->FDestroying && watched == edWhere && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Guarded([&] {
+                if (!edWhere->isHidden())
+                    cbInplaceChange(edWhere);
+            });
+            return true;
+        }
+    }
+    // The click that opens a grouping cell's check box ticks it too: one click, as on any box.
+    if (sgColumnGrid && watched == sgColumnGrid->viewport()
+        && event->type() == QEvent::MouseButtonRelease && cbGroupBy->isVisible()
+        && (d->FEditRow == RowGrouping || (d->FExtendedGrid && d->FEditRow == RowShow))) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        int col = -1;
+        int row = -1;
+        if (mouse->button() == Qt::LeftButton
+            && sgColumnGrid->MouseToCell(
+                sgColumnGrid->viewport()->mapTo(sgColumnGrid, mouse->position().toPoint()), col,
+                row)
+            && col == d->FEditCol && row == d->FEditRow)
+            cbGroupBy->toggle();
+    }
+    // The exit of the edit and of the check box commits their value.
+    if (!d->FDestroying && event->type() == QEvent::FocusOut
+        && (watched == edWhere || watched == cbGroupBy)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (static_cast<QWidget *>(watched)->isVisible() && reason != Qt::ActiveWindowFocusReason
+            && reason != Qt::PopupFocusReason)
+            Guarded([&] { cbInplaceChange(watched); });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmZkSQLBuilder::sgColumnGridDrawCell(
+    QObject *, int ACol, int ARow, const QRect &Rect, TGridDrawState, QPainter &Canvas)
+{
+    const QRect R = drawingRect(Rect);
+    const QString text = sgColumnGrid->Cells(ACol, ARow);
+    QFont bold = Canvas.font();
+    bold.setBold(true);
+    if (ARow == RowField) {
+        Canvas.setFont(bold);
+        const QColor fixed = ColorToQColor(sgColumnGrid->FixedColor(), sgColumnGrid->palette());
+        Canvas.setBrush(fixed);
+        Canvas.fillRect(R, fixed);
+        if (TSchemaSubItem *subItem = ReferencedSubItem(text))
+            drawCellText(Canvas, R, subItem->Caption(), Qt::AlignHCenter);
+        else if (d->FExtendedGrid && ACol > 0 && text == AllRowsCell)
+            drawCellText(Canvas, R, text, Qt::AlignHCenter);
+        return;
+    }
+    Canvas.fillRect(R, Canvas.brush());
+    if (ACol == 0) {
+        Canvas.setFont(bold);
+        drawCellText(Canvas, R, text + QLatin1Char(' '), Qt::AlignRight);
+    } else if (ARow == RowGrouping || (d->FExtendedGrid && ARow == RowShow)) {
+        // Under the check-box editor the editor alone shows the box.
+        if (!(cbGroupBy->isVisible() && d->FEditCol == ACol && d->FEditRow == ARow))
+            DrawCheckBox(Canvas, R,
+                ARow == RowShow ? text != QLatin1String("0") : text == QLatin1String("1"));
+    } else {
+        drawCellText(Canvas, R, text, Qt::AlignLeft);
+    }
+}
+
+QString TfrmZkSQLBuilder::CellToolTip(const QPoint &Point) const
+{
+    int col = -1;
+    int row = -1;
+    if (!sgColumnGrid->MouseToCell(Point, col, row)
+        || (col > 0 && (row == RowGrouping || (d->FExtendedGrid && row == RowShow))))
+        return QString();
+    QString text = sgColumnGrid->Cells(col, row);
+    if (row == RowField && col > 0) {
+        TSchemaSubItem *subItem = ReferencedSubItem(text);
+        text = subItem ? subItem->Caption() : QString();
+    }
+    QFont font = sgColumnGrid->font();
+    font.setBold(row == RowField || col == 0);
+    const int room = sgColumnGrid->CellRect(col, row).width() - 3;
+    return QFontMetrics(font).horizontalAdvance(text) > room ? text : QString();
+}
+
+void TfrmZkSQLBuilder::DrawCheckBox(QPainter &Canvas, const QRect &Rect, bool Ticked)
+{
+    QStyleOptionButton option;
+    option.initFrom(sgColumnGrid);
+    option.rect = checkBoxGlyph(Rect, QSize(FCheckWidth, FCheckHeight),
+        sgColumnGrid->viewport()->mapTo(window(), QPoint()), sgColumnGrid->devicePixelRatioF());
+    option.state = QStyle::State_Enabled | (Ticked ? QStyle::State_On : QStyle::State_Off);
+    sgColumnGrid->style()->drawPrimitive(
+        QStyle::PE_IndicatorCheckBox, &option, &Canvas, sgColumnGrid);
+}
+
+void TfrmZkSQLBuilder::GetCheckBoxSize()
+{
+    FCheckWidth = CheckBoxGlyphWidth();
+    FCheckHeight = CheckBoxGlyphHeight();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The extended grid
+
+void TfrmZkSQLBuilder::SetExtendedGrid(bool Value)
+{
+    if (d->FExtendedGrid == Value)
+        return;
+    hideEditors();
+    d->FExtendedGrid = Value;
+    const bool grouped = anyGrouped(sgColumnGrid);
+    if (Value) {
+        sgColumnGrid->SetRowCount(LastGridRow + 1);
+        sgColumnGrid->SetCells(0, RowShow, tr("Show"));
+        sgColumnGrid->SetCells(0, RowAlias, tr("Alias"));
+        sgColumnGrid->SetCells(0, RowSortOrder, tr("Sort order"));
+        for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
+            if (!sgColumnGrid->Cells(col, RowField).isEmpty()
+                && sgColumnGrid->Cells(col, RowShow).isEmpty())
+                sgColumnGrid->SetCells(col, RowShow, QStringLiteral("1"));
+        }
+    }
+    showHavingRow(this, grouped);
+    sgColumnGrid->viewport()->setContextMenuPolicy(
+        Value ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+    sgColumnGrid->viewport()->update();
+}
+
+int TfrmZkSQLBuilder::appendColumn()
+{
+    int last = sgColumnGrid->ColCount() - 1;
+    if (!sgColumnGrid->Cells(last, RowField).isEmpty()) {
+        sgColumnGrid->SetColCount(sgColumnGrid->ColCount() + 1);
+        last = sgColumnGrid->ColCount() - 1;
+    }
+    if (d->FExtendedGrid)
+        sgColumnGrid->SetCells(last, RowShow, QStringLiteral("1"));
+    return last;
+}
+
+int TfrmZkSQLBuilder::AddAllRowsColumn()
+{
+    const int col = appendColumn();
+    sgColumnGrid->SetCells(col, RowField, AllRowsCell);
+    sgColumnGrid->SetCells(col, RowCalculate, LoadResString(_strValueCOUNT));
+    return col;
+}
+
+int TfrmZkSQLBuilder::DuplicateColumn(int ACol)
+{
+    TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
+    if (!row)
+        return -1;
+    const QString table = sgColumnGrid->Cells(ACol, RowTable);
+    const int col = appendColumn();
+    sgColumnGrid->SetCells(col, RowField, SubItemReference(row));
+    sgColumnGrid->SetCells(col, RowTable, table);
+    return col;
+}
+
+void TfrmZkSQLBuilder::gridContextMenu(const QPoint &Point)
+{
+    int col = -1;
+    int row = -1;
+    const QPoint at = sgColumnGrid->viewport()->mapTo(sgColumnGrid, Point);
+    if (!sgColumnGrid->MouseToCell(at, col, row))
+        col = -1;
+    const QString field = col > 0 ? sgColumnGrid->Cells(col, RowField) : QString();
+    TSchemaSubItem *subItem = ReferencedSubItem(field);
+    int columnsOfRow = 0;
+    for (int c = 1; subItem && c < sgColumnGrid->ColCount(); ++c)
+        columnsOfRow += ReferencedSubItem(sgColumnGrid->Cells(c, RowField)) == subItem ? 1 : 0;
+
+    QMenu menu(this);
+    QAction *count = menu.addAction(tr("Add a column that counts the rows (COUNT(*))"));
+    QAction *duplicate = menu.addAction(tr("Add this field again"));
+    duplicate->setEnabled(subItem != nullptr);
+    QAction *remove = menu.addAction(tr("Remove this column"));
+    remove->setEnabled(field == AllRowsCell || columnsOfRow > 1);
+    QAction *chosen = menu.exec(sgColumnGrid->viewport()->mapToGlobal(Point));
+    if (!chosen)
+        return;
+    Guarded([&] {
+        hideEditors();
+        if (chosen == count)
+            AddAllRowsColumn();
+        else if (chosen == duplicate)
+            DuplicateColumn(col);
+        else if (chosen == remove)
+            removeColumn(col);
+    });
+}
+
+} // namespace Diduza
