@@ -102,7 +102,7 @@ void TSchemaDesignArea::CreateItemToolbar()
 
     // 2. The icon menu: one entry per picture, captioned by its name without the prefix.
     d->pmIconList = new QMenu(this);
-    d->pmIconList->setObjectName(QStringLiteral("d->pmIconList"));
+    d->pmIconList->setObjectName(QStringLiteral("pmIconList"));
     const int iconCount = EnumCount<TSCIconType>();
     for (int i = 0; i < iconCount; ++i) {
         const QString caption = EnumValueName(TSCIconType(i)).mid(2).left(20);
