@@ -1854,7 +1854,8 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
         input.JoinSeparator
             = [engine](TSDRelationJoin Join) { return engine->GetJoinSeparator(Join); };
         input.Quoting = engine->NameQuoting();
-        input.JoinAvailable = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
+        input.JoinAvailable
+            = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
     }
     if (const TGetSchemaItemEvent handler = FOnGetTableName) {
         input.TableNameHook = [this, handler](const QueryTable &Table, bool IsAlias) {
@@ -2558,27 +2559,38 @@ QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
             notes.last() += e.Message();
         }
     }
-    // A condition's text names each table as the rebuilt statement does.
+    // A condition's text names each table as the rebuilt statement does, and writes the names
+    // the statement quotes (standard SQL's double quotes) in the database's quotes.
+    std::function<QString(const QString &)> quote;
+    if (FDataEngine) {
+        const SqlNameQuoting quoting = FDataEngine->NameQuoting();
+        const QChar open = quoting.OpenQuote, close = quoting.CloseQuote;
+        if (open != QLatin1Char('"') || close != QLatin1Char('"'))
+            quote = [open, close](const QString &Name) { return QuotedName(Name, open, close); };
+    }
     const auto render = [&](const QVector<ImportText> &texts) {
         QStringList parts;
         for (const ImportText &text : texts) {
-            parts << RenameTables(text, [&](const ImportColumn &column) -> QString {
-                const int table = plan.TableOfSource.value(column.Table, -1);
-                TSchemaItem *item = planned.value(table);
-                if (!item)
-                    return QString();
-                QString name;
-                try {
-                    name = GetTableName(item, true);
-                } catch (...) {
-                    // The application's name hook is for statements; the cell gets the name
-                    // the builder itself gives.
-                    QueryInput input = queryInput(false);
-                    input.TableNameHook = nullptr;
-                    name = QueryTableName(input, tableOf(area, item), true);
-                }
-                return name;
-            });
+            parts << RenameTables(
+                text,
+                [&](const ImportColumn &column) -> QString {
+                    const int table = plan.TableOfSource.value(column.Table, -1);
+                    TSchemaItem *item = planned.value(table);
+                    if (!item)
+                        return QString();
+                    QString name;
+                    try {
+                        name = GetTableName(item, true);
+                    } catch (...) {
+                        // The application's name hook is for statements; the cell gets the name
+                        // the builder itself gives.
+                        QueryInput input = queryInput(false);
+                        input.TableNameHook = nullptr;
+                        name = QueryTableName(input, tableOf(area, item), true);
+                    }
+                    return name;
+                },
+                quote);
         }
         return joinConditions(parts);
     };

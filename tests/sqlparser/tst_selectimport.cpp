@@ -167,6 +167,8 @@ private slots:
     void namesLongerThanPostgresKeeps();
     void deepStatementsAreReadOrNamed_data();
     void deepStatementsAreReadOrNamed();
+    void quotedNamesInOtherQuotes_data();
+    void quotedNamesInOtherQuotes();
 };
 
 void tst_SelectImport::import_data()
@@ -235,7 +237,8 @@ void tst_SelectImport::namesLongerThanPostgresKeeps_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("70 letters") << QString(70, QLatin1Char('t'));
     QTest::newRow("40 two-byte letters") << QString(40, QChar(0xe9));
-    QTest::newRow("quoted, mixed case") << QStringLiteral("\"%1\"").arg(QString(66, QLatin1Char('Q')));
+    QTest::newRow("quoted, mixed case")
+        << QStringLiteral("\"%1\"").arg(QString(66, QLatin1Char('Q')));
 }
 
 // PostgreSQL's parser cuts names at 63 bytes; the statement's own text keeps them whole.
@@ -244,8 +247,8 @@ void tst_SelectImport::namesLongerThanPostgresKeeps()
     QFETCH(QString, name);
     const QString unquoted = name.startsWith('"') ? name.mid(1, name.size() - 2) : name;
     const QString alias = QString(64, QLatin1Char('a'));
-    const ImportedQuery q = ImportSelect(QStringLiteral("SELECT %2.%1 FROM %1 %2 WHERE %2.%1 > 1")
-                                             .arg(name, alias));
+    const ImportedQuery q
+        = ImportSelect(QStringLiteral("SELECT %2.%1 FROM %1 %2 WHERE %2.%1 > 1").arg(name, alias));
     QVERIFY2(q.Ok, qPrintable(q.Error));
     QCOMPARE(q.Tables.value(0).Name, unquoted);
     QCOMPARE(q.Tables.value(0).Alias, alias);
@@ -289,6 +292,41 @@ void tst_SelectImport::deepStatementsAreReadOrNamed()
     const QueryImportPlan plan = PlanImport(q, options);
     QVERIFY(!plan.Tables.isEmpty());
     QVERIFY2(plan.LeftOut.isEmpty(), qPrintable(plan.LeftOut.join("; ")));
+}
+
+void tst_SelectImport::quotedNamesInOtherQuotes_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("field") << "a.\"unit price\" > 1"
+                           << "t1.`unit price` > 1";
+    QTest::newRow("qualifier named anew, strings kept")
+        << "\"a\".\"Name\" = 'say \"hi\"' OR a.x = \"a\".y"
+        << "t1.`Name` = 'say \"hi\"' OR t1.x = t1.y";
+    QTest::newRow("a quote inside") << "a.\"say \"\"x\"\"\" IS NULL"
+                                    << "t1.`say \"x\"` IS NULL";
+    QTest::newRow("subquery") << "EXISTS (SELECT 1 FROM \"order details\" q WHERE q.\"Id\" = a.x)"
+                              << "EXISTS (SELECT 1 FROM `order details` q WHERE q.`Id` = t1.x)";
+    QTest::newRow("comment") << "a.x /* \"not a name\" */ = \"a\".\"x\""
+                             << "t1.x   = t1.`x`";
+}
+
+// The names a condition writes in standard SQL's quotes, for a database that quotes in back
+// quotes: written in those, the names of its tables as renamed, all else as written.
+void tst_SelectImport::quotedNamesInOtherQuotes()
+{
+    QFETCH(QString, condition);
+    QFETCH(QString, expected);
+    const ImportedQuery q = ImportSelect("SELECT a.x FROM a WHERE " + condition);
+    QVERIFY2(q.Ok, qPrintable(q.Error));
+    QCOMPARE(q.Where.size(), 1);
+    const auto rename = [](const ImportColumn &c) { return c.Table == 0 ? "t1" : QString(); };
+    const auto backQuotes
+        = [](const QString &name) { return '`' + QString(name).replace('`', "``") + '`'; };
+    QCOMPARE(RenameTables(q.Where.at(0).Text, rename, backQuotes), expected);
+    // Without quotes of its own the text keeps its names as written.
+    QCOMPARE(RenameTables(q.Where.at(0).Text, [](const ImportColumn &) { return QString(); }),
+        q.Where.at(0).Text.Text);
 }
 
 QTEST_GUILESS_MAIN(tst_SelectImport)
