@@ -28,6 +28,10 @@ struct SqlNameQuoting {
     // The parts of the table name Caption: the schema and the table when the database's
     // catalogue lists Caption so, else Caption as one name.
     std::function<QStringList(const QString &Caption)> TableParts;
+    // The quotes the database writes a name in (MySQL's back quotes, where standard SQL has
+    // double quotes).
+    QChar OpenQuote = QLatin1Char('"');
+    QChar CloseQuote = QLatin1Char('"');
 };
 
 // Name enclosed in Open and Close, each Close inside it doubled, so that a database that quotes

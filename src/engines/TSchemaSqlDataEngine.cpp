@@ -452,6 +452,8 @@ SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
         FQuotedNamesRules = rules;
     }
     SqlNameQuoting quoting;
+    quoting.OpenQuote = open;
+    quoting.CloseQuote = close;
     quoting.QuoteName = [cache = FQuotedNames, readsBare, open, close](const QString &Name) {
         auto found = cache->constFind(Name);
         if (found == cache->constEnd())

@@ -209,28 +209,40 @@ private:
         }
     }
 
-    // A condition's text names each table as the rebuilt statement does.
+    // A condition's text names each table as the rebuilt statement does, and writes the names
+    // the statement quotes (standard SQL's double quotes) in the database's quotes.
     QString render(const QVector<ImportText> &texts) const
     {
+        std::function<QString(const QString &)> quote;
+        if (TSchemaDataEngine *engine = form->DataEngine()) {
+            const SqlNameQuoting quoting = engine->NameQuoting();
+            const QChar open = quoting.OpenQuote, close = quoting.CloseQuote;
+            if (open != QLatin1Char('"') || close != QLatin1Char('"'))
+                quote
+                    = [open, close](const QString &Name) { return QuotedName(Name, open, close); };
+        }
         QStringList parts;
         for (const ImportText &text : texts) {
-            parts << RenameTables(text, [&](const ImportColumn &column) -> QString {
-                const int table = plan.TableOfSource.value(column.Table, -1);
-                TSchemaItem *item = planned.value(table);
-                if (!item)
-                    return QString();
-                QString name;
-                try {
-                    name = form->GetTableName(item, true);
-                } catch (...) {
-                    // The application's name hook is for statements; the cell gets the name
-                    // the builder itself gives.
-                    QueryInput input = form->queryInput(false);
-                    input.TableNameHook = nullptr;
-                    name = QueryTableName(input, tableOf(area, item), true);
-                }
-                return name;
-            });
+            parts << RenameTables(
+                text,
+                [&](const ImportColumn &column) -> QString {
+                    const int table = plan.TableOfSource.value(column.Table, -1);
+                    TSchemaItem *item = planned.value(table);
+                    if (!item)
+                        return QString();
+                    QString name;
+                    try {
+                        name = form->GetTableName(item, true);
+                    } catch (...) {
+                        // The application's name hook is for statements; the cell gets the name
+                        // the builder itself gives.
+                        QueryInput input = form->queryInput(false);
+                        input.TableNameHook = nullptr;
+                        name = QueryTableName(input, tableOf(area, item), true);
+                    }
+                    return name;
+                },
+                quote);
         }
         return joinConditions(parts);
     }

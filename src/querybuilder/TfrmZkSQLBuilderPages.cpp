@@ -28,10 +28,13 @@ bool TfrmZkSQLBuilder::IsStatementStale()
 QString TfrmZkSQLBuilder::statementSource()
 {
     // The application's name hooks are left out: they are asked only when a statement is
-    // needed, and what they answer follows from the diagram they are asked about.
+    // needed, and what they answer follows from the diagram they are asked about. So is the
+    // refusal of a join the database cannot run: this text only tells the work apart, and a
+    // diagram that holds such a join must still open, show and change.
     QueryInput input = queryInput(true);
     input.TableNameHook = nullptr;
     input.FieldNameHook = nullptr;
+    input.JoinAvailable = nullptr;
     return GenerateQuery(input);
 }
 

@@ -528,6 +528,9 @@ private:
                 result.Text += QLatin1Char(' ');
             } else {
                 moved.insert(t.Start, result.Text.size());
+                if (t.Kind == PG_QUERY__TOKEN__IDENT && text.at(t.Start) == QLatin1Char('"'))
+                    result.QuotedNames.append(
+                        { result.Text.size(), t.End - t.Start, m_st.identifier(i) });
                 result.Text += text.mid(t.Start, t.End - t.Start);
             }
             at = t.End;
@@ -1278,19 +1281,40 @@ bool ParsesAsPostgres(
     return statement.ok();
 }
 
-QString RenameTables(
-    const ImportText &Text, const std::function<QString(const ImportColumn &)> &Name)
+QString RenameTables(const ImportText &Text,
+    const std::function<QString(const ImportColumn &)> &Name,
+    const std::function<QString(const QString &)> &Quote)
 {
-    QString result = Text.Text;
-    for (int i = int(Text.References.size()) - 1; i >= 0; --i) {
-        const ImportReference &r = Text.References.at(i);
+    struct Edit {
+        qsizetype start;
+        qsizetype length;
+        QString text;
+    };
+    QVector<Edit> edits;
+    for (const ImportReference &r : Text.References) {
         if (r.Length <= 0 || r.Column.Table < 0)
             continue;
         const QString name = Name(r.Column);
-        if (name.isNull())
-            continue;
-        result.replace(r.Start, r.Length, name + QLatin1Char('.'));
+        if (!name.isNull())
+            edits.append({ r.Start, r.Length, name + QLatin1Char('.') });
     }
+    if (Quote) {
+        const qsizetype renamed = edits.size();
+        for (const ImportQuotedName &q : Text.QuotedNames) {
+            // A quoted qualifier that is named anew goes with its reference.
+            const bool inside
+                = std::any_of(edits.begin(), edits.begin() + renamed, [&q](const Edit &e) {
+                      return q.Start < e.start + e.length && e.start < q.Start + q.Length;
+                  });
+            if (!inside)
+                edits.append({ q.Start, q.Length, Quote(q.Name) });
+        }
+    }
+    std::sort(
+        edits.begin(), edits.end(), [](const Edit &a, const Edit &b) { return a.start > b.start; });
+    QString result = Text.Text;
+    for (const Edit &e : edits)
+        result.replace(e.start, e.length, e.text);
     return result;
 }
 

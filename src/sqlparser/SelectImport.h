@@ -41,10 +41,18 @@ struct ImportReference {
     ImportColumn Column;
 };
 
+// A name the statement writes in double quotes, where it stands in a piece of text.
+struct ImportQuotedName {
+    qsizetype Start = 0;
+    qsizetype Length = 0; // the quotes included
+    QString Name; // without its quotes, doubled quotes single again
+};
+
 // A piece of the statement's text with the column references in it.
 struct ImportText {
     QString Text;
     QVector<ImportReference> References; // in text order
+    QVector<ImportQuotedName> QuotedNames; // in text order, those of its subqueries too
 };
 
 struct ImportTable {
@@ -160,8 +168,11 @@ DIDUZACORE_EXPORT bool ParsesAsPostgres(
 
 // The text a condition means with its tables named anew: Name gives, for each reference, the
 // text that replaces its qualifier (the full stop is added); a reference without a qualifier,
-// or one for which Name returns a null string, stays as written.
-DIDUZACORE_EXPORT QString RenameTables(
-    const ImportText &Text, const std::function<QString(const ImportColumn &)> &Name);
+// or one for which Name returns a null string, stays as written. When Quote is given, every
+// other name the text writes in double quotes is written as Quote gives it (for a database
+// that quotes names otherwise).
+DIDUZACORE_EXPORT QString RenameTables(const ImportText &Text,
+    const std::function<QString(const ImportColumn &)> &Name,
+    const std::function<QString(const QString &)> &Quote = {});
 
 } // namespace Diduza

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -72,6 +73,19 @@ inline bool OpenMariaDb(const QString &name, QString &error)
         return true;
     error = QStringLiteral("DIDUZA_MYSQL_HOST is set but the server does not answer: ")
         + db.lastError().text();
+    return false;
+}
+
+// OpenMariaDb with a session that reads "..." as a name (ANSI_QUOTES), for statements written
+// in standard SQL; the builder's own statements run on a connection in the server's mode.
+inline bool OpenMariaDbAnsi(const QString &name, QString &error)
+{
+    if (!OpenMariaDb(name, error))
+        return false;
+    QSqlQuery mode(QSqlDatabase::database(name));
+    if (mode.exec(QStringLiteral("SET SESSION sql_mode = CONCAT(@@sql_mode, ',ANSI_QUOTES')")))
+        return true;
+    error = mode.lastError().text();
     return false;
 }
 

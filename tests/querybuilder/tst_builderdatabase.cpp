@@ -1,6 +1,9 @@
-// Statements that the builder generates, run against the sample database in SQLite and in
-// PostgreSQL: every statement both accept (joins in the WHERE-clause dialect, any dialect
-// without joins) must return the rows of a hand-written reference query.
+// Statements that the builder generates, run against the sample database in SQLite, in
+// PostgreSQL and in MariaDB: every statement they accept (joins in the WHERE-clause dialect, any
+// dialect without joins) must return the rows of a hand-written reference query. The references
+// are standard SQL: on MariaDB they run in an ANSI_QUOTES session, the builder's statements
+// through its engine in the server's own mode. MariaDB has no full outer join: the builder
+// there refuses one, naming the relation.
 
 #include "../common/SampleConnections.h"
 #include "../common/TestSupport.h"
@@ -34,6 +37,8 @@ namespace {
 
 const QString SqliteConnection = QStringLiteral("builder-sqlite");
 const QString PostgresConnection = QStringLiteral("builder-pg");
+const QString MariaDbConnection = QStringLiteral("builder-mariadb");
+const QString MariaDbAnsiConnection = QStringLiteral("builder-mariadb-ansi");
 
 using Row = QStringList;
 
@@ -194,7 +199,8 @@ const Case Cases[] = {
             set(form, product, Sort, "Ascending");
             set(form, price, Calculate, "Maximum");
             set(form, quantity, Calculate, "Average");
-            set(form, quantity, Where, "\"order details\".discount > 0");
+            // Written as the database quotes names.
+            set(form, quantity, Where, form.GetTableName(details, true) + ".discount > 0");
         },
         "SELECT product_id, MAX(\"unit price\"), AVG(quantity) FROM \"order details\""
         " WHERE discount > 0 GROUP BY product_id ORDER BY product_id" },
@@ -301,13 +307,25 @@ const char *dialectName(TSQLSubType dialect)
     return "?";
 }
 
+// The connection that runs a backend's reference queries (standard SQL) and its engine's.
+QString referenceConnection(const QString &backend)
+{
+    return backend == QLatin1String("sqlite")    ? SqliteConnection
+        : backend == QLatin1String("postgresql") ? PostgresConnection
+                                                 : MariaDbAnsiConnection;
+}
+QString engineConnection(const QString &backend)
+{
+    return backend == QLatin1String("mariadb") ? MariaDbConnection : referenceConnection(backend);
+}
+
 // Empty when the model holds the rows of the reference query (in its order when ordered),
 // else what differs.
 QString compareRows(
-    QAbstractItemModel &model, TSchemaSqlDataEngine &engine, const char *sql, bool ordered)
+    QAbstractItemModel &model, const QString &referenceConnection, const char *sql, bool ordered)
 {
     QList<Row> got = modelRows(model);
-    QSqlQuery reference(engine.Database());
+    QSqlQuery reference(QSqlDatabase::database(referenceConnection));
     if (!reference.exec(QString::fromLatin1(sql)))
         return reference.lastError().text();
     QList<Row> expected;
@@ -342,9 +360,14 @@ private slots:
     void statements();
     void dialogRun_data();
     void dialogRun();
+    void dialogShowsAJoinTheDatabaseCannotRun();
 
 private:
+    // Skips the test function (with how to get the server) when the backend has none.
+    bool skipped(const QString &backend);
+
     bool m_hasPostgres = false;
+    bool m_hasMariaDb = false;
     QTemporaryDir m_dir;
 };
 
@@ -355,16 +378,40 @@ void tst_BuilderDatabase::initTestCase()
     QString error;
     QVERIFY2(SampleConnections::OpenSqliteCopy(m_dir, SqliteConnection, error), qPrintable(error));
 
-    if (!SampleConnections::PostgresConfigured())
-        return;
-    QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
-    m_hasPostgres = true;
+    if (SampleConnections::PostgresConfigured()) {
+        QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
+        m_hasPostgres = true;
+    }
+    if (SampleConnections::MariaDbConfigured()) {
+        QVERIFY2(SampleConnections::OpenMariaDb(MariaDbConnection, error), qPrintable(error));
+        QVERIFY2(
+            SampleConnections::OpenMariaDbAnsi(MariaDbAnsiConnection, error), qPrintable(error));
+        m_hasMariaDb = true;
+    }
 }
 
 void tst_BuilderDatabase::cleanupTestCase()
 {
-    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
+    SampleConnections::CloseAll(
+        { SqliteConnection, PostgresConnection, MariaDbConnection, MariaDbAnsiConnection });
     SetExceptionHandler({});
+}
+
+bool tst_BuilderDatabase::skipped(const QString &backend)
+{
+    if (backend == QLatin1String("postgresql") && !m_hasPostgres) {
+        QTest::qSkip("No PostgreSQL server: run scripts/pg-start BUILD-DIR and load "
+                     "BUILD-DIR/pg.env to test against PostgreSQL",
+            __FILE__, __LINE__);
+        return true;
+    }
+    if (backend == QLatin1String("mariadb") && !m_hasMariaDb) {
+        QTest::qSkip("No MariaDB server: run scripts/mariadb-start BUILD-DIR and load "
+                     "BUILD-DIR/mariadb.env to test against MariaDB",
+            __FILE__, __LINE__);
+        return true;
+    }
+    return false;
 }
 
 void tst_BuilderDatabase::statements_data()
@@ -372,7 +419,7 @@ void tst_BuilderDatabase::statements_data()
     QTest::addColumn<QString>("backend");
     QTest::addColumn<int>("dialect");
     QTest::addColumn<QString>("caseName");
-    for (const char *backend : { "sqlite", "postgresql" }) {
+    for (const char *backend : { "sqlite", "postgresql", "mariadb" }) {
         for (const Case &c : Cases) {
             for (TSQLSubType dialect : { stStandard, stLocal, stOracle, stMSSQL, stAnsi }) {
                 if (!(c.dialects & bit(dialect)))
@@ -389,15 +436,13 @@ void tst_BuilderDatabase::statements()
     QFETCH(QString, backend);
     QFETCH(int, dialect);
     QFETCH(QString, caseName);
-    if (backend == QLatin1String("postgresql") && !m_hasPostgres)
-        QSKIP("No PostgreSQL server: run scripts/pg-start BUILD-DIR and load BUILD-DIR/pg.env "
-              "to test against PostgreSQL");
+    if (skipped(backend))
+        return;
     const Case *c = findCase(caseName);
     QVERIFY(c);
 
     TSchemaSqlDataEngine engine;
-    engine.SetConnectionName(
-        backend == QLatin1String("sqlite") ? SqliteConnection : PostgresConnection);
+    engine.SetConnectionName(engineConnection(backend));
     engine.SetSQLSubType(TSQLSubType(dialect));
     TfrmZkSQLBuilder form;
     form.SetDataEngine(&engine);
@@ -406,10 +451,21 @@ void tst_BuilderDatabase::statements()
     } catch (const Exception &e) {
         QFAIL(qPrintable(e.Message()));
     }
-    const QString sql = form.GenerateSQL();
+    QString sql, refusal;
+    try {
+        sql = form.GenerateSQL();
+    } catch (const Exception &e) {
+        refusal = e.Message();
+    }
+    const bool fullJoin = QByteArray(c->reference).contains("FULL JOIN");
+    if (backend == QLatin1String("mariadb") && fullJoin) {
+        QVERIFY2(refusal.contains("customer.id = orders.customer_id"), qPrintable(refusal + sql));
+        return;
+    }
+    QVERIFY2(refusal.isEmpty(), qPrintable(refusal));
     QVERIFY(!sql.isEmpty());
     QString parseError;
-    if (dialect == stAnsi)
+    if (dialect == stAnsi && backend != QLatin1String("mariadb"))
         QVERIFY2(ParsesAsPostgres(sql, &parseError), qPrintable(parseError));
     std::unique_ptr<QAbstractItemModel> model;
     try {
@@ -418,7 +474,8 @@ void tst_BuilderDatabase::statements()
         QFAIL(qPrintable(QStringLiteral("%1\n%2").arg(e.Message(), sql)));
     }
     QVERIFY(model);
-    const QString mismatch = compareRows(*model, engine, c->reference, c->ordered);
+    const QString mismatch
+        = compareRows(*model, referenceConnection(backend), c->reference, c->ordered);
     QVERIFY2(mismatch.isEmpty(), qPrintable(sql + QLatin1Char('\n') + mismatch));
 }
 
@@ -427,6 +484,7 @@ void tst_BuilderDatabase::dialogRun_data()
     QTest::addColumn<QString>("backend");
     QTest::newRow("sqlite") << "sqlite";
     QTest::newRow("postgresql") << "postgresql";
+    QTest::newRow("mariadb") << "mariadb";
 }
 
 // The builder as an application runs it: the dialog imports a statement, the user drops orders,
@@ -434,11 +492,10 @@ void tst_BuilderDatabase::dialogRun_data()
 void tst_BuilderDatabase::dialogRun()
 {
     QFETCH(QString, backend);
-    if (backend == QLatin1String("postgresql") && !m_hasPostgres)
-        QSKIP("No PostgreSQL server");
+    if (skipped(backend))
+        return;
     TSchemaSqlDataEngine engine;
-    engine.SetConnectionName(
-        backend == QLatin1String("sqlite") ? SqliteConnection : PostgresConnection);
+    engine.SetConnectionName(engineConnection(backend));
     const char *reference = "SELECT c.name, c.city, SUM(o.amount) FROM customer c, orders o"
                             " WHERE c.id = o.customer_id GROUP BY c.name, c.city";
     TSQLBuilderDialog dialog;
@@ -459,8 +516,9 @@ void tst_BuilderDatabase::dialogRun()
         set(form, 1, 5, QStringLiteral("1"));
         set(form, 2, 5, QStringLiteral("1"));
         form.btnExecSQL->click();
-        mismatch = form.ResultModel() ? compareRows(*form.ResultModel(), engine, reference, false)
-                                      : form.lblResultError->text();
+        mismatch = form.ResultModel()
+            ? compareRows(*form.ResultModel(), referenceConnection(backend), reference, false)
+            : form.lblResultError->text();
         form.btnOK->click();
         return form.result();
     };
@@ -469,7 +527,63 @@ void tst_BuilderDatabase::dialogRun()
     // The statement handed back is the one that ran.
     std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(dialog.SQL()));
     QVERIFY(model);
-    mismatch = compareRows(*model, engine, reference, false);
+    mismatch = compareRows(*model, referenceConnection(backend), reference, false);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(dialog.SQL() + QLatin1Char('\n') + mismatch));
+}
+
+// MariaDB has no full outer join. The dialog still opens on a statement that holds one and
+// shows the join; once the user changes the work, Execute names the relation instead of running
+// anything, and with another kind of join OK hands back a statement that runs.
+void tst_BuilderDatabase::dialogShowsAJoinTheDatabaseCannotRun()
+{
+    if (skipped(QStringLiteral("mariadb")))
+        return;
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(MariaDbConnection);
+    engine.SetSQLSubType(stAnsi);
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(&engine);
+    dialog.SetSQL(QStringLiteral(
+        "SELECT c.name, o.amount FROM customer c FULL JOIN orders o ON c.id = o.customer_id"));
+    DiduzaTest::ExceptionRecorder raised;
+    DiduzaTest::FakeDialogService dialogs;
+    QString relation;
+    bool ran = true;
+    dialogs.modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        TSchemaDesignArea *area = form.SchemaDesignArea;
+        if (area->GetRelationCount() != 1 || area->GetRelation(0)->JoinType() != rjFull)
+            return int(QDialog::Rejected);
+        TSchemaRelation *join = area->GetRelation(0);
+        relation = QStringLiteral("%1.%2 = %3.%4")
+                       .arg(join->ParentItem()->Caption(), join->ParentSubItem()->Caption(),
+                           join->ChildItem()->Caption(), join->ChildSubItem()->Caption());
+        tick(form, area->FindItem("customer"), "city");
+        form.btnExecSQL->click();
+        ran = form.ResultModel() != nullptr;
+        join->SetJoinType(join->ParentItem()->Caption() == QLatin1String("customer")
+                ? rjLeftOuter
+                : rjRightOuter);
+        form.btnOK->click();
+        return form.result();
+    };
+    bool accepted = false;
+    try {
+        accepted = dialog.Execute();
+    } catch (const Exception &e) {
+        QFAIL(qPrintable("the dialog raised: " + e.Message()));
+    }
+    QVERIFY2(!relation.isEmpty(), "the full join is not shown");
+    QVERIFY(!ran);
+    QCOMPARE(raised.messages.size(), 1);
+    QVERIFY2(raised.messages.at(0).contains(relation), qPrintable(raised.messages.at(0)));
+    QVERIFY(accepted);
+    std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(dialog.SQL()));
+    QVERIFY(model);
+    const QString mismatch = compareRows(*model, MariaDbAnsiConnection,
+        "SELECT c.name, o.amount, c.city FROM customer c LEFT JOIN orders o"
+        " ON c.id = o.customer_id",
+        false);
     QVERIFY2(mismatch.isEmpty(), qPrintable(dialog.SQL() + QLatin1Char('\n') + mismatch));
 }
 

@@ -2,7 +2,10 @@
 // tables repeated, every join kind and operator, ticks, aggregates, grouping, having, where,
 // sorting, distinct) give a statement in the join-tree and in the local dialect; the full
 // import rebuilds it in a fresh builder, which must give the same statement again, and every
-// statement returns the same rows on SQLite and on PostgreSQL.
+// statement returns the same rows on SQLite and on PostgreSQL. On MariaDB the statement runs
+// as written (standard SQL, in an ANSI_QUOTES session) and as a builder on MariaDB writes it
+// after the import (backticks, in the server's own mode): both give SQLite's rows, and a full
+// outer join is refused by that builder with the generator's message instead.
 
 #include "../common/SampleConnections.h"
 #include "../common/TestSupport.h"
@@ -34,6 +37,8 @@ namespace {
 
 const QString SqliteConnection = QStringLiteral("roundtrip-sqlite");
 const QString PostgresConnection = QStringLiteral("roundtrip-pg");
+const QString MariaDbConnection = QStringLiteral("roundtrip-mariadb");
+const QString MariaDbAnsiConnection = QStringLiteral("roundtrip-mariadb-ansi");
 
 // How tables of the sample join: "table.field table.field"; both directions are used.
 const char *const Links[] = {
@@ -93,6 +98,66 @@ QStringList rowsOf(const QString &connection, const QString &sql, QString &error
     }
     rows.sort();
     return rows;
+}
+
+// Whether two rows of rowsOf hold the same values. MariaDB keeps four decimals more than the
+// operands of an average; SQLite and PostgreSQL keep a double's digits or more.
+bool sameRow(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+    const QStringList x = a.split(QLatin1Char('|')), y = b.split(QLatin1Char('|'));
+    if (x.size() != y.size())
+        return false;
+    for (qsizetype c = 0; c < x.size(); ++c) {
+        if (x.at(c) == y.at(c))
+            continue;
+        bool xNumber = false, yNumber = false;
+        const double u = x.at(c).toDouble(&xNumber), v = y.at(c).toDouble(&yNumber);
+        if (!xNumber || !yNumber || qAbs(u - v) > 0.5e-4 + 1e-9 * qMax(qAbs(u), qAbs(v)))
+            return false;
+    }
+    return true;
+}
+
+// Whether two sorted row lists hold the same rows, each matched once (see sameRow).
+bool sameRows(const QStringList &a, const QStringList &b)
+{
+    if (a == b)
+        return true;
+    if (a.size() != b.size())
+        return false;
+    // Rows that differ in the last digits mostly sort alike; the others are matched one by one.
+    QStringList restA, restB;
+    for (qsizetype r = 0; r < a.size(); ++r) {
+        if (!sameRow(a.at(r), b.at(r))) {
+            restA << a.at(r);
+            restB << b.at(r);
+        }
+    }
+    for (const QString &row : std::as_const(restA)) {
+        const auto match = std::find_if(restB.begin(), restB.end(),
+            [&row](const QString &other) { return sameRow(row, other); });
+        if (match == restB.end())
+            return false;
+        restB.erase(match);
+    }
+    return true;
+}
+
+// The full outer joins of a form's diagram, as the generator names a relation.
+QStringList fullJoins(TfrmZkSQLBuilder &form)
+{
+    QStringList joins;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    for (int r = 0; r < area->GetRelationCount(); ++r) {
+        TSchemaRelation *rel = area->GetRelation(r);
+        if (rel->JoinType() == rjFull)
+            joins << QStringLiteral("%1.%2 = %3.%4")
+                         .arg(rel->ParentItem()->Caption(), rel->ParentSubItem()->Caption(),
+                             rel->ChildItem()->Caption(), rel->ChildSubItem()->Caption());
+    }
+    return joins;
 }
 
 // Builds one random diagram on a builder form.
@@ -403,6 +468,7 @@ private slots:
 private:
     QTemporaryDir m_dir;
     bool m_hasPostgres = false;
+    bool m_hasMariaDb = false;
 };
 
 void tst_RoundTrip::initTestCase()
@@ -414,11 +480,18 @@ void tst_RoundTrip::initTestCase()
         QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
         m_hasPostgres = true;
     }
+    if (SampleConnections::MariaDbConfigured()) {
+        QVERIFY2(SampleConnections::OpenMariaDb(MariaDbConnection, error), qPrintable(error));
+        QVERIFY2(
+            SampleConnections::OpenMariaDbAnsi(MariaDbAnsiConnection, error), qPrintable(error));
+        m_hasMariaDb = true;
+    }
 }
 
 void tst_RoundTrip::cleanupTestCase()
 {
-    SampleConnections::CloseAll({ SqliteConnection, PostgresConnection });
+    SampleConnections::CloseAll(
+        { SqliteConnection, PostgresConnection, MariaDbConnection, MariaDbAnsiConnection });
     SetExceptionHandler({});
 }
 
@@ -430,14 +503,25 @@ void tst_RoundTrip::randomDiagrams()
     const quint32 seed = qEnvironmentVariableIsSet("DIDUZA_ROUNDTRIP_SEED")
         ? quint32(qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_SEED"))
         : 20261208u;
+    // MariaDB takes 1 diagram in n (DIDUZA_ROUNDTRIP_MARIADB_EVERY), to keep the time.
+    const int mariaDbEvery = qMax(1,
+        qEnvironmentVariableIsSet("DIDUZA_ROUNDTRIP_MARIADB_EVERY")
+            ? qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_MARIADB_EVERY")
+            : 5);
     QRandomGenerator random(seed);
     TSchemaSqlDataEngine engine;
     engine.SetConnectionName(SqliteConnection);
-    int statements = 0, exact = 0, ran = 0;
+    int statements = 0, exact = 0, ran = 0, mariaDbRan = 0, mariaDbRefused = 0;
     // Two forms serve every diagram, emptied as the New button empties them.
     TfrmZkSQLBuilder source, target;
     source.SetDataEngine(&engine);
     target.SetDataEngine(&engine);
+    // The statement imported by a builder on MariaDB.
+    TSchemaSqlDataEngine mariaDbEngine;
+    mariaDbEngine.SetConnectionName(MariaDbConnection);
+    TfrmZkSQLBuilder mariaDbTarget;
+    if (m_hasMariaDb)
+        mariaDbTarget.SetDataEngine(&mariaDbEngine);
     auto empty = [](TfrmZkSQLBuilder &form) {
         form.btnNewClick(nullptr);
         form.sgColumnGrid->SetRowCount(6);
@@ -477,10 +561,63 @@ void tst_RoundTrip::randomDiagrams()
                             .arg(lite.value(0), pg.value(0))));
             }
             ++ran;
+            if (!m_hasMariaDb || d % mariaDbEvery != 0)
+                continue;
+            mariaDbEngine.SetSQLSubType(dialect);
+            empty(mariaDbTarget);
+            const QStringList mariaDbLeftOut = mariaDbTarget.ImportQuery(ImportSelect(sql));
+            QVERIFY2(mariaDbLeftOut.isEmpty(),
+                qPrintable(where + "\nleft out on MariaDB: " + mariaDbLeftOut.join("; ")));
+            QString mariaDbSql, refusal;
+            try {
+                mariaDbSql = mariaDbTarget.GenerateSQL();
+            } catch (const Exception &e) {
+                refusal = e.Message();
+            }
+            // The join tree writes a full outer join as such; MariaDB has none.
+            const QStringList fullJoins
+                = dialect == stLocal ? QStringList() : ::fullJoins(mariaDbTarget);
+            if (!fullJoins.isEmpty()) {
+                QVERIFY2(!refusal.isEmpty(),
+                    qPrintable(where + "\nMariaDB's builder wrote a full join:\n" + mariaDbSql));
+                QVERIFY2(std::any_of(fullJoins.begin(), fullJoins.end(),
+                             [&](const QString &join) { return refusal.contains(join); }),
+                    qPrintable(where + "\nthe refusal names no full join of " + fullJoins.join(", ")
+                        + ":\n" + refusal));
+                ++mariaDbRefused;
+                continue;
+            }
+            QVERIFY2(refusal.isEmpty(), qPrintable(where + "\nMariaDB's builder: " + refusal));
+            const QStringList asWritten = rowsOf(MariaDbAnsiConnection, sql, error);
+            QVERIFY2(error.isEmpty(), qPrintable(where + "\nMariaDB: " + error));
+            QVERIFY2(sameRows(asWritten, lite),
+                qPrintable(QStringLiteral("%1\n%2 rows on SQLite, %3 on MariaDB; first: %4 / %5")
+                               .arg(where)
+                               .arg(lite.size())
+                               .arg(asWritten.size())
+                               .arg(lite.value(0), asWritten.value(0))));
+            const QStringList rebuilt = rowsOf(MariaDbConnection, mariaDbSql, error);
+            QVERIFY2(error.isEmpty(),
+                qPrintable(where + "\nMariaDB's builder:\n" + mariaDbSql + "\nMariaDB: " + error));
+            QVERIFY2(rebuilt == asWritten,
+                qPrintable(QStringLiteral("%1\nMariaDB's builder:\n%2\n%3 rows as written, %4 as "
+                                          "MariaDB's builder writes it; first: %5 / %6")
+                               .arg(where, mariaDbSql)
+                               .arg(asWritten.size())
+                               .arg(rebuilt.size())
+                               .arg(asWritten.value(0), rebuilt.value(0))));
+            ++mariaDbRan;
         }
     }
     qInfo("round trip: %d diagrams, %d statements, %d exact round trips, %d run on %s", diagrams,
         statements, exact, ran, m_hasPostgres ? "SQLite and PostgreSQL" : "SQLite");
+    if (m_hasMariaDb)
+        qInfo("round trip on MariaDB (1 diagram in %d): %d statements run as written and as its "
+              "builder writes them, %d with a full join refused by its builder",
+            mariaDbEvery, mariaDbRan, mariaDbRefused);
+    else
+        qInfo("round trip: no MariaDB server (run scripts/mariadb-start BUILD-DIR and load "
+              "BUILD-DIR/mariadb.env to run the statements there too)");
 }
 
 void tst_RoundTrip::reopenOnOwnStatement_data()
