@@ -354,41 +354,42 @@ void tst_SelectImport::mysqlSpelling()
     for (const ImportCondition &c : query.Where)
         QVERIFY2(sql.contains(c.Text.Text), qPrintable(c.Text.Text));
     QCOMPARE(query.LeftOut, reference.LeftOut);
-    void tst_SelectImport::quotedNamesInOtherQuotes_data()
-    {
-        QTest::addColumn<QString>("condition");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("field") << "a.\"unit price\" > 1"
-                               << "t1.`unit price` > 1";
-        QTest::newRow("qualifier named anew, strings kept")
-            << "\"a\".\"Name\" = 'say \"hi\"' OR a.x = \"a\".y"
-            << "t1.`Name` = 'say \"hi\"' OR t1.x = t1.y";
-        QTest::newRow("a quote inside") << "a.\"say \"\"x\"\"\" IS NULL"
-                                        << "t1.`say \"x\"` IS NULL";
-        QTest::newRow("subquery")
-            << "EXISTS (SELECT 1 FROM \"order details\" q WHERE q.\"Id\" = a.x)"
-            << "EXISTS (SELECT 1 FROM `order details` q WHERE q.`Id` = t1.x)";
-        QTest::newRow("comment") << "a.x /* \"not a name\" */ = \"a\".\"x\""
-                                 << "t1.x   = t1.`x`";
-    }
+}
 
-    // The names a condition writes in standard SQL's quotes, for a database that quotes in back
-    // quotes: written in those, the names of its tables as renamed, all else as written.
-    void tst_SelectImport::quotedNamesInOtherQuotes()
-    {
-        QFETCH(QString, condition);
-        QFETCH(QString, expected);
-        const ImportedQuery q = ImportSelect("SELECT a.x FROM a WHERE " + condition);
-        QVERIFY2(q.Ok, qPrintable(q.Error));
-        QCOMPARE(q.Where.size(), 1);
-        const auto rename = [](const ImportColumn &c) { return c.Table == 0 ? "t1" : QString(); };
-        const auto backQuotes
-            = [](const QString &name) { return '`' + QString(name).replace('`', "``") + '`'; };
-        QCOMPARE(RenameTables(q.Where.at(0).Text, rename, backQuotes), expected);
-        // Without quotes of its own the text keeps its names as written.
-        QCOMPARE(RenameTables(q.Where.at(0).Text, [](const ImportColumn &) { return QString(); }),
-            q.Where.at(0).Text.Text);
-    }
+void tst_SelectImport::quotedNamesInOtherQuotes_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("field") << "a.\"unit price\" > 1"
+                           << "t1.`unit price` > 1";
+    QTest::newRow("qualifier named anew, strings kept")
+        << "\"a\".\"Name\" = 'say \"hi\"' OR a.x = \"a\".y"
+        << "t1.`Name` = 'say \"hi\"' OR t1.x = t1.y";
+    QTest::newRow("a quote inside") << "a.\"say \"\"x\"\"\" IS NULL"
+                                    << "t1.`say \"x\"` IS NULL";
+    QTest::newRow("subquery") << "EXISTS (SELECT 1 FROM \"order details\" q WHERE q.\"Id\" = a.x)"
+                              << "EXISTS (SELECT 1 FROM `order details` q WHERE q.`Id` = t1.x)";
+    QTest::newRow("comment") << "a.x /* \"not a name\" */ = \"a\".\"x\""
+                             << "t1.x   = t1.`x`";
+}
 
-    QTEST_GUILESS_MAIN(tst_SelectImport)
+// The names a condition writes in standard SQL's quotes, for a database that quotes in back
+// quotes: written in those, the names of its tables as renamed, all else as written.
+void tst_SelectImport::quotedNamesInOtherQuotes()
+{
+    QFETCH(QString, condition);
+    QFETCH(QString, expected);
+    const ImportedQuery q = ImportSelect("SELECT a.x FROM a WHERE " + condition);
+    QVERIFY2(q.Ok, qPrintable(q.Error));
+    QCOMPARE(q.Where.size(), 1);
+    const auto rename = [](const ImportColumn &c) { return c.Table == 0 ? "t1" : QString(); };
+    const auto backQuotes
+        = [](const QString &name) { return '`' + QString(name).replace('`', "``") + '`'; };
+    QCOMPARE(RenameTables(q.Where.at(0).Text, rename, backQuotes), expected);
+    // Without quotes of its own the text keeps its names as written.
+    QCOMPARE(RenameTables(q.Where.at(0).Text, [](const ImportColumn &) { return QString(); }),
+        q.Where.at(0).Text.Text);
+}
+
+QTEST_GUILESS_MAIN(tst_SelectImport)
 #include "tst_selectimport.moc"
