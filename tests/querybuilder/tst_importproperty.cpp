@@ -823,6 +823,7 @@ void tst_ImportProperty::randomStatements()
     int plain = 0, plainImported = 0, unsupported = 0, unsupportedNamed = 0, subqueries = 0,
         subqueriesImported = 0, imported = 0, checks = 0, orderChecks = 0;
     int mariaDbImported = 0, mariaDbChecks = 0, mariaDbOrderChecks = 0, mariaDbRefused = 0;
+    qint64 mariaDbTime = 0;
     QMap<QString, int> originalFailed; // by database
     std::map<QString, int> plainReasons;
     QStringList mismatches, unnamed;
@@ -960,6 +961,9 @@ void tst_ImportProperty::randomStatements()
         // MariaDB: the statement with its tables named in their own case runs in standard
         // SQL's quoting (ANSI_QUOTES); the builder there imports it, and the statement it
         // writes (backticks, in the server's own mode) runs through its engine.
+        QElapsedTimer part;
+        part.start();
+        const auto spent = qScopeGuard([&] { mariaDbTime += part.elapsed(); });
         if (!mariaDbForm || i % 200 == 0) {
             mariaDbForm = std::make_unique<TfrmZkSQLBuilder>();
             mariaDbForm->SetDataEngine(&mariaDbEngine);
@@ -1056,9 +1060,10 @@ void tst_ImportProperty::randomStatements()
         originalFailed.value("PostgreSQL"), int(mismatches.size()));
     if (m_hasMariaDb)
         qInfo("import property on MariaDB: %d imported statements taken, %d with a full join "
-              "refused by its builder, %d row checks (%d of the order), originals failing %d",
+              "refused by its builder, %d row checks (%d of the order), originals failing %d, "
+              "in %.0f s",
             mariaDbImported, mariaDbRefused, mariaDbChecks, mariaDbOrderChecks,
-            originalFailed.value("MariaDB"));
+            originalFailed.value("MariaDB"), mariaDbTime / 1000.0);
     QVERIFY2(mismatches.isEmpty(), "statements imported with nothing left out changed their rows");
     QVERIFY2(unnamed.isEmpty(), "constructs the builder cannot show were not named");
     QVERIFY2(share >= 90.0, "fewer than nine in ten plain statements imported");

@@ -22,6 +22,7 @@
 #include "sqlparser/SelectImport.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -512,6 +513,7 @@ void tst_RoundTrip::randomDiagrams()
     TSchemaSqlDataEngine engine;
     engine.SetConnectionName(SqliteConnection);
     int statements = 0, exact = 0, ran = 0, mariaDbRan = 0, mariaDbRefused = 0;
+    qint64 mariaDbTime = 0;
     // Two forms serve every diagram, emptied as the New button empties them.
     TfrmZkSQLBuilder source, target;
     source.SetDataEngine(&engine);
@@ -563,6 +565,9 @@ void tst_RoundTrip::randomDiagrams()
             ++ran;
             if (!m_hasMariaDb || d % mariaDbEvery != 0)
                 continue;
+            QElapsedTimer part;
+            part.start();
+            const auto spent = qScopeGuard([&] { mariaDbTime += part.elapsed(); });
             mariaDbEngine.SetSQLSubType(dialect);
             empty(mariaDbTarget);
             const QStringList mariaDbLeftOut = mariaDbTarget.ImportQuery(ImportSelect(sql));
@@ -613,8 +618,8 @@ void tst_RoundTrip::randomDiagrams()
         statements, exact, ran, m_hasPostgres ? "SQLite and PostgreSQL" : "SQLite");
     if (m_hasMariaDb)
         qInfo("round trip on MariaDB (1 diagram in %d): %d statements run as written and as its "
-              "builder writes them, %d with a full join refused by its builder",
-            mariaDbEvery, mariaDbRan, mariaDbRefused);
+              "builder writes them, %d with a full join refused by its builder, in %.0f s",
+            mariaDbEvery, mariaDbRan, mariaDbRefused, mariaDbTime / 1000.0);
     else
         qInfo("round trip: no MariaDB server (run scripts/mariadb-start BUILD-DIR and load "
               "BUILD-DIR/mariadb.env to run the statements there too)");
