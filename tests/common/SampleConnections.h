@@ -89,6 +89,27 @@ inline bool OpenMariaDbAnsi(const QString &name, QString &error)
     return false;
 }
 
+// Opens the servers the environment names: PostgreSQL as Postgres, MariaDB as MariaDb and, when
+// MariaDbAnsi is not empty, once more with ANSI_QUOTES as MariaDbAnsi. Tells which were opened;
+// false (with error) when a named server does not answer.
+inline bool OpenConfiguredServers(const QString &Postgres, const QString &MariaDb,
+    const QString &MariaDbAnsi, bool &hasPostgres, bool &hasMariaDb, QString &error)
+{
+    if (PostgresConfigured()) {
+        if (!OpenPostgres(Postgres, error))
+            return false;
+        hasPostgres = true;
+    }
+    if (MariaDbConfigured()) {
+        if (!OpenMariaDb(MariaDb, error))
+            return false;
+        if (!MariaDbAnsi.isEmpty() && !OpenMariaDbAnsi(MariaDbAnsi, error))
+            return false;
+        hasMariaDb = true;
+    }
+    return true;
+}
+
 // Closes and removes the named connections that exist.
 inline void CloseAll(const QStringList &names)
 {

@@ -378,16 +378,9 @@ void tst_BuilderDatabase::initTestCase()
     QString error;
     QVERIFY2(SampleConnections::OpenSqliteCopy(m_dir, SqliteConnection, error), qPrintable(error));
 
-    if (SampleConnections::PostgresConfigured()) {
-        QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
-        m_hasPostgres = true;
-    }
-    if (SampleConnections::MariaDbConfigured()) {
-        QVERIFY2(SampleConnections::OpenMariaDb(MariaDbConnection, error), qPrintable(error));
-        QVERIFY2(
-            SampleConnections::OpenMariaDbAnsi(MariaDbAnsiConnection, error), qPrintable(error));
-        m_hasMariaDb = true;
-    }
+    QVERIFY2(SampleConnections::OpenConfiguredServers(PostgresConnection, MariaDbConnection,
+                 MariaDbAnsiConnection, m_hasPostgres, m_hasMariaDb, error),
+        qPrintable(error));
 }
 
 void tst_BuilderDatabase::cleanupTestCase()

@@ -477,16 +477,9 @@ void tst_RoundTrip::initTestCase()
     SetExceptionHandler([](const Exception &e) { QFAIL(qPrintable(e.Message())); });
     QString error;
     QVERIFY2(SampleConnections::OpenSqliteCopy(m_dir, SqliteConnection, error), qPrintable(error));
-    if (SampleConnections::PostgresConfigured()) {
-        QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
-        m_hasPostgres = true;
-    }
-    if (SampleConnections::MariaDbConfigured()) {
-        QVERIFY2(SampleConnections::OpenMariaDb(MariaDbConnection, error), qPrintable(error));
-        QVERIFY2(
-            SampleConnections::OpenMariaDbAnsi(MariaDbAnsiConnection, error), qPrintable(error));
-        m_hasMariaDb = true;
-    }
+    QVERIFY2(SampleConnections::OpenConfiguredServers(PostgresConnection, MariaDbConnection,
+                 MariaDbAnsiConnection, m_hasPostgres, m_hasMariaDb, error),
+        qPrintable(error));
 }
 
 void tst_RoundTrip::cleanupTestCase()
