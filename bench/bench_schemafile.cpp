@@ -16,7 +16,7 @@
 // "bench_schemafile --caption MB" instead times a file of one list item whose caption is MB
 // megabytes: loading it, showing and painting the area, and saving it.
 
-#include "diagram/SchemaFile.h"
+#include "diagram/model/SchemaFile.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"

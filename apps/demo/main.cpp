@@ -13,10 +13,10 @@
 #include "DemoTranslations.h"
 
 #include "diagram/TSchemaDesignArea.h"
-#include "diagram/TSchemaDiagramExport.h"
+#include "diagram/tools/TSchemaDiagramExport.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaOverview.h"
+#include "diagram/tools/TSchemaOverview.h"
 #include "diagram/TSchemaSubItem.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Application.h"

@@ -8,7 +8,7 @@
 // step. Undo and redo go through the same public operations as the user's changes, so the same
 // events fire; while they run, TSchemaDesignArea::IsRestoring is true and nothing is recorded.
 
-#include "diagram/SchemaFile.h"
+#include "diagram/model/SchemaFile.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TColor.h"
 #include "platform/TFontValue.h"

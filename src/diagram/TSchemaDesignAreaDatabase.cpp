@@ -5,7 +5,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 
-#include "diagram/RankLayout.h"
+#include "diagram/model/RankLayout.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"

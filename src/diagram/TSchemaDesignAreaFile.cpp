@@ -1,14 +1,14 @@
 // TSchemaDesignArea: the schema file and DrawCanvas. The format itself lives in SchemaFile.h;
 // this file maps items, rows and relations to and from it.
 
-#include "diagram/SchemaFile.h"
+#include "diagram/model/SchemaFile.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
-#include "diagram/TSchemaIcon.h"
+#include "diagram/items/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
-#include "diagram/TSchemaText.h"
+#include "diagram/items/TSchemaText.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"

@@ -1,9 +1,9 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 
-#include "diagram/RankLayout.h"
-#include "diagram/RelationRouting.h"
-#include "diagram/RowDrag_p.h"
+#include "diagram/model/RankLayout.h"
+#include "diagram/model/RelationRouting.h"
+#include "diagram/items/RowDrag_p.h"
 #include "diagram/SchemaAccessible_p.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaFindBar.h"

@@ -6,7 +6,7 @@
 
 #include "diagram/SchemaUndo_p.h"
 
-#include "diagram/TSchemaIcon.h"
+#include "diagram/items/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"

@@ -2,9 +2,9 @@
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
-#include "diagram/TSchemaTreeView.h"
+#include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
 
 #include <QCoreApplication>

@@ -5,9 +5,9 @@
 
 #include <QCoreApplication>
 
-#include "diagram/TSchemaCheckListBox.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaTreeView.h"
+#include "diagram/items/TSchemaTreeView.h"
 #include "platform/Exceptions.h"
 
 namespace Diduza {

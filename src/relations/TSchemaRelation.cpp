@@ -1,6 +1,6 @@
 #include "relations/TSchemaRelation.h"
 
-#include "diagram/RelationRouting.h"
+#include "diagram/model/RelationRouting.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"

@@ -6,8 +6,8 @@
 
 #include "../common/TestSupport.h"
 #include "DiagramTestSupport.h"
-#include "diagram/TSchemaCheckListBox.h"
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaCheckListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "engines/SchemaCatalog.h"
 #include "engines/TSchemaCustomDataEngine.h"
 #include "platform/Exceptions.h"

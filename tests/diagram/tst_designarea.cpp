@@ -7,7 +7,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
-#include "diagram/TSchemaTreeView.h"
+#include "diagram/items/TSchemaTreeView.h"
 #include "platform/DrawingSuspension.h"
 #include "platform/Exceptions.h"
 #include "platform/ResourceStrings.h"

@@ -2,7 +2,7 @@
 // menu, the items its commands add, and the commands' handling of odd senders.
 
 #include "diagram/TSchemaDesignArea.h"
-#include "diagram/TSchemaIcon.h"
+#include "diagram/items/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"

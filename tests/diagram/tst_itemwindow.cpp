@@ -2,12 +2,12 @@
 // resizing by the frame, the close button, robustness against odd sizes and many rows, and
 // the painting of list rows.
 
-#include "diagram/TSchemaCheckListBox.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
-#include "diagram/TSchemaTreeView.h"
+#include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
 #include "platform/TImageList.h"
 #include "platform/VisibleText.h"

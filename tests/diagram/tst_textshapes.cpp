@@ -1,8 +1,8 @@
 // The inner controls of text and icon items: the outline of each shape, where the text goes,
 // accelerator characters, the disabled look; the icon glyphs and their see-through colour.
 
-#include "diagram/TSchemaIcon.h"
-#include "diagram/TSchemaText.h"
+#include "diagram/items/TSchemaIcon.h"
+#include "diagram/items/TSchemaText.h"
 #include "platform/ColorConvert.h"
 
 #include <QPainter>

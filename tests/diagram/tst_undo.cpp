@@ -6,7 +6,7 @@
 #include "../common/TestSupport.h"
 #include "DemoDiagram.h"
 #include "DiagramTestSupport.h"
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/TRadioGroup.h"
 #include "relations/TfrmZkRelation.h"

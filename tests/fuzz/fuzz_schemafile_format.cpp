@@ -3,7 +3,7 @@
 // checked against plain walks over the lines, and the writer read back. It runs thousands of
 // inputs a second; fuzz_schemafile, which loads each input into a design area, about a hundred.
 
-#include "diagram/SchemaFile.h"
+#include "diagram/model/SchemaFile.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "diagram/TSchemaCheckListBox.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"

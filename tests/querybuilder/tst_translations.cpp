@@ -3,7 +3,7 @@
 // the statements the builder generates (the grid's choices are compared in the language shown).
 
 #include "DemoTranslations.h"
-#include "diagram/SchemaFile.h"
+#include "diagram/model/SchemaFile.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "engines/TSchemaCustomDataEngine.h"

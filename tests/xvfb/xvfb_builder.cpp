@@ -8,7 +8,7 @@
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"

@@ -9,9 +9,9 @@
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
-#include "diagram/TSchemaText.h"
+#include "diagram/items/TSchemaText.h"
 #include "relations/TSchemaRelation.h"
 
 #include <QApplication>

@@ -1,12 +1,12 @@
-#include "diagram/RowDrag_p.h"
+#include "diagram/items/RowDrag_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "platform/Application.h"
 
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
-#include "diagram/TSchemaTreeView.h"
+#include "diagram/items/TSchemaTreeView.h"
 
 #include <QAbstractItemView>
 #include <QDrag>

@@ -1,4 +1,4 @@
-#include "diagram/SchemaFile.h"
+#include "diagram/model/SchemaFile.h"
 
 #include "platform/CompareText.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 
 namespace Diduza {
 

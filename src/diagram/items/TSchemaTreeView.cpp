@@ -1,6 +1,6 @@
-#include "diagram/TSchemaTreeView.h"
+#include "diagram/items/TSchemaTreeView.h"
 
-#include "diagram/RowDrag_p.h"
+#include "diagram/items/RowDrag_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"

@@ -1,4 +1,4 @@
-#include "diagram/RelationRouting.h"
+#include "diagram/model/RelationRouting.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "diagram/TSchemaText.h"
+#include "diagram/items/TSchemaText.h"
 
 #include "platform/ColorConvert.h"
 #include "platform/VisibleText.h"

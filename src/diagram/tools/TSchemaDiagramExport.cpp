@@ -1,4 +1,4 @@
-#include "diagram/TSchemaDiagramExport.h"
+#include "diagram/tools/TSchemaDiagramExport.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"

@@ -1,4 +1,4 @@
-#include "diagram/RowKeys_p.h"
+#include "diagram/items/RowKeys_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"

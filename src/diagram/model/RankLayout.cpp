@@ -1,4 +1,4 @@
-#include "diagram/RankLayout.h"
+#include "diagram/model/RankLayout.h"
 
 #include <QLineF>
 

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QTreeWidget>
 
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 
 namespace Diduza {
 

@@ -1,7 +1,7 @@
-#include "diagram/TSchemaListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 
-#include "diagram/RowDrag_p.h"
-#include "diagram/TSchemaCheckListBox.h"
+#include "diagram/items/RowDrag_p.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"

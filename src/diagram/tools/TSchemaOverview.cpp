@@ -1,4 +1,4 @@
-#include "diagram/TSchemaOverview.h"
+#include "diagram/tools/TSchemaOverview.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"

@@ -1,4 +1,4 @@
-#include "diagram/TSchemaIcon.h"
+#include "diagram/items/TSchemaIcon.h"
 
 #include "resources/Glyphs.h"
 
