@@ -401,155 +401,225 @@ QString UnavailableJoinMessage(const QueryJoin &Join)
         .arg(relation);
 }
 
-QString GenerateQuery(const QueryInput &Input)
-{
-    // A join the database cannot run is refused before anything is written (or run).
-    if (Input.JoinAvailable && Input.SubType != stLocal) {
-        for (const QueryJoin &join : Input.Joins) {
-            if (join.ParentTable && join.ChildTable && !Input.JoinAvailable(join.Join))
-                throw Exception(UnavailableJoinMessage(join));
-        }
-    }
-    const QString listSeparator = QStringLiteral(", ");
-    const QString conditionStart = QStringLiteral(" AND (");
-    const QChar conditionEnd(QLatin1Char(')'));
-
+namespace {
+// The statement's parts, each a list that starts with its separator until it is finished.
+struct StatementParts {
     QString fields, tables, innerJoins, leftOuterJoins, rightOuterJoins, fullJoins, whereFilter,
         groups, havingFilter, orders;
     bool grouped = false;
-    const bool joinTreeMode = Input.SubType == stAnsi;
-
-    const CaptionIndex captionIndex(Input.Tables);
-    const CaptionIndex *captions = &captionIndex;
     QStringList extraWhere; // join conditions without an ON, after the columns' filters
-    if (joinTreeMode) {
-        const QString tree = joinTree(Input, captions, extraWhere);
-        if (!tree.isEmpty())
-            tables = listSeparator + tree;
-    } else {
-        for (const QueryTable &table : Input.Tables)
-            tables += listSeparator + tableName(Input, captions, table, false);
+};
+
+const QString &listSeparator()
+{
+    static const QString separator = QStringLiteral(", ");
+    return separator;
+}
+
+QString condition(const QString &text)
+{
+    return QStringLiteral(" AND (") + text + QLatin1Char(')');
+}
+
+// Writes the parts of one statement from the generator's input.
+class StatementWriter {
+public:
+    explicit StatementWriter(const QueryInput &Input)
+        : input(Input)
+        , captions(Input.Tables)
+        , joinTreeMode(Input.SubType == stAnsi)
+        , ascending(LoadResString(_strSortASC))
+        , descending(LoadResString(_strSortDESC))
+    {
     }
 
-    for (const QueryJoin &join : joinTreeMode ? QVector<QueryJoin>() : Input.Joins) {
-        const QString parent = tableName(Input, captions, join.ParentTable, true) + QLatin1Char('.')
-            + QueryFieldName(Input, join.ParentField);
-        const QString child = tableName(Input, captions, join.ChildTable, true) + QLatin1Char('.')
-            + QueryFieldName(Input, join.ChildField);
-        const QString separator = Input.JoinSeparator ? Input.JoinSeparator(join.Join)
-                                                      : JoinSeparator(stStandard, join.Join);
-        const QString text = Input.JoinScript
-            ? Input.JoinScript(parent, child, join.Operator, join.Join)
-            : JoinScript(stStandard, parent, child, join.Operator, join.Join);
-        if (!join.Condition.isEmpty())
-            extraWhere << QLatin1Char('(') + join.Condition + QLatin1Char(')');
-        switch (join.Join) {
-        case rjInner:
-            appendText(innerJoins, separator, text);
-            break;
-        case rjLeftOuter:
-            appendText(leftOuterJoins, separator, text);
-            break;
-        case rjRightOuter:
-            appendText(rightOuterJoins, separator, text);
-            break;
-        case rjFull:
-            appendText(fullJoins, separator, text);
-            break;
+    StatementParts write()
+    {
+        writeTables();
+        if (!joinTreeMode) {
+            for (const QueryJoin &join : input.Joins)
+                writeJoin(join);
         }
+        for (const QueryColumn &column : input.Columns)
+            writeColumn(column);
+        finish();
+        return parts;
     }
 
-    const QString ascending = LoadResString(_strSortASC);
-    const QString descending = LoadResString(_strSortDESC);
+private:
     // The sort list: by each column's place among the sorted ones, the others after them in
     // column order (all of them in column order when no column has a place).
     struct SortEntry {
         int place;
         QString text;
     };
-    QVector<SortEntry> sorts;
-    for (const QueryColumn &column : Input.Columns) {
+
+    QString name(const std::optional<QueryTable> &table, bool isAlias) const
+    {
+        return tableName(input, &captions, table, isAlias);
+    }
+
+    void writeTables()
+    {
+        if (joinTreeMode) {
+            const QString tree = joinTree(input, &captions, parts.extraWhere);
+            if (!tree.isEmpty())
+                parts.tables = listSeparator() + tree;
+            return;
+        }
+        for (const QueryTable &table : input.Tables)
+            parts.tables += listSeparator() + name(table, false);
+    }
+
+    void writeJoin(const QueryJoin &join)
+    {
+        const QString parent = name(join.ParentTable, true) + QLatin1Char('.')
+            + QueryFieldName(input, join.ParentField);
+        const QString child = name(join.ChildTable, true) + QLatin1Char('.')
+            + QueryFieldName(input, join.ChildField);
+        const QString separator = input.JoinSeparator ? input.JoinSeparator(join.Join)
+                                                      : JoinSeparator(stStandard, join.Join);
+        const QString text = input.JoinScript
+            ? input.JoinScript(parent, child, join.Operator, join.Join)
+            : JoinScript(stStandard, parent, child, join.Operator, join.Join);
+        if (!join.Condition.isEmpty())
+            parts.extraWhere << QLatin1Char('(') + join.Condition + QLatin1Char(')');
+        switch (join.Join) {
+        case rjInner:
+            appendText(parts.innerJoins, separator, text);
+            break;
+        case rjLeftOuter:
+            appendText(parts.leftOuterJoins, separator, text);
+            break;
+        case rjRightOuter:
+            appendText(parts.rightOuterJoins, separator, text);
+            break;
+        case rjFull:
+            appendText(parts.fullJoins, separator, text);
+            break;
+        }
+    }
+
+    void writeColumn(const QueryColumn &column)
+    {
         if (column.FieldCell.isEmpty())
-            continue;
-        const QString fieldName = QueryFieldName(Input, column.Field);
-        const QString qualified
-            = tableName(Input, captions, column.Table, true) + QLatin1Char('.') + fieldName;
+            return;
+        const QString fieldName = QueryFieldName(input, column.Field);
+        const QString qualified = name(column.Table, true) + QLatin1Char('.') + fieldName;
         // Sort and group entries: the bare field, or in a join tree the column as the field
         // list names it (a name two tables share stays unambiguous).
         const QString listedName = joinTreeMode && column.Field ? qualified : fieldName;
-        if (column.Field || column.AllRows) {
-            QString expression = column.AllRows ? QStringLiteral("COUNT(*)") : qualified;
-            const QString aggregate = column.AllRows ? QString() : aggregateText(column.Calculate);
-            if (!aggregate.isEmpty())
-                expression = aggregate + QLatin1Char('(') + expression + QLatin1Char(')');
-            if (column.Show != QLatin1String("0")) {
-                fields += listSeparator + expression;
-                if (!column.Alias.isEmpty())
-                    fields += QStringLiteral(" AS ")
-                        + (isQuotedName(column.Alias) ? column.Alias
-                                                      : nameText(Input, column.Alias));
-            }
-            if (!column.Sort.isEmpty() && (column.AllRows || fieldName != QLatin1String("*"))) {
-                // In a join tree an aggregated column sorts by its aggregate: the bare column
-                // is not a value of the grouped rows.
-                QString entry = column.AllRows || (joinTreeMode && !aggregate.isEmpty())
-                    ? expression
-                    : listedName;
-                if (column.Sort == ascending)
-                    entry += QStringLiteral(" ASC");
-                else if (column.Sort == descending)
-                    entry += QStringLiteral(" DESC");
-                bool isNumber = false;
-                const int place = column.SortOrder.toInt(&isNumber);
-                sorts.append(
-                    { isNumber && place > 0 ? place : std::numeric_limits<int>::max(), entry });
-            }
-        }
+        if (column.Field || column.AllRows)
+            writeShownAndSorted(column, fieldName, qualified, listedName);
         // A text that begins with a comparison compares the column: its field in WHERE, its
         // value (with its aggregate) in HAVING.
         if (!column.Where.isEmpty()) {
             const bool applies = column.Field && fieldName != QLatin1String("*")
                 && StartsWithComparison(column.Where);
-            whereFilter += conditionStart
-                + (applies ? qualified + QLatin1Char(' ') + column.Where.trimmed() : column.Where)
-                + conditionEnd;
+            parts.whereFilter += condition(
+                applies ? qualified + QLatin1Char(' ') + column.Where.trimmed() : column.Where);
         }
-        if (column.Grouping == QLatin1String("1")) {
-            grouped = true;
-            if (!column.AllRows)
-                groups += listSeparator + listedName;
-            if (!column.Having.isEmpty()) {
-                QString value;
-                if (column.AllRows) {
-                    value = QStringLiteral("COUNT(*)");
-                } else if (column.Field && fieldName != QLatin1String("*")) {
-                    const QString aggregate = aggregateText(column.Calculate);
-                    value = aggregate.isEmpty()
-                        ? qualified
-                        : aggregate + QLatin1Char('(') + qualified + QLatin1Char(')');
-                }
-                const bool applies = !value.isEmpty() && StartsWithComparison(column.Having);
-                havingFilter += conditionStart
-                    + (applies ? value + QLatin1Char(' ') + column.Having.trimmed() : column.Having)
-                    + conditionEnd;
-            }
-        }
+        if (column.Grouping == QLatin1String("1"))
+            writeGrouped(column, fieldName, qualified, listedName);
     }
-    std::stable_sort(sorts.begin(), sorts.end(),
-        [](const SortEntry &a, const SortEntry &b) { return a.place < b.place; });
-    for (const SortEntry &entry : sorts)
-        orders += listSeparator + entry.text;
 
-    for (const QString &condition : extraWhere)
-        whereFilter += QStringLiteral(" AND ") + condition;
-    if (!grouped)
-        groups.clear();
-    removeLeading(fields, 2);
-    removeLeading(tables, 2);
-    removeLeading(groups, 2);
-    removeLeading(orders, 2);
-    removeLeading(whereFilter, 4);
-    removeLeading(havingFilter, 4);
+    void writeShownAndSorted(const QueryColumn &column, const QString &fieldName,
+        const QString &qualified, const QString &listedName)
+    {
+        QString expression = column.AllRows ? QStringLiteral("COUNT(*)") : qualified;
+        const QString aggregate = column.AllRows ? QString() : aggregateText(column.Calculate);
+        if (!aggregate.isEmpty())
+            expression = aggregate + QLatin1Char('(') + expression + QLatin1Char(')');
+        if (column.Show != QLatin1String("0")) {
+            parts.fields += listSeparator() + expression;
+            if (!column.Alias.isEmpty())
+                parts.fields += QStringLiteral(" AS ")
+                    + (isQuotedName(column.Alias) ? column.Alias : nameText(input, column.Alias));
+        }
+        if (column.Sort.isEmpty() || (!column.AllRows && fieldName == QLatin1String("*")))
+            return;
+        // In a join tree an aggregated column sorts by its aggregate: the bare column is not a
+        // value of the grouped rows.
+        QString entry
+            = column.AllRows || (joinTreeMode && !aggregate.isEmpty()) ? expression : listedName;
+        if (column.Sort == ascending)
+            entry += QStringLiteral(" ASC");
+        else if (column.Sort == descending)
+            entry += QStringLiteral(" DESC");
+        bool isNumber = false;
+        const int place = column.SortOrder.toInt(&isNumber);
+        sorts.append({ isNumber && place > 0 ? place : std::numeric_limits<int>::max(), entry });
+    }
+
+    void writeGrouped(const QueryColumn &column, const QString &fieldName, const QString &qualified,
+        const QString &listedName)
+    {
+        parts.grouped = true;
+        if (!column.AllRows)
+            parts.groups += listSeparator() + listedName;
+        if (column.Having.isEmpty())
+            return;
+        QString value;
+        if (column.AllRows) {
+            value = QStringLiteral("COUNT(*)");
+        } else if (column.Field && fieldName != QLatin1String("*")) {
+            const QString aggregate = aggregateText(column.Calculate);
+            value = aggregate.isEmpty()
+                ? qualified
+                : aggregate + QLatin1Char('(') + qualified + QLatin1Char(')');
+        }
+        const bool applies = !value.isEmpty() && StartsWithComparison(column.Having);
+        parts.havingFilter += condition(
+            applies ? value + QLatin1Char(' ') + column.Having.trimmed() : column.Having);
+    }
+
+    void finish()
+    {
+        std::stable_sort(sorts.begin(), sorts.end(),
+            [](const SortEntry &a, const SortEntry &b) { return a.place < b.place; });
+        for (const SortEntry &entry : sorts)
+            parts.orders += listSeparator() + entry.text;
+        for (const QString &text : parts.extraWhere)
+            parts.whereFilter += QStringLiteral(" AND ") + text;
+        if (!parts.grouped)
+            parts.groups.clear();
+        removeLeading(parts.fields, 2);
+        removeLeading(parts.tables, 2);
+        removeLeading(parts.groups, 2);
+        removeLeading(parts.orders, 2);
+        removeLeading(parts.whereFilter, 4);
+        removeLeading(parts.havingFilter, 4);
+        const bool joined = !(parts.innerJoins.isEmpty() && parts.leftOuterJoins.isEmpty()
+            && parts.rightOuterJoins.isEmpty() && parts.fullJoins.isEmpty());
+        if (parts.whereFilter.isEmpty() && joined)
+            parts.whereFilter = QStringLiteral("(1=1)");
+    }
+
+    const QueryInput &input;
+    const CaptionIndex captions;
+    const bool joinTreeMode;
+    const QString ascending;
+    const QString descending;
+    StatementParts parts;
+    QVector<SortEntry> sorts;
+};
+
+// A join the database cannot run is refused before anything is written (or run).
+void refuseUnavailableJoins(const QueryInput &Input)
+{
+    if (!Input.JoinAvailable || Input.SubType == stLocal)
+        return;
+    for (const QueryJoin &join : Input.Joins) {
+        if (join.ParentTable && join.ChildTable && !Input.JoinAvailable(join.Join))
+            throw Exception(UnavailableJoinMessage(join));
+    }
+}
+} // namespace
+
+QString GenerateQuery(const QueryInput &Input)
+{
+    refuseUnavailableJoins(Input);
+    const StatementParts parts = StatementWriter(Input).write();
 
     QString sql = Input.Template ? *Input.Template : DefaultQueryTemplate();
     const QueryExpandFunc expand = Input.Expand
@@ -559,20 +629,16 @@ QString GenerateQuery(const QueryInput &Input)
           });
     expand(
         sql, QStringLiteral("#distinct#"), Input.Distinct ? QStringLiteral("DISTINCT") : QString());
-    expand(sql, QStringLiteral("#fields#"), fields);
-    expand(sql, QStringLiteral("#tables#"), tables);
-    if (whereFilter.isEmpty()
-        && !(innerJoins.isEmpty() && leftOuterJoins.isEmpty() && rightOuterJoins.isEmpty()
-            && fullJoins.isEmpty()))
-        whereFilter = QStringLiteral("(1=1)");
-    expand(sql, QStringLiteral("#innerjoins#"), innerJoins);
-    expand(sql, QStringLiteral("#leftouterjoins#"), leftOuterJoins);
-    expand(sql, QStringLiteral("#rightouterjoins#"), rightOuterJoins);
-    expand(sql, QStringLiteral("#fulljoins#"), fullJoins);
-    expand(sql, QStringLiteral("#wherefilter#"), whereFilter);
-    expand(sql, QStringLiteral("#groups#"), groups);
-    expand(sql, QStringLiteral("#havingfilter#"), havingFilter);
-    expand(sql, QStringLiteral("#orders#"), orders);
+    expand(sql, QStringLiteral("#fields#"), parts.fields);
+    expand(sql, QStringLiteral("#tables#"), parts.tables);
+    expand(sql, QStringLiteral("#innerjoins#"), parts.innerJoins);
+    expand(sql, QStringLiteral("#leftouterjoins#"), parts.leftOuterJoins);
+    expand(sql, QStringLiteral("#rightouterjoins#"), parts.rightOuterJoins);
+    expand(sql, QStringLiteral("#fulljoins#"), parts.fullJoins);
+    expand(sql, QStringLiteral("#wherefilter#"), parts.whereFilter);
+    expand(sql, QStringLiteral("#groups#"), parts.groups);
+    expand(sql, QStringLiteral("#havingfilter#"), parts.havingFilter);
+    expand(sql, QStringLiteral("#orders#"), parts.orders);
     RemoveBlankLines(sql);
     return sql;
 }
