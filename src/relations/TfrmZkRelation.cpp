@@ -82,6 +82,92 @@ void layOutEnd(
     grid->addWidget(column, 1, 1);
     grid->setColumnStretch(1, 1);
 }
+
+TRadioGroup *joinOperatorGroup(TfrmZkRelation *form)
+{
+    auto *group = new TRadioGroup(form);
+    group->setObjectName(QStringLiteral("rgJoinOperator"));
+    group->setTitle(TfrmZkRelation::tr(" Join Operator "));
+    group->setMinimumSize(130, 60);
+    group->SetColumns(3);
+    QStringList operators;
+    for (const RelationOperatorText &entry : RelationOperatorTexts)
+        operators << QString::fromLatin1(entry.Text);
+    group->SetItems(operators);
+    group->SetItemIndex(0);
+    return group;
+}
+
+TRadioGroup *joinTypeGroup(TfrmZkRelation *form)
+{
+    auto *group = new TRadioGroup(form);
+    group->setObjectName(QStringLiteral("rgJoinType"));
+    group->setTitle(TfrmZkRelation::tr(" Join Type "));
+    group->setMinimumSize(178, 60);
+    group->SetColumns(2);
+    group->SetItems({ TfrmZkRelation::tr("Inner"), TfrmZkRelation::tr("Left Outer"),
+        TfrmZkRelation::tr("Right Outer"), TfrmZkRelation::tr("Full Outer") });
+    group->SetItemIndex(0);
+    // What each kind keeps, in every dialect that writes outer joins.
+    const QString keeps[4] = { TfrmZkRelation::tr("Only the rows of both tables that match."),
+        TfrmZkRelation::tr(
+            "Every row of the parent table, with the child's matching rows or nothing."),
+        TfrmZkRelation::tr(
+            "Every row of the child table, with the parent's matching rows or nothing."),
+        TfrmZkRelation::tr("Every row of both tables, matched where they match.") };
+    for (int i = 0; i < 4; ++i) {
+        if (QAbstractButton *typeButton = group->Button(i))
+            typeButton->setToolTip(keeps[i]);
+    }
+    group->setWhatsThis(
+        TfrmZkRelation::tr("Left Outer keeps every row of the relation's parent, Right Outer "
+                           "every row of its child, Full Outer the rows of both. The local "
+                           "dialect writes every kind as a plain condition, which keeps "
+                           "only the matching rows."));
+    return group;
+}
+
+QPushButton *button(QWidget *parent, const QString &text, const QString &name)
+{
+    auto *result = new QPushButton(text, parent);
+    result->setObjectName(name);
+    result->setMinimumSize(75, 25);
+    return result;
+}
+
+// Top to bottom: the parent, the child, the operator beside the join type; then the bevel and,
+// along the bottom edge, the buttons at the right.
+void layOutForm(TfrmZkRelation *form)
+{
+    auto *ends = new QVBoxLayout;
+    ends->setContentsMargins(5, 8, 4, 0);
+    ends->setSpacing(0);
+    ends->addWidget(form->gbParent);
+    ends->addSpacing(7);
+    ends->addWidget(form->gbChild);
+    ends->addSpacing(11);
+    auto *joins = new QHBoxLayout;
+    joins->setSpacing(5);
+    joins->addWidget(form->rgJoinOperator);
+    joins->addWidget(form->rgJoinType, 1);
+    ends->addLayout(joins);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(0, 7, 4, 6);
+    buttons->setSpacing(5);
+    buttons->addStretch(1);
+    buttons->addWidget(form->BtnOk);
+    buttons->addWidget(form->BtnCancel);
+
+    auto *layout = new QVBoxLayout(form);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // a fixed border that fits the controls
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(ends);
+    layout->addSpacing(16);
+    layout->addWidget(form->bvlButtons);
+    layout->addLayout(buttons);
+}
 } // namespace
 
 TfrmZkRelation::TfrmZkRelation(QWidget *parent)
@@ -112,37 +198,8 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
     txtCol2 = value(gbChild);
     layOutEnd(gbChild, Label2, txtTable2, Label4, txtCol2);
 
-    rgJoinOperator = new TRadioGroup(this);
-    rgJoinOperator->setObjectName(QStringLiteral("rgJoinOperator"));
-    rgJoinOperator->setTitle(tr(" Join Operator "));
-    rgJoinOperator->setMinimumSize(130, 60);
-    rgJoinOperator->SetColumns(3);
-    QStringList operators;
-    for (const RelationOperatorText &entry : RelationOperatorTexts)
-        operators << QString::fromLatin1(entry.Text);
-    rgJoinOperator->SetItems(operators);
-    rgJoinOperator->SetItemIndex(0);
-
-    rgJoinType = new TRadioGroup(this);
-    rgJoinType->setObjectName(QStringLiteral("rgJoinType"));
-    rgJoinType->setTitle(tr(" Join Type "));
-    rgJoinType->setMinimumSize(178, 60);
-    rgJoinType->SetColumns(2);
-    rgJoinType->SetItems({ tr("Inner"), tr("Left Outer"), tr("Right Outer"), tr("Full Outer") });
-    rgJoinType->SetItemIndex(0);
-    // What each kind keeps, in every dialect that writes outer joins.
-    const QString keeps[4] = { tr("Only the rows of both tables that match."),
-        tr("Every row of the parent table, with the child's matching rows or nothing."),
-        tr("Every row of the child table, with the parent's matching rows or nothing."),
-        tr("Every row of both tables, matched where they match.") };
-    for (int i = 0; i < 4; ++i) {
-        if (QAbstractButton *button = rgJoinType->Button(i))
-            button->setToolTip(keeps[i]);
-    }
-    rgJoinType->setWhatsThis(tr("Left Outer keeps every row of the relation's parent, Right Outer "
-                                "every row of its child, Full Outer the rows of both. The local "
-                                "dialect writes every kind as a plain condition, which keeps "
-                                "only the matching rows."));
+    rgJoinOperator = joinOperatorGroup(this);
+    rgJoinType = joinTypeGroup(this);
 
     bvlButtons = new QFrame(this);
     bvlButtons->setObjectName(QStringLiteral("bvlButtons"));
@@ -150,48 +207,13 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
     bvlButtons->setFrameShadow(QFrame::Sunken);
     bvlButtons->setFixedHeight(2);
 
-    BtnOk = new QPushButton(tr("&OK"), this);
-    BtnOk->setObjectName(QStringLiteral("BtnOk"));
-    BtnOk->setMinimumSize(75, 25);
+    BtnOk = button(this, tr("&OK"), QStringLiteral("BtnOk"));
     BtnOk->setDefault(true);
     connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
-
-    BtnCancel = new QPushButton(tr("&Cancel"), this);
-    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-    BtnCancel->setMinimumSize(75, 25);
+    BtnCancel = button(this, tr("&Cancel"), QStringLiteral("BtnCancel"));
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    // Top to bottom: the parent, the child, the operator beside the join type; then the bevel
-    // and, along the bottom edge, the buttons at the right.
-    auto *ends = new QVBoxLayout;
-    ends->setContentsMargins(5, 8, 4, 0);
-    ends->setSpacing(0);
-    ends->addWidget(gbParent);
-    ends->addSpacing(7);
-    ends->addWidget(gbChild);
-    ends->addSpacing(11);
-    auto *joins = new QHBoxLayout;
-    joins->setSpacing(5);
-    joins->addWidget(rgJoinOperator);
-    joins->addWidget(rgJoinType, 1);
-    ends->addLayout(joins);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->setContentsMargins(0, 7, 4, 6);
-    buttons->setSpacing(5);
-    buttons->addStretch(1);
-    buttons->addWidget(BtnOk);
-    buttons->addWidget(BtnCancel);
-
-    auto *form = new QVBoxLayout(this);
-    form->setSizeConstraint(QLayout::SetFixedSize); // a fixed border that fits the controls
-    form->setContentsMargins(0, 0, 0, 0);
-    form->setSpacing(0);
-    form->addLayout(ends);
-    form->addSpacing(16);
-    form->addWidget(bvlButtons);
-    form->addLayout(buttons);
-
+    layOutForm(this);
     setTabOrder(rgJoinOperator, rgJoinType);
     setTabOrder(rgJoinType, BtnOk);
     setTabOrder(BtnOk, BtnCancel);
