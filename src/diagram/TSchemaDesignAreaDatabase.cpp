@@ -5,10 +5,10 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 
-#include "diagram/model/RankLayout.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/model/RankLayout.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
 #include "platform/CompareText.h"
@@ -262,6 +262,49 @@ QVector<TSchemaItem *> TSchemaDesignArea::AddRelatedTables(TSchemaItem *Item)
     return addTables(chosen, type);
 }
 
+namespace {
+// Everything one call of addTables adds, taken back again on a cancel or an error: with nothing
+// recorded when the call made the step itself, else recorded into the caller's step.
+class AddedTables {
+public:
+    explicit AddedTables(TSchemaDesignArea *area)
+        : area(area)
+        , ownStep(TSchemaDesignAreaPrivate::get(area)->FUndoDepth == 0)
+    {
+    }
+
+    void takeBack()
+    {
+        TSchemaDesignAreaPrivate *d = TSchemaDesignAreaPrivate::get(area);
+        if (ownStep)
+            ++d->FUndoPaused;
+        const auto resume = qScopeGuard([&] {
+            if (ownStep)
+                --d->FUndoPaused;
+        });
+        for (int i = int(relations.size()) - 1; i >= 0; --i) {
+            if (relations.at(i) && relations.at(i)->Parent() == area)
+                area->RemoveRelation(relations.at(i));
+        }
+        for (int i = int(items.size()) - 1; i >= 0; --i) {
+            if (items.at(i))
+                items.at(i)->RemoveItem(nullptr);
+        }
+        if (ownStep) {
+            delete d->FUndoGroup; // holds only this call's records
+            d->FUndoGroup = nullptr;
+        }
+    }
+
+    QVector<QPointer<TSchemaItem>> items;
+    QVector<QPointer<TSchemaRelation>> relations;
+
+private:
+    TSchemaDesignArea *const area;
+    const bool ownStep;
+};
+} // namespace
+
 QVector<TSchemaItem *> TSchemaDesignArea::addTables(
     const TStringList &tables, TSchemaControlType type)
 {
@@ -277,11 +320,7 @@ QVector<TSchemaItem *> TSchemaDesignArea::addTables(
         this, tr("Adding the database's tables to the diagram..."), 2 * count + 1);
     QVector<TSchemaItem *> result;
     {
-        // Everything the call adds, taken back again on a cancel or an error: with nothing
-        // recorded when the call made the step itself, else recorded into the caller's step.
-        QVector<QPointer<TSchemaItem>> added;
-        QVector<QPointer<TSchemaRelation>> relations;
-        const bool ownStep = d->FUndoDepth == 0;
+        AddedTables added(this);
         BeginUndoGroup(QCoreApplication::translate(
             "Diduza::TSchemaDesignArea", "Add %n table(s)", nullptr, count));
         const bool wasLocked = d->FIsLocked;
@@ -291,63 +330,43 @@ QVector<TSchemaItem *> TSchemaDesignArea::addTables(
                 EndUpdate();
             EndUndoGroup();
         });
-        auto takeBack = [&] {
-            if (ownStep)
-                ++d->FUndoPaused;
-            const auto resume = qScopeGuard([&] {
-                if (ownStep)
-                    --d->FUndoPaused;
-            });
-            for (int i = int(relations.size()) - 1; i >= 0; --i) {
-                if (relations.at(i) && relations.at(i)->Parent() == this)
-                    RemoveRelation(relations.at(i));
-            }
-            for (int i = int(added.size()) - 1; i >= 0; --i) {
-                if (added.at(i))
-                    added.at(i)->RemoveItem(nullptr);
-            }
-            if (ownStep) {
-                delete d->FUndoGroup; // holds only this call's records
-                d->FUndoGroup = nullptr;
-            }
-        };
         try {
             for (int i = 0; i < count; ++i) {
                 const QString name = tables.Strings(i);
                 if (!present.contains(name)) {
                     present.insert(name);
                     if (TSchemaItem *item = addTableItem(name, tables.Objects(i), type)) {
-                        added.append(item);
+                        added.items.append(item);
                         settleLoadedItem(item);
-                        if (added.size() % 32 == 0)
+                        if (added.items.size() % 32 == 0)
                             dropPendingRepaints();
                     }
                 }
                 progress->SetValue(i + 1);
                 if (progress->Cancelled()) {
-                    takeBack();
+                    added.takeBack();
                     return {};
                 }
             }
             // The relations: each added item with every item on the area, itself included.
             const CaptionIndex index(d->FCatalog, items());
-            for (int i = 0; i < added.size(); ++i) {
-                if (TSchemaItem *item = added.at(i)) {
+            for (int i = 0; i < added.items.size(); ++i) {
+                if (TSchemaItem *item = added.items.at(i)) {
                     for (TSchemaRelation *relation : linkItemByKeys(item, index, true))
-                        relations.append(relation);
+                        added.relations.append(relation);
                 }
-                progress->SetValue(count + int((i + 1) * qsizetype(count) / added.size()));
+                progress->SetValue(count + int((i + 1) * qsizetype(count) / added.items.size()));
                 if (progress->Cancelled()) {
-                    takeBack();
+                    added.takeBack();
                     return {};
                 }
             }
         } catch (...) {
-            takeBack();
+            added.takeBack();
             throw;
         }
         dropPendingRepaints();
-        for (const QPointer<TSchemaItem> &item : std::as_const(added)) {
+        for (const QPointer<TSchemaItem> &item : std::as_const(added.items)) {
             if (item && item->Parent() == this)
                 result.append(item);
         }
