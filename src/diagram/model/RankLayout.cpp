@@ -7,23 +7,36 @@
 
 namespace Diduza {
 
-QVector<QPoint> RankLayout(const RankLayoutInput &Input)
+namespace {
+using Neighbours = QVector<QVector<int>>;
+
+Neighbours neighboursOf(const RankLayoutInput &Input)
 {
     const int n = int(Input.Sizes.size());
-    QVector<QVector<int>> neighbours(n);
+    Neighbours neighbours(n);
     for (const auto &[a, b] : Input.Links) {
         if (a == b || a < 0 || b < 0 || a >= n || b >= n)
             continue;
         neighbours[a] << b;
         neighbours[b] << a;
     }
-    // Items by rank, highest first; the diagram's order among equals.
+    return neighbours;
+}
+
+// Columns by breadth-first distance from the strongest item of each connected part, items by
+// rank, highest first (the diagram's order among equals), and neighbours by rank too, so the
+// strongest come first.
+QVector<QVector<int>> rankColumns(
+    const RankLayoutInput &Input, const Neighbours &neighbours, QVector<int> &column)
+{
+    const int n = int(Input.Sizes.size());
+    const auto byRankOrder
+        = [&](int a, int b) { return Input.Ranks.value(a) > Input.Ranks.value(b); };
     QVector<int> byRank(n);
     std::iota(byRank.begin(), byRank.end(), 0);
-    std::stable_sort(byRank.begin(), byRank.end(),
-        [&](int a, int b) { return Input.Ranks.value(a) > Input.Ranks.value(b); });
+    std::stable_sort(byRank.begin(), byRank.end(), byRankOrder);
 
-    QVector<int> column(n, -1);
+    column.fill(-1, n);
     QVector<QVector<int>> columns;
     for (const int start : std::as_const(byRank)) {
         if (column[start] >= 0)
@@ -32,10 +45,8 @@ QVector<QPoint> RankLayout(const RankLayoutInput &Input)
         QVector<int> queue { start };
         for (int q = 0; q < queue.size(); ++q) {
             const int item = queue.at(q);
-            // Neighbours by rank too, so the strongest come first.
             QVector<int> next = neighbours[item];
-            std::stable_sort(next.begin(), next.end(),
-                [&](int a, int b) { return Input.Ranks.value(a) > Input.Ranks.value(b); });
+            std::stable_sort(next.begin(), next.end(), byRankOrder);
             for (const int other : std::as_const(next)) {
                 if (column[other] < 0) {
                     column[other] = column[item] + 1;
@@ -49,8 +60,14 @@ QVector<QPoint> RankLayout(const RankLayoutInput &Input)
             columns[column[item]] << item;
         }
     }
+    return columns;
+}
 
-    // Barycentre sweeps: order each column by where its neighbours stand in the one before.
+// Barycentre sweeps: order each column by where its neighbours stand in the one before.
+void orderByBarycentre(
+    QVector<QVector<int>> &columns, const Neighbours &neighbours, const QVector<int> &column)
+{
+    const int n = int(column.size());
     QVector<double> position(n, 0);
     auto number = [&](const QVector<int> &col) {
         for (int i = 0; i < col.size(); ++i)
@@ -83,8 +100,17 @@ QVector<QPoint> RankLayout(const RankLayoutInput &Input)
         for (int c = int(columns.size()) - 2; c >= 0; --c)
             sweep(c, c + 1);
     }
+}
+} // namespace
 
-    QVector<QPoint> corners(n);
+QVector<QPoint> RankLayout(const RankLayoutInput &Input)
+{
+    const Neighbours neighbours = neighboursOf(Input);
+    QVector<int> column;
+    QVector<QVector<int>> columns = rankColumns(Input, neighbours, column);
+    orderByBarycentre(columns, neighbours, column);
+
+    QVector<QPoint> corners(int(Input.Sizes.size()));
     int x = Input.Origin.x();
     for (const QVector<int> &col : std::as_const(columns)) {
         int y = Input.Origin.y();
