@@ -1,14 +1,14 @@
 // TSchemaDesignArea: the schema file and DrawCanvas. The format itself lives in SchemaFile.h;
 // this file maps items, rows and relations to and from it.
 
-#include "diagram/model/SchemaFile.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
-#include "diagram/items/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaText.h"
+#include "diagram/model/SchemaFile.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
@@ -217,44 +217,13 @@ private:
     void loadItem(int i)
     {
         const TSchemaSection s = m_file.Section(ItemHeader(i));
-        const QString caption = s.Text(QStringLiteral("Caption"));
-        const auto type = TSchemaControlType(
-            s.RequiredEnum(QStringLiteral("ControlType"), EnumCount<TSchemaControlType>()));
-        std::exception_ptr failure;
-        QPointer<TSchemaItem> item = m_addItem(caption, type, failure);
-        if (!item) {
-            // The load stops with the cause, the application's own message included; a
-            // silent abort stays silent.
-            const QString cause = failureMessage(failure);
-            const QString message = QCoreApplication::translate(
-                "Diduza::SchemaFile", "Section %1: the item \"%2\" could not be created")
-                                        .arg(s.Header(), caption);
-            throw ESchemaFileError(cause.isEmpty() ? message + QLatin1Char('.')
-                                                   : message + QLatin1String(": ") + cause);
-        }
+        QPointer<TSchemaItem> item = createItem(s);
         m_items.append(item);
-
         item->SetShowCaption(s.Bool(QStringLiteral("ShowCaption")));
         item->SetSizeable(s.Bool(QStringLiteral("Sizeable")));
         item->SetToolWin(s.Bool(QStringLiteral("ToolWin")));
         item->SetBorder(s.Bool(QStringLiteral("Border")));
-        // Bounds stay within what a widget can hold (Qt's geometry arithmetic overflows
-        // beyond); no saved diagram lies outside.
-        auto bound = [&s](const char *key, int low) -> std::optional<int> {
-            if (const std::optional<int> v = s.Int(QLatin1String(key)))
-                return qBound(low, *v, QWIDGETSIZE_MAX);
-            return std::nullopt;
-        };
-        // In one step: each resize of a list restarts its timers, and Qt finds a timer by
-        // walking all of them, one per list already loaded.
-        const std::optional<int> left = bound("Left", -QWIDGETSIZE_MAX);
-        const std::optional<int> top = bound("Top", -QWIDGETSIZE_MAX);
-        const std::optional<int> width = bound("Width", 0);
-        const std::optional<int> height = bound("Height", 0);
-        if (left || top || width || height)
-            item->SetBounds(left.value_or(item->Left()), top.value_or(item->Top()),
-                width.value_or(item->Width()), height.value_or(item->Height()));
-
+        const auto [hasWidth, hasHeight] = loadBounds(item, s);
         if (const std::optional<QString> font = s.Value(QStringLiteral("Font"))) {
             TFontValue value = item->GetFont();
             TColor color = item->GetColor();
@@ -262,13 +231,66 @@ private:
             item->SetFont(value);
             item->SetColor(color); // also when the field is absent: the inner list takes it
         }
-
         if (TSchemaIcon *icon = item->IconControl()) {
             if (const std::optional<int> v
                 = s.OptionalEnum(QStringLiteral("IconType"), EnumCount<TSCIconType>()))
                 icon->SetIconType(TSCIconType(*v));
         }
+        loadRows(item, i, s);
+        // A size the file leaves out comes from the rows, as for a new item filled with them
+        // (a window never shown would keep Qt's first size, 640 x 480). A text item's label
+        // fills the item, so it is first given its text's height.
+        if (item && !hasWidth)
+            item->RecalculateWidth();
+        if (item && !hasHeight) {
+            if (TSchemaText *text = item->TextControl())
+                text->resize(text->width(), text->MeasureText(item->ClientWidth()).height());
+            item->RecalculateHeight();
+        }
+    }
 
+    QPointer<TSchemaItem> createItem(const TSchemaSection &s)
+    {
+        const QString caption = s.Text(QStringLiteral("Caption"));
+        const auto type = TSchemaControlType(
+            s.RequiredEnum(QStringLiteral("ControlType"), EnumCount<TSchemaControlType>()));
+        std::exception_ptr failure;
+        QPointer<TSchemaItem> item = m_addItem(caption, type, failure);
+        if (item)
+            return item;
+        // The load stops with the cause, the application's own message included; a silent
+        // abort stays silent.
+        const QString cause = failureMessage(failure);
+        const QString message = QCoreApplication::translate(
+            "Diduza::SchemaFile", "Section %1: the item \"%2\" could not be created")
+                                    .arg(s.Header(), caption);
+        throw ESchemaFileError(
+            cause.isEmpty() ? message + QLatin1Char('.') : message + QLatin1String(": ") + cause);
+    }
+
+    // The saved bounds, in one step: each resize of a list restarts its timers, and Qt finds a
+    // timer by walking all of them, one per list already loaded. Bounds stay within what a
+    // widget can hold (Qt's geometry arithmetic overflows beyond); no saved diagram lies
+    // outside. Tells whether the file gives the width and the height.
+    static std::pair<bool, bool> loadBounds(TSchemaItem *item, const TSchemaSection &s)
+    {
+        auto bound = [&s](const char *key, int low) -> std::optional<int> {
+            if (const std::optional<int> v = s.Int(QLatin1String(key)))
+                return qBound(low, *v, QWIDGETSIZE_MAX);
+            return std::nullopt;
+        };
+        const std::optional<int> left = bound("Left", -QWIDGETSIZE_MAX);
+        const std::optional<int> top = bound("Top", -QWIDGETSIZE_MAX);
+        const std::optional<int> width = bound("Width", 0);
+        const std::optional<int> height = bound("Height", 0);
+        if (left || top || width || height)
+            item->SetBounds(left.value_or(item->Left()), top.value_or(item->Top()),
+                width.value_or(item->Width()), height.value_or(item->Height()));
+        return { width.has_value(), height.has_value() };
+    }
+
+    void loadRows(const QPointer<TSchemaItem> &item, int i, const TSchemaSection &s)
+    {
         const int rows = s.Int(QStringLiteral("SubItems")).value_or(0);
         for (int j = 1; j <= rows; ++j) {
             const TSchemaSection r = m_file.Section(SubItemHeader(i, j));
@@ -288,18 +310,7 @@ private:
             row->SetImageIndex(3, r.RequiredInt(QStringLiteral("StateIndex")));
             row->SetLinked(r.Bool(QStringLiteral("Linked")));
         }
-        // A size the file leaves out comes from the rows, as for a new item filled with them
-        // (a window never shown would keep Qt's first size, 640 x 480). A text item's label
-        // fills the item, so it is first given its text's height.
-        if (item && !width)
-            item->RecalculateWidth();
-        if (item && !height) {
-            if (TSchemaText *text = item->TextControl())
-                text->resize(text->width(), text->MeasureText(item->ClientWidth()).height());
-            item->RecalculateHeight();
-        }
     }
-
     // The item a relation end names: the item of section "<end>ItemNo" when that key holds the
     // number of a loaded item whose caption is the named one, else the item FindItem gives
     // for the caption (the one placed last among equal captions).
