@@ -417,61 +417,31 @@ TSchemaQueryRun *TSchemaSqlDataEngine::StartSQL(const QString &SQL, int RowLimit
     return new SqlQueryRun(db.connectionName(), statement, RowLimit, PageSize);
 }
 
-SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
+namespace {
+// The names a kind of database reads without quotes.
+std::function<bool(const QString &)> bareNames(QSqlDriver::DbmsType dbms, const QString &connection)
 {
-    const QSqlDatabase db = Database();
-    const QSqlDriver *driver = db.driver();
-    if (!db.isValid() || !driver)
-        return SqlNameQuoting();
-    // The driver's quote characters, as it writes a plain name; the closing one is doubled
-    // inside a name (Qt's escapeIdentifier leaves some names alone that need quotes).
-    const QString probe = driver->escapeIdentifier(QStringLiteral("a"), QSqlDriver::FieldName);
-    QChar open(QLatin1Char('"'));
-    QChar close(QLatin1Char('"'));
-    if (probe.size() == 3 && probe.at(1) == QLatin1Char('a')) {
-        open = probe.at(0);
-        close = probe.at(2);
-    }
-    const QSqlDriver::DbmsType dbms = driver->dbmsType();
-    std::function<bool(const QString &)> readsBare
-        = [](const QString &Name) { return IsPlainIdentifier(Name); };
     if (dbms == QSqlDriver::SQLite)
-        readsBare = [](const QString &Name) { return SqliteReadsBare(Name); };
-    else if (dbms == QSqlDriver::PostgreSQL)
-        readsBare = [](const QString &Name) { return PostgresReadsBare(Name); };
-    else if (dbms == QSqlDriver::MySqlServer)
-        readsBare = MysqlBareNames(FConnectionName);
-
-    // Names already decided for this kind of database, these quotes and (where the server
-    // decides) this connection.
-    QString rules = QString::number(int(dbms)) + open + close;
+        return [](const QString &Name) { return SqliteReadsBare(Name); };
+    if (dbms == QSqlDriver::PostgreSQL)
+        return [](const QString &Name) { return PostgresReadsBare(Name); };
     if (dbms == QSqlDriver::MySqlServer)
-        rules += FConnectionName;
-    if (!FQuotedNames || FQuotedNamesRules != rules) {
-        FQuotedNames = std::make_shared<QHash<QString, QString>>();
-        FQuotedNamesRules = rules;
-    }
-    SqlNameQuoting quoting;
-    quoting.OpenQuote = open;
-    quoting.CloseQuote = close;
-    quoting.QuoteName = [cache = FQuotedNames, readsBare, open, close](const QString &Name) {
-        auto found = cache->constFind(Name);
-        if (found == cache->constEnd())
-            found = cache->insert(Name, readsBare(Name) ? Name : QuotedName(Name, open, close));
-        return *found;
-    };
+        return MysqlBareNames(connection);
+    return [](const QString &Name) { return IsPlainIdentifier(Name); };
+}
 
-    // A caption with a full stop: a table the catalogue lists under that name is one name
-    // (SQLite, PostgreSQL and MySQL list the tables of the main database, of the search path
-    // and of the connection's database by their own names; other drivers qualify a table of
-    // another schema as "schema.table").
-    // A caption the catalogue does not list keeps the reading of the text it came from: plain
-    // names joined by full stops are schema and table.
+// A caption with a full stop: a table the catalogue lists under that name is one name (SQLite,
+// PostgreSQL and MySQL list the tables of the main database, of the search path and of the
+// connection's database by their own names; other drivers qualify a table of another schema
+// as "schema.table"). A caption the catalogue does not list keeps the reading of the text it
+// came from: plain names joined by full stops are schema and table.
+std::function<QStringList(const QString &)> tableParts(
+    const QString &connection, QSqlDriver::DbmsType dbms)
+{
     auto listed = std::make_shared<std::optional<QStringList>>();
-    const QString connection = FConnectionName;
     const bool qualifiedByDriver = dbms != QSqlDriver::SQLite && dbms != QSqlDriver::PostgreSQL
         && dbms != QSqlDriver::MySqlServer;
-    quoting.TableParts = [listed, connection, qualifiedByDriver, dbms](const QString &Caption) {
+    return [listed, connection, qualifiedByDriver, dbms](const QString &Caption) {
         const QStringList whole { Caption };
         if (!Caption.contains(QLatin1Char('.')))
             return whole;
@@ -496,6 +466,47 @@ SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
             return qualifiedByDriver ? Caption.split(QLatin1Char('.')) : whole;
         return IsPlainTableName(Caption) ? Caption.split(QLatin1Char('.')) : whole;
     };
+}
+} // namespace
+
+SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
+{
+    const QSqlDatabase db = Database();
+    const QSqlDriver *driver = db.driver();
+    if (!db.isValid() || !driver)
+        return SqlNameQuoting();
+    // The driver's quote characters, as it writes a plain name; the closing one is doubled
+    // inside a name (Qt's escapeIdentifier leaves some names alone that need quotes).
+    const QString probe = driver->escapeIdentifier(QStringLiteral("a"), QSqlDriver::FieldName);
+    QChar open(QLatin1Char('"'));
+    QChar close(QLatin1Char('"'));
+    if (probe.size() == 3 && probe.at(1) == QLatin1Char('a')) {
+        open = probe.at(0);
+        close = probe.at(2);
+    }
+    const QSqlDriver::DbmsType dbms = driver->dbmsType();
+    const std::function<bool(const QString &)> readsBare = bareNames(dbms, FConnectionName);
+
+    // Names already decided for this kind of database, these quotes and (where the server
+    // decides) this connection.
+    QString rules = QString::number(int(dbms)) + open + close;
+    if (dbms == QSqlDriver::MySqlServer)
+        rules += FConnectionName;
+    if (!FQuotedNames || FQuotedNamesRules != rules) {
+        FQuotedNames = std::make_shared<QHash<QString, QString>>();
+        FQuotedNamesRules = rules;
+    }
+    SqlNameQuoting quoting;
+    quoting.OpenQuote = open;
+    quoting.CloseQuote = close;
+    quoting.QuoteName = [cache = FQuotedNames, readsBare, open, close](const QString &Name) {
+        auto found = cache->constFind(Name);
+        if (found == cache->constEnd())
+            found = cache->insert(Name, readsBare(Name) ? Name : QuotedName(Name, open, close));
+        return *found;
+    };
+
+    quoting.TableParts = tableParts(FConnectionName, dbms);
     return quoting;
 }
 

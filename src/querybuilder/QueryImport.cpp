@@ -485,6 +485,53 @@ void Planner::buildTablesAndRelations()
     }
 }
 
+bool Planner::sameStep(int i, const JoinTreeStep &step, const JoinTreeShape &shape,
+    const QVector<QPair<int, int>> &ends) const
+{
+    QVector<int> planned;
+    for (int r = 0; r < m_stepOfRelation.size(); ++r) {
+        if (m_stepOfRelation.at(r) == i)
+            planned << r;
+    }
+    QVector<int> got = step.On;
+    const bool root = m_steps.at(i).kind == First || m_steps.at(i).kind == Cross;
+    if (root) {
+        for (const int w : shape.Where) {
+            if (ends.at(w).first == i && ends.at(w).second == i)
+                got << w;
+        }
+    }
+    std::sort(planned.begin(), planned.end());
+    std::sort(got.begin(), got.end());
+    if (planned != got || (step.Reaching < 0) != root)
+        return false;
+    if (step.Reaching < 0)
+        return true;
+    const QueryImportPlan::Relation &r = m_plan.Relations.at(step.Reaching);
+    const QString keyword = JoinTreeKeyword(r.Join, r.ChildTable == i);
+    static const char *const words[]
+        = { "", "INNER JOIN", "LEFT OUTER JOIN", "RIGHT OUTER JOIN", "FULL OUTER JOIN" };
+    const StepKind k = m_steps.at(i).kind;
+    return !(k >= Inner && k <= Full && keyword != QLatin1String(words[k]));
+}
+
+bool Planner::extrasFollowTree(const JoinTreeShape &shape) const
+{
+    QVector<int> placedAt(m_steps.size(), -1);
+    for (int k = 0; k < shape.Steps.size(); ++k)
+        placedAt[shape.Steps.at(k).Table] = k;
+    for (int i = 0; i < m_steps.size(); ++i) {
+        for (const Cond &c : m_extras.value(i)) {
+            for (const int t : c.tables) {
+                const int p = position(t);
+                if (p >= 0 && placedAt.value(p) > placedAt.value(i))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
 void Planner::verifyJoinTree()
 {
     QVector<QPair<int, int>> ends;
@@ -493,7 +540,6 @@ void Planner::verifyJoinTree()
     const JoinTreeShape shape = JoinTreeOrder(int(m_plan.Tables.size()), ends);
     // The chain: each step's relations (a group's first table's joins to itself go to
     // WHERE, as the tree writes them).
-    bool same = shape.Steps.size() == m_steps.size();
     bool allInner = true;
     bool rowsOuter = false;
     for (const Step &s : m_steps) {
@@ -506,64 +552,19 @@ void Planner::verifyJoinTree()
     bool sameSets = shape.Steps.size() == m_steps.size();
     for (int i = 0; i < m_steps.size() && sameSets; ++i) {
         const JoinTreeStep *s = stepOfTable.value(i);
-        if (!s) {
-            sameSets = false;
-            break;
-        }
-        QVector<int> planned;
-        for (int r = 0; r < m_stepOfRelation.size(); ++r) {
-            if (m_stepOfRelation.at(r) == i)
-                planned << r;
-        }
-        QVector<int> got = s->On;
-        const bool root = m_steps.at(i).kind == First || m_steps.at(i).kind == Cross;
-        if (root) {
-            for (const int w : shape.Where) {
-                if (ends.at(w).first == i && ends.at(w).second == i)
-                    got << w;
-            }
-        }
-        std::sort(planned.begin(), planned.end());
-        std::sort(got.begin(), got.end());
-        if (planned != got || (s->Reaching < 0) != root) {
-            sameSets = false;
-            break;
-        }
-        if (s->Reaching >= 0) {
-            const QueryImportPlan::Relation &r = m_plan.Relations.at(s->Reaching);
-            const QString keyword = JoinTreeKeyword(r.Join, r.ChildTable == i);
-            static const char *const words[]
-                = { "", "INNER JOIN", "LEFT OUTER JOIN", "RIGHT OUTER JOIN", "FULL OUTER JOIN" };
-            const StepKind k = m_steps.at(i).kind;
-            if (k >= Inner && k <= Full && keyword != QLatin1String(words[k]))
-                sameSets = false;
-        }
+        sameSets = s && sameStep(i, *s, shape, ends);
     }
+    bool same = shape.Steps.size() == m_steps.size();
     for (int i = 0; same && i < m_steps.size(); ++i)
         same = shape.Steps.at(i).Table == i;
     if (same && sameSets)
         return;
     if (allInner && shape.Steps.size() == m_steps.size())
         return; // inner joins give the same rows in any order
-    if (sameSets && !rowsOuter) {
-        // Inner and left joins whose ON names only tables placed before them give the
-        // same rows in any such order.
-        QVector<int> placedAt(m_steps.size(), -1);
-        for (int k = 0; k < shape.Steps.size(); ++k)
-            placedAt[shape.Steps.at(k).Table] = k;
-        bool ordered = true;
-        for (int i = 0; i < m_steps.size() && ordered; ++i) {
-            for (const Cond &c : m_extras.value(i)) {
-                for (const int t : c.tables) {
-                    const int p = position(t);
-                    if (p >= 0 && placedAt.value(p) > placedAt.value(i))
-                        ordered = false;
-                }
-            }
-        }
-        if (ordered)
-            return;
-    }
+    // Inner and left joins whose ON names only tables placed before them give the same rows in
+    // any such order.
+    if (sameSets && !rowsOuter && extrasFollowTree(shape))
+        return;
     note(tr("the order of the joins: the diagram cannot be drawn so that its statement "
             "joins the tables as this one does"));
 }

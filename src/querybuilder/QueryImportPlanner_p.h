@@ -3,6 +3,7 @@
 // The planner of PlanImport, whose code stands in QueryImport.cpp and, for the grid,
 // QueryImportGrid.cpp. Not installed.
 
+#include "querybuilder/QueryGenerator.h"
 #include "querybuilder/QueryImport.h"
 
 #include <QCoreApplication>
@@ -141,6 +142,11 @@ private:
 
     // The diagram's join tree must put each table where the chain has it, with the same ON.
     void verifyJoinTree();
+    // Whether the tree joins table i by the relations the chain has for it, with its keyword.
+    bool sameStep(int i, const JoinTreeStep &step, const JoinTreeShape &shape,
+        const QVector<QPair<int, int>> &ends) const;
+    // Whether each step's further conditions name only tables the tree places before it.
+    bool extrasFollowTree(const JoinTreeShape &shape) const;
 
     // --- the grid --------------------------------------------------------------------------
 

@@ -329,6 +329,22 @@ void TfrmZkSQLBuilder::RemoveBlankLines(QString &SQL)
     ::Diduza::RemoveBlankLines(SQL);
 }
 
+namespace {
+// The data engine's dialect: its template, join texts, name quoting and the joins it runs.
+void takeEngineDialect(QueryInput &input, TSchemaDataEngine *engine)
+{
+    input.SubType = engine->SQLSubType();
+    input.Template = engine->GetSQLTemplate();
+    input.JoinScript = [engine](const QString &strParent, const QString &strChild,
+                           TSDRelationOperator Operator, TSDRelationJoin Join) {
+        return engine->GetJoinScript(strParent, strChild, Operator, Join);
+    };
+    input.JoinSeparator = [engine](TSDRelationJoin Join) { return engine->GetJoinSeparator(Join); };
+    input.Quoting = engine->NameQuoting();
+    input.JoinAvailable = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
+}
+} // namespace
+
 QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
 {
     QueryInput input;
@@ -384,19 +400,8 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
         input.Distinct = cbDistinct->isChecked();
     }
 
-    if (TSchemaDataEngine *engine = d->FDataEngine) {
-        input.SubType = engine->SQLSubType();
-        input.Template = engine->GetSQLTemplate();
-        input.JoinScript = [engine](const QString &strParent, const QString &strChild,
-                               TSDRelationOperator Operator, TSDRelationJoin Join) {
-            return engine->GetJoinScript(strParent, strChild, Operator, Join);
-        };
-        input.JoinSeparator
-            = [engine](TSDRelationJoin Join) { return engine->GetJoinSeparator(Join); };
-        input.Quoting = engine->NameQuoting();
-        input.JoinAvailable
-            = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
-    }
+    if (TSchemaDataEngine *engine = d->FDataEngine)
+        takeEngineDialect(input, engine);
     if (const TGetSchemaItemEvent handler = d->FOnGetTableName) {
         input.TableNameHook = [this, handler](const QueryTable &Table, bool IsAlias) {
             return handler(
