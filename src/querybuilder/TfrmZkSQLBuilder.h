@@ -42,16 +42,16 @@ class TSchemaSubItem;
 struct ImportedQuery;
 struct QueryInput;
 
-// The window of the visual query builder: a tool bar, a design area on which the user places
-// tables, ticks their fields and links them, the list of the data engine's tables on the right,
-// and below them four pages: the column grid, the options, the statement and its result rows.
-//
-// The column grid holds one column per ticked field. Its rows, by number: 0 the field (the
-// row's reference, see SubItemReference), 1 the table caption, 2 the aggregate ("Count",
-// "Summa", "Maximum", "Minimum", "Average"), 3 the sort ("Ascending", "Descending"), 4 the
-// where condition, 5 the grouping tick ("1"), 6 the having condition, shown while some
-// grouping tick was last committed ticked. Cells are edited through five editors laid over the
-// selected cell.
+/// The window of the visual query builder: a tool bar, a design area on which the user places
+/// tables, ticks their fields and links them, the list of the data engine's tables on the right,
+/// and below them four pages: the column grid, the options, the statement and its result rows.
+///
+/// The column grid holds one column per ticked field. Its rows, by number: 0 the field (the
+/// row's reference, see SubItemReference), 1 the table caption, 2 the aggregate ("Count",
+/// "Summa", "Maximum", "Minimum", "Average"), 3 the sort ("Ascending", "Descending"), 4 the
+/// where condition, 5 the grouping tick ("1"), 6 the having condition, shown while some
+/// grouping tick was last committed ticked. Cells are edited through five editors laid over the
+/// selected cell.
 class DIDUZAWIDGETS_EXPORT TfrmZkSQLBuilder : public QDialog {
     Q_OBJECT
 public:
@@ -72,17 +72,17 @@ public:
     QComboBox *cbValues = nullptr;
     QCheckBox *cbGroupBy = nullptr;
     QWidget *tsOptions = nullptr;
-    // The data engine's SQL dialect, which the user may switch (disabled without an engine).
+    /// The data engine's SQL dialect, which the user may switch (disabled without an engine).
     QComboBox *cbDialect = nullptr;
     QLabel *lblDialect = nullptr;
     QWidget *tsSQL = nullptr;
-    // What the user should know about the statement shown (columns that need grouping, outer
-    // joins that the dialect cannot write); hidden when there is nothing to say.
+    /// What the user should know about the statement shown (columns that need grouping, outer
+    /// joins that the dialect cannot write); hidden when there is nothing to say.
     QLabel *lblSQLNotes = nullptr;
-    // What the last import could not carry, on one line under the diagram; hidden when all
-    // of the statement came over.
+    /// What the last import could not carry, on one line under the diagram; hidden when all
+    /// of the statement came over.
     QLabel *lblImportNotes = nullptr;
-    // Shows the statement; read-only. Its text is SQLText().
+    /// Shows the statement; read-only. Its text is SQLText().
     QPlainTextEdit *SQLMemo = nullptr;
     QWidget *tsResults = nullptr;
     QCheckBox *cbDistinct = nullptr;
@@ -96,100 +96,100 @@ public:
     QToolButton *btnExecSQL = nullptr;
     QPushButton *btnOK = nullptr;
     QPushButton *btnCancel = nullptr;
-    // The rows of the last execution; the model the engine returned.
+    /// The rows of the last execution; the model the engine returned.
     QTableView *DBGrid1 = nullptr;
-    // Why the results page shows no rows: the database's error, or that there is no engine.
+    /// Why the results page shows no rows: the database's error, or that there is no engine.
     QLabel *lblResultError = nullptr;
-    // Image 0 marks a table, image 1 a row.
+    /// Image 0 marks a table, image 1 a row.
     TImageList *imgSQL = nullptr;
     QWidget *pnlTables = nullptr;
     TPaintBox *pbTableGrabber = nullptr;
 
     // --- statement ---
-    // Fills the first occurrence of Macro in SQL (see querybuilder/SqlTemplate.h). Every
-    // macro of GenerateSQL goes through here.
+    /// Fills the first occurrence of Macro in SQL (see querybuilder/SqlTemplate.h). Every
+    /// macro of GenerateSQL goes through here.
     virtual void ExpandSQL(QString &SQL, const QString &Macro, const QString &Value);
     void RemoveBlankLines(QString &SQL);
-    // The SELECT statement of the diagram and the column grid (querybuilder/QueryGenerator.h).
+    /// The SELECT statement of the diagram and the column grid (querybuilder/QueryGenerator.h).
     virtual QString GenerateSQL();
-    // The text by which the statement names Item: the table-list entry (IsAlias false) or
-    // the prefix of its columns (IsAlias true); a name that is not plain is double-quoted
-    // (QueryTableName). OnGetTableName replaces it when set: its result is the application's
-    // own SQL text, written as it is, neither quoted nor aliased.
+    /// The text by which the statement names Item: the table-list entry (IsAlias false) or
+    /// the prefix of its columns (IsAlias true); a name that is not plain is double-quoted
+    /// (QueryTableName). OnGetTableName replaces it when set: its result is the application's
+    /// own SQL text, written as it is, neither quoted nor aliased.
     QString GetTableName(TSchemaItem *Item, bool IsAlias);
-    // The text by which the statement names the field of SubItem, without table prefix;
-    // quoted as QueryFieldName says, OnGetFieldName's result included.
+    /// The text by which the statement names the field of SubItem, without table prefix;
+    /// quoted as QueryFieldName says, OnGetFieldName's result included.
     QString GetFieldName(TSchemaSubItem *SubItem);
 
     // --- the statement on the SQL page ---
-    // The text of the SQL page, exactly as it was set or generated (line ends included).
+    /// The text of the SQL page, exactly as it was set or generated (line ends included).
     QString SQLText() const;
-    // Sets the text of the SQL page. The statement the diagram and grid give now is taken as
-    // the one this text stands for: until they change, OK and Execute keep the text as it is.
+    /// Sets the text of the SQL page. The statement the diagram and grid give now is taken as
+    /// the one this text stands for: until they change, OK and Execute keep the text as it is.
     void SetSQLText(const QString &Value);
-    // True when the diagram or the grid changed since the SQL page's text was last set or
-    // generated (the statement they give now differs from the one they gave then, both without
-    // OnGetTableName and OnGetFieldName, which this does not call).
+    /// True when the diagram or the grid changed since the SQL page's text was last set or
+    /// generated (the statement they give now differs from the one they gave then, both without
+    /// OnGetTableName and OnGetFieldName, which this does not call).
     bool IsStatementStale();
-    // True when the diagram or the grid differ from what they were when the SQL page's text was
-    // last set or the diagram last saved; closing without OK then asks first.
+    /// True when the diagram or the grid differ from what they were when the SQL page's text was
+    /// last set or the diagram last saved; closing without OK then asks first.
     bool HasUnsavedChanges() const;
-    // Closes the form without OK, after asking when there are unsaved changes.
+    /// Closes the form without OK, after asking when there are unsaved changes.
     void reject() override;
-    // The whole text of the grid cell at Point (grid coordinates) when the cell cuts it; empty
-    // for a cell that shows all of its text.
+    /// The whole text of the grid cell at Point (grid coordinates) when the cell cuts it; empty
+    /// for a cell that shows all of its text.
     QString CellToolTip(const QPoint &Point) const;
-    // The model of the results page (the last data set the engine returned), or null.
+    /// The model of the results page (the last data set the engine returned), or null.
     QAbstractItemModel *ResultModel() const;
 
-    // Rebuilds a whole statement read by ImportSelect on the (empty) design area, as
-    // PlanImport (querybuilder/QueryImport.h) plans it for the engine's dialect: its tables
-    // as items (in the order the diagram's join tree needs), its joins as relations, its
-    // fields as ticked rows with their aggregates, its conditions in the where and having
-    // cells (in statement order, each in the column of the field it names when it can, their
-    // tables named as the rebuilt statement names them), its grouping and sorting, DISTINCT;
-    // with the extended grid also COUNT(*), hidden columns, aliases, the sort order and the
-    // further ON conditions of relations. Returns what it could not carry exactly, one
-    // description each; they are also shown on the SQL page.
+    /// Rebuilds a whole statement read by ImportSelect on the (empty) design area, as
+    /// PlanImport (querybuilder/QueryImport.h) plans it for the engine's dialect: its tables
+    /// as items (in the order the diagram's join tree needs), its joins as relations, its
+    /// fields as ticked rows with their aggregates, its conditions in the where and having
+    /// cells (in statement order, each in the column of the field it names when it can, their
+    /// tables named as the rebuilt statement names them), its grouping and sorting, DISTINCT;
+    /// with the extended grid also COUNT(*), hidden columns, aliases, the sort order and the
+    /// further ON conditions of relations. Returns what it could not carry exactly, one
+    /// description each; they are also shown on the SQL page.
     QStringList ImportQuery(const ImportedQuery &Query);
-    // Shows what an import left out: on the SQL page and on one line under the diagram.
+    /// Shows what an import left out: on the SQL page and on one line under the diagram.
     void ShowImportNotes(const QStringList &Notes);
 
     // --- the SQL and results pages as a query tool (both off by default) ---
-    // SQLEditable: the SQL page takes typing, in colours from the project's tokenizer, with
-    // PostgreSQL's parse error marked where it points (checked a moment after typing stops).
-    // "Apply to diagram" rebuilds the diagram and grid from the text (the full import);
-    // "Run" runs the text as written. OK, Execute and the pages keep a typed text while the
-    // diagram and grid stay as they were when it was typed; after they changed, the statement
-    // is generated anew, and the user confirms before typed text is replaced.
+    /// SQLEditable: the SQL page takes typing, in colours from the project's tokenizer, with
+    /// PostgreSQL's parse error marked where it points (checked a moment after typing stops).
+    /// "Apply to diagram" rebuilds the diagram and grid from the text (the full import);
+    /// "Run" runs the text as written. OK, Execute and the pages keep a typed text while the
+    /// diagram and grid stay as they were when it was typed; after they changed, the statement
+    /// is generated anew, and the user confirms before typed text is replaced.
     bool SQLEditable() const;
     void SetSQLEditable(bool Value);
-    // BackgroundExecution: an engine that offers it (TSchemaDataEngine::StartSQL) runs the
-    // statement away from the user-interface thread; rows arrive in pages as the user scrolls,
-    // up to RowLimit (0 for all); a status line gives the row count, the time and errors; the
-    // run can be cancelled (button, Escape); the rows can be copied (tab-separated) and saved
-    // as CSV. F5 and Ctrl+Enter run. Engines without it run through ExecSQL as designed.
+    /// BackgroundExecution: an engine that offers it (TSchemaDataEngine::StartSQL) runs the
+    /// statement away from the user-interface thread; rows arrive in pages as the user scrolls,
+    /// up to RowLimit (0 for all); a status line gives the row count, the time and errors; the
+    /// run can be cancelled (button, Escape); the rows can be copied (tab-separated) and saved
+    /// as CSV. F5 and Ctrl+Enter run. Engines without it run through ExecSQL as designed.
     bool BackgroundExecution() const;
     void SetBackgroundExecution(bool Value);
     int RowLimit() const;
     void SetRowLimit(int Value);
-    // Rebuilds the diagram and grid from the SQL page's text; returns what was left out.
+    /// Rebuilds the diagram and grid from the SQL page's text; returns what was left out.
     QStringList ApplySQLToDiagram();
-    // Runs the SQL page's text as it stands, on the results page.
+    /// Runs the SQL page's text as it stands, on the results page.
     void RunSQLText();
-    // Ends a running statement (nothing when none runs).
+    /// Ends a running statement (nothing when none runs).
     void CancelRun();
-    // True while a background run has not finished.
+    /// True while a background run has not finished.
     bool IsRunning() const;
-    // The selected cells of the results, rows by lines and columns by tabs.
+    /// The selected cells of the results, rows by lines and columns by tabs.
     QString SelectedCellsText() const;
-    // Writes every row of the results to FileName as CSV (RFC 4180, UTF-8); false with the
-    // reason in *Error when it cannot.
+    /// Writes every row of the results to FileName as CSV (RFC 4180, UTF-8); false with the
+    /// reason in *Error when it cannot.
     bool SaveResultsCsv(const QString &FileName, QString *Error = nullptr);
-    // The parse error shown on the SQL page and where it points (-1 for none).
+    /// The parse error shown on the SQL page and where it points (-1 for none).
     QString SQLError() const;
     qsizetype SQLErrorPosition() const;
-    // Checks the SQL page's text now, as the pause after typing does.
+    /// Checks the SQL page's text now, as the pause after typing does.
     void CheckSQLText();
 
     QWidget *pnlSQLTools = nullptr;
@@ -198,7 +198,7 @@ public:
     QPushButton *btnRunSQL = nullptr;
     QWidget *pnlResultTools = nullptr;
     QLabel *lblResultStatus = nullptr;
-    // The error icon beside the status line, shown when the run failed.
+    /// The error icon beside the status line, shown when the run failed.
     QLabel *lblResultIcon = nullptr;
     QProgressBar *pbRunning = nullptr;
     QPushButton *btnCancelRun = nullptr;
@@ -206,43 +206,43 @@ public:
     QSpinBox *seRowLimit = nullptr;
 
     // --- the window as the user leaves it ---
-    // The form's size, its two splitters' positions and the current page, for an application
-    // to keep (the library writes no settings itself) and give back with RestoreState.
+    /// The form's size, its two splitters' positions and the current page, for an application
+    /// to keep (the library writes no settings itself) and give back with RestoreState.
     QByteArray SaveState() const;
-    // Takes a state SaveState gave; false (and nothing changed) for anything else. The size is
-    // kept within the screen's available area.
+    /// Takes a state SaveState gave; false (and nothing changed) for anything else. The size is
+    /// kept within the screen's available area.
     bool RestoreState(const QByteArray &State);
 
     // --- the extended grid ---
-    // Off by default: the grid has its seven designed rows and generates as designed. On, the
-    // grid has three more rows, "Show" (a column that sorts, groups or filters without being in
-    // the field list), "Alias" (the column's name in the result) and "Sort order" (its place
-    // among the sorted columns), and its context menu adds a column that counts the rows
-    // (COUNT(*)) or a field a second time; the having row is hidden instead of cut off.
+    /// Off by default: the grid has its seven designed rows and generates as designed. On, the
+    /// grid has three more rows, "Show" (a column that sorts, groups or filters without being in
+    /// the field list), "Alias" (the column's name in the result) and "Sort order" (its place
+    /// among the sorted columns), and its context menu adds a column that counts the rows
+    /// (COUNT(*)) or a field a second time; the having row is hidden instead of cut off.
     bool ExtendedGrid() const;
     void SetExtendedGrid(bool Value);
-    // Appends a column that counts the rows; returns its index.
+    /// Appends a column that counts the rows; returns its index.
     int AddAllRowsColumn();
-    // Appends another column for the field of column ACol; returns its index, or -1 when ACol
-    // holds no field.
+    /// Appends another column for the field of column ACol; returns its index, or -1 when ACol
+    /// holds no field.
     int DuplicateColumn(int ACol);
 
     // --- joins by the keys ---
-    // Off by default. On, a table dropped on the design area or double-clicked in the table
-    // list is joined to every table already there that it references or that references it,
-    // one relation per field pair of each foreign key (the referenced table's row the parent),
-    // as the data engine's catalogue tells them (FillTableInfo; see
-    // TSchemaDesignArea::LinkByKeys). A table placed a second time is joined once to each of
-    // its other instances, the new one referenced by them. Nothing is drawn where a relation
-    // between those rows exists. Tables an import places are not joined: the import rebuilds
-    // a given statement, whose meaning an added join condition would change.
+    /// Off by default. On, a table dropped on the design area or double-clicked in the table
+    /// list is joined to every table already there that it references or that references it,
+    /// one relation per field pair of each foreign key (the referenced table's row the parent),
+    /// as the data engine's catalogue tells them (FillTableInfo; see
+    /// TSchemaDesignArea::LinkByKeys). A table placed a second time is joined once to each of
+    /// its other instances, the new one referenced by them. Nothing is drawn where a relation
+    /// between those rows exists. Tables an import places are not joined: the import rebuilds
+    /// a given statement, whose meaning an added join condition would change.
     bool JoinByKeys() const;
     void SetJoinByKeys(bool Value);
 
     // --- properties ---
     TSchemaDataEngine *DataEngine() const;
-    // Hands Value to the design area and fills the table list from it (sorted, each name
-    // keeping the object the engine attached to it); an unset engine empties the list.
+    /// Hands Value to the design area and fills the table list from it (sorted, each name
+    /// keeping the object the engine attached to it); an unset engine empties the list.
     void SetDataEngine(TSchemaDataEngine *Value);
     TDrawItemEvent OnDrawTableItem() const;
     void SetOnDrawTableItem(TDrawItemEvent h);
@@ -256,111 +256,111 @@ public:
     void SetOnDeleteItem(TSchemaItemEvent h);
 
     // --- the table list ---
-    // Paints entry Index of lbTables: OnDrawTableItem when set, else table image 0 and the name.
+    /// Paints entry Index of lbTables: OnDrawTableItem when set, else table image 0 and the name.
     void lbTablesDrawItem(
         QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas);
-    // Adds the selected table as a drop at (10, 10) would.
+    /// Adds the selected table as a drop at (10, 10) would.
     void lbTablesDblClick(QObject *Sender);
-    // The horizontal scroll extent of lbTables: the widest name plus 19 (0 for an empty list).
+    /// The horizontal scroll extent of lbTables: the widest name plus 19 (0 for an empty list).
     int TablesHorizontalExtent() const;
 
     // --- the design area's events ---
-    // Accepts exactly what is dragged from lbTables.
+    /// Accepts exactly what is dragged from lbTables.
     void SchemaDesignAreaDragOver(
         QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept);
-    // Places the table selected in lbTables at (X, Y), given in Sender's coordinates (Sender is
-    // the area or one of its items), with its "*" row ticked.
+    /// Places the table selected in lbTables at (X, Y), given in Sender's coordinates (Sender is
+    /// the area or one of its items), with its "*" row ticked.
     void SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source, int X, int Y);
-    // Prepares every item the area adds: its rows report ticks to ItemCheckClick; unless a
-    // schema file is being loaded it gets a "*" row and a row per field of the data engine.
+    /// Prepares every item the area adds: its rows report ticks to ItemCheckClick; unless a
+    /// schema file is being loaded it gets a "*" row and a row per field of the data engine.
     void SchemaDesignAreaAddItem(QObject *Sender, TSchemaItem *item);
     void SchemaDesignAreaAddSubItem(QObject *Sender, TSchemaSubItem *SubItem);
-    // Tells OnDeleteItem, then (unless the form is being destroyed) removes the item's grid
-    // columns and its entry of cbTables.
+    /// Tells OnDeleteItem, then (unless the form is being destroyed) removes the item's grid
+    /// columns and its entry of cbTables.
     void SchemaDesignAreaDeleteItem(QObject *Sender, TSchemaItem *item);
 
     // --- pages and tool bar ---
-    // The SQL page generates the statement; the results page runs the page's statement
-    // (generated first when the page is empty or the diagram or grid changed since).
+    /// The SQL page generates the statement; the results page runs the page's statement
+    /// (generated first when the page is empty or the diagram or grid changed since).
     void pcSQLChange(QObject *Sender);
     void btnNewClick(QObject *Sender);
-    // Loads a schema file chosen through the dialog service; items keep the file's rows.
+    /// Loads a schema file chosen through the dialog service; items keep the file's rows.
     void btnOpenClick(QObject *Sender);
     void btnSaveClick(QObject *Sender);
     void btnShowGridClick(QObject *Sender);
     void btnShowTablesClick(QObject *Sender);
     void btnGenSQLClick(QObject *Sender);
     void btnExecSQLClick(QObject *Sender);
-    // Ends the run with OK; a statement made stale by changes is generated anew first.
+    /// Ends the run with OK; a statement made stale by changes is generated anew first.
     void btnOKClick(QObject *Sender);
     void btnCancelClick(QObject *Sender);
-    // Keeps Cancel 10 pixels from the tool bar's right edge and OK 5 pixels left of it.
+    /// Keeps Cancel 10 pixels from the tool bar's right edge and OK 5 pixels left of it.
     void pnlToolbarResize(QObject *Sender);
     void pbTableGrabberPaint(QObject *Sender, QPainter &Canvas);
-    // A release over the close glyph at the grabber's right end hides the table panel.
+    /// A release over the close glyph at the grabber's right end hides the table panel.
     void pbTableGrabberMouseUp(
         QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
-    // The file dialogs' filter ("Schema files (*.sch)|*.sch|All files (*.*)|*.*") and
-    // default extension.
+    /// The file dialogs' filter ("Schema files (*.sch)|*.sch|All files (*.*)|*.*") and
+    /// default extension.
     QString FileFilter() const;
     QString DefaultExt() const;
 
     // --- the column grid ---
-    // Places the editor of a cell over it.
+    /// Places the editor of a cell over it.
     void sgColumnGridSelectCell(QObject *Sender, int ACol, int ARow, bool &CanSelect);
-    // Writes an editor's value into the cell it was placed over.
+    /// Writes an editor's value into the cell it was placed over.
     void cbInplaceChange(QObject *Sender);
-    // Writes the value of the editor that is open, if it differs from its cell: the page
-    // change, Generate, Execute, OK and Save do it first, and Return in the text edit.
+    /// Writes the value of the editor that is open, if it differs from its cell: the page
+    /// change, Generate, Execute, OK and Save do it first, and Return in the text edit.
     void CommitEditor();
     void sgColumnGridDrawCell(QObject *Sender, int ACol, int ARow, const QRect &Rect,
         TGridDrawState State, QPainter &Canvas);
-    // Paints a check box centred in Rect.
+    /// Paints a check box centred in Rect.
     void DrawCheckBox(QPainter &Canvas, const QRect &Rect, bool Ticked);
     void GetCheckBoxSize();
-    // The OnSubItemCheck of every item: adds or removes the column of the row Sender.
+    /// The OnSubItemCheck of every item: adds or removes the column of the row Sender.
     void ItemCheckClick(QObject *Sender);
 
-    // The text that names a row of this form's diagram in grid row 0: a serial number given
-    // the first time the row is asked for. Empty for a row that is not on this form's area.
+    /// The text that names a row of this form's diagram in grid row 0: a serial number given
+    /// the first time the row is asked for. Empty for a row that is not on this form's area.
     QString SubItemReference(TSchemaSubItem *SubItem);
-    // The row a row-0 text names: nullptr for an empty text, a text that is not a number this
-    // form gave, a row that has been destroyed or one that has left this form's area.
+    /// The row a row-0 text names: nullptr for an empty text, a text that is not a number this
+    /// form gave, a row that has been destroyed or one that has left this form's area.
     TSchemaSubItem *ReferencedSubItem(const QString &Text) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    // The form never opens larger than the screen's available area (its designed size is
-    // larger than a small screen at a high scale).
+    /// The form never opens larger than the screen's available area (its designed size is
+    /// larger than a small screen at a high scale).
     void showEvent(QShowEvent *event) override;
 
-    // True while a schema file is being loaded: new items then get no rows from the form.
+    /// True while a schema file is being loaded: new items then get no rows from the form.
     bool FInternalUpdate = false;
     int FCheckWidth = 0;
     int FCheckHeight = 0;
 
 private:
-    // How the engine's database spells statements (standard SQL without an engine).
+    /// How the engine's database spells statements (standard SQL without an engine).
     SqlSpelling spelling() const;
     void createControls();
     void createToolbar();
-    // The design area with the table panel beside it.
+    /// The design area with the table panel beside it.
     void createDesignArea();
     void createColumnsPage();
     void createOptionsPage();
     void createTablePanel();
     void createStatementPages();
     void formCreate();
-    // Runs the page's statement and shows its rows, or why there are none.
+    /// Runs the page's statement and shows its rows, or why there are none.
     void executeStatement();
-    // Shows the engine's dialect in cbDialect.
+    /// Shows the engine's dialect in cbDialect.
     void showDialect();
-    // The diagram, the grid and the options as one text, to tell whether anything changed.
+    /// The diagram, the grid and the options as one text, to tell whether anything changed.
     QString workState() const;
-    // Fills the SQL page with the generated statement.
+    /// Fills the SQL page with the generated statement.
     void generateStatement();
-    // Whether the SQL page's typed text stands (the diagram and grid are as they were when it
-    // was typed, or the user keeps it); false when the statement is to be generated anew.
+    /// Whether the SQL page's typed text stands (the diagram and grid are as they were when it
+    /// was typed, or the user keeps it); false when the statement is to be generated anew.
     bool keepTypedText();
     void sqlTextEdited();
     void markSQLError(const QString &Error, qsizetype Position);
@@ -369,36 +369,36 @@ private:
     void createQueryTools();
     void createSqlTools();
     void createResultTools();
-    // The statement of the diagram and grid without the name hooks, to tell whether they
-    // changed.
+    /// The statement of the diagram and grid without the name hooks, to tell whether they
+    /// changed.
     QString statementSource();
     QueryInput queryInput(bool withColumns);
-    // The visual position of the column whose row-0 cell names SubItem, searched from the
-    // last column down to column 1; -1 when none does.
+    /// The visual position of the column whose row-0 cell names SubItem, searched from the
+    /// last column down to column 1; -1 when none does.
     int columnOf(const TSchemaSubItem *SubItem) const;
-    // Clears the column and deletes it unless it is the only field column, then places the
-    // editor of cell (1, 1) without moving the current cell.
+    /// Clears the column and deletes it unless it is the only field column, then places the
+    /// editor of cell (1, 1) without moving the current cell.
     void removeColumn(int ACol);
     void hideEditors();
-    // Shrinks the form to fit the available area of its screen, and moves it into it.
+    /// Shrinks the form to fit the available area of its screen, and moves it into it.
     void fitScreen();
-    // The first empty column at the end, added when needed.
+    /// The first empty column at the end, added when needed.
     int appendColumn();
     void gridContextMenu(const QPoint &Point);
-    // The name the engine lists for a table the statement names (see ImportQuery), with the
-    // object the engine attached to it.
+    /// The name the engine lists for a table the statement names (see ImportQuery), with the
+    /// object the engine attached to it.
     QString importCaption(const QString &Name, bool Quoted, QVariant *Object) const;
-    // Reads the catalogue of Table and of the tables on the area that the area's catalogue
-    // does not know yet, when the form joins by the keys or the area shows them.
+    /// Reads the catalogue of Table and of the tables on the area that the area's catalogue
+    /// does not know yet, when the form joins by the keys or the area shows them.
     void readKeys(const QString &Table);
 
     friend class TfrmZkSQLBuilderPrivate;
     std::unique_ptr<TfrmZkSQLBuilderPrivate> d;
 };
 
-// Adds an item of kind scCheckListBox with ACaption and AObject to Area, places its top-left
-// corner at (X, Y) and ticks its first row, if it has one (in the query builder the "*" row, so
-// a dropped table starts with all its columns). Returns the item, or null when none was added.
+/// Adds an item of kind scCheckListBox with ACaption and AObject to Area, places its top-left
+/// corner at (X, Y) and ticks its first row, if it has one (in the query builder the "*" row, so
+/// a dropped table starts with all its columns). Returns the item, or null when none was added.
 DIDUZAWIDGETS_EXPORT TSchemaItem *AddNewItem(
     TSchemaDesignArea *Area, const QString &ACaption, const QVariant &AObject, int X, int Y);
 
