@@ -3,7 +3,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
-#include "engines/SqlDialect.h"
+#include "platform/RelationOperators_p.h"
 #include "relations/TSchemaRelation.h"
 
 #include <QAccessibleWidget>
@@ -92,7 +92,7 @@ public:
                       QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "full join") };
             return schemaText(QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "%1 on %2"))
                 .arg(schemaText(kinds[m_relation->JoinType()]),
-                    JoinOperatorText(m_relation->JoinOperator()));
+                    QString::fromLatin1(RelationOperatorSql(m_relation->JoinOperator())));
         }
         return QString();
     }

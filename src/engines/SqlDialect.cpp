@@ -135,11 +135,7 @@ QString SQLTemplate(TSQLSubType SubType)
 
 QString JoinOperatorText(TSDRelationOperator Operator)
 {
-    for (const RelationOperatorText &entry : RelationOperatorTexts) {
-        if (entry.Operator == Operator)
-            return QString::fromLatin1(entry.Text);
-    }
-    return QString();
+    return QString::fromLatin1(RelationOperatorSql(Operator));
 }
 
 QString JoinScript(TSQLSubType SubType, const QString &strParent, const QString &strChild,
