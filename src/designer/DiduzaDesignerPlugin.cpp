@@ -81,26 +81,26 @@ class ComponentWidget : public QObject, public QDesignerCustomWidgetInterface {
 public:
     ComponentWidget(const QString &page, const QMetaObject *componentClass, QObject *parent)
         : QObject(parent)
-        , m_page(page)
-        , m_componentClass(componentClass)
-        , m_widgetClass(FormWidgetClass(componentClass))
-        , m_entry(EntryOf(componentClass))
+        , FPage(page)
+        , FComponentClass(componentClass)
+        , FWidgetClass(FormWidgetClass(componentClass))
+        , FEntry(EntryOf(componentClass))
     {
     }
 
-    QString name() const override { return QString::fromLatin1(m_widgetClass->className()); }
-    QString group() const override { return m_page; }
-    QIcon icon() const override { return PaletteGlyph(PaletteGlyphName(m_componentClass)); }
+    QString name() const override { return QString::fromLatin1(FWidgetClass->className()); }
+    QString group() const override { return FPage; }
+    QIcon icon() const override { return PaletteGlyph(PaletteGlyphName(FComponentClass)); }
     QString toolTip() const override { return displayName(); }
     QString whatsThis() const override
     {
-        return QCoreApplication::translate("Diduza::DesignerPlugin", m_entry->description);
+        return QCoreApplication::translate("Diduza::DesignerPlugin", FEntry->description);
     }
     bool isContainer() const override { return false; }
-    QString includeFile() const override { return QString::fromLatin1(m_entry->header); }
+    QString includeFile() const override { return QString::fromLatin1(FEntry->header); }
     QString domXml() const override
     {
-        const bool holder = m_widgetClass != &TSchemaDesignArea::staticMetaObject;
+        const bool holder = FWidgetClass != &TSchemaDesignArea::staticMetaObject;
         const QSize size = holder
             ? QSize(TComponentHolder::DesignTimeSide, TComponentHolder::DesignTimeSide)
             : QSize(320, 240);
@@ -109,48 +109,48 @@ public:
                                      "  <property name=\"geometry\"><rect><x>0</x><y>0</y>"
                                      "<width>%4</width><height>%5</height></rect></property>\n"
                                      " </widget>\n")
-                          .arg(displayName(), name(), QLatin1String(m_entry->objectName))
+                          .arg(displayName(), name(), QLatin1String(FEntry->objectName))
                           .arg(size.width())
                           .arg(size.height());
-        if (*m_entry->propertySpecifications) {
+        if (*FEntry->propertySpecifications) {
             xml += QStringLiteral(" <customwidgets><customwidget><class>%1</class>"
                                   "<propertyspecifications>%2</propertyspecifications>"
                                   "</customwidget></customwidgets>\n")
-                       .arg(name(), QLatin1String(m_entry->propertySpecifications));
+                       .arg(name(), QLatin1String(FEntry->propertySpecifications));
         }
         return xml + QStringLiteral("</ui>\n");
     }
 
     QWidget *createWidget(QWidget *parent) override
     {
-        QWidget *widget = CreateFormWidget(m_componentClass, parent);
+        QWidget *widget = CreateFormWidget(FComponentClass, parent);
         if (auto *holder = qobject_cast<TComponentHolder *>(widget);
-            holder && m_designer && InFormEditor(parent))
+            holder && FDesigner && InFormEditor(parent))
             holder->SetDesignTime(true);
         return widget;
     }
 
-    bool isInitialized() const override { return m_initialized; }
+    bool isInitialized() const override { return FInitialized; }
     void initialize(QDesignerFormEditorInterface *core) override
     {
-        if (m_initialized)
+        if (FInitialized)
             return;
-        m_initialized = true;
-        m_designer = core != nullptr;
+        FInitialized = true;
+        FDesigner = core != nullptr;
     }
 
 private:
     QString displayName() const
     {
-        return QString::fromLatin1(m_componentClass->className()).section("::", -1);
+        return QString::fromLatin1(FComponentClass->className()).section("::", -1);
     }
 
-    QString m_page;
-    const QMetaObject *m_componentClass;
-    const QMetaObject *m_widgetClass;
-    const FormEntry *m_entry;
-    bool m_initialized = false;
-    bool m_designer = false;
+    QString FPage;
+    const QMetaObject *FComponentClass;
+    const QMetaObject *FWidgetClass;
+    const FormEntry *FEntry;
+    bool FInitialized = false;
+    bool FDesigner = false;
 };
 
 } // namespace
@@ -167,15 +167,15 @@ public:
         Register([this](const QString &page, const QList<const QMetaObject *> &classes) {
             for (const QMetaObject *componentClass : classes) {
                 if (FormWidgetClass(componentClass) && EntryOf(componentClass))
-                    m_widgets << new ComponentWidget(page, componentClass, this);
+                    FWidgets << new ComponentWidget(page, componentClass, this);
             }
         });
     }
 
-    QList<QDesignerCustomWidgetInterface *> customWidgets() const override { return m_widgets; }
+    QList<QDesignerCustomWidgetInterface *> customWidgets() const override { return FWidgets; }
 
 private:
-    QList<QDesignerCustomWidgetInterface *> m_widgets;
+    QList<QDesignerCustomWidgetInterface *> FWidgets;
 };
 
 } // namespace Diduza

@@ -59,19 +59,19 @@ public:
 class RelationAccessible : public QAccessibleInterface {
 public:
     explicit RelationAccessible(TSchemaRelation *relation)
-        : m_relation(relation)
+        : FRelation(relation)
     {
     }
-    bool isValid() const override { return m_relation && m_relation->Area(); }
-    QObject *object() const override { return m_relation; }
+    bool isValid() const override { return FRelation && FRelation->Area(); }
+    QObject *object() const override { return FRelation; }
     QWindow *window() const override
     {
-        TSchemaDesignArea *area = isValid() ? m_relation->Area() : nullptr;
+        TSchemaDesignArea *area = isValid() ? FRelation->Area() : nullptr;
         return area ? area->window()->windowHandle() : nullptr;
     }
     QAccessibleInterface *parent() const override
     {
-        return isValid() ? QAccessible::queryAccessibleInterface(m_relation->Area()->viewport())
+        return isValid() ? QAccessible::queryAccessibleInterface(FRelation->Area()->viewport())
                          : nullptr;
     }
     QAccessibleInterface *child(int) const override { return nullptr; }
@@ -83,7 +83,7 @@ public:
         if (!isValid())
             return QString();
         if (t == QAccessible::Name)
-            return relationName(m_relation);
+            return relationName(FRelation);
         if (t == QAccessible::Description) {
             static const char *const kinds[]
                 = { QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "inner join"),
@@ -91,8 +91,8 @@ public:
                       QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "right outer join"),
                       QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "full join") };
             return schemaText(QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "%1 on %2"))
-                .arg(schemaText(kinds[m_relation->JoinType()]),
-                    QString::fromLatin1(RelationOperatorSql(m_relation->JoinOperator())));
+                .arg(schemaText(kinds[FRelation->JoinType()]),
+                    QString::fromLatin1(RelationOperatorSql(FRelation->JoinOperator())));
         }
         return QString();
     }
@@ -101,8 +101,8 @@ public:
     {
         if (!isValid())
             return QRect();
-        const QRect bounds = m_relation->BoundsRect();
-        return QRect(m_relation->Area()->viewport()->mapToGlobal(bounds.topLeft()), bounds.size());
+        const QRect bounds = FRelation->BoundsRect();
+        return QRect(FRelation->Area()->viewport()->mapToGlobal(bounds.topLeft()), bounds.size());
     }
     QAccessible::Role role() const override { return QAccessible::Link; }
     QAccessible::State state() const override
@@ -112,15 +112,15 @@ public:
             s.invalid = true;
             return s;
         }
-        TSchemaDesignArea *area = m_relation->Area();
+        TSchemaDesignArea *area = FRelation->Area();
         s.focusable = area->KeyboardNavigation();
-        s.focused = area->hasFocus() && area->CurrentRelation() == m_relation;
-        s.invisible = !m_relation->Visible();
+        s.focused = area->hasFocus() && area->CurrentRelation() == FRelation;
+        s.invisible = !FRelation->Visible();
         return s;
     }
 
 private:
-    QPointer<TSchemaRelation> m_relation;
+    QPointer<TSchemaRelation> FRelation;
 };
 
 // The viewport: its item windows, then the relations drawn on it.
@@ -128,41 +128,41 @@ class ViewportAccessible : public QAccessibleWidget {
 public:
     ViewportAccessible(QWidget *viewport, TSchemaDesignArea *area)
         : QAccessibleWidget(viewport, QAccessible::Canvas)
-        , m_area(area)
+        , FArea(area)
     {
     }
     int childCount() const override
     {
-        return QAccessibleWidget::childCount() + (m_area ? m_area->GetRelationCount() : 0);
+        return QAccessibleWidget::childCount() + (FArea ? FArea->GetRelationCount() : 0);
     }
     QAccessibleInterface *child(int index) const override
     {
         const int widgets = QAccessibleWidget::childCount();
         if (index < widgets)
             return QAccessibleWidget::child(index);
-        if (!m_area || index - widgets >= m_area->GetRelationCount())
+        if (!FArea || index - widgets >= FArea->GetRelationCount())
             return nullptr;
-        return QAccessible::queryAccessibleInterface(m_area->GetRelation(index - widgets));
+        return QAccessible::queryAccessibleInterface(FArea->GetRelation(index - widgets));
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
         if (auto *relation = qobject_cast<TSchemaRelation *>(child ? child->object() : nullptr)) {
-            const int index = m_area ? m_area->IndexOfControl(relation) : -1;
+            const int index = FArea ? FArea->IndexOfControl(relation) : -1;
             return index < 0 ? -1 : QAccessibleWidget::childCount() + index;
         }
         return QAccessibleWidget::indexOfChild(child);
     }
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name && m_area)
+        if (t == QAccessible::Name && FArea)
             return schemaText(
                 QT_TRANSLATE_N_NOOP("Diduza::SchemaAccessible", "diagram of %n table(s)"),
-                m_area->GetItemCount());
+                FArea->GetItemCount());
         return QAccessibleWidget::text(t);
     }
 
 private:
-    QPointer<TSchemaDesignArea> m_area;
+    QPointer<TSchemaDesignArea> FArea;
 };
 
 QAccessibleInterface *factory(const QString &, QObject *object)

@@ -1,18 +1,18 @@
 #include "diagram/SchemaUndo_p.h"
 
-#include "diagram/model/RankLayout.h"
-#include "diagram/model/RelationRouting.h"
-#include "diagram/items/RowDrag_p.h"
 #include "diagram/SchemaAccessible_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaFindBar.h"
-#include "diagram/items/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
 #include "diagram/TfrmZkLinkTo.h"
+#include "diagram/items/RowDrag_p.h"
+#include "diagram/items/TSchemaIcon.h"
+#include "diagram/model/RankLayout.h"
+#include "diagram/model/RelationRouting.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
@@ -60,21 +60,21 @@ ItemLook CaptureItemLook(const TSchemaItem *item)
 }
 
 SchemaUndoGroup::SchemaUndoGroup(TSchemaDesignArea *area, const QString &text)
-    : m_area(area)
+    : FArea(area)
 {
-    if (m_area)
-        m_area->BeginUndoGroup(text);
+    if (FArea)
+        FArea->BeginUndoGroup(text);
 }
 
 SchemaUndoGroup::~SchemaUndoGroup()
 {
-    if (m_area)
-        m_area->EndUndoGroup();
+    if (FArea)
+        FArea->EndUndoGroup();
 }
 
 QUndoCommand *SchemaUndoGroup::Parent() const
 {
-    return m_area ? m_area->UndoGroupCommand() : nullptr;
+    return FArea ? FArea->UndoGroupCommand() : nullptr;
 }
 
 int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item)
@@ -228,39 +228,39 @@ class AreaCommand : public QUndoCommand {
 public:
     AreaCommand(QUndoCommand *parent, TSchemaDesignArea *area)
         : QUndoCommand(parent)
-        , m_area(area)
+        , FArea(area)
     {
     }
 
 protected:
-    QPointer<TSchemaDesignArea> m_area;
+    QPointer<TSchemaDesignArea> FArea;
 };
 
 class ItemAddedCommand : public AreaCommand {
 public:
     ItemAddedCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position)
         : AreaCommand(parent, area)
-        , m_position(position)
+        , FPosition(position)
     {
     }
     void undo() override
     {
-        if (!m_area || isObsolete()) // obsolete: an OnAddItem handler took the item away
+        if (!FArea || isObsolete()) // obsolete: an OnAddItem handler took the item away
             return;
-        if (TSchemaItem *item = m_area->GetItem(m_position)) {
-            m_data = CaptureItemLook(item); // as it stands once the later steps are undone
-            removeItem(m_area, m_position);
+        if (TSchemaItem *item = FArea->GetItem(FPosition)) {
+            FData = CaptureItemLook(item); // as it stands once the later steps are undone
+            removeItem(FArea, FPosition);
         }
     }
     void redo() override
     {
-        if (m_area && !isObsolete())
-            restoreItem(m_area, m_data, m_position);
+        if (FArea && !isObsolete())
+            restoreItem(FArea, FData, FPosition);
     }
 
 private:
-    int m_position;
-    ItemLook m_data;
+    int FPosition;
+    ItemLook FData;
 };
 
 // Something removed from its position: undo puts it back from its Data, redo removes it again.
@@ -268,24 +268,24 @@ template <typename Data, auto Restore, auto Remove> class RemovedCommand : publi
 public:
     RemovedCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position, const Data &data)
         : AreaCommand(parent, area)
-        , m_position(position)
-        , m_data(data)
+        , FPosition(position)
+        , FData(data)
     {
     }
     void undo() override
     {
-        if (m_area)
-            Restore(m_area, m_data, m_position);
+        if (FArea)
+            Restore(FArea, FData, FPosition);
     }
     void redo() override
     {
-        if (m_area)
-            Remove(m_area, m_position);
+        if (FArea)
+            Remove(FArea, FPosition);
     }
 
 private:
-    int m_position;
-    Data m_data;
+    int FPosition;
+    Data FData;
 };
 
 using ItemRemovedCommand = RemovedCommand<ItemLook, restoreItem, removeItem>;
@@ -297,23 +297,23 @@ public:
     ItemValueCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position,
         const Value &before, const Value &after)
         : AreaCommand(parent, area)
-        , m_position(position)
-        , m_before(before)
-        , m_after(after)
+        , FPosition(position)
+        , FBefore(before)
+        , FAfter(after)
     {
     }
-    void undo() override { apply(m_before); }
-    void redo() override { apply(m_after); }
+    void undo() override { apply(FBefore); }
+    void redo() override { apply(FAfter); }
 
 private:
     void apply(const Value &value)
     {
-        if (TSchemaItem *item = m_area ? m_area->GetItem(m_position) : nullptr)
+        if (TSchemaItem *item = FArea ? FArea->GetItem(FPosition) : nullptr)
             Apply(item, value);
     }
-    int m_position;
-    Value m_before;
-    Value m_after;
+    int FPosition;
+    Value FBefore;
+    Value FAfter;
 };
 
 void applyGeometry(TSchemaItem *item, const QRect &r)
@@ -344,51 +344,51 @@ public:
     RowTickedCommand(
         QUndoCommand *parent, TSchemaDesignArea *area, int position, int row, bool checked)
         : AreaCommand(parent, area)
-        , m_position(position)
-        , m_row(row)
-        , m_checked(checked)
+        , FPosition(position)
+        , FRow(row)
+        , FChecked(checked)
     {
     }
-    void undo() override { apply(!m_checked); }
-    void redo() override { apply(m_checked); }
+    void undo() override { apply(!FChecked); }
+    void redo() override { apply(FChecked); }
 
 private:
     void apply(bool checked)
     {
-        TSchemaItem *item = m_area ? m_area->GetItem(m_position) : nullptr;
-        if (TSchemaSubItem *row = item ? item->GetSubItem(m_row) : nullptr)
+        TSchemaItem *item = FArea ? FArea->GetItem(FPosition) : nullptr;
+        if (TSchemaSubItem *row = item ? item->GetSubItem(FRow) : nullptr)
             row->SetChecked(checked);
     }
-    int m_position;
-    int m_row;
-    bool m_checked;
+    int FPosition;
+    int FRow;
+    bool FChecked;
 };
 
 class RelationAddedCommand : public AreaCommand {
 public:
     RelationAddedCommand(QUndoCommand *parent, TSchemaDesignArea *area, int position)
         : AreaCommand(parent, area)
-        , m_position(position)
+        , FPosition(position)
     {
     }
     void undo() override
     {
-        if (!m_area)
+        if (!FArea)
             return;
-        if (auto *relation = qobject_cast<TSchemaRelation *>(m_area->Controls(m_position))) {
-            m_data = relationData(m_area, relation);
-            deleteRelationAt(m_area, m_position);
+        if (auto *relation = qobject_cast<TSchemaRelation *>(FArea->Controls(FPosition))) {
+            FData = relationData(FArea, relation);
+            deleteRelationAt(FArea, FPosition);
         }
     }
     void redo() override
     {
-        if (m_area)
-            restoreRelation(m_area, m_data, m_position);
+        if (FArea)
+            restoreRelation(FArea, FData, FPosition);
     }
 
 private:
-    int m_position;
-    RelationData m_data;
+    int FPosition;
+    RelationData FData;
 };
 
 using RelationDeletedCommand = RemovedCommand<RelationData, restoreRelation, deleteRelationAt>;
@@ -403,28 +403,28 @@ public:
     RelationChangedCommand(
         QUndoCommand *parent, TSchemaDesignArea *area, int position, Join before, Join after)
         : AreaCommand(parent, area)
-        , m_position(position)
-        , m_before(before)
-        , m_after(after)
+        , FPosition(position)
+        , FBefore(before)
+        , FAfter(after)
     {
     }
-    void undo() override { apply(m_before); }
-    void redo() override { apply(m_after); }
+    void undo() override { apply(FBefore); }
+    void redo() override { apply(FAfter); }
 
 private:
     void apply(const Join &join)
     {
         auto *relation
-            = m_area ? qobject_cast<TSchemaRelation *>(m_area->Controls(m_position)) : nullptr;
+            = FArea ? qobject_cast<TSchemaRelation *>(FArea->Controls(FPosition)) : nullptr;
         if (!relation)
             return;
         relation->SetJoinOperator(join.Operator);
         relation->SetJoinType(join.Kind);
         relation->SetRelationType(join.Type);
     }
-    int m_position;
-    Join m_before;
-    Join m_after;
+    int FPosition;
+    Join FBefore;
+    Join FAfter;
 };
 
 } // namespace
@@ -515,17 +515,17 @@ class UndoStep : public QUndoCommand {
 public:
     UndoStep(TSchemaDesignArea *area, const QString &text)
         : QUndoCommand(text)
-        , m_area(area)
+        , FArea(area)
     {
     }
     void redo() override
     {
-        if (!m_pushed) {
-            m_pushed = true;
+        if (!FPushed) {
+            FPushed = true;
             return;
         }
         run([this] {
-            m_late.redo();
+            FLate.redo();
             QUndoCommand::redo();
         });
     }
@@ -535,28 +535,28 @@ public:
         // the step's own records: undone after them, redone before them.
         run([this] {
             QUndoCommand::undo();
-            m_late.undo();
+            FLate.undo();
         });
     }
     // The records made after the step was pushed.
-    QUndoCommand *Late() { return &m_late; }
+    QUndoCommand *Late() { return &FLate; }
 
 private:
     template <typename F> void run(F f)
     {
-        if (!m_area)
+        if (!FArea)
             return;
-        const bool was = m_area->d->FRestoring;
-        m_area->d->FRestoring = true;
+        const bool was = FArea->d->FRestoring;
+        FArea->d->FRestoring = true;
         const auto restore = qScopeGuard([&] {
-            if (m_area)
-                m_area->d->FRestoring = was;
+            if (FArea)
+                FArea->d->FRestoring = was;
         });
         Guarded(f);
     }
-    QPointer<TSchemaDesignArea> m_area;
-    bool m_pushed = false;
-    QUndoCommand m_late;
+    QPointer<TSchemaDesignArea> FArea;
+    bool FPushed = false;
+    QUndoCommand FLate;
 };
 
 void TSchemaDesignAreaPrivate::ItemRemovalDeferred(TSchemaItem *item)

@@ -41,7 +41,7 @@ public:
     QUndoCommand *Parent() const;
 
 private:
-    QPointer<TSchemaDesignArea> m_area;
+    QPointer<TSchemaDesignArea> FArea;
 };
 
 // Positions.

@@ -136,16 +136,16 @@ QByteArray readAllOf(QIODevice &stream)
 class SuspendedDrawing {
 public:
     explicit SuspendedDrawing(TSchemaDesignArea *area)
-        : m_area(area)
+        : FArea(area)
     {
-        m_area->BeginUpdate();
+        FArea->BeginUpdate();
     }
-    ~SuspendedDrawing() { m_area->EndUpdate(); }
+    ~SuspendedDrawing() { FArea->EndUpdate(); }
     SuspendedDrawing(const SuspendedDrawing &) = delete;
     SuspendedDrawing &operator=(const SuspendedDrawing &) = delete;
 
 private:
-    TSchemaDesignArea *m_area;
+    TSchemaDesignArea *FArea;
 };
 
 // Builds the diagram of a file on an area that has just been cleared.
@@ -160,10 +160,10 @@ public:
 
     Loader(TSchemaDesignArea *area, const TSchemaFileReader &file, AddItemFunc addItem,
         ItemLoadedFunc itemLoaded = {})
-        : m_area(area)
-        , m_file(file)
-        , m_addItem(std::move(addItem))
-        , m_itemLoaded(std::move(itemLoaded))
+        : FArea(area)
+        , FFile(file)
+        , FAddItem(std::move(addItem))
+        , FItemLoaded(std::move(itemLoaded))
     {
     }
 
@@ -171,19 +171,19 @@ public:
     {
         // The engine's dialect, when the file names one this version knows.
         int subType = 0;
-        const std::optional<QString> dialect = m_file.FirstValue(QStringLiteral("SQLSubType"));
-        if (TSchemaDataEngine *engine = m_area->DataEngine()) {
+        const std::optional<QString> dialect = FFile.FirstValue(QStringLiteral("SQLSubType"));
+        if (TSchemaDataEngine *engine = FArea->DataEngine()) {
             if (dialect && TryStrToInt(*dialect, subType) && subType >= 0
                 && subType < EnumCount<TSQLSubType>())
                 engine->SetSQLSubType(TSQLSubType(subType));
         }
-        const int itemCount = m_file.ItemCount();
+        const int itemCount = FFile.ItemCount();
         for (int i = 1; i <= itemCount; ++i) {
             loadItem(i);
-            if (m_itemLoaded)
-                m_itemLoaded(m_items.last(), i);
+            if (FItemLoaded)
+                FItemLoaded(FItems.last(), i);
         }
-        const int relCount = m_file.RelCount();
+        const int relCount = FFile.RelCount();
         for (int k = 1; k <= relCount; ++k)
             loadRelation(k);
     }
@@ -216,9 +216,9 @@ private:
 
     void loadItem(int i)
     {
-        const TSchemaSection s = m_file.Section(ItemHeader(i));
+        const TSchemaSection s = FFile.Section(ItemHeader(i));
         QPointer<TSchemaItem> item = createItem(s);
-        m_items.append(item);
+        FItems.append(item);
         item->SetShowCaption(s.Bool(QStringLiteral("ShowCaption")));
         item->SetSizeable(s.Bool(QStringLiteral("Sizeable")));
         item->SetToolWin(s.Bool(QStringLiteral("ToolWin")));
@@ -255,7 +255,7 @@ private:
         const auto type = TSchemaControlType(
             s.RequiredEnum(QStringLiteral("ControlType"), EnumCount<TSchemaControlType>()));
         std::exception_ptr failure;
-        QPointer<TSchemaItem> item = m_addItem(caption, type, failure);
+        QPointer<TSchemaItem> item = FAddItem(caption, type, failure);
         if (item)
             return item;
         // The load stops with the cause, the application's own message included; a silent
@@ -293,7 +293,7 @@ private:
     {
         const int rows = s.Int(QStringLiteral("SubItems")).value_or(0);
         for (int j = 1; j <= rows; ++j) {
-            const TSchemaSection r = m_file.Section(SubItemHeader(i, j));
+            const TSchemaSection r = FFile.Section(SubItemHeader(i, j));
             QPointer<TSchemaSubItem> row = item->AddSubItem(
                 r.Text(QStringLiteral("Caption")), -1, r.Bool(QStringLiteral("Checked")));
             if (!item)
@@ -318,13 +318,13 @@ private:
     {
         const QString caption = s.Text(nameKey);
         if (const std::optional<int> no = s.Int(numberKey)) {
-            if (*no >= 1 && *no <= m_items.size()) {
-                TSchemaItem *item = m_items[*no - 1];
+            if (*no >= 1 && *no <= FItems.size()) {
+                TSchemaItem *item = FItems[*no - 1];
                 if (item && SameText(item->GetCaption(), caption))
                     return item;
             }
         }
-        TSchemaItem *item = m_area->FindItem(caption);
+        TSchemaItem *item = FArea->FindItem(caption);
         if (!item)
             throw ESchemaFileError(s.Describe(nameKey,
                 QCoreApplication::translate("Diduza::SchemaFile", "no item is named \"%1\"")
@@ -354,14 +354,13 @@ private:
 
     void loadRelation(int k)
     {
-        const TSchemaSection s = m_file.Section(RelationHeader(k));
+        const TSchemaSection s = FFile.Section(RelationHeader(k));
         TSchemaItem *parent
             = endItem(s, QStringLiteral("ParentItem"), QStringLiteral("ParentItemNo"));
         TSchemaItem *child = endItem(s, QStringLiteral("ChildItem"), QStringLiteral("ChildItemNo"));
         TSchemaSubItem *parentRow = endRow(s, QStringLiteral("ParentSubItem"), parent);
         TSchemaSubItem *childRow = endRow(s, QStringLiteral("ChildSubItem"), child);
-        QPointer<TSchemaRelation> relation
-            = m_area->AddRelation(parent, child, parentRow, childRow);
+        QPointer<TSchemaRelation> relation = FArea->AddRelation(parent, child, parentRow, childRow);
         // As in every version of the format, the join settings are read once the relation is
         // on the area: a section that fails here leaves the relation with its defaults.
         const auto op = TSDRelationOperator(
@@ -380,11 +379,11 @@ private:
             relation->SetJoinCondition(s.Text(QStringLiteral("JoinCondition")));
     }
 
-    TSchemaDesignArea *m_area;
-    const TSchemaFileReader &m_file;
-    AddItemFunc m_addItem;
-    ItemLoadedFunc m_itemLoaded;
-    QVector<QPointer<TSchemaItem>> m_items; // by item section number - 1
+    TSchemaDesignArea *FArea;
+    const TSchemaFileReader &FFile;
+    AddItemFunc FAddItem;
+    ItemLoadedFunc FItemLoaded;
+    QVector<QPointer<TSchemaItem>> FItems; // by item section number - 1
 };
 
 } // namespace

@@ -38,31 +38,31 @@ class Tables {
 public:
     TSchemaTableInfo &Get(const QString &name)
     {
-        const auto found = m_index.constFind(name);
-        if (found != m_index.constEnd())
-            return m_tables[found.value()];
-        m_index.insert(name, int(m_tables.size()));
-        m_tables.append(TSchemaTableInfo { name, {}, {}, {} });
-        return m_tables.last();
+        const auto found = FIndex.constFind(name);
+        if (found != FIndex.constEnd())
+            return FTables[found.value()];
+        FIndex.insert(name, int(FTables.size()));
+        FTables.append(TSchemaTableInfo { name, {}, {}, {} });
+        return FTables.last();
     }
-    bool Contains(const QString &name) const { return m_index.contains(name); }
+    bool Contains(const QString &name) const { return FIndex.contains(name); }
     // The table named so exactly, else the first named so ignoring the case of A to Z.
     const TSchemaTableInfo *Match(const QString &name) const
     {
-        const auto found = m_index.constFind(name);
-        if (found != m_index.constEnd())
-            return &m_tables.at(found.value());
-        for (const TSchemaTableInfo &table : m_tables) {
+        const auto found = FIndex.constFind(name);
+        if (found != FIndex.constEnd())
+            return &FTables.at(found.value());
+        for (const TSchemaTableInfo &table : FTables) {
             if (SameText(table.Name, name))
                 return &table;
         }
         return nullptr;
     }
-    QVector<TSchemaTableInfo> &All() { return m_tables; }
+    QVector<TSchemaTableInfo> &All() { return FTables; }
 
 private:
-    QVector<TSchemaTableInfo> m_tables;
-    QHash<QString, int> m_index;
+    QVector<TSchemaTableInfo> FTables;
+    QHash<QString, int> FIndex;
 };
 
 // Those of all asked for by wanted (see ReadTables).

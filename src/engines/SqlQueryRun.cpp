@@ -17,55 +17,55 @@ namespace Diduza {
 
 void SqlCanceller::setPostgres(pg_cancel *cancel)
 {
-    QMutexLocker lock(&m_mutex);
-    m_postgres = cancel;
+    QMutexLocker lock(&FMutex);
+    FPostgres = cancel;
 }
 
 void SqlCanceller::setSqlite(sqlite3 *db)
 {
-    QMutexLocker lock(&m_mutex);
-    m_sqlite = db;
+    QMutexLocker lock(&FMutex);
+    FSqlite = db;
 }
 
 void SqlCanceller::setMysql(const QString &connection, qulonglong threadId)
 {
-    QMutexLocker lock(&m_mutex);
-    m_mysqlConnection = connection;
-    m_mysqlThread = threadId;
+    QMutexLocker lock(&FMutex);
+    FMysqlConnection = connection;
+    FMysqlThread = threadId;
 }
 
 void SqlCanceller::clear()
 {
-    QMutexLocker lock(&m_mutex);
-    m_mysqlConnection.clear();
-    m_mysqlThread = 0;
-    if (m_postgres)
-        PQfreeCancel(m_postgres);
-    m_postgres = nullptr;
-    m_sqlite = nullptr;
+    QMutexLocker lock(&FMutex);
+    FMysqlConnection.clear();
+    FMysqlThread = 0;
+    if (FPostgres)
+        PQfreeCancel(FPostgres);
+    FPostgres = nullptr;
+    FSqlite = nullptr;
 }
 
 void SqlCanceller::cancel()
 {
-    QMutexLocker lock(&m_mutex);
-    m_cancelled = true;
-    if (m_postgres) {
+    QMutexLocker lock(&FMutex);
+    FCancelled = true;
+    if (FPostgres) {
         char error[256];
-        PQcancel(m_postgres, error, int(sizeof error));
+        PQcancel(FPostgres, error, int(sizeof error));
     }
-    if (m_sqlite)
-        sqlite3_interrupt(m_sqlite);
-    if (m_mysqlThread != 0) {
-        const QSqlDatabase db = QSqlDatabase::database(m_mysqlConnection, false);
+    if (FSqlite)
+        sqlite3_interrupt(FSqlite);
+    if (FMysqlThread != 0) {
+        const QSqlDatabase db = QSqlDatabase::database(FMysqlConnection, false);
         if (db.isOpen())
-            QSqlQuery(db).exec(QStringLiteral("KILL QUERY %1").arg(m_mysqlThread));
+            QSqlQuery(db).exec(QStringLiteral("KILL QUERY %1").arg(FMysqlThread));
     }
 }
 
 bool SqlCanceller::cancelled() const
 {
-    QMutexLocker lock(&m_mutex);
-    return m_cancelled;
+    QMutexLocker lock(&FMutex);
+    return FCancelled;
 }
 
 int MysqlErrorPosition(const QString &Message, const QString &Statement)
@@ -133,11 +133,11 @@ class SqlRunWorker : public QObject {
 public:
     SqlRunWorker(std::shared_ptr<SqlCanceller> canceller, QString connection, QString statement,
         int rowLimit, int pageSize)
-        : m_canceller(std::move(canceller))
-        , m_connection(std::move(connection))
-        , m_statement(std::move(statement))
-        , m_rowLimit(rowLimit)
-        , m_pageSize(qMax(1, pageSize))
+        : FCanceller(std::move(canceller))
+        , FConnection(std::move(connection))
+        , FStatement(std::move(statement))
+        , FRowLimit(rowLimit)
+        , FPageSize(qMax(1, pageSize))
     {
     }
 
@@ -145,9 +145,9 @@ public slots:
     void start()
     {
         static QAtomicInteger<quint64> serial;
-        m_clone = QStringLiteral("diduza-run-%1").arg(++serial);
+        FClone = QStringLiteral("diduza-run-%1").arg(++serial);
         {
-            QSqlDatabase db = QSqlDatabase::cloneDatabase(m_connection, m_clone);
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(FConnection, FClone);
             if (!db.open()) {
                 fail(SqlErrorText(db.lastError()));
                 return;
@@ -158,27 +158,27 @@ public slots:
                 && (qstrcmp(handle.typeName(), "PGconn*") == 0
                     || qstrcmp(handle.typeName(), "pg_conn*") == 0)) {
                 if (PGconn *conn = *static_cast<PGconn *const *>(handle.data()))
-                    m_canceller->setPostgres(PQgetCancel(conn));
+                    FCanceller->setPostgres(PQgetCancel(conn));
             } else if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-                m_canceller->setSqlite(*static_cast<sqlite3 *const *>(handle.data()));
+                FCanceller->setSqlite(*static_cast<sqlite3 *const *>(handle.data()));
             } else if (db.driver()->dbmsType() == QSqlDriver::MySqlServer) {
                 QSqlQuery id(db);
                 if (id.exec(QStringLiteral("SELECT CONNECTION_ID()")) && id.next())
-                    m_canceller->setMysql(m_connection, id.value(0).toULongLong());
+                    FCanceller->setMysql(FConnection, id.value(0).toULongLong());
             }
-            if (m_canceller->cancelled()) {
+            if (FCanceller->cancelled()) {
                 fail(QString());
                 return;
             }
-            m_query = std::make_unique<QSqlQuery>(db);
+            FQuery = std::make_unique<QSqlQuery>(db);
         }
-        m_query->setForwardOnly(true);
-        if (!m_query->exec(m_statement)) {
-            fail(SqlErrorText(m_query->lastError()));
+        FQuery->setForwardOnly(true);
+        if (!FQuery->exec(FStatement)) {
+            fail(SqlErrorText(FQuery->lastError()));
             return;
         }
         QStringList names;
-        const QSqlRecord record = m_query->record();
+        const QSqlRecord record = FQuery->record();
         for (int c = 0; c < record.count(); ++c)
             names << record.fieldName(c);
         emit columns(names);
@@ -187,29 +187,29 @@ public slots:
 
     void fetch()
     {
-        if (!m_query)
+        if (!FQuery)
             return;
         QVector<TSchemaQueryRun::Row> page;
-        const int columns = m_query->record().count();
+        const int columns = FQuery->record().count();
         bool last = false;
-        while (page.size() < m_pageSize) {
-            if (m_rowLimit > 0 && m_fetched >= m_rowLimit) {
+        while (page.size() < FPageSize) {
+            if (FRowLimit > 0 && FFetched >= FRowLimit) {
                 last = true;
                 break;
             }
-            if (!m_query->next()) {
+            if (!FQuery->next()) {
                 last = true;
                 break;
             }
             TSchemaQueryRun::Row row;
             row.reserve(columns);
             for (int c = 0; c < columns; ++c)
-                row.append(m_query->value(c));
+                row.append(FQuery->value(c));
             page.append(std::move(row));
-            ++m_fetched;
+            ++FFetched;
         }
-        if (last && m_query->lastError().isValid()) {
-            fail(SqlErrorText(m_query->lastError()));
+        if (last && FQuery->lastError().isValid()) {
+            fail(SqlErrorText(FQuery->lastError()));
             return;
         }
         emit rows(page, last);
@@ -220,19 +220,19 @@ public slots:
     // A cancel between pages: nothing runs on the database, the run just ends.
     void abort()
     {
-        if (m_query || !m_clone.isEmpty())
+        if (FQuery || !FClone.isEmpty())
             finish(QString(), -1);
     }
 
     // Ends the run on this thread: the query and the clone go here.
     void stop()
     {
-        m_canceller->clear();
-        m_query.reset();
-        if (!m_clone.isEmpty()) {
-            QSqlDatabase::database(m_clone, false).close();
-            QSqlDatabase::removeDatabase(m_clone);
-            m_clone.clear();
+        FCanceller->clear();
+        FQuery.reset();
+        if (!FClone.isEmpty()) {
+            QSqlDatabase::database(FClone, false).close();
+            QSqlDatabase::removeDatabase(FClone);
+            FClone.clear();
         }
     }
 
@@ -244,7 +244,7 @@ signals:
 private:
     void fail(const QString &error)
     {
-        const bool cancelled = m_canceller->cancelled();
+        const bool cancelled = FCanceller->cancelled();
         finish(cancelled ? QString() : error, cancelled ? -1 : errorPosition(error));
     }
 
@@ -252,89 +252,89 @@ private:
     // "near '...' at line n"); -1 when it names no place.
     int errorPosition(const QString &error) const
     {
-        const int position = PostgresErrorPosition(error, m_statement);
-        return position >= 0 ? position : MysqlErrorPosition(error, m_statement);
+        const int position = PostgresErrorPosition(error, FStatement);
+        return position >= 0 ? position : MysqlErrorPosition(error, FStatement);
     }
 
     void finish(const QString &error, int position)
     {
-        const bool cancelled = m_canceller->cancelled();
+        const bool cancelled = FCanceller->cancelled();
         stop();
         emit finished(error, position, cancelled);
     }
 
-    std::shared_ptr<SqlCanceller> m_canceller;
-    QString m_connection;
-    QString m_statement;
-    int m_rowLimit;
-    int m_pageSize;
-    QString m_clone;
-    std::unique_ptr<QSqlQuery> m_query;
-    int m_fetched = 0;
+    std::shared_ptr<SqlCanceller> FCanceller;
+    QString FConnection;
+    QString FStatement;
+    int FRowLimit;
+    int FPageSize;
+    QString FClone;
+    std::unique_ptr<QSqlQuery> FQuery;
+    int FFetched = 0;
 };
 
 SqlQueryRun::SqlQueryRun(const QString &Connection, const QString &Statement, int RowLimit,
     int PageSize, QObject *parent)
     : TSchemaQueryRun(parent)
-    , m_canceller(std::make_shared<SqlCanceller>())
+    , FCanceller(std::make_shared<SqlCanceller>())
 {
-    m_thread.setObjectName(QStringLiteral("diduza-sql-run"));
-    m_worker = new SqlRunWorker(m_canceller, Connection, Statement, RowLimit, PageSize);
-    m_worker->moveToThread(&m_thread);
-    connect(m_worker, &SqlRunWorker::columns, this, [this](const QStringList &names) {
+    FThread.setObjectName(QStringLiteral("diduza-sql-run"));
+    FWorker = new SqlRunWorker(FCanceller, Connection, Statement, RowLimit, PageSize);
+    FWorker->moveToThread(&FThread);
+    connect(FWorker, &SqlRunWorker::columns, this, [this](const QStringList &names) {
         setColumnNames(names);
         emit Columns(names);
     });
-    connect(m_worker, &SqlRunWorker::rows, this,
+    connect(FWorker, &SqlRunWorker::rows, this,
         [this](const QVector<TSchemaQueryRun::Row> &page, bool last) {
             setFetching(false);
             emit RowsArrived(page, last);
         });
-    connect(m_worker, &SqlRunWorker::finished, this,
+    connect(FWorker, &SqlRunWorker::finished, this,
         [this](const QString &error, int position, bool cancelled) {
             setFetching(false);
             setFinished();
             emit Finished(error, position, cancelled);
         });
-    m_thread.start();
+    FThread.start();
     setFetching(true);
-    QMetaObject::invokeMethod(m_worker, &SqlRunWorker::start, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(FWorker, &SqlRunWorker::start, Qt::QueuedConnection);
 }
 
 SqlQueryRun::~SqlQueryRun()
 {
     if (!IsFinished())
-        m_canceller->cancel();
+        FCanceller->cancel();
     stopWorker();
 }
 
 void SqlQueryRun::stopWorker()
 {
-    if (!m_worker)
+    if (!FWorker)
         return;
     // The worker's queue runs what is left (a cancelled statement returns at once), then
     // the clone closes on its own thread.
-    QMetaObject::invokeMethod(m_worker, &SqlRunWorker::stop, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
-    delete m_worker;
-    m_worker = nullptr;
+    QMetaObject::invokeMethod(FWorker, &SqlRunWorker::stop, Qt::BlockingQueuedConnection);
+    FThread.quit();
+    FThread.wait();
+    delete FWorker;
+    FWorker = nullptr;
 }
 
 void SqlQueryRun::FetchMore()
 {
-    if (IsFinished() || IsFetching() || !m_worker)
+    if (IsFinished() || IsFetching() || !FWorker)
         return;
     setFetching(true);
-    QMetaObject::invokeMethod(m_worker, &SqlRunWorker::fetch, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(FWorker, &SqlRunWorker::fetch, Qt::QueuedConnection);
 }
 
 void SqlQueryRun::Cancel()
 {
-    if (IsFinished() || !m_worker)
+    if (IsFinished() || !FWorker)
         return;
-    m_canceller->cancel();
-    QMetaObject::invokeMethod(m_worker, &SqlRunWorker::abort, Qt::QueuedConnection);
+    FCanceller->cancel();
+    QMetaObject::invokeMethod(FWorker, &SqlRunWorker::abort, Qt::QueuedConnection);
 }
 
 } // namespace Diduza

@@ -36,12 +36,12 @@ public:
     bool cancelled() const;
 
 private:
-    mutable QMutex m_mutex;
-    pg_cancel *m_postgres = nullptr;
-    sqlite3 *m_sqlite = nullptr;
-    QString m_mysqlConnection;
-    qulonglong m_mysqlThread = 0;
-    bool m_cancelled = false;
+    mutable QMutex FMutex;
+    pg_cancel *FPostgres = nullptr;
+    sqlite3 *FSqlite = nullptr;
+    QString FMysqlConnection;
+    qulonglong FMysqlThread = 0;
+    bool FCancelled = false;
 };
 
 class SqlRunWorker;
@@ -61,9 +61,9 @@ public:
 private:
     void stopWorker();
 
-    std::shared_ptr<SqlCanceller> m_canceller;
-    QThread m_thread;
-    SqlRunWorker *m_worker = nullptr;
+    std::shared_ptr<SqlCanceller> FCanceller;
+    QThread FThread;
+    SqlRunWorker *FWorker = nullptr;
 };
 
 // The position (UTF-16 index into Statement) that a PostgreSQL error message points at with

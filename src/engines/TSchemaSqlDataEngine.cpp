@@ -196,28 +196,28 @@ MysqlLexMode mysqlLexMode(const QSqlDatabase &Db)
 class MysqlBareNames {
 public:
     explicit MysqlBareNames(QString Connection)
-        : m_connection(std::move(Connection))
+        : FConnection(std::move(Connection))
     {
     }
     bool operator()(const QString &Name)
     {
         if (!IsPlainIdentifier(Name))
             return false;
-        const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        const QSqlDatabase db = QSqlDatabase::database(FConnection, false);
         if (!db.isOpen())
             return false;
-        if (!m_keywords) {
-            m_keywords.emplace();
+        if (!FKeywords) {
+            FKeywords.emplace();
             QSqlQuery query(db);
             query.setForwardOnly(true);
             if (query.exec(QStringLiteral("SELECT WORD FROM information_schema.KEYWORDS"))) {
                 while (query.next())
-                    m_keywords->insert(query.value(0).toString().toUpper());
+                    FKeywords->insert(query.value(0).toString().toUpper());
             }
-            m_keywordsListed = !m_keywords->isEmpty();
+            FKeywordsListed = !FKeywords->isEmpty();
         }
-        if (m_keywordsListed && !Name.startsWith(QLatin1Char('_'))
-            && !m_keywords->contains(Name.toUpper()))
+        if (FKeywordsListed && !Name.startsWith(QLatin1Char('_'))
+            && !FKeywords->contains(Name.toUpper()))
             return true;
         QSqlQuery probe(db);
         return probe.prepare(QStringLiteral("SELECT 1 AS %1 FROM (SELECT 1 AS %1) %1"
@@ -226,9 +226,9 @@ public:
     }
 
 private:
-    QString m_connection;
-    std::optional<QSet<QString>> m_keywords;
-    bool m_keywordsListed = false;
+    QString FConnection;
+    std::optional<QSet<QString>> FKeywords;
+    bool FKeywordsListed = false;
 };
 
 } // namespace

@@ -26,32 +26,32 @@ namespace {
 class ProgressDialog : public TProgress {
 public:
     ProgressDialog(QWidget *parent, const QString &text, int maximum)
-        : m_dialog(new QProgressDialog(text,
+        : FDialog(new QProgressDialog(text,
             QCoreApplication::translate("Diduza::TDialogService", "Cancel"), 0, maximum, parent))
     {
-        m_dialog->setWindowModality(Qt::WindowModal);
-        m_dialog->setMinimumDuration(1000);
-        m_dialog->setAutoClose(false);
-        m_dialog->setAutoReset(false);
-        m_dialog->setValue(0);
+        FDialog->setWindowModality(Qt::WindowModal);
+        FDialog->setMinimumDuration(1000);
+        FDialog->setAutoClose(false);
+        FDialog->setAutoReset(false);
+        FDialog->setValue(0);
     }
-    ~ProgressDialog() override { delete m_dialog.data(); }
+    ~ProgressDialog() override { delete FDialog.data(); }
     void SetValue(int Value) override
     {
         // Once shown, the dialog handles the pending events at each new value, which may cost
         // as much as the step itself: it hears of the progress some twenty times a second.
-        if (!m_dialog || Value == m_dialog->value())
+        if (!FDialog || Value == FDialog->value())
             return;
-        if (m_lastShown.isValid() && !m_lastShown.hasExpired(50) && Value < m_dialog->maximum())
+        if (FLastShown.isValid() && !FLastShown.hasExpired(50) && Value < FDialog->maximum())
             return;
-        m_lastShown.start();
-        m_dialog->setValue(qMin(Value, m_dialog->maximum()));
+        FLastShown.start();
+        FDialog->setValue(qMin(Value, FDialog->maximum()));
     }
-    bool Cancelled() override { return !m_dialog || m_dialog->wasCanceled(); }
+    bool Cancelled() override { return !FDialog || FDialog->wasCanceled(); }
 
 private:
-    QPointer<QProgressDialog> m_dialog;
-    QElapsedTimer m_lastShown;
+    QPointer<QProgressDialog> FDialog;
+    QElapsedTimer FLastShown;
 };
 } // namespace
 

@@ -9,8 +9,8 @@ namespace Diduza {
 
 TImageList::TImageList(int width, int height, QObject *owner)
     : QObject(owner)
-    , m_width(width)
-    , m_height(height)
+    , FWidth(width)
+    , FHeight(height)
 {
 }
 
@@ -19,10 +19,10 @@ TImageList::~TImageList() = default;
 int TImageList::Add(const QPixmap &image)
 {
     QPixmap pm = image;
-    if (!pm.isNull() && pm.size() != QSize(m_width, m_height))
-        pm = pm.scaled(m_width, m_height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    m_images.append(pm);
-    return int(m_images.size()) - 1;
+    if (!pm.isNull() && pm.size() != QSize(FWidth, FHeight))
+        pm = pm.scaled(FWidth, FHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    FImages.append(pm);
+    return int(FImages.size()) - 1;
 }
 
 int TImageList::AddMasked(const QImage &image, TColor transparent)
@@ -41,12 +41,12 @@ int TImageList::AddMasked(const QImage &image, TColor transparent)
 
 void TImageList::Clear()
 {
-    m_images.clear();
+    FImages.clear();
 }
 
 QPixmap TImageList::Image(int index) const
 {
-    return (index >= 0 && index < Count()) ? m_images[index] : QPixmap();
+    return (index >= 0 && index < Count()) ? FImages[index] : QPixmap();
 }
 
 void TImageList::Draw(QPainter &painter, int x, int y, int index, bool enabled) const
@@ -54,10 +54,9 @@ void TImageList::Draw(QPainter &painter, int x, int y, int index, bool enabled) 
     if (index < 0 || index >= Count())
         return;
     if (enabled) {
-        painter.drawPixmap(x, y, m_images[index]);
+        painter.drawPixmap(x, y, FImages[index]);
     } else {
-        const QPixmap grey
-            = QIcon(m_images[index]).pixmap(QSize(m_width, m_height), QIcon::Disabled);
+        const QPixmap grey = QIcon(FImages[index]).pixmap(QSize(FWidth, FHeight), QIcon::Disabled);
         painter.drawPixmap(x, y, grey);
     }
 }

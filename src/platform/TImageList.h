@@ -18,9 +18,9 @@ public:
     explicit TImageList(int width = 16, int height = 16, QObject *owner = nullptr);
     ~TImageList() override;
 
-    int Count() const { return int(m_images.size()); }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
+    int Count() const { return int(FImages.size()); }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
 
     // Adds an image, scaled to the list's size when it differs; returns its index.
     int Add(const QPixmap &image);
@@ -34,9 +34,9 @@ public:
     void Draw(QPainter &painter, int x, int y, int index, bool enabled = true) const;
 
 private:
-    int m_width;
-    int m_height;
-    QVector<QPixmap> m_images;
+    int FWidth;
+    int FHeight;
+    QVector<QPixmap> FImages;
 };
 
 } // namespace Diduza

@@ -43,10 +43,10 @@ void SqlHighlighter::readDocument()
     if (!doc)
         return;
     const QString text = doc->toPlainText();
-    if (text == m_text && !m_spans.isEmpty())
+    if (text == FText && !FSpans.isEmpty())
         return;
-    m_text = text;
-    m_spans.clear();
+    FText = text;
+    FSpans.clear();
     TSQLParser parser(text);
     struct Token {
         qsizetype start;
@@ -86,7 +86,7 @@ void SqlHighlighter::readDocument()
         }
         if (kind == Name && !t.quoted)
             continue; // plain names keep the text's colour
-        m_spans.append({ int(t.start), int(end - t.start), kind });
+        FSpans.append({ int(t.start), int(end - t.start), kind });
     }
 }
 
@@ -125,9 +125,9 @@ void SqlHighlighter::highlightBlock(const QString &text)
     readDocument();
     const int blockStart = currentBlock().position();
     const int blockEnd = blockStart + int(text.size());
-    auto first = std::lower_bound(m_spans.begin(), m_spans.end(), blockStart,
+    auto first = std::lower_bound(FSpans.begin(), FSpans.end(), blockStart,
         [](const Span &s, int p) { return s.start + s.length <= p; });
-    for (auto it = first; it != m_spans.end() && it->start < blockEnd; ++it) {
+    for (auto it = first; it != FSpans.end() && it->start < blockEnd; ++it) {
         const int from = std::max(it->start, blockStart);
         const int to = std::min(it->start + it->length, blockEnd);
         if (to > from)
@@ -138,7 +138,7 @@ void SqlHighlighter::highlightBlock(const QString &text)
 int SqlHighlighter::KindAt(int Position)
 {
     readDocument();
-    for (const Span &s : m_spans) {
+    for (const Span &s : FSpans) {
         if (Position >= s.start && Position < s.start + s.length)
             return s.kind;
     }

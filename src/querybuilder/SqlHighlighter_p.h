@@ -32,8 +32,8 @@ private:
     void readDocument();
     QTextCharFormat format(Kind kind) const;
 
-    QVector<Span> m_spans; // in text order
-    QString m_text; // the text the spans were read from
+    QVector<Span> FSpans; // in text order
+    QString FText; // the text the spans were read from
 };
 
 } // namespace Diduza

@@ -9,7 +9,7 @@ class TableListDelegate : public QStyledItemDelegate {
 public:
     TableListDelegate(TfrmZkSQLBuilder *form, QObject *parent)
         : QStyledItemDelegate(parent)
-        , m_form(form)
+        , FForm(form)
     {
     }
 
@@ -25,18 +25,18 @@ public:
             state |= odDisabled;
         painter->save();
         Guarded([&] {
-            m_form->lbTablesDrawItem(m_form->lbTables, index.row(), option.rect, state, *painter);
+            FForm->lbTablesDrawItem(FForm->lbTables, index.row(), option.rect, state, *painter);
         });
         painter->restore();
     }
 
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
     {
-        return QSize(m_form->TablesHorizontalExtent(), TableEntryHeight);
+        return QSize(FForm->TablesHorizontalExtent(), TableEntryHeight);
     }
 
 private:
-    TfrmZkSQLBuilder *m_form;
+    TfrmZkSQLBuilder *FForm;
 };
 
 TfrmZkSQLBuilder::TfrmZkSQLBuilder(QWidget *AOwner)

@@ -9,29 +9,29 @@ public:
     GridCellCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int row,
         const QString &before, const QString &after)
         : QUndoCommand(parent)
-        , m_form(form)
-        , m_col(col)
-        , m_row(row)
-        , m_before(before)
-        , m_after(after)
+        , FForm(form)
+        , FCol(col)
+        , FRow(row)
+        , FBefore(before)
+        , FAfter(after)
     {
     }
-    void undo() override { apply(m_before); }
-    void redo() override { apply(m_after); }
+    void undo() override { apply(FBefore); }
+    void redo() override { apply(FAfter); }
 
 private:
     void apply(const QString &value)
     {
-        if (!m_form)
+        if (!FForm)
             return;
-        TStringGrid *grid = m_form->sgColumnGrid;
-        grid->SetCells(m_col, m_row, value);
-        if (m_row == RowGrouping)
-            showHavingRow(m_form, anyGrouped(grid));
+        TStringGrid *grid = FForm->sgColumnGrid;
+        grid->SetCells(FCol, FRow, value);
+        if (FRow == RowGrouping)
+            showHavingRow(FForm, anyGrouped(grid));
     }
-    QPointer<TfrmZkSQLBuilder> m_form;
-    int m_col, m_row;
-    QString m_before, m_after;
+    QPointer<TfrmZkSQLBuilder> FForm;
+    int FCol, FRow;
+    QString FBefore, FAfter;
 };
 
 // A field column removed with its row's untick: undo puts it back at its place with its cells
@@ -42,11 +42,11 @@ public:
     GridColumnCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int item, int row,
         const QStringList &cells)
         : QUndoCommand(parent)
-        , m_form(form)
-        , m_col(col)
-        , m_item(item)
-        , m_row(row)
-        , m_cells(cells)
+        , FForm(form)
+        , FCol(col)
+        , FItem(item)
+        , FRow(row)
+        , FCells(cells)
     {
     }
     void undo() override
@@ -54,10 +54,10 @@ public:
         TSchemaSubItem *row = subItem();
         if (!row)
             return;
-        TStringGrid *grid = m_form->sgColumnGrid;
+        TStringGrid *grid = FForm->sgColumnGrid;
         int col = -1;
         for (int c = 1; c < grid->ColCount() && col < 0; ++c) {
-            if (m_form->ReferencedSubItem(grid->Cells(c, RowField)) == row)
+            if (FForm->ReferencedSubItem(grid->Cells(c, RowField)) == row)
                 col = c;
         }
         if (col < 0) {
@@ -67,18 +67,18 @@ public:
                 col = grid->ColCount() - 1;
             }
         }
-        grid->SetCells(col, RowField, m_form->SubItemReference(row));
-        for (int r = RowTable; r <= LastGridRow && r < m_cells.size(); ++r)
-            grid->SetCells(col, r, m_cells.at(r));
-        if (col != m_col && m_col < grid->ColCount())
-            grid->MoveColumn(col, m_col);
+        grid->SetCells(col, RowField, FForm->SubItemReference(row));
+        for (int r = RowTable; r <= LastGridRow && r < FCells.size(); ++r)
+            grid->SetCells(col, r, FCells.at(r));
+        if (col != FCol && FCol < grid->ColCount())
+            grid->MoveColumn(col, FCol);
     }
     void redo() override
     {
         TSchemaSubItem *row = subItem();
-        TStringGrid *grid = m_form ? m_form->sgColumnGrid : nullptr;
+        TStringGrid *grid = FForm ? FForm->sgColumnGrid : nullptr;
         for (int c = 1; row && grid && c < grid->ColCount(); ++c) {
-            if (m_form->ReferencedSubItem(grid->Cells(c, RowField)) == row) {
+            if (FForm->ReferencedSubItem(grid->Cells(c, RowField)) == row) {
                 grid->ClearColumn(c);
                 if (!(c == 1 && c == grid->ColCount() - 1))
                     grid->DeleteColumn(c);
@@ -90,12 +90,12 @@ public:
 private:
     TSchemaSubItem *subItem() const
     {
-        TSchemaItem *item = m_form ? m_form->SchemaDesignArea->GetItem(m_item) : nullptr;
-        return item ? item->GetSubItem(m_row) : nullptr;
+        TSchemaItem *item = FForm ? FForm->SchemaDesignArea->GetItem(FItem) : nullptr;
+        return item ? item->GetSubItem(FRow) : nullptr;
     }
-    QPointer<TfrmZkSQLBuilder> m_form;
-    int m_col, m_item, m_row;
-    QStringList m_cells;
+    QPointer<TfrmZkSQLBuilder> FForm;
+    int FCol, FItem, FRow;
+    QStringList FCells;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -211,25 +211,25 @@ class GridMoveCommand : public QUndoCommand {
 public:
     GridMoveCommand(TfrmZkSQLBuilder *form, QUndoCommand *parent, int from, int to)
         : QUndoCommand(parent)
-        , m_form(form)
-        , m_from(from)
-        , m_to(to)
+        , FForm(form)
+        , FFrom(from)
+        , FTo(to)
     {
     }
     void undo() override
     {
-        if (m_form)
-            m_form->sgColumnGrid->MoveColumn(m_to, m_from);
+        if (FForm)
+            FForm->sgColumnGrid->MoveColumn(FTo, FFrom);
     }
     void redo() override
     {
-        if (m_form)
-            m_form->sgColumnGrid->MoveColumn(m_from, m_to);
+        if (FForm)
+            FForm->sgColumnGrid->MoveColumn(FFrom, FTo);
     }
 
 private:
-    QPointer<TfrmZkSQLBuilder> m_form;
-    int m_from, m_to;
+    QPointer<TfrmZkSQLBuilder> FForm;
+    int FFrom, FTo;
 };
 
 } // namespace Diduza

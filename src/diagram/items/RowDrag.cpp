@@ -4,8 +4,8 @@
 #include "diagram/TSchemaItem.h"
 #include "platform/Application.h"
 
-#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/items/TSchemaTreeView.h"
 
 #include <QAbstractItemView>
@@ -25,7 +25,7 @@ class RowDragFeedback : public QWidget {
 public:
     explicit RowDragFeedback(TSchemaDesignArea *area)
         : QWidget(area)
-        , m_area(area)
+        , FArea(area)
     {
         setObjectName(QStringLiteral("RowDragFeedback"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -34,13 +34,13 @@ public:
     }
     void Set(const QLine &line, const QRect &target)
     {
-        setGeometry(m_area->viewport()->geometry());
+        setGeometry(FArea->viewport()->geometry());
         raise();
-        const QRect before = m_shown;
-        m_line = line;
-        m_target = target;
-        m_shown = QRect(line.p1(), line.p2()).normalized().united(target).adjusted(-3, -3, 3, 3);
-        update(before.united(m_shown));
+        const QRect before = FShown;
+        FLine = line;
+        FTarget = target;
+        FShown = QRect(line.p1(), line.p2()).normalized().united(target).adjusted(-3, -3, 3, 3);
+        update(before.united(FShown));
         show();
     }
 
@@ -51,20 +51,20 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QColor colour = palette().color(QPalette::Highlight);
         painter.setPen(QPen(colour, 2));
-        painter.drawLine(m_line);
+        painter.drawLine(FLine);
         painter.setBrush(colour);
-        painter.drawEllipse(QPointF(m_line.p1()), 3, 3);
-        if (!m_target.isNull()) {
+        painter.drawEllipse(QPointF(FLine.p1()), 3, 3);
+        if (!FTarget.isNull()) {
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(QRectF(m_target).adjusted(1, 1, -1, -1));
+            painter.drawRect(QRectF(FTarget).adjusted(1, 1, -1, -1));
         }
     }
 
 private:
-    TSchemaDesignArea *m_area;
-    QLine m_line;
-    QRect m_target;
-    QRect m_shown;
+    TSchemaDesignArea *FArea;
+    QLine FLine;
+    QRect FTarget;
+    QRect FShown;
 };
 
 QPointer<RowDragFeedback> &feedback()
