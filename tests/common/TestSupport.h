@@ -1,13 +1,18 @@
 #pragma once
 
 // Helpers shared by the widget tests: a dialog service that answers the components' dialogs
-// without a modal loop, and a recorder for the application exception handler. Both install
-// themselves for their lifetime and restore what was there before.
+// without a modal loop, and a recorder for the application exception handler (both install
+// themselves for their lifetime and restore what was there before); the editing actions from
+// the bits a _data table carries, and the entries of a menu as the user sees them.
 
 #include "platform/Application.h"
 #include "platform/DialogService.h"
+#include "platform/SchemaTypes.h"
 
+#include <QAction>
 #include <QDialog>
+#include <QList>
+#include <QMenu>
 #include <QStringList>
 
 #include <functional>
@@ -153,5 +158,36 @@ public:
 private:
     Diduza::TExceptionHandler m_previous;
 };
+
+// The editing actions whose bits (1 << TZkSAction, as TZkSActions::Bits() gives them) are set.
+inline Diduza::TZkSActions ActionsFromBits(int bits)
+{
+    Diduza::TZkSActions actions;
+    for (Diduza::TZkSAction a :
+        { Diduza::saDeleteItem, Diduza::saDeleteReleation, Diduza::saEditRelation }) {
+        if (bits & (1 << a))
+            actions.Include(a);
+    }
+    return actions;
+}
+
+// A menu's entries in their order: object names, captions ("-" for a separator) and whether
+// each is enabled.
+struct MenuEntries {
+    QStringList names;
+    QStringList captions;
+    QList<bool> enabled;
+};
+
+inline MenuEntries ListMenu(const QMenu &menu)
+{
+    MenuEntries entries;
+    for (const QAction *a : menu.actions()) {
+        entries.names << a->objectName();
+        entries.captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        entries.enabled << a->isEnabled();
+    }
+    return entries;
+}
 
 } // namespace DiduzaTest

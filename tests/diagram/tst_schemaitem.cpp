@@ -4,15 +4,15 @@
 #include "../common/TestSupport.h"
 #include "DiagramTestSupport.h"
 
-#include "diagram/model/RelationRouting.h"
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
-#include "diagram/items/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaCheckListBox.h"
+#include "diagram/items/TSchemaIcon.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/items/TSchemaText.h"
 #include "diagram/items/TSchemaTreeView.h"
+#include "diagram/model/RelationRouting.h"
 #include "platform/Exceptions.h"
 #include "platform/FontConvert.h"
 #include "platform/ResourceStrings.h"
@@ -672,34 +672,22 @@ void tst_SchemaItem::menuEntries()
     QFETCH(bool, deleteRelations);
     QFETCH(bool, deleteItem);
 
-    TZkSActions set;
-    for (TZkSAction a : { saDeleteItem, saDeleteReleation, saEditRelation }) {
-        if (actions & (1 << a))
-            set.Include(a);
-    }
     TSchemaDesignArea area;
-    area.SetActions(set);
+    area.SetActions(DiduzaTest::ActionsFromBits(actions));
     TSchemaItem *item = area.AddItem(QStringLiteral("T"), scCheckListBox);
     area.SetActions(TZkSActions::All()); // too late for this item
 
     QMenu *menu = item->PopMenu();
     QCOMPARE(menu->objectName(), QStringLiteral("mnu"));
-    QStringList names;
-    QStringList captions;
-    QList<bool> enabled;
-    for (QAction *a : menu->actions()) {
-        names << a->objectName();
-        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        enabled << a->isEnabled();
-    }
-    QCOMPARE(names,
+    const DiduzaTest::MenuEntries entries = DiduzaTest::ListMenu(*menu);
+    QCOMPARE(entries.names,
         QStringList({ "mnuSelectAll", "mnuUnSelectAll", "", "mnuDeleteRelation", "mnuClose", "",
             "mnuChangeFont", "mnuChangeBackground" }));
-    QCOMPARE(captions,
+    QCOMPARE(entries.captions,
         QStringList({ "Select All", "Unselect All", "-", "Delete relations", "Delete item", "-",
             "Change font...", "Change background color..." }));
-    QCOMPARE(
-        enabled, QList<bool>({ true, true, true, deleteRelations, deleteItem, true, true, true }));
+    QCOMPARE(entries.enabled,
+        QList<bool>({ true, true, true, deleteRelations, deleteItem, true, true, true }));
     // The entries belong to the item: the commands find it as their owner.
     QCOMPARE(menuEntry(item, "mnuClose"), menu->actions().at(4));
 }

@@ -1,4 +1,5 @@
 #include "../common/SampleConnections.h"
+#include "../common/WorkedExample.h"
 #include "DemoConnection.h"
 #include "diagram/TSchemaItem.h"
 #include "engines/SqlDialect.h"
@@ -18,6 +19,7 @@
 #include <memory>
 
 using namespace Diduza;
+namespace Example = DiduzaTest::WorkedExample;
 
 namespace {
 
@@ -36,25 +38,6 @@ QString forBackend(const QString &backend, QString sql)
 
 const QStringList SampleTables
     = { "customer", "employees", "order details", "orders", "products", "suppliers" };
-
-// The statements of the query builder's worked example: customers with their order totals,
-// orders above 100 only, totals above 1000 only. First as the WHERE-clause dialects write it,
-// then as the JOIN-clause dialect (stStandard) writes it.
-const QString WorkedExampleLocal = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                                                  "FROM customer, orders \r\n"
-                                                  "WHERE  (orders.amount > 100) \r\n"
-                                                  "   AND (customer.id = orders.customer_id) \r\n"
-                                                  "GROUP BY name \r\n"
-                                                  "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                                                  "ORDER BY name ASC\r\n");
-const QString WorkedExampleStandard
-    = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                     "FROM customer, orders \r\n"
-                     "   INNER JOIN (customer.id = orders.customer_id) \r\n"
-                     "WHERE  (orders.amount > 100) \r\n"
-                     "GROUP BY name \r\n"
-                     "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                     "ORDER BY name ASC\r\n");
 
 struct Rows {
     QList<QString> names;
@@ -374,21 +357,21 @@ void tst_SqlEngine::workedExample_data()
     addBackendRows();
 }
 
+// The query builder's worked example as the WHERE-clause dialects write it: customers with
+// their order totals, orders above 100 only, totals above 1000 only.
 void tst_SqlEngine::workedExample()
 {
     QFETCH(QString, backend);
     TSchemaSqlDataEngine engine;
     USE_BACKEND(backend, engine);
-    std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(WorkedExampleLocal));
+    std::unique_ptr<QAbstractItemModel> model(engine.ExecSQL(Example::WhereClause));
     QVERIFY(model);
     QCOMPARE(model->columnCount(), 2);
     const Rows got = readRows(*model);
 
     // The same question asked with an explicit join.
     QSqlQuery reference(engine.Database());
-    QVERIFY(reference.exec(QStringLiteral(
-        "SELECT c.name, SUM(o.amount) FROM customer c JOIN orders o ON o.customer_id = c.id"
-        " WHERE o.amount > 100 GROUP BY c.name HAVING SUM(o.amount) > 1000 ORDER BY c.name")));
+    QVERIFY(reference.exec(QString::fromLatin1(Example::Reference)));
     Rows expected;
     while (reference.next()) {
         expected.names.append(reference.value(0).toString());
@@ -417,7 +400,7 @@ void tst_SqlEngine::rejectedStatements_data()
         const QString b = QString::fromLatin1(backend);
         // No database accepts a JOIN keyword followed by a bare condition.
         QTest::addRow("%s: JOIN-clause dialect statement", backend)
-            << b << WorkedExampleStandard
+            << b << Example::JoinClause
             << (b == QLatin1String("mariadb") ? "SQL syntax" : "syntax error");
         QTest::addRow("%s: unknown column", backend) << b << "SELECT nosuch_field FROM customer"
                                                      << "nosuch_field";

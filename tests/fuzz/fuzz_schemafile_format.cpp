@@ -3,6 +3,7 @@
 // checked against plain walks over the lines, and the writer read back. It runs thousands of
 // inputs a second; fuzz_schemafile, which loads each input into a design area, about a hundred.
 
+#include "../common/SchemaFileWalk.h"
 #include "diagram/model/SchemaFile.h"
 
 #include <cstdint>
@@ -44,25 +45,6 @@ bool sameName(QStringView a, QStringView b)
     return true;
 }
 
-// The section of header, walked from the top: from the first line equal to it up to the next
-// line that starts with "[" and is not that header again.
-QStringList walkSection(const QStringList &lines, const QString &header)
-{
-    QStringList section;
-    bool started = false;
-    for (const QString &line : lines) {
-        if (line == header) {
-            section << line;
-            started = true;
-        } else if (started) {
-            if (line.startsWith(u'['))
-                break;
-            section << line;
-        }
-    }
-    return section;
-}
-
 // The value of the first line of lines whose name is key, walked plainly.
 std::optional<QString> walkValue(const QStringList &lines, const QString &key)
 {
@@ -90,7 +72,7 @@ void checkLines(const QString &text, const QStringList &lines)
 void checkSection(const TSchemaFileReader &reader, const QString &header)
 {
     const TSchemaSection section = reader.Section(header);
-    const QStringList walked = walkSection(reader.Lines(), header);
+    const QStringList walked = DiduzaTest::WalkSection(reader.Lines(), header);
     FUZZ_CHECK(section.Lines() == walked);
     FUZZ_CHECK(section.Exists() == !walked.isEmpty());
     QStringList keys;

@@ -7,6 +7,7 @@
 
 #include "../common/SampleConnections.h"
 #include "../common/TestSupport.h"
+#include "../common/WorkedExample.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -32,6 +33,7 @@
 #include <memory>
 
 using namespace Diduza;
+namespace Example = DiduzaTest::WorkedExample;
 
 namespace {
 
@@ -136,20 +138,11 @@ TSchemaRelation *link(TfrmZkSQLBuilder &form, TSchemaItem *parent, const char *p
 const Case Cases[] = {
     { "worked example", InnerJoins, true,
         [](TfrmZkSQLBuilder &form) {
-            TSchemaItem *customer = table(form, "customer");
-            TSchemaItem *orders = table(form, "orders");
-            form.SchemaDesignArea->AddRelation(
-                customer, orders, row(customer, "id"), row(orders, "customer_id"));
-            const int name = tick(form, customer, "name");
-            const int amount = tick(form, orders, "amount");
-            set(form, name, Sort, "Ascending");
-            set(form, name, Grouping, "1");
-            set(form, name, Having, "SUM(orders.amount) > 1000");
-            set(form, amount, Calculate, "Summa");
-            set(form, amount, Where, "orders.amount > 100");
+            const QString error = Example::BuildOnForm(form);
+            if (!error.isEmpty())
+                throw Exception(error);
         },
-        "SELECT c.name, SUM(o.amount) FROM customer c JOIN orders o ON o.customer_id = c.id"
-        " WHERE o.amount > 100 GROUP BY c.name HAVING SUM(o.amount) > 1000 ORDER BY c.name" },
+        Example::Reference },
     { "left outer join: (1=1) and the plain condition", LocalOnly, false,
         [](TfrmZkSQLBuilder &form) {
             TSchemaItem *customer = table(form, "customer");

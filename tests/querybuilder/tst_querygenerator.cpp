@@ -1,3 +1,4 @@
+#include "../common/WorkedExample.h"
 #include "engines/SqlDialect.h"
 #include "querybuilder/QueryGenerator.h"
 #include "querybuilder/SqlTemplate.h"
@@ -5,6 +6,7 @@
 #include <QtTest>
 
 using namespace Diduza;
+namespace Example = DiduzaTest::WorkedExample;
 
 Q_DECLARE_METATYPE(Diduza::QueryInput)
 
@@ -66,46 +68,29 @@ QueryInput withEngine(QueryInput input, int dialect)
     return input;
 }
 
-// Tables customer (rows *, id, name, city) and orders (rows *, id, customer_id, amount); one
-// inner join customer.id = orders.customer_id; columns customer.name (ascending, grouped,
-// having SUM(orders.amount) > 1000) and orders.amount (Summa, where orders.amount > 100).
+// The worked example (../common/WorkedExample.h) as the generator's input: tables customer
+// (item 1) and orders (item 2).
 QueryInput workedExampleInput()
 {
-    const QueryTable customer = table("customer", 1);
-    const QueryTable orders = table("orders", 2);
     QueryInput input;
-    input.Tables = { customer, orders };
-    input.Joins = { join(customer, "id", orders, "customer_id", rjInner) };
-    input.Columns = {
-        column(customer, "name", {}, "Ascending", {}, "1", "SUM(orders.amount) > 1000"),
-        column(orders, "amount", "Summa", {}, "orders.amount > 100"),
+    for (int i = 0; i < int(std::size(Example::Tables)); ++i)
+        input.Tables.append(table(Example::Tables[i], i + 1));
+    auto tableNamed = [&input](const char *caption) {
+        for (const QueryTable &t : std::as_const(input.Tables)) {
+            if (t.Caption == QLatin1String(caption))
+                return t;
+        }
+        return QueryTable {};
     };
+    const Example::Join &j = Example::TheJoin;
+    input.Joins = { join(tableNamed(j.parentTable), j.parentField, tableNamed(j.childTable),
+        j.childField, rjInner) };
+    for (const Example::Column &c : Example::Columns) {
+        input.Columns.append(column(
+            tableNamed(c.table), c.field, c.calculate, c.sort, c.where, c.grouping, c.having));
+    }
     return input;
 }
-
-const QString WorkedExampleJoinClause
-    = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                     "FROM customer, orders \r\n"
-                     "   INNER JOIN (customer.id = orders.customer_id) \r\n"
-                     "WHERE  (orders.amount > 100) \r\n"
-                     "GROUP BY name \r\n"
-                     "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                     "ORDER BY name ASC\r\n");
-const QString WorkedExampleWhereClause
-    = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                     "FROM customer, orders \r\n"
-                     "WHERE  (orders.amount > 100) \r\n"
-                     "   AND (customer.id = orders.customer_id) \r\n"
-                     "GROUP BY name \r\n"
-                     "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                     "ORDER BY name ASC\r\n");
-const QString WorkedExampleJoinTree
-    = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                     "FROM customer INNER JOIN orders ON (customer.id = orders.customer_id) \r\n"
-                     "WHERE  (orders.amount > 100) \r\n"
-                     "GROUP BY customer.name \r\n"
-                     "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                     "ORDER BY customer.name ASC\r\n");
 
 // Joins written "parent.field op child.field kind" (kind: inner, left, right, full) over
 // tables named by their position in the diagram.
@@ -165,13 +150,13 @@ void tst_QueryGenerator::workedExample_data()
 {
     QTest::addColumn<int>("dialect");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("no engine") << int(NoEngine) << WorkedExampleJoinClause;
-    QTest::newRow("stStandard") << int(stStandard) << WorkedExampleJoinClause;
-    QTest::newRow("stLocal") << int(stLocal) << WorkedExampleWhereClause;
+    QTest::newRow("no engine") << int(NoEngine) << Example::JoinClause;
+    QTest::newRow("stStandard") << int(stStandard) << Example::JoinClause;
+    QTest::newRow("stLocal") << int(stLocal) << Example::WhereClause;
     // An inner join is the plain condition in every WHERE-clause dialect.
-    QTest::newRow("stOracle") << int(stOracle) << WorkedExampleWhereClause;
-    QTest::newRow("stMSSQL") << int(stMSSQL) << WorkedExampleWhereClause;
-    QTest::newRow("stAnsi") << int(stAnsi) << WorkedExampleJoinTree;
+    QTest::newRow("stOracle") << int(stOracle) << Example::WhereClause;
+    QTest::newRow("stMSSQL") << int(stMSSQL) << Example::WhereClause;
+    QTest::newRow("stAnsi") << int(stAnsi) << Example::JoinTree;
 }
 
 void tst_QueryGenerator::workedExample()
@@ -193,11 +178,11 @@ void tst_QueryGenerator::macroOrder()
     };
     const QString sql = GenerateQuery(input);
     QCOMPARE(calls,
-        QStringList({ "#distinct#=DISTINCT", "#fields#=customer.name, SUM(orders.amount)",
-            "#tables#=customer, orders", "#innerjoins#=(customer.id = orders.customer_id)",
+        QStringList({ "#distinct#=DISTINCT", "#fields#=" + Example::Fields,
+            "#tables#=" + Example::FromTables, "#innerjoins#=" + Example::InnerJoinCondition,
             "#leftouterjoins#=", "#rightouterjoins#=", "#fulljoins#=",
-            "#wherefilter#= (orders.amount > 100)", "#groups#=name",
-            "#havingfilter#= (SUM(orders.amount) > 1000)", "#orders#=name ASC" }));
+            "#wherefilter#=" + Example::WhereFilter, "#groups#=" + Example::Groups,
+            "#havingfilter#=" + Example::HavingFilter, "#orders#=" + Example::Orders }));
     QVERIFY(sql.startsWith("SELECT DISTINCT customer.name"));
 
     // An expander that fills nothing leaves the template as it was, blank lines aside.

@@ -1,7 +1,8 @@
-#include "diagram/items/TSchemaCheckListBox.h"
+#include "../common/WorkedExample.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "engines/TSchemaCustomDataEngine.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
@@ -22,6 +23,7 @@
 #include <memory>
 
 using namespace Diduza;
+namespace Example = DiduzaTest::WorkedExample;
 
 namespace {
 
@@ -931,24 +933,9 @@ void tst_SqlBuilder::generation_data()
 {
     QTest::addColumn<int>("dialect"); // -1: no engine
     QTest::addColumn<QString>("expected");
-    const QString joinClause
-        = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                         "FROM customer, orders \r\n"
-                         "   INNER JOIN (customer.id = orders.customer_id) \r\n"
-                         "WHERE  (orders.amount > 100) \r\n"
-                         "GROUP BY name \r\n"
-                         "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                         "ORDER BY name ASC\r\n");
-    QTest::newRow("stStandard") << int(stStandard) << joinClause;
-    QTest::newRow("no engine: joins as stStandard writes them") << -1 << joinClause;
-    QTest::newRow("stLocal") << int(stLocal)
-                             << QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                                               "FROM customer, orders \r\n"
-                                               "WHERE  (orders.amount > 100) \r\n"
-                                               "   AND (customer.id = orders.customer_id) \r\n"
-                                               "GROUP BY name \r\n"
-                                               "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                                               "ORDER BY name ASC\r\n");
+    QTest::newRow("stStandard") << int(stStandard) << Example::JoinClause;
+    QTest::newRow("no engine: joins as stStandard writes them") << -1 << Example::JoinClause;
+    QTest::newRow("stLocal") << int(stLocal) << Example::WhereClause;
 }
 
 // The worked example, built as the user builds it.
@@ -957,19 +944,8 @@ void tst_SqlBuilder::generation()
     QFETCH(int, dialect);
     QFETCH(QString, expected);
     Builder &form = *m_form;
-    addTables();
-    TSchemaDesignArea *area = form.SchemaDesignArea;
-    TSchemaItem *customer = area->GetItem(0);
-    TSchemaItem *orders = area->GetItem(1);
-    area->AddRelation(customer, orders, rowOf(customer, "id"), rowOf(orders, "customer_id"));
-    rowOf(customer, "name")->SetChecked(true);
-    rowOf(orders, "amount")->SetChecked(true);
-    TStringGrid *grid = form.sgColumnGrid;
-    grid->SetCells(1, 3, "Ascending");
-    grid->SetCells(1, 5, "1");
-    grid->SetCells(1, 6, "SUM(orders.amount) > 1000");
-    grid->SetCells(2, 2, "Summa");
-    grid->SetCells(2, 4, "orders.amount > 100");
+    const QString error = Example::BuildOnForm(form);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
     if (dialect < 0)
         form.SetDataEngine(nullptr);
     else

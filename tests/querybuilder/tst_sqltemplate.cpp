@@ -1,9 +1,11 @@
+#include "../common/WorkedExample.h"
 #include "engines/SqlDialect.h"
 #include "querybuilder/SqlTemplate.h"
 
 #include <QtTest>
 
 using namespace Diduza;
+namespace Example = DiduzaTest::WorkedExample;
 
 // The macros in the order in which the query builder fills them.
 static const char *const MacroOrder[] = {
@@ -203,37 +205,21 @@ void tst_SqlTemplate::fillTemplate_data()
     QTest::addColumn<QStringList>("values"); // one per macro, in MacroOrder
     QTest::addColumn<QString>("expected");
 
-    const QString fields = QStringLiteral("customer.name, SUM(orders.amount)");
-    const QString tables = QStringLiteral("customer, orders");
-    const QString where = QStringLiteral(" (orders.amount > 100)");
-    const QString having = QStringLiteral(" (SUM(orders.amount) > 1000)");
-
     QTest::newRow("worked example, stStandard")
         << int(stStandard)
-        << QStringList { "", fields, tables, "INNER JOIN (customer.id = orders.customer_id)", "",
-               "", "", where, "name", having, "name ASC" }
-        << QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                          "FROM customer, orders \r\n"
-                          "   INNER JOIN (customer.id = orders.customer_id) \r\n"
-                          "WHERE  (orders.amount > 100) \r\n"
-                          "GROUP BY name \r\n"
-                          "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                          "ORDER BY name ASC\r\n");
+        << QStringList { "", Example::Fields, Example::FromTables, Example::InnerJoinClause, "", "",
+               "", Example::WhereFilter, Example::Groups, Example::HavingFilter, Example::Orders }
+        << Example::JoinClause;
     QTest::newRow("worked example, stLocal")
         << int(stLocal)
-        << QStringList { "", fields, tables, "(customer.id = orders.customer_id)", "", "", "",
-               where, "name", having, "name ASC" }
-        << QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                          "FROM customer, orders \r\n"
-                          "WHERE  (orders.amount > 100) \r\n"
-                          "   AND (customer.id = orders.customer_id) \r\n"
-                          "GROUP BY name \r\n"
-                          "HAVING  (SUM(orders.amount) > 1000) \r\n"
-                          "ORDER BY name ASC\r\n");
+        << QStringList { "", Example::Fields, Example::FromTables, Example::InnerJoinCondition, "",
+               "", "", Example::WhereFilter, Example::Groups, Example::HavingFilter,
+               Example::Orders }
+        << Example::WhereClause;
     QTest::newRow("nothing selected gives nothing")
         << int(stStandard) << QStringList(11, QString()) << QString();
     QStringList tablesOnly(11, QString());
-    tablesOnly[2] = tables;
+    tablesOnly[2] = Example::FromTables;
     QTest::newRow("tables but no columns: FROM line only")
         << int(stStandard) << tablesOnly << QStringLiteral("FROM customer, orders \r\n");
     QTest::newRow("distinct ticked")

@@ -213,35 +213,25 @@ void tst_SchemaRelation::menu()
     QFETCH(int, actions);
     QFETCH(bool, edit);
     QFETCH(bool, remove);
-    TZkSActions set;
-    for (TZkSAction a : { saDeleteItem, saDeleteReleation, saEditRelation }) {
-        if (actions & (1 << a))
-            set.Include(a);
-    }
     TSchemaDesignArea area;
-    area.SetActions(set);
+    area.SetActions(DiduzaTest::ActionsFromBits(actions));
     TSchemaRelation r(&area);
     area.SetActions(TZkSActions::All()); // too late for this relation
 
     QMenu *menu = r.PopMenu();
     QCOMPARE(menu->objectName(), QStringLiteral("mnu"));
-    QStringList names;
-    QStringList captions;
-    QList<bool> enabled;
     for (QAction *a : menu->actions()) {
-        names << a->objectName();
-        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        enabled << a->isEnabled();
         if (!a->isSeparator())
             QCOMPARE(a->parent(), &r); // the commands find the relation as the owner
     }
-    QCOMPARE(names,
+    const DiduzaTest::MenuEntries entries = DiduzaTest::ListMenu(*menu);
+    QCOMPARE(entries.names,
         QStringList(
             { "mnuRelationName", "", "mnuOptions", "mnuDeleteRelation", "", "mnuColorRelation" }));
-    QCOMPARE(captions,
+    QCOMPARE(entries.captions,
         QStringList(
             { "", "-", "Edit relation...", "Delete relation", "-", "Change background color..." }));
-    QCOMPARE(enabled, QList<bool>({ false, true, edit, remove, true, true }));
+    QCOMPARE(entries.enabled, QList<bool>({ false, true, edit, remove, true, true }));
 }
 
 void tst_SchemaRelation::menuTitleFollowsRouting()

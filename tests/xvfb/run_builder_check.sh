@@ -8,23 +8,10 @@
 #
 # Usage: run_builder_check.sh <xvfb_builder program> <screenshot folder>
 # Exit status: 0 passed, 1 failed, 77 skipped (Xvfb or xdotool missing).
-set -u
-
-program=$1
-shots=$2
-skip=77
-
-. "$(dirname "$0")/xvfb_common.sh"
+. "$(dirname "$0")/xvfb_common.sh" "$@"
 
 attempt() {
-  failed=0
-  start_xvfb || return 1
-  rm -f "$work/in" "$work/out" "$work/err"
-  mkfifo "$work/in"
-  QT_QPA_PLATFORM=xcb "$program" <"$work/in" >"$work/out" 2>"$work/err" &
-  app_pid=$!
-  exec 3>"$work/in"
-  wait_for READY 30 || return 1
+  start_program || return 1
 
   read -r tx ty <<<"$(value TABLE)"
   read -r dx dy <<<"$(value DROP)"
@@ -42,10 +29,7 @@ attempt() {
 
   echo report >&3
   wait_for DONE 20 || return 1
-  echo quit >&3
-  exec 3>&-
-  wait "$app_pid"
-  app_pid=
+  end_program
 
   check "the dropped table stands where it was dropped" "$(value ITEMS)" "customer@120,60"
   check "ticking name unticks *" "$(value TICKED)" "customer.name"
@@ -54,15 +38,4 @@ attempt() {
   return $failed
 }
 
-for try in 1 2; do
-  if attempt; then
-    stop
-    echo "screenshots: $shots/builder-dropped.png $shots/builder-executed.png"
-    echo "builder check passed (attempt $try)"
-    exit 0
-  fi
-  stop
-  echo "attempt $try failed"
-  [ -s "$work/err" ] && cat "$work/err"
-done
-exit 1
+run_attempts builder "$shots/builder-dropped.png $shots/builder-executed.png"

@@ -9,23 +9,10 @@
 #
 # Usage: run_drag_check.sh <xvfb_drag program> <screenshot folder>
 # Exit status: 0 passed, 1 failed, 77 skipped (Xvfb or xdotool missing).
-set -u
-
-program=$1
-shots=$2
-skip=77
-
-. "$(dirname "$0")/xvfb_common.sh"
+. "$(dirname "$0")/xvfb_common.sh" "$@"
 
 attempt() {
-  failed=0
-  start_xvfb || return 1
-  rm -f "$work/in" "$work/out" "$work/err"
-  mkfifo "$work/in"
-  QT_QPA_PLATFORM=xcb "$program" <"$work/in" >"$work/out" 2>"$work/err" &
-  app_pid=$!
-  exec 3>"$work/in"
-  wait_for READY 30 || return 1
+  start_program || return 1
 
   read -r bx by <<<"$(value BAR)"
   read -r nx ny <<<"$(value BODY)"
@@ -49,10 +36,7 @@ attempt() {
 
   echo report >&3
   wait_for DONE 20 || return 1
-  echo quit >&3
-  exec 3>&-
-  wait "$app_pid"
-  app_pid=
+  end_program
 
   check "a row dropped on a row adds a relation" "$(value RELATIONS)" "3"
   check "the new relation joins the dragged row to the row under the pointer" \
@@ -71,15 +55,4 @@ attempt() {
   return $failed
 }
 
-for try in 1 2; do
-  if attempt; then
-    stop
-    echo "screenshots: $shots/before.png $shots/linked.png $shots/after.png"
-    echo "drag check passed (attempt $try)"
-    exit 0
-  fi
-  stop
-  echo "attempt $try failed"
-  [ -s "$work/err" ] && cat "$work/err"
-done
-exit 1
+run_attempts drag "$shots/before.png $shots/linked.png $shots/after.png"

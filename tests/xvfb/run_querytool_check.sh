@@ -9,13 +9,7 @@
 #
 # Usage: run_querytool_check.sh <xvfb_querytool program> <screenshot folder>
 # Exit status: 0 passed, 1 failed, 77 skipped (Xvfb or xdotool missing).
-set -u
-
-program=$1
-shots=$2
-skip=77
-
-. "$(dirname "$0")/xvfb_common.sh"
+. "$(dirname "$0")/xvfb_common.sh" "$@"
 
 wrong="SELECT name, FROM customer"
 right="SELECT name FROM customer"
@@ -35,14 +29,7 @@ report() {
 }
 
 attempt() {
-  failed=0
-  start_xvfb || return 1
-  rm -f "$work/in" "$work/out" "$work/err"
-  mkfifo "$work/in"
-  QT_QPA_PLATFORM=xcb "$program" <"$work/in" >"$work/out" 2>"$work/err" &
-  app_pid=$!
-  exec 3>"$work/in"
-  wait_for READY 30 || return 1
+  start_program || return 1
   xdotool windowfocus --sync "$(value WINDOW)" 2>/dev/null || true
 
   # A mistake: marked at "FROM" once typing stops, its message beside it.
@@ -93,22 +80,8 @@ attempt() {
     *) echo "FAIL: the status: '$(value STATUS)'"; failed=1 ;;
   esac
 
-  echo quit >&3
-  exec 3>&-
-  wait "$app_pid"
-  app_pid=
+  end_program
   return $failed
 }
 
-for try in 1 2; do
-  if attempt; then
-    stop
-    echo "screenshots: $shots/querytool-*.png"
-    echo "query tool check passed (attempt $try)"
-    exit 0
-  fi
-  stop
-  echo "attempt $try failed"
-  [ -s "$work/err" ] && cat "$work/err"
-done
-exit 1
+run_attempts "query tool" "$shots/querytool-*.png"

@@ -1,6 +1,21 @@
 # Shared by the real-window checks: starts Xvfb on a free display, runs a program that prints
-# "KEY value ..." lines and reads commands, and drives the pointer with xdotool.
-# The sourcing script sets program, shots and skip first.
+# "KEY value ..." lines and reads commands (one a line, on file descriptor 3), drives the pointer
+# with xdotool, and tries a check twice before it fails.
+#
+# A check script sources it with its own arguments, then defines attempt (start_program ...
+# end_program, the checks, "return $failed") and calls run_attempts:
+#   . "$(dirname "$0")/xvfb_common.sh" "$@"
+# Arguments: <program> <screenshot folder>. Exit status of the check: 0 passed, 1 failed,
+# 77 skipped (Xvfb or xdotool missing), 2 wrong arguments.
+set -u
+
+if [ $# -ne 2 ]; then
+  echo "usage: $(basename "$0") <program> <screenshot folder>"
+  exit 2
+fi
+program=$1
+shots=$2
+skip=77
 
 for tool in Xvfb xdotool; do
   if ! command -v "$tool" >/dev/null 2>&1; then
@@ -41,6 +56,45 @@ start_xvfb() {
     return 1
   fi
   export DISPLAY=":$(head -n1 "$work/display")"
+}
+
+# Starts Xvfb and the program on it, with its input on a pipe open as file descriptor 3, and
+# waits until the program says READY. Resets failed.
+start_program() {
+  failed=0
+  start_xvfb || return 1
+  rm -f "$work/in" "$work/out" "$work/err"
+  mkfifo "$work/in"
+  QT_QPA_PLATFORM=xcb "$program" <"$work/in" >"$work/out" 2>"$work/err" &
+  app_pid=$!
+  exec 3>"$work/in"
+  wait_for READY 30
+}
+
+# Tells the program to quit and waits until it has.
+end_program() {
+  echo quit >&3
+  exec 3>&-
+  wait "$app_pid"
+  app_pid=
+}
+
+# Runs attempt up to twice, stopping Xvfb after each; on success lists the screenshots ($2)
+# and says "$1 check passed", on the second failure the program's errors. Exits the script.
+run_attempts() {
+  local try
+  for try in 1 2; do
+    if attempt; then
+      stop
+      echo "screenshots: $2"
+      echo "$1 check passed (attempt $try)"
+      exit 0
+    fi
+    stop
+    echo "attempt $try failed"
+    [ -s "$work/err" ] && cat "$work/err"
+  done
+  exit 1
 }
 
 # Waits until the program has printed the line $1 (at most $2 seconds).
