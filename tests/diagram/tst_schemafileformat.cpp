@@ -316,7 +316,7 @@ void tst_SchemaFileFormat::writerOrderAndLineBreaks()
     icon.Color = clWhite;
     icon.Rows.append(TSchemaFileRow { "r", true, -1, 1, 2, 3, 4, true });
     data.Items << icon;
-    data.Relations << TSchemaFileRelation { icon.Caption, "two", 0, 0, 5, 3, 2, 1, 1 };
+    data.Relations << TSchemaFileRelation { icon.Caption, "two", 0, 0, 5, 3, 2, 1, 1, {} };
     const QString expected
         = "[General]|WEB=https://diduza.example.org|EMail=support@diduza.example.org|"
           "App=App|Saved=20240102 03:04:05|ItemCount=1|RelCount=1||"
