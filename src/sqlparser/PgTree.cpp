@@ -275,4 +275,36 @@ QString StringOf(const PgQuery__Node *Node)
     return QString::fromUtf8(Node->string->sval);
 }
 
+int IntConstant(const PgQuery__Node *Node, bool *Ok)
+{
+    *Ok = false;
+    if (!Node || Node->node_case != PG_QUERY__NODE__NODE_A_CONST || !Node->a_const
+        || Node->a_const->val_case != PG_QUERY__A__CONST__VAL_IVAL)
+        return 0;
+    *Ok = true;
+    return Node->a_const->ival->ival;
+}
+
+void Conjuncts(const PgQuery__Node *Expr, QVector<const PgQuery__Node *> &Out)
+{
+    if (Expr && Expr->node_case == PG_QUERY__NODE__NODE_BOOL_EXPR
+        && Expr->bool_expr->boolop == PG_QUERY__BOOL_EXPR_TYPE__AND_EXPR) {
+        for (size_t i = 0; i < Expr->bool_expr->n_args; ++i)
+            Conjuncts(Expr->bool_expr->args[i], Out);
+        return;
+    }
+    if (Expr)
+        Out.append(Expr);
+}
+
+int MinOf(const QVector<int> &Places)
+{
+    return Places.isEmpty() ? -1 : *std::min_element(Places.begin(), Places.end());
+}
+
+int MaxOf(const QVector<int> &Places)
+{
+    return Places.isEmpty() ? -1 : *std::max_element(Places.begin(), Places.end());
+}
+
 } // namespace Diduza::PgTree

@@ -92,4 +92,15 @@ const ProtobufCMessage *MessageOf(const PgQuery__Node *Node);
 // The string of a String node; empty for anything else.
 QString StringOf(const PgQuery__Node *Node);
 
+// The value of an integer constant; Ok tells whether Node is one (0 when not).
+int IntConstant(const PgQuery__Node *Node, bool *Ok);
+
+// The conditions of an AND chain, nested chains flattened, in tree order; Expr itself when
+// it is no AND chain (nothing for null).
+void Conjuncts(const PgQuery__Node *Expr, QVector<const PgQuery__Node *> &Out);
+
+// The lowest and the highest of the places Locations gives; -1 for none.
+int MinOf(const QVector<int> &Places);
+int MaxOf(const QVector<int> &Places);
+
 } // namespace Diduza::PgTree

@@ -75,6 +75,172 @@ struct Scanner {
     }
 };
 
+// MySQL's spelling of a statement rewritten as standard SQL in place, every character where it
+// stood: back-quoted names double-quoted, strings single-quoted with their quotes doubled, the
+// server's own comments (and the marks of executable ones) blanked out.
+class MysqlRewrite {
+public:
+    MysqlRewrite(QStringView text, MysqlLexMode mode)
+        : m_text(text)
+        , m_n(text.size())
+        , m_mode(mode)
+        , m_out(text.toString())
+    {
+    }
+
+    // Rewrites the part of the text that begins at i; returns where the next part begins, or
+    // -1 for a text the import cannot read (error() says why).
+    qsizetype step(qsizetype i)
+    {
+        const char16_t c = at(i);
+        if (c == u'#' || (c == u'-' && at(i + 1) == u'-'))
+            return lineComment(i);
+        if (c == u'/' && at(i + 1) == u'*')
+            return blockComment(i);
+        if (c == u'*' && at(i + 1) == u'/' && m_executable > 0) {
+            blank(i, i + 2);
+            --m_executable;
+            return i + 2;
+        }
+        if (c == u'`')
+            return backQuotedName(i);
+        if (c == u'"' && m_mode.AnsiQuotes)
+            return ansiQuotedName(i);
+        if (c == u'\'' || c == u'"')
+            return quotedString(i);
+        return i + 1;
+    }
+
+    const QString &result() const { return m_out; }
+    const QString &error() const { return m_error; }
+
+private:
+    char16_t at(qsizetype i) const { return i < m_n ? m_text[i].unicode() : u'\0'; }
+
+    // Blanks [from, to) out of the result, line breaks kept.
+    void blank(qsizetype from, qsizetype to)
+    {
+        for (qsizetype k = from; k < to; ++k) {
+            if (m_out[k] != QLatin1Char('\n') && m_out[k] != QLatin1Char('\r'))
+                m_out[k] = QLatin1Char(' ');
+        }
+    }
+
+    qsizetype fail(const QString &why)
+    {
+        m_error = why;
+        return -1;
+    }
+
+    // "#" or "--" to the line feed: the server ends a line comment nowhere else. "#" is no
+    // comment to standard SQL, and "--" before anything but a blank is two minus signs to
+    // the server.
+    qsizetype lineComment(qsizetype i)
+    {
+        const char16_t c = at(i);
+        if (c == u'-') {
+            const char16_t after = at(i + 2);
+            if (!(isBlank(after) || after < u' ' || after == u'\x7f'))
+                return fail(QCoreApplication::translate("Diduza::SelectImport",
+                    "\"--\" before a character other than a blank (at character %1) is two minus "
+                    "signs to this database and a comment to the import.")
+                                .arg(i + 1));
+        }
+        qsizetype j = i;
+        while (j < m_n && at(j) != u'\n')
+            ++j;
+        if (c == u'#')
+            blank(i, j);
+        return j;
+    }
+
+    // A comment, or the opening of an executable one (its version number included), whose
+    // text the server reads as statement text.
+    qsizetype blockComment(qsizetype i)
+    {
+        if (at(i + 2) == u'!' || (at(i + 2) == u'M' && at(i + 3) == u'!')) {
+            qsizetype j = i + (at(i + 2) == u'!' ? 3 : 4);
+            while (j < m_n && at(j) >= u'0' && at(j) <= u'9')
+                ++j;
+            blank(i, j);
+            ++m_executable;
+            return j;
+        }
+        qsizetype j = i + 2;
+        while (j < m_n && !(at(j) == u'*' && at(j + 1) == u'/'))
+            ++j;
+        return j < m_n ? j + 2 : m_n;
+    }
+
+    qsizetype backQuotedName(qsizetype i)
+    {
+        qsizetype j = i + 1;
+        while (j < m_n && at(j) != u'`') {
+            if (at(j) == u'"')
+                break;
+            ++j;
+        }
+        if (j >= m_n || at(j) == u'"' || at(j + 1) == u'`')
+            return fail(QCoreApplication::translate("Diduza::SelectImport",
+                "The import cannot read a back-quoted name that holds a double quote or a "
+                "back quote (at character %1).")
+                            .arg(i + 1));
+        m_out[i] = QLatin1Char('"');
+        m_out[j] = QLatin1Char('"');
+        return j + 1;
+    }
+
+    // A single- or (without ANSI_QUOTES) double-quoted string, as a standard SQL string.
+    qsizetype quotedString(qsizetype i)
+    {
+        const char16_t c = at(i);
+        m_out[i] = QLatin1Char('\'');
+        qsizetype j = i + 1;
+        for (; j < m_n; ++j) {
+            const char16_t d = at(j);
+            if (m_mode.BackslashEscapes && d == u'\\' && j + 1 < m_n) {
+                // "\'" (and "\"" in a double-quoted string) becomes "''"; other escapes
+                // hold no quote that would end the standard string.
+                if (at(j + 1) == u'\'')
+                    m_out[j] = QLatin1Char('\'');
+                ++j;
+                continue;
+            }
+            if (d == c) {
+                if (at(j + 1) != c)
+                    break;
+                if (c == u'"') {
+                    m_out[j] = QLatin1Char(' ');
+                    m_out[j + 1] = QLatin1Char(' ');
+                }
+                ++j;
+                continue;
+            }
+            if (c == u'"' && d == u'\'')
+                m_out[j] = QLatin1Char(' ');
+        }
+        if (j < m_n)
+            m_out[j] = QLatin1Char('\'');
+        return j < m_n ? j + 1 : m_n;
+    }
+
+    // A double-quoted name under ANSI_QUOTES, as standard SQL writes one.
+    qsizetype ansiQuotedName(qsizetype i)
+    {
+        qsizetype j = i + 1;
+        while (j < m_n && !(at(j) == u'"' && at(j + 1) != u'"'))
+            j += at(j) == u'"' ? 2 : 1;
+        return j < m_n ? j + 1 : m_n;
+    }
+
+    QStringView m_text;
+    qsizetype m_n;
+    MysqlLexMode m_mode;
+    QString m_out;
+    QString m_error;
+    int m_executable = 0; // open executable comments
+};
+
 } // namespace
 
 int PostgresStatementCount(QStringView Text)
@@ -202,122 +368,16 @@ qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode)
 
 QString MysqlAsStandardSql(QStringView Text, MysqlLexMode Mode, QString *Error)
 {
-    const qsizetype n = Text.size();
-    auto at = [&](qsizetype i) { return i < n ? Text[i].unicode() : u'\0'; };
-    QString out = Text.toString();
-    auto fail = [&](const QString &why) {
-        if (Error)
-            *Error = why;
-        return QString();
-    };
-    auto blank = [&](qsizetype from, qsizetype to) {
-        for (qsizetype k = from; k < to; ++k) {
-            if (out[k] != QLatin1Char('\n') && out[k] != QLatin1Char('\r'))
-                out[k] = QLatin1Char(' ');
+    MysqlRewrite rewrite(Text, Mode);
+    for (qsizetype i = 0; i < Text.size();) {
+        i = rewrite.step(i);
+        if (i < 0) {
+            if (Error)
+                *Error = rewrite.error();
+            return QString();
         }
-    };
-    int executable = 0; // open executable comments
-    for (qsizetype i = 0; i < n;) {
-        const char16_t c = at(i);
-        if (c == u'-' && at(i + 1) == u'-') {
-            const char16_t after = at(i + 2);
-            if (!(isBlank(after) || after < u' ' || after == u'\x7f'))
-                return fail(QCoreApplication::translate("Diduza::SelectImport",
-                    "\"--\" before a character other than a blank (at character %1) is two minus "
-                    "signs to this database and a comment to the import.")
-                                .arg(i + 1));
-        }
-        if (c == u'#' || (c == u'-' && at(i + 1) == u'-')) {
-            qsizetype j = i;
-            while (j < n && at(j) != u'\n')
-                ++j;
-            if (c == u'#')
-                blank(i, j);
-            i = j;
-            continue;
-        }
-        if (c == u'/' && at(i + 1) == u'*') {
-            if (at(i + 2) == u'!' || (at(i + 2) == u'M' && at(i + 3) == u'!')) {
-                qsizetype j = i + (at(i + 2) == u'!' ? 3 : 4);
-                while (j < n && at(j) >= u'0' && at(j) <= u'9')
-                    ++j;
-                blank(i, j);
-                ++executable;
-                i = j;
-                continue;
-            }
-            qsizetype j = i + 2;
-            while (j < n && !(at(j) == u'*' && at(j + 1) == u'/'))
-                ++j;
-            i = j < n ? j + 2 : n;
-            continue;
-        }
-        if (c == u'*' && at(i + 1) == u'/' && executable > 0) {
-            blank(i, i + 2);
-            --executable;
-            i += 2;
-            continue;
-        }
-        if (c == u'`') {
-            qsizetype j = i + 1;
-            while (j < n && at(j) != u'`') {
-                if (at(j) == u'"')
-                    break;
-                ++j;
-            }
-            if (j >= n || at(j) == u'"' || at(j + 1) == u'`')
-                return fail(QCoreApplication::translate("Diduza::SelectImport",
-                    "The import cannot read a back-quoted name that holds a double quote or a "
-                    "back quote (at character %1).")
-                                .arg(i + 1));
-            out[i] = QLatin1Char('"');
-            out[j] = QLatin1Char('"');
-            i = j + 1;
-            continue;
-        }
-        const bool name = c == u'"' && Mode.AnsiQuotes;
-        if (c == u'\'' || (c == u'"' && !name)) {
-            out[i] = QLatin1Char('\'');
-            qsizetype j = i + 1;
-            for (; j < n; ++j) {
-                const char16_t d = at(j);
-                if (Mode.BackslashEscapes && d == u'\\' && j + 1 < n) {
-                    // "\'" (and "\"" in a double-quoted string) becomes "''"; other escapes
-                    // hold no quote that would end the standard string.
-                    if (at(j + 1) == u'\'')
-                        out[j] = QLatin1Char('\'');
-                    ++j;
-                    continue;
-                }
-                if (d == c) {
-                    if (at(j + 1) != c)
-                        break;
-                    if (c == u'"') {
-                        out[j] = QLatin1Char(' ');
-                        out[j + 1] = QLatin1Char(' ');
-                    }
-                    ++j;
-                    continue;
-                }
-                if (c == u'"' && d == u'\'')
-                    out[j] = QLatin1Char(' ');
-            }
-            if (j < n)
-                out[j] = QLatin1Char('\'');
-            i = j < n ? j + 1 : n;
-            continue;
-        }
-        if (name) {
-            // A double-quoted name under ANSI_QUOTES, as standard SQL writes one.
-            qsizetype j = i + 1;
-            while (j < n && !(at(j) == u'"' && at(j + 1) != u'"'))
-                j += at(j) == u'"' ? 2 : 1;
-            i = j < n ? j + 1 : n;
-            continue;
-        }
-        ++i;
     }
-    return out;
+    return rewrite.result();
 }
 
 } // namespace Diduza

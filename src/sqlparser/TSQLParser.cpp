@@ -68,6 +68,130 @@ inline const char16_t *lineCommentEnd(const char16_t *p)
     return p;
 }
 
+// A token as the scanner finds it: its kind, its text and where the scan goes on.
+struct Scanned {
+    TSQLToken kind;
+    const char16_t *textBegin;
+    const char16_t *textEnd;
+    const char16_t *next;
+    bool quoted = false;
+};
+
+// A token of one character and no text.
+inline Scanned single(TSQLToken kind, const char16_t *p)
+{
+    return { kind, p, p, p + 1 };
+}
+
+// A token whose text runs from p to end.
+inline Scanned spanning(TSQLToken kind, const char16_t *p, const char16_t *end)
+{
+    return { kind, p, end, end };
+}
+
+// A word, or a dotted name (which may end with its full stop).
+inline Scanned scanSymbol(const char16_t *p)
+{
+    const char16_t *q = p + 1;
+    while (isClass(*q, ccSymbolPart))
+        ++q;
+    return spanning(stSymbol, p, q);
+}
+
+// A string or a quoted name: its text is what the quotes hold (a leading colon left out),
+// without blanks at either end. An unclosed one runs to the end of the text.
+inline Scanned scanQuoted(const char16_t *p)
+{
+    const char16_t quote = *p;
+    ++p;
+    if (*p == u':')
+        ++p;
+    const char16_t *close = p;
+    while (*close != quote && *close != 0)
+        ++close;
+    const char16_t *textBegin = p;
+    const char16_t *textEnd = close;
+    while (textBegin < textEnd && *textBegin <= 32)
+        ++textBegin;
+    while (textEnd > textBegin && textEnd[-1] <= 32)
+        --textEnd;
+    return { stSymbol, textBegin, textEnd, *close != 0 ? close + 1 : close, true };
+}
+
+// A number: a digit or a minus sign, then any of the number's characters.
+inline Scanned scanNumber(const char16_t *p)
+{
+    const char16_t *q = p + 1;
+    while (isClass(*q, ccNumberPart))
+        ++q;
+    return spanning(stNumber, p, q);
+}
+
+// A block comment, to its closing "*/" or the end of the text. The closing star may be the
+// opening one: "/*/" is a whole comment.
+inline Scanned scanBlockComment(const char16_t *p)
+{
+    const char16_t *q = p + 1;
+    while (*q != 0 && !(*q == u'*' && q[1] == u'/'))
+        ++q;
+    return spanning(stComment, p, *q != 0 ? q + 2 : q);
+}
+
+// A parameter: a colon and the name after it.
+inline Scanned scanParameter(const char16_t *p)
+{
+    const char16_t *q = p + 1;
+    while (isClass(*q, ccSymbolPart))
+        ++q;
+    return spanning(stParameter, p, q);
+}
+
+// The token that begins at p (after the blanks).
+Scanned scanToken(const char16_t *p)
+{
+    const char16_t c = *p;
+    if (isClass(c, ccSymbolStart))
+        return scanSymbol(p);
+    switch (c) {
+    case 0:
+        return { stEnd, p, p, p }; // the read position stays on the end
+    case u'"':
+    case u'\'':
+        return scanQuoted(p);
+    case u'-':
+        return p[1] == u'-' ? spanning(stComment, p, lineCommentEnd(p)) : scanNumber(p);
+    case u'0':
+    case u'1':
+    case u'2':
+    case u'3':
+    case u'4':
+    case u'5':
+    case u'6':
+    case u'7':
+    case u'8':
+    case u'9':
+        return scanNumber(p);
+    case u'/':
+        if (p[1] == u'/')
+            return spanning(stComment, p, lineCommentEnd(p));
+        if (p[1] == u'*')
+            return scanBlockComment(p);
+        return single(stOther, p);
+    case u'(':
+        return single(stLParen, p);
+    case u')':
+        return single(stRParen, p);
+    case u',':
+        return single(stComma, p);
+    case u'=':
+        return single(stEQ, p);
+    case u':':
+        return scanParameter(p);
+    default:
+        return single(stOther, p);
+    }
+}
+
 const QStringView kSELECT = u"SELECT";
 const QStringView kUPDATE = u"UPDATE";
 const QStringView kFROM = u"FROM";
@@ -106,126 +230,20 @@ TSQLToken TSQLParser::NextToken()
 {
     if (FToken == stEnd)
         Abort();
-    FSymbolQuoted = false;
 
     const char16_t *p = FSourcePtr;
     while (isBlank(*p))
         ++p;
     FTokenPtr = p;
 
-    const char16_t *textBegin = p; // the token's text, empty unless set below
-    const char16_t *textEnd = p;
-    TSQLToken token;
-    const char16_t c = *p;
-
-    if (isClass(c, ccSymbolStart)) {
-        ++p;
-        while (isClass(*p, ccSymbolPart))
-            ++p;
-        textEnd = p;
-        token = stSymbol;
-    } else {
-        switch (c) {
-        case 0:
-            token = stEnd; // the read position stays on the end
-            break;
-        case u'"':
-        case u'\'': {
-            ++p;
-            if (*p == u':')
-                ++p;
-            const char16_t *close = p;
-            while (*close != c && *close != 0)
-                ++close;
-            textBegin = p;
-            textEnd = close;
-            while (textBegin < textEnd && *textBegin <= 32)
-                ++textBegin;
-            while (textEnd > textBegin && textEnd[-1] <= 32)
-                --textEnd;
-            p = *close != 0 ? close + 1 : close;
-            FSymbolQuoted = true;
-            token = stSymbol;
-            break;
-        }
-        case u'-':
-            if (p[1] == u'-') {
-                p = lineCommentEnd(p);
-                textEnd = p;
-                token = stComment;
-                break;
-            }
-            [[fallthrough]];
-        case u'0':
-        case u'1':
-        case u'2':
-        case u'3':
-        case u'4':
-        case u'5':
-        case u'6':
-        case u'7':
-        case u'8':
-        case u'9':
-            ++p;
-            while (isClass(*p, ccNumberPart))
-                ++p;
-            textEnd = p;
-            token = stNumber;
-            break;
-        case u'/':
-            if (p[1] == u'/') {
-                p = lineCommentEnd(p);
-                textEnd = p;
-                token = stComment;
-            } else if (p[1] == u'*') {
-                // The closing star may be the opening one: "/*/" is a whole comment.
-                const char16_t *q = p + 1;
-                while (*q != 0 && !(*q == u'*' && q[1] == u'/'))
-                    ++q;
-                p = *q != 0 ? q + 2 : q;
-                textEnd = p;
-                token = stComment;
-            } else {
-                ++p;
-                token = stOther;
-            }
-            break;
-        case u'(':
-            ++p;
-            token = stLParen;
-            break;
-        case u')':
-            ++p;
-            token = stRParen;
-            break;
-        case u',':
-            ++p;
-            token = stComma;
-            break;
-        case u'=':
-            ++p;
-            token = stEQ;
-            break;
-        case u':':
-            ++p;
-            while (isClass(*p, ccSymbolPart))
-                ++p;
-            textEnd = p;
-            token = stParameter;
-            break;
-        default:
-            ++p;
-            token = stOther;
-            break;
-        }
-    }
-
-    FSourcePtr = p;
-    FTokenString = QStringView(textBegin, textEnd - textBegin);
-    if (token == stSymbol && textEnd > textBegin && textEnd[-1] == u'.')
-        token = stAlias;
-    FToken = token;
-    return token;
+    Scanned token = scanToken(p);
+    FSourcePtr = token.next;
+    FTokenString = QStringView(token.textBegin, token.textEnd - token.textBegin);
+    if (token.kind == stSymbol && token.textEnd > token.textBegin && token.textEnd[-1] == u'.')
+        token.kind = stAlias;
+    FSymbolQuoted = token.quoted;
+    FToken = token.kind;
+    return token.kind;
 }
 
 bool TSQLParser::TokenSymbolIs(QStringView S) const
