@@ -1,9 +1,6 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 
-#include "diagram/model/RankLayout.h"
-#include "diagram/model/RelationRouting.h"
-#include "diagram/items/RowDrag_p.h"
 #include "diagram/SchemaAccessible_p.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaFindBar.h"
@@ -12,6 +9,9 @@
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
 #include "diagram/TfrmZkLinkTo.h"
+#include "diagram/items/RowDrag_p.h"
+#include "diagram/model/RankLayout.h"
+#include "diagram/model/RelationRouting.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
@@ -22,6 +22,7 @@
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
+#include "relations/TSchemaRelation_p.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -267,7 +268,7 @@ int TSchemaDesignArea::GetRelationCount() const
 void TSchemaDesignArea::GraphicControlInserted(TGraphicControl *control)
 {
     if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
-        relation->FPlacement = ++d->FPlacements;
+        TSchemaRelationPrivate::get(relation)->FPlacement = ++d->FPlacements;
         indexRelation(relation);
     }
 }
@@ -286,9 +287,10 @@ void TSchemaDesignArea::GraphicControlRemoved(TGraphicControl *control)
 void TSchemaDesignArea::GraphicControlsReordered()
 {
     for (TSchemaRelation *relation : relations())
-        relation->FPlacement = ++d->FPlacements;
+        TSchemaRelationPrivate::get(relation)->FPlacement = ++d->FPlacements;
     const auto byPlacement = [](const TSchemaRelation *a, const TSchemaRelation *b) {
-        return a->FPlacement < b->FPlacement;
+        return TSchemaRelationPrivate::get(a)->FPlacement
+            < TSchemaRelationPrivate::get(b)->FPlacement;
     };
     for (QVector<TSchemaRelation *> &list : d->FItemRelations)
         std::sort(list.begin(), list.end(), byPlacement);
@@ -306,17 +308,19 @@ void TSchemaDesignAreaPrivate::ForgetItem(const TSchemaItem *item)
     if (found == FItemRelations.constEnd())
         return;
     for (TSchemaRelation *relation : found.value()) {
-        if (relation->FIndexedParent == item)
-            relation->FIndexedParent = nullptr;
-        if (relation->FIndexedChild == item)
-            relation->FIndexedChild = nullptr;
+        TSchemaRelationPrivate *r = TSchemaRelationPrivate::get(relation);
+        if (r->FIndexedParent == item)
+            r->FIndexedParent = nullptr;
+        if (r->FIndexedChild == item)
+            r->FIndexedChild = nullptr;
     }
     FItemRelations.remove(item);
 }
 
 void TSchemaDesignArea::unindexRelation(TSchemaRelation *relation)
 {
-    for (const TSchemaItem *key : { relation->FIndexedParent, relation->FIndexedChild }) {
+    TSchemaRelationPrivate *r = TSchemaRelationPrivate::get(relation);
+    for (const TSchemaItem *key : { r->FIndexedParent, r->FIndexedChild }) {
         if (!key)
             continue;
         auto found = d->FItemRelations.find(key);
@@ -326,26 +330,31 @@ void TSchemaDesignArea::unindexRelation(TSchemaRelation *relation)
         if (found.value().isEmpty())
             d->FItemRelations.erase(found);
     }
-    relation->FIndexedParent = relation->FIndexedChild = nullptr;
+    r->FIndexedParent = r->FIndexedChild = nullptr;
 }
 
 void TSchemaDesignArea::indexRelation(TSchemaRelation *relation)
 {
     unindexRelation(relation);
+    TSchemaRelationPrivate *r = TSchemaRelationPrivate::get(relation);
     const TSchemaItem *parent = relation->ParentItem();
     const TSchemaItem *child = relation->ChildItem();
-    relation->FIndexedParent = parent;
-    relation->FIndexedChild = child != parent ? child : nullptr;
-    for (const TSchemaItem *key : { relation->FIndexedParent, relation->FIndexedChild }) {
+    r->FIndexedParent = parent;
+    r->FIndexedChild = child != parent ? child : nullptr;
+    const quint64 placement = r->FPlacement;
+    const auto placementOf = [](const TSchemaRelation *other) {
+        return TSchemaRelationPrivate::get(other)->FPlacement;
+    };
+    for (const TSchemaItem *key : { r->FIndexedParent, r->FIndexedChild }) {
         if (!key)
             continue;
         QVector<TSchemaRelation *> &list = d->FItemRelations[key];
-        if (list.isEmpty() || list.last()->FPlacement < relation->FPlacement)
+        if (list.isEmpty() || placementOf(list.last()) < placement)
             list.append(relation);
         else
-            list.insert(std::upper_bound(list.begin(), list.end(), relation->FPlacement,
-                            [](quint64 placement, const TSchemaRelation *r) {
-                                return placement < r->FPlacement;
+            list.insert(std::upper_bound(list.begin(), list.end(), placement,
+                            [&](quint64 p, const TSchemaRelation *other) {
+                                return p < placementOf(other);
                             }),
                 relation);
     }
@@ -462,13 +471,13 @@ void TSchemaDesignArea::destroyRelation(TSchemaRelation *relation, bool deferred
 {
     // OnDeleteRelation's handler may delete the relation again (nothing more to do), destroy
     // it or its items, or clear the area: the relation is looked at again only while it exists.
-    if (relation->FDeleting)
+    if (TSchemaRelationPrivate::get(relation)->FDeleting)
         return;
-    relation->FDeleting = true;
+    TSchemaRelationPrivate::get(relation)->FDeleting = true;
     QPointer<TSchemaRelation> guard(relation);
     const auto stays = qScopeGuard([&] {
-        if (guard && guard->Parent() == this)
-            guard->FDeleting = false; // a handler raised: the relation stays
+        if (guard && guard->Parent() == this) // a handler raised: the relation stays
+            TSchemaRelationPrivate::get(guard.data())->FDeleting = false;
     });
     SchemaUndoGroup step(
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));

@@ -6,9 +6,6 @@
 #include "platform/SchemaTypes.h"
 #include "platform/TScrollBox.h"
 
-#include <QMenu>
-#include <QPointer>
-#include <QToolBar>
 #include <QVariant>
 #include <QVector>
 
@@ -19,6 +16,7 @@
 class QIODevice;
 class QMenu;
 class QPainter;
+class QToolBar;
 class QUndoCommand;
 class QUndoStack;
 

@@ -1,9 +1,10 @@
 #include "diagram/TSchemaFindBar.h"
+#include "diagram/TSchemaFindBar_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
 
@@ -18,7 +19,7 @@ namespace Diduza {
 
 TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *Area)
     : QWidget(Area)
-    , FArea(Area)
+    , d(std::make_unique<TSchemaFindBarPrivate>(Area))
 {
     setObjectName(QStringLiteral("FindBar"));
     setAutoFillBackground(true);
@@ -26,15 +27,16 @@ TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *Area)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 3, 4, 3);
     layout->setSpacing(4);
-    FEdit = new QLineEdit(this);
-    FEdit->setObjectName(QStringLiteral("edFind"));
-    FEdit->setPlaceholderText(tr("Find table or field"));
-    FEdit->setClearButtonEnabled(true);
-    FEdit->setMinimumWidth(160);
-    FEdit->installEventFilter(this);
-    FCount = new QLabel(this);
-    FCount->setObjectName(QStringLiteral("lblFindCount"));
-    FCount->setMinimumWidth(FCount->fontMetrics().horizontalAdvance(QStringLiteral("000 of 000")));
+    d->FEdit = new QLineEdit(this);
+    d->FEdit->setObjectName(QStringLiteral("edFind"));
+    d->FEdit->setPlaceholderText(tr("Find table or field"));
+    d->FEdit->setClearButtonEnabled(true);
+    d->FEdit->setMinimumWidth(160);
+    d->FEdit->installEventFilter(this);
+    d->FCount = new QLabel(this);
+    d->FCount->setObjectName(QStringLiteral("lblFindCount"));
+    d->FCount->setMinimumWidth(
+        d->FCount->fontMetrics().horizontalAdvance(QStringLiteral("000 of 000")));
     auto *previous = new QToolButton(this);
     previous->setArrowType(Qt::UpArrow);
     previous->setAutoRaise(true);
@@ -47,12 +49,12 @@ TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *Area)
     close->setText(QStringLiteral("\u00d7"));
     close->setAutoRaise(true);
     close->setToolTip(tr("Close (Escape)"));
-    layout->addWidget(FEdit, 1);
-    layout->addWidget(FCount);
+    layout->addWidget(d->FEdit, 1);
+    layout->addWidget(d->FCount);
     layout->addWidget(previous);
     layout->addWidget(next);
     layout->addWidget(close);
-    connect(FEdit, &QLineEdit::textEdited, this,
+    connect(d->FEdit, &QLineEdit::textEdited, this,
         [this](const QString &text) { Guarded([&] { Find(text); }); });
     connect(previous, &QToolButton::clicked, this, [this] { Guarded([&] { Previous(); }); });
     connect(next, &QToolButton::clicked, this, [this] { Guarded([&] { Next(); }); });
@@ -64,69 +66,86 @@ TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *Area)
 void TSchemaFindBar::place()
 {
     adjustSize();
-    const QRect view = FArea->viewport()->geometry();
+    const QRect view = d->FArea->viewport()->geometry();
     move(view.right() - width() - 4, view.top() + 4);
     raise();
+}
+
+TSchemaFindBar::~TSchemaFindBar() = default;
+
+QLineEdit *TSchemaFindBar::Edit() const
+{
+    return d->FEdit;
+}
+
+int TSchemaFindBar::MatchCount() const
+{
+    return int(d->FMatches.size());
+}
+
+int TSchemaFindBar::CurrentIndex() const
+{
+    return d->FCurrent;
 }
 
 void TSchemaFindBar::Open()
 {
     place();
     show();
-    FEdit->setFocus(Qt::ShortcutFocusReason);
-    FEdit->selectAll();
-    if (!FEdit->text().isEmpty())
-        Find(FEdit->text());
+    d->FEdit->setFocus(Qt::ShortcutFocusReason);
+    d->FEdit->selectAll();
+    if (!d->FEdit->text().isEmpty())
+        Find(d->FEdit->text());
 }
 
 void TSchemaFindBar::Close()
 {
     setRings(false);
-    FMatches.clear();
-    FCurrent = -1;
+    d->FMatches.clear();
+    d->FCurrent = -1;
     hide();
-    FArea->setFocus(Qt::OtherFocusReason);
+    d->FArea->setFocus(Qt::OtherFocusReason);
 }
 
 void TSchemaFindBar::setRings(bool on)
 {
     QVector<QPointer<TSchemaItem>> ringed;
     if (on) {
-        for (const Match &m : std::as_const(FMatches)) {
+        for (const Match &m : std::as_const(d->FMatches)) {
             if (m.Item && (ringed.isEmpty() || ringed.last() != m.Item))
                 ringed << m.Item;
         }
     }
-    for (const QPointer<TSchemaItem> &item : std::as_const(FRinged)) {
+    for (const QPointer<TSchemaItem> &item : std::as_const(d->FRinged)) {
         if (item && !ringed.contains(item))
             item->SetHighlighted(false);
     }
     for (const QPointer<TSchemaItem> &item : std::as_const(ringed))
         item->SetHighlighted(true);
-    FRinged = ringed;
+    d->FRinged = ringed;
 }
 
 void TSchemaFindBar::Find(const QString &Text)
 {
-    FMatches.clear();
-    FCurrent = -1;
+    d->FMatches.clear();
+    d->FCurrent = -1;
     if (!Text.isEmpty()) {
-        const int count = FArea->GetItemCount();
+        const int count = d->FArea->GetItemCount();
         for (int i = 0; i < count; ++i) {
-            TSchemaItem *item = FArea->GetItem(i);
+            TSchemaItem *item = d->FArea->GetItem(i);
             if (item->GetCaption().contains(Text, Qt::CaseInsensitive))
-                FMatches << Match { item, nullptr };
+                d->FMatches << Match { item, nullptr };
             const int rows = item->GetSubItemCount();
             for (int r = 0; r < rows; ++r) {
                 TSchemaSubItem *row = item->GetSubItem(r);
                 if (row && row->Caption().contains(Text, Qt::CaseInsensitive))
-                    FMatches << Match { item, row };
+                    d->FMatches << Match { item, row };
             }
         }
     }
     setRings(true);
-    if (FMatches.isEmpty()) {
-        FCount->setText(Text.isEmpty() ? QString() : tr("no match"));
+    if (d->FMatches.isEmpty()) {
+        d->FCount->setText(Text.isEmpty() ? QString() : tr("no match"));
         return;
     }
     showMatch(0);
@@ -134,29 +153,29 @@ void TSchemaFindBar::Find(const QString &Text)
 
 void TSchemaFindBar::Next()
 {
-    if (!FMatches.isEmpty())
-        showMatch((FCurrent + 1) % int(FMatches.size()));
+    if (!d->FMatches.isEmpty())
+        showMatch((d->FCurrent + 1) % int(d->FMatches.size()));
 }
 
 void TSchemaFindBar::Previous()
 {
-    if (!FMatches.isEmpty())
-        showMatch((FCurrent + int(FMatches.size()) - 1) % int(FMatches.size()));
+    if (!d->FMatches.isEmpty())
+        showMatch((d->FCurrent + int(d->FMatches.size()) - 1) % int(d->FMatches.size()));
 }
 
 TSchemaFindBar::Match TSchemaFindBar::Current() const
 {
-    return FCurrent >= 0 ? FMatches.at(FCurrent) : Match {};
+    return d->FCurrent >= 0 ? d->FMatches.at(d->FCurrent) : Match {};
 }
 
 void TSchemaFindBar::showMatch(int index)
 {
-    FCurrent = index;
-    FCount->setText(tr("%1 of %2").arg(index + 1).arg(FMatches.size()));
-    const Match &m = FMatches.at(index);
+    d->FCurrent = index;
+    d->FCount->setText(tr("%1 of %2").arg(index + 1).arg(d->FMatches.size()));
+    const Match &m = d->FMatches.at(index);
     if (!m.Item)
         return;
-    FArea->EnsureVisible(m.Item->geometry());
+    d->FArea->EnsureVisible(m.Item->geometry());
     if (!m.Row)
         return;
     const int row = m.Item->GetIndexBySubItem(m.Row);
@@ -168,9 +187,9 @@ void TSchemaFindBar::showMatch(int index)
 
 bool TSchemaFindBar::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == FArea && event->type() == QEvent::Resize && isVisible())
+    if (watched == d->FArea && event->type() == QEvent::Resize && isVisible())
         place();
-    if (watched == FEdit && event->type() == QEvent::KeyPress) {
+    if (watched == d->FEdit && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             Guarded([&] { key->modifiers() & Qt::ShiftModifier ? Previous() : Next(); });

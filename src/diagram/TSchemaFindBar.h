@@ -8,8 +8,9 @@
 #include "diduzawidgets_export.h"
 
 #include <QPointer>
-#include <QVector>
 #include <QWidget>
+
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -17,6 +18,7 @@ class QLineEdit;
 namespace Diduza {
 
 class TSchemaDesignArea;
+class TSchemaFindBarPrivate;
 class TSchemaItem;
 class TSchemaSubItem;
 
@@ -31,8 +33,9 @@ public:
 
     // The bar lies over the top-right corner of Area's viewport; it starts hidden.
     explicit TSchemaFindBar(TSchemaDesignArea *Area);
+    ~TSchemaFindBar() override;
 
-    QLineEdit *Edit() const { return FEdit; }
+    QLineEdit *Edit() const;
     // Shows the bar with its text selected and the focus in it.
     void Open();
     // Hides the bar and takes the rings away.
@@ -43,9 +46,9 @@ public:
     void Next();
     void Previous();
 
-    int MatchCount() const { return int(FMatches.size()); }
+    int MatchCount() const;
     // The current match's position among the matches; -1 without matches.
-    int CurrentIndex() const { return FCurrent; }
+    int CurrentIndex() const;
     Match Current() const;
 
 protected:
@@ -56,12 +59,7 @@ private:
     void place();
     void setRings(bool on);
 
-    TSchemaDesignArea *FArea;
-    QLineEdit *FEdit;
-    QLabel *FCount;
-    QVector<Match> FMatches;
-    QVector<QPointer<TSchemaItem>> FRinged;
-    int FCurrent = -1;
+    std::unique_ptr<TSchemaFindBarPrivate> d;
 };
 
 } // namespace Diduza

@@ -1,9 +1,10 @@
 #include "diagram/TfrmZkLinkTo.h"
+#include "diagram/TfrmZkLinkTo_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/DialogService.h"
 
@@ -24,12 +25,12 @@ TSchemaSubItem *selectedRow(TSchemaItem *item)
 
 TfrmZkLinkTo::TfrmZkLinkTo(TSchemaItem *Source, QWidget *Parent)
     : QDialog(Parent)
-    , FSource(Source)
+    , d(std::make_unique<TfrmZkLinkToPrivate>(Source))
 {
     setObjectName(QStringLiteral("frmZkLinkTo"));
     setWindowTitle(tr("Link to"));
     TSchemaSubItem *row = selectedRow(Source);
-    FPrompt = new QLabel(
+    d->FPrompt = new QLabel(
         tr("Link %1.%2 to:").arg(Source->GetCaption(), row ? row->Caption() : QString()), this);
     auto *itemsLabel = new QLabel(tr("&Table:"), this);
     auto *rowsLabel = new QLabel(tr("&Field:"), this);
@@ -41,7 +42,7 @@ TfrmZkLinkTo::TfrmZkLinkTo(TSchemaItem *Source, QWidget *Parent)
     rowsLabel->setBuddy(lbRows);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto *layout = new QGridLayout(this);
-    layout->addWidget(FPrompt, 0, 0, 1, 2);
+    layout->addWidget(d->FPrompt, 0, 0, 1, 2);
     layout->addWidget(itemsLabel, 1, 0);
     layout->addWidget(rowsLabel, 1, 1);
     layout->addWidget(lbItems, 2, 0);
@@ -79,6 +80,8 @@ void TfrmZkLinkTo::fillRows()
     }
     lbRows->setCurrentRow(0);
 }
+
+TfrmZkLinkTo::~TfrmZkLinkTo() = default;
 
 TSchemaItem *TfrmZkLinkTo::TargetItem() const
 {

@@ -8,7 +8,8 @@
 #include "diduzawidgets_export.h"
 
 #include <QDialog>
-#include <QPointer>
+
+#include <memory>
 
 class QLabel;
 class QListWidget;
@@ -16,6 +17,7 @@ class QListWidget;
 namespace Diduza {
 
 class TSchemaDesignArea;
+class TfrmZkLinkToPrivate;
 class TSchemaItem;
 class TSchemaSubItem;
 
@@ -24,6 +26,7 @@ class DIDUZAWIDGETS_EXPORT TfrmZkLinkTo : public QDialog {
 public:
     // Source is the item whose selected row is to be linked.
     TfrmZkLinkTo(TSchemaItem *Source, QWidget *Parent = nullptr);
+    ~TfrmZkLinkTo() override;
 
     QListWidget *lbItems = nullptr;
     QListWidget *lbRows = nullptr;
@@ -39,8 +42,7 @@ public:
 private:
     void fillRows();
 
-    QPointer<TSchemaItem> FSource;
-    QLabel *FPrompt = nullptr;
+    std::unique_ptr<TfrmZkLinkToPrivate> d;
 };
 
 } // namespace Diduza

@@ -1,4 +1,5 @@
 #include "platform/TPaintBox.h"
+#include "platform/TPaintBox_p.h"
 
 #include "platform/Application.h"
 
@@ -9,7 +10,30 @@ namespace Diduza {
 
 TPaintBox::TPaintBox(QWidget *parent)
     : QWidget(parent)
+    , d(std::make_unique<TPaintBoxPrivate>())
 {
+}
+
+TPaintBox::~TPaintBox() = default;
+
+TPaintEvent TPaintBox::OnPaint() const
+{
+    return d->FOnPaint;
+}
+
+void TPaintBox::SetOnPaint(TPaintEvent h)
+{
+    d->FOnPaint = std::move(h);
+}
+
+TMouseEvent TPaintBox::OnMouseUp() const
+{
+    return d->FOnMouseUp;
+}
+
+void TPaintBox::SetOnMouseUp(TMouseEvent h)
+{
+    d->FOnMouseUp = std::move(h);
 }
 
 void TPaintBox::paintEvent(QPaintEvent *)
@@ -26,7 +50,7 @@ void TPaintBox::paintEvent(QPaintEvent *)
             }
             ~Restore() { p.restore(); }
         } restore(painter);
-        if (const TPaintEvent handler = FOnPaint)
+        if (const TPaintEvent handler = d->FOnPaint)
             handler(this, painter);
     });
 }
@@ -35,7 +59,7 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     Guarded([&] {
-        if (const TMouseEvent handler = FOnMouseUp)
+        if (const TMouseEvent handler = d->FOnMouseUp)
             handler(this, event->button(), event->modifiers(), p.x(), p.y());
     });
     QWidget::mouseReleaseEvent(event);

@@ -8,8 +8,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace Diduza {
+
+class TPaintBoxPrivate;
 
 // The box is to be painted; Canvas is open on it.
 using TPaintEvent = std::function<void(QObject *Sender, QPainter &Canvas)>;
@@ -36,19 +39,19 @@ class DIDUZAWIDGETS_EXPORT TPaintBox : public QWidget {
     Q_OBJECT
 public:
     explicit TPaintBox(QWidget *parent = nullptr);
+    ~TPaintBox() override;
 
-    TPaintEvent OnPaint() const { return FOnPaint; }
-    void SetOnPaint(TPaintEvent h) { FOnPaint = std::move(h); }
-    TMouseEvent OnMouseUp() const { return FOnMouseUp; }
-    void SetOnMouseUp(TMouseEvent h) { FOnMouseUp = std::move(h); }
+    TPaintEvent OnPaint() const;
+    void SetOnPaint(TPaintEvent h);
+    TMouseEvent OnMouseUp() const;
+    void SetOnMouseUp(TMouseEvent h);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    TPaintEvent FOnPaint;
-    TMouseEvent FOnMouseUp;
+    std::unique_ptr<TPaintBoxPrivate> d;
 };
 
 } // namespace Diduza

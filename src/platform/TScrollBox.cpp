@@ -1,4 +1,5 @@
 #include "platform/TScrollBox.h"
+#include "platform/TScrollBox_p.h"
 
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
@@ -17,6 +18,7 @@ namespace Diduza {
 
 TScrollBox::TScrollBox(QWidget *parent)
     : QAbstractScrollArea(parent)
+    , d(std::make_unique<TScrollBoxPrivate>())
 {
     viewport()->installEventFilter(this);
     viewport()->setAutoFillBackground(false);
@@ -34,6 +36,36 @@ TScrollBox::~TScrollBox()
 {
     DestroyChildren();
     viewport()->removeEventFilter(this);
+}
+
+int TScrollBox::ControlCount() const
+{
+    return int(d->m_graphics.size() + d->m_windowed.size());
+}
+
+const QVector<TGraphicControl *> &TScrollBox::GraphicControls() const
+{
+    return d->m_graphics;
+}
+
+const QVector<QWidget *> &TScrollBox::WindowedControls() const
+{
+    return d->m_windowed;
+}
+
+quint64 TScrollBox::ControlListVersion() const
+{
+    return d->m_listVersion;
+}
+
+quint64 TScrollBox::ControlListShapeVersion() const
+{
+    return d->m_listShapeVersion;
+}
+
+TColor TScrollBox::Color() const
+{
+    return d->m_color;
 }
 
 QRegion UniteRects(const QVector<QRect> &rects)
@@ -92,23 +124,23 @@ bool removeFrom(
 
 QObject *TScrollBox::Controls(int index) const
 {
-    const int graphics = int(m_graphics.size());
+    const int graphics = int(d->m_graphics.size());
     if (index < 0 || index >= ControlCount())
         return nullptr;
     if (index < graphics)
-        return m_graphics[index];
-    return m_windowed[index - graphics];
+        return d->m_graphics[index];
+    return d->m_windowed[index - graphics];
 }
 
 int TScrollBox::IndexOfControl(const QObject *control) const
 {
     if (!control)
         return -1;
-    const int g = positionIn(m_graphics, m_graphicIndex, m_graphicIndexValid, control);
+    const int g = positionIn(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, control);
     if (g >= 0)
         return g;
-    const int w = positionIn(m_windowed, m_windowedIndex, m_windowedIndexValid, control);
-    return w >= 0 ? int(m_graphics.size()) + w : -1;
+    const int w = positionIn(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, control);
+    return w >= 0 ? int(d->m_graphics.size()) + w : -1;
 }
 
 void TScrollBox::RemoveWindowedControl(QWidget *child)
@@ -121,9 +153,9 @@ void TScrollBox::RemoveWindowedControl(QWidget *child)
 
 void TScrollBox::SetColor(TColor color)
 {
-    if (m_color == color)
+    if (d->m_color == color)
         return;
-    m_color = color;
+    d->m_color = color;
     viewport()->update();
 }
 
@@ -169,16 +201,16 @@ bool moveWithin(QVector<T *> &part, QHash<const QObject *, int> &index, bool &va
 
 void TScrollBox::MoveControlTo(QObject *Control, int Index)
 {
-    const int graphics = int(m_graphics.size());
-    if (moveWithin(m_graphics, m_graphicIndex, m_graphicIndexValid, Control, Index)) {
-        ++m_listVersion;
-        ++m_listShapeVersion;
+    const int graphics = int(d->m_graphics.size());
+    if (moveWithin(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, Control, Index)) {
+        ++d->m_listVersion;
+        ++d->m_listShapeVersion;
         GraphicControlsReordered();
         viewport()->update();
-    } else if (moveWithin(
-                   m_windowed, m_windowedIndex, m_windowedIndexValid, Control, Index - graphics)) {
-        ++m_listVersion;
-        ++m_listShapeVersion;
+    } else if (moveWithin(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, Control,
+                   Index - graphics)) {
+        ++d->m_listVersion;
+        ++d->m_listShapeVersion;
     }
 }
 
@@ -186,24 +218,24 @@ void TScrollBox::InsertGraphicControl(TGraphicControl *control)
 {
     if (!control || IndexOfControl(control) >= 0)
         return;
-    m_graphics.append(control);
-    if (m_graphicIndexValid)
-        m_graphicIndex.insert(control, int(m_graphics.size()) - 1);
-    ++m_listVersion;
+    d->m_graphics.append(control);
+    if (d->m_graphicIndexValid)
+        d->m_graphicIndex.insert(control, int(d->m_graphics.size()) - 1);
+    ++d->m_listVersion;
     GraphicControlInserted(control);
     GraphicControlChanged(control, true);
 }
 
 void TScrollBox::RemoveGraphicControl(TGraphicControl *control)
 {
-    if (positionIn(m_graphics, m_graphicIndex, m_graphicIndexValid, control) < 0)
+    if (positionIn(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, control) < 0)
         return;
     GraphicControlRemoved(control);
-    removeFrom(m_graphics, m_graphicIndex, m_graphicIndexValid, control);
-    ++m_listVersion;
-    ++m_listShapeVersion;
-    if (m_captured == control)
-        m_captured = nullptr;
+    removeFrom(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, control);
+    ++d->m_listVersion;
+    ++d->m_listShapeVersion;
+    if (d->m_captured == control)
+        d->m_captured = nullptr;
     for (const QRect &r : std::as_const(control->m_shown))
         viewport()->update(r);
     control->m_shown.clear();
@@ -250,8 +282,8 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
 
 TGraphicControl *TScrollBox::GraphicControlAt(const QPoint &p) const
 {
-    for (int i = int(m_graphics.size()) - 1; i >= 0; --i) {
-        TGraphicControl *g = m_graphics[i];
+    for (int i = int(d->m_graphics.size()) - 1; i >= 0; --i) {
+        TGraphicControl *g = d->m_graphics[i];
         if (g->Visible() && g->HitTest(p - g->BoundsRect().topLeft()))
             return g;
     }
@@ -283,22 +315,22 @@ template <typename F> void TScrollBox::forCells(const QRect &content, F &&f) con
 
 void TScrollBox::dropFromGrid(const QObject *child)
 {
-    const auto found = m_gridRects.constFind(child);
-    if (found == m_gridRects.constEnd())
+    const auto found = d->m_gridRects.constFind(child);
+    if (found == d->m_gridRects.constEnd())
         return;
     const QRect old = found.value();
-    m_gridRects.erase(found);
+    d->m_gridRects.erase(found);
     if (old.isNull()) {
-        m_gridHuge.removeOne(child);
+        d->m_gridHuge.removeOne(child);
         return;
     }
     forCells(old, [&](quint64 key) {
-        auto cell = m_grid.find(key);
-        if (cell == m_grid.end())
+        auto cell = d->m_grid.find(key);
+        if (cell == d->m_grid.end())
             return;
         cell.value().removeOne(child);
         if (cell.value().isEmpty())
-            m_grid.erase(cell);
+            d->m_grid.erase(cell);
     });
 }
 
@@ -308,8 +340,8 @@ void TScrollBox::placeInGrid(QWidget *child)
     const bool shown = !child->isHidden() && !child->isWindow() && !child->geometry().isEmpty();
     if (shown)
         content = child->geometry().translated(ScrollPosition());
-    const auto found = m_gridRects.constFind(child);
-    if (found != m_gridRects.constEnd()) {
+    const auto found = d->m_gridRects.constFind(child);
+    if (found != d->m_gridRects.constEnd()) {
         // Scrolling moves every child without changing where it stands in the content.
         if (shown && found.value() == content)
             return;
@@ -320,12 +352,12 @@ void TScrollBox::placeInGrid(QWidget *child)
     const qint64 cells = qint64(cellOf(content.right()) - cellOf(content.left()) + 1)
         * (cellOf(content.bottom()) - cellOf(content.top()) + 1);
     if (cells > MaxGridCells) {
-        m_gridRects.insert(child, QRect());
-        m_gridHuge.append(child);
+        d->m_gridRects.insert(child, QRect());
+        d->m_gridHuge.append(child);
         return;
     }
-    m_gridRects.insert(child, content);
-    forCells(content, [&](quint64 key) { m_grid[key].append(child); });
+    d->m_gridRects.insert(child, content);
+    forCells(content, [&](quint64 key) { d->m_grid[key].append(child); });
 }
 
 QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
@@ -342,11 +374,11 @@ QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
             return;
         found.append(w);
     };
-    for (const QObject *w : m_gridHuge)
+    for (const QObject *w : d->m_gridHuge)
         consider(w);
     forCells(rect.translated(ScrollPosition()), [&](quint64 key) {
-        const auto cell = m_grid.constFind(key);
-        if (cell != m_grid.constEnd()) {
+        const auto cell = d->m_grid.constFind(key);
+        if (cell != d->m_grid.constEnd()) {
             for (const QObject *w : cell.value())
                 consider(w);
         }
@@ -356,12 +388,12 @@ QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
 
 void TScrollBox::windowedChildAdded(QWidget *child)
 {
-    if (positionIn(m_windowed, m_windowedIndex, m_windowedIndexValid, child) >= 0)
+    if (positionIn(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, child) >= 0)
         return;
-    m_windowed.append(child);
-    if (m_windowedIndexValid)
-        m_windowedIndex.insert(child, int(m_windowed.size()) - 1);
-    ++m_listVersion;
+    d->m_windowed.append(child);
+    if (d->m_windowedIndexValid)
+        d->m_windowedIndex.insert(child, int(d->m_windowed.size()) - 1);
+    ++d->m_listVersion;
     if (!dynamic_cast<TSelfReportingChild *>(child))
         child->installEventFilter(this);
     placeInGrid(child);
@@ -370,13 +402,13 @@ void TScrollBox::windowedChildAdded(QWidget *child)
 
 void TScrollBox::windowedChildRemoved(QObject *child)
 {
-    if (!removeFrom(m_windowed, m_windowedIndex, m_windowedIndexValid, child))
+    if (!removeFrom(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, child))
         return;
     // A child that moves on to another parent is none of this box's business any more.
     child->removeEventFilter(this);
     dropFromGrid(child);
-    ++m_listVersion;
-    ++m_listShapeVersion;
+    ++d->m_listVersion;
+    ++d->m_listShapeVersion;
     scheduleRangeUpdate();
 }
 
@@ -408,7 +440,7 @@ bool placesChild(QEvent::Type type)
 void TScrollBox::windowedChildEvent(QWidget *child, QEvent::Type type)
 {
     // Scrolling moves every child and changes neither the grid nor the range.
-    if (!placesChild(type) || (type == QEvent::Move && m_scrolling))
+    if (!placesChild(type) || (type == QEvent::Move && d->m_scrolling))
         return;
     placeInGrid(child);
     scheduleRangeUpdate();
@@ -431,19 +463,19 @@ TSelfReportingChild::~TSelfReportingChild() = default;
 
 void TScrollBox::scheduleRangeUpdate()
 {
-    if (m_rangePending)
+    if (d->m_rangePending)
         return;
-    m_rangePending = true;
+    d->m_rangePending = true;
     QMetaObject::invokeMethod(
         this, [this] { UpdateScrollRange(); }, Qt::QueuedConnection);
 }
 
 void TScrollBox::UpdateScrollRange()
 {
-    m_rangePending = false;
-    if (m_updatingRange)
+    d->m_rangePending = false;
+    if (d->m_updatingRange)
         return;
-    m_updatingRange = true;
+    d->m_updatingRange = true;
     const QPoint pos = ScrollPosition();
     int right = 0;
     int bottom = 0;
@@ -451,11 +483,11 @@ void TScrollBox::UpdateScrollRange()
         right = std::max(right, r.x() + r.width() + pos.x());
         bottom = std::max(bottom, r.y() + r.height() + pos.y());
     };
-    for (const TGraphicControl *g : std::as_const(m_graphics)) {
+    for (const TGraphicControl *g : std::as_const(d->m_graphics)) {
         if (g->Visible())
             extend(g->BoundsRect());
     }
-    for (const QWidget *w : std::as_const(m_windowed)) {
+    for (const QWidget *w : std::as_const(d->m_windowed)) {
         if (!w->isHidden())
             extend(w->geometry());
     }
@@ -467,19 +499,19 @@ void TScrollBox::UpdateScrollRange()
         verticalScrollBar()->setPageStep(std::max(1, page.height()));
     horizontalScrollBar()->setRange(0, std::max(0, right - page.width()));
     verticalScrollBar()->setRange(0, std::max(0, bottom - page.height()));
-    m_updatingRange = false;
+    d->m_updatingRange = false;
 }
 
 void TScrollBox::scrollContentsBy(int dx, int dy)
 {
-    for (TGraphicControl *g : std::as_const(m_graphics))
+    for (TGraphicControl *g : std::as_const(d->m_graphics))
         g->MoveBy(dx, dy);
     QWidget *canvas = viewport();
     const bool onlyChildren = std::none_of(
-        m_windowed.begin(), m_windowed.end(), [](const QWidget *w) { return w->isWindow(); });
-    const bool wasScrolling = m_scrolling;
-    m_scrolling = true;
-    const auto done = qScopeGuard([&] { m_scrolling = wasScrolling; });
+        d->m_windowed.begin(), d->m_windowed.end(), [](const QWidget *w) { return w->isWindow(); });
+    const bool wasScrolling = d->m_scrolling;
+    d->m_scrolling = true;
+    const auto done = qScopeGuard([&] { d->m_scrolling = wasScrolling; });
     if (canvas->isVisible() && canvas->updatesEnabled() && onlyChildren) {
         // Qt moves the children and keeps what stays in view: only the strip that scrolls in
         // is painted.
@@ -487,7 +519,7 @@ void TScrollBox::scrollContentsBy(int dx, int dy)
         return;
     }
     // Copied: a move handler may add or remove children.
-    const QVector<QWidget *> windowed = m_windowed;
+    const QVector<QWidget *> windowed = d->m_windowed;
     for (QWidget *w : windowed)
         w->move(w->pos() + QPoint(dx, dy));
     canvas->update();
@@ -495,7 +527,7 @@ void TScrollBox::scrollContentsBy(int dx, int dy)
 
 void TScrollBox::PaintBackground(QPainter &painter, const QRect &rect)
 {
-    painter.fillRect(rect, ColorToQColor(m_color, palette()));
+    painter.fillRect(rect, ColorToQColor(d->m_color, palette()));
 }
 
 void TScrollBox::paintEvent(QPaintEvent *event)
@@ -504,7 +536,7 @@ void TScrollBox::paintEvent(QPaintEvent *event)
     const QRect dirty = event->rect();
     const QRegion dirtyRegion = event->region();
     PaintBackground(painter, dirty);
-    for (TGraphicControl *g : std::as_const(m_graphics)) {
+    for (TGraphicControl *g : std::as_const(d->m_graphics)) {
         const QRect bounds = g->BoundsRect();
         if (!g->Visible() || !dirtyRegion.intersects(bounds.adjusted(-1, -1, 1, 1)))
             continue;
@@ -526,7 +558,7 @@ void TScrollBox::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     if (TGraphicControl *g = GraphicControlAt(p)) {
-        m_captured = g;
+        d->m_captured = g;
         QPointer<TGraphicControl> guard(g);
         Guarded([&] { g->MousePress(event, p - g->BoundsRect().topLeft()); });
         event->accept();
@@ -542,8 +574,8 @@ void TScrollBox::ViewportMousePress(QMouseEvent *event)
 
 void TScrollBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (TGraphicControl *g = m_captured) {
-        m_captured = nullptr;
+    if (TGraphicControl *g = d->m_captured) {
+        d->m_captured = nullptr;
         const QPoint p = event->position().toPoint();
         Guarded([&] { g->MouseRelease(event, p - g->BoundsRect().topLeft()); });
         event->accept();
@@ -590,12 +622,12 @@ void TScrollBox::DestroyChildren()
         delete last;
         // A control that did not leave the list by itself is taken off here.
         if (ControlCount() == before && Controls(ControlCount() - 1) == last) {
-            if (!m_windowed.isEmpty())
-                removeFrom(m_windowed, m_windowedIndex, m_windowedIndexValid, last);
+            if (!d->m_windowed.isEmpty())
+                removeFrom(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, last);
             else
-                removeFrom(m_graphics, m_graphicIndex, m_graphicIndexValid, last);
-            ++m_listVersion;
-            ++m_listShapeVersion;
+                removeFrom(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, last);
+            ++d->m_listVersion;
+            ++d->m_listShapeVersion;
         }
     }
 }

@@ -5,97 +5,98 @@
 
 #include <QAbstractScrollArea>
 #include <QEvent>
-#include <QHash>
-#include <QPointer>
 #include <QRegion>
 #include <QVector>
+
+#include <memory>
 
 namespace Diduza {
 
 class TGraphicControl;
+class TScrollBoxPrivate;
 
-// The union of the rectangles, built pairwise.
+/// The union of the rectangles, built pairwise.
 DIDUZAWIDGETS_EXPORT QRegion UniteRects(const QVector<QRect> &rects);
 
-// A windowed child that tells its scroll box itself when it moves, resizes, shows or hides,
-// by calling TScrollBox::WindowedChildChanged from its event handler before handling the event.
-// The box then watches none of its events through an event filter, which in a box of thousands
-// of children is most of what a scroll step costs.
+/// A windowed child that tells its scroll box itself when it moves, resizes, shows or hides,
+/// by calling TScrollBox::WindowedChildChanged from its event handler before handling the event.
+/// The box then watches none of its events through an event filter, which in a box of thousands
+/// of children is most of what a scroll step costs.
 class DIDUZAWIDGETS_EXPORT TSelfReportingChild {
 public:
     virtual ~TSelfReportingChild();
 };
 
-// A scrolling pane whose children live directly on its viewport at client coordinates.
-// Scrolling moves every child (windowed and window-less) by the scroll delta, so positions are
-// always client coordinates; the scroll range follows the extent of the children.
-//
-// The control list is kept in placement order with all window-less controls first, then all
-// windowed children; a child that is destroyed leaves the list at once. The two parts are kept
-// apart, each with an index of positions (rebuilt on the next query after a control leaves from
-// the middle), so that counting, indexing and the position of a control take constant time.
+/// A scrolling pane whose children live directly on its viewport at client coordinates.
+/// Scrolling moves every child (windowed and window-less) by the scroll delta, so positions are
+/// always client coordinates; the scroll range follows the extent of the children.
+///
+/// The control list is kept in placement order with all window-less controls first, then all
+/// windowed children; a child that is destroyed leaves the list at once. The two parts are kept
+/// apart, each with an index of positions (rebuilt on the next query after a control leaves from
+/// the middle), so that counting, indexing and the position of a control take constant time.
 class DIDUZAWIDGETS_EXPORT TScrollBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit TScrollBox(QWidget *parent = nullptr);
     ~TScrollBox() override;
 
-    int ControlCount() const { return int(m_graphics.size() + m_windowed.size()); }
-    // The control at index: a QWidget (a windowed child) or a TGraphicControl.
+    int ControlCount() const;
+    /// The control at index: a QWidget (a windowed child) or a TGraphicControl.
     QObject *Controls(int index) const;
-    // The position of control in the list, or -1.
+    /// The position of control in the list, or -1.
     int IndexOfControl(const QObject *control) const;
-    // The two parts of the list, each in placement order.
-    const QVector<TGraphicControl *> &GraphicControls() const { return m_graphics; }
-    const QVector<QWidget *> &WindowedControls() const { return m_windowed; }
-    // Changes whenever a control joins or leaves the list, so that lists derived from it can
-    // tell whether they are still current.
-    quint64 ControlListVersion() const { return m_listVersion; }
-    // Changes whenever a control leaves the list or the list is reordered: while it stays the
-    // same, controls have only joined it, each at the end of its part, so that lists derived
-    // from it can be extended instead of rebuilt.
-    quint64 ControlListShapeVersion() const { return m_listShapeVersion; }
+    /// The two parts of the list, each in placement order.
+    const QVector<TGraphicControl *> &GraphicControls() const;
+    const QVector<QWidget *> &WindowedControls() const;
+    /// Changes whenever a control joins or leaves the list, so that lists derived from it can
+    /// tell whether they are still current.
+    quint64 ControlListVersion() const;
+    /// Changes whenever a control leaves the list or the list is reordered: while it stays the
+    /// same, controls have only joined it, each at the end of its part, so that lists derived
+    /// from it can be extended instead of rebuilt.
+    quint64 ControlListShapeVersion() const;
 
-    // Windowed children are placed with QWidget::setParent(box->ClientWidget()).
+    /// Windowed children are placed with QWidget::setParent(box->ClientWidget()).
     QWidget *ClientWidget() const { return viewport(); }
 
-    // Moves a control to position Index of the control list, within its own part (window-less
-    // controls first, then windowed ones); the others keep their order.
+    /// Moves a control to position Index of the control list, within its own part (window-less
+    /// controls first, then windowed ones); the others keep their order.
     void MoveControlTo(QObject *Control, int Index);
 
-    // Takes a windowed child off the box without destroying it (it becomes parentless).
+    /// Takes a windowed child off the box without destroying it (it becomes parentless).
     void RemoveWindowedControl(QWidget *child);
 
-    // What a TSelfReportingChild calls with each event it receives: a move, resize, show or
-    // hide updates where the box finds the child and its scroll range. Does nothing when child
-    // is not a windowed child of a scroll box.
+    /// What a TSelfReportingChild calls with each event it receives: a move, resize, show or
+    /// hide updates where the box finds the child and its scroll range. Does nothing when child
+    /// is not a windowed child of a scroll box.
     static void WindowedChildChanged(QWidget *child, const QEvent *event);
 
-    TColor Color() const { return m_color; }
+    TColor Color() const;
     void SetColor(TColor color);
 
-    // Recomputes the scroll ranges from the children's extent now (it is otherwise done on the
-    // next turn of the event loop after a child moves or resizes).
+    /// Recomputes the scroll ranges from the children's extent now (it is otherwise done on the
+    /// next turn of the event loop after a child moves or resizes).
     void UpdateScrollRange();
 
     QPoint ScrollPosition() const;
-    // Scrolls as little as needed to show Rect (client coordinates) with Margin pixels around;
-    // a rectangle larger than the viewport shows its top-left part.
+    /// Scrolls as little as needed to show Rect (client coordinates) with Margin pixels around;
+    /// a rectangle larger than the viewport shows its top-left part.
     void EnsureVisible(const QRect &Rect, int Margin = 10);
 
-    // For TGraphicControl.
+    /// For TGraphicControl.
     void InsertGraphicControl(TGraphicControl *control);
     void RemoveGraphicControl(TGraphicControl *control);
-    // The control's look changed: repaints where it was drawn and where it draws now (when
-    // always is false, only if those differ).
+    /// The control's look changed: repaints where it was drawn and where it draws now (when
+    /// always is false, only if those differ).
     void GraphicControlChanged(TGraphicControl *control, bool always);
 
-    // The topmost visible window-less control whose hit test accepts the client point.
+    /// The topmost visible window-less control whose hit test accepts the client point.
     TGraphicControl *GraphicControlAt(const QPoint &p) const;
 
-    // The shown windowed children that paint every pixel of theirs (WA_OpaquePaintEvent, no
-    // mask) and meet rect (client coordinates). Window-less controls are painted beneath
-    // them, so a repaint of those controls can leave out the area such children cover.
+    /// The shown windowed children that paint every pixel of theirs (WA_OpaquePaintEvent, no
+    /// mask) and meet rect (client coordinates). Window-less controls are painted beneath
+    /// them, so a repaint of those controls can leave out the area such children cover.
     QVector<QWidget *> OpaqueChildrenIn(const QRect &rect) const;
 
 protected:
@@ -106,53 +107,33 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
-    // Shows the tool tip of the window-less control under the pointer.
+    /// Shows the tool tip of the window-less control under the pointer.
     bool viewportEvent(QEvent *event) override;
 
-    // Paints the background of the viewport (the box's colour).
+    /// Paints the background of the viewport (the box's colour).
     virtual void PaintBackground(QPainter &painter, const QRect &rect);
-    // A window-less control has joined the list (at the end of its part), or is leaving it.
+    /// A window-less control has joined the list (at the end of its part), or is leaving it.
     virtual void GraphicControlInserted(TGraphicControl *control);
     virtual void GraphicControlRemoved(TGraphicControl *control);
-    // The window-less part of the list was reordered by MoveControlTo.
+    /// The window-less part of the list was reordered by MoveControlTo.
     virtual void GraphicControlsReordered();
-    // A press on bare viewport that no window-less control took.
+    /// A press on bare viewport that no window-less control took.
     virtual void ViewportMousePress(QMouseEvent *event);
-    // Destroys every child: windowed and window-less, last first.
+    /// Destroys every child: windowed and window-less, last first.
     void DestroyChildren();
 
 private:
     void windowedChildAdded(QWidget *child);
     void windowedChildRemoved(QObject *child);
-    // A windowed child moved, resized, showed or hid.
+    /// A windowed child moved, resized, showed or hid.
     void windowedChildEvent(QWidget *child, QEvent::Type type);
     void scheduleRangeUpdate();
-    // Keeps the grid of windowed children current for child.
+    /// Keeps the grid of windowed children current for child.
     void placeInGrid(QWidget *child);
     void dropFromGrid(const QObject *child);
     template <typename F> void forCells(const QRect &content, F &&f) const;
 
-    QVector<TGraphicControl *> m_graphics;
-    QVector<QWidget *> m_windowed;
-    mutable QHash<const QObject *, int> m_graphicIndex;
-    mutable QHash<const QObject *, int> m_windowedIndex;
-    mutable bool m_graphicIndexValid = true;
-    mutable bool m_windowedIndexValid = true;
-    quint64 m_listVersion = 0;
-    quint64 m_listShapeVersion = 0;
-    // Where the windowed children stand, to find the ones that cover a rectangle: a grid of
-    // square cells in content coordinates (client coordinates plus the scroll position, which
-    // scrolling leaves alone), filled from the children's move, resize, show and hide events.
-    // It may lag behind a child that changed unseen; OpaqueChildrenIn checks each candidate's
-    // real geometry, so a lag costs a larger repaint, never a wrong one.
-    QHash<quint64, QVector<const QObject *>> m_grid;
-    QHash<const QObject *, QRect> m_gridRects;
-    QVector<const QObject *> m_gridHuge; // children too large for the grid: always candidates
-    TColor m_color = clBtnFace;
-    QPointer<TGraphicControl> m_captured;
-    bool m_rangePending = false;
-    bool m_scrolling = false;
-    bool m_updatingRange = false;
+    std::unique_ptr<TScrollBoxPrivate> d;
 };
 
 } // namespace Diduza

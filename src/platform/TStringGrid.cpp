@@ -1,4 +1,5 @@
 #include "platform/TStringGrid.h"
+#include "platform/TStringGrid_p.h"
 
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
@@ -50,6 +51,7 @@ private:
 
 TStringGrid::TStringGrid(QWidget *parent)
     : QTableWidget(parent)
+    , d(std::make_unique<TStringGridPrivate>())
 {
     setItemDelegate(new GridDelegate(this));
     horizontalHeader()->hide();
@@ -74,9 +76,9 @@ TStringGrid::TStringGrid(QWidget *parent)
         [this](int logical, int oldVisual, int newVisual) {
             Guarded([&] { keepFixedColumnsInFront(logical, oldVisual, newVisual); });
         });
-    auto changed = [this] { ++FCellsVersion; };
+    auto changed = [this] { ++d->FCellsVersion; };
     QAbstractItemModel *cells = model();
-    FCellsWatch = {
+    d->FCellsWatch = {
         connect(horizontalHeader(), &QHeaderView::sectionMoved, this, changed),
         connect(cells, &QAbstractItemModel::dataChanged, this, changed),
         connect(cells, &QAbstractItemModel::rowsInserted, this, changed),
@@ -93,14 +95,99 @@ TStringGrid::TStringGrid(QWidget *parent)
     SetDefaultRowHeight(24);
     setColumnCount(5);
     SetRowCount(5);
-    setCurrentCell(FFixedRows, FFixedCols);
+    setCurrentCell(d->FFixedRows, d->FFixedCols);
 }
 
 TStringGrid::~TStringGrid()
 {
     // The table goes after this part of the object: its last signals must not reach it.
-    for (const QMetaObject::Connection &c : std::as_const(FCellsWatch))
+    for (const QMetaObject::Connection &c : std::as_const(d->FCellsWatch))
         disconnect(c);
+}
+
+int TStringGrid::RowCount() const
+{
+    return d->FRowCount;
+}
+
+int TStringGrid::FixedCols() const
+{
+    return d->FFixedCols;
+}
+
+int TStringGrid::FixedRows() const
+{
+    return d->FFixedRows;
+}
+
+int TStringGrid::DefaultColWidth() const
+{
+    return d->FDefaultColWidth;
+}
+
+int TStringGrid::DefaultRowHeight() const
+{
+    return d->FDefaultRowHeight;
+}
+
+bool TStringGrid::ColumnsMovable() const
+{
+    return d->FColumnsMovable;
+}
+
+void TStringGrid::SetColumnsMovable(bool Value)
+{
+    d->FColumnsMovable = Value;
+}
+
+bool TStringGrid::ColumnsSizable() const
+{
+    return d->FColumnsSizable;
+}
+
+void TStringGrid::SetColumnsSizable(bool Value)
+{
+    d->FColumnsSizable = Value;
+}
+
+TColor TStringGrid::FixedColor() const
+{
+    return d->FFixedColor;
+}
+
+quint64 TStringGrid::CellsVersion() const
+{
+    return d->FCellsVersion;
+}
+
+TDrawCellEvent TStringGrid::OnDrawCell() const
+{
+    return d->FOnDrawCell;
+}
+
+void TStringGrid::SetOnDrawCell(TDrawCellEvent Handler)
+{
+    d->FOnDrawCell = std::move(Handler);
+}
+
+TMovedEvent TStringGrid::OnColumnMoved() const
+{
+    return d->FOnColumnMoved;
+}
+
+void TStringGrid::SetOnColumnMoved(TMovedEvent Handler)
+{
+    d->FOnColumnMoved = std::move(Handler);
+}
+
+TSelectCellEvent TStringGrid::OnSelectCell() const
+{
+    return d->FOnSelectCell;
+}
+
+void TStringGrid::SetOnSelectCell(TSelectCellEvent Handler)
+{
+    d->FOnSelectCell = std::move(Handler);
 }
 
 int TStringGrid::logicalColumn(int ACol) const
@@ -115,7 +202,7 @@ int TStringGrid::visualColumn(int logical) const
 
 bool TStringGrid::isFixed(int ACol, int ARow) const
 {
-    return ACol < FFixedCols || ARow < FFixedRows;
+    return ACol < d->FFixedCols || ARow < d->FFixedRows;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -125,7 +212,7 @@ bool TStringGrid::isFixed(int ACol, int ARow) const
 int TStringGrid::fixedRowsHeight() const
 {
     int height = 0;
-    for (int row = 0; row < qMin(FFixedRows, rowCount()); ++row)
+    for (int row = 0; row < qMin(d->FFixedRows, rowCount()); ++row)
         height += verticalHeader()->sectionSize(row); // 0 for a hidden row
     return height;
 }
@@ -133,7 +220,7 @@ int TStringGrid::fixedRowsHeight() const
 int TStringGrid::fixedColsWidth() const
 {
     int width = 0;
-    for (int col = 0; col < qMin(FFixedCols, columnCount()); ++col)
+    for (int col = 0; col < qMin(d->FFixedCols, columnCount()); ++col)
         width += horizontalHeader()->sectionSize(logicalColumn(col));
     return width;
 }
@@ -141,10 +228,10 @@ int TStringGrid::fixedColsWidth() const
 QRect TStringGrid::cellViewportRect(int ACol, int ARow) const
 {
     const int logical = logicalColumn(ACol);
-    const int left = ACol < FFixedCols ? horizontalHeader()->sectionPosition(logical)
-                                       : columnViewportPosition(logical);
-    const int top
-        = ARow < FFixedRows ? verticalHeader()->sectionPosition(ARow) : rowViewportPosition(ARow);
+    const int left = ACol < d->FFixedCols ? horizontalHeader()->sectionPosition(logical)
+                                          : columnViewportPosition(logical);
+    const int top = ARow < d->FFixedRows ? verticalHeader()->sectionPosition(ARow)
+                                         : rowViewportPosition(ARow);
     const int line = showGrid() ? 1 : 0;
     return QRect(left, top, columnWidth(logical) - line, rowHeight(ARow) - line);
 }
@@ -153,7 +240,7 @@ int TStringGrid::rowAtPoint(int y) const
 {
     if (y >= fixedRowsHeight())
         return rowAt(y); // a scrolled fixed row lies wholly above the band's end
-    for (int row = 0; row < qMin(FFixedRows, rowCount()); ++row) {
+    for (int row = 0; row < qMin(d->FFixedRows, rowCount()); ++row) {
         const int top = verticalHeader()->sectionPosition(row);
         if (y >= top && y < top + verticalHeader()->sectionSize(row))
             return row;
@@ -167,7 +254,7 @@ int TStringGrid::colAtPoint(int x) const
         const int logical = columnAt(x);
         return logical < 0 ? -1 : visualColumn(logical);
     }
-    for (int col = 0; col < qMin(FFixedCols, columnCount()); ++col) {
+    for (int col = 0; col < qMin(d->FFixedCols, columnCount()); ++col) {
         const int logical = logicalColumn(col);
         const int left = horizontalHeader()->sectionPosition(logical);
         if (x >= left && x < left + horizontalHeader()->sectionSize(logical))
@@ -229,12 +316,12 @@ void TStringGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
         return;
     const int logical = index.column();
     const int row = index.row();
-    if (visualColumn(logical) >= FFixedCols) {
+    if (visualColumn(logical) >= d->FFixedCols) {
         scrollSpanIntoView(horizontalScrollBar(), horizontalHeader()->sectionPosition(logical),
             columnWidth(logical), fixedColsWidth(), viewport()->width(),
             hint == PositionAtCenter ? PositionAtCenter : EnsureVisible);
     }
-    if (row >= FFixedRows) {
+    if (row >= d->FFixedRows) {
         scrollSpanIntoView(verticalScrollBar(), verticalHeader()->sectionPosition(row),
             rowHeight(row), fixedRowsHeight(), viewport()->height(), hint);
     }
@@ -244,7 +331,7 @@ void TStringGrid::scrollContentsBy(int dx, int dy)
 {
     QTableWidget::scrollContentsBy(dx, dy);
     // The scroll moved the fixed cells' pixels along with the rest: paint them afresh.
-    if (FFixedRows > 0 || FFixedCols > 0)
+    if (d->FFixedRows > 0 || d->FFixedCols > 0)
         viewport()->update();
 }
 
@@ -269,25 +356,25 @@ void TStringGrid::SetRowCount(int Value)
         setRowCount(Value);
     for (int row = 0; row < rowCount(); ++row)
         setRowHidden(row, row >= Value);
-    FRowCount = Value;
+    d->FRowCount = Value;
 }
 
 void TStringGrid::SetFixedCols(int Value)
 {
-    FFixedCols = qMax(0, Value);
+    d->FFixedCols = qMax(0, Value);
     viewport()->update();
 }
 
 void TStringGrid::SetFixedRows(int Value)
 {
-    FFixedRows = qMax(0, Value);
+    d->FFixedRows = qMax(0, Value);
     viewport()->update();
 }
 
 void TStringGrid::SetDefaultColWidth(int Value)
 {
-    FDefaultColWidth = qMax(0, Value);
-    const int size = FDefaultColWidth + (showGrid() ? 1 : 0);
+    d->FDefaultColWidth = qMax(0, Value);
+    const int size = d->FDefaultColWidth + (showGrid() ? 1 : 0);
     horizontalHeader()->setDefaultSectionSize(size);
     for (int logical = 0; logical < columnCount(); ++logical)
         setColumnWidth(logical, size);
@@ -295,8 +382,8 @@ void TStringGrid::SetDefaultColWidth(int Value)
 
 void TStringGrid::SetDefaultRowHeight(int Value)
 {
-    FDefaultRowHeight = qMax(0, Value);
-    const int size = FDefaultRowHeight + (showGrid() ? 1 : 0);
+    d->FDefaultRowHeight = qMax(0, Value);
+    const int size = d->FDefaultRowHeight + (showGrid() ? 1 : 0);
     verticalHeader()->setDefaultSectionSize(size);
     for (int row = 0; row < rowCount(); ++row)
         setRowHeight(row, size);
@@ -318,7 +405,7 @@ void TStringGrid::SetColWidths(int ACol, int Value)
 
 void TStringGrid::SetFixedColor(TColor Value)
 {
-    FFixedColor = Value;
+    d->FFixedColor = Value;
     viewport()->update();
 }
 
@@ -363,8 +450,8 @@ void TStringGrid::DeleteColumn(int ACol)
 void TStringGrid::MoveColumn(int FromIndex, int ToIndex)
 {
     const int count = columnCount();
-    if (FromIndex < FFixedCols || ToIndex < FFixedCols || FromIndex >= count || ToIndex >= count
-        || FromIndex == ToIndex)
+    if (FromIndex < d->FFixedCols || ToIndex < d->FFixedCols || FromIndex >= count
+        || ToIndex >= count || FromIndex == ToIndex)
         return;
     horizontalHeader()->moveSection(FromIndex, ToIndex);
     viewport()->update();
@@ -372,12 +459,12 @@ void TStringGrid::MoveColumn(int FromIndex, int ToIndex)
 
 void TStringGrid::keepFixedColumnsInFront(int, int oldVisual, int newVisual)
 {
-    if (FFixingOrder || (oldVisual >= FFixedCols && newVisual >= FFixedCols))
+    if (d->FFixingOrder || (oldVisual >= d->FFixedCols && newVisual >= d->FFixedCols))
         return;
     // A fixed column was moved, or a column was moved in front of the fixed ones: undo it.
-    FFixingOrder = true;
+    d->FFixingOrder = true;
     horizontalHeader()->moveSection(newVisual, oldVisual);
-    FFixingOrder = false;
+    d->FFixingOrder = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -417,8 +504,8 @@ int TStringGrid::Row() const
 bool TStringGrid::askSelect(int ACol, int ARow)
 {
     bool canSelect = true;
-    if (FOnSelectCell) {
-        const TSelectCellEvent handler = FOnSelectCell; // a handler may replace itself
+    if (d->FOnSelectCell) {
+        const TSelectCellEvent handler = d->FOnSelectCell; // a handler may replace itself
         handler(this, ACol, ARow, canSelect);
     }
     return canSelect;
@@ -426,7 +513,8 @@ bool TStringGrid::askSelect(int ACol, int ARow)
 
 bool TStringGrid::SetCurrentCell(int ACol, int ARow)
 {
-    if (ACol < 0 || ACol >= columnCount() || ARow < 0 || ARow >= FRowCount || isFixed(ACol, ARow))
+    if (ACol < 0 || ACol >= columnCount() || ARow < 0 || ARow >= d->FRowCount
+        || isFixed(ACol, ARow))
         return false;
     if (!askSelect(ACol, ARow))
         return false;
@@ -446,9 +534,9 @@ QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
     int col = visualColumn(next.column());
     int row = next.row();
     if (isFixed(col, row)) {
-        col = qMax(col, FFixedCols);
-        row = qMax(row, FFixedRows);
-        if (col >= columnCount() || row >= FRowCount)
+        col = qMax(col, d->FFixedCols);
+        row = qMax(row, d->FFixedRows);
+        if (col >= columnCount() || row >= d->FRowCount)
             return current;
         next = model()->index(row, logicalColumn(col));
     }
@@ -468,7 +556,7 @@ int TStringGrid::sizingColumnAt(int x) const
             continue;
         const QRect cell = cellViewportRect(col, 0);
         const int lastPixel = cell.left() + columnWidth(logical) - 1;
-        if (col >= FFixedCols && lastPixel < fixedWidth)
+        if (col >= d->FFixedCols && lastPixel < fixedWidth)
             continue; // under the fixed columns
         if (qAbs(x - lastPixel) <= 2)
             return col;
@@ -478,24 +566,24 @@ int TStringGrid::sizingColumnAt(int x) const
 
 void TStringGrid::mousePressEvent(QMouseEvent *event)
 {
-    FMouseMode = MouseNone;
-    FDragStarted = false;
+    d->FMouseMode = TStringGridPrivate::MouseNone;
+    d->FDragStarted = false;
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint p = event->position().toPoint();
     const int row = rowAtPoint(p.y());
-    if (row >= 0 && row < FFixedRows) {
+    if (row >= 0 && row < d->FFixedRows) {
         // A press in a fixed row: sizing at a column border, otherwise moving the column.
-        const int sizing = FColumnsSizable ? sizingColumnAt(p.x()) : -1;
+        const int sizing = d->FColumnsSizable ? sizingColumnAt(p.x()) : -1;
         const int col = colAtPoint(p.x());
         if (sizing >= 0) {
-            FMouseMode = MouseSizing;
-            FMouseColumn = sizing;
-        } else if (FColumnsMovable && col >= FFixedCols) {
-            FMouseMode = MouseMoving;
-            FMouseColumn = col;
+            d->FMouseMode = TStringGridPrivate::MouseSizing;
+            d->FMouseColumn = sizing;
+        } else if (d->FColumnsMovable && col >= d->FFixedCols) {
+            d->FMouseMode = TStringGridPrivate::MouseMoving;
+            d->FMouseColumn = col;
         }
-        FPressPos = p;
+        d->FPressPos = p;
         return;
     }
     const QModelIndex index = indexAt(p);
@@ -516,26 +604,26 @@ void TStringGrid::mousePressEvent(QMouseEvent *event)
 void TStringGrid::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    switch (FMouseMode) {
-    case MouseSizing: {
-        const int left = cellViewportRect(FMouseColumn, 0).left();
-        setColumnWidth(logicalColumn(FMouseColumn), qMax(1, p.x() - left + 1));
+    switch (d->FMouseMode) {
+    case TStringGridPrivate::MouseSizing: {
+        const int left = cellViewportRect(d->FMouseColumn, 0).left();
+        setColumnWidth(logicalColumn(d->FMouseColumn), qMax(1, p.x() - left + 1));
         return;
     }
-    case MouseMoving:
-        if (!FDragStarted
-            && (p - FPressPos).manhattanLength() >= QApplication::startDragDistance()) {
-            FDragStarted = true;
+    case TStringGridPrivate::MouseMoving:
+        if (!d->FDragStarted
+            && (p - d->FPressPos).manhattanLength() >= QApplication::startDragDistance()) {
+            d->FDragStarted = true;
             viewport()->setCursor(Qt::SizeHorCursor);
         }
         return;
-    case MouseNone:
+    case TStringGridPrivate::MouseNone:
         break;
     }
     if (event->buttons() == Qt::NoButton) {
         const int row = rowAtPoint(p.y());
         const bool border
-            = FColumnsSizable && row >= 0 && row < FFixedRows && sizingColumnAt(p.x()) >= 0;
+            = d->FColumnsSizable && row >= 0 && row < d->FFixedRows && sizingColumnAt(p.x()) >= 0;
         if (border)
             viewport()->setCursor(Qt::SplitHCursor);
         else
@@ -547,24 +635,24 @@ void TStringGrid::mouseMoveEvent(QMouseEvent *event)
 
 void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
 {
-    const MouseMode mode = FMouseMode;
-    FMouseMode = MouseNone;
-    if (mode == MouseNone) {
+    const TStringGridPrivate::MouseMode mode = d->FMouseMode;
+    d->FMouseMode = TStringGridPrivate::MouseNone;
+    if (mode == TStringGridPrivate::MouseNone) {
         QTableWidget::mouseReleaseEvent(event);
         return;
     }
     viewport()->unsetCursor();
-    if (mode != MouseMoving || !FDragStarted)
+    if (mode != TStringGridPrivate::MouseMoving || !d->FDragStarted)
         return;
     const QPoint p = event->position().toPoint();
     int target = colAtPoint(p.x());
     if (target < 0)
-        target = p.x() < 0 ? FFixedCols : columnCount() - 1;
-    const int from = FMouseColumn;
-    const int to = qMax(target, FFixedCols);
+        target = p.x() < 0 ? d->FFixedCols : columnCount() - 1;
+    const int from = d->FMouseColumn;
+    const int to = qMax(target, d->FFixedCols);
     MoveColumn(from, to);
-    if (from != to && FOnColumnMoved) {
-        const TMovedEvent handler = FOnColumnMoved;
+    if (from != to && d->FOnColumnMoved) {
+        const TMovedEvent handler = d->FOnColumnMoved;
         Guarded([&] { handler(this, from, to); });
     }
 }
@@ -575,7 +663,7 @@ void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
 void TStringGrid::paintEvent(QPaintEvent *event)
 {
     QTableWidget::paintEvent(event);
-    if (FFixedRows <= 0 && FFixedCols <= 0)
+    if (d->FFixedRows <= 0 && d->FFixedCols <= 0)
         return;
     QPainter painter(viewport());
     QStyleOptionViewItem option;
@@ -584,8 +672,8 @@ void TStringGrid::paintEvent(QPaintEvent *event)
         static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
     const QPen gridPen(gridColor, 0, gridStyle());
     const QRect dirty = event->rect();
-    const int rows = qMin(FFixedRows, rowCount());
-    const int cols = qMin(FFixedCols, columnCount());
+    const int rows = qMin(d->FFixedRows, rowCount());
+    const int cols = qMin(d->FFixedCols, columnCount());
     auto paintIfDirty = [&](int col, int row) {
         if (!isRowHidden(row) && !isColumnHidden(logicalColumn(col))
             && cellViewportRect(col, row).adjusted(0, 0, 1, 1).intersects(dirty))
@@ -597,7 +685,7 @@ void TStringGrid::paintEvent(QPaintEvent *event)
     // Columns and rows scrolled off before the dirty part are not visited either (one before it
     // is, for the grid line it shares).
     const int firstCol = std::max(cols, horizontalHeader()->visualIndexAt(dirty.left()) - 1);
-    const int firstRow = std::max(FFixedRows, rowAt(dirty.top()) - 1);
+    const int firstRow = std::max(d->FFixedRows, rowAt(dirty.top()) - 1);
     for (int row = 0; row < rows; ++row) {
         for (int col = firstCol;
              col < columnCount() && columnViewportPosition(logicalColumn(col)) <= dirty.right();
@@ -637,7 +725,7 @@ void TStringGrid::PaintCell(
     const bool highlighted = !fixed && State.testFlag(gdSelected) && !State.testFlag(gdFocused);
     QColor background, text;
     if (fixed) {
-        background = ColorToQColor(FFixedColor, pal);
+        background = ColorToQColor(d->FFixedColor, pal);
         text = pal.color(QPalette::ButtonText);
     } else if (highlighted) {
         background = pal.color(QPalette::Highlight);
@@ -655,8 +743,8 @@ void TStringGrid::PaintCell(
         Painter.setBrush(background);
         Painter.setPen(text);
         Painter.fillRect(Rect, background);
-        if (FOnDrawCell) {
-            const TDrawCellEvent handler = FOnDrawCell;
+        if (d->FOnDrawCell) {
+            const TDrawCellEvent handler = d->FOnDrawCell;
             handler(this, ACol, ARow, Rect, State, Painter);
         } else {
             Painter.drawText(Rect.adjusted(2, 2, 0, 0),

@@ -7,10 +7,13 @@
 #include <QTableWidget>
 
 #include <functional>
+#include <memory>
 
 class QPainter;
 
 namespace Diduza {
+
+class TStringGridPrivate;
 
 enum TGridDrawStateFlag {
     gdSelected = 0x1, // the cell is selected
@@ -51,36 +54,36 @@ public:
     int ColCount() const { return columnCount(); }
     // Adds empty columns at the right end, or deletes columns from the right end.
     void SetColCount(int Value);
-    int RowCount() const { return FRowCount; }
+    int RowCount() const;
     void SetRowCount(int Value);
-    int FixedCols() const { return FFixedCols; }
+    int FixedCols() const;
     void SetFixedCols(int Value);
-    int FixedRows() const { return FFixedRows; }
+    int FixedRows() const;
     void SetFixedRows(int Value);
 
-    int DefaultColWidth() const { return FDefaultColWidth; }
+    int DefaultColWidth() const;
     // Also sets the width of every column.
     void SetDefaultColWidth(int Value);
-    int DefaultRowHeight() const { return FDefaultRowHeight; }
+    int DefaultRowHeight() const;
     // Also sets the height of every row.
     void SetDefaultRowHeight(int Value);
     int ColWidths(int ACol) const;
     void SetColWidths(int ACol, int Value);
 
     // The user may drag columns to other positions, and resize them, by their fixed-row cells.
-    bool ColumnsMovable() const { return FColumnsMovable; }
-    void SetColumnsMovable(bool Value) { FColumnsMovable = Value; }
-    bool ColumnsSizable() const { return FColumnsSizable; }
-    void SetColumnsSizable(bool Value) { FColumnsSizable = Value; }
+    bool ColumnsMovable() const;
+    void SetColumnsMovable(bool Value);
+    bool ColumnsSizable() const;
+    void SetColumnsSizable(bool Value);
 
-    TColor FixedColor() const { return FFixedColor; }
+    TColor FixedColor() const;
     void SetFixedColor(TColor Value);
 
     // The text of a cell; empty outside the grid. Hidden rows keep and give their texts.
     QString Cells(int ACol, int ARow) const;
     // Changes whenever a cell's content changes or rows or columns are added, removed or
     // moved, by any means; what is derived from the cells is current while it stays the same.
-    quint64 CellsVersion() const { return FCellsVersion; }
+    quint64 CellsVersion() const;
     // Writes a cell; a cell outside the columns or the stored rows is ignored.
     void SetCells(int ACol, int ARow, const QString &Value);
     // Empties every cell of a column, hidden rows included.
@@ -103,12 +106,12 @@ public:
     // Makes a cell current and selected, after asking OnSelectCell; a fixed cell is refused.
     bool SetCurrentCell(int ACol, int ARow);
 
-    TDrawCellEvent OnDrawCell() const { return FOnDrawCell; }
-    void SetOnDrawCell(TDrawCellEvent Handler) { FOnDrawCell = std::move(Handler); }
-    TMovedEvent OnColumnMoved() const { return FOnColumnMoved; }
-    void SetOnColumnMoved(TMovedEvent Handler) { FOnColumnMoved = std::move(Handler); }
-    TSelectCellEvent OnSelectCell() const { return FOnSelectCell; }
-    void SetOnSelectCell(TSelectCellEvent Handler) { FOnSelectCell = std::move(Handler); }
+    TDrawCellEvent OnDrawCell() const;
+    void SetOnDrawCell(TDrawCellEvent Handler);
+    TMovedEvent OnColumnMoved() const;
+    void SetOnColumnMoved(TMovedEvent Handler);
+    TSelectCellEvent OnSelectCell() const;
+    void SetOnSelectCell(TSelectCellEvent Handler);
 
     // Paints one cell (the item delegate calls it).
     void PaintCell(QPainter &Painter, const QRect &Rect, int ACol, int ARow, TGridDrawState State);
@@ -145,26 +148,7 @@ private:
     int sizingColumnAt(int x) const;
     void keepFixedColumnsInFront(int logical, int oldVisual, int newVisual);
 
-    int FRowCount = 0;
-    int FFixedCols = 1;
-    int FFixedRows = 1;
-    int FDefaultColWidth = 64;
-    int FDefaultRowHeight = 24;
-    bool FColumnsMovable = false;
-    bool FColumnsSizable = false;
-    TColor FFixedColor = clBtnFace;
-    TDrawCellEvent FOnDrawCell;
-    TSelectCellEvent FOnSelectCell;
-    TMovedEvent FOnColumnMoved;
-
-    enum MouseMode { MouseNone, MouseMoving, MouseSizing };
-    MouseMode FMouseMode = MouseNone;
-    int FMouseColumn = -1;
-    QPoint FPressPos;
-    bool FDragStarted = false;
-    bool FFixingOrder = false;
-    quint64 FCellsVersion = 0;
-    QList<QMetaObject::Connection> FCellsWatch;
+    std::unique_ptr<TStringGridPrivate> d;
 };
 
 } // namespace Diduza

@@ -1,4 +1,5 @@
 #include "registration/ComponentHolders.h"
+#include "registration/ComponentHolders_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "engines/TSchemaBDEDataEngine.h"
@@ -16,8 +17,7 @@ namespace Diduza {
 
 TComponentHolder::TComponentHolder(QObject *Component, const QString &GlyphName, QWidget *Parent)
     : QWidget(Parent)
-    , FComponent(Component)
-    , FGlyphName(GlyphName)
+    , d(std::make_unique<TComponentHolderPrivate>(Component, GlyphName))
 {
     Component->setParent(this);
     connect(this, &QObject::objectNameChanged, Component,
@@ -28,9 +28,24 @@ TComponentHolder::TComponentHolder(QObject *Component, const QString &GlyphName,
 
 TComponentHolder::~TComponentHolder() = default;
 
+QObject *TComponentHolder::Component() const
+{
+    return d->FComponent;
+}
+
+QString TComponentHolder::GlyphName() const
+{
+    return d->FGlyphName;
+}
+
+bool TComponentHolder::DesignTime() const
+{
+    return d->FDesignTime;
+}
+
 void TComponentHolder::SetDesignTime(bool Value)
 {
-    FDesignTime = Value;
+    d->FDesignTime = Value;
     if (Value) {
         setFixedSize(DesignTimeSide, DesignTimeSide);
         // A holder without a parent would become a window of its own.
@@ -45,7 +60,7 @@ void TComponentHolder::SetDesignTime(bool Value)
 
 QSize TComponentHolder::sizeHint() const
 {
-    return FDesignTime ? QSize(DesignTimeSide, DesignTimeSide) : QSize(0, 0);
+    return d->FDesignTime ? QSize(DesignTimeSide, DesignTimeSide) : QSize(0, 0);
 }
 
 QSize TComponentHolder::minimumSizeHint() const
@@ -55,21 +70,21 @@ QSize TComponentHolder::minimumSizeHint() const
 
 void TComponentHolder::paintEvent(QPaintEvent *)
 {
-    if (!FDesignTime)
+    if (!d->FDesignTime)
         return;
     QPainter painter(this);
     QStyleOptionButton panel;
     panel.initFrom(this);
     panel.state |= QStyle::State_Raised;
     style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &panel, &painter, this);
-    const QPixmap glyph = PaletteGlyph(FGlyphName).pixmap(24, 24);
+    const QPixmap glyph = PaletteGlyph(d->FGlyphName).pixmap(24, 24);
     painter.drawPixmap((width() - 24) / 2, (height() - 24) / 2, glyph);
 }
 
 bool TComponentHolder::event(QEvent *event)
 {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::ParentChange && FDesignTime && parentWidget() && isHidden())
+    if (event->type() == QEvent::ParentChange && d->FDesignTime && parentWidget() && isHidden())
         setVisible(true);
     return handled;
 }
@@ -78,79 +93,85 @@ bool TComponentHolder::event(QEvent *event)
 
 TSQLBuilderDialogHolder::TSQLBuilderDialogHolder(QWidget *Parent)
     : TComponentHolder(new TSQLBuilderDialog, QStringLiteral("TSQLBUILDERDIALOG"), Parent)
-    , FDialog(static_cast<TSQLBuilderDialog *>(Component()))
+    , d(std::make_unique<TSQLBuilderDialogHolderPrivate>(
+          static_cast<TSQLBuilderDialog *>(Component())))
 {
 }
 
 TSQLBuilderDialogHolder::~TSQLBuilderDialogHolder() = default;
 
+QString TSQLBuilderDialogHolder::DataEngine() const
+{
+    return d->FDataEngineName;
+}
+
 TSQLBuilderDialog *TSQLBuilderDialogHolder::Dialog() const
 {
     // Looked up when used: uic may create the dialog's holder before the engine's.
-    if (!FDataEngineName.isEmpty() && !FDialog->GetDataEngine()) {
-        const auto engines = window()->findChildren<TSchemaDataEngine *>(FDataEngineName);
+    if (!d->FDataEngineName.isEmpty() && !d->FDialog->GetDataEngine()) {
+        const auto engines = window()->findChildren<TSchemaDataEngine *>(d->FDataEngineName);
         if (!engines.isEmpty())
-            FDialog->SetDataEngine(engines.first());
+            d->FDialog->SetDataEngine(engines.first());
     }
-    return FDialog;
+    return d->FDialog;
 }
 
 QString TSQLBuilderDialogHolder::Caption() const
 {
-    return FDialog->Caption();
+    return d->FDialog->Caption();
 }
 
 void TSQLBuilderDialogHolder::setCaption(const QString &Value)
 {
-    FDialog->SetCaption(Value);
+    d->FDialog->SetCaption(Value);
 }
 
 QString TSQLBuilderDialogHolder::SQL() const
 {
-    return FDialog->SQL();
+    return d->FDialog->SQL();
 }
 
 void TSQLBuilderDialogHolder::setSQL(const QString &Value)
 {
-    FDialog->SetSQL(Value);
+    d->FDialog->SetSQL(Value);
 }
 
 bool TSQLBuilderDialogHolder::FullImport() const
 {
-    return FDialog->FullImport();
+    return d->FDialog->FullImport();
 }
 
 void TSQLBuilderDialogHolder::setFullImport(bool Value)
 {
-    FDialog->SetFullImport(Value);
+    d->FDialog->SetFullImport(Value);
 }
 
 bool TSQLBuilderDialogHolder::JoinByKeys() const
 {
-    return FDialog->JoinByKeys();
+    return d->FDialog->JoinByKeys();
 }
 
 void TSQLBuilderDialogHolder::setJoinByKeys(bool Value)
 {
-    FDialog->SetJoinByKeys(Value);
+    d->FDialog->SetJoinByKeys(Value);
 }
 
 bool TSQLBuilderDialogHolder::ShowKeys() const
 {
-    return FDialog->ShowKeys();
+    return d->FDialog->ShowKeys();
 }
 
 void TSQLBuilderDialogHolder::setShowKeys(bool Value)
 {
-    FDialog->SetShowKeys(Value);
+    d->FDialog->SetShowKeys(Value);
 }
 
 void TSQLBuilderDialogHolder::setDataEngine(const QString &Value)
 {
-    if (Value == FDataEngineName)
+    if (Value == d->FDataEngineName)
         return;
-    FDataEngineName = Value;
-    FDialog->SetDataEngine(nullptr);
+    d->FDataEngineName = Value;
+    d->FDialog->SetDataEngine(nullptr);
 }
 
 bool TSQLBuilderDialogHolder::Execute()
@@ -163,20 +184,25 @@ bool TSQLBuilderDialogHolder::Execute()
 TSchemaDataEngineHolder::TSchemaDataEngineHolder(
     TSchemaDataEngine *Engine, const QString &GlyphName, QWidget *Parent)
     : TComponentHolder(Engine, GlyphName, Parent)
-    , FEngine(Engine)
+    , d(std::make_unique<TSchemaDataEngineHolderPrivate>(Engine))
 {
 }
 
 TSchemaDataEngineHolder::~TSchemaDataEngineHolder() = default;
 
+TSchemaDataEngine *TSchemaDataEngineHolder::Engine() const
+{
+    return d->FEngine;
+}
+
 TSQLSubType TSchemaDataEngineHolder::SQLSubType() const
 {
-    return FEngine->SQLSubType();
+    return d->FEngine->SQLSubType();
 }
 
 void TSchemaDataEngineHolder::setSQLSubType(TSQLSubType Value)
 {
-    FEngine->SetSQLSubType(Value);
+    d->FEngine->SetSQLSubType(Value);
 }
 
 TSchemaCustomDataEngineHolder::TSchemaCustomDataEngineHolder(QWidget *Parent)

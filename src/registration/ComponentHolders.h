@@ -21,8 +21,9 @@
 #include "diduzawidgets_export.h"
 #include "platform/SchemaTypes.h"
 
-#include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 struct QMetaObject;
 
@@ -32,6 +33,9 @@ class TSQLBuilderDialog;
 class TSchemaDataEngine;
 class TSchemaCustomDataEngine;
 class TSchemaBDEDataEngine;
+class TComponentHolderPrivate;
+class TSQLBuilderDialogHolderPrivate;
+class TSchemaDataEngineHolderPrivate;
 
 /// Base of the holder widgets: owns one non-visual component and stands for it on a form.
 class DIDUZAWIDGETS_EXPORT TComponentHolder : public QWidget {
@@ -44,12 +48,12 @@ public:
     ~TComponentHolder() override;
 
     /// The component this holder owns; its objectName follows the holder's.
-    QObject *Component() const { return FComponent; }
+    QObject *Component() const;
     /// The name of the component's palette glyph ("TSQLBUILDERDIALOG", ...).
-    QString GlyphName() const { return FGlyphName; }
+    QString GlyphName() const;
 
     /// True while the holder is shown as a glyph for a form designer.
-    bool DesignTime() const { return FDesignTime; }
+    bool DesignTime() const;
     /// Shows the holder as a 28 x 28 glyph (true) or hides it with no size (false, the default).
     void SetDesignTime(bool Value);
 
@@ -67,9 +71,7 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    QPointer<QObject> FComponent;
-    QString FGlyphName;
-    bool FDesignTime = false;
+    std::unique_ptr<TComponentHolderPrivate> d;
 };
 
 /// Holds a TSQLBuilderDialog on a form.
@@ -112,7 +114,7 @@ public:
     void setShowKeys(bool Value);
     /// The objectName of the data engine (or of its holder) in the same window; a form names
     /// its engine this way, since a .ui file cannot hold a pointer.
-    QString DataEngine() const { return FDataEngineName; }
+    QString DataEngine() const;
     /// Sets the name of the data engine; the engine is looked up when the dialog is used.
     void setDataEngine(const QString &Value);
 
@@ -121,8 +123,7 @@ public slots:
     bool Execute();
 
 private:
-    TSQLBuilderDialog *FDialog;
-    QString FDataEngineName;
+    std::unique_ptr<TSQLBuilderDialogHolderPrivate> d;
 };
 
 /// Base of the data-engine holders: the engine's dialect.
@@ -134,7 +135,7 @@ public:
     ~TSchemaDataEngineHolder() override;
 
     /// The engine.
-    TSchemaDataEngine *Engine() const { return FEngine; }
+    TSchemaDataEngine *Engine() const;
     /// The engine's SQLSubType.
     TSQLSubType SQLSubType() const;
     /// Sets the engine's SQLSubType.
@@ -145,7 +146,7 @@ protected:
     TSchemaDataEngineHolder(TSchemaDataEngine *Engine, const QString &GlyphName, QWidget *Parent);
 
 private:
-    TSchemaDataEngine *FEngine;
+    std::unique_ptr<TSchemaDataEngineHolderPrivate> d;
 };
 
 /// Holds a TSchemaCustomDataEngine on a form.

@@ -1,9 +1,10 @@
 #include "relations/TSchemaRelation.h"
+#include "relations/TSchemaRelation_p.h"
 
-#include "diagram/model/RelationRouting.h"
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/model/RelationRouting.h"
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
@@ -27,6 +28,7 @@ namespace Diduza {
 
 TSchemaRelation::TSchemaRelation(QObject *AOwner)
     : TGraphicControl(AOwner)
+    , d(std::make_unique<TSchemaRelationPrivate>())
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(AOwner);
     const TZkSActions actions = area ? area->Actions() : TZkSActions::All();
@@ -62,46 +64,46 @@ TSchemaRelation::TSchemaRelation(QObject *AOwner)
                 a->ChangeBackground(color);
         });
     });
-    FEntries = { name, options, remove, color };
+    d->FEntries = { name, options, remove, color };
 }
 
 QMenu *TSchemaRelation::PopMenu() const
 {
-    if (!FPopMenu) {
-        FPopMenu = std::make_unique<QMenu>();
-        FPopMenu->setObjectName(QStringLiteral("mnu"));
-        FPopMenu->addAction(FEntries[0]);
-        FPopMenu->addSeparator();
-        FPopMenu->addAction(FEntries[1]);
-        FPopMenu->addAction(FEntries[2]);
-        FPopMenu->addSeparator();
-        FPopMenu->addAction(FEntries[3]);
+    if (!d->FPopMenu) {
+        d->FPopMenu = std::make_unique<QMenu>();
+        d->FPopMenu->setObjectName(QStringLiteral("mnu"));
+        d->FPopMenu->addAction(d->FEntries[0]);
+        d->FPopMenu->addSeparator();
+        d->FPopMenu->addAction(d->FEntries[1]);
+        d->FPopMenu->addAction(d->FEntries[2]);
+        d->FPopMenu->addSeparator();
+        d->FPopMenu->addAction(d->FEntries[3]);
         // The press that opened the menu never sees its release (the menu takes the mouse):
         // the pressed look ends with the menu.
         auto *self = const_cast<TSchemaRelation *>(this);
-        connect(FPopMenu.get(), &QMenu::aboutToHide, self, [self] {
-            self->FMouseDown = false;
+        connect(d->FPopMenu.get(), &QMenu::aboutToHide, self, [self] {
+            self->d->FMouseDown = false;
             self->InvalidateIfChanged();
         });
     }
-    return FPopMenu.get();
+    return d->FPopMenu.get();
 }
 
 void TSchemaRelation::SetItemNames(const QString &parentCaption, const QString &childCaption)
 {
     const QLatin1String separator(" :: ");
-    const QString current = FEntries[0]->text();
+    const QString current = d->FEntries[0]->text();
     const QStringView text(current);
     if (text.size() == parentCaption.size() + separator.size() + childCaption.size()
         && text.startsWith(parentCaption) && text.endsWith(childCaption)
         && text.mid(parentCaption.size(), separator.size()) == separator)
         return; // the routing runs often; the caption seldom changes
-    FEntries[0]->setText(parentCaption + separator + childCaption);
+    d->FEntries[0]->setText(parentCaption + separator + childCaption);
 }
 
 void TSchemaRelation::InvalidateIfChanged()
 {
-    if (FMouseDown != FPaintedDown)
+    if (d->FMouseDown != d->FPaintedDown)
         Invalidate();
     else
         InvalidateIfMoved();
@@ -118,47 +120,142 @@ TSchemaDesignArea *TSchemaRelation::Area() const
     return qobject_cast<TSchemaDesignArea *>(Parent());
 }
 
+TSchemaItem *TSchemaRelation::ParentItem() const
+{
+    return d->FParentItem;
+}
+
+TSchemaItem *TSchemaRelation::ChildItem() const
+{
+    return d->FChildItem;
+}
+
+TSchemaSubItem *TSchemaRelation::ParentSubItem() const
+{
+    return d->FParentSubItem;
+}
+
+void TSchemaRelation::SetParentSubItem(TSchemaSubItem *value)
+{
+    d->FParentSubItem = value;
+}
+
+TSchemaSubItem *TSchemaRelation::ChildSubItem() const
+{
+    return d->FChildSubItem;
+}
+
+void TSchemaRelation::SetChildSubItem(TSchemaSubItem *value)
+{
+    d->FChildSubItem = value;
+}
+
+TSDRelationOperator TSchemaRelation::JoinOperator() const
+{
+    return d->FJoinOperator;
+}
+
+void TSchemaRelation::SetJoinOperator(TSDRelationOperator value)
+{
+    d->FJoinOperator = value;
+}
+
+TSDRelationJoin TSchemaRelation::JoinType() const
+{
+    return d->FJoinType;
+}
+
+void TSchemaRelation::SetJoinType(TSDRelationJoin value)
+{
+    d->FJoinType = value;
+}
+
+QString TSchemaRelation::JoinCondition() const
+{
+    return d->FJoinCondition;
+}
+
+void TSchemaRelation::SetJoinCondition(const QString &value)
+{
+    d->FJoinCondition = value;
+}
+
+TSDRelationType TSchemaRelation::RelationType() const
+{
+    return d->FRelationType;
+}
+
+TColor TSchemaRelation::Color() const
+{
+    return d->FColor;
+}
+
+int TSchemaRelation::LnkX() const
+{
+    return d->FLnkX;
+}
+
+void TSchemaRelation::SetLnkX(int value)
+{
+    d->FLnkX = value;
+}
+
+int TSchemaRelation::LnkY() const
+{
+    return d->FLnkY;
+}
+
+void TSchemaRelation::SetLnkY(int value)
+{
+    d->FLnkY = value;
+}
+
+bool TSchemaRelation::MouseIsDown() const
+{
+    return d->FMouseDown;
+}
+
 void TSchemaRelation::SetParentItem(TSchemaItem *value)
 {
-    FParentItem = value;
+    d->FParentItem = value;
     if (TSchemaDesignArea *area = Area())
         TSchemaDesignAreaPrivate::get(area)->RelationEndsChanged(this);
 }
 
 void TSchemaRelation::SetChildItem(TSchemaItem *value)
 {
-    FChildItem = value;
+    d->FChildItem = value;
     if (TSchemaDesignArea *area = Area())
         TSchemaDesignAreaPrivate::get(area)->RelationEndsChanged(this);
 }
 
 void TSchemaRelation::SetRelationType(TSDRelationType value)
 {
-    if (FRelationType == value)
+    if (d->FRelationType == value)
         return;
-    FRelationType = value;
+    d->FRelationType = value;
     Invalidate();
 }
 
 void TSchemaRelation::SetColor(TColor Value)
 {
-    if (FColor == Value)
+    if (d->FColor == Value)
         return;
-    FColor = Value;
-    FMouseDown = false;
+    d->FColor = Value;
+    d->FMouseDown = false;
     Invalidate();
 }
 
 bool TSchemaRelation::hitBand(std::array<QPoint, 4> &band) const
 {
-    const bool self = FParentItem && FParentItem == FChildItem;
-    const RelationShape shape = ComputeRelationShape(self, FLnkX, FLnkY, Width(), Height());
+    const bool self = d->FParentItem && d->FParentItem == d->FChildItem;
+    const RelationShape shape = ComputeRelationShape(self, d->FLnkX, d->FLnkY, Width(), Height());
     if (shape.valid) {
-        FBand = shape.band;
-        FHasBand = true;
+        d->FBand = shape.band;
+        d->FHasBand = true;
     }
-    band = FBand;
-    return FHasBand;
+    band = d->FBand;
+    return d->FHasBand;
 }
 
 QRegion TSchemaRelation::HitRegion() const
@@ -184,19 +281,19 @@ bool TSchemaRelation::HitTest(const QPoint &p) const
 
 void TSchemaRelation::Paint(QPainter &painter)
 {
-    const bool self = FParentItem && FParentItem == FChildItem;
-    const RelationShape shape = ComputeRelationShape(self, FLnkX, FLnkY, Width(), Height());
+    const bool self = d->FParentItem && d->FParentItem == d->FChildItem;
+    const RelationShape shape = ComputeRelationShape(self, d->FLnkX, d->FLnkY, Width(), Height());
     if (!shape.valid)
         return;
     // The default black is the palette's text colour (black in a light palette), so that
     // lines show on a dark canvas; a picture of the diagram shows no pressed look.
     TSchemaDesignArea *area = Area();
-    const QColor ink = FColor == clBlack && area
+    const QColor ink = d->FColor == clBlack && area
         ? area->palette().color(QPalette::Active, QPalette::Text)
-        : ColorToQColor(FColor);
-    const bool pressed = FMouseDown && !(area && area->IsDrawingCanvas());
+        : ColorToQColor(d->FColor);
+    const bool pressed = d->FMouseDown && !(area && area->IsDrawingCanvas());
     const QColor lineColor = pressed ? QColor(192, 192, 192) : ink;
-    QPen pen(lineColor, 0, FRelationType == rtNonIdentifying ? Qt::DotLine : Qt::SolidLine);
+    QPen pen(lineColor, 0, d->FRelationType == rtNonIdentifying ? Qt::DotLine : Qt::SolidLine);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
@@ -209,23 +306,23 @@ void TSchemaRelation::Paint(QPainter &painter)
     painter.drawEllipse(QRect(shape.hollowMarker, QSize(6, 6)));
     painter.setBrush(ink);
     painter.drawEllipse(QRect(shape.filledMarker, QSize(6, 6)));
-    FBand = shape.band;
-    FHasBand = true;
+    d->FBand = shape.band;
+    d->FHasBand = true;
     if (!(area && area->IsDrawingCanvas()))
-        FPaintedDown = FMouseDown; // what the viewport shows
+        d->FPaintedDown = d->FMouseDown; // what the viewport shows
 }
 
 QVector<QRect> TSchemaRelation::PaintRects() const
 {
     // Asked on every routing and repaint, mostly for a shape that did not change.
-    const bool self = FParentItem && FParentItem == FChildItem;
-    const std::array<int, 5> key { int(self), FLnkX, FLnkY, Width(), Height() };
-    if (key != FPaintRectsKey) {
-        FPaintRects = RelationPaintRects(
-            ComputeRelationShape(self, FLnkX, FLnkY, Width(), Height()), Width(), Height());
-        FPaintRectsKey = key;
+    const bool self = d->FParentItem && d->FParentItem == d->FChildItem;
+    const std::array<int, 5> key { int(self), d->FLnkX, d->FLnkY, Width(), Height() };
+    if (key != d->FPaintRectsKey) {
+        d->FPaintRects = RelationPaintRects(
+            ComputeRelationShape(self, d->FLnkX, d->FLnkY, Width(), Height()), Width(), Height());
+        d->FPaintRectsKey = key;
     }
-    return FPaintRects;
+    return d->FPaintRects;
 }
 
 QString TSchemaRelation::JoinText() const
@@ -234,10 +331,10 @@ QString TSchemaRelation::JoinText() const
         return (item ? item->GetCaption() : QString()) + QLatin1Char('.')
             + (row ? row->Caption() : QString());
     };
-    const QString parent = FParentItem ? FParentItem->GetCaption() : QString();
-    const QString child = FChildItem ? FChildItem->GetCaption() : QString();
+    const QString parent = d->FParentItem ? d->FParentItem->GetCaption() : QString();
+    const QString child = d->FChildItem ? d->FChildItem->GetCaption() : QString();
     QString kind;
-    switch (FJoinType) {
+    switch (d->FJoinType) {
     case rjLeftOuter:
         kind = QCoreApplication::translate(
             "Diduza::TSchemaRelation", "Left outer join: every row of %1")
@@ -259,9 +356,9 @@ QString TSchemaRelation::JoinText() const
             "Diduza::TSchemaRelation", "Inner join: the rows that match");
         break;
     }
-    return VisibleText(end(FParentItem, FParentSubItem)) + QLatin1Char(' ')
-        + JoinOperatorText(FJoinOperator) + QLatin1Char(' ')
-        + VisibleText(end(FChildItem, FChildSubItem)) + QLatin1Char('\n') + VisibleText(kind);
+    return VisibleText(end(d->FParentItem, d->FParentSubItem)) + QLatin1Char(' ')
+        + JoinOperatorText(d->FJoinOperator) + QLatin1Char(' ')
+        + VisibleText(end(d->FChildItem, d->FChildSubItem)) + QLatin1Char('\n') + VisibleText(kind);
 }
 
 QString TSchemaRelation::ToolTipAt(const QPoint &) const
@@ -277,12 +374,12 @@ void TSchemaRelation::MousePress(QMouseEvent *event, const QPoint &p)
         if (!self)
             return;
     }
-    FMouseDown = true;
+    d->FMouseDown = true;
 }
 
 void TSchemaRelation::MouseRelease(QMouseEvent *, const QPoint &)
 {
-    FMouseDown = false;
+    d->FMouseDown = false;
 }
 
 void TSchemaRelation::_Click(int X, int Y)
@@ -312,12 +409,12 @@ TSchemaRelation *TSchemaRelation::ControlAtPos(const QPoint &point) const
 void TSchemaRelation::EditRelation(QObject *)
 {
     TfrmZkRelation form(QApplication::activeWindow());
-    form.txtTable1->setText(FParentItem ? FParentItem->GetCaption() : QString());
-    form.txtCol1->setText(FParentSubItem ? FParentSubItem->Caption() : QString());
-    form.txtTable2->setText(FChildItem ? FChildItem->GetCaption() : QString());
-    form.txtCol2->setText(FChildSubItem ? FChildSubItem->Caption() : QString());
-    form.rgJoinOperator->SetItemIndex(int(FJoinOperator));
-    form.rgJoinType->SetItemIndex(int(FJoinType));
+    form.txtTable1->setText(d->FParentItem ? d->FParentItem->GetCaption() : QString());
+    form.txtCol1->setText(d->FParentSubItem ? d->FParentSubItem->Caption() : QString());
+    form.txtTable2->setText(d->FChildItem ? d->FChildItem->GetCaption() : QString());
+    form.txtCol2->setText(d->FChildSubItem ? d->FChildSubItem->Caption() : QString());
+    form.rgJoinOperator->SetItemIndex(int(d->FJoinOperator));
+    form.rgJoinType->SetItemIndex(int(d->FJoinType));
     // The kinds the statements' database cannot run (a full join on MySQL and MariaDB).
     if (TSchemaDesignArea *area = Area()) {
         if (const TSchemaDataEngine *engine = area->DataEngine()) {
@@ -331,18 +428,18 @@ void TSchemaRelation::EditRelation(QObject *)
         return;
     const int op = form.rgJoinOperator->ItemIndex();
     const int join = form.rgJoinType->ItemIndex();
-    const TSDRelationOperator beforeOperator = FJoinOperator;
-    const TSDRelationJoin beforeJoin = FJoinType;
+    const TSDRelationOperator beforeOperator = d->FJoinOperator;
+    const TSDRelationJoin beforeJoin = d->FJoinType;
     if (op >= roEqual && op <= roNonEqual)
-        FJoinOperator = TSDRelationOperator(op);
+        d->FJoinOperator = TSDRelationOperator(op);
     if (join >= rjInner && join <= rjFull)
-        FJoinType = TSDRelationJoin(join);
+        d->FJoinType = TSDRelationJoin(join);
     if (TSchemaDesignArea *area = Area()) {
         SchemaUndoGroup step(
             area, QCoreApplication::translate("Diduza::TSchemaRelation", "Edit relation"));
         if (QUndoCommand *parent = step.Parent())
             SchemaUndo::RelationChanged(parent, area, RelationPosition(area, this), beforeOperator,
-                beforeJoin, FRelationType, this);
+                beforeJoin, d->FRelationType, this);
     }
 }
 

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaSubItem.h"
 #include "diduzawidgets_export.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TColor.h"
 #include "platform/TGraphicControl.h"
 
-#include <QPointer>
 #include <QRegion>
 
 #include <array>
@@ -20,6 +17,7 @@ namespace Diduza {
 
 class TSchemaDesignArea;
 class TSchemaItem;
+class TSchemaRelationPrivate;
 class TSchemaSubItem;
 
 /// One link of the diagram: joins a row of a parent item to a row of a child item and carries
@@ -34,58 +32,58 @@ public:
     ~TSchemaRelation() override;
 
     /// The item of the parent end.
-    TSchemaItem *ParentItem() const { return FParentItem; }
+    TSchemaItem *ParentItem() const;
     /// Sets ParentItem (the design area keeps each item's relations).
     void SetParentItem(TSchemaItem *value);
     /// The item of the child end.
-    TSchemaItem *ChildItem() const { return FChildItem; }
+    TSchemaItem *ChildItem() const;
     /// Sets ChildItem.
     void SetChildItem(TSchemaItem *value);
     /// The row of the parent end.
-    TSchemaSubItem *ParentSubItem() const { return FParentSubItem; }
+    TSchemaSubItem *ParentSubItem() const;
     /// Sets ParentSubItem.
-    void SetParentSubItem(TSchemaSubItem *value) { FParentSubItem = value; }
+    void SetParentSubItem(TSchemaSubItem *value);
     /// The row of the child end.
-    TSchemaSubItem *ChildSubItem() const { return FChildSubItem; }
+    TSchemaSubItem *ChildSubItem() const;
     /// Sets ChildSubItem.
-    void SetChildSubItem(TSchemaSubItem *value) { FChildSubItem = value; }
+    void SetChildSubItem(TSchemaSubItem *value);
     /// The comparison of the join ("=", "<", ...).
-    TSDRelationOperator JoinOperator() const { return FJoinOperator; }
+    TSDRelationOperator JoinOperator() const;
     /// Sets JoinOperator.
-    void SetJoinOperator(TSDRelationOperator value) { FJoinOperator = value; }
+    void SetJoinOperator(TSDRelationOperator value);
     /// The kind of join: rjLeftOuter keeps every row of the parent, rjRightOuter every row of
     /// the child, rjFull the rows of both (in the dialects that write outer joins).
-    TSDRelationJoin JoinType() const { return FJoinType; }
+    TSDRelationJoin JoinType() const;
     /// Sets JoinType.
-    void SetJoinType(TSDRelationJoin value) { FJoinType = value; }
+    void SetJoinType(TSDRelationJoin value);
     /// Further conditions of the join as SQL text, AND-ed to the comparison of the two rows
     /// (in the join-tree dialect inside the join's ON); empty for a plain join. The query
     /// builder's extended grid and the full import set it; schema files keep it.
-    QString JoinCondition() const { return FJoinCondition; }
+    QString JoinCondition() const;
     /// Sets JoinCondition.
-    void SetJoinCondition(const QString &value) { FJoinCondition = value; }
+    void SetJoinCondition(const QString &value);
     /// The kind of relation, which decides the line style.
-    TSDRelationType RelationType() const { return FRelationType; }
+    TSDRelationType RelationType() const;
     /// Sets RelationType.
     void SetRelationType(TSDRelationType value);
     /// The colour of the line.
-    TColor Color() const { return FColor; }
+    TColor Color() const;
     /// Sets Color.
     void SetColor(TColor Value);
     /// The relation's popup menu, built on first use from the entries, which exist from the
     /// start.
     QMenu *PopMenu() const;
     /// How the line runs horizontally between the two items (routing code).
-    int LnkX() const { return FLnkX; }
+    int LnkX() const;
     /// Sets LnkX.
-    void SetLnkX(int value) { FLnkX = value; }
+    void SetLnkX(int value);
     /// How the line runs vertically between the two rows (routing code).
-    int LnkY() const { return FLnkY; }
+    int LnkY() const;
     /// Sets LnkY.
-    void SetLnkY(int value) { FLnkY = value; }
+    void SetLnkY(int value);
     /// True while a button is pressed on the relation (drawn silver); a press that opened the
     /// menu counts until the menu closes.
-    bool MouseIsDown() const { return FMouseDown; }
+    bool MouseIsDown() const;
 
     /// The hit region in client coordinates: the band around the middle segment once the line
     /// has a shape, the 15 x 15 square at the top-left corner before.
@@ -124,39 +122,12 @@ public:
     void MouseRelease(QMouseEvent *event, const QPoint &p) override;
 
 private:
-    friend class TSchemaDesignArea;
-    friend class TSchemaDesignAreaPrivate;
-
-    QPointer<TSchemaItem> FParentItem;
-    QPointer<TSchemaItem> FChildItem;
-    QPointer<TSchemaSubItem> FParentSubItem;
-    QPointer<TSchemaSubItem> FChildSubItem;
-    TSDRelationOperator FJoinOperator = roEqual;
-    TSDRelationJoin FJoinType = rjInner;
-    QString FJoinCondition;
-    TSDRelationType FRelationType = rtNormal;
-    int FLnkX = 0;
-    int FLnkY = 0;
-    /// The hit region: the band of the last shape, or the 15 x 15 square before any shape.
-    /// Kept as the band's corners; a QRegion is built only when asked for.
+    /// The corners of the hit band of the present shape (or of the last one); false before the
+    /// line has any shape, when the 15 x 15 square at the top-left corner is hit instead.
     bool hitBand(std::array<QPoint, 4> &band) const;
-    mutable std::array<QPoint, 4> FBand;
-    mutable bool FHasBand = false;
-    mutable std::unique_ptr<QMenu> FPopMenu;
-    // The entries of the menu, in its order (separators between 1 and 2 and between 3 and 4).
-    std::array<QAction *, 4> FEntries {};
-    bool FMouseDown = false;
-    bool FDeleting = false; // while the area deletes it (its OnDeleteRelation runs)
-    bool FPaintedDown = false; // the pressed look of the last paint
-    // PaintRects for the shape key (self-link, LnkX, LnkY, width, height) it was made for.
-    mutable QVector<QRect> FPaintRects;
-    mutable std::array<int, 5> FPaintRectsKey { -1, -1, -1, -1, -1 };
-    TColor FColor = clBlack;
-    // Kept by the design area that indexes the relation under its end items: when it was placed
-    // there, and the items it is indexed under (never dereferenced).
-    quint64 FPlacement = 0;
-    const TSchemaItem *FIndexedParent = nullptr;
-    const TSchemaItem *FIndexedChild = nullptr;
+
+    friend class TSchemaRelationPrivate;
+    std::unique_ptr<TSchemaRelationPrivate> d;
 };
 
 } // namespace Diduza

@@ -14,6 +14,7 @@
 #include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
 
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QRandomGenerator>

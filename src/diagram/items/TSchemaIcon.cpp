@@ -1,4 +1,5 @@
 #include "diagram/items/TSchemaIcon.h"
+#include "diagram/items/TSchemaIcon_p.h"
 
 #include "resources/Glyphs.h"
 
@@ -9,6 +10,7 @@ namespace Diduza {
 
 TSchemaIcon::TSchemaIcon(QWidget *parent)
     : QWidget(parent)
+    , d(std::make_unique<TSchemaIconPrivate>())
 {
     setObjectName(QStringLiteral("ItemControl"));
     resize(65, 17);
@@ -29,30 +31,50 @@ QImage TSchemaIcon::LoadGlyph(TSCIconType type)
     return RenderGlyph(IconGlyphPath(int(type)), QSize(32, 32));
 }
 
+TSchemaSubItem *TSchemaIcon::Data() const
+{
+    return d->FData.data();
+}
+
+void TSchemaIcon::SetData(TSchemaSubItem *value)
+{
+    d->FData = value;
+}
+
+TSCIconType TSchemaIcon::IconType() const
+{
+    return d->FIconType;
+}
+
+const QImage &TSchemaIcon::Picture() const
+{
+    return d->FPicture;
+}
+
 void TSchemaIcon::SetIconType(TSCIconType Value)
 {
-    if (FIconType == Value)
+    if (d->FIconType == Value)
         return;
-    FIconType = Value;
+    d->FIconType = Value;
     updateGlyph();
 }
 
 void TSchemaIcon::updateGlyph()
 {
-    FPicture = LoadGlyph(FIconType);
+    d->FPicture = LoadGlyph(d->FIconType);
     // Drawn transparent: pixels of the lower-left pixel's colour are not drawn.
-    FTransparentPicture = FPicture.isNull()
-        ? FPicture
-        : MakeTransparent(FPicture, FPicture.pixel(0, FPicture.height() - 1));
+    d->FTransparentPicture = d->FPicture.isNull()
+        ? d->FPicture
+        : MakeTransparent(d->FPicture, d->FPicture.pixel(0, d->FPicture.height() - 1));
     update();
 }
 
 void TSchemaIcon::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const int x = (width() - FTransparentPicture.width()) / 2;
-    const int y = (height() - FTransparentPicture.height()) / 2;
-    painter.drawImage(x, y, FTransparentPicture);
+    const int x = (width() - d->FTransparentPicture.width()) / 2;
+    const int y = (height() - d->FTransparentPicture.height()) / 2;
+    painter.drawImage(x, y, d->FTransparentPicture);
 }
 
 } // namespace Diduza

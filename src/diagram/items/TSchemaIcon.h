@@ -5,11 +5,13 @@
 #include "platform/SchemaTypes.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 namespace Diduza {
 
+class TSchemaIconPrivate;
 class TSchemaSubItem;
 
 /// The inner control of an icon item: one of the built-in 32 x 32 glyphs, centred and drawn
@@ -22,17 +24,17 @@ public:
     ~TSchemaIcon() override;
 
     /// The item's single row (not owned).
-    TSchemaSubItem *Data() const { return FData.data(); }
+    TSchemaSubItem *Data() const;
     /// Sets Data.
-    void SetData(TSchemaSubItem *value) { FData = value; }
+    void SetData(TSchemaSubItem *value);
 
     /// Which of the built-in glyphs is shown.
-    TSCIconType IconType() const { return FIconType; }
+    TSCIconType IconType() const;
     /// Sets IconType.
     void SetIconType(TSCIconType Value);
 
     /// The glyph as loaded (before transparency is applied).
-    const QImage &Picture() const { return FPicture; }
+    const QImage &Picture() const;
 
     /// The resource name of a glyph ("SIT_PRINTER") and its picture.
     static QString GlyphResourceName(TSCIconType type);
@@ -46,10 +48,7 @@ protected:
 private:
     void updateGlyph();
 
-    QPointer<TSchemaSubItem> FData;
-    TSCIconType FIconType = itDefault;
-    QImage FPicture;
-    QImage FTransparentPicture;
+    std::unique_ptr<TSchemaIconPrivate> d;
 };
 
 } // namespace Diduza

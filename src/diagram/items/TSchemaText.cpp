@@ -1,4 +1,5 @@
 #include "diagram/items/TSchemaText.h"
+#include "diagram/items/TSchemaText_p.h"
 
 #include "platform/ColorConvert.h"
 #include "platform/VisibleText.h"
@@ -10,6 +11,7 @@ namespace Diduza {
 
 TSchemaText::TSchemaText(QWidget *parent)
     : QWidget(parent)
+    , d(std::make_unique<TSchemaTextPrivate>())
 {
     setObjectName(QStringLiteral("ItemControl"));
     resize(65, 17);
@@ -19,83 +21,139 @@ TSchemaText::TSchemaText(QWidget *parent)
 
 TSchemaText::~TSchemaText() = default;
 
+TSchemaSubItem *TSchemaText::Data() const
+{
+    return d->FData.data();
+}
+
+void TSchemaText::SetData(TSchemaSubItem *value)
+{
+    d->FData = value;
+}
+
+TSchemaShapeKind TSchemaText::ShapeKind() const
+{
+    return d->FShapeKind;
+}
+
+QString TSchemaText::Caption() const
+{
+    return d->FCaption;
+}
+
+bool TSchemaText::WordWrap() const
+{
+    return d->FWordWrap;
+}
+
+Qt::Alignment TSchemaText::Alignment() const
+{
+    return d->FAlignment;
+}
+
+TSchemaText::TTextLayout TSchemaText::Layout() const
+{
+    return d->FLayout;
+}
+
+bool TSchemaText::ShowAccelChar() const
+{
+    return d->FShowAccelChar;
+}
+
+bool TSchemaText::Transparent() const
+{
+    return d->FTransparent;
+}
+
+TColor TSchemaText::Color() const
+{
+    return d->FColor;
+}
+
+TColor TSchemaText::FontColor() const
+{
+    return d->FFontColor;
+}
+
 void TSchemaText::SetShapeKind(TSchemaShapeKind Value)
 {
-    if (FShapeKind == Value)
+    if (d->FShapeKind == Value)
         return;
-    FShapeKind = Value;
+    d->FShapeKind = Value;
     update();
 }
 
 void TSchemaText::SetCaption(const QString &value)
 {
-    FCaption = value;
+    d->FCaption = value;
     update();
 }
 
 void TSchemaText::SetWordWrap(bool value)
 {
-    FWordWrap = value;
+    d->FWordWrap = value;
     update();
 }
 
 void TSchemaText::SetAlignment(Qt::Alignment value)
 {
-    FAlignment = value & Qt::AlignHorizontal_Mask;
+    d->FAlignment = value & Qt::AlignHorizontal_Mask;
     update();
 }
 
 void TSchemaText::SetLayout(TTextLayout value)
 {
-    FLayout = value;
+    d->FLayout = value;
     update();
 }
 
 void TSchemaText::SetShowAccelChar(bool value)
 {
-    FShowAccelChar = value;
+    d->FShowAccelChar = value;
     update();
 }
 
 void TSchemaText::SetTransparent(bool value)
 {
-    FTransparent = value;
+    d->FTransparent = value;
     update();
 }
 
 void TSchemaText::SetColor(TColor value)
 {
-    FColor = value;
+    d->FColor = value;
     update();
 }
 
 void TSchemaText::SetFontColor(TColor value)
 {
-    FFontColor = value;
+    d->FFontColor = value;
     update();
 }
 
 int TSchemaText::textFlags() const
 {
     int flags = Qt::TextExpandTabs | Qt::AlignTop;
-    if (FWordWrap)
+    if (d->FWordWrap)
         flags |= Qt::TextWordWrap;
-    if (FAlignment & Qt::AlignRight)
+    if (d->FAlignment & Qt::AlignRight)
         flags |= Qt::AlignRight;
-    else if (FAlignment & Qt::AlignHCenter)
+    else if (d->FAlignment & Qt::AlignHCenter)
         flags |= Qt::AlignHCenter;
     else
         flags |= Qt::AlignLeft;
-    if (FShowAccelChar)
+    if (d->FShowAccelChar)
         flags |= Qt::TextShowMnemonic;
     return flags;
 }
 
 QString TSchemaText::displayText(bool measuring) const
 {
-    if (measuring && (FCaption.isEmpty() || (FShowAccelChar && FCaption == QLatin1String("&"))))
-        return FCaption + QLatin1Char(' ');
-    return VisibleText(FCaption);
+    if (measuring
+        && (d->FCaption.isEmpty() || (d->FShowAccelChar && d->FCaption == QLatin1String("&"))))
+        return d->FCaption + QLatin1Char(' ');
+    return VisibleText(d->FCaption);
 }
 
 QSize TSchemaText::MeasureText(int width) const
@@ -123,10 +181,11 @@ void TSchemaText::Paint(QPainter &painter)
     int left = 0, top = 0, right = W, bottom = H;
     // The platform's default pen: one pixel in the window text colour (black in a light palette).
     painter.setPen(QPen(ColorToQColor(clWindowText, palette()), 0));
-    painter.setBrush(FTransparent ? QBrush(Qt::NoBrush) : QBrush(ColorToQColor(FColor, palette())));
+    painter.setBrush(
+        d->FTransparent ? QBrush(Qt::NoBrush) : QBrush(ColorToQColor(d->FColor, palette())));
     painter.setRenderHint(QPainter::Antialiasing, false);
 
-    switch (FShapeKind) {
+    switch (d->FShapeKind) {
     case skRectangle: {
         const QPolygon sheet({ QPoint(W - 10, 0), QPoint(W - 1, 10), QPoint(W - 1, H - 1),
             QPoint(0, H - 1), QPoint(0, 0) });
@@ -173,20 +232,20 @@ void TSchemaText::Paint(QPainter &painter)
 
     const int flags = textFlags();
     painter.setFont(font());
-    if (FLayout != tlTop) {
+    if (d->FLayout != tlTop) {
         // Measure first: the rectangle takes the text's height, then moves down. It keeps its
         // width, so that a centred or right-aligned text stays aligned in the whole label.
         const QRect measured = painter.fontMetrics().boundingRect(
             QRect(left, top, qMax(0, right - left), 1 << 20), flags, displayText(true));
         bottom = top + measured.height();
-        const int shift = FLayout == tlBottom ? H - bottom : (H - bottom) / 2;
+        const int shift = d->FLayout == tlBottom ? H - bottom : (H - bottom) / 2;
         top += shift;
         bottom += shift;
     }
     r = QRect(left, top, qMax(0, right - left), qMax(0, bottom - top));
     const QString text = displayText(false);
     if (isEnabled()) {
-        painter.setPen(ColorToQColor(FFontColor, palette()));
+        painter.setPen(ColorToQColor(d->FFontColor, palette()));
         painter.drawText(r, flags, text);
     } else {
         painter.setPen(ColorToQColor(clBtnHighlight, palette()));

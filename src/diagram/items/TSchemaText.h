@@ -5,13 +5,15 @@
 #include "platform/SchemaTypes.h"
 #include "platform/TColor.h"
 
-#include <QPointer>
 #include <QVariant>
 #include <QWidget>
+
+#include <memory>
 
 namespace Diduza {
 
 class TSchemaSubItem;
+class TSchemaTextPrivate;
 
 /// The inner control of a text item: a label that draws its text inside an outline shape.
 class DIDUZAWIDGETS_EXPORT TSchemaText : public QWidget {
@@ -25,45 +27,45 @@ public:
     ~TSchemaText() override;
 
     /// The item's single row (not owned).
-    TSchemaSubItem *Data() const { return FData.data(); }
+    TSchemaSubItem *Data() const;
     /// Sets Data.
-    void SetData(TSchemaSubItem *value) { FData = value; }
+    void SetData(TSchemaSubItem *value);
 
     /// The outline drawn around the text.
-    TSchemaShapeKind ShapeKind() const { return FShapeKind; }
+    TSchemaShapeKind ShapeKind() const;
     /// Sets ShapeKind.
     void SetShapeKind(TSchemaShapeKind Value);
 
     /// The text; a carriage return breaks the line.
-    QString Caption() const { return FCaption; }
+    QString Caption() const;
     /// Sets Caption.
     void SetCaption(const QString &value);
     /// True when long lines wrap at the control's width.
-    bool WordWrap() const { return FWordWrap; }
+    bool WordWrap() const;
     /// Sets WordWrap.
     void SetWordWrap(bool value);
     /// The horizontal alignment of the text.
-    Qt::Alignment Alignment() const { return FAlignment; }
+    Qt::Alignment Alignment() const;
     /// Sets Alignment.
     void SetAlignment(Qt::Alignment value);
     /// The vertical place of the text.
-    TTextLayout Layout() const { return FLayout; }
+    TTextLayout Layout() const;
     /// Sets Layout.
     void SetLayout(TTextLayout value);
     /// True when "&" marks the next letter as an accelerator.
-    bool ShowAccelChar() const { return FShowAccelChar; }
+    bool ShowAccelChar() const;
     /// Sets ShowAccelChar.
     void SetShowAccelChar(bool value);
     /// True when the background is not painted.
-    bool Transparent() const { return FTransparent; }
+    bool Transparent() const;
     /// Sets Transparent.
     void SetTransparent(bool value);
     /// The background colour.
-    TColor Color() const { return FColor; }
+    TColor Color() const;
     /// Sets Color.
     void SetColor(TColor value);
     /// The colour of the text.
-    TColor FontColor() const { return FFontColor; }
+    TColor FontColor() const;
     /// Sets FontColor.
     void SetFontColor(TColor value);
 
@@ -80,16 +82,7 @@ private:
     int textFlags() const;
     QString displayText(bool measuring) const;
 
-    QPointer<TSchemaSubItem> FData;
-    TSchemaShapeKind FShapeKind = skRectangle;
-    QString FCaption;
-    bool FWordWrap = true;
-    Qt::Alignment FAlignment = Qt::AlignLeft;
-    TTextLayout FLayout = tlTop;
-    bool FShowAccelChar = true;
-    bool FTransparent = false;
-    TColor FColor = clBtnFace;
-    TColor FFontColor = clWindowText;
+    std::unique_ptr<TSchemaTextPrivate> d;
 };
 
 } // namespace Diduza

@@ -1,9 +1,10 @@
 #include "diagram/items/TSchemaTreeView.h"
+#include "diagram/items/TSchemaTreeView_p.h"
 
-#include "diagram/items/RowDrag_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/RowDrag_p.h"
 #include "platform/Application.h"
 #include "platform/TImageList.h"
 #include "platform/VisibleText.h"
@@ -53,6 +54,7 @@ protected:
 
 TSchemaTreeView::TSchemaTreeView(QWidget *parent)
     : QTreeWidget(parent)
+    , d(std::make_unique<TSchemaTreeViewPrivate>())
 {
     setObjectName(QStringLiteral("ItemControl"));
     setHeaderHidden(true);
@@ -85,22 +87,22 @@ TSchemaItem *TSchemaTreeView::Item() const
 
 TImageList *TSchemaTreeView::Images() const
 {
-    return FImages;
+    return d->FImages;
 }
 
 void TSchemaTreeView::SetImages(TImageList *images)
 {
-    FImages = images;
+    d->FImages = images;
 }
 
 TImageList *TSchemaTreeView::StateImages() const
 {
-    return FStateImages;
+    return d->FStateImages;
 }
 
 void TSchemaTreeView::SetStateImages(TImageList *images)
 {
-    FStateImages = images;
+    d->FStateImages = images;
 }
 
 TSchemaSubItem *TSchemaTreeView::RowOf(const QTreeWidgetItem *node)
@@ -159,8 +161,8 @@ void TSchemaTreeView::ApplyImageIndex(QTreeWidgetItem *node, int imageIndex)
 {
     if (!node)
         return;
-    if (FImages && imageIndex >= 0 && imageIndex < FImages->Count())
-        node->setIcon(0, QIcon(FImages->Image(imageIndex)));
+    if (d->FImages && imageIndex >= 0 && imageIndex < d->FImages->Count())
+        node->setIcon(0, QIcon(d->FImages->Image(imageIndex)));
     else
         node->setIcon(0, QIcon());
 }

@@ -2,8 +2,9 @@
 
 #include "diduzawidgets_export.h"
 
-#include <QPointer>
 #include <QTreeWidget>
+
+#include <memory>
 
 #include "diagram/items/TSchemaListBox.h"
 
@@ -12,6 +13,7 @@ namespace Diduza {
 class TSchemaItem;
 class TSchemaSubItem;
 class TImageList;
+class TSchemaTreeViewPrivate;
 
 // The inner tree of a tree-view item: header hidden, uniform 16-pixel rows. Rows are numbered
 // by absolute node index, a pre-order walk over all nodes, collapsed or not.
@@ -47,8 +49,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    QPointer<TImageList> FImages;
-    QPointer<TImageList> FStateImages;
+    std::unique_ptr<TSchemaTreeViewPrivate> d;
 };
 
 } // namespace Diduza

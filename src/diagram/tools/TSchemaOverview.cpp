@@ -1,4 +1,5 @@
 #include "diagram/tools/TSchemaOverview.h"
+#include "diagram/tools/TSchemaOverview_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
@@ -14,34 +15,47 @@ namespace Diduza {
 
 TSchemaOverview::TSchemaOverview(QWidget *Parent)
     : QWidget(Parent)
+    , d(std::make_unique<TSchemaOverviewPrivate>())
 {
     setObjectName(QStringLiteral("SchemaOverview"));
     setMinimumSize(80, 60);
     setCursor(Qt::OpenHandCursor);
-    FRefresh.setSingleShot(true);
-    FRefresh.setInterval(30); // changes come in bursts: one redraw for each
-    connect(&FRefresh, &QTimer::timeout, this, &TSchemaOverview::Refresh);
+    d->FRefresh.setSingleShot(true);
+    d->FRefresh.setInterval(30); // changes come in bursts: one redraw for each
+    connect(&d->FRefresh, &QTimer::timeout, this, &TSchemaOverview::Refresh);
 }
+
+TSchemaDesignArea *TSchemaOverview::Area() const
+{
+    return d->FArea;
+}
+
+qreal TSchemaOverview::Scale() const
+{
+    return d->FScale;
+}
+
+TSchemaOverview::~TSchemaOverview() = default;
 
 void TSchemaOverview::SetArea(TSchemaDesignArea *Value)
 {
-    if (FArea == Value)
+    if (d->FArea == Value)
         return;
-    if (FViewport)
-        FViewport->removeEventFilter(this);
-    if (FArea) {
-        FArea->horizontalScrollBar()->disconnect(this);
-        FArea->verticalScrollBar()->disconnect(this);
+    if (d->FViewport)
+        d->FViewport->removeEventFilter(this);
+    if (d->FArea) {
+        d->FArea->horizontalScrollBar()->disconnect(this);
+        d->FArea->verticalScrollBar()->disconnect(this);
     }
-    FArea = Value;
-    if (FArea) {
+    d->FArea = Value;
+    if (d->FArea) {
         // Whatever changes on the diagram is painted on the viewport; scrolling moves it.
-        FViewport = FArea->viewport();
-        FViewport->installEventFilter(this);
-        connect(FArea->horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { FRefresh.start(); });
-        connect(FArea->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { FRefresh.start(); });
+        d->FViewport = d->FArea->viewport();
+        d->FViewport->installEventFilter(this);
+        connect(d->FArea->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { d->FRefresh.start(); });
+        connect(d->FArea->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { d->FRefresh.start(); });
     }
     Refresh();
 }
@@ -49,50 +63,50 @@ void TSchemaOverview::SetArea(TSchemaDesignArea *Value)
 bool TSchemaOverview::eventFilter(QObject *watched, QEvent *event)
 {
     // The viewport alone is looked at: while the area is destroyed it is no area any more.
-    if (FViewport && watched == FViewport.data()
+    if (d->FViewport && watched == d->FViewport.data()
         && (event->type() == QEvent::Paint || event->type() == QEvent::Resize
             || event->type() == QEvent::ChildRemoved)
-        && !FRefresh.isActive())
-        FRefresh.start();
+        && !d->FRefresh.isActive())
+        d->FRefresh.start();
     return QWidget::eventFilter(watched, event);
 }
 
 void TSchemaOverview::layoutWorld()
 {
-    FWorld = QRect();
-    if (!FArea)
+    d->FWorld = QRect();
+    if (!d->FArea)
         return;
-    FWorld = FArea->viewport()->rect();
-    const int count = FArea->GetItemCount();
+    d->FWorld = d->FArea->viewport()->rect();
+    const int count = d->FArea->GetItemCount();
     for (int i = 0; i < count; ++i) {
-        TSchemaItem *item = FArea->GetItem(i);
+        TSchemaItem *item = d->FArea->GetItem(i);
         if (!item->isHidden())
-            FWorld |= item->geometry();
+            d->FWorld |= item->geometry();
     }
-    FWorld.adjust(-10, -10, 10, 10);
+    d->FWorld.adjust(-10, -10, 10, 10);
     const QRectF room = QRectF(rect()).adjusted(2, 2, -2, -2);
-    FScale = qMin(room.width() / FWorld.width(), room.height() / FWorld.height());
+    d->FScale = qMin(room.width() / d->FWorld.width(), room.height() / d->FWorld.height());
     // Centred in the widget.
-    FOffset = QPointF(room.left() + (room.width() - FWorld.width() * FScale) / 2,
-        room.top() + (room.height() - FWorld.height() * FScale) / 2);
+    d->FOffset = QPointF(room.left() + (room.width() - d->FWorld.width() * d->FScale) / 2,
+        room.top() + (room.height() - d->FWorld.height() * d->FScale) / 2);
 }
 
 QPointF TSchemaOverview::toOverview(const QPointF &client) const
 {
-    return FOffset + (client - QPointF(FWorld.topLeft())) * FScale;
+    return d->FOffset + (client - QPointF(d->FWorld.topLeft())) * d->FScale;
 }
 
 QRectF TSchemaOverview::ViewRect() const
 {
-    if (!FArea)
+    if (!d->FArea)
         return QRectF();
-    const QRect view = FArea->viewport()->rect();
-    return QRectF(toOverview(view.topLeft()), QSizeF(view.size()) * FScale);
+    const QRect view = d->FArea->viewport()->rect();
+    return QRectF(toOverview(view.topLeft()), QSizeF(view.size()) * d->FScale);
 }
 
 void TSchemaOverview::Refresh()
 {
-    FRefresh.stop();
+    d->FRefresh.stop();
     layoutWorld();
     update();
 }
@@ -107,17 +121,17 @@ void TSchemaOverview::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
-    if (!FArea || FWorld.isEmpty())
+    if (!d->FArea || d->FWorld.isEmpty())
         return;
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(
-        QRectF(toOverview(FWorld.topLeft()), QSizeF(FWorld.size()) * FScale), FArea->CanvasColor());
+    painter.fillRect(QRectF(toOverview(d->FWorld.topLeft()), QSizeF(d->FWorld.size()) * d->FScale),
+        d->FArea->CanvasColor());
 
     // Relations first, as the area paints them: lines between the centres of their items.
     painter.setPen(QPen(palette().color(QPalette::Mid), 1));
-    const int relations = FArea->GetRelationCount();
+    const int relations = d->FArea->GetRelationCount();
     for (int r = 0; r < relations; ++r) {
-        TSchemaRelation *relation = FArea->GetRelation(r);
+        TSchemaRelation *relation = d->FArea->GetRelation(r);
         TSchemaItem *a = relation->ParentItem();
         TSchemaItem *b = relation->ChildItem();
         if (a && b && relation->Visible())
@@ -125,15 +139,15 @@ void TSchemaOverview::paintEvent(QPaintEvent *)
                 toOverview(QRectF(b->geometry()).center()));
     }
     QFont font = painter.font();
-    font.setPixelSize(qMax(6, int(11 * FScale * 1.5)));
+    font.setPixelSize(qMax(6, int(11 * d->FScale * 1.5)));
     painter.setFont(font);
     const QFontMetrics metrics(font);
-    const int count = FArea->GetItemCount();
+    const int count = d->FArea->GetItemCount();
     for (int i = 0; i < count; ++i) {
-        TSchemaItem *item = FArea->GetItem(i);
+        TSchemaItem *item = d->FArea->GetItem(i);
         if (item->isHidden())
             continue;
-        const QRectF box(toOverview(item->pos()), QSizeF(item->size()) * FScale);
+        const QRectF box(toOverview(item->pos()), QSizeF(item->size()) * d->FScale);
         painter.setPen(palette().color(QPalette::Dark));
         painter.setBrush(ColorToQColor(item->GetColor(), item->palette()));
         painter.drawRect(box);
@@ -152,39 +166,40 @@ void TSchemaOverview::paintEvent(QPaintEvent *)
 
 void TSchemaOverview::centreAt(const QPointF &p)
 {
-    if (!FArea || FScale <= 0)
+    if (!d->FArea || d->FScale <= 0)
         return;
-    const QPointF client = QPointF(FWorld.topLeft()) + (p - FOffset) / FScale;
-    const QPointF viewCentre = QRectF(FArea->viewport()->rect()).center();
+    const QPointF client = QPointF(d->FWorld.topLeft()) + (p - d->FOffset) / d->FScale;
+    const QPointF viewCentre = QRectF(d->FArea->viewport()->rect()).center();
     const QPointF delta = client - viewCentre;
-    FArea->horizontalScrollBar()->setValue(
-        FArea->horizontalScrollBar()->value() + qRound(delta.x()));
-    FArea->verticalScrollBar()->setValue(FArea->verticalScrollBar()->value() + qRound(delta.y()));
+    d->FArea->horizontalScrollBar()->setValue(
+        d->FArea->horizontalScrollBar()->value() + qRound(delta.x()));
+    d->FArea->verticalScrollBar()->setValue(
+        d->FArea->verticalScrollBar()->value() + qRound(delta.y()));
     Refresh();
 }
 
 void TSchemaOverview::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton || !FArea)
+    if (event->button() != Qt::LeftButton || !d->FArea)
         return;
     const QRectF view = ViewRect();
     const QPointF p = event->position();
     if (!view.contains(p))
         centreAt(p); // a click beside the rectangle brings the view there
-    FGrab = p - ViewRect().center();
-    FDragging = true;
+    d->FGrab = p - ViewRect().center();
+    d->FDragging = true;
     setCursor(Qt::ClosedHandCursor);
 }
 
 void TSchemaOverview::mouseMoveEvent(QMouseEvent *event)
 {
-    if (FDragging)
-        centreAt(event->position() - FGrab);
+    if (d->FDragging)
+        centreAt(event->position() - d->FGrab);
 }
 
 void TSchemaOverview::mouseReleaseEvent(QMouseEvent *)
 {
-    FDragging = false;
+    d->FDragging = false;
     setCursor(Qt::OpenHandCursor);
 }
 

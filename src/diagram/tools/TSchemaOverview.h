@@ -7,25 +7,27 @@
 
 #include "diduzawidgets_export.h"
 
-#include <QPointer>
-#include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 namespace Diduza {
 
 class TSchemaDesignArea;
+class TSchemaOverviewPrivate;
 
 class DIDUZAWIDGETS_EXPORT TSchemaOverview : public QWidget {
     Q_OBJECT
 public:
     explicit TSchemaOverview(QWidget *Parent = nullptr);
+    ~TSchemaOverview() override;
 
-    TSchemaDesignArea *Area() const { return FArea; }
+    TSchemaDesignArea *Area() const;
     void SetArea(TSchemaDesignArea *Value);
 
     // The scale of the drawing, and where a point of the area (client coordinates) is drawn;
     // for applications that draw on top.
-    qreal Scale() const { return FScale; }
+    qreal Scale() const;
     QPointF MapFromArea(const QPointF &Client) const { return toOverview(Client); }
     // The area's visible part as drawn in the overview.
     QRectF ViewRect() const;
@@ -48,14 +50,7 @@ private:
     // Scrolls the area so that the view's centre lies at the overview point p.
     void centreAt(const QPointF &p);
 
-    QPointer<TSchemaDesignArea> FArea;
-    QPointer<QWidget> FViewport;
-    QRect FWorld; // client coordinates
-    qreal FScale = 1;
-    QPointF FOffset;
-    QTimer FRefresh;
-    bool FDragging = false;
-    QPointF FGrab; // where in the view rectangle it was grabbed
+    std::unique_ptr<TSchemaOverviewPrivate> d;
 };
 
 } // namespace Diduza

@@ -1,0 +1,61 @@
+#pragma once
+
+// A relation's own state: its ends, join, routing, hit band, menu and pressed look, and what
+// the design area keeps about it in its index (reached through TSchemaRelationPrivate::get).
+// Not installed.
+
+#include "relations/TSchemaRelation.h"
+
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+#include <QVector>
+
+#include <array>
+#include <memory>
+
+namespace Diduza {
+
+class TSchemaRelationPrivate {
+public:
+    static TSchemaRelationPrivate *get(TSchemaRelation *relation) { return relation->d.get(); }
+    static const TSchemaRelationPrivate *get(const TSchemaRelation *relation)
+    {
+        return relation->d.get();
+    }
+
+    QPointer<TSchemaItem> FParentItem;
+    QPointer<TSchemaItem> FChildItem;
+    QPointer<TSchemaSubItem> FParentSubItem;
+    QPointer<TSchemaSubItem> FChildSubItem;
+    TSDRelationOperator FJoinOperator = roEqual;
+    TSDRelationJoin FJoinType = rjInner;
+    QString FJoinCondition;
+    TSDRelationType FRelationType = rtNormal;
+    int FLnkX = 0;
+    int FLnkY = 0;
+    // The hit region: the band of the last shape, or the 15 x 15 square before any shape.
+    // Kept as the band's corners; a QRegion is built only when asked for.
+    std::array<QPoint, 4> FBand;
+    bool FHasBand = false;
+    std::unique_ptr<QMenu> FPopMenu;
+    // The entries of the menu, in its order (separators between 1 and 2 and between 3 and 4).
+    std::array<QAction *, 4> FEntries {};
+    bool FMouseDown = false;
+    bool FDeleting = false; // while the area deletes it (its OnDeleteRelation runs)
+    bool FPaintedDown = false; // the pressed look of the last paint
+    // PaintRects for the shape key (self-link, LnkX, LnkY, width, height) it was made for.
+    QVector<QRect> FPaintRects;
+    std::array<int, 5> FPaintRectsKey { -1, -1, -1, -1, -1 };
+    TColor FColor = clBlack;
+    // Kept by the design area that indexes the relation under its end items: when it was placed
+    // there, and the items it is indexed under (never dereferenced).
+    quint64 FPlacement = 0;
+    const TSchemaItem *FIndexedParent = nullptr;
+    const TSchemaItem *FIndexedChild = nullptr;
+};
+
+} // namespace Diduza
