@@ -11,69 +11,69 @@ TGraphicControl::TGraphicControl(QObject *owner)
 
 TGraphicControl::~TGraphicControl()
 {
-    if (m_parent)
-        m_parent->RemoveGraphicControl(this);
+    if (FParent)
+        FParent->RemoveGraphicControl(this);
 }
 
 void TGraphicControl::SetParent(TScrollBox *parent)
 {
-    if (m_parent == parent)
+    if (FParent == parent)
         return;
-    if (m_parent)
-        m_parent->RemoveGraphicControl(this);
-    m_parent = parent;
-    if (m_parent)
-        m_parent->InsertGraphicControl(this);
+    if (FParent)
+        FParent->RemoveGraphicControl(this);
+    FParent = parent;
+    if (FParent)
+        FParent->InsertGraphicControl(this);
 }
 
 void TGraphicControl::SetBounds(int left, int top, int width, int height)
 {
     const QRect bounds(left, top, width, height);
-    if (bounds == m_bounds)
+    if (bounds == FBounds)
         return;
-    m_bounds = bounds;
-    if (m_parent)
-        m_parent->GraphicControlChanged(this, true);
+    FBounds = bounds;
+    if (FParent)
+        FParent->GraphicControlChanged(this, true);
 }
 
 void TGraphicControl::SetVisible(bool visible)
 {
-    if (m_visible == visible)
+    if (FVisible == visible)
         return;
-    m_visible = visible;
-    if (m_parent)
-        m_parent->GraphicControlChanged(this, true);
+    FVisible = visible;
+    if (FParent)
+        FParent->GraphicControlChanged(this, true);
 }
 
 void TGraphicControl::Invalidate()
 {
-    if (m_parent)
-        m_parent->GraphicControlChanged(this, true);
+    if (FParent)
+        FParent->GraphicControlChanged(this, true);
 }
 
 void TGraphicControl::InvalidateIfMoved()
 {
-    if (m_parent)
-        m_parent->GraphicControlChanged(this, false);
+    if (FParent)
+        FParent->GraphicControlChanged(this, false);
 }
 
 QVector<QRect> TGraphicControl::PaintRects() const
 {
-    return { QRect(QPoint(0, 0), m_bounds.size()).adjusted(-1, -1, 1, 1) };
+    return { QRect(QPoint(0, 0), FBounds.size()).adjusted(-1, -1, 1, 1) };
 }
 
 QPoint TGraphicControl::ClientToScreen(const QPoint &p) const
 {
-    if (!m_parent)
-        return p + m_bounds.topLeft();
-    return m_parent->ClientWidget()->mapToGlobal(p + m_bounds.topLeft());
+    if (!FParent)
+        return p + FBounds.topLeft();
+    return FParent->ClientWidget()->mapToGlobal(p + FBounds.topLeft());
 }
 
 QPoint TGraphicControl::ScreenToClient(const QPoint &p) const
 {
-    if (!m_parent)
-        return p - m_bounds.topLeft();
-    return m_parent->ClientWidget()->mapFromGlobal(p) - m_bounds.topLeft();
+    if (!FParent)
+        return p - FBounds.topLeft();
+    return FParent->ClientWidget()->mapFromGlobal(p) - FBounds.topLeft();
 }
 
 bool TGraphicControl::HitTest(const QPoint &p) const
@@ -92,8 +92,8 @@ void TGraphicControl::MouseRelease(QMouseEvent *, const QPoint &) { }
 
 void TGraphicControl::MoveBy(int dx, int dy)
 {
-    m_bounds.translate(dx, dy);
-    for (QRect &r : m_shown)
+    FBounds.translate(dx, dy);
+    for (QRect &r : FShown)
         r.translate(dx, dy);
 }
 

@@ -24,19 +24,19 @@ public:
     explicit TGraphicControl(QObject *owner = nullptr);
     ~TGraphicControl() override;
 
-    TScrollBox *Parent() const { return m_parent; }
+    TScrollBox *Parent() const { return FParent; }
     // Places the control on a scroll box (at the end of its window-less controls), or takes
     // it off with nullptr.
     void SetParent(TScrollBox *parent);
 
-    int Left() const { return m_bounds.left(); }
-    int Top() const { return m_bounds.top(); }
-    int Width() const { return m_bounds.width(); }
-    int Height() const { return m_bounds.height(); }
-    QRect BoundsRect() const { return m_bounds; }
+    int Left() const { return FBounds.left(); }
+    int Top() const { return FBounds.top(); }
+    int Width() const { return FBounds.width(); }
+    int Height() const { return FBounds.height(); }
+    QRect BoundsRect() const { return FBounds; }
     void SetBounds(int left, int top, int width, int height);
 
-    bool Visible() const { return m_visible; }
+    bool Visible() const { return FVisible; }
     void SetVisible(bool visible);
 
     // Repaints the control's area of its parent: where it was drawn last and where it draws now.
@@ -57,7 +57,7 @@ public:
     virtual QVector<QRect> PaintRects() const;
     // The rectangles of the parent that the control's look covered when it was last
     // invalidated, in the parent's client coordinates; empty while it is hidden or off a parent.
-    const QVector<QRect> &ShownRects() const { return m_shown; }
+    const QVector<QRect> &ShownRects() const { return FShown; }
     // True when a press at p should reach this control; the whole rectangle by default.
     virtual bool HitTest(const QPoint &p) const;
     // The tool tip at client point p, which the hit test accepted; none (empty) by default.
@@ -73,10 +73,10 @@ public:
 private:
     friend class TScrollBox;
 
-    QPointer<TScrollBox> m_parent;
-    QRect m_bounds;
-    bool m_visible = true;
-    QVector<QRect> m_shown;
+    QPointer<TScrollBox> FParent;
+    QRect FBounds;
+    bool FVisible = true;
+    QVector<QRect> FShown;
 };
 
 } // namespace Diduza

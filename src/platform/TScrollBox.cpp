@@ -40,32 +40,32 @@ TScrollBox::~TScrollBox()
 
 int TScrollBox::ControlCount() const
 {
-    return int(d->m_graphics.size() + d->m_windowed.size());
+    return int(d->FGraphics.size() + d->FWindowed.size());
 }
 
 const QVector<TGraphicControl *> &TScrollBox::GraphicControls() const
 {
-    return d->m_graphics;
+    return d->FGraphics;
 }
 
 const QVector<QWidget *> &TScrollBox::WindowedControls() const
 {
-    return d->m_windowed;
+    return d->FWindowed;
 }
 
 quint64 TScrollBox::ControlListVersion() const
 {
-    return d->m_listVersion;
+    return d->FListVersion;
 }
 
 quint64 TScrollBox::ControlListShapeVersion() const
 {
-    return d->m_listShapeVersion;
+    return d->FListShapeVersion;
 }
 
 TColor TScrollBox::Color() const
 {
-    return d->m_color;
+    return d->FColor;
 }
 
 QRegion UniteRects(const QVector<QRect> &rects)
@@ -124,23 +124,23 @@ bool removeFrom(
 
 QObject *TScrollBox::Controls(int index) const
 {
-    const int graphics = int(d->m_graphics.size());
+    const int graphics = int(d->FGraphics.size());
     if (index < 0 || index >= ControlCount())
         return nullptr;
     if (index < graphics)
-        return d->m_graphics[index];
-    return d->m_windowed[index - graphics];
+        return d->FGraphics[index];
+    return d->FWindowed[index - graphics];
 }
 
 int TScrollBox::IndexOfControl(const QObject *control) const
 {
     if (!control)
         return -1;
-    const int g = positionIn(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, control);
+    const int g = positionIn(d->FGraphics, d->FGraphicIndex, d->FGraphicIndexValid, control);
     if (g >= 0)
         return g;
-    const int w = positionIn(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, control);
-    return w >= 0 ? int(d->m_graphics.size()) + w : -1;
+    const int w = positionIn(d->FWindowed, d->FWindowedIndex, d->FWindowedIndexValid, control);
+    return w >= 0 ? int(d->FGraphics.size()) + w : -1;
 }
 
 void TScrollBox::RemoveWindowedControl(QWidget *child)
@@ -153,9 +153,9 @@ void TScrollBox::RemoveWindowedControl(QWidget *child)
 
 void TScrollBox::SetColor(TColor color)
 {
-    if (d->m_color == color)
+    if (d->FColor == color)
         return;
-    d->m_color = color;
+    d->FColor = color;
     viewport()->update();
 }
 
@@ -201,16 +201,16 @@ bool moveWithin(QVector<T *> &part, QHash<const QObject *, int> &index, bool &va
 
 void TScrollBox::MoveControlTo(QObject *Control, int Index)
 {
-    const int graphics = int(d->m_graphics.size());
-    if (moveWithin(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, Control, Index)) {
-        ++d->m_listVersion;
-        ++d->m_listShapeVersion;
+    const int graphics = int(d->FGraphics.size());
+    if (moveWithin(d->FGraphics, d->FGraphicIndex, d->FGraphicIndexValid, Control, Index)) {
+        ++d->FListVersion;
+        ++d->FListShapeVersion;
         GraphicControlsReordered();
         viewport()->update();
-    } else if (moveWithin(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, Control,
+    } else if (moveWithin(d->FWindowed, d->FWindowedIndex, d->FWindowedIndexValid, Control,
                    Index - graphics)) {
-        ++d->m_listVersion;
-        ++d->m_listShapeVersion;
+        ++d->FListVersion;
+        ++d->FListShapeVersion;
     }
 }
 
@@ -218,27 +218,27 @@ void TScrollBox::InsertGraphicControl(TGraphicControl *control)
 {
     if (!control || IndexOfControl(control) >= 0)
         return;
-    d->m_graphics.append(control);
-    if (d->m_graphicIndexValid)
-        d->m_graphicIndex.insert(control, int(d->m_graphics.size()) - 1);
-    ++d->m_listVersion;
+    d->FGraphics.append(control);
+    if (d->FGraphicIndexValid)
+        d->FGraphicIndex.insert(control, int(d->FGraphics.size()) - 1);
+    ++d->FListVersion;
     GraphicControlInserted(control);
     GraphicControlChanged(control, true);
 }
 
 void TScrollBox::RemoveGraphicControl(TGraphicControl *control)
 {
-    if (positionIn(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, control) < 0)
+    if (positionIn(d->FGraphics, d->FGraphicIndex, d->FGraphicIndexValid, control) < 0)
         return;
     GraphicControlRemoved(control);
-    removeFrom(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, control);
-    ++d->m_listVersion;
-    ++d->m_listShapeVersion;
-    if (d->m_captured == control)
-        d->m_captured = nullptr;
-    for (const QRect &r : std::as_const(control->m_shown))
+    removeFrom(d->FGraphics, d->FGraphicIndex, d->FGraphicIndexValid, control);
+    ++d->FListVersion;
+    ++d->FListShapeVersion;
+    if (d->FCaptured == control)
+        d->FCaptured = nullptr;
+    for (const QRect &r : std::as_const(control->FShown))
         viewport()->update(r);
-    control->m_shown.clear();
+    control->FShown.clear();
     scheduleRangeUpdate();
 }
 
@@ -252,7 +252,7 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
 {
     const QVector<QRect> rects = control->Visible() ? control->PaintRects() : QVector<QRect>();
     const QPoint origin = control->BoundsRect().topLeft();
-    const QVector<QRect> &old = control->m_shown;
+    const QVector<QRect> &old = control->FShown;
     if (!always && old.size() == rects.size()
         && std::equal(old.begin(), old.end(), rects.begin(),
             [&](const QRect &o, const QRect &r) { return o == r.translated(origin); }))
@@ -263,7 +263,7 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
     QWidget *canvas = viewport();
     if (!canvas->updatesEnabled()) {
         // Drawing is suspended: nothing would be repainted, and resuming repaints it all.
-        control->m_shown = std::move(shown);
+        control->FShown = std::move(shown);
         scheduleRangeUpdate();
         return;
     }
@@ -276,14 +276,14 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
             region -= w->geometry();
     }
     canvas->update(region);
-    control->m_shown = std::move(shown);
+    control->FShown = std::move(shown);
     scheduleRangeUpdate();
 }
 
 TGraphicControl *TScrollBox::GraphicControlAt(const QPoint &p) const
 {
-    for (int i = int(d->m_graphics.size()) - 1; i >= 0; --i) {
-        TGraphicControl *g = d->m_graphics[i];
+    for (int i = int(d->FGraphics.size()) - 1; i >= 0; --i) {
+        TGraphicControl *g = d->FGraphics[i];
         if (g->Visible() && g->HitTest(p - g->BoundsRect().topLeft()))
             return g;
     }
@@ -315,22 +315,22 @@ template <typename F> void TScrollBox::forCells(const QRect &content, F &&f) con
 
 void TScrollBox::dropFromGrid(const QObject *child)
 {
-    const auto found = d->m_gridRects.constFind(child);
-    if (found == d->m_gridRects.constEnd())
+    const auto found = d->FGridRects.constFind(child);
+    if (found == d->FGridRects.constEnd())
         return;
     const QRect old = found.value();
-    d->m_gridRects.erase(found);
+    d->FGridRects.erase(found);
     if (old.isNull()) {
-        d->m_gridHuge.removeOne(child);
+        d->FGridHuge.removeOne(child);
         return;
     }
     forCells(old, [&](quint64 key) {
-        auto cell = d->m_grid.find(key);
-        if (cell == d->m_grid.end())
+        auto cell = d->FGrid.find(key);
+        if (cell == d->FGrid.end())
             return;
         cell.value().removeOne(child);
         if (cell.value().isEmpty())
-            d->m_grid.erase(cell);
+            d->FGrid.erase(cell);
     });
 }
 
@@ -340,8 +340,8 @@ void TScrollBox::placeInGrid(QWidget *child)
     const bool shown = !child->isHidden() && !child->isWindow() && !child->geometry().isEmpty();
     if (shown)
         content = child->geometry().translated(ScrollPosition());
-    const auto found = d->m_gridRects.constFind(child);
-    if (found != d->m_gridRects.constEnd()) {
+    const auto found = d->FGridRects.constFind(child);
+    if (found != d->FGridRects.constEnd()) {
         // Scrolling moves every child without changing where it stands in the content.
         if (shown && found.value() == content)
             return;
@@ -352,12 +352,12 @@ void TScrollBox::placeInGrid(QWidget *child)
     const qint64 cells = qint64(cellOf(content.right()) - cellOf(content.left()) + 1)
         * (cellOf(content.bottom()) - cellOf(content.top()) + 1);
     if (cells > MaxGridCells) {
-        d->m_gridRects.insert(child, QRect());
-        d->m_gridHuge.append(child);
+        d->FGridRects.insert(child, QRect());
+        d->FGridHuge.append(child);
         return;
     }
-    d->m_gridRects.insert(child, content);
-    forCells(content, [&](quint64 key) { d->m_grid[key].append(child); });
+    d->FGridRects.insert(child, content);
+    forCells(content, [&](quint64 key) { d->FGrid[key].append(child); });
 }
 
 QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
@@ -374,11 +374,11 @@ QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
             return;
         found.append(w);
     };
-    for (const QObject *w : d->m_gridHuge)
+    for (const QObject *w : d->FGridHuge)
         consider(w);
     forCells(rect.translated(ScrollPosition()), [&](quint64 key) {
-        const auto cell = d->m_grid.constFind(key);
-        if (cell != d->m_grid.constEnd()) {
+        const auto cell = d->FGrid.constFind(key);
+        if (cell != d->FGrid.constEnd()) {
             for (const QObject *w : cell.value())
                 consider(w);
         }
@@ -388,12 +388,12 @@ QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
 
 void TScrollBox::windowedChildAdded(QWidget *child)
 {
-    if (positionIn(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, child) >= 0)
+    if (positionIn(d->FWindowed, d->FWindowedIndex, d->FWindowedIndexValid, child) >= 0)
         return;
-    d->m_windowed.append(child);
-    if (d->m_windowedIndexValid)
-        d->m_windowedIndex.insert(child, int(d->m_windowed.size()) - 1);
-    ++d->m_listVersion;
+    d->FWindowed.append(child);
+    if (d->FWindowedIndexValid)
+        d->FWindowedIndex.insert(child, int(d->FWindowed.size()) - 1);
+    ++d->FListVersion;
     if (!dynamic_cast<TSelfReportingChild *>(child))
         child->installEventFilter(this);
     placeInGrid(child);
@@ -402,13 +402,13 @@ void TScrollBox::windowedChildAdded(QWidget *child)
 
 void TScrollBox::windowedChildRemoved(QObject *child)
 {
-    if (!removeFrom(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, child))
+    if (!removeFrom(d->FWindowed, d->FWindowedIndex, d->FWindowedIndexValid, child))
         return;
     // A child that moves on to another parent is none of this box's business any more.
     child->removeEventFilter(this);
     dropFromGrid(child);
-    ++d->m_listVersion;
-    ++d->m_listShapeVersion;
+    ++d->FListVersion;
+    ++d->FListShapeVersion;
     scheduleRangeUpdate();
 }
 
@@ -440,7 +440,7 @@ bool placesChild(QEvent::Type type)
 void TScrollBox::windowedChildEvent(QWidget *child, QEvent::Type type)
 {
     // Scrolling moves every child and changes neither the grid nor the range.
-    if (!placesChild(type) || (type == QEvent::Move && d->m_scrolling))
+    if (!placesChild(type) || (type == QEvent::Move && d->FScrolling))
         return;
     placeInGrid(child);
     scheduleRangeUpdate();
@@ -463,19 +463,19 @@ TSelfReportingChild::~TSelfReportingChild() = default;
 
 void TScrollBox::scheduleRangeUpdate()
 {
-    if (d->m_rangePending)
+    if (d->FRangePending)
         return;
-    d->m_rangePending = true;
+    d->FRangePending = true;
     QMetaObject::invokeMethod(
         this, [this] { UpdateScrollRange(); }, Qt::QueuedConnection);
 }
 
 void TScrollBox::UpdateScrollRange()
 {
-    d->m_rangePending = false;
-    if (d->m_updatingRange)
+    d->FRangePending = false;
+    if (d->FUpdatingRange)
         return;
-    d->m_updatingRange = true;
+    d->FUpdatingRange = true;
     const QPoint pos = ScrollPosition();
     int right = 0;
     int bottom = 0;
@@ -483,11 +483,11 @@ void TScrollBox::UpdateScrollRange()
         right = std::max(right, r.x() + r.width() + pos.x());
         bottom = std::max(bottom, r.y() + r.height() + pos.y());
     };
-    for (const TGraphicControl *g : std::as_const(d->m_graphics)) {
+    for (const TGraphicControl *g : std::as_const(d->FGraphics)) {
         if (g->Visible())
             extend(g->BoundsRect());
     }
-    for (const QWidget *w : std::as_const(d->m_windowed)) {
+    for (const QWidget *w : std::as_const(d->FWindowed)) {
         if (!w->isHidden())
             extend(w->geometry());
     }
@@ -499,19 +499,19 @@ void TScrollBox::UpdateScrollRange()
         verticalScrollBar()->setPageStep(std::max(1, page.height()));
     horizontalScrollBar()->setRange(0, std::max(0, right - page.width()));
     verticalScrollBar()->setRange(0, std::max(0, bottom - page.height()));
-    d->m_updatingRange = false;
+    d->FUpdatingRange = false;
 }
 
 void TScrollBox::scrollContentsBy(int dx, int dy)
 {
-    for (TGraphicControl *g : std::as_const(d->m_graphics))
+    for (TGraphicControl *g : std::as_const(d->FGraphics))
         g->MoveBy(dx, dy);
     QWidget *canvas = viewport();
     const bool onlyChildren = std::none_of(
-        d->m_windowed.begin(), d->m_windowed.end(), [](const QWidget *w) { return w->isWindow(); });
-    const bool wasScrolling = d->m_scrolling;
-    d->m_scrolling = true;
-    const auto done = qScopeGuard([&] { d->m_scrolling = wasScrolling; });
+        d->FWindowed.begin(), d->FWindowed.end(), [](const QWidget *w) { return w->isWindow(); });
+    const bool wasScrolling = d->FScrolling;
+    d->FScrolling = true;
+    const auto done = qScopeGuard([&] { d->FScrolling = wasScrolling; });
     if (canvas->isVisible() && canvas->updatesEnabled() && onlyChildren) {
         // Qt moves the children and keeps what stays in view: only the strip that scrolls in
         // is painted.
@@ -519,7 +519,7 @@ void TScrollBox::scrollContentsBy(int dx, int dy)
         return;
     }
     // Copied: a move handler may add or remove children.
-    const QVector<QWidget *> windowed = d->m_windowed;
+    const QVector<QWidget *> windowed = d->FWindowed;
     for (QWidget *w : windowed)
         w->move(w->pos() + QPoint(dx, dy));
     canvas->update();
@@ -527,7 +527,7 @@ void TScrollBox::scrollContentsBy(int dx, int dy)
 
 void TScrollBox::PaintBackground(QPainter &painter, const QRect &rect)
 {
-    painter.fillRect(rect, ColorToQColor(d->m_color, palette()));
+    painter.fillRect(rect, ColorToQColor(d->FColor, palette()));
 }
 
 void TScrollBox::paintEvent(QPaintEvent *event)
@@ -536,7 +536,7 @@ void TScrollBox::paintEvent(QPaintEvent *event)
     const QRect dirty = event->rect();
     const QRegion dirtyRegion = event->region();
     PaintBackground(painter, dirty);
-    for (TGraphicControl *g : std::as_const(d->m_graphics)) {
+    for (TGraphicControl *g : std::as_const(d->FGraphics)) {
         const QRect bounds = g->BoundsRect();
         if (!g->Visible() || !dirtyRegion.intersects(bounds.adjusted(-1, -1, 1, 1)))
             continue;
@@ -558,7 +558,7 @@ void TScrollBox::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     if (TGraphicControl *g = GraphicControlAt(p)) {
-        d->m_captured = g;
+        d->FCaptured = g;
         QPointer<TGraphicControl> guard(g);
         Guarded([&] { g->MousePress(event, p - g->BoundsRect().topLeft()); });
         event->accept();
@@ -574,8 +574,8 @@ void TScrollBox::ViewportMousePress(QMouseEvent *event)
 
 void TScrollBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (TGraphicControl *g = d->m_captured) {
-        d->m_captured = nullptr;
+    if (TGraphicControl *g = d->FCaptured) {
+        d->FCaptured = nullptr;
         const QPoint p = event->position().toPoint();
         Guarded([&] { g->MouseRelease(event, p - g->BoundsRect().topLeft()); });
         event->accept();
@@ -622,12 +622,12 @@ void TScrollBox::DestroyChildren()
         delete last;
         // A control that did not leave the list by itself is taken off here.
         if (ControlCount() == before && Controls(ControlCount() - 1) == last) {
-            if (!d->m_windowed.isEmpty())
-                removeFrom(d->m_windowed, d->m_windowedIndex, d->m_windowedIndexValid, last);
+            if (!d->FWindowed.isEmpty())
+                removeFrom(d->FWindowed, d->FWindowedIndex, d->FWindowedIndexValid, last);
             else
-                removeFrom(d->m_graphics, d->m_graphicIndex, d->m_graphicIndexValid, last);
-            ++d->m_listVersion;
-            ++d->m_listShapeVersion;
+                removeFrom(d->FGraphics, d->FGraphicIndex, d->FGraphicIndexValid, last);
+            ++d->FListVersion;
+            ++d->FListShapeVersion;
         }
     }
 }

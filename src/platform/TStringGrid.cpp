@@ -24,27 +24,27 @@ class GridDelegate : public QStyledItemDelegate {
 public:
     explicit GridDelegate(TStringGrid *grid)
         : QStyledItemDelegate(grid)
-        , m_grid(grid)
+        , FGrid(grid)
     {
     }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
         const QModelIndex &index) const override
     {
-        const int col = m_grid->horizontalHeader()->visualIndex(index.column());
+        const int col = FGrid->horizontalHeader()->visualIndex(index.column());
         const int row = index.row();
-        if (col < m_grid->FixedCols() || row < m_grid->FixedRows())
+        if (col < FGrid->FixedCols() || row < FGrid->FixedRows())
             return; // the grid paints its fixed cells above the scrolled ones
         TGridDrawState state;
         if (option.state & QStyle::State_Selected)
             state |= gdSelected;
-        if (index == m_grid->currentIndex() && m_grid->hasFocus())
+        if (index == FGrid->currentIndex() && FGrid->hasFocus())
             state |= gdFocused;
-        Guarded([&] { m_grid->PaintCell(*painter, option.rect, col, row, state); });
+        Guarded([&] { FGrid->PaintCell(*painter, option.rect, col, row, state); });
     }
 
 private:
-    TStringGrid *m_grid;
+    TStringGrid *FGrid;
 };
 
 } // namespace

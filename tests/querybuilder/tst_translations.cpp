@@ -3,9 +3,9 @@
 // the statements the builder generates (the grid's choices are compared in the language shown).
 
 #include "DemoTranslations.h"
-#include "diagram/model/SchemaFile.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/model/SchemaFile.h"
 #include "engines/TSchemaCustomDataEngine.h"
 #include "platform/DialogService.h"
 #include "platform/Exceptions.h"
@@ -242,9 +242,9 @@ void tst_Translations::componentsShowGerman()
             QueryInput input;
             input.Tables = { QueryTable { "t", 0, nullptr } };
             QueryColumn sum { "t.a", QueryField { "a", nullptr }, input.Tables[0],
-                LoadResString(_strValueSUM), {}, {}, {}, {} };
+                LoadResString(_strValueSUM), {}, {}, {}, {}, false, {}, {}, {} };
             QueryColumn plain { "t.b", QueryField { "b", nullptr }, input.Tables[0], {}, {}, {}, {},
-                {} };
+                {}, false, {}, {}, {} };
             input.Columns = { sum, plain };
             shown = QueryNotes(input).value(0);
             break;
