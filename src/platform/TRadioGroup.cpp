@@ -1,4 +1,5 @@
 #include "platform/TRadioGroup.h"
+#include "platform/TRadioGroup_p.h"
 
 #include <QGridLayout>
 #include <QRadioButton>
@@ -7,8 +8,9 @@ namespace Diduza {
 
 TRadioGroup::TRadioGroup(QWidget *parent)
     : QGroupBox(parent)
-    , FGroup(new QButtonGroup(this))
+    , d(std::make_unique<TRadioGroupPrivate>())
 {
+    d->FGroup = new QButtonGroup(this);
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(6, 2, 6, 2);
     layout->setHorizontalSpacing(4);
@@ -19,34 +21,39 @@ TRadioGroup::~TRadioGroup() = default;
 
 void TRadioGroup::SetItems(const QStringList &items)
 {
-    FItems = items;
+    d->FItems = items;
     rebuild();
+}
+
+int TRadioGroup::Columns() const
+{
+    return d->FColumns;
 }
 
 QStringList TRadioGroup::Items() const
 {
-    return FItems;
+    return d->FItems;
 }
 
 void TRadioGroup::SetColumns(int columns)
 {
-    FColumns = qMax(1, columns);
+    d->FColumns = qMax(1, columns);
     rebuild();
 }
 
 void TRadioGroup::rebuild()
 {
     const int selected = ItemIndex();
-    const auto buttons = FGroup->buttons();
+    const auto buttons = d->FGroup->buttons();
     for (QAbstractButton *b : buttons) {
-        FGroup->removeButton(b);
+        d->FGroup->removeButton(b);
         delete b;
     }
     auto *grid = static_cast<QGridLayout *>(layout());
-    const int rows = (int(FItems.size()) + FColumns - 1) / FColumns;
-    for (int i = 0; i < FItems.size(); ++i) {
-        auto *button = new QRadioButton(FItems[i], this);
-        FGroup->addButton(button, i);
+    const int rows = (int(d->FItems.size()) + d->FColumns - 1) / d->FColumns;
+    for (int i = 0; i < d->FItems.size(); ++i) {
+        auto *button = new QRadioButton(d->FItems[i], this);
+        d->FGroup->addButton(button, i);
         // Filled column by column, as a radio group does.
         grid->addWidget(button, rows ? i % rows : 0, rows ? i / rows : 0);
     }
@@ -55,23 +62,23 @@ void TRadioGroup::rebuild()
 
 int TRadioGroup::ItemIndex() const
 {
-    return FGroup->checkedId();
+    return d->FGroup->checkedId();
 }
 
 void TRadioGroup::SetItemIndex(int index)
 {
-    if (QAbstractButton *button = FGroup->button(index)) {
+    if (QAbstractButton *button = d->FGroup->button(index)) {
         button->setChecked(true);
-    } else if (QAbstractButton *checked = FGroup->checkedButton()) {
-        FGroup->setExclusive(false);
+    } else if (QAbstractButton *checked = d->FGroup->checkedButton()) {
+        d->FGroup->setExclusive(false);
         checked->setChecked(false);
-        FGroup->setExclusive(true);
+        d->FGroup->setExclusive(true);
     }
 }
 
 QAbstractButton *TRadioGroup::Button(int index) const
 {
-    return FGroup->button(index);
+    return d->FGroup->button(index);
 }
 
 } // namespace Diduza

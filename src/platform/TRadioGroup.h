@@ -2,11 +2,16 @@
 
 #include "diduzawidgets_export.h"
 
-#include <QButtonGroup>
 #include <QGroupBox>
 #include <QStringList>
 
+#include <memory>
+
+class QAbstractButton;
+
 namespace Diduza {
+
+class TRadioGroupPrivate;
 
 // A group box of radio buttons laid out in columns, with one selected index.
 class DIDUZAWIDGETS_EXPORT TRadioGroup : public QGroupBox {
@@ -17,7 +22,7 @@ public:
 
     void SetItems(const QStringList &items);
     QStringList Items() const;
-    int Columns() const { return FColumns; }
+    int Columns() const;
     void SetColumns(int columns);
     // The selected entry, -1 when none.
     int ItemIndex() const;
@@ -27,9 +32,7 @@ public:
 private:
     void rebuild();
 
-    QStringList FItems;
-    int FColumns = 1;
-    QButtonGroup *FGroup;
+    std::unique_ptr<TRadioGroupPrivate> d;
 };
 
 } // namespace Diduza

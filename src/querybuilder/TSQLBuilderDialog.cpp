@@ -1,4 +1,5 @@
 #include "querybuilder/TSQLBuilderDialog.h"
+#include "querybuilder/TSQLBuilderDialog_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
@@ -21,19 +22,185 @@ constexpr int ImportMargin = 20;
 
 TSQLBuilderDialog::TSQLBuilderDialog(QObject *AOwner)
     : QObject(AOwner)
+    , d(std::make_unique<TSQLBuilderDialogPrivate>())
 {
 }
 
 TSQLBuilderDialog::~TSQLBuilderDialog() = default;
 
+QString TSQLBuilderDialog::Caption() const
+{
+    return d->FCaption;
+}
+
+void TSQLBuilderDialog::SetCaption(const QString &Value)
+{
+    d->FCaption = Value;
+}
+
+QString TSQLBuilderDialog::SQL() const
+{
+    return d->FSQL;
+}
+
+void TSQLBuilderDialog::SetSQL(const QString &Value)
+{
+    d->FSQL = Value;
+}
+
+bool TSQLBuilderDialog::FullImport() const
+{
+    return d->FFullImport;
+}
+
+void TSQLBuilderDialog::SetFullImport(bool Value)
+{
+    d->FFullImport = Value;
+}
+
+QStringList TSQLBuilderDialog::LeftOut() const
+{
+    return d->FLeftOut;
+}
+
+bool TSQLBuilderDialog::ExtendedGrid() const
+{
+    return d->FExtendedGrid.value_or(d->FFullImport);
+}
+
+void TSQLBuilderDialog::SetExtendedGrid(bool Value)
+{
+    d->FExtendedGrid = Value;
+}
+
+bool TSQLBuilderDialog::SQLEditable() const
+{
+    return d->FSQLEditable;
+}
+
+void TSQLBuilderDialog::SetSQLEditable(bool Value)
+{
+    d->FSQLEditable = Value;
+}
+
+bool TSQLBuilderDialog::BackgroundExecution() const
+{
+    return d->FBackgroundExecution;
+}
+
+void TSQLBuilderDialog::SetBackgroundExecution(bool Value)
+{
+    d->FBackgroundExecution = Value;
+}
+
+int TSQLBuilderDialog::RowLimit() const
+{
+    return d->FRowLimit;
+}
+
+void TSQLBuilderDialog::SetRowLimit(int Value)
+{
+    d->FRowLimit = Value;
+}
+
+QByteArray TSQLBuilderDialog::SaveState() const
+{
+    return d->FState;
+}
+
+void TSQLBuilderDialog::RestoreState(const QByteArray &State)
+{
+    d->FState = State;
+}
+
+bool TSQLBuilderDialog::JoinByKeys() const
+{
+    return d->FJoinByKeys;
+}
+
+void TSQLBuilderDialog::SetJoinByKeys(bool Value)
+{
+    d->FJoinByKeys = Value;
+}
+
+bool TSQLBuilderDialog::ShowKeys() const
+{
+    return d->FShowKeys;
+}
+
+void TSQLBuilderDialog::SetShowKeys(bool Value)
+{
+    d->FShowKeys = Value;
+}
+
+TSchemaDesignArea *TSQLBuilderDialog::SchemaDesignArea() const
+{
+    return d->sda;
+}
+
+TfrmZkSQLBuilder *TSQLBuilderDialog::Form() const
+{
+    return d->FForm;
+}
+
+TDrawItemEvent TSQLBuilderDialog::OnDrawTableItem() const
+{
+    return d->FOnDrawTableItem;
+}
+
+void TSQLBuilderDialog::SetOnDrawTableItem(TDrawItemEvent h)
+{
+    d->FOnDrawTableItem = std::move(h);
+}
+
+TGetSchemaItemEvent TSQLBuilderDialog::OnGetTableName() const
+{
+    return d->FOnGetTableName;
+}
+
+void TSQLBuilderDialog::SetOnGetTableName(TGetSchemaItemEvent h)
+{
+    d->FOnGetTableName = std::move(h);
+}
+
+TGetSchemaSubItemEvent TSQLBuilderDialog::OnGetFieldName() const
+{
+    return d->FOnGetFieldName;
+}
+
+void TSQLBuilderDialog::SetOnGetFieldName(TGetSchemaSubItemEvent h)
+{
+    d->FOnGetFieldName = std::move(h);
+}
+
+TSchemaItemEvent TSQLBuilderDialog::OnAddItem() const
+{
+    return d->FOnAddItem;
+}
+
+void TSQLBuilderDialog::SetOnAddItem(TSchemaItemEvent h)
+{
+    d->FOnAddItem = std::move(h);
+}
+
+TSchemaItemEvent TSQLBuilderDialog::OnDeleteItem() const
+{
+    return d->FOnDeleteItem;
+}
+
+void TSQLBuilderDialog::SetOnDeleteItem(TSchemaItemEvent h)
+{
+    d->FOnDeleteItem = std::move(h);
+}
+
 TSchemaDataEngine *TSQLBuilderDialog::GetDataEngine() const
 {
-    return FDataEngine;
+    return d->FDataEngine;
 }
 
 void TSQLBuilderDialog::SetDataEngine(TSchemaDataEngine *Value)
 {
-    FDataEngine = Value;
+    d->FDataEngine = Value;
 }
 
 bool TSQLBuilderDialog::Execute()
@@ -45,69 +212,70 @@ bool TSQLBuilderDialog::Execute()
         std::unique_ptr<TfrmZkSQLBuilder> form;
         ~RunScope()
         {
-            dialog->FState = form->SaveState();
-            dialog->sda = nullptr;
-            dialog->FForm = nullptr;
+            dialog->d->FState = form->SaveState();
+            dialog->d->sda = nullptr;
+            dialog->d->FForm = nullptr;
             form.reset();
         }
     } run { this, std::make_unique<TfrmZkSQLBuilder>() };
     TfrmZkSQLBuilder *form = run.form.get();
-    FForm = form;
-    sda = form->SchemaDesignArea;
+    d->FForm = form;
+    d->sda = form->SchemaDesignArea;
 
-    sda->ClearAll();
-    form->SetDataEngine(FDataEngine);
-    if (!FCaption.isEmpty())
-        form->setWindowTitle(FCaption);
-    form->SetOnDrawTableItem(FOnDrawTableItem);
-    form->SetOnGetTableName(FOnGetTableName);
-    form->SetOnGetFieldName(FOnGetFieldName);
-    form->SetOnAddItem(FOnAddItem);
-    form->SetOnDeleteItem(FOnDeleteItem);
+    d->sda->ClearAll();
+    form->SetDataEngine(d->FDataEngine);
+    if (!d->FCaption.isEmpty())
+        form->setWindowTitle(d->FCaption);
+    form->SetOnDrawTableItem(d->FOnDrawTableItem);
+    form->SetOnGetTableName(d->FOnGetTableName);
+    form->SetOnGetFieldName(d->FOnGetFieldName);
+    form->SetOnAddItem(d->FOnAddItem);
+    form->SetOnDeleteItem(d->FOnDeleteItem);
 
-    form->SetJoinByKeys(FJoinByKeys);
-    sda->SetShowKeys(FShowKeys);
-    if (FShowKeys && FDataEngine) {
+    form->SetJoinByKeys(d->FJoinByKeys);
+    d->sda->SetShowKeys(d->FShowKeys);
+    if (d->FShowKeys && d->FDataEngine) {
         // Before the import, so that its tables show their keys too.
         QVector<TSchemaTableInfo> info;
-        FDataEngine->FillTableInfo(QStringList(), info);
-        sda->MergeCatalog(info);
+        d->FDataEngine->FillTableInfo(QStringList(), info);
+        d->sda->MergeCatalog(info);
     }
 
-    FLeftOut.clear();
+    d->FLeftOut.clear();
     form->SetExtendedGrid(ExtendedGrid());
-    form->SetSQLEditable(FSQLEditable);
-    form->SetBackgroundExecution(FBackgroundExecution);
-    form->SetRowLimit(FRowLimit);
-    if (!FState.isEmpty())
-        form->RestoreState(FState);
-    const bool joinTree = FDataEngine && FDataEngine->SQLSubType() == stAnsi;
-    const SqlSpelling spelling = FDataEngine ? FDataEngine->StatementSpelling() : SqlSpelling();
-    if (FFullImport || joinTree) {
-        FLeftOut = form->ImportQuery(ImportSelect(FSQL, spelling));
+    form->SetSQLEditable(d->FSQLEditable);
+    form->SetBackgroundExecution(d->FBackgroundExecution);
+    form->SetRowLimit(d->FRowLimit);
+    if (!d->FState.isEmpty())
+        form->RestoreState(d->FState);
+    const bool joinTree = d->FDataEngine && d->FDataEngine->SQLSubType() == stAnsi;
+    const SqlSpelling spelling
+        = d->FDataEngine ? d->FDataEngine->StatementSpelling() : SqlSpelling();
+    if (d->FFullImport || joinTree) {
+        d->FLeftOut = form->ImportQuery(ImportSelect(d->FSQL, spelling));
     } else {
         importStatement();
-        FLeftOut = notImported(FSQL, spelling);
-        form->ShowImportNotes(FLeftOut);
+        d->FLeftOut = notImported(d->FSQL, spelling);
+        form->ShowImportNotes(d->FLeftOut);
     }
     // The page's text is the statement as given; until the user changes something, OK returns
     // it untouched.
-    form->SetSQLText(FSQL);
+    form->SetSQLText(d->FSQL);
 
     const bool ok = DialogService()->ExecuteModal(*form) == QDialog::Accepted;
     if (ok)
-        FSQL = form->SQLText();
+        d->FSQL = form->SQLText();
     return ok;
 }
 
 void TSQLBuilderDialog::importStatement()
 {
-    TSQLParser parser(FSQL);
+    TSQLParser parser(d->FSQL);
     TStringList tables;
     parser.GetSelectTableNames(tables);
     int left = ImportMargin;
     for (int i = 0; i < tables.Count(); ++i) {
-        TSchemaItem *item = sda->AddItem(tables.Strings(i), scCheckListBox);
+        TSchemaItem *item = d->sda->AddItem(tables.Strings(i), scCheckListBox);
         if (!item)
             continue;
         item->SetLeft(left);
@@ -129,16 +297,16 @@ void TSQLBuilderDialog::importStatement()
 void TSQLBuilderDialog::SQLParsed(
     TSQLParser *, TSQLToken Token, TSQLClause Clause, const QString &Value)
 {
-    if (Token != stSymbol || Clause != scFields || !sda)
+    if (Token != stSymbol || Clause != scFields || !d->sda)
         return;
     TSchemaItem *item = nullptr;
     QString rowName;
     const qsizetype dot = Value.indexOf(QLatin1Char('.'));
     if (dot >= 0) {
-        item = sda->FindItem(Value.left(dot));
+        item = d->sda->FindItem(Value.left(dot));
         rowName = Value.mid(dot + 1);
     } else {
-        item = sda->GetItem(0);
+        item = d->sda->GetItem(0);
         rowName = Value;
     }
     if (!item)

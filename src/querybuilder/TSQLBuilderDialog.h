@@ -28,11 +28,10 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include <memory>
 
 namespace Diduza {
 
@@ -40,6 +39,7 @@ class TSchemaDataEngine;
 class TSchemaDesignArea;
 class TSQLParser;
 class TfrmZkSQLBuilder;
+class TSQLBuilderDialogPrivate;
 
 /// Runs the visual query builder modally on a statement and a data engine.
 class DIDUZAWIDGETS_EXPORT TSQLBuilderDialog : public QObject {
@@ -66,13 +66,13 @@ public:
     bool Execute();
 
     /// The caption of the builder form; empty keeps the form's own.
-    QString Caption() const { return FCaption; }
+    QString Caption() const;
     /// Sets Caption.
-    void SetCaption(const QString &Value) { FCaption = Value; }
+    void SetCaption(const QString &Value);
     /// The statement going in and, after OK, coming out.
-    QString SQL() const { return FSQL; }
+    QString SQL() const;
     /// Sets SQL.
-    void SetSQL(const QString &Value) { FSQL = Value; }
+    void SetSQL(const QString &Value);
     /// The engine handed to the form; a freed engine reads as null.
     TSchemaDataEngine *GetDataEngine() const;
     /// Sets DataEngine.
@@ -81,74 +81,74 @@ public:
     TSchemaDataEngine *DataEngine() const { return GetDataEngine(); }
 
     /// Rebuild the whole incoming statement rather than only its tables and fields (off).
-    bool FullImport() const { return FFullImport; }
+    bool FullImport() const;
     /// Sets FullImport.
-    void SetFullImport(bool Value) { FFullImport = Value; }
+    void SetFullImport(bool Value);
     /// What the last import could not carry exactly, one description each.
-    QStringList LeftOut() const { return FLeftOut; }
+    QStringList LeftOut() const;
     /// The builder form's extended grid (COUNT(*), Show, Alias, sort order, a field twice,
     /// further ON conditions; see TfrmZkSQLBuilder::SetExtendedGrid). Unless set, it follows
     /// FullImport.
-    bool ExtendedGrid() const { return FExtendedGrid.value_or(FFullImport); }
+    bool ExtendedGrid() const;
     /// Sets ExtendedGrid.
-    void SetExtendedGrid(bool Value) { FExtendedGrid = Value; }
+    void SetExtendedGrid(bool Value);
     /// The builder form's SQL page takes typing (see TfrmZkSQLBuilder::SetSQLEditable); off.
-    bool SQLEditable() const { return FSQLEditable; }
+    bool SQLEditable() const;
     /// Sets SQLEditable.
-    void SetSQLEditable(bool Value) { FSQLEditable = Value; }
+    void SetSQLEditable(bool Value);
     /// Statements run away from the user-interface thread where the engine offers it, with
     /// paging, a status line, Cancel, copying and CSV (TfrmZkSQLBuilder::SetBackgroundExecution);
     /// off.
-    bool BackgroundExecution() const { return FBackgroundExecution; }
+    bool BackgroundExecution() const;
     /// Sets BackgroundExecution.
-    void SetBackgroundExecution(bool Value) { FBackgroundExecution = Value; }
+    void SetBackgroundExecution(bool Value);
     /// The most rows a background run shows; 0 for all.
-    int RowLimit() const { return FRowLimit; }
+    int RowLimit() const;
     /// Sets RowLimit.
-    void SetRowLimit(int Value) { FRowLimit = Value; }
+    void SetRowLimit(int Value);
     /// The builder window's size, splitters and page as the user left them at the end of the
     /// last run (empty before one), for the application to keep; the library writes no settings.
-    QByteArray SaveState() const { return FState; }
+    QByteArray SaveState() const;
     /// The state the next run opens with (one SaveState gave; anything else is ignored).
-    void RestoreState(const QByteArray &State) { FState = State; }
+    void RestoreState(const QByteArray &State);
     /// Tables dropped or double-clicked are joined by their foreign keys to the tables there
     /// (off; see TfrmZkSQLBuilder::SetJoinByKeys). The imported statement's tables are not.
-    bool JoinByKeys() const { return FJoinByKeys; }
+    bool JoinByKeys() const;
     /// Sets JoinByKeys.
-    void SetJoinByKeys(bool Value) { FJoinByKeys = Value; }
+    void SetJoinByKeys(bool Value);
     /// The builder's rows show the keys of their tables (off; see
     /// TSchemaDesignArea::SetShowKeys); the catalogue is read once when the run starts.
-    bool ShowKeys() const { return FShowKeys; }
+    bool ShowKeys() const;
     /// Sets ShowKeys.
-    void SetShowKeys(bool Value) { FShowKeys = Value; }
+    void SetShowKeys(bool Value);
 
     /// The builder form's design area while Execute runs; null before and after.
-    TSchemaDesignArea *SchemaDesignArea() const { return sda; }
+    TSchemaDesignArea *SchemaDesignArea() const;
     /// The builder form while Execute runs (for applications that drive it); null otherwise.
-    TfrmZkSQLBuilder *Form() const { return FForm; }
+    TfrmZkSQLBuilder *Form() const;
 
     /// Handed to the form for each run; the dialog itself never calls them.
-    TDrawItemEvent OnDrawTableItem() const { return FOnDrawTableItem; }
+    TDrawItemEvent OnDrawTableItem() const;
     /// Sets the OnDrawTableItem handler.
-    void SetOnDrawTableItem(TDrawItemEvent h) { FOnDrawTableItem = std::move(h); }
+    void SetOnDrawTableItem(TDrawItemEvent h);
     /// The OnGetTableName handler, gives the name by which statements call a table; empty when
     /// unset.
-    TGetSchemaItemEvent OnGetTableName() const { return FOnGetTableName; }
+    TGetSchemaItemEvent OnGetTableName() const;
     /// Sets the OnGetTableName handler.
-    void SetOnGetTableName(TGetSchemaItemEvent h) { FOnGetTableName = std::move(h); }
+    void SetOnGetTableName(TGetSchemaItemEvent h);
     /// The OnGetFieldName handler, gives the name by which statements call a field; empty when
     /// unset.
-    TGetSchemaSubItemEvent OnGetFieldName() const { return FOnGetFieldName; }
+    TGetSchemaSubItemEvent OnGetFieldName() const;
     /// Sets the OnGetFieldName handler.
-    void SetOnGetFieldName(TGetSchemaSubItemEvent h) { FOnGetFieldName = std::move(h); }
+    void SetOnGetFieldName(TGetSchemaSubItemEvent h);
     /// The OnAddItem handler, raised after an item is added; empty when unset.
-    TSchemaItemEvent OnAddItem() const { return FOnAddItem; }
+    TSchemaItemEvent OnAddItem() const;
     /// Sets the OnAddItem handler.
-    void SetOnAddItem(TSchemaItemEvent h) { FOnAddItem = std::move(h); }
+    void SetOnAddItem(TSchemaItemEvent h);
     /// The OnDeleteItem handler, raised when an item is deleted, before it goes; empty when unset.
-    TSchemaItemEvent OnDeleteItem() const { return FOnDeleteItem; }
+    TSchemaItemEvent OnDeleteItem() const;
     /// Sets the OnDeleteItem handler.
-    void SetOnDeleteItem(TSchemaItemEvent h) { FOnDeleteItem = std::move(h); }
+    void SetOnDeleteItem(TSchemaItemEvent h);
 
 private:
     /// The field import: ticks the row a field of the SELECT list names.
@@ -157,25 +157,7 @@ private:
     // What the field import leaves out of Sql, for the user.
     static QStringList notImported(const QString &Sql, const SqlSpelling &Spelling);
 
-    TSchemaDesignArea *sda = nullptr;
-    TfrmZkSQLBuilder *FForm = nullptr;
-    QPointer<TSchemaDataEngine> FDataEngine;
-    QString FCaption;
-    QString FSQL;
-    bool FFullImport = false;
-    std::optional<bool> FExtendedGrid;
-    bool FSQLEditable = false;
-    bool FBackgroundExecution = false;
-    int FRowLimit = 0;
-    QByteArray FState;
-    bool FJoinByKeys = false;
-    bool FShowKeys = false;
-    QStringList FLeftOut;
-    TDrawItemEvent FOnDrawTableItem;
-    TGetSchemaItemEvent FOnGetTableName;
-    TGetSchemaSubItemEvent FOnGetFieldName;
-    TSchemaItemEvent FOnAddItem;
-    TSchemaItemEvent FOnDeleteItem;
+    std::unique_ptr<TSQLBuilderDialogPrivate> d;
 };
 
 /// Runs a builder dialog on SQL with DataEngine; on OK copies the edited statement into SQL and

@@ -173,19 +173,12 @@ void TSchemaText::paintEvent(QPaintEvent *)
     Paint(painter);
 }
 
-void TSchemaText::Paint(QPainter &painter)
+namespace {
+// The shape behind the text, in the painter's pen and brush; a rectangle's folded corner takes
+// one pixel from the top and the right of the text's room.
+void paintShape(QPainter &painter, TSchemaShapeKind kind, int W, int H, int &top, int &right)
 {
-    const int W = width();
-    const int H = height();
-    QRect r(0, 0, W, H); // right and bottom exclusive, kept as edges below
-    int left = 0, top = 0, right = W, bottom = H;
-    // The platform's default pen: one pixel in the window text colour (black in a light palette).
-    painter.setPen(QPen(ColorToQColor(clWindowText, palette()), 0));
-    painter.setBrush(
-        d->FTransparent ? QBrush(Qt::NoBrush) : QBrush(ColorToQColor(d->FColor, palette())));
-    painter.setRenderHint(QPainter::Antialiasing, false);
-
-    switch (d->FShapeKind) {
+    switch (kind) {
     case skRectangle: {
         const QPolygon sheet({ QPoint(W - 10, 0), QPoint(W - 1, 10), QPoint(W - 1, H - 1),
             QPoint(0, H - 1), QPoint(0, 0) });
@@ -227,6 +220,22 @@ void TSchemaText::Paint(QPainter &painter)
     default:
         break;
     }
+}
+} // namespace
+
+void TSchemaText::Paint(QPainter &painter)
+{
+    const int W = width();
+    const int H = height();
+    QRect r(0, 0, W, H); // right and bottom exclusive, kept as edges below
+    int left = 0, top = 0, right = W, bottom = H;
+    // The platform's default pen: one pixel in the window text colour (black in a light palette).
+    painter.setPen(QPen(ColorToQColor(clWindowText, palette()), 0));
+    painter.setBrush(
+        d->FTransparent ? QBrush(Qt::NoBrush) : QBrush(ColorToQColor(d->FColor, palette())));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+
+    paintShape(painter, d->FShapeKind, W, H, top, right);
     left += 1;
     top += 1;
 
