@@ -5,11 +5,11 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/model/RelationRouting.h"
-#include "engines/SqlDialect.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/DialogService.h"
+#include "platform/RelationOperators_p.h"
 #include "platform/ResourceStrings.h"
 #include "platform/TRadioGroup.h"
 #include "platform/VisibleText.h"
@@ -357,7 +357,7 @@ QString TSchemaRelation::JoinText() const
         break;
     }
     return VisibleText(end(d->FParentItem, d->FParentSubItem)) + QLatin1Char(' ')
-        + JoinOperatorText(d->FJoinOperator) + QLatin1Char(' ')
+        + QLatin1String(RelationOperatorSql(d->FJoinOperator)) + QLatin1Char(' ')
         + VisibleText(end(d->FChildItem, d->FChildSubItem)) + QLatin1Char('\n') + VisibleText(kind);
 }
 
