@@ -16,14 +16,14 @@ struct RelationOperatorText {
 inline constexpr RelationOperatorText RelationOperatorTexts[] = { { roEqual, "=" }, { roLess, "<" },
     { roGreater, ">" }, { roLessThan, "<=" }, { roGreaterThan, ">=" }, { roNonEqual, "<>" } };
 
-/// The SQL text of Operator ("" for a value outside the enumeration).
+/// The SQL text of Operator (null for a value outside the enumeration).
 inline const char *RelationOperatorSql(TSDRelationOperator Operator)
 {
     for (const RelationOperatorText &entry : RelationOperatorTexts) {
         if (entry.Operator == Operator)
             return entry.Text;
     }
-    return "";
+    return nullptr;
 }
 
 } // namespace Diduza
