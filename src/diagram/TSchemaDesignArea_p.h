@@ -15,17 +15,7 @@
 
 #include <functional>
 
-class QUndoCommand;
-class QUndoStack;
-
 namespace Diduza {
-
-class TImageList;
-class TSchemaDataEngine;
-class TSchemaFindBar;
-class TSchemaItem;
-class TSchemaRelation;
-class UndoStep;
 
 class TSchemaDesignAreaPrivate {
 public:

@@ -80,10 +80,11 @@ const QSet<QString> &Reader::aggregateNames()
     return names;
 }
 
-bool Reader::endsExpression(const Token &t)
+bool Reader::startsClause(const Token &t)
 {
     switch (t.Kind) {
     case PG_QUERY__TOKEN__FROM:
+    case PG_QUERY__TOKEN__INTO:
     case PG_QUERY__TOKEN__WHERE:
     case PG_QUERY__TOKEN__GROUP_P:
     case PG_QUERY__TOKEN__HAVING:
@@ -96,7 +97,17 @@ bool Reader::endsExpression(const Token &t)
     case PG_QUERY__TOKEN__UNION:
     case PG_QUERY__TOKEN__INTERSECT:
     case PG_QUERY__TOKEN__EXCEPT:
-    case PG_QUERY__TOKEN__INTO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Reader::endsExpression(const Token &t)
+{
+    if (startsClause(t))
+        return true;
+    switch (t.Kind) {
     case PG_QUERY__TOKEN__ON:
     case PG_QUERY__TOKEN__USING:
     case PG_QUERY__TOKEN__JOIN:

@@ -61,27 +61,8 @@ int Reader::entryLastToken(int from) const
         } else if (t.is(')') || t.is(']')) {
             if (--depth < 0)
                 break;
-        } else if (depth == 0) {
-            switch (t.Kind) {
-            case PG_QUERY__TOKEN__FROM:
-            case PG_QUERY__TOKEN__INTO:
-            case PG_QUERY__TOKEN__WHERE:
-            case PG_QUERY__TOKEN__GROUP_P:
-            case PG_QUERY__TOKEN__HAVING:
-            case PG_QUERY__TOKEN__WINDOW:
-            case PG_QUERY__TOKEN__ORDER:
-            case PG_QUERY__TOKEN__LIMIT:
-            case PG_QUERY__TOKEN__OFFSET:
-            case PG_QUERY__TOKEN__FETCH:
-            case PG_QUERY__TOKEN__FOR:
-            case PG_QUERY__TOKEN__UNION:
-            case PG_QUERY__TOKEN__INTERSECT:
-            case PG_QUERY__TOKEN__EXCEPT:
-                return previousToken(i);
-            default:
-                if (t.is(',') || t.is(';'))
-                    return previousToken(i);
-            }
+        } else if (depth == 0 && (startsClause(t) || t.is(',') || t.is(';'))) {
+            return previousToken(i);
         }
     }
     return previousToken(i);

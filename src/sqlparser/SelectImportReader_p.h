@@ -54,6 +54,8 @@ private:
 
     // --- text spans ------------------------------------------------------------------------
 
+    // A keyword that begins the next clause of the statement (FROM, WHERE, ORDER, UNION, ...).
+    static bool startsClause(const Token &t);
     // Whether a token ends an expression that stands at depth 0 after its last node.
     static bool endsExpression(const Token &t);
 

@@ -178,10 +178,6 @@ void TSchemaTreeView::mousePressEvent(QMouseEvent *event)
     }
 }
 
-} // namespace Diduza
-
-namespace Diduza {
-
 void TSchemaTreeView::startDrag(Qt::DropActions)
 {
     StartRowDrag(this);
