@@ -58,6 +58,11 @@ bool TSchemaDataEngine::JoinAvailable(TSDRelationJoin) const
     return true;
 }
 
+QString TSchemaDataEngine::RowLimitClause(qint64, qint64) const
+{
+    return QString();
+}
+
 SqlSpelling TSchemaDataEngine::StatementSpelling()
 {
     return SqlSpelling();

@@ -105,6 +105,10 @@ public:
     /// import and the SQL page's check of statements. This engine knows no database:
     /// standard SQL.
     virtual SqlSpelling StatementSpelling();
+    /// How the engine's database writes a row limit of Limit rows (-1 for all) after skipping
+    /// Offset rows, in the dialects that write it after ORDER BY as LIMIT and OFFSET; empty
+    /// for the standard "LIMIT n OFFSET m" and "OFFSET m". This engine knows no database: empty.
+    virtual QString RowLimitClause(qint64 Limit, qint64 Offset) const;
 
     /// The text of one join condition in SQLSubType's dialect.
     QString GetJoinScript(const QString &strParent, const QString &strChild,

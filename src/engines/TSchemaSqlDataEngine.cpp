@@ -518,6 +518,19 @@ bool TSchemaSqlDataEngine::JoinAvailable(TSDRelationJoin Join) const
     return !(db.isValid() && db.driver() && db.driver()->dbmsType() == QSqlDriver::MySqlServer);
 }
 
+QString TSchemaSqlDataEngine::RowLimitClause(qint64 Limit, qint64 Offset) const
+{
+    if (Limit >= 0 || Offset <= 0)
+        return QString();
+    const QSqlDatabase db = Database();
+    const QSqlDriver *driver = db.isValid() ? db.driver() : nullptr;
+    if (driver && driver->dbmsType() == QSqlDriver::SQLite)
+        return QStringLiteral("LIMIT -1 OFFSET %1").arg(Offset);
+    if (driver && driver->dbmsType() == QSqlDriver::MySqlServer)
+        return QStringLiteral("LIMIT 18446744073709551615 OFFSET %1").arg(Offset);
+    return QString();
+}
+
 SqlSpelling TSchemaSqlDataEngine::StatementSpelling()
 {
     SqlSpelling spelling;

@@ -81,6 +81,9 @@ public:
     /// Every kind but a full outer join on MySQL and MariaDB, which have none; every kind on
     /// other databases.
     bool JoinAvailable(TSDRelationJoin Join) const override;
+    /// SQLite and MySQL take OFFSET only after a LIMIT: rows skipped without a limit are written
+    /// with the largest limit they take.
+    QString RowLimitClause(qint64 Limit, qint64 Offset) const override;
     /// MySQL's spelling on MySQL and MariaDB, in the session's mode (back-quoted names, strings
     /// with backslash escapes unless NO_BACKSLASH_ESCAPES, "..." a string unless ANSI_QUOTES);
     /// standard SQL on other databases.

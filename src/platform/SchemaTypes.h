@@ -77,6 +77,10 @@ Q_ENUM_NS(TSDRelationJoin)
 enum TSQLSubType { stStandard, stLocal, stOracle, stMSSQL, stAnsi };
 Q_ENUM_NS(TSQLSubType)
 
+// How a query block of a compound statement combines with the blocks before it.
+enum TSQLSetOperator { soUnion, soUnionAll, soIntersect, soIntersectAll, soExcept, soExceptAll };
+Q_ENUM_NS(TSQLSetOperator)
+
 enum TZkSAction { saDeleteItem, saDeleteReleation, saEditRelation };
 Q_ENUM_NS(TZkSAction)
 

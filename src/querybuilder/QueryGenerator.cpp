@@ -111,6 +111,32 @@ QString captionText(const QueryInput &input, const QString &caption)
 QString tableName(const QueryInput &input, const CaptionIndex *captions,
     const std::optional<QueryTable> &table, bool isAlias);
 
+// The text of a calculated column's expression, each table named as the statement names it.
+QString expressionText(
+    const QueryInput &input, const CaptionIndex *captions, const QueryExpression &expression)
+{
+    QString text = expression.Text;
+    for (qsizetype k = expression.References.size() - 1; k >= 0; --k) {
+        const QueryExpression::Reference &r = expression.References.at(k);
+        if (r.Table && r.Position >= 0 && r.Position <= text.size())
+            text.insert(r.Position, tableName(input, captions, r.Table, true) + QLatin1Char('.'));
+    }
+    return text;
+}
+
+// Why a calculated column cannot be written; empty for one that can.
+QString expressionError(const QueryExpression &expression)
+{
+    if (!expression.Error.isEmpty())
+        return expression.Error;
+    for (const QueryExpression::Reference &r : expression.References) {
+        if (!r.Table)
+            return QCoreApplication::translate(
+                "Diduza::QueryGenerator", "it names a table that is no longer in the diagram");
+    }
+    return QString();
+}
+
 // The SQL text of an aggregate choice of the grid; empty for any other text.
 QString aggregateText(const QString &choice)
 {
@@ -504,6 +530,10 @@ private:
     {
         if (column.FieldCell.isEmpty())
             return;
+        if (column.Expression) {
+            writeCalculated(column);
+            return;
+        }
         const QString fieldName = QueryFieldName(input, column.Field);
         const QString qualified = name(column.Table, true) + QLatin1Char('.') + fieldName;
         // Sort and group entries: the bare field, or in a join tree the column as the field
@@ -521,6 +551,47 @@ private:
         }
         if (column.Grouping == QLatin1String("1"))
             writeGrouped(column, fieldName, qualified, listedName);
+    }
+
+    // A calculated column: its expression stands where a field would, bracketed where a
+    // comparison follows it.
+    void writeCalculated(const QueryColumn &column)
+    {
+        const QString text = expressionText(input, &captions, *column.Expression);
+        const QString aggregate = aggregateText(column.Calculate);
+        const QString value
+            = aggregate.isEmpty() ? text : aggregate + QLatin1Char('(') + text + QLatin1Char(')');
+        if (column.Show != QLatin1String("0")) {
+            parts.fields += listSeparator() + value;
+            if (!column.Alias.isEmpty())
+                parts.fields += QStringLiteral(" AS ")
+                    + (isQuotedName(column.Alias) ? column.Alias : nameText(input, column.Alias));
+        }
+        if (!column.Sort.isEmpty()) {
+            QString entry = value;
+            if (column.Sort == ascending)
+                entry += QStringLiteral(" ASC");
+            else if (column.Sort == descending)
+                entry += QStringLiteral(" DESC");
+            bool isNumber = false;
+            const int place = column.SortOrder.toInt(&isNumber);
+            sorts.append(
+                { isNumber && place > 0 ? place : std::numeric_limits<int>::max(), entry });
+        }
+        const QString bracketed = QLatin1Char('(') + text + QStringLiteral(") ");
+        if (!column.Where.isEmpty())
+            parts.whereFilter += condition(StartsWithComparison(column.Where)
+                    ? bracketed + column.Where.trimmed()
+                    : column.Where);
+        if (column.Grouping != QLatin1String("1"))
+            return;
+        parts.grouped = true;
+        parts.groups += listSeparator() + text;
+        if (!column.Having.isEmpty())
+            parts.havingFilter += condition(StartsWithComparison(column.Having)
+                    ? (aggregate.isEmpty() ? bracketed : value + QLatin1Char(' '))
+                        + column.Having.trimmed()
+                    : column.Having);
     }
 
     void writeShownAndSorted(const QueryColumn &column, const QString &fieldName,
@@ -604,6 +675,24 @@ private:
     QVector<SortEntry> sorts;
 };
 
+// A calculated column in error is refused before anything is written (or run).
+void refuseInvalidColumns(const QueryInput &Input)
+{
+    if (!Input.RefuseInvalid)
+        return;
+    for (int k = 0; k < Input.Columns.size(); ++k) {
+        const QueryColumn &column = Input.Columns.at(k);
+        if (!column.Expression || column.FieldCell.isEmpty())
+            continue;
+        const QString error = expressionError(*column.Expression);
+        if (!error.isEmpty())
+            throw Exception(QCoreApplication::translate("Diduza::QueryGenerator",
+                "The calculated column %1 (%2) cannot be written: %3")
+                                .arg(k + 1)
+                                .arg(column.Expression->Text.simplified().left(80), error));
+    }
+}
+
 // A join the database cannot run is refused before anything is written (or run).
 void refuseUnavailableJoins(const QueryInput &Input)
 {
@@ -616,10 +705,94 @@ void refuseUnavailableJoins(const QueryInput &Input)
 }
 } // namespace
 
-QString GenerateQuery(const QueryInput &Input)
+QString SetOperatorText(TSQLSetOperator Operator)
+{
+    switch (Operator) {
+    case soUnion:
+        return QStringLiteral("UNION");
+    case soUnionAll:
+        return QStringLiteral("UNION ALL");
+    case soIntersect:
+        return QStringLiteral("INTERSECT");
+    case soIntersectAll:
+        return QStringLiteral("INTERSECT ALL");
+    case soExcept:
+        return QStringLiteral("EXCEPT");
+    case soExceptAll:
+        return QStringLiteral("EXCEPT ALL");
+    }
+    return QStringLiteral("UNION");
+}
+
+QString RowLimitText(const QueryInput &Input, bool Ordered, QString *Error)
+{
+    const bool limited = Input.Limit >= 0;
+    const bool skipped = Input.Offset > 0;
+    if (!limited && !skipped)
+        return QString();
+    switch (Input.SubType) {
+    case stMSSQL:
+        if (!skipped)
+            return QString(); // TOP n after SELECT
+        if (!Ordered) {
+            if (Error)
+                *Error = QCoreApplication::translate("Diduza::QueryGenerator",
+                    "The MS SQL dialect skips rows only in a sorted statement: sort a column, "
+                    "or the first %n row(s) are not skipped.",
+                    nullptr, int(qMin<qint64>(Input.Offset, INT_MAX)));
+            return QString();
+        }
+        return QStringLiteral("OFFSET %1 ROWS").arg(Input.Offset)
+            + (limited ? QStringLiteral(" FETCH NEXT %1 ROWS ONLY").arg(Input.Limit) : QString());
+    case stOracle:
+        return (skipped ? QStringLiteral("OFFSET %1 ROWS ").arg(Input.Offset) : QString())
+            + (limited ? QStringLiteral("FETCH %1 %2 ROWS ONLY")
+                             .arg(skipped ? QStringLiteral("NEXT") : QStringLiteral("FIRST"))
+                             .arg(Input.Limit)
+                       : QString())
+                  .trimmed();
+    default:
+        if (Input.LimitText) {
+            const QString text = Input.LimitText(Input.Limit, Input.Offset);
+            if (!text.isEmpty())
+                return text;
+        }
+        if (!limited)
+            return QStringLiteral("OFFSET %1").arg(Input.Offset);
+        return QStringLiteral("LIMIT %1").arg(Input.Limit)
+            + (skipped ? QStringLiteral(" OFFSET %1").arg(Input.Offset) : QString());
+    }
+}
+
+namespace {
+
+// Appends a line to a statement whose lines end with CR LF, the line before it then ending
+// with a blank as the template's lines do.
+void appendLine(QString &sql, const QString &line)
+{
+    if (sql.endsWith(QLatin1String("\r\n")))
+        sql.chop(2);
+    if (!sql.isEmpty())
+        sql += QStringLiteral(" \r\n");
+    sql += line + QStringLiteral("\r\n");
+}
+
+// One block's statement; without its ORDER BY and row limit when they belong to a compound
+// (Orders then receives the sort entries).
+QString generateBlock(const QueryInput &Input, bool inCompound, QStringList *Orders)
 {
     refuseUnavailableJoins(Input);
-    const StatementParts parts = StatementWriter(Input).write();
+    refuseInvalidColumns(Input);
+    StatementParts parts = StatementWriter(Input).write();
+    if (inCompound) {
+        if (Orders && !parts.orders.isEmpty())
+            *Orders = parts.orders.split(listSeparator());
+        parts.orders.clear();
+    }
+    // TOP n stands before the field list in the MS SQL dialect, unless rows are skipped.
+    if (!inCompound && Input.SubType == stMSSQL && Input.Limit >= 0 && Input.Offset <= 0
+        && !parts.fields.isEmpty())
+        parts.fields = QStringLiteral("TOP %1 ").arg(Input.Limit) + parts.fields;
 
     QString sql = Input.Template ? *Input.Template : DefaultQueryTemplate();
     const QueryExpandFunc expand = Input.Expand
@@ -640,8 +813,167 @@ QString GenerateQuery(const QueryInput &Input)
     expand(sql, QStringLiteral("#havingfilter#"), parts.havingFilter);
     expand(sql, QStringLiteral("#orders#"), parts.orders);
     RemoveBlankLines(sql);
+    if (!inCompound) {
+        const QString limit = RowLimitText(Input, !parts.orders.isEmpty(), nullptr);
+        if (!limit.isEmpty() && !sql.isEmpty())
+            appendLine(sql, limit);
+    }
     return sql;
 }
+
+// The output position (from 1) of each shown column of a block, or -1 where a column that
+// stands for all of a table's fields makes it unknown.
+QVector<int> outputPositions(const QueryInput &Input)
+{
+    QVector<int> positions;
+    int next = 1;
+    for (const QueryColumn &column : Input.Columns) {
+        const bool written = !column.FieldCell.isEmpty()
+            && (column.Field || column.AllRows || column.Expression)
+            && column.Show != QLatin1String("0");
+        if (!written) {
+            positions << -1;
+            continue;
+        }
+        positions << next;
+        if (next > 0)
+            ++next;
+        if (column.Field && column.Field->AllFields && !column.Expression)
+            next = -1;
+    }
+    return positions;
+}
+
+// The ORDER BY of a compound, by output position of the first block's sorted columns; what
+// cannot be written so goes to Error.
+QString compoundOrders(const QueryInput &First, QString *Error)
+{
+    const QVector<int> positions = outputPositions(First);
+    const QString ascending = LoadResString(_strSortASC);
+    const QString descending = LoadResString(_strSortDESC);
+    struct Entry {
+        int place;
+        QString text;
+    };
+    QVector<Entry> entries;
+    QStringList lost;
+    for (int k = 0; k < First.Columns.size(); ++k) {
+        const QueryColumn &column = First.Columns.at(k);
+        if (column.FieldCell.isEmpty() || column.Sort.isEmpty()
+            || (column.Field && column.Field->AllFields && !column.Expression))
+            continue;
+        if (positions.at(k) < 0) {
+            lost << QString::number(k + 1);
+            continue;
+        }
+        QString text = QString::number(positions.at(k));
+        if (column.Sort == ascending)
+            text += QStringLiteral(" ASC");
+        else if (column.Sort == descending)
+            text += QStringLiteral(" DESC");
+        bool isNumber = false;
+        const int place = column.SortOrder.toInt(&isNumber);
+        entries.append({ isNumber && place > 0 ? place : std::numeric_limits<int>::max(), text });
+    }
+    if (!lost.isEmpty() && Error)
+        *Error = QCoreApplication::translate("Diduza::QueryGenerator",
+            "A compound statement sorts by its output columns: the sort of column(s) %1, which "
+            "are not shown or follow a column of all fields, is not written.")
+                     .arg(lost.join(QStringLiteral(", ")));
+    std::stable_sort(entries.begin(), entries.end(),
+        [](const Entry &a, const Entry &b) { return a.place < b.place; });
+    QStringList texts;
+    for (const Entry &e : entries)
+        texts << e.text;
+    return texts.join(listSeparator());
+}
+
+} // namespace
+
+QString GenerateQuery(const QueryInput &Input)
+{
+    return generateBlock(Input, false, nullptr);
+}
+
+QString GenerateCompoundQuery(const QueryCompound &Compound)
+{
+    if (Compound.Blocks.isEmpty())
+        return QString();
+    if (Compound.Blocks.size() == 1)
+        return GenerateQuery(Compound.Blocks.first());
+    const QueryInput &first = Compound.Blocks.first();
+    QString sql;
+    for (int k = 0; k < Compound.Blocks.size(); ++k) {
+        QString block = generateBlock(Compound.Blocks.at(k), true, nullptr);
+        if (block.isEmpty())
+            continue;
+        if (!sql.isEmpty())
+            appendLine(sql, SetOperatorText(Compound.Operators.value(k - 1, soUnion)));
+        sql += block;
+    }
+    const QString orders = compoundOrders(first, nullptr);
+    if (!orders.isEmpty())
+        appendLine(sql, QStringLiteral("ORDER BY ") + orders);
+    // No TOP stands over a compound: MS SQL limits it as OFFSET 0 ROWS FETCH NEXT n.
+    QString limit;
+    if (first.SubType == stMSSQL && first.Limit >= 0 && first.Offset <= 0) {
+        if (!orders.isEmpty())
+            limit = QStringLiteral("OFFSET 0 ROWS FETCH NEXT %1 ROWS ONLY").arg(first.Limit);
+    } else {
+        limit = RowLimitText(first, !orders.isEmpty(), nullptr);
+    }
+    if (!limit.isEmpty())
+        appendLine(sql, limit);
+    return sql;
+}
+
+QStringList CompoundQueryNotes(const QueryCompound &Compound)
+{
+    QStringList notes;
+    for (int k = 0; k < Compound.Blocks.size(); ++k) {
+        const QStringList block = QueryNotes(Compound.Blocks.at(k));
+        for (const QString &note : block)
+            notes << (Compound.Blocks.size() > 1
+                    ? QCoreApplication::translate("Diduza::QueryGenerator", "Block %1: %2")
+                          .arg(k + 1)
+                          .arg(note)
+                    : note);
+    }
+    if (Compound.Blocks.size() < 2)
+        return notes;
+    const QueryInput &first = Compound.Blocks.first();
+    QString error;
+    const QString orders = compoundOrders(first, &error);
+    if (!error.isEmpty())
+        notes << error;
+    if (first.SubType == stMSSQL && first.Limit >= 0 && first.Offset <= 0 && orders.isEmpty())
+        notes << QCoreApplication::translate("Diduza::QueryGenerator",
+            "The MS SQL dialect limits the rows of a compound statement only when it is "
+            "sorted: sort a column of the first block, or the row limit is not written.");
+    bool unionBefore = false;
+    for (const TSQLSetOperator op : Compound.Operators) {
+        const bool intersect = op == soIntersect || op == soIntersectAll;
+        if (intersect && unionBefore) {
+            notes << QCoreApplication::translate("Diduza::QueryGenerator",
+                "INTERSECT after UNION or EXCEPT: PostgreSQL, MySQL and MariaDB join the "
+                "INTERSECT first, SQLite reads the blocks from left to right. Move the INTERSECT "
+                "blocks to the front to mean the same everywhere.");
+            break;
+        }
+        unionBefore = unionBefore || !intersect;
+    }
+    return notes;
+}
+
+namespace {
+bool hasSort(const QueryInput &Input)
+{
+    return std::any_of(Input.Columns.begin(), Input.Columns.end(), [](const QueryColumn &c) {
+        return !c.FieldCell.isEmpty() && !c.Sort.isEmpty()
+            && (c.Expression || c.AllRows || (c.Field && !c.Field->AllFields));
+    });
+}
+} // namespace
 
 QStringList QueryNotes(const QueryInput &Input)
 {
@@ -650,9 +982,20 @@ QStringList QueryNotes(const QueryInput &Input)
     QStringList plain;
     const CaptionIndex captions(Input.Tables);
     for (const QueryColumn &column : Input.Columns) {
-        if (column.FieldCell.isEmpty() || !column.Field)
+        if (column.FieldCell.isEmpty())
             continue;
         const bool isGrouped = column.Grouping == QLatin1String("1");
+        if (column.Expression) {
+            // A calculated column needs grouping where it names columns outside an aggregate.
+            if (!aggregateText(column.Calculate).isEmpty() || column.Expression->Aggregate
+                || isGrouped)
+                aggregated = true;
+            else if (!column.Expression->References.isEmpty())
+                plain << expressionText(Input, &captions, *column.Expression).simplified();
+            continue;
+        }
+        if (!column.Field)
+            continue;
         if (!aggregateText(column.Calculate).isEmpty())
             aggregated = true;
         else if (isGrouped)
@@ -665,6 +1008,12 @@ QStringList QueryNotes(const QueryInput &Input)
         notes << QCoreApplication::translate(
             "Diduza::QueryGenerator", "Columns that need grouping (tick Grouping): %1")
                      .arg(plain.join(QStringLiteral(", ")));
+    if (Input.SubType != stMSSQL || Input.Offset > 0) {
+        QString error;
+        RowLimitText(Input, hasSort(Input), &error);
+        if (!error.isEmpty())
+            notes << error;
+    }
     if (Input.SubType == stLocal) {
         int outer = 0;
         for (const QueryJoin &join : Input.Joins)

@@ -61,6 +61,24 @@ struct QueryJoin {
     QString Condition;
 };
 
+/// The expression of a calculated column: its text with the tables it names left out, each
+/// reference to a table of the diagram standing at Position (before its full stop), so that the
+/// statement names each table as it names it elsewhere.
+struct QueryExpression {
+    struct Reference {
+        qsizetype Position = 0;
+        /// The table; absent when it has left the diagram.
+        std::optional<QueryTable> Table;
+    };
+    QString Text;
+    QVector<Reference> References; ///< in text order
+    /// It calls an aggregate outside a window (a value of grouped rows).
+    bool Aggregate = false;
+    /// Why the text is no expression the statement can hold (it does not parse, or names a
+    /// table the diagram lacks); empty for a sound one.
+    QString Error;
+};
+
 /// One field column of the grid, as the user sees it.
 struct QueryColumn {
     /// The row-0 cell as written; a column whose cell is empty holds no field and is skipped.
@@ -83,6 +101,10 @@ struct QueryColumn {
     /// The column's place among the sorted columns (1 first); columns without one sort after
     /// those with one, in column order.
     QString SortOrder;
+    /// A calculated column (extended grid): the value is this expression instead of a field;
+    /// Field and Table absent. Aggregate, sort, grouping, where and having apply to it as to
+    /// a field.
+    std::optional<QueryExpression> Expression;
 };
 
 using QueryJoinScriptFunc = std::function<QString(const QString &strParent, const QString &strChild,
@@ -131,7 +153,44 @@ struct QueryInput {
     QueryFieldNameHook FieldNameHook;
     /// Fills one macro of the template; unset means ExpandSQL.
     QueryExpandFunc Expand;
+    /// The rows the statement returns (-1 for all) after skipping Offset rows: LIMIT and
+    /// OFFSET, TOP in stMSSQL, FETCH FIRST in stOracle (see RowLimitText).
+    qint64 Limit = -1;
+    qint64 Offset = 0;
+    /// The database's own way of writing a row limit in the LIMIT dialects (stStandard, stLocal,
+    /// stAnsi); unset, or an empty text, uses "LIMIT n OFFSET m" and "OFFSET m" alone.
+    std::function<QString(qint64 Limit, qint64 Offset)> LimitText;
+    /// Whether a calculated column whose expression is in error stops the statement (with the
+    /// error's message); false writes its text as it stands.
+    bool RefuseInvalid = true;
 };
+
+/// A compound statement: query blocks combined by UNION, INTERSECT or EXCEPT. Operators[i]
+/// stands between Blocks[i] and Blocks[i + 1]. The sort of the first block's columns orders
+/// the whole, by output column; Limit and Offset of the first block limit the whole. The
+/// blocks' own sorts and limits are not written.
+struct QueryCompound {
+    QVector<QueryInput> Blocks;
+    QVector<TSQLSetOperator> Operators;
+};
+
+/// The SQL text of a set operator ("UNION ALL").
+DIDUZACORE_EXPORT QString SetOperatorText(TSQLSetOperator Operator);
+
+/// The row limit as the dialect writes it after ORDER BY (empty where it writes none there:
+/// without a limit, and in stMSSQL without an offset, where TOP stands after SELECT). Ordered
+/// tells whether the statement has an ORDER BY, which stMSSQL's OFFSET needs; Error receives
+/// why the dialect cannot write the limit, and the text is then empty.
+DIDUZACORE_EXPORT QString RowLimitText(const QueryInput &Input, bool Ordered, QString *Error);
+
+/// The statement of a compound: each block as GenerateQuery writes it without its sort and
+/// limit, the operators on lines of their own, then ORDER BY over the whole by output
+/// position and the first block's limit. A single block is GenerateQuery's statement.
+DIDUZACORE_EXPORT QString GenerateCompoundQuery(const QueryCompound &Compound);
+
+/// What the user should know about a compound statement (QueryNotes of each block, and what
+/// the whole cannot carry).
+DIDUZACORE_EXPORT QStringList CompoundQueryNotes(const QueryCompound &Compound);
 
 /// How the join-tree dialect (stAnsi) arranges the tables of a diagram: one step per table in
 /// the order the FROM clause names them. A step that starts a group of tables (the first, and

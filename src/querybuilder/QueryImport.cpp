@@ -18,6 +18,12 @@ QueryImportPlan Planner::run()
 {
     m_plan.LeftOut = m_q.LeftOut;
     m_plan.Distinct = m_q.Distinct;
+    if (m_opt.Extended) {
+        m_plan.Limit = m_q.Limit;
+        m_plan.Offset = m_q.Offset;
+    } else if (m_q.Limit >= 0 || m_q.Offset > 0) {
+        note(tr("the row limit (LIMIT, OFFSET; the extended grid has it)"));
+    }
     Chain chain;
     if (m_q.FromRoot >= 0) {
         std::optional<Chain> linear = linearize(m_q.FromRoot);
@@ -580,8 +586,31 @@ QueryImportPlan PlanImport(const ImportedQuery &Query, const QueryImportOptions 
         failed.LeftOut << Query.Error;
         return failed;
     }
-    Planner planner(Query, Options);
-    return planner.run();
+    if (Query.Blocks.isEmpty()) {
+        Planner planner(Query, Options, Options.Block);
+        return planner.run();
+    }
+    // A compound: the blocks one by one, the sort and limit of the whole on the first.
+    ImportedQuery first = Query;
+    first.Blocks.clear();
+    first.Operators.clear();
+    QueryImportPlan plan = QueryPlanning::Planner(first, Options, true).run();
+    if (!Options.Extended)
+        plan.LeftOut << QCoreApplication::translate("Diduza::QueryImport",
+            "UNION, INTERSECT or EXCEPT: only the first SELECT is shown (the extended grid "
+            "shows each SELECT as a block)");
+    for (const ImportedQuery &block : Query.Blocks) {
+        ImportedQuery own = block;
+        own.LeftOut.clear(); // the whole's LeftOut holds them already
+        const QueryImportPlan blockPlan = QueryPlanning::Planner(own, Options, true).run();
+        plan.LeftOut << blockPlan.LeftOut;
+        if (Options.Extended)
+            plan.Blocks << blockPlan;
+    }
+    if (Options.Extended)
+        plan.Operators = Query.Operators;
+    plan.LeftOut.removeDuplicates();
+    return plan;
 }
 
 } // namespace Diduza

@@ -35,6 +35,9 @@ struct QueryImportOptions {
     // The fields of a table by its caption, as the engine lists them; unset or empty when not
     // known. Columns written without a table are found through them.
     std::function<QStringList(const QString &Caption)> Fields;
+    // The query is one SELECT of a compound statement (the first one with the whole's ORDER BY,
+    // which names output columns); a query with Blocks plans them all.
+    bool Block = false;
 };
 
 struct QueryImportPlan {
@@ -64,12 +67,25 @@ struct QueryImportPlan {
         QVector<ImportText> Where; // AND-ed
         bool Grouped = false;
         QVector<ImportText> Having; // AND-ed
+        // A calculated column (extended grid): its value is Expression, whose references name
+        // ImportedQuery::Tables; Table is -1 and Field empty.
+        bool Calculated = false;
+        ImportExpression Expression;
     };
     QVector<Table> Tables; // in the order of the items to add
     QVector<int> TableOfSource; // by ImportedQuery::Tables index: index into Tables
     QVector<Relation> Relations; // in the order of the relations to add
     QVector<Column> Columns; // in the order of the grid
     bool Distinct = false;
+    // The rows the statement returns (-1 for all) after skipping Offset; for a compound
+    // statement, those of the whole.
+    qint64 Limit = -1;
+    qint64 Offset = 0;
+    // A compound statement: this plan is its first block, Blocks the others and Operators[i]
+    // the operator before Blocks[i]. The first block's sorted columns sort the whole. Every
+    // block's LeftOut is in this plan's LeftOut too.
+    QVector<QueryImportPlan> Blocks;
+    QVector<TSQLSetOperator> Operators;
     QStringList LeftOut;
 };
 

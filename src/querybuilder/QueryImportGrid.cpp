@@ -21,7 +21,71 @@ QString Planner::columnText(const ImportColumn &c)
 
 bool Planner::sameField(const Column &col, int table, const QString &field) const
 {
-    return !col.AllRows && col.Table == table && col.Field.compare(field, Qt::CaseInsensitive) == 0;
+    return !col.AllRows && !col.Calculated && col.Table == table
+        && col.Field.compare(field, Qt::CaseInsensitive) == 0;
+}
+
+bool Planner::sameExpression(const ImportExpression &a, const ImportExpression &b)
+{
+    // Outside quotes, letter case and blanks do not count.
+    auto normal = [](const QString &text) {
+        QString out;
+        QChar quote;
+        for (const QChar c : text) {
+            if (!quote.isNull()) {
+                out += c;
+                if (c == quote)
+                    quote = QChar();
+            } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
+                quote = c;
+                out += c;
+            } else if (!c.isSpace()) {
+                out += c.toLower();
+            }
+        }
+        return out;
+    };
+    if (normal(a.Text.Text) != normal(b.Text.Text))
+        return false;
+    // The same tables, reference by reference.
+    if (a.Text.References.size() != b.Text.References.size())
+        return false;
+    for (int k = 0; k < a.Text.References.size(); ++k) {
+        if (a.Text.References.at(k).Column.Table != b.Text.References.at(k).Column.Table)
+            return false;
+    }
+    return true;
+}
+
+QString Planner::unknownQualifier(const ImportExpression &e)
+{
+    for (const ImportReference &r : e.Text.References) {
+        if (r.Length > 0 && r.Column.Table < 0)
+            return r.Column.Qualifier;
+    }
+    return QString();
+}
+
+int Planner::expressionColumn(
+    const ImportExpression &e, const QString &text, const QString &what, const QString &aggregate)
+{
+    if (!m_opt.Extended || e.Text.Text.isEmpty() || !unknownQualifier(e).isEmpty()) {
+        note(what);
+        return -1;
+    }
+    for (int i = 0; i < m_plan.Columns.size(); ++i) {
+        const Column &c = m_plan.Columns.at(i);
+        if (c.Calculated && c.Aggregate == aggregate && sameExpression(c.Expression, e))
+            return i;
+    }
+    Column hidden;
+    hidden.Calculated = true;
+    hidden.Expression = e;
+    hidden.Aggregate = aggregate;
+    hidden.Show = false;
+    Q_UNUSED(text);
+    m_plan.Columns << hidden;
+    return int(m_plan.Columns.size() - 1);
 }
 
 void Planner::buildColumns()
@@ -78,6 +142,13 @@ QVector<int> Planner::fieldColumns()
                 byPosition << -1;
                 continue;
             }
+            if (col.Field != QLatin1String("*") && !m_fields.value(source).isEmpty()
+                && !hasField(source, col.Field)) {
+                note(tr("the field %1: the table has no such column").arg(f.Text));
+                outputColumn << -1;
+                byPosition << -1;
+                continue;
+            }
             if (col.Field == QLatin1String("*"))
                 positionsKnown = false;
             break;
@@ -93,10 +164,25 @@ QVector<int> Planner::fieldColumns()
             }
             break;
         case ImportField::ifExpression:
-            note(tr("the expression %1 of the field list").arg(f.Text));
-            outputColumn << -1;
-            byPosition << -1;
-            continue;
+            if (!m_opt.Extended || f.Expression.Text.Text.isEmpty()) {
+                note(tr("the expression %1 of the field list (the extended grid has calculated "
+                        "columns)")
+                         .arg(f.Text));
+                outputColumn << -1;
+                byPosition << -1;
+                continue;
+            }
+            if (const QString unknown = unknownQualifier(f.Expression); !unknown.isEmpty()) {
+                note(tr("the expression %1 of the field list, which names %2, no table of the "
+                        "statement")
+                         .arg(f.Text, unknown));
+                outputColumn << -1;
+                byPosition << -1;
+                continue;
+            }
+            col.Calculated = true;
+            col.Expression = f.Expression;
+            break;
         }
         if (!col.Alias.isEmpty() && !m_opt.Extended) {
             note(tr("the column name %1 of %2 (the extended grid has it)").arg(col.Alias, f.Text));
@@ -122,12 +208,15 @@ void Planner::groupBy(const QVector<int> &byPosition)
             index = positionColumn(byPosition, g.Position, g.Text);
             if (index >= 0
                 && (m_plan.Columns.at(index).AllRows
-                    || !m_plan.Columns.at(index).Aggregate.isEmpty())) {
+                    || !m_plan.Columns.at(index).Aggregate.isEmpty()
+                    || (m_plan.Columns.at(index).Calculated
+                        && m_plan.Columns.at(index).Expression.Aggregate))) {
                 note(tr("the grouping by %1, which names an aggregate").arg(g.Text));
                 index = -1;
             }
         } else {
-            note(tr("the grouping by %1").arg(g.Text));
+            index = expressionColumn(g.Expression, g.Text,
+                tr("the grouping by %1 (the extended grid has calculated columns)").arg(g.Text));
         }
         if (index >= 0)
             m_plan.Columns[index].Grouped = true;
@@ -142,6 +231,17 @@ void Planner::having()
         for (int i = 0; i < m_plan.Columns.size(); ++i) {
             if (m_plan.Columns.at(i).Grouped)
                 grouped << i;
+        }
+        if (grouped.isEmpty() && m_opt.Extended && !m_q.Having.isEmpty()) {
+            // The whole result is one group: a hidden column that counts the rows holds the
+            // condition, grouped without naming anything in GROUP BY.
+            Column holder;
+            holder.AllRows = true;
+            holder.Aggregate = QStringLiteral("COUNT");
+            holder.Show = false;
+            holder.Grouped = true;
+            grouped << int(m_plan.Columns.size());
+            m_plan.Columns << holder;
         }
         if (grouped.isEmpty()) {
             for (const ImportCondition &c : m_q.Having)
@@ -159,7 +259,7 @@ void Planner::orderBy(const QVector<int> &byPosition)
     QVector<int> sortedColumns;
     QSet<int> sortedSet;
     for (const ImportSort &s : m_q.OrderBy) {
-        const int index = sortColumn(s, byPosition);
+        const int index = m_block ? blockSortColumn(s, byPosition) : sortColumn(s, byPosition);
         if (index < 0)
             continue;
         if (sortedSet.contains(index))
@@ -209,7 +309,7 @@ void Planner::whereFilters()
 int Planner::addColumn(const Column &col, const QString &text)
 {
     for (const Column &other : m_plan.Columns) {
-        if (col.AllRows || other.AllRows)
+        if (col.AllRows || other.AllRows || col.Calculated || other.Calculated)
             continue;
         if (other.Table != col.Table)
             continue;
@@ -280,7 +380,7 @@ int Planner::outputNamed(const QString &name) const
             continue;
         const bool named = !c.Alias.isEmpty()
             ? aliasName(c.Alias).compare(name, Qt::CaseInsensitive) == 0
-            : (c.Aggregate.isEmpty() && !c.AllRows
+            : (c.Aggregate.isEmpty() && !c.AllRows && !c.Calculated
                 && c.Field.compare(name, Qt::CaseInsensitive) == 0);
         if (named) {
             if (found >= 0)
@@ -330,20 +430,14 @@ int Planner::groupColumn(const ImportColumn &column, const QString &text)
 
 int Planner::sortColumn(const ImportSort &s, const QVector<int> &byPosition)
 {
-    const bool ansi = m_opt.SubType == stAnsi;
     switch (s.Type) {
     case ImportSort::isPosition: {
         const int index = positionColumn(byPosition, s.Position, s.Text);
         if (index < 0)
             return -1;
         const Column &c = m_plan.Columns.at(index);
-        if (c.Field == QLatin1String("*")) {
+        if (!c.Calculated && c.Field == QLatin1String("*")) {
             note(tr("the sorting by %1, which names all fields").arg(s.Text));
-            return -1;
-        }
-        if ((!c.Aggregate.isEmpty() || c.AllRows) && !ansi) {
-            note(tr("the sorting by %1: this dialect sorts by the column, not its aggregate")
-                     .arg(s.Text));
             return -1;
         }
         return index;
@@ -352,7 +446,7 @@ int Planner::sortColumn(const ImportSort &s, const QVector<int> &byPosition)
         if (s.Column.Qualifier.isEmpty()) {
             // An output column's name comes first.
             const int named = outputNamed(s.Column.Field);
-            if (named >= 0 && (ansi || m_plan.Columns.at(named).Aggregate.isEmpty()))
+            if (named >= 0)
                 return named;
         }
         const int table = planTable(tableOf(s.Column));
@@ -375,11 +469,6 @@ int Planner::sortColumn(const ImportSort &s, const QVector<int> &byPosition)
     }
     case ImportSort::isAggregate:
     case ImportSort::isCountAll: {
-        if (!ansi) {
-            note(tr("the sorting by %1: this dialect sorts by the column, not its aggregate")
-                     .arg(s.Text));
-            return -1;
-        }
         const bool all = s.Type == ImportSort::isCountAll;
         const int table = all ? -1 : planTable(tableOf(s.Column));
         for (int i = 0; i < m_plan.Columns.size(); ++i) {
@@ -403,15 +492,38 @@ int Planner::sortColumn(const ImportSort &s, const QVector<int> &byPosition)
                 .arg(s.Text));
     }
     case ImportSort::isExpression:
-        break;
+        return expressionColumn(s.Expression, s.Text,
+            tr("the sorting by %1 (the extended grid has calculated columns)").arg(s.Text));
     }
     note(tr("the sorting by %1").arg(s.Text));
     return -1;
 }
 
+int Planner::blockSortColumn(const ImportSort &s, const QVector<int> &byPosition)
+{
+    int index = -1;
+    if (s.Type == ImportSort::isPosition)
+        index = positionColumn(byPosition, s.Position, s.Text);
+    else if (s.Type == ImportSort::isColumn && s.Column.Qualifier.isEmpty())
+        index = outputNamed(s.Column.Field);
+    if (index < 0) {
+        if (s.Type != ImportSort::isPosition)
+            note(tr("the sorting by %1 of a compound statement (the builder sorts it by an "
+                    "output column)")
+                     .arg(s.Text));
+        return -1;
+    }
+    const Column &c = m_plan.Columns.at(index);
+    if (!c.Calculated && !c.AllRows && c.Field == QLatin1String("*")) {
+        note(tr("the sorting by %1, which names all fields").arg(s.Text));
+        return -1;
+    }
+    return index;
+}
+
 bool Planner::mentions(const ImportCondition &c, const Column &col) const
 {
-    if (col.AllRows)
+    if (col.AllRows || col.Calculated)
         return false;
     for (const ImportReference &r : c.Text.References) {
         if (planTable(tableOf(r.Column)) == col.Table
@@ -421,8 +533,33 @@ bool Planner::mentions(const ImportCondition &c, const Column &col) const
     return false;
 }
 
-void Planner::place(
-    const QVector<ImportCondition> &conditions, const QVector<int> &targets, bool where)
+int Planner::holderColumn(const ImportCondition &c)
+{
+    if (!m_opt.Extended)
+        return -1;
+    for (const ImportReference &r : c.Text.References) {
+        const int table = planTable(tableOf(r.Column));
+        if (table < 0 || r.Column.Field == QLatin1String("*"))
+            continue;
+        if (!m_fields.value(tableOf(r.Column)).isEmpty() && !hasField(tableOf(r.Column), r.Column.Field))
+            continue;
+        // A table's * and its single fields exclude each other in the diagram.
+        const bool starred = std::any_of(m_plan.Columns.begin(), m_plan.Columns.end(),
+            [&](const Column &o) { return !o.AllRows && !o.Calculated && o.Table == table
+                                       && o.Field == QLatin1String("*"); });
+        if (starred)
+            return -1;
+        Column hidden;
+        hidden.Table = table;
+        hidden.Field = r.Column.Field;
+        hidden.Show = false;
+        m_plan.Columns << hidden;
+        return int(m_plan.Columns.size() - 1);
+    }
+    return -1;
+}
+
+void Planner::place(const QVector<ImportCondition> &conditions, QVector<int> targets, bool where)
 {
     int previous = 0;
     for (const ImportCondition &c : conditions) {
@@ -430,6 +567,16 @@ void Planner::place(
         for (int k = previous; k < targets.size() && chosen < 0; ++k) {
             if (mentions(c, m_plan.Columns.at(targets.at(k))))
                 chosen = k;
+        }
+        const bool anywhere = std::any_of(targets.begin(), targets.end(),
+            [&](int t) { return mentions(c, m_plan.Columns.at(t)); });
+        if (chosen < 0 && where && !anywhere) {
+            // A condition on a field that is not in the grid gets a hidden column of that field.
+            const int hidden = holderColumn(c);
+            if (hidden >= 0) {
+                targets << hidden;
+                chosen = int(targets.size() - 1);
+            }
         }
         if (chosen < 0)
             chosen = previous;

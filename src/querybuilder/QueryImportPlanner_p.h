@@ -46,9 +46,11 @@ class Planner {
     Q_DECLARE_TR_FUNCTIONS(Diduza::QueryImport)
 
 public:
-    Planner(const ImportedQuery &query, const QueryImportOptions &options)
+    // A block of a compound statement sorts by output columns only.
+    Planner(const ImportedQuery &query, const QueryImportOptions &options, bool block = false)
         : m_q(query)
         , m_opt(options)
+        , m_block(block)
     {
         for (const ImportTable &t : m_q.Tables) {
             QString caption = m_opt.Caption ? m_opt.Caption(t.Name, t.Quoted) : QString();
@@ -182,6 +184,21 @@ private:
     int groupColumn(const ImportColumn &column, const QString &text);
 
     int sortColumn(const ImportSort &s, const QVector<int> &byPosition);
+    // The sort of a compound statement, which names output columns: by position or by name.
+    int blockSortColumn(const ImportSort &s, const QVector<int> &byPosition);
+    // A column that computes an expression (extended grid): an equal one shown already, else
+    // a hidden one; -1 (and a note) without the extended grid.
+    int expressionColumn(const ImportExpression &e, const QString &text, const QString &what,
+        const QString &aggregate = QString());
+    // The first qualifier of an expression that names no table of the statement (a derived
+    // table's name), or nothing.
+    static QString unknownQualifier(const ImportExpression &e);
+    // Whether two expressions are written alike (letter case and blanks aside, outside strings).
+    static bool sameExpression(const ImportExpression &a, const ImportExpression &b);
+
+    // A hidden column of the first field a where condition names, to hold it (extended grid);
+    // -1 where there is none.
+    int holderColumn(const ImportCondition &c);
 
     // Whether a condition names the column's field.
     bool mentions(const ImportCondition &c, const Column &col) const;
@@ -189,7 +206,7 @@ private:
     // Conditions in statement order, each in the first column from the previous one's on that
     // it names (else in the previous one's column), so that the columns give them back in
     // their order.
-    void place(const QVector<ImportCondition> &conditions, const QVector<int> &targets, bool where);
+    void place(const QVector<ImportCondition> &conditions, QVector<int> targets, bool where);
 
     const ImportedQuery &m_q;
     const QueryImportOptions &m_opt;
@@ -205,6 +222,7 @@ private:
     QHash<const ImportCondition *, TSDRelationJoin> m_markedJoin;
     QVector<int> m_stepOfRelation;
     bool m_standardLines = false;
+    const bool m_block;
 };
 
 } // namespace QueryPlanning

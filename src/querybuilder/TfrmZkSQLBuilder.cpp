@@ -41,7 +41,7 @@ private:
 
 TfrmZkSQLBuilder::TfrmZkSQLBuilder(QWidget *AOwner)
     : QDialog(AOwner)
-    , d(std::make_unique<TfrmZkSQLBuilderPrivate>())
+    , d(std::make_unique<TfrmZkSQLBuilderPrivate>(this))
 {
     createControls();
     formCreate();
@@ -54,7 +54,14 @@ TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
     d->FDestroying = true;
     edWhere->removeEventFilter(this);
     cbGroupBy->removeEventFilter(this);
-    Guarded([this] { delete SchemaDesignArea; });
+    cbFields->lineEdit()->removeEventFilter(this);
+    Guarded([this] {
+        for (const TfrmZkSQLBuilderPrivate::Block &block : std::as_const(d->FBlocks)) {
+            if (block.Area != SchemaDesignArea)
+                delete block.Area.data();
+        }
+        delete SchemaDesignArea;
+    });
     SchemaDesignArea = nullptr;
 }
 
@@ -230,6 +237,7 @@ void TfrmZkSQLBuilder::createControls()
         { FormHeight - ToolbarHeight - PagesHeight - SplitterWidth, PagesHeight });
 
     createColumnsPage();
+    d->FBlocks.append({ SchemaDesignArea, sgColumnGrid, false, soUnion });
     createOptionsPage();
 
     createStatementPages();
@@ -240,34 +248,49 @@ void TfrmZkSQLBuilder::createControls()
 
 void TfrmZkSQLBuilder::createDesignArea()
 {
-    SchemaDesignArea = new TSchemaDesignArea(SplitterTables);
-    SchemaDesignArea->SetColor(clWhite);
-    SchemaDesignArea->SetImages(imgSQL);
-    SchemaDesignArea->SetReadOnly(false);
-    SchemaDesignArea->SetOnAddItem(
-        [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaAddItem(Sender, item); });
-    SchemaDesignArea->SetOnAddSubItem([this](QObject *Sender, TSchemaSubItem *SubItem) {
-        SchemaDesignAreaAddSubItem(Sender, SubItem);
-    });
-    SchemaDesignArea->SetOnDeleteItem(
-        [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaDeleteItem(Sender, item); });
-    SchemaDesignArea->SetOnDragOver(
-        [this](QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept) {
-            SchemaDesignAreaDragOver(Sender, Source, X, Y, State, Accept);
-        });
-    SchemaDesignArea->SetOnDragDrop([this](QObject *Sender, QObject *Source, int X, int Y) {
-        SchemaDesignAreaDragDrop(Sender, Source, X, Y);
-    });
-    // Undo and redo (Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z) and find (Ctrl+F) on the area.
-    SchemaDesignArea->UndoAction();
-    SchemaDesignArea->RedoAction();
-    SchemaDesignArea->FindAction();
+    // The block bar (extended grid) above the blocks' design areas, of which one shows.
+    pnlDesign = new QWidget(SplitterTables);
+    pnlDesign->setObjectName(QStringLiteral("pnlDesign"));
+    auto *designLayout = new QVBoxLayout(pnlDesign);
+    designLayout->setContentsMargins(0, 0, 0, 0);
+    designLayout->setSpacing(0);
+    createBlockBar();
+    designLayout->addWidget(pnlBlocks);
+    SchemaDesignArea = newBlockArea();
     createTablePanel();
-    SplitterTables->addWidget(SchemaDesignArea);
+    SplitterTables->addWidget(pnlDesign);
     SplitterTables->addWidget(pnlTables);
     SplitterTables->setStretchFactor(0, 1);
     SplitterTables->setStretchFactor(1, 0);
     SplitterTables->setSizes({ FormWidth - TablesWidth - SplitterWidth, TablesWidth });
+}
+
+TSchemaDesignArea *TfrmZkSQLBuilder::newBlockArea()
+{
+    auto *area = new TSchemaDesignArea(pnlDesign);
+    pnlDesign->layout()->addWidget(area);
+    area->SetColor(clWhite);
+    area->SetImages(imgSQL);
+    area->SetReadOnly(false);
+    area->SetOnAddItem(
+        [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaAddItem(Sender, item); });
+    area->SetOnAddSubItem([this](QObject *Sender, TSchemaSubItem *SubItem) {
+        SchemaDesignAreaAddSubItem(Sender, SubItem);
+    });
+    area->SetOnDeleteItem(
+        [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaDeleteItem(Sender, item); });
+    area->SetOnDragOver(
+        [this](QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept) {
+            SchemaDesignAreaDragOver(Sender, Source, X, Y, State, Accept);
+        });
+    area->SetOnDragDrop([this](QObject *Sender, QObject *Source, int X, int Y) {
+        SchemaDesignAreaDragDrop(Sender, Source, X, Y);
+    });
+    // Undo and redo (Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z) and find (Ctrl+F) on the area.
+    area->UndoAction();
+    area->RedoAction();
+    area->FindAction();
+    return area;
 }
 
 // The column grid and its in-place editors.
@@ -276,35 +299,11 @@ void TfrmZkSQLBuilder::createColumnsPage()
     tsColumns = new QWidget;
     tsColumns->setObjectName(QStringLiteral("tsColumns"));
     pcSQL->addTab(tsColumns, QString());
-    sgColumnGrid = new TStringGrid(tsColumns);
-    sgColumnGrid->setObjectName(QStringLiteral("sgColumnGrid"));
     auto *columnsLayout = new QVBoxLayout(tsColumns);
     columnsLayout->setContentsMargins(0, 0, 0, 0);
-    columnsLayout->addWidget(sgColumnGrid);
-    sgColumnGrid->SetColCount(2);
-    sgColumnGrid->SetRowCount(6);
-    sgColumnGrid->SetFixedCols(1);
-    sgColumnGrid->SetFixedRows(1);
-    sgColumnGrid->SetDefaultColWidth(100);
-    sgColumnGrid->SetDefaultRowHeight(19);
-    sgColumnGrid->SetColumnsMovable(true);
-    sgColumnGrid->SetColumnsSizable(true);
-    sgColumnGrid->SetOnSelectCell([this](QObject *Sender, int ACol, int ARow, bool &CanSelect) {
-        sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
-    });
-    sgColumnGrid->viewport()->installEventFilter(this); // tool tips of cut cells
-    connect(sgColumnGrid->viewport(), &QWidget::customContextMenuRequested, this,
-        [this](const QPoint &at) { Guarded([&] { gridContextMenu(at); }); });
-    sgColumnGrid->SetOnColumnMoved([this](QObject *, int FromIndex, int ToIndex) {
-        SchemaUndoGroup step(SchemaDesignArea, tr("Move column"));
-        if (QUndoCommand *parent = step.Parent())
-            new GridMoveCommand(this, parent, FromIndex, ToIndex);
-    });
-    sgColumnGrid->SetOnDrawCell(
-        [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
-            QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
+    sgColumnGrid = newBlockGrid();
 
-    // The in-place editors, above the grid.
+    // The in-place editors, above the grid (the one of the block shown).
     auto makeList = [this](const char *name) {
         auto *list = new QComboBox(tsColumns);
         list->setObjectName(QLatin1String(name));
@@ -330,6 +329,55 @@ void TfrmZkSQLBuilder::createColumnsPage()
     edWhere->hide();
 
     edWhere->installEventFilter(this);
+
+    // The extended grid's Field row: an expression typed in, or a field or "Expression..."
+    // picked from the list.
+    cbFields = new QComboBox(tsColumns);
+    cbFields->setObjectName(QStringLiteral("cbFields"));
+    cbFields->setEditable(true);
+    cbFields->setInsertPolicy(QComboBox::NoInsert);
+    cbFields->hide();
+    cbFields->lineEdit()->installEventFilter(this);
+    connect(cbFields, &QComboBox::activated, this,
+        [this](int index) { Guarded([&] { fieldPicked(index); }); });
+}
+
+TStringGrid *TfrmZkSQLBuilder::newBlockGrid()
+{
+    auto *grid = new TStringGrid(tsColumns);
+    grid->setObjectName(QStringLiteral("sgColumnGrid"));
+    tsColumns->layout()->addWidget(grid);
+    grid->SetColCount(2);
+    grid->SetRowCount(6);
+    grid->SetFixedCols(1);
+    grid->SetFixedRows(1);
+    grid->SetDefaultColWidth(100);
+    grid->SetDefaultRowHeight(19);
+    grid->SetColumnsMovable(true);
+    grid->SetColumnsSizable(true);
+    grid->SetOnSelectCell([this](QObject *Sender, int ACol, int ARow, bool &CanSelect) {
+        sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
+    });
+    grid->viewport()->installEventFilter(this); // tool tips of cut cells
+    connect(grid->viewport(), &QWidget::customContextMenuRequested, this,
+        [this](const QPoint &at) { Guarded([&] { gridContextMenu(at); }); });
+    grid->SetOnColumnMoved([this](QObject *, int FromIndex, int ToIndex) {
+        SchemaUndoGroup step(SchemaDesignArea, tr("Move column"));
+        if (QUndoCommand *parent = step.Parent())
+            new GridMoveCommand(this, parent, FromIndex, ToIndex);
+    });
+    grid->SetOnDrawCell(
+        [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
+            QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
+    // The titles (the having row's while the row exists; it then stays hidden, with its
+    // texts, until a grouping tick is committed).
+    const TResString titles[] = { _strFieldName, _strTableName, _strValueName, _strSortName,
+        _strWhereName, _strGroupName, _strHavingName };
+    grid->SetRowCount(RowHaving + 1);
+    for (int row = RowField; row <= RowHaving; ++row)
+        grid->SetCells(0, row, LoadResString(titles[row]));
+    grid->SetRowCount(RowHaving);
+    return grid;
 }
 
 void TfrmZkSQLBuilder::createOptionsPage()
@@ -353,6 +401,51 @@ void TfrmZkSQLBuilder::createOptionsPage()
                 engine->SetSQLSubType(TSQLSubType(cbDialect->currentData().toInt()));
         });
     });
+
+    // The row limit of the extended grid: at most so many rows, after skipping so many.
+    lblLimit = new QLabel(tsOptions);
+    lblLimit->setObjectName(QStringLiteral("lblLimit"));
+    seLimit = new QSpinBox(tsOptions);
+    seLimit->setObjectName(QStringLiteral("seLimit"));
+    seLimit->setRange(-1, INT_MAX);
+    seLimit->setValue(-1);
+    seOffset = new QSpinBox(tsOptions);
+    seOffset->setObjectName(QStringLiteral("seOffset"));
+    seOffset->setRange(0, INT_MAX);
+    lblLimit->setBuddy(seLimit);
+    lblLimit->move(8, 64);
+    for (QWidget *w : std::initializer_list<QWidget *> { lblLimit, seLimit, seOffset })
+        w->hide();
+    connect(seLimit, &QSpinBox::valueChanged, this, [this](int value) {
+        d->FStatementLimit = value;
+    });
+    connect(seOffset, &QSpinBox::valueChanged, this, [this](int value) {
+        d->FStatementOffset = value;
+    });
+}
+
+qint64 TfrmZkSQLBuilder::StatementLimit() const
+{
+    return d->FStatementLimit;
+}
+
+void TfrmZkSQLBuilder::SetStatementLimit(qint64 Value)
+{
+    d->FStatementLimit = Value < 0 ? -1 : Value;
+    const QSignalBlocker blocker(seLimit);
+    seLimit->setValue(int(std::min<qint64>(d->FStatementLimit, INT_MAX)));
+}
+
+qint64 TfrmZkSQLBuilder::StatementOffset() const
+{
+    return d->FStatementOffset;
+}
+
+void TfrmZkSQLBuilder::SetStatementOffset(qint64 Value)
+{
+    d->FStatementOffset = std::max<qint64>(Value, 0);
+    const QSignalBlocker blocker(seOffset);
+    seOffset->setValue(int(std::min<qint64>(d->FStatementOffset, INT_MAX)));
 }
 
 void TfrmZkSQLBuilder::createToolbar()
@@ -627,16 +720,6 @@ void TfrmZkSQLBuilder::formCreate()
     btnExecSQL->setToolTip(LoadResString(_sExecSQl));
     pnlToolbarResize(pnlToolbar);
 
-    // The title of the having row is written while the row exists; the row then stays
-    // hidden, with its texts, until a grouping tick is committed.
-    const TResString titles[] = { _strFieldName, _strTableName, _strValueName, _strSortName,
-        _strWhereName, _strGroupName, _strHavingName };
-    const int rows = sgColumnGrid->RowCount();
-    sgColumnGrid->SetRowCount(RowHaving + 1);
-    for (int row = RowField; row <= RowHaving; ++row)
-        sgColumnGrid->SetCells(0, row, LoadResString(titles[row]));
-    sgColumnGrid->SetRowCount(rows);
-
     cbSorting->addItems({ QString(), LoadResString(_strSortASC), LoadResString(_strSortDESC) });
     cbValues->addItems({ QString(), LoadResString(_strValueCOUNT), LoadResString(_strValueSUM),
         LoadResString(_strValueMAX), LoadResString(_strValueMIN), LoadResString(_strValueAVG) });
@@ -662,6 +745,17 @@ void TfrmZkSQLBuilder::formCreate()
             int(dialect.subType));
     cbDialect->adjustSize();
     cbDialect->move(lblDialect->x() + lblDialect->width() + 6, 32);
+
+    lblLimit->setText(
+        QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "Return at &most (rows):"));
+    lblLimit->adjustSize();
+    seLimit->setSpecialValueText(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "all"));
+    seOffset->setPrefix(
+        QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "after skipping "));
+    seLimit->adjustSize();
+    seOffset->adjustSize();
+    seLimit->move(lblLimit->x() + lblLimit->width() + 6, 60);
+    seOffset->move(seLimit->x() + seLimit->width() + 6, 60);
     showDialect();
 
     d->FFileFilter = LoadResString(_sSchemaFiles) + QLatin1Char('|') + LoadResString(_sAllFiles);

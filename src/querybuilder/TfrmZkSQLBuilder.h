@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagram/SchemaEvents.h"
+#include "platform/SchemaTypes.h"
 #include "diduzawidgets_export.h"
 #include "platform/TPaintBox.h"
 #include "platform/TStringGrid.h"
@@ -25,6 +26,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
+class QTabBar;
 class QTableView;
 class QTabWidget;
 class QToolButton;
@@ -227,6 +229,77 @@ public:
     /// holds no field.
     int DuplicateColumn(int ACol);
 
+    // --- calculated columns (extended grid) ---
+    /// Appends a column that computes Expression (see SetColumnExpression); returns its index,
+    /// or -1 without the extended grid.
+    int AddCalculatedColumn(const QString &Expression);
+    /// Makes column ACol compute Expression: an SQL value over the diagram's tables, such as
+    /// "customer.name || ', ' || customer.city", "SUM(quantity * price)", a CASE, a function, a
+    /// window function or a scalar subquery. "total: price * quantity" (or "... AS total") also
+    /// fills the Alias row. The text is read as the SQL page reads a statement; it is kept
+    /// whether it reads or not, and one that does not (ColumnExpressionError) stops the
+    /// statement until it is mended. Its qualifiers follow the tables they name: a table given
+    /// another alias is named anew. The column keeps its other cells (aggregate, sort, where,
+    /// grouping, having); a field's column becomes calculated, and the field's row is unticked
+    /// where no other column shows it.
+    void SetColumnExpression(int ACol, const QString &Expression);
+    /// True for a calculated column.
+    bool IsCalculatedColumn(int ACol) const;
+    /// The expression of a calculated column with its tables named as the statement names them
+    /// now; empty for another column.
+    QString ColumnExpression(int ACol) const;
+    /// Why the expression of a calculated column cannot be written (the parser's message with
+    /// its line and column, a table the diagram lacks, a second statement); empty for one that
+    /// can and for another column.
+    QString ColumnExpressionError(int ACol) const;
+    // --- query blocks: compound statements (extended grid) ---
+    /// A statement may combine several SELECTs, each a block with its own diagram and grid,
+    /// by UNION, INTERSECT or EXCEPT (with or without ALL). One block shows at a time:
+    /// SchemaDesignArea and sgColumnGrid are the current block's. The first block's sort is the
+    /// sort of the whole, by output column; the row limit is the whole's. The block bar
+    /// (pnlBlocks, shown with the extended grid) lists the blocks (tbBlocks: drag to reorder,
+    /// close to remove), the operator before the current one (cbSetOperator) and adds one
+    /// (btnAddBlock). Blocks are not saved in schema files: a file holds the current diagram.
+    int BlockCount() const;
+    /// The block shown, from 0.
+    int CurrentBlock() const;
+    /// Shows block Index (its diagram, grid and DISTINCT).
+    void SetCurrentBlock(int Index);
+    /// Adds an empty block at the end, joined by Operator, and shows it; returns its index.
+    int AddBlock(TSQLSetOperator Operator = soUnion);
+    /// Removes block Index with its diagram and grid (the last block left stays).
+    void RemoveBlock(int Index);
+    /// Moves block From to place To; the first block's operator is not written.
+    void MoveBlock(int From, int To);
+    /// The operator that joins block Index to the blocks before it.
+    TSQLSetOperator BlockOperator(int Index) const;
+    /// Sets BlockOperator.
+    void SetBlockOperator(int Index, TSQLSetOperator Value);
+    QWidget *pnlDesign = nullptr;
+    QWidget *pnlBlocks = nullptr;
+    QTabBar *tbBlocks = nullptr;
+    QComboBox *cbSetOperator = nullptr;
+    QToolButton *btnAddBlock = nullptr;
+
+    // --- the row limit of the statement (extended grid) ---
+    /// The rows the statement returns at most, -1 (the default) for all: LIMIT, TOP in the MS
+    /// SQL dialect, FETCH FIRST in the Oracle one. Of a compound statement, the whole's. An
+    /// option of the extended grid, beside DISTINCT on the options page (seLimit).
+    qint64 StatementLimit() const;
+    /// Sets StatementLimit (a negative Value for all rows).
+    void SetStatementLimit(qint64 Value);
+    /// The rows the statement skips before it returns any (OFFSET), 0 (the default) for none.
+    qint64 StatementOffset() const;
+    /// Sets StatementOffset.
+    void SetStatementOffset(qint64 Value);
+    QSpinBox *seLimit = nullptr;
+    QSpinBox *seOffset = nullptr;
+    QLabel *lblLimit = nullptr;
+
+    /// The Field row's editor of the extended grid: the expression typed into the cell, or one
+    /// of the diagram's fields or "Expression..." picked from its list.
+    QComboBox *cbFields = nullptr;
+
     // --- joins by the keys ---
     /// Off by default. On, a table dropped on the design area or double-clicked in the table
     /// list is joined to every table already there that it references or that references it,
@@ -346,6 +419,12 @@ private:
     void createToolbar();
     /// The design area with the table panel beside it.
     void createDesignArea();
+    /// A block's design area and grid, with the form's events.
+    TSchemaDesignArea *newBlockArea();
+    TStringGrid *newBlockGrid();
+    void createBlockBar();
+    /// Gives the shown grid the rows of the extended grid, or takes them.
+    void applyExtendedGrid();
     void createColumnsPage();
     void createOptionsPage();
     void createTablePanel();
@@ -385,6 +464,15 @@ private:
     /// The first empty column at the end, added when needed.
     int appendColumn();
     void gridContextMenu(const QPoint &Point);
+    /// Opens the Field row's editor over column ACol (extended grid).
+    void openFieldEditor(int ACol);
+    /// An entry of the Field row's list picked: "Expression..." or a field.
+    void fieldPicked(int Index);
+    /// The Field row's typed text committed to column ACol: a field of the list, an expression,
+    /// or nothing (the column goes).
+    void commitFieldText(int ACol, const QString &Text);
+    /// The expression of column ACol edited in a dialog of its own.
+    void editExpression(int ACol);
     /// The name the engine lists for a table the statement names (see ImportQuery), with the
     /// object the engine attached to it.
     QString importCaption(const QString &Name, bool Quoted, QVariant *Object) const;

@@ -34,6 +34,56 @@ private:
     QString FBefore, FAfter;
 };
 
+// A column that names no row (one that counts the rows, a calculated one) removed: undo puts
+// it back at its place with its cells, redo removes it again.
+class GridFreeColumnCommand : public QUndoCommand {
+public:
+    GridFreeColumnCommand(
+        TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, const QStringList &cells)
+        : QUndoCommand(parent)
+        , FForm(form)
+        , FCol(col)
+        , FCells(cells)
+    {
+    }
+    void undo() override
+    {
+        if (!FForm)
+            return;
+        TStringGrid *grid = FForm->sgColumnGrid;
+        int col = grid->ColCount() - 1;
+        if (!grid->Cells(col, RowField).isEmpty()) {
+            grid->SetColCount(grid->ColCount() + 1);
+            col = grid->ColCount() - 1;
+        }
+        for (int r = RowField; r <= LastGridRow && r < FCells.size(); ++r)
+            grid->SetCells(col, r, FCells.at(r));
+        if (col != FCol && FCol < grid->ColCount())
+            grid->MoveColumn(col, FCol);
+    }
+    void redo() override
+    {
+        TStringGrid *grid = FForm ? FForm->sgColumnGrid : nullptr;
+        if (!grid || FCol >= grid->ColCount() || grid->Cells(FCol, RowField) != FCells.value(0))
+            return;
+        grid->ClearColumn(FCol);
+        if (!(FCol == 1 && FCol == grid->ColCount() - 1))
+            grid->DeleteColumn(FCol);
+    }
+
+private:
+    QPointer<TfrmZkSQLBuilder> FForm;
+    int FCol;
+    QStringList FCells;
+};
+
+void RecordGridCell(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int row,
+    const QString &before, const QString &after)
+{
+    if (parent && before != after)
+        new GridCellCommand(form, parent, col, row, before, after);
+}
+
 // A field column removed with its row's untick: undo puts it back at its place with its cells
 // (before the row is ticked again, which then finds its column), redo removes it if the untick
 // has not.
@@ -127,13 +177,14 @@ void TfrmZkSQLBuilder::removeColumn(int ACol)
 {
     // Within a step (an untick), the column's place and cells come back with its undo.
     if (QUndoCommand *parent = SchemaDesignArea ? SchemaDesignArea->UndoGroupCommand() : nullptr) {
-        if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField))) {
-            QStringList cells;
-            for (int r = RowField; r <= LastGridRow; ++r)
-                cells << sgColumnGrid->Cells(ACol, r);
+        QStringList cells;
+        for (int r = RowField; r <= LastGridRow; ++r)
+            cells << sgColumnGrid->Cells(ACol, r);
+        if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField)))
             new GridColumnCommand(this, parent, ACol,
                 ItemPosition(SchemaDesignArea, row->ItemOwner()), RowPosition(row), cells);
-        }
+        else if (!cells.first().isEmpty())
+            new GridFreeColumnCommand(this, parent, ACol, cells);
     }
     const bool indexed = d->FColumnOfRowVersion == sgColumnGrid->CellsVersion();
     const TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
@@ -215,8 +266,8 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
 
 void TfrmZkSQLBuilder::hideEditors()
 {
-    for (QWidget *editor :
-        std::initializer_list<QWidget *> { cbTables, cbValues, cbSorting, edWhere, cbGroupBy })
+    for (QWidget *editor : std::initializer_list<QWidget *> {
+             cbTables, cbValues, cbSorting, edWhere, cbGroupBy, cbFields })
         editor->hide();
     d->FEditCol = d->FEditRow = -1;
 }
@@ -225,7 +276,14 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
 {
     hideEditors();
     CanSelect = true;
-    if (sgColumnGrid->Cells(ACol, RowField).isEmpty())
+    // The extended grid's Field row takes an expression, also in the empty last column.
+    const QString field = sgColumnGrid->Cells(ACol, RowField);
+    if (d->FExtendedGrid && ARow == RowField && ACol > 0 && field != AllRowsCell
+        && (!field.isEmpty() || ACol == sgColumnGrid->ColCount() - 1)) {
+        openFieldEditor(ACol);
+        return;
+    }
+    if (field.isEmpty())
         return;
     if (ACol == 0 || ARow == 0)
         return;
@@ -257,10 +315,12 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
     default:
         return;
     }
-    // A column that counts the rows has no table and no other aggregate.
+    // A column that counts the rows has no table and no other aggregate; a calculated one no
+    // table.
     if (!editor
         || (sgColumnGrid->Cells(ACol, RowField) == AllRowsCell
-            && (ARow == RowTable || ARow == RowCalculate)))
+            && (ARow == RowTable || ARow == RowCalculate))
+        || (IsCalculatedColumn(ACol) && ARow == RowTable))
         return;
     QRect cell = sgColumnGrid->CellRect(ACol, ARow);
     if (cell.isNull())
@@ -369,6 +429,29 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    // Return in the Field row's editor commits the typed text; a text of the list is the
+    // list's pick. Escape leaves the cell as it was.
+    if (!d->FDestroying && cbFields && watched == cbFields->lineEdit()
+        && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape) {
+            hideEditors();
+            sgColumnGrid->setFocus();
+            return true;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter)
+            && cbFields->findText(cbFields->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive)
+                < 0) {
+            Guarded([&] { commitFieldText(d->FEditCol, cbFields->currentText()); });
+            return true;
+        }
+    }
+    if (!d->FDestroying && cbFields && watched == cbFields->lineEdit()
+        && event->type() == QEvent::FocusOut && cbFields->isVisible()) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Guarded([&] { commitFieldText(d->FEditCol, cbFields->currentText()); });
+    }
     // The click that opens a grouping cell's check box ticks it too: one click, as on any box.
     if (sgColumnGrid && watched == sgColumnGrid->viewport()
         && event->type() == QEvent::MouseButtonRelease && cbGroupBy->isVisible()
@@ -406,10 +489,21 @@ void TfrmZkSQLBuilder::sgColumnGridDrawCell(
         const QColor fixed = ColorToQColor(sgColumnGrid->FixedColor(), sgColumnGrid->palette());
         Canvas.setBrush(fixed);
         Canvas.fillRect(R, fixed);
-        if (TSchemaSubItem *subItem = ReferencedSubItem(text))
+        if (TSchemaSubItem *subItem = ReferencedSubItem(text)) {
             drawCellText(Canvas, R, subItem->Caption(), Qt::AlignHCenter);
-        else if (d->FExtendedGrid && ACol > 0 && text == AllRowsCell)
+        } else if (d->FExtendedGrid && ACol > 0 && text == AllRowsCell) {
             drawCellText(Canvas, R, text, Qt::AlignHCenter);
+        } else if (d->FExtendedGrid && ACol > 0 && TfrmZkSQLBuilderPrivate::isCalculatedCell(text)) {
+            // The expression, in the palette's link colour; one that does not read is marked.
+            const bool sound = d->readCell(text).Ok;
+            QFont shown = bold;
+            shown.setItalic(true);
+            Canvas.setFont(shown);
+            Canvas.setPen(sound ? sgColumnGrid->palette().color(QPalette::Text) : QColor(Qt::red));
+            drawCellText(Canvas, R, (sound ? QString() : QStringLiteral("\u26a0 "))
+                    + d->renderExpression(text).simplified(),
+                Qt::AlignHCenter);
+        }
         return;
     }
     Canvas.fillRect(R, Canvas.brush());
@@ -434,6 +528,11 @@ QString TfrmZkSQLBuilder::CellToolTip(const QPoint &Point) const
         || (col > 0 && (row == RowGrouping || (d->FExtendedGrid && row == RowShow))))
         return QString();
     QString text = sgColumnGrid->Cells(col, row);
+    if (row == RowField && col > 0 && IsCalculatedColumn(col)) {
+        // The whole expression, and why it cannot be written.
+        const QString error = ColumnExpressionError(col);
+        return error.isEmpty() ? ColumnExpression(col) : ColumnExpression(col) + QStringLiteral("\n\n") + error;
+    }
     if (row == RowField && col > 0) {
         TSchemaSubItem *subItem = ReferencedSubItem(text);
         text = subItem ? subItem->Caption() : QString();
@@ -470,6 +569,18 @@ void TfrmZkSQLBuilder::SetExtendedGrid(bool Value)
         return;
     hideEditors();
     d->FExtendedGrid = Value;
+    for (int k = 0; k < d->FBlocks.size(); ++k) {
+        const TfrmZkSQLBuilderPrivate::BlockScope scope(this, k);
+        applyExtendedGrid();
+    }
+    for (QWidget *w : std::initializer_list<QWidget *> { lblLimit, seLimit, seOffset })
+        w->setVisible(Value);
+    d->updateBlockBar();
+}
+
+void TfrmZkSQLBuilder::applyExtendedGrid()
+{
+    const bool Value = d->FExtendedGrid;
     const bool grouped = anyGrouped(sgColumnGrid);
     if (Value) {
         sgColumnGrid->SetRowCount(LastGridRow + 1);
@@ -535,10 +646,11 @@ void TfrmZkSQLBuilder::gridContextMenu(const QPoint &Point)
 
     QMenu menu(this);
     QAction *count = menu.addAction(tr("Add a column that counts the rows (COUNT(*))"));
+    QAction *calculated = menu.addAction(tr("Add a calculated column..."));
     QAction *duplicate = menu.addAction(tr("Add this field again"));
     duplicate->setEnabled(subItem != nullptr);
     QAction *remove = menu.addAction(tr("Remove this column"));
-    remove->setEnabled(field == AllRowsCell || columnsOfRow > 1);
+    remove->setEnabled(field == AllRowsCell || columnsOfRow > 1 || IsCalculatedColumn(col));
     QAction *chosen = menu.exec(sgColumnGrid->viewport()->mapToGlobal(Point));
     if (!chosen)
         return;
@@ -546,10 +658,14 @@ void TfrmZkSQLBuilder::gridContextMenu(const QPoint &Point)
         hideEditors();
         if (chosen == count)
             AddAllRowsColumn();
+        else if (chosen == calculated)
+            editExpression(appendColumn());
         else if (chosen == duplicate)
             DuplicateColumn(col);
-        else if (chosen == remove)
+        else if (chosen == remove) {
+            SchemaUndoGroup step(SchemaDesignArea, tr("Remove column"));
             removeColumn(col);
+        }
     });
 }
 

@@ -81,6 +81,35 @@ public:
                          .arg(Query.Error);
             return show();
         }
+        if (!Query.Blocks.isEmpty() && d->FExtendedGrid) {
+            // A compound statement: each SELECT in a block of its own, the first one shown.
+            ImportedQuery first = Query;
+            first.Blocks.clear();
+            first.Operators.clear();
+            notes << Importer(form, first, true).steps();
+            for (int k = 0; k < Query.Blocks.size(); ++k) {
+                form->AddBlock(Query.Operators.value(k, soUnion));
+                ImportedQuery block = Query.Blocks.at(k);
+                block.LeftOut.clear(); // the whole's notes hold them
+                notes << Importer(form, block, true).steps();
+            }
+            form->SetCurrentBlock(0);
+            return show();
+        }
+        steps();
+        return show();
+    }
+
+private:
+    Importer(TfrmZkSQLBuilder *form, const ImportedQuery &query, bool block)
+        : Importer(form, query)
+    {
+        this->block = block;
+    }
+
+    // The steps for one SELECT; what they could not carry.
+    QStringList steps()
+    {
         tables();
         makePlan();
         place();
@@ -90,10 +119,13 @@ public:
         if (grouped)
             showHavingRow(form, true);
         form->cbDistinct->setChecked(plan.Distinct);
-        return show();
+        if (d->FCurrentBlock == 0) {
+            form->SetStatementLimit(plan.Limit);
+            form->SetStatementOffset(plan.Offset);
+        }
+        return notes;
     }
 
-private:
     QStringList show()
     {
         notes.removeDuplicates();
@@ -125,6 +157,7 @@ private:
         QueryImportOptions options;
         options.SubType = d->FDataEngine ? d->FDataEngine->SQLSubType() : stStandard;
         options.Extended = d->FExtendedGrid;
+        options.Block = block;
         TfrmZkSQLBuilder *self = form;
         options.Caption = [self](const QString &Name, bool Quoted) {
             return self->importCaption(Name, Quoted, nullptr);
@@ -209,9 +242,8 @@ private:
         }
     }
 
-    // A condition's text names each table as the rebuilt statement does, and writes the names
-    // the statement quotes (standard SQL's double quotes) in the database's quotes.
-    QString render(const QVector<ImportText> &texts) const
+    // The names the statement quotes (standard SQL's double quotes) in the database's quotes.
+    std::function<QString(const QString &)> quoting() const
     {
         std::function<QString(const QString &)> quote;
         if (TSchemaDataEngine *engine = form->DataEngine()) {
@@ -221,6 +253,28 @@ private:
                 quote
                     = [open, close](const QString &Name) { return QuotedName(Name, open, close); };
         }
+        return quote;
+    }
+
+    // A calculated column's cell: the expression with each table it names as a reference to
+    // the item, so that the column follows the item's name.
+    QString expressionCell(const ImportExpression &e) const
+    {
+        return QLatin1Char('=')
+            + RenameTables(
+                e.Text,
+                [&](const ImportColumn &column) -> QString {
+                    TSchemaItem *item = planned.value(plan.TableOfSource.value(column.Table, -1));
+                    return item ? d->referenceText(item) : QString();
+                },
+                quoting());
+    }
+
+    // A condition's text names each table as the rebuilt statement does, and writes the names
+    // the statement quotes (standard SQL's double quotes) in the database's quotes.
+    QString render(const QVector<ImportText> &texts) const
+    {
+        const std::function<QString(const QString &)> quote = quoting();
         QStringList parts;
         for (const ImportText &text : texts) {
             parts << RenameTables(
@@ -260,8 +314,15 @@ private:
     {
         for (const QueryImportPlan::Column &c : plan.Columns) {
             const int col = column(c);
-            if (col >= 0)
+            if (col >= 0) {
                 cells(col, c);
+                continue;
+            }
+            // Nothing the column held is lost without a word.
+            for (const ImportText &condition : c.Where + c.Having)
+                note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder",
+                         "the condition %1 (its column could not be placed)"),
+                    condition.Text);
         }
     }
 
@@ -271,6 +332,11 @@ private:
         int col = -1;
         if (c.AllRows)
             return form->AddAllRowsColumn();
+        if (c.Calculated) {
+            col = form->appendColumn();
+            form->sgColumnGrid->SetCells(col, RowField, expressionCell(c.Expression));
+            return col;
+        }
         TSchemaSubItem *row = rowOf(c.Table, c.Field);
         if (!row) {
             note(QT_TRANSLATE_NOOP(
@@ -335,6 +401,7 @@ private:
     QVector<TSchemaItem *> planned;
     QVector<QPair<QPointer<TSchemaRelation>, const QueryImportPlan::Relation *>> made;
     bool grouped = false;
+    bool block = false;
 };
 
 QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)

@@ -31,10 +31,13 @@ QString TfrmZkSQLBuilder::statementSource()
     // needed, and what they answer follows from the diagram they are asked about. So is the
     // refusal of a join the database cannot run: this text only tells the work apart, and a
     // diagram that holds such a join must still open, show and change.
+    if (d->FBlocks.size() > 1)
+        return GenerateCompoundQuery(d->compound(true));
     QueryInput input = queryInput(true);
     input.TableNameHook = nullptr;
     input.FieldNameHook = nullptr;
     input.JoinAvailable = nullptr;
+    input.RefuseInvalid = false;
     return GenerateQuery(input);
 }
 
@@ -50,7 +53,9 @@ void TfrmZkSQLBuilder::generateStatement()
     if (d->FSQLEditable)
         CheckSQLText();
     d->FSQLSource = statementSource();
-    const QStringList notes = d->FImportNotes + QueryNotes(queryInput(true));
+    const QStringList notes = d->FImportNotes
+        + (d->FBlocks.size() > 1 ? CompoundQueryNotes(d->compound(false))
+                                 : QueryNotes(queryInput(true)));
     lblSQLNotes->setText(notes.join(QLatin1Char('\n')));
     lblSQLNotes->setVisible(!notes.isEmpty());
 }
@@ -117,7 +122,9 @@ void TfrmZkSQLBuilder::CommitEditor()
     // their value when it differs from the cell's.
     if (d->FEditCol < 0 || d->FEditRow < 0)
         return;
-    if (!edWhere->isHidden()) {
+    if (cbFields && !cbFields->isHidden()) {
+        commitFieldText(d->FEditCol, cbFields->currentText());
+    } else if (!edWhere->isHidden()) {
         if (edWhere->text() != sgColumnGrid->Cells(d->FEditCol, d->FEditRow))
             cbInplaceChange(edWhere);
         else
@@ -151,7 +158,18 @@ void TfrmZkSQLBuilder::pcSQLChange(QObject *)
 
 void TfrmZkSQLBuilder::btnNewClick(QObject *)
 {
-    SchemaDesignArea->ClearAll();
+    // A new statement has one block.
+    SetCurrentBlock(0);
+    while (d->FBlocks.size() > 1) {
+        const TfrmZkSQLBuilderPrivate::Block block = d->FBlocks.takeLast();
+        delete block.Area.data();
+        delete block.Grid.data();
+    }
+    d->updateBlockBar();
+    {
+        const QScopedValueRollback<bool> clearing(d->FClearing, true);
+        SchemaDesignArea->ClearAll();
+    }
     // The items took their columns with them; a column that counts the rows belongs to none.
     for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
         if (!sgColumnGrid->Cells(col, RowField).isEmpty())
@@ -231,19 +249,27 @@ void TfrmZkSQLBuilder::btnCancelClick(QObject *)
 
 QString TfrmZkSQLBuilder::workState() const
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    SchemaDesignArea->SaveToStream(buffer);
-    QString state = QString::fromUtf8(buffer.data());
-    // The time of saving is not part of the work.
-    static const QRegularExpression saved(
-        QStringLiteral("^Saved=[^\r\n]*"), QRegularExpression::MultilineOption);
-    state.remove(saved);
-    for (int col = 0; col < sgColumnGrid->ColCount(); ++col) {
-        for (int row = RowField; row <= LastGridRow; ++row)
-            state += QLatin1Char('\x1f') + sgColumnGrid->Cells(col, row);
+    QString state;
+    auto *self = const_cast<TfrmZkSQLBuilder *>(this);
+    for (int k = 0; k < d->FBlocks.size(); ++k) {
+        const TfrmZkSQLBuilderPrivate::BlockScope scope(self, k);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        SchemaDesignArea->SaveToStream(buffer);
+        QString block = QString::fromUtf8(buffer.data());
+        // The time of saving is not part of the work.
+        static const QRegularExpression saved(
+            QStringLiteral("^Saved=[^\r\n]*"), QRegularExpression::MultilineOption);
+        block.remove(saved);
+        state += block;
+        for (int col = 0; col < sgColumnGrid->ColCount(); ++col) {
+            for (int row = RowField; row <= LastGridRow; ++row)
+                state += QLatin1Char('\x1f') + sgColumnGrid->Cells(col, row);
+        }
+        state += cbDistinct->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
+        state += QChar(0x1e) + QString::number(k > 0 ? int(d->FBlocks.at(k).Operator) : -1);
     }
-    state += cbDistinct->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
+    state += QStringLiteral("|%1|%2").arg(d->FStatementLimit).arg(d->FStatementOffset);
     return state;
 }
 
@@ -342,6 +368,8 @@ void takeEngineDialect(QueryInput &input, TSchemaDataEngine *engine)
     input.JoinSeparator = [engine](TSDRelationJoin Join) { return engine->GetJoinSeparator(Join); };
     input.Quoting = engine->NameQuoting();
     input.JoinAvailable = [engine](TSDRelationJoin Join) { return engine->JoinAvailable(Join); };
+    input.LimitText
+        = [engine](qint64 Limit, qint64 Offset) { return engine->RowLimitClause(Limit, Offset); };
 }
 } // namespace
 
@@ -383,6 +411,9 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
             if (TSchemaSubItem *subItem = ReferencedSubItem(column.FieldCell)) {
                 column.Field = fieldOf(subItem);
                 column.Table = cachedTableOf(subItem->ItemOwner());
+            } else if (d->FExtendedGrid
+                && TfrmZkSQLBuilderPrivate::isCalculatedCell(column.FieldCell)) {
+                column.Expression = d->queryExpression(column.FieldCell, cachedTableOf);
             }
             column.Calculate = sgColumnGrid->Cells(col, RowCalculate);
             column.Sort = sgColumnGrid->Cells(col, RowSort);
@@ -398,6 +429,10 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
             input.Columns.append(std::move(column));
         }
         input.Distinct = cbDistinct->isChecked();
+        if (d->FExtendedGrid) {
+            input.Limit = d->FStatementLimit;
+            input.Offset = d->FStatementOffset;
+        }
     }
 
     if (TSchemaDataEngine *engine = d->FDataEngine)
@@ -426,6 +461,8 @@ SqlSpelling TfrmZkSQLBuilder::spelling() const
 
 QString TfrmZkSQLBuilder::GenerateSQL()
 {
+    if (d->FBlocks.size() > 1)
+        return GenerateCompoundQuery(d->compound(false));
     return GenerateQuery(queryInput(true));
 }
 

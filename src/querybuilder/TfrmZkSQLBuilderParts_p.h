@@ -206,6 +206,10 @@ inline QRect drawingRect(const QRect &cell)
     return QRect(cell.left() + 2, cell.top() + 2, cell.width() - 3, cell.height() - 2);
 }
 
+// Records the change of a grid cell into an undo step.
+void RecordGridCell(TfrmZkSQLBuilder *form, QUndoCommand *parent, int col, int row,
+    const QString &before, const QString &after);
+
 // A column the user dragged elsewhere.
 class GridMoveCommand : public QUndoCommand {
 public:

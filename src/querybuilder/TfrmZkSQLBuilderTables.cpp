@@ -151,7 +151,8 @@ void TfrmZkSQLBuilder::SchemaDesignAreaAddSubItem(QObject *, TSchemaSubItem *Sub
 void TfrmZkSQLBuilder::SchemaDesignAreaDeleteItem(QObject *, TSchemaItem *item)
 {
     RaiseEvent(d->FOnDeleteItem, SchemaDesignArea, item);
-    if (d->FDestroying || !item)
+    // An item of another block (one that is removed) takes nothing of the shown one.
+    if (d->FDestroying || !item || item->Designer() != SchemaDesignArea)
         return;
     for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
         TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
@@ -162,6 +163,26 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDeleteItem(QObject *, TSchemaItem *item)
         = cbTables->findText(item->Caption(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (entry >= 0)
         cbTables->removeItem(entry);
+    // Calculated columns that name the table go with it once the user agrees; else they stay,
+    // marked as naming a table the diagram lacks.
+    if (d->FClearing || SchemaDesignArea->IsRestoring())
+        return;
+    QVector<int> dependent;
+    QStringList shown;
+    for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
+        if (IsCalculatedColumn(col)
+            && d->expressionItems(sgColumnGrid->Cells(col, RowField)).contains(item)) {
+            dependent << col;
+            shown.prepend(ColumnExpression(col).simplified().left(60));
+        }
+    }
+    if (!dependent.isEmpty()
+        && DialogService()->Confirm(this,
+            tr("The calculated column(s) %1 name the table %2. Remove them with the table?")
+                .arg(shown.join(QStringLiteral("; ")), d->prefixOf(item)))) {
+        for (const int col : std::as_const(dependent))
+            removeColumn(col);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 // The builder form's own state: its engine and events, the SQL page's text and run, the
 // grid's row references and caches. Not installed.
 
+#include "querybuilder/ColumnExpression.h"
+#include "querybuilder/QueryGenerator.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
 #include <QAbstractItemModel>
@@ -19,12 +21,83 @@ namespace Diduza {
 
 class SqlHighlighter;
 class TSchemaDataEngine;
+class TSchemaItem;
 class TSchemaQueryRun;
 class TSchemaSubItem;
 
 class TfrmZkSQLBuilderPrivate {
 public:
+    explicit TfrmZkSQLBuilderPrivate(TfrmZkSQLBuilder *form)
+        : q(form)
+    {
+    }
     static TfrmZkSQLBuilderPrivate *get(TfrmZkSQLBuilder *form) { return form->d.get(); }
+
+    // --- calculated columns (TfrmZkSQLBuilderCalculated.cpp) ---
+    // A calculated column's row-0 cell is "=" and its expression, each qualifier that names a
+    // table of the diagram written as a reference to the item (its serial and the name it had),
+    // so that the text follows the item's name as it changes.
+    static bool isCalculatedCell(const QString &cell) { return cell.startsWith(QLatin1Char('=')); }
+    // The cell for a typed text: the expression with its tables as references when it reads
+    // (the reading in *Reading), else the text as typed.
+    QString encodeExpression(const QString &text, ColumnExpressionReading *reading);
+    // A cell's expression with the tables named as the statement names them now.
+    QString renderExpression(const QString &cell) const;
+    // The reading of a cell's expression over the diagram as it is now.
+    ColumnExpressionReading readCell(const QString &cell) const;
+    // The cell as the generator takes it; tableOf gives each item's table.
+    QueryExpression queryExpression(const QString &cell,
+        const std::function<std::optional<QueryTable>(TSchemaItem *)> &tableOf) const;
+    // The items a cell's expression depends on.
+    QVector<TSchemaItem *> expressionItems(const QString &cell) const;
+    // The diagram's tables as an expression reads them, in item order.
+    QVector<ColumnExpressionTable> expressionTables() const;
+    QString itemReference(TSchemaItem *item);
+    // The text that stands for the item in a cell (see isCalculatedCell).
+    QString referenceText(TSchemaItem *item);
+    // The item of a reference; one with the reference's name when that item is gone (undo gives
+    // back a removed item as a new one).
+    TSchemaItem *referencedItem(int serial, const QString &name) const;
+    // The name by which the statement prefixes the item's columns, without the name hooks.
+    QString prefixOf(TSchemaItem *item) const;
+
+    // --- query blocks (TfrmZkSQLBuilderBlocks.cpp) ---
+    // A SELECT of a compound statement: its diagram and grid, its DISTINCT and the operator
+    // that joins it to the blocks before it (none for the first).
+    struct Block {
+        QPointer<TSchemaDesignArea> Area;
+        QPointer<TStringGrid> Grid;
+        bool Distinct = false;
+        TSQLSetOperator Operator = soUnion;
+    };
+    QVector<Block> FBlocks;
+    int FCurrentBlock = 0;
+    // Makes a block the form's diagram and grid while it lives, without showing it.
+    class BlockScope {
+    public:
+        BlockScope(TfrmZkSQLBuilder *form, int block);
+        ~BlockScope();
+        BlockScope(const BlockScope &) = delete;
+        BlockScope &operator=(const BlockScope &) = delete;
+
+    private:
+        TfrmZkSQLBuilder *m_form;
+        TSchemaDesignArea *m_area;
+        TStringGrid *m_grid;
+        bool m_distinct;
+        bool m_switched;
+    };
+    // The statement of every block; names hooks and the refusal of unavailable joins and
+    // invalid columns left out for Source (the text that tells the work apart).
+    QueryCompound compound(bool source);
+    void updateBlockBar();
+
+    TfrmZkSQLBuilder *const q;
+    QHash<int, QPointer<TSchemaItem>> FItemRefs;
+    QHash<const TSchemaItem *, int> FRefOfItem;
+    int FLastItemRef = 0;
+    // Readings of expressions, by text and the diagram's tables.
+    mutable QHash<QString, ColumnExpressionReading> FReadings;
     // ImportQuery's steps (TfrmZkSQLBuilderImport.cpp).
     class Importer;
 
@@ -35,6 +108,8 @@ public:
     TSchemaItemEvent FOnAddItem;
     TSchemaItemEvent FOnDeleteItem;
     bool FDestroying = false;
+    // The diagram is being cleared as a whole (its columns go with it).
+    bool FClearing = false;
     bool FExtendedGrid = false;
     bool FSQLEditable = false;
     bool FBackgroundExecution = false;
@@ -53,6 +128,8 @@ public:
     QString FRunError;
     bool FRunCancelled = false;
     bool FJoinByKeys = false;
+    qint64 FStatementLimit = -1;
+    qint64 FStatementOffset = 0;
 
     // The cell the visible editor was placed over.
     int FEditCol = -1;

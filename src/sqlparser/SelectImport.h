@@ -94,6 +94,17 @@ struct ImportFromNode {
     QVector<ImportCondition> On;
 };
 
+// An expression as the statement writes it (comments blanked, its parentheses kept), with the
+// column references in it and what it holds.
+struct ImportExpression {
+    ImportText Text;
+    QVector<int> Tables; // the tables its qualified columns name (once each)
+    bool Unqualified = false; // a column in it is written without a table
+    bool Aggregate = false; // it calls one of the five aggregates outside a window
+    bool Window = false; // it holds a window function
+    bool Subquery = false; // it holds a subquery
+};
+
 struct ImportField {
     enum Kind {
         ifColumn, // t.x, x, t.* or *
@@ -107,6 +118,7 @@ struct ImportField {
     QString Alias; // "AS name"; empty without one
     bool AliasQuoted = false; // the alias was written in quotes (its letter case counts)
     QString Text; // the entry as written, without its alias
+    ImportExpression Expression; // the entry as an expression, whatever its kind
 };
 
 struct ImportGroup {
@@ -115,6 +127,7 @@ struct ImportGroup {
     ImportColumn Column;
     int Position = 0; // from 1
     QString Text;
+    ImportExpression Expression; // the entry as an expression, whatever its kind
 };
 
 struct ImportSort {
@@ -125,6 +138,7 @@ struct ImportSort {
     int Position = 0; // from 1
     bool Descending = false;
     QString Text; // as written, without the direction
+    ImportExpression Expression; // the key as an expression, whatever its kind
 };
 
 struct ImportedQuery {
@@ -149,6 +163,16 @@ struct ImportedQuery {
     QVector<ImportCondition> Having;
     bool HasHaving = false;
     QVector<ImportSort> OrderBy;
+    // LIMIT, OFFSET and FETCH FIRST: how many rows the statement returns (-1 for all) after
+    // skipping Offset rows.
+    qint64 Limit = -1;
+    qint64 Offset = 0;
+    // A compound statement (UNION, INTERSECT, EXCEPT, as a chain that every database reads
+    // alike): this query holds its first SELECT, Blocks the others in text order and
+    // Operators[i] the operator before Blocks[i]. OrderBy, Limit and Offset then belong to the
+    // whole and name output columns; the blocks have none of their own.
+    QVector<ImportedQuery> Blocks;
+    QVector<TSQLSetOperator> Operators;
     QStringList LeftOut; // what this form cannot express, one description each
 };
 

@@ -6,12 +6,16 @@ namespace Diduza::SelectReading {
 
 ImportedQuery Reader::run(const PgQuery__SelectStmt *select, const QVector<JoinLine> &joinLines)
 {
-    const PgQuery__SelectStmt *s = select;
-    if (s->op != PG_QUERY__SET_OPERATION__SETOP_NONE) {
-        m_query.LeftOut << tr("UNION, INTERSECT or EXCEPT: only the first SELECT is shown");
-        while (s->op != PG_QUERY__SET_OPERATION__SETOP_NONE && s->larg)
-            s = s->larg;
-    }
+    if (select->op != PG_QUERY__SET_OPERATION__SETOP_NONE)
+        return compound(select, joinLines);
+    readBlock(select, joinLines);
+    readOrderAndLimit(select);
+    m_query.Ok = true;
+    return m_query;
+}
+
+void Reader::readBlock(const PgQuery__SelectStmt *s, const QVector<JoinLine> &joinLines)
+{
     noteUnsupported(s);
     if (s->n_distinct_clause == 1 && s->distinct_clause[0]->node_case == 0)
         m_query.Distinct = true;
@@ -40,8 +44,130 @@ ImportedQuery Reader::run(const PgQuery__SelectStmt *select, const QVector<JoinL
         m_query.HasHaving = true;
         m_query.Having = conditions(s->having_clause, PG_QUERY__TOKEN__HAVING);
     }
+}
+
+void Reader::readOrderAndLimit(const PgQuery__SelectStmt *s)
+{
     for (size_t i = 0; i < s->n_sort_clause; ++i)
         readSort(s->sort_clause[i]);
+    if (s->limit_option == PG_QUERY__LIMIT_OPTION__LIMIT_OPTION_WITH_TIES) {
+        m_query.LeftOut << tr("FETCH FIRST ... WITH TIES %1").arg(nodeText(s->limit_count));
+        return;
+    }
+    // A constant that is not negative, or NULL (LIMIT ALL) for none.
+    auto rows = [this](const PgQuery__Node *node, const char *what, qint64 &value) {
+        if (!node)
+            return;
+        if (node->node_case == PG_QUERY__NODE__NODE_A_CONST && node->a_const->isnull)
+            return;
+        // SQLite reads a negative limit as none, and MySQL's largest is none too; no other
+        // database takes either.
+        bool isNumber = false;
+        qint64 number = PgTree::IntConstant(node, &isNumber);
+        if (!isNumber && node->node_case == PG_QUERY__NODE__NODE_A_CONST
+            && node->a_const->val_case == PG_QUERY__A__CONST__VAL_FVAL) {
+            const QString text = QString::fromUtf8(node->a_const->fval->fval);
+            const double d = text.toDouble(&isNumber);
+            isNumber = isNumber && !text.contains(QLatin1Char('.')) && d >= 0;
+            number = d >= 1e15 ? -1 : qint64(d);
+        }
+        if (isNumber && number >= 0)
+            value = number;
+        else if (isNumber && &value == &m_query.Limit)
+            value = -1;
+        else
+            m_query.LeftOut << tr(what).arg(nodeText(node));
+    };
+    rows(s->limit_count, QT_TRANSLATE_NOOP("Diduza::SelectImport", "the row limit %1"),
+        m_query.Limit);
+    rows(s->limit_offset, QT_TRANSLATE_NOOP("Diduza::SelectImport", "the rows skipped, %1"),
+        m_query.Offset);
+}
+
+ImportedQuery Reader::compound(const PgQuery__SelectStmt *select, const QVector<JoinLine> &joinLines)
+{
+    // The blocks of a chain: each operator's right side is a plain SELECT, and no INTERSECT
+    // follows a UNION or EXCEPT, so that every database reads the chain written out from left
+    // to right as this tree (PostgreSQL binds INTERSECT tighter, SQLite reads left to right).
+    QVector<const PgQuery__SelectStmt *> arms;
+    QVector<TSQLSetOperator> operators;
+    bool chain = true;
+    const PgQuery__SelectStmt *s = select;
+    while (s && s->op != PG_QUERY__SET_OPERATION__SETOP_NONE) {
+        const bool all = s->all;
+        TSQLSetOperator op = all ? soUnionAll : soUnion;
+        if (s->op == PG_QUERY__SET_OPERATION__SETOP_INTERSECT)
+            op = all ? soIntersectAll : soIntersect;
+        else if (s->op == PG_QUERY__SET_OPERATION__SETOP_EXCEPT)
+            op = all ? soExceptAll : soExcept;
+        if (!s->rarg || s->rarg->op != PG_QUERY__SET_OPERATION__SETOP_NONE)
+            chain = false;
+        arms.prepend(s->rarg);
+        operators.prepend(op);
+        s = s->larg;
+    }
+    if (!s)
+        chain = false;
+    arms.prepend(s);
+    bool unionBefore = false;
+    for (const TSQLSetOperator op : std::as_const(operators)) {
+        const bool intersect = op == soIntersect || op == soIntersectAll;
+        if (intersect && unionBefore)
+            chain = false;
+        unionBefore = unionBefore || !intersect;
+    }
+    for (const PgQuery__SelectStmt *arm : std::as_const(arms)) {
+        if (arm
+            && (arm->n_sort_clause > 0 || arm->limit_count || arm->limit_offset
+                || arm->with_clause || arm->into_clause))
+            chain = false;
+    }
+    if (!chain) {
+        m_query.LeftOut << tr("UNION, INTERSECT or EXCEPT in parentheses or with a sort or "
+                              "limit of a SELECT inside: only the first SELECT is shown");
+        const PgQuery__SelectStmt *first = select;
+        while (first->op != PG_QUERY__SET_OPERATION__SETOP_NONE && first->larg)
+            first = first->larg;
+        readBlock(first, joinLines);
+        m_query.Ok = true;
+        return m_query;
+    }
+    if (select->with_clause)
+        m_query.LeftOut << tr("the WITH clause");
+    // Each block's join lines (the standard dialect's) lie between its operators.
+    QVector<qsizetype> bounds;
+    int depth = 0;
+    for (const Token &t : m_st.tokens()) {
+        if (t.is('('))
+            ++depth;
+        else if (t.is(')'))
+            --depth;
+        else if (depth == 0
+            && (t.Kind == PG_QUERY__TOKEN__UNION || t.Kind == PG_QUERY__TOKEN__INTERSECT
+                || t.Kind == PG_QUERY__TOKEN__EXCEPT))
+            bounds << t.Start;
+    }
+    auto linesOf = [&](int arm) {
+        QVector<JoinLine> lines;
+        for (const JoinLine &line : joinLines) {
+            const qsizetype from = arm == 0 ? -1 : bounds.value(arm - 1, -1);
+            const qsizetype to = arm < bounds.size() ? bounds.at(arm) : m_st.text().size();
+            if (line.start > from && line.start < to)
+                lines << line;
+        }
+        return lines;
+    };
+    readBlock(arms.first(), linesOf(0));
+    for (int k = 1; k < arms.size(); ++k) {
+        Reader reader(m_st, m_marks);
+        reader.readBlock(arms.at(k), linesOf(k));
+        reader.m_query.Ok = true;
+        m_query.LeftOut << reader.m_query.LeftOut;
+        m_query.Blocks << reader.m_query;
+    }
+    m_query.Operators = operators;
+    // The whole's sort names output columns, which are the first block's.
+    readOrderAndLimit(select);
     m_query.Ok = true;
     return m_query;
 }
@@ -61,10 +187,6 @@ void Reader::noteUnsupported(const PgQuery__SelectStmt *s)
         note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "the WITH clause"), nullptr);
     if (s->into_clause)
         note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "INTO"), nullptr);
-    if (s->limit_count)
-        note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "LIMIT"), &s->limit_count->base);
-    if (s->limit_offset)
-        note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "OFFSET"), &s->limit_offset->base);
     if (s->n_locking_clause > 0)
         note(QT_TRANSLATE_NOOP("Diduza::SelectImport", "FOR UPDATE"), nullptr);
     if (s->n_window_clause > 0)
@@ -200,7 +322,7 @@ QString Reader::entryText(const QVector<int> &places) const
     return cleanText(first, expressionEnd(first, last, true), nullptr).Text;
 }
 
-void Reader::keptRange(int first, int end, int &a, int &b) const
+void Reader::keptRange(int first, int end, int &a, int &b, bool keepEnclosing) const
 {
     const QVector<Token> &tokens = m_st.tokens();
     auto skipComments = [&](int i, int step) {
@@ -229,7 +351,7 @@ void Reader::keptRange(int first, int end, int &a, int &b) const
         }
     }
     // One pair around all of it.
-    if (a < b && tokens.at(a).is('(') && tokens.at(b).is(')')) {
+    if (!keepEnclosing && a < b && tokens.at(a).is('(') && tokens.at(b).is(')')) {
         int depth = 0;
         bool whole = true;
         for (int i = a; i <= b && whole; ++i) {
@@ -245,12 +367,13 @@ void Reader::keptRange(int first, int end, int &a, int &b) const
     }
 }
 
-ImportText Reader::cleanText(int first, int end, const QVector<ImportReference> *refs) const
+ImportText Reader::cleanText(
+    int first, int end, const QVector<ImportReference> *refs, bool keepEnclosing) const
 {
     const QVector<Token> &tokens = m_st.tokens();
     int a = first;
     int b = end - 1;
-    keptRange(first, end, a, b);
+    keptRange(first, end, a, b, keepEnclosing);
     ImportText result;
     if (a > b || a >= tokens.size())
         return result;

@@ -1,5 +1,7 @@
 #include "sqlparser/SelectImportReader_p.h"
 
+#include <algorithm>
+
 namespace Diduza::SelectReading {
 
 void Reader::readTargets(const PgQuery__SelectStmt *s)
@@ -12,7 +14,11 @@ void Reader::readTargets(const PgQuery__SelectStmt *s)
         const PgQuery__ResTarget *t = n->res_target;
         ImportField field;
         const QVector<int> at = PgTree::Locations(t->val);
-        const int first = at.isEmpty() ? tokenOf(t->location) : tokenOf(PgTree::MinOf(at));
+        // The entry begins where the target does (an opening parenthesis included), else at
+        // its first node.
+        int first = at.isEmpty() ? tokenOf(t->location) : tokenOf(PgTree::MinOf(at));
+        if (t->location >= 0)
+            first = std::min(first, tokenOf(t->location));
         const int last = at.isEmpty() ? first : tokenOf(PgTree::MaxOf(at));
         int end = expressionEnd(first, last, true);
         if (t->name && *t->name) {
@@ -34,6 +40,7 @@ void Reader::readTargets(const PgQuery__SelectStmt *s)
             field.AliasQuoted = alias < tokens.size() && m_st.quoted(alias);
         }
         field.Text = cleanText(first, end, nullptr).Text;
+        field.Expression = expression(t->val, first, end);
         if (columnRef(t->val, field.Column)) {
             field.Type = ImportField::ifColumn;
         } else if (countAll(t->val)) {
@@ -108,6 +115,7 @@ void Reader::readGroup(const PgQuery__Node *group)
     } else {
         entry.Type = ImportGroup::igExpression;
     }
+    entry.Expression = nodeExpression(group);
     m_query.GroupBy.append(entry);
 }
 
@@ -142,7 +150,61 @@ void Reader::readSort(const PgQuery__Node *node)
     } else {
         entry.Type = ImportSort::isExpression;
     }
+    entry.Expression = nodeExpression(s->node);
     m_query.OrderBy.append(entry);
+}
+
+ImportExpression Reader::nodeExpression(const PgQuery__Node *node)
+{
+    const QVector<int> places = PgTree::Locations(node);
+    if (places.isEmpty())
+        return ImportExpression();
+    int first = tokenOf(PgTree::MinOf(places));
+    const int last = tokenOf(PgTree::MaxOf(places));
+    const QVector<Token> &tokens = m_st.tokens();
+    const int end = expressionEnd(first, last, true);
+    // A node's first place may stand after parentheses that open it ("(a) + b" begins at a):
+    // as many of those as the span closes belong to it.
+    int depth = 0, lowest = 0;
+    for (int i = first; i < end && i < tokens.size(); ++i) {
+        if (tokens.at(i).is('('))
+            ++depth;
+        else if (tokens.at(i).is(')'))
+            lowest = std::min(lowest, --depth);
+    }
+    for (int before = previousToken(first); lowest < 0 && before >= 0 && tokens.at(before).is('(');
+         before = previousToken(first)) {
+        first = before;
+        ++lowest;
+    }
+    return expression(node, first, end);
+}
+
+ImportExpression Reader::expression(const PgQuery__Node *node, int first, int end)
+{
+    ImportExpression e;
+    ImportCondition c;
+    QVector<ImportReference> refs;
+    references(node, c, refs);
+    e.Text = cleanText(first, end, &refs, true);
+    e.Tables = c.Tables;
+    std::sort(e.Tables.begin(), e.Tables.end());
+    e.Unqualified = c.Unqualified;
+    e.Subquery = c.Subquery;
+    PgTree::Walk(node, [&](const PgQuery__Node *n) {
+        if (n->node_case == PG_QUERY__NODE__NODE_SUB_LINK)
+            return false;
+        if (n->node_case == PG_QUERY__NODE__NODE_FUNC_CALL) {
+            const PgQuery__FuncCall *f = n->func_call;
+            if (f->over)
+                e.Window = true;
+            else if (f->n_funcname == 1
+                && aggregateNames().contains(PgTree::StringOf(f->funcname[0]).toUpper()))
+                e.Aggregate = true;
+        }
+        return true;
+    });
+    return e;
 }
 
 } // namespace Diduza::SelectReading

@@ -47,6 +47,11 @@ public:
     ImportedQuery run(const PgQuery__SelectStmt *select, const QVector<JoinLine> &joinLines);
 
 private:
+    // One SELECT: everything but its ORDER BY and row limit.
+    void readBlock(const PgQuery__SelectStmt *s, const QVector<JoinLine> &joinLines);
+    void readOrderAndLimit(const PgQuery__SelectStmt *s);
+    // UNION, INTERSECT and EXCEPT: a block per SELECT where they form a plain chain.
+    ImportedQuery compound(const PgQuery__SelectStmt *select, const QVector<JoinLine> &joinLines);
     void noteUnsupported(const PgQuery__SelectStmt *s);
 
     // SUM, COUNT, MAX, MIN and AVG.
@@ -81,10 +86,15 @@ private:
     // The text of tokens [first, end) with comments turned into blanks, unmatched
     // parentheses at either end and one pair around all of it removed; with references
     // (column references whose ColumnRef begins in the range) when refs is given.
-    ImportText cleanText(int first, int end, const QVector<ImportReference> *refs) const;
+    ImportText cleanText(int first, int end, const QVector<ImportReference> *refs,
+        bool keepEnclosing = false) const;
     // The tokens [a, b] of [first, end) that cleanText keeps: comments at either end, the
     // parentheses of an enclosing group and one pair around all of it left out.
-    void keptRange(int first, int end, int &a, int &b) const;
+    void keptRange(int first, int end, int &a, int &b, bool keepEnclosing = false) const;
+    // An expression of the field list, GROUP BY or ORDER BY over tokens [first, end).
+    ImportExpression expression(const PgQuery__Node *node, int first, int end);
+    // The same for a node, over the text its places span.
+    ImportExpression nodeExpression(const PgQuery__Node *node);
 
     // --- names -----------------------------------------------------------------------------
 

@@ -66,7 +66,7 @@ QString summary(const ImportedQuery &q)
             text = "COUNT(*)";
             break;
         case ImportField::ifExpression:
-            text = "expr " + f.Text;
+            text = "expr " + f.Expression.Text.Text;
             break;
         }
         fields << (f.Alias.isEmpty() ? text : text + " AS " + f.Alias);
@@ -85,6 +85,15 @@ QString summary(const ImportedQuery &q)
                        .join(" | ");
     if (q.Distinct)
         text += " | distinct";
+    if (q.Limit >= 0 || q.Offset > 0)
+        text += QString(" | limit %1 offset %2").arg(q.Limit).arg(q.Offset);
+    static const char *const setOps[]
+        = { "UNION", "UNION ALL", "INTERSECT", "INTERSECT ALL", "EXCEPT", "EXCEPT ALL" };
+    for (int b = 0; b < q.Blocks.size(); ++b) {
+        ImportedQuery block = q.Blocks.at(b);
+        block.LeftOut.clear(); // the whole's notes hold them
+        text += QString(" || %1 ").arg(setOps[q.Operators.at(b)]) + summary(block);
+    }
     if (!q.LeftOut.isEmpty())
         text += " | left out: " + q.LeftOut.join("; ");
     return text;
@@ -113,7 +122,9 @@ QString planSummary(const QueryImportPlan &p)
         relations << text;
     }
     for (const QueryImportPlan::Column &c : p.Columns) {
-        QString text = c.AllRows ? QString("COUNT(*)") : caption(c.Table) + '.' + c.Field;
+        QString text = c.AllRows ? QString("COUNT(*)")
+            : c.Calculated       ? "= " + texts({ c.Expression.Text })
+                                 : caption(c.Table) + '.' + c.Field;
         QStringList cells;
         if (!c.Aggregate.isEmpty() && !c.AllRows)
             cells << c.Aggregate;
@@ -136,6 +147,15 @@ QString planSummary(const QueryImportPlan &p)
     QString text = tables.join(", ") + " | " + relations.join("; ") + " | " + columns.join("; ");
     if (p.Distinct)
         text += " | distinct";
+    if (p.Limit >= 0 || p.Offset > 0)
+        text += QString(" | limit %1 offset %2").arg(p.Limit).arg(p.Offset);
+    static const char *const setOps[]
+        = { "UNION", "UNION ALL", "INTERSECT", "INTERSECT ALL", "EXCEPT", "EXCEPT ALL" };
+    for (int b = 0; b < p.Blocks.size(); ++b) {
+        QueryImportPlan block = p.Blocks.at(b);
+        block.LeftOut.clear(); // the whole's notes hold them
+        text += QString(" || %1 ").arg(setOps[p.Operators.at(b)]) + planSummary(block);
+    }
     if (!p.LeftOut.isEmpty())
         text += " | left out: " + p.LeftOut.join("; ");
     return text;

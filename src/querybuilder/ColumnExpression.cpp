@@ -1,0 +1,157 @@
+#include "querybuilder/ColumnExpression.h"
+
+#include "sqlparser/SelectImport.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace Diduza {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Diduza::ColumnExpression", text);
+}
+
+// "name:" before the expression: a plain, double-quoted or back-quoted name and a colon that is
+// not the start of a "::" cast.
+const QRegularExpression &namePrefix()
+{
+    static const QRegularExpression prefix(QStringLiteral(
+        "^\\s*([\\p{L}_][\\p{L}\\p{N}_$]*|\"(?:[^\"]|\"\")+\"|`(?:[^`]|``)+`)\\s*:(?!:)"));
+    return prefix;
+}
+
+QString unquoted(const QString &name, bool &quoted)
+{
+    quoted = name.size() >= 2
+        && ((name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
+            || (name.startsWith(QLatin1Char('`')) && name.endsWith(QLatin1Char('`'))));
+    if (!quoted)
+        return name;
+    const QChar q = name.at(0);
+    return name.mid(1, name.size() - 2).replace(QString(2, q), QString(q));
+}
+
+} // namespace
+
+void TextLineColumn(const QString &Text, qsizetype Position, int &Line, int &Column)
+{
+    const qsizetype at = std::clamp<qsizetype>(Position, 0, Text.size());
+    Line = 1;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < at; ++i) {
+        if (Text.at(i) == QLatin1Char('\n')) {
+            ++Line;
+            lineStart = i + 1;
+        }
+    }
+    Column = int(at - lineStart) + 1;
+}
+
+ColumnExpressionReading ReadColumnExpression(
+    const QString &Text, const QVector<ColumnExpressionTable> &Tables, const SqlSpelling &Spelling)
+{
+    ColumnExpressionReading result;
+    auto fail = [&](const QString &error, qsizetype position) {
+        result.Ok = false;
+        result.Error = error;
+        result.ErrorPosition = position;
+        if (position >= 0)
+            TextLineColumn(Text, position, result.ErrorLine, result.ErrorColumn);
+        return result;
+    };
+
+    // The name the text gives the column, and where the expression begins.
+    qsizetype start = 0;
+    const QRegularExpressionMatch named = namePrefix().match(Text);
+    if (named.hasMatch()) {
+        result.Alias = unquoted(named.captured(1), result.AliasQuoted);
+        start = named.capturedEnd(0);
+    }
+    const QString expression = Text.mid(start);
+    if (expression.trimmed().isEmpty())
+        return fail(tr("The calculated column has no expression."), Text.size());
+
+    // One entry of the field list over the diagram's tables, on a line of its own so that a
+    // line comment in it ends before FROM.
+    static const QString select = QStringLiteral("SELECT ");
+    QString probe = select + expression + QLatin1Char('\n');
+    QStringList entries;
+    for (const ColumnExpressionTable &table : Tables)
+        entries << table.Entry;
+    if (!entries.isEmpty())
+        probe += QStringLiteral("FROM ") + entries.join(QStringLiteral(", "));
+    const ImportedQuery query = ImportSelect(probe, Spelling);
+    const qsizetype offset = select.size() - start;
+    if (!query.Ok) {
+        const qsizetype at = query.ErrorPosition < 0
+            ? -1
+            : std::min<qsizetype>(query.ErrorPosition - offset, Text.size());
+        return fail(query.Error, at < 0 ? -1 : std::max<qsizetype>(at, start));
+    }
+    // Anything but the one value (a further column, a clause, another SELECT, other tables) is
+    // no expression of this column.
+    const bool oneValue = query.Fields.size() == 1 && query.Tables.size() == Tables.size()
+        && query.Where.isEmpty() && query.GroupBy.isEmpty() && !query.HasHaving
+        && query.OrderBy.isEmpty() && query.Limit < 0 && query.Offset == 0
+        && query.Blocks.isEmpty() && !query.Distinct;
+    if (!oneValue)
+        return fail(tr("The text is not one expression: a calculated column holds one value, "
+                       "without a further column, clause or statement."),
+            -1);
+    const ImportField &field = query.Fields.first();
+    if (field.Type == ImportField::ifColumn && field.Column.Field == QLatin1String("*"))
+        return fail(tr("A calculated column holds one value, not all fields (*)."), -1);
+    if (!field.Alias.isEmpty()) {
+        if (!result.Alias.isEmpty())
+            return fail(tr("The calculated column is named twice."), -1);
+        result.Alias = field.Alias;
+        result.AliasQuoted = field.AliasQuoted;
+    }
+    const ImportExpression &e = field.Expression;
+    result.Text = e.Text.Text;
+    result.Aggregate = e.Aggregate;
+    result.Window = e.Window;
+    result.Subquery = e.Subquery;
+    for (const ImportReference &r : e.Text.References) {
+        if (r.Length <= 0)
+            continue;
+        if (r.Column.Table < 0) {
+            const qsizetype at = result.Text.isEmpty() ? -1 : start;
+            return fail(tr("The expression names %1, which is not a table of the diagram.")
+                            .arg(r.Column.Qualifier),
+                at);
+        }
+        // The qualifier without its full stop.
+        result.References.append({ r.Start, r.Length - 1, r.Column.Table });
+        if (!result.Tables.contains(r.Column.Table))
+            result.Tables.append(r.Column.Table);
+    }
+    if (e.Unqualified) {
+        // A column without a table depends on the one table that has such a field.
+        for (const ImportReference &r : e.Text.References) {
+            if (r.Length > 0 || !r.Column.Qualifier.isEmpty())
+                continue;
+            int holder = -1;
+            for (int t = 0; t < Tables.size(); ++t) {
+                const bool has = std::any_of(Tables.at(t).Fields.begin(),
+                    Tables.at(t).Fields.end(), [&](const QString &f) {
+                        return f.compare(r.Column.Field, Qt::CaseInsensitive) == 0;
+                    });
+                if (has)
+                    holder = holder == -1 ? t : -2;
+            }
+            if (holder >= 0 && !result.Tables.contains(holder))
+                result.Tables.append(holder);
+        }
+    }
+    std::sort(result.Tables.begin(), result.Tables.end());
+    result.Ok = true;
+    return result;
+}
+
+} // namespace Diduza

@@ -1,0 +1,66 @@
+#pragma once
+
+// The expression of a calculated column, read as the SQL page reads a statement (PostgreSQL's
+// parser, in the database's spelling), against the tables of a diagram: whether it is one
+// expression, where it fails, and which tables its columns name. Free of widgets.
+
+#include "diduzacore_export.h"
+#include "sqlparser/SqlStatement.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace Diduza {
+
+/// A table of the diagram as a statement names it.
+struct ColumnExpressionTable {
+    /// The table-list entry ("customer customer1", quoted as the database needs).
+    QString Entry;
+    /// The fields of the table, for columns written without one.
+    QStringList Fields;
+};
+
+struct ColumnExpressionReading {
+    /// The text is one expression over the tables.
+    bool Ok = false;
+    /// Why not, with the place it points at (an index into the text, -1 for none) as line and
+    /// column (from 1).
+    QString Error;
+    qsizetype ErrorPosition = -1;
+    int ErrorLine = 0;
+    int ErrorColumn = 0;
+    /// The name the text gives its column: "total: price * quantity" or "price * quantity AS
+    /// total" (quotes removed; AliasQuoted tells it had them).
+    QString Alias;
+    bool AliasQuoted = false;
+    /// The expression as the statement writes it: comments blanked, without the name.
+    QString Text;
+    /// The qualifier of each column that names a table of the diagram: where it stands in Text
+    /// (without its full stop) and the table's index.
+    struct Reference {
+        qsizetype Start = 0;
+        qsizetype Length = 0;
+        int Table = -1;
+    };
+    QVector<Reference> References;
+    /// The tables the expression depends on: those its qualifiers name and, for a column
+    /// written without a table, the one table that has such a field.
+    QVector<int> Tables;
+    bool Aggregate = false; ///< it calls an aggregate outside a window
+    bool Window = false; ///< it holds a window function
+    bool Subquery = false; ///< it holds a subquery
+};
+
+/// Reads Text as the expression of a calculated column over Tables (see ColumnExpressionReading):
+/// the text must be exactly one value of the field list, so that a second statement, a clause or
+/// a further column in it is refused (the one-statement rule holds for what a cell holds too).
+/// A leading "name:" (a plain or double-quoted name, then a colon that is not "::") names the
+/// column.
+DIDUZACORE_EXPORT ColumnExpressionReading ReadColumnExpression(const QString &Text,
+    const QVector<ColumnExpressionTable> &Tables, const SqlSpelling &Spelling = SqlSpelling());
+
+/// The line and column (from 1) of Position in Text; a position past the end counts as the end.
+DIDUZACORE_EXPORT void TextLineColumn(const QString &Text, qsizetype Position, int &Line, int &Column);
+
+} // namespace Diduza

@@ -1,0 +1,460 @@
+#include "querybuilder/TfrmZkSQLBuilder.h"
+#include "querybuilder/TfrmZkSQLBuilderParts_p.h"
+
+namespace Diduza {
+
+// ---------------------------------------------------------------------------------------------
+// Calculated columns: the expression in the row-0 cell
+
+namespace {
+
+const QChar ReferenceStart(0x01);
+const QChar ReferenceName(0x1f);
+const QChar ReferenceEnd(0x02);
+
+// The parts of a cell's text: plain text, and references to items by serial and name.
+template <typename Text, typename Reference>
+void walkCell(const QString &cell, Text text, Reference reference)
+{
+    qsizetype i = 1; // after "="
+    while (i < cell.size()) {
+        const qsizetype open = cell.indexOf(ReferenceStart, i);
+        if (open < 0) {
+            text(QStringView(cell).mid(i));
+            return;
+        }
+        const qsizetype name = cell.indexOf(ReferenceName, open);
+        const qsizetype close = cell.indexOf(ReferenceEnd, open);
+        if (name < 0 || close < 0 || name > close) {
+            text(QStringView(cell).mid(i));
+            return;
+        }
+        text(QStringView(cell).mid(i, open - i));
+        reference(cell.mid(open + 1, name - open - 1).toInt(), cell.mid(name + 1, close - name - 1));
+        i = close + 1;
+    }
+}
+
+} // namespace
+
+QString TfrmZkSQLBuilderPrivate::prefixOf(TSchemaItem *item) const
+{
+    QueryInput input = q->queryInput(false);
+    input.TableNameHook = nullptr;
+    return QueryTableName(input, tableOf(q->SchemaDesignArea, item), true);
+}
+
+QVector<ColumnExpressionTable> TfrmZkSQLBuilderPrivate::expressionTables() const
+{
+    QVector<ColumnExpressionTable> tables;
+    TSchemaDesignArea *area = q->SchemaDesignArea;
+    if (!area)
+        return tables;
+    QueryInput input = q->queryInput(false);
+    input.TableNameHook = nullptr;
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        TSchemaItem *item = area->GetItem(i);
+        ColumnExpressionTable table;
+        table.Entry = QueryTableName(input, tableOf(area, item), false);
+        for (int r = 0; r < item->GetSubItemCount(); ++r) {
+            TSchemaSubItem *row = item->GetSubItem(r);
+            if (!isAllFieldsRow(row))
+                table.Fields << row->Caption();
+        }
+        tables << table;
+    }
+    return tables;
+}
+
+QString TfrmZkSQLBuilderPrivate::itemReference(TSchemaItem *item)
+{
+    const auto known = FRefOfItem.constFind(item);
+    if (known != FRefOfItem.constEnd() && FItemRefs.value(known.value()) == item)
+        return QString::number(known.value());
+    const int serial = ++FLastItemRef;
+    FItemRefs.insert(serial, item);
+    FRefOfItem.insert(item, serial);
+    return QString::number(serial);
+}
+
+QString TfrmZkSQLBuilderPrivate::referenceText(TSchemaItem *item)
+{
+    return ReferenceStart + itemReference(item) + ReferenceName + prefixOf(item) + ReferenceEnd;
+}
+
+TSchemaItem *TfrmZkSQLBuilderPrivate::referencedItem(int serial, const QString &name) const
+{
+    TSchemaDesignArea *area = q->SchemaDesignArea;
+    if (!area)
+        return nullptr;
+    TSchemaItem *item = FItemRefs.value(serial);
+    if (item && item->Designer() == area)
+        return item;
+    // Undo gives a removed item back as a new one: the one that bears the name stands for it.
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        if (prefixOf(area->GetItem(i)) == name)
+            return area->GetItem(i);
+    }
+    return nullptr;
+}
+
+QString TfrmZkSQLBuilderPrivate::encodeExpression(
+    const QString &text, ColumnExpressionReading *reading)
+{
+    const ColumnExpressionReading read = ReadColumnExpression(text, expressionTables(), q->spelling());
+    if (reading)
+        *reading = read;
+    if (!read.Ok)
+        return QLatin1Char('=') + text;
+    QString encoded = read.Text;
+    TSchemaDesignArea *area = q->SchemaDesignArea;
+    for (qsizetype k = read.References.size() - 1; k >= 0; --k) {
+        const ColumnExpressionReading::Reference &r = read.References.at(k);
+        TSchemaItem *item = area->GetItem(r.Table);
+        if (!item)
+            continue;
+        encoded.replace(r.Start, r.Length, referenceText(item));
+    }
+    return QLatin1Char('=') + encoded;
+}
+
+QString TfrmZkSQLBuilderPrivate::renderExpression(const QString &cell) const
+{
+    QString text;
+    walkCell(
+        cell, [&](QStringView part) { text += part; },
+        [&](int serial, const QString &name) {
+            TSchemaItem *item = referencedItem(serial, name);
+            text += item ? prefixOf(item) : name;
+        });
+    return text;
+}
+
+ColumnExpressionReading TfrmZkSQLBuilderPrivate::readCell(const QString &cell) const
+{
+    const QVector<ColumnExpressionTable> tables = expressionTables();
+    const QString text = renderExpression(cell);
+    QString key = text;
+    for (const ColumnExpressionTable &table : tables)
+        key += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
+    const auto found = FReadings.constFind(key);
+    if (found != FReadings.constEnd())
+        return *found;
+    if (FReadings.size() > 512)
+        FReadings.clear();
+    ColumnExpressionReading reading = ReadColumnExpression(text, tables, q->spelling());
+    // A table referred to that has left the diagram is no table of it.
+    walkCell(
+        cell, [](QStringView) {},
+        [&](int serial, const QString &name) {
+            if (reading.Ok && !referencedItem(serial, name)) {
+                reading.Ok = false;
+                reading.Error = QCoreApplication::translate("Diduza::TfrmZkSQLBuilder",
+                    "The expression names %1, which is not a table of the diagram.")
+                                    .arg(name);
+            }
+        });
+    FReadings.insert(key, reading);
+    return reading;
+}
+
+QueryExpression TfrmZkSQLBuilderPrivate::queryExpression(const QString &cell,
+    const std::function<std::optional<QueryTable>(TSchemaItem *)> &tableOf) const
+{
+    QueryExpression expression;
+    bool afterReference = false;
+    walkCell(
+        cell,
+        [&](QStringView part) {
+            // The full stop after a reference comes with the table's name.
+            if (afterReference && part.startsWith(QLatin1Char('.')))
+                part = part.mid(1);
+            afterReference = false;
+            expression.Text += part;
+        },
+        [&](int serial, const QString &name) {
+            QueryExpression::Reference reference;
+            reference.Position = expression.Text.size();
+            if (TSchemaItem *item = referencedItem(serial, name))
+                reference.Table = tableOf(item);
+            expression.References << reference;
+            afterReference = true;
+        });
+    const ColumnExpressionReading reading = readCell(cell);
+    if (!reading.Ok) {
+        expression.Error = reading.Error;
+        if (reading.ErrorLine > 0)
+            expression.Error += QCoreApplication::translate(
+                "Diduza::TfrmZkSQLBuilder", " (line %1, column %2)")
+                                    .arg(reading.ErrorLine)
+                                    .arg(reading.ErrorColumn);
+        // An expression that does not read is written as it stands where it is written at all.
+        expression.Text = renderExpression(cell);
+        expression.References.clear();
+    }
+    expression.Aggregate = reading.Aggregate;
+    return expression;
+}
+
+QVector<TSchemaItem *> TfrmZkSQLBuilderPrivate::expressionItems(const QString &cell) const
+{
+    QVector<TSchemaItem *> items;
+    walkCell(
+        cell, [](QStringView) {},
+        [&](int serial, const QString &name) {
+            if (TSchemaItem *item = referencedItem(serial, name); item && !items.contains(item))
+                items << item;
+        });
+    const ColumnExpressionReading reading = readCell(cell);
+    TSchemaDesignArea *area = q->SchemaDesignArea;
+    for (const int t : reading.Tables) {
+        TSchemaItem *item = area ? area->GetItem(t) : nullptr;
+        if (item && !items.contains(item))
+            items << item;
+    }
+    return items;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The form's operations
+
+bool TfrmZkSQLBuilder::IsCalculatedColumn(int ACol) const
+{
+    return ACol > 0 && ACol < sgColumnGrid->ColCount()
+        && TfrmZkSQLBuilderPrivate::isCalculatedCell(sgColumnGrid->Cells(ACol, RowField));
+}
+
+QString TfrmZkSQLBuilder::ColumnExpression(int ACol) const
+{
+    return IsCalculatedColumn(ACol) ? d->renderExpression(sgColumnGrid->Cells(ACol, RowField))
+                                    : QString();
+}
+
+QString TfrmZkSQLBuilder::ColumnExpressionError(int ACol) const
+{
+    if (!IsCalculatedColumn(ACol))
+        return QString();
+    const ColumnExpressionReading reading = d->readCell(sgColumnGrid->Cells(ACol, RowField));
+    if (reading.Ok)
+        return QString();
+    if (reading.ErrorLine <= 0)
+        return reading.Error;
+    return tr("%1 (line %2, column %3)")
+        .arg(reading.Error)
+        .arg(reading.ErrorLine)
+        .arg(reading.ErrorColumn);
+}
+
+int TfrmZkSQLBuilder::AddCalculatedColumn(const QString &Expression)
+{
+    if (!d->FExtendedGrid)
+        return -1;
+    SchemaUndoGroup step(SchemaDesignArea, tr("Add calculated column"));
+    const int col = appendColumn();
+    SetColumnExpression(col, Expression);
+    return col;
+}
+
+void TfrmZkSQLBuilder::SetColumnExpression(int ACol, const QString &Expression)
+{
+    if (!d->FExtendedGrid || ACol <= 0 || ACol >= sgColumnGrid->ColCount())
+        return;
+    SchemaUndoGroup step(SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, RowField))));
+    auto set = [&](int row, const QString &value) {
+        const QString before = sgColumnGrid->Cells(ACol, row);
+        if (before == value)
+            return;
+        sgColumnGrid->SetCells(ACol, row, value);
+        if (QUndoCommand *parent = step.Parent())
+            RecordGridCell(this, parent, ACol, row, before, value);
+    };
+    const QString before = sgColumnGrid->Cells(ACol, RowField);
+    TSchemaSubItem *row = ReferencedSubItem(before);
+    ColumnExpressionReading reading;
+    const QString cell = d->encodeExpression(Expression, &reading);
+    set(RowField, cell);
+    set(RowTable, QString());
+    if (sgColumnGrid->Cells(ACol, RowShow).isEmpty())
+        set(RowShow, QStringLiteral("1"));
+    if (reading.Ok && !reading.Alias.isEmpty()) {
+        const bool plain = !reading.AliasQuoted || reading.Alias == reading.Alias.toLower();
+        set(RowAlias,
+            plain ? reading.Alias
+                  : QLatin1Char('"') + QString(reading.Alias).replace('"', QLatin1String("\"\""))
+                    + QLatin1Char('"'));
+    }
+    // A field's column that now computes something else leaves its row unticked, unless
+    // another column still shows the field.
+    if (row && columnOf(row) < 0)
+        row->SetChecked(false);
+    sgColumnGrid->viewport()->update();
+}
+
+} // namespace Diduza
+
+namespace Diduza {
+
+// ---------------------------------------------------------------------------------------------
+// The Field row's editor
+
+namespace {
+
+// What the Field cell of column col shows in its editor.
+QString fieldText(TfrmZkSQLBuilder *form, TfrmZkSQLBuilderPrivate *d, int col)
+{
+    if (form->IsCalculatedColumn(col))
+        return form->ColumnExpression(col);
+    if (TSchemaSubItem *row = form->ReferencedSubItem(form->sgColumnGrid->Cells(col, RowField)))
+        return d->prefixOf(row->ItemOwner()) + QLatin1Char('.') + row->Caption();
+    return QString();
+}
+
+} // namespace
+
+void TfrmZkSQLBuilder::openFieldEditor(int ACol)
+{
+    QRect cell = sgColumnGrid->CellRect(ACol, RowField);
+    if (cell.isNull())
+        return;
+    cell.translate(sgColumnGrid->pos());
+    {
+        const QSignalBlocker blocker(cbFields);
+        cbFields->clear();
+        cbFields->addItem(tr("Expression..."));
+        for (int i = 0; i < SchemaDesignArea->GetItemCount(); ++i) {
+            TSchemaItem *item = SchemaDesignArea->GetItem(i);
+            const QString prefix = d->prefixOf(item);
+            for (int r = 0; r < item->GetSubItemCount(); ++r) {
+                TSchemaSubItem *row = item->GetSubItem(r);
+                if (!isAllFieldsRow(row))
+                    cbFields->addItem(prefix + QLatin1Char('.') + row->Caption(),
+                        SubItemReference(row));
+            }
+        }
+        cbFields->setCurrentIndex(-1);
+        cbFields->setEditText(fieldText(this, d.get(), ACol));
+    }
+    cbFields->setGeometry(cell);
+    d->FEditCol = ACol;
+    d->FEditRow = RowField;
+    cbFields->show();
+    cbFields->raise();
+    cbFields->setFocus();
+    cbFields->lineEdit()->selectAll();
+}
+
+void TfrmZkSQLBuilder::fieldPicked(int Index)
+{
+    const int col = d->FEditCol;
+    if (col <= 0 || d->FEditRow != RowField || Index < 0)
+        return;
+    if (Index == 0) {
+        hideEditors();
+        editExpression(col);
+        return;
+    }
+    commitFieldText(col, cbFields->itemText(Index));
+}
+
+void TfrmZkSQLBuilder::commitFieldText(int ACol, const QString &Text)
+{
+    hideEditors();
+    if (ACol <= 0 || ACol >= sgColumnGrid->ColCount())
+        return;
+    const QString text = Text.trimmed();
+    if (text == fieldText(this, d.get(), ACol).trimmed())
+        return;
+    SchemaUndoGroup step(SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, RowField))));
+    TSchemaSubItem *old = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
+    // A field of the list: its row is ticked (or its column added again) and this column goes.
+    TSchemaSubItem *picked = nullptr;
+    for (int i = 1; i < cbFields->count() && !picked; ++i) {
+        if (cbFields->itemText(i) == text)
+            picked = ReferencedSubItem(cbFields->itemData(i).toString());
+    }
+    if (picked || text.isEmpty()) {
+        if (IsCalculatedColumn(ACol))
+            removeColumn(ACol);
+        else if (old)
+            old->SetChecked(false);
+        if (picked && !picked->Checked())
+            picked->SetChecked(true);
+        else if (picked)
+            DuplicateColumn(columnOf(picked));
+    } else {
+        SetColumnExpression(ACol, text);
+    }
+    if (pcSQL->currentWidget() == tsColumns)
+        sgColumnGrid->setFocus();
+}
+
+void TfrmZkSQLBuilder::editExpression(int ACol)
+{
+    if (ACol <= 0 || ACol >= sgColumnGrid->ColCount())
+        return;
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("dlgExpression"));
+    dialog.setWindowTitle(tr("Calculated column"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *hint = new QLabel(tr("An SQL value over the diagram's tables, such as "
+                               "\"total: orders.amount * 1.2\" (\"total\" names the column):"),
+        &dialog);
+    hint->setWordWrap(true);
+    auto *edit = new QPlainTextEdit(&dialog);
+    edit->setObjectName(QStringLiteral("edExpression"));
+    edit->setTabChangesFocus(true);
+    new SqlHighlighter(edit->document());
+    edit->setPlainText(fieldText(this, d.get(), ACol));
+    auto *error = new QLabel(&dialog);
+    error->setObjectName(QStringLiteral("lblExpressionError"));
+    error->setWordWrap(true);
+    QPalette errorPalette = error->palette();
+    errorPalette.setColor(QPalette::WindowText, Qt::red);
+    error->setPalette(errorPalette);
+    auto *buttons = new QHBoxLayout;
+    auto *ok = new QPushButton(LoadResString(_sOK), &dialog);
+    auto *cancel = new QPushButton(LoadResString(_sCancel), &dialog);
+    ok->setDefault(true);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addWidget(hint);
+    layout->addWidget(edit);
+    layout->addWidget(error);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    // Checked as it is typed, by the reading of the SQL page.
+    auto check = [this, edit, error] {
+        const QString text = edit->toPlainText();
+        const ColumnExpressionReading reading
+            = ReadColumnExpression(text, d->expressionTables(), spelling());
+        QString message;
+        if (!text.trimmed().isEmpty() && !reading.Ok)
+            message = reading.ErrorLine > 0 ? tr("%1 (line %2, column %3)")
+                                                  .arg(reading.Error)
+                                                  .arg(reading.ErrorLine)
+                                                  .arg(reading.ErrorColumn)
+                                            : reading.Error;
+        error->setText(message);
+        error->setVisible(!message.isEmpty());
+        QList<QTextEdit::ExtraSelection> marks;
+        if (!reading.Ok && reading.ErrorPosition >= 0) {
+            QTextEdit::ExtraSelection mark;
+            mark.cursor = QTextCursor(edit->document());
+            mark.cursor.setPosition(int(std::min<qsizetype>(reading.ErrorPosition, text.size())));
+            mark.cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+            mark.format.setUnderlineColor(Qt::red);
+            marks << mark;
+        }
+        edit->setExtraSelections(marks);
+    };
+    connect(edit, &QPlainTextEdit::textChanged, &dialog, check);
+    check();
+    dialog.resize(480, 220);
+    if (DialogService()->ExecuteModal(dialog) == QDialog::Accepted)
+        commitFieldText(ACol, edit->toPlainText());
+}
+
+} // namespace Diduza
