@@ -580,9 +580,9 @@ private:
         }
         const QString bracketed = QLatin1Char('(') + text + QStringLiteral(") ");
         if (!column.Where.isEmpty())
-            parts.whereFilter += condition(StartsWithComparison(column.Where)
-                    ? bracketed + column.Where.trimmed()
-                    : column.Where);
+            parts.whereFilter
+                += condition(StartsWithComparison(column.Where) ? bracketed + column.Where.trimmed()
+                                                                : column.Where);
         if (column.Grouping != QLatin1String("1"))
             return;
         parts.grouped = true;
@@ -686,8 +686,8 @@ void refuseInvalidColumns(const QueryInput &Input)
             continue;
         const QString error = expressionError(*column.Expression);
         if (!error.isEmpty())
-            throw Exception(QCoreApplication::translate("Diduza::QueryGenerator",
-                "The calculated column %1 (%2) cannot be written: %3")
+            throw Exception(QCoreApplication::translate(
+                "Diduza::QueryGenerator", "The calculated column %1 (%2) cannot be written: %3")
                                 .arg(k + 1)
                                 .arg(column.Expression->Text.simplified().left(80), error));
     }
@@ -765,6 +765,8 @@ QString RowLimitText(const QueryInput &Input, bool Ordered, QString *Error)
 }
 
 namespace {
+
+bool hasSort(const QueryInput &Input);
 
 // Appends a line to a statement whose lines end with CR LF, the line before it then ending
 // with a blank as the template's lines do.
@@ -946,6 +948,13 @@ QStringList CompoundQueryNotes(const QueryCompound &Compound)
     const QString orders = compoundOrders(first, &error);
     if (!error.isEmpty())
         notes << error;
+    for (int k = 1; k < Compound.Blocks.size(); ++k) {
+        if (hasSort(Compound.Blocks.at(k)))
+            notes << QCoreApplication::translate("Diduza::QueryGenerator",
+                "Block %1 is sorted, but a compound statement is sorted by the first block's "
+                "columns: its sort is not written.")
+                         .arg(k + 1);
+    }
     if (first.SubType == stMSSQL && first.Limit >= 0 && first.Offset <= 0 && orders.isEmpty())
         notes << QCoreApplication::translate("Diduza::QueryGenerator",
             "The MS SQL dialect limits the rows of a compound statement only when it is "

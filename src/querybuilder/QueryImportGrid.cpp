@@ -25,7 +25,7 @@ bool Planner::sameField(const Column &col, int table, const QString &field) cons
         && col.Field.compare(field, Qt::CaseInsensitive) == 0;
 }
 
-bool Planner::sameExpression(const ImportExpression &a, const ImportExpression &b)
+bool Planner::sameExpression(const ImportExpression &a, const ImportExpression &b, bool references)
 {
     // Outside quotes, letter case and blanks do not count.
     auto normal = [](const QString &text) {
@@ -47,6 +47,8 @@ bool Planner::sameExpression(const ImportExpression &a, const ImportExpression &
     };
     if (normal(a.Text.Text) != normal(b.Text.Text))
         return false;
+    if (!references)
+        return true;
     // The same tables, reference by reference.
     if (a.Text.References.size() != b.Text.References.size())
         return false;
@@ -523,7 +525,16 @@ int Planner::blockSortColumn(const ImportSort &s, const QVector<int> &byPosition
 
 bool Planner::mentions(const ImportCondition &c, const Column &col) const
 {
-    if (col.AllRows || col.Calculated)
+    if (col.Calculated) {
+        // A condition on a calculated column begins with its expression in parentheses.
+        ImportExpression bracketed = col.Expression;
+        bracketed.Text.Text = QLatin1Char('(') + col.Expression.Text.Text + QLatin1Char(')');
+        const qsizetype length = bracketed.Text.Text.size();
+        ImportExpression head;
+        head.Text.Text = c.Text.Text.left(length);
+        return c.Text.Text.size() > length && sameExpression(head, bracketed, false);
+    }
+    if (col.AllRows)
         return false;
     for (const ImportReference &r : c.Text.References) {
         if (planTable(tableOf(r.Column)) == col.Table
@@ -531,6 +542,13 @@ bool Planner::mentions(const ImportCondition &c, const Column &col) const
             return true;
     }
     return false;
+}
+
+qsizetype Planner::headLength(const QString &condition, const QString &expression)
+{
+    // "(" and the expression exactly as written, then ")".
+    const QString head = QLatin1Char('(') + expression + QLatin1Char(')');
+    return condition.startsWith(head) ? head.size() : -1;
 }
 
 int Planner::holderColumn(const ImportCondition &c)
@@ -541,12 +559,15 @@ int Planner::holderColumn(const ImportCondition &c)
         const int table = planTable(tableOf(r.Column));
         if (table < 0 || r.Column.Field == QLatin1String("*"))
             continue;
-        if (!m_fields.value(tableOf(r.Column)).isEmpty() && !hasField(tableOf(r.Column), r.Column.Field))
+        if (!m_fields.value(tableOf(r.Column)).isEmpty()
+            && !hasField(tableOf(r.Column), r.Column.Field))
             continue;
         // A table's * and its single fields exclude each other in the diagram.
-        const bool starred = std::any_of(m_plan.Columns.begin(), m_plan.Columns.end(),
-            [&](const Column &o) { return !o.AllRows && !o.Calculated && o.Table == table
-                                       && o.Field == QLatin1String("*"); });
+        const bool starred
+            = std::any_of(m_plan.Columns.begin(), m_plan.Columns.end(), [&](const Column &o) {
+                  return !o.AllRows && !o.Calculated && o.Table == table
+                      && o.Field == QLatin1String("*");
+              });
         if (starred)
             return -1;
         Column hidden;
@@ -564,6 +585,35 @@ void Planner::place(const QVector<ImportCondition> &conditions, QVector<int> tar
     int previous = 0;
     for (const ImportCondition &c : conditions) {
         int chosen = -1;
+        // A condition on a calculated column goes to it before the columns its fields name;
+        // the first one there keeps only its comparison ("> 0"), as the user writes it there.
+        ImportText text = c.Text;
+        for (int k = previous; k < targets.size() && chosen < 0; ++k) {
+            const Column &col = m_plan.Columns.at(targets.at(k));
+            if (!col.Calculated || !mentions(c, col))
+                continue;
+            chosen = k;
+            const qsizetype head = col.Expression.Text.Text.size() + 2;
+            const QString tail = c.Text.Text.mid(head).trimmed();
+            if ((where ? col.Where : col.Having).isEmpty() && StartsWithComparison(tail)
+                && head == headLength(c.Text.Text, col.Expression.Text.Text)) {
+                const qsizetype cut = c.Text.Text.indexOf(tail, head);
+                text = ImportText();
+                text.Text = tail;
+                for (ImportReference r : c.Text.References) {
+                    if (r.Start >= cut) {
+                        r.Start -= cut;
+                        text.References << r;
+                    }
+                }
+                for (ImportQuotedName q : c.Text.QuotedNames) {
+                    if (q.Start >= cut) {
+                        q.Start -= cut;
+                        text.QuotedNames << q;
+                    }
+                }
+            }
+        }
         for (int k = previous; k < targets.size() && chosen < 0; ++k) {
             if (mentions(c, m_plan.Columns.at(targets.at(k))))
                 chosen = k;
@@ -581,7 +631,7 @@ void Planner::place(const QVector<ImportCondition> &conditions, QVector<int> tar
         if (chosen < 0)
             chosen = previous;
         Column &col = m_plan.Columns[targets.at(chosen)];
-        (where ? col.Where : col.Having) << c.Text;
+        (where ? col.Where : col.Having) << text;
         previous = chosen;
     }
 }

@@ -194,8 +194,12 @@ private:
     // table's name), or nothing.
     static QString unknownQualifier(const ImportExpression &e);
     // Whether two expressions are written alike (letter case and blanks aside, outside strings).
-    static bool sameExpression(const ImportExpression &a, const ImportExpression &b);
+    // References tells whether they must name the same tables in the same places too.
+    static bool sameExpression(
+        const ImportExpression &a, const ImportExpression &b, bool references = true);
 
+    // The length of "(expression)" at the start of a condition written so; -1 otherwise.
+    static qsizetype headLength(const QString &condition, const QString &expression);
     // A hidden column of the first field a where condition names, to hold it (extended grid);
     // -1 where there is none.
     int holderColumn(const ImportCondition &c);

@@ -257,6 +257,8 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
         }
         sgColumnGrid->SetCells(last, RowField, reference);
         sgColumnGrid->SetCells(last, RowTable, item->Caption());
+        if (d->FExtendedGrid)
+            sgColumnGrid->SetCells(last, RowShow, QStringLiteral("1"));
         if (indexed) {
             d->FColumnOfRow.insert(subItem, last);
             d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
@@ -440,7 +442,8 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if ((key == Qt::Key_Return || key == Qt::Key_Enter)
-            && cbFields->findText(cbFields->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive)
+            && cbFields->findText(
+                   cbFields->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive)
                 < 0) {
             Guarded([&] { commitFieldText(d->FEditCol, cbFields->currentText()); });
             return true;
@@ -493,14 +496,16 @@ void TfrmZkSQLBuilder::sgColumnGridDrawCell(
             drawCellText(Canvas, R, subItem->Caption(), Qt::AlignHCenter);
         } else if (d->FExtendedGrid && ACol > 0 && text == AllRowsCell) {
             drawCellText(Canvas, R, text, Qt::AlignHCenter);
-        } else if (d->FExtendedGrid && ACol > 0 && TfrmZkSQLBuilderPrivate::isCalculatedCell(text)) {
+        } else if (d->FExtendedGrid && ACol > 0
+            && TfrmZkSQLBuilderPrivate::isCalculatedCell(text)) {
             // The expression, in the palette's link colour; one that does not read is marked.
             const bool sound = d->readCell(text).Ok;
             QFont shown = bold;
             shown.setItalic(true);
             Canvas.setFont(shown);
             Canvas.setPen(sound ? sgColumnGrid->palette().color(QPalette::Text) : QColor(Qt::red));
-            drawCellText(Canvas, R, (sound ? QString() : QStringLiteral("\u26a0 "))
+            drawCellText(Canvas, R,
+                (sound ? QString() : QStringLiteral("\u26a0 "))
                     + d->renderExpression(text).simplified(),
                 Qt::AlignHCenter);
         }
@@ -531,7 +536,8 @@ QString TfrmZkSQLBuilder::CellToolTip(const QPoint &Point) const
     if (row == RowField && col > 0 && IsCalculatedColumn(col)) {
         // The whole expression, and why it cannot be written.
         const QString error = ColumnExpressionError(col);
-        return error.isEmpty() ? ColumnExpression(col) : ColumnExpression(col) + QStringLiteral("\n\n") + error;
+        return error.isEmpty() ? ColumnExpression(col)
+                               : ColumnExpression(col) + QStringLiteral("\n\n") + error;
     }
     if (row == RowField && col > 0) {
         TSchemaSubItem *subItem = ReferencedSubItem(text);

@@ -6,6 +6,7 @@
 #include "sqlparser/SqlStatement.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <memory>
@@ -56,6 +57,16 @@ ImportedQuery ImportSelect(const QString &Sql, const SqlSpelling &Spelling)
     };
     LegacyMarks marks;
     QString clean = SelectReading::BlankLegacyMarks(standard, marks);
+    // MS SQL's row limit, "SELECT [DISTINCT] TOP n", which PostgreSQL's grammar lacks.
+    qint64 top = -1;
+    static const QRegularExpression topClause(
+        QStringLiteral("^\\s*SELECT\\s+(?:DISTINCT\\s+)?(TOP\\s+(\\d{1,9}))\\s"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = topClause.match(clean); m.hasMatch()) {
+        top = m.captured(2).toLongLong();
+        clean.replace(m.capturedStart(1), m.capturedLength(1),
+            QString(m.capturedLength(1), QLatin1Char(' ')));
+    }
     auto statement = std::make_unique<Statement>(clean, written(clean));
     QVector<JoinLine> joinLines;
     if (!statement->ok() && !Sql.contains(QChar(0))) {
@@ -80,7 +91,16 @@ ImportedQuery ImportSelect(const QString &Sql, const SqlSpelling &Spelling)
         return failure(
             QCoreApplication::translate("Diduza::SelectImport", "The statement is not a SELECT."));
     SelectReading::Reader reader(*statement, marks);
-    return reader.run(stmt->select_stmt, joinLines);
+    ImportedQuery query = reader.run(stmt->select_stmt, joinLines);
+    if (top >= 0) {
+        if (query.Limit >= 0 || !query.Blocks.isEmpty())
+            query.LeftOut << QCoreApplication::translate("Diduza::SelectImport",
+                "TOP %1 beside another row limit or over a compound statement")
+                                 .arg(top);
+        else
+            query.Limit = top;
+    }
+    return query;
 }
 
 bool ParsesAsPostgres(const QString &Sql, QString *Error)
