@@ -76,9 +76,21 @@ ColumnExpressionReading ReadColumnExpression(
     if (expression.trimmed().isEmpty())
         return fail(tr("The calculated column has no expression."), Text.size());
 
+    // The one-statement rule: a ";" that ends a statement inside the cell is a second one.
+    static const QString select = QStringLiteral("SELECT ");
+    {
+        const QString alone = select + expression;
+        const QString standard
+            = Spelling.Mysql ? MysqlAsStandardSql(alone, Spelling.Mode, nullptr) : alone;
+        const bool several = standard.isNull() ? MysqlStatementLength(alone, Spelling.Mode) < 0
+                                               : PostgresStatementCount(standard) > 1;
+        if (several)
+            return fail(tr("The expression holds a second statement: a calculated column holds "
+                           "one value."),
+                -1);
+    }
     // One entry of the field list over the diagram's tables, on a line of its own so that a
     // line comment in it ends before FROM.
-    static const QString select = QStringLiteral("SELECT ");
     QString probe = select + expression + QLatin1Char('\n');
     QStringList entries;
     for (const ColumnExpressionTable &table : Tables)
@@ -88,17 +100,23 @@ ColumnExpressionReading ReadColumnExpression(
     const ImportedQuery query = ImportSelect(probe, Spelling);
     const qsizetype offset = select.size() - start;
     if (!query.Ok) {
-        const qsizetype at = query.ErrorPosition < 0
-            ? -1
-            : std::min<qsizetype>(query.ErrorPosition - offset, Text.size());
-        return fail(query.Error, at < 0 ? -1 : std::max<qsizetype>(at, start));
+        // The place is the expression's; one after its end is its end (the parser met FROM).
+        static const QRegularExpression character(QStringLiteral("\\s*\\(at character \\d+\\)$"));
+        QString error = query.Error;
+        error.remove(character);
+        qsizetype at = query.ErrorPosition < 0 ? -1 : query.ErrorPosition - offset;
+        if (at >= Text.size()) {
+            at = Text.size();
+            error = tr("syntax error at the end of the expression");
+        }
+        return fail(error, at < 0 ? -1 : std::max<qsizetype>(at, start));
     }
     // Anything but the one value (a further column, a clause, another SELECT, other tables) is
     // no expression of this column.
     const bool oneValue = query.Fields.size() == 1 && query.Tables.size() == Tables.size()
         && query.Where.isEmpty() && query.GroupBy.isEmpty() && !query.HasHaving
-        && query.OrderBy.isEmpty() && query.Limit < 0 && query.Offset == 0
-        && query.Blocks.isEmpty() && !query.Distinct;
+        && query.OrderBy.isEmpty() && query.Limit < 0 && query.Offset == 0 && query.Blocks.isEmpty()
+        && !query.Distinct;
     if (!oneValue)
         return fail(tr("The text is not one expression: a calculated column holds one value, "
                        "without a further column, clause or statement."),
@@ -138,8 +156,8 @@ ColumnExpressionReading ReadColumnExpression(
                 continue;
             int holder = -1;
             for (int t = 0; t < Tables.size(); ++t) {
-                const bool has = std::any_of(Tables.at(t).Fields.begin(),
-                    Tables.at(t).Fields.end(), [&](const QString &f) {
+                const bool has = std::any_of(
+                    Tables.at(t).Fields.begin(), Tables.at(t).Fields.end(), [&](const QString &f) {
                         return f.compare(r.Column.Field, Qt::CaseInsensitive) == 0;
                     });
                 if (has)

@@ -1,6 +1,7 @@
 // Reading whole SELECT statements back: each clause alone, aliases, quoted names, mixed join
 // syntax, the legacy outer-join marks and what cannot be represented.
 
+#include "querybuilder/ColumnExpression.h"
 #include "querybuilder/QueryImport.h"
 #include "sqlparser/SelectImport.h"
 #include "sqlparser/SqlStatement.h"
@@ -186,6 +187,8 @@ private slots:
     void plan();
     void namesLongerThanPostgresKeeps_data();
     void namesLongerThanPostgresKeeps();
+    void columnExpressions_data();
+    void columnExpressions();
     void deepStatementsAreReadOrNamed_data();
     void deepStatementsAreReadOrNamed();
     void mysqlSpelling_data();
@@ -278,6 +281,115 @@ void tst_SelectImport::namesLongerThanPostgresKeeps()
     QCOMPARE(q.Fields.value(0).Column.Field, unquoted);
     QCOMPARE(q.Fields.value(0).Column.Table, 0);
     QCOMPARE(q.Where.value(0).Text.References.value(0).Column.Table, 0);
+}
+
+void tst_SelectImport::columnExpressions_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    // Over the tables a (x, w, y), "b b2" (y, z, v) and c.
+    QTest::newRow("arithmetic with unary signs") << "- a.x * 84 + + 38"
+                                                 << "- a.x * 84 + + 38 | a | ";
+    QTest::newRow("a name before a colon") << "total: a.x * b2.z"
+                                           << "as total | a.x * b2.z | a b2 | ";
+    QTest::newRow("a name after AS, quoted") << "a.x || '!' AS \"Big One\""
+                                             << "as \"Big One\" | a.x || '!' | a | ";
+    QTest::newRow("a cast is not a name") << "a.x::text"
+                                          << "a.x::text | a | ";
+    QTest::newRow("a column without a table depends on its one holder") << "w + v"
+                                                                        << "w + v | a b2 | ";
+    QTest::newRow("an aggregate") << "SUM(a.x * b2.v)"
+                                  << "SUM(a.x * b2.v) | a b2 | aggregate";
+    QTest::newRow("COUNT(DISTINCT)") << "count(DISTINCT b2.z)"
+                                     << "count(DISTINCT b2.z) | b2 | aggregate";
+    QTest::newRow("a window function")
+        << "RANK() OVER (PARTITION BY a.w ORDER BY a.x)"
+        << "RANK() OVER (PARTITION BY a.w ORDER BY a.x) | a | window";
+    QTest::newRow("CASE of both forms")
+        << "CASE a.x WHEN 1 THEN 'one' END || CASE WHEN b2.z > 0 THEN 'p' END"
+        << "CASE a.x WHEN 1 THEN 'one' END || CASE WHEN b2.z > 0 THEN 'p' END | a b2 | ";
+    QTest::newRow("a correlated scalar subquery")
+        << "(SELECT count(*) FROM a AS q WHERE q.x < a.x)"
+        << "(SELECT count(*) FROM a AS q WHERE q.x < a.x) | a | subquery";
+    QTest::newRow("a line comment ends before the rest") << "a.x -- why\n + 1"
+                                                         << "a.x  \n + 1 | a | ";
+    QTest::newRow("a second statement")
+        << "a.x; DROP TABLE a"
+        << "error: The expression holds a second statement: a calculated column holds one value.";
+    QTest::newRow("a second statement after a subquery")
+        << "(SELECT 1); DELETE FROM a"
+        << "error: The expression holds a second statement: a calculated column holds one value.";
+    QTest::newRow("a semicolon in a string is none") << "a.x || ';'"
+                                                     << "a.x || ';' | a | ";
+    QTest::newRow("a further column")
+        << "a.x, a.w"
+        << "error: The text is not one expression: a calculated column holds one value, without a "
+           "further column, clause or statement.";
+    QTest::newRow("a clause of its own")
+        << "a.x FROM c"
+        << "error: syntax error at the end of the expression at 1:11";
+    QTest::newRow("a clause that reads")
+        << "a.x FROM c UNION SELECT 1"
+        << "error: The text is not one expression: a calculated column holds one value, without a "
+           "further column, clause or statement.";
+    QTest::newRow("a table the diagram lacks")
+        << "d.t + 1"
+        << "error: The expression names d, which is not a table of the diagram. at 1:1";
+    QTest::newRow("all fields")
+        << "a.*"
+        << "error: A calculated column holds one value, not all fields (*).";
+    QTest::newRow("a syntax error on the second line")
+        << "a.x +\n (b2.z"
+        << "error: syntax error at the end of the expression at 2:7";
+    QTest::newRow("a syntax error inside") << "a.x + * 2"
+                                           << "error: syntax error at or near \"*\" at 1:7";
+    QTest::newRow("nothing after the name")
+        << "total:  "
+        << "error: The calculated column has no expression. at 1:9";
+}
+
+// The expression of a calculated column is one value over the diagram's tables, or an error
+// with its line and column; the one-statement rule holds inside it.
+void tst_SelectImport::columnExpressions()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    const QVector<ColumnExpressionTable> tables
+        = { { "a", { "x", "w", "y" } }, { "b b2", { "y", "z", "v" } }, { "c", { "z", "u" } } };
+    const ColumnExpressionReading r = ReadColumnExpression(text, tables);
+    QString summary;
+    if (!r.Ok) {
+        summary = "error: " + r.Error;
+        if (r.ErrorLine > 0)
+            summary += QString(" at %1:%2").arg(r.ErrorLine).arg(r.ErrorColumn);
+    } else {
+        static const char *const names[] = { "a", "b2", "c" };
+        QStringList named;
+        for (const int t : r.Tables)
+            named << names[t];
+        // Each reference stands where its table's name does.
+        for (const ColumnExpressionReading::Reference &ref : r.References)
+            QCOMPARE(r.Text.mid(ref.Start, ref.Length), QString(names[ref.Table]));
+        QStringList flags;
+        if (r.Aggregate)
+            flags << "aggregate";
+        if (r.Window)
+            flags << "window";
+        if (r.Subquery)
+            flags << "subquery";
+        summary
+            = (r.Alias.isEmpty() ? QString()
+                                 : "as " + (r.AliasQuoted ? '"' + r.Alias + '"' : r.Alias) + " | ")
+            + r.Text + " | " + named.join(' ') + " | " + flags.join(' ');
+    }
+    QCOMPARE(summary, expected);
+
+    // However deep, an expression is read or refused, never a crash.
+    QString deep = "a.x";
+    for (int i = 0; i < 1000; ++i)
+        deep = "(" + deep + " + 1)";
+    const ColumnExpressionReading d = ReadColumnExpression(deep, tables);
+    QVERIFY(d.Ok || !d.Error.isEmpty());
 }
 
 void tst_SelectImport::deepStatementsAreReadOrNamed_data()
