@@ -1,8 +1,8 @@
 #pragma once
 
 #include "diagram/SchemaEvents.h"
-#include "platform/SchemaTypes.h"
 #include "diduzawidgets_export.h"
+#include "platform/SchemaTypes.h"
 #include "platform/TPaintBox.h"
 #include "platform/TStringGrid.h"
 #include "sqlparser/SqlStatement.h"
@@ -473,6 +473,11 @@ private:
     void commitFieldText(int ACol, const QString &Text);
     /// The expression of column ACol edited in a dialog of its own.
     void editExpression(int ACol);
+    /// Why the first calculated column that cannot be written cannot; empty when all can.
+    QString firstInvalidColumn();
+    /// Whether Text parses as the database reads it (its dialect's marks and lines included);
+    /// why not, with line and column, in *Error.
+    bool statementReads(const QString &Text, QString *Error) const;
     /// The name the engine lists for a table the statement names (see ImportQuery), with the
     /// object the engine attached to it.
     QString importCaption(const QString &Name, bool Quoted, QVariant *Object) const;

@@ -237,9 +237,60 @@ void TfrmZkSQLBuilder::btnExecSQLClick(QObject *)
 void TfrmZkSQLBuilder::btnOKClick(QObject *)
 {
     CommitEditor();
-    if (!keepTypedText() && IsStatementStale())
+    // A calculated column that cannot be written stops the statement: the user decides whether
+    // the SQL page's statement goes back as it stands.
+    QString problem = firstInvalidColumn();
+    if (problem.isEmpty() && !keepTypedText() && IsStatementStale())
         generateStatement();
+    // A statement known not to parse goes back only when the user says so.
+    if (problem.isEmpty() && !statementReads(d->FSQLText, &problem))
+        problem = tr("The statement does not parse: %1").arg(problem);
+    if (!problem.isEmpty()
+        && !DialogService()->Confirm(this,
+            problem + QStringLiteral("\n\n")
+                + tr("Close the query builder and return the statement on the SQL page as it "
+                     "stands?")))
+        return;
     done(QDialog::Accepted);
+}
+
+QString TfrmZkSQLBuilder::firstInvalidColumn()
+{
+    for (int k = 0; k < d->FBlocks.size(); ++k) {
+        const TfrmZkSQLBuilderPrivate::BlockScope scope(this, k);
+        for (int col = 1; d->FExtendedGrid && col < sgColumnGrid->ColCount(); ++col) {
+            const QString error = ColumnExpressionError(col);
+            if (!error.isEmpty())
+                return tr("The calculated column %1 (%2) cannot be written: %3")
+                    .arg(col)
+                    .arg(ColumnExpression(col).simplified().left(80), error);
+        }
+    }
+    return QString();
+}
+
+bool TfrmZkSQLBuilder::statementReads(const QString &Text, QString *Error) const
+{
+    if (Text.trimmed().isEmpty())
+        return true;
+    qsizetype position = -1;
+    QString error;
+    if (ParsesAsPostgres(Text, spelling(), &error, &position))
+        return true;
+    // The dialects' own marks and lines, which PostgreSQL's parser lacks, read as the import
+    // reads them.
+    const ImportedQuery read = ImportSelect(Text, spelling());
+    if (read.Ok)
+        return true;
+    if (Error) {
+        int line = 0, column = 0;
+        TextLineColumn(Text, position, line, column);
+        static const QRegularExpression character(QStringLiteral("\\s*\\(at character \\d+\\)$"));
+        error.remove(character);
+        *Error = position >= 0 ? tr("%1 (line %2, column %3)").arg(error).arg(line).arg(column)
+                               : error;
+    }
+    return false;
 }
 
 void TfrmZkSQLBuilder::btnCancelClick(QObject *)
