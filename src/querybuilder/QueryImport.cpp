@@ -323,10 +323,9 @@ void Planner::classifyWhere(const QVector<Cond> &where)
         m_relations[step] << c;
     };
     // Joins the statement's own layout or marks name: the standard dialect's join lines,
-    // the outer-join marks, the lines of the WHERE-clause dialects.
-    const bool lineKinds = m_q.JoinLines && m_opt.SubType == stLocal;
-    int lineKind = -1;
-    int lastLine = -1;
+    // the outer-join marks, the lines of the WHERE-clause dialects. A plain comparison on such
+    // a line is an inner join whatever line it stands on: the local dialect writes every kind
+    // of join so, and the database reads each as the comparison it is.
     for (int k = 0; k < where.size(); ++k) {
         const Cond &c = where.at(k);
         const ImportCondition &s = *c.source;
@@ -334,14 +333,7 @@ void Planner::classifyWhere(const QVector<Cond> &where)
         if (!(s.Marked || onJoinLine) || !c.comparison() || position(c.left) < 0
             || position(c.right) < 0)
             continue;
-        TSDRelationJoin join = s.Marked ? s.MarkedJoin : rjInner;
-        if (!s.Marked && lineKinds) {
-            if (s.Line != lastLine)
-                lineKind = std::min(lineKind + 1, 3);
-            lastLine = s.Line;
-            static const TSDRelationJoin kinds[] = { rjInner, rjLeftOuter, rjRightOuter, rjFull };
-            join = kinds[lineKind];
-        }
+        const TSDRelationJoin join = s.Marked ? s.MarkedJoin : rjInner;
         m_markedJoin.insert(c.source, join);
         addRelation(c, stepKindOf(c, join));
         done[k] = true;
