@@ -2,11 +2,13 @@
 
 #include "engines/SqlDialect.h"
 #include "platform/Exceptions.h"
+#include "platform/RelationOperators_p.h"
 #include "platform/ResourceStrings.h"
 #include "querybuilder/SqlTemplate.h"
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <functional>
@@ -485,6 +487,44 @@ private:
         return tableName(input, &captions, table, isAlias);
     }
 
+    // Whether a bare field name would not name the column alone: another table of the
+    // statement has such a field, or an output column is named so.
+    bool sharedName(const QueryColumn &column)
+    {
+        if (!column.Field || column.Field->AllFields)
+            return false;
+        if (!namesKnown) {
+            namesKnown = true;
+            auto add = [&](const QString &field, const QueryTable &table) {
+                QVector<QPair<int, QObject *>> &holders = fieldHolders[field.toLower()];
+                const QPair<int, QObject *> key(table.ItemIndex, table.Object);
+                if (!holders.contains(key))
+                    holders << key;
+            };
+            for (const QueryTable &table : input.Tables) {
+                for (const QString &field : table.Fields)
+                    add(field, table);
+            }
+            for (const QueryColumn &c : input.Columns) {
+                if (c.Field && c.Table && !c.Field->AllFields)
+                    add(c.Field->Caption, *c.Table);
+                if (!c.Alias.isEmpty() && c.Show != QLatin1String("0"))
+                    aliases.insert(unquotedAlias(c.Alias).toLower());
+            }
+        }
+        const QString key = (input.FieldNameHook ? input.FieldNameHook(*column.Field)
+                                                 : column.Field->Caption)
+                                .toLower();
+        return fieldHolders.value(key).size() > 1 || aliases.contains(key);
+    }
+
+    static QString unquotedAlias(const QString &alias)
+    {
+        if (!isQuotedName(alias))
+            return alias;
+        return alias.mid(1, alias.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    }
+
     void writeTables()
     {
         if (joinTreeMode) {
@@ -538,7 +578,10 @@ private:
         const QString qualified = name(column.Table, true) + QLatin1Char('.') + fieldName;
         // Sort and group entries: the bare field, or in a join tree the column as the field
         // list names it (a name two tables share stays unambiguous).
-        const QString listedName = joinTreeMode && column.Field ? qualified : fieldName;
+        // Outside a join tree the bare field, unless another table or an output column bears
+        // its name too (where the bare name would be ambiguous, or the output column's).
+        const QString listedName
+            = (joinTreeMode || sharedName(column)) && column.Field ? qualified : fieldName;
         if (column.Field || column.AllRows)
             writeShownAndSorted(column, fieldName, qualified, listedName);
         // A text that begins with a comparison compares the column: its field in WHERE, its
@@ -611,8 +654,7 @@ private:
             return;
         // In a join tree an aggregated column sorts by its aggregate: the bare column is not a
         // value of the grouped rows.
-        QString entry
-            = column.AllRows || (joinTreeMode && !aggregate.isEmpty()) ? expression : listedName;
+        QString entry = column.AllRows || !aggregate.isEmpty() ? expression : listedName;
         if (column.Sort == ascending)
             entry += QStringLiteral(" ASC");
         else if (column.Sort == descending)
@@ -673,6 +715,9 @@ private:
     const QString descending;
     StatementParts parts;
     QVector<SortEntry> sorts;
+    bool namesKnown = false;
+    QHash<QString, QVector<QPair<int, QObject *>>> fieldHolders;
+    QSet<QString> aliases;
 };
 
 // A calculated column in error is refused before anything is written (or run).
@@ -1022,6 +1067,41 @@ QStringList QueryNotes(const QueryInput &Input)
         RowLimitText(Input, hasSort(Input), &error);
         if (!error.isEmpty())
             notes << error;
+    }
+    if (Input.SubType == stAnsi) {
+        // A relation between tables that an earlier relation joins already stands in that
+        // join's ON, as that join's kind: its own kind is lost where it differs.
+        const TablePositions positions(Input.Tables);
+        QVector<QPair<int, int>> ends;
+        for (const QueryJoin &join : Input.Joins)
+            ends.append({ positions.of(join.ParentTable), positions.of(join.ChildTable) });
+        const JoinTreeShape shape = JoinTreeOrder(int(Input.Tables.size()), ends);
+        auto text = [](const QueryJoin &join) {
+            auto end = [](const std::optional<QueryTable> &t, const std::optional<QueryField> &f) {
+                return (t ? t->Caption : QString()) + QLatin1Char('.') + (f ? f->Caption : QString());
+            };
+            return end(join.ParentTable, join.ParentField) + QLatin1Char(' ')
+                + QLatin1String(RelationOperatorSql(join.Operator)) + QLatin1Char(' ')
+                + end(join.ChildTable, join.ChildField);
+        };
+        for (const JoinTreeStep &step : shape.Steps) {
+            if (step.Reaching < 0)
+                continue;
+            const QueryJoin &reaching = Input.Joins.at(step.Reaching);
+            const QString keyword
+                = JoinTreeKeyword(reaching.Join, ends.at(step.Reaching).second == step.Table);
+            for (const int j : step.On) {
+                const QueryJoin &join = Input.Joins.at(j);
+                if (j == step.Reaching || ends.at(j).first == ends.at(j).second)
+                    continue;
+                if (JoinTreeKeyword(join.Join, ends.at(j).second == step.Table) != keyword)
+                    notes << QCoreApplication::translate("Diduza::QueryGenerator",
+                        "The relation %1 joins tables that the relation %2 joins already: it "
+                        "is written in the same %3 ... ON and acts as that join, not as its own "
+                        "kind.")
+                                 .arg(text(join), text(reaching), keyword);
+            }
+        }
     }
     if (Input.SubType == stLocal) {
         int outer = 0;

@@ -35,6 +35,9 @@ struct QueryTable {
     int ItemIndex = -1;
     /// The item itself, handed back to the name hook; the generator never touches it.
     QObject *Object = nullptr;
+    /// The table's fields as far as they are known (the item's rows): a field name that another
+    /// table of the statement has too is qualified in GROUP BY and ORDER BY.
+    QStringList Fields;
 };
 
 /// One field of the statement: a row of an item.

@@ -473,11 +473,14 @@ private:
     void commitFieldText(int ACol, const QString &Text);
     /// The expression of column ACol edited in a dialog of its own.
     void editExpression(int ACol);
+    /// The refusal of the first relation of a kind the engine's database cannot run (as the
+    /// generator words it); empty when there is none.
+    QString unavailableJoin();
     /// Why the first calculated column that cannot be written cannot; empty when all can.
     QString firstInvalidColumn();
     /// Whether Text parses as the database reads it (its dialect's marks and lines included);
     /// why not, with line and column, in *Error.
-    bool statementReads(const QString &Text, QString *Error) const;
+    bool statementReads(const QString &Text, QString *Error, qsizetype *Position = nullptr) const;
     /// The name the engine lists for a table the statement names (see ImportQuery), with the
     /// object the engine attached to it.
     QString importCaption(const QString &Name, bool Quoted, QVariant *Object) const;

@@ -14,8 +14,17 @@ void TfrmZkSQLBuilder::SetSQLText(const QString &Value)
         SQLMemo->setPlainText(Value);
     }
     d->FTextTyped = false;
-    if (d->FSQLEditable)
+    if (d->FSQLEditable) {
         CheckSQLText();
+    } else {
+        // A statement handed in that does not parse stays, marked where it fails.
+        QString error;
+        qsizetype position = -1;
+        if (statementReads(Value, &error, &position))
+            markSQLError(QString(), -1);
+        else
+            markSQLError(error, position);
+    }
     d->FSQLSource = statementSource();
     d->FCleanState = workState();
 }
@@ -145,13 +154,29 @@ void TfrmZkSQLBuilder::pcSQLChange(QObject *)
     if (page == tsOptions) {
         showDialect();
     } else if (page == tsSQL) {
-        if (!keepTypedText())
+        // Looking changes nothing: the page keeps the text it holds (a statement handed in,
+        // one that could not be read included) until the diagram or grid changes, or the user
+        // asks for the statement (Generate).
+        const bool asked = d->FGenerateAsked;
+        d->FGenerateAsked = false;
+        if (!keepTypedText() && (asked || d->FSQLText.isEmpty() || IsStatementStale()))
             generateStatement();
     } else if (page == tsResults) {
         // The page runs what the SQL page holds; a statement the diagram or grid have left
         // behind is generated anew rather than run stale.
-        if (!keepTypedText() && (d->FSQLText.isEmpty() || IsStatementStale()))
+        const bool typed = keepTypedText();
+        if (!typed && (d->FSQLText.isEmpty() || IsStatementStale()))
             generateStatement();
+        // A statement that stands for the diagram holds no join the database cannot run: the
+        // builder refuses it as Generate does, rather than the server.
+        if (!typed) {
+            if (const QString refusal = unavailableJoin(); !refusal.isEmpty()) {
+                DBGrid1->setModel(nullptr);
+                lblResultError->setText(refusal);
+                lblResultError->show();
+                return;
+            }
+        }
         executeStatement();
     }
 }
@@ -219,6 +244,7 @@ void TfrmZkSQLBuilder::btnShowTablesClick(QObject *)
 void TfrmZkSQLBuilder::btnGenSQLClick(QObject *)
 {
     CommitEditor();
+    d->FGenerateAsked = true;
     if (pcSQL->currentWidget() == tsSQL)
         pcSQLChange(pcSQL);
     else
@@ -254,6 +280,22 @@ void TfrmZkSQLBuilder::btnOKClick(QObject *)
     done(QDialog::Accepted);
 }
 
+QString TfrmZkSQLBuilder::unavailableJoin()
+{
+    TSchemaDataEngine *engine = d->FDataEngine;
+    if (!engine || engine->SQLSubType() == stLocal)
+        return QString();
+    for (int k = 0; k < d->FBlocks.size(); ++k) {
+        const TfrmZkSQLBuilderPrivate::BlockScope scope(this, k);
+        const QueryInput input = queryInput(false);
+        for (const QueryJoin &join : input.Joins) {
+            if (join.ParentTable && join.ChildTable && !engine->JoinAvailable(join.Join))
+                return UnavailableJoinMessage(join);
+        }
+    }
+    return QString();
+}
+
 QString TfrmZkSQLBuilder::firstInvalidColumn()
 {
     for (int k = 0; k < d->FBlocks.size(); ++k) {
@@ -269,8 +311,11 @@ QString TfrmZkSQLBuilder::firstInvalidColumn()
     return QString();
 }
 
-bool TfrmZkSQLBuilder::statementReads(const QString &Text, QString *Error) const
+bool TfrmZkSQLBuilder::statementReads(
+    const QString &Text, QString *Error, qsizetype *Position) const
 {
+    if (Position)
+        *Position = -1;
     if (Text.trimmed().isEmpty())
         return true;
     qsizetype position = -1;
@@ -282,6 +327,8 @@ bool TfrmZkSQLBuilder::statementReads(const QString &Text, QString *Error) const
     const ImportedQuery read = ImportSelect(Text, spelling());
     if (read.Ok)
         return true;
+    if (Position)
+        *Position = position;
     if (Error) {
         int line = 0, column = 0;
         TextLineColumn(Text, position, line, column);
@@ -439,7 +486,14 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
     for (int i = 0; area && i < area->ControlCount(); ++i) {
         QObject *control = area->Controls(i);
         if (auto *item = qobject_cast<TSchemaItem *>(control)) {
-            input.Tables.append(*tableOf(area, item));
+            QueryTable table = *tableOf(area, item);
+            if (withColumns) {
+                // The fields tell whether a bare field name is ambiguous.
+                table.Fields.reserve(item->GetSubItemCount());
+                for (int r = 0; r < item->GetSubItemCount(); ++r)
+                    table.Fields << item->GetSubItem(r)->Caption();
+            }
+            input.Tables.append(table);
             tables.insert(item, input.Tables.last());
         } else if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
             QueryJoin join;

@@ -145,7 +145,7 @@ inline std::optional<QueryTable> tableOf(TSchemaDesignArea *area, TSchemaItem *i
 {
     if (!item)
         return std::nullopt;
-    return QueryTable { item->Caption(), area ? area->GetItemIndex(item) : -1, item };
+    return QueryTable { item->Caption(), area ? area->GetItemIndex(item) : -1, item, {} };
 }
 
 // The row that stands for all of an item's fields: its first row named "*" (the one the form

@@ -118,9 +118,14 @@ QStringList TfrmZkSQLBuilder::ApplySQLToDiagram()
         markSQLError(query.Error, query.ErrorPosition);
         return { query.Error };
     }
-    SchemaDesignArea->ClearAll();
-    const QStringList notes = ImportQuery(query);
+    btnNewClick(nullptr);
+    QStringList notes = ImportQuery(query);
     SetSQLText(text); // the text stands for the rebuilt diagram until it changes
+    // A join the database cannot run is named where it comes in, as Generate names it.
+    if (const QString refusal = unavailableJoin(); !refusal.isEmpty()) {
+        notes << refusal;
+        ShowImportNotes(notes);
+    }
     pcSQL->setCurrentWidget(tsColumns);
     return notes;
 }

@@ -116,6 +116,8 @@ public:
     int FRowLimit = 0;
     // The SQL page's text was typed by the user; FTypedState is the work when it was.
     bool FTextTyped = false;
+    // The user asked for the statement (Generate): the SQL page writes it anew.
+    bool FGenerateAsked = false;
     bool FSettingText = false;
     QString FTypedState;
     QString FSQLError;

@@ -17,7 +17,7 @@ constexpr int NoEngine = -1;
 
 QueryTable table(const QString &caption, int index)
 {
-    return QueryTable { caption, index, nullptr };
+    return QueryTable { caption, index, nullptr, {} };
 }
 
 QueryField field(const QString &caption)

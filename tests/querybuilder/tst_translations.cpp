@@ -240,7 +240,7 @@ void tst_Translations::componentsShowGerman()
         }
         case 8: {
             QueryInput input;
-            input.Tables = { QueryTable { "t", 0, nullptr } };
+            input.Tables = { QueryTable { "t", 0, nullptr, {} } };
             QueryColumn sum { "t.a", QueryField { "a", nullptr }, input.Tables[0],
                 LoadResString(_strValueSUM), {}, {}, {}, {}, false, {}, {}, {} };
             QueryColumn plain { "t.b", QueryField { "b", nullptr }, input.Tables[0], {}, {}, {}, {},
