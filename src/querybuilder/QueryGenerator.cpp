@@ -220,18 +220,20 @@ QString joinTree(const QueryInput &input, const CaptionIndex *captions, QStringL
     const JoinTreeShape shape = JoinTreeOrder(int(input.Tables.size()), ends);
     for (const int j : shape.Where)
         extraWhere << joinCondition(input, captions, input.Joins.at(j));
+    // Each join on a line of its own, indented as the template's join lines are.
+    const QString lineBreak = QStringLiteral(" \r\n   ");
     QString from;
     for (const JoinTreeStep &step : shape.Steps) {
         const QString name = tableName(input, captions, input.Tables.at(step.Table), false);
         if (step.Reaching < 0) {
-            from += from.isEmpty() ? name : QStringLiteral(" CROSS JOIN ") + name;
+            from += from.isEmpty() ? name : lineBreak + QStringLiteral("CROSS JOIN ") + name;
             continue;
         }
         QStringList conditions;
         for (const int j : step.On)
             conditions << joinCondition(input, captions, input.Joins.at(j));
         const QueryJoin &join = input.Joins.at(step.Reaching);
-        from += QLatin1Char(' ')
+        from += lineBreak
             + JoinTreeKeyword(join.Join, ends.at(step.Reaching).second == step.Table)
             + QLatin1Char(' ') + name + QStringLiteral(" ON ")
             + conditions.join(QStringLiteral(" AND "));

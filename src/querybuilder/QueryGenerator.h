@@ -134,7 +134,8 @@ struct QueryInput {
     QueryJoinSeparatorFunc JoinSeparator;
     /// The dialect of the engine (stStandard without one). With stAnsi the table list is a join
     /// tree: each connected group of tables starts at its first table in diagram order and adds
-    /// each newly reached table with "KIND JOIN table ON (...)", the kind taken from the
+    /// each newly reached table with "KIND JOIN table ON (...)" on a line of its own (indented
+    /// as the join lines of the other templates), the kind taken from the
     /// relation that reached it (see JoinTreeKeyword) and the ON holding the conditions of every
     /// relation between that table and the tables already placed, joined by AND (so a relation
     /// that closes a cycle lands in the later table's ON); separate groups are joined by

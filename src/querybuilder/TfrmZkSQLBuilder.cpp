@@ -1,6 +1,8 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "querybuilder/TfrmZkSQLBuilderParts_p.h"
 
+#include <QApplication>
+
 namespace Diduza {
 
 // Paints the entries of the table list through the form, at the list's fixed entry height and
@@ -340,6 +342,32 @@ void TfrmZkSQLBuilder::createColumnsPage()
     cbFields->lineEdit()->installEventFilter(this);
     connect(cbFields, &QComboBox::activated, this,
         [this](int index) { Guarded([&] { fieldPicked(index); }); });
+    // The typed text is checked as it is typed: marked red, with why as its tip.
+    connect(cbFields->lineEdit(), &QLineEdit::textEdited, this, [this](const QString &text) {
+        Guarded([&] {
+            QString error;
+            if (!text.trimmed().isEmpty() && cbFields->findText(text) < 0) {
+                const ColumnExpressionReading reading
+                    = ReadColumnExpression(text, d->expressionTables(), spelling());
+                if (!reading.Ok)
+                    error = reading.ErrorLine > 0 ? tr("%1 (line %2, column %3)")
+                                                         .arg(reading.Error)
+                                                         .arg(reading.ErrorLine)
+                                                         .arg(reading.ErrorColumn)
+                                                   : reading.Error;
+            }
+            QPalette palette = cbFields->lineEdit()->palette();
+            palette.setColor(QPalette::Text,
+                error.isEmpty() ? QApplication::palette(cbFields).color(QPalette::Text)
+                                : QColor(0xd0, 0x20, 0x20));
+            cbFields->lineEdit()->setPalette(palette);
+            cbFields->setToolTip(error);
+            if (!error.isEmpty() && cbFields->isVisible())
+                QToolTip::showText(cbFields->mapToGlobal(QPoint(0, cbFields->height())), error, cbFields);
+            else
+                QToolTip::hideText();
+        });
+    });
 }
 
 TStringGrid *TfrmZkSQLBuilder::newBlockGrid()

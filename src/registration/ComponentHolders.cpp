@@ -146,6 +146,16 @@ void TSQLBuilderDialogHolder::setFullImport(bool Value)
     d->FDialog->SetFullImport(Value);
 }
 
+bool TSQLBuilderDialogHolder::ExtendedGrid() const
+{
+    return d->FDialog->ExtendedGrid();
+}
+
+void TSQLBuilderDialogHolder::setExtendedGrid(bool Value)
+{
+    d->FDialog->SetExtendedGrid(Value);
+}
+
 bool TSQLBuilderDialogHolder::JoinByKeys() const
 {
     return d->FDialog->JoinByKeys();

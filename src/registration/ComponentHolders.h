@@ -82,6 +82,7 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialogHolder : public TComponentHolder {
     Q_PROPERTY(bool FullImport READ FullImport WRITE setFullImport)
     Q_PROPERTY(bool JoinByKeys READ JoinByKeys WRITE setJoinByKeys)
     Q_PROPERTY(bool ShowKeys READ ShowKeys WRITE setShowKeys)
+    Q_PROPERTY(bool ExtendedGrid READ ExtendedGrid WRITE setExtendedGrid)
     Q_PROPERTY(QString DataEngine READ DataEngine WRITE setDataEngine)
 
 public:
@@ -112,6 +113,10 @@ public:
     bool ShowKeys() const;
     /// Sets the dialog's ShowKeys.
     void setShowKeys(bool Value);
+    /// The dialog's ExtendedGrid: calculated columns, query blocks and the row limit come with it.
+    bool ExtendedGrid() const;
+    /// Sets the dialog's ExtendedGrid.
+    void setExtendedGrid(bool Value);
     /// The objectName of the data engine (or of its holder) in the same window; a form names
     /// its engine this way, since a .ui file cannot hold a pointer.
     QString DataEngine() const;

@@ -186,6 +186,8 @@ void tst_DesignerPlugin::propertySheets_data()
         << 1 << QByteArray("JoinByKeys") << QVariant(false) << QVariant(true) << QString() << true;
     QTest::newRow("dialog ShowKeys")
         << 1 << QByteArray("ShowKeys") << QVariant(false) << QVariant(true) << QString() << true;
+    QTest::newRow("dialog ExtendedGrid")
+        << 1 << QByteArray("ExtendedGrid") << QVariant(false) << QVariant(true) << QString() << true;
     QTest::newRow("dialog DataEngine")
         << 1 << QByteArray("DataEngine") << QVariant(QString()) << QVariant(QString("engine1"))
         << "singleline notr" << false;
