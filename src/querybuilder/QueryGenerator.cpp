@@ -656,7 +656,8 @@ private:
             return;
         // In a join tree an aggregated column sorts by its aggregate: the bare column is not a
         // value of the grouped rows.
-        QString entry = column.AllRows || !aggregate.isEmpty() ? expression : listedName;
+        QString entry
+            = column.AllRows || (joinTreeMode && !aggregate.isEmpty()) ? expression : listedName;
         if (column.Sort == ascending)
             entry += QStringLiteral(" ASC");
         else if (column.Sort == descending)

@@ -71,6 +71,8 @@ struct QueryImportPlan {
         // ImportedQuery::Tables; Table is -1 and Field empty.
         bool Calculated = false;
         ImportExpression Expression;
+        // A column of the field list: its entry as written (without its alias).
+        ImportExpression Entry;
     };
     QVector<Table> Tables; // in the order of the items to add
     QVector<int> TableOfSource; // by ImportedQuery::Tables index: index into Tables

@@ -190,6 +190,7 @@ QVector<int> Planner::fieldColumns()
             note(tr("the column name %1 of %2 (the extended grid has it)").arg(col.Alias, f.Text));
             col.Alias.clear();
         }
+        col.Entry = f.Expression;
         index = addColumn(col, f.Text);
         outputColumn << index;
         byPosition << index;
@@ -430,6 +431,19 @@ int Planner::groupColumn(const ImportColumn &column, const QString &text)
             .arg(text));
 }
 
+int Planner::aggregateSort(int index, const ImportSort &s)
+{
+    const Column &c = m_plan.Columns.at(index);
+    if (m_opt.SubType == stAnsi || c.Calculated || (c.Aggregate.isEmpty() && !c.AllRows))
+        return index;
+    // The other dialects sort an aggregated column by its field: the aggregate itself is a
+    // hidden calculated column there.
+    return expressionColumn(c.Entry, s.Text,
+        tr("the sorting by %1: this dialect sorts by the column, not its aggregate (the "
+           "extended grid sorts by a calculated column)")
+            .arg(s.Text));
+}
+
 int Planner::sortColumn(const ImportSort &s, const QVector<int> &byPosition)
 {
     switch (s.Type) {
@@ -442,14 +456,14 @@ int Planner::sortColumn(const ImportSort &s, const QVector<int> &byPosition)
             note(tr("the sorting by %1, which names all fields").arg(s.Text));
             return -1;
         }
-        return index;
+        return aggregateSort(index, s);
     }
     case ImportSort::isColumn: {
         if (s.Column.Qualifier.isEmpty()) {
             // An output column's name comes first.
             const int named = outputNamed(s.Column.Field);
             if (named >= 0)
-                return named;
+                return aggregateSort(named, s);
         }
         const int table = planTable(tableOf(s.Column));
         if (table < 0) {
@@ -471,6 +485,11 @@ int Planner::sortColumn(const ImportSort &s, const QVector<int> &byPosition)
     }
     case ImportSort::isAggregate:
     case ImportSort::isCountAll: {
+        if (m_opt.SubType != stAnsi)
+            return expressionColumn(s.Expression, s.Text,
+                tr("the sorting by %1: this dialect sorts by the column, not its aggregate (the "
+                   "extended grid sorts by a calculated column)")
+                    .arg(s.Text));
         const bool all = s.Type == ImportSort::isCountAll;
         const int table = all ? -1 : planTable(tableOf(s.Column));
         for (int i = 0; i < m_plan.Columns.size(); ++i) {

@@ -184,6 +184,9 @@ private:
     int groupColumn(const ImportColumn &column, const QString &text);
 
     int sortColumn(const ImportSort &s, const QVector<int> &byPosition);
+    // The column that sorts by the aggregated column at index: itself in the join-tree
+    // dialect, a hidden calculated column of its entry in the others (extended grid).
+    int aggregateSort(int index, const ImportSort &s);
     // The sort of a compound statement, which names output columns: by position or by name.
     int blockSortColumn(const ImportSort &s, const QVector<int> &byPosition);
     // A column that computes an expression (extended grid): an equal one shown already, else

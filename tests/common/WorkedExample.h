@@ -145,7 +145,8 @@ inline const QString WhereClause = QStringLiteral("SELECT  customer.name, SUM(or
 // As the join-tree dialect (stAnsi) writes it.
 inline const QString JoinTree
     = QStringLiteral("SELECT  customer.name, SUM(orders.amount) \r\n"
-                     "FROM customer INNER JOIN orders ON (customer.id = orders.customer_id) \r\n"
+                     "FROM customer \r\n"
+                     "   INNER JOIN orders ON (customer.id = orders.customer_id) \r\n"
                      "WHERE  (orders.amount > 100) \r\n"
                      "GROUP BY customer.name \r\n"
                      "HAVING  (SUM(orders.amount) > 1000) \r\n"

@@ -845,7 +845,7 @@ void tst_BuilderDialog::fullImport()
             // The row limit is the statement's option beside DISTINCT.
             QCOMPARE(form.StatementLimit(), 3);
             QVERIFY(form.lblSQLNotes->text().isEmpty());
-            QVERIFY(form.GenerateSQL().endsWith("\r\nLIMIT 3"));
+            QVERIFY(form.GenerateSQL().endsWith("\r\nLIMIT 3\r\n"));
         }();
         form.btnOK->click(); // nothing changed: the statement goes back as it came
         return form.result();

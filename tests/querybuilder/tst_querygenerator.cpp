@@ -712,8 +712,9 @@ void tst_QueryGenerator::joinTrees()
         input.Tables << table(tables.at(i), i + 1);
     for (const QString &text : joins)
         input.Joins << parseJoin(input.Tables, text);
+    // Each join stands on a line of its own; the FROM clause is read as one line here.
     const QString sql = GenerateQuery(withEngine(input, stAnsi));
-    QStringList lines = sql.split("\r\n", Qt::SkipEmptyParts);
+    QStringList lines = QString(sql).replace(" \r\n   ", " ").split("\r\n", Qt::SkipEmptyParts);
     QCOMPARE(lines.value(0), "FROM " + from + ' ');
     QCOMPARE(lines.value(1), where);
     QVERIFY(!sql.contains("1=1"));
@@ -784,7 +785,11 @@ void tst_QueryGenerator::extendedGrid()
 {
     QFETCH(QueryInput, input);
     QFETCH(QStringList, lines);
-    QCOMPARE(GenerateQuery(input).split("\r\n", Qt::SkipEmptyParts), lines);
+    // Each join of the join tree stands on a line of its own; read as one line here.
+    QString sql = GenerateQuery(input);
+    if (input.SubType == stAnsi)
+        sql.replace(" \r\n   ", " ");
+    QCOMPARE(sql.split("\r\n", Qt::SkipEmptyParts), lines);
 }
 
 void tst_QueryGenerator::notes_data()

@@ -18,6 +18,7 @@
 #include "sqlparser/SelectImport.h"
 
 #include <QComboBox>
+#include <QToolButton>
 #include <QLabel>
 #include <QPushButton>
 #include <QSqlError>
