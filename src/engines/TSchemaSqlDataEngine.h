@@ -95,8 +95,6 @@ private:
     QSqlDatabase openDatabase() const;
     QStringList tableNames(const QSqlDatabase &Db) const;
     QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
-    // SQL up to the end of its one statement; raises when it holds more or a NUL character.
-    QString singleStatement(const QSqlDatabase &Db, const QString &SQL) const;
 
     QString FConnectionName;
     // NameQuoting's decided names, for the rules named by FQuotedNamesRules.
