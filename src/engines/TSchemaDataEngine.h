@@ -105,6 +105,10 @@ public:
     /// import and the SQL page's check of statements. This engine knows no database:
     /// standard SQL.
     virtual SqlSpelling StatementSpelling();
+    /// What the user should know of how the database hands results over, shown with each
+    /// result on the query tool's results page (for example that every row is held in memory);
+    /// empty for nothing to say. This engine knows no database: empty.
+    virtual QString ResultsNote();
 
     /// The text of one join condition in SQLSubType's dialect.
     QString GetJoinScript(const QString &strParent, const QString &strChild,

@@ -458,4 +458,13 @@ SqlSpelling TSchemaSqlDataEngine::StatementSpelling()
     return spelling;
 }
 
+QString TSchemaSqlDataEngine::ResultsNote()
+{
+    const QSqlDatabase db = Database();
+    if (!db.isValid() || !db.driver() || db.driver()->dbmsType() != QSqlDriver::MySqlServer)
+        return QString();
+    return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+        "MySQL and MariaDB hand over a whole result at once: all its rows are held in memory.");
+}
+
 } // namespace Diduza
