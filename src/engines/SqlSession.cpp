@@ -16,15 +16,11 @@ namespace Diduza::SqlSession {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine", text);
-}
-
 QString tooManyStatements()
 {
-    return tr("The text holds more than one SQL statement; only one statement can be run at a "
-              "time. Nothing was run.");
+    return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+        "The text holds more than one SQL statement; only one statement can be run at a "
+        "time. Nothing was run.");
 }
 
 // The first statement of a text as SQLite itself reads it, on the connection handle of Qt's
@@ -151,9 +147,9 @@ void refuseShadows(const QSqlDatabase &Db, sqlite3 *handle, const QString &State
     sqlite3_finalize(statement);
     sqlite3_set_authorizer(handle, nullptr, nullptr);
     if (!watch.found.isEmpty())
-        throw Exception(tr("The statement names \"%1\", which the connection's temporary table "
-                           "of that name hides from the table the database lists. Nothing "
-                           "was run.")
+        throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+            "The statement names \"%1\", a temporary table of the connection that hides "
+            "the database's table of that name, which the table list shows. Nothing was run.")
                             .arg(watch.found));
 }
 
@@ -203,8 +199,9 @@ QString OneStatement(const QSqlDatabase &Db, const QString &SQL, bool *Empty)
     // Every driver hands the database a text that ends at a NUL character: what follows it
     // would not run, and what runs would not be what was asked.
     if (SQL.contains(QChar(0)))
-        throw Exception(tr("The text holds a NUL character, which would end the statement "
-                           "early. Nothing was run."));
+        throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+            "The text holds a NUL character, which would end the statement "
+            "early. Nothing was run."));
     bool empty = false;
     qsizetype length = SQL.size();
     switch (Db.driver()->dbmsType()) {
@@ -237,11 +234,12 @@ QString OneStatement(const QSqlDatabase &Db, const QString &SQL, bool *Empty)
         // in a character set whose bytes it splits as UTF-8's.
         const MysqlReading reading = ReadMysql(Db);
         if (!reading.SplitsAsUtf8)
-            throw Exception(tr("The session reads statements in the character set %1, in which "
-                               "a character may end in a backslash or a quote: the server "
-                               "would read other strings and statements than the text holds. "
-                               "Set the character set utf8mb4 (SET NAMES utf8mb4). Nothing "
-                               "was run.")
+            throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+                "The session reads statements in the character set %1, in which "
+                "a character may end in a backslash or a quote: the server "
+                "would read other strings and statements than the text holds. "
+                "Set the character set utf8mb4 (SET NAMES utf8mb4). Nothing "
+                "was run.")
                                 .arg(reading.CharacterSet));
         length = MysqlStatementLength(SQL, reading.Mode);
         empty = length >= 0 && !MysqlHoldsStatement(SQL, reading.Mode);
@@ -336,8 +334,9 @@ QString TakeOver(const QSqlDatabase &Db, const State &Wanted)
         error = Wanted.Dbms == QSqlDriver::MySqlServer
             ? QStringLiteral("%1, %2").arg(now.Database, now.SqlMode)
             : QStringLiteral("%1, %2").arg(now.SearchPath, now.StandardConformingStrings);
-    return tr("The run's own connection could not take over the settings of the engine's "
-              "connection that decide how the statement reads (%1). Nothing was run.")
+    return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+        "The run's own connection could not take over the settings of the engine's "
+        "connection that decide how the statement reads (%1). Nothing was run.")
         .arg(error);
 }
 
