@@ -615,6 +615,22 @@
         <source>The text holds a NUL character, which would end the statement early. Nothing was run.</source>
         <translation>Der Text enthält ein NUL-Zeichen, das die Anweisung vorzeitig beenden würde. Es wurde nichts ausgeführt.</translation>
     </message>
+    <message>
+        <source>The statement names &quot;%1&quot;, a temporary table of the connection that hides the database&apos;s table of that name, which the table list shows. Nothing was run.</source>
+        <translation>Die Anweisung nennt &quot;%1&quot;, eine temporäre Tabelle der Verbindung, die die gleichnamige Tabelle der Datenbank verdeckt, die die Tabellenliste zeigt. Es wurde nichts ausgeführt.</translation>
+    </message>
+    <message>
+        <source>The session reads statements in the character set %1, in which a character may end in a backslash or a quote: the server would read other strings and statements than the text holds. Set the character set utf8mb4 (SET NAMES utf8mb4). Nothing was run.</source>
+        <translation>Die Sitzung liest Anweisungen im Zeichensatz %1, in dem ein Zeichen auf einen Backslash oder ein Anführungszeichen enden kann: Der Server läse andere Zeichenketten und Anweisungen, als der Text enthält. Stellen Sie den Zeichensatz utf8mb4 ein (SET NAMES utf8mb4). Es wurde nichts ausgeführt.</translation>
+    </message>
+    <message>
+        <source>The run&apos;s own connection could not take over the settings of the engine&apos;s connection that decide how the statement reads (%1). Nothing was run.</source>
+        <translation>Die eigene Verbindung der Ausführung konnte die Einstellungen der Verbindung der Engine, die bestimmen, wie die Anweisung gelesen wird, nicht übernehmen (%1). Es wurde nichts ausgeführt.</translation>
+    </message>
+    <message>
+        <source>MySQL and MariaDB hand over a whole result at once: all its rows are held in memory.</source>
+        <translation>MySQL und MariaDB übergeben ein Ergebnis auf einmal: Alle seine Zeilen werden im Speicher gehalten.</translation>
+    </message>
 </context>
 <context>
     <name>Diduza::TSchemaSubItem</name>

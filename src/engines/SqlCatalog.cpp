@@ -86,15 +86,19 @@ QVector<TSchemaTableInfo> select(Tables &all, const QStringList &wanted)
 
 // The tables of the main database that SQLite itself did not make, with their columns (a table
 // without any gives one row of NULLs), and every foreign key's field pairs in declaration order
-// (SQLite numbers a table's keys from the last declared).
-const char SqliteFields[] = "SELECT m.name, p.name, p.type, p.\"notnull\", p.pk"
-                            " FROM sqlite_master m LEFT JOIN pragma_table_info(m.name, 'main') p"
-                            " WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
-                            " ORDER BY m.name, p.cid";
-const char SqliteKeys[] = "SELECT m.name, f.id, f.\"table\", f.\"from\", f.\"to\""
-                          " FROM sqlite_master m JOIN pragma_foreign_key_list(m.name, 'main') f"
-                          " WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
-                          " ORDER BY m.name, f.id DESC, f.seq";
+// (SQLite numbers a table's keys from the last declared); one statement, so that both are read
+// from one state of the database (a table made between two statements would come with keys
+// and without fields). Field rows come first (kind 0: name, type, not null, place in the
+// primary key), then key rows (kind 1: key number, referenced table, field, referenced field).
+const char SqliteTablesAndKeys[]
+    = "SELECT 0 AS kind, m.name AS tbl, p.name, p.type, p.\"notnull\", p.pk,"
+      " p.cid AS o1, 0 AS o2"
+      " FROM sqlite_master m LEFT JOIN pragma_table_info(m.name, 'main') p"
+      " WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
+      " UNION ALL SELECT 1, m.name, f.id, f.\"table\", f.\"from\", f.\"to\", -f.id, f.seq"
+      " FROM sqlite_master m JOIN pragma_foreign_key_list(m.name, 'main') f"
+      " WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
+      " ORDER BY kind, tbl, o1, o2";
 // The same for one table, where the batched reading fails (a virtual table whose module is not
 // loaded cannot be described, and makes the whole statement fail).
 const char SqliteTableNames[] = "SELECT name FROM sqlite_master WHERE type = 'table'"
@@ -107,25 +111,30 @@ struct SqliteKeyRow {
     bool toIsNull;
 };
 
-void sqliteField(Tables &tables, const QSqlQuery &q)
+// A field row, its values from column first on: table, field, type, not null, place in the
+// primary key.
+void sqliteField(Tables &tables, const QSqlQuery &q, int first = 0)
 {
-    TSchemaTableInfo &table = tables.Get(q.value(0).toString());
-    if (q.value(1).isNull())
+    TSchemaTableInfo &table = tables.Get(q.value(first).toString());
+    if (q.value(first + 1).isNull())
         return; // a table without columns
-    table.Fields.append(
-        TSchemaFieldInfo { q.value(1).toString(), q.value(2).toString(), q.value(3).toInt() == 0 });
-    const int position = q.value(4).toInt();
+    table.Fields.append(TSchemaFieldInfo { q.value(first + 1).toString(),
+        q.value(first + 2).toString(), q.value(first + 3).toInt() == 0 });
+    const int position = q.value(first + 4).toInt();
     if (position > 0) {
         while (table.PrimaryKey.size() < position)
             table.PrimaryKey.append(QString());
-        table.PrimaryKey[position - 1] = q.value(1).toString();
+        table.PrimaryKey[position - 1] = q.value(first + 1).toString();
     }
 }
 
-SqliteKeyRow sqliteKey(const QSqlQuery &q)
+// A key row, its values from column first on: table, key number, referenced table, field,
+// referenced field.
+SqliteKeyRow sqliteKey(const QSqlQuery &q, int first = 0)
 {
-    return SqliteKeyRow { q.value(0).toString(), q.value(1).toInt(), q.value(2).toString(),
-        q.value(3).toString(), q.value(4).toString(), q.value(4).isNull() };
+    return SqliteKeyRow { q.value(first).toString(), q.value(first + 1).toInt(),
+        q.value(first + 2).toString(), q.value(first + 3).toString(), q.value(first + 4).toString(),
+        q.value(first + 4).isNull() };
 }
 
 void readSqliteTable(
@@ -154,10 +163,12 @@ QVector<TSchemaTableInfo> readSqlite(const QSqlDatabase &db, const QStringList &
     Tables tables;
     QVector<SqliteKeyRow> keys;
     try {
-        forEachRow(db, QString::fromLatin1(SqliteFields),
-            [&](const QSqlQuery &q) { sqliteField(tables, q); });
-        forEachRow(db, QString::fromLatin1(SqliteKeys),
-            [&](const QSqlQuery &q) { keys.append(sqliteKey(q)); });
+        forEachRow(db, QString::fromLatin1(SqliteTablesAndKeys), [&](const QSqlQuery &q) {
+            if (q.value(0).toInt() == 0)
+                sqliteField(tables, q, 1);
+            else
+                keys.append(sqliteKey(q, 1));
+        });
     } catch (const Exception &) {
         tables = Tables();
         keys.clear();

@@ -85,4 +85,22 @@ bool SqliteReadsBare(QStringView Name)
     return sqlite3_keyword_check(utf8.constData(), int(utf8.size())) == 0;
 }
 
+QString NameWithSuffix(const QString &Base, const QString &Suffix, int Limit)
+{
+    if (Limit <= 0)
+        return Base + Suffix;
+    qsizetype room = Limit - Suffix.toUtf8().size();
+    qsizetype end = 0;
+    while (end < Base.size()) {
+        const qsizetype next
+            = end + (Base.at(end).isHighSurrogate() && end + 1 < Base.size() ? 2 : 1);
+        const qsizetype bytes = Base.mid(end, next - end).toUtf8().size();
+        if (bytes > room)
+            break;
+        room -= bytes;
+        end = next;
+    }
+    return Base.left(end) + Suffix;
+}
+
 } // namespace Diduza

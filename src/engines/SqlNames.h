@@ -32,7 +32,16 @@ struct SqlNameQuoting {
     // double quotes).
     QChar OpenQuote = QLatin1Char('"');
     QChar CloseQuote = QLatin1Char('"');
+    // The most bytes of UTF-8 the database keeps of a name it is given (PostgreSQL cuts longer
+    // ones to 63); 0 where it keeps every name whole or refuses a longer one.
+    int NameLengthLimit = 0;
 };
+
+// Base followed by Suffix, Base cut short (between characters) as far as needed for the whole
+// to take at most Limit bytes of UTF-8; Base and Suffix as they stand when Limit is 0 or less.
+// Names the generator forms itself (a table's alias: its name and the item's number) stay
+// apart so, where the database would cut them to one name.
+DIDUZACORE_EXPORT QString NameWithSuffix(const QString &Base, const QString &Suffix, int Limit);
 
 // Name enclosed in Open and Close, each Close inside it doubled, so that a database that quotes
 // names this way reads back exactly Name.

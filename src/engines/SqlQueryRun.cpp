@@ -132,10 +132,11 @@ class SqlRunWorker : public QObject {
     Q_OBJECT
 public:
     SqlRunWorker(std::shared_ptr<SqlCanceller> canceller, QString connection, QString statement,
-        int rowLimit, int pageSize)
+        int rowLimit, int pageSize, SqlQueryRun::Prepare prepare)
         : FCanceller(std::move(canceller))
         , FConnection(std::move(connection))
         , FStatement(std::move(statement))
+        , FPrepare(std::move(prepare))
         , FRowLimit(rowLimit)
         , FPageSize(qMax(1, pageSize))
     {
@@ -146,31 +147,37 @@ public slots:
     {
         static QAtomicInteger<quint64> serial;
         FClone = QStringLiteral("diduza-run-%1").arg(++serial);
+        // Every way out of this block leaves no handle of the clone behind, so that the run
+        // can remove it: a failure is reported after the block.
+        QString error;
         {
             QSqlDatabase db = QSqlDatabase::cloneDatabase(FConnection, FClone);
             if (!db.open()) {
-                fail(SqlErrorText(db.lastError()));
-                return;
+                error = SqlErrorText(db.lastError());
+            } else {
+                const QVariant handle = db.driver()->handle();
+                // Qt names the types as its driver declares them: "PGconn*" or "pg_conn*".
+                if (handle.isValid()
+                    && (qstrcmp(handle.typeName(), "PGconn*") == 0
+                        || qstrcmp(handle.typeName(), "pg_conn*") == 0)) {
+                    if (PGconn *conn = *static_cast<PGconn *const *>(handle.data()))
+                        FCanceller->setPostgres(PQgetCancel(conn));
+                } else if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+                    FCanceller->setSqlite(*static_cast<sqlite3 *const *>(handle.data()));
+                } else if (db.driver()->dbmsType() == QSqlDriver::MySqlServer) {
+                    QSqlQuery id(db);
+                    if (id.exec(QStringLiteral("SELECT CONNECTION_ID()")) && id.next())
+                        FCanceller->setMysql(FConnection, id.value(0).toULongLong());
+                }
+                if (FPrepare && !FCanceller->cancelled())
+                    error = FPrepare(db);
+                if (error.isEmpty() && !FCanceller->cancelled())
+                    FQuery = std::make_unique<QSqlQuery>(db);
             }
-            const QVariant handle = db.driver()->handle();
-            // Qt names the types as its driver declares them: "PGconn*" or "pg_conn*".
-            if (handle.isValid()
-                && (qstrcmp(handle.typeName(), "PGconn*") == 0
-                    || qstrcmp(handle.typeName(), "pg_conn*") == 0)) {
-                if (PGconn *conn = *static_cast<PGconn *const *>(handle.data()))
-                    FCanceller->setPostgres(PQgetCancel(conn));
-            } else if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-                FCanceller->setSqlite(*static_cast<sqlite3 *const *>(handle.data()));
-            } else if (db.driver()->dbmsType() == QSqlDriver::MySqlServer) {
-                QSqlQuery id(db);
-                if (id.exec(QStringLiteral("SELECT CONNECTION_ID()")) && id.next())
-                    FCanceller->setMysql(FConnection, id.value(0).toULongLong());
-            }
-            if (FCanceller->cancelled()) {
-                fail(QString());
-                return;
-            }
-            FQuery = std::make_unique<QSqlQuery>(db);
+        }
+        if (!FQuery) {
+            fail(error);
+            return;
         }
         FQuery->setForwardOnly(true);
         if (!FQuery->exec(FStatement)) {
@@ -266,6 +273,7 @@ private:
     std::shared_ptr<SqlCanceller> FCanceller;
     QString FConnection;
     QString FStatement;
+    SqlQueryRun::Prepare FPrepare;
     int FRowLimit;
     int FPageSize;
     QString FClone;
@@ -274,12 +282,13 @@ private:
 };
 
 SqlQueryRun::SqlQueryRun(const QString &Connection, const QString &Statement, int RowLimit,
-    int PageSize, QObject *parent)
+    int PageSize, Prepare Prepare, QObject *parent)
     : TSchemaQueryRun(parent)
     , FCanceller(std::make_shared<SqlCanceller>())
 {
     FThread.setObjectName(QStringLiteral("diduza-sql-run"));
-    FWorker = new SqlRunWorker(FCanceller, Connection, Statement, RowLimit, PageSize);
+    FWorker = new SqlRunWorker(
+        FCanceller, Connection, Statement, RowLimit, PageSize, std::move(Prepare));
     FWorker->moveToThread(&FThread);
     connect(FWorker, &SqlRunWorker::columns, this, [this](const QStringList &names) {
         setColumnNames(names);

@@ -13,8 +13,10 @@
 #include <QString>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
+class QSqlDatabase;
 struct pg_cancel;
 struct sqlite3;
 
@@ -49,10 +51,14 @@ class SqlRunWorker;
 class SqlQueryRun : public TSchemaQueryRun {
     Q_OBJECT
 public:
+    // What a clone needs before Statement runs on it: an empty text when it may run, else the
+    // error the run ends with (nothing runs). Called on the run's thread with the open clone.
+    using Prepare = std::function<QString(const QSqlDatabase &Clone)>;
+
     // Runs Statement on a clone of the connection named Connection; at most RowLimit rows
-    // (0 for all), PageSize at a time.
+    // (0 for all), PageSize at a time; Prepare (when set) first.
     SqlQueryRun(const QString &Connection, const QString &Statement, int RowLimit, int PageSize,
-        QObject *parent = nullptr);
+        Prepare Prepare = nullptr, QObject *parent = nullptr);
     ~SqlQueryRun() override;
 
     void FetchMore() override;

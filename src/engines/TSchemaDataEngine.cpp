@@ -68,6 +68,11 @@ SqlSpelling TSchemaDataEngine::StatementSpelling()
     return SqlSpelling();
 }
 
+QString TSchemaDataEngine::ResultsNote()
+{
+    return QString();
+}
+
 QString TSchemaDataEngine::GetJoinScript(const QString &strParent, const QString &strChild,
     TSDRelationOperator Operator, TSDRelationJoin Join) const
 {

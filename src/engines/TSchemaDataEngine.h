@@ -109,6 +109,10 @@ public:
     /// Offset rows, in the dialects that write it after ORDER BY as LIMIT and OFFSET; empty
     /// for the standard "LIMIT n OFFSET m" and "OFFSET m". This engine knows no database: empty.
     virtual QString RowLimitClause(qint64 Limit, qint64 Offset) const;
+    /// What the user should know of how the database hands results over, shown with each
+    /// result on the query tool's results page (for example that every row is held in memory);
+    /// empty for nothing to say. This engine knows no database: empty.
+    virtual QString ResultsNote();
 
     /// The text of one join condition in SQLSubType's dialect.
     QString GetJoinScript(const QString &strParent, const QString &strChild,

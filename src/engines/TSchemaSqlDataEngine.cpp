@@ -5,6 +5,7 @@
 #include "diagram/TSchemaItem.h"
 #include "engines/SqlCatalog_p.h"
 #include "engines/SqlNames.h"
+#include "engines/SqlSession_p.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
 #include "querybuilder/QueryGenerator.h"
@@ -17,8 +18,6 @@
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
-
-#include <sqlite3.h>
 
 #include <functional>
 #include <memory>
@@ -118,75 +117,6 @@ QStringList listTables(const QSqlDatabase &Db)
     return Db.tables(QSql::Tables);
 }
 
-QString tooManyStatements()
-{
-    return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
-        "The text holds more than one SQL statement; only one statement can be run at a "
-        "time. Nothing was run.");
-}
-
-// The length of the first statement of Text as SQLite itself reads it (up to and including its
-// ";"), on the connection handle of Qt's driver; -1 when anything but blanks, comments and
-// empty statements follows it. A first statement SQLite cannot read raises its message.
-qsizetype sqliteStatementLength(sqlite3 *handle, const QString &Text)
-{
-    const auto *begin = reinterpret_cast<const char *>(Text.utf16());
-    const char *end = begin + Text.size() * qsizetype(sizeof(char16_t));
-    // Prepares the text from at on and finalizes it again: SQLite's result code, whether the
-    // text began with a statement (not only blanks, comments or an empty ";"), and where that
-    // first part ends.
-    struct Prepared {
-        int rc;
-        bool statement;
-        const char *tail;
-    };
-    auto prepare = [&](const char *at) {
-        sqlite3_stmt *statement = nullptr;
-        const void *tail = nullptr;
-        const int rc = sqlite3_prepare16_v2(handle, at, int(end - at), &statement, &tail);
-        const Prepared prepared { rc, statement != nullptr,
-            tail ? static_cast<const char *>(tail) : end };
-        sqlite3_finalize(statement);
-        return prepared;
-    };
-    const Prepared first = prepare(begin);
-    if (first.rc != SQLITE_OK)
-        throw Exception(
-            QString::fromUtf16(static_cast<const char16_t *>(sqlite3_errmsg16(handle))));
-    for (const char *at = first.tail; at < end;) {
-        const Prepared next = prepare(at);
-        if (next.rc != SQLITE_OK || next.statement || next.tail <= at)
-            return -1;
-        at = next.tail;
-    }
-    return (first.tail - begin) / qsizetype(sizeof(char16_t));
-}
-
-// Whether the PostgreSQL session reads strings as standard SQL (a backslash is a character
-// like any other), as PostgreSQL's parser in the library does.
-bool standardConformingStrings(const QSqlDatabase &Db)
-{
-    QSqlQuery query(Db);
-    return query.exec(QStringLiteral("SHOW standard_conforming_strings")) && query.next()
-        && query.value(0).toString() == QLatin1String("on");
-}
-
-// How the MySQL or MariaDB session reads strings and double quotes: its sql_mode. A session
-// whose mode cannot be read is taken to escape with backslashes and to read "..." as a
-// string, MySQL's defaults.
-MysqlLexMode mysqlLexMode(const QSqlDatabase &Db)
-{
-    MysqlLexMode mode;
-    QSqlQuery query(Db);
-    if (query.exec(QStringLiteral("SELECT @@SESSION.sql_mode")) && query.next()) {
-        const QStringList flags = query.value(0).toString().toUpper().split(QLatin1Char(','));
-        mode.BackslashEscapes = !flags.contains(QLatin1String("NO_BACKSLASH_ESCAPES"));
-        mode.AnsiQuotes
-            = flags.contains(QLatin1String("ANSI_QUOTES")) || flags.contains(QLatin1String("ANSI"));
-    }
-    return mode;
-}
-
 // Whether MySQL or MariaDB, on the connection named Connection, reads Name bare as Name
 // itself wherever a generated statement names a table, an alias or a field. A plain name that
 // is none of the server's keywords does; a keyword, a name that begins with "_" (which may
@@ -229,6 +159,17 @@ private:
     QString FConnection;
     std::optional<QSet<QString>> FKeywords;
     bool FKeywordsListed = false;
+};
+
+// ExecSQL's data set: Qt's model, which tells a view that more rows may come until it has
+// fetched the last one, also where no rows can come (no query, or a statement without a
+// result set), so that a view or a caller fetching to the end never would.
+class SqlResultModel : public QSqlQueryModel {
+public:
+    bool canFetchMore(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return query().isActive() && query().isSelect() && QSqlQueryModel::canFetchMore(parent);
+    }
 };
 
 } // namespace
@@ -346,50 +287,6 @@ void TSchemaSqlDataEngine::FillTableInfo(const QStringList &Tables, QVector<TSch
     List = SqlCatalog::ReadTables(openDatabase(), Tables);
 }
 
-QString TSchemaSqlDataEngine::singleStatement(const QSqlDatabase &Db, const QString &SQL) const
-{
-    // Every driver hands the database a text that ends at a NUL character: what follows it
-    // would not run, and what runs would not be what was asked.
-    if (SQL.contains(QChar(0)))
-        throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
-            "The text holds a NUL character, which would end the statement early. Nothing was "
-            "run."));
-    qsizetype length = SQL.size();
-    switch (Db.driver()->dbmsType()) {
-    case QSqlDriver::SQLite: {
-        // SQLite's own reading, on the connection's handle. Qt's driver refuses a text with
-        // anything after its first statement, comments included, so only that statement goes.
-        const QVariant handle = Db.driver()->handle();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-            if (sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData())) {
-                length = sqliteStatementLength(db, SQL);
-                break;
-            }
-        }
-        length = SingleStatementLength(SQL);
-        break;
-    }
-    case QSqlDriver::PostgreSQL:
-        // A session that reads backslashes in strings as escapes splits otherwise than the
-        // library's parser: then every ";" counts.
-        if (SQL.contains(QLatin1Char('\\')) && !standardConformingStrings(Db))
-            length = SingleStatementLength(SQL);
-        else if (PostgresStatementCount(SQL) > 1)
-            length = -1;
-        break;
-    case QSqlDriver::MySqlServer:
-        // The server's own splitting in the session's mode (backslash escapes, ANSI_QUOTES).
-        length = MysqlStatementLength(SQL, mysqlLexMode(Db));
-        break;
-    default:
-        length = SingleStatementLength(SQL);
-        break;
-    }
-    if (length < 0)
-        throw Exception(tooManyStatements());
-    return SQL.left(length);
-}
-
 QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
 {
     if (OnExecSQL())
@@ -397,11 +294,15 @@ QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
     // Several statements in one text would all run on some drivers (PostgreSQL's simple query
     // protocol): refuse them before anything runs.
     const QSqlDatabase db = openDatabase();
-    const QString statement = singleStatement(db, SQL);
+    bool empty = false;
+    const QString statement = SqlSession::OneStatement(db, SQL, &empty);
+    // A text of blanks and comments runs nothing: its data set has no columns and no rows.
+    if (empty)
+        return new SqlResultModel;
     QSqlQuery query(db);
     if (!query.exec(statement))
         throw Exception(SqlErrorText(query.lastError()));
-    auto model = std::make_unique<QSqlQueryModel>();
+    auto model = std::make_unique<SqlResultModel>();
     model->setQuery(std::move(query));
     if (model->lastError().isValid())
         throw Exception(SqlErrorText(model->lastError()));
@@ -413,8 +314,29 @@ TSchemaQueryRun *TSchemaSqlDataEngine::StartSQL(const QString &SQL, int RowLimit
     if (OnExecSQL())
         return nullptr;
     const QSqlDatabase db = openDatabase();
-    const QString statement = singleStatement(db, SQL);
-    return new SqlQueryRun(db.connectionName(), statement, RowLimit, PageSize);
+    bool empty = false;
+    const QString statement = SqlSession::OneStatement(db, SQL, &empty);
+    if (empty)
+        return nullptr; // ExecSQL gives the empty data set at once
+    // The run's clone of the connection is a fresh session: it takes over the settings that
+    // decide which tables the statement names and how its text splits, and the statement is
+    // checked again on it before it runs.
+    const SqlSession::State state = SqlSession::Read(db);
+    auto prepare = [state, statement](const QSqlDatabase &clone) {
+        const QString error = SqlSession::TakeOver(clone, state);
+        if (!error.isEmpty())
+            return error;
+        try {
+            if (SqlSession::OneStatement(clone, statement) != statement)
+                return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+                    "The text holds more than one SQL statement; only one statement can be run "
+                    "at a time. Nothing was run.");
+        } catch (const Exception &e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    return new SqlQueryRun(db.connectionName(), statement, RowLimit, PageSize, prepare);
 }
 
 namespace {
@@ -507,6 +429,12 @@ SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
     };
 
     quoting.TableParts = tableParts(FConnectionName, dbms);
+    // PostgreSQL cuts a longer name to max_identifier_length bytes (a constant of its build).
+    if (dbms == QSqlDriver::PostgreSQL && db.isOpen()) {
+        QSqlQuery limit(db);
+        if (limit.exec(QStringLiteral("SHOW max_identifier_length")) && limit.next())
+            quoting.NameLengthLimit = limit.value(0).toInt();
+    }
     return quoting;
 }
 
@@ -538,9 +466,18 @@ SqlSpelling TSchemaSqlDataEngine::StatementSpelling()
     if (db.isValid() && db.driver() && db.driver()->dbmsType() == QSqlDriver::MySqlServer) {
         spelling.Mysql = true;
         if (db.isOpen())
-            spelling.Mode = mysqlLexMode(db);
+            spelling.Mode = SqlSession::ReadMysql(db).Mode;
     }
     return spelling;
+}
+
+QString TSchemaSqlDataEngine::ResultsNote()
+{
+    const QSqlDatabase db = Database();
+    if (!db.isValid() || !db.driver() || db.driver()->dbmsType() != QSqlDriver::MySqlServer)
+        return QString();
+    return QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+        "MySQL and MariaDB hand over a whole result at once: all its rows are held in memory.");
 }
 
 } // namespace Diduza

@@ -54,23 +54,34 @@ public:
     // OnGetTableInfo when set; otherwise the catalogue of the tables named in Tables (all user
     // tables when it is empty; names matched as FillFieldList matches them, unknown ones left
     // out): fields in column order with their types and nullability, primary keys, and on
-    // SQLite and PostgreSQL the foreign keys. SQLite is read in two statements over
+    // SQLite and PostgreSQL the foreign keys. SQLite is read in one statement over
     // sqlite_master, PostgreSQL in two over pg_catalog for every table of the search path,
     // whatever the number of tables; other drivers through QSqlDatabase::record and
     // primaryIndex, table by table, without foreign keys.
     void FillTableInfo(const QStringList &Tables, QVector<TSchemaTableInfo> &List) override;
     // OnExecSQL when set; otherwise runs SQL on the database and returns a new QSqlQueryModel
     // holding the result, which the caller owns. SQL must hold exactly one statement (a
-    // trailing ";", comments and blanks are allowed), as the database itself reads the text:
-    // SQLite's library on the connection, PostgreSQL's parser, and for other drivers the rule of
-    // sqlparser/SqlStatement.h. A text holding more, or a NUL character, raises
-    // Diduza::Exception before anything runs. A statement the database rejects raises
-    // Diduza::Exception with SqlErrorText.
+    // trailing ";", comments and blanks are allowed), as the database itself reads the text in
+    // the connection's session: SQLite's library on the connection, PostgreSQL's parser, the
+    // rule of sqlparser/SqlStatement.h in the session's mode for MySQL and MariaDB and as
+    // standard SQL for other drivers. A text holding more, or a NUL character, raises
+    // Diduza::Exception before anything runs, as does a MySQL or MariaDB session in a
+    // character set of several bytes a character other than utf8 (whose characters may end in
+    // a backslash's byte) and, on SQLite, a statement that names a temporary table of the
+    // connection that hides a table of the main database. A text of blanks and comments runs
+    // nothing and gives a data set without columns and rows. A statement the database rejects
+    // raises Diduza::Exception with SqlErrorText. The data set's canFetchMore is false once no
+    // more rows can come (also for a statement without a result set).
     QAbstractItemModel *ExecSQL(const QString &SQL) override;
-    // Null when OnExecSQL is set. Otherwise checks SQL as ExecSQL does (raising before
+    // Null when OnExecSQL is set, and for a text without a statement (ExecSQL gives its empty
+    // data set at once). Otherwise checks SQL as ExecSQL does (raising before
     // anything runs) and runs it on a thread of its own, on a clone of the connection opened
     // there: the connection itself stays free and the user-interface thread never waits for
-    // the database. Cancel asks the database to stop (PostgreSQL's cancel request, SQLite's
+    // the database. The clone first takes over the connection's session settings that decide
+    // which tables the statement names and how it splits (MySQL's and MariaDB's database and
+    // sql_mode, PostgreSQL's search_path and standard_conforming_strings) and checks the
+    // statement again; the run ends with an error, having run nothing, where that fails.
+    // Cancel asks the database to stop (PostgreSQL's cancel request, SQLite's
     // interrupt). An error's position is where PostgreSQL's message points, when it does.
     TSchemaQueryRun *StartSQL(const QString &SQL, int RowLimit = 0, int PageSize = 500) override;
     // How the connection's database reads names: SQLite's and PostgreSQL's own rules (see
@@ -88,6 +99,10 @@ public:
     /// with backslash escapes unless NO_BACKSLASH_ESCAPES, "..." a string unless ANSI_QUOTES);
     /// standard SQL on other databases.
     SqlSpelling StatementSpelling() override;
+    /// On MySQL and MariaDB, whose Qt driver takes every row of a result from the server before
+    /// the first one is shown (the server hands over nothing in pages), that the whole result
+    /// is held in memory; empty on other databases, whose results come page by page.
+    QString ResultsNote() override;
 
     // Clears List and fills it with the fields of the table named TableName, in column order.
     // The name is matched against the table list exactly first, then ignoring the case of the
@@ -98,8 +113,6 @@ private:
     QSqlDatabase openDatabase() const;
     QStringList tableNames(const QSqlDatabase &Db) const;
     QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
-    // SQL up to the end of its one statement; raises when it holds more or a NUL character.
-    QString singleStatement(const QSqlDatabase &Db, const QString &SQL) const;
 
     QString FConnectionName;
     // NameQuoting's decided names, for the rules named by FQuotedNamesRules.

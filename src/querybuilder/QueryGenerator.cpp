@@ -385,7 +385,8 @@ QString tableName(const QueryInput &Input, const CaptionIndex *captions,
     const QString name = captionText(Input, caption);
     if (!shared)
         return name;
-    const QString aliasName = nameText(Input, caption + QString::number(Table->ItemIndex));
+    const QString aliasName = nameText(Input,
+        NameWithSuffix(caption, QString::number(Table->ItemIndex), Input.Quoting.NameLengthLimit));
     if (IsAlias)
         return aliasName;
     return name + QLatin1Char(' ') + aliasName;

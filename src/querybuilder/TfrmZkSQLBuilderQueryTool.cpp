@@ -232,6 +232,11 @@ void TfrmZkSQLBuilder::showRunStatus()
     }
     if (d->FRunTime >= 0 && !status.isEmpty())
         status += tr(", %1 ms").arg(d->FRunTime);
+    if (d->FDataEngine && d->FResult) {
+        const QString note = d->FDataEngine->ResultsNote();
+        if (!note.isEmpty())
+            status += QStringLiteral(" \u2014 ") + note;
+    }
     lblResultStatus->setText(status);
     // An error shows the style's error icon beside its line.
     const bool failed = !d->FRunError.isEmpty() || !lblResultError->text().isEmpty();

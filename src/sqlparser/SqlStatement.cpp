@@ -241,6 +241,188 @@ private:
     int m_executable = 0; // open executable comments
 };
 
+// How MySQL and MariaDB split a text into statements. The server's lexer reads the text token
+// by token: strings and quoted names as MysqlStatementLength describes them, "#" and "-- "
+// comments to the line feed, "/*" comments to the first "*/". An executable comment ("/*!",
+// "/*M!") is code, ended by the first "*/" that begins a token (nested executable comments end
+// with it too, so none is accepted); elsewhere "*/" is a multiplication followed by a "/",
+// which may open a comment. A versioned comment ("/*!" and five or six digits, "/*M!") is code
+// to a server of that version or later and is skipped by others (MariaDB skips "/*!50700" to
+// "/*!99999" whatever its version; MySQL reads "/*M!" as a comment): skipped, it ends at the
+// first "*/" (MariaDB lets one comment nest inside, MySQL does not). So its body must end at
+// the same place in each of these readings and hold no ";": then the text holds the same
+// statements whichever reading the server takes.
+class MysqlSplitter {
+public:
+    MysqlSplitter(QStringView text, MysqlLexMode mode)
+        : m_text(text)
+        , m_n(text.size())
+        , m_mode(mode)
+    {
+    }
+
+    // The length of the first statement up to and including its ";" when only blanks, comments
+    // and empty statements follow; the whole text when it holds no ";"; -1 when it holds more
+    // than one statement or a part that some reading takes for another one.
+    qsizetype firstStatement()
+    {
+        const qsizetype end = code(0, false);
+        if (end < 0)
+            return -1;
+        for (qsizetype i = end; i < m_n;) {
+            const char16_t c = at(i);
+            if (isBlank(c) || c == u';') {
+                ++i;
+            } else if (lineComment(i)) {
+                i = lineEnd(i);
+            } else if (c == u'/' && at(i + 1) == u'*' && executableMarker(i) == 0) {
+                i = commentEnd(i + 2);
+            } else {
+                return -1;
+            }
+        }
+        return end;
+    }
+
+    // Whether the text read by firstStatement holds anything but blanks, comments and ";".
+    bool holdsStatement() const { return m_statement; }
+
+private:
+    char16_t at(qsizetype i) const { return i < m_n ? m_text[i].unicode() : u'\0'; }
+
+    // "#", or "--" before a blank or a control character (the end of the text included):
+    // "1--2" is one minus another.
+    bool lineComment(qsizetype i) const
+    {
+        if (at(i) == u'#')
+            return true;
+        const char16_t after = at(i + 2);
+        return at(i) == u'-' && at(i + 1) == u'-'
+            && (isBlank(after) || after < u' ' || after == u'\x7f');
+    }
+
+    // A line comment ends at the line feed only.
+    qsizetype lineEnd(qsizetype i) const
+    {
+        while (i < m_n && at(i) != u'\n')
+            ++i;
+        return i;
+    }
+
+    // The length of "/*!" or "/*M!" at i, else 0.
+    qsizetype executableMarker(qsizetype i) const
+    {
+        if (at(i) != u'/' || at(i + 1) != u'*')
+            return 0;
+        if (at(i + 2) == u'!')
+            return 3;
+        return at(i + 2) == u'M' && at(i + 3) == u'!' ? 4 : 0;
+    }
+
+    // Just past the first "*/" from i on; the end of the text when there is none (the server
+    // refuses such a text).
+    qsizetype commentEnd(qsizetype i) const
+    {
+        while (i < m_n && !(at(i) == u'*' && at(i + 1) == u'/'))
+            ++i;
+        return i < m_n ? i + 2 : m_n;
+    }
+
+    // The same for a skipped versioned comment on MariaDB, inside which one "/* ... */" nests.
+    qsizetype nestingCommentEnd(qsizetype i) const
+    {
+        while (i < m_n) {
+            if (at(i) == u'/' && at(i + 1) == u'*') {
+                i = commentEnd(i + 2);
+            } else if (at(i) == u'*' && at(i + 1) == u'/') {
+                return i + 2;
+            } else {
+                ++i;
+            }
+        }
+        return m_n;
+    }
+
+    // Just past the string or quoted name that opens at i.
+    qsizetype quotedEnd(qsizetype i) const
+    {
+        const char16_t quote = at(i);
+        const bool escapes
+            = m_mode.BackslashEscapes && quote != u'`' && !(quote == u'"' && m_mode.AnsiQuotes);
+        qsizetype j = i + 1;
+        for (; j < m_n; ++j) {
+            const char16_t d = at(j);
+            if (escapes && d == u'\\') {
+                ++j;
+            } else if (d == quote) {
+                if (at(j + 1) != quote)
+                    break;
+                ++j;
+            }
+        }
+        return j < m_n ? j + 1 : m_n;
+    }
+
+    // Reads statement text from i: at the top level up to and including the first ";" (the
+    // end of the text without one), inside an executable comment up to and including the "*/"
+    // that ends it. -1 for a ";" inside an executable comment, an executable comment inside
+    // another, and a versioned comment whose readings differ.
+    qsizetype code(qsizetype i, bool inComment)
+    {
+        while (i < m_n) {
+            const char16_t c = at(i);
+            if (lineComment(i)) {
+                i = lineEnd(i);
+                continue;
+            }
+            if (c == u'/' && at(i + 1) == u'*') {
+                const qsizetype marker = executableMarker(i);
+                if (marker == 0) {
+                    i = commentEnd(i + 2);
+                    continue;
+                }
+                if (inComment)
+                    return -1;
+                const qsizetype body = i + marker;
+                qsizetype digits = 0;
+                while (at(body + digits) >= u'0' && at(body + digits) <= u'9')
+                    ++digits;
+                if (marker == 3 && digits < 5) {
+                    // Not versioned: code to every server.
+                    i = code(body, true);
+                    if (i < 0)
+                        return -1;
+                    continue;
+                }
+                const qsizetype asCode
+                    = code(body + (digits >= 5 ? qMin<qsizetype>(digits, 6) : 0), true);
+                if (asCode < 0 || asCode != commentEnd(i + 2) || asCode != nestingCommentEnd(body))
+                    return -1;
+                i = asCode;
+                continue;
+            }
+            if (c == u'*' && at(i + 1) == u'/' && inComment)
+                return i + 2;
+            if (c == u'\'' || c == u'"' || c == u'`') {
+                m_statement = true;
+                i = quotedEnd(i);
+                continue;
+            }
+            if (c == u';')
+                return inComment ? -1 : i + 1;
+            if (!isBlank(c))
+                m_statement = true;
+            ++i;
+        }
+        return m_n;
+    }
+
+    QStringView m_text;
+    qsizetype m_n;
+    MysqlLexMode m_mode;
+    bool m_statement = false;
+};
+
 } // namespace
 
 int PostgresStatementCount(QStringView Text)
@@ -297,73 +479,14 @@ qsizetype SingleStatementLength(QStringView Text)
 
 qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode)
 {
-    const qsizetype n = Text.size();
-    auto at = [&](qsizetype i) { return i < n ? Text[i].unicode() : u'\0'; };
-    qsizetype end = -1; // just past the first ";" outside strings and comments
-    for (qsizetype i = 0; i < n;) {
-        const char16_t c = at(i);
-        // "--" starts a comment only before a blank or a control character (the end of the
-        // text included); "1--2" is one minus another.
-        const char16_t afterDashes = at(i + 2);
-        const bool dashes = c == u'-' && at(i + 1) == u'-'
-            && (isBlank(afterDashes) || afterDashes < u' ' || afterDashes == u'\x7f');
-        if (c == u'#' || dashes) {
-            // To the line feed: the server ends a line comment nowhere else.
-            while (i < n && at(i) != u'\n')
-                ++i;
-            continue;
-        }
-        if (c == u'/' && at(i + 1) == u'*') {
-            if (at(i + 2) == u'!' || (at(i + 2) == u'M' && at(i + 3) == u'!')) {
-                // An executable comment: the server reads what follows as statement text
-                // (after an optional version number), so it is read on as such.
-                i += at(i + 2) == u'!' ? 3 : 4;
-                while (i < n && at(i) >= u'0' && at(i) <= u'9')
-                    ++i;
-                continue;
-            }
-            qsizetype j = i + 2;
-            while (j < n && !(at(j) == u'*' && at(j + 1) == u'/'))
-                ++j;
-            i = j < n ? j + 2 : n;
-            continue;
-        }
-        if (c == u'*' && at(i + 1) == u'/') {
-            // The end of an executable comment; after the first ";" another part of the text.
-            if (end >= 0)
-                return -1;
-            i += 2;
-            continue;
-        }
-        if (end >= 0) {
-            // Only blanks, comments and empty statements may follow; they are not sent.
-            if (!isBlank(c) && c != u';')
-                return -1;
-            ++i;
-            continue;
-        }
-        if (c == u'\'' || c == u'"' || c == u'`') {
-            const bool escapes
-                = Mode.BackslashEscapes && c != u'`' && !(c == u'"' && Mode.AnsiQuotes);
-            qsizetype j = i + 1;
-            for (; j < n; ++j) {
-                const char16_t d = at(j);
-                if (escapes && d == u'\\') {
-                    ++j;
-                } else if (d == c) {
-                    if (at(j + 1) != c)
-                        break;
-                    ++j;
-                }
-            }
-            i = j < n ? j + 1 : n;
-            continue;
-        }
-        if (c == u';')
-            end = i + 1;
-        ++i;
-    }
-    return end < 0 ? n : end;
+    return MysqlSplitter(Text, Mode).firstStatement();
+}
+
+bool MysqlHoldsStatement(QStringView Text, MysqlLexMode Mode)
+{
+    MysqlSplitter splitter(Text, Mode);
+    splitter.firstStatement();
+    return splitter.holdsStatement();
 }
 
 QString MysqlAsStandardSql(QStringView Text, MysqlLexMode Mode, QString *Error)

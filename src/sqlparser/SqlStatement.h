@@ -54,9 +54,19 @@ struct MysqlLexMode {
 // doubled back quote stays inside); comments from "#" or from "--" followed by a blank or a
 // control character to the line feed, and from "/*" to the next "*/" (never nested). An
 // executable comment ("/*!", "/*!50001", "/*M!") is code to the server: its text is read as
-// statement text, so a ";" inside it counts (also where a version number higher than the
-// server's would make it a comment: such a text is refused rather than trusted).
+// statement text up to the "*/" that ends it, and a ";" inside it makes the text refused; a
+// "*/" outside one is a "*" and a "/". A versioned comment ("/*!" and five or six digits,
+// "/*M!") is code to some servers and skipped to its first "*/" by others (MariaDB skips
+// versions above its own and MySQL's 50700 to 99999, MySQL every "/*M!"), so its text must
+// end at the same "*/" read either way, else the text is refused. The text's character set
+// is the session's: one whose characters may end in a byte that reads as a backslash or a
+// quote (gbk, big5, sjis, cp932) splits otherwise, and the caller must refuse it.
 DIDUZACORE_EXPORT qsizetype MysqlStatementLength(QStringView Text, MysqlLexMode Mode);
+
+// Whether the part of Text that MysqlStatementLength reads holds anything but blanks, comments
+// and ";" (the text of an executable comment is statement text): a text without any runs
+// nothing on the server.
+DIDUZACORE_EXPORT bool MysqlHoldsStatement(QStringView Text, MysqlLexMode Mode);
 
 // How a database spells names, strings and comments in its statements: as standard SQL, or
 // as MySQL and MariaDB do in a session of Mode.

@@ -466,6 +466,7 @@ private slots:
     void batchedReads_data();
     void batchedReads();
     void unreadableTableKeepsTheOthers();
+    void sqliteReadsOneStateOfTheDatabase();
     void randomSchemasShowTheCatalogue_data();
     void randomSchemasShowTheCatalogue();
 
@@ -855,15 +856,17 @@ void tst_Catalog::batchedReads()
         TSchemaSqlDataEngine engine;
         engine.SetDatabase(db);
         QVector<TSchemaTableInfo> info;
-        // Fields and keys, for all tables at once.
-        QCOMPARE(statements([&] { engine.FillTableInfo(QStringList(), info); }), 2);
+        // Fields and keys, for all tables at once (SQLite in one statement, which reads one
+        // state of the database).
+        const int catalogue = mariaDb ? 2 : 1;
+        QCOMPARE(statements([&] { engine.FillTableInfo(QStringList(), info); }), catalogue);
         QCOMPARE(int(info.size()), tables);
         QCOMPARE(info.last().ForeignKeys.size(), 1);
         // The whole database as a diagram: the list of tables, then the same two.
         DiduzaTest::FakeDialogService dialogs;
         TSchemaDesignArea area;
         area.SetDataEngine(&engine);
-        QCOMPARE(statements([&] { area.AddDatabaseTables(); }), 3);
+        QCOMPARE(statements([&] { area.AddDatabaseTables(); }), 1 + catalogue);
         QCOMPARE(area.GetItemCount(), tables);
         QCOMPARE(area.GetRelationCount(), tables);
         db.close();
@@ -916,6 +919,68 @@ void tst_Catalog::unreadableTableKeepsTheOthers()
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+namespace {
+// Another connection that makes a table referencing the sample's customer each time the
+// connection under test begins a statement of its own (not the pragmas SQLite runs inside one).
+struct ConcurrentDdl {
+    sqlite3 *other = nullptr;
+    void *last = nullptr; // a statement SQLite prepares again after the change is traced again
+    int made = 0;
+    int failed = 0;
+};
+int makeTableNow(unsigned, void *data, void *statement, void *)
+{
+    auto *ddl = static_cast<ConcurrentDdl *>(data);
+    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(statement));
+    if ((sql && qstrnicmp(sql, "PRAGMA ", 7) == 0) || statement == ddl->last)
+        return 0;
+    ddl->last = statement;
+    const QByteArray create = QByteArray("CREATE TABLE late")
+        + QByteArray::number(ddl->made + ddl->failed)
+        + " (id INTEGER PRIMARY KEY, customer_id INTEGER REFERENCES customer (id))";
+    if (sqlite3_exec(ddl->other, create.constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
+        ++ddl->made;
+    else
+        ++ddl->failed;
+    return 0;
+}
+} // namespace
+
+// Tables another connection makes while the catalogue is read come whole or not at all: never
+// a table with keys and without fields.
+void tst_Catalog::sqliteReadsOneStateOfTheDatabase()
+{
+    const QString name = QStringLiteral("catalog-concurrent");
+    const QString path = m_dir.filePath(QStringLiteral("concurrent.sqlite"));
+    QFile::remove(path);
+    QVERIFY(QFile::copy(QStringLiteral(DIDUZA_SAMPLE_DB), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    ConcurrentDdl ddl;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &ddl.other), SQLITE_OK);
+    auto closeOther = qScopeGuard([&] { sqlite3_close(ddl.other); });
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        sqlite3 *handle = sqliteHandle(db);
+        QVERIFY(handle);
+        TSchemaSqlDataEngine engine;
+        engine.SetDatabase(db);
+        for (int round = 0; round < 4; ++round) {
+            QVector<TSchemaTableInfo> info;
+            sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, makeTableNow, &ddl);
+            engine.FillTableInfo(QStringList(), info);
+            sqlite3_trace_v2(handle, 0, nullptr, nullptr);
+            for (const TSchemaTableInfo &table : std::as_const(info))
+                QVERIFY2(!table.Fields.isEmpty(), qPrintable(table.Name));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    QCOMPARE(ddl.failed, 0);
+    QVERIFY(ddl.made >= 4);
 }
 
 void tst_Catalog::randomSchemasShowTheCatalogue_data()

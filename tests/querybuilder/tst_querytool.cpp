@@ -150,6 +150,7 @@ private slots:
     void firstPageColumnsFitTheirRows_data();
     void firstPageColumnsFitTheirRows();
     void resultsCopiedAndSavedAsCsv();
+    void resultsSayWhereRowsAreHeldWhole();
 
 private:
     QStringList connections() const;
@@ -516,6 +517,28 @@ void tst_QueryTool::resultsCopiedAndSavedAsCsv()
 
 // A failed run shows the database's message with an icon; where PostgreSQL names a place in the
 // statement, the SQL page marks it.
+// MySQL and MariaDB hand a result over whole: the results page says that its rows are held in
+// memory. The other databases hand theirs over page by page and say nothing of it.
+void tst_QueryTool::resultsSayWhereRowsAreHeldWhole()
+{
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetBackgroundExecution(true);
+    table("orders")->GetSubItemByName("id")->SetChecked(true);
+    for (const QString &connection : connections()) {
+        m_engine->SetConnectionName(connection);
+        form.btnExecSQL->click();
+        QElapsedTimer clock;
+        clock.start();
+        while ((form.IsRunning() || !form.ResultModel() || form.ResultModel()->rowCount() == 0)
+            && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QVERIFY(form.ResultModel() && form.ResultModel()->rowCount() > 0);
+        const QString status = form.lblResultStatus->text();
+        QVERIFY2(status.contains("held in memory") == (connection == MariaDbConnection),
+            qPrintable(connection + ": " + status));
+    }
+}
+
 void tst_QueryTool::errorsShowWhereTheDatabasePoints()
 {
     for (const QString &connection : connections()) {

@@ -1,0 +1,1 @@
+SELECT 'a\'';SELECT 2;-- '
