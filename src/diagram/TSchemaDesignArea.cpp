@@ -156,8 +156,10 @@ TSchemaItem *TSchemaDesignArea::createItem(const QString &caption, TSchemaContro
             if (!guard && added)
                 added->setObsolete(true); // the handler took the item away again
         });
-        if (d->FKeyboardNavigation && item->ItemControl())
+        if (d->FKeyboardNavigation && item->ItemControl()) {
             item->ItemControl()->setFocusPolicy(Qt::StrongFocus);
+            d->PlaceInTabOrder(item);
+        }
         if (object)
             item->SetData(*object);
         RaiseEvent(d->FOnAddItem, this, item);
@@ -354,9 +356,13 @@ void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
-    if (d->FKeyboardNavigation && hasFocus() && navigationKey(event)) {
-        event->accept();
-        return;
+    if (d->FKeyboardNavigation) {
+        // Keys the focused item's list left alone come here, its parents' parent.
+        TSchemaItem *item = hasFocus() ? nullptr : d->FocusedItem();
+        if (hasFocus() ? navigationKey(event) : item && d->ItemKey(item, event)) {
+            event->accept();
+            return;
+        }
     }
     TScrollBox::keyPressEvent(event);
 }
