@@ -202,6 +202,8 @@ private slots:
     void handlerDeletingItemsMeanwhile();
     void relatedTables();
     void relatedTablesMenuEntry();
+    void addedTablesAreScrolledTo_data();
+    void addedTablesAreScrolledTo();
 
     void keyRows_data();
     void keyRows();
@@ -578,6 +580,52 @@ void tst_CatalogDiagram::relatedTablesMenuEntry()
     made->trigger();
     QCOMPARE(area.GetItemCount(), 6); // all but the loose table
     QCOMPARE(relationNames(area), ShopRelations);
+}
+
+void tst_CatalogDiagram::addedTablesAreScrolledTo_data()
+{
+    QTest::addColumn<bool>("allTables");
+    QTest::addColumn<int>("added");
+    QTest::newRow("related tables") << false << 5;
+    QTest::newRow("all tables") << true << 6;
+}
+
+// The menu commands add beside what is there, out of sight in a small area: the area scrolls
+// to them.
+void tst_CatalogDiagram::addedTablesAreScrolledTo()
+{
+    QFETCH(bool, allTables);
+    QFETCH(int, added);
+    ShopEngine engine;
+    TSchemaDesignArea area;
+    area.SetDataEngine(&engine);
+    area.resize(260, 200);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    TSchemaItem *orders = area.AddDatabaseTables({ "orders" }, scCheckListBox).value(0);
+    QVERIFY(orders);
+    orders->move(15, 25);
+    QAction *action = allTables ? area.AllTablesAction(scCheckListBox) : area.RelatedTablesAction();
+    QCOMPARE(allTables ? area.AllTablesActionIfMade() : area.RelatedTablesActionIfMade(), action);
+    orders->ShowPopupMenu(QPoint(0, 0));
+    QVERIFY(orders->PopMenu()->actions().contains(action));
+    orders->PopMenu()->hide();
+    action->trigger();
+    QVector<TSchemaItem *> fresh;
+    QRect box;
+    for (int i = 0; i < area.GetItemCount(); ++i) {
+        if (area.GetItem(i) != orders) {
+            fresh << area.GetItem(i);
+            box |= area.GetItem(i)->geometry();
+            QCOMPARE(area.GetItem(i)->SchemaControlType(), scCheckListBox);
+        }
+    }
+    QCOMPARE(fresh.size(), added);
+    const QRect view = area.viewport()->rect();
+    QVERIFY(view.contains(box.topLeft()));
+    QVERIFY(std::any_of(fresh.begin(), fresh.end(),
+        [&](TSchemaItem *item) { return view.contains(item->geometry()); }));
+    QCOMPARE(area.UndoStack()->count(), 2); // the first table, then the command
 }
 
 // ---------------------------------------------------------------------------------------------
