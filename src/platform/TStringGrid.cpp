@@ -265,9 +265,10 @@ QString TStringGrid::AccessibleText(int ACol, int ARow) const
     return text;
 }
 
-void TStringGrid::nameSections()
+void TStringGrid::prepareCells()
 {
-    // The hidden headers' entries: a reader takes rows' and columns' names from them.
+    // The hidden headers' entries: a reader takes rows' and columns' names from them. An empty
+    // cell too is read through its entry.
     for (int row = 0; row < rowCount(); ++row) {
         if (!verticalHeaderItem(row))
             setVerticalHeaderItem(row, new SectionName(this, Qt::Vertical));
@@ -275,6 +276,10 @@ void TStringGrid::nameSections()
     for (int col = 0; col < columnCount(); ++col) {
         if (!horizontalHeaderItem(col))
             setHorizontalHeaderItem(col, new SectionName(this, Qt::Horizontal));
+        for (int row = 0; row < rowCount(); ++row) {
+            if (!item(row, col))
+                setItem(row, col, new GridCell);
+        }
     }
 }
 
@@ -431,7 +436,7 @@ void TStringGrid::SetColCount(int Value)
     Value = qMax(0, Value);
     if (Value > columnCount()) {
         setColumnCount(Value);
-        nameSections();
+        prepareCells();
         return;
     }
     while (columnCount() > Value)
@@ -443,7 +448,7 @@ void TStringGrid::SetRowCount(int Value)
     Value = qMax(0, Value);
     if (Value > rowCount()) {
         setRowCount(Value);
-        nameSections();
+        prepareCells();
     }
     for (int row = 0; row < rowCount(); ++row)
         setRowHidden(row, row >= Value);
@@ -528,7 +533,7 @@ void TStringGrid::ClearColumn(int ACol)
         return;
     const int logical = logicalColumn(ACol);
     for (int row = 0; row < rowCount(); ++row)
-        delete takeItem(row, logical);
+        setItem(row, logical, new GridCell);
 }
 
 void TStringGrid::DeleteColumn(int ACol)

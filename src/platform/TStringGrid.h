@@ -140,8 +140,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    // Every row and column has a header entry that names it by its fixed cell.
-    void nameSections();
+    // Every cell has an entry that reads as AccessibleText, every row and column a header entry
+    // that names it by its fixed cell.
+    void prepareCells();
     int logicalColumn(int ACol) const;
     int visualColumn(int logical) const;
     bool isFixed(int ACol, int ARow) const;
