@@ -236,6 +236,18 @@ void TfrmZkSQLBuilder::createControls()
     pcSQL->setCurrentWidget(tsColumns);
     connect(
         pcSQL, &QTabWidget::currentChanged, this, [this] { Guarded([&] { pcSQLChange(pcSQL); }); });
+    // Ctrl+Tab and Ctrl+Shift+Tab change pages wherever the focus is in the form.
+    for (const QKeySequence &keys :
+        { QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_Backtab),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab) }) {
+        const bool forward = keys == QKeySequence(Qt::CTRL | Qt::Key_Tab);
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, forward] {
+            const int count = pcSQL->count();
+            if (count > 1)
+                pcSQL->setCurrentIndex((pcSQL->currentIndex() + (forward ? 1 : count - 1)) % count);
+        });
+    }
 }
 
 void TfrmZkSQLBuilder::createDesignArea()
@@ -262,6 +274,16 @@ void TfrmZkSQLBuilder::createDesignArea()
     SchemaDesignArea->UndoAction();
     SchemaDesignArea->RedoAction();
     SchemaDesignArea->FindAction();
+    // The whole diagram by keyboard: Tab through the items, the arrows through rows and
+    // relations, Ctrl+L joins the focused row. The items' menus and the canvas's add the
+    // related tables and all tables.
+    SchemaDesignArea->SetKeyboardNavigation(true);
+    SchemaDesignArea->LinkAction();
+    SchemaDesignArea->RelatedTablesAction();
+    auto *canvasMenu = new QMenu(SchemaDesignArea);
+    canvasMenu->setObjectName(QStringLiteral("pmDesignArea"));
+    canvasMenu->addAction(SchemaDesignArea->AllTablesAction(scCheckListBox));
+    SchemaDesignArea->SetPopupMenu(canvasMenu);
     createTablePanel();
     SplitterTables->addWidget(SchemaDesignArea);
     SplitterTables->addWidget(pnlTables);
@@ -278,6 +300,7 @@ void TfrmZkSQLBuilder::createColumnsPage()
     pcSQL->addTab(tsColumns, QString());
     sgColumnGrid = new TStringGrid(tsColumns);
     sgColumnGrid->setObjectName(QStringLiteral("sgColumnGrid"));
+    sgColumnGrid->setAccessibleName(LoadResString(_strColumnPage));
     auto *columnsLayout = new QVBoxLayout(tsColumns);
     columnsLayout->setContentsMargins(0, 0, 0, 0);
     columnsLayout->addWidget(sgColumnGrid);
@@ -303,6 +326,19 @@ void TfrmZkSQLBuilder::createColumnsPage()
     sgColumnGrid->SetOnDrawCell(
         [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
             QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
+    // A screen reader hears what the cells show: the field a column is of, ticks as words.
+    sgColumnGrid->SetOnGetAccessibleText([this](QObject *, int ACol, int ARow, QString &Text) {
+        if (ACol < 1 || !SchemaDesignArea)
+            return;
+        if (ARow == RowField) {
+            if (TSchemaSubItem *row = ReferencedSubItem(Text))
+                Text = row->ItemOwner()->Caption() + QLatin1Char('.') + row->Caption();
+        } else if (ARow == RowGrouping || (d->FExtendedGrid && ARow == RowShow)) {
+            const bool ticked
+                = ARow == RowShow ? Text != QLatin1String("0") : Text == QLatin1String("1");
+            Text = ticked ? tr("ticked") : tr("not ticked");
+        }
+    });
 
     // The in-place editors, above the grid.
     auto makeList = [this](const char *name) {
@@ -432,10 +468,10 @@ void TfrmZkSQLBuilder::createTablePanel()
         });
     column->addWidget(pbTableGrabber);
 
-    lbTables = new QListWidget(pnlTables);
+    lbTables = CreateTableList(this, pnlTables);
     lbTables->setObjectName(QStringLiteral("lbTables"));
+    lbTables->setAccessibleName(tr("Tables"));
     lbTables->setUniformItemSizes(true);
-    lbTables->setSelectionMode(QAbstractItemView::SingleSelection);
     lbTables->setDragEnabled(true); // a drag starts from any entry
     lbTables->setDragDropMode(QAbstractItemView::DragOnly);
     lbTables->setDefaultDropAction(Qt::CopyAction);
@@ -453,6 +489,7 @@ void TfrmZkSQLBuilder::createStatementPages()
     pcSQL->addTab(tsSQL, QString());
     SQLMemo = new QPlainTextEdit(tsSQL);
     SQLMemo->setObjectName(QStringLiteral("SQLMemo"));
+    SQLMemo->setAccessibleName(LoadResString(_strSQLPage));
     SQLMemo->setReadOnly(true);
     SQLMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     SQLMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -479,7 +516,9 @@ void TfrmZkSQLBuilder::createStatementPages()
     lblResultError->hide();
     DBGrid1 = new QTableView(tsResults);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(LoadResString(_strResultPage));
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setTabKeyNavigation(false); // Tab leaves the grid, the arrows move in it
     DBGrid1->verticalHeader()->setDefaultSectionSize(19);
     auto *resultsLayout = new QVBoxLayout(tsResults);
     resultsLayout->setContentsMargins(0, 0, 0, 0);

@@ -210,6 +210,7 @@ private slots:
     void rowsWithoutThePropertyAreUnchanged();
     void glyphsAreSharpAtTwiceTheDensity();
 
+    void builderAddsRelatedAndAllTables();
     void builderJoinsByKeys_data();
     void builderJoinsByKeys();
     void importedTablesAreNotJoined_data();
@@ -763,6 +764,44 @@ void tst_CatalogDiagram::glyphsAreSharpAtTwiceTheDensity()
 }
 
 // ---------------------------------------------------------------------------------------------
+
+// The builder's table list adds a table with its related tables, the canvas's menu all tables:
+// items of the builder's own kind, with its "*" row, joined by the keys.
+void tst_CatalogDiagram::builderAddsRelatedAndAllTables()
+{
+    ShopEngine engine;
+    engine.SetSQLSubType(stStandard);
+    TfrmZkSQLBuilder form;
+    form.SetDataEngine(&engine);
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    form.lbTables->setCurrentItem(form.lbTables->findItems("orders", Qt::MatchExactly).value(0));
+    auto *menu = form.lbTables->findChild<QMenu *>("pmTables");
+    QVERIFY(menu);
+    QAction *related = menu->findChild<QAction *>("actAddTablesRelated");
+    QVERIFY(related);
+    related->trigger();
+    QStringList shown = captions(*area);
+    QCOMPARE(shown.takeFirst(), QStringLiteral("orders")); // the selected table first
+    shown.sort();
+    QCOMPARE(shown, QStringList({ "customer", "employees", "lines", "products", "shipments" }));
+    QCOMPARE(relationNames(*area), ShopRelations);
+    QCOMPARE(area->UndoStack()->count(), 1);
+    // Again: orders is there already, nothing more comes.
+    related->trigger();
+    QCOMPARE(area->GetItemCount(), 6);
+
+    QMenu *canvas = area->PopupMenu();
+    QVERIFY(canvas);
+    QVERIFY(canvas->actions().contains(area->AllTablesActionIfMade()));
+    area->AllTablesActionIfMade()->trigger();
+    QCOMPARE(area->GetItemCount(), 7);
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        TSchemaItem *item = area->GetItem(i);
+        QCOMPARE(item->SchemaControlType(), scCheckListBox);
+        QCOMPARE(item->GetSubItem(0)->Caption(), QStringLiteral("*"));
+    }
+    QVERIFY(form.GenerateSQL().contains(QStringLiteral("loose")));
+}
 
 void tst_CatalogDiagram::builderJoinsByKeys_data()
 {
