@@ -88,6 +88,7 @@ void TSchemaDesignArea::ClearHistory()
 TSchemaDesignArea::~TSchemaDesignArea()
 {
     d->FDestroying = true; // what handlers add from now on is not made
+    QObject::disconnect(d->FFocusWatch); // the focus leaves while the widgets go
     ++d->FUndoPaused;
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.

@@ -118,7 +118,29 @@ void TSchemaDesignArea::SetKeyboardNavigation(bool Value)
     }
     if (!Value)
         SetCurrentRelation(nullptr);
+    QObject::disconnect(d->FFocusWatch);
+    if (Value)
+        d->FFocusWatch
+            = connect(qApp, &QApplication::focusChanged, this, [this] { d->FocusMoved(); });
+    d->FocusMoved();
     viewport()->update();
+}
+
+QRect TSchemaDesignAreaPrivate::FocusRingRect(const TSchemaItem *item)
+{
+    return item->geometry().adjusted(-3, -3, 3, 3);
+}
+
+void TSchemaDesignAreaPrivate::FocusMoved()
+{
+    TSchemaItem *item = FKeyboardNavigation ? FocusedItem() : nullptr;
+    if (FFocusRingItem.data() == item)
+        return;
+    if (FFocusRingItem)
+        q->viewport()->update(FFocusRingItem->geometry().adjusted(-4, -4, 4, 4));
+    FFocusRingItem = item;
+    if (item)
+        q->viewport()->update(FocusRingRect(item).adjusted(-1, -1, 1, 1));
 }
 
 TSchemaItem *TSchemaDesignAreaPrivate::FocusedItem() const
@@ -306,10 +328,15 @@ void TSchemaDesignArea::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
-    // The current relation, else the canvas itself, inside its edges.
-    focus.rect = d->FCurrentRelation ? d->FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2)
-                                     : viewport()->rect().adjusted(1, 1, -1, -1);
+    // The current relation, else the canvas itself along its edges (a style that fills its
+    // focus frame tints only that band).
     focus.backgroundColor = CanvasColor();
+    if (d->FCurrentRelation) {
+        focus.rect = d->FCurrentRelation->BoundsRect().adjusted(-2, -2, 2, 2);
+    } else {
+        focus.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+        painter.setClipRegion(QRegion(focus.rect) - QRegion(focus.rect.adjusted(3, 3, -3, -3)));
+    }
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
@@ -355,6 +382,16 @@ QColor TSchemaDesignArea::CanvasColor() const
 void TSchemaDesignArea::PaintBackground(QPainter &painter, const QRect &rect)
 {
     painter.fillRect(rect, CanvasColor());
+    // The item whose rows have the focus, framed as the style frames focus.
+    auto *focused = qobject_cast<TSchemaItem *>(d->FFocusRingItem.data());
+    if (focused && !focused->isHidden() && !d->FDrawingCanvas
+        && rect.intersects(TSchemaDesignAreaPrivate::FocusRingRect(focused))) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(focused->ItemControl() ? focused->ItemControl() : focused);
+        focus.rect = TSchemaDesignAreaPrivate::FocusRingRect(focused);
+        focus.backgroundColor = CanvasColor();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
     if (d->FHighlighted.isEmpty())
         return;
     QPen pen(palette().color(QPalette::Highlight), RingWidth);

@@ -61,6 +61,10 @@ public:
     void PlaceInTabOrder(TSchemaItem *item);
     // Scrolls to what a command added: the bounding box of the items, or its top left part.
     void ShowAdded(const QVector<TSchemaItem *> &added);
+    // The focus moved: the item whose rows have it gets the focus frame round it.
+    void FocusMoved();
+    // Where the focus frame round item is drawn, in client coordinates.
+    static QRect FocusRingRect(const TSchemaItem *item);
 
     TSchemaDesignArea *const q;
     bool FReadOnly = false;
@@ -134,6 +138,10 @@ public:
     QPointer<QAction> FRelatedTablesAction;
     QPointer<TSchemaItem> FRelatedTablesItem;
     QPointer<QAction> FAllTablesAction;
+    // With navigation, the item whose rows have the focus (held as a widget: the focus leaves
+    // an item while it is destroyed).
+    QPointer<QWidget> FFocusRingItem;
+    QMetaObject::Connection FFocusWatch;
     TSchemaControlType FAllTablesType = scListBox;
 };
 

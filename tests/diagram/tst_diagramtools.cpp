@@ -760,21 +760,43 @@ void tst_DiagramTools::focusIsMarked()
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     before->setFocus(Qt::TabFocusReason);
-    const QImage plainCanvas = area->viewport()->grab().toImage();
+    // Whether the canvas shows nothing but its colour in rect.
+    auto bare = [&](const QRect &rect) {
+        const QImage shown = area->viewport()->grab().toImage().copy(rect);
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                if (shown.pixelColor(x, y) != area->CanvasColor())
+                    return false;
+            }
+        }
+        return true;
+    };
     const QImage plainRows = item->ItemControl()->grab().toImage();
-    // The canvas's edge, clear of the item.
-    const QRect edge(0, 0, 4, area->viewport()->height());
+    // The canvas's edge, and beside the item, just outside its own frame.
+    const QRect edge(0, 0, 3, area->viewport()->height());
+    const QRect beside(item->x() - 3, item->y(), 3, item->height());
+    QVERIFY(bare(edge));
+    QVERIFY(bare(beside));
     QTest::keyClick(before, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), area);
-    QVERIFY(area->viewport()->grab().toImage().copy(edge) != plainCanvas.copy(edge));
+    QVERIFY(!bare(edge));
+    QVERIFY(bare(beside));
     QTest::keyClick(area, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), item->ItemControl());
-    QCOMPARE(area->viewport()->grab().toImage().copy(edge), plainCanvas.copy(edge));
+    QVERIFY(bare(edge));
+    QVERIFY(!bare(beside)); // the item whose rows have the focus is framed
     auto *list = item->ListBox();
     list->clearSelection(); // the frame alone, not the selection, marks the row
     const QImage focusedRows = item->ItemControl()->grab().toImage();
     const QRect row = list->visualItemRect(list->item(0)).translated(list->viewport()->pos());
     QVERIFY(focusedRows.copy(row) != plainRows.copy(row));
+    // The frame follows the item, and goes with the focus.
+    item->move(200, 60);
+    const QRect moved(item->x() - 3, item->y(), 3, item->height());
+    QVERIFY(!bare(moved));
+    QVERIFY(bare(beside));
+    before->setFocus(Qt::BacktabFocusReason);
+    QVERIFY(bare(moved));
 }
 
 void tst_DiagramTools::accessibleNames()
