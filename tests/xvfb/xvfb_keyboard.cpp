@@ -64,6 +64,7 @@ int count(QSqlDatabase &db, const QString &sql)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false); // it reports after the builder closed
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     db.setDatabaseName(QStringLiteral(DIDUZA_SAMPLE_DB));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
