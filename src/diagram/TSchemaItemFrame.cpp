@@ -304,6 +304,13 @@ void TSchemaItem::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     d->FDragMode = DragNone;
+    if (event->button() == Qt::RightButton && CaptionRect().contains(p)) {
+        // The title bar opens the item's menu, as its rows do.
+        const QPoint global = event->globalPosition().toPoint();
+        Guarded([&] { ShowPopupMenu(global); });
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;

@@ -664,6 +664,10 @@ void TfrmZkSQLBuilder::formCreate()
     btnShowTables->setToolTip(LoadResString(_sShowTables));
     btnGenSQL->setToolTip(LoadResString(_sGenSQL));
     btnExecSQL->setToolTip(LoadResString(_sExecSQl));
+    // A screen reader names the glyph buttons by their hints.
+    for (QToolButton *button :
+        { btnNew, btnOpen, btnSave, btnShowGrid, btnShowTables, btnGenSQL, btnExecSQL })
+        button->setAccessibleName(button->toolTip());
     pnlToolbarResize(pnlToolbar);
 
     // The title of the having row is written while the row exists; the row then stays

@@ -76,6 +76,7 @@ private slots:
     void tabFollowsThePlacementOfItems_data();
     void tabFollowsThePlacementOfItems();
     void menuKeyOnTheCanvas();
+    void titleBarOpensTheItemMenu();
     void focusIsMarked();
     void accessibleNames();
 
@@ -740,6 +741,17 @@ void tst_DiagramTools::menuKeyOnTheCanvas()
     QVERIFY(m_area->CurrentRelation()->PopMenu()->isVisible());
     m_area->CurrentRelation()->PopMenu()->hide();
     m_area->SetPopupMenu(nullptr);
+}
+
+void tst_DiagramTools::titleBarOpensTheItemMenu()
+{
+    QTest::mouseClick(m_orders, Qt::RightButton, Qt::NoModifier, m_orders->CaptionRect().center());
+    QVERIFY(m_orders->PopMenu()->isVisible());
+    m_orders->PopMenu()->hide();
+    // Not on a read-only area.
+    m_area->SetReadOnly(true);
+    QTest::mouseClick(m_orders, Qt::RightButton, Qt::NoModifier, m_orders->CaptionRect().center());
+    QVERIFY(!m_orders->PopMenu()->isVisible());
 }
 
 // The area with the focus and the row with the focus show a focus frame; without the focus,

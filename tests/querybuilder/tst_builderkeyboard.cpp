@@ -22,6 +22,7 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -397,6 +398,9 @@ void tst_BuilderKeyboard::gridReadsAsItShows()
     QCOMPARE(cells->cellAt(5, column)->text(QAccessible::Name), QStringLiteral("not ticked"));
     grid->SetCells(1, 5, "1");
     QCOMPARE(cells->cellAt(5, column)->text(QAccessible::Name), QStringLiteral("ticked"));
+    // The glyph buttons of the tool bar have names too.
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_form->btnExecSQL)->text(QAccessible::Name),
+        QStringLiteral("Execute SQL and show results"));
 }
 
 QTEST_MAIN(tst_BuilderKeyboard)
