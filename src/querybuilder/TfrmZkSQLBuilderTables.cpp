@@ -136,17 +136,23 @@ void AddSelectedTables(TfrmZkSQLBuilder *form, bool Related)
                   .arg(StepName(chosen.first()->text()))
             : formText(QT_TRANSLATE_N_NOOP("Diduza::TfrmZkSQLBuilder", "Add %n table(s)"),
                 int(chosen.size())));
-    // Each entry in turn as the current one, as a double-click on it adds it.
+    // Each entry in turn as the current one, as a double-click on it adds it (held by index:
+    // a handler of the additions may fill the list anew).
     const QPersistentModelIndex current = list->currentIndex();
+    QList<QPersistentModelIndex> entries;
+    for (QListWidgetItem *entry : std::as_const(chosen))
+        entries << QPersistentModelIndex(list->indexFromItem(entry));
     QVector<QPointer<TSchemaItem>> added;
-    for (QListWidgetItem *entry : std::as_const(chosen)) {
+    for (const QPersistentModelIndex &index : std::as_const(entries)) {
+        QListWidgetItem *entry = list->itemFromIndex(index);
+        if (!entry)
+            continue;
         TSchemaItem *there = Related ? area->FindItem(entry->text()) : nullptr;
         if (there && there->GetCaption() == entry->text()) {
             added << there;
             continue;
         }
-        list->selectionModel()->setCurrentIndex(
-            list->indexFromItem(entry), QItemSelectionModel::NoUpdate);
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
         const int before = area->GetItemCount();
         form->lbTablesDblClick(list);
         if (area->GetItemCount() > before)
@@ -267,9 +273,11 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source
     // The other entries of a dragged selection follow, each on a free spot.
     auto *own = dynamic_cast<TableList *>(lbTables);
     if (item && own && !own->FAdding && lbTables->selectedItems().size() > 1) {
+        const QPersistentModelIndex dropped(lbTables->indexFromItem(selected));
         selected->setSelected(false);
         AddSelectedTables(this, false);
-        selected->setSelected(true);
+        if (QListWidgetItem *again = lbTables->itemFromIndex(dropped))
+            again->setSelected(true);
     }
 }
 
