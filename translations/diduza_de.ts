@@ -162,36 +162,12 @@
 </context>
 <context>
     <name>Diduza::SchemaAccessible</name>
-    <message>
-        <source>inner join</source>
-        <translation>innerer Verbund</translation>
-    </message>
-    <message>
-        <source>left outer join</source>
-        <translation>linker äußerer Verbund</translation>
-    </message>
-    <message>
-        <source>right outer join</source>
-        <translation>rechter äußerer Verbund</translation>
-    </message>
-    <message>
-        <source>full join</source>
-        <translation>voller Verbund</translation>
-    </message>
-    <message>
-        <source>relation %1 to %2</source>
-        <translation>Beziehung %1 zu %2</translation>
-    </message>
     <message numerus="yes">
         <source>table with %n field(s)</source>
         <translation>
             <numerusform>Tabelle mit %n Feld</numerusform>
             <numerusform>Tabelle mit %n Feldern</numerusform>
         </translation>
-    </message>
-    <message>
-        <source>%1 on %2</source>
-        <translation>%1 mit %2</translation>
     </message>
     <message numerus="yes">
         <source>diagram of %n table(s)</source>
@@ -503,6 +479,10 @@
     <message>
         <source>Add &amp;related tables</source>
         <translation>&amp;Verwandte Tabellen hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add &amp;all tables</source>
+        <translation>&amp;Alle Tabellen hinzufügen</translation>
     </message>
 </context>
 <context>
@@ -960,6 +940,33 @@
     <message>
         <source>The results could not be saved to %1: %2</source>
         <translation>Die Ergebnisse konnten nicht in %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>ticked</source>
+        <translation>angekreuzt</translation>
+    </message>
+    <message>
+        <source>not ticked</source>
+        <translation>nicht angekreuzt</translation>
+    </message>
+    <message>
+        <source>Tables</source>
+        <translation>Tabellen</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add &amp;related tables</source>
+        <translation>&amp;Verwandte Tabellen hinzufügen</translation>
+    </message>
+    <message numerus="yes">
+        <source>Add %n table(s)</source>
+        <translation>
+            <numerusform>%n Tabelle hinzufügen</numerusform>
+            <numerusform>%n Tabellen hinzufügen</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -3,7 +3,6 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
-#include "platform/RelationOperators_p.h"
 #include "relations/TSchemaRelation.h"
 
 #include <QAccessibleWidget>
@@ -26,15 +25,15 @@ TSchemaDesignArea *areaOfViewport(QObject *object)
     return area && area->viewport() == widget ? area : nullptr;
 }
 
-QString relationName(const TSchemaRelation *relation)
+// A relation reads as its join, as its tool tip shows it: the condition as its name, the kind
+// of join and the rows it keeps as its description.
+QString relationText(const TSchemaRelation *relation, QAccessible::Text t)
 {
-    auto end = [](TSchemaItem *item, TSchemaSubItem *row) {
-        return (item ? item->GetCaption() : QString()) + QLatin1Char('.')
-            + (row ? row->Caption() : QString());
-    };
-    return schemaText(QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "relation %1 to %2"))
-        .arg(end(relation->ParentItem(), relation->ParentSubItem()),
-            end(relation->ChildItem(), relation->ChildSubItem()));
+    const QString join = relation->JoinText();
+    const qsizetype lineEnd = join.indexOf(QLatin1Char('\n'));
+    if (t == QAccessible::Name)
+        return lineEnd < 0 ? join : join.left(lineEnd);
+    return lineEnd < 0 ? QString() : join.mid(lineEnd + 1);
 }
 
 class ItemAccessible : public QAccessibleWidget {
@@ -82,18 +81,8 @@ public:
     {
         if (!isValid())
             return QString();
-        if (t == QAccessible::Name)
-            return relationName(FRelation);
-        if (t == QAccessible::Description) {
-            static const char *const kinds[]
-                = { QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "inner join"),
-                      QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "left outer join"),
-                      QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "right outer join"),
-                      QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "full join") };
-            return schemaText(QT_TRANSLATE_NOOP("Diduza::SchemaAccessible", "%1 on %2"))
-                .arg(schemaText(kinds[FRelation->JoinType()]),
-                    QString::fromLatin1(RelationOperatorSql(FRelation->JoinOperator())));
-        }
+        if (t == QAccessible::Name || t == QAccessible::Description)
+            return relationText(FRelation, t);
         return QString();
     }
     void setText(QAccessible::Text, const QString &) override { }

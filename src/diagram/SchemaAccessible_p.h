@@ -1,9 +1,10 @@
 #pragma once
 
 // Screen-reader access to diagrams (not part of the public API): items read as their caption,
-// and the area's viewport lists its relations after its items, each read as "relation
-// customer.id to orders.customer_id". Rows are the entries of the items' inner lists, which Qt
-// already makes accessible with their captions and ticks.
+// and the area's viewport lists its relations after its items, each read as its join
+// ("customer.id = orders.customer_id", described as "Inner join: the rows that match"). Rows are
+// the entries of the items' inner lists, which Qt already makes accessible with their captions
+// and ticks.
 
 namespace Diduza {
 

@@ -88,6 +88,7 @@ void TSchemaDesignArea::ClearHistory()
 TSchemaDesignArea::~TSchemaDesignArea()
 {
     d->FDestroying = true; // what handlers add from now on is not made
+    QObject::disconnect(d->FFocusWatch); // the focus leaves while the widgets go
     ++d->FUndoPaused;
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.
@@ -156,8 +157,10 @@ TSchemaItem *TSchemaDesignArea::createItem(const QString &caption, TSchemaContro
             if (!guard && added)
                 added->setObsolete(true); // the handler took the item away again
         });
-        if (d->FKeyboardNavigation && item->ItemControl())
+        if (d->FKeyboardNavigation && item->ItemControl()) {
             item->ItemControl()->setFocusPolicy(Qt::StrongFocus);
+            d->PlaceInTabOrder(item);
+        }
         if (object)
             item->SetData(*object);
         RaiseEvent(d->FOnAddItem, this, item);
@@ -354,9 +357,13 @@ void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
-    if (d->FKeyboardNavigation && hasFocus() && navigationKey(event)) {
-        event->accept();
-        return;
+    if (d->FKeyboardNavigation) {
+        // Keys the focused item's list left alone come here, its parents' parent.
+        TSchemaItem *item = hasFocus() ? nullptr : d->FocusedItem();
+        if (hasFocus() ? navigationKey(event) : item && d->ItemKey(item, event)) {
+            event->accept();
+            return;
+        }
     }
     TScrollBox::keyPressEvent(event);
 }

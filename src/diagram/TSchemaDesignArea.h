@@ -322,10 +322,13 @@ public:
     QAction *LinkAction();
     /// The link action when it has been made, else null.
     QAction *LinkActionIfMade() const;
-    /// Keyboard reach of the whole diagram (off): Tab takes the focus from item to item (the
-    /// arrow keys then move through the rows); with the focus on the area itself, the arrow
-    /// keys step through the relations, Enter opens the current relation's properties, the
-    /// menu key its menu, Delete deletes it.
+    /// Keyboard reach of the whole diagram (off): Tab takes the focus from the area to its items
+    /// in placement order and on past the last one; in an item the arrow keys move through the
+    /// rows, Space and Enter tick a check-list row, Delete deletes the item, the menu key (or
+    /// Shift+F10) opens its menu and Ctrl+L (LinkAction, once made) links the row. With the
+    /// focus on the area itself, the arrow keys step through the relations, Enter opens the
+    /// current relation's properties, the menu key its menu (without a current relation the
+    /// area's PopupMenu), Delete deletes it. Whatever has the focus shows a focus frame.
     bool KeyboardNavigation() const;
     /// Turns keyboard reach on or off.
     void SetKeyboardNavigation(bool Value);
@@ -397,10 +400,19 @@ public:
     /// way, however far), as list items of Item's own control type.
     QVector<TSchemaItem *> AddRelatedTables(TSchemaItem *Item);
     /// "Add related tables" (made on first use, and from then on in every item's menu): runs
-    /// AddRelatedTables for the item whose menu was opened.
+    /// AddRelatedTables for the item whose menu was opened, or else the item that has the
+    /// focus, and scrolls the area so that what it added shows (the first added items, when
+    /// they do not all fit).
     QAction *RelatedTablesAction();
     /// The related-tables action when it has been made, else null.
     QAction *RelatedTablesActionIfMade() const;
+    /// "Add all tables" (made on first use, and from then on in every item's menu): runs
+    /// AddDatabaseTables for every table of DataEngine, as items of ControlType (the type of
+    /// the latest call), and scrolls to what it added, as RelatedTablesAction does. An
+    /// application puts it in the area's PopupMenu or its own menus too.
+    QAction *AllTablesAction(TSchemaControlType ControlType = scListBox);
+    /// The all-tables action when it has been made, else null.
+    QAction *AllTablesActionIfMade() const;
     /// Relations by the keys of Catalog between Item and every other item on the area: one per
     /// field pair of each foreign key of Item's table to another item's table, and of the other
     /// table to Item's, the referenced row the parent. With another item of its own table Item
@@ -420,7 +432,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     /// Paints the background and the rings round highlighted items.
     void PaintBackground(QPainter &painter, const QRect &rect) override;
-    /// Paints the relations and the focus frame of the current relation.
+    /// Paints the relations and the focus frame of the current relation (of the whole canvas
+    /// while the area has the focus and no relation is current).
     void paintEvent(QPaintEvent *event) override;
     /// Keeps the item tool bar across the top.
     void resizeEvent(QResizeEvent *event) override;
@@ -434,6 +447,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     /// Raises OnKeyUp.
     void keyReleaseEvent(QKeyEvent *event) override;
+    /// Shows the focus frame.
+    void focusInEvent(QFocusEvent *event) override;
+    /// Takes the focus frame away.
+    void focusOutEvent(QFocusEvent *event) override;
     /// Accepts a drag that OnDragOver accepts.
     void dragEnterEvent(QDragEnterEvent *event) override;
     /// Asks OnDragOver while a drag moves over the area.

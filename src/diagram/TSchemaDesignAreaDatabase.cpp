@@ -454,14 +454,35 @@ QAction *TSchemaDesignArea::RelatedTablesAction()
         d->FRelatedTablesAction->setObjectName(QStringLiteral("actAddRelatedTables"));
         connect(d->FRelatedTablesAction, &QAction::triggered, this, [this] {
             Guarded([&] {
+                // The item whose menu was opened, else the one that has the focus.
                 TSchemaItem *item = d->FRelatedTablesItem;
                 d->FRelatedTablesItem = nullptr;
+                if (!item)
+                    item = d->FocusedItem();
                 if (item)
-                    AddRelatedTables(item);
+                    d->ShowAdded(AddRelatedTables(item));
             });
         });
     }
     return d->FRelatedTablesAction;
+}
+
+QAction *TSchemaDesignArea::AllTablesAction(TSchemaControlType ControlType)
+{
+    d->FAllTablesType = ControlType;
+    if (!d->FAllTablesAction) {
+        d->FAllTablesAction = new QAction(tr("Add &all tables"), this);
+        d->FAllTablesAction->setObjectName(QStringLiteral("actAddAllTables"));
+        connect(d->FAllTablesAction, &QAction::triggered, this, [this] {
+            Guarded([&] { d->ShowAdded(AddDatabaseTables(QStringList(), d->FAllTablesType)); });
+        });
+    }
+    return d->FAllTablesAction;
+}
+
+QAction *TSchemaDesignArea::AllTablesActionIfMade() const
+{
+    return d->FAllTablesAction;
 }
 
 } // namespace Diduza

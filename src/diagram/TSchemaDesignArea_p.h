@@ -15,6 +15,8 @@
 
 #include <functional>
 
+class QKeyEvent;
+
 namespace Diduza {
 
 class TSchemaDesignAreaPrivate {
@@ -48,6 +50,21 @@ public:
     void SetMenuItem(TSchemaItem *item);
     // the item whose menu is about to open (the related-tables action's item then).
     void SetRelatedTablesItem(TSchemaItem *item);
+
+    // Keyboard navigation (TSchemaDesignAreaFind.cpp).
+    // The item of this area whose inner control has the focus, or null.
+    TSchemaItem *FocusedItem() const;
+    // A key pressed in item's inner control that navigation handles (Enter, Delete, the menu
+    // key); true when it was handled.
+    bool ItemKey(TSchemaItem *item, QKeyEvent *event);
+    // Puts item's inner control into the focus chain after the area and the items before it.
+    void PlaceInTabOrder(TSchemaItem *item);
+    // Scrolls to what a command added: the bounding box of the items, or its top left part.
+    void ShowAdded(const QVector<TSchemaItem *> &added);
+    // The focus moved: the item whose rows have it gets the focus frame round it.
+    void FocusMoved();
+    // Where the focus frame round item is drawn, in client coordinates.
+    static QRect FocusRingRect(const TSchemaItem *item);
 
     TSchemaDesignArea *const q;
     bool FReadOnly = false;
@@ -120,6 +137,12 @@ public:
     TSchemaCatalog FCatalog;
     QPointer<QAction> FRelatedTablesAction;
     QPointer<TSchemaItem> FRelatedTablesItem;
+    QPointer<QAction> FAllTablesAction;
+    // With navigation, the item whose rows have the focus (held as a widget: the focus leaves
+    // an item while it is destroyed).
+    QPointer<QWidget> FFocusRingItem;
+    QMetaObject::Connection FFocusWatch;
+    TSchemaControlType FAllTablesType = scListBox;
 };
 
 } // namespace Diduza

@@ -1,16 +1,16 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/items/RowDrag_p.h"
 #include "diagram/items/RowKeys_p.h"
-#include "diagram/SchemaUndo_p.h"
 
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"
-#include "diagram/TSchemaSubItem.h"
 #include "diagram/items/TSchemaText.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
@@ -513,6 +513,10 @@ void TSchemaItem::ShowPopupMenu(const QPoint &globalPos)
         if (!d->FPopMenu->actions().contains(related))
             d->FPopMenu->addAction(related);
         TSchemaDesignAreaPrivate::get(area)->SetRelatedTablesItem(this);
+    }
+    if (QAction *all = area->AllTablesActionIfMade()) {
+        if (!d->FPopMenu->actions().contains(all))
+            d->FPopMenu->addAction(all);
     }
     d->FPopMenu->popup(globalPos);
 }

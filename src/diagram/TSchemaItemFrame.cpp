@@ -1,16 +1,16 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/items/RowDrag_p.h"
 #include "diagram/items/RowKeys_p.h"
-#include "diagram/SchemaUndo_p.h"
 
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"
-#include "diagram/TSchemaSubItem.h"
 #include "diagram/items/TSchemaText.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
@@ -199,10 +199,19 @@ bool TSchemaItem::event(QEvent *event)
     return QWidget::event(event);
 }
 
+namespace {
+// Whether the area draws the frame of the focus round item.
+bool focusFramed(const TSchemaItem *item)
+{
+    const auto *area = qobject_cast<const TSchemaDesignArea *>(item->Parent());
+    return area && TSchemaDesignAreaPrivate::get(area)->FFocusRingItem.data() == item;
+}
+} // namespace
+
 void TSchemaItem::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    if (d->FHighlighted && parentWidget()) { // the ring round it moves along
+    if ((d->FHighlighted || focusFramed(this)) && parentWidget()) { // its ring moves along
         parentWidget()->update(QRect(event->oldPos(), size()).adjusted(-5, -5, 5, 5));
         parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
     }
@@ -212,7 +221,7 @@ void TSchemaItem::moveEvent(QMoveEvent *event)
 void TSchemaItem::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (d->FHighlighted && parentWidget()) {
+    if ((d->FHighlighted || focusFramed(this)) && parentWidget()) {
         parentWidget()->update(QRect(pos(), event->oldSize()).adjusted(-5, -5, 5, 5));
         parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
     }
@@ -295,6 +304,13 @@ void TSchemaItem::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     d->FDragMode = DragNone;
+    if (event->button() == Qt::RightButton && CaptionRect().contains(p)) {
+        // The title bar opens the item's menu, as its rows do.
+        const QPoint global = event->globalPosition().toPoint();
+        Guarded([&] { ShowPopupMenu(global); });
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;

@@ -47,6 +47,62 @@ private:
     TStringGrid *FGrid;
 };
 
+// A cell that reads as the grid's accessible text of it.
+class GridCell : public QTableWidgetItem {
+public:
+    explicit GridCell(const QString &text = QString())
+        : QTableWidgetItem(text)
+    {
+    }
+    QVariant data(int role) const override
+    {
+        if (role == Qt::AccessibleTextRole) {
+            if (auto *grid = qobject_cast<TStringGrid *>(tableWidget())) {
+                const int col = grid->horizontalHeader()->visualIndex(column());
+                return grid->AccessibleText(col, row());
+            }
+        }
+        return QTableWidgetItem::data(role);
+    }
+    QTableWidgetItem *clone() const override { return new GridCell(*this); }
+};
+
+// The hidden header entry of a row or column: named by its cell in the first fixed column or
+// row, where there is one.
+class SectionName : public QTableWidgetItem {
+public:
+    SectionName(TStringGrid *grid, Qt::Orientation orientation)
+        : FGrid(grid)
+        , FOrientation(orientation)
+    {
+    }
+    QVariant data(int role) const override
+    {
+        if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+            return QTableWidgetItem::data(role);
+        const bool rows = FOrientation == Qt::Vertical;
+        QHeaderView *header = rows ? FGrid->verticalHeader() : FGrid->horizontalHeader();
+        int section = -1;
+        for (int i = 0; i < header->count() && section < 0; ++i) {
+            const QTableWidgetItem *entry
+                = rows ? FGrid->verticalHeaderItem(i) : FGrid->horizontalHeaderItem(i);
+            if (entry == this)
+                section = i;
+        }
+        if (section < 0)
+            return QVariant();
+        if (rows ? FGrid->FixedCols() == 0 : FGrid->FixedRows() == 0)
+            return QString::number(section + 1);
+        return rows ? FGrid->AccessibleText(0, section)
+                    : FGrid->AccessibleText(header->visualIndex(section), 0);
+    }
+    QTableWidgetItem *clone() const override { return new SectionName(FGrid, FOrientation); }
+
+private:
+    TStringGrid *FGrid;
+    Qt::Orientation FOrientation;
+};
+
 } // namespace
 
 TStringGrid::TStringGrid(QWidget *parent)
@@ -54,6 +110,7 @@ TStringGrid::TStringGrid(QWidget *parent)
     , d(std::make_unique<TStringGridPrivate>())
 {
     setItemDelegate(new GridDelegate(this));
+    setItemPrototype(new GridCell);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setMinimumSectionSize(0);
@@ -93,7 +150,7 @@ TStringGrid::TStringGrid(QWidget *parent)
 
     SetDefaultColWidth(64);
     SetDefaultRowHeight(24);
-    setColumnCount(5);
+    SetColCount(5);
     SetRowCount(5);
     setCurrentCell(d->FFixedRows, d->FFixedCols);
 }
@@ -188,6 +245,42 @@ TSelectCellEvent TStringGrid::OnSelectCell() const
 void TStringGrid::SetOnSelectCell(TSelectCellEvent Handler)
 {
     d->FOnSelectCell = std::move(Handler);
+}
+
+TCellTextEvent TStringGrid::OnGetAccessibleText() const
+{
+    return d->FOnGetAccessibleText;
+}
+
+void TStringGrid::SetOnGetAccessibleText(TCellTextEvent Handler)
+{
+    d->FOnGetAccessibleText = std::move(Handler);
+}
+
+QString TStringGrid::AccessibleText(int ACol, int ARow) const
+{
+    QString text = Cells(ACol, ARow);
+    if (const TCellTextEvent handler = d->FOnGetAccessibleText)
+        Guarded([&] { handler(const_cast<TStringGrid *>(this), ACol, ARow, text); });
+    return text;
+}
+
+void TStringGrid::prepareCells()
+{
+    // The hidden headers' entries: a reader takes rows' and columns' names from them. An empty
+    // cell too is read through its entry.
+    for (int row = 0; row < rowCount(); ++row) {
+        if (!verticalHeaderItem(row))
+            setVerticalHeaderItem(row, new SectionName(this, Qt::Vertical));
+    }
+    for (int col = 0; col < columnCount(); ++col) {
+        if (!horizontalHeaderItem(col))
+            setHorizontalHeaderItem(col, new SectionName(this, Qt::Horizontal));
+        for (int row = 0; row < rowCount(); ++row) {
+            if (!item(row, col))
+                setItem(row, col, new GridCell);
+        }
+    }
 }
 
 int TStringGrid::logicalColumn(int ACol) const
@@ -343,6 +436,7 @@ void TStringGrid::SetColCount(int Value)
     Value = qMax(0, Value);
     if (Value > columnCount()) {
         setColumnCount(Value);
+        prepareCells();
         return;
     }
     while (columnCount() > Value)
@@ -352,8 +446,10 @@ void TStringGrid::SetColCount(int Value)
 void TStringGrid::SetRowCount(int Value)
 {
     Value = qMax(0, Value);
-    if (Value > rowCount())
+    if (Value > rowCount()) {
         setRowCount(Value);
+        prepareCells();
+    }
     for (int row = 0; row < rowCount(); ++row)
         setRowHidden(row, row >= Value);
     d->FRowCount = Value;
@@ -428,7 +524,7 @@ void TStringGrid::SetCells(int ACol, int ARow, const QString &Value)
     if (QTableWidgetItem *cell = item(ARow, logical))
         cell->setText(Value);
     else
-        setItem(ARow, logical, new QTableWidgetItem(Value));
+        setItem(ARow, logical, new GridCell(Value));
 }
 
 void TStringGrid::ClearColumn(int ACol)
@@ -437,7 +533,7 @@ void TStringGrid::ClearColumn(int ACol)
         return;
     const int logical = logicalColumn(ACol);
     for (int row = 0; row < rowCount(); ++row)
-        delete takeItem(row, logical);
+        setItem(row, logical, new GridCell);
 }
 
 void TStringGrid::DeleteColumn(int ACol)

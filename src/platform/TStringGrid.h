@@ -32,6 +32,8 @@ using TDrawCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, c
 using TMovedEvent = std::function<void(QObject *Sender, int FromIndex, int ToIndex)>;
 // Asked before a cell becomes the current cell; clearing CanSelect keeps the current cell.
 using TSelectCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, bool &CanSelect)>;
+// What a screen reader reads for a cell: Text comes as the cell's text.
+using TCellTextEvent = std::function<void(QObject *Sender, int ACol, int ARow, QString &Text)>;
 
 // A grid of texts whose first rows and columns are fixed: they are real cells, painted in the
 // fixed colour, never current and never selected. The fixed rows stay at the top and the fixed
@@ -45,6 +47,10 @@ using TSelectCellEvent = std::function<void(QObject *Sender, int ACol, int ARow,
 // Column widths and row heights are those of the cells; one pixel of grid line follows each.
 // Reducing RowCount hides the rows beyond the count: their texts stay, can be read and written,
 // and show again when the count grows.
+//
+// For assistive technology the grid is a table whose rows are named by the text of their cell
+// in the first fixed column and whose columns by that of their cell in the first fixed row
+// (the item view's hidden headers carry them), each cell read as OnGetAccessibleText says.
 class DIDUZAWIDGETS_EXPORT TStringGrid : public QTableWidget {
     Q_OBJECT
 public:
@@ -112,6 +118,10 @@ public:
     void SetOnColumnMoved(TMovedEvent Handler);
     TSelectCellEvent OnSelectCell() const;
     void SetOnSelectCell(TSelectCellEvent Handler);
+    TCellTextEvent OnGetAccessibleText() const;
+    void SetOnGetAccessibleText(TCellTextEvent Handler);
+    // The text a screen reader reads for a cell: its text, as OnGetAccessibleText changes it.
+    QString AccessibleText(int ACol, int ARow) const;
 
     // Paints one cell (the item delegate calls it).
     void PaintCell(QPainter &Painter, const QRect &Rect, int ACol, int ARow, TGridDrawState State);
@@ -130,6 +140,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // Every cell has an entry that reads as AccessibleText, every row and column a header entry
+    // that names it by its fixed cell.
+    void prepareCells();
     int logicalColumn(int ACol) const;
     int visualColumn(int logical) const;
     bool isFixed(int ACol, int ARow) const;

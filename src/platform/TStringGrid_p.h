@@ -24,6 +24,7 @@ public:
     TDrawCellEvent FOnDrawCell;
     TSelectCellEvent FOnSelectCell;
     TMovedEvent FOnColumnMoved;
+    TCellTextEvent FOnGetAccessibleText;
 
     enum MouseMode { MouseNone, MouseMoving, MouseSizing };
     MouseMode FMouseMode = MouseNone;

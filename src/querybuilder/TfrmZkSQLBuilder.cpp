@@ -246,6 +246,18 @@ void TfrmZkSQLBuilder::createControls()
     pcSQL->setCurrentWidget(tsColumns);
     connect(
         pcSQL, &QTabWidget::currentChanged, this, [this] { Guarded([&] { pcSQLChange(pcSQL); }); });
+    // Ctrl+Tab and Ctrl+Shift+Tab change pages wherever the focus is in the form.
+    for (const QKeySequence &keys :
+        { QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_Backtab),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab) }) {
+        const bool forward = keys == QKeySequence(Qt::CTRL | Qt::Key_Tab);
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, forward] {
+            const int count = pcSQL->count();
+            if (count > 1)
+                pcSQL->setCurrentIndex((pcSQL->currentIndex() + (forward ? 1 : count - 1)) % count);
+        });
+    }
 }
 
 void TfrmZkSQLBuilder::createDesignArea()
@@ -292,6 +304,16 @@ TSchemaDesignArea *TfrmZkSQLBuilder::newBlockArea()
     area->UndoAction();
     area->RedoAction();
     area->FindAction();
+    // The whole diagram by keyboard: Tab through the items, the arrows through rows and
+    // relations, Ctrl+L joins the focused row. The items' menus and the canvas's add the
+    // related tables and all tables.
+    area->SetKeyboardNavigation(true);
+    area->LinkAction();
+    area->RelatedTablesAction();
+    auto *canvasMenu = new QMenu(area);
+    canvasMenu->setObjectName(QStringLiteral("pmDesignArea"));
+    canvasMenu->addAction(area->AllTablesAction(scCheckListBox));
+    area->SetPopupMenu(canvasMenu);
     return area;
 }
 
@@ -397,6 +419,22 @@ TStringGrid *TfrmZkSQLBuilder::newBlockGrid()
     grid->SetOnDrawCell(
         [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
             QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
+    grid->setAccessibleName(LoadResString(_strColumnPage));
+    // A screen reader hears what the cells show: the field a column is of, ticks as words.
+    grid->SetOnGetAccessibleText([this](QObject *, int ACol, int ARow, QString &Text) {
+        if (ACol < 1 || !SchemaDesignArea)
+            return;
+        if (ARow == RowField) {
+            if (TSchemaSubItem *row = ReferencedSubItem(Text))
+                Text = row->ItemOwner()->Caption() + QLatin1Char('.') + row->Caption();
+            else if (TfrmZkSQLBuilderPrivate::isCalculatedCell(Text))
+                Text = d->renderExpression(Text);
+        } else if (ARow == RowGrouping || (d->FExtendedGrid && ARow == RowShow)) {
+            const bool ticked
+                = ARow == RowShow ? Text != QLatin1String("0") : Text == QLatin1String("1");
+            Text = ticked ? tr("ticked") : tr("not ticked");
+        }
+    });
     // The titles (the having row's while the row exists; it then stays hidden, with its
     // texts, until a grouping tick is committed).
     const TResString titles[] = { _strFieldName, _strTableName, _strValueName, _strSortName,
@@ -553,10 +591,10 @@ void TfrmZkSQLBuilder::createTablePanel()
         });
     column->addWidget(pbTableGrabber);
 
-    lbTables = new QListWidget(pnlTables);
+    lbTables = CreateTableList(this, pnlTables);
     lbTables->setObjectName(QStringLiteral("lbTables"));
+    lbTables->setAccessibleName(tr("Tables"));
     lbTables->setUniformItemSizes(true);
-    lbTables->setSelectionMode(QAbstractItemView::SingleSelection);
     lbTables->setDragEnabled(true); // a drag starts from any entry
     lbTables->setDragDropMode(QAbstractItemView::DragOnly);
     lbTables->setDefaultDropAction(Qt::CopyAction);
@@ -574,6 +612,7 @@ void TfrmZkSQLBuilder::createStatementPages()
     pcSQL->addTab(tsSQL, QString());
     SQLMemo = new QPlainTextEdit(tsSQL);
     SQLMemo->setObjectName(QStringLiteral("SQLMemo"));
+    SQLMemo->setAccessibleName(LoadResString(_strSQLPage));
     SQLMemo->setReadOnly(true);
     SQLMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     SQLMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -600,7 +639,9 @@ void TfrmZkSQLBuilder::createStatementPages()
     lblResultError->hide();
     DBGrid1 = new QTableView(tsResults);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(LoadResString(_strResultPage));
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setTabKeyNavigation(false); // Tab leaves the grid, the arrows move in it
     DBGrid1->verticalHeader()->setDefaultSectionSize(19);
     auto *resultsLayout = new QVBoxLayout(tsResults);
     resultsLayout->setContentsMargins(0, 0, 0, 0);
@@ -746,6 +787,10 @@ void TfrmZkSQLBuilder::formCreate()
     btnShowTables->setToolTip(LoadResString(_sShowTables));
     btnGenSQL->setToolTip(LoadResString(_sGenSQL));
     btnExecSQL->setToolTip(LoadResString(_sExecSQl));
+    // A screen reader names the glyph buttons by their hints.
+    for (QToolButton *button :
+        { btnNew, btnOpen, btnSave, btnShowGrid, btnShowTables, btnGenSQL, btnExecSQL })
+        button->setAccessibleName(button->toolTip());
     pnlToolbarResize(pnlToolbar);
 
     cbSorting->addItems({ QString(), LoadResString(_strSortASC), LoadResString(_strSortDESC) });

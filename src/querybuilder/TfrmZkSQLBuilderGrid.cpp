@@ -355,7 +355,11 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
     d->FEditRow = ARow;
     editor->show();
     editor->raise();
-    editor->setFocus();
+    // Not from the diagram: a row ticked there keeps the focus, so that the next keys (Down to
+    // the next row) do not change the table in the editor.
+    QWidget *focus = focusWidget(); // the form's
+    if (!focus || (focus != SchemaDesignArea && !SchemaDesignArea->isAncestorOf(focus)))
+        editor->setFocus();
 }
 
 void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)

@@ -138,6 +138,14 @@ constexpr int TablesWidth = 155;
 constexpr int GrabberHeight = 10;
 constexpr int TableEntryHeight = 19;
 // Tables dropped by a double-click on the list land here.
+// The table list (TfrmZkSQLBuilderTables.cpp): a list of several selected entries whose
+// Enter and Insert add them, with a menu of Add and "Add related tables".
+QListWidget *CreateTableList(TfrmZkSQLBuilder *form, QWidget *parent);
+// Adds the tables selected in the form's table list, each as a double-click adds it, and with
+// Related the tables related to them too (a selected table already on the area is not added
+// again then); one step, and the area scrolls to what was added. Nothing while it runs.
+void AddSelectedTables(TfrmZkSQLBuilder *form, bool Related);
+
 constexpr int DoubleClickDropX = 10;
 constexpr int DoubleClickDropY = 10;
 

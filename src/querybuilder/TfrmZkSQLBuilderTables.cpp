@@ -1,10 +1,181 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "querybuilder/TfrmZkSQLBuilderParts_p.h"
 
+#include <QContextMenuEvent>
+#include <QStyleOptionFocusRect>
+
 namespace Diduza {
 
 // ---------------------------------------------------------------------------------------------
 // The table list and dropping tables
+
+namespace {
+
+QString formText(const char *text, int n = -1)
+{
+    return QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", text, nullptr, n);
+}
+
+// The list of the engine's tables: entries are selected with Shift and Ctrl as in any list,
+// Enter and Insert add the selected ones, the menu key, Shift+F10 and a right click open a menu
+// of Add and "Add related tables".
+class TableList : public QListWidget {
+public:
+    TableList(TfrmZkSQLBuilder *form, QWidget *parent)
+        : QListWidget(parent)
+        , FForm(form)
+        , FMenu(new QMenu(this))
+    {
+        setSelectionMode(QAbstractItemView::ExtendedSelection);
+        FMenu->setObjectName(QStringLiteral("pmTables"));
+        FAdd = FMenu->addAction(formText(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "&Add")));
+        FAdd->setObjectName(QStringLiteral("actAddTables"));
+        FAddRelated = FMenu->addAction(
+            formText(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "Add &related tables")));
+        FAddRelated->setObjectName(QStringLiteral("actAddTablesRelated"));
+        connect(FAdd, &QAction::triggered, this,
+            [this] { Guarded([&] { AddSelectedTables(FForm, false); }); });
+        connect(FAddRelated, &QAction::triggered, this,
+            [this] { Guarded([&] { AddSelectedTables(FForm, true); }); });
+    }
+
+    bool FAdding = false;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Insert:
+            if (mods == Qt::NoModifier) {
+                Guarded([&] { AddSelectedTables(FForm, false); });
+                event->accept();
+                return;
+            }
+            break;
+        case Qt::Key_Menu:
+        case Qt::Key_F10:
+            if (event->key() == Qt::Key_Menu || mods == Qt::ShiftModifier) {
+                popupMenu(entryCorner());
+                event->accept();
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+        QListWidget::keyPressEvent(event);
+    }
+
+    void contextMenuEvent(QContextMenuEvent *event) override
+    {
+        popupMenu(event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : entryCorner());
+        event->accept();
+    }
+
+private:
+    // Below the current entry, where it shows; else the list's corner.
+    QPoint entryCorner() const
+    {
+        const QRect entry = visualRect(currentIndex());
+        if (entry.isValid() && viewport()->rect().intersects(entry))
+            return viewport()->mapToGlobal(entry.bottomLeft() + QPoint(entry.height(), 0));
+        return viewport()->mapToGlobal(QPoint(0, 0));
+    }
+
+    void popupMenu(const QPoint &at)
+    {
+        const bool any = !selectedItems().isEmpty() || currentItem();
+        FAdd->setEnabled(any);
+        FAddRelated->setEnabled(any && FForm->DataEngine());
+        FMenu->popup(at);
+    }
+
+    TfrmZkSQLBuilder *FForm;
+    QMenu *FMenu;
+    QAction *FAdd = nullptr;
+    QAction *FAddRelated = nullptr;
+};
+
+} // namespace
+
+QListWidget *CreateTableList(TfrmZkSQLBuilder *form, QWidget *parent)
+{
+    return new TableList(form, parent);
+}
+
+void AddSelectedTables(TfrmZkSQLBuilder *form, bool Related)
+{
+    QListWidget *list = form->lbTables;
+    TSchemaDesignArea *area = form->SchemaDesignArea;
+    auto *own = dynamic_cast<TableList *>(list);
+    if (!area || (own && own->FAdding))
+        return;
+    QList<QListWidgetItem *> chosen;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->isSelected())
+            chosen << list->item(i);
+    }
+    if (chosen.isEmpty() && list->currentItem()) {
+        list->currentItem()->setSelected(true); // Enter on the entry the focus frame marks
+        chosen << list->currentItem();
+    }
+    if (chosen.isEmpty())
+        return;
+    if (own)
+        own->FAdding = true;
+    const auto done = qScopeGuard([own] {
+        if (own)
+            own->FAdding = false;
+    });
+    SchemaUndoGroup step(area,
+        chosen.size() == 1
+            ? formText(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "Add %1"))
+                  .arg(StepName(chosen.first()->text()))
+            : formText(QT_TRANSLATE_N_NOOP("Diduza::TfrmZkSQLBuilder", "Add %n table(s)"),
+                int(chosen.size())));
+    // Each entry in turn as the current one, as a double-click on it adds it (held by index:
+    // a handler of the additions may fill the list anew).
+    const QPersistentModelIndex current = list->currentIndex();
+    QList<QPersistentModelIndex> entries;
+    for (QListWidgetItem *entry : std::as_const(chosen))
+        entries << QPersistentModelIndex(list->indexFromItem(entry));
+    QVector<QPointer<TSchemaItem>> added;
+    for (const QPersistentModelIndex &index : std::as_const(entries)) {
+        QListWidgetItem *entry = list->itemFromIndex(index);
+        if (!entry)
+            continue;
+        TSchemaItem *there = Related ? area->FindItem(entry->text()) : nullptr;
+        if (there && there->GetCaption() == entry->text()) {
+            added << there;
+            continue;
+        }
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        const int before = area->GetItemCount();
+        form->lbTablesDblClick(list);
+        if (area->GetItemCount() > before)
+            added << area->GetItem(area->GetItemCount() - 1);
+    }
+    list->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    QVector<QPointer<TSchemaItem>> shown = added;
+    if (Related) {
+        for (const QPointer<TSchemaItem> &item : std::as_const(added)) {
+            if (item && item->Parent() == area) {
+                for (TSchemaItem *related : area->AddRelatedTables(item))
+                    shown << related;
+            }
+        }
+    }
+    QRect box;
+    for (const QPointer<TSchemaItem> &item : std::as_const(shown)) {
+        if (item && item->Parent() == area && !item->isHidden())
+            box |= item->geometry();
+    }
+    if (!box.isEmpty())
+        area->EnsureVisible(box);
+}
 
 void TfrmZkSQLBuilder::lbTablesDrawItem(
     QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas)
@@ -25,6 +196,14 @@ void TfrmZkSQLBuilder::lbTablesDrawItem(
         Rect.left() + imgSQL->Width() + 4, Rect.top() + 2, Rect.width(), Rect.height() - 2);
     Canvas.drawText(
         textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, lbTables->item(Index)->text());
+    if (State.testFlag(odFocused)) {
+        // The entry the keys work on, while the list has the focus.
+        QStyleOptionFocusRect focus;
+        focus.initFrom(lbTables);
+        focus.rect = Rect;
+        focus.backgroundColor = palette.color(selected ? QPalette::Highlight : QPalette::Base);
+        lbTables->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &Canvas, lbTables);
+    }
 }
 
 void TfrmZkSQLBuilder::lbTablesDblClick(QObject *)
@@ -91,6 +270,15 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source
         = AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
     if (item && d->FJoinByKeys)
         SchemaDesignArea->LinkByKeys(item);
+    // The other entries of a dragged selection follow, each on a free spot.
+    auto *own = dynamic_cast<TableList *>(lbTables);
+    if (item && own && !own->FAdding && lbTables->selectedItems().size() > 1) {
+        const QPersistentModelIndex dropped(lbTables->indexFromItem(selected));
+        selected->setSelected(false);
+        AddSelectedTables(this, false);
+        if (QListWidgetItem *again = lbTables->itemFromIndex(dropped))
+            again->setSelected(true);
+    }
 }
 
 void TfrmZkSQLBuilder::readKeys(const QString &Table)

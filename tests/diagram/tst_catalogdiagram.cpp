@@ -202,12 +202,15 @@ private slots:
     void handlerDeletingItemsMeanwhile();
     void relatedTables();
     void relatedTablesMenuEntry();
+    void addedTablesAreScrolledTo_data();
+    void addedTablesAreScrolledTo();
 
     void keyRows_data();
     void keyRows();
     void rowsWithoutThePropertyAreUnchanged();
     void glyphsAreSharpAtTwiceTheDensity();
 
+    void builderAddsRelatedAndAllTables();
     void builderJoinsByKeys_data();
     void builderJoinsByKeys();
     void importedTablesAreNotJoined_data();
@@ -580,6 +583,52 @@ void tst_CatalogDiagram::relatedTablesMenuEntry()
     QCOMPARE(relationNames(area), ShopRelations);
 }
 
+void tst_CatalogDiagram::addedTablesAreScrolledTo_data()
+{
+    QTest::addColumn<bool>("allTables");
+    QTest::addColumn<int>("added");
+    QTest::newRow("related tables") << false << 5;
+    QTest::newRow("all tables") << true << 6;
+}
+
+// The menu commands add beside what is there, out of sight in a small area: the area scrolls
+// to them.
+void tst_CatalogDiagram::addedTablesAreScrolledTo()
+{
+    QFETCH(bool, allTables);
+    QFETCH(int, added);
+    ShopEngine engine;
+    TSchemaDesignArea area;
+    area.SetDataEngine(&engine);
+    area.resize(260, 200);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    TSchemaItem *orders = area.AddDatabaseTables({ "orders" }, scCheckListBox).value(0);
+    QVERIFY(orders);
+    orders->move(15, 25);
+    QAction *action = allTables ? area.AllTablesAction(scCheckListBox) : area.RelatedTablesAction();
+    QCOMPARE(allTables ? area.AllTablesActionIfMade() : area.RelatedTablesActionIfMade(), action);
+    orders->ShowPopupMenu(QPoint(0, 0));
+    QVERIFY(orders->PopMenu()->actions().contains(action));
+    orders->PopMenu()->hide();
+    action->trigger();
+    QVector<TSchemaItem *> fresh;
+    QRect box;
+    for (int i = 0; i < area.GetItemCount(); ++i) {
+        if (area.GetItem(i) != orders) {
+            fresh << area.GetItem(i);
+            box |= area.GetItem(i)->geometry();
+            QCOMPARE(area.GetItem(i)->SchemaControlType(), scCheckListBox);
+        }
+    }
+    QCOMPARE(fresh.size(), added);
+    const QRect view = area.viewport()->rect();
+    QVERIFY(view.contains(box.topLeft()));
+    QVERIFY(std::any_of(fresh.begin(), fresh.end(),
+        [&](TSchemaItem *item) { return view.contains(item->geometry()); }));
+    QCOMPARE(area.UndoStack()->count(), 2); // the first table, then the command
+}
+
 // ---------------------------------------------------------------------------------------------
 
 void tst_CatalogDiagram::keyRows_data()
@@ -715,6 +764,44 @@ void tst_CatalogDiagram::glyphsAreSharpAtTwiceTheDensity()
 }
 
 // ---------------------------------------------------------------------------------------------
+
+// The builder's table list adds a table with its related tables, the canvas's menu all tables:
+// items of the builder's own kind, with its "*" row, joined by the keys.
+void tst_CatalogDiagram::builderAddsRelatedAndAllTables()
+{
+    ShopEngine engine;
+    engine.SetSQLSubType(stStandard);
+    TfrmZkSQLBuilder form;
+    form.SetDataEngine(&engine);
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    form.lbTables->setCurrentItem(form.lbTables->findItems("orders", Qt::MatchExactly).value(0));
+    auto *menu = form.lbTables->findChild<QMenu *>("pmTables");
+    QVERIFY(menu);
+    QAction *related = menu->findChild<QAction *>("actAddTablesRelated");
+    QVERIFY(related);
+    related->trigger();
+    QStringList shown = captions(*area);
+    QCOMPARE(shown.takeFirst(), QStringLiteral("orders")); // the selected table first
+    shown.sort();
+    QCOMPARE(shown, QStringList({ "customer", "employees", "lines", "products", "shipments" }));
+    QCOMPARE(relationNames(*area), ShopRelations);
+    QCOMPARE(area->UndoStack()->count(), 1);
+    // Again: orders is there already, nothing more comes.
+    related->trigger();
+    QCOMPARE(area->GetItemCount(), 6);
+
+    QMenu *canvas = area->PopupMenu();
+    QVERIFY(canvas);
+    QVERIFY(canvas->actions().contains(area->AllTablesActionIfMade()));
+    area->AllTablesActionIfMade()->trigger();
+    QCOMPARE(area->GetItemCount(), 7);
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        TSchemaItem *item = area->GetItem(i);
+        QCOMPARE(item->SchemaControlType(), scCheckListBox);
+        QCOMPARE(item->GetSubItem(0)->Caption(), QStringLiteral("*"));
+    }
+    QVERIFY(form.GenerateSQL().contains(QStringLiteral("loose")));
+}
 
 void tst_CatalogDiagram::builderJoinsByKeys_data()
 {

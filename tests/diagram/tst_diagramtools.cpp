@@ -3,13 +3,13 @@
 
 #include "../common/TestSupport.h"
 #include "DiagramTestSupport.h"
+#include "diagram/TSchemaFindBar.h"
+#include "diagram/TfrmZkLinkTo.h"
+#include "diagram/items/TSchemaListBox.h"
+#include "diagram/items/TSchemaText.h"
 #include "diagram/model/RankLayout.h"
 #include "diagram/tools/TSchemaDiagramExport.h"
-#include "diagram/TSchemaFindBar.h"
-#include "diagram/items/TSchemaListBox.h"
 #include "diagram/tools/TSchemaOverview.h"
-#include "diagram/items/TSchemaText.h"
-#include "diagram/TfrmZkLinkTo.h"
 #include "platform/ColorConvert.h"
 #include "relations/TfrmZkRelation.h"
 
@@ -27,6 +27,8 @@
 #include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QUndoStack>
+#include <QVBoxLayout>
 #include <QtTest>
 
 using namespace Diduza;
@@ -69,6 +71,13 @@ private slots:
     void rankLayoutLessensCrossings();
     void linkByKeyboard();
     void keyboardReachesRelations();
+    void keysOnAFocusedItem_data();
+    void keysOnAFocusedItem();
+    void tabFollowsThePlacementOfItems_data();
+    void tabFollowsThePlacementOfItems();
+    void menuKeyOnTheCanvas();
+    void titleBarOpensTheItemMenu();
+    void focusIsMarked();
     void accessibleNames();
 
 private:
@@ -577,6 +586,231 @@ void tst_DiagramTools::keyboardReachesRelations()
     QCOMPARE(QApplication::focusWidget(), m_customer->ItemControl());
 }
 
+void tst_DiagramTools::keysOnAFocusedItem_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("navigation");
+    QTest::addColumn<QString>("outcome");
+    const int none = Qt::NoModifier;
+    QTest::newRow("Enter ticks") << int(Qt::Key_Return) << none << true << "ticked";
+    QTest::newRow("keypad Enter ticks")
+        << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true << "ticked";
+    QTest::newRow("Space ticks") << int(Qt::Key_Space) << none << true << "ticked";
+    QTest::newRow("Space ticks without navigation")
+        << int(Qt::Key_Space) << none << false << "ticked";
+    QTest::newRow("Enter without navigation") << int(Qt::Key_Return) << none << false << "nothing";
+    QTest::newRow("Delete deletes the item") << int(Qt::Key_Delete) << none << true << "removed";
+    QTest::newRow("Shift+Delete") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << true
+                                  << "nothing";
+    QTest::newRow("Delete without navigation") << int(Qt::Key_Delete) << none << false << "nothing";
+    QTest::newRow("menu key") << int(Qt::Key_Menu) << none << true << "menu";
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true << "menu";
+    QTest::newRow("F10 alone") << int(Qt::Key_F10) << none << true << "nothing";
+    QTest::newRow("menu key without navigation") << int(Qt::Key_Menu) << none << false << "nothing";
+}
+
+// The keys navigation gives a row of an item: what the mouse does there, by keyboard.
+void tst_DiagramTools::keysOnAFocusedItem()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, navigation);
+    QFETCH(QString, outcome);
+    DiduzaTest::FakeDialogService dialogs;
+    QStringList ticks;
+    QPointer<TSchemaItem> products
+        = addTable(*m_area, "products", { "id", "name", "price" }, 20, 150, scCheckListBox);
+    products->SetOnSubItemCheck([&](QObject *sender) {
+        auto *row = qobject_cast<TSchemaSubItem *>(sender);
+        ticks << row->Caption() + (row->Checked() ? "+" : "-");
+    });
+    m_area->SetKeyboardNavigation(navigation);
+    m_area->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_area.get()));
+    auto *list = products->ListBox();
+    list->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), list);
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QString happened = QStringLiteral("nothing");
+    if (!products || products->Parent() != m_area.get())
+        happened = QStringLiteral("removed");
+    else if (products->PopMenu() && products->PopMenu()->isVisible())
+        happened = QStringLiteral("menu");
+    else if (!ticks.isEmpty())
+        happened = QStringLiteral("ticked");
+    QCOMPARE(happened, outcome);
+    if (outcome == "ticked") {
+        QCOMPARE(ticks, QStringList { "name+" }); // the row's own event, as a click raises it
+        QVERIFY(products->GetSubItem(1)->Checked());
+    } else if (outcome == "removed") {
+        QCOMPARE(m_area->GetItemCount(), 3);
+        // The focus stays in the diagram: on the item before, the last one being gone.
+        QCOMPARE(QApplication::focusWidget(), m_far->ItemControl());
+        QVERIFY(m_area->UndoStack()->canUndo());
+    } else if (outcome == "menu") {
+        const QRect menu = products->PopMenu()->geometry();
+        const QRect row = list->visualItemRect(list->item(1));
+        // At the focused row, not wherever the pointer happens to be.
+        QVERIFY(menu.top() >= list->viewport()->mapToGlobal(row.topLeft()).y());
+        QVERIFY(menu.top() <= list->viewport()->mapToGlobal(row.bottomLeft()).y() + 2);
+        products->PopMenu()->hide();
+    }
+    // A read-only area deletes nothing, whatever the key.
+    if (products && navigation) {
+        m_area->SetReadOnly(true);
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(products);
+        QCOMPARE(products->Parent(), m_area.get());
+    }
+}
+
+void tst_DiagramTools::tabFollowsThePlacementOfItems_data()
+{
+    QTest::addColumn<bool>("navigationFirst");
+    QTest::newRow("items added with navigation on") << true;
+    QTest::newRow("navigation turned on later") << false;
+}
+
+// Items are made after the rest of their window, yet Tab reaches them right after the area,
+// in their order, and goes on to what follows the area.
+void tst_DiagramTools::tabFollowsThePlacementOfItems()
+{
+    QFETCH(bool, navigationFirst);
+    m_area.reset();
+    QWidget window;
+    auto *before = new QLineEdit(&window);
+    auto *area = new TSchemaDesignArea(&window);
+    auto *after = new QLineEdit(&window);
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(before);
+    layout->addWidget(area);
+    layout->addWidget(after);
+    window.resize(500, 400);
+    if (navigationFirst)
+        area->SetKeyboardNavigation(true);
+    TSchemaItem *first = addTable(*area, "first", { "a" }, 10, 10);
+    TSchemaItem *note = area->AddItem("a note", scText);
+    TSchemaItem *second = addTable(*area, "second", { "b" }, 200, 10, scCheckListBox);
+    TSchemaItem *third = addTable(*area, "third", { "c" }, 10, 150, scTreeView);
+    if (!navigationFirst)
+        area->SetKeyboardNavigation(true);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    before->setFocus(Qt::TabFocusReason);
+    QList<QWidget *> reached;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget();
+    }
+    const QList<QWidget *> expected { area, first->ItemControl(), note->ItemControl(),
+        second->ItemControl(), third->ItemControl(), after };
+    QCOMPARE(reached, expected);
+    QTest::keyClick(after, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), third->ItemControl());
+    // Reached by the keyboard, a list shows its current row selected.
+    QCOMPARE(second->GetItemIndex(), 0);
+    // Off again, the lists take the focus from a click only.
+    area->SetKeyboardNavigation(false);
+    QCOMPARE(first->ItemControl()->focusPolicy(), Qt::ClickFocus);
+    QCOMPARE(note->ItemControl()->focusPolicy(), Qt::NoFocus);
+}
+
+// The menu key on the canvas opens the current relation's menu, else the area's own.
+void tst_DiagramTools::menuKeyOnTheCanvas()
+{
+    QMenu canvasMenu;
+    canvasMenu.addAction("Paste");
+    m_area->SetPopupMenu(&canvasMenu);
+    m_area->SetKeyboardNavigation(true);
+    m_area->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_area.get()));
+    m_area->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(m_area.get(), Qt::Key_Menu);
+    QVERIFY(canvasMenu.isVisible());
+    canvasMenu.hide();
+    QTest::keyClick(m_area.get(), Qt::Key_Right);
+    QVERIFY(m_area->CurrentRelation());
+    QTest::keyClick(m_area.get(), Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY(!canvasMenu.isVisible());
+    QVERIFY(m_area->CurrentRelation()->PopMenu()->isVisible());
+    m_area->CurrentRelation()->PopMenu()->hide();
+    m_area->SetPopupMenu(nullptr);
+}
+
+void tst_DiagramTools::titleBarOpensTheItemMenu()
+{
+    QTest::mouseClick(m_orders, Qt::RightButton, Qt::NoModifier, m_orders->CaptionRect().center());
+    QVERIFY(m_orders->PopMenu()->isVisible());
+    m_orders->PopMenu()->hide();
+    // Not on a read-only area.
+    m_area->SetReadOnly(true);
+    QTest::mouseClick(m_orders, Qt::RightButton, Qt::NoModifier, m_orders->CaptionRect().center());
+    QVERIFY(!m_orders->PopMenu()->isVisible());
+}
+
+// The area with the focus and the row with the focus show a focus frame; without the focus,
+// the same pixels are the canvas's and the row's own.
+void tst_DiagramTools::focusIsMarked()
+{
+    m_area.reset();
+    QWidget window;
+    auto *before = new QLineEdit(&window);
+    auto *area = new TSchemaDesignArea(&window);
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(before);
+    layout->addWidget(area);
+    window.resize(400, 300);
+    area->SetKeyboardNavigation(true);
+    TSchemaItem *item = addTable(*area, "customer", { "id", "name" }, 40, 40, scCheckListBox);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    before->setFocus(Qt::TabFocusReason);
+    // Whether the canvas shows nothing but its colour in rect.
+    auto bare = [&](const QRect &rect) {
+        const QImage shown = area->viewport()->grab().toImage().copy(rect);
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                if (shown.pixelColor(x, y) != area->CanvasColor())
+                    return false;
+            }
+        }
+        return true;
+    };
+    const QImage plainRows = item->ItemControl()->grab().toImage();
+    // The canvas's edge, and beside the item, just outside its own frame.
+    const QRect edge(0, 0, 3, area->viewport()->height());
+    const QRect beside(item->x() - 3, item->y(), 3, item->height());
+    QVERIFY(bare(edge));
+    QVERIFY(bare(beside));
+    QTest::keyClick(before, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), area);
+    QVERIFY(!bare(edge));
+    QVERIFY(bare(beside));
+    QTest::keyClick(area, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), item->ItemControl());
+    QVERIFY(bare(edge));
+    QVERIFY(!bare(beside)); // the item whose rows have the focus is framed
+    auto *list = item->ListBox();
+    list->clearSelection(); // the frame alone, not the selection, marks the row
+    const QImage focusedRows = item->ItemControl()->grab().toImage();
+    const QRect row = list->visualItemRect(list->item(0)).translated(list->viewport()->pos());
+    QVERIFY(focusedRows.copy(row) != plainRows.copy(row));
+    // The frame follows the item, and goes with the focus.
+    item->move(200, 60);
+    const QRect moved(item->x() - 3, item->y(), 3, item->height());
+    QVERIFY(!bare(moved));
+    QVERIFY(bare(beside));
+    before->setFocus(Qt::BacktabFocusReason);
+    QVERIFY(bare(moved));
+}
+
 void tst_DiagramTools::accessibleNames()
 {
     QAccessible::setActive(true);
@@ -590,10 +824,19 @@ void tst_DiagramTools::accessibleNames()
         names << child->text(QAccessible::Name);
         QCOMPARE(canvas->indexOfChild(child), i);
     }
+    // A relation reads as its join: the condition, then the kind and the rows it keeps.
     QCOMPARE(names,
-        QStringList(
-            { "customer", "orders", "suppliers", "relation customer.id to orders.customer_id" }));
-    QCOMPARE(canvas->child(canvas->childCount() - 1)->role(), QAccessible::Link);
+        QStringList({ "customer", "orders", "suppliers", "customer.id = orders.customer_id" }));
+    QAccessibleInterface *relation = canvas->child(canvas->childCount() - 1);
+    QCOMPARE(relation->role(), QAccessible::Link);
+    QCOMPARE(relation->text(QAccessible::Description),
+        QStringLiteral("Inner join: the rows that match"));
+    m_area->GetRelation(0)->SetJoinType(rjLeftOuter);
+    m_area->GetRelation(0)->SetJoinOperator(roGreaterThan);
+    QCOMPARE(
+        relation->text(QAccessible::Name), QStringLiteral("customer.id >= orders.customer_id"));
+    QCOMPARE(relation->text(QAccessible::Description),
+        QStringLiteral("Left outer join: every row of customer"));
 
     // Rows read as their captions, with their ticks, inside the item.
     TSchemaItem *checks = addTable(*m_area, "products", { "id", "name" }, 600, 20, scCheckListBox);

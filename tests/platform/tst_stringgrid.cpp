@@ -1,6 +1,7 @@
 #include "platform/Application.h"
 #include "platform/TStringGrid.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
@@ -39,6 +40,7 @@ private slots:
     void fixedCellsStayInPlaceWhenScrolled_data();
     void fixedCellsStayInPlaceWhenScrolled();
     void throwingDrawCellLeavesPainterState();
+    void readsAsATableOfNamedRowsAndColumns();
 
 private:
     std::unique_ptr<TStringGrid> m_grid;
@@ -318,6 +320,54 @@ void tst_StringGrid::throwingDrawCellLeavesPainterState()
     const qsizetype failed = painted.indexOf(QStringLiteral("1,1"));
     QVERIFY(failed >= 0 && failed < painted.size() - 1);
     QCOMPARE(painted.filter(QStringLiteral("leaked")), QStringList());
+}
+
+// A screen reader finds rows named by the fixed column, columns by the fixed row (where they
+// stand now), and cells read as the handler says.
+void tst_StringGrid::readsAsATableOfNamedRowsAndColumns()
+{
+    TStringGrid &grid = *m_grid;
+    grid.MoveColumn(3, 1);
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(&grid);
+    QVERIFY(table && table->tableInterface());
+    QAccessibleTableInterface *cells = table->tableInterface();
+    auto rowNames = [&] {
+        QStringList names;
+        for (int row = 0; row < grid.RowCount(); ++row)
+            names << cells->rowDescription(row);
+        return names;
+    };
+    auto columnNames = [&] {
+        QStringList names;
+        for (int col = 0; col < grid.ColCount(); ++col)
+            names << cells->columnDescription(grid.horizontalHeader()->logicalIndex(col));
+        return names;
+    };
+    QCOMPARE(rowNames(), QStringList({ "a0", "a1", "a2", "a3" }));
+    QCOMPARE(columnNames(), QStringList({ "a0", "d0", "b0", "c0" }));
+    auto cellText = [&](int col, int row) {
+        QAccessibleInterface *cell = cells->cellAt(row, grid.horizontalHeader()->logicalIndex(col));
+        return cell ? cell->text(QAccessible::Name) : QStringLiteral("none");
+    };
+    QCOMPARE(cellText(1, 2), QStringLiteral("d2"));
+    grid.SetOnGetAccessibleText([](QObject *, int ACol, int ARow, QString &Text) {
+        if (ARow == 0)
+            Text = QStringLiteral("column %1").arg(ACol);
+    });
+    QCOMPARE(columnNames(), QStringList({ "column 0", "column 1", "column 2", "column 3" }));
+    QCOMPARE(rowNames().first(), QStringLiteral("column 0"));
+    QCOMPARE(cellText(2, 0), QStringLiteral("column 2"));
+    QCOMPARE(cellText(2, 1), QStringLiteral("b1"));
+    // Rows and columns added later are named too.
+    grid.SetColCount(5);
+    grid.SetRowCount(6);
+    grid.SetCells(0, 5, "last row");
+    QCOMPARE(cells->rowDescription(5), QStringLiteral("last row"));
+    QCOMPARE(cells->columnDescription(grid.horizontalHeader()->logicalIndex(4)),
+        QStringLiteral("column 4"));
+    // Without fixed cells, rows and columns are numbered.
+    grid.SetFixedCols(0);
+    QCOMPARE(cells->rowDescription(2), QStringLiteral("3"));
 }
 
 QTEST_MAIN(tst_StringGrid)

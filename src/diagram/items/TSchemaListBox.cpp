@@ -1,17 +1,19 @@
 #include "diagram/items/TSchemaListBox.h"
 
-#include "diagram/items/RowDrag_p.h"
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/RowDrag_p.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "platform/Application.h"
 #include "platform/VisibleText.h"
 
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 
 namespace Diduza {
@@ -67,6 +69,14 @@ public:
         painter->setClipRect(rect);
         item->CustomListDrawItem(list, index.row(), rect, selected, *painter);
         painter->restore();
+        if ((option.state & QStyle::State_HasFocus) && !(area && area->IsDrawingCanvas())) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.rect = option.rect;
+            focus.backgroundColor
+                = list->palette().color(selected ? QPalette::Highlight : QPalette::Base);
+            list->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, list);
+        }
     }
 
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
@@ -213,6 +223,19 @@ void TSchemaListBox::mousePressEvent(QMouseEvent *event)
         QPointer<TSchemaItem> item = Item();
         if (item)
             Guarded([&] { item->ShowPopupMenu(global); });
+    }
+}
+
+void TSchemaListBox::focusInEvent(QFocusEvent *event)
+{
+    QListWidget::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason
+        && reason != Qt::PopupFocusReason && selectedItems().isEmpty()) {
+        if (QListWidgetItem *entry = currentItem())
+            entry->setSelected(true);
+        else if (count() > 0)
+            setCurrentRow(0);
     }
 }
 

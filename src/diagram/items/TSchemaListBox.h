@@ -18,7 +18,8 @@ constexpr int SchemaRowRoleTree()
 
 // The inner list of a list-box item: fixed-height rows painted by the item, scrolling per
 // row. A right press pops up the item's menu (unless the design area is read-only); vertical
-// scrolling re-routes the item's relations.
+// scrolling re-routes the item's relations. The current row shows a focus frame while the list
+// has the focus.
 class DIDUZAWIDGETS_EXPORT TSchemaListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -39,6 +40,9 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    // Reached by the keyboard, the list selects its current row: the row the item's commands
+    // (Ctrl+L, the menu) work on is the one that shows.
+    void focusInEvent(QFocusEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
