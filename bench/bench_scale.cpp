@@ -33,6 +33,7 @@
 #include <QListWidget>
 #include <QLoggingCategory>
 #include <QMap>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QScrollArea>

@@ -233,8 +233,7 @@ QString joinTree(const QueryInput &input, const CaptionIndex *captions, QStringL
         for (const int j : step.On)
             conditions << joinCondition(input, captions, input.Joins.at(j));
         const QueryJoin &join = input.Joins.at(step.Reaching);
-        from += lineBreak
-            + JoinTreeKeyword(join.Join, ends.at(step.Reaching).second == step.Table)
+        from += lineBreak + JoinTreeKeyword(join.Join, ends.at(step.Reaching).second == step.Table)
             + QLatin1Char(' ') + name + QStringLiteral(" ON ")
             + conditions.join(QStringLiteral(" AND "));
     }
@@ -515,9 +514,9 @@ private:
                     aliases.insert(unquotedAlias(c.Alias).toLower());
             }
         }
-        const QString key = (input.FieldNameHook ? input.FieldNameHook(*column.Field)
-                                                 : column.Field->Caption)
-                                .toLower();
+        const QString key
+            = (input.FieldNameHook ? input.FieldNameHook(*column.Field) : column.Field->Caption)
+                  .toLower();
         return fieldHolders.value(key).size() > 1 || aliases.contains(key);
     }
 
@@ -1082,7 +1081,8 @@ QStringList QueryNotes(const QueryInput &Input)
         const JoinTreeShape shape = JoinTreeOrder(int(Input.Tables.size()), ends);
         auto text = [](const QueryJoin &join) {
             auto end = [](const std::optional<QueryTable> &t, const std::optional<QueryField> &f) {
-                return (t ? t->Caption : QString()) + QLatin1Char('.') + (f ? f->Caption : QString());
+                return (t ? t->Caption : QString()) + QLatin1Char('.')
+                    + (f ? f->Caption : QString());
             };
             return end(join.ParentTable, join.ParentField) + QLatin1Char(' ')
                 + QLatin1String(RelationOperatorSql(join.Operator)) + QLatin1Char(' ')
@@ -1105,6 +1105,79 @@ QStringList QueryNotes(const QueryInput &Input)
                         "kind.")
                                  .arg(text(join), text(reaching), keyword);
             }
+        }
+    }
+    if (Input.SubType != stAnsi) {
+        // Outside a join tree an aggregated column sorts by its bare field.
+        QStringList sorted;
+        for (const QueryColumn &column : Input.Columns) {
+            if (!column.FieldCell.isEmpty() && !column.Sort.isEmpty() && column.Field
+                && !column.AllRows && !column.Expression
+                && !aggregateText(column.Calculate).isEmpty())
+                sorted << aggregateText(column.Calculate) + QLatin1Char('(')
+                        + tableName(Input, &captions, column.Table, true) + QLatin1Char('.')
+                        + QueryFieldName(Input, column.Field) + QLatin1Char(')');
+        }
+        if (!sorted.isEmpty())
+            notes << QCoreApplication::translate("Diduza::QueryGenerator",
+                "This dialect sorts an aggregated column by its field, not by its value: %1.")
+                         .arg(sorted.join(QStringLiteral(", ")));
+    }
+    if (Input.SubType == stStandard || Input.SubType == stOracle || Input.SubType == stMSSQL) {
+        // These dialects write every join condition beside the others, kind by kind: an outer
+        // join's further conditions filter its rows, and the joins are made in the order of
+        // their kinds.
+        auto named = [&](const QueryJoin &join) {
+            auto end = [&](const std::optional<QueryTable> &t, const std::optional<QueryField> &f) {
+                return tableName(Input, &captions, t, true) + QLatin1Char('.')
+                    + QueryFieldName(Input, f);
+            };
+            return end(join.ParentTable, join.ParentField) + QLatin1Char(' ')
+                + QLatin1String(RelationOperatorSql(join.Operator)) + QLatin1Char(' ')
+                + end(join.ChildTable, join.ChildField);
+        };
+        bool outer = false;
+        for (const QueryJoin &join : Input.Joins) {
+            if (join.Join == rjInner)
+                continue;
+            outer = true;
+            if (!join.Condition.isEmpty())
+                notes << QCoreApplication::translate("Diduza::QueryGenerator",
+                    "The outer join %1 has further conditions (%2): this dialect writes them in "
+                    "WHERE, which leaves out the rows they reject instead of keeping them "
+                    "unmatched.")
+                             .arg(named(join), join.Condition);
+        }
+        if (outer && Input.Joins.size() > 1) {
+            const TablePositions positions(Input.Tables);
+            QVector<QPair<int, int>> ends, byKind;
+            QVector<TSDRelationJoin> kinds, kindsByKind;
+            for (const QueryJoin &join : Input.Joins) {
+                ends.append({ positions.of(join.ParentTable), positions.of(join.ChildTable) });
+                kinds << join.Join;
+            }
+            for (const TSDRelationJoin kind : { rjInner, rjLeftOuter, rjRightOuter, rjFull }) {
+                for (int j = 0; j < ends.size(); ++j) {
+                    if (kinds.at(j) == kind) {
+                        byKind << ends.at(j);
+                        kindsByKind << kind;
+                    }
+                }
+            }
+            auto steps = [&](const QVector<QPair<int, int>> &e, const QVector<TSDRelationJoin> &k) {
+                QStringList out;
+                for (const JoinTreeStep &step : JoinTreeOrder(int(Input.Tables.size()), e).Steps)
+                    out << QString::number(step.Table) + QLatin1Char(':')
+                            + (step.Reaching < 0 ? QString()
+                                                 : JoinTreeKeyword(k.at(step.Reaching),
+                                                     e.at(step.Reaching).second == step.Table));
+                return out;
+            };
+            if (steps(ends, kinds) != steps(byKind, kindsByKind))
+                notes << QCoreApplication::translate("Diduza::QueryGenerator",
+                    "This dialect does not keep the order of the joins: they are made inner "
+                    "joins first, then left, right and full outer joins, which may return other "
+                    "rows.");
         }
     }
     if (Input.SubType == stLocal) {

@@ -606,12 +606,20 @@ void Planner::place(const QVector<ImportCondition> &conditions, QVector<int> tar
         int chosen = -1;
         // A condition on a calculated column goes to it before the columns its fields name;
         // the first one there keeps only its comparison ("> 0"), as the user writes it there.
+        // Of several columns with that expression, the first whose cell is still empty.
         ImportText text = c.Text;
         for (int k = previous; k < targets.size() && chosen < 0; ++k) {
             const Column &col = m_plan.Columns.at(targets.at(k));
-            if (!col.Calculated || !mentions(c, col))
-                continue;
-            chosen = k;
+            if (col.Calculated && mentions(c, col) && (where ? col.Where : col.Having).isEmpty())
+                chosen = k;
+        }
+        for (int k = previous; k < targets.size() && chosen < 0; ++k) {
+            const Column &col = m_plan.Columns.at(targets.at(k));
+            if (col.Calculated && mentions(c, col))
+                chosen = k;
+        }
+        if (chosen >= 0) {
+            const Column &col = m_plan.Columns.at(targets.at(chosen));
             const qsizetype head = col.Expression.Text.Text.size() + 2;
             const QString tail = c.Text.Text.mid(head).trimmed();
             if ((where ? col.Where : col.Having).isEmpty() && StartsWithComparison(tail)
