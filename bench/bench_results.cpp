@@ -16,10 +16,12 @@
 //
 // Lines ending with "goal: <name> <measured> <limit> ok|over" close the output.
 //
-// Usage: bench_results [--runs N]   (N runs instead of 7)
+// Usage: bench_results [--runs N | --smoke]   (N runs instead of 7; --smoke: one run of each
+// measure on 10,000 rows with statements of a fraction of a second, no goals and no server of
+// its own, as CI runs it)
 // Children: --first form|bare sqlite|pg FILE [W H], --loop sqlite|pg FILE, --cancel; for
 // profiling one by hand, DIDUZA_BENCH_REPEAT=N runs the first rows N times more.
-// Never run in CI; build Release with DIDUZA_BUILD_BENCH=ON.
+// Its goals are for a Release build with DIDUZA_BUILD_BENCH=ON; CI only runs --smoke.
 
 #include "engines/TSchemaQueryRun.h"
 #include "engines/TSchemaRunModel.h"
@@ -54,7 +56,14 @@ namespace {
 const QString Table = QStringLiteral("diduza_bench_rows");
 const QString Statement = QStringLiteral("SELECT * FROM diduza_bench_rows");
 constexpr int TableRows = 1000000;
+constexpr int SmokeRows = 10000;
 const QSize FormSize(1000, 700);
+
+// The smoke run, told to the children through the environment.
+bool smokeRun()
+{
+    return qEnvironmentVariableIsSet("DIDUZA_BENCH_SMOKE");
+}
 
 void settle()
 {
@@ -276,8 +285,10 @@ int childLoop(const QString &kind, const QString &file)
 {
     if (!openConnection(kind, file))
         return 1;
-    const QString sql = kind == QLatin1String("pg") ? QStringLiteral("SELECT pg_sleep(5)")
-                                                    : slowSqlite(file, 5000);
+    const int statementMs = smokeRun() ? 300 : 5000;
+    const QString sql = kind == QLatin1String("pg")
+        ? QStringLiteral("SELECT pg_sleep(%1)").arg(statementMs / 1000.0)
+        : slowSqlite(file, statementMs);
     Form f;
     QElapsedTimer t;
     QTimer ticker;
@@ -362,6 +373,8 @@ int childCancel()
 
 // --- the parent -------------------------------------------------------------------------------
 
+int failedChildren = 0;
+
 QMap<QString, double> child(const QStringList &args)
 {
     QProcess p;
@@ -372,8 +385,10 @@ QMap<QString, double> child(const QStringList &args)
     const QList<QByteArray> words = p.readAllStandardOutput().simplified().split(' ');
     for (int i = 0; i + 1 < words.size(); i += 2)
         values.insert(QString::fromLatin1(words[i]), words[i + 1].toDouble());
-    if (p.exitCode() != 0 || values.isEmpty())
+    if (p.exitCode() != 0 || values.isEmpty()) {
         std::fprintf(stderr, "child %s failed\n", qPrintable(args.join(QLatin1Char(' '))));
+        ++failedChildren;
+    }
     return values;
 }
 
@@ -402,7 +417,7 @@ bool exec(QSqlQuery &q, const QString &sql)
     return false;
 }
 
-bool makeSqliteTable(const QString &file)
+bool makeSqliteTable(const QString &file, int rows)
 {
     QSqlDatabase db
         = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make-sqlite"));
@@ -421,10 +436,10 @@ bool makeSqliteTable(const QString &file)
                 "x % 1000, date('2000-01-01', '+' || (x % 9000) || ' days'), x % 2, "
                 "'a note of some length for row ' || x FROM c")
                 .arg(Table)
-                .arg(TableRows));
+                .arg(rows));
 }
 
-bool makePostgresTable()
+bool makePostgresTable(int rows)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("make"));
     db.setHostName(qEnvironmentVariable("DIDUZA_PG_HOST"));
@@ -446,7 +461,7 @@ bool makePostgresTable()
                 "date '2000-01-01' + g % 9000 AS created, g % 2 = 1 AS flag, "
                 "'a note of some length for row ' || g AS note FROM generate_series(1, %2) g")
                 .arg(Table)
-                .arg(TableRows));
+                .arg(rows));
 }
 
 void dropPostgresTable()
@@ -495,7 +510,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The children's output is read by the parent: Qt's notes stay out.
-    if (argc > 1 && qstrcmp(argv[1], "--runs") != 0 && qstrncmp(argv[1], "--", 2) == 0)
+    if (argc > 1 && qstrcmp(argv[1], "--runs") != 0 && qstrcmp(argv[1], "--smoke") != 0
+        && qstrncmp(argv[1], "--", 2) == 0)
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -512,22 +528,28 @@ int main(int argc, char **argv)
     if (mode == QLatin1String("--cancel"))
         return childCancel();
 
-    const int runs = mode == QLatin1String("--runs") ? std::max(1, args.value(2).toInt()) : 7;
+    const bool smoke = mode == QLatin1String("--smoke");
+    if (smoke)
+        qputenv("DIDUZA_BENCH_SMOKE", "1");
+    int runs = mode == QLatin1String("--runs") ? std::max(1, args.value(2).toInt()) : 7;
+    if (smoke)
+        runs = 1;
+    const int tableRows = smoke ? SmokeRows : TableRows;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("rows.sqlite"));
     QElapsedTimer made;
     made.start();
-    if (!makeSqliteTable(file))
+    if (!makeSqliteTable(file, tableRows))
         return 1;
-    std::printf("SQLite table of %d rows made in %.1f s\n", TableRows, made.elapsed() / 1e3);
+    std::printf("SQLite table of %d rows made in %.1f s\n", tableRows, made.elapsed() / 1e3);
     const QString serverFolder = dir.filePath(QStringLiteral("pg"));
     bool ownServer = false;
-    if (!qEnvironmentVariableIsSet("DIDUZA_PG_HOST")) {
+    if (!qEnvironmentVariableIsSet("DIDUZA_PG_HOST") && !smoke) {
         QDir().mkpath(serverFolder);
         ownServer = startPostgres(serverFolder);
     }
     made.restart();
-    const bool pg = qEnvironmentVariableIsSet("DIDUZA_PG_HOST") && makePostgresTable();
+    const bool pg = qEnvironmentVariableIsSet("DIDUZA_PG_HOST") && makePostgresTable(tableRows);
     if (pg)
         std::printf("PostgreSQL table made in %.1f s\n", made.elapsed() / 1e3);
     else
@@ -565,7 +587,8 @@ int main(int argc, char **argv)
     }
 
     const int loopRuns = std::max(1, std::min(runs, 3));
-    std::printf("\nThe event loop during a 5-second statement, %d runs (ms)\n", loopRuns);
+    std::printf("\nThe event loop during a statement of about %d ms, %d runs (ms)\n",
+        smoke ? 300 : 5000, loopRuns);
     std::printf("%8s %12s %12s %12s %12s\n", "database", "median gap", "worst gap", "worst at",
         "statement");
     for (int i = 0; i < kinds.size(); ++i) {
@@ -607,6 +630,8 @@ int main(int argc, char **argv)
     if (ownServer)
         stopPostgres(serverFolder);
 
+    if (smoke) // every measure ran once: no goals
+        return failedChildren == 0 ? 0 : 1;
     std::printf("\n");
     for (const Goal &g : std::as_const(goals))
         std::printf("goal: %s %.3g %.3g %s\n", qPrintable(g.name), g.measured, g.limit,
