@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QVariant>
+#include <QVector>
 
 #include <memory>
 
@@ -373,9 +374,11 @@ private:
     /// changed.
     QString statementSource();
     QueryInput queryInput(bool withColumns);
-    /// The visual position of the column whose row-0 cell names SubItem, searched from the
-    /// last column down to column 1; -1 when none does.
+    /// The visual position of the last column whose row-0 cell names SubItem; -1 when none
+    /// does.
     int columnOf(const TSchemaSubItem *SubItem) const;
+    /// The visual positions of every column whose row-0 cell names SubItem, ascending.
+    QVector<int> columnsOf(const TSchemaSubItem *SubItem) const;
     /// Clears the column and deletes it unless it is the only field column, then places the
     /// editor of cell (1, 1) without moving the current cell.
     void removeColumn(int ACol);

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <memory>
 
@@ -61,12 +62,12 @@ public:
     // Row references: serial number to row. A serial is never given twice.
     QHash<int, QPointer<TSchemaSubItem>> FSubItemRefs;
     int FLastSubItemRef = 0;
-    // The serial of each row, and the column of each row in the grid: found by one walk of the
-    // grid, then kept through the form's own changes while the grid's CellsVersion shows no
-    // other change.
+    // The serial of each row, and the columns of each row in the grid (ascending; the extended
+    // grid may show a field twice): found by one walk of the grid, then kept through the form's
+    // own changes while the grid's CellsVersion shows no other change.
     QHash<const TSchemaSubItem *, int> FRefOfSubItem;
     int FRefsSwept = 0;
-    mutable QHash<const TSchemaSubItem *, int> FColumnOfRow;
+    mutable QHash<const TSchemaSubItem *, QVector<int>> FColumnsOfRow;
     mutable quint64 FColumnOfRowVersion = ~quint64(0);
 
     QString FSQLText;
