@@ -12,14 +12,19 @@
 // - the event loop: the longest pause of a 5 ms timer from Execute to the end of a statement
 //   of about 5 seconds (pg_sleep(5), a recursive count on SQLite timed for 5 s);
 // - Cancel: from the button's click to the end of a running pg_sleep, then whether the
-//   statement still runs on the server and whether the connection still runs statements.
+//   statement still runs on the server and whether the connection still runs statements;
+// - Save as CSV of the whole result once its first page shows: the time, beside a bare
+//   forward-only QSqlQuery loop writing the same file; the peak resident size above the
+//   form's size before it; the event loop's longest pause meanwhile. Both files must be the
+//   same.
 //
 // Lines ending with "goal: <name> <measured> <limit> ok|over" close the output.
 //
 // Usage: bench_results [--runs N | --smoke]   (N runs instead of 7; --smoke: one run of each
 // measure on 10,000 rows with statements of a fraction of a second, no goals and no server of
 // its own, as CI runs it)
-// Children: --first form|bare sqlite|pg FILE [W H], --loop sqlite|pg FILE, --cancel; for
+// Children: --first form|bare sqlite|pg FILE [W H], --loop sqlite|pg FILE, --cancel,
+// --export form|bare sqlite|pg FILE OUT; for
 // profiling one by hand, DIDUZA_BENCH_REPEAT=N runs the first rows N times more.
 // Its goals are for a Release build with DIDUZA_BUILD_BENCH=ON; CI only runs --smoke.
 
@@ -29,6 +34,7 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -40,6 +46,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -371,6 +378,112 @@ int childCancel()
     return 0;
 }
 
+// Save as CSV on the form, once the first page shows.
+int childExportForm(const QString &kind, const QString &file, const QString &out)
+{
+    if (!openConnection(kind, file))
+        return 1;
+    Form f;
+    f.execute(Statement);
+    if (!waitUntil(
+            [&] {
+                return f.form.ResultModel() && f.form.ResultModel()->rowCount() > 0
+                    && !f.form.IsRunning();
+            },
+            120000))
+        return 1;
+    settle();
+    const qint64 idle = idleKiB();
+    QElapsedTimer t;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(5);
+    qint64 last = 0, gap = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = t.nsecsElapsed();
+        gap = std::max(gap, now - last);
+        last = now;
+    });
+    t.start();
+    ticker.start();
+    QString error;
+    if (!f.form.StartSavingResultsCsv(out, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    if (!waitUntil([&] { return !f.form.IsSavingResults(); }, 600000))
+        return 1;
+    const double ms = t.nsecsElapsed() / 1e6;
+    gap = std::max(gap, t.nsecsElapsed() - last);
+    const qint64 peak = statusKiB("VmHWM:");
+    std::printf("export %.3f rise %.3f gap %.3f shown %d\n", ms, (peak - idle) / 1024.0, gap / 1e6,
+        f.form.ResultModel()->rowCount());
+    return 0;
+}
+
+// The same file from the driver alone: a forward-only query, its values as text, quoted as
+// RFC 4180 asks, in blocks.
+int childExportBare(const QString &kind, const QString &file, const QString &out)
+{
+    if (!openConnection(kind, file))
+        return 1;
+    settle();
+    const qint64 idle = idleKiB();
+    QElapsedTimer t;
+    t.start();
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.exec(Statement))
+        return 1;
+    QFile csv(out);
+    if (!csv.open(QIODevice::WriteOnly))
+        return 1;
+    QString text;
+    const auto field = [&text](const QString &value, bool first) {
+        if (!first)
+            text += QLatin1Char(',');
+        if (value.contains(QLatin1Char('"')) || value.contains(QLatin1Char(','))
+            || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+            text += QLatin1Char('"')
+                + QString(value).replace(QLatin1Char('"'), QLatin1String("\"\""))
+                + QLatin1Char('"');
+        } else {
+            text += value;
+        }
+    };
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    for (int c = 0; c < columns; ++c)
+        field(record.fieldName(c), c == 0);
+    text += QLatin1String("\r\n");
+    while (query.next()) {
+        for (int c = 0; c < columns; ++c) {
+            const QVariant value = query.value(c);
+            field(value.isNull() ? QString() : value.toString(), c == 0);
+        }
+        text += QLatin1String("\r\n");
+        if (text.size() >= 64 * 1024) {
+            csv.write(text.toUtf8());
+            text.resize(0);
+        }
+    }
+    csv.write(text.toUtf8());
+    csv.close();
+    const double ms = t.nsecsElapsed() / 1e6;
+    const qint64 peak = statusKiB("VmHWM:");
+    std::printf("export %.3f rise %.3f\n", ms, (peak - idle) / 1024.0);
+    return 0;
+}
+
+QByteArray fileHash(const QString &name)
+{
+    QFile f(name);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
+        return QByteArray();
+    return hash.result();
+}
+
 // --- the parent -------------------------------------------------------------------------------
 
 int failedChildren = 0;
@@ -527,6 +640,11 @@ int main(int argc, char **argv)
         return childLoop(args[2], args[3]);
     if (mode == QLatin1String("--cancel"))
         return childCancel();
+    if (mode == QLatin1String("--export") && args.size() >= 6) {
+        if (args[2] == QLatin1String("form"))
+            return childExportForm(args[3], args[4], args[5]);
+        return childExportBare(args[3], args[4], args[5]);
+    }
 
     const bool smoke = mode == QLatin1String("--smoke");
     if (smoke)
@@ -603,6 +721,40 @@ int main(int argc, char **argv)
             worst->value(QStringLiteral("at")), median(loop, QStringLiteral("statement")));
         goals << Goal { QStringLiteral("loop_gap_ms_") + kinds[i],
             median(loop, QStringLiteral("gap")), 50 };
+    }
+
+    std::printf("\nSave as CSV of all %d rows once the first page shows, %d runs (ms; MiB above "
+                "the form's size before)\n",
+        tableRows, loopRuns);
+    std::printf("%8s %10s %10s %7s %10s %10s %10s %8s\n", "database", "form ms", "bare ms", "ratio",
+        "form rise", "bare rise", "worst gap", "same");
+    for (const QString &kind : std::as_const(kinds)) {
+        QList<QMap<QString, double>> form, bare;
+        bool same = true;
+        for (int k = 0; k < loopRuns; ++k) {
+            const QString formFile = dir.filePath(QStringLiteral("form-%1.csv").arg(kind));
+            const QString bareFile = dir.filePath(QStringLiteral("bare-%1.csv").arg(kind));
+            form << child(
+                { QStringLiteral("--export"), QStringLiteral("form"), kind, file, formFile });
+            bare << child(
+                { QStringLiteral("--export"), QStringLiteral("bare"), kind, file, bareFile });
+            const QByteArray formHash = fileHash(formFile);
+            same = same && !formHash.isEmpty() && formHash == fileHash(bareFile);
+            QFile::remove(formFile);
+            QFile::remove(bareFile);
+        }
+        if (!same)
+            ++failedChildren;
+        const double f = median(form, QStringLiteral("export"));
+        const double b = median(bare, QStringLiteral("export"));
+        const double rise = maximum(form, QStringLiteral("rise"));
+        const double gap = maximum(form, QStringLiteral("gap"));
+        std::printf("%8s %10.1f %10.1f %7.2f %10.1f %10.1f %10.2f %8s\n", qPrintable(kind), f, b,
+            f / b, rise, maximum(bare, QStringLiteral("rise")), gap, same ? "yes" : "no");
+        goals << Goal { QStringLiteral("export_time_vs_bare_") + kind, f / b, 2.0 }
+              << Goal { QStringLiteral("export_mb_") + kind, rise, 50 }
+              << Goal { QStringLiteral("export_gap_ms_") + kind, gap, 50 }
+              << Goal { QStringLiteral("export_differs_") + kind, same ? 0.0 : 1.0, 0 };
     }
 
     if (pg) {

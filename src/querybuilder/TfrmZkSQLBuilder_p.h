@@ -53,6 +53,19 @@ public:
     qint64 FRunTime = -1;
     QString FRunError;
     bool FRunCancelled = false;
+    // Saving the results as CSV: the file; the rows written so far; whether the saving took
+    // over the rows of a run still open (the grid then shows only some); how the last saving
+    // ended, for the model it saved (FExportModel), on the status line; and whether its error
+    // goes to the caller (SaveResultsCsv) instead of a message.
+    QString FExportFile;
+    qint64 FExportRows = 0;
+    bool FRunExported = false;
+    QString FExportOutcome;
+    QPointer<QAbstractItemModel> FExportModel;
+    bool FExportEnded = false;
+    bool FExportCancelled = false;
+    QString FExportError;
+    bool FExportQuiet = false;
     bool FJoinByKeys = false;
 
     // The cell the visible editor was placed over.
