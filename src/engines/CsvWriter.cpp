@@ -39,24 +39,26 @@ void TCsvWriter::writeText(const QString &Text)
     if (!m_atRecordStart)
         m_text += QLatin1Char(',');
     m_atRecordStart = false;
-    bool quote = false;
-    for (const QChar c : Text) {
-        if (c == QLatin1Char('"') || c == QLatin1Char(',') || c == QLatin1Char('\n')
-            || c == QLatin1Char('\r')) {
-            quote = true;
-            break;
-        }
-    }
-    if (!quote) {
+    // Plain code units: the scan runs once per field of every row.
+    const ushort *text = Text.utf16();
+    const qsizetype size = Text.size();
+    qsizetype at = 0;
+    while (
+        at < size && text[at] != u'"' && text[at] != u',' && text[at] != u'\n' && text[at] != u'\r')
+        ++at;
+    if (at == size) {
         m_text += Text;
         return;
     }
     m_text += QLatin1Char('"');
-    for (const QChar c : Text) {
-        if (c == QLatin1Char('"'))
-            m_text += QLatin1Char('"');
-        m_text += c;
+    qsizetype from = 0;
+    for (; at < size; ++at) {
+        if (text[at] == u'"') {
+            m_text += QStringView(text + from, at + 1 - from); // the quote, then its double
+            from = at;
+        }
     }
+    m_text += QStringView(text + from, size - from);
     m_text += QLatin1Char('"');
 }
 
