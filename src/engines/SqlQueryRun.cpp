@@ -272,10 +272,9 @@ public slots:
             // Otherwise the file goes as it was: QSaveFile writes nothing without commit.
         }
         const bool cancelled = FCanceller->exportCancelled();
-        emit exportFinished(cancelled ? QString()
-                : error.isEmpty()     ? databaseError
-                                      : error,
-            written, cancelled);
+        if (error.isEmpty())
+            error = databaseError;
+        emit exportFinished(cancelled ? QString() : error, written, cancelled);
         if (open)
             finish(cancelled ? QString() : databaseError, -1);
     }
