@@ -12,14 +12,22 @@
 // - the event loop: the longest pause of a 5 ms timer from Execute to the end of a statement
 //   of about 5 seconds (pg_sleep(5), a recursive count on SQLite timed for 5 s);
 // - Cancel: from the button's click to the end of a running pg_sleep, then whether the
-//   statement still runs on the server and whether the connection still runs statements.
+//   statement still runs on the server and whether the connection still runs statements;
+// - Save as CSV of the whole result once its first page shows: the time, beside a bare
+//   forward-only QSqlQuery loop writing the same file; the peak resident size above the
+//   form's size before it; the event loop's longest pause meanwhile, beside that of an idle
+//   loop with a busy thread for as long (what a loaded machine adds). Both files must be the
+//   same.
 //
 // Lines ending with "goal: <name> <measured> <limit> ok|over" close the output.
 //
-// Usage: bench_results [--runs N]   (N runs instead of 7)
-// Children: --first form|bare sqlite|pg FILE [W H], --loop sqlite|pg FILE, --cancel; for
+// Usage: bench_results [--runs N | --smoke]   (N runs instead of 7; --smoke: one run of each
+// measure on 10,000 rows with statements of a fraction of a second, no goals and no server of
+// its own, as CI runs it)
+// Children: --first form|bare sqlite|pg FILE [W H], --loop sqlite|pg FILE, --cancel,
+// --export form|bare sqlite|pg FILE OUT; for
 // profiling one by hand, DIDUZA_BENCH_REPEAT=N runs the first rows N times more.
-// Never run in CI; build Release with DIDUZA_BUILD_BENCH=ON.
+// Its goals are for a Release build with DIDUZA_BUILD_BENCH=ON; CI only runs --smoke.
 
 #include "engines/TSchemaQueryRun.h"
 #include "engines/TSchemaRunModel.h"
@@ -27,6 +35,7 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -38,14 +47,18 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 using namespace Diduza;
 
@@ -54,7 +67,14 @@ namespace {
 const QString Table = QStringLiteral("diduza_bench_rows");
 const QString Statement = QStringLiteral("SELECT * FROM diduza_bench_rows");
 constexpr int TableRows = 1000000;
+constexpr int SmokeRows = 10000;
 const QSize FormSize(1000, 700);
+
+// The smoke run, told to the children through the environment.
+bool smokeRun()
+{
+    return qEnvironmentVariableIsSet("DIDUZA_BENCH_SMOKE");
+}
 
 void settle()
 {
@@ -276,8 +296,10 @@ int childLoop(const QString &kind, const QString &file)
 {
     if (!openConnection(kind, file))
         return 1;
-    const QString sql = kind == QLatin1String("pg") ? QStringLiteral("SELECT pg_sleep(5)")
-                                                    : slowSqlite(file, 5000);
+    const int statementMs = smokeRun() ? 300 : 5000;
+    const QString sql = kind == QLatin1String("pg")
+        ? QStringLiteral("SELECT pg_sleep(%1)").arg(statementMs / 1000.0)
+        : slowSqlite(file, statementMs);
     Form f;
     QElapsedTimer t;
     QTimer ticker;
@@ -360,7 +382,145 @@ int childCancel()
     return 0;
 }
 
+// The longest pause of an idle event loop while a thread of the process keeps a core busy, for
+// ms milliseconds: how long this machine keeps a loop waiting when nothing in it is slow.
+double idleLoopGap(int ms)
+{
+    std::atomic<bool> stop { false };
+    std::unique_ptr<QThread> busy(QThread::create([&stop] {
+        volatile quint64 n = 0;
+        while (!stop.load(std::memory_order_relaxed))
+            n = n + 1;
+    }));
+    busy->start();
+    QElapsedTimer t;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(5);
+    qint64 last = 0, gap = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = t.nsecsElapsed();
+        gap = std::max(gap, now - last);
+        last = now;
+    });
+    t.start();
+    ticker.start();
+    waitUntil([] { return false; }, ms);
+    stop = true;
+    busy->wait();
+    return gap / 1e6;
+}
+
+// Save as CSV on the form, once the first page shows.
+int childExportForm(const QString &kind, const QString &file, const QString &out)
+{
+    if (!openConnection(kind, file))
+        return 1;
+    Form f;
+    f.execute(Statement);
+    if (!waitUntil(
+            [&] {
+                return f.form.ResultModel() && f.form.ResultModel()->rowCount() > 0
+                    && !f.form.IsRunning();
+            },
+            120000))
+        return 1;
+    settle();
+    const qint64 idle = idleKiB();
+    QElapsedTimer t;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(5);
+    qint64 last = 0, gap = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = t.nsecsElapsed();
+        gap = std::max(gap, now - last);
+        last = now;
+    });
+    t.start();
+    ticker.start();
+    QString error;
+    if (!f.form.StartSavingResultsCsv(out, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    if (!waitUntil([&] { return !f.form.IsSavingResults(); }, 600000))
+        return 1;
+    const double ms = t.nsecsElapsed() / 1e6;
+    gap = std::max(gap, t.nsecsElapsed() - last);
+    const qint64 peak = statusKiB("VmHWM:");
+    const double floor = idleLoopGap(int(std::min(ms, 10000.0)));
+    std::printf("export %.3f rise %.3f gap %.3f floor %.3f shown %d\n", ms, (peak - idle) / 1024.0,
+        gap / 1e6, floor, f.form.ResultModel()->rowCount());
+    return 0;
+}
+
+// The same file from the driver alone: a forward-only query, its values as text, quoted as
+// RFC 4180 asks, in blocks.
+int childExportBare(const QString &kind, const QString &file, const QString &out)
+{
+    if (!openConnection(kind, file))
+        return 1;
+    settle();
+    const qint64 idle = idleKiB();
+    QElapsedTimer t;
+    t.start();
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.exec(Statement))
+        return 1;
+    QFile csv(out);
+    if (!csv.open(QIODevice::WriteOnly))
+        return 1;
+    QString text;
+    const auto field = [&text](const QString &value, bool first) {
+        if (!first)
+            text += QLatin1Char(',');
+        if (value.contains(QLatin1Char('"')) || value.contains(QLatin1Char(','))
+            || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+            text += QLatin1Char('"')
+                + QString(value).replace(QLatin1Char('"'), QLatin1String("\"\""))
+                + QLatin1Char('"');
+        } else {
+            text += value;
+        }
+    };
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    for (int c = 0; c < columns; ++c)
+        field(record.fieldName(c), c == 0);
+    text += QLatin1String("\r\n");
+    while (query.next()) {
+        for (int c = 0; c < columns; ++c) {
+            const QVariant value = query.value(c);
+            field(value.isNull() ? QString() : value.toString(), c == 0);
+        }
+        text += QLatin1String("\r\n");
+        if (text.size() >= 64 * 1024) {
+            csv.write(text.toUtf8());
+            text.resize(0);
+        }
+    }
+    csv.write(text.toUtf8());
+    csv.close();
+    const double ms = t.nsecsElapsed() / 1e6;
+    const qint64 peak = statusKiB("VmHWM:");
+    std::printf("export %.3f rise %.3f\n", ms, (peak - idle) / 1024.0);
+    return 0;
+}
+
+QByteArray fileHash(const QString &name)
+{
+    QFile f(name);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
+        return QByteArray();
+    return hash.result();
+}
+
 // --- the parent -------------------------------------------------------------------------------
+
+int failedChildren = 0;
 
 QMap<QString, double> child(const QStringList &args)
 {
@@ -372,8 +532,10 @@ QMap<QString, double> child(const QStringList &args)
     const QList<QByteArray> words = p.readAllStandardOutput().simplified().split(' ');
     for (int i = 0; i + 1 < words.size(); i += 2)
         values.insert(QString::fromLatin1(words[i]), words[i + 1].toDouble());
-    if (p.exitCode() != 0 || values.isEmpty())
+    if (p.exitCode() != 0 || values.isEmpty()) {
         std::fprintf(stderr, "child %s failed\n", qPrintable(args.join(QLatin1Char(' '))));
+        ++failedChildren;
+    }
     return values;
 }
 
@@ -402,7 +564,7 @@ bool exec(QSqlQuery &q, const QString &sql)
     return false;
 }
 
-bool makeSqliteTable(const QString &file)
+bool makeSqliteTable(const QString &file, int rows)
 {
     QSqlDatabase db
         = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make-sqlite"));
@@ -421,10 +583,10 @@ bool makeSqliteTable(const QString &file)
                 "x % 1000, date('2000-01-01', '+' || (x % 9000) || ' days'), x % 2, "
                 "'a note of some length for row ' || x FROM c")
                 .arg(Table)
-                .arg(TableRows));
+                .arg(rows));
 }
 
-bool makePostgresTable()
+bool makePostgresTable(int rows)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("make"));
     db.setHostName(qEnvironmentVariable("DIDUZA_PG_HOST"));
@@ -446,7 +608,7 @@ bool makePostgresTable()
                 "date '2000-01-01' + g % 9000 AS created, g % 2 = 1 AS flag, "
                 "'a note of some length for row ' || g AS note FROM generate_series(1, %2) g")
                 .arg(Table)
-                .arg(TableRows));
+                .arg(rows));
 }
 
 void dropPostgresTable()
@@ -495,7 +657,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The children's output is read by the parent: Qt's notes stay out.
-    if (argc > 1 && qstrcmp(argv[1], "--runs") != 0 && qstrncmp(argv[1], "--", 2) == 0)
+    if (argc > 1 && qstrcmp(argv[1], "--runs") != 0 && qstrcmp(argv[1], "--smoke") != 0
+        && qstrncmp(argv[1], "--", 2) == 0)
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -511,23 +674,34 @@ int main(int argc, char **argv)
         return childLoop(args[2], args[3]);
     if (mode == QLatin1String("--cancel"))
         return childCancel();
+    if (mode == QLatin1String("--export") && args.size() >= 6) {
+        if (args[2] == QLatin1String("form"))
+            return childExportForm(args[3], args[4], args[5]);
+        return childExportBare(args[3], args[4], args[5]);
+    }
 
-    const int runs = mode == QLatin1String("--runs") ? std::max(1, args.value(2).toInt()) : 7;
+    const bool smoke = mode == QLatin1String("--smoke");
+    if (smoke)
+        qputenv("DIDUZA_BENCH_SMOKE", "1");
+    int runs = mode == QLatin1String("--runs") ? std::max(1, args.value(2).toInt()) : 7;
+    if (smoke)
+        runs = 1;
+    const int tableRows = smoke ? SmokeRows : TableRows;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("rows.sqlite"));
     QElapsedTimer made;
     made.start();
-    if (!makeSqliteTable(file))
+    if (!makeSqliteTable(file, tableRows))
         return 1;
-    std::printf("SQLite table of %d rows made in %.1f s\n", TableRows, made.elapsed() / 1e3);
+    std::printf("SQLite table of %d rows made in %.1f s\n", tableRows, made.elapsed() / 1e3);
     const QString serverFolder = dir.filePath(QStringLiteral("pg"));
     bool ownServer = false;
-    if (!qEnvironmentVariableIsSet("DIDUZA_PG_HOST")) {
+    if (!qEnvironmentVariableIsSet("DIDUZA_PG_HOST") && !smoke) {
         QDir().mkpath(serverFolder);
         ownServer = startPostgres(serverFolder);
     }
     made.restart();
-    const bool pg = qEnvironmentVariableIsSet("DIDUZA_PG_HOST") && makePostgresTable();
+    const bool pg = qEnvironmentVariableIsSet("DIDUZA_PG_HOST") && makePostgresTable(tableRows);
     if (pg)
         std::printf("PostgreSQL table made in %.1f s\n", made.elapsed() / 1e3);
     else
@@ -565,7 +739,8 @@ int main(int argc, char **argv)
     }
 
     const int loopRuns = std::max(1, std::min(runs, 3));
-    std::printf("\nThe event loop during a 5-second statement, %d runs (ms)\n", loopRuns);
+    std::printf("\nThe event loop during a statement of about %d ms, %d runs (ms)\n",
+        smoke ? 300 : 5000, loopRuns);
     std::printf("%8s %12s %12s %12s %12s\n", "database", "median gap", "worst gap", "worst at",
         "statement");
     for (int i = 0; i < kinds.size(); ++i) {
@@ -580,6 +755,43 @@ int main(int argc, char **argv)
             worst->value(QStringLiteral("at")), median(loop, QStringLiteral("statement")));
         goals << Goal { QStringLiteral("loop_gap_ms_") + kinds[i],
             median(loop, QStringLiteral("gap")), 50 };
+    }
+
+    std::printf("\nSave as CSV of all %d rows once the first page shows, %d runs (ms; MiB above "
+                "the form's size before)\n",
+        tableRows, loopRuns);
+    std::printf("%8s %10s %10s %7s %10s %10s %10s %10s %8s\n", "database", "form ms", "bare ms",
+        "ratio", "form rise", "bare rise", "worst gap", "idle gap", "same");
+    for (const QString &kind : std::as_const(kinds)) {
+        QList<QMap<QString, double>> form, bare;
+        bool same = true;
+        for (int k = 0; k < loopRuns; ++k) {
+            const QString formFile = dir.filePath(QStringLiteral("form-%1.csv").arg(kind));
+            const QString bareFile = dir.filePath(QStringLiteral("bare-%1.csv").arg(kind));
+            form << child(
+                { QStringLiteral("--export"), QStringLiteral("form"), kind, file, formFile });
+            bare << child(
+                { QStringLiteral("--export"), QStringLiteral("bare"), kind, file, bareFile });
+            const QByteArray formHash = fileHash(formFile);
+            same = same && !formHash.isEmpty() && formHash == fileHash(bareFile);
+            QFile::remove(formFile);
+            QFile::remove(bareFile);
+        }
+        if (!same)
+            ++failedChildren;
+        const double f = median(form, QStringLiteral("export"));
+        const double b = median(bare, QStringLiteral("export"));
+        const double rise = maximum(form, QStringLiteral("rise"));
+        const double gap = maximum(form, QStringLiteral("gap"));
+        // The idle gap: an idle loop beside a busy thread, as long, in the same child; a
+        // worst gap near it is the machine's, not the form's.
+        std::printf("%8s %10.1f %10.1f %7.2f %10.1f %10.1f %10.2f %10.2f %8s\n", qPrintable(kind),
+            f, b, f / b, rise, maximum(bare, QStringLiteral("rise")), gap,
+            maximum(form, QStringLiteral("floor")), same ? "yes" : "no");
+        goals << Goal { QStringLiteral("export_time_vs_bare_") + kind, f / b, 2.0 }
+              << Goal { QStringLiteral("export_mb_") + kind, rise, 50 }
+              << Goal { QStringLiteral("export_gap_ms_") + kind, gap, 50 }
+              << Goal { QStringLiteral("export_differs_") + kind, same ? 0.0 : 1.0, 0 };
     }
 
     if (pg) {
@@ -607,6 +819,8 @@ int main(int argc, char **argv)
     if (ownServer)
         stopPostgres(serverFolder);
 
+    if (smoke) // every measure ran once: no goals
+        return failedChildren == 0 ? 0 : 1;
     std::printf("\n");
     for (const Goal &g : std::as_const(goals))
         std::printf("goal: %s %.3g %.3g %s\n", qPrintable(g.name), g.measured, g.limit,

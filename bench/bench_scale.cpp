@@ -11,14 +11,15 @@
 //
 // Lines ending with "goal: <name> <measured> <limit> ok|over" close the output.
 //
-// Usage: bench_scale [--quick]   (--quick: sizes 250 and 1,000 only)
+// Usage: bench_scale [--quick | --smoke]   (--quick: sizes 250 and 1,000 only; --smoke: the
+// 250-item diagram and the 200-table builder, one run each and no goals, as CI runs it)
 // For profiling one measure: bench_scale --save N FILE, then --load FILE,
 // --interact FILE N [move|scroll|click], --floor N or --floor-interact N (what the children run),
 // --builder T (the builder with T tables).
 // For profiling by hand: DIDUZA_BENCH_PAINTED=1 loads into an area painted before;
 // DIDUZA_BENCH_STEPS=N scrolls N steps; DIDUZA_BENCH_GENRUNS=N generates N times and
 // DIDUZA_BENCH_TICKREP=N ticks N times more in --builder.
-// Never run in CI; build Release with DIDUZA_BUILD_BENCH=ON.
+// Its goals are for a Release build with DIDUZA_BUILD_BENCH=ON; CI only runs --smoke.
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
@@ -403,6 +404,8 @@ Stat stat(QList<double> v)
     return { v.first(), v.at(v.size() / 2) };
 }
 
+int failedChildren = 0;
+
 // Runs this program with args; the keys and numbers of its output line.
 QMap<QString, double> child(const QStringList &args)
 {
@@ -414,8 +417,10 @@ QMap<QString, double> child(const QStringList &args)
     const QList<QByteArray> words = p.readAllStandardOutput().simplified().split(' ');
     for (int i = 0; i + 1 < words.size(); i += 2)
         values.insert(QString::fromLatin1(words[i]), words[i + 1].toDouble());
-    if (p.exitCode() != 0 || values.isEmpty())
+    if (p.exitCode() != 0 || values.isEmpty()) {
         std::fprintf(stderr, "child %s failed\n", qPrintable(args.join(QLatin1Char(' '))));
+        ++failedChildren;
+    }
     return values;
 }
 
@@ -452,7 +457,7 @@ int main(int argc, char **argv)
 
     // The children's output is read by the parent: the offscreen platform's notes stay out.
     if (args.size() >= 2 && args[1].startsWith(QLatin1String("--"))
-        && args[1] != QLatin1String("--quick"))
+        && args[1] != QLatin1String("--quick") && args[1] != QLatin1String("--smoke"))
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     if (args.size() >= 4 && args[1] == QLatin1String("--save")) { // for profiling by hand
         TSchemaDesignArea source;
@@ -475,14 +480,19 @@ int main(int argc, char **argv)
         return childFloorInteract(args[2].toInt());
 
     const bool quick = args.contains(QLatin1String("--quick"));
+    // The smoke run: every path once, at the smallest sizes, without goals.
+    const bool smoke = args.contains(QLatin1String("--smoke"));
+    const int runCount = smoke ? 1 : Runs;
     QList<int> sizes { 250, 1000, 4000 };
     if (quick)
         sizes.removeLast();
+    if (smoke)
+        sizes = { 250 };
     QTemporaryDir dir;
 
     std::printf("Diagrams: N check-list items of %d rows, N relations, the hub item with %d.\n"
                 "Times in ms, min / median of %d runs, each in a fresh process.\n\n",
-        Rows, HubRelations, Runs);
+        Rows, HubRelations, runCount);
     std::printf("%6s %17s %17s %6s %7s %15s %17s %17s %17s %17s %9s %9s\n", "items", "load",
         "floor", "ratio", "growth", "peak MiB", "move", "bare move", "scroll step", "bare scroll",
         "press", "click");
@@ -499,7 +509,7 @@ int main(int argc, char **argv)
         buildDiagram(source, sizes[i]);
         source.SaveToFile(runs[i].file);
     }
-    for (int k = 0; k < Runs; ++k) {
+    for (int k = 0; k < runCount; ++k) {
         for (int i = 0; i < sizes.size(); ++i) {
             const QString n = QString::number(sizes[i]);
             const QString &file = runs[i].file;
@@ -542,12 +552,16 @@ int main(int argc, char **argv)
     BuilderResult small, big;
     {
         BuilderBench smallBench(200, 5);
-        BuilderBench bigBench(800, 5);
-        for (int k = 0; k < Runs; ++k) {
+        std::unique_ptr<BuilderBench> bigBench;
+        if (!smoke)
+            bigBench = std::make_unique<BuilderBench>(800, 5);
+        for (int k = 0; k < runCount; ++k) {
             small.generate << smallBench.generate();
-            big.generate << bigBench.generate();
+            if (bigBench)
+                big.generate << bigBench->generate();
             small.tick << smallBench.tick();
-            big.tick << bigBench.tick();
+            if (bigBench)
+                big.tick << bigBench->tick();
         }
     }
     const Stat genSmall = stat(small.generate);
@@ -556,6 +570,8 @@ int main(int argc, char **argv)
     const Stat tickBig = stat(big.tick);
     std::printf("%7d %8d %9.3f/%9.3f %9.4f/%9.4f\n", 200, 1000, genSmall.min, genSmall.median,
         tickSmall.min, tickSmall.median);
+    if (smoke) // the smallest sizes ran once: no goals
+        return failedChildren == 0 ? 0 : 1;
     std::printf("%7d %8d %9.3f/%9.3f %9.4f/%9.4f\n", 800, 4000, genBig.min, genBig.median,
         tickBig.min, tickBig.median);
 
@@ -585,6 +601,7 @@ int main(int argc, char **argv)
         { "generate_ms", genSmall.median, 10.0 },
         { "generate_growth", genBig.median / genSmall.median, 4.5 },
         { "tick_growth", tickBig.median / tickSmall.median, 1.5 },
+        { "tick_ms_at_4000_columns", tickBig.median, 0.1 },
         { "press_ms", mid.press.median, 1.0 },
         { "click_ms", mid.click.median, 1.0 },
     };

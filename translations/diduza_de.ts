@@ -968,6 +968,51 @@
             <numerusform>%n Tabellen hinzufügen</numerusform>
         </translation>
     </message>
+    <message>
+        <source>The results are being saved to %1. Stop saving and close the query builder?</source>
+        <translation>Die Ergebnisse werden in %1 gespeichert. Speichern abbrechen und den Abfrage-Generator schließen?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n row(s) shown</source>
+        <translation>
+            <numerusform>%n Zeile angezeigt</numerusform>
+            <numerusform>%n Zeilen angezeigt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Saving to %1: %n row(s) written</source>
+        <translation>
+            <numerusform>Speichern in %1: %n Zeile geschrieben</numerusform>
+            <numerusform>Speichern in %1: %n Zeilen geschrieben</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Copy with &amp;headers</source>
+        <translation>Mit &amp;Spaltennamen kopieren</translation>
+    </message>
+    <message>
+        <source>Saving the results was cancelled; %1 was not written.</source>
+        <translation>Das Speichern der Ergebnisse wurde abgebrochen; %1 wurde nicht geschrieben.</translation>
+    </message>
+    <message>
+        <source>The results are being saved to %1.</source>
+        <translation>Die Ergebnisse werden bereits in %1 gespeichert.</translation>
+    </message>
+    <message>
+        <source>saving cancelled, %1 was not written</source>
+        <translation>Speichern abgebrochen, %1 wurde nicht geschrieben</translation>
+    </message>
+    <message>
+        <source>the results were not saved</source>
+        <translation>die Ergebnisse wurden nicht gespeichert</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n row(s) saved to %1</source>
+        <translation>
+            <numerusform>%n Zeile in %1 gespeichert</numerusform>
+            <numerusform>%n Zeilen in %1 gespeichert</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>DiduzaDemo</name>

@@ -1,9 +1,13 @@
 #include "engines/SqlQueryRun_p.h"
 
+#include "engines/CsvWriter.h"
 #include "engines/TSchemaSqlDataEngine.h"
 
 #include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -224,6 +228,64 @@ public slots:
             finish(QString(), -1);
     }
 
+    // Writes Names, Held and the rows not given yet to FileName; when the statement was still
+    // open, the run is over after it.
+    void exportCsv(const QString &fileName, const QStringList &names,
+        const QVector<Diduza::TSchemaQueryRun::Row> &held)
+    {
+        const bool open = FQuery != nullptr;
+        QString error, databaseError;
+        qint64 written = 0;
+        QSaveFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly)) {
+            error = fileError(fileName, file.errorString());
+        } else {
+            TCsvWriter csv(&file);
+            csv.WriteRecord(names);
+            QElapsedTimer told;
+            told.start();
+            // After each row: whether to go on; now and then the count goes to the user.
+            const auto next = [&] {
+                if ((++written & 1023) != 0)
+                    return true;
+                if (FCanceller->exportCancelled() || csv.Failed())
+                    return false;
+                if (told.elapsed() >= 100) {
+                    emit exportProgress(written);
+                    told.restart();
+                }
+                return true;
+            };
+            bool going = true;
+            for (qsizetype i = 0; going && i < held.size(); ++i) {
+                csv.WriteRow(held.at(i));
+                going = next();
+            }
+            if (open) {
+                const int columns = FQuery->record().count();
+                while (going && !(FRowLimit > 0 && FFetched >= FRowLimit) && FQuery->next()) {
+                    for (int c = 0; c < columns; ++c)
+                        csv.WriteField(FQuery->value(c));
+                    csv.EndRecord();
+                    ++FFetched;
+                    going = next();
+                }
+                if (going && FQuery->lastError().isValid())
+                    databaseError = SqlErrorText(FQuery->lastError());
+            }
+            if (!FCanceller->exportCancelled() && databaseError.isEmpty()
+                && (!csv.Flush() || !file.commit()))
+                error = fileError(fileName, file.errorString());
+            // Otherwise the file goes as it was: QSaveFile writes nothing without commit.
+        }
+        const bool cancelled = FCanceller->exportCancelled();
+        if (error.isEmpty())
+            error = databaseError;
+        emit exportFinished(cancelled ? QString() : error, written, cancelled);
+        if (open)
+            finish(cancelled ? QString() : databaseError, -1);
+    }
+
     // A cancel between pages: nothing runs on the database, the run just ends.
     void abort()
     {
@@ -247,8 +309,17 @@ signals:
     void columns(const QStringList &names);
     void rows(const QVector<Diduza::TSchemaQueryRun::Row> &page, bool last);
     void finished(const QString &error, int position, bool cancelled);
+    void exportProgress(qint64 rows);
+    void exportFinished(const QString &error, qint64 rows, bool cancelled);
 
 private:
+    static QString fileError(const QString &fileName, const QString &reason)
+    {
+        return QCoreApplication::translate(
+            "Diduza::TfrmZkSQLBuilder", "The results could not be saved to %1: %2")
+            .arg(fileName, reason);
+    }
+
     void fail(const QString &error)
     {
         const bool cancelled = FCanceller->cancelled();
@@ -298,12 +369,35 @@ SqlQueryRun::SqlQueryRun(const QString &Connection, const QString &Statement, in
         [this](const QVector<TSchemaQueryRun::Row> &page, bool last) {
             setFetching(false);
             emit RowsArrived(page, last);
+            if (FExportPending) {
+                FExportHeld += page;
+                beginExport();
+            }
         });
     connect(FWorker, &SqlRunWorker::finished, this,
         [this](const QString &error, int position, bool cancelled) {
             setFetching(false);
             setFinished();
+            if (FExportPending) {
+                // The statement ended before its rows came: there is nothing to write.
+                FExportPending = false;
+                FExportHeld.clear();
+                setExporting(false);
+                QString why = error;
+                if (cancelled)
+                    why.clear();
+                else if (why.isEmpty())
+                    why = QCoreApplication::translate(
+                        "Diduza::TfrmZkSQLBuilder", "There are no results to save.");
+                emit ExportFinished(why, 0, cancelled);
+            }
             emit Finished(error, position, cancelled);
+        });
+    connect(FWorker, &SqlRunWorker::exportProgress, this, &TSchemaQueryRun::ExportProgress);
+    connect(FWorker, &SqlRunWorker::exportFinished, this,
+        [this](const QString &error, qint64 rows, bool cancelled) {
+            setExporting(false);
+            emit ExportFinished(error, rows, cancelled);
         });
     FThread.start();
     setFetching(true);
@@ -312,6 +406,7 @@ SqlQueryRun::SqlQueryRun(const QString &Connection, const QString &Statement, in
 
 SqlQueryRun::~SqlQueryRun()
 {
+    FCanceller->cancelExport();
     if (!IsFinished())
         FCanceller->cancel();
     stopWorker();
@@ -332,7 +427,7 @@ void SqlQueryRun::stopWorker()
 
 void SqlQueryRun::FetchMore()
 {
-    if (IsFinished() || IsFetching() || !FWorker)
+    if (IsFinished() || IsFetching() || IsExporting() || !FWorker)
         return;
     setFetching(true);
     QMetaObject::invokeMethod(FWorker, &SqlRunWorker::fetch, Qt::QueuedConnection);
@@ -340,10 +435,47 @@ void SqlQueryRun::FetchMore()
 
 void SqlQueryRun::Cancel()
 {
+    // An export stops, and with it the statement when it still runs.
+    if (IsExporting())
+        FCanceller->cancelExport();
     if (IsFinished() || !FWorker)
         return;
     FCanceller->cancel();
     QMetaObject::invokeMethod(FWorker, &SqlRunWorker::abort, Qt::QueuedConnection);
+}
+
+bool SqlQueryRun::StartExport(const QString &FileName, const QVector<Row> &Held)
+{
+    if (IsExporting() || !FWorker || (IsFinished() && ColumnNames().isEmpty()))
+        return false;
+    FCanceller->resetExport();
+    setExporting(true);
+    FExportFile = FileName;
+    FExportHeld = Held;
+    if (IsFetching())
+        FExportPending = true; // the page on its way comes first
+    else
+        beginExport();
+    return true;
+}
+
+void SqlQueryRun::beginExport()
+{
+    FExportPending = false;
+    if (FCanceller->exportCancelled()) {
+        FExportHeld.clear();
+        setExporting(false);
+        emit ExportFinished(QString(), 0, true);
+        return;
+    }
+    SqlRunWorker *worker = FWorker;
+    QMetaObject::invokeMethod(
+        worker,
+        [worker, file = FExportFile, names = ColumnNames(), held = std::move(FExportHeld)] {
+            worker->exportCsv(file, names, held);
+        },
+        Qt::QueuedConnection);
+    FExportHeld = QVector<Row>();
 }
 
 } // namespace Diduza

@@ -5,10 +5,12 @@
 // them), runs the statement forward only and hands its rows over in pages. Cancel reaches the
 // database through the clone's native handle: PostgreSQL's cancel request, SQLite's interrupt;
 // MySQL and MariaDB get "KILL QUERY" for the clone's thread on the engine's own connection.
-// Not installed.
+// An export writes the rows to a file on the same thread, with the rows the user-interface
+// thread holds first. Not installed.
 
 #include "engines/TSchemaQueryRun.h"
 
+#include <QAtomicInteger>
 #include <QMutex>
 #include <QString>
 #include <QThread>
@@ -36,6 +38,11 @@ public:
     // Asks the database to stop; remembered, so that the run reports a cancel.
     void cancel();
     bool cancelled() const;
+    // An export's stop, apart from the statement's: the rows held may be written after the
+    // statement ended, cancelled or not.
+    void cancelExport() { FExportCancelled.storeRelaxed(1); }
+    void resetExport() { FExportCancelled.storeRelaxed(0); }
+    bool exportCancelled() const { return FExportCancelled.loadRelaxed() != 0; }
 
 private:
     mutable QMutex FMutex;
@@ -44,6 +51,7 @@ private:
     QString FMysqlConnection;
     qulonglong FMysqlThread = 0;
     bool FCancelled = false;
+    QAtomicInteger<int> FExportCancelled = 0;
 };
 
 class SqlRunWorker;
@@ -63,13 +71,20 @@ public:
 
     void FetchMore() override;
     void Cancel() override;
+    bool StartExport(const QString &FileName, const QVector<Row> &Held) override;
 
 private:
     void stopWorker();
+    // Hands an export to the worker (no page on its way).
+    void beginExport();
 
     std::shared_ptr<SqlCanceller> FCanceller;
     QThread FThread;
     SqlRunWorker *FWorker = nullptr;
+    // An export asked for while a page was on its way: it begins when the page arrives.
+    bool FExportPending = false;
+    QString FExportFile;
+    QVector<Row> FExportHeld;
 };
 
 // The position (UTF-16 index into Statement) that a PostgreSQL error message points at with

@@ -14,4 +14,9 @@ TSchemaQueryRun::TSchemaQueryRun(QObject *parent)
 
 TSchemaQueryRun::~TSchemaQueryRun() = default;
 
+bool TSchemaQueryRun::StartExport(const QString &, const QVector<Row> &)
+{
+    return false;
+}
+
 } // namespace Diduza

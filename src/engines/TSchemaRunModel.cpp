@@ -57,7 +57,8 @@ QVariant TSchemaRunModel::headerData(int section, Qt::Orientation orientation, i
 
 bool TSchemaRunModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && !FComplete && FRun && !FRun->IsFinished() && !FRun->IsFetching();
+    return !parent.isValid() && !FComplete && FRun && !FRun->IsFinished() && !FRun->IsFetching()
+        && !FRun->IsExporting();
 }
 
 void TSchemaRunModel::fetchMore(const QModelIndex &parent)

@@ -10,8 +10,8 @@ namespace Diduza {
 
 /// The rows of a TSchemaQueryRun as a table model: columns once the statement ran, rows as
 /// their pages arrive. A view that scrolls to the end asks for the next page through
-/// canFetchMore and fetchMore, as it does with Qt's own SQL models. The model does not own the
-/// run.
+/// canFetchMore and fetchMore, as it does with Qt's own SQL models (not while the run exports:
+/// its further rows then go to the file only). The model does not own the run.
 class DIDUZAWIDGETS_EXPORT TSchemaRunModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -29,6 +29,8 @@ public:
     TSchemaQueryRun *Run() const { return FRun; }
     /// True once the last page arrived.
     bool IsComplete() const { return FComplete; }
+    /// The rows that have arrived, in order (what TSchemaQueryRun::StartExport takes as held).
+    const QVector<TSchemaQueryRun::Row> &Rows() const { return FRows; }
 
 private:
     QPointer<TSchemaQueryRun> FRun;

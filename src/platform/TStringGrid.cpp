@@ -313,7 +313,7 @@ int TStringGrid::fixedRowsHeight() const
 int TStringGrid::fixedColsWidth() const
 {
     int width = 0;
-    for (int col = 0; col < qMin(d->FFixedCols, columnCount()); ++col)
+    for (int col = 0; col < qMin(d->FFixedCols, ColCount()); ++col)
         width += horizontalHeader()->sectionSize(logicalColumn(col));
     return width;
 }
@@ -347,7 +347,7 @@ int TStringGrid::colAtPoint(int x) const
         const int logical = columnAt(x);
         return logical < 0 ? -1 : visualColumn(logical);
     }
-    for (int col = 0; col < qMin(d->FFixedCols, columnCount()); ++col) {
+    for (int col = 0; col < qMin(d->FFixedCols, ColCount()); ++col) {
         const int logical = logicalColumn(col);
         const int left = horizontalHeader()->sectionPosition(logical);
         if (x >= left && x < left + horizontalHeader()->sectionSize(logical))
@@ -431,16 +431,31 @@ void TStringGrid::scrollContentsBy(int dx, int dy)
 // ---------------------------------------------------------------------------------------------
 // Size
 
+int TStringGrid::ColCount() const
+{
+    return columnCount() - (d->FHasSpareColumn ? 1 : 0);
+}
+
 void TStringGrid::SetColCount(int Value)
 {
     Value = qMax(0, Value);
-    if (Value > columnCount()) {
-        setColumnCount(Value);
-        prepareCells();
+    if (Value > ColCount()) {
+        if (d->FHasSpareColumn) {
+            // The kept column shows again, empty and as wide as a new one.
+            const int logical = logicalColumn(columnCount() - 1);
+            d->FHasSpareColumn = false;
+            setColumnHidden(logical, false);
+            setColumnWidth(logical, horizontalHeader()->defaultSectionSize());
+            ++d->FCellsVersion;
+        }
+        if (Value > columnCount()) {
+            setColumnCount(Value);
+            prepareCells();
+        }
         return;
     }
-    while (columnCount() > Value)
-        DeleteColumn(columnCount() - 1);
+    while (ColCount() > Value)
+        DeleteColumn(ColCount() - 1);
 }
 
 void TStringGrid::SetRowCount(int Value)
@@ -487,14 +502,14 @@ void TStringGrid::SetDefaultRowHeight(int Value)
 
 int TStringGrid::ColWidths(int ACol) const
 {
-    if (ACol < 0 || ACol >= columnCount())
+    if (ACol < 0 || ACol >= ColCount())
         return 0;
     return columnWidth(logicalColumn(ACol)) - (showGrid() ? 1 : 0);
 }
 
 void TStringGrid::SetColWidths(int ACol, int Value)
 {
-    if (ACol < 0 || ACol >= columnCount())
+    if (ACol < 0 || ACol >= ColCount())
         return;
     setColumnWidth(logicalColumn(ACol), qMax(0, Value) + (showGrid() ? 1 : 0));
 }
@@ -510,7 +525,7 @@ void TStringGrid::SetFixedColor(TColor Value)
 
 QString TStringGrid::Cells(int ACol, int ARow) const
 {
-    if (ACol < 0 || ACol >= columnCount() || ARow < 0 || ARow >= rowCount())
+    if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= rowCount())
         return QString();
     const QTableWidgetItem *cell = item(ARow, logicalColumn(ACol));
     return cell ? cell->text() : QString();
@@ -518,7 +533,7 @@ QString TStringGrid::Cells(int ACol, int ARow) const
 
 void TStringGrid::SetCells(int ACol, int ARow, const QString &Value)
 {
-    if (ACol < 0 || ACol >= columnCount() || ARow < 0 || ARow >= rowCount())
+    if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= rowCount())
         return;
     const int logical = logicalColumn(ACol);
     if (QTableWidgetItem *cell = item(ARow, logical))
@@ -529,7 +544,7 @@ void TStringGrid::SetCells(int ACol, int ARow, const QString &Value)
 
 void TStringGrid::ClearColumn(int ACol)
 {
-    if (ACol < 0 || ACol >= columnCount())
+    if (ACol < 0 || ACol >= ColCount())
         return;
     const int logical = logicalColumn(ACol);
     for (int row = 0; row < rowCount(); ++row)
@@ -538,14 +553,39 @@ void TStringGrid::ClearColumn(int ACol)
 
 void TStringGrid::DeleteColumn(int ACol)
 {
-    if (ACol < 0 || ACol >= columnCount())
+    if (ACol < 0 || ACol >= ColCount())
         return;
-    removeColumn(logicalColumn(ACol));
+    const int logical = logicalColumn(ACol);
+    if (ACol < ColCount() - 1 || d->FHasSpareColumn) {
+        removeColumn(logical);
+        return;
+    }
+    // The last column stays as the hidden spare, left as a deleted column leaves the table.
+    if (QItemSelectionModel *selection = selectionModel()) {
+        const QModelIndex current = currentIndex();
+        selection->select(QItemSelection(model()->index(0, logical),
+                              model()->index(qMax(0, rowCount() - 1), logical)),
+            QItemSelectionModel::Deselect);
+        if (current.isValid() && current.column() == logical) {
+            // Where Qt puts the current cell when its column goes.
+            QModelIndex next;
+            if (logical > 0)
+                next = model()->index(current.row(), logical - 1);
+            else if (logical < columnCount() - 1)
+                next = model()->index(current.row(), logical + 1);
+            selection->setCurrentIndex(next, QItemSelectionModel::NoUpdate);
+        }
+    }
+    for (int row = 0; row < rowCount(); ++row)
+        delete takeItem(row, logical);
+    setColumnHidden(logical, true);
+    d->FHasSpareColumn = true;
+    ++d->FCellsVersion;
 }
 
 void TStringGrid::MoveColumn(int FromIndex, int ToIndex)
 {
-    const int count = columnCount();
+    const int count = ColCount();
     if (FromIndex < d->FFixedCols || ToIndex < d->FFixedCols || FromIndex >= count
         || ToIndex >= count || FromIndex == ToIndex)
         return;
@@ -568,7 +608,7 @@ void TStringGrid::keepFixedColumnsInFront(int, int oldVisual, int newVisual)
 
 QRect TStringGrid::CellRect(int ACol, int ARow) const
 {
-    if (ACol < 0 || ACol >= columnCount() || ARow < 0 || ARow >= rowCount() || isRowHidden(ARow))
+    if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= rowCount() || isRowHidden(ARow))
         return QRect();
     return cellViewportRect(ACol, ARow).translated(viewport()->pos());
 }
@@ -609,8 +649,7 @@ bool TStringGrid::askSelect(int ACol, int ARow)
 
 bool TStringGrid::SetCurrentCell(int ACol, int ARow)
 {
-    if (ACol < 0 || ACol >= columnCount() || ARow < 0 || ARow >= d->FRowCount
-        || isFixed(ACol, ARow))
+    if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= d->FRowCount || isFixed(ACol, ARow))
         return false;
     if (!askSelect(ACol, ARow))
         return false;
@@ -632,7 +671,7 @@ QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
     if (isFixed(col, row)) {
         col = qMax(col, d->FFixedCols);
         row = qMax(row, d->FFixedRows);
-        if (col >= columnCount() || row >= d->FRowCount)
+        if (col >= ColCount() || row >= d->FRowCount)
             return current;
         next = model()->index(row, logicalColumn(col));
     }
@@ -646,7 +685,7 @@ QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
 int TStringGrid::sizingColumnAt(int x) const
 {
     const int fixedWidth = fixedColsWidth();
-    for (int col = 0; col < columnCount(); ++col) {
+    for (int col = 0; col < ColCount(); ++col) {
         const int logical = logicalColumn(col);
         if (isColumnHidden(logical))
             continue;
@@ -743,7 +782,7 @@ void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     int target = colAtPoint(p.x());
     if (target < 0)
-        target = p.x() < 0 ? d->FFixedCols : columnCount() - 1;
+        target = p.x() < 0 ? d->FFixedCols : ColCount() - 1;
     const int from = d->FMouseColumn;
     const int to = qMax(target, d->FFixedCols);
     MoveColumn(from, to);
@@ -769,7 +808,7 @@ void TStringGrid::paintEvent(QPaintEvent *event)
     const QPen gridPen(gridColor, 0, gridStyle());
     const QRect dirty = event->rect();
     const int rows = qMin(d->FFixedRows, rowCount());
-    const int cols = qMin(d->FFixedCols, columnCount());
+    const int cols = qMin(d->FFixedCols, ColCount());
     auto paintIfDirty = [&](int col, int row) {
         if (!isRowHidden(row) && !isColumnHidden(logicalColumn(col))
             && cellViewportRect(col, row).adjusted(0, 0, 1, 1).intersects(dirty))
@@ -784,8 +823,7 @@ void TStringGrid::paintEvent(QPaintEvent *event)
     const int firstRow = std::max(d->FFixedRows, rowAt(dirty.top()) - 1);
     for (int row = 0; row < rows; ++row) {
         for (int col = firstCol;
-             col < columnCount() && columnViewportPosition(logicalColumn(col)) <= dirty.right();
-             ++col)
+             col < ColCount() && columnViewportPosition(logicalColumn(col)) <= dirty.right(); ++col)
             paintIfDirty(col, row);
     }
     for (int row = firstRow; row < rowCount() && rowViewportPosition(row) <= dirty.bottom();

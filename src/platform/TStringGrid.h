@@ -57,7 +57,9 @@ public:
     explicit TStringGrid(QWidget *parent = nullptr);
     ~TStringGrid() override;
 
-    int ColCount() const { return columnCount(); }
+    // The columns the grid shows (the table's columnCount() may hold one more, hidden, kept
+    // for the next column added at the end).
+    int ColCount() const;
     // Adds empty columns at the right end, or deletes columns from the right end.
     void SetColCount(int Value);
     int RowCount() const;

@@ -33,6 +33,11 @@ public:
     bool FDragStarted = false;
     bool FFixingOrder = false;
     quint64 FCellsVersion = 0;
+    // The last column position holds a hidden, empty column kept from a deletion for the next
+    // column added at the end: Qt's table moves every cell of the table to add or delete a
+    // column, while showing and hiding one costs next to nothing, and a tick of the builder
+    // adds or deletes a column at the end of grids thousands of columns wide.
+    bool FHasSpareColumn = false;
     QList<QMetaObject::Connection> FCellsWatch;
 };
 

@@ -653,7 +653,7 @@ void TfrmZkSQLBuilder::createStatementPages()
 
 void TfrmZkSQLBuilder::createSqlTools()
 {
-    // The SQL page's bar: the parse error, Apply, Run.
+    // The SQL page's bar: the parse error, busy while a statement runs, Apply, Run.
     pnlSQLTools = new QWidget(tsSQL);
     pnlSQLTools->setObjectName(QStringLiteral("pnlSQLTools"));
     auto *sqlBar = new QHBoxLayout(pnlSQLTools);
@@ -668,7 +668,14 @@ void TfrmZkSQLBuilder::createSqlTools()
     btnRunSQL->setObjectName(QStringLiteral("btnRunSQL"));
     btnRunSQL->setAutoDefault(false);
     btnRunSQL->setToolTip(tr("Runs the text as written (F5, Ctrl+Enter)"));
+    pbSQLRunning = new QProgressBar(pnlSQLTools);
+    pbSQLRunning->setObjectName(QStringLiteral("pbSQLRunning"));
+    pbSQLRunning->setRange(0, 0);
+    pbSQLRunning->setMaximumWidth(80);
+    pbSQLRunning->setTextVisible(false);
+    pbSQLRunning->hide();
     sqlBar->addWidget(lblSQLError, 1);
+    sqlBar->addWidget(pbSQLRunning);
     sqlBar->addWidget(btnApplySQL);
     sqlBar->addWidget(btnRunSQL);
     pnlSQLTools->hide();
@@ -734,7 +741,7 @@ void TfrmZkSQLBuilder::createResultTools()
                     tr("CSV files (*.csv)|*.csv|All files (*.*)|*.*"), QStringLiteral("csv"), name))
                 return;
             QString error;
-            if (!SaveResultsCsv(name, &error))
+            if (!StartSavingResultsCsv(name, &error))
                 DialogService()->ShowError(this, error);
         });
     });
@@ -746,19 +753,12 @@ void TfrmZkSQLBuilder::createQueryTools()
     createResultTools();
 
     // Copying cells, and the run keys.
-    auto *copy = new QAction(tr("&Copy"), DBGrid1);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetShortcut);
-    DBGrid1->addAction(copy);
-    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
-    DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(copy, &QAction::triggered, this,
-        [this] { Guarded([&] { QGuiApplication::clipboard()->setText(SelectedCellsText()); }); });
+    createResultActions();
     for (const QKeySequence &keys : { QKeySequence(Qt::Key_F5),
              QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) }) {
         auto *run = new QShortcut(keys, this);
         connect(run, &QShortcut::activated, this, [this] {
-            if (!d->FBackgroundExecution && !d->FSQLEditable)
+            if ((!d->FBackgroundExecution && !d->FSQLEditable) || IsRunning() || IsSavingResults())
                 return;
             Guarded([&] {
                 if (d->FSQLEditable && pcSQL->currentWidget() == tsSQL)

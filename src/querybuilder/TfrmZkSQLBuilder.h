@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QVariant>
+#include <QVector>
 
 #include <memory>
 
@@ -136,7 +137,8 @@ public:
     /// True when the diagram or the grid differ from what they were when the SQL page's text was
     /// last set or the diagram last saved; closing without OK then asks first.
     bool HasUnsavedChanges() const;
-    /// Closes the form without OK, after asking when there are unsaved changes.
+    /// Closes the form without OK, after asking when there are unsaved changes or results are
+    /// being saved; a statement that runs ends with it.
     void reject() override;
     /// The whole text of the grid cell at Point (grid coordinates) when the cell cuts it; empty
     /// for a cell that shows all of its text.
@@ -169,8 +171,12 @@ public:
     /// BackgroundExecution: an engine that offers it (TSchemaDataEngine::StartSQL) runs the
     /// statement away from the user-interface thread; rows arrive in pages as the user scrolls,
     /// up to RowLimit (0 for all); a status line gives the row count, the time and errors; the
-    /// run can be cancelled (button, Escape); the rows can be copied (tab-separated) and saved
-    /// as CSV. F5 and Ctrl+Enter run. Engines without it run through ExecSQL as designed.
+    /// run can be cancelled (button, Escape); the rows can be copied (tab-separated, with or
+    /// without the column names) and saved as CSV; numbers stand at the right of their cells.
+    /// F5 and Ctrl+Enter run. While a statement runs or its rows are saved, the results and SQL
+    /// pages show it, Run and Execute wait, Escape ends it, and closing the window ends it and
+    /// closes (asking only while rows are being saved). Engines without it run through ExecSQL
+    /// as designed.
     bool BackgroundExecution() const;
     void SetBackgroundExecution(bool Value);
     int RowLimit() const;
@@ -179,15 +185,28 @@ public:
     QStringList ApplySQLToDiagram();
     /// Runs the SQL page's text as it stands, on the results page.
     void RunSQLText();
-    /// Ends a running statement (nothing when none runs).
+    /// Ends a running statement, or the saving of its rows (nothing when neither runs).
     void CancelRun();
-    /// True while a background run has not finished.
+    /// True while a background run's statement runs or a page of its rows is on its way.
     bool IsRunning() const;
-    /// The selected cells of the results, rows by lines and columns by tabs.
+    /// The selected cells of the results, rows by lines and columns by tabs; WithHeaders puts
+    /// the names of the columns spanned on a first line.
     QString SelectedCellsText() const;
-    /// Writes every row of the results to FileName as CSV (RFC 4180, UTF-8); false with the
-    /// reason in *Error when it cannot.
+    QString SelectedCellsText(bool WithHeaders) const;
+    /// Writes every row of the results to FileName as CSV (TCsvWriter: RFC 4180, UTF-8) and
+    /// returns when it is written, as StartSavingResultsCsv does it; false with the reason in
+    /// *Error when it cannot or was cancelled (FileName is then as it was).
     bool SaveResultsCsv(const QString &FileName, QString *Error = nullptr);
+    /// Starts writing every row of the results to FileName as CSV, as "Save as CSV..." does,
+    /// and returns at once. The rows of a background run that are not fetched yet go from the
+    /// run's thread to the file, not into the grid (TSchemaQueryRun::StartExport); while the
+    /// statement still runs, the saving begins when its rows come. The status line counts the
+    /// rows written, Cancel (CancelRun) stops it and leaves FileName as it was; a failure is
+    /// shown through the dialog service. Other results are written at once. False, with the
+    /// reason in *Error, when there is nothing to save or rows are being saved already.
+    bool StartSavingResultsCsv(const QString &FileName, QString *Error = nullptr);
+    /// True while StartSavingResultsCsv's rows are being written.
+    bool IsSavingResults() const;
     /// The parse error shown on the SQL page and where it points (-1 for none).
     QString SQLError() const;
     qsizetype SQLErrorPosition() const;
@@ -203,6 +222,8 @@ public:
     /// The error icon beside the status line, shown when the run failed.
     QLabel *lblResultIcon = nullptr;
     QProgressBar *pbRunning = nullptr;
+    /// The SQL page's busy bar, shown while a statement runs or its rows are saved.
+    QProgressBar *pbSQLRunning = nullptr;
     QPushButton *btnCancelRun = nullptr;
     QPushButton *btnSaveCsv = nullptr;
     QSpinBox *seRowLimit = nullptr;
@@ -406,6 +427,8 @@ protected:
     /// The form never opens larger than the screen's available area (its designed size is
     /// larger than a small screen at a high scale).
     void showEvent(QShowEvent *event) override;
+    /// Escape ends a statement that runs, or the saving of its rows, and keeps the window open.
+    void keyPressEvent(QKeyEvent *event) override;
 
     /// True while a schema file is being loaded: new items then get no rows from the form.
     bool FInternalUpdate = false;
@@ -445,6 +468,15 @@ private:
     void markSQLError(const QString &Error, qsizetype Position);
     void startRun(TSchemaQueryRun *Run);
     void showRunStatus();
+    /// Shows whether a statement runs or its rows are saved, on both pages' controls.
+    void showRunState();
+    void exportEnded(const QString &Error, qint64 Rows, bool Cancelled);
+    /// Writes the rows of a model that is not a background run's, on this thread.
+    bool writeModelCsv(QAbstractItemModel *Model, const QString &FileName, QString *Error);
+    /// Before the window closes: false when the user keeps it open to let rows be saved.
+    bool mayCloseWhileRunning();
+    /// The results grid's delegate and its Copy actions.
+    void createResultActions();
     void createQueryTools();
     void createSqlTools();
     void createResultTools();
@@ -452,9 +484,11 @@ private:
     /// changed.
     QString statementSource();
     QueryInput queryInput(bool withColumns);
-    /// The visual position of the column whose row-0 cell names SubItem, searched from the
-    /// last column down to column 1; -1 when none does.
+    /// The visual position of the last column whose row-0 cell names SubItem; -1 when none
+    /// does.
     int columnOf(const TSchemaSubItem *SubItem) const;
+    /// The visual positions of every column whose row-0 cell names SubItem, ascending.
+    QVector<int> columnsOf(const TSchemaSubItem *SubItem) const;
     /// Clears the column and deletes it unless it is the only field column, then places the
     /// editor of cell (1, 1) without moving the current cell.
     void removeColumn(int ACol);

@@ -153,24 +153,31 @@ private:
 
 int TfrmZkSQLBuilder::columnOf(const TSchemaSubItem *SubItem) const
 {
+    const QVector<int> columns = columnsOf(SubItem);
+    return columns.isEmpty() ? -1 : columns.last();
+}
+
+QVector<int> TfrmZkSQLBuilder::columnsOf(const TSchemaSubItem *SubItem) const
+{
     if (!SubItem)
-        return -1;
+        return {};
     if (d->FColumnOfRowVersion != sgColumnGrid->CellsVersion()) {
-        d->FColumnOfRow.clear();
-        // The last column of a row wins, as a walk from the last column finds it first.
+        d->FColumnsOfRow.clear();
         for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
             if (TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(col, RowField)))
-                d->FColumnOfRow.insert(row, col);
+                d->FColumnsOfRow[row].append(col);
         }
         d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
     }
-    const int col = d->FColumnOfRow.value(SubItem, -1);
-    if (col >= 0 && ReferencedSubItem(sgColumnGrid->Cells(col, RowField)) != SubItem) {
-        // A row freed since left its address to this one: walk the grid again.
-        d->FColumnOfRowVersion = ~quint64(0);
-        return columnOf(SubItem);
+    const QVector<int> columns = d->FColumnsOfRow.value(SubItem);
+    for (const int col : columns) {
+        if (ReferencedSubItem(sgColumnGrid->Cells(col, RowField)) != SubItem) {
+            // A row freed since left its address to this one: walk the grid again.
+            d->FColumnOfRowVersion = ~quint64(0);
+            return columnsOf(SubItem);
+        }
     }
-    return col;
+    return columns;
 }
 
 void TfrmZkSQLBuilder::removeColumn(int ACol)
@@ -194,12 +201,17 @@ void TfrmZkSQLBuilder::removeColumn(int ACol)
     if (deleted)
         sgColumnGrid->DeleteColumn(ACol);
     if (indexed) {
-        if (row && d->FColumnOfRow.value(row, -1) == ACol)
-            d->FColumnOfRow.remove(row);
+        if (const auto columns = d->FColumnsOfRow.find(row); columns != d->FColumnsOfRow.end()) {
+            columns->removeOne(ACol);
+            if (columns->isEmpty())
+                d->FColumnsOfRow.erase(columns);
+        }
         if (deleted && ACol != last) {
-            for (int &col : d->FColumnOfRow) {
-                if (col > ACol)
-                    --col;
+            for (QVector<int> &columns : d->FColumnsOfRow) {
+                for (int &col : columns) {
+                    if (col > ACol)
+                        --col;
+                }
             }
         }
         d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
@@ -239,15 +251,13 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
     if (!guard)
         return;
 
-    const int col = columnOf(subItem);
-    if (col >= 0 && !subItem->Checked()) {
-        removeColumn(col);
-        // The extended grid may hold the field in more columns.
-        for (int other = sgColumnGrid->ColCount() - 1; other >= 1; --other) {
-            if (ReferencedSubItem(sgColumnGrid->Cells(other, RowField)) == subItem)
-                removeColumn(other);
-        }
-    } else if (col < 0 && subItem->Checked()) {
+    // The extended grid may hold the field in more columns than one.
+    const QVector<int> columns = columnsOf(subItem);
+    if (!columns.isEmpty() && !subItem->Checked()) {
+        // From the last: the places of the others stay.
+        for (auto col = columns.crbegin(); col != columns.crend(); ++col)
+            removeColumn(*col);
+    } else if (columns.isEmpty() && subItem->Checked()) {
         const QString reference = SubItemReference(subItem);
         const bool indexed = d->FColumnOfRowVersion == sgColumnGrid->CellsVersion();
         int last = sgColumnGrid->ColCount() - 1;
@@ -260,7 +270,7 @@ void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
         if (d->FExtendedGrid)
             sgColumnGrid->SetCells(last, RowShow, QStringLiteral("1"));
         if (indexed) {
-            d->FColumnOfRow.insert(subItem, last);
+            d->FColumnsOfRow[subItem].append(last);
             d->FColumnOfRowVersion = sgColumnGrid->CellsVersion();
         }
     }

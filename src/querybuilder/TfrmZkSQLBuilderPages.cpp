@@ -162,6 +162,8 @@ void TfrmZkSQLBuilder::pcSQLChange(QObject *)
         if (!keepTypedText() && (asked || d->FSQLText.isEmpty() || IsStatementStale()))
             generateStatement();
     } else if (page == tsResults) {
+        if (IsRunning() || IsSavingResults())
+            return; // the page shows the run that goes on
         // The page runs what the SQL page holds; a statement the diagram or grid have left
         // behind is generated anew rather than run stale.
         const bool typed = keepTypedText();
@@ -380,21 +382,20 @@ bool TfrmZkSQLBuilder::HasUnsavedChanges() const
 
 void TfrmZkSQLBuilder::reject()
 {
-    // Escape first ends a statement that runs.
-    if (IsRunning()) {
-        CancelRun();
-        return;
-    }
-    // Closing by Escape, Cancel or the window's close button asks before the work goes.
+    // Closing by Escape, Cancel or the window's close button asks before the work goes, and
+    // ends a statement that runs (Escape alone ends only the statement: keyPressEvent).
     bool close = true;
     Guarded([&] {
-        if (HasUnsavedChanges())
+        close = mayCloseWhileRunning();
+        if (close && HasUnsavedChanges())
             close = DialogService()->Confirm(this,
                 QCoreApplication::translate("Diduza::TfrmZkSQLBuilder",
                     "The query has changes that will be lost. Close the query builder anyway?"));
     });
-    if (close)
+    if (close) {
+        CancelRun();
         QDialog::reject();
+    }
 }
 
 void TfrmZkSQLBuilder::pnlToolbarResize(QObject *)

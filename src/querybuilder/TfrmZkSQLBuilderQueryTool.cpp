@@ -1,7 +1,59 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "querybuilder/TfrmZkSQLBuilderParts_p.h"
 
+#include "engines/CsvWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 namespace Diduza {
+
+namespace {
+
+bool isNumber(const QVariant &Value)
+{
+    switch (Value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The results grid's cells: numbers stand at the right, as in spreadsheets, so that their
+// places line up; a model that gives its own alignment keeps it.
+class ResultCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!index.data(Qt::TextAlignmentRole).isValid() && isNumber(index.data(Qt::DisplayRole)))
+            option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+};
+
+// A value or title on one line of copied cells.
+QString copiedText(QString Value)
+{
+    Value.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    Value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    Value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return Value;
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // The SQL and results pages as a query tool
@@ -151,10 +203,37 @@ bool TfrmZkSQLBuilder::IsRunning() const
     return d->FRun && !d->FRun->IsFinished() && d->FRun->IsFetching();
 }
 
+bool TfrmZkSQLBuilder::IsSavingResults() const
+{
+    return d->FRun && d->FRun->IsExporting();
+}
+
 void TfrmZkSQLBuilder::CancelRun()
 {
-    if (d->FRun && !d->FRun->IsFinished())
+    if (d->FRun && (!d->FRun->IsFinished() || d->FRun->IsExporting()))
         d->FRun->Cancel();
+}
+
+void TfrmZkSQLBuilder::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel) && (IsRunning() || IsSavingResults())) {
+        Guarded([&] { CancelRun(); });
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TfrmZkSQLBuilder::mayCloseWhileRunning()
+{
+    // A statement that runs is no work of the user's: it ends with the window. Rows being
+    // saved are what the user asked for.
+    if (IsSavingResults()
+        && !DialogService()->Confirm(this,
+            tr("The results are being saved to %1. Stop saving and close the query builder?")
+                .arg(QDir::toNativeSeparators(d->FExportFile))))
+        return false;
+    return true;
 }
 
 void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
@@ -163,13 +242,12 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
     d->FRunError.clear();
     d->FRunCancelled = false;
     d->FRunTime = -1;
+    d->FRunExported = false;
     auto *model = new TSchemaRunModel(Run, this);
     d->FOwnedResult = model;
     d->FResult = model;
     DBGrid1->setModel(model);
     d->FRunStarted = QDateTime::currentMSecsSinceEpoch();
-    pbRunning->show();
-    btnCancelRun->setEnabled(true);
     bool first = true;
     connect(Run, &TSchemaQueryRun::RowsArrived, this, [this, first]() mutable {
         if (first) {
@@ -187,11 +265,7 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
             for (int col = 0; col < d->FResult->columnCount(); ++col)
                 DBGrid1->setColumnWidth(col, qMin(DBGrid1->columnWidth(col), 300));
         }
-        if (d->FRun && !d->FRun->IsFinished()) {
-            // Between pages nothing runs: the user scrolls for more.
-            pbRunning->hide();
-            btnCancelRun->setEnabled(false);
-        }
+        // Between pages nothing runs: the user scrolls for more.
         showRunStatus();
     });
     connect(Run, &TSchemaQueryRun::Finished, this,
@@ -199,8 +273,6 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
             d->FRunTime = QDateTime::currentMSecsSinceEpoch() - d->FRunStarted;
             d->FRunError = error;
             d->FRunCancelled = cancelled;
-            pbRunning->hide();
-            btnCancelRun->setEnabled(false);
             if (!error.isEmpty()) {
                 lblResultError->setText(error);
                 lblResultError->show();
@@ -208,6 +280,14 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
                     markSQLError(error, position);
             }
             showRunStatus();
+        });
+    connect(Run, &TSchemaQueryRun::ExportProgress, this, [this](qint64 rows) {
+        d->FExportRows = rows;
+        showRunStatus();
+    });
+    connect(Run, &TSchemaQueryRun::ExportFinished, this,
+        [this](const QString &error, qint64 rows, bool cancelled) {
+            Guarded([&] { exportEnded(error, rows, cancelled); });
         });
     showRunStatus();
 }
@@ -223,6 +303,8 @@ void TfrmZkSQLBuilder::showRunStatus()
         status = tr("Cancelled after %n row(s)", nullptr, rows);
     } else if (IsRunning()) {
         status = rows > 0 ? tr("Running: %n row(s) so far", nullptr, rows) : tr("Running...");
+    } else if (d->FRunExported) {
+        status = tr("%n row(s) shown", nullptr, rows);
     } else if (more) {
         status = tr("%n row(s) so far; more as you scroll", nullptr, rows);
     } else if (d->FResult) {
@@ -237,6 +319,13 @@ void TfrmZkSQLBuilder::showRunStatus()
         if (!note.isEmpty())
             status += QStringLiteral(" \u2014 ") + note;
     }
+    const QString file = QFileInfo(d->FExportFile).fileName();
+    if (IsSavingResults())
+        status = tr(
+            "Saving to %1: %n row(s) written", nullptr, int(qMin<qint64>(d->FExportRows, INT_MAX)))
+                     .arg(file);
+    else if (!d->FExportOutcome.isEmpty() && d->FExportModel && d->FExportModel == d->FResult)
+        status += QStringLiteral("; ") + d->FExportOutcome;
     lblResultStatus->setText(status);
     // An error shows the style's error icon beside its line.
     const bool failed = !d->FRunError.isEmpty() || !lblResultError->text().isEmpty();
@@ -247,9 +336,28 @@ void TfrmZkSQLBuilder::showRunStatus()
                                      .pixmap(QSize(side, side), devicePixelRatioF()));
     }
     lblResultIcon->setVisible(failed);
+    showRunState();
+}
+
+void TfrmZkSQLBuilder::showRunState()
+{
+    const bool saving = IsSavingResults();
+    const bool busy = IsRunning() || saving;
+    pbRunning->setVisible(busy);
+    pbSQLRunning->setVisible(busy);
+    btnCancelRun->setEnabled(busy);
+    // A second run would end this one: the user ends it first.
+    btnRunSQL->setEnabled(!busy);
+    btnExecSQL->setEnabled(!busy);
+    btnSaveCsv->setEnabled(!saving);
 }
 
 QString TfrmZkSQLBuilder::SelectedCellsText() const
+{
+    return SelectedCellsText(false);
+}
+
+QString TfrmZkSQLBuilder::SelectedCellsText(bool WithHeaders) const
 {
     const QItemSelectionModel *selection = DBGrid1->selectionModel();
     if (!selection || !d->FResult)
@@ -267,73 +375,169 @@ QString TfrmZkSQLBuilder::SelectedCellsText() const
         chosen.insert({ i.row(), i.column() });
     }
     QStringList lines;
+    if (WithHeaders) {
+        QStringList titles;
+        for (int c = left; c <= right; ++c)
+            titles << copiedText(d->FResult->headerData(c, Qt::Horizontal).toString());
+        lines << titles.join(QLatin1Char('\t'));
+    }
     for (int r = top; r <= bottom; ++r) {
         QStringList values;
         for (int c = left; c <= right; ++c) {
             QString value;
             if (chosen.contains({ r, c }))
                 value = d->FResult->data(d->FResult->index(r, c)).toString();
-            value.replace(QLatin1Char('\t'), QLatin1Char(' '));
-            value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-            value.replace(QLatin1Char('\r'), QLatin1Char(' '));
-            values << value;
+            values << copiedText(value);
         }
         lines << values.join(QLatin1Char('\t'));
     }
     return lines.join(QLatin1Char('\n'));
 }
 
+void TfrmZkSQLBuilder::createResultActions()
+{
+    DBGrid1->setItemDelegate(new ResultCellDelegate(DBGrid1));
+    auto *copy = new QAction(tr("&Copy"), DBGrid1);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    auto *copyWithHeaders = new QAction(tr("Copy with &headers"), DBGrid1);
+    copyWithHeaders->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    copyWithHeaders->setShortcutContext(Qt::WidgetShortcut);
+    DBGrid1->addActions({ copy, copyWithHeaders });
+    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(copy, &QAction::triggered, this, [this] {
+        Guarded([&] { QGuiApplication::clipboard()->setText(SelectedCellsText(false)); });
+    });
+    connect(copyWithHeaders, &QAction::triggered, this, [this] {
+        Guarded([&] { QGuiApplication::clipboard()->setText(SelectedCellsText(true)); });
+    });
+}
+
 bool TfrmZkSQLBuilder::SaveResultsCsv(const QString &FileName, QString *Error)
 {
+    // The caller hears of the outcome; nothing is shown.
+    const QScopedValueRollback<bool> quiet(d->FExportQuiet, true);
+    d->FExportEnded = false;
+    if (!StartSavingResultsCsv(FileName, Error))
+        return false;
+    if (QPointer<TSchemaQueryRun> run = d->FRun.get(); run && run->IsExporting()) {
+        QEventLoop wait;
+        connect(run, &TSchemaQueryRun::ExportFinished, &wait, &QEventLoop::quit);
+        connect(run, &QObject::destroyed, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!d->FExportEnded) { // the run went before its export ended
+        d->FExportCancelled = true;
+        d->FExportError.clear();
+    }
+    if (d->FExportCancelled || !d->FExportError.isEmpty()) {
+        if (Error)
+            *Error = d->FExportCancelled
+                ? tr("Saving the results was cancelled; %1 was not written.").arg(FileName)
+                : d->FExportError;
+        return false;
+    }
+    return true;
+}
+
+bool TfrmZkSQLBuilder::StartSavingResultsCsv(const QString &FileName, QString *Error)
+{
+    const auto refuse = [Error](const QString &Text) {
+        if (Error)
+            *Error = Text;
+        return false;
+    };
+    if (IsSavingResults())
+        return refuse(tr("The results are being saved to %1.").arg(d->FExportFile));
     QAbstractItemModel *model = d->FResult;
-    if (!model) {
+    if (!model)
+        return refuse(tr("There are no results to save."));
+    d->FExportFile = FileName;
+    d->FExportRows = 0;
+    d->FExportOutcome.clear();
+    d->FExportModel = model;
+    d->FExportEnded = false;
+    auto *runModel = qobject_cast<TSchemaRunModel *>(model);
+    TSchemaQueryRun *run = runModel ? runModel->Run() : nullptr;
+    if (run && run == d->FRun.get()) {
+        const bool open = !run->IsFinished();
+        if (run->StartExport(FileName, runModel->Rows())) {
+            d->FRunExported = open;
+            showRunStatus();
+            return true;
+        }
+        if (run->IsFinished() && run->ColumnNames().isEmpty())
+            return refuse(tr("There are no results to save."));
+    }
+    QString error;
+    if (!writeModelCsv(model, FileName, &error))
+        return refuse(error);
+    exportEnded(QString(), model->rowCount(), false);
+    return true;
+}
+
+bool TfrmZkSQLBuilder::writeModelCsv(
+    QAbstractItemModel *Model, const QString &FileName, QString *Error)
+{
+    const auto failed = [&](const QString &Reason) {
+        if (Error)
+            *Error = tr("The results could not be saved to %1: %2").arg(FileName, Reason);
+        return false;
+    };
+    // Every row: those not fetched yet first come.
+    while (Model->canFetchMore(QModelIndex())) {
+        if (auto *runModel = qobject_cast<TSchemaRunModel *>(Model); runModel && runModel->Run()) {
+            QEventLoop wait;
+            connect(runModel->Run(), &TSchemaQueryRun::RowsArrived, &wait, &QEventLoop::quit);
+            connect(runModel->Run(), &TSchemaQueryRun::Finished, &wait, &QEventLoop::quit);
+            Model->fetchMore(QModelIndex());
+            if (runModel->Run() && runModel->Run()->IsFetching())
+                wait.exec(QEventLoop::ExcludeUserInputEvents);
+        } else {
+            Model->fetchMore(QModelIndex());
+        }
+    }
+    if (Model->columnCount() == 0) {
         if (Error)
             *Error = tr("There are no results to save.");
         return false;
     }
-    // Every row: those not fetched yet first come.
-    while (model->canFetchMore(QModelIndex())) {
-        if (auto *runModel = qobject_cast<TSchemaRunModel *>(model); runModel && runModel->Run()) {
-            QEventLoop wait;
-            connect(runModel->Run(), &TSchemaQueryRun::RowsArrived, &wait, &QEventLoop::quit);
-            connect(runModel->Run(), &TSchemaQueryRun::Finished, &wait, &QEventLoop::quit);
-            model->fetchMore(QModelIndex());
-            if (runModel->Run() && runModel->Run()->IsFetching())
-                wait.exec(QEventLoop::ExcludeUserInputEvents);
-        } else {
-            model->fetchMore(QModelIndex());
-        }
-    }
-    auto field = [](const QVariant &value) {
-        if (value.isNull())
-            return QString();
-        QString text = value.toString();
-        if (text.contains(QLatin1Char('"')) || text.contains(QLatin1Char(','))
-            || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
-            text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-            text = QLatin1Char('"') + text + QLatin1Char('"');
-        }
-        return text;
-    };
-    QString csv;
-    QStringList header;
-    for (int c = 0; c < model->columnCount(); ++c)
-        header << field(model->headerData(c, Qt::Horizontal));
-    csv += header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-    for (int r = 0; r < model->rowCount(); ++r) {
-        QStringList values;
-        for (int c = 0; c < model->columnCount(); ++c)
-            values << field(model->data(model->index(r, c)));
-        csv += values.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-    }
     QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit()) {
-        if (Error)
-            *Error
-                = tr("The results could not be saved to %1: %2").arg(FileName, file.errorString());
-        return false;
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
+    TCsvWriter csv(&file);
+    QStringList header;
+    for (int c = 0; c < Model->columnCount(); ++c)
+        header << Model->headerData(c, Qt::Horizontal).toString();
+    csv.WriteRecord(header);
+    for (int r = 0; r < Model->rowCount() && !csv.Failed(); ++r) {
+        for (int c = 0; c < Model->columnCount(); ++c)
+            csv.WriteField(Model->data(Model->index(r, c)));
+        csv.EndRecord();
     }
+    if (!csv.Flush() || !file.commit())
+        return failed(file.errorString());
     return true;
+}
+
+void TfrmZkSQLBuilder::exportEnded(const QString &Error, qint64 Rows, bool Cancelled)
+{
+    d->FExportEnded = true;
+    d->FExportCancelled = Cancelled;
+    d->FExportError = Error;
+    d->FExportRows = Rows;
+    const QString file = QFileInfo(d->FExportFile).fileName();
+    if (Cancelled)
+        d->FExportOutcome = tr("saving cancelled, %1 was not written").arg(file);
+    else if (!Error.isEmpty())
+        d->FExportOutcome = tr("the results were not saved");
+    else
+        d->FExportOutcome
+            = tr("%n row(s) saved to %1", nullptr, int(qMin<qint64>(Rows, INT_MAX))).arg(file);
+    showRunStatus();
+    if (!Error.isEmpty() && !d->FExportQuiet)
+        DialogService()->ShowError(this, Error);
 }
 
 // ---------------------------------------------------------------------------------------------

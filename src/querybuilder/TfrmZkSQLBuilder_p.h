@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <memory>
 
@@ -129,6 +130,19 @@ public:
     qint64 FRunTime = -1;
     QString FRunError;
     bool FRunCancelled = false;
+    // Saving the results as CSV: the file; the rows written so far; whether the saving took
+    // over the rows of a run still open (the grid then shows only some); how the last saving
+    // ended, for the model it saved (FExportModel), on the status line; and whether its error
+    // goes to the caller (SaveResultsCsv) instead of a message.
+    QString FExportFile;
+    qint64 FExportRows = 0;
+    bool FRunExported = false;
+    QString FExportOutcome;
+    QPointer<QAbstractItemModel> FExportModel;
+    bool FExportEnded = false;
+    bool FExportCancelled = false;
+    QString FExportError;
+    bool FExportQuiet = false;
     bool FJoinByKeys = false;
     qint64 FStatementLimit = -1;
     qint64 FStatementOffset = 0;
@@ -140,12 +154,12 @@ public:
     // Row references: serial number to row. A serial is never given twice.
     QHash<int, QPointer<TSchemaSubItem>> FSubItemRefs;
     int FLastSubItemRef = 0;
-    // The serial of each row, and the column of each row in the grid: found by one walk of the
-    // grid, then kept through the form's own changes while the grid's CellsVersion shows no
-    // other change.
+    // The serial of each row, and the columns of each row in the grid (ascending; the extended
+    // grid may show a field twice): found by one walk of the grid, then kept through the form's
+    // own changes while the grid's CellsVersion shows no other change.
     QHash<const TSchemaSubItem *, int> FRefOfSubItem;
     int FRefsSwept = 0;
-    mutable QHash<const TSchemaSubItem *, int> FColumnOfRow;
+    mutable QHash<const TSchemaSubItem *, QVector<int>> FColumnsOfRow;
     mutable quint64 FColumnOfRowVersion = ~quint64(0);
 
     QString FSQLText;

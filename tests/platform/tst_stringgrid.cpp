@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QHeaderView>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -32,6 +33,8 @@ private slots:
     void init();
     void cleanup();
     void cellsAndColumns();
+    void columnsAddedAndDeletedAtTheEnd_data();
+    void columnsAddedAndDeletedAtTheEnd();
     void hiddenRowsKeepText();
     void selectionVeto_data();
     void selectionVeto();
@@ -96,6 +99,92 @@ void tst_StringGrid::cellsAndColumns()
     QCOMPARE(rowTexts(grid, 3), QStringList({ "a3", "" }));
     QCOMPARE(grid.ColWidths(1), 50);
     QCOMPARE(grid.CellRect(1, 2).size(), QSize(50, 19));
+}
+
+void tst_StringGrid::columnsAddedAndDeletedAtTheEnd_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 s = 0; s < 6; ++s)
+        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(s))) << 20260410u + s;
+}
+
+// Random column changes, many of them at the right end, against a list of columns: the grid
+// shows exactly those columns, a column added comes empty and as wide as a new one, the cells
+// version moves with every change, and the current cell stays on a column the grid shows.
+void tst_StringGrid::columnsAddedAndDeletedAtTheEnd()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    TStringGrid &grid = *m_grid;
+    grid.show();
+    QList<QStringList> model; // per column position, the texts of rows 0 .. 3
+    for (int col = 0; col < grid.ColCount(); ++col)
+        model << QStringList(
+            { grid.Cells(col, 0), grid.Cells(col, 1), grid.Cells(col, 2), grid.Cells(col, 3) });
+    int serial = 0;
+    for (int step = 0; step < 200; ++step) {
+        const quint64 version = grid.CellsVersion();
+        const int what = int(random.bounded(100));
+        const int last = grid.ColCount() - 1;
+        QString done;
+        bool changes = true;
+        if (what < 35) { // a column at the end, written
+            grid.SetColCount(grid.ColCount() + 1);
+            QCOMPARE(grid.ColWidths(last + 1), 50);
+            QCOMPARE(grid.Cells(last + 1, 2), QString());
+            const QString text = QString::number(++serial);
+            grid.SetCells(last + 1, 2, text);
+            model << QStringList({ QString(), QString(), text, QString() });
+            done = "add";
+        } else if (what < 65 && last >= 1) { // the last one deleted
+            grid.DeleteColumn(last);
+            model.removeLast();
+            done = "delete last";
+        } else if (what < 75 && last >= 2) {
+            const int col = 1 + int(random.bounded(last));
+            grid.DeleteColumn(col);
+            model.removeAt(col);
+            done = QStringLiteral("delete %1").arg(col);
+        } else if (what < 85 && last >= 2) {
+            const int from = 1 + int(random.bounded(last));
+            const int to = 1 + int(random.bounded(last));
+            grid.MoveColumn(from, to);
+            model.move(from, to);
+            done = QStringLiteral("move %1 to %2").arg(from).arg(to);
+            changes = from != to;
+        } else if (what < 92) {
+            const int count = 1 + int(random.bounded(6));
+            while (model.size() > count)
+                model.removeLast();
+            while (model.size() < count)
+                model << QStringList({ QString(), QString(), QString(), QString() });
+            changes = grid.ColCount() != count;
+            grid.SetColCount(count);
+            done = QStringLiteral("count %1").arg(count);
+        } else {
+            const int col = int(random.bounded(grid.ColCount()));
+            QVERIFY(grid.SetCurrentCell(qMax(1, col), 1 + int(random.bounded(3))) || col == 0
+                || grid.ColCount() < 2);
+            changes = false;
+            done = "current";
+        }
+        QVERIFY2(grid.ColCount() == model.size(), qPrintable(done));
+        for (int col = 0; col < model.size(); ++col) {
+            for (int row = 0; row < 4; ++row)
+                QVERIFY2(grid.Cells(col, row) == model.at(col).at(row),
+                    qPrintable(QStringLiteral("step %1 (%2): cell %3, %4")
+                                   .arg(step)
+                                   .arg(done)
+                                   .arg(col)
+                                   .arg(row)));
+            QVERIFY(!grid.CellRect(col, 1).isEmpty());
+        }
+        QCOMPARE(grid.Cells(model.size(), 2), QString());
+        QVERIFY(grid.CellRect(model.size(), 1).isNull());
+        if (changes)
+            QVERIFY2(grid.CellsVersion() != version, qPrintable(done));
+        QVERIFY(grid.Col() < grid.ColCount());
+    }
 }
 
 void tst_StringGrid::hiddenRowsKeepText()

@@ -16,11 +16,14 @@
 #include "platform/TStringGrid.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -32,6 +35,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using namespace Diduza;
@@ -151,6 +155,13 @@ private slots:
     void firstPageColumnsFitTheirRows();
     void resultsCopiedAndSavedAsCsv();
     void resultsSayWhereRowsAreHeldWhole();
+    void savingStreamsRowsTheGridHasNot();
+    void savingWhileRunningWaitsForTheRows_data();
+    void savingWhileRunningWaitsForTheRows();
+    void cancelledSavingLeavesTheFile();
+    void runningShowsAndClosingEndsIt_data();
+    void runningShowsAndClosingEndsIt();
+    void numbersStandRightAndCopyTakesHeaders();
 
 private:
     QStringList connections() const;
@@ -560,6 +571,291 @@ void tst_QueryTool::errorsShowWhereTheDatabasePoints()
         if (connection == PostgresConnection)
             QCOMPARE(form.SQLErrorPosition(), qsizetype(15)); // "nosuch" on the second line
     }
+}
+
+// The rows 1 .. n of x and a text, on each database (MariaDB's recursion stops at 1,000 rows:
+// its sequence engine counts).
+QString countingRows(const QString &connection, qint64 n)
+{
+    if (connection == PostgresConnection)
+        return QStringLiteral("SELECT g AS x, 'row ' || g AS t FROM generate_series(1, %1) g")
+            .arg(n);
+    if (connection == MariaDbConnection)
+        return QStringLiteral("SELECT seq AS x, CONCAT('row ', seq) AS t FROM seq_1_to_%1").arg(n);
+    return QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE "
+                          "x < %1) SELECT x, 'row ' || x AS t FROM c")
+        .arg(n);
+}
+
+// Runs the event loop until done() or timeoutMs have passed.
+bool waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// Save as CSV on a paged result writes every row from the run's thread: the grid keeps the
+// page it shows, the file has the whole result, and the status line says so.
+void tst_QueryTool::savingStreamsRowsTheGridHasNot()
+{
+    constexpr int Rows = 20000;
+    for (const QString &connection : connections()) {
+        m_engine->SetConnectionName(connection);
+        TfrmZkSQLBuilder form;
+        form.SetDataEngine(m_engine.get());
+        form.SetBackgroundExecution(true);
+        form.SetSQLText(countingRows(connection, Rows));
+        form.btnExecSQL->click();
+        QVERIFY(waitFor(
+            [&] {
+                return form.ResultModel() && form.ResultModel()->rowCount() > 0
+                    && !form.IsRunning();
+            },
+            30000));
+        const int shown = form.ResultModel()->rowCount();
+        QCOMPARE(shown, 500); // the first page
+        const QString file = m_dir.filePath(connection + "-all.csv");
+        m_dialogs->saveAnswer = file;
+        form.btnSaveCsv->click();
+        QVERIFY(form.IsSavingResults());
+        QVERIFY(!form.btnSaveCsv->isEnabled());
+        QVERIFY(form.btnCancelRun->isEnabled());
+        QVERIFY(waitFor([&] { return !form.IsSavingResults(); }, 60000));
+        QVERIFY2(m_dialogs->errors.isEmpty(), qPrintable(m_dialogs->errors.join('\n')));
+        QCOMPARE(form.ResultModel()->rowCount(), shown);
+        QFile csv(file);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QVector<QStringList> records = readCsv(QString::fromUtf8(csv.readAll()));
+        QCOMPARE(records.size(), Rows + 1);
+        QCOMPARE(records.first(), QStringList({ "x", "t" }));
+        for (int r = 1; r <= Rows; r += 997)
+            QCOMPARE(
+                records.at(r), QStringList({ QString::number(r), "row " + QString::number(r) }));
+        QCOMPARE(
+            records.last(), QStringList({ QString::number(Rows), "row " + QString::number(Rows) }));
+        QVERIFY2(form.lblResultStatus->text().contains("20000 row(s) saved to"),
+            qPrintable(form.lblResultStatus->text()));
+        QVERIFY(form.btnSaveCsv->isEnabled());
+    }
+}
+
+void tst_QueryTool::savingWhileRunningWaitsForTheRows_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("the statement ends") << false;
+    QTest::newRow("the statement is cancelled") << true;
+}
+
+// Save as CSV while the statement still runs writes nothing until its rows come, then all of
+// them; cancelled, it writes nothing at all.
+void tst_QueryTool::savingWhileRunningWaitsForTheRows()
+{
+    QFETCH(bool, cancel);
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetBackgroundExecution(true);
+    const qint64 count = cancel ? 200000000 : 1500000;
+    form.SetSQLText(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM "
+                                   "c WHERE x < %1) SELECT COUNT(*) AS n FROM c")
+                        .arg(count));
+    form.btnExecSQL->click();
+    QVERIFY(form.IsRunning());
+    const QString file = m_dir.filePath(QStringLiteral("while-running-%1.csv").arg(cancel));
+    QVERIFY(form.StartSavingResultsCsv(file));
+    QVERIFY(form.IsSavingResults());
+    QTest::qWait(50);
+    QVERIFY(!QFile::exists(file));
+    if (cancel)
+        form.btnCancelRun->click();
+    QVERIFY(waitFor([&] { return !form.IsSavingResults() && !form.IsRunning(); }, 120000));
+    if (cancel) {
+        QVERIFY(!QFile::exists(file));
+        QVERIFY2(form.lblResultStatus->text().contains("saving cancelled"),
+            qPrintable(form.lblResultStatus->text()));
+        return;
+    }
+    QFile csv(file);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(readCsv(QString::fromUtf8(csv.readAll())),
+        QVector<QStringList>({ { "n" }, { QString::number(count) } }));
+}
+
+// Cancel while rows are being saved stops the saving and leaves the file as it was.
+void tst_QueryTool::cancelledSavingLeavesTheFile()
+{
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetBackgroundExecution(true);
+    form.SetSQLText(countingRows(SqliteConnection, 1000000000));
+    form.btnExecSQL->click();
+    QVERIFY(
+        waitFor([&] { return form.ResultModel() && form.ResultModel()->rowCount() > 0; }, 30000));
+    const QString file = m_dir.filePath("kept.csv");
+    {
+        QFile before(file);
+        QVERIFY(before.open(QIODevice::WriteOnly));
+        before.write("what was there");
+    }
+    QVERIFY(form.StartSavingResultsCsv(file));
+    // Rows are being written: the status line counts them.
+    QVERIFY(waitFor(
+        [&] {
+            return form.lblResultStatus->text().contains(
+                QRegularExpression("Saving to kept.csv: [1-9][0-9]* row"));
+        },
+        60000));
+    QVERIFY(form.IsSavingResults());
+    form.btnCancelRun->click();
+    QVERIFY(waitFor([&] { return !form.IsSavingResults(); }, 10000));
+    QFile after(file);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), QByteArray("what was there"));
+    QVERIFY(form.ResultModel()->rowCount() <= 500);
+    QVERIFY(form.lblResultStatus->text().contains("saving cancelled, kept.csv was not written"));
+    QVERIFY(m_dialogs->errors.isEmpty());
+}
+
+void tst_QueryTool::runningShowsAndClosingEndsIt_data()
+{
+    QTest::addColumn<QString>("close");
+    QTest::addColumn<bool>("saving");
+    QTest::addColumn<bool>("agree");
+    QTest::newRow("Cancel button") << "button" << false << true;
+    QTest::newRow("window closed") << "window" << false << true;
+    QTest::newRow("Escape") << "Escape" << false << true;
+    QTest::newRow("window closed while saving, agreed") << "window" << true << true;
+    QTest::newRow("window closed while saving, kept") << "window" << true << false;
+}
+
+// While a statement runs, both pages show it and Run and Execute wait; Escape ends the run
+// and keeps the window, closing ends the run and closes, asking only while rows are saved.
+void tst_QueryTool::runningShowsAndClosingEndsIt()
+{
+    QFETCH(QString, close);
+    QFETCH(bool, saving);
+    QFETCH(bool, agree);
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetSQLEditable(true);
+    form.SetBackgroundExecution(true);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QString slow = saving ? countingRows(SqliteConnection, 1000000000)
+                                : QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
+                                                 "SELECT x + 1 FROM c WHERE x < 200000000) "
+                                                 "SELECT COUNT(*) FROM c");
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    form.SetSQLText(slow);
+    form.btnRunSQL->click();
+    TSchemaQueryRun *run = qobject_cast<TSchemaRunModel *>(form.ResultModel())->Run();
+    QVERIFY(run);
+    if (saving) {
+        QVERIFY(waitFor([&] { return !form.IsRunning(); }, 30000)); // the first page is there
+        QVERIFY(form.StartSavingResultsCsv(m_dir.filePath("closing.csv")));
+    }
+    QVERIFY(form.IsRunning() || form.IsSavingResults());
+    QVERIFY(!form.btnRunSQL->isEnabled());
+    QVERIFY(!form.btnExecSQL->isEnabled());
+    QVERIFY(!form.pbRunning->isHidden());
+    QVERIFY(!form.pbSQLRunning->isHidden());
+    QVERIFY(form.btnCancelRun->isEnabled());
+    // Neither the run keys nor a look at the other page start the statement again.
+    QTest::keyClick(&form, Qt::Key_F5);
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    form.pcSQL->setCurrentWidget(form.tsResults);
+    QCOMPARE(qobject_cast<TSchemaRunModel *>(form.ResultModel())->Run(), run);
+    QVERIFY(form.IsRunning() || form.IsSavingResults());
+
+    m_dialogs->confirmAnswer = agree;
+    if (close == "button")
+        form.btnCancel->click();
+    else if (close == "window")
+        form.close();
+    else
+        QTest::keyClick(&form, Qt::Key_Escape);
+    QCOMPARE(m_dialogs->questions.size(), saving ? 1 : 0);
+    const bool closes = close != "Escape" && agree;
+    QCOMPARE(form.isVisible(), !closes);
+    if (saving && !agree) {
+        QVERIFY(form.IsSavingResults()); // the saving goes on
+        form.CancelRun();
+    }
+    QVERIFY(waitFor([&] { return !form.IsRunning() && !form.IsSavingResults(); }, 10000));
+    QVERIFY(run->IsFinished());
+    QVERIFY(form.btnRunSQL->isEnabled());
+    QVERIFY(form.btnExecSQL->isEnabled());
+    QVERIFY(form.pbSQLRunning->isHidden());
+    QVERIFY(!form.btnCancelRun->isEnabled());
+}
+
+// Numbers stand at the right of their cells, texts at the left; Copy with headers puts the
+// column names on a first line.
+void tst_QueryTool::numbersStandRightAndCopyTakesHeaders()
+{
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetBackgroundExecution(true);
+    form.resize(1000, 700);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.SetSQLText("SELECT 42 AS \"whole\tnumber\", 2.5 AS real, 'text' AS word, NULL AS "
+                    "empty UNION ALL SELECT -7, 1e10, '12', 0");
+    form.btnExecSQL->click();
+    QVERIFY(waitFor(
+        [&] {
+            return form.ResultModel() && form.ResultModel()->rowCount() == 2 && !form.IsRunning();
+        },
+        10000));
+    QTableView *grid = form.DBGrid1;
+    for (int c = 0; c < 4; ++c)
+        grid->setColumnWidth(c, 160);
+    QCoreApplication::processEvents();
+    const QImage shot = grid->viewport()->grab().toImage();
+    const auto pixel = [&](int x, int y) {
+        return shot.pixelColor(x * shot.width() / grid->viewport()->width(),
+            y * shot.height() / grid->viewport()->height());
+    };
+    const QColor background = pixel(grid->visualRect(grid->model()->index(0, 0)).left() + 3,
+        grid->visualRect(grid->model()->index(0, 0)).top() + 2);
+    // Where the ink of a cell begins and ends, in the cell's own coordinates.
+    auto ink = [&](int row, int col) {
+        const QRect cell = grid->visualRect(grid->model()->index(row, col)).adjusted(2, 2, -2, -2);
+        int first = -1, last = -1;
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            for (int y = cell.top(); y <= cell.bottom(); ++y) {
+                const QColor p = pixel(x, y);
+                if (qAbs(p.lightness() - background.lightness()) > 80) {
+                    if (first < 0)
+                        first = x - cell.left();
+                    last = x - cell.left();
+                    break;
+                }
+            }
+        }
+        return std::make_pair(first, cell.width() - 1 - last);
+    };
+    for (int row = 0; row < 2; ++row) {
+        for (int col : { 0, 1 }) { // numbers: close to the right edge, far from the left
+            const auto [left, right] = ink(row, col);
+            QVERIFY2(left > 60 && right < 12,
+                qPrintable(QStringLiteral("%1,%2: %3 %4").arg(row).arg(col).arg(left).arg(right)));
+        }
+        const auto [left, right] = ink(row, 2); // text, also "12"
+        QVERIFY2(left < 12 && right > 60, qPrintable(QStringLiteral("%1 %2").arg(left).arg(right)));
+    }
+    grid->selectAll();
+    QCOMPARE(form.SelectedCellsText(true),
+        QStringLiteral("whole number\treal\tword\tempty\n42\t2.5\ttext\t\n-7\t%1\t12\t0")
+            .arg(QVariant(1e10).toString()));
+    QAction *withHeaders = nullptr;
+    for (QAction *action : grid->actions()) {
+        if (action->text().remove('&') == "Copy with headers")
+            withHeaders = action;
+    }
+    QVERIFY(withHeaders);
+    QCOMPARE(withHeaders->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    withHeaders->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), form.SelectedCellsText(true));
+    QVERIFY(form.SelectedCellsText(false).startsWith("42\t"));
 }
 
 QTEST_MAIN(tst_QueryTool)
