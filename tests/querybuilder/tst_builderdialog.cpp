@@ -6,10 +6,12 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/model/ItemPlacement.h"
 #include "engines/TSchemaCustomDataEngine.h"
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "relations/TSchemaRelation.h"
+#include "sqlparser/SelectImport.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -114,6 +116,8 @@ private slots:
     void drops();
     void sameTableTwice();
     void doubleClickDroppedOnTopOfATable();
+    void newTablesLeftJoinsNoRoom_data();
+    void newTablesLeftJoinsNoRoom();
     void windowAsTheUserLeftIt();
     void openAndSave();
     void pagesRunTheCurrentStatement();
@@ -260,7 +264,8 @@ void tst_BuilderDialog::drops_data()
     QTest::addColumn<QString>("how");
     QTest::addColumn<QPoint>("placed"); // (-1, -1): nothing is added
     QTest::newRow("on the area") << "area" << QPoint(50, 60);
-    QTest::newRow("on an item: its point made the area's") << "item" << QPoint(300 + 7, 200 + 9);
+    // Beside that item, in line with the point (a table is not dropped on top of another).
+    QTest::newRow("on an item: its point made the area's") << "item" << QPoint(0, 200 + 9);
     QTest::newRow("double-click") << "double-click" << QPoint(10, 10);
     QTest::newRow("from elsewhere") << "other source" << QPoint(-1, -1);
     QTest::newRow("nothing selected") << "no selection" << QPoint(-1, -1);
@@ -300,7 +305,12 @@ void tst_BuilderDialog::drops()
     QCOMPARE(area->GetItemCount(), 2);
     TSchemaItem *item = area->GetItem(1);
     QCOMPARE(item->Caption(), QStringLiteral("customer"));
-    QCOMPARE(item->pos(), placed);
+    if (how == QLatin1String("item")) {
+        QCOMPARE(item->y(), placed.y());
+        QCOMPARE(item->x(), target->geometry().right() + 1 + ItemGapX);
+    } else {
+        QCOMPARE(item->pos(), placed);
+    }
     QCOMPARE(item->Data().toInt(), 3); // the entry's own object, not that of "Customer"
     QCOMPARE(ticked(area), QStringList({ "orders.*", "customer.*" }));
     QVERIFY(
@@ -336,6 +346,63 @@ void tst_BuilderDialog::doubleClickDroppedOnTopOfATable()
             QVERIFY2(!area->GetItem(i)->geometry().intersects(area->GetItem(k)->geometry()),
                 qPrintable(QStringLiteral("%1 and %2").arg(i).arg(k)));
     }
+}
+
+void tst_BuilderDialog::newTablesLeftJoinsNoRoom_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("double-clicks on the list") << "double-click";
+    QTest::newRow("dropped onto a table") << "drop";
+    QTest::newRow("dropped too close beside a table") << "beside";
+    QTest::newRow("a joined statement opened") << "import";
+}
+
+// New tables stood 20 pixels from their neighbour or on top of it, so their joins were
+// squeezed into the gap or drawn behind the tables: they keep a gap a relation can use, also
+// where the builder opens on a statement (and Apply to diagram, which reads it the same way).
+void tst_BuilderDialog::newTablesLeftJoinsNoRoom()
+{
+    QFETCH(QString, how);
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    form.resize(900, 600);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    if (how == QLatin1String("import")) {
+        form.SetExtendedGrid(true);
+        form.ImportQuery(ImportSelect(QStringLiteral("SELECT * FROM customer c JOIN orders o "
+                                                     "ON o.customer_id = c.id JOIN customer d "
+                                                     "ON d.id = o.customer_id")));
+    } else {
+        selectTable(form, "customer");
+        form.lbTablesDblClick(form.lbTables);
+        selectTable(form, "orders");
+        TSchemaItem *first = area->GetItem(0);
+        if (how == QLatin1String("double-click"))
+            form.lbTablesDblClick(form.lbTables);
+        else if (how == QLatin1String("drop"))
+            area->DragDrop(area, form.lbTables, first->x() + 20, first->y() + 30);
+        else
+            area->DragDrop(area, form.lbTables, first->geometry().right() + 15, first->y());
+        selectTable(form, "customer");
+        form.lbTablesDblClick(form.lbTables);
+    }
+    QCOMPARE(area->GetItemCount(), 3);
+    const QRect view = area->viewport()->rect();
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        const QRect a = area->GetItem(i)->geometry();
+        QVERIFY2(view.contains(a), qPrintable(QStringLiteral("table %1 out of view").arg(i)));
+        for (int k = i + 1; k < area->GetItemCount(); ++k) {
+            const QRect b = area->GetItem(k)->geometry();
+            QVERIFY2(!b.intersects(a.adjusted(-ItemGapX, -ItemGapY, ItemGapX, ItemGapY)),
+                qPrintable(QStringLiteral("tables %1 and %2 closer than the gap").arg(i).arg(k)));
+        }
+    }
+    // Neighbours in a row stand exactly the gap apart: the row holds as many as it can.
+    const QRect first = area->GetItem(0)->geometry();
+    const QRect second = area->GetItem(1)->geometry();
+    if (second.top() == first.top() && how != QLatin1String("beside"))
+        QCOMPARE(second.left(), first.right() + 1 + ItemGapX);
 }
 
 // The size, splitters and page come back through SaveState; the form never opens larger than
