@@ -224,8 +224,9 @@ void TfrmZkSQLBuilder::createControls()
     pcSQL->tabBar()->setAttribute(Qt::WA_Hover); // hot tracking
     SplitterGrid->addWidget(SplitterTables);
     SplitterGrid->addWidget(pcSQL);
+    // Height the form gains or loses is shared between the canvas and the pages.
     SplitterGrid->setStretchFactor(0, 1);
-    SplitterGrid->setStretchFactor(1, 0);
+    SplitterGrid->setStretchFactor(1, 1);
     SplitterGrid->setSizes(
         { FormHeight - ToolbarHeight - PagesHeight - SplitterWidth, PagesHeight });
 
@@ -236,6 +237,32 @@ void TfrmZkSQLBuilder::createControls()
     pcSQL->setCurrentWidget(tsColumns);
     connect(
         pcSQL, &QTabWidget::currentChanged, this, [this] { Guarded([&] { pcSQLChange(pcSQL); }); });
+}
+
+void TfrmZkSQLBuilder::fitGridOnOpening()
+{
+    const bool chosen = d->FSizeChosen;
+    d->FSizeChosen = true;
+    if (chosen || size() != QSize(FormWidth, FormHeight))
+        return; // shown before, restored, or sized by the application
+    // Every row the grid has, the extended grid's having row too, which grouping shows (the
+    // designed pages show the designed grid's rows).
+    int rows = 0;
+    for (int row = 0; row < sgColumnGrid->RowCount(); ++row) {
+        if (!sgColumnGrid->isRowHidden(row) || (d->FExtendedGrid && row == RowHaving))
+            rows += sgColumnGrid->rowHeight(row);
+    }
+    // The pages' tab bar and frames round the grid, as laid out at the designed size.
+    pcSQL->ensurePolished();
+    QResizeEvent laidOut(pcSQL->size(), pcSQL->size());
+    QCoreApplication::sendEvent(pcSQL, &laidOut);
+    const int chrome = pcSQL->height() - tsColumns->height() + 2 * sgColumnGrid->frameWidth();
+    const int pages = std::max(PagesHeight, chrome + rows);
+    const int canvas = FormHeight - ToolbarHeight - PagesHeight - SplitterWidth;
+    if (pages == PagesHeight)
+        return;
+    resize(width(), height() + pages - PagesHeight);
+    SplitterGrid->setSizes({ canvas, pages });
 }
 
 void TfrmZkSQLBuilder::createDesignArea()

@@ -330,8 +330,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    /// The form never opens larger than the screen's available area (its designed size is
-    /// larger than a small screen at a high scale).
+    /// The form opens tall enough to show every row of its grid, and never larger than the
+    /// screen's available area (its designed size is larger than a small screen at a high
+    /// scale).
     void showEvent(QShowEvent *event) override;
 
     /// True while a schema file is being loaded: new items then get no rows from the form.
@@ -382,6 +383,10 @@ private:
     void hideEditors();
     /// Shrinks the form to fit the available area of its screen, and moves it into it.
     void fitScreen();
+    /// On the first showing of a form still at its designed size: makes the pages tall enough
+    /// for every row of the grid (the having row too), the canvas keeping its designed height
+    /// where the screen has room.
+    void fitGridOnOpening();
     /// The first empty column at the end, added when needed.
     int appendColumn();
     void gridContextMenu(const QPoint &Point);

@@ -356,6 +356,7 @@ bool TfrmZkSQLBuilder::RestoreState(const QByteArray &State)
     if (in.status() != QDataStream::Ok || magic != StateMagic || version != 1 || !saved.isValid())
         return false;
     resize(saved);
+    d->FSizeChosen = true;
     SplitterGrid->restoreState(grid);
     SplitterTables->restoreState(tables);
     if (page >= 0 && page < pcSQL->count() && pcSQL->widget(page) != tsResults)
@@ -387,6 +388,7 @@ void TfrmZkSQLBuilder::fitScreen()
 
 void TfrmZkSQLBuilder::showEvent(QShowEvent *event)
 {
+    fitGridOnOpening();
     fitScreen();
     QDialog::showEvent(event);
 }

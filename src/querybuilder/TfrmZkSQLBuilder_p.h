@@ -53,6 +53,8 @@ public:
     QString FRunError;
     bool FRunCancelled = false;
     bool FJoinByKeys = false;
+    // The form has been shown, or its size was given (RestoreState): it is sized no more.
+    bool FSizeChosen = false;
 
     // The cell the visible editor was placed over.
     int FEditCol = -1;

@@ -119,6 +119,8 @@ private slots:
     void newTablesLeftJoinsNoRoom_data();
     void newTablesLeftJoinsNoRoom();
     void windowAsTheUserLeftIt();
+    void openingShowedPartOfTheGrid_data();
+    void openingShowedPartOfTheGrid();
     void openAndSave();
     void pagesRunTheCurrentStatement();
     void resultsPageNeverFails_data();
@@ -428,6 +430,60 @@ void tst_BuilderDialog::windowAsTheUserLeftIt()
     QVERIFY(QTest::qWaitForWindowExposed(&other));
     QVERIFY(other.frameGeometry().width() <= room.width());
     QVERIFY(other.frameGeometry().height() <= room.height());
+}
+
+void tst_BuilderDialog::openingShowedPartOfTheGrid_data()
+{
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<bool>("grouped");
+    QTest::newRow("designed grid") << false << false;
+    QTest::newRow("extended grid") << true << false;
+    QTest::newRow("extended grid, grouped") << true << true;
+}
+
+// The builder opened at its designed size, which shows six rows of the extended grid: it opens
+// tall enough for every row, the having row too, with the canvas of its designed size (the
+// designed grid fits the designed size); height the user adds goes to the pages as well as to
+// the canvas.
+void tst_BuilderDialog::openingShowedPartOfTheGrid()
+{
+    QFETCH(bool, extended);
+    QFETCH(bool, grouped);
+    Builder &form = *m_form;
+    form.SetExtendedGrid(extended);
+    selectTable(form, "customer");
+    form.lbTablesDblClick(form.lbTables);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const int canvas = form.SchemaDesignArea->height();
+    QCOMPARE(canvas, 453 - 31 - 165 - 3); // as designed
+    QCOMPARE(form.width(), 654);
+    if (!extended)
+        QCOMPARE(form.height(), 453); // the designed grid fits its designed pages
+    if (grouped) {
+        bool select = true;
+        form.sgColumnGridSelectCell(form.sgColumnGrid, 1, 5, select);
+        form.cbGroupBy->setChecked(true);
+        form.cbInplaceChange(form.cbGroupBy); // the having row shows
+    }
+    TStringGrid *grid = form.sgColumnGrid;
+    const QRect view = grid->viewport()->rect();
+    const int last = extended ? 9 : 5;
+    for (int row = 0; row <= last; ++row) {
+        if (grid->isRowHidden(row))
+            continue;
+        const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+        QVERIFY2(view.contains(cell),
+            qPrintable(QStringLiteral("row %1 at %2..%3 of %4")
+                           .arg(row)
+                           .arg(cell.top())
+                           .arg(cell.bottom())
+                           .arg(view.height())));
+    }
+    const int pages = form.pcSQL->height();
+    form.resize(form.width(), form.height() + 100);
+    QTRY_VERIFY(form.pcSQL->height() >= pages + 30);
+    QVERIFY(form.SchemaDesignArea->height() >= canvas + 30);
 }
 
 void tst_BuilderDialog::openAndSave()
