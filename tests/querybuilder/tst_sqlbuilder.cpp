@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QPainter>
 #include <QSplitter>
 #include <QStyleOptionButton>
@@ -185,6 +186,10 @@ private slots:
     void editorsStayInTheirCellsAtAnyScale();
     void groupingTicksWithOneClick_data();
     void groupingTicksWithOneClick();
+    void dropDownsNeededTwoClicks_data();
+    void dropDownsNeededTwoClicks();
+    void calculateOfAllFields_data();
+    void calculateOfAllFields();
     void noEditor();
     void mouseSelection();
     void commit_data();
@@ -638,6 +643,88 @@ void tst_SqlBuilder::groupingTicksWithOneClick()
     QCOMPARE(visibleEditor(form), form.cbGroupBy);
     form.cbDistinct->setFocus(); // leaving the box commits it
     QCOMPARE(form.sgColumnGrid->Cells(1, 5), after);
+}
+
+void tst_SqlBuilder::dropDownsNeededTwoClicks_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::newRow("Table") << 1;
+    QTest::newRow("Calculate") << 2;
+    QTest::newRow("Sort") << 3;
+}
+
+// One click on a cell of a drop-down row opens its list, as one click on any drop-down does.
+void tst_SqlBuilder::dropDownsNeededTwoClicks()
+{
+    QFETCH(int, row);
+    Builder &form = *m_form;
+    addTables();
+    showForm();
+    rowOf(form, "customer.name")->SetChecked(true);
+    TStringGrid *grid = form.sgColumnGrid;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+        grid->CellRect(1, row).center() - grid->viewport()->pos());
+    auto *list = qobject_cast<QComboBox *>(visibleEditor(form));
+    QVERIFY(list);
+    QTRY_VERIFY(list->view()->isVisible());
+    list->hidePopup();
+    // A click elsewhere in the grid (a title cell) opens nothing.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+        grid->CellRect(0, row).center() - grid->viewport()->pos());
+    QTest::qWait(20);
+    QVERIFY(!list->view()->isVisible());
+}
+
+void tst_SqlBuilder::calculateOfAllFields_data()
+{
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("designed grid: every aggregate, each refused")
+        << false << QStringList({ "", "Count", "Summa", "Maximum", "Minimum", "Average" })
+        << "You can not apply this aggregative function to *.";
+    QTest::newRow("extended grid: Count only, as a column that counts the rows")
+        << true << QStringList({ "", "Count" }) << "";
+}
+
+// The Calculate list of a "*" column offered Sum and Average: the extended grid, which has a
+// column that counts the rows, offers Count alone and adds that column; the designed grid
+// refuses every aggregate of "*" with its warning.
+void tst_SqlBuilder::calculateOfAllFields()
+{
+    QFETCH(bool, extended);
+    QFETCH(QStringList, offered);
+    QFETCH(QString, warning);
+    Builder &form = *m_form;
+    form.SetExtendedGrid(extended);
+    addTables();
+    showForm();
+    rowOf(form, "customer.*")->SetChecked(true);
+    TStringGrid *grid = form.sgColumnGrid;
+    QVERIFY(grid->SetCurrentCell(1, 2));
+    QCOMPARE(visibleEditor(form), form.cbValues);
+    auto *entries = qobject_cast<QListView *>(form.cbValues->view());
+    QVERIFY(entries);
+    QStringList shown;
+    for (int i = 0; i < form.cbValues->count(); ++i) {
+        if (!entries->isRowHidden(i))
+            shown << form.cbValues->itemText(i);
+    }
+    QCOMPARE(shown, offered);
+    const int columns = grid->ColCount();
+    choose(form.cbValues, "Count");
+    QCOMPARE(grid->Cells(1, 2), QString());
+    QCOMPARE(m_dialogs.warnings, warning.isEmpty() ? QStringList() : QStringList { warning });
+    QCOMPARE(grid->ColCount(), extended ? columns + 1 : columns);
+    if (extended)
+        QVERIFY2(
+            form.GenerateSQL().contains(QLatin1String("COUNT(*)")), qPrintable(form.GenerateSQL()));
+    // A field's column is offered every aggregate again.
+    rowOf(form, "customer.name")->SetChecked(true);
+    const int nameColumn = grid->ColCount() - 1;
+    QVERIFY(grid->SetCurrentCell(nameColumn, 2));
+    for (int i = 0; i < form.cbValues->count(); ++i)
+        QVERIFY(!entries->isRowHidden(i));
 }
 
 void tst_SqlBuilder::noEditor()
