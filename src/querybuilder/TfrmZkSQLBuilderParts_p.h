@@ -24,6 +24,7 @@
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
 #include "platform/TStringList.h"
+#include "platform/TextPosition.h"
 #include "platform/VisibleText.h"
 #include "querybuilder/QueryGenerator.h"
 #include "querybuilder/QueryImport.h"

@@ -48,6 +48,8 @@ void TfrmZkSQLBuilder::sqlTextEdited()
     }
     d->FSQLText = SQLMemo->toPlainText();
     d->FCheckTimer->start();
+    // The notes told of the statement as it was generated or applied, not of this text.
+    lblSQLNotes->hide();
 }
 
 bool TfrmZkSQLBuilder::keepTypedText()
@@ -197,7 +199,13 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
             pbRunning->hide();
             btnCancelRun->setEnabled(false);
             if (!error.isEmpty()) {
-                lblResultError->setText(error);
+                // Where the statement went wrong as a reader finds it, beside the database's
+                // own words (which count characters, or show the line with a caret).
+                QString shown = error;
+                if (position >= 0 && position <= d->FSQLText.size())
+                    shown += QLatin1Char('\n')
+                        + tr("At %1 of the statement.").arg(LineColumnText(d->FSQLText, position));
+                lblResultError->setText(shown);
                 lblResultError->show();
                 if (position >= 0 && d->FSQLEditable && SQLMemo->toPlainText() == d->FSQLText)
                     markSQLError(error, position);

@@ -140,6 +140,8 @@ private slots:
     void importTicks();
     void okReturnsTheGivenTextUntilAChange();
     void fullImport();
+    void emptyStatementWasCalledNoSelect_data();
+    void emptyStatementWasCalledNoSelect();
     void fieldImportSaidNothingOfWhatItLeftOut();
     void extendedGridRows();
     void furtherJoinConditionsKeptInFilesAndUndo();
@@ -973,6 +975,40 @@ void tst_BuilderDialog::fullImport()
     QVERIFY(dialog.Execute());
     QCOMPARE(dialog.LeftOut(), QStringList({ "LIMIT 3" }));
     QCOMPARE(dialog.SQL(), given);
+}
+
+void tst_BuilderDialog::emptyStatementWasCalledNoSelect_data()
+{
+    QTest::addColumn<bool>("full");
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("full import, empty") << true << "";
+    QTest::newRow("full import, blanks and line breaks") << true << "  \r\n\t";
+    QTest::newRow("field import, empty") << false << "";
+}
+
+// Opening the builder with no statement said "holds 0 statement(s), not one SELECT": there is
+// nothing to carry over, and nothing is said.
+void tst_BuilderDialog::emptyStatementWasCalledNoSelect()
+{
+    QFETCH(bool, full);
+    QFETCH(QString, sql);
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(m_engine.get());
+    dialog.SetFullImport(full);
+    dialog.SetSQL(sql);
+    QString importNotes;
+    QString sqlNotes;
+    m_dialogs->modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        importNotes = form.lblImportNotes->text();
+        form.pcSQL->setCurrentWidget(form.tsSQL);
+        sqlNotes = form.lblSQLNotes->text();
+        return int(QDialog::Rejected);
+    };
+    dialog.Execute();
+    QCOMPARE(dialog.LeftOut(), QStringList());
+    QCOMPARE(importNotes, QString());
+    QCOMPARE(sqlNotes, QString());
 }
 
 // The field import reads tables and plain fields; the rest of the statement was dropped unseen.

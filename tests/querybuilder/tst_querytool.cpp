@@ -143,6 +143,7 @@ private slots:
     void okFollowsWhatWasTouchedLast_data();
     void okFollowsWhatWasTouchedLast();
     void sqlPageMarksTheParseError();
+    void notesStayedAfterTheTextWasEdited();
     void runsNeverFreezeAndCancel_data();
     void runsNeverFreezeAndCancel();
     void rowsArriveInPages();
@@ -364,6 +365,10 @@ void tst_QueryTool::sqlPageMarksTheParseError()
     form.CheckSQLText();
     QVERIFY(form.SQLError().contains("syntax error"));
     QCOMPARE(form.SQLErrorPosition(), qsizetype(17)); // "customer", where the parser stops
+    QVERIFY2(form.SQLError().endsWith("(line 1, column 18)"), qPrintable(form.SQLError()));
+    form.SQLMemo->setPlainText("SELECT name\r\nFROM customer\nWHERE WHERE");
+    form.CheckSQLText();
+    QVERIFY2(form.SQLError().endsWith("(line 3, column 7)"), qPrintable(form.SQLError()));
     QCOMPARE(form.SQLMemo->extraSelections().size(), 1);
     form.SQLMemo->setPlainText("SELECT c.name FROM customer c WHERE c.city = 'Wien'");
     form.CheckSQLText();
@@ -373,6 +378,26 @@ void tst_QueryTool::sqlPageMarksTheParseError()
     QVERIFY2(notes.isEmpty(), qPrintable(notes.join("; ")));
     QCOMPARE(form.SchemaDesignArea->GetItemCount(), 1);
     QVERIFY(form.GenerateSQL().contains("(customer.city = 'Wien')"));
+}
+
+// The notes under the SQL page tell of the statement as it was generated or applied: typing
+// makes them stale, and they go.
+void tst_QueryTool::notesStayedAfterTheTextWasEdited()
+{
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetSQLEditable(true);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    form.SQLMemo->setPlainText("SELECT customer.nam FROM customer");
+    const QStringList notes = form.ApplySQLToDiagram();
+    QVERIFY(!notes.isEmpty());
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    QVERIFY(form.lblSQLNotes->isVisible());
+    form.SQLMemo->setFocus();
+    form.SQLMemo->moveCursor(QTextCursor::End);
+    QTest::keyClick(form.SQLMemo, Qt::Key_E);
+    QVERIFY(!form.lblSQLNotes->isVisible());
 }
 
 void tst_QueryTool::runsNeverFreezeAndCancel_data()
@@ -534,8 +559,11 @@ void tst_QueryTool::errorsShowWhereTheDatabasePoints()
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QVERIFY(form.lblResultError->text().contains("nosuch"));
         QVERIFY(!form.lblResultIcon->isHidden());
-        if (connection == PostgresConnection)
+        if (connection == PostgresConnection) {
             QCOMPARE(form.SQLErrorPosition(), qsizetype(15)); // "nosuch" on the second line
+            QVERIFY2(form.lblResultError->text().endsWith("At line 2, column 3 of the statement."),
+                qPrintable(form.lblResultError->text()));
+        }
     }
 }
 
