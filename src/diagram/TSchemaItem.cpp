@@ -1,16 +1,16 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/items/RowDrag_p.h"
 #include "diagram/items/RowKeys_p.h"
-#include "diagram/SchemaUndo_p.h"
 
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"
-#include "diagram/TSchemaSubItem.h"
 #include "diagram/items/TSchemaText.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
@@ -559,6 +559,26 @@ void TSchemaItem::SetCaption(const QString &Value)
     if (auto *text = TextControl())
         text->SetCaption(Value);
     update();
+}
+
+QString TSchemaItem::Alias() const
+{
+    return d->FAlias;
+}
+
+void TSchemaItem::SetAlias(const QString &Value)
+{
+    if (d->FAlias == Value)
+        return;
+    d->FAlias = Value;
+    fitTitle();
+    update(CaptionRect());
+}
+
+QString TSchemaItem::TitleText() const
+{
+    return d->FAlias.isEmpty() ? GetCaption()
+                               : GetCaption() + QStringLiteral(" (") + d->FAlias + QLatin1Char(')');
 }
 
 void TSchemaItem::SetColor(TColor Value)

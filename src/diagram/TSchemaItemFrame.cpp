@@ -1,16 +1,16 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/items/RowDrag_p.h"
 #include "diagram/items/RowKeys_p.h"
-#include "diagram/SchemaUndo_p.h"
 
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"
-#include "diagram/TSchemaSubItem.h"
 #include "diagram/items/TSchemaText.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
@@ -182,12 +182,17 @@ void TSchemaItem::RecalculateWidth()
         SetWidth(w);
     else
         SetWidth(w + 20 + CheckWidth());
-    if (d->FShowCaption) {
-        const int captionWidth
-            = QFontMetrics(d->FCaptionFont).horizontalAdvance(VisibleText(GetCaption()));
-        if (captionWidth > width() - 34)
-            SetWidth(captionWidth + 34);
-    }
+    fitTitle();
+}
+
+void TSchemaItem::fitTitle()
+{
+    if (!d->FShowCaption)
+        return;
+    const int captionWidth
+        = QFontMetrics(d->FCaptionFont).horizontalAdvance(VisibleText(TitleText()));
+    if (captionWidth > width() - 34)
+        SetWidth(captionWidth + 34);
 }
 
 bool TSchemaItem::event(QEvent *event)
@@ -419,7 +424,7 @@ void TSchemaItem::paintEvent(QPaintEvent *)
         // (black on a dark palette) or with gradient pens (black bars in SVG exports).
         QStyleOptionTitleBar bar = titleBarOption(
             this, QRect(frame, frame, width() - 2 * frame, client.top() - frame), d->FToolWin);
-        bar.text = VisibleText(GetCaption());
+        bar.text = VisibleText(TitleText());
         bar.icon = d->FIcon;
         bar.subControls &= ~QStyle::SC_TitleBarCloseButton;
         painter.save();
@@ -509,7 +514,8 @@ void TSchemaItem::CustomListDrawItem(
     // The key glyphs, where the area shows keys, before everything else of the row.
     int textOffset = KeyColumnWidth(this);
     if (textOffset > 0)
-        PaintRowKeys(painter, this, row, Rect);
+        PaintRowKeys(painter, this, row, Rect,
+            Selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
     if (images && glyph >= 0 && glyph < images->Count()) {
         images->Draw(painter, Rect.left() + textOffset,
             Rect.top() + (Rect.height() - images->Height()) / 2, glyph, true);

@@ -3,6 +3,27 @@
 
 namespace Diduza {
 
+namespace {
+// Starts a timer whenever a watched object gains or loses a child.
+class ChildrenWatch : public QObject {
+public:
+    explicit ChildrenWatch(QTimer *timer)
+        : QObject(timer)
+        , m_timer(timer)
+    {
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildRemoved)
+            m_timer->start();
+        return false;
+    }
+
+private:
+    QTimer *m_timer;
+};
+} // namespace
+
 // Paints the entries of the table list through the form, at the list's fixed entry height and
 // the width of the widest name (which sets the list's horizontal scroll extent).
 class TableListDelegate : public QStyledItemDelegate {
@@ -265,6 +286,26 @@ void TfrmZkSQLBuilder::fitGridOnOpening()
     SplitterGrid->setSizes({ canvas, pages });
 }
 
+void TfrmZkSQLBuilder::showAliases()
+{
+    TSchemaDesignArea *area = SchemaDesignArea;
+    if (!area || d->FDestroying)
+        return;
+    // As the statement names them: a caption two items share gets the caption and the item's
+    // index as alias. An application that names the tables itself gives its own names.
+    const bool ownNames = bool(d->FOnGetTableName);
+    QHash<QString, int> uses;
+    for (int i = 0; i < area->GetItemCount(); ++i)
+        ++uses[area->GetItem(i)->GetCaption()];
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        TSchemaItem *item = area->GetItem(i);
+        const QString caption = item->GetCaption();
+        item->SetAlias(!ownNames && uses.value(caption) > 1
+                ? caption + QString::number(area->GetItemIndex(item))
+                : QString());
+    }
+}
+
 void TfrmZkSQLBuilder::createDesignArea()
 {
     SchemaDesignArea = new TSchemaDesignArea(SplitterTables);
@@ -278,6 +319,16 @@ void TfrmZkSQLBuilder::createDesignArea()
     });
     SchemaDesignArea->SetOnDeleteItem(
         [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaDeleteItem(Sender, item); });
+    // The titles of tables the diagram holds twice show their aliases, which follow the
+    // items' places in the area's list: once the additions and removals of items (children of
+    // the viewport) and relations (of the area) are done, an import's reordering too.
+    d->FAliasTimer = new QTimer(this);
+    d->FAliasTimer->setSingleShot(true);
+    d->FAliasTimer->setInterval(0);
+    connect(d->FAliasTimer, &QTimer::timeout, this, [this] { Guarded([&] { showAliases(); }); });
+    auto *watch = new ChildrenWatch(d->FAliasTimer);
+    SchemaDesignArea->installEventFilter(watch);
+    SchemaDesignArea->viewport()->installEventFilter(watch);
     SchemaDesignArea->SetOnDragOver(
         [this](QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept) {
             SchemaDesignAreaDragOver(Sender, Source, X, Y, State, Accept);
@@ -717,6 +768,8 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
     d->FDataEngine = Value;
     SchemaDesignArea->SetDataEngine(Value);
     showDialect();
+    if (d->FHighlighter)
+        d->FHighlighter->SetSpelling(spelling());
 
     lbTables->clear();
     d->FTablesExtent = 0;

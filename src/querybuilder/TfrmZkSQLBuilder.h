@@ -387,6 +387,9 @@ private:
     /// for every row of the grid (the having row too), the canvas keeping its designed height
     /// where the screen has room.
     void fitGridOnOpening();
+    /// Gives each item whose caption another item shares the alias the statement names it by
+    /// (as its title shows), and the others none.
+    void showAliases();
     /// The first empty column at the end, added when needed.
     int appendColumn();
     void gridContextMenu(const QPoint &Point);

@@ -11,9 +11,10 @@ void TfrmZkSQLBuilder::SetSQLEditable(bool Value)
     d->FSQLEditable = Value;
     SQLMemo->setReadOnly(!Value);
     pnlSQLTools->setVisible(Value);
-    if (Value && !d->FHighlighter)
+    if (Value && !d->FHighlighter) {
         d->FHighlighter = new SqlHighlighter(SQLMemo->document());
-    else if (!Value && d->FHighlighter) {
+        d->FHighlighter->SetSpelling(spelling()); // MariaDB's "#" comments and strings
+    } else if (!Value && d->FHighlighter) {
         delete d->FHighlighter;
         d->FHighlighter = nullptr;
     }

@@ -46,6 +46,7 @@ public:
     QString FSQLError;
     qsizetype FSQLErrorPosition = -1;
     QTimer *FCheckTimer = nullptr;
+    QTimer *FAliasTimer = nullptr; // shows the aliases of shared captions (showAliases)
     SqlHighlighter *FHighlighter = nullptr;
     std::unique_ptr<TSchemaQueryRun> FRun;
     qint64 FRunStarted = 0;

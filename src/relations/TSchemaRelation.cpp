@@ -414,12 +414,15 @@ QVector<QRect> TSchemaRelation::PaintRects() const
 
 QString TSchemaRelation::JoinText() const
 {
-    const auto end = [](const TSchemaItem *item, const TSchemaSubItem *row) {
-        return (item ? item->GetCaption() : QString()) + QLatin1Char('.')
-            + (row ? row->Caption() : QString());
+    // An item is named as statements name it: by its alias where it has one.
+    const auto name = [](const TSchemaItem *item) {
+        return !item ? QString() : item->Alias().isEmpty() ? item->GetCaption() : item->Alias();
     };
-    const QString parent = d->FParentItem ? d->FParentItem->GetCaption() : QString();
-    const QString child = d->FChildItem ? d->FChildItem->GetCaption() : QString();
+    const auto end = [&](const TSchemaItem *item, const TSchemaSubItem *row) {
+        return name(item) + QLatin1Char('.') + (row ? row->Caption() : QString());
+    };
+    const QString parent = name(d->FParentItem);
+    const QString child = name(d->FChildItem);
     QString kind;
     switch (d->FJoinType) {
     case rjLeftOuter:
@@ -530,7 +533,9 @@ void TSchemaRelation::EditRelation(QObject *)
     form.txtCol2->setText(d->FChildSubItem ? d->FChildSubItem->Caption() : QString());
     form.rgJoinOperator->SetItemIndex(int(d->FJoinOperator));
     form.rgJoinType->SetItemIndex(int(d->FJoinType));
-    form.SetJoinTables(form.txtTable1->text(), form.txtTable2->text());
+    // Two copies of one table are told apart by their titles.
+    form.SetJoinTables(d->FParentItem ? d->FParentItem->TitleText() : QString(),
+        d->FChildItem ? d->FChildItem->TitleText() : QString());
     // The kinds the statements' database cannot run (a full join on MySQL and MariaDB).
     if (TSchemaDesignArea *area = Area()) {
         if (const TSchemaDataEngine *engine = area->DataEngine()) {

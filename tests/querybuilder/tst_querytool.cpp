@@ -9,6 +9,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaCustomDataEngine.h"
 #include "engines/TSchemaQueryRun.h"
 #include "engines/TSchemaRunModel.h"
 #include "engines/TSchemaSqlDataEngine.h"
@@ -28,6 +29,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -144,6 +147,8 @@ private slots:
     void okFollowsWhatWasTouchedLast();
     void sqlPageMarksTheParseError();
     void notesStayedAfterTheTextWasEdited();
+    void mariadbTextColouredAsStandardSql_data();
+    void mariadbTextColouredAsStandardSql();
     void runsNeverFreezeAndCancel_data();
     void runsNeverFreezeAndCancel();
     void rowsArriveInPages();
@@ -398,6 +403,72 @@ void tst_QueryTool::notesStayedAfterTheTextWasEdited()
     form.SQLMemo->moveCursor(QTextCursor::End);
     QTest::keyClick(form.SQLMemo, Qt::Key_E);
     QVERIFY(!form.lblSQLNotes->isVisible());
+}
+
+void tst_QueryTool::mariadbTextColouredAsStandardSql_data()
+{
+    QTest::addColumn<bool>("mysql");
+    QTest::addColumn<bool>("ansiQuotes");
+    QTest::addColumn<bool>("backslashes"); // a backslash escapes the next character in strings
+    QTest::addColumn<bool>("stringInDoubleQuotes"); // "Wien" a string, else a name
+    QTest::addColumn<bool>("hashComment");
+    QTest::newRow("standard SQL") << false << false << false << false << false;
+    QTest::newRow("MariaDB") << true << false << true << true << true;
+    QTest::newRow("MariaDB with ANSI_QUOTES") << true << true << true << false << true;
+    QTest::newRow("MariaDB with NO_BACKSLASH_ESCAPES") << true << false << false << true << true;
+}
+
+// The SQL page coloured a statement for MariaDB as standard SQL: "# note" plain, "Wien" a name,
+// where the session reads a comment and a string. It reads the text as the session does.
+void tst_QueryTool::mariadbTextColouredAsStandardSql()
+{
+    QFETCH(bool, mysql);
+    QFETCH(bool, ansiQuotes);
+    QFETCH(bool, backslashes);
+    QFETCH(bool, stringInDoubleQuotes);
+    QFETCH(bool, hashComment);
+    struct SpellingEngine : TSchemaCustomDataEngine {
+        SqlSpelling spelling;
+        SqlSpelling StatementSpelling() override { return spelling; }
+    } engine;
+    engine.spelling.Mysql = mysql;
+    engine.spelling.Mode.AnsiQuotes = ansiQuotes;
+    engine.spelling.Mode.BackslashEscapes = backslashes;
+    TfrmZkSQLBuilder form;
+    form.SetDataEngine(&engine);
+    form.SetSQLEditable(true);
+    const QString text = QStringLiteral("SELECT `c`.name, 'x' FROM customer c\n"
+                                        "WHERE c.city = \"Wien\" # the capital\n"
+                                        "AND c.name <> 'O''Brien' -- a note\n"
+                                        "ORDER BY 1, 'a\\'b' + 'c'");
+    form.SQLMemo->setPlainText(text);
+    const auto formatAt = [&](const QString &part) {
+        const int position = int(text.indexOf(part));
+        const QTextBlock block = form.SQLMemo->document()->findBlock(position);
+        for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
+            const int at = position - block.position();
+            if (at >= range.start && at < range.start + range.length)
+                return range.format;
+        }
+        return QTextCharFormat();
+    };
+    const QColor string = formatAt("'x'").foreground().color();
+    const QTextCharFormat wien = formatAt("\"Wien\"");
+    QVERIFY(wien.hasProperty(QTextFormat::ForegroundBrush)); // a string or a name
+    QCOMPARE(wien.foreground().color() == string, stringInDoubleQuotes);
+    if (mysql) {
+        const QTextCharFormat backQuoted = formatAt("`c`");
+        QVERIFY(backQuoted.hasProperty(QTextFormat::ForegroundBrush));
+        QCOMPARE(
+            wien.foreground().color() == backQuoted.foreground().color(), !stringInDoubleQuotes);
+    }
+    QCOMPARE(formatAt("# the capital").fontItalic(), hashComment);
+    QVERIFY(formatAt("-- a note").fontItalic());
+    QCOMPARE(formatAt("ORDER").fontWeight(), int(QFont::Bold));
+    // 'a\'b' is one string where a backslash escapes; else "+" stands in the string ' + '.
+    QCOMPARE(formatAt("+ ").foreground().color() == string
+            && formatAt("+ ").hasProperty(QTextFormat::ForegroundBrush),
+        !backslashes);
 }
 
 void tst_QueryTool::runsNeverFreezeAndCancel_data()

@@ -7,6 +7,7 @@
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/DialogService.h"
+#include "platform/FontConvert.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "relations/TSchemaRelation.h"
 
@@ -203,6 +204,7 @@ private slots:
     void columnOrder_data();
     void columnOrder();
     void sharedCaptions();
+    void copiesOfATableLookedTheSame();
     void nameEvents();
     void references();
     void vanishedRows();
@@ -1121,6 +1123,66 @@ void tst_SqlBuilder::sharedCaptions()
         QStringLiteral("SELECT  customer1.name, customer2.name \r\n"
                        "FROM customer customer1, customer customer2, orders \r\n"
                        "WHERE (1=1) \r\n   AND (customer1.id = customer2.id) \r\n"));
+}
+
+// Two copies of a table had the same title, and the alias the statement gave each was not
+// shown: their titles show it, their joins are named by it, and it follows the statement as
+// the diagram changes.
+void tst_SqlBuilder::copiesOfATableLookedTheSame()
+{
+    Builder &form = *m_form;
+    TSchemaItem *first = addTable(form, "customer");
+    TSchemaItem *second = addTable(form, "customer");
+    QPointer<TSchemaItem> orders = addTable(form, "orders");
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    auto aliases = [&] {
+        QStringList list;
+        for (int i = 0; i < area->GetItemCount(); ++i)
+            list << area->GetItem(i)->Alias();
+        return list;
+    };
+    QTRY_COMPARE(aliases(), QStringList({ "customer0", "customer1", "" }));
+    QCOMPARE(first->TitleText(), QStringLiteral("customer (customer0)"));
+    QCOMPARE(orders->TitleText(), QStringLiteral("orders"));
+    rowOf(first, "name")->SetChecked(true);
+    rowOf(second, "name")->SetChecked(true);
+    QVERIFY(form.GenerateSQL().startsWith("SELECT  customer0.name, customer1.name"));
+    // Each title fits its item.
+    for (TSchemaItem *item : { first, second }) {
+        TFontValue font = item->GetFont(); // the title's: bold, 8 points
+        font.StyleBits = TFontValue::fsBold;
+        font.Size = 8;
+        const int title = QFontMetrics(FontValueToQFont(font)).horizontalAdvance(item->TitleText());
+        QVERIFY2(title + 34 <= item->width(), qPrintable(QString::number(item->width())));
+    }
+    // A relation takes a place before the items: the aliases follow, and name its ends.
+    TSchemaRelation *relation
+        = area->AddRelation(first, second, rowOf(first, "id"), rowOf(second, "id"));
+    QTRY_COMPARE(aliases(), QStringList({ "customer1", "customer2", "" }));
+    QVERIFY(form.GenerateSQL().startsWith("SELECT  customer1.name, customer2.name"));
+    QVERIFY2(relation->JoinText().startsWith("customer1.id = customer2.id"),
+        qPrintable(relation->JoinText()));
+    // One copy gone, the other is the only one: no alias.
+    delete second;
+    QTRY_COMPARE(aliases(), QStringList({ "", "" }));
+    // Whatever the diagram holds, the titles show the aliases the statement gives.
+    addTable(form, "orders");
+    addTable(form, "customer");
+    auto statementAliases = [&] {
+        QStringList list;
+        for (int i = 0; i < area->GetItemCount(); ++i) {
+            TSchemaItem *item = area->GetItem(i);
+            const QString alias = form.GetTableName(item, true);
+            list << (alias == item->GetCaption() ? QString() : alias);
+        }
+        return list;
+    };
+    QTRY_COMPARE(aliases(), statementAliases());
+    QCOMPARE(aliases().count(QString()), 0); // all four are copies
+    // An application that names the tables itself gives its own names.
+    form.SetOnGetTableName([](QObject *, TSchemaItem *, int, bool) { return QString("t"); });
+    addTable(form, "customer");
+    QTRY_COMPARE(aliases(), QStringList({ "", "", "", "", "" }));
 }
 
 void tst_SqlBuilder::nameEvents()
