@@ -209,6 +209,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     TSchemaSqlDataEngine engine;
+    engine.SetListAllSchemas(true); // PostgreSQL: every schema, the builder filters by schema
 
     QMainWindow window;
     window.setWindowTitle(Demo::tr("Diduza demo: %1").arg(connection.Title));

@@ -510,6 +510,14 @@ void TfrmZkSQLBuilder::createTablePanel()
         });
     column->addWidget(pbTableGrabber);
 
+    cbSchemas = new QComboBox(pnlTables);
+    cbSchemas->setObjectName(QStringLiteral("cbSchemas"));
+    cbSchemas->setToolTip(tr("The schemas whose tables the list shows"));
+    cbSchemas->hide();
+    connect(cbSchemas, &QComboBox::currentIndexChanged, this,
+        [this] { Guarded([&] { filterTables(); }); });
+    column->addWidget(cbSchemas);
+
     lbTables = new QListWidget(pnlTables);
     lbTables->setObjectName(QStringLiteral("lbTables"));
     lbTables->setUniformItemSizes(true);
@@ -791,7 +799,55 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
         if (widest > 0)
             d->FTablesExtent = widest + 19;
     }
+    fillSchemaFilter();
     lbTables->doItemsLayout();
+}
+
+namespace {
+// The role of a table-list entry's schema: empty for a table named by its own name alone.
+constexpr int SchemaRole = Qt::UserRole + 1;
+} // namespace
+
+void TfrmZkSQLBuilder::fillSchemaFilter()
+{
+    const QSignalBlocker quiet(cbSchemas);
+    cbSchemas->clear();
+    TSchemaDataEngine *engine = d->FDataEngine;
+    const SqlNameQuoting quoting
+        = engine && lbTables->count() > 0 ? engine->NameQuoting() : SqlNameQuoting();
+    QStringList schemas;
+    for (int i = 0; i < lbTables->count(); ++i) {
+        QListWidgetItem *entry = lbTables->item(i);
+        const QStringList parts
+            = quoting.TableParts ? quoting.TableParts(entry->text()) : QStringList();
+        const QString schema = parts.size() > 1
+            ? QStringList(parts.begin(), parts.end() - 1).join(QLatin1Char('.'))
+            : QString();
+        entry->setData(SchemaRole, schema);
+        entry->setHidden(false);
+        if (!schema.isEmpty() && !schemas.contains(schema))
+            schemas << schema;
+    }
+    cbSchemas->setVisible(!schemas.isEmpty());
+    if (schemas.isEmpty())
+        return;
+    std::sort(schemas.begin(), schemas.end(),
+        [](const QString &a, const QString &b) { return CompareText(a, b) < 0; });
+    cbSchemas->addItem(tr("All schemas"));
+    cbSchemas->addItem(tr("Search path"), QString(""));
+    for (const QString &schema : std::as_const(schemas))
+        cbSchemas->addItem(schema, schema);
+    cbSchemas->setCurrentIndex(0);
+}
+
+void TfrmZkSQLBuilder::filterTables()
+{
+    const QVariant chosen = cbSchemas->currentData();
+    for (int i = 0; i < lbTables->count(); ++i) {
+        QListWidgetItem *entry = lbTables->item(i);
+        entry->setHidden(
+            chosen.isValid() && entry->data(SchemaRole).toString() != chosen.toString());
+    }
 }
 
 } // namespace Diduza

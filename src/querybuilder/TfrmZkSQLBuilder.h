@@ -104,6 +104,10 @@ public:
     TImageList *imgSQL = nullptr;
     QWidget *pnlTables = nullptr;
     TPaintBox *pbTableGrabber = nullptr;
+    /// Above the table list, shown when the engine lists tables of several schemas (named
+    /// "schema.table" where the search path does not reach them): the list shows all of them,
+    /// or those of one schema.
+    QComboBox *cbSchemas = nullptr;
 
     // --- statement ---
     /// Fills the first occurrence of Macro in SQL (see querybuilder/SqlTemplate.h). Every
@@ -390,6 +394,11 @@ private:
     /// Gives each item whose caption another item shares the alias the statement names it by
     /// (as its title shows), and the others none.
     void showAliases();
+    /// Fills cbSchemas with the schemas of the table list's entries (shown when there are
+    /// several), all of them chosen.
+    void fillSchemaFilter();
+    /// Shows the table list's entries of the schema chosen in cbSchemas.
+    void filterTables();
     /// The first empty column at the end, added when needed.
     int appendColumn();
     void gridContextMenu(const QPoint &Point);
