@@ -278,10 +278,6 @@
         <source>VALUES</source>
         <translation>VALUES</translation>
     </message>
-    <message>
-        <source> (at character %1)</source>
-        <translation> (bei Zeichen %1)</translation>
-    </message>
     <message numerus="yes">
         <source>The text holds %n statement(s), not one SELECT.</source>
         <translation>
@@ -338,12 +334,12 @@
         <translation>NULLS FIRST oder LAST der Sortierung nach %1</translation>
     </message>
     <message>
-        <source>&quot;--&quot; before a character other than a blank (at character %1) is two minus signs to this database and a comment to the import.</source>
-        <translation>&quot;--&quot; vor einem anderen Zeichen als einem Leerzeichen (bei Zeichen %1) sind für diese Datenbank zwei Minuszeichen, für den Import aber ein Kommentar.</translation>
+        <source>&quot;--&quot; before a character other than a blank (%1) is two minus signs to this database and a comment to the import.</source>
+        <translation>&quot;--&quot; vor einem anderen Zeichen als einem Leerzeichen (%1) sind für diese Datenbank zwei Minuszeichen, für den Import aber ein Kommentar.</translation>
     </message>
     <message>
-        <source>The import cannot read a back-quoted name that holds a double quote or a back quote (at character %1).</source>
-        <translation>Der Import kann einen in Backticks gesetzten Namen, der ein doppeltes Anführungszeichen oder einen Backtick enthält, nicht lesen (bei Zeichen %1).</translation>
+        <source>The import cannot read a back-quoted name that holds a double quote or a back quote (%1).</source>
+        <translation>Der Import kann einen in Backticks gesetzten Namen, der ein doppeltes Anführungszeichen oder einen Backtick enthält, nicht lesen (%1).</translation>
     </message>
 </context>
 <context>
@@ -635,6 +631,13 @@
     </message>
 </context>
 <context>
+    <name>Diduza::TextPosition</name>
+    <message>
+        <source>line %1, column %2</source>
+        <translation>Zeile %1, Spalte %2</translation>
+    </message>
+</context>
+<context>
     <name>Diduza::TfrmZkLinkTo</name>
     <message>
         <source>Link to</source>
@@ -712,22 +715,6 @@
         <translation>Voller äußerer</translation>
     </message>
     <message>
-        <source>Only the rows of both tables that match.</source>
-        <translation>Nur die Zeilen beider Tabellen, die übereinstimmen.</translation>
-    </message>
-    <message>
-        <source>Every row of the parent table, with the child&apos;s matching rows or nothing.</source>
-        <translation>Jede Zeile der übergeordneten Tabelle, mit den passenden Zeilen der untergeordneten oder mit nichts.</translation>
-    </message>
-    <message>
-        <source>Every row of the child table, with the parent&apos;s matching rows or nothing.</source>
-        <translation>Jede Zeile der untergeordneten Tabelle, mit den passenden Zeilen der übergeordneten oder mit nichts.</translation>
-    </message>
-    <message>
-        <source>Every row of both tables, matched where they match.</source>
-        <translation>Jede Zeile beider Tabellen, verbunden, wo sie übereinstimmen.</translation>
-    </message>
-    <message>
         <source>Left Outer keeps every row of the relation&apos;s parent, Right Outer every row of its child, Full Outer the rows of both. The local dialect writes every kind as a plain condition, which keeps only the matching rows.</source>
         <translation>Linker äußerer behält jede Zeile der übergeordneten Tabelle der Beziehung, rechter äußerer jede Zeile der untergeordneten, voller äußerer die Zeilen beider. Der lokale Dialekt schreibt jede Art als einfache Bedingung, die nur die übereinstimmenden Zeilen behält.</translation>
     </message>
@@ -742,6 +729,38 @@
     <message>
         <source>Not available on this database: it cannot run this kind of join.</source>
         <translation>Auf dieser Datenbank nicht verfügbar: Sie kann diese Art von Join nicht ausführen.</translation>
+    </message>
+    <message>
+        <source>Every row of %1, with the matching rows of %2 or nothing.</source>
+        <translation>Jede Zeile von %1, mit den passenden Zeilen von %2 oder mit nichts.</translation>
+    </message>
+    <message>
+        <source>Every row of %1 and of %2, matched where they match.</source>
+        <translation>Jede Zeile von %1 und von %2, verbunden, wo sie übereinstimmen.</translation>
+    </message>
+    <message>
+        <source>Only the rows of %1 and %2 that match.</source>
+        <translation>Nur die Zeilen von %1 und %2, die übereinstimmen.</translation>
+    </message>
+    <message>
+        <source>All rows of %1</source>
+        <translation>Alle Zeilen von %1</translation>
+    </message>
+    <message>
+        <source>All rows of %1 and %2</source>
+        <translation>Alle Zeilen von %1 und %2</translation>
+    </message>
+    <message>
+        <source>Matching rows only</source>
+        <translation>Nur passende Zeilen</translation>
+    </message>
+    <message>
+        <source>the parent table</source>
+        <translation>der übergeordneten Tabelle</translation>
+    </message>
+    <message>
+        <source>the child table</source>
+        <translation>der untergeordneten Tabelle</translation>
     </message>
 </context>
 <context>
@@ -1012,6 +1031,22 @@
             <numerusform>%n Zeile in %1 gespeichert</numerusform>
             <numerusform>%n Zeilen in %1 gespeichert</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>The schemas whose tables the list shows</source>
+        <translation>Die Schemas, deren Tabellen die Liste zeigt</translation>
+    </message>
+    <message>
+        <source>All schemas</source>
+        <translation>Alle Schemas</translation>
+    </message>
+    <message>
+        <source>Search path</source>
+        <translation>Suchpfad</translation>
+    </message>
+    <message>
+        <source>At %1 of the statement.</source>
+        <translation>In %1 der Anweisung.</translation>
     </message>
 </context>
 <context>

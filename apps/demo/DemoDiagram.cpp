@@ -1,9 +1,9 @@
 #include "DemoDiagram.h"
 
 #include "diagram/TSchemaDesignArea.h"
-#include "diagram/items/TSchemaIcon.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaText.h"
 #include "engines/TSchemaDataEngine.h"
 #include "relations/TSchemaRelation.h"

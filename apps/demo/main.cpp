@@ -11,13 +11,14 @@
 #include "DemoConnection.h"
 #include "DemoDiagram.h"
 #include "DemoTranslations.h"
+#include "DemoWindow.h"
 
 #include "diagram/TSchemaDesignArea.h"
-#include "diagram/tools/TSchemaDiagramExport.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/tools/TSchemaOverview.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/tools/TSchemaDiagramExport.h"
+#include "diagram/tools/TSchemaOverview.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Application.h"
 #include "platform/DialogService.h"
@@ -208,6 +209,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     TSchemaSqlDataEngine engine;
+    engine.SetListAllSchemas(true); // PostgreSQL: every schema, the builder filters by schema
 
     QMainWindow window;
     window.setWindowTitle(Demo::tr("Diduza demo: %1").arg(connection.Title));
@@ -221,7 +223,7 @@ int main(int argc, char *argv[])
     splitter->addWidget(statement);
     splitter->setSizes({ 560, 110 });
     window.setCentralWidget(splitter);
-    window.resize(1000, 680);
+    FitDemoWindow(&window, QSize(1000, 680)); // within the screen, also at a high scale
     area->SetDataEngine(&engine);
     BuildDemoDiagram(area, &engine);
 

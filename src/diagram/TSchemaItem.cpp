@@ -565,6 +565,26 @@ void TSchemaItem::SetCaption(const QString &Value)
     update();
 }
 
+QString TSchemaItem::Alias() const
+{
+    return d->FAlias;
+}
+
+void TSchemaItem::SetAlias(const QString &Value)
+{
+    if (d->FAlias == Value)
+        return;
+    d->FAlias = Value;
+    fitTitle();
+    update(CaptionRect());
+}
+
+QString TSchemaItem::TitleText() const
+{
+    return d->FAlias.isEmpty() ? GetCaption()
+                               : GetCaption() + QStringLiteral(" (") + d->FAlias + QLatin1Char(')');
+}
+
 void TSchemaItem::SetColor(TColor Value)
 {
     recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),

@@ -139,6 +139,14 @@ public:
     void SetCaption(const QString &Value);
     /// The same as GetCaption.
     QString Caption() const { return GetCaption(); }
+    /// The name statements give the item where it is not its caption (the query builder's
+    /// alias of a table the diagram holds twice); empty by default. The title shows it after
+    /// the caption, "customer (customer1)", and join texts name the item by it. Not saved.
+    QString Alias() const;
+    /// Sets Alias, widening the item where its title no longer fits.
+    void SetAlias(const QString &Value);
+    /// The text of the title bar: the caption, and the alias when there is one.
+    QString TitleText() const;
     /// The background colour of the inner control.
     TColor GetColor() const;
     /// Sets Color.
@@ -302,6 +310,8 @@ private:
     bool keepsTick(const TSchemaSubItem *row);
     int frameWidth() const;
     int captionHeight() const;
+    /// Widens the item where its title text does not fit.
+    void fitTitle();
     void paintCloseButton(QPainter &painter) const;
     void buildPopupMenu();
     void layoutInnerControl();

@@ -182,12 +182,17 @@ void TSchemaItem::RecalculateWidth()
         SetWidth(w);
     else
         SetWidth(w + 20 + CheckWidth());
-    if (d->FShowCaption) {
-        const int captionWidth
-            = QFontMetrics(d->FCaptionFont).horizontalAdvance(VisibleText(GetCaption()));
-        if (captionWidth > width() - 34)
-            SetWidth(captionWidth + 34);
-    }
+    fitTitle();
+}
+
+void TSchemaItem::fitTitle()
+{
+    if (!d->FShowCaption)
+        return;
+    const int captionWidth
+        = QFontMetrics(d->FCaptionFont).horizontalAdvance(VisibleText(TitleText()));
+    if (captionWidth > width() - 34)
+        SetWidth(captionWidth + 34);
 }
 
 bool TSchemaItem::event(QEvent *event)
@@ -435,7 +440,7 @@ void TSchemaItem::paintEvent(QPaintEvent *)
         // (black on a dark palette) or with gradient pens (black bars in SVG exports).
         QStyleOptionTitleBar bar = titleBarOption(
             this, QRect(frame, frame, width() - 2 * frame, client.top() - frame), d->FToolWin);
-        bar.text = VisibleText(GetCaption());
+        bar.text = VisibleText(TitleText());
         bar.icon = d->FIcon;
         bar.subControls &= ~QStyle::SC_TitleBarCloseButton;
         painter.save();
@@ -525,7 +530,8 @@ void TSchemaItem::CustomListDrawItem(
     // The key glyphs, where the area shows keys, before everything else of the row.
     int textOffset = KeyColumnWidth(this);
     if (textOffset > 0)
-        PaintRowKeys(painter, this, row, Rect);
+        PaintRowKeys(painter, this, row, Rect,
+            Selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
     if (images && glyph >= 0 && glyph < images->Count()) {
         images->Draw(painter, Rect.left() + textOffset,
             Rect.top() + (Rect.height() - images->Height()) / 2, glyph, true);

@@ -43,6 +43,7 @@ public:
     bool FToolWin = true;
     bool FBorder = true;
     bool FShowCaption = true;
+    QString FAlias; // the statements' name of the item, shown after its caption
     TColor FColor = clBtnFace;
     TFontValue FFont; // the item's own font
     TFontValue FInnerFont; // the inner control's font (list, check list, tree, text)

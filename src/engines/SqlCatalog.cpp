@@ -5,6 +5,7 @@
 #include "platform/Exceptions.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -250,9 +251,70 @@ const char PostgresKeys[]
       "  FROM pg_catalog.pg_constraint pc WHERE pc.oid = con.conparentid))"
       " ORDER BY c.relname, con.conname, con.oid, k.i";
 
-QVector<TSchemaTableInfo> readPostgres(const QSqlDatabase &db, const QStringList &wanted)
+// The same for every schema the user may use (ListPostgresTables): each table by its caption,
+// with its schema and its own name after the caption's columns, so that a table whose caption
+// another one has already is left out.
+#define DIDUZA_PG_REACHED                                                                          \
+    "n.nspname = ANY (pg_catalog.current_schemas(false)) AND "                                     \
+    "pg_catalog.pg_table_is_visible(c.oid)"
+#define DIDUZA_PG_USABLE                                                                           \
+    "(" DIDUZA_PG_REACHED ") OR (n.nspname !~ '^pg_' AND n.nspname <> 'information_schema'"        \
+    " AND pg_catalog.has_schema_privilege(n.oid, 'USAGE'))"
+#define DIDUZA_PG_CAPTION                                                                          \
+    "CASE WHEN " DIDUZA_PG_REACHED " THEN c.relname ELSE n.nspname || '.' || c.relname END"
+const char PostgresAllTables[] = "SELECT " DIDUZA_PG_CAPTION ", n.nspname, c.relname,"
+                                 " (" DIDUZA_PG_REACHED ") AS reached"
+                                 " FROM pg_catalog.pg_class c"
+                                 " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+                                 " WHERE c.relkind IN ('r', 'p') AND (" DIDUZA_PG_USABLE ")"
+                                 " ORDER BY 4 DESC, 2, 3";
+const char PostgresAllFields[]
+    = "SELECT " DIDUZA_PG_CAPTION ", a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod),"
+      " a.attnotnull, pk.i, n.nspname, c.relname"
+      " FROM pg_catalog.pg_class c"
+      " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+      " LEFT JOIN pg_catalog.pg_attribute a"
+      "  ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped"
+      " LEFT JOIN (SELECT p.conrelid, k.att, k.i FROM pg_catalog.pg_constraint p"
+      "  CROSS JOIN LATERAL unnest(p.conkey) WITH ORDINALITY AS k(att, i)"
+      "  WHERE p.contype = 'p') pk ON pk.conrelid = c.oid AND pk.att = a.attnum"
+      " WHERE c.relkind IN ('r', 'p') AND (" DIDUZA_PG_USABLE ")"
+      " ORDER BY (" DIDUZA_PG_REACHED ") DESC, n.nspname, c.relname, a.attnum";
+const char PostgresAllKeys[]
+    = "SELECT " DIDUZA_PG_CAPTION ", con.conname, r.relname, rn.nspname,"
+      " rn.nspname = ANY (pg_catalog.current_schemas(false))"
+      "  AND pg_catalog.pg_table_is_visible(r.oid),"
+      " ca.attname, ra.attname, con.oid, n.nspname, c.relname"
+      " FROM pg_catalog.pg_constraint con"
+      " JOIN pg_catalog.pg_class c ON c.oid = con.conrelid"
+      " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+      " JOIN pg_catalog.pg_class r ON r.oid = con.confrelid"
+      " JOIN pg_catalog.pg_namespace rn ON rn.oid = r.relnamespace"
+      " CROSS JOIN LATERAL unnest(con.conkey, con.confkey) WITH ORDINALITY AS k(att, ratt, i)"
+      " JOIN pg_catalog.pg_attribute ca ON ca.attrelid = c.oid AND ca.attnum = k.att"
+      " JOIN pg_catalog.pg_attribute ra ON ra.attrelid = r.oid AND ra.attnum = k.ratt"
+      " WHERE con.contype = 'f' AND c.relkind IN ('r', 'p') AND (" DIDUZA_PG_USABLE ")"
+      " AND (con.conparentid = 0 OR con.confrelid = (SELECT pc.confrelid"
+      "  FROM pg_catalog.pg_constraint pc WHERE pc.oid = con.conparentid))"
+      " ORDER BY (" DIDUZA_PG_REACHED ") DESC, n.nspname, c.relname, con.conname, con.oid, k.i";
+#undef DIDUZA_PG_CAPTION
+#undef DIDUZA_PG_USABLE
+#undef DIDUZA_PG_REACHED
+
+QVector<TSchemaTableInfo> readPostgres(
+    const QSqlDatabase &db, const QStringList &wanted, bool allSchemas)
 {
     Tables tables;
+    // With every schema: whose each caption is (its schema and name), the first one's.
+    QHash<QString, QString> owner;
+    auto owns = [&](const QSqlQuery &q, int schema) {
+        if (!allSchemas)
+            return true;
+        const QString name = q.value(0).toString();
+        const QString table
+            = q.value(schema).toString() + QChar(0) + q.value(schema + 1).toString();
+        return owner.value(name, table) == table && (owner.insert(name, table), true);
+    };
     // Primary-key fields by their place in the key, until the table is complete.
     std::map<int, QString> key;
     QString keyTable;
@@ -264,38 +326,43 @@ QVector<TSchemaTableInfo> readPostgres(const QSqlDatabase &db, const QStringList
         }
         key.clear();
     };
-    forEachRow(db, QString::fromLatin1(PostgresFields), [&](const QSqlQuery &q) {
-        const QString name = q.value(0).toString();
-        if (name != keyTable) {
-            flushKey();
-            keyTable = name;
-        }
-        TSchemaTableInfo &table = tables.Get(name);
-        if (q.value(1).isNull())
-            return;
-        table.Fields.append(TSchemaFieldInfo {
-            q.value(1).toString(), q.value(2).toString(), !q.value(3).toBool() });
-        if (!q.value(4).isNull())
-            key.emplace(q.value(4).toInt(), q.value(1).toString());
-    });
+    forEachRow(db, QString::fromLatin1(allSchemas ? PostgresAllFields : PostgresFields),
+        [&](const QSqlQuery &q) {
+            if (!owns(q, 5))
+                return;
+            const QString name = q.value(0).toString();
+            if (name != keyTable) {
+                flushKey();
+                keyTable = name;
+            }
+            TSchemaTableInfo &table = tables.Get(name);
+            if (q.value(1).isNull())
+                return;
+            table.Fields.append(TSchemaFieldInfo {
+                q.value(1).toString(), q.value(2).toString(), !q.value(3).toBool() });
+            if (!q.value(4).isNull())
+                key.emplace(q.value(4).toInt(), q.value(1).toString());
+        });
     flushKey();
     QString lastKey;
-    forEachRow(db, QString::fromLatin1(PostgresKeys), [&](const QSqlQuery &q) {
-        const QString name = q.value(0).toString();
-        if (!tables.Contains(name))
-            return;
-        TSchemaTableInfo &table = tables.Get(name);
-        const QString constraint = q.value(7).toString();
-        if (constraint != lastKey) {
-            lastKey = constraint;
-            const QString parent = q.value(4).toBool()
-                ? q.value(2).toString()
-                : q.value(3).toString() + QLatin1Char('.') + q.value(2).toString();
-            table.ForeignKeys.append(TSchemaForeignKey { q.value(1).toString(), {}, parent, {} });
-        }
-        table.ForeignKeys.last().Fields.append(q.value(5).toString());
-        table.ForeignKeys.last().ReferencedFields.append(q.value(6).toString());
-    });
+    forEachRow(db, QString::fromLatin1(allSchemas ? PostgresAllKeys : PostgresKeys),
+        [&](const QSqlQuery &q) {
+            const QString name = q.value(0).toString();
+            if (!tables.Contains(name) || !owns(q, 8))
+                return;
+            TSchemaTableInfo &table = tables.Get(name);
+            const QString constraint = q.value(7).toString();
+            if (constraint != lastKey) {
+                lastKey = constraint;
+                const QString parent = q.value(4).toBool()
+                    ? q.value(2).toString()
+                    : q.value(3).toString() + QLatin1Char('.') + q.value(2).toString();
+                table.ForeignKeys.append(
+                    TSchemaForeignKey { q.value(1).toString(), {}, parent, {} });
+            }
+            table.ForeignKeys.last().Fields.append(q.value(5).toString());
+            table.ForeignKeys.last().ReferencedFields.append(q.value(6).toString());
+        });
     return select(tables, wanted);
 }
 
@@ -386,18 +453,34 @@ QVector<TSchemaTableInfo> readByDriver(const QSqlDatabase &db, const QStringList
 
 } // namespace
 
-QVector<TSchemaTableInfo> ReadTables(const QSqlDatabase &Db, const QStringList &Tables)
+QVector<TSchemaTableInfo> ReadTables(
+    const QSqlDatabase &Db, const QStringList &Tables, bool AllSchemas)
 {
     switch (Db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
         return readSqlite(Db, Tables);
     case QSqlDriver::PostgreSQL:
-        return readPostgres(Db, Tables);
+        return readPostgres(Db, Tables, AllSchemas);
     case QSqlDriver::MySqlServer:
         return readMysql(Db, Tables);
     default:
         return readByDriver(Db, Tables);
     }
+}
+
+QVector<ListedTable> ListPostgresTables(const QSqlDatabase &Db)
+{
+    QVector<ListedTable> listed;
+    QSet<QString> captions;
+    forEachRow(Db, QString::fromLatin1(PostgresAllTables), [&](const QSqlQuery &q) {
+        const QString caption = q.value(0).toString();
+        if (captions.contains(caption))
+            return; // "a.b" of the search path hides table b of schema a
+        captions.insert(caption);
+        listed.append(ListedTable { caption,
+            q.value(3).toBool() ? QString() : q.value(1).toString(), q.value(2).toString() });
+    });
+    return listed;
 }
 
 } // namespace Diduza::SqlCatalog

@@ -18,7 +18,22 @@ namespace Diduza::SqlCatalog {
 // The tables of Db named in Tables (all user tables when it is empty), each name matched
 // exactly first, then ignoring the case of A to Z; names that match no table are left out, a
 // table named twice is given once. In the order of Tables, or the catalogue's order for all.
+// With AllSchemas, PostgreSQL's tables are those of ListPostgresTables, by their captions.
 // Raises Diduza::Exception with the database's text when the catalogue cannot be read.
-QVector<TSchemaTableInfo> ReadTables(const QSqlDatabase &Db, const QStringList &Tables);
+QVector<TSchemaTableInfo> ReadTables(
+    const QSqlDatabase &Db, const QStringList &Tables, bool AllSchemas = false);
+
+// A PostgreSQL table of any schema the user may use: its caption is its own name when the
+// search path reaches it (Schema empty), else its schema, ".", and its name.
+struct ListedTable {
+    QString Caption;
+    QString Schema;
+    QString Name;
+};
+
+// The tables of the search path, then those of every other schema the user may use (USAGE),
+// PostgreSQL's own schemas left out; a table whose caption another one has already is left
+// out. Raises Diduza::Exception with the database's text when the catalogue cannot be read.
+QVector<ListedTable> ListPostgresTables(const QSqlDatabase &Db);
 
 } // namespace Diduza::SqlCatalog

@@ -88,6 +88,14 @@ const char PostgresFields[]
       " AND pg_catalog.pg_table_is_visible(c.oid) AND a.attnum > 0 AND NOT a.attisdropped"
       " ORDER BY a.attnum";
 
+// The fields of a table of another schema (ListAllSchemas), by its schema and name.
+const char PostgresSchemaFields[]
+    = "SELECT a.attname FROM pg_catalog.pg_attribute a"
+      " JOIN pg_catalog.pg_class c ON c.oid = a.attrelid"
+      " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
+      " WHERE n.nspname = ? AND c.relname = ? AND c.relkind IN ('r', 'p')"
+      " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
+
 // The base tables of the connection's database. The catalogue compares names ignoring case;
 // the server's database and table names do not (on case-sensitive file systems), so names are
 // compared and sorted as binary strings (the plain comparison with the constant lets the server
@@ -102,8 +110,14 @@ const char MysqlFields[]
       " ORDER BY ordinal_position";
 
 // The user tables of Db, as FillItemList lists them.
-QStringList listTables(const QSqlDatabase &Db)
+QStringList listTables(const QSqlDatabase &Db, bool allSchemas)
 {
+    if (allSchemas && Db.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
+        QStringList names;
+        for (const SqlCatalog::ListedTable &table : SqlCatalog::ListPostgresTables(Db))
+            names << table.Caption;
+        return names;
+    }
     switch (Db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
         return queryNames(Db, QString::fromLatin1(SqliteTables));
@@ -207,7 +221,7 @@ QSqlDatabase TSchemaSqlDataEngine::openDatabase() const
 
 QStringList TSchemaSqlDataEngine::tableNames(const QSqlDatabase &Db) const
 {
-    return listTables(Db);
+    return listTables(Db, FListAllSchemas);
 }
 
 QStringList TSchemaSqlDataEngine::fieldNames(const QSqlDatabase &Db, const QString &Table) const
@@ -270,7 +284,17 @@ void TSchemaSqlDataEngine::FillFieldList(const QString &TableName, TStringList &
     }
     if (index < 0)
         return;
-    const QStringList names = fieldNames(db, tables.at(index));
+    QStringList names;
+    if (FListAllSchemas && db.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
+        // A table of another schema is named by its schema and its own name.
+        const QVector<SqlCatalog::ListedTable> listed = SqlCatalog::ListPostgresTables(db);
+        const SqlCatalog::ListedTable &table = listed.at(index);
+        names = table.Schema.isEmpty() ? fieldNames(db, table.Name)
+                                       : queryNames(db, QString::fromLatin1(PostgresSchemaFields),
+                                           { table.Schema, table.Name });
+    } else {
+        names = fieldNames(db, tables.at(index));
+    }
     List.BeginUpdate();
     for (const QString &name : names)
         List.Add(name);
@@ -284,7 +308,7 @@ void TSchemaSqlDataEngine::FillTableInfo(const QStringList &Tables, QVector<TSch
         return;
     }
     List.clear();
-    List = SqlCatalog::ReadTables(openDatabase(), Tables);
+    List = SqlCatalog::ReadTables(openDatabase(), Tables, FListAllSchemas);
 }
 
 QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
@@ -358,12 +382,16 @@ std::function<bool(const QString &)> bareNames(QSqlDriver::DbmsType dbms, const 
 // as "schema.table"). A caption the catalogue does not list keeps the reading of the text it
 // came from: plain names joined by full stops are schema and table.
 std::function<QStringList(const QString &)> tableParts(
-    const QString &connection, QSqlDriver::DbmsType dbms)
+    const QString &connection, QSqlDriver::DbmsType dbms, bool allSchemas)
 {
     auto listed = std::make_shared<std::optional<QStringList>>();
+    // With every schema on PostgreSQL: the tables off the search path, by caption, as schema
+    // and name.
+    auto qualified = std::make_shared<QHash<QString, QStringList>>();
     const bool qualifiedByDriver = dbms != QSqlDriver::SQLite && dbms != QSqlDriver::PostgreSQL
         && dbms != QSqlDriver::MySqlServer;
-    return [listed, connection, qualifiedByDriver, dbms](const QString &Caption) {
+    return [listed, qualified, connection, qualifiedByDriver, dbms, allSchemas](
+               const QString &Caption) {
         const QStringList whole { Caption };
         if (!Caption.contains(QLatin1Char('.')))
             return whole;
@@ -371,13 +399,23 @@ std::function<QStringList(const QString &)> tableParts(
             QStringList names;
             try {
                 const QSqlDatabase db = QSqlDatabase::database(connection, false);
-                if (db.isOpen())
-                    names = listTables(db);
+                if (db.isOpen() && allSchemas && dbms == QSqlDriver::PostgreSQL) {
+                    for (const SqlCatalog::ListedTable &table :
+                        SqlCatalog::ListPostgresTables(db)) {
+                        names << table.Caption;
+                        if (!table.Schema.isEmpty())
+                            qualified->insert(table.Caption, { table.Schema, table.Name });
+                    }
+                } else if (db.isOpen()) {
+                    names = listTables(db, false);
+                }
             } catch (const Exception &) {
                 // A catalogue that cannot be read lists nothing.
             }
             *listed = names;
         }
+        if (const auto found = qualified->constFind(Caption); found != qualified->constEnd())
+            return found.value();
         const QStringList &names = **listed;
         bool isListed = names.contains(Caption);
         if (!isListed && dbms == QSqlDriver::SQLite) { // SQLite ignores the case of A to Z
@@ -428,7 +466,7 @@ SqlNameQuoting TSchemaSqlDataEngine::NameQuoting()
         return *found;
     };
 
-    quoting.TableParts = tableParts(FConnectionName, dbms);
+    quoting.TableParts = tableParts(FConnectionName, dbms, FListAllSchemas);
     // PostgreSQL cuts a longer name to max_identifier_length bytes (a constant of its build).
     if (dbms == QSqlDriver::PostgreSQL && db.isOpen()) {
         QSqlQuery limit(db);

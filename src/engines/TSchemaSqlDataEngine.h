@@ -28,6 +28,7 @@ DIDUZASQL_EXPORT QString SqlErrorText(const QSqlError &Error);
 class DIDUZASQL_EXPORT TSchemaSqlDataEngine : public TSchemaDataEngine {
     Q_OBJECT
     Q_PROPERTY(QString ConnectionName READ ConnectionName WRITE SetConnectionName)
+    Q_PROPERTY(bool ListAllSchemas READ ListAllSchemas WRITE SetListAllSchemas)
 
 public:
     // The engine starts on Qt's default connection, in the stAnsi dialect (joins as
@@ -40,6 +41,14 @@ public:
     // and re-add the connection at any time.
     QString ConnectionName() const { return FConnectionName; }
     void SetConnectionName(const QString &Value) { FConnectionName = Value; }
+
+    // On PostgreSQL: whether the engine lists the tables of every schema the user may use
+    // (USAGE), those that the search path does not reach named "schema.table" (a caption the
+    // quoting splits into the two names), rather than those of the search path only. Their
+    // fields, keys (FillTableInfo) and statements follow. Off by default; other databases list
+    // as they do.
+    bool ListAllSchemas() const { return FListAllSchemas; }
+    void SetListAllSchemas(bool Value) { FListAllSchemas = Value; }
 
     // The connection named by ConnectionName (invalid when there is none).
     QSqlDatabase Database() const;
@@ -115,6 +124,7 @@ private:
     QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
 
     QString FConnectionName;
+    bool FListAllSchemas = false;
     // NameQuoting's decided names, for the rules named by FQuotedNamesRules.
     std::shared_ptr<QHash<QString, QString>> FQuotedNames;
     QString FQuotedNamesRules;

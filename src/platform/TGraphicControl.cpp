@@ -90,6 +90,11 @@ void TGraphicControl::MousePress(QMouseEvent *, const QPoint &) { }
 
 void TGraphicControl::MouseRelease(QMouseEvent *, const QPoint &) { }
 
+void TGraphicControl::MouseDoubleClick(QMouseEvent *event, const QPoint &p)
+{
+    MousePress(event, p);
+}
+
 void TGraphicControl::MoveBy(int dx, int dy)
 {
     FBounds.translate(dx, dy);

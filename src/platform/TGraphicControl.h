@@ -66,6 +66,9 @@ public:
     // the press).
     virtual void MousePress(QMouseEvent *event, const QPoint &p);
     virtual void MouseRelease(QMouseEvent *event, const QPoint &p);
+    // The second press of a double-click, which follows a press of its own; handled as a
+    // press by default, as a widget handles it.
+    virtual void MouseDoubleClick(QMouseEvent *event, const QPoint &p);
 
     // The scroll box moves its controls when it scrolls.
     void MoveBy(int dx, int dy);

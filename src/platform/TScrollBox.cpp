@@ -584,6 +584,18 @@ void TScrollBox::mouseReleaseEvent(QMouseEvent *event)
     QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
+void TScrollBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    if (TGraphicControl *g = GraphicControlAt(p)) {
+        d->FCaptured = g;
+        Guarded([&] { g->MouseDoubleClick(event, p - g->BoundsRect().topLeft()); });
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
 void TScrollBox::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);

@@ -47,6 +47,10 @@ void SqlHighlighter::readDocument()
         return;
     FText = text;
     FSpans.clear();
+    if (FSpelling.Mysql) {
+        readMysql(text);
+        return;
+    }
     TSQLParser parser(text);
     struct Token {
         qsizetype start;
@@ -87,6 +91,102 @@ void SqlHighlighter::readDocument()
         if (kind == Name && !t.quoted)
             continue; // plain names keep the text's colour
         FSpans.append({ int(t.start), int(end - t.start), kind });
+    }
+}
+
+void SqlHighlighter::SetSpelling(const SqlSpelling &Spelling)
+{
+    if (FSpelling.Mysql == Spelling.Mysql && FSpelling.Mode.AnsiQuotes == Spelling.Mode.AnsiQuotes
+        && FSpelling.Mode.BackslashEscapes == Spelling.Mode.BackslashEscapes)
+        return;
+    FSpelling = Spelling;
+    FText.clear();
+    FSpans.clear();
+    rehighlight();
+}
+
+void SqlHighlighter::readMysql(const QString &text)
+{
+    const qsizetype n = text.size();
+    auto at = [&](qsizetype i) { return i < n ? text.at(i).unicode() : char16_t(0); };
+    auto add = [&](qsizetype from, qsizetype to, Kind kind) {
+        if (to > from)
+            FSpans.append({ int(from), int(to - from), kind });
+    };
+    // Where a line comment ends: at the line feed, which is not part of it.
+    auto lineEnd = [&](qsizetype i) {
+        const qsizetype lf = text.indexOf(QLatin1Char('\n'), i);
+        return lf < 0 ? n : lf;
+    };
+    int executable = 0; // open executable comments, whose text is statement text
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = at(i);
+        const char16_t next = at(i + 1);
+        if (c == u'#' || (c == u'-' && next == u'-' && (i + 2 >= n || at(i + 2) <= u' '))) {
+            const qsizetype j = lineEnd(i);
+            add(i, j, Comment);
+            i = j;
+        } else if (c == u'/' && next == u'*') {
+            if (at(i + 2) == u'!' || (at(i + 2) == u'M' && at(i + 3) == u'!')) {
+                // "/*!50001": the mark is a comment, what follows is read as code.
+                qsizetype j = i + (at(i + 2) == u'!' ? 3 : 4);
+                while (j < n && at(j) >= u'0' && at(j) <= u'9')
+                    ++j;
+                add(i, j, Comment);
+                ++executable;
+                i = j;
+            } else {
+                const qsizetype close = text.indexOf(QLatin1String("*/"), i + 2);
+                const qsizetype j = close < 0 ? n : close + 2;
+                add(i, j, Comment);
+                i = j;
+            }
+        } else if (c == u'*' && next == u'/' && executable > 0) {
+            add(i, i + 2, Comment);
+            --executable;
+            i += 2;
+        } else if (c == u'\'' || c == u'"' || c == u'`') {
+            // A string, a back-quoted name or (with ANSI_QUOTES) a double-quoted one: a doubled
+            // quote stays inside; in strings a backslash escapes the next character unless
+            // NO_BACKSLASH_ESCAPES.
+            const bool string = c == u'\'' || (c == u'"' && !FSpelling.Mode.AnsiQuotes);
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (string && at(j) == u'\\' && FSpelling.Mode.BackslashEscapes) {
+                    j += 2;
+                } else if (at(j) == c) {
+                    if (at(j + 1) != c) {
+                        ++j;
+                        break;
+                    }
+                    j += 2;
+                } else {
+                    ++j;
+                }
+            }
+            j = std::min(j, n);
+            add(i, j, string ? String : Name);
+            i = j;
+        } else if ((c >= u'0' && c <= u'9') || (c == u'.' && next >= u'0' && next <= u'9')) {
+            qsizetype j = i + 1;
+            while (j < n
+                && (text.at(j).isLetterOrNumber() || at(j) == u'.'
+                    || ((at(j) == u'+' || at(j) == u'-')
+                        && (at(j - 1) == u'e' || at(j - 1) == u'E'))))
+                ++j;
+            add(i, j, Number);
+            i = j;
+        } else if (text.at(i).isLetter() || c == u'_' || c == u'$') {
+            qsizetype j = i + 1;
+            while (j < n && (text.at(j).isLetterOrNumber() || at(j) == u'_' || at(j) == u'$'))
+                ++j;
+            if (keywords().contains(text.mid(i, j - i).toUpper()))
+                add(i, j, Keyword);
+            i = j;
+        } else {
+            ++i;
+        }
     }
 }
 

@@ -251,7 +251,9 @@ bool TSQLBuilderDialog::Execute()
     const bool joinTree = d->FDataEngine && d->FDataEngine->SQLSubType() == stAnsi;
     const SqlSpelling spelling
         = d->FDataEngine ? d->FDataEngine->StatementSpelling() : SqlSpelling();
-    if (d->FFullImport || joinTree) {
+    if (d->FSQL.trimmed().isEmpty()) {
+        // Nothing to carry over, and nothing to say about it.
+    } else if (d->FFullImport || joinTree) {
         d->FLeftOut = form->ImportQuery(ImportSelect(d->FSQL, spelling));
     } else {
         importStatement();

@@ -5,6 +5,27 @@
 
 namespace Diduza {
 
+namespace {
+// Starts a timer whenever a watched object gains or loses a child.
+class ChildrenWatch : public QObject {
+public:
+    explicit ChildrenWatch(QTimer *timer)
+        : QObject(timer)
+        , m_timer(timer)
+    {
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildRemoved)
+            m_timer->start();
+        return false;
+    }
+
+private:
+    QTimer *m_timer;
+};
+} // namespace
+
 // Paints the entries of the table list through the form, at the list's fixed entry height and
 // the width of the widest name (which sets the list's horizontal scroll extent).
 class TableListDelegate : public QStyledItemDelegate {
@@ -233,8 +254,9 @@ void TfrmZkSQLBuilder::createControls()
     pcSQL->tabBar()->setAttribute(Qt::WA_Hover); // hot tracking
     SplitterGrid->addWidget(SplitterTables);
     SplitterGrid->addWidget(pcSQL);
+    // Height the form gains or loses is shared between the canvas and the pages.
     SplitterGrid->setStretchFactor(0, 1);
-    SplitterGrid->setStretchFactor(1, 0);
+    SplitterGrid->setStretchFactor(1, 1);
     SplitterGrid->setSizes(
         { FormHeight - ToolbarHeight - PagesHeight - SplitterWidth, PagesHeight });
 
@@ -257,6 +279,52 @@ void TfrmZkSQLBuilder::createControls()
             if (count > 1)
                 pcSQL->setCurrentIndex((pcSQL->currentIndex() + (forward ? 1 : count - 1)) % count);
         });
+    }
+}
+
+void TfrmZkSQLBuilder::fitGridOnOpening()
+{
+    const bool chosen = d->FSizeChosen;
+    d->FSizeChosen = true;
+    if (chosen || size() != QSize(FormWidth, FormHeight))
+        return; // shown before, restored, or sized by the application
+    // Every row the grid has, the extended grid's having row too, which grouping shows (the
+    // designed pages show the designed grid's rows).
+    int rows = 0;
+    for (int row = 0; row < sgColumnGrid->RowCount(); ++row) {
+        if (!sgColumnGrid->isRowHidden(row) || (d->FExtendedGrid && row == RowHaving))
+            rows += sgColumnGrid->rowHeight(row);
+    }
+    // The pages' tab bar and frames round the grid, as laid out at the designed size.
+    pcSQL->ensurePolished();
+    QResizeEvent laidOut(pcSQL->size(), pcSQL->size());
+    QCoreApplication::sendEvent(pcSQL, &laidOut);
+    const int chrome = pcSQL->height() - tsColumns->height() + 2 * sgColumnGrid->frameWidth();
+    const int pages = std::max(PagesHeight, chrome + rows);
+    const int canvas = FormHeight - ToolbarHeight - PagesHeight - SplitterWidth;
+    if (pages == PagesHeight)
+        return;
+    resize(width(), height() + pages - PagesHeight);
+    SplitterGrid->setSizes({ canvas, pages });
+}
+
+void TfrmZkSQLBuilder::showAliases()
+{
+    TSchemaDesignArea *area = SchemaDesignArea;
+    if (!area || d->FDestroying)
+        return;
+    // As the statement names them: a caption two items share gets the caption and the item's
+    // index as alias. An application that names the tables itself gives its own names.
+    const bool ownNames = bool(d->FOnGetTableName);
+    QHash<QString, int> uses;
+    for (int i = 0; i < area->GetItemCount(); ++i)
+        ++uses[area->GetItem(i)->GetCaption()];
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        TSchemaItem *item = area->GetItem(i);
+        const QString caption = item->GetCaption();
+        item->SetAlias(!ownNames && uses.value(caption) > 1
+                ? caption + QString::number(area->GetItemIndex(item))
+                : QString());
     }
 }
 
@@ -293,6 +361,18 @@ TSchemaDesignArea *TfrmZkSQLBuilder::newBlockArea()
     });
     area->SetOnDeleteItem(
         [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaDeleteItem(Sender, item); });
+    // The titles of tables the diagram holds twice show their aliases, which follow the
+    // items' places in the area's list: once the additions and removals of items (children of
+    // the viewport) and relations (of the area) are done, an import's reordering too.
+    if (!d->FAliasTimer) {
+        d->FAliasTimer = new QTimer(this);
+        d->FAliasTimer->setSingleShot(true);
+        d->FAliasTimer->setInterval(0);
+        connect(d->FAliasTimer, &QTimer::timeout, this, [this] { Guarded([&] { showAliases(); }); });
+    }
+    auto *watch = new ChildrenWatch(d->FAliasTimer);
+    area->installEventFilter(watch);
+    area->viewport()->installEventFilter(watch);
     area->SetOnDragOver(
         [this](QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept) {
             SchemaDesignAreaDragOver(Sender, Source, X, Y, State, Accept);
@@ -591,6 +671,14 @@ void TfrmZkSQLBuilder::createTablePanel()
         });
     column->addWidget(pbTableGrabber);
 
+    cbSchemas = new QComboBox(pnlTables);
+    cbSchemas->setObjectName(QStringLiteral("cbSchemas"));
+    cbSchemas->setToolTip(tr("The schemas whose tables the list shows"));
+    cbSchemas->hide();
+    connect(cbSchemas, &QComboBox::currentIndexChanged, this,
+        [this] { Guarded([&] { filterTables(); }); });
+    column->addWidget(cbSchemas);
+
     lbTables = CreateTableList(this, pnlTables);
     lbTables->setObjectName(QStringLiteral("lbTables"));
     lbTables->setAccessibleName(tr("Tables"));
@@ -857,6 +945,8 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
     d->FDataEngine = Value;
     SchemaDesignArea->SetDataEngine(Value);
     showDialect();
+    if (d->FHighlighter)
+        d->FHighlighter->SetSpelling(spelling());
 
     lbTables->clear();
     d->FTablesExtent = 0;
@@ -878,7 +968,55 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
         if (widest > 0)
             d->FTablesExtent = widest + 19;
     }
+    fillSchemaFilter();
     lbTables->doItemsLayout();
+}
+
+namespace {
+// The role of a table-list entry's schema: empty for a table named by its own name alone.
+constexpr int SchemaRole = Qt::UserRole + 1;
+} // namespace
+
+void TfrmZkSQLBuilder::fillSchemaFilter()
+{
+    const QSignalBlocker quiet(cbSchemas);
+    cbSchemas->clear();
+    TSchemaDataEngine *engine = d->FDataEngine;
+    const SqlNameQuoting quoting
+        = engine && lbTables->count() > 0 ? engine->NameQuoting() : SqlNameQuoting();
+    QStringList schemas;
+    for (int i = 0; i < lbTables->count(); ++i) {
+        QListWidgetItem *entry = lbTables->item(i);
+        const QStringList parts
+            = quoting.TableParts ? quoting.TableParts(entry->text()) : QStringList();
+        const QString schema = parts.size() > 1
+            ? QStringList(parts.begin(), parts.end() - 1).join(QLatin1Char('.'))
+            : QString();
+        entry->setData(SchemaRole, schema);
+        entry->setHidden(false);
+        if (!schema.isEmpty() && !schemas.contains(schema))
+            schemas << schema;
+    }
+    cbSchemas->setVisible(!schemas.isEmpty());
+    if (schemas.isEmpty())
+        return;
+    std::sort(schemas.begin(), schemas.end(),
+        [](const QString &a, const QString &b) { return CompareText(a, b) < 0; });
+    cbSchemas->addItem(tr("All schemas"));
+    cbSchemas->addItem(tr("Search path"), QString(""));
+    for (const QString &schema : std::as_const(schemas))
+        cbSchemas->addItem(schema, schema);
+    cbSchemas->setCurrentIndex(0);
+}
+
+void TfrmZkSQLBuilder::filterTables()
+{
+    const QVariant chosen = cbSchemas->currentData();
+    for (int i = 0; i < lbTables->count(); ++i) {
+        QListWidgetItem *entry = lbTables->item(i);
+        entry->setHidden(
+            chosen.isValid() && entry->data(SchemaRole).toString() != chosen.toString());
+    }
 }
 
 } // namespace Diduza

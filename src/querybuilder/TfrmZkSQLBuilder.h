@@ -107,6 +107,10 @@ public:
     TImageList *imgSQL = nullptr;
     QWidget *pnlTables = nullptr;
     TPaintBox *pbTableGrabber = nullptr;
+    /// Above the table list, shown when the engine lists tables of several schemas (named
+    /// "schema.table" where the search path does not reach them): the list shows all of them,
+    /// or those of one schema.
+    QComboBox *cbSchemas = nullptr;
 
     // --- statement ---
     /// Fills the first occurrence of Macro in SQL (see querybuilder/SqlTemplate.h). Every
@@ -424,8 +428,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    /// The form never opens larger than the screen's available area (its designed size is
-    /// larger than a small screen at a high scale).
+    /// The form opens tall enough to show every row of its grid, and never larger than the
+    /// screen's available area (its designed size is larger than a small screen at a high
+    /// scale).
     void showEvent(QShowEvent *event) override;
     /// Escape ends a statement that runs, or the saving of its rows, and keeps the window open.
     void keyPressEvent(QKeyEvent *event) override;
@@ -495,6 +500,18 @@ private:
     void hideEditors();
     /// Shrinks the form to fit the available area of its screen, and moves it into it.
     void fitScreen();
+    /// On the first showing of a form still at its designed size: makes the pages tall enough
+    /// for every row of the grid (the having row too), the canvas keeping its designed height
+    /// where the screen has room.
+    void fitGridOnOpening();
+    /// Gives each item whose caption another item shares the alias the statement names it by
+    /// (as its title shows), and the others none.
+    void showAliases();
+    /// Fills cbSchemas with the schemas of the table list's entries (shown when there are
+    /// several), all of them chosen.
+    void fillSchemaFilter();
+    /// Shows the table list's entries of the schema chosen in cbSchemas.
+    void filterTables();
     /// The first empty column at the end, added when needed.
     int appendColumn();
     void gridContextMenu(const QPoint &Point);

@@ -360,6 +360,16 @@ void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *, int ACol, int ARow, boo
             list->setCurrentIndex(list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
         else
             edWhere->setText(text);
+        if (editor == cbValues) {
+            // The extended grid counts a table's rows ("*") and offers nothing else there.
+            const bool allFields = d->FExtendedGrid
+                && isAllFieldsRow(ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField)));
+            if (auto *entries = qobject_cast<QListView *>(cbValues->view())) {
+                for (int i = 1; i < cbValues->count(); ++i)
+                    entries->setRowHidden(
+                        i, allFields && cbValues->itemText(i) != LoadResString(_strValueCOUNT));
+            }
+        }
     }
     d->FEditCol = ACol;
     d->FEditRow = ARow;
@@ -390,8 +400,15 @@ void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
         if (row == RowCalculate && list->currentIndex() > 0) {
             TSchemaSubItem *subItem = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
             if (isAllFieldsRow(subItem)) {
+                // The extended grid counts the rows in a column of its own: Count on "*"
+                // adds it. The designed grid refuses every aggregate of "*".
+                const bool count
+                    = d->FExtendedGrid && list->currentText() == LoadResString(_strValueCOUNT);
                 list->setCurrentIndex(0);
-                DialogService()->ShowWarning(this, LoadResString(_smsAggIsNotAllowed));
+                if (count)
+                    AddAllRowsColumn();
+                else
+                    DialogService()->ShowWarning(this, LoadResString(_smsAggIsNotAllowed));
             }
         }
         sgColumnGrid->SetCells(col, row, list->currentText());
@@ -469,6 +486,26 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             Guarded([&] { commitFieldText(d->FEditCol, cbFields->currentText()); });
     }
+    // A click on the current cell, whose editor is not shown (the grid made it current when it
+    // began, or an editor committed), places the editor as a click on another cell does.
+    if (sgColumnGrid && watched == sgColumnGrid->viewport()
+        && event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        int col = -1;
+        int row = -1;
+        bool shown = false;
+        for (QWidget *editor :
+            std::initializer_list<QWidget *> { cbTables, cbValues, cbSorting, edWhere, cbGroupBy, cbFields })
+            shown = shown || (editor && editor->isVisible());
+        if (!shown && mouse->button() == Qt::LeftButton
+            && sgColumnGrid->MouseToCell(
+                sgColumnGrid->viewport()->mapTo(sgColumnGrid, mouse->position().toPoint()), col,
+                row)
+            && col == sgColumnGrid->Col() && row == sgColumnGrid->Row()) {
+            bool select = true;
+            Guarded([&] { sgColumnGridSelectCell(sgColumnGrid, col, row, select); });
+        }
+    }
     // The click that opens a grouping cell's check box ticks it too: one click, as on any box.
     if (sgColumnGrid && watched == sgColumnGrid->viewport()
         && event->type() == QEvent::MouseButtonRelease && cbGroupBy->isVisible()
@@ -482,6 +519,24 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
                 row)
             && col == d->FEditCol && row == d->FEditRow)
             cbGroupBy->toggle();
+    }
+    // The click that places a drop-down list over its cell opens the list too.
+    if (sgColumnGrid && watched == sgColumnGrid->viewport()
+        && event->type() == QEvent::MouseButtonRelease && d->FEditCol > 0) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        QComboBox *list = nullptr;
+        for (QComboBox *editor : { cbTables, cbValues, cbSorting }) {
+            if (editor->isVisible())
+                list = editor;
+        }
+        int col = -1;
+        int row = -1;
+        if (list && mouse->button() == Qt::LeftButton
+            && sgColumnGrid->MouseToCell(
+                sgColumnGrid->viewport()->mapTo(sgColumnGrid, mouse->position().toPoint()), col,
+                row)
+            && col == d->FEditCol && row == d->FEditRow)
+            Guarded([&] { list->showPopup(); });
     }
     // The exit of the edit and of the check box commits their value.
     if (!d->FDestroying && event->type() == QEvent::FocusOut

@@ -178,7 +178,8 @@ private:
         notes << plan.LeftOut;
     }
 
-    // The items in the plan's order, in one row from (20, 20).
+    // The items in the plan's order, in one row from (20, 20), as far apart as the builder
+    // places new tables, so that the joins between neighbours have room.
     void place()
     {
         planned = QVector<TSchemaItem *>(plan.Tables.size(), nullptr);
@@ -197,7 +198,7 @@ private:
             area->MoveControlTo(item, base + place++);
             item->SetLeft(left);
             item->SetTop(20);
-            left += item->Width() + 20;
+            left += item->Width() + ItemGapX;
         }
     }
 

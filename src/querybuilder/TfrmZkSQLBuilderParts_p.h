@@ -10,6 +10,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/model/ItemPlacement.h"
 #include "engines/SqlDialect.h"
 #include "engines/TSchemaDataEngine.h"
 #include "engines/TSchemaQueryRun.h"
@@ -23,6 +24,7 @@
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
 #include "platform/TStringList.h"
+#include "platform/TextPosition.h"
 #include "platform/VisibleText.h"
 #include "querybuilder/QueryGenerator.h"
 #include "querybuilder/QueryImport.h"
@@ -50,6 +52,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -148,6 +151,23 @@ void AddSelectedTables(TfrmZkSQLBuilder *form, bool Related);
 
 constexpr int DoubleClickDropX = 10;
 constexpr int DoubleClickDropY = 10;
+
+// Moves Item, a table just added from the table list, to the free spot nearest to Wanted
+// (client coordinates of the area's viewport) that keeps the gaps relation lines use from the
+// other items, in view where the view has room.
+inline void placeOnFreeSpot(TSchemaDesignArea *area, TSchemaItem *item, const QPoint &wanted)
+{
+    QVector<QRect> taken;
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        const TSchemaItem *other = area->GetItem(i);
+        if (other != item && !other->isHidden())
+            taken << other->geometry();
+    }
+    const QSize view = area->viewport()->size();
+    const QRect shown(DoubleClickDropX, DoubleClickDropY, view.width() - 2 * DoubleClickDropX,
+        view.height() - 2 * DoubleClickDropY);
+    item->move(FreeItemSpot(taken, item->size(), wanted, shown));
+}
 
 inline std::optional<QueryTable> tableOf(TSchemaDesignArea *area, TSchemaItem *item)
 {

@@ -63,9 +63,10 @@ void TfrmZkSQLBuilder::SetSQLEditable(bool Value)
     d->FSQLEditable = Value;
     SQLMemo->setReadOnly(!Value);
     pnlSQLTools->setVisible(Value);
-    if (Value && !d->FHighlighter)
+    if (Value && !d->FHighlighter) {
         d->FHighlighter = new SqlHighlighter(SQLMemo->document());
-    else if (!Value && d->FHighlighter) {
+        d->FHighlighter->SetSpelling(spelling()); // MariaDB's "#" comments and strings
+    } else if (!Value && d->FHighlighter) {
         delete d->FHighlighter;
         d->FHighlighter = nullptr;
     }
@@ -100,6 +101,8 @@ void TfrmZkSQLBuilder::sqlTextEdited()
     }
     d->FSQLText = SQLMemo->toPlainText();
     d->FCheckTimer->start();
+    // The notes told of the statement as it was generated or applied, not of this text.
+    lblSQLNotes->hide();
 }
 
 bool TfrmZkSQLBuilder::keepTypedText()
@@ -274,7 +277,13 @@ void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
             d->FRunError = error;
             d->FRunCancelled = cancelled;
             if (!error.isEmpty()) {
-                lblResultError->setText(error);
+                // Where the statement went wrong as a reader finds it, beside the database's
+                // own words (which count characters, or show the line with a caret).
+                QString shown = error;
+                if (position >= 0 && position <= d->FSQLText.size())
+                    shown += QLatin1Char('\n')
+                        + tr("At %1 of the statement.").arg(LineColumnText(d->FSQLText, position));
+                lblResultError->setText(shown);
                 lblResultError->show();
                 if (position >= 0 && d->FSQLEditable && SQLMemo->toPlainText() == d->FSQLText)
                     markSQLError(error, position);
@@ -570,6 +579,7 @@ bool TfrmZkSQLBuilder::RestoreState(const QByteArray &State)
     if (in.status() != QDataStream::Ok || magic != StateMagic || version != 1 || !saved.isValid())
         return false;
     resize(saved);
+    d->FSizeChosen = true;
     SplitterGrid->restoreState(grid);
     SplitterTables->restoreState(tables);
     if (page >= 0 && page < pcSQL->count() && pcSQL->widget(page) != tsResults)
@@ -601,6 +611,7 @@ void TfrmZkSQLBuilder::fitScreen()
 
 void TfrmZkSQLBuilder::showEvent(QShowEvent *event)
 {
+    fitGridOnOpening();
     fitScreen();
     QDialog::showEvent(event);
 }

@@ -208,38 +208,8 @@ void TfrmZkSQLBuilder::lbTablesDrawItem(
 
 void TfrmZkSQLBuilder::lbTablesDblClick(QObject *)
 {
-    TSchemaDesignArea *area = SchemaDesignArea;
-    const int before = area->GetItemCount();
-    SchemaDesignAreaDragDrop(area, lbTables, DoubleClickDropX, DoubleClickDropY);
-    if (area->GetItemCount() <= before)
-        return;
-    // Not on top of a table already there: the first free spot from (10, 10), right of or
-    // below the others, the topmost first.
-    TSchemaItem *added = area->GetItem(area->GetItemCount() - 1);
-    QVector<QRect> taken;
-    QVector<QPoint> spots { QPoint(DoubleClickDropX, DoubleClickDropY) };
-    constexpr int Gap = 20;
-    for (int i = 0; i < area->GetItemCount(); ++i) {
-        TSchemaItem *item = area->GetItem(i);
-        if (item == added || item->isHidden())
-            continue;
-        const QRect r = item->geometry();
-        taken << r.adjusted(-Gap / 2, -Gap / 2, Gap / 2, Gap / 2);
-        spots << QPoint(r.right() + 1 + Gap, r.top()) << QPoint(r.left(), r.bottom() + 1 + Gap);
-    }
-    std::stable_sort(spots.begin(), spots.end(), [](const QPoint &a, const QPoint &b) {
-        return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
-    });
-    for (const QPoint &spot : spots) {
-        if (spot.x() < DoubleClickDropX || spot.y() < DoubleClickDropY)
-            continue;
-        const QRect wanted(spot, added->size());
-        if (std::none_of(
-                taken.begin(), taken.end(), [&](const QRect &r) { return r.intersects(wanted); })) {
-            added->move(spot);
-            return;
-        }
-    }
+    // A drop at (10, 10), which moves the table to the first free spot from there.
+    SchemaDesignAreaDragDrop(SchemaDesignArea, lbTables, DoubleClickDropX, DoubleClickDropY);
 }
 
 void TfrmZkSQLBuilder::SchemaDesignAreaDragOver(
@@ -268,6 +238,8 @@ void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source
     readKeys(selected->text());
     TSchemaItem *item
         = AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
+    if (item) // not on top of a table, nor so close that joins have no room
+        placeOnFreeSpot(SchemaDesignArea, item, QPoint(X, Y));
     if (item && d->FJoinByKeys)
         SchemaDesignArea->LinkByKeys(item);
     // The other entries of a dragged selection follow, each on a free spot.

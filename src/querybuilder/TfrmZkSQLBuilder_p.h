@@ -124,6 +124,7 @@ public:
     QString FSQLError;
     qsizetype FSQLErrorPosition = -1;
     QTimer *FCheckTimer = nullptr;
+    QTimer *FAliasTimer = nullptr; // shows the aliases of shared captions (showAliases)
     SqlHighlighter *FHighlighter = nullptr;
     std::unique_ptr<TSchemaQueryRun> FRun;
     qint64 FRunStarted = 0;
@@ -146,6 +147,8 @@ public:
     bool FJoinByKeys = false;
     qint64 FStatementLimit = -1;
     qint64 FStatementOffset = 0;
+    // The form has been shown, or its size was given (RestoreState): it is sized no more.
+    bool FSizeChosen = false;
 
     // The cell the visible editor was placed over.
     int FEditCol = -1;

@@ -23,8 +23,71 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QStyleHints>
 
 namespace Diduza {
+
+namespace {
+// The width of the stub that marks the end whose table an outer join keeps whole.
+constexpr int KeptEndPenWidth = 3;
+
+// A press on the line opens its menu at once, and the menu takes the mouse: the second press
+// of a double-click on the line reaches the menu, at the corner it opened at. Such a press,
+// within the double-click time and distance of the first, closes the menu and opens the
+// properties dialog once the events of the click are done.
+class MenuDoubleClickWatcher : public QObject {
+public:
+    explicit MenuDoubleClickWatcher(TSchemaRelation *relation)
+        : QObject(relation)
+        , m_relation(relation)
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick
+            && type != QEvent::MouseButtonRelease)
+            return false;
+        TSchemaRelationPrivate *d = TSchemaRelationPrivate::get(m_relation);
+        if (d->FSwallowMenuMouse) {
+            if (type == QEvent::MouseButtonRelease)
+                d->FSwallowMenuMouse = false;
+            return true;
+        }
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (type == QEvent::MouseButtonRelease || !d->FMenuOpenedByPress
+            || mouse->button() != Qt::LeftButton)
+            return false;
+        d->FMenuOpenedByPress = false;
+        const QStyleHints *hints = QGuiApplication::styleHints();
+        const bool soon = mouse->timestamp() >= d->FMenuPressTime
+            && mouse->timestamp() - d->FMenuPressTime <= quint64(hints->mouseDoubleClickInterval());
+        const bool near = (mouse->globalPosition().toPoint() - d->FMenuPressAt).manhattanLength()
+            <= hints->mouseDoubleClickDistance();
+        if (!soon || !near || !m_relation->CanShowPropertiesDialog())
+            return false;
+        auto *menu = qobject_cast<QMenu *>(watched);
+        if (menu) {
+            menu->setAttribute(Qt::WA_NoMouseReplay); // the press stays the menu's
+            menu->hide();
+        }
+        d->FSwallowMenuMouse = true;
+        QPointer<TSchemaRelation> relation(m_relation);
+        QMetaObject::invokeMethod(
+            m_relation,
+            [relation] {
+                if (relation)
+                    Guarded([&] { relation->ShowPropertiesDialog(); });
+            },
+            Qt::QueuedConnection);
+        return true;
+    }
+
+private:
+    TSchemaRelation *m_relation;
+};
+} // namespace
 
 TSchemaRelation::TSchemaRelation(QObject *AOwner)
     : TGraphicControl(AOwner)
@@ -76,15 +139,19 @@ QMenu *TSchemaRelation::PopMenu() const
         d->FPopMenu->addSeparator();
         d->FPopMenu->addAction(d->FEntries[1]);
         d->FPopMenu->addAction(d->FEntries[2]);
-        d->FPopMenu->addSeparator();
-        d->FPopMenu->addAction(d->FEntries[3]);
+        // The colour entry stays the relation's (code may trigger it), but the menu leaves it
+        // out: its caption speaks of a background, and on a relation it coloured the line.
         // The press that opened the menu never sees its release (the menu takes the mouse):
         // the pressed look ends with the menu.
         auto *self = const_cast<TSchemaRelation *>(this);
         connect(d->FPopMenu.get(), &QMenu::aboutToHide, self, [self] {
             self->d->FMouseDown = false;
+            self->d->FMenuOpenedByPress = false;
             self->InvalidateIfChanged();
         });
+        connect(d->FPopMenu.get(), &QMenu::aboutToShow, self,
+            [self] { self->d->FSwallowMenuMouse = false; });
+        d->FPopMenu->installEventFilter(new MenuDoubleClickWatcher(self));
     }
     return d->FPopMenu.get();
 }
@@ -167,7 +234,10 @@ TSDRelationJoin TSchemaRelation::JoinType() const
 
 void TSchemaRelation::SetJoinType(TSDRelationJoin value)
 {
+    if (d->FJoinType == value)
+        return;
     d->FJoinType = value;
+    Invalidate(); // the line marks the ends an outer join keeps
 }
 
 QString TSchemaRelation::JoinCondition() const
@@ -299,6 +369,23 @@ void TSchemaRelation::Paint(QPainter &painter)
     painter.setBrush(Qt::NoBrush);
     painter.drawPolyline(shape.line.data(), int(shape.line.size()));
 
+    // An outer join marks the end of each table that keeps all its rows: that end's stub out
+    // of its row is drawn heavy. Every shape begins at its upper end, the parent's unless the
+    // child's row lies higher (LnkY 2).
+    const bool keepsParent = d->FJoinType == rjLeftOuter || d->FJoinType == rjFull;
+    const bool keepsChild = d->FJoinType == rjRightOuter || d->FJoinType == rjFull;
+    const bool parentUpper = d->FLnkY != 2;
+    const bool markUpper = parentUpper ? keepsParent : keepsChild;
+    const bool markLower = parentUpper ? keepsChild : keepsParent;
+    if (markUpper || markLower) {
+        QPen heavy(lineColor, KeptEndPenWidth, Qt::SolidLine, Qt::FlatCap);
+        painter.setPen(heavy);
+        if (markUpper)
+            painter.drawLine(shape.line[0], shape.line[1]);
+        if (markLower)
+            painter.drawLine(shape.line[2], shape.line[3]);
+    }
+
     // The hollow marker takes the area's background, the filled one the line's colour.
     pen.setStyle(Qt::SolidLine);
     painter.setPen(pen);
@@ -327,12 +414,15 @@ QVector<QRect> TSchemaRelation::PaintRects() const
 
 QString TSchemaRelation::JoinText() const
 {
-    const auto end = [](const TSchemaItem *item, const TSchemaSubItem *row) {
-        return (item ? item->GetCaption() : QString()) + QLatin1Char('.')
-            + (row ? row->Caption() : QString());
+    // An item is named as statements name it: by its alias where it has one.
+    const auto name = [](const TSchemaItem *item) {
+        return !item ? QString() : item->Alias().isEmpty() ? item->GetCaption() : item->Alias();
     };
-    const QString parent = d->FParentItem ? d->FParentItem->GetCaption() : QString();
-    const QString child = d->FChildItem ? d->FChildItem->GetCaption() : QString();
+    const auto end = [&](const TSchemaItem *item, const TSchemaSubItem *row) {
+        return name(item) + QLatin1Char('.') + (row ? row->Caption() : QString());
+    };
+    const QString parent = name(d->FParentItem);
+    const QString child = name(d->FChildItem);
     QString kind;
     switch (d->FJoinType) {
     case rjLeftOuter:
@@ -373,8 +463,36 @@ void TSchemaRelation::MousePress(QMouseEvent *event, const QPoint &p)
         _Click(p.x(), p.y());
         if (!self)
             return;
+        if (d->FPopMenu && d->FPopMenu->isVisible() && event->button() == Qt::LeftButton) {
+            d->FMenuOpenedByPress = true;
+            d->FMenuPressAt = event->globalPosition().toPoint();
+            d->FMenuPressTime = event->timestamp();
+        }
     }
     d->FMouseDown = true;
+}
+
+void TSchemaRelation::MouseDoubleClick(QMouseEvent *event, const QPoint &p)
+{
+    if (event->button() == Qt::LeftButton && HitTest(p) && ShowPropertiesDialog())
+        return; // the menu the first press opened is closed
+    MousePress(event, p);
+}
+
+bool TSchemaRelation::CanShowPropertiesDialog() const
+{
+    const TSchemaDesignArea *area = Area();
+    return area && !area->ReadOnly() && d->FEntries[1]->isEnabled();
+}
+
+bool TSchemaRelation::ShowPropertiesDialog()
+{
+    if (!CanShowPropertiesDialog())
+        return false;
+    if (d->FPopMenu)
+        d->FPopMenu->hide();
+    EditRelation(d->FEntries[1]);
+    return true;
 }
 
 void TSchemaRelation::MouseRelease(QMouseEvent *, const QPoint &)
@@ -415,6 +533,9 @@ void TSchemaRelation::EditRelation(QObject *)
     form.txtCol2->setText(d->FChildSubItem ? d->FChildSubItem->Caption() : QString());
     form.rgJoinOperator->SetItemIndex(int(d->FJoinOperator));
     form.rgJoinType->SetItemIndex(int(d->FJoinType));
+    // Two copies of one table are told apart by their titles.
+    form.SetJoinTables(d->FParentItem ? d->FParentItem->TitleText() : QString(),
+        d->FChildItem ? d->FChildItem->TitleText() : QString());
     // The kinds the statements' database cannot run (a full join on MySQL and MariaDB).
     if (TSchemaDesignArea *area = Area()) {
         if (const TSchemaDataEngine *engine = area->DataEngine()) {
@@ -433,7 +554,7 @@ void TSchemaRelation::EditRelation(QObject *)
     if (op >= roEqual && op <= roNonEqual)
         d->FJoinOperator = TSDRelationOperator(op);
     if (join >= rjInner && join <= rjFull)
-        d->FJoinType = TSDRelationJoin(join);
+        SetJoinType(TSDRelationJoin(join));
     if (TSchemaDesignArea *area = Area()) {
         SchemaUndoGroup step(
             area, QCoreApplication::translate("Diduza::TSchemaRelation", "Edit relation"));

@@ -52,9 +52,10 @@ public:
     /// Sets JoinOperator.
     void SetJoinOperator(TSDRelationOperator value);
     /// The kind of join: rjLeftOuter keeps every row of the parent, rjRightOuter every row of
-    /// the child, rjFull the rows of both (in the dialects that write outer joins).
+    /// the child, rjFull the rows of both (in the dialects that write outer joins). The line
+    /// draws the stub at each end whose table is kept whole heavy.
     TSDRelationJoin JoinType() const;
-    /// Sets JoinType.
+    /// Sets JoinType and repaints the line when it changes.
     void SetJoinType(TSDRelationJoin value);
     /// Further conditions of the join as SQL text, AND-ed to the comparison of the two rows
     /// (in the join-tree dialect inside the join's ON); empty for a plain join. The query
@@ -91,6 +92,13 @@ public:
 
     /// Menu handler of "Edit relation...": the relation properties dialog.
     void EditRelation(QObject *Sender);
+    /// Opens the relation properties dialog as the menu's "Edit relation..." does, where the
+    /// menu would offer it: on a design area that is not read-only and whose Actions held
+    /// saEditRelation when the relation was made. A double-click on the line opens it, and so
+    /// may a key. Closes the menu first; returns whether the dialog opened.
+    bool ShowPropertiesDialog();
+    /// Whether ShowPropertiesDialog would open the dialog now.
+    bool CanShowPropertiesDialog() const;
     /// Pops the menu up at a client point, unless the design area is read-only.
     void _Click(int X, int Y);
     /// Another relation whose band holds the client point, searched from the topmost.
@@ -120,6 +128,9 @@ public:
     void MousePress(QMouseEvent *event, const QPoint &p) override;
     /// Ends a press.
     void MouseRelease(QMouseEvent *event, const QPoint &p) override;
+    /// A left double-click in the band opens the properties dialog (ShowPropertiesDialog);
+    /// where that is not offered, it is a press.
+    void MouseDoubleClick(QMouseEvent *event, const QPoint &p) override;
 
 private:
     /// The corners of the hit band of the present shape (or of the last one); false before the

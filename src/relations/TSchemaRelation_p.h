@@ -42,9 +42,16 @@ public:
     std::array<QPoint, 4> FBand;
     bool FHasBand = false;
     std::unique_ptr<QMenu> FPopMenu;
-    // The entries of the menu, in its order (separators between 1 and 2 and between 3 and 4).
+    // The entries of the relation: the menu shows the first three (a separator after the
+    // first); the fourth, the colour command, is not in the menu.
     std::array<QAction *, 4> FEntries {};
     bool FMouseDown = false;
+    // Where and when (screen point, event time) a left press opened the menu: the second
+    // press of a double-click reaches the menu, which then gives way to the properties dialog.
+    bool FMenuOpenedByPress = false;
+    QPoint FMenuPressAt;
+    quint64 FMenuPressTime = 0;
+    bool FSwallowMenuMouse = false; // the rest of that double-click's events
     bool FDeleting = false; // while the area deletes it (its OnDeleteRelation runs)
     bool FPaintedDown = false; // the pressed look of the last paint
     // PaintRects for the shape key (self-link, LnkX, LnkY, width, height) it was made for.

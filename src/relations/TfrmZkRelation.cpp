@@ -108,23 +108,51 @@ TRadioGroup *joinTypeGroup(TfrmZkRelation *form)
     group->SetItems({ TfrmZkRelation::tr("Inner"), TfrmZkRelation::tr("Left Outer"),
         TfrmZkRelation::tr("Right Outer"), TfrmZkRelation::tr("Full Outer") });
     group->SetItemIndex(0);
-    // What each kind keeps, in every dialect that writes outer joins.
-    const QString keeps[4] = { TfrmZkRelation::tr("Only the rows of both tables that match."),
-        TfrmZkRelation::tr(
-            "Every row of the parent table, with the child's matching rows or nothing."),
-        TfrmZkRelation::tr(
-            "Every row of the child table, with the parent's matching rows or nothing."),
-        TfrmZkRelation::tr("Every row of both tables, matched where they match.") };
-    for (int i = 0; i < 4; ++i) {
-        if (QAbstractButton *typeButton = group->Button(i))
-            typeButton->setToolTip(keeps[i]);
-    }
     group->setWhatsThis(
         TfrmZkRelation::tr("Left Outer keeps every row of the relation's parent, Right Outer "
                            "every row of its child, Full Outer the rows of both. The local "
                            "dialect writes every kind as a plain condition, which keeps "
                            "only the matching rows."));
     return group;
+}
+
+// The property of a join kind's button that holds what the kind keeps (its tool tip while
+// the kind is available).
+const char keepsProperty[] = "diduzaKeeps";
+
+// What each join kind keeps, in every dialect that writes outer joins, naming the tables.
+QString joinKeeps(int join, const QString &parent, const QString &child)
+{
+    switch (join) {
+    case 1:
+        return TfrmZkRelation::tr("Every row of %1, with the matching rows of %2 or nothing.")
+            .arg(parent, child);
+    case 2:
+        return TfrmZkRelation::tr("Every row of %1, with the matching rows of %2 or nothing.")
+            .arg(child, parent);
+    case 3:
+        return TfrmZkRelation::tr("Every row of %1 and of %2, matched where they match.")
+            .arg(parent, child);
+    default:
+        return TfrmZkRelation::tr("Only the rows of %1 and %2 that match.").arg(parent, child);
+    }
+}
+
+// The line under the join kinds: what the selected kind keeps, in short.
+QString joinKeepsLine(int join, const QString &parent, const QString &child)
+{
+    switch (join) {
+    case 1:
+        return TfrmZkRelation::tr("All rows of %1").arg(parent);
+    case 2:
+        return TfrmZkRelation::tr("All rows of %1").arg(child);
+    case 3:
+        return TfrmZkRelation::tr("All rows of %1 and %2").arg(parent, child);
+    case 0:
+        return TfrmZkRelation::tr("Matching rows only");
+    default:
+        return QString();
+    }
 }
 
 QPushButton *button(QWidget *parent, const QString &text, const QString &name)
@@ -148,7 +176,9 @@ void layOutForm(TfrmZkRelation *form)
     ends->addSpacing(11);
     auto *joins = new QHBoxLayout;
     joins->setSpacing(5);
-    joins->addWidget(form->rgJoinOperator);
+    // The join kinds are taller by their line of what they keep; the operators keep their
+    // height.
+    joins->addWidget(form->rgJoinOperator, 0, Qt::AlignTop);
     joins->addWidget(form->rgJoinType, 1);
     ends->addLayout(joins);
 
@@ -200,6 +230,20 @@ TfrmZkRelation::TfrmZkRelation(QWidget *parent)
 
     rgJoinOperator = joinOperatorGroup(this);
     rgJoinType = joinTypeGroup(this);
+    lblJoinKeeps = new QLabel(rgJoinType);
+    lblJoinKeeps->setObjectName(QStringLiteral("lblJoinKeeps"));
+    if (auto *kinds = qobject_cast<QGridLayout *>(rgJoinType->layout()))
+        kinds->addWidget(lblJoinKeeps, kinds->rowCount(), 0, 1, kinds->columnCount());
+    for (int join = 0; join < 4; ++join) {
+        if (QAbstractButton *kind = rgJoinType->Button(join)) {
+            connect(kind, &QAbstractButton::toggled, this, [this](bool on) {
+                if (on)
+                    SetJoinTables(property("diduzaParentTable").toString(),
+                        property("diduzaChildTable").toString());
+            });
+        }
+    }
+    SetJoinTables(QString(), QString());
 
     bvlButtons = new QFrame(this);
     bvlButtons->setObjectName(QStringLiteral("bvlButtons"));
@@ -238,16 +282,28 @@ void TfrmZkRelation::SetJoinAvailable(int Join, bool Available)
     QAbstractButton *button = rgJoinType->Button(Join);
     if (!button)
         return;
-    // What the kind keeps, as the constructor told it.
-    static const char keepsProperty[] = "diduzaKeeps";
-    if (!button->property(keepsProperty).isValid())
-        button->setProperty(keepsProperty, button->toolTip());
     const QString keeps = button->property(keepsProperty).toString();
     button->setEnabled(Available);
     button->setToolTip(Available
             ? keeps
             : tr("Not available on this database: it cannot run this kind of join.")
                 + QLatin1Char('\n') + keeps);
+}
+
+void TfrmZkRelation::SetJoinTables(const QString &ParentTable, const QString &ChildTable)
+{
+    setProperty("diduzaParentTable", ParentTable);
+    setProperty("diduzaChildTable", ChildTable);
+    const QString parent = ParentTable.isEmpty() ? tr("the parent table") : ParentTable;
+    const QString child = ChildTable.isEmpty() ? tr("the child table") : ChildTable;
+    for (int join = 0; join < 4; ++join) {
+        QAbstractButton *kind = rgJoinType->Button(join);
+        if (!kind)
+            continue;
+        kind->setProperty(keepsProperty, joinKeeps(join, parent, child));
+        SetJoinAvailable(join, kind->isEnabled());
+    }
+    lblJoinKeeps->setText(joinKeepsLine(rgJoinType->ItemIndex(), parent, child));
 }
 
 } // namespace Diduza

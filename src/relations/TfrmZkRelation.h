@@ -27,6 +27,10 @@ public:
     /// run on (its button disabled, with a tool tip that says so), or as available again. A
     /// relation of that kind keeps it until the user chooses another.
     void SetJoinAvailable(int Join, bool Available);
+    /// Names the relation's two tables in the join kinds: each kind's tool tip says which
+    /// table keeps all its rows, and so does the line under the kinds for the selected one
+    /// (lblJoinKeeps). Without names they speak of the parent and the child table.
+    void SetJoinTables(const QString &ParentTable, const QString &ChildTable);
 
     QGroupBox *gbParent;
     QLabel *Label1;
@@ -40,6 +44,8 @@ public:
     QLabel *txtCol2;
     TRadioGroup *rgJoinOperator;
     TRadioGroup *rgJoinType;
+    /// Under the join kinds: what the selected kind keeps, naming the tables.
+    QLabel *lblJoinKeeps;
     QFrame *bvlButtons;
     QPushButton *BtnOk;
     QPushButton *BtnCancel;

@@ -92,12 +92,10 @@ QStringList PaletteGlyphNames()
     return names;
 }
 
-QImage RenderGlyph(const QString &resourcePath, QSize size)
+namespace {
+QImage renderGlyph(QSvgRenderer &renderer, QSize size)
 {
-    if (size.isEmpty() || !QFile::exists(resourcePath))
-        return QImage();
-    QSvgRenderer renderer(resourcePath);
-    if (!renderer.isValid())
+    if (size.isEmpty() || !renderer.isValid())
         return QImage();
 
     const int s = SuperSampling(size);
@@ -117,6 +115,29 @@ QImage RenderGlyph(const QString &resourcePath, QSize size)
             line[x] = DominantColour(fine, x * s, y * s, s);
     }
     return image;
+}
+} // namespace
+
+QImage RenderGlyph(const QString &resourcePath, QSize size)
+{
+    if (size.isEmpty() || !QFile::exists(resourcePath))
+        return QImage();
+    QSvgRenderer renderer(resourcePath);
+    return renderGlyph(renderer, size);
+}
+
+QImage RenderGlyph(const QString &resourcePath, QSize size, QRgb From, const QColor &To)
+{
+    QFile file(resourcePath);
+    if (size.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return QImage();
+    QByteArray svg = file.readAll();
+    const QByteArray from = QColor(From).name().toLatin1();
+    const QByteArray to = To.name().toLatin1();
+    svg.replace(from, to);
+    svg.replace(from.toUpper(), to);
+    QSvgRenderer renderer(svg);
+    return renderGlyph(renderer, size);
 }
 
 QImage MakeTransparent(const QImage &image, QRgb key)

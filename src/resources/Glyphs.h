@@ -44,6 +44,10 @@ DIDUZAWIDGETS_EXPORT QStringList PaletteGlyphNames();
 // coloured fringe once the key colour is made transparent. Returns a null image when the
 // resource cannot be read or size is empty.
 DIDUZAWIDGETS_EXPORT QImage RenderGlyph(const QString &resourcePath, QSize size);
+// RenderGlyph with the colour From of the picture (an outline's black) drawn in To: a glyph
+// whose outlines take a colour that stands out from a dark background.
+DIDUZAWIDGETS_EXPORT QImage RenderGlyph(
+    const QString &resourcePath, QSize size, QRgb From, const QColor &To);
 
 // A copy of image in ARGB32 where every pixel whose RGB equals the RGB of key is fully
 // transparent; the other pixels are unchanged.

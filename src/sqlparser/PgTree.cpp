@@ -1,5 +1,7 @@
 #include "sqlparser/PgTree_p.h"
 
+#include "platform/TextPosition.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -156,8 +158,7 @@ Statement::Statement(const QString &text)
             for (int n = 1; n < parse.error->cursorpos && position < text.size(); ++n)
                 position += text.at(position).isHighSurrogate() ? 2 : 1;
             m_errorPosition = qMin(position, text.size());
-            m_error += QCoreApplication::translate("Diduza::SelectImport", " (at character %1)")
-                           .arg(parse.error->cursorpos);
+            m_error += QStringLiteral(" (%1)").arg(LineColumnText(text, m_errorPosition));
         }
     } else {
         m_tree = pg_query__parse_result__unpack(nullptr, parse.parse_tree.len,

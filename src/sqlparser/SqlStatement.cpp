@@ -1,5 +1,7 @@
 #include "sqlparser/SqlStatement.h"
 
+#include "platform/TextPosition.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
@@ -142,9 +144,9 @@ private:
             const char16_t after = at(i + 2);
             if (!(isBlank(after) || after < u' ' || after == u'\x7f'))
                 return fail(QCoreApplication::translate("Diduza::SelectImport",
-                    "\"--\" before a character other than a blank (at character %1) is two minus "
-                    "signs to this database and a comment to the import.")
-                                .arg(i + 1));
+                    "\"--\" before a character other than a blank (%1) is two minus signs to "
+                    "this database and a comment to the import.")
+                                .arg(LineColumnText(m_text, i)));
         }
         qsizetype j = i;
         while (j < m_n && at(j) != u'\n')
@@ -183,8 +185,8 @@ private:
         if (j >= m_n || at(j) == u'"' || at(j + 1) == u'`')
             return fail(QCoreApplication::translate("Diduza::SelectImport",
                 "The import cannot read a back-quoted name that holds a double quote or a "
-                "back quote (at character %1).")
-                            .arg(i + 1));
+                "back quote (%1).")
+                            .arg(LineColumnText(m_text, i)));
         m_out[i] = QLatin1Char('"');
         m_out[j] = QLatin1Char('"');
         return j + 1;

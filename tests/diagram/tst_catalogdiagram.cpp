@@ -10,14 +10,17 @@
 #include "diagram/items/TSchemaListBox.h"
 #include "engines/SchemaCatalog.h"
 #include "engines/TSchemaCustomDataEngine.h"
+#include "platform/ColorConvert.h"
 #include "platform/Exceptions.h"
 #include "platform/TStringList.h"
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QSet>
 #include <QUndoStack>
 #include <QtTest>
@@ -209,6 +212,7 @@ private slots:
     void keyRows();
     void rowsWithoutThePropertyAreUnchanged();
     void glyphsAreSharpAtTwiceTheDensity();
+    void keysAndBoxesVanishedInADarkPalette();
 
     void builderAddsRelatedAndAllTables();
     void builderJoinsByKeys_data();
@@ -761,6 +765,54 @@ void tst_CatalogDiagram::glyphsAreSharpAtTwiceTheDensity()
         distinctRows += !same;
     }
     QVERIFY(distinctRows > 12);
+}
+
+// In a dark palette the box of an unticked row all but vanished, and the key glyph shrank to a
+// yellow blob, its black outline lost on the background: both stand out from it (by 3, as
+// parts of a control must).
+void tst_CatalogDiagram::keysAndBoxesVanishedInADarkPalette()
+{
+    const QPalette light = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    QPalette dark(QColor(53, 53, 53), QColor(53, 53, 53));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    for (auto role : { QPalette::Text, QPalette::WindowText, QPalette::ButtonText })
+        dark.setColor(role, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+
+    TSchemaDesignArea area;
+    area.MergeCatalog(shop());
+    area.SetShowKeys(true);
+    area.resize(400, 300);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    TSchemaItem *item
+        = DiduzaTest::addTable(area, "lines", { "order_id", "quantity" }, 0, 0, scCheckListBox);
+    TSchemaListBox *list = item->ListBox();
+    QCoreApplication::processEvents();
+    const QImage image = list->viewport()->grab().toImage();
+    const QRect row = list->visualItemRect(list->item(0));
+    const QColor base = list->palette().color(QPalette::Base);
+    QCOMPARE(image.pixelColor(row.topLeft() + QPoint(0, 1)), base);
+    auto standingOut = [&](const QRect &rect, bool (*counts)(const QColor &)) {
+        int n = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                n += ContrastRatio(c, base) >= 3 && counts(c);
+            }
+        }
+        return n;
+    };
+    // The unticked box: its frame, at least most of its four sides.
+    const int w = CheckWidth();
+    const QRect box(row.left() + 1, row.top() + (row.height() - w) / 2, w, w);
+    const int frame = standingOut(box, [](const QColor &) { return true; });
+    QVERIFY2(frame >= 3 * (w - 1), qPrintable(QString::number(frame)));
+    // The key: its outline, not only its yellow.
+    const QRect key(row.left() + w + 3, row.top() + (row.height() - 12) / 2, 12, 12);
+    const int outline = standingOut(key, [](const QColor &c) { return c.saturation() < 60; });
+    QVERIFY2(outline >= 12, qPrintable(QString::number(outline)));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "platform/TGraphicControl.h"
 #include "platform/TScrollBox.h"
 #include "platform/TStringList.h"
+#include "platform/TextPosition.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -98,6 +99,8 @@ private slots:
     void stringListRejectsBadIndexesAndInsertIntoSorted();
     void stringListText_data();
     void stringListText();
+    void lineAndColumn_data();
+    void lineAndColumn();
 
     void tryStrToInt_data();
     void tryStrToInt();
@@ -297,6 +300,39 @@ void tst_Platform::stringListText()
 
 // ---------------------------------------------------------------------------------------------
 // Integers
+
+void tst_Platform::lineAndColumn_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    QTest::newRow("the first character") << "SELECT x" << 0 << 1 << 1;
+    QTest::newRow("on the first line") << "SELECT x" << 7 << 1 << 8;
+    QTest::newRow("after a line feed") << "SELECT\nFROM x" << 7 << 2 << 1;
+    QTest::newRow("CR LF is one line break") << "SELECT\r\nFROM x" << 10 << 2 << 3;
+    QTest::newRow("a carriage return alone") << "a\rb" << 2 << 2 << 1;
+    QTest::newRow("on the line feed of CR LF") << "a\r\nb" << 2 << 1 << 3;
+    QTest::newRow("an empty line between") << "a\n\nbc" << 4 << 3 << 2;
+    QTest::newRow("a surrogate pair is one character")
+        << QString::fromUtf8("'\xF0\x9F\x98\x80' x") << 4 << 1 << 4;
+    QTest::newRow("beyond the end: the end") << "ab\ncd" << 99 << 2 << 3;
+    QTest::newRow("before the start: the start") << "ab" << -5 << 1 << 1;
+}
+
+// A place in a text as a reader finds it, counting lines and characters from 1.
+void tst_Platform::lineAndColumn()
+{
+    QFETCH(QString, text);
+    QFETCH(int, position);
+    QFETCH(int, line);
+    QFETCH(int, column);
+    const TextLineColumn at = LineColumnAt(text, position);
+    QCOMPARE(at.Line, line);
+    QCOMPARE(at.Column, column);
+    QCOMPARE(
+        LineColumnText(text, position), QStringLiteral("line %1, column %2").arg(line).arg(column));
+}
 
 void tst_Platform::tryStrToInt_data()
 {

@@ -11,14 +11,17 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "engines/SqlNames.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/Application.h"
+#include "platform/TStringList.h"
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "relations/TSchemaRelation.h"
 #include "sqlparser/SelectImport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -354,6 +357,7 @@ private slots:
     void dialogRun_data();
     void dialogRun();
     void dialogShowsAJoinTheDatabaseCannotRun();
+    void otherSchemasWereNotListed();
 
 private:
     // Skips the test function (with how to get the server) when the backend has none.
@@ -515,6 +519,106 @@ void tst_BuilderDatabase::dialogRun()
     QVERIFY(model);
     mismatch = compareRows(*model, referenceConnection(backend), reference, false);
     QVERIFY2(mismatch.isEmpty(), qPrintable(dialog.SQL() + QLatin1Char('\n') + mismatch));
+}
+
+// On PostgreSQL only the search path's tables were listed, and the sample's second schema was
+// absent: with ListAllSchemas the engine lists every schema the user may use, those off the
+// path as "schema.table", with their fields and keys; the builder filters its list by schema,
+// and a table of another schema is named with it in the statement that runs.
+void tst_BuilderDatabase::otherSchemasWereNotListed()
+{
+    if (skipped(QStringLiteral("postgresql")))
+        return;
+    TSchemaSqlDataEngine engine;
+    engine.SetConnectionName(PostgresConnection);
+    auto listed = [&] {
+        TStringList list;
+        engine.FillItemList(list);
+        QStringList names;
+        for (int i = 0; i < list.Count(); ++i)
+            names << list.Strings(i);
+        return names;
+    };
+    const QStringList path = listed();
+    QVERIFY(path.contains("orders") && !path.contains("Warehouse.Orders"));
+    engine.SetListAllSchemas(true);
+    const QStringList all = listed();
+    // The search path's tables as before, by their own names, then the other schema's.
+    QCOMPARE(all.mid(0, path.size()), path);
+    QCOMPARE(all.mid(path.size()),
+        QStringList({ "Warehouse.Bins", "Warehouse.Movements", "Warehouse.Orders",
+            "Warehouse.StockLevels" }));
+    // What PostgreSQL itself lists for the schema.
+    QSqlQuery query(QSqlDatabase::database(PostgresConnection));
+    QVERIFY(query.exec("SELECT column_name FROM information_schema.columns WHERE table_schema ="
+                       " 'Warehouse' AND table_name = 'StockLevels' ORDER BY ordinal_position"));
+    QStringList columns;
+    while (query.next())
+        columns << query.value(0).toString();
+    TStringList fields;
+    engine.FillFieldList("Warehouse.StockLevels", fields);
+    QStringList fieldNames;
+    for (int i = 0; i < fields.Count(); ++i)
+        fieldNames << fields.Strings(i);
+    QCOMPARE(fieldNames, columns);
+    engine.FillFieldList("orders", fields);
+    QVERIFY(fields.IndexOf("customer_id") >= 0); // the public table, not Warehouse's
+    // The catalogue knows their keys, to the public schema too.
+    QVector<TSchemaTableInfo> info;
+    engine.FillTableInfo({ "Warehouse.StockLevels" }, info);
+    QCOMPARE(info.size(), 1);
+    QCOMPARE(info.at(0).PrimaryKey, QStringList({ "Bin Shelf", "Bin Aisle", "productId" }));
+    QStringList referenced;
+    for (const TSchemaForeignKey &key : info.at(0).ForeignKeys)
+        referenced << key.ReferencedTable;
+    referenced.sort();
+    QCOMPARE(referenced, QStringList({ "Warehouse.Bins", "products" }));
+    // The quoting writes schema and table apart.
+    const SqlNameQuoting quoting = engine.NameQuoting();
+    QCOMPARE(quoting.TableParts("Warehouse.Orders"), QStringList({ "Warehouse", "Orders" }));
+    QCOMPARE(quoting.TableParts("orders"), QStringList({ "orders" }));
+
+    TfrmZkSQLBuilder form;
+    form.SetDataEngine(&engine);
+    QVERIFY(!form.cbSchemas->isHidden());
+    QStringList choices;
+    for (int i = 0; i < form.cbSchemas->count(); ++i)
+        choices << form.cbSchemas->itemText(i);
+    QCOMPARE(choices, QStringList({ "All schemas", "Search path", "Warehouse" }));
+    auto shown = [&] {
+        QStringList names;
+        for (int i = 0; i < form.lbTables->count(); ++i) {
+            if (!form.lbTables->item(i)->isHidden())
+                names << form.lbTables->item(i)->text();
+        }
+        return names;
+    };
+    QCOMPARE(shown().size(), all.size());
+    form.cbSchemas->setCurrentIndex(2);
+    QCOMPARE(shown(),
+        QStringList({ "Warehouse.Bins", "Warehouse.Movements", "Warehouse.Orders",
+            "Warehouse.StockLevels" }));
+    form.cbSchemas->setCurrentIndex(1);
+    QCOMPARE(shown().size(), path.size());
+    QVERIFY(!shown().contains("Warehouse.Orders"));
+    // A table of the schema, dropped and run.
+    form.cbSchemas->setCurrentIndex(0);
+    form.lbTables->setCurrentItem(
+        form.lbTables->findItems("Warehouse.Orders", Qt::MatchExactly).value(0));
+    form.lbTablesDblClick(form.lbTables);
+    QCOMPARE(form.SchemaDesignArea->GetItemCount(), 1);
+    const QString sql = form.GenerateSQL();
+    QVERIFY2(sql.contains("FROM \"Warehouse\".\"Orders\""), qPrintable(sql));
+    std::unique_ptr<QAbstractItemModel> rows(engine.ExecSQL(sql));
+    QVERIFY(rows);
+    QSqlQuery count(QSqlDatabase::database(PostgresConnection));
+    QVERIFY(count.exec("SELECT count(*) FROM \"Warehouse\".\"Orders\"") && count.next());
+    QCOMPARE(rows->rowCount(), count.value(0).toInt());
+    // Without the property the builder shows no filter.
+    engine.SetListAllSchemas(false);
+    TfrmZkSQLBuilder plain;
+    plain.SetDataEngine(&engine);
+    QVERIFY(plain.cbSchemas->isHidden());
 }
 
 // MariaDB has no full outer join. The dialog still opens on a statement that holds one and

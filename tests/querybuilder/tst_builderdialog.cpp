@@ -6,10 +6,12 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/model/ItemPlacement.h"
 #include "engines/TSchemaCustomDataEngine.h"
 #include "querybuilder/TSQLBuilderDialog.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "relations/TSchemaRelation.h"
+#include "sqlparser/SelectImport.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -114,7 +116,11 @@ private slots:
     void drops();
     void sameTableTwice();
     void doubleClickDroppedOnTopOfATable();
+    void newTablesLeftJoinsNoRoom_data();
+    void newTablesLeftJoinsNoRoom();
     void windowAsTheUserLeftIt();
+    void openingShowedPartOfTheGrid_data();
+    void openingShowedPartOfTheGrid();
     void openAndSave();
     void pagesRunTheCurrentStatement();
     void resultsPageNeverFails_data();
@@ -134,6 +140,8 @@ private slots:
     void importTicks();
     void okReturnsTheGivenTextUntilAChange();
     void fullImport();
+    void emptyStatementWasCalledNoSelect_data();
+    void emptyStatementWasCalledNoSelect();
     void fieldImportSaidNothingOfWhatItLeftOut();
     void extendedGridRows();
     void furtherJoinConditionsKeptInFilesAndUndo();
@@ -260,7 +268,8 @@ void tst_BuilderDialog::drops_data()
     QTest::addColumn<QString>("how");
     QTest::addColumn<QPoint>("placed"); // (-1, -1): nothing is added
     QTest::newRow("on the area") << "area" << QPoint(50, 60);
-    QTest::newRow("on an item: its point made the area's") << "item" << QPoint(300 + 7, 200 + 9);
+    // Beside that item, in line with the point (a table is not dropped on top of another).
+    QTest::newRow("on an item: its point made the area's") << "item" << QPoint(0, 200 + 9);
     QTest::newRow("double-click") << "double-click" << QPoint(10, 10);
     QTest::newRow("from elsewhere") << "other source" << QPoint(-1, -1);
     QTest::newRow("nothing selected") << "no selection" << QPoint(-1, -1);
@@ -300,7 +309,12 @@ void tst_BuilderDialog::drops()
     QCOMPARE(area->GetItemCount(), 2);
     TSchemaItem *item = area->GetItem(1);
     QCOMPARE(item->Caption(), QStringLiteral("customer"));
-    QCOMPARE(item->pos(), placed);
+    if (how == QLatin1String("item")) {
+        QCOMPARE(item->y(), placed.y());
+        QCOMPARE(item->x(), target->geometry().right() + 1 + ItemGapX);
+    } else {
+        QCOMPARE(item->pos(), placed);
+    }
     QCOMPARE(item->Data().toInt(), 3); // the entry's own object, not that of "Customer"
     QCOMPARE(ticked(area), QStringList({ "orders.*", "customer.*" }));
     QVERIFY(
@@ -338,6 +352,63 @@ void tst_BuilderDialog::doubleClickDroppedOnTopOfATable()
     }
 }
 
+void tst_BuilderDialog::newTablesLeftJoinsNoRoom_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("double-clicks on the list") << "double-click";
+    QTest::newRow("dropped onto a table") << "drop";
+    QTest::newRow("dropped too close beside a table") << "beside";
+    QTest::newRow("a joined statement opened") << "import";
+}
+
+// New tables stood 20 pixels from their neighbour or on top of it, so their joins were
+// squeezed into the gap or drawn behind the tables: they keep a gap a relation can use, also
+// where the builder opens on a statement (and Apply to diagram, which reads it the same way).
+void tst_BuilderDialog::newTablesLeftJoinsNoRoom()
+{
+    QFETCH(QString, how);
+    Builder &form = *m_form;
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    form.resize(900, 600);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    if (how == QLatin1String("import")) {
+        form.SetExtendedGrid(true);
+        form.ImportQuery(ImportSelect(QStringLiteral("SELECT * FROM customer c JOIN orders o "
+                                                     "ON o.customer_id = c.id JOIN customer d "
+                                                     "ON d.id = o.customer_id")));
+    } else {
+        selectTable(form, "customer");
+        form.lbTablesDblClick(form.lbTables);
+        selectTable(form, "orders");
+        TSchemaItem *first = area->GetItem(0);
+        if (how == QLatin1String("double-click"))
+            form.lbTablesDblClick(form.lbTables);
+        else if (how == QLatin1String("drop"))
+            area->DragDrop(area, form.lbTables, first->x() + 20, first->y() + 30);
+        else
+            area->DragDrop(area, form.lbTables, first->geometry().right() + 15, first->y());
+        selectTable(form, "customer");
+        form.lbTablesDblClick(form.lbTables);
+    }
+    QCOMPARE(area->GetItemCount(), 3);
+    const QRect view = area->viewport()->rect();
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        const QRect a = area->GetItem(i)->geometry();
+        QVERIFY2(view.contains(a), qPrintable(QStringLiteral("table %1 out of view").arg(i)));
+        for (int k = i + 1; k < area->GetItemCount(); ++k) {
+            const QRect b = area->GetItem(k)->geometry();
+            QVERIFY2(!b.intersects(a.adjusted(-ItemGapX, -ItemGapY, ItemGapX, ItemGapY)),
+                qPrintable(QStringLiteral("tables %1 and %2 closer than the gap").arg(i).arg(k)));
+        }
+    }
+    // Neighbours in a row stand exactly the gap apart: the row holds as many as it can.
+    const QRect first = area->GetItem(0)->geometry();
+    const QRect second = area->GetItem(1)->geometry();
+    if (second.top() == first.top() && how != QLatin1String("beside"))
+        QCOMPARE(second.left(), first.right() + 1 + ItemGapX);
+}
+
 // The size, splitters and page come back through SaveState; the form never opens larger than
 // the screen's available area; anything that is no state is refused.
 void tst_BuilderDialog::windowAsTheUserLeftIt()
@@ -361,6 +432,60 @@ void tst_BuilderDialog::windowAsTheUserLeftIt()
     QVERIFY(QTest::qWaitForWindowExposed(&other));
     QVERIFY(other.frameGeometry().width() <= room.width());
     QVERIFY(other.frameGeometry().height() <= room.height());
+}
+
+void tst_BuilderDialog::openingShowedPartOfTheGrid_data()
+{
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<bool>("grouped");
+    QTest::newRow("designed grid") << false << false;
+    QTest::newRow("extended grid") << true << false;
+    QTest::newRow("extended grid, grouped") << true << true;
+}
+
+// The builder opened at its designed size, which shows six rows of the extended grid: it opens
+// tall enough for every row, the having row too, with the canvas of its designed size (the
+// designed grid fits the designed size); height the user adds goes to the pages as well as to
+// the canvas.
+void tst_BuilderDialog::openingShowedPartOfTheGrid()
+{
+    QFETCH(bool, extended);
+    QFETCH(bool, grouped);
+    Builder &form = *m_form;
+    form.SetExtendedGrid(extended);
+    selectTable(form, "customer");
+    form.lbTablesDblClick(form.lbTables);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const int canvas = form.SchemaDesignArea->height();
+    QCOMPARE(canvas, 453 - 31 - 165 - 3); // as designed
+    QCOMPARE(form.width(), 654);
+    if (!extended)
+        QCOMPARE(form.height(), 453); // the designed grid fits its designed pages
+    if (grouped) {
+        bool select = true;
+        form.sgColumnGridSelectCell(form.sgColumnGrid, 1, 5, select);
+        form.cbGroupBy->setChecked(true);
+        form.cbInplaceChange(form.cbGroupBy); // the having row shows
+    }
+    TStringGrid *grid = form.sgColumnGrid;
+    const QRect view = grid->viewport()->rect();
+    const int last = extended ? 9 : 5;
+    for (int row = 0; row <= last; ++row) {
+        if (grid->isRowHidden(row))
+            continue;
+        const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+        QVERIFY2(view.contains(cell),
+            qPrintable(QStringLiteral("row %1 at %2..%3 of %4")
+                           .arg(row)
+                           .arg(cell.top())
+                           .arg(cell.bottom())
+                           .arg(view.height())));
+    }
+    const int pages = form.pcSQL->height();
+    form.resize(form.width(), form.height() + 100);
+    QTRY_VERIFY(form.pcSQL->height() >= pages + 30);
+    QVERIFY(form.SchemaDesignArea->height() >= canvas + 30);
 }
 
 void tst_BuilderDialog::openAndSave()
@@ -853,6 +978,40 @@ void tst_BuilderDialog::fullImport()
     QVERIFY(dialog.Execute());
     QCOMPARE(dialog.LeftOut(), QStringList());
     QCOMPARE(dialog.SQL(), given);
+}
+
+void tst_BuilderDialog::emptyStatementWasCalledNoSelect_data()
+{
+    QTest::addColumn<bool>("full");
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("full import, empty") << true << "";
+    QTest::newRow("full import, blanks and line breaks") << true << "  \r\n\t";
+    QTest::newRow("field import, empty") << false << "";
+}
+
+// Opening the builder with no statement said "holds 0 statement(s), not one SELECT": there is
+// nothing to carry over, and nothing is said.
+void tst_BuilderDialog::emptyStatementWasCalledNoSelect()
+{
+    QFETCH(bool, full);
+    QFETCH(QString, sql);
+    TSQLBuilderDialog dialog;
+    dialog.SetDataEngine(m_engine.get());
+    dialog.SetFullImport(full);
+    dialog.SetSQL(sql);
+    QString importNotes;
+    QString sqlNotes;
+    m_dialogs->modal = [&](QDialog &d) {
+        auto &form = static_cast<TfrmZkSQLBuilder &>(d);
+        importNotes = form.lblImportNotes->text();
+        form.pcSQL->setCurrentWidget(form.tsSQL);
+        sqlNotes = form.lblSQLNotes->text();
+        return int(QDialog::Rejected);
+    };
+    dialog.Execute();
+    QCOMPARE(dialog.LeftOut(), QStringList());
+    QCOMPARE(importNotes, QString());
+    QCOMPARE(sqlNotes, QString());
 }
 
 // The field import reads tables and plain fields; the rest of the statement was dropped unseen.

@@ -9,6 +9,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaCustomDataEngine.h"
 #include "engines/TSchemaQueryRun.h"
 #include "engines/TSchemaRunModel.h"
 #include "engines/TSchemaSqlDataEngine.h"
@@ -31,6 +32,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -147,6 +150,9 @@ private slots:
     void okFollowsWhatWasTouchedLast_data();
     void okFollowsWhatWasTouchedLast();
     void sqlPageMarksTheParseError();
+    void notesStayedAfterTheTextWasEdited();
+    void mariadbTextColouredAsStandardSql_data();
+    void mariadbTextColouredAsStandardSql();
     void runsNeverFreezeAndCancel_data();
     void runsNeverFreezeAndCancel();
     void rowsArriveInPages();
@@ -376,6 +382,10 @@ void tst_QueryTool::sqlPageMarksTheParseError()
     form.CheckSQLText();
     QVERIFY(form.SQLError().contains("syntax error"));
     QCOMPARE(form.SQLErrorPosition(), qsizetype(17)); // "customer", where the parser stops
+    QVERIFY2(form.SQLError().endsWith("(line 1, column 18)"), qPrintable(form.SQLError()));
+    form.SQLMemo->setPlainText("SELECT name\r\nFROM customer\nWHERE WHERE");
+    form.CheckSQLText();
+    QVERIFY2(form.SQLError().endsWith("(line 3, column 7)"), qPrintable(form.SQLError()));
     QCOMPARE(form.SQLMemo->extraSelections().size(), 1);
     form.SQLMemo->setPlainText("SELECT c.name FROM customer c WHERE c.city = 'Wien'");
     form.CheckSQLText();
@@ -385,6 +395,92 @@ void tst_QueryTool::sqlPageMarksTheParseError()
     QVERIFY2(notes.isEmpty(), qPrintable(notes.join("; ")));
     QCOMPARE(form.SchemaDesignArea->GetItemCount(), 1);
     QVERIFY(form.GenerateSQL().contains("(customer.city = 'Wien')"));
+}
+
+// The notes under the SQL page tell of the statement as it was generated or applied: typing
+// makes them stale, and they go.
+void tst_QueryTool::notesStayedAfterTheTextWasEdited()
+{
+    TfrmZkSQLBuilder &form = *m_form;
+    form.SetSQLEditable(true);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    form.SQLMemo->setPlainText("SELECT customer.nam FROM customer");
+    const QStringList notes = form.ApplySQLToDiagram();
+    QVERIFY(!notes.isEmpty());
+    form.pcSQL->setCurrentWidget(form.tsSQL);
+    QVERIFY(form.lblSQLNotes->isVisible());
+    form.SQLMemo->setFocus();
+    form.SQLMemo->moveCursor(QTextCursor::End);
+    QTest::keyClick(form.SQLMemo, Qt::Key_E);
+    QVERIFY(!form.lblSQLNotes->isVisible());
+}
+
+void tst_QueryTool::mariadbTextColouredAsStandardSql_data()
+{
+    QTest::addColumn<bool>("mysql");
+    QTest::addColumn<bool>("ansiQuotes");
+    QTest::addColumn<bool>("backslashes"); // a backslash escapes the next character in strings
+    QTest::addColumn<bool>("stringInDoubleQuotes"); // "Wien" a string, else a name
+    QTest::addColumn<bool>("hashComment");
+    QTest::newRow("standard SQL") << false << false << false << false << false;
+    QTest::newRow("MariaDB") << true << false << true << true << true;
+    QTest::newRow("MariaDB with ANSI_QUOTES") << true << true << true << false << true;
+    QTest::newRow("MariaDB with NO_BACKSLASH_ESCAPES") << true << false << false << true << true;
+}
+
+// The SQL page coloured a statement for MariaDB as standard SQL: "# note" plain, "Wien" a name,
+// where the session reads a comment and a string. It reads the text as the session does.
+void tst_QueryTool::mariadbTextColouredAsStandardSql()
+{
+    QFETCH(bool, mysql);
+    QFETCH(bool, ansiQuotes);
+    QFETCH(bool, backslashes);
+    QFETCH(bool, stringInDoubleQuotes);
+    QFETCH(bool, hashComment);
+    struct SpellingEngine : TSchemaCustomDataEngine {
+        SqlSpelling spelling;
+        SqlSpelling StatementSpelling() override { return spelling; }
+    } engine;
+    engine.spelling.Mysql = mysql;
+    engine.spelling.Mode.AnsiQuotes = ansiQuotes;
+    engine.spelling.Mode.BackslashEscapes = backslashes;
+    TfrmZkSQLBuilder form;
+    form.SetDataEngine(&engine);
+    form.SetSQLEditable(true);
+    const QString text = QStringLiteral("SELECT `c`.name, 'x' FROM customer c\n"
+                                        "WHERE c.city = \"Wien\" # the capital\n"
+                                        "AND c.name <> 'O''Brien' -- a note\n"
+                                        "ORDER BY 1, 'a\\'b' + 'c'");
+    form.SQLMemo->setPlainText(text);
+    const auto formatAt = [&](const QString &part) {
+        const int position = int(text.indexOf(part));
+        const QTextBlock block = form.SQLMemo->document()->findBlock(position);
+        for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
+            const int at = position - block.position();
+            if (at >= range.start && at < range.start + range.length)
+                return range.format;
+        }
+        return QTextCharFormat();
+    };
+    const QColor string = formatAt("'x'").foreground().color();
+    const QTextCharFormat wien = formatAt("\"Wien\"");
+    QVERIFY(wien.hasProperty(QTextFormat::ForegroundBrush)); // a string or a name
+    QCOMPARE(wien.foreground().color() == string, stringInDoubleQuotes);
+    if (mysql) {
+        const QTextCharFormat backQuoted = formatAt("`c`");
+        QVERIFY(backQuoted.hasProperty(QTextFormat::ForegroundBrush));
+        QCOMPARE(
+            wien.foreground().color() == backQuoted.foreground().color(), !stringInDoubleQuotes);
+    }
+    QCOMPARE(formatAt("# the capital").fontItalic(), hashComment);
+    QVERIFY(formatAt("-- a note").fontItalic());
+    QCOMPARE(formatAt("ORDER").fontWeight(), int(QFont::Bold));
+    // 'a\'b' is one string where a backslash escapes; else "+" stands in the string ' + '.
+    QCOMPARE(formatAt("+ ").foreground().color() == string
+            && formatAt("+ ").hasProperty(QTextFormat::ForegroundBrush),
+        !backslashes);
 }
 
 void tst_QueryTool::runsNeverFreezeAndCancel_data()
@@ -568,8 +664,11 @@ void tst_QueryTool::errorsShowWhereTheDatabasePoints()
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QVERIFY(form.lblResultError->text().contains("nosuch"));
         QVERIFY(!form.lblResultIcon->isHidden());
-        if (connection == PostgresConnection)
+        if (connection == PostgresConnection) {
             QCOMPARE(form.SQLErrorPosition(), qsizetype(15)); // "nosuch" on the second line
+            QVERIFY2(form.lblResultError->text().endsWith("At line 2, column 3 of the statement."),
+                qPrintable(form.lblResultError->text()));
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/DialogService.h"
+#include "platform/FontConvert.h"
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "relations/TSchemaRelation.h"
 
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QPainter>
 #include <QSplitter>
 #include <QStyleOptionButton>
@@ -185,6 +187,10 @@ private slots:
     void editorsStayInTheirCellsAtAnyScale();
     void groupingTicksWithOneClick_data();
     void groupingTicksWithOneClick();
+    void dropDownsNeededTwoClicks_data();
+    void dropDownsNeededTwoClicks();
+    void calculateOfAllFields_data();
+    void calculateOfAllFields();
     void noEditor();
     void mouseSelection();
     void commit_data();
@@ -198,6 +204,7 @@ private slots:
     void columnOrder_data();
     void columnOrder();
     void sharedCaptions();
+    void copiesOfATableLookedTheSame();
     void nameEvents();
     void references();
     void vanishedRows();
@@ -640,6 +647,88 @@ void tst_SqlBuilder::groupingTicksWithOneClick()
     QCOMPARE(form.sgColumnGrid->Cells(1, 5), after);
 }
 
+void tst_SqlBuilder::dropDownsNeededTwoClicks_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::newRow("Table") << 1;
+    QTest::newRow("Calculate") << 2;
+    QTest::newRow("Sort") << 3;
+}
+
+// One click on a cell of a drop-down row opens its list, as one click on any drop-down does.
+void tst_SqlBuilder::dropDownsNeededTwoClicks()
+{
+    QFETCH(int, row);
+    Builder &form = *m_form;
+    addTables();
+    showForm();
+    rowOf(form, "customer.name")->SetChecked(true);
+    TStringGrid *grid = form.sgColumnGrid;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+        grid->CellRect(1, row).center() - grid->viewport()->pos());
+    auto *list = qobject_cast<QComboBox *>(visibleEditor(form));
+    QVERIFY(list);
+    QTRY_VERIFY(list->view()->isVisible());
+    list->hidePopup();
+    // A click elsewhere in the grid (a title cell) opens nothing.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+        grid->CellRect(0, row).center() - grid->viewport()->pos());
+    QTest::qWait(20);
+    QVERIFY(!list->view()->isVisible());
+}
+
+void tst_SqlBuilder::calculateOfAllFields_data()
+{
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("designed grid: every aggregate, each refused")
+        << false << QStringList({ "", "Count", "Summa", "Maximum", "Minimum", "Average" })
+        << "You can not apply this aggregative function to *.";
+    QTest::newRow("extended grid: Count only, as a column that counts the rows")
+        << true << QStringList({ "", "Count" }) << "";
+}
+
+// The Calculate list of a "*" column offered Sum and Average: the extended grid, which has a
+// column that counts the rows, offers Count alone and adds that column; the designed grid
+// refuses every aggregate of "*" with its warning.
+void tst_SqlBuilder::calculateOfAllFields()
+{
+    QFETCH(bool, extended);
+    QFETCH(QStringList, offered);
+    QFETCH(QString, warning);
+    Builder &form = *m_form;
+    form.SetExtendedGrid(extended);
+    addTables();
+    showForm();
+    rowOf(form, "customer.*")->SetChecked(true);
+    TStringGrid *grid = form.sgColumnGrid;
+    QVERIFY(grid->SetCurrentCell(1, 2));
+    QCOMPARE(visibleEditor(form), form.cbValues);
+    auto *entries = qobject_cast<QListView *>(form.cbValues->view());
+    QVERIFY(entries);
+    QStringList shown;
+    for (int i = 0; i < form.cbValues->count(); ++i) {
+        if (!entries->isRowHidden(i))
+            shown << form.cbValues->itemText(i);
+    }
+    QCOMPARE(shown, offered);
+    const int columns = grid->ColCount();
+    choose(form.cbValues, "Count");
+    QCOMPARE(grid->Cells(1, 2), QString());
+    QCOMPARE(m_dialogs.warnings, warning.isEmpty() ? QStringList() : QStringList { warning });
+    QCOMPARE(grid->ColCount(), extended ? columns + 1 : columns);
+    if (extended)
+        QVERIFY2(
+            form.GenerateSQL().contains(QLatin1String("COUNT(*)")), qPrintable(form.GenerateSQL()));
+    // A field's column is offered every aggregate again.
+    rowOf(form, "customer.name")->SetChecked(true);
+    const int nameColumn = grid->ColCount() - 1;
+    QVERIFY(grid->SetCurrentCell(nameColumn, 2));
+    for (int i = 0; i < form.cbValues->count(); ++i)
+        QVERIFY(!entries->isRowHidden(i));
+}
+
 void tst_SqlBuilder::noEditor()
 {
     Builder &form = *m_form;
@@ -1034,6 +1123,66 @@ void tst_SqlBuilder::sharedCaptions()
         QStringLiteral("SELECT  customer1.name, customer2.name \r\n"
                        "FROM customer customer1, customer customer2, orders \r\n"
                        "WHERE (1=1) \r\n   AND (customer1.id = customer2.id) \r\n"));
+}
+
+// Two copies of a table had the same title, and the alias the statement gave each was not
+// shown: their titles show it, their joins are named by it, and it follows the statement as
+// the diagram changes.
+void tst_SqlBuilder::copiesOfATableLookedTheSame()
+{
+    Builder &form = *m_form;
+    TSchemaItem *first = addTable(form, "customer");
+    TSchemaItem *second = addTable(form, "customer");
+    QPointer<TSchemaItem> orders = addTable(form, "orders");
+    TSchemaDesignArea *area = form.SchemaDesignArea;
+    auto aliases = [&] {
+        QStringList list;
+        for (int i = 0; i < area->GetItemCount(); ++i)
+            list << area->GetItem(i)->Alias();
+        return list;
+    };
+    QTRY_COMPARE(aliases(), QStringList({ "customer0", "customer1", "" }));
+    QCOMPARE(first->TitleText(), QStringLiteral("customer (customer0)"));
+    QCOMPARE(orders->TitleText(), QStringLiteral("orders"));
+    rowOf(first, "name")->SetChecked(true);
+    rowOf(second, "name")->SetChecked(true);
+    QVERIFY(form.GenerateSQL().startsWith("SELECT  customer0.name, customer1.name"));
+    // Each title fits its item.
+    for (TSchemaItem *item : { first, second }) {
+        TFontValue font = item->GetFont(); // the title's: bold, 8 points
+        font.StyleBits = TFontValue::fsBold;
+        font.Size = 8;
+        const int title = QFontMetrics(FontValueToQFont(font)).horizontalAdvance(item->TitleText());
+        QVERIFY2(title + 34 <= item->width(), qPrintable(QString::number(item->width())));
+    }
+    // A relation takes a place before the items: the aliases follow, and name its ends.
+    TSchemaRelation *relation
+        = area->AddRelation(first, second, rowOf(first, "id"), rowOf(second, "id"));
+    QTRY_COMPARE(aliases(), QStringList({ "customer1", "customer2", "" }));
+    QVERIFY(form.GenerateSQL().startsWith("SELECT  customer1.name, customer2.name"));
+    QVERIFY2(relation->JoinText().startsWith("customer1.id = customer2.id"),
+        qPrintable(relation->JoinText()));
+    // One copy gone, the other is the only one: no alias.
+    delete second;
+    QTRY_COMPARE(aliases(), QStringList({ "", "" }));
+    // Whatever the diagram holds, the titles show the aliases the statement gives.
+    addTable(form, "orders");
+    addTable(form, "customer");
+    auto statementAliases = [&] {
+        QStringList list;
+        for (int i = 0; i < area->GetItemCount(); ++i) {
+            TSchemaItem *item = area->GetItem(i);
+            const QString alias = form.GetTableName(item, true);
+            list << (alias == item->GetCaption() ? QString() : alias);
+        }
+        return list;
+    };
+    QTRY_COMPARE(aliases(), statementAliases());
+    QCOMPARE(aliases().count(QString()), 0); // all four are copies
+    // An application that names the tables itself gives its own names.
+    form.SetOnGetTableName([](QObject *, TSchemaItem *, int, bool) { return QString("t"); });
+    addTable(form, "customer");
+    QTRY_COMPARE(aliases(), QStringList({ "", "", "", "", "" }));
 }
 
 void tst_SqlBuilder::nameEvents()

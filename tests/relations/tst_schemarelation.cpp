@@ -7,6 +7,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/model/RelationRouting.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/TRadioGroup.h"
 #include "relations/TSchemaRelation.h"
@@ -142,6 +143,8 @@ private slots:
     void paint();
     void nothingIsDrawnBeforeRouting();
     void dottedForNonIdentifying();
+    void keptEndsAreMarked_data();
+    void keptEndsAreMarked();
     void pressedLooksSilverUntilReleaseOrNewColour();
     void sameColourDoesNotRepaint();
     void hitRegionIsTheBand_data();
@@ -154,12 +157,16 @@ private slots:
     void deleteThroughTheOpenMenu();
     void pressedLookEndsWithTheMenu_data();
     void pressedLookEndsWithTheMenu();
+    void doubleClickOpensTheDialog_data();
+    void doubleClickOpensTheDialog();
     void toolTipShowsTheJoin_data();
     void toolTipShowsTheJoin();
 
     void editRelation_data();
     void editRelation();
     void unavailableJoinKindShown();
+    void dialogNamesTheKeptTable_data();
+    void dialogNamesTheKeptTable();
     void relationDeletedWhileDialogIsOpen();
     void dialogLayout_data();
     void dialogLayout();
@@ -225,13 +232,11 @@ void tst_SchemaRelation::menu()
             QCOMPARE(a->parent(), &r); // the commands find the relation as the owner
     }
     const DiduzaTest::MenuEntries entries = DiduzaTest::ListMenu(*menu);
-    QCOMPARE(entries.names,
-        QStringList(
-            { "mnuRelationName", "", "mnuOptions", "mnuDeleteRelation", "", "mnuColorRelation" }));
-    QCOMPARE(entries.captions,
-        QStringList(
-            { "", "-", "Edit relation...", "Delete relation", "-", "Change background color..." }));
-    QCOMPARE(entries.enabled, QList<bool>({ false, true, edit, remove, true, true }));
+    // No "Change background color...": on a relation it coloured the line, not a background.
+    QCOMPARE(
+        entries.names, QStringList({ "mnuRelationName", "", "mnuOptions", "mnuDeleteRelation" }));
+    QCOMPARE(entries.captions, QStringList({ "", "-", "Edit relation...", "Delete relation" }));
+    QCOMPARE(entries.enabled, QList<bool>({ false, true, edit, remove }));
 }
 
 void tst_SchemaRelation::menuTitleFollowsRouting()
@@ -388,6 +393,92 @@ void tst_SchemaRelation::dottedForNonIdentifying()
     QCOMPARE(dotted.pixel(188 + 3, 90 + 3), kRed); // the markers stay solid
     r.SetRelationType(rtNormal);
     QCOMPARE(count(render(r), kRed), solid);
+}
+
+void tst_SchemaRelation::keptEndsAreMarked_data()
+{
+    QTest::addColumn<bool>("selfLink");
+    QTest::addColumn<int>("lnkX");
+    QTest::addColumn<int>("lnkY");
+    QTest::addColumn<int>("w");
+    QTest::addColumn<TSDRelationJoin>("join");
+    QTest::addColumn<bool>("parentMarked");
+    QTest::addColumn<bool>("childMarked");
+
+    const QList<TSDRelationJoin> joins { rjInner, rjLeftOuter, rjRightOuter, rjFull };
+    struct Shape {
+        const char *name;
+        bool self;
+        int x, y, w;
+    };
+    // Each arrangement, with the parent's row the upper end (LnkY 1) and the lower (LnkY 2).
+    const Shape shapes[] = { { "parent left", false, 1, 1, 200 },
+        { "parent left", false, 1, 2, 200 }, { "child left", false, 4, 1, 200 },
+        { "child left", false, 4, 2, 200 }, { "wrapped", false, 2, 1, 120 },
+        { "wrapped", false, 3, 2, 120 }, { "wrapped back", false, 3, 1, 120 },
+        { "wrapped back", false, 2, 2, 120 }, { "bracket", false, 2, 1, 24 },
+        { "self-link", true, 1, 1, 15 }, { "self-link", true, 1, 2, 15 } };
+    for (const Shape &shape : shapes) {
+        for (const TSDRelationJoin join : joins) {
+            QTest::addRow("%s %d,%d, join %d", shape.name, shape.x, shape.y, int(join))
+                << shape.self << shape.x << shape.y << shape.w << join
+                << (join == rjLeftOuter || join == rjFull)
+                << (join == rjRightOuter || join == rjFull);
+        }
+    }
+}
+
+// An outer join draws the stub out of the row of each table it keeps whole heavy; the other
+// stubs stay as thin as the line.
+void tst_SchemaRelation::keptEndsAreMarked()
+{
+    QFETCH(bool, selfLink);
+    QFETCH(int, lnkX);
+    QFETCH(int, lnkY);
+    QFETCH(int, w);
+    QFETCH(TSDRelationJoin, join);
+    QFETCH(bool, parentMarked);
+    QFETCH(bool, childMarked);
+
+    TSchemaDesignArea area;
+    TSchemaItem *item = selfLink ? addTable(area, "t", { "a", "b" }, 10, 10) : nullptr;
+    TSchemaRelation r(&area);
+    if (selfLink) {
+        r.SetParentItem(item);
+        r.SetChildItem(item);
+    }
+    const int h = 90;
+    r.SetBounds(0, 0, w, h);
+    r.SetLnkX(lnkX);
+    r.SetLnkY(lnkY);
+    r.SetColor(clRed);
+    r.SetJoinType(join);
+    const QImage image = render(r);
+    const RelationShape shape = ComputeRelationShape(selfLink, lnkX, lnkY, w, h);
+    QVERIFY(shape.valid);
+    // Ink across a stub, in the column nearest to where the line turns off it that no marker
+    // covers: a thin stub crosses it in one pixel, a heavy one in three.
+    auto inkOnStub = [&](QPoint end, QPoint turn) {
+        const int step = end.x() > turn.x() ? 1 : -1;
+        for (int x = turn.x() + 2 * step; x != end.x(); x += step) {
+            const QPoint at(x, turn.y());
+            if (inMarker(at, shape.hollowMarker, 1) || inMarker(at, shape.filledMarker, 1)
+                || !image.rect().contains(at))
+                continue;
+            int n = 0;
+            for (int dy = -2; dy <= 2; ++dy)
+                n += image.pixel(at + QPoint(0, dy)) == kRed;
+            return n;
+        }
+        return -1;
+    };
+    const int upper = inkOnStub(shape.line[0], shape.line[1]);
+    const int lower = inkOnStub(shape.line[3], shape.line[2]);
+    const bool parentUpper = lnkY == 1;
+    const bool upperMarked = parentUpper ? parentMarked : childMarked;
+    const bool lowerMarked = parentUpper ? childMarked : parentMarked;
+    QCOMPARE(upper, upperMarked ? 3 : 1);
+    QCOMPARE(lower, lowerMarked ? 3 : 1);
 }
 
 void tst_SchemaRelation::pressedLooksSilverUntilReleaseOrNewColour()
@@ -612,7 +703,7 @@ void tst_SchemaRelation::pressedLookEndsWithTheMenu_data()
 {
     QTest::addColumn<QString>("entry"); // what the user picks; empty: Escape closes the menu
     QTest::newRow("closed with Escape") << QString();
-    QTest::newRow("colour dialog cancelled") << "mnuColorRelation";
+    QTest::newRow("closed by a click beside it") << "beside";
     QTest::newRow("properties dialog cancelled") << "mnuOptions";
 }
 
@@ -632,6 +723,8 @@ void tst_SchemaRelation::pressedLookEndsWithTheMenu()
     QVERIFY(r->MouseIsDown());
     if (entry.isEmpty()) {
         QTest::keyClick(menu, Qt::Key_Escape);
+    } else if (entry == QLatin1String("beside")) {
+        QTest::mouseClick(menu, Qt::LeftButton, {}, QPoint(menu->width() + 20, -20));
     } else {
         QAction *action = menuEntry(r, entry.toLatin1().constData());
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
@@ -641,6 +734,101 @@ void tst_SchemaRelation::pressedLookEndsWithTheMenu()
     const QImage shown = d.area->viewport()->grab(r->BoundsRect()).toImage();
     QCOMPARE(count(shown, kSilver), 0);
     QVERIFY(count(shown, qRgb(0, 0, 0)) > 20);
+}
+
+void tst_SchemaRelation::doubleClickOpensTheDialog_data()
+{
+    QTest::addColumn<QString>("how"); // "window": through the window system, as a user does
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("editable"); // saEditRelation in the area's Actions
+    QTest::addColumn<bool>("dialog");
+    // Whether the menu shows afterwards; -1 where that is the menu's own way with a second
+    // press on it (the platform's).
+    QTest::addColumn<int>("menuAfter");
+
+    QTest::newRow("double-click on the line") << "window"
+                                              << "band" << false << true << true << 0;
+    QTest::newRow("the viewport told of the double-click") << "event"
+                                                           << "band" << false << true << true << 0;
+    QTest::newRow("two clicks, slower than a double-click")
+        << "slow"
+        << "band" << false << true << false << -1;
+    QTest::newRow("read-only area") << "window"
+                                    << "band" << true << true << false << 0;
+    QTest::newRow("editing not allowed") << "window"
+                                         << "band" << false << false << false << -1;
+    QTest::newRow("editing not allowed, the viewport told: the menu, as for a press")
+        << "event"
+        << "band" << false << false << false << 1;
+    QTest::newRow("on the stub beside the item") << "window"
+                                                 << "stub" << false << true << false << 0;
+    QTest::newRow("right button") << "right"
+                                  << "band" << false << true << false << -1;
+}
+
+// A double-click on a relation's line opens the properties dialog, as the menu's "Edit
+// relation..." does (its choice is kept), where the menu offers that entry.
+void tst_SchemaRelation::doubleClickOpensTheDialog()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, where);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, editable);
+    QFETCH(bool, dialog);
+    QFETCH(int, menuAfter);
+
+    FakeDialogService dialogs;
+    auto area = std::make_unique<RecordingArea>();
+    if (!editable)
+        area->SetActions(TZkSActions({ saDeleteItem, saDeleteReleation }));
+    area->resize(700, 500);
+    area->show();
+    QVERIFY(QTest::qWaitForWindowExposed(area.get()));
+    TSchemaItem *parent = addTable(*area, "customer", { "id", "name" }, 10, 10);
+    TSchemaItem *child = addTable(*area, "orders", { "id", "amount", "customer_id" }, 350, 150);
+    TSchemaRelation *r = link(*area, parent, 0, child, 2);
+    area->SetReadOnly(readOnly);
+
+    QString shownTable;
+    dialogs.modal = [&](QDialog &shown) {
+        auto *form = qobject_cast<TfrmZkRelation *>(&shown);
+        if (!form)
+            return int(QDialog::Rejected);
+        shownTable = form->txtTable1->text();
+        form->rgJoinType->Button(rjLeftOuter)->click();
+        return int(QDialog::Accepted);
+    };
+    const QPoint client
+        = where == QLatin1String("band") ? QPoint(r->Width() / 2, r->Height() / 2) : QPoint(5, 7);
+    const QPoint p = r->BoundsRect().topLeft() + client;
+    QWidget *viewport = area->viewport();
+    QWindow *window = area->window()->windowHandle();
+    const QPoint inWindow = viewport->mapTo(area->window(), p);
+    if (how == QLatin1String("window")) {
+        QTest::mouseDClick(window, Qt::LeftButton, {}, inWindow);
+    } else if (how == QLatin1String("slow")) {
+        QTest::mouseClick(window, Qt::LeftButton, {}, inWindow);
+        QTest::mouseClick(window, Qt::LeftButton, {}, inWindow);
+    } else if (how == QLatin1String("right")) {
+        QTest::mouseDClick(window, Qt::RightButton, {}, inWindow);
+    } else {
+        QTest::mousePress(viewport, Qt::LeftButton, {}, p);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, p);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, p);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, p);
+    }
+    QCoreApplication::processEvents();
+    if (dialog)
+        QTRY_COMPARE(dialogs.modalCalls, 1);
+    QTest::qWait(20);
+    QCOMPARE(dialogs.modalCalls, dialog ? 1 : 0);
+    QCOMPARE(shownTable, dialog ? QStringLiteral("customer") : QString());
+    QCOMPARE(r->JoinType(), dialog ? rjLeftOuter : rjInner);
+    if (menuAfter >= 0)
+        QCOMPARE(r->PopMenu()->isVisible(), menuAfter == 1);
+    QCOMPARE(area->barePresses > 0, where != QLatin1String("band")); // the stub: the area's
+    r->PopMenu()->hide();
 }
 
 void tst_SchemaRelation::toolTipShowsTheJoin_data()
@@ -784,6 +972,49 @@ void tst_SchemaRelation::unavailableJoinKindShown()
     menuEntry(d.relation, "mnuOptions")->trigger();
     QCOMPARE(enabled, QList<bool>({ true, true, true, true }));
     QVERIFY(!fullTip.contains(QStringLiteral("Not available")));
+}
+
+void tst_SchemaRelation::dialogNamesTheKeptTable_data()
+{
+    QTest::addColumn<TSDRelationJoin>("join");
+    QTest::addColumn<QString>("line"); // under the join kinds, for the selected one
+    QTest::newRow("inner") << rjInner << "Matching rows only";
+    QTest::newRow("left outer") << rjLeftOuter << "All rows of customer";
+    QTest::newRow("right outer") << rjRightOuter << "All rows of orders";
+    QTest::newRow("full outer") << rjFull << "All rows of customer and orders";
+}
+
+// The dialog names the table each join kind keeps whole: in the line under the kinds, which
+// follows the choice, and in each kind's tool tip.
+void tst_SchemaRelation::dialogNamesTheKeptTable()
+{
+    QFETCH(TSDRelationJoin, join);
+    QFETCH(QString, line);
+    FakeDialogService dialogs;
+    Diagram d(false);
+    d.relation->SetJoinType(join);
+    QString shown;
+    QString afterChoice;
+    QStringList tips;
+    dialogs.modal = [&](QDialog &dialog) {
+        auto *form = qobject_cast<TfrmZkRelation *>(&dialog);
+        shown = form->lblJoinKeeps->text();
+        for (int i = 0; i < 4; ++i)
+            tips << form->rgJoinType->Button(i)->toolTip();
+        form->rgJoinType->Button(join == rjRightOuter ? rjLeftOuter : rjRightOuter)->click();
+        afterChoice = form->lblJoinKeeps->text();
+        return int(QDialog::Rejected);
+    };
+    menuEntry(d.relation, "mnuOptions")->trigger();
+    QCOMPARE(shown, line);
+    QCOMPARE(afterChoice,
+        join == rjRightOuter ? QStringLiteral("All rows of customer")
+                             : QStringLiteral("All rows of orders"));
+    QCOMPARE(tips,
+        QStringList({ "Only the rows of customer and orders that match.",
+            "Every row of customer, with the matching rows of orders or nothing.",
+            "Every row of orders, with the matching rows of customer or nothing.",
+            "Every row of customer and of orders, matched where they match." }));
 }
 
 void tst_SchemaRelation::relationDeletedWhileDialogIsOpen()

@@ -3,6 +3,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "platform/ColorConvert.h"
 #include "resources/Glyphs.h"
 
 #include <QHash>
@@ -25,19 +26,19 @@ const TSchemaDesignArea *areaOf(const TSchemaItem *item)
     return item->Designer();
 }
 
-// The glyph rendered for the device's pixel ratio, so that it stays sharp on dense screens.
-// Images, not pixmaps: they may outlive the application.
-const QImage &glyph(bool primary, qreal ratio)
+// The glyph rendered for the device's pixel ratio, so that it stays sharp on dense screens,
+// with its black outlines in outline. Images, not pixmaps: they may outlive the application.
+const QImage &glyph(bool primary, qreal ratio, QRgb outline)
 {
-    static QHash<int, QImage> cache;
+    static QHash<quint64, QImage> cache;
     const int scale = qMax(1, int(std::ceil(ratio * 4))); // quarters
-    const int key = scale * 2 + (primary ? 1 : 0);
+    const quint64 key = (quint64(outline) << 32) | quint64(scale * 2 + (primary ? 1 : 0));
     auto found = cache.find(key);
     if (found == cache.end()) {
         const int side = (KeyGlyphSize * scale + 3) / 4;
         QImage image = RenderGlyph(primary ? QStringLiteral(":/diduza/keys/KEY.svg")
                                            : QStringLiteral(":/diduza/keys/LINK.svg"),
-            QSize(side, side));
+            QSize(side, side), qRgb(0, 0, 0), QColor::fromRgb(outline));
         image.setDevicePixelRatio(qreal(side) / KeyGlyphSize);
         found = cache.insert(key, image);
     }
@@ -59,8 +60,8 @@ int KeyColumnWidth(const TSchemaItem *item)
     return count ? count * KeyGlyphSlot + 1 : 0;
 }
 
-void PaintRowKeys(
-    QPainter &painter, const TSchemaItem *item, const TSchemaSubItem *row, const QRect &rect)
+void PaintRowKeys(QPainter &painter, const TSchemaItem *item, const TSchemaSubItem *row,
+    const QRect &rect, const QColor &background)
 {
     const TSchemaDesignArea *area = areaOf(item);
     if (!area || !row)
@@ -75,14 +76,16 @@ void PaintRowKeys(
     const qreal ratio = qMax(painter.device() ? painter.device()->devicePixelRatioF() : 1.0,
         qMax(qAbs(scale.m11()), qAbs(scale.m22())));
     const int top = rect.top() + (rect.height() - KeyGlyphSize) / 2;
+    // Black outlines vanish on a dark background, leaving a blob of the key's yellow.
+    const QRgb outline = ReadableOn(QColor(Qt::black), background).rgb();
     int left = rect.left() + 1;
     if (!table->PrimaryKey.isEmpty()) {
         if (keys.PrimaryKey)
-            painter.drawImage(QPoint(left, top), glyph(true, ratio));
+            painter.drawImage(QPoint(left, top), glyph(true, ratio, outline));
         left += KeyGlyphSlot;
     }
     if (keys.ForeignKey)
-        painter.drawImage(QPoint(left, top), glyph(false, ratio));
+        painter.drawImage(QPoint(left, top), glyph(false, ratio, outline));
 }
 
 } // namespace Diduza

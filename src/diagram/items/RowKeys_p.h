@@ -3,6 +3,7 @@
 // The key glyphs before the rows of list and check-list items whose area shows keys (not part
 // of the public API; see TSchemaDesignArea::ShowKeys).
 
+class QColor;
 class QPainter;
 class QRect;
 
@@ -20,8 +21,9 @@ inline constexpr int KeyGlyphSlot = KeyGlyphSize + 1;
 // item's area does not show keys or does not know the item's table.
 int KeyColumnWidth(const TSchemaItem *item);
 
-// Paints row's glyphs at the left of rect (one row of item), centred in the row's height.
-void PaintRowKeys(
-    QPainter &painter, const TSchemaItem *item, const TSchemaSubItem *row, const QRect &rect);
+// Paints row's glyphs at the left of rect (one row of item), centred in the row's height, on
+// background (their outlines stand out from a dark one).
+void PaintRowKeys(QPainter &painter, const TSchemaItem *item, const TSchemaSubItem *row,
+    const QRect &rect, const QColor &background);
 
 } // namespace Diduza

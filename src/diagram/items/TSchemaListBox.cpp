@@ -6,6 +6,7 @@
 #include "diagram/items/RowDrag_p.h"
 #include "diagram/items/TSchemaCheckListBox.h"
 #include "platform/Application.h"
+#include "platform/ColorConvert.h"
 #include "platform/VisibleText.h"
 
 #include <QFocusEvent>
@@ -63,6 +64,16 @@ public:
             check.state |= QStyle::State_Enabled;
             list->style()->drawPrimitive(
                 QStyle::PE_IndicatorItemViewItemCheck, &check, painter, list);
+            // On a dark background a style draws the box in shades of it, and an unticked
+            // box all but vanishes: a frame that stands out from the background marks it.
+            const QColor base = list->palette().color(QPalette::Base);
+            if (base.lightness() < 128) {
+                painter->save();
+                painter->setPen(ReadableOn(list->palette().color(QPalette::Mid), base));
+                painter->setBrush(Qt::NoBrush);
+                painter->drawRect(check.rect.adjusted(0, 0, -1, -1));
+                painter->restore();
+            }
             rect.setLeft(box.right() + 1);
         }
         painter->save();
