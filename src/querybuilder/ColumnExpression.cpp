@@ -1,5 +1,7 @@
 #include "querybuilder/ColumnExpression.h"
 
+#include "platform/TextPosition.h"
+
 #include "sqlparser/SelectImport.h"
 
 #include <QCoreApplication>
@@ -38,20 +40,6 @@ QString unquoted(const QString &name, bool &quoted)
 
 } // namespace
 
-void TextLineColumn(const QString &Text, qsizetype Position, int &Line, int &Column)
-{
-    const qsizetype at = std::clamp<qsizetype>(Position, 0, Text.size());
-    Line = 1;
-    qsizetype lineStart = 0;
-    for (qsizetype i = 0; i < at; ++i) {
-        if (Text.at(i) == QLatin1Char('\n')) {
-            ++Line;
-            lineStart = i + 1;
-        }
-    }
-    Column = int(at - lineStart) + 1;
-}
-
 ColumnExpressionReading ReadColumnExpression(
     const QString &Text, const QVector<ColumnExpressionTable> &Tables, const SqlSpelling &Spelling)
 {
@@ -60,8 +48,11 @@ ColumnExpressionReading ReadColumnExpression(
         result.Ok = false;
         result.Error = error;
         result.ErrorPosition = position;
-        if (position >= 0)
-            TextLineColumn(Text, position, result.ErrorLine, result.ErrorColumn);
+        if (position >= 0) {
+            const TextLineColumn at = LineColumnAt(Text, position);
+            result.ErrorLine = at.Line;
+            result.ErrorColumn = at.Column;
+        }
         return result;
     };
 

@@ -60,7 +60,4 @@ struct ColumnExpressionReading {
 DIDUZACORE_EXPORT ColumnExpressionReading ReadColumnExpression(const QString &Text,
     const QVector<ColumnExpressionTable> &Tables, const SqlSpelling &Spelling = SqlSpelling());
 
-/// The line and column (from 1) of Position in Text; a position past the end counts as the end.
-DIDUZACORE_EXPORT void TextLineColumn(const QString &Text, qsizetype Position, int &Line, int &Column);
-
 } // namespace Diduza

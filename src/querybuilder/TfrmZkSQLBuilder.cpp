@@ -310,21 +310,30 @@ void TfrmZkSQLBuilder::fitGridOnOpening()
 
 void TfrmZkSQLBuilder::showAliases()
 {
-    TSchemaDesignArea *area = SchemaDesignArea;
-    if (!area || d->FDestroying)
+    if (d->FDestroying)
         return;
-    // As the statement names them: a caption two items share gets the caption and the item's
-    // index as alias. An application that names the tables itself gives its own names.
+    QVector<TSchemaDesignArea *> areas;
+    for (const TfrmZkSQLBuilderPrivate::Block &block : std::as_const(d->FBlocks)) {
+        if (block.Area)
+            areas << block.Area;
+    }
+    if (SchemaDesignArea && !areas.contains(SchemaDesignArea))
+        areas << SchemaDesignArea;
+    // As the statement names them: a caption two items of a block share gets the caption and
+    // the item's index as alias. An application that names the tables itself gives its own
+    // names.
     const bool ownNames = bool(d->FOnGetTableName);
-    QHash<QString, int> uses;
-    for (int i = 0; i < area->GetItemCount(); ++i)
-        ++uses[area->GetItem(i)->GetCaption()];
-    for (int i = 0; i < area->GetItemCount(); ++i) {
-        TSchemaItem *item = area->GetItem(i);
-        const QString caption = item->GetCaption();
-        item->SetAlias(!ownNames && uses.value(caption) > 1
-                ? caption + QString::number(area->GetItemIndex(item))
-                : QString());
+    for (TSchemaDesignArea *area : std::as_const(areas)) {
+        QHash<QString, int> uses;
+        for (int i = 0; i < area->GetItemCount(); ++i)
+            ++uses[area->GetItem(i)->GetCaption()];
+        for (int i = 0; i < area->GetItemCount(); ++i) {
+            TSchemaItem *item = area->GetItem(i);
+            const QString caption = item->GetCaption();
+            item->SetAlias(!ownNames && uses.value(caption) > 1
+                    ? caption + QString::number(area->GetItemIndex(item))
+                    : QString());
+        }
     }
 }
 

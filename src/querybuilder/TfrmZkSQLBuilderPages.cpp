@@ -1,6 +1,8 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "querybuilder/TfrmZkSQLBuilderParts_p.h"
 
+#include "platform/TextPosition.h"
+
 namespace Diduza {
 
 // ---------------------------------------------------------------------------------------------
@@ -332,12 +334,10 @@ bool TfrmZkSQLBuilder::statementReads(
     if (Position)
         *Position = position;
     if (Error) {
-        int line = 0, column = 0;
-        TextLineColumn(Text, position, line, column);
         static const QRegularExpression character(QStringLiteral("\\s*\\(at character \\d+\\)$"));
         error.remove(character);
-        *Error = position >= 0 ? tr("%1 (line %2, column %3)").arg(error).arg(line).arg(column)
-                               : error;
+        const QString at = position >= 0 ? LineColumnText(Text, position) : QString();
+        *Error = at.isEmpty() || error.contains(at) ? error : tr("%1 (%2)").arg(error, at);
     }
     return false;
 }
