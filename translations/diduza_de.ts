@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Diduza</name>
+    <message>
+        <source>The calculated column has no expression.</source>
+        <translation>Die berechnete Spalte hat keinen Ausdruck.</translation>
+    </message>
+    <message>
+        <source>The expression holds a second statement: a calculated column holds one value.</source>
+        <translation>Der Ausdruck enthält eine zweite Anweisung: Eine berechnete Spalte enthält einen Wert.</translation>
+    </message>
+    <message>
+        <source>syntax error at the end of the expression</source>
+        <translation>Syntaxfehler am Ende des Ausdrucks</translation>
+    </message>
+    <message>
+        <source>The text is not one expression: a calculated column holds one value, without a further column, clause or statement.</source>
+        <translation>Der Text ist nicht ein Ausdruck: Eine berechnete Spalte enthält einen Wert, ohne weitere Spalte, Klausel oder Anweisung.</translation>
+    </message>
+    <message>
+        <source>A calculated column holds one value, not all fields (*).</source>
+        <translation>Eine berechnete Spalte enthält einen Wert, nicht alle Felder (*).</translation>
+    </message>
+    <message>
+        <source>The calculated column is named twice.</source>
+        <translation>Die berechnete Spalte ist zweimal benannt.</translation>
+    </message>
+    <message>
+        <source>The expression names %1, which is not a table of the diagram.</source>
+        <translation>Der Ausdruck nennt %1, keine Tabelle des Diagramms.</translation>
+    </message>
+</context>
+<context>
     <name>Diduza::DesignerPlugin</name>
     <message>
         <source>A scrolling canvas of table windows with join lines between their rows.</source>
@@ -52,6 +83,57 @@
         <source>The relation %1 is a join this database cannot run. Choose another join type in the relation&apos;s properties.</source>
         <translation>Die Beziehung %1 ist ein Join, den diese Datenbank nicht ausführen kann. Wählen Sie in den Eigenschaften der Beziehung eine andere Verknüpfungsart.</translation>
     </message>
+    <message>
+        <source>it names a table that is no longer in the diagram</source>
+        <translation>er nennt eine Tabelle, die nicht mehr im Diagramm ist</translation>
+    </message>
+    <message>
+        <source>The calculated column %1 (%2) cannot be written: %3</source>
+        <translation>Die berechnete Spalte %1 (%2) kann nicht geschrieben werden: %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>The MS SQL dialect skips rows only in a sorted statement: sort a column, or the first %n row(s) are not skipped.</source>
+        <translation>
+            <numerusform>Der MS-SQL-Dialekt überspringt Zeilen nur in einer sortierten Anweisung: Sortieren Sie eine Spalte, sonst wird die erste Zeile nicht übersprungen.</numerusform>
+            <numerusform>Der MS-SQL-Dialekt überspringt Zeilen nur in einer sortierten Anweisung: Sortieren Sie eine Spalte, sonst werden die ersten %n Zeilen nicht übersprungen.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>A compound statement sorts by its output columns: the sort of column(s) %1, which are not shown or follow a column of all fields, is not written.</source>
+        <translation>Eine zusammengesetzte Anweisung sortiert nach ihren Ausgabespalten: Die Sortierung der Spalte(n) %1, die nicht angezeigt werden oder einer Spalte aller Felder folgen, wird nicht geschrieben.</translation>
+    </message>
+    <message>
+        <source>Block %1: %2</source>
+        <translation>Block %1: %2</translation>
+    </message>
+    <message>
+        <source>Block %1 is sorted, but a compound statement is sorted by the first block&apos;s columns: its sort is not written.</source>
+        <translation>Block %1 ist sortiert, aber eine zusammengesetzte Anweisung wird nach den Spalten des ersten Blocks sortiert: Seine Sortierung wird nicht geschrieben.</translation>
+    </message>
+    <message>
+        <source>The MS SQL dialect limits the rows of a compound statement only when it is sorted: sort a column of the first block, or the row limit is not written.</source>
+        <translation>Der MS-SQL-Dialekt begrenzt die Zeilen einer zusammengesetzten Anweisung nur, wenn sie sortiert ist: Sortieren Sie eine Spalte des ersten Blocks, sonst wird die Zeilengrenze nicht geschrieben.</translation>
+    </message>
+    <message>
+        <source>INTERSECT after UNION or EXCEPT: PostgreSQL, MySQL and MariaDB join the INTERSECT first, SQLite reads the blocks from left to right. Move the INTERSECT blocks to the front to mean the same everywhere.</source>
+        <translation>INTERSECT nach UNION oder EXCEPT: PostgreSQL, MySQL und MariaDB verbinden zuerst das INTERSECT, SQLite liest die Blöcke von links nach rechts. Stellen Sie die INTERSECT-Blöcke nach vorn, damit die Anweisung überall dasselbe bedeutet.</translation>
+    </message>
+    <message>
+        <source>The relation %1 joins tables that the relation %2 joins already: it is written in the same %3 ... ON and acts as that join, not as its own kind.</source>
+        <translation>Die Beziehung %1 verbindet Tabellen, die die Beziehung %2 schon verbindet: Sie steht im selben %3 ... ON und wirkt als dieser Join, nicht als ihre eigene Art.</translation>
+    </message>
+    <message>
+        <source>This dialect sorts an aggregated column by its field, not by its value: %1.</source>
+        <translation>Dieser Dialekt sortiert eine aggregierte Spalte nach ihrem Feld, nicht nach ihrem Wert: %1.</translation>
+    </message>
+    <message>
+        <source>The outer join %1 has further conditions (%2): this dialect writes them in WHERE, which leaves out the rows they reject instead of keeping them unmatched.</source>
+        <translation>Der äußere Join %1 hat weitere Bedingungen (%2): Dieser Dialekt schreibt sie in WHERE, das die Zeilen, die sie verwerfen, auslässt, statt sie ohne Partner zu behalten.</translation>
+    </message>
+    <message>
+        <source>This dialect does not keep the order of the joins: they are made inner joins first, then left, right and full outer joins, which may return other rows.</source>
+        <translation>Dieser Dialekt behält die Reihenfolge der Joins nicht: Zuerst werden die inneren Joins gebildet, dann die linken, rechten und vollständigen äußeren, was andere Zeilen liefern kann.</translation>
+    </message>
 </context>
 <context>
     <name>Diduza::QueryImport</name>
@@ -86,10 +168,6 @@
     <message>
         <source>%1 of the field list (the extended grid has it)</source>
         <translation>%1 der Feldliste (das erweiterte Raster hat es)</translation>
-    </message>
-    <message>
-        <source>the expression %1 of the field list</source>
-        <translation>der Ausdruck %1 der Feldliste</translation>
     </message>
     <message>
         <source>the column name %1 of %2 (the extended grid has it)</source>
@@ -144,10 +222,6 @@
         <translation>die Sortierung nach %1, die alle Felder nennt</translation>
     </message>
     <message>
-        <source>the sorting by %1: this dialect sorts by the column, not its aggregate</source>
-        <translation>die Sortierung nach %1: Dieser Dialekt sortiert nach der Spalte, nicht nach ihrem Aggregat</translation>
-    </message>
-    <message>
         <source>the sorting by %1</source>
         <translation>die Sortierung nach %1</translation>
     </message>
@@ -158,6 +232,42 @@
     <message>
         <source>%1, a field of a table whose * is in the field list: the builder shows a table&apos;s * or its single fields</source>
         <translation>%1, ein Feld einer Tabelle, deren * in der Feldliste steht: Der Generator zeigt das * einer Tabelle oder ihre einzelnen Felder</translation>
+    </message>
+    <message>
+        <source>the row limit (LIMIT, OFFSET; the extended grid has it)</source>
+        <translation>die Zeilengrenze (LIMIT, OFFSET; das erweiterte Raster hat sie)</translation>
+    </message>
+    <message>
+        <source>UNION, INTERSECT or EXCEPT: only the first SELECT is shown (the extended grid shows each SELECT as a block)</source>
+        <translation>UNION, INTERSECT oder EXCEPT: nur das erste SELECT wird gezeigt (das erweiterte Raster zeigt jedes SELECT als Block)</translation>
+    </message>
+    <message>
+        <source>the field %1: the table has no such column</source>
+        <translation>das Feld %1: Die Tabelle hat keine solche Spalte</translation>
+    </message>
+    <message>
+        <source>the expression %1 of the field list (the extended grid has calculated columns)</source>
+        <translation>der Ausdruck %1 der Feldliste (das erweiterte Raster hat berechnete Spalten)</translation>
+    </message>
+    <message>
+        <source>the expression %1 of the field list, which names %2, no table of the statement</source>
+        <translation>der Ausdruck %1 der Feldliste, der %2 nennt, keine Tabelle der Anweisung</translation>
+    </message>
+    <message>
+        <source>the grouping by %1 (the extended grid has calculated columns)</source>
+        <translation>die Gruppierung nach %1 (das erweiterte Raster hat berechnete Spalten)</translation>
+    </message>
+    <message>
+        <source>the sorting by %1: this dialect sorts by the column, not its aggregate (the extended grid sorts by a calculated column)</source>
+        <translation>die Sortierung nach %1: Dieser Dialekt sortiert nach der Spalte, nicht nach ihrem Aggregat (das erweiterte Raster sortiert nach einer berechneten Spalte)</translation>
+    </message>
+    <message>
+        <source>the sorting by %1 (the extended grid has calculated columns)</source>
+        <translation>die Sortierung nach %1 (das erweiterte Raster hat berechnete Spalten)</translation>
+    </message>
+    <message>
+        <source>the sorting by %1 of a compound statement (the builder sorts it by an output column)</source>
+        <translation>die Sortierung nach %1 einer zusammengesetzten Anweisung (der Generator sortiert sie nach einer Ausgabespalte)</translation>
     </message>
 </context>
 <context>
@@ -259,14 +369,6 @@
         <translation>INTO</translation>
     </message>
     <message>
-        <source>LIMIT</source>
-        <translation>LIMIT</translation>
-    </message>
-    <message>
-        <source>OFFSET</source>
-        <translation>OFFSET</translation>
-    </message>
-    <message>
         <source>FOR UPDATE</source>
         <translation>FOR UPDATE</translation>
     </message>
@@ -288,10 +390,6 @@
     <message>
         <source>The statement is not a SELECT.</source>
         <translation>Die Anweisung ist kein SELECT.</translation>
-    </message>
-    <message>
-        <source>UNION, INTERSECT or EXCEPT: only the first SELECT is shown</source>
-        <translation>UNION, INTERSECT oder EXCEPT: nur das erste SELECT wird gezeigt</translation>
     </message>
     <message>
         <source>DISTINCT ON (...): plain DISTINCT is not set</source>
@@ -340,6 +438,26 @@
     <message>
         <source>The import cannot read a back-quoted name that holds a double quote or a back quote (%1).</source>
         <translation>Der Import kann einen in Backticks gesetzten Namen, der ein doppeltes Anführungszeichen oder einen Backtick enthält, nicht lesen (%1).</translation>
+    </message>
+    <message>
+        <source>TOP %1 beside another row limit or over a compound statement</source>
+        <translation>TOP %1 neben einer weiteren Zeilengrenze oder über einer zusammengesetzten Anweisung</translation>
+    </message>
+    <message>
+        <source>FETCH FIRST ... WITH TIES %1</source>
+        <translation>FETCH FIRST ... WITH TIES %1</translation>
+    </message>
+    <message>
+        <source>the row limit %1</source>
+        <translation>die Zeilengrenze %1</translation>
+    </message>
+    <message>
+        <source>the rows skipped, %1</source>
+        <translation>die übersprungenen Zeilen, %1</translation>
+    </message>
+    <message>
+        <source>UNION, INTERSECT or EXCEPT in parentheses or with a sort or limit of a SELECT inside: only the first SELECT is shown</source>
+        <translation>UNION, INTERSECT oder EXCEPT in Klammern oder mit einer Sortierung oder Grenze eines inneren SELECT: nur das erste SELECT wird gezeigt</translation>
     </message>
 </context>
 <context>
@@ -1047,6 +1165,98 @@
     <message>
         <source>At %1 of the statement.</source>
         <translation>In %1 der Anweisung.</translation>
+    </message>
+    <message>
+        <source>%1 (line %2, column %3)</source>
+        <translation>%1 (Zeile %2, Spalte %3)</translation>
+    </message>
+    <message>
+        <source>Return at &amp;most (rows):</source>
+        <translation>&amp;Höchstens zurückgeben (Zeilen):</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>alle</translation>
+    </message>
+    <message>
+        <source>after skipping </source>
+        <translation>nach Überspringen von </translation>
+    </message>
+    <message>
+        <source>SELECT %1</source>
+        <translation>SELECT %1</translation>
+    </message>
+    <message>
+        <source>How this SELECT combines with the ones before it</source>
+        <translation>Wie sich dieses SELECT mit den vorigen verbindet</translation>
+    </message>
+    <message>
+        <source>+ SELECT</source>
+        <translation>+ SELECT</translation>
+    </message>
+    <message>
+        <source>Add a SELECT to combine with UNION, INTERSECT or EXCEPT</source>
+        <translation>Ein SELECT hinzufügen, das mit UNION, INTERSECT oder EXCEPT verbunden wird</translation>
+    </message>
+    <message>
+        <source>SELECT %1 has tables and columns that will be lost. Remove it anyway?</source>
+        <translation>SELECT %1 hat Tabellen und Spalten, die verloren gehen. Trotzdem entfernen?</translation>
+    </message>
+    <message>
+        <source>The expression names %1, which is not a table of the diagram.</source>
+        <translation>Der Ausdruck nennt %1, keine Tabelle des Diagramms.</translation>
+    </message>
+    <message>
+        <source> (line %1, column %2)</source>
+        <translation> (Zeile %1, Spalte %2)</translation>
+    </message>
+    <message>
+        <source>Add calculated column</source>
+        <translation>Berechnete Spalte hinzufügen</translation>
+    </message>
+    <message>
+        <source>Expression...</source>
+        <translation>Ausdruck...</translation>
+    </message>
+    <message>
+        <source>Calculated column</source>
+        <translation>Berechnete Spalte</translation>
+    </message>
+    <message>
+        <source>An SQL value over the diagram&apos;s tables, such as &quot;total: orders.amount * 1.2&quot; (&quot;total&quot; names the column):</source>
+        <translation>Ein SQL-Wert über den Tabellen des Diagramms, etwa „total: orders.amount * 1.2“ („total“ benennt die Spalte):</translation>
+    </message>
+    <message>
+        <source>Add a calculated column...</source>
+        <translation>Eine berechnete Spalte hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Remove column</source>
+        <translation>Spalte entfernen</translation>
+    </message>
+    <message>
+        <source>the condition %1 (its column could not be placed)</source>
+        <translation>die Bedingung %1 (ihre Spalte konnte nicht gesetzt werden)</translation>
+    </message>
+    <message>
+        <source>The statement does not parse: %1</source>
+        <translation>Die Anweisung lässt sich nicht lesen: %1</translation>
+    </message>
+    <message>
+        <source>Close the query builder and return the statement on the SQL page as it stands?</source>
+        <translation>Den Abfrage-Generator schließen und die Anweisung der SQL-Seite so zurückgeben, wie sie steht?</translation>
+    </message>
+    <message>
+        <source>The calculated column %1 (%2) cannot be written: %3</source>
+        <translation>Die berechnete Spalte %1 (%2) kann nicht geschrieben werden: %3</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>The calculated column(s) %1 name the table %2. Remove them with the table?</source>
+        <translation>Die berechnete(n) Spalte(n) %1 nennen die Tabelle %2. Mit der Tabelle entfernen?</translation>
     </message>
 </context>
 <context>

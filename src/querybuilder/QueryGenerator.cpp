@@ -783,11 +783,12 @@ QString RowLimitText(const QueryInput &Input, bool Ordered, QString *Error)
         if (!skipped)
             return QString(); // TOP n after SELECT
         if (!Ordered) {
+            const int rows = Input.Offset > INT_MAX ? INT_MAX : int(Input.Offset);
             if (Error)
                 *Error = QCoreApplication::translate("Diduza::QueryGenerator",
                     "The MS SQL dialect skips rows only in a sorted statement: sort a column, "
                     "or the first %n row(s) are not skipped.",
-                    nullptr, int(qMin<qint64>(Input.Offset, INT_MAX)));
+                    nullptr, rows);
             return QString();
         }
         return QStringLiteral("OFFSET %1 ROWS").arg(Input.Offset)

@@ -99,7 +99,6 @@ void modelRows(QAbstractItemModel &model, Rows &rows)
     }
 }
 
-
 } // namespace
 
 class tst_ImportProperty : public QObject {
@@ -134,7 +133,7 @@ void tst_ImportProperty::randomStatements()
 {
     const int count = qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_COUNT") > 0
         ? qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_COUNT")
-        : 2000;
+        : 400;
     const quint32 seed = qEnvironmentVariableIsSet("DIDUZA_IMPORTPROPERTY_SEED")
         ? quint32(qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_SEED"))
         : 20261214u;

@@ -182,9 +182,10 @@ void tst_Translations::componentsShowGerman_data()
     QTest::newRow("relation dialog") << 2 << "Beziehungseigenschaften";
     QTest::newRow("builder pages") << 3 << "Spalten";
     QTest::newRow("builder dialect") << 4 << "SQL-&Dialekt:";
-    QTest::newRow("import left out") << 5
-                                     << "UNION, INTERSECT oder EXCEPT: nur das erste SELECT wird "
-                                        "gezeigt";
+    QTest::newRow("import left out")
+        << 5
+        << "UNION, INTERSECT oder EXCEPT in Klammern oder mit einer Sortierung oder Grenze eines "
+           "inneren SELECT: nur das erste SELECT wird gezeigt";
     QTest::newRow("schema file error") << 6 << "Abschnitt Item1, Schlüssel „ControlType“: fehlt";
     QTest::newRow("string list error") << 7 << "Listenindex außerhalb des gültigen Bereichs (3)";
     QTest::newRow("generator note") << 8
@@ -227,7 +228,8 @@ void tst_Translations::componentsShowGerman()
             shown = TfrmZkSQLBuilder().lblDialect->text();
             break;
         case 5:
-            shown = ImportSelect("SELECT a.x FROM a UNION SELECT b.x FROM b").LeftOut.value(0);
+            shown = ImportSelect("SELECT a.x FROM a UNION (SELECT b.x FROM b ORDER BY b.x LIMIT 1)")
+                        .LeftOut.value(0);
             break;
         case 6:
             SchemaFile::TSchemaSection("Item1", { "[Item1]", "Caption=t" }, 0, 2)

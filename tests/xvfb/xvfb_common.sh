@@ -108,7 +108,8 @@ wait_for() {
     fi
     sleep 0.1
   done
-  echo "$(basename "$program") did not print $1 in $2 s"
+  echo "$(basename "$program") did not print $1 in $2 s; it printed:"
+  tail -n 5 "$work/out"
   return 1
 }
 
