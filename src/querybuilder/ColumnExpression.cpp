@@ -95,6 +95,13 @@ ColumnExpressionReading ReadColumnExpression(
         static const QRegularExpression character(QStringLiteral("\\s*\\(at character \\d+\\)$"));
         QString error = query.Error;
         error.remove(character);
+        // The parser's line and column are the probe's; the cell's place is given apart.
+        if (query.ErrorPosition >= 0) {
+            const QString probeAt
+                = QStringLiteral(" (%1)").arg(LineColumnText(probe, query.ErrorPosition));
+            if (error.endsWith(probeAt))
+                error.chop(probeAt.size());
+        }
         qsizetype at = query.ErrorPosition < 0 ? -1 : query.ErrorPosition - offset;
         if (at >= Text.size()) {
             at = Text.size();

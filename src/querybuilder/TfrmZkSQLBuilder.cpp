@@ -77,6 +77,7 @@ TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
     d->FDestroying = true;
     edWhere->removeEventFilter(this);
     cbGroupBy->removeEventFilter(this);
+    cbFields->removeEventFilter(this);
     cbFields->lineEdit()->removeEventFilter(this);
     Guarded([this] {
         for (const TfrmZkSQLBuilderPrivate::Block &block : std::as_const(d->FBlocks)) {
@@ -301,10 +302,15 @@ void TfrmZkSQLBuilder::fitGridOnOpening()
     QCoreApplication::sendEvent(pcSQL, &laidOut);
     const int chrome = pcSQL->height() - tsColumns->height() + 2 * sgColumnGrid->frameWidth();
     const int pages = std::max(PagesHeight, chrome + rows);
-    const int canvas = FormHeight - ToolbarHeight - PagesHeight - SplitterWidth;
-    if (pages == PagesHeight)
+    // The block bar of the extended grid stands above the canvas, which keeps its height.
+    // It is as high with the operator list (blocks after the first) as without it.
+    const int bar = pnlBlocks && !pnlBlocks->isHidden() ? pnlBlocks->sizeHint().height() : 0;
+    if (bar > 0)
+        pnlBlocks->setFixedHeight(bar);
+    const int canvas = FormHeight - ToolbarHeight - PagesHeight - SplitterWidth + bar;
+    if (pages == PagesHeight && bar == 0)
         return;
-    resize(width(), height() + pages - PagesHeight);
+    resize(width(), height() + pages - PagesHeight + bar);
     SplitterGrid->setSizes({ canvas, pages });
 }
 
@@ -377,7 +383,8 @@ TSchemaDesignArea *TfrmZkSQLBuilder::newBlockArea()
         d->FAliasTimer = new QTimer(this);
         d->FAliasTimer->setSingleShot(true);
         d->FAliasTimer->setInterval(0);
-        connect(d->FAliasTimer, &QTimer::timeout, this, [this] { Guarded([&] { showAliases(); }); });
+        connect(
+            d->FAliasTimer, &QTimer::timeout, this, [this] { Guarded([&] { showAliases(); }); });
     }
     auto *watch = new ChildrenWatch(d->FAliasTimer);
     area->installEventFilter(watch);
@@ -450,6 +457,7 @@ void TfrmZkSQLBuilder::createColumnsPage()
     cbFields->setEditable(true);
     cbFields->setInsertPolicy(QComboBox::NoInsert);
     cbFields->hide();
+    cbFields->installEventFilter(this);
     cbFields->lineEdit()->installEventFilter(this);
     connect(cbFields, &QComboBox::activated, this,
         [this](int index) { Guarded([&] { fieldPicked(index); }); });
@@ -462,10 +470,10 @@ void TfrmZkSQLBuilder::createColumnsPage()
                     = ReadColumnExpression(text, d->expressionTables(), spelling());
                 if (!reading.Ok)
                     error = reading.ErrorLine > 0 ? tr("%1 (line %2, column %3)")
-                                                         .arg(reading.Error)
-                                                         .arg(reading.ErrorLine)
-                                                         .arg(reading.ErrorColumn)
-                                                   : reading.Error;
+                                                        .arg(reading.Error)
+                                                        .arg(reading.ErrorLine)
+                                                        .arg(reading.ErrorColumn)
+                                                  : reading.Error;
             }
             QPalette palette = cbFields->lineEdit()->palette();
             palette.setColor(QPalette::Text,
@@ -474,7 +482,8 @@ void TfrmZkSQLBuilder::createColumnsPage()
             cbFields->lineEdit()->setPalette(palette);
             cbFields->setToolTip(error);
             if (!error.isEmpty() && cbFields->isVisible())
-                QToolTip::showText(cbFields->mapToGlobal(QPoint(0, cbFields->height())), error, cbFields);
+                QToolTip::showText(
+                    cbFields->mapToGlobal(QPoint(0, cbFields->height())), error, cbFields);
             else
                 QToolTip::hideText();
         });
@@ -571,12 +580,10 @@ void TfrmZkSQLBuilder::createOptionsPage()
     lblLimit->move(8, 64);
     for (QWidget *w : std::initializer_list<QWidget *> { lblLimit, seLimit, seOffset })
         w->hide();
-    connect(seLimit, &QSpinBox::valueChanged, this, [this](int value) {
-        d->FStatementLimit = value;
-    });
-    connect(seOffset, &QSpinBox::valueChanged, this, [this](int value) {
-        d->FStatementOffset = value;
-    });
+    connect(
+        seLimit, &QSpinBox::valueChanged, this, [this](int value) { d->FStatementLimit = value; });
+    connect(seOffset, &QSpinBox::valueChanged, this,
+        [this](int value) { d->FStatementOffset = value; });
 }
 
 qint64 TfrmZkSQLBuilder::StatementLimit() const
@@ -920,8 +927,7 @@ void TfrmZkSQLBuilder::formCreate()
         QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "Return at &most (rows):"));
     lblLimit->adjustSize();
     seLimit->setSpecialValueText(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "all"));
-    seOffset->setPrefix(
-        QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "after skipping "));
+    seOffset->setPrefix(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "after skipping "));
     seLimit->adjustSize();
     seOffset->adjustSize();
     seLimit->move(lblLimit->x() + lblLimit->width() + 6, 60);

@@ -463,9 +463,10 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
         }
     }
     // Return in the Field row's editor commits the typed text; a text of the list is the
-    // list's pick. Escape leaves the cell as it was.
-    if (!d->FDestroying && cbFields && watched == cbFields->lineEdit()
-        && event->type() == QEvent::KeyPress) {
+    // list's pick. Escape leaves the cell as it was. (The keys come to the list, which hands
+    // them to its line on; a test may send them to the line itself.)
+    const bool fieldEditor = cbFields && (watched == cbFields || watched == cbFields->lineEdit());
+    if (!d->FDestroying && fieldEditor && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Escape) {
             hideEditors();
@@ -480,28 +481,31 @@ bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if (!d->FDestroying && cbFields && watched == cbFields->lineEdit()
-        && event->type() == QEvent::FocusOut && cbFields->isVisible()) {
+    if (!d->FDestroying && fieldEditor && event->type() == QEvent::FocusOut
+        && cbFields->isVisible()) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             Guarded([&] { commitFieldText(d->FEditCol, cbFields->currentText()); });
     }
     // A click on the current cell, whose editor is not shown (the grid made it current when it
-    // began, or an editor committed), places the editor as a click on another cell does.
+    // began, or an editor committed), places the editor as a click on another cell does; so
+    // does a click on a Field cell of the extended grid, whose fixed row the grid never makes
+    // current.
     if (sgColumnGrid && watched == sgColumnGrid->viewport()
         && event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         int col = -1;
         int row = -1;
         bool shown = false;
-        for (QWidget *editor :
-            std::initializer_list<QWidget *> { cbTables, cbValues, cbSorting, edWhere, cbGroupBy, cbFields })
+        for (QWidget *editor : std::initializer_list<QWidget *> {
+                 cbTables, cbValues, cbSorting, edWhere, cbGroupBy, cbFields })
             shown = shown || (editor && editor->isVisible());
         if (!shown && mouse->button() == Qt::LeftButton
             && sgColumnGrid->MouseToCell(
                 sgColumnGrid->viewport()->mapTo(sgColumnGrid, mouse->position().toPoint()), col,
                 row)
-            && col == sgColumnGrid->Col() && row == sgColumnGrid->Row()) {
+            && ((col == sgColumnGrid->Col() && row == sgColumnGrid->Row())
+                || (d->FExtendedGrid && row == RowField && col > 0))) {
             bool select = true;
             Guarded([&] { sgColumnGridSelectCell(sgColumnGrid, col, row, select); });
         }

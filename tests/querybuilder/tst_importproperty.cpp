@@ -133,7 +133,7 @@ void tst_ImportProperty::randomStatements()
 {
     const int count = qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_COUNT") > 0
         ? qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_COUNT")
-        : 400;
+        : 2000;
     const quint32 seed = qEnvironmentVariableIsSet("DIDUZA_IMPORTPROPERTY_SEED")
         ? quint32(qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_SEED"))
         : 20261214u;
