@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 
@@ -38,6 +39,44 @@ QString unquoted(const QString &name, bool &quoted)
     return name.mid(1, name.size() - 2).replace(QString(2, q), QString(q));
 }
 
+// The names the text may mention, lower case: plain words and quoted names (strings and
+// comments included; a name too many only keeps a table in the probe).
+QSet<QString> mentionedNames(const QString &text)
+{
+    static const QRegularExpression name(
+        QStringLiteral("[\\p{L}_][\\p{L}\\p{N}_$]*|\"(?:[^\"]|\"\")+\"|`(?:[^`]|``)+`"));
+    QSet<QString> names;
+    for (auto it = name.globalMatch(text); it.hasNext();) {
+        bool quoted = false;
+        names.insert(unquoted(it.next().captured(), quoted).toLower());
+    }
+    return names;
+}
+
+// The name by which a table-list entry ("customer customer1", "\"order details\"") is known.
+QString entryName(const QString &entry)
+{
+    const QString trimmed = entry.trimmed();
+    qsizetype from = trimmed.lastIndexOf(QLatin1Char(' ')) + 1;
+    if (trimmed.endsWith(QLatin1Char('"')) || trimmed.endsWith(QLatin1Char('`'))) {
+        // A quoted name may hold blanks: it begins at the quote that opens it.
+        const QChar q = trimmed.back();
+        qsizetype at = trimmed.size() - 2;
+        while (at >= 0) {
+            if (trimmed.at(at) == q) {
+                if (at > 0 && trimmed.at(at - 1) == q) {
+                    at -= 2;
+                    continue;
+                }
+                break;
+            }
+            --at;
+        }
+        from = std::max<qsizetype>(at, 0);
+    }
+    bool quoted = false;
+    return unquoted(trimmed.mid(from), quoted).toLower();
+}
 } // namespace
 
 ColumnExpressionReading ReadColumnExpression(
@@ -83,9 +122,21 @@ ColumnExpressionReading ReadColumnExpression(
     // One entry of the field list over the diagram's tables, on a line of its own so that a
     // line comment in it ends before FROM.
     QString probe = select + expression + QLatin1Char('\n');
+    // Only the tables the text may name, by their names or their fields: a diagram of hundreds
+    // of tables is read in one expression's time. probed maps the probe's tables to Tables.
+    const QSet<QString> names = mentionedNames(expression);
+    QVector<int> probed;
     QStringList entries;
-    for (const ColumnExpressionTable &table : Tables)
+    for (int t = 0; t < Tables.size(); ++t) {
+        const ColumnExpressionTable &table = Tables.at(t);
+        bool named = names.contains(entryName(table.Entry));
+        for (qsizetype f = 0; !named && f < table.Fields.size(); ++f)
+            named = names.contains(table.Fields.at(f).toLower());
+        if (!named)
+            continue;
+        probed << t;
         entries << table.Entry;
+    }
     if (!entries.isEmpty())
         probe += QStringLiteral("FROM ") + entries.join(QStringLiteral(", "));
     const ImportedQuery query = ImportSelect(probe, Spelling);
@@ -111,7 +162,7 @@ ColumnExpressionReading ReadColumnExpression(
     }
     // Anything but the one value (a further column, a clause, another SELECT, other tables) is
     // no expression of this column.
-    const bool oneValue = query.Fields.size() == 1 && query.Tables.size() == Tables.size()
+    const bool oneValue = query.Fields.size() == 1 && query.Tables.size() == probed.size()
         && query.Where.isEmpty() && query.GroupBy.isEmpty() && !query.HasHaving
         && query.OrderBy.isEmpty() && query.Limit < 0 && query.Offset == 0 && query.Blocks.isEmpty()
         && !query.Distinct;
@@ -143,9 +194,12 @@ ColumnExpressionReading ReadColumnExpression(
                 at);
         }
         // The qualifier without its full stop.
-        result.References.append({ r.Start, r.Length - 1, r.Column.Table });
-        if (!result.Tables.contains(r.Column.Table))
-            result.Tables.append(r.Column.Table);
+        const int table = probed.value(r.Column.Table, -1);
+        if (table < 0)
+            continue;
+        result.References.append({ r.Start, r.Length - 1, table });
+        if (!result.Tables.contains(table))
+            result.Tables.append(table);
     }
     if (e.Unqualified) {
         // A column without a table depends on the one table that has such a field.

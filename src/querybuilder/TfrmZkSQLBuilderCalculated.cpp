@@ -30,7 +30,8 @@ void walkCell(const QString &cell, Text text, Reference reference)
             return;
         }
         text(QStringView(cell).mid(i, open - i));
-        reference(cell.mid(open + 1, name - open - 1).toInt(), cell.mid(name + 1, close - name - 1));
+        reference(
+            cell.mid(open + 1, name - open - 1).toInt(), cell.mid(name + 1, close - name - 1));
         i = close + 1;
     }
 }
@@ -39,6 +40,8 @@ void walkCell(const QString &cell, Text text, Reference reference)
 
 QString TfrmZkSQLBuilderPrivate::prefixOf(TSchemaItem *item) const
 {
+    if (FNamesOfPass)
+        return QueryTableName(*FNamesOfPass, tableOf(q->SchemaDesignArea, item), true);
     QueryInput input = q->queryInput(false);
     input.TableNameHook = nullptr;
     return QueryTableName(input, tableOf(q->SchemaDesignArea, item), true);
@@ -101,7 +104,8 @@ TSchemaItem *TfrmZkSQLBuilderPrivate::referencedItem(int serial, const QString &
 QString TfrmZkSQLBuilderPrivate::encodeExpression(
     const QString &text, ColumnExpressionReading *reading)
 {
-    const ColumnExpressionReading read = ReadColumnExpression(text, expressionTables(), q->spelling());
+    const ColumnExpressionReading read
+        = ReadColumnExpression(text, expressionTables(), q->spelling());
     if (reading)
         *reading = read;
     if (!read.Ok)
@@ -132,11 +136,15 @@ QString TfrmZkSQLBuilderPrivate::renderExpression(const QString &cell) const
 
 ColumnExpressionReading TfrmZkSQLBuilderPrivate::readCell(const QString &cell) const
 {
-    const QVector<ColumnExpressionTable> tables = expressionTables();
+    QPair<QVector<ColumnExpressionTable>, QString> own;
+    if (!FTablesOfPass) {
+        own.first = expressionTables();
+        for (const ColumnExpressionTable &table : std::as_const(own.first))
+            own.second += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
+    }
+    const QVector<ColumnExpressionTable> &tables = FTablesOfPass ? FTablesOfPass->first : own.first;
     const QString text = renderExpression(cell);
-    QString key = text;
-    for (const ColumnExpressionTable &table : tables)
-        key += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
+    const QString key = text + (FTablesOfPass ? FTablesOfPass->second : own.second);
     const auto found = FReadings.constFind(key);
     if (found != FReadings.constEnd())
         return *found;
@@ -184,10 +192,10 @@ QueryExpression TfrmZkSQLBuilderPrivate::queryExpression(const QString &cell,
     if (!reading.Ok) {
         expression.Error = reading.Error;
         if (reading.ErrorLine > 0)
-            expression.Error += QCoreApplication::translate(
-                "Diduza::TfrmZkSQLBuilder", " (line %1, column %2)")
-                                    .arg(reading.ErrorLine)
-                                    .arg(reading.ErrorColumn);
+            expression.Error
+                += QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", " (line %1, column %2)")
+                       .arg(reading.ErrorLine)
+                       .arg(reading.ErrorColumn);
         // An expression that does not read is written as it stands where it is written at all.
         expression.Text = renderExpression(cell);
         expression.References.clear();
@@ -259,7 +267,8 @@ void TfrmZkSQLBuilder::SetColumnExpression(int ACol, const QString &Expression)
 {
     if (!d->FExtendedGrid || ACol <= 0 || ACol >= sgColumnGrid->ColCount())
         return;
-    SchemaUndoGroup step(SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, RowField))));
+    SchemaUndoGroup step(
+        SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, RowField))));
     auto set = [&](int row, const QString &value) {
         const QString before = sgColumnGrid->Cells(ACol, row);
         if (before == value)
@@ -327,8 +336,8 @@ void TfrmZkSQLBuilder::openFieldEditor(int ACol)
             for (int r = 0; r < item->GetSubItemCount(); ++r) {
                 TSchemaSubItem *row = item->GetSubItem(r);
                 if (!isAllFieldsRow(row))
-                    cbFields->addItem(prefix + QLatin1Char('.') + row->Caption(),
-                        SubItemReference(row));
+                    cbFields->addItem(
+                        prefix + QLatin1Char('.') + row->Caption(), SubItemReference(row));
             }
         }
         cbFields->setCurrentIndex(-1);
@@ -364,7 +373,8 @@ void TfrmZkSQLBuilder::commitFieldText(int ACol, const QString &Text)
     const QString text = Text.trimmed();
     if (text == fieldText(this, d.get(), ACol).trimmed())
         return;
-    SchemaUndoGroup step(SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, RowField))));
+    SchemaUndoGroup step(
+        SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, RowField))));
     TSchemaSubItem *old = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
     // A field of the list: its row is ticked (or its column added again) and this column goes.
     TSchemaSubItem *picked = nullptr;

@@ -3,6 +3,8 @@
 
 #include "platform/TextPosition.h"
 
+#include <QScopeGuard>
+
 namespace Diduza {
 
 // ---------------------------------------------------------------------------------------------
@@ -510,6 +512,22 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
     }
 
     if (withColumns) {
+        // The calculated columns read against one list of the diagram's tables.
+        if (d->FExtendedGrid) {
+            QPair<QVector<ColumnExpressionTable>, QString> pass;
+            pass.first = d->expressionTables();
+            for (const ColumnExpressionTable &table : std::as_const(pass.first))
+                pass.second
+                    += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
+            d->FTablesOfPass = pass;
+            QueryInput names = queryInput(false);
+            names.TableNameHook = nullptr;
+            d->FNamesOfPass = names;
+        }
+        const auto passEnds = qScopeGuard([this] {
+            d->FTablesOfPass.reset();
+            d->FNamesOfPass.reset();
+        });
         input.Columns.reserve(sgColumnGrid->ColCount());
         for (int col = 1; col < sgColumnGrid->ColCount(); ++col) {
             QueryColumn column;

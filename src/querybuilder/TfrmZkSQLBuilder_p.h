@@ -99,6 +99,11 @@ public:
     int FLastItemRef = 0;
     // Readings of expressions, by text and the diagram's tables.
     mutable QHash<QString, ColumnExpressionReading> FReadings;
+    // While one statement is put together: the diagram's tables for the expressions and their
+    // part of a reading's key, taken once for all calculated columns.
+    mutable std::optional<QPair<QVector<ColumnExpressionTable>, QString>> FTablesOfPass;
+    // ... and the tables as the statement names them, without the name hooks (prefixOf).
+    mutable std::optional<QueryInput> FNamesOfPass;
     // ImportQuery's steps (TfrmZkSQLBuilderImport.cpp).
     class Importer;
 

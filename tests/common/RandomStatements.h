@@ -161,9 +161,12 @@ public:
             }
             st.sql = core;
             for (const QString &op : std::as_const(ops)) {
-                QString other = QStringLiteral("SELECT ") + m_outputs.join(", ") + " FROM "
-                    + m_from;
-                const QString filter = conj(m_joinWhere, chance(70) ? expr(1) : QString());
+                QString other
+                    = QStringLiteral("SELECT ") + m_outputs.join(", ") + " FROM " + m_from;
+                // Beside the joins of a comma list an OR is bracketed, as in the first block:
+                // unbracketed it would join every row with every row.
+                const QString filter = conj(m_joinWhere,
+                    chance(70) ? expr(1, m_joinWhere.isEmpty() ? QString() : "AND") : QString());
                 if (!filter.isEmpty())
                     other += " WHERE " + filter;
                 if (!m_groupBy.isEmpty())
@@ -571,9 +574,9 @@ private:
         Output o;
         const QString n = randomColumn("n"), n2 = randomColumn("n"), t = randomColumn("t");
         if (m_aggregate) {
-            static const QStringList aggregated = { "SUM(%1 * 2)", "COUNT(DISTINCT %3)",
-                "MAX(%1) - MIN(%2)", "- COUNT(*) + 1", "COALESCE(SUM(%1), 0)",
-                "CASE WHEN COUNT(*) > 3 THEN 'many' ELSE 'few' END" };
+            static const QStringList aggregated
+                = { "SUM(%1 * 2)", "COUNT(DISTINCT %3)", "MAX(%1) - MIN(%2)", "- COUNT(*) + 1",
+                      "COALESCE(SUM(%1), 0)", "CASE WHEN COUNT(*) > 3 THEN 'many' ELSE 'few' END" };
             o.text = QString(aggregated.at(r(aggregated.size())))
                          .replace("%1", n)
                          .replace("%2", n2)
