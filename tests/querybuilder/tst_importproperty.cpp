@@ -141,7 +141,7 @@ void tst_ImportProperty::randomStatements()
     const int mariaDbEvery = qMax(1,
         qEnvironmentVariableIsSet("DIDUZA_IMPORTPROPERTY_MARIADB_EVERY")
             ? qEnvironmentVariableIntValue("DIDUZA_IMPORTPROPERTY_MARIADB_EVERY")
-            : 4);
+            : 8);
     qInfo("seed %u (DIDUZA_IMPORTPROPERTY_SEED), %d statements (DIDUZA_IMPORTPROPERTY_COUNT)", seed,
         count);
     if (m_hasMariaDb)
