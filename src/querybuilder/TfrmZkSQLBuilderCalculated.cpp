@@ -104,8 +104,8 @@ TSchemaItem *TfrmZkSQLBuilderPrivate::referencedItem(int serial, const QString &
 QString TfrmZkSQLBuilderPrivate::encodeExpression(
     const QString &text, ColumnExpressionReading *reading)
 {
-    const ColumnExpressionReading read
-        = ReadColumnExpression(text, expressionTables(), q->spelling());
+    const QVector<ColumnExpressionTable> tables = expressionTables();
+    const ColumnExpressionReading read = ReadColumnExpression(text, tables, q->spelling());
     if (reading)
         *reading = read;
     if (!read.Ok)
@@ -119,7 +119,19 @@ QString TfrmZkSQLBuilderPrivate::encodeExpression(
             continue;
         encoded.replace(r.Start, r.Length, referenceText(item));
     }
-    return QLatin1Char('=') + encoded;
+    encoded.prepend(QLatin1Char('='));
+    // The cell reads so (without the name, which the Alias row holds) until the diagram's
+    // tables change: readCell finds it under the same key.
+    QString key = renderExpression(encoded);
+    for (const ColumnExpressionTable &table : tables)
+        key += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
+    ColumnExpressionReading cached = read;
+    cached.Alias.clear();
+    cached.AliasQuoted = false;
+    if (FReadings.size() > 512)
+        FReadings.clear();
+    FReadings.insert(key, cached);
+    return encoded;
 }
 
 QString TfrmZkSQLBuilderPrivate::renderExpression(const QString &cell) const
