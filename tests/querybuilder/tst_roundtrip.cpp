@@ -560,7 +560,7 @@ void tst_RoundTrip::randomDiagrams()
 {
     const int diagrams = qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_DIAGRAMS") > 0
         ? qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_DIAGRAMS")
-        : 400;
+        : 250;
     const quint32 seed = qEnvironmentVariableIsSet("DIDUZA_ROUNDTRIP_SEED")
         ? quint32(qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_SEED"))
         : 20261208u;
@@ -720,7 +720,7 @@ void tst_RoundTrip::reopenOnOwnStatement()
     QFETCH(int, share);
     const int diagrams = (qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_DIAGRAMS") > 0
                                  ? qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_DIAGRAMS")
-                                 : 400)
+                                 : 250)
         * share / 10;
     const quint32 seed = 20261209u + quint32(dialect);
     QRandomGenerator random(seed);
@@ -793,7 +793,7 @@ void tst_RoundTrip::calculatedColumnsAndBlocks()
     QFETCH(int, dialect);
     const int diagrams = (qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_DIAGRAMS") > 0
                                  ? qEnvironmentVariableIntValue("DIDUZA_ROUNDTRIP_DIAGRAMS")
-                                 : 400)
+                                 : 250)
         / 10;
     const quint32 seed = 20261210u + quint32(dialect);
     QRandomGenerator random(seed);
