@@ -101,6 +101,14 @@ TSchemaItem *TfrmZkSQLBuilderPrivate::referencedItem(int serial, const QString &
     return nullptr;
 }
 
+QString TfrmZkSQLBuilderPrivate::tablesKey(const QVector<ColumnExpressionTable> &tables)
+{
+    QString key;
+    for (const ColumnExpressionTable &table : tables)
+        key += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
+    return key;
+}
+
 QString TfrmZkSQLBuilderPrivate::encodeExpression(
     const QString &text, ColumnExpressionReading *reading)
 {
@@ -122,9 +130,7 @@ QString TfrmZkSQLBuilderPrivate::encodeExpression(
     encoded.prepend(QLatin1Char('='));
     // The cell reads so (without the name, which the Alias row holds) until the diagram's
     // tables change: readCell finds it under the same key.
-    QString key = renderExpression(encoded);
-    for (const ColumnExpressionTable &table : tables)
-        key += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
+    const QString key = renderExpression(encoded) + tablesKey(tables);
     ColumnExpressionReading cached = read;
     cached.Alias.clear();
     cached.AliasQuoted = false;
@@ -151,8 +157,7 @@ ColumnExpressionReading TfrmZkSQLBuilderPrivate::readCell(const QString &cell) c
     QPair<QVector<ColumnExpressionTable>, QString> own;
     if (!FTablesOfPass) {
         own.first = expressionTables();
-        for (const ColumnExpressionTable &table : std::as_const(own.first))
-            own.second += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
+        own.second = tablesKey(own.first);
     }
     const QVector<ColumnExpressionTable> &tables = FTablesOfPass ? FTablesOfPass->first : own.first;
     const QString text = renderExpression(cell);

@@ -514,12 +514,9 @@ QueryInput TfrmZkSQLBuilder::queryInput(bool withColumns)
     if (withColumns) {
         // The calculated columns read against one list of the diagram's tables.
         if (d->FExtendedGrid) {
-            QPair<QVector<ColumnExpressionTable>, QString> pass;
-            pass.first = d->expressionTables();
-            for (const ColumnExpressionTable &table : std::as_const(pass.first))
-                pass.second
-                    += QChar(0x1e) + table.Entry + QChar(0x1d) + table.Fields.join(QChar(0x1d));
-            d->FTablesOfPass = pass;
+            QVector<ColumnExpressionTable> tables = d->expressionTables();
+            const QString key = TfrmZkSQLBuilderPrivate::tablesKey(tables);
+            d->FTablesOfPass = qMakePair(std::move(tables), key);
             QueryInput names = queryInput(false);
             names.TableNameHook = nullptr;
             d->FNamesOfPass = names;

@@ -102,6 +102,8 @@ public:
     // While one statement is put together: the diagram's tables for the expressions and their
     // part of a reading's key, taken once for all calculated columns.
     mutable std::optional<QPair<QVector<ColumnExpressionTable>, QString>> FTablesOfPass;
+    // The tables' part of a reading's key in FReadings.
+    static QString tablesKey(const QVector<ColumnExpressionTable> &tables);
     // ... and the tables as the statement names them, without the name hooks (prefixOf).
     mutable std::optional<QueryInput> FNamesOfPass;
     // ImportQuery's steps (TfrmZkSQLBuilderImport.cpp).
