@@ -478,6 +478,14 @@ int main(int argc, char **argv)
         std::printf("generate %.4f tick %.4f\n", stat(r.generate).median, stat(r.tick).median);
         return 0;
     }
+    if (args.size() >= 3 && args[1] == QLatin1String("--calculated")) { // for profiling by hand
+        BuilderBench bench(200, 5, 200);
+        QVector<double> times;
+        for (int i = 0; i < args[2].toInt(); ++i)
+            times << bench.generate();
+        std::printf("generate with 200 calculated columns %.4f\n", stat(times).median);
+        return 0;
+    }
     if (args.size() >= 3 && args[1] == QLatin1String("--load"))
         return childLoad(args[2]);
     if (args.size() >= 3 && args[1] == QLatin1String("--floor"))
