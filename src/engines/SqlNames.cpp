@@ -1,7 +1,5 @@
 #include "engines/SqlNames.h"
 
-#include "querybuilder/QueryGenerator.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +13,18 @@
 namespace Diduza {
 
 namespace {
+
+// The code point at i (a surrogate pair read as one), and its length in code units.
+char32_t codePointAt(QStringView text, qsizetype i, qsizetype &length)
+{
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        length = 2;
+        return QChar::surrogateToUcs4(c, text[i + 1]);
+    }
+    length = 1;
+    return c.unicode();
+}
 
 // The values of the name keys of PostgreSQL's parse tree, each with its key.
 void collectNames(const QJsonValue &value, QStringList &names)
@@ -101,6 +111,31 @@ QString NameWithSuffix(const QString &Base, const QString &Suffix, int Limit)
         end = next;
     }
     return Base.left(end) + Suffix;
+}
+
+bool IsPlainIdentifier(QStringView Name)
+{
+    if (Name.isEmpty())
+        return false;
+    for (qsizetype i = 0, length = 0; i < Name.size(); i += length) {
+        const char32_t c = codePointAt(Name, i, length);
+        const bool partOnly = (c >= U'0' && c <= U'9') || c == U'$';
+        if (!(QChar::isLetter(c) || c == U'_' || (i > 0 && partOnly)))
+            return false;
+    }
+    return true;
+}
+
+bool IsPlainTableName(QStringView Name)
+{
+    for (qsizetype start = 0;;) {
+        const qsizetype dot = Name.indexOf(QLatin1Char('.'), start);
+        if (!IsPlainIdentifier(Name.mid(start, dot < 0 ? -1 : dot - start)))
+            return false;
+        if (dot < 0)
+            return true;
+        start = dot + 1;
+    }
 }
 
 } // namespace Diduza

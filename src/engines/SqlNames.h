@@ -57,4 +57,11 @@ DIDUZACORE_EXPORT bool PostgresReadsBare(QStringView Name);
 // after the first character, "_" and "$" after the first) that is none of SQLite's keywords.
 DIDUZACORE_EXPORT bool SqliteReadsBare(QStringView Name);
 
+/// A plain identifier: a letter or "_" first, then letters, digits, "_" or "$" (letters of any
+/// script). The database reads such a name as it stands; the generator writes every other name
+/// enclosed in double quotes.
+DIDUZACORE_EXPORT bool IsPlainIdentifier(QStringView Name);
+/// A plain identifier, or plain identifiers joined by single full stops ("schema.table").
+DIDUZACORE_EXPORT bool IsPlainTableName(QStringView Name);
+
 } // namespace Diduza

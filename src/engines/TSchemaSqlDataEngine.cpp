@@ -8,7 +8,6 @@
 #include "engines/SqlSession_p.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
-#include "querybuilder/QueryGenerator.h"
 #include "sqlparser/SqlStatement.h"
 
 #include <QCoreApplication>

@@ -40,18 +40,6 @@ bool isQuotedName(const QString &text)
     return !QString(inner).replace(QStringLiteral("\"\""), QString()).contains(Quote);
 }
 
-// The code point at i (a surrogate pair read as one), and its length in code units.
-char32_t codePointAt(QStringView text, qsizetype i, qsizetype &length)
-{
-    const QChar c = text[i];
-    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-        length = 2;
-        return QChar::surrogateToUcs4(c, text[i + 1]);
-    }
-    length = 1;
-    return c.unicode();
-}
-
 bool sameTable(const QueryTable &a, const QueryTable &b)
 {
     return a.ItemIndex == b.ItemIndex && a.Object == b.Object;
@@ -304,31 +292,6 @@ JoinTreeShape JoinTreeOrder(int TableCount, const QVector<QPair<int, int>> &Ends
         }
     }
     return shape;
-}
-
-bool IsPlainIdentifier(QStringView Name)
-{
-    if (Name.isEmpty())
-        return false;
-    for (qsizetype i = 0, length = 0; i < Name.size(); i += length) {
-        const char32_t c = codePointAt(Name, i, length);
-        const bool partOnly = (c >= U'0' && c <= U'9') || c == U'$';
-        if (!(QChar::isLetter(c) || c == U'_' || (i > 0 && partOnly)))
-            return false;
-    }
-    return true;
-}
-
-bool IsPlainTableName(QStringView Name)
-{
-    for (qsizetype start = 0;;) {
-        const qsizetype dot = Name.indexOf(QLatin1Char('.'), start);
-        if (!IsPlainIdentifier(Name.mid(start, dot < 0 ? -1 : dot - start)))
-            return false;
-        if (dot < 0)
-            return true;
-        start = dot + 1;
-    }
 }
 
 bool StartsWithComparison(QStringView Text)

@@ -219,13 +219,6 @@ DIDUZACORE_EXPORT JoinTreeShape JoinTreeOrder(int TableCount, const QVector<QPai
 /// The template used without a data engine: the JOIN-clause template of the stStandard dialect.
 DIDUZACORE_EXPORT QString DefaultQueryTemplate();
 
-/// A plain identifier: a letter or "_" first, then letters, digits, "_" or "$" (letters of any
-/// script). The database reads such a name as it stands; the generator writes every other name
-/// enclosed in double quotes.
-DIDUZACORE_EXPORT bool IsPlainIdentifier(QStringView Name);
-/// A plain identifier, or plain identifiers joined by single full stops ("schema.table").
-DIDUZACORE_EXPORT bool IsPlainTableName(QStringView Name);
-
 /// The text by which the statement names Table: as an entry of the table list (IsAlias false)
 /// or as the prefix of a column reference (IsAlias true). A caption that another table of
 /// Input.Tables shares gets the alias Caption + ItemIndex. The caption is written as the parts
