@@ -15,16 +15,16 @@ namespace Diduza {
 
 using TExceptionHandler = std::function<void(const Exception &)>;
 
-// Replaces the handler; an empty function restores the default one. Returns the previous one.
+/// Replaces the handler; an empty function restores the default one. Returns the previous one.
 DIDUZAWIDGETS_EXPORT TExceptionHandler SetExceptionHandler(TExceptionHandler handler);
 
-// Hands an exception to the handler now (EAbort is dropped).
+/// Hands an exception to the handler now (EAbort is dropped).
 DIDUZAWIDGETS_EXPORT void HandleException(const std::exception &e);
-// Hands an exception to the handler on the next turn of the event loop, for failures raised
-// inside a drag-and-drop operation, which must finish before a message box may open.
+/// Hands an exception to the handler on the next turn of the event loop, for failures raised
+/// inside a drag-and-drop operation, which must finish before a message box may open.
 DIDUZAWIDGETS_EXPORT void HandleExceptionQueued(const std::exception &e);
 
-// Runs f, handing any exception it raises to the handler (queued when queued is true).
+/// Runs f, handing any exception it raises to the handler (queued when queued is true).
 template <typename F> void Guarded(F &&f, bool queued = false) noexcept
 {
     try {

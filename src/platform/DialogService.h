@@ -16,14 +16,14 @@ class QWidget;
 
 namespace Diduza {
 
-// The progress of a long task that the user may cancel, as TDialogService::BeginProgress shows
-// it; the task is over when the object is destroyed.
+/// The progress of a long task that the user may cancel, as TDialogService::BeginProgress shows
+/// it; the task is over when the object is destroyed.
 class DIDUZAWIDGETS_EXPORT TProgress {
 public:
     virtual ~TProgress();
-    // Value of the task's steps are done. Lets the dialog show itself and answer the user.
+    /// Value of the task's steps are done. Lets the dialog show itself and answer the user.
     virtual void SetValue(int Value) = 0;
-    // True once the user asked to cancel.
+    /// True once the user asked to cancel.
     virtual bool Cancelled() = 0;
 };
 
@@ -31,37 +31,37 @@ class DIDUZAWIDGETS_EXPORT TDialogService {
 public:
     virtual ~TDialogService();
 
-    // Each Execute... returns true when the user confirmed; the in/out value then holds the
-    // choice. A filter is written as "Description|pattern|Description|pattern".
+    /// Each Execute... returns true when the user confirmed; the in/out value then holds the
+    /// choice. A filter is written as "Description|pattern|Description|pattern".
     virtual bool ExecuteFontDialog(QWidget *parent, TFontValue &font);
     virtual bool ExecuteColorDialog(QWidget *parent, TColor &color);
     virtual bool ExecuteOpenDialog(
         QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName);
     virtual bool ExecuteSaveDialog(
         QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName);
-    // A simple message box with one OK button and no icon.
+    /// A simple message box with one OK button and no icon.
     virtual void ShowMessage(QWidget *parent, const QString &text);
-    // A warning box (warning icon, one OK button).
+    /// A warning box (warning icon, one OK button).
     virtual void ShowWarning(QWidget *parent, const QString &text);
-    // An error box, used by the default application exception handler.
+    /// An error box, used by the default application exception handler.
     virtual void ShowError(QWidget *parent, const QString &text);
-    // A question with Yes and No (No the default); true for Yes.
+    /// A question with Yes and No (No the default); true for Yes.
     virtual bool Confirm(QWidget *parent, const QString &text);
-    // Runs one of the components' own modal forms; returns its result (QDialog::Accepted
-    // for OK).
+    /// Runs one of the components' own modal forms; returns its result (QDialog::Accepted
+    /// for OK).
     virtual int ExecuteModal(QDialog &dialog);
-    // Starts showing the progress of a task of Maximum steps: a window-modal dialog with Text,
-    // a bar and Cancel, which appears only once the task has taken longer than a second.
+    /// Starts showing the progress of a task of Maximum steps: a window-modal dialog with Text,
+    /// a bar and Cancel, which appears only once the task has taken longer than a second.
     virtual std::unique_ptr<TProgress> BeginProgress(
         QWidget *parent, const QString &text, int maximum);
 };
 
-// The service in use (the Qt dialogs unless replaced).
+/// The service in use (the Qt dialogs unless replaced).
 DIDUZAWIDGETS_EXPORT TDialogService *DialogService();
-// Replaces the service (not owned); nullptr restores the default one. Returns the previous one.
+/// Replaces the service (not owned); nullptr restores the default one. Returns the previous one.
 DIDUZAWIDGETS_EXPORT TDialogService *SetDialogService(TDialogService *service);
 
-// "Schema files (*.sch)|*.sch|All files (*.*)|*.*" as a QFileDialog filter.
+/// "Schema files (*.sch)|*.sch|All files (*.*)|*.*" as a QFileDialog filter.
 DIDUZAWIDGETS_EXPORT QString FileFilterToQt(const QString &filter);
 
 } // namespace Diduza

@@ -24,32 +24,32 @@ private:
     QByteArray m_utf8;
 };
 
-// The silent abort: raised to leave an operation without a message.
+/// The silent abort: raised to leave an operation without a message.
 class DIDUZACORE_EXPORT EAbort : public Exception {
 public:
     EAbort();
 };
 
-// A text that should be a number is not.
+/// A text that should be a number is not.
 class DIDUZACORE_EXPORT EConvertError : public Exception {
 public:
     using Exception::Exception;
 };
 
-// An object is not of the class an operation needs.
+/// An object is not of the class an operation needs.
 class DIDUZACORE_EXPORT EInvalidCast : public Exception {
 public:
     EInvalidCast();
     using Exception::Exception;
 };
 
-// Raises the silent abort.
+/// Raises the silent abort.
 [[noreturn]] DIDUZACORE_EXPORT void Abort();
 
-// The platform's integer parse: an optional sign and decimal digits, nothing else (no blanks).
-// Returns false when the text is not such an integer or does not fit 32 bits.
+/// The platform's integer parse: an optional sign and decimal digits, nothing else (no blanks).
+/// Returns false when the text is not such an integer or does not fit 32 bits.
 DIDUZACORE_EXPORT bool TryStrToInt(const QString &text, int &value);
-// As TryStrToInt, raising EConvertError ("'x' is not a valid integer value") on failure.
+/// As TryStrToInt, raising EConvertError ("'x' is not a valid integer value") on failure.
 DIDUZACORE_EXPORT int StrToInt(const QString &text);
 
 } // namespace Diduza

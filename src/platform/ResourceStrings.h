@@ -55,9 +55,9 @@ enum TResString {
     ResStringCount
 };
 
-// The (translated) text of a resource string.
+/// The (translated) text of a resource string.
 DIDUZACORE_EXPORT QString LoadResString(TResString id);
-// The untranslated source text, as written in the table.
+/// The untranslated source text, as written in the table.
 DIDUZACORE_EXPORT const char *ResStringSource(TResString id);
 
 } // namespace Diduza

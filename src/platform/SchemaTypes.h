@@ -72,12 +72,12 @@ Q_ENUM_NS(TSDRelationOperator)
 enum TSDRelationJoin { rjInner, rjLeftOuter, rjRightOuter, rjFull };
 Q_ENUM_NS(TSDRelationJoin)
 
-// The SQL dialect of a data engine. stAnsi writes the FROM clause as a tree of
-// "[INNER|LEFT OUTER|RIGHT OUTER|FULL OUTER] JOIN table ON (...)" clauses.
+/// The SQL dialect of a data engine. stAnsi writes the FROM clause as a tree of
+/// "[INNER|LEFT OUTER|RIGHT OUTER|FULL OUTER] JOIN table ON (...)" clauses.
 enum TSQLSubType { stStandard, stLocal, stOracle, stMSSQL, stAnsi };
 Q_ENUM_NS(TSQLSubType)
 
-// How a query block of a compound statement combines with the blocks before it.
+/// How a query block of a compound statement combines with the blocks before it.
 enum TSQLSetOperator { soUnion, soUnionAll, soIntersect, soIntersectAll, soExcept, soExceptAll };
 Q_ENUM_NS(TSQLSetOperator)
 
@@ -112,7 +112,7 @@ enum TSQLClause {
 };
 Q_ENUM_NS(TSQLClause)
 
-// A set of editing actions (one bit per TZkSAction ordinal).
+/// A set of editing actions (one bit per TZkSAction ordinal).
 class TZkSActions {
 public:
     constexpr TZkSActions() = default;
@@ -139,13 +139,13 @@ private:
     quint8 m_bits = 0;
 };
 
-// The name of an enumeration value as written in the source ("itStopLight").
+/// The name of an enumeration value as written in the source ("itStopLight").
 template <typename E> QString EnumValueName(E value)
 {
     return QString::fromLatin1(QMetaEnum::fromType<E>().valueToKey(int(value)));
 }
 
-// Number of values of an enumeration.
+/// Number of values of an enumeration.
 template <typename E> int EnumCount()
 {
     return QMetaEnum::fromType<E>().keyCount();

@@ -40,7 +40,7 @@ constexpr int ColorBlue(TColor c)
     return int((quint32(c) >> 16) & 0xFF);
 }
 
-// System colour indexes.
+/// System colour indexes.
 enum SystemColorIndex {
     COLOR_SCROLLBAR = 0,
     COLOR_BACKGROUND = 1,
@@ -95,7 +95,7 @@ constexpr TColor clInfoBk = SystemColor(COLOR_INFOBK);
 constexpr TColor clMenu = SystemColor(COLOR_MENU);
 constexpr TColor clMenuText = SystemColor(COLOR_MENUTEXT);
 
-// No colour (transparent) and the control's default colour.
+/// No colour (transparent) and the control's default colour.
 constexpr TColor clNone = TColor(0x1FFFFFFF);
 constexpr TColor clDefault = TColor(0x20000000);
 

@@ -7,8 +7,8 @@
 
 namespace Diduza {
 
-// A font as the components keep and store it. The character set is kept and stored although
-// Qt does not use it; a family the machine lacks still keeps its name here.
+/// A font as the components keep and store it. The character set is kept and stored although
+/// Qt does not use it; a family the machine lacks still keeps its name here.
 struct DIDUZACORE_EXPORT TFontValue {
     enum Style { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 

@@ -14,13 +14,13 @@ namespace Diduza {
 
 class TPaintBoxPrivate;
 
-// The box is to be painted; Canvas is open on it.
+/// The box is to be painted; Canvas is open on it.
 using TPaintEvent = std::function<void(QObject *Sender, QPainter &Canvas)>;
-// A mouse button went up at (X, Y) in the sender's coordinates.
+/// A mouse button went up at (X, Y) in the sender's coordinates.
 using TMouseEvent = std::function<void(
     QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
 
-// The owner-draw state of a list entry.
+/// The owner-draw state of a list entry.
 enum TOwnerDrawStateFlag {
     odSelected = 0x1,
     odGrayed = 0x2,
@@ -31,7 +31,7 @@ enum TOwnerDrawStateFlag {
 Q_DECLARE_FLAGS(TOwnerDrawState, TOwnerDrawStateFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TOwnerDrawState)
 
-// Paints entry Index of the list Control into Rect with Canvas.
+/// Paints entry Index of the list Control into Rect with Canvas.
 using TDrawItemEvent = std::function<void(
     QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas)>;
 

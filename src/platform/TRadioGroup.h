@@ -13,7 +13,7 @@ namespace Diduza {
 
 class TRadioGroupPrivate;
 
-// A group box of radio buttons laid out in columns, with one selected index.
+/// A group box of radio buttons laid out in columns, with one selected index.
 class DIDUZAWIDGETS_EXPORT TRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
@@ -24,7 +24,7 @@ public:
     QStringList Items() const;
     int Columns() const;
     void SetColumns(int columns);
-    // The selected entry, -1 when none.
+    /// The selected entry, -1 when none.
     int ItemIndex() const;
     void SetItemIndex(int index);
     QAbstractButton *Button(int index) const;

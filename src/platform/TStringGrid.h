@@ -23,44 +23,44 @@ enum TGridDrawStateFlag {
 Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
 
-// Paints one cell. Rect is the cell without its grid lines, in the grid's viewport coordinates;
-// Canvas comes with the grid's font, the background the grid chose for the cell as its brush
-// and the matching text colour as its pen, and the cell already filled with that brush.
+/// Paints one cell. Rect is the cell without its grid lines, in the grid's viewport coordinates;
+/// Canvas comes with the grid's font, the background the grid chose for the cell as its brush
+/// and the matching text colour as its pen, and the cell already filled with that brush.
 using TDrawCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, const QRect &Rect,
     TGridDrawState State, QPainter &Canvas)>;
-// The user dragged the column at position FromIndex to position ToIndex.
+/// The user dragged the column at position FromIndex to position ToIndex.
 using TMovedEvent = std::function<void(QObject *Sender, int FromIndex, int ToIndex)>;
-// Asked before a cell becomes the current cell; clearing CanSelect keeps the current cell.
+/// Asked before a cell becomes the current cell; clearing CanSelect keeps the current cell.
 using TSelectCellEvent = std::function<void(QObject *Sender, int ACol, int ARow, bool &CanSelect)>;
-// What a screen reader reads for a cell: Text comes as the cell's text.
+/// What a screen reader reads for a cell: Text comes as the cell's text.
 using TCellTextEvent = std::function<void(QObject *Sender, int ACol, int ARow, QString &Text)>;
 
-// A grid of texts whose first rows and columns are fixed: they are real cells, painted in the
-// fixed colour, never current and never selected. The fixed rows stay at the top and the fixed
-// columns at the left while the other cells scroll beneath them (scrolling is per pixel); a
-// fixed row's cells follow their columns sideways and a fixed column's cells follow their rows
-// up and down. Every column index of this class is a
-// position the user sees: when the user drags a column elsewhere (by its cell in a fixed row),
-// its texts move with it, and column 1 is whatever column stands at position 1. The fixed
-// columns cannot be moved and nothing can be moved in front of them.
-//
-// Column widths and row heights are those of the cells; one pixel of grid line follows each.
-// Reducing RowCount hides the rows beyond the count: their texts stay, can be read and written,
-// and show again when the count grows.
-//
-// For assistive technology the grid is a table whose rows are named by the text of their cell
-// in the first fixed column and whose columns by that of their cell in the first fixed row
-// (the item view's hidden headers carry them), each cell read as OnGetAccessibleText says.
+/// A grid of texts whose first rows and columns are fixed: they are real cells, painted in the
+/// fixed colour, never current and never selected. The fixed rows stay at the top and the fixed
+/// columns at the left while the other cells scroll beneath them (scrolling is per pixel); a
+/// fixed row's cells follow their columns sideways and a fixed column's cells follow their rows
+/// up and down. Every column index of this class is a
+/// position the user sees: when the user drags a column elsewhere (by its cell in a fixed row),
+/// its texts move with it, and column 1 is whatever column stands at position 1. The fixed
+/// columns cannot be moved and nothing can be moved in front of them.
+///
+/// Column widths and row heights are those of the cells; one pixel of grid line follows each.
+/// Reducing RowCount hides the rows beyond the count: their texts stay, can be read and written,
+/// and show again when the count grows.
+///
+/// For assistive technology the grid is a table whose rows are named by the text of their cell
+/// in the first fixed column and whose columns by that of their cell in the first fixed row
+/// (the item view's hidden headers carry them), each cell read as OnGetAccessibleText says.
 class DIDUZAWIDGETS_EXPORT TStringGrid : public QTableWidget {
     Q_OBJECT
 public:
     explicit TStringGrid(QWidget *parent = nullptr);
     ~TStringGrid() override;
 
-    // The columns the grid shows (the table's columnCount() may hold one more, hidden, kept
-    // for the next column added at the end).
+    /// The columns the grid shows (the table's columnCount() may hold one more, hidden, kept
+    /// for the next column added at the end).
     int ColCount() const;
-    // Adds empty columns at the right end, or deletes columns from the right end.
+    /// Adds empty columns at the right end, or deletes columns from the right end.
     void SetColCount(int Value);
     int RowCount() const;
     void SetRowCount(int Value);
@@ -70,15 +70,15 @@ public:
     void SetFixedRows(int Value);
 
     int DefaultColWidth() const;
-    // Also sets the width of every column.
+    /// Also sets the width of every column.
     void SetDefaultColWidth(int Value);
     int DefaultRowHeight() const;
-    // Also sets the height of every row.
+    /// Also sets the height of every row.
     void SetDefaultRowHeight(int Value);
     int ColWidths(int ACol) const;
     void SetColWidths(int ACol, int Value);
 
-    // The user may drag columns to other positions, and resize them, by their fixed-row cells.
+    /// The user may drag columns to other positions, and resize them, by their fixed-row cells.
     bool ColumnsMovable() const;
     void SetColumnsMovable(bool Value);
     bool ColumnsSizable() const;
@@ -87,31 +87,31 @@ public:
     TColor FixedColor() const;
     void SetFixedColor(TColor Value);
 
-    // The text of a cell; empty outside the grid. Hidden rows keep and give their texts.
+    /// The text of a cell; empty outside the grid. Hidden rows keep and give their texts.
     QString Cells(int ACol, int ARow) const;
-    // Changes whenever a cell's content changes or rows or columns are added, removed or
-    // moved, by any means; what is derived from the cells is current while it stays the same.
+    /// Changes whenever a cell's content changes or rows or columns are added, removed or
+    /// moved, by any means; what is derived from the cells is current while it stays the same.
     quint64 CellsVersion() const;
-    // Writes a cell; a cell outside the columns or the stored rows is ignored.
+    /// Writes a cell; a cell outside the columns or the stored rows is ignored.
     void SetCells(int ACol, int ARow, const QString &Value);
-    // Empties every cell of a column, hidden rows included.
+    /// Empties every cell of a column, hidden rows included.
     void ClearColumn(int ACol);
-    // Deletes the column at position ACol; the columns to its right move one position left.
+    /// Deletes the column at position ACol; the columns to its right move one position left.
     void DeleteColumn(int ACol);
-    // Moves the column at position FromIndex to position ToIndex, as the user's drag does.
+    /// Moves the column at position FromIndex to position ToIndex, as the user's drag does.
     void MoveColumn(int FromIndex, int ToIndex);
 
-    // The rectangle of a cell without its grid lines, in the grid's own coordinates, where the
-    // cell shows at the present scroll position; empty for a cell outside the grid or in a
-    // hidden row. A scrolling cell that passed under the fixed cells is covered by them.
+    /// The rectangle of a cell without its grid lines, in the grid's own coordinates, where the
+    /// cell shows at the present scroll position; empty for a cell outside the grid or in a
+    /// hidden row. A scrolling cell that passed under the fixed cells is covered by them.
     QRect CellRect(int ACol, int ARow) const;
-    // The cell at a point of the grid's own coordinates; false when there is none.
+    /// The cell at a point of the grid's own coordinates; false when there is none.
     bool MouseToCell(const QPoint &Point, int &ACol, int &ARow) const;
 
-    // The current cell (-1 when there is none).
+    /// The current cell (-1 when there is none).
     int Col() const;
     int Row() const;
-    // Makes a cell current and selected, after asking OnSelectCell; a fixed cell is refused.
+    /// Makes a cell current and selected, after asking OnSelectCell; a fixed cell is refused.
     bool SetCurrentCell(int ACol, int ARow);
 
     TDrawCellEvent OnDrawCell() const;
@@ -122,13 +122,13 @@ public:
     void SetOnSelectCell(TSelectCellEvent Handler);
     TCellTextEvent OnGetAccessibleText() const;
     void SetOnGetAccessibleText(TCellTextEvent Handler);
-    // The text a screen reader reads for a cell: its text, as OnGetAccessibleText changes it.
+    /// The text a screen reader reads for a cell: its text, as OnGetAccessibleText changes it.
     QString AccessibleText(int ACol, int ARow) const;
 
-    // Paints one cell (the item delegate calls it).
+    /// Paints one cell (the item delegate calls it).
     void PaintCell(QPainter &Painter, const QRect &Rect, int ACol, int ARow, TGridDrawState State);
 
-    // Item-view geometry that knows where the fixed cells stay.
+    /// Item-view geometry that knows where the fixed cells stay.
     QModelIndex indexAt(const QPoint &point) const override;
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
@@ -142,24 +142,24 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    // Every cell has an entry that reads as AccessibleText, every row and column a header entry
-    // that names it by its fixed cell.
+    /// Every cell has an entry that reads as AccessibleText, every row and column a header entry
+    /// that names it by its fixed cell.
     void prepareCells();
     int logicalColumn(int ACol) const;
     int visualColumn(int logical) const;
     bool isFixed(int ACol, int ARow) const;
-    // The extent of the fixed rows (down from the viewport's top) and of the fixed columns.
+    /// The extent of the fixed rows (down from the viewport's top) and of the fixed columns.
     int fixedRowsHeight() const;
     int fixedColsWidth() const;
-    // Where a cell shows, in viewport coordinates: fixed rows and columns at their unscrolled
-    // place, the others where scrolling put them.
+    /// Where a cell shows, in viewport coordinates: fixed rows and columns at their unscrolled
+    /// place, the others where scrolling put them.
     QRect cellViewportRect(int ACol, int ARow) const;
-    // The row and the column position at a viewport point, fixed cells first; -1 for none.
+    /// The row and the column position at a viewport point, fixed cells first; -1 for none.
     int rowAtPoint(int y) const;
     int colAtPoint(int x) const;
     void paintFixedCell(QPainter &painter, const QPen &gridPen, int ACol, int ARow);
     bool askSelect(int ACol, int ARow);
-    // The position whose right border lies within a few pixels of viewport x, or -1.
+    /// The position whose right border lies within a few pixels of viewport x, or -1.
     int sizingColumnAt(int x) const;
     void keepFixedColumnsInFront(int logical, int oldVisual, int newVisual);
 

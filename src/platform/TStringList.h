@@ -11,9 +11,9 @@
 
 namespace Diduza {
 
-// An ordered list of texts, each carrying one attached value (an object pointer, a number,
-// anything a QVariant holds). A sorted list keeps its texts in CompareText order. Changes made
-// between BeginUpdate and EndUpdate are reported once, by the last EndUpdate.
+/// An ordered list of texts, each carrying one attached value (an object pointer, a number,
+/// anything a QVariant holds). A sorted list keeps its texts in CompareText order. Changes made
+/// between BeginUpdate and EndUpdate are reported once, by the last EndUpdate.
 class DIDUZACORE_EXPORT TStringList {
 public:
     TStringList() = default;
@@ -25,7 +25,7 @@ public:
     void SetStrings(int index, const QString &text);
     const QVariant &Objects(int index) const;
     void SetObjects(int index, const QVariant &value);
-    // The attached object as a QObject pointer, or nullptr when the value holds none.
+    /// The attached object as a QObject pointer, or nullptr when the value holds none.
     QObject *ObjectPtr(int index) const;
 
     int Add(const QString &text);
@@ -34,7 +34,7 @@ public:
     void Delete(int index);
     void Clear();
 
-    // First entry whose text equals text by CompareText; -1 when none does.
+    /// First entry whose text equals text by CompareText; -1 when none does.
     int IndexOf(const QString &text) const;
 
     bool Sorted() const { return m_sorted; }
@@ -44,13 +44,13 @@ public:
     void EndUpdate();
     int UpdateCount() const { return m_updateCount; }
 
-    // All texts, each followed by CR LF.
+    /// All texts, each followed by CR LF.
     QString Text() const;
-    // Replaces the entries by the lines of text (split at CR LF, CR or LF).
+    /// Replaces the entries by the lines of text (split at CR LF, CR or LF).
     void SetText(const QString &text);
     QStringList ToStringList() const;
 
-    // Raised after a change while no update is pending, and by the EndUpdate that ends one.
+    /// Raised after a change while no update is pending, and by the EndUpdate that ends one.
     std::function<void()> OnChange() const { return m_onChange; }
     void SetOnChange(std::function<void()> handler) { m_onChange = std::move(handler); }
 

@@ -13,8 +13,8 @@ namespace Diduza {
 
 constexpr int VisibleTextLength = 4096;
 
-// Text cut to VisibleTextLength characters, a surrogate pair never split; shared, not copied,
-// when shorter.
+/// Text cut to VisibleTextLength characters, a surrogate pair never split; shared, not copied,
+/// when shorter.
 DIDUZACORE_EXPORT QString VisibleText(const QString &Text);
 
 } // namespace Diduza

@@ -24,19 +24,19 @@
 namespace Diduza {
 
 struct QueryImportOptions {
-    // The dialect the rebuilt diagram's statement is written in.
+    /// The dialect the rebuilt diagram's statement is written in.
     TSQLSubType SubType = stAnsi;
-    // The rows of the extended grid (COUNT(*), Show, Alias, sort order, the same field in two
-    // columns) and the further ON conditions of relations are there to be used.
+    /// The rows of the extended grid (COUNT(*), Show, Alias, sort order, the same field in two
+    /// columns) and the further ON conditions of relations are there to be used.
     bool Extended = false;
-    // The caption of the item for a table the statement names (the engine's own spelling);
-    // unset, or an empty answer, keeps the name as written.
+    /// The caption of the item for a table the statement names (the engine's own spelling);
+    /// unset, or an empty answer, keeps the name as written.
     std::function<QString(const QString &Name, bool Quoted)> Caption;
-    // The fields of a table by its caption, as the engine lists them; unset or empty when not
-    // known. Columns written without a table are found through them.
+    /// The fields of a table by its caption, as the engine lists them; unset or empty when not
+    /// known. Columns written without a table are found through them.
     std::function<QStringList(const QString &Caption)> Fields;
-    // The query is one SELECT of a compound statement (the first one with the whole's ORDER BY,
-    // which names output columns); a query with Blocks plans them all.
+    /// The query is one SELECT of a compound statement (the first one with the whole's ORDER BY,
+    /// which names output columns); a query with Blocks plans them all.
     bool Block = false;
 };
 
@@ -52,7 +52,7 @@ struct QueryImportPlan {
         QString ChildField;
         TSDRelationOperator Operator = roEqual;
         TSDRelationJoin Join = rjInner;
-        // Further ON conditions (the extended grid only), AND-ed.
+        /// Further ON conditions (the extended grid only), AND-ed.
         QVector<ImportText> Conditions;
     };
     struct Column {
@@ -67,11 +67,11 @@ struct QueryImportPlan {
         QVector<ImportText> Where; // AND-ed
         bool Grouped = false;
         QVector<ImportText> Having; // AND-ed
-        // A calculated column (extended grid): its value is Expression, whose references name
-        // ImportedQuery::Tables; Table is -1 and Field empty.
+        /// A calculated column (extended grid): its value is Expression, whose references name
+        /// ImportedQuery::Tables; Table is -1 and Field empty.
         bool Calculated = false;
         ImportExpression Expression;
-        // A column of the field list: its entry as written (without its alias).
+        /// A column of the field list: its entry as written (without its alias).
         ImportExpression Entry;
     };
     QVector<Table> Tables; // in the order of the items to add
@@ -79,19 +79,19 @@ struct QueryImportPlan {
     QVector<Relation> Relations; // in the order of the relations to add
     QVector<Column> Columns; // in the order of the grid
     bool Distinct = false;
-    // The rows the statement returns (-1 for all) after skipping Offset; for a compound
-    // statement, those of the whole.
+    /// The rows the statement returns (-1 for all) after skipping Offset; for a compound
+    /// statement, those of the whole.
     qint64 Limit = -1;
     qint64 Offset = 0;
-    // A compound statement: this plan is its first block, Blocks the others and Operators[i]
-    // the operator before Blocks[i]. The first block's sorted columns sort the whole. Every
-    // block's LeftOut is in this plan's LeftOut too.
+    /// A compound statement: this plan is its first block, Blocks the others and Operators[i]
+    /// the operator before Blocks[i]. The first block's sorted columns sort the whole. Every
+    /// block's LeftOut is in this plan's LeftOut too.
     QVector<QueryImportPlan> Blocks;
     QVector<TSQLSetOperator> Operators;
     QStringList LeftOut;
 };
 
-// Plans Query (which must be Ok) as described above.
+/// Plans Query (which must be Ok) as described above.
 DIDUZACORE_EXPORT QueryImportPlan PlanImport(
     const ImportedQuery &Query, const QueryImportOptions &Options);
 

@@ -25,7 +25,7 @@
 
 namespace Diduza {
 
-// A column as the statement writes it.
+/// A column as the statement writes it.
 struct ImportColumn {
     QString Qualifier; // the table name or alias before the field, quotes removed; empty if none
     QString Field; // the field's name, quotes removed, or "*"
@@ -33,22 +33,22 @@ struct ImportColumn {
     int Table = -1; // the table (index into ImportedQuery::Tables) Qualifier names; -1 if none
 };
 
-// Where a column reference stands in a condition's text: the qualifier and the full stop after
-// it (Length 0 for a column written without a table), and the table it names.
+/// Where a column reference stands in a condition's text: the qualifier and the full stop after
+/// it (Length 0 for a column written without a table), and the table it names.
 struct ImportReference {
     qsizetype Start = 0;
     qsizetype Length = 0;
     ImportColumn Column;
 };
 
-// A name the statement writes in double quotes, where it stands in a piece of text.
+/// A name the statement writes in double quotes, where it stands in a piece of text.
 struct ImportQuotedName {
     qsizetype Start = 0;
     qsizetype Length = 0; // the quotes included
     QString Name; // without its quotes, doubled quotes single again
 };
 
-// A piece of the statement's text with the column references in it.
+/// A piece of the statement's text with the column references in it.
 struct ImportText {
     QString Text;
     QVector<ImportReference> References; // in text order
@@ -61,30 +61,30 @@ struct ImportTable {
     QString Alias; // empty without one
 };
 
-// One condition of an AND chain of ON, WHERE or HAVING.
+/// One condition of an AND chain of ON, WHERE or HAVING.
 struct ImportCondition {
     ImportText Text; // as written, one pair of enclosing parentheses and comments removed
     QVector<int> Tables; // the tables its columns name (sorted, once each)
     bool Unqualified = false; // a column in it is written without a table
     bool Subquery = false; // it holds a subquery
     bool Aggregate = false; // it calls one of the five aggregates
-    // A comparison of two plain columns, "Left op Right":
+    /// A comparison of two plain columns, "Left op Right":
     bool IsComparison = false;
     ImportColumn Left;
     ImportColumn Right;
     TSDRelationOperator Operator = roEqual;
-    // The outer-join kind its marks give ("(+)", "*=", or the line of the standard dialect's
-    // join lines it came from); rjInner and Marked false without marks.
+    /// The outer-join kind its marks give ("(+)", "*=", or the line of the standard dialect's
+    /// join lines it came from); rjInner and Marked false without marks.
     bool Marked = false;
     TSDRelationJoin MarkedJoin = rjInner;
-    // It came from one of the standard dialect's join lines.
+    /// It came from one of the standard dialect's join lines.
     bool FromJoinLine = false;
-    // Where it stands, as a UTF-16 index into the statement, and on which line (from 0).
+    /// Where it stands, as a UTF-16 index into the statement, and on which line (from 0).
     qsizetype Position = 0;
     int Line = 0;
 };
 
-// A node of the FROM clause: a table, or a join of two nodes.
+/// A node of the FROM clause: a table, or a join of two nodes.
 struct ImportFromNode {
     enum Kind { fnTable, fnInner, fnLeft, fnRight, fnFull, fnCross };
     Kind Type = fnTable;
@@ -94,8 +94,8 @@ struct ImportFromNode {
     QVector<ImportCondition> On;
 };
 
-// An expression as the statement writes it (comments blanked, its parentheses kept), with the
-// column references in it and what it holds.
+/// An expression as the statement writes it (comments blanked, its parentheses kept), with the
+/// column references in it and what it holds.
 struct ImportExpression {
     ImportText Text;
     QVector<int> Tables; // the tables its qualified columns name (once each)
@@ -142,8 +142,8 @@ struct ImportSort {
 };
 
 struct ImportedQuery {
-    // False when the text is not one SELECT statement that PostgreSQL's parser reads; Error
-    // then tells why (ErrorPosition where, as a UTF-16 index, or -1) and nothing else is set.
+    /// False when the text is not one SELECT statement that PostgreSQL's parser reads; Error
+    /// then tells why (ErrorPosition where, as a UTF-16 index, or -1) and nothing else is set.
     bool Ok = false;
     QString Error;
     qsizetype ErrorPosition = -1;
@@ -154,47 +154,47 @@ struct ImportedQuery {
     int FromRoot = -1; // the whole FROM clause; -1 without one
     QVector<ImportField> Fields;
     QVector<ImportCondition> Where;
-    // The WHERE clause is laid out as the WHERE-clause dialects write it: the grid's conditions
-    // on its first line, each kind of join on a line of its own beginning "   AND ".
+    /// The WHERE clause is laid out as the WHERE-clause dialects write it: the grid's conditions
+    /// on its first line, each kind of join on a line of its own beginning "   AND ".
     bool JoinLines = false;
-    // Where (UTF-16 index) the first join line begins, when JoinLines.
+    /// Where (UTF-16 index) the first join line begins, when JoinLines.
     qsizetype JoinLinesStart = -1;
     QVector<ImportGroup> GroupBy;
     QVector<ImportCondition> Having;
     bool HasHaving = false;
     QVector<ImportSort> OrderBy;
-    // LIMIT, OFFSET and FETCH FIRST: how many rows the statement returns (-1 for all) after
-    // skipping Offset rows.
+    /// LIMIT, OFFSET and FETCH FIRST: how many rows the statement returns (-1 for all) after
+    /// skipping Offset rows.
     qint64 Limit = -1;
     qint64 Offset = 0;
-    // A compound statement (UNION, INTERSECT, EXCEPT, as a chain that every database reads
-    // alike): this query holds its first SELECT, Blocks the others in text order and
-    // Operators[i] the operator before Blocks[i]. OrderBy, Limit and Offset then belong to the
-    // whole and name output columns; the blocks have none of their own.
+    /// A compound statement (UNION, INTERSECT, EXCEPT, as a chain that every database reads
+    /// alike): this query holds its first SELECT, Blocks the others in text order and
+    /// Operators[i] the operator before Blocks[i]. OrderBy, Limit and Offset then belong to the
+    /// whole and name output columns; the blocks have none of their own.
     QVector<ImportedQuery> Blocks;
     QVector<TSQLSetOperator> Operators;
     QStringList LeftOut; // what this form cannot express, one description each
 };
 
-// Reads Sql as described above; never throws.
+/// Reads Sql as described above; never throws.
 DIDUZACORE_EXPORT ImportedQuery ImportSelect(const QString &Sql);
-// The same for Sql as a database of that Spelling writes it (MySQL's back-quoted names, its
-// strings and comments); the texts the import keeps are Sql's own.
+/// The same for Sql as a database of that Spelling writes it (MySQL's back-quoted names, its
+/// strings and comments); the texts the import keeps are Sql's own.
 DIDUZACORE_EXPORT ImportedQuery ImportSelect(const QString &Sql, const SqlSpelling &Spelling);
 
-// Whether PostgreSQL's parser reads Sql (any statement kind); its message in *Error when not.
+/// Whether PostgreSQL's parser reads Sql (any statement kind); its message in *Error when not.
 DIDUZACORE_EXPORT bool ParsesAsPostgres(const QString &Sql, QString *Error = nullptr);
-// The same, with where the parser's message points (a UTF-16 index into Sql, or -1).
+/// The same, with where the parser's message points (a UTF-16 index into Sql, or -1).
 DIDUZACORE_EXPORT bool ParsesAsPostgres(const QString &Sql, QString *Error, qsizetype *Position);
-// The same for Sql as a database of that Spelling writes it.
+/// The same for Sql as a database of that Spelling writes it.
 DIDUZACORE_EXPORT bool ParsesAsPostgres(
     const QString &Sql, const SqlSpelling &Spelling, QString *Error, qsizetype *Position);
 
-// The text a condition means with its tables named anew: Name gives, for each reference, the
-// text that replaces its qualifier (the full stop is added); a reference without a qualifier,
-// or one for which Name returns a null string, stays as written. When Quote is given, every
-// other name the text writes in double quotes is written as Quote gives it (for a database
-// that quotes names otherwise).
+/// The text a condition means with its tables named anew: Name gives, for each reference, the
+/// text that replaces its qualifier (the full stop is added); a reference without a qualifier,
+/// or one for which Name returns a null string, stays as written. When Quote is given, every
+/// other name the text writes in double quotes is written as Quote gives it (for a database
+/// that quotes names otherwise).
 DIDUZACORE_EXPORT QString RenameTables(const ImportText &Text,
     const std::function<QString(const ImportColumn &)> &Name,
     const std::function<QString(const QString &)> &Quote = {});

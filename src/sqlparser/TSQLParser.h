@@ -18,12 +18,12 @@ class TStringList;
 
 class DIDUZACORE_EXPORT TSQLParser {
 public:
-    // Fired by Parse for every token, with the clause in which the token stands.
+    /// Fired by Parse for every token, with the clause in which the token stands.
     using TSQLParsedEvent = std::function<void(
         TSQLParser *Sender, TSQLToken Token, TSQLClause Clause, const QString &Value)>;
 
-    // Keeps Text for the parser's lifetime and reads its first token. The text ends at its
-    // first NUL code unit, if it holds one.
+    /// Keeps Text for the parser's lifetime and reads its first token. The text ends at its
+    /// first NUL code unit, if it holds one.
     explicit TSQLParser(const QString &Text);
     TSQLParser(const TSQLParser &) = delete;
     TSQLParser &operator=(const TSQLParser &) = delete;
@@ -31,39 +31,39 @@ public:
     TSQLParsedEvent OnParsed() const { return FOnParsed; }
     void SetOnParsed(TSQLParsedEvent handler) { FOnParsed = std::move(handler); }
 
-    // Reports every token through OnParsed. Errors raised by the handler pass to the caller, and
-    // so does the silent abort after a text that holds no token at all.
+    /// Reports every token through OnParsed. Errors raised by the handler pass to the caller, and
+    /// so does the silent abort after a text that holds no token at all.
     void Parse();
 
-    // The statement queries. Each starts from the first token, never raises, and keeps what it
-    // collected when the text ends early or holds something unexpected.
-    //
-    // Tables of a SELECT's FROM list; each entry's value is 1 for a quoted name, 0 otherwise.
+    /// The statement queries. Each starts from the first token, never raises, and keeps what it
+    /// collected when the text ends early or holds something unexpected.
+    ///
+    /// Tables of a SELECT's FROM list; each entry's value is 1 for a quoted name, 0 otherwise.
     void GetSelectTableNames(TStringList &List);
-    // Fields, "=" marks and compared values of a SELECT's WHERE clause.
+    /// Fields, "=" marks and compared values of a SELECT's WHERE clause.
     void GetSelectWhereFields(TStringList &List);
-    // The table of an UPDATE, or an empty text.
+    /// The table of an UPDATE, or an empty text.
     void GetUpdateTableName(QString &TableName);
-    // The assigned fields of an UPDATE.
+    /// The assigned fields of an UPDATE.
     void GetUpdateFields(TStringList &List);
-    // The compared fields of an UPDATE's WHERE clause.
+    /// The compared fields of an UPDATE's WHERE clause.
     void GetUpdateWhereFields(TStringList &List);
 
-    // The tokenizer. NextToken reads the next token and returns its kind; called when the current
-    // token is already stEnd it raises the silent abort (EAbort). Reset starts again from the
-    // first token.
+    /// The tokenizer. NextToken reads the next token and returns its kind; called when the current
+    /// token is already stEnd it raises the silent abort (EAbort). Reset starts again from the
+    /// first token.
     TSQLToken NextToken();
     void Reset();
-    // True when the current token is a symbol (quoted or not) equal to S, ignoring the case of
-    // the letters A to Z.
+    /// True when the current token is a symbol (quoted or not) equal to S, ignoring the case of
+    /// the letters A to Z.
     bool TokenSymbolIs(QStringView S) const;
 
     TSQLToken Token() const { return FToken; }
-    // Text of the current token (empty for the one-character kinds and stEnd).
+    /// Text of the current token (empty for the one-character kinds and stEnd).
     QString TokenString() const { return FTokenString.toString(); }
-    // The same without a copy; valid while the parser lives.
+    /// The same without a copy; valid while the parser lives.
     QStringView TokenView() const { return FTokenString; }
-    // Index of the current token's first code unit in the text.
+    /// Index of the current token's first code unit in the text.
     qsizetype TokenPosition() const { return FTokenPtr - FBegin; }
     bool SymbolQuoted() const { return FSymbolQuoted; }
     const QString &Text() const { return FText; }
