@@ -4,6 +4,7 @@
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"
+#include "sqlparser/SqlStatement.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
@@ -153,6 +154,33 @@ void refuseShadows(const QSqlDatabase &Db, sqlite3 *handle, const QString &State
                             .arg(watch.found));
 }
 
+// PostgreSQL looks an unqualified name up in the session's temporary schema before the search
+// path: a temporary table or view of the name of one in the search path's schemas (those the
+// table list shows) hides it. A statement that names such a table without a schema is refused.
+void refusePostgresShadows(const QSqlDatabase &Db, const QString &Statement)
+{
+    QSqlQuery query(Db);
+    if (!query.exec(QStringLiteral("SELECT t.relname FROM pg_catalog.pg_class t"
+                                   " WHERE t.relnamespace = pg_catalog.pg_my_temp_schema()"
+                                   " AND EXISTS (SELECT 1 FROM pg_catalog.pg_class o"
+                                   " JOIN pg_catalog.pg_namespace n ON n.oid = o.relnamespace"
+                                   " WHERE o.relname = t.relname"
+                                   " AND n.nspname = ANY (pg_catalog.current_schemas(false)))")))
+        return; // an older server without pg_my_temp_schema has no such session state to check
+    QStringList shadows;
+    while (query.next())
+        shadows << query.value(0).toString();
+    if (shadows.isEmpty())
+        return;
+    for (const QString &name : PostgresUnqualifiedRelations(Statement)) {
+        if (shadows.contains(name))
+            throw Exception(QCoreApplication::translate("Diduza::TSchemaSqlDataEngine",
+                "The statement names \"%1\", a temporary table of the connection that hides "
+                "the database's table of that name, which the table list shows. Nothing was run.")
+                                .arg(name));
+    }
+}
+
 // Whether the PostgreSQL session reads strings as standard SQL (a backslash is a character
 // like any other), as PostgreSQL's parser in the library does.
 bool standardConformingStrings(const QSqlDatabase &Db)
@@ -227,6 +255,8 @@ QString OneStatement(const QSqlDatabase &Db, const QString &SQL, bool *Empty)
             length = SingleStatementLength(SQL);
         else if (count > 1)
             length = -1;
+        if (length >= 0 && !empty)
+            refusePostgresShadows(Db, SQL.left(length));
         break;
     }
     case QSqlDriver::MySqlServer: {

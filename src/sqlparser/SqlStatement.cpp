@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 
 #include <pg_query.h>
@@ -439,6 +442,55 @@ int PostgresStatementCount(QStringView Text)
             return count;
     }
     return -1;
+}
+
+namespace {
+
+// The names of RangeVar nodes without a schema, and the names of common table expressions.
+void collectUnqualified(const QJsonValue &value, QStringList &names, QStringList &ctes)
+{
+    if (value.isArray()) {
+        for (const QJsonValue &element : value.toArray())
+            collectUnqualified(element, names, ctes);
+        return;
+    }
+    if (!value.isObject())
+        return;
+    const QJsonObject object = value.toObject();
+    // A range variable: as a node ({"RangeVar": {...}}) or as a statement's target
+    // ({"relation": {...}}), an object with the range variable's fields.
+    if (object.contains(QLatin1String("relname"))
+        && object.contains(QLatin1String("relpersistence"))) {
+        const QString name = object.value(QLatin1String("relname")).toString();
+        if (!object.contains(QLatin1String("schemaname"))
+            && !object.contains(QLatin1String("catalogname")) && !name.isEmpty()
+            && !names.contains(name))
+            names << name;
+    }
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.key() == QLatin1String("CommonTableExpr")) {
+            ctes << it.value().toObject().value(QLatin1String("ctename")).toString();
+        }
+        collectUnqualified(it.value(), names, ctes);
+    }
+}
+
+} // namespace
+
+QStringList PostgresUnqualifiedRelations(QStringView Text)
+{
+    const QByteArray utf8 = Text.toUtf8();
+    PgQueryParseResult result = pg_query_parse(utf8.constData());
+    const QByteArray tree = result.error ? QByteArray() : QByteArray(result.parse_tree);
+    pg_query_free_parse_result(result);
+    QStringList names, ctes;
+    if (!tree.isEmpty())
+        collectUnqualified(
+            QJsonDocument::fromJson(tree).object().value(QLatin1String("stmts")), names, ctes);
+    // A name a WITH clause defines is that query, not a table (within its statement).
+    for (const QString &cte : std::as_const(ctes))
+        names.removeAll(cte);
+    return names;
 }
 
 qsizetype SingleStatementLength(QStringView Text)

@@ -23,6 +23,7 @@
 
 #include "diduzacore_export.h"
 
+#include <QStringList>
 #include <QStringView>
 
 namespace Diduza {
@@ -35,6 +36,11 @@ namespace Diduza {
 /// no keyword); -1 when not even the scanner reads Text. The server parses a whole text before
 /// it runs any statement of it, so a text its parser refuses runs nothing.
 DIDUZACORE_EXPORT int PostgresStatementCount(QStringView Text);
+
+/// The tables and views Text names without a schema, as PostgreSQL's parser reads it
+/// (libpg_query): the names a session looks up along its search path, its temporary schema
+/// first. Empty when the parser cannot read Text.
+DIDUZACORE_EXPORT QStringList PostgresUnqualifiedRelations(QStringView Text);
 
 /// The length of the one statement Text holds: up to and including its terminating ";" when
 /// only blanks and comments follow that ";", else the whole text (a text without a ";" is one

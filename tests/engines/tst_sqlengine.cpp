@@ -116,6 +116,7 @@ private slots:
     void emptyTextsRunNothing_data();
     void emptyTextsRunNothing();
     void sqliteTemporaryTablesHideNothing();
+    void postgresTemporaryTablesHideNothing();
     void longNamesPlacedTwice();
     void cancelsLeaveNoConnectionBehind();
 
@@ -1378,6 +1379,44 @@ void tst_SqlEngine::sqliteTemporaryTablesHideNothing()
         QCOMPARE(throughStartSQL(engine, QStringLiteral("SELECT COUNT(*) FROM customer")).outcome,
             Rejected);
     }
+}
+
+// PostgreSQL looks unqualified names up in the session's temporary schema first, so the same
+// holds there; a name qualified by its schema, or a WITH query's own name, reads no temporary
+// table.
+void tst_SqlEngine::postgresTemporaryTablesHideNothing()
+{
+    TSchemaSqlDataEngine engine;
+    USE_BACKEND(QStringLiteral("postgresql"), engine);
+    QSqlDatabase db = engine.Database();
+    QSqlQuery query(db);
+    auto drop = qScopeGuard([&] {
+        QSqlQuery(db).exec(
+            QStringLiteral("DROP TABLE IF EXISTS pg_temp.customer, pg_temp.scratch"));
+        QSqlQuery(db).exec(QStringLiteral("DROP VIEW IF EXISTS pg_temp.orders"));
+    });
+    for (const char *sql : { "CREATE TEMP TABLE customer AS SELECT * FROM customer WHERE false",
+             "CREATE TEMP VIEW orders AS SELECT 1 AS id", "CREATE TEMP TABLE scratch (x int)" })
+        QVERIFY2(query.exec(QString::fromLatin1(sql)), qPrintable(query.lastError().text()));
+    for (const char *sql :
+        { "SELECT COUNT(*) FROM customer", "SELECT c.name FROM products p JOIN Customer c ON true",
+            "SELECT 1 WHERE EXISTS (SELECT 1 FROM (SELECT id FROM orders) o)",
+            "DELETE FROM customer" }) {
+        const Done done = throughExecSQL(engine, QString::fromLatin1(sql));
+        QVERIFY2(done.outcome == Rejected && done.message.contains("temporary table"),
+            qPrintable(QString::fromLatin1(sql) + ": " + done.message));
+    }
+    QCOMPARE(throughExecSQL(engine, QStringLiteral("SELECT COUNT(*) FROM scratch")).outcome, Runs);
+    const Done listed
+        = throughExecSQL(engine, QStringLiteral("SELECT COUNT(*) FROM public.customer"));
+    QCOMPARE(listed.outcome, Runs);
+    QVERIFY(listed.first.toInt() > 0);
+    const Done with = throughExecSQL(
+        engine, QStringLiteral("WITH customer AS (SELECT 7 AS x) SELECT x FROM customer"));
+    QCOMPARE(with.outcome, Runs);
+    QCOMPARE(with.first.toInt(), 7);
+    QCOMPARE(
+        throughStartSQL(engine, QStringLiteral("SELECT COUNT(*) FROM customer")).outcome, Rejected);
 }
 
 // PostgreSQL keeps 63 bytes of a name: two instances of a table whose name takes them all get
