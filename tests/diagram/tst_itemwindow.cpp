@@ -2,15 +2,14 @@
 // resizing by the frame, the close button, robustness against odd sizes and many rows, and
 // the painting of list rows.
 
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/items/TSchemaListBox.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaCheckListBox.h"
+#include "diagram/items/TSchemaListBox.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
 #include "platform/TImageList.h"
-#include "platform/VisibleText.h"
 #include "platform/VisibleText.h"
 #include "relations/TSchemaRelation.h"
 
@@ -389,7 +388,7 @@ void tst_ItemWindow::resizeByEdge()
 void tst_ItemWindow::closeButtonLeftAndEnteredAgain()
 {
     // Leaving the pressed close button disarms it, coming back arms it again: the release
-    // decides. (Click, restricted area and release elsewhere: tst_schemaitem.)
+    // decides. (Click, restricted area and release elsewhere: tst_schemaitemmenu.)
     TSchemaItem *a = listItem(QStringLiteral("orders"), 3);
     TSchemaItem *b = listItem(QStringLiteral("lines"), 3);
     b->move(400, 100);
@@ -529,7 +528,7 @@ void tst_ItemWindow::rowPaintingThroughTheListView_data()
     QTest::addColumn<bool>("selected");
     QTest::addColumn<int>("glyph"); // the glyph drawn: -1 none, 0 red, 1 green
 
-    // The glyph choice itself is in tst_schemaitem; here the rows come from the real list
+    // The glyph choice itself is in tst_schemaitemlayout; here the rows come from the real list
     // view, with glyphs lower than the rows, and a check list paints right of its check box.
     QTest::newRow("list: glyph") << scListBox << true << 0 << -1 << false << 0;
     QTest::newRow("check list: no glyph") << scCheckListBox << true << -1 << -1 << false << -1;

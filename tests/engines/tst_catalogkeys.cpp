@@ -1,13 +1,14 @@
-// The catalogue of real databases: what TSchemaSqlDataEngine::FillTableInfo reads on SQLite,
-// PostgreSQL and MariaDB (the samples; PostgreSQL's second schema and a MariaDB database made
-// here, with composite keys, a self-reference, keys to another schema or database, quoted and
-// mixed-case names and a table without a primary key), that it reads in a fixed number of
-// statements however many tables there are, and the property that random schemas opened as
-// diagrams show exactly the keys of the catalogue, as an independent query over the catalogue
-// (PRAGMA statements, information_schema, MariaDB's SHOW statements) reads them.
+// The keys of real databases' catalogues: what TSchemaSqlDataEngine::FillTableInfo reads on
+// SQLite, PostgreSQL and MariaDB (the samples; PostgreSQL's second schema and a MariaDB
+// database made here, with composite keys, a self-reference, keys to another schema or
+// database, quoted and mixed-case names and a table without a primary key), and the property
+// that random schemas opened as diagrams show exactly the keys of the catalogue, as an
+// independent query over the catalogue (PRAGMA statements, information_schema, MariaDB's SHOW
+// statements) reads them.
 
 #include "../common/SampleConnections.h"
 #include "../common/TestSupport.h"
+#include "CatalogFixture.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -25,61 +26,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sqlite3.h>
-
 #include <functional>
 
 using namespace Diduza;
+using namespace CatalogTest;
 
 namespace {
-
-const QString SqliteConnection = QStringLiteral("catalog-sqlite");
-const QString PostgresConnection = QStringLiteral("catalog-pg");
-const QString MariaDbConnection = QStringLiteral("catalog-mariadb"); // the sample
-// The database made here, "Warehouse", beside "warehouse", whose name differs in case only.
-const QString WarehouseConnection = QStringLiteral("catalog-mariadb-warehouse");
-
-enum Kind { Sqlite, Postgres, MariaDb };
-
-QString quoted(const QString &name, Kind kind = Sqlite)
-{
-    const QChar quote = QLatin1Char(kind == MariaDb ? '`' : '"');
-    return quote + QString(name).replace(quote, QString(2, quote)) + quote;
-}
-
-// The sample's database on the MariaDB server.
-QString mariaDbSample()
-{
-    return qEnvironmentVariable("DIDUZA_MYSQL_DB");
-}
-
-// The statements the MariaDB session has sent so far, this one left out.
-int questions(const QSqlDatabase &db)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SHOW SESSION STATUS LIKE 'Questions'")) || !q.next())
-        return -1;
-    return q.value(1).toInt() - 1;
-}
-
-void exec(const QSqlDatabase &db, const QString &sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        QFAIL(qPrintable(sql + QStringLiteral(": ") + query.lastError().text()));
-}
-
-// "name:f1,f2>table.r1,r2" for each foreign key, sorted, joined by ";".
-QString keysText(const QVector<TSchemaForeignKey> &keys)
-{
-    QStringList out;
-    for (const TSchemaForeignKey &k : keys)
-        out << QStringLiteral("%1:%2>%3.%4")
-                   .arg(k.Name, k.Fields.join(QLatin1Char(',')), k.ReferencedTable,
-                       k.ReferencedFields.join(QLatin1Char(',')));
-    out.sort();
-    return out.join(QLatin1Char(';'));
-}
 
 // --- the catalogue as an independent query reads it -------------------------------------------
 
@@ -432,168 +384,23 @@ QString compare(const TSchemaDesignArea &area, const QVector<Table> &catalog, bo
     return problems.join(QLatin1Char('\n'));
 }
 
-// The statements handed to SQLite. Its pragma functions run their pragma inside the library,
-// as a statement of its own, for each table they are asked about: those are not counted.
-int statementsTraced = 0;
-int countStatement(unsigned, void *, void *statement, void *)
-{
-    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(statement));
-    if (!sql || qstrnicmp(sql, "PRAGMA ", 7) != 0)
-        ++statementsTraced;
-    return 0;
-}
-
-sqlite3 *sqliteHandle(const QSqlDatabase &db)
-{
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
 } // namespace
 
-class tst_Catalog : public QObject {
+class tst_CatalogKeys : public CatalogFixture {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-
     void sampleKeys_data();
     void sampleKeys();
     void secondSchemaAsDiagram();
     void mariaDbDatabaseAsDiagram();
-    void batchedReads_data();
-    void batchedReads();
-    void unreadableTableKeepsTheOthers();
-    void sqliteReadsOneStateOfTheDatabase();
     void randomSchemasShowTheCatalogue_data();
     void randomSchemasShowTheCatalogue();
 
 private:
-    void makeWarehouse();
     void addMariaDbRows();
-    // Opens connection name on MariaDB's database, made afresh (empty).
-    bool openFreshMariaDb(const QString &name, const QString &database);
-
-    QTemporaryDir m_dir;
-    bool m_postgres = false;
-    bool m_mariaDb = false;
 };
 
-const char MariaDbHint[] = "no MariaDB server configured: run scripts/mariadb-start BUILD-DIR and "
-                           "load BUILD-DIR/mariadb.env to test against MariaDB";
-
-void tst_Catalog::initTestCase()
-{
-    QString error;
-    QVERIFY2(SampleConnections::OpenSqliteCopy(m_dir, SqliteConnection, error), qPrintable(error));
-    if (SampleConnections::PostgresConfigured()) {
-        QVERIFY2(SampleConnections::OpenPostgres(PostgresConnection, error), qPrintable(error));
-        m_postgres = true;
-        exec(QSqlDatabase::database(PostgresConnection),
-            QStringLiteral("SET client_min_messages TO warning"));
-    }
-    if (SampleConnections::MariaDbConfigured()) {
-        QVERIFY2(SampleConnections::OpenMariaDb(MariaDbConnection, error), qPrintable(error));
-        makeWarehouse();
-        m_mariaDb = true;
-    } else {
-        qInfo("%s", MariaDbHint);
-    }
-}
-
-void tst_Catalog::cleanupTestCase()
-{
-    if (m_mariaDb) {
-        for (const char *name : { "CatalogWarehouse", "catalogwarehouse" })
-            QSqlQuery(QSqlDatabase::database(MariaDbConnection))
-                .exec(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(QLatin1String(name)));
-    }
-    SampleConnections::CloseAll(
-        { SqliteConnection, PostgresConnection, MariaDbConnection, WarehouseConnection });
-}
-
-bool tst_Catalog::openFreshMariaDb(const QString &name, const QString &database)
-{
-    const QSqlDatabase sample = QSqlDatabase::database(MariaDbConnection);
-    QSqlQuery q(sample);
-    if (!q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(quoted(database, MariaDb)))
-        || !q.exec(QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE utf8mb4_bin")
-                       .arg(quoted(database, MariaDb)))) {
-        qWarning("%s", qPrintable(q.lastError().text()));
-        return false;
-    }
-    QString error;
-    if (!SampleConnections::OpenMariaDb(name, error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    QSqlDatabase db = QSqlDatabase::database(name, false);
-    db.close();
-    db.setDatabaseName(database);
-    return db.open();
-}
-
-// MariaDB's counterpart of PostgreSQL's second schema, in a database of its own: composite keys
-// (one declared with its fields in another letter case than the table's), a key whose order
-// differs from the columns', a self-reference, keys to the sample's database and to a table of
-// a database whose name differs from this one's in case only, two tables whose names differ in
-// case only, quoted names and a table without a primary key.
-void tst_Catalog::makeWarehouse()
-{
-    QVERIFY(openFreshMariaDb(WarehouseConnection, QStringLiteral("CatalogWarehouse")));
-    const QSqlDatabase sample = QSqlDatabase::database(MariaDbConnection);
-    exec(sample, QStringLiteral("DROP DATABASE IF EXISTS catalogwarehouse"));
-    exec(sample,
-        QStringLiteral(
-            "CREATE DATABASE catalogwarehouse CHARACTER SET utf8mb4 COLLATE utf8mb4_bin"));
-    exec(sample,
-        QStringLiteral("CREATE TABLE catalogwarehouse.`Bins` (`Code` VARCHAR(8) NOT NULL "
-                       "PRIMARY KEY, `Zone` INTEGER)"));
-    const QString other = quoted(mariaDbSample(), MariaDb);
-    const QSqlDatabase db = QSqlDatabase::database(WarehouseConnection);
-    for (const QString &sql :
-        { QStringLiteral(
-              "CREATE TABLE `Bins` (`Aisle` INTEGER NOT NULL, `Shelf` INTEGER NOT NULL, "
-              "label VARCHAR(20) NOT NULL, `Parent Aisle` INTEGER, `Parent Shelf` INTEGER, "
-              "`Old Code` VARCHAR(8), PRIMARY KEY (`Aisle`, `Shelf`), "
-              "UNIQUE KEY `Shelf first` (`Shelf`, `Aisle`), "
-              "CONSTRAINT `Bin in bin` FOREIGN KEY (`parent aisle`, `PARENT SHELF`) "
-              "REFERENCES `Bins` (`aisle`, `SHELF`), "
-              "CONSTRAINT `Old bin` FOREIGN KEY (`Old Code`) "
-              "REFERENCES catalogwarehouse.`Bins` (`Code`))"),
-            QStringLiteral("CREATE TABLE `bins` (`bin no` INTEGER NOT NULL PRIMARY KEY, "
-                           "`Aisle` INTEGER NOT NULL, `Shelf` INTEGER NOT NULL, note TEXT, "
-                           "CONSTRAINT `bins in Bins` FOREIGN KEY (`Aisle`, `Shelf`) "
-                           "REFERENCES `Bins` (`Aisle`, `Shelf`))"),
-            QStringLiteral("CREATE TABLE `StockLevels` (`productId` INTEGER NOT NULL, "
-                           "`Bin Aisle` INTEGER NOT NULL, `Bin Shelf` INTEGER NOT NULL, "
-                           "quantity INTEGER NOT NULL, "
-                           "PRIMARY KEY (`Bin Shelf`, `Bin Aisle`, `productId`), "
-                           "CONSTRAINT `Stock of product` FOREIGN KEY (`productId`) "
-                           "REFERENCES %1.products (id), "
-                           "CONSTRAINT `Stock in bin` FOREIGN KEY (`Bin Shelf`, `Bin Aisle`) "
-                           "REFERENCES `Bins` (`Shelf`, `Aisle`))")
-                .arg(other),
-            QStringLiteral("CREATE TABLE `Movements` (moved_at DATETIME NOT NULL, "
-                           "product_id INTEGER NOT NULL REFERENCES %1.products (id), "
-                           "`From Aisle` INTEGER, `From Shelf` INTEGER, `To Aisle` INTEGER, "
-                           "`To Shelf` INTEGER, quantity INTEGER NOT NULL, "
-                           "moved_by INTEGER REFERENCES %1.employees (id), "
-                           "CONSTRAINT `Moved from` FOREIGN KEY (`From Aisle`, `From Shelf`) "
-                           "REFERENCES `Bins` (`Aisle`, `Shelf`), "
-                           "CONSTRAINT `Moved to` FOREIGN KEY (`To Aisle`, `To Shelf`) "
-                           "REFERENCES `Bins` (`Aisle`, `Shelf`))")
-                .arg(other),
-            QStringLiteral("CREATE TABLE `Pick ``List``.v2` (`Pick No` INTEGER NOT NULL "
-                           "PRIMARY KEY, order_id INTEGER NOT NULL REFERENCES %1.orders (id), "
-                           "`Next Pick` INTEGER REFERENCES `Pick ``List``.v2` (`Pick No`))")
-                .arg(other) })
-        exec(db, sql);
-}
-
-void tst_Catalog::addMariaDbRows()
+void tst_CatalogKeys::addMariaDbRows()
 {
     const QString sample = mariaDbSample() + QLatin1Char('.');
     QTest::newRow("mariadb order details") << MariaDbConnection << ""
@@ -648,7 +455,7 @@ void tst_Catalog::addMariaDbRows()
                                           << "Next Pick";
 }
 
-void tst_Catalog::sampleKeys_data()
+void tst_CatalogKeys::sampleKeys_data()
 {
     QTest::addColumn<QString>("connection");
     QTest::addColumn<QString>("searchPath");
@@ -717,7 +524,7 @@ void tst_Catalog::sampleKeys_data()
         << "";
 }
 
-void tst_Catalog::sampleKeys()
+void tst_CatalogKeys::sampleKeys()
 {
     QFETCH(QString, connection);
     QFETCH(QString, searchPath);
@@ -749,7 +556,7 @@ void tst_Catalog::sampleKeys()
     QCOMPARE(mayBeNull.join(','), nullable);
 }
 
-void tst_Catalog::secondSchemaAsDiagram()
+void tst_CatalogKeys::secondSchemaAsDiagram()
 {
     if (!m_postgres)
         QSKIP("no PostgreSQL server configured");
@@ -775,7 +582,7 @@ void tst_Catalog::secondSchemaAsDiagram()
     QVERIFY(names.contains("Orders") && names.contains("orders"));
 }
 
-void tst_Catalog::mariaDbDatabaseAsDiagram()
+void tst_CatalogKeys::mariaDbDatabaseAsDiagram()
 {
     if (!m_mariaDb)
         QSKIP(MariaDbHint);
@@ -800,190 +607,7 @@ void tst_Catalog::mariaDbDatabaseAsDiagram()
         QStringList({ "Aisle", "Shelf", "label", "Parent Aisle", "Parent Shelf", "Old Code" }));
 }
 
-void tst_Catalog::batchedReads_data()
-{
-    QTest::addColumn<bool>("mariaDb");
-    QTest::addColumn<int>("tables");
-    QTest::newRow("sqlite, ten") << false << 10;
-    QTest::newRow("sqlite, a thousand") << false << 1000;
-    QTest::newRow("mariadb, ten") << true << 10;
-    QTest::newRow("mariadb, a hundred") << true << 100;
-}
-
-// Statements are counted as the database sees them: SQLite's trace, MariaDB's count of the
-// session's statements.
-void tst_Catalog::batchedReads()
-{
-    QFETCH(bool, mariaDb);
-    QFETCH(int, tables);
-    if (mariaDb && !m_mariaDb)
-        QSKIP(MariaDbHint);
-    // A fresh database of tables that each reference the one before.
-    const QString name = QStringLiteral("catalog-batch");
-    const QString database = QStringLiteral("catalog_batch");
-    {
-        QSqlDatabase db;
-        if (mariaDb) {
-            QVERIFY(openFreshMariaDb(name, database));
-            db = QSqlDatabase::database(name);
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(m_dir.filePath(QStringLiteral("batch%1.sqlite").arg(tables)));
-            QVERIFY(db.open());
-        }
-        db.transaction();
-        for (int i = 0; i < tables; ++i)
-            exec(db,
-                QStringLiteral("CREATE TABLE t%1 (id INTEGER PRIMARY KEY, up INTEGER "
-                               "REFERENCES t%2 (id), v TEXT)")
-                    .arg(i)
-                    .arg(qMax(0, i - 1)));
-        db.commit();
-        sqlite3 *handle = mariaDb ? nullptr : sqliteHandle(db);
-        QVERIFY(mariaDb || handle);
-        auto statements = [&](const std::function<void()> &run) {
-            if (mariaDb) {
-                const int before = questions(db);
-                run();
-                return questions(db) - before - 1; // the second count itself
-            }
-            statementsTraced = 0;
-            sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, countStatement, nullptr);
-            run();
-            sqlite3_trace_v2(handle, 0, nullptr, nullptr);
-            return statementsTraced;
-        };
-        TSchemaSqlDataEngine engine;
-        engine.SetDatabase(db);
-        QVector<TSchemaTableInfo> info;
-        // Fields and keys, for all tables at once (SQLite in one statement, which reads one
-        // state of the database).
-        const int catalogue = mariaDb ? 2 : 1;
-        QCOMPARE(statements([&] { engine.FillTableInfo(QStringList(), info); }), catalogue);
-        QCOMPARE(int(info.size()), tables);
-        QCOMPARE(info.last().ForeignKeys.size(), 1);
-        // The whole database as a diagram: the list of tables, then the same two.
-        DiduzaTest::FakeDialogService dialogs;
-        TSchemaDesignArea area;
-        area.SetDataEngine(&engine);
-        QCOMPARE(statements([&] { area.AddDatabaseTables(); }), 1 + catalogue);
-        QCOMPARE(area.GetItemCount(), tables);
-        QCOMPARE(area.GetRelationCount(), tables);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    if (mariaDb)
-        exec(QSqlDatabase::database(MariaDbConnection),
-            QStringLiteral("DROP DATABASE %1").arg(database));
-}
-
-void tst_Catalog::unreadableTableKeepsTheOthers()
-{
-    // A virtual table whose module this connection lacks cannot be described, and makes the
-    // one-statement read fail: the others are read table by table.
-    const QString name = QStringLiteral("catalog-ghost");
-    const QString path = m_dir.filePath(QStringLiteral("ghost.sqlite"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        exec(db, QStringLiteral("CREATE TABLE a (id INTEGER PRIMARY KEY)"));
-        exec(db,
-            QStringLiteral("CREATE TABLE b (id INTEGER PRIMARY KEY, a_id INTEGER REFERENCES a)"));
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("PRAGMA writable_schema = ON"))
-            || !q.exec(QStringLiteral("INSERT INTO sqlite_master VALUES ('table', 'ghost', "
-                                      "'ghost', 0, 'CREATE VIRTUAL TABLE ghost USING "
-                                      "nosuchmodule(x)')"))) {
-            db.close();
-            QSqlDatabase::removeDatabase(name);
-            QSKIP("this SQLite does not let the schema be written");
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        TSchemaSqlDataEngine engine;
-        engine.SetDatabase(db);
-        QVector<TSchemaTableInfo> info;
-        engine.FillTableInfo(QStringList(), info);
-        QStringList names;
-        for (const TSchemaTableInfo &t : std::as_const(info))
-            names << t.Name;
-        QCOMPARE(names, QStringList({ "a", "b", "ghost" }));
-        QCOMPARE(keysText(info.at(1).ForeignKeys), QStringLiteral(":a_id>a.id"));
-        QVERIFY(info.at(2).Fields.isEmpty());
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-}
-
-namespace {
-// Another connection that makes a table referencing the sample's customer each time the
-// connection under test begins a statement of its own (not the pragmas SQLite runs inside one).
-struct ConcurrentDdl {
-    sqlite3 *other = nullptr;
-    void *last = nullptr; // a statement SQLite prepares again after the change is traced again
-    int made = 0;
-    int failed = 0;
-};
-int makeTableNow(unsigned, void *data, void *statement, void *)
-{
-    auto *ddl = static_cast<ConcurrentDdl *>(data);
-    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(statement));
-    if ((sql && qstrnicmp(sql, "PRAGMA ", 7) == 0) || statement == ddl->last)
-        return 0;
-    ddl->last = statement;
-    const QByteArray create = QByteArray("CREATE TABLE late")
-        + QByteArray::number(ddl->made + ddl->failed)
-        + " (id INTEGER PRIMARY KEY, customer_id INTEGER REFERENCES customer (id))";
-    if (sqlite3_exec(ddl->other, create.constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
-        ++ddl->made;
-    else
-        ++ddl->failed;
-    return 0;
-}
-} // namespace
-
-// Tables another connection makes while the catalogue is read come whole or not at all: never
-// a table with keys and without fields.
-void tst_Catalog::sqliteReadsOneStateOfTheDatabase()
-{
-    const QString name = QStringLiteral("catalog-concurrent");
-    const QString path = m_dir.filePath(QStringLiteral("concurrent.sqlite"));
-    QFile::remove(path);
-    QVERIFY(QFile::copy(QStringLiteral(DIDUZA_SAMPLE_DB), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    ConcurrentDdl ddl;
-    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &ddl.other), SQLITE_OK);
-    auto closeOther = qScopeGuard([&] { sqlite3_close(ddl.other); });
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        sqlite3 *handle = sqliteHandle(db);
-        QVERIFY(handle);
-        TSchemaSqlDataEngine engine;
-        engine.SetDatabase(db);
-        for (int round = 0; round < 4; ++round) {
-            QVector<TSchemaTableInfo> info;
-            sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, makeTableNow, &ddl);
-            engine.FillTableInfo(QStringList(), info);
-            sqlite3_trace_v2(handle, 0, nullptr, nullptr);
-            for (const TSchemaTableInfo &table : std::as_const(info))
-                QVERIFY2(!table.Fields.isEmpty(), qPrintable(table.Name));
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    QCOMPARE(ddl.failed, 0);
-    QVERIFY(ddl.made >= 4);
-}
-
-void tst_Catalog::randomSchemasShowTheCatalogue_data()
+void tst_CatalogKeys::randomSchemasShowTheCatalogue_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("schemas");
@@ -994,7 +618,7 @@ void tst_Catalog::randomSchemasShowTheCatalogue_data()
         QTest::newRow("mariadb") << int(MariaDb) << 20;
 }
 
-void tst_Catalog::randomSchemasShowTheCatalogue()
+void tst_CatalogKeys::randomSchemasShowTheCatalogue()
 {
     QFETCH(int, kind);
     QFETCH(int, schemas);
@@ -1063,5 +687,5 @@ void tst_Catalog::randomSchemasShowTheCatalogue()
     }
 }
 
-QTEST_MAIN(tst_Catalog)
-#include "tst_catalog.moc"
+QTEST_MAIN(tst_CatalogKeys)
+#include "tst_catalogkeys.moc"
