@@ -13,19 +13,21 @@
 
 namespace Diduza {
 
-// The gaps kept between a new item and those already there: beside them room for the two
-// stubs of a relation (RelationGap each) and a slope between them; above and below them room
-// for a line to pass.
+/// In pixels: the gap kept beside the items already there (left and right) to a new item,
+/// room for the two stubs of a relation (RelationGap each) and a slope between them.
 constexpr int ItemGapX = 60;
+/// In pixels: the gap kept above and below the items already there to a new item, room for a
+/// line to pass.
 constexpr int ItemGapY = 30;
 
-// The top-left corner for an item of Size on a diagram whose items cover Taken, as near to
-// Wanted as may be: Wanted itself when an item there keeps the gaps to every item of Taken;
-// else the free spot (right of, left of, below or above the items, in line with them or with
-// Wanted) nearest to Wanted, a step up or down counting three times a step sideways, so that
-// a row fills before the next one begins. Spots whose item lies wholly inside Shown (the
-// visible part of the diagram) come before all others; no spot lies left of or above
-// Shown's top-left corner. There always is one: below every item.
+/// The top-left corner for an item of Size on a diagram whose items cover Taken, as near to
+/// Wanted as may be: Wanted itself when an item there keeps the gaps to every item of Taken;
+/// else the free spot (right of, left of, below or above the items, in line with them or with
+/// Wanted) nearest to Wanted, a step up or down counting three times a step sideways, so that
+/// a row fills before the next one begins; among equally near spots the highest, then the
+/// leftmost. Spots whose item lies wholly inside Shown (the visible part of the diagram) come
+/// before all others; no spot lies left of or above Shown's top-left corner. There always is
+/// one: below every item. All rectangles and points are in one coordinate system, in pixels.
 DIDUZACORE_EXPORT QPoint FreeItemSpot(
     const QVector<QRect> &Taken, const QSize &Size, const QPoint &Wanted, const QRect &Shown);
 
