@@ -31,6 +31,7 @@ struct SqlNameQuoting {
     /// The quotes the database writes a name in (MySQL's back quotes, where standard SQL has
     /// double quotes).
     QChar OpenQuote = QLatin1Char('"');
+    /// See OpenQuote.
     QChar CloseQuote = QLatin1Char('"');
     /// The most bytes of UTF-8 the database keeps of a name it is given (PostgreSQL cuts longer
     /// ones to 63); 0 where it keeps every name whole or refuses a longer one.
