@@ -20,6 +20,8 @@
 
 namespace Diduza {
 
+/// How a database reads names, as a data engine tells the query builder. Unset functions
+/// leave the builder's own rule.
 struct SqlNameQuoting {
     /// The text of one name (a field, an alias, one part of a table's name) in a statement: the
     /// name as it stands when the database reads it bare as itself, else the name quoted the way

@@ -25,6 +25,7 @@ namespace Diduza {
 /// found, such as several statements in one text).
 DIDUZASQL_EXPORT QString SqlErrorText(const QSqlError &Error);
 
+/// A data engine that does its own database work, through a Qt SQL connection.
 class DIDUZASQL_EXPORT TSchemaSqlDataEngine : public TSchemaDataEngine {
     Q_OBJECT
     Q_PROPERTY(QString ConnectionName READ ConnectionName WRITE SetConnectionName)

@@ -32,7 +32,7 @@ public:
 /// install an instance with SetDialogService to answer them another way.
 class DIDUZAWIDGETS_EXPORT TDialogService {
 public:
-    virtual ~TDialogService();
+    virtual ~TDialogService(); ///< Services are deleted through this base.
 
     /// Each Execute... returns true when the user confirmed; the in/out value then holds the
     /// choice. A filter is written as "Description|pattern|Description|pattern".

@@ -16,7 +16,7 @@ class DIDUZACORE_EXPORT Exception : public std::exception {
 public:
     /// An exception carrying message (already translated).
     explicit Exception(const QString &message);
-    ~Exception() override;
+    ~Exception() override; ///< Exceptions are copied and destroyed freely.
 
     /// The message, as given to the constructor.
     const QString &Message() const { return m_message; }

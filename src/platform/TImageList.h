@@ -17,7 +17,7 @@ class DIDUZAWIDGETS_EXPORT TImageList : public QObject {
 public:
     /// An empty list of images of width x height pixels, owned by AOwner (may be null).
     explicit TImageList(int width = 16, int height = 16, QObject *AOwner = nullptr);
-    ~TImageList() override;
+    ~TImageList() override; ///< Frees the images.
 
     /// The number of images.
     int Count() const { return int(FImages.size()); }

@@ -41,7 +41,7 @@ class DIDUZAWIDGETS_EXPORT TPaintBox : public QWidget {
 public:
     /// A box with no handlers, which paints nothing.
     explicit TPaintBox(QWidget *parent = nullptr);
-    ~TPaintBox() override;
+    ~TPaintBox() override; ///< Drops the handlers with the box.
 
     /// Fired by every paint of the box; the painter's state is restored after the handler.
     TPaintEvent OnPaint() const;

@@ -19,7 +19,7 @@ class DIDUZAWIDGETS_EXPORT TRadioGroup : public QGroupBox {
 public:
     /// An empty group in one column, with no entry selected.
     explicit TRadioGroup(QWidget *parent = nullptr);
-    ~TRadioGroup() override;
+    ~TRadioGroup() override; ///< Deletes the buttons with the group.
 
     /// Replaces the buttons by one per text, filled column by column; the selected index is kept
     /// when the new list still has it, otherwise nothing is selected.

@@ -15,6 +15,7 @@ namespace Diduza {
 
 class TStringGridPrivate;
 
+/// The state of a cell being painted (see TDrawCellEvent).
 enum TGridDrawStateFlag {
     gdSelected = 0x1, // the cell is selected
     gdFocused = 0x2, // the cell is the current cell of a grid that has the focus
