@@ -69,7 +69,7 @@ signals:
 protected:
     /// For implementations: record what their signals say before emitting them. Sets
     /// ColumnNames, before Columns.
-    void setColumnNames(const QStringList &Names) { FColumnNames = Names; }
+    void setColumnNames(const QStringList &Value) { FColumnNames = Value; }
     /// Makes IsFinished true, before Finished.
     void SetFinished() { FFinished = true; }
     /// Sets IsFetching: true when FetchMore asks for a page, false when it arrived.
