@@ -37,7 +37,7 @@ public:
     /// Each Execute... returns true when the user confirmed; the in/out value then holds the
     /// choice. A filter is written as "Description|pattern|Description|pattern".
     ///
-    /// The font dialog, opened on font; the chosen font keeps font's character set.
+    /// The font dialog, opened on font; the chosen font keeps font's character set and colour.
     virtual bool ExecuteFontDialog(QWidget *parent, TFontValue &font);
     /// The colour dialog, opened on color.
     virtual bool ExecuteColorDialog(QWidget *parent, TColor &color);
