@@ -21,6 +21,7 @@ namespace Diduza {
 /// the rest. The writer does not own the device, which must be open for writing.
 class DIDUZACORE_EXPORT TCsvWriter {
 public:
+    /// A writer to Device (not owned; null makes every Flush fail).
     explicit TCsvWriter(QIODevice *Device);
 
     /// One record of texts (the column names, for instance).
@@ -29,6 +30,7 @@ public:
     void WriteRow(const QVector<QVariant> &Values);
     /// The next field of the record being written; EndRecord ends the record.
     void WriteField(const QVariant &Value);
+    /// Ends the record being written; writes a block to the device once enough is gathered.
     void EndRecord();
     /// Writes what is gathered to the device; false once the device refused a block.
     bool Flush();
@@ -36,12 +38,18 @@ public:
     bool Failed() const { return m_failed; }
 
 private:
+    /// Adds Text as the record's next field, quoted when it must be.
     void writeText(const QString &Text);
 
+    /// The device written to (not owned).
     QIODevice *m_device;
+    /// The text gathered since the last block was written.
     QString m_text;
+    /// The last block as UTF-8 (kept for its room).
     QByteArray m_bytes;
+    /// No field of the current record is written yet.
     bool m_atRecordStart = true;
+    /// See Failed.
     bool m_failed = false;
 };
 

@@ -107,7 +107,7 @@ public:
     TSchemaCatalog(const TSchemaCatalog &Other);
     /// Shares Other's data.
     TSchemaCatalog &operator=(const TSchemaCatalog &Other);
-    ~TSchemaCatalog();
+    ~TSchemaCatalog(); ///< Frees the data when no other copy shares it.
 
     /// True when the catalogue knows no table.
     bool IsEmpty() const;
@@ -146,8 +146,11 @@ public:
     QString FieldDescription(const QString &Table, const QString &Field) const;
 
 private:
+    /// The tables and the lookups built from them.
     class Data;
+    /// The shared data.
     QSharedDataPointer<Data> d;
+    /// The index of the table named Table (as Table finds it), or -1.
     int indexOf(const QString &Table) const;
 };
 

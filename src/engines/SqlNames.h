@@ -20,6 +20,8 @@
 
 namespace Diduza {
 
+/// How a database reads names, as a data engine tells the query builder. Unset functions
+/// leave the builder's own rule.
 struct SqlNameQuoting {
     /// The text of one name (a field, an alias, one part of a table's name) in a statement: the
     /// name as it stands when the database reads it bare as itself, else the name quoted the way
@@ -31,6 +33,7 @@ struct SqlNameQuoting {
     /// The quotes the database writes a name in (MySQL's back quotes, where standard SQL has
     /// double quotes).
     QChar OpenQuote = QLatin1Char('"');
+    /// See OpenQuote.
     QChar CloseQuote = QLatin1Char('"');
     /// The most bytes of UTF-8 the database keeps of a name it is given (PostgreSQL cuts longer
     /// ones to 63); 0 where it keeps every name whole or refuses a longer one.

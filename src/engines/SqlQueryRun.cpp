@@ -377,7 +377,7 @@ SqlQueryRun::SqlQueryRun(const QString &Connection, const QString &Statement, in
     connect(FWorker, &SqlRunWorker::finished, this,
         [this](const QString &error, int position, bool cancelled) {
             setFetching(false);
-            setFinished();
+            SetFinished();
             if (FExportPending) {
                 // The statement ended before its rows came: there is nothing to write.
                 FExportPending = false;

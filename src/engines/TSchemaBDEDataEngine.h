@@ -19,7 +19,7 @@ class DIDUZAWIDGETS_EXPORT TSchemaBDEDataEngine : public TSchemaDataEngine {
 public:
     /// An engine owned by AOwner, with the pattern "*.*".
     explicit TSchemaBDEDataEngine(QObject *AOwner = nullptr);
-    ~TSchemaBDEDataEngine() override;
+    ~TSchemaBDEDataEngine() override; ///< Nothing of its own to free.
 
     /// True when the table list should hold the system tables too.
     bool ShowSystemTables() const { return FShowSystemTables; }
@@ -35,9 +35,9 @@ public:
     void SetPattern(const QString &Value) { FPattern = Value; }
 
 private:
-    bool FShowSystemTables = false;
-    QString FDatabaseName;
-    QString FPattern;
+    bool FShowSystemTables = false; ///< See ShowSystemTables.
+    QString FDatabaseName; ///< See DatabaseName.
+    QString FPattern; ///< See Pattern.
 };
 
 } // namespace Diduza

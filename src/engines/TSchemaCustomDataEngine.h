@@ -14,7 +14,7 @@ class DIDUZAWIDGETS_EXPORT TSchemaCustomDataEngine : public TSchemaDataEngine {
 public:
     /// An engine owned by AOwner.
     explicit TSchemaCustomDataEngine(QObject *AOwner = nullptr);
-    ~TSchemaCustomDataEngine() override;
+    ~TSchemaCustomDataEngine() override; ///< Nothing of its own to free.
 };
 
 } // namespace Diduza

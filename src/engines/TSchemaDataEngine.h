@@ -47,7 +47,7 @@ class DIDUZAWIDGETS_EXPORT TSchemaDataEngine : public QObject {
 public:
     /// An engine owned by AOwner, in the stStandard dialect.
     explicit TSchemaDataEngine(QObject *AOwner = nullptr);
-    ~TSchemaDataEngine() override;
+    ~TSchemaDataEngine() override; ///< Frees none of the data sets ExecSQL returned.
 
     /// The SQL dialect of templates and join texts.
     TSQLSubType SQLSubType() const { return FSQLSubType; }
@@ -57,22 +57,22 @@ public:
     /// The OnGetItemList handler, fills the table list (FillItemList); empty when unset.
     TSDGetItemList OnGetItemList() const { return FOnGetItemList; }
     /// Sets the OnGetItemList handler.
-    void SetOnGetItemList(TSDGetItemList Handler) { FOnGetItemList = std::move(Handler); }
+    void SetOnGetItemList(TSDGetItemList Value) { FOnGetItemList = std::move(Value); }
     /// The OnGetSubItemList handler, fills the field list of an item's table (FillSubItemList);
     /// empty when unset.
     TSDGetSubItemList OnGetSubItemList() const { return FOnGetSubItemList; }
     /// Sets the OnGetSubItemList handler.
-    void SetOnGetSubItemList(TSDGetSubItemList Handler) { FOnGetSubItemList = std::move(Handler); }
+    void SetOnGetSubItemList(TSDGetSubItemList Value) { FOnGetSubItemList = std::move(Value); }
     /// The OnExecSQL handler, runs a statement and returns its data set (ExecSQL); empty when
     /// unset.
     TSDOnExecSQL OnExecSQL() const { return FOnExecSQL; }
     /// Sets the OnExecSQL handler.
-    void SetOnExecSQL(TSDOnExecSQL Handler) { FOnExecSQL = std::move(Handler); }
+    void SetOnExecSQL(TSDOnExecSQL Value) { FOnExecSQL = std::move(Value); }
     /// The OnGetTableInfo handler, tells the keys and field types of tables (FillTableInfo);
     /// empty when unset.
     TSDGetTableInfo OnGetTableInfo() const { return FOnGetTableInfo; }
     /// Sets the OnGetTableInfo handler.
-    void SetOnGetTableInfo(TSDGetTableInfo Handler) { FOnGetTableInfo = std::move(Handler); }
+    void SetOnGetTableInfo(TSDGetTableInfo Value) { FOnGetTableInfo = std::move(Value); }
 
     /// Clears List and lets OnGetItemList fill it; List stays empty when the event is unset.
     virtual void FillItemList(TStringList &List);
@@ -121,10 +121,15 @@ public:
     QString GetJoinSeparator(TSDRelationJoin Join) const;
 
 private:
+    /// See SQLSubType.
     TSQLSubType FSQLSubType = stStandard;
+    /// See OnGetItemList.
     TSDGetItemList FOnGetItemList;
+    /// See OnGetSubItemList.
     TSDGetSubItemList FOnGetSubItemList;
+    /// See OnExecSQL.
     TSDOnExecSQL FOnExecSQL;
+    /// See OnGetTableInfo.
     TSDGetTableInfo FOnGetTableInfo;
 };
 

@@ -21,7 +21,9 @@ public:
     /// One row's values, in column order.
     using Row = QVector<QVariant>;
 
+    /// A run that has not given its columns yet; registers Row for queued signals.
     explicit TSchemaQueryRun(QObject *parent = nullptr);
+    /// Implementations cancel what is still running.
     ~TSchemaQueryRun() override;
 
     /// Asks for the next page of rows (nothing while a page is on its way or after the end).
@@ -65,16 +67,24 @@ signals:
     void ExportFinished(const QString &Error, qint64 Rows, bool Cancelled);
 
 protected:
-    /// For implementations: record what their signals say before emitting them.
-    void setColumnNames(const QStringList &Names) { FColumnNames = Names; }
-    void setFinished() { FFinished = true; }
+    /// For implementations: record what their signals say before emitting them. Sets
+    /// ColumnNames, before Columns.
+    void setColumnNames(const QStringList &Value) { FColumnNames = Value; }
+    /// Makes IsFinished true, before Finished.
+    void SetFinished() { FFinished = true; }
+    /// Sets IsFetching: true when FetchMore asks for a page, false when it arrived.
     void setFetching(bool Value) { FFetching = Value; }
+    /// Sets IsExporting: true from StartExport, false before ExportFinished.
     void setExporting(bool Value) { FExporting = Value; }
 
 private:
+    /// See ColumnNames.
     QStringList FColumnNames;
+    /// See IsFinished.
     bool FFinished = false;
+    /// See IsFetching.
     bool FFetching = false;
+    /// See IsExporting.
     bool FExporting = false;
 };
 

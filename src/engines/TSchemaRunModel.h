@@ -15,14 +15,22 @@ namespace Diduza {
 class DIDUZAWIDGETS_EXPORT TSchemaRunModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    /// A model of Run's rows (Run not owned; null gives an empty model). Takes the columns Run
+    /// already has; the rows given before the model existed are not in it.
     explicit TSchemaRunModel(TSchemaQueryRun *Run, QObject *parent = nullptr);
 
+    /// The rows that have arrived (0 under a valid parent).
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    /// The result's columns (0 under a valid parent).
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    /// A cell's value for the display and edit roles; an invalid QVariant otherwise.
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    /// The column names across, the row numbers (from 1) down; display role only.
     QVariant headerData(
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    /// True while the run can give another page: not complete, finished, fetching or exporting.
     bool canFetchMore(const QModelIndex &parent) const override;
+    /// Asks the run for its next page when canFetchMore says it can.
     void fetchMore(const QModelIndex &parent) override;
 
     /// The run the rows come from (null once it is gone).
@@ -33,9 +41,13 @@ public:
     const QVector<TSchemaQueryRun::Row> &Rows() const { return FRows; }
 
 private:
+    /// See Run.
     QPointer<TSchemaQueryRun> FRun;
+    /// The column names.
     QStringList FColumns;
+    /// See Rows.
     QVector<TSchemaQueryRun::Row> FRows;
+    /// See IsComplete.
     bool FComplete = false;
 };
 

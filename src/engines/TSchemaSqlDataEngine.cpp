@@ -201,9 +201,9 @@ QSqlDatabase TSchemaSqlDataEngine::Database() const
     return QSqlDatabase::database(FConnectionName, false);
 }
 
-void TSchemaSqlDataEngine::SetDatabase(const QSqlDatabase &Database)
+void TSchemaSqlDataEngine::SetDatabase(const QSqlDatabase &Value)
 {
-    FConnectionName = Database.connectionName();
+    FConnectionName = Value.connectionName();
 }
 
 QSqlDatabase TSchemaSqlDataEngine::openDatabase() const

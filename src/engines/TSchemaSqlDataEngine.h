@@ -25,6 +25,7 @@ namespace Diduza {
 /// found, such as several statements in one text).
 DIDUZASQL_EXPORT QString SqlErrorText(const QSqlError &Error);
 
+/// A data engine that does its own database work, through a Qt SQL connection.
 class DIDUZASQL_EXPORT TSchemaSqlDataEngine : public TSchemaDataEngine {
     Q_OBJECT
     Q_PROPERTY(QString ConnectionName READ ConnectionName WRITE SetConnectionName)
@@ -34,12 +35,14 @@ public:
     /// The engine starts on Qt's default connection, in the stAnsi dialect (joins as
     /// "JOIN ... ON" in the FROM clause, which SQLite and PostgreSQL run with every join kind).
     explicit TSchemaSqlDataEngine(QObject *AOwner = nullptr);
+    /// Leaves the connection to the application; the runs StartSQL gave are the caller's.
     ~TSchemaSqlDataEngine() override;
 
     /// The name of the QSqlDatabase connection the engine works on. The engine looks the
     /// connection up at each operation and keeps no handle to it, so the application may remove
     /// and re-add the connection at any time.
     QString ConnectionName() const { return FConnectionName; }
+    /// See ConnectionName.
     void SetConnectionName(const QString &Value) { FConnectionName = Value; }
 
     /// On PostgreSQL: whether the engine lists the tables of every schema the user may use
@@ -48,12 +51,13 @@ public:
     /// fields, keys (FillTableInfo) and statements follow. Off by default; other databases list
     /// as they do.
     bool ListAllSchemas() const { return FListAllSchemas; }
+    /// See ListAllSchemas.
     void SetListAllSchemas(bool Value) { FListAllSchemas = Value; }
 
     /// The connection named by ConnectionName (invalid when there is none).
     QSqlDatabase Database() const;
-    /// Makes the engine work on Database's connection.
-    void SetDatabase(const QSqlDatabase &Database);
+    /// Makes the engine work on Value's connection: sets ConnectionName to its name.
+    void SetDatabase(const QSqlDatabase &Value);
 
     /// OnGetItemList when set; otherwise the user tables of the database, system tables left out.
     void FillItemList(TStringList &List) override;
@@ -119,14 +123,22 @@ public:
     void FillFieldList(const QString &TableName, TStringList &List);
 
 private:
+    /// The connection, opened when it is not; raises Exception when there is no such
+    /// connection or it does not open.
     QSqlDatabase openDatabase() const;
+    /// The tables the engine lists on Db (see ListAllSchemas).
     QStringList tableNames(const QSqlDatabase &Db) const;
+    /// The fields of Table on Db, in column order, from the catalogue of SQLite, PostgreSQL or
+    /// MySQL, or from the driver's record for other databases.
     QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
 
+    /// See ConnectionName.
     QString FConnectionName;
+    /// See ListAllSchemas.
     bool FListAllSchemas = false;
     /// NameQuoting's decided names, for the rules named by FQuotedNamesRules.
     std::shared_ptr<QHash<QString, QString>> FQuotedNames;
+    /// The kind of database, its quotes and (for MySQL) the connection FQuotedNames holds.
     QString FQuotedNamesRules;
 };
 

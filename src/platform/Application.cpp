@@ -42,10 +42,10 @@ Exception toException(const std::exception &e)
 }
 } // namespace
 
-TExceptionHandler SetExceptionHandler(TExceptionHandler handler)
+TExceptionHandler SetExceptionHandler(TExceptionHandler Value)
 {
     TExceptionHandler previous = currentHandler();
-    currentHandler() = std::move(handler);
+    currentHandler() = std::move(Value);
     return previous;
 }
 

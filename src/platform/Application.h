@@ -13,10 +13,11 @@
 
 namespace Diduza {
 
+/// Receives an exception that escaped a Guarded() call (never an EAbort).
 using TExceptionHandler = std::function<void(const Exception &)>;
 
 /// Replaces the handler; an empty function restores the default one. Returns the previous one.
-DIDUZAWIDGETS_EXPORT TExceptionHandler SetExceptionHandler(TExceptionHandler handler);
+DIDUZAWIDGETS_EXPORT TExceptionHandler SetExceptionHandler(TExceptionHandler Value);
 
 /// Hands an exception to the handler now (EAbort is dropped).
 DIDUZAWIDGETS_EXPORT void HandleException(const std::exception &e);

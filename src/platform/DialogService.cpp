@@ -154,10 +154,10 @@ TDialogService *DialogService()
     return currentService();
 }
 
-TDialogService *SetDialogService(TDialogService *service)
+TDialogService *SetDialogService(TDialogService *Value)
 {
     TDialogService *previous = currentService();
-    currentService() = service ? service : defaultServiceInstance();
+    currentService() = Value ? Value : defaultServiceInstance();
     return previous;
 }
 

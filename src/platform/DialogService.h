@@ -20,6 +20,7 @@ namespace Diduza {
 /// it; the task is over when the object is destroyed.
 class DIDUZAWIDGETS_EXPORT TProgress {
 public:
+    /// Ends the task: the dialog closes.
     virtual ~TProgress();
     /// Value of the task's steps are done. Lets the dialog show itself and answer the user.
     virtual void SetValue(int Value) = 0;
@@ -27,16 +28,24 @@ public:
     virtual bool Cancelled() = 0;
 };
 
+/// The dialogs of the components. The default implementation opens the Qt dialogs; derive and
+/// install an instance with SetDialogService to answer them another way.
 class DIDUZAWIDGETS_EXPORT TDialogService {
 public:
-    virtual ~TDialogService();
+    virtual ~TDialogService(); ///< Services are deleted through this base.
 
     /// Each Execute... returns true when the user confirmed; the in/out value then holds the
     /// choice. A filter is written as "Description|pattern|Description|pattern".
+    ///
+    /// The font dialog, opened on font; the chosen font keeps font's character set and colour.
     virtual bool ExecuteFontDialog(QWidget *parent, TFontValue &font);
+    /// The colour dialog, opened on color.
     virtual bool ExecuteColorDialog(QWidget *parent, TColor &color);
+    /// The open file dialog, starting at fileName; a chosen name without an extension gets
+    /// defaultExt.
     virtual bool ExecuteOpenDialog(
         QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName);
+    /// The save file dialog, as ExecuteOpenDialog.
     virtual bool ExecuteSaveDialog(
         QWidget *parent, const QString &filter, const QString &defaultExt, QString &fileName);
     /// A simple message box with one OK button and no icon.
@@ -59,7 +68,7 @@ public:
 /// The service in use (the Qt dialogs unless replaced).
 DIDUZAWIDGETS_EXPORT TDialogService *DialogService();
 /// Replaces the service (not owned); nullptr restores the default one. Returns the previous one.
-DIDUZAWIDGETS_EXPORT TDialogService *SetDialogService(TDialogService *service);
+DIDUZAWIDGETS_EXPORT TDialogService *SetDialogService(TDialogService *Value);
 
 /// "Schema files (*.sch)|*.sch|All files (*.*)|*.*" as a QFileDialog filter.
 DIDUZAWIDGETS_EXPORT QString FileFilterToQt(const QString &filter);

@@ -11,22 +11,29 @@
 
 namespace Diduza {
 
+/// The base of the components' exceptions: a failure with a message for the user.
 class DIDUZACORE_EXPORT Exception : public std::exception {
 public:
+    /// An exception carrying message (already translated).
     explicit Exception(const QString &message);
-    ~Exception() override;
+    ~Exception() override; ///< Exceptions are copied and destroyed freely.
 
+    /// The message, as given to the constructor.
     const QString &Message() const { return m_message; }
+    /// The message in UTF-8; valid while the exception lives.
     const char *what() const noexcept override;
 
 private:
+    /// See Message.
     QString m_message;
+    /// The message as what() returns it.
     QByteArray m_utf8;
 };
 
 /// The silent abort: raised to leave an operation without a message.
 class DIDUZACORE_EXPORT EAbort : public Exception {
 public:
+    /// Carries the message "Operation aborted", which is never shown.
     EAbort();
 };
 
@@ -39,6 +46,7 @@ public:
 /// An object is not of the class an operation needs.
 class DIDUZACORE_EXPORT EInvalidCast : public Exception {
 public:
+    /// Carries the message "Invalid class typecast".
     EInvalidCast();
     using Exception::Exception;
 };

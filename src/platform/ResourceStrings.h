@@ -10,6 +10,7 @@
 
 namespace Diduza {
 
+/// The user-visible texts, by identifier; ResStringCount is their number.
 enum TResString {
     _sSelectAll,
     _sUnSelectAll,

@@ -10,31 +10,38 @@
 
 namespace Diduza {
 
+/// A colour value as described above.
 using TColor = qint32;
 
+/// The system colour of index (a SystemColorIndex).
 constexpr TColor SystemColor(int index)
 {
     return TColor(quint32(0xFF000000u) | quint32(index & 0xFF));
 }
 
+/// The RGB colour of red r, green g and blue b (0 to 255 each; higher bits are dropped).
 constexpr TColor RGBColor(int r, int g, int b)
 {
     return TColor(quint32(r & 0xFF) | (quint32(g & 0xFF) << 8) | (quint32(b & 0xFF) << 16));
 }
 
+/// Whether c is a system colour.
 constexpr bool IsSystemColor(TColor c)
 {
     return (quint32(c) & 0xFF000000u) == 0xFF000000u;
 }
 
+/// The red, green and blue parts of an RGB colour (meaningless for a system colour).
 constexpr int ColorRed(TColor c)
 {
     return int(quint32(c) & 0xFF);
 }
+/// See ColorRed.
 constexpr int ColorGreen(TColor c)
 {
     return int((quint32(c) >> 8) & 0xFF);
 }
+/// See ColorRed.
 constexpr int ColorBlue(TColor c)
 {
     return int((quint32(c) >> 16) & 0xFF);
@@ -69,6 +76,7 @@ enum SystemColorIndex {
     COLOR_INFOBK = 24
 };
 
+/// Named RGB colours.
 constexpr TColor clBlack = RGBColor(0, 0, 0);
 constexpr TColor clWhite = RGBColor(255, 255, 255);
 constexpr TColor clRed = RGBColor(255, 0, 0);
@@ -79,6 +87,7 @@ constexpr TColor clSilver = RGBColor(192, 192, 192);
 constexpr TColor clGray = RGBColor(128, 128, 128);
 constexpr TColor clFuchsia = RGBColor(255, 0, 255);
 
+/// Named system colours, resolved through the palette when painted.
 constexpr TColor clWindow = SystemColor(COLOR_WINDOW);
 constexpr TColor clWindowText = SystemColor(COLOR_WINDOWTEXT);
 constexpr TColor clHighlight = SystemColor(COLOR_HIGHLIGHT);

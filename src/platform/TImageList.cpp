@@ -7,8 +7,8 @@
 
 namespace Diduza {
 
-TImageList::TImageList(int width, int height, QObject *owner)
-    : QObject(owner)
+TImageList::TImageList(int width, int height, QObject *AOwner)
+    : QObject(AOwner)
     , FWidth(width)
     , FHeight(height)
 {

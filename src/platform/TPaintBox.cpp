@@ -21,9 +21,9 @@ TPaintEvent TPaintBox::OnPaint() const
     return d->FOnPaint;
 }
 
-void TPaintBox::SetOnPaint(TPaintEvent h)
+void TPaintBox::SetOnPaint(TPaintEvent Value)
 {
-    d->FOnPaint = std::move(h);
+    d->FOnPaint = std::move(Value);
 }
 
 TMouseEvent TPaintBox::OnMouseUp() const
@@ -31,9 +31,9 @@ TMouseEvent TPaintBox::OnMouseUp() const
     return d->FOnMouseUp;
 }
 
-void TPaintBox::SetOnMouseUp(TMouseEvent h)
+void TPaintBox::SetOnMouseUp(TMouseEvent Value)
 {
-    d->FOnMouseUp = std::move(h);
+    d->FOnMouseUp = std::move(Value);
 }
 
 void TPaintBox::paintEvent(QPaintEvent *)

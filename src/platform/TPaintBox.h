@@ -35,22 +35,31 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TOwnerDrawState)
 using TDrawItemEvent = std::function<void(
     QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas)>;
 
+/// A widget painted and answering mouse release through the OnPaint and OnMouseUp events.
 class DIDUZAWIDGETS_EXPORT TPaintBox : public QWidget {
     Q_OBJECT
 public:
+    /// A box with no handlers, which paints nothing.
     explicit TPaintBox(QWidget *parent = nullptr);
-    ~TPaintBox() override;
+    ~TPaintBox() override; ///< Drops the handlers with the box.
 
+    /// Fired by every paint of the box; the painter's state is restored after the handler.
     TPaintEvent OnPaint() const;
-    void SetOnPaint(TPaintEvent h);
+    /// See OnPaint.
+    void SetOnPaint(TPaintEvent Value);
+    /// Fired when a mouse button is released over the box.
     TMouseEvent OnMouseUp() const;
-    void SetOnMouseUp(TMouseEvent h);
+    /// See OnMouseUp.
+    void SetOnMouseUp(TMouseEvent Value);
 
 protected:
+    /// Fires OnPaint; an exception the handler raises goes to the application handler.
     void paintEvent(QPaintEvent *event) override;
+    /// Fires OnMouseUp (exceptions go to the application handler), then QWidget's handling.
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    /// The private state.
     std::unique_ptr<TPaintBoxPrivate> d;
 };
 

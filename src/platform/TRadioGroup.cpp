@@ -19,9 +19,9 @@ TRadioGroup::TRadioGroup(QWidget *parent)
 
 TRadioGroup::~TRadioGroup() = default;
 
-void TRadioGroup::SetItems(const QStringList &items)
+void TRadioGroup::SetItems(const QStringList &Value)
 {
-    d->FItems = items;
+    d->FItems = Value;
     rebuild();
 }
 
@@ -35,9 +35,9 @@ QStringList TRadioGroup::Items() const
     return d->FItems;
 }
 
-void TRadioGroup::SetColumns(int columns)
+void TRadioGroup::SetColumns(int Value)
 {
-    d->FColumns = qMax(1, columns);
+    d->FColumns = qMax(1, Value);
     rebuild();
 }
 
@@ -65,9 +65,9 @@ int TRadioGroup::ItemIndex() const
     return d->FGroup->checkedId();
 }
 
-void TRadioGroup::SetItemIndex(int index)
+void TRadioGroup::SetItemIndex(int Value)
 {
-    if (QAbstractButton *button = d->FGroup->button(index)) {
+    if (QAbstractButton *button = d->FGroup->button(Value)) {
         button->setChecked(true);
     } else if (QAbstractButton *checked = d->FGroup->checkedButton()) {
         d->FGroup->setExclusive(false);

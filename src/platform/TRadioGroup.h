@@ -17,21 +17,32 @@ class TRadioGroupPrivate;
 class DIDUZAWIDGETS_EXPORT TRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
+    /// An empty group in one column, with no entry selected.
     explicit TRadioGroup(QWidget *parent = nullptr);
-    ~TRadioGroup() override;
+    ~TRadioGroup() override; ///< Deletes the buttons with the group.
 
-    void SetItems(const QStringList &items);
+    /// Replaces the buttons by one per text, filled column by column; the selected index is kept
+    /// when the new list still has it, otherwise nothing is selected.
+    void SetItems(const QStringList &Value);
+    /// The buttons' texts (see SetItems).
     QStringList Items() const;
+    /// The number of columns (see SetColumns).
     int Columns() const;
-    void SetColumns(int columns);
+    /// Lays the buttons out in Value columns (at least one); keeps the selection.
+    void SetColumns(int Value);
     /// The selected entry, -1 when none.
     int ItemIndex() const;
-    void SetItemIndex(int index);
+    /// Selects entry Value; an index outside the list clears the selection.
+    void SetItemIndex(int Value);
+    /// The button of entry index (owned by the group), or nullptr when there is none. It is
+    /// replaced by the next SetItems or SetColumns.
     QAbstractButton *Button(int index) const;
 
 private:
+    /// Makes the buttons again from the items and columns, keeping the selected index.
     void rebuild();
 
+    /// The private state.
     std::unique_ptr<TRadioGroupPrivate> d;
 };
 

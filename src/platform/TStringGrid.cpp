@@ -222,9 +222,9 @@ TDrawCellEvent TStringGrid::OnDrawCell() const
     return d->FOnDrawCell;
 }
 
-void TStringGrid::SetOnDrawCell(TDrawCellEvent Handler)
+void TStringGrid::SetOnDrawCell(TDrawCellEvent Value)
 {
-    d->FOnDrawCell = std::move(Handler);
+    d->FOnDrawCell = std::move(Value);
 }
 
 TMovedEvent TStringGrid::OnColumnMoved() const
@@ -232,9 +232,9 @@ TMovedEvent TStringGrid::OnColumnMoved() const
     return d->FOnColumnMoved;
 }
 
-void TStringGrid::SetOnColumnMoved(TMovedEvent Handler)
+void TStringGrid::SetOnColumnMoved(TMovedEvent Value)
 {
-    d->FOnColumnMoved = std::move(Handler);
+    d->FOnColumnMoved = std::move(Value);
 }
 
 TSelectCellEvent TStringGrid::OnSelectCell() const
@@ -242,9 +242,9 @@ TSelectCellEvent TStringGrid::OnSelectCell() const
     return d->FOnSelectCell;
 }
 
-void TStringGrid::SetOnSelectCell(TSelectCellEvent Handler)
+void TStringGrid::SetOnSelectCell(TSelectCellEvent Value)
 {
-    d->FOnSelectCell = std::move(Handler);
+    d->FOnSelectCell = std::move(Value);
 }
 
 TCellTextEvent TStringGrid::OnGetAccessibleText() const
@@ -252,9 +252,9 @@ TCellTextEvent TStringGrid::OnGetAccessibleText() const
     return d->FOnGetAccessibleText;
 }
 
-void TStringGrid::SetOnGetAccessibleText(TCellTextEvent Handler)
+void TStringGrid::SetOnGetAccessibleText(TCellTextEvent Value)
 {
-    d->FOnGetAccessibleText = std::move(Handler);
+    d->FOnGetAccessibleText = std::move(Value);
 }
 
 QString TStringGrid::AccessibleText(int ACol, int ARow) const

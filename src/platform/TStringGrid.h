@@ -15,6 +15,7 @@ namespace Diduza {
 
 class TStringGridPrivate;
 
+/// The state of a cell being painted (see TDrawCellEvent).
 enum TGridDrawStateFlag {
     gdSelected = 0x1, // the cell is selected
     gdFocused = 0x2, // the cell is the current cell of a grid that has the focus
@@ -54,7 +55,11 @@ using TCellTextEvent = std::function<void(QObject *Sender, int ACol, int ARow, Q
 class DIDUZAWIDGETS_EXPORT TStringGrid : public QTableWidget {
     Q_OBJECT
 public:
+    /// A grid of 5 x 5 cells of 64 x 24 pixels, one fixed row and one fixed column, the first
+    /// scrolling cell current; moving and sizing columns off.
     explicit TStringGrid(QWidget *parent = nullptr);
+    /// Deletes the cells with the grid; no signal of the table reaches the grid's own part any
+    /// more.
     ~TStringGrid() override;
 
     /// The columns the grid shows (the table's columnCount() may hold one more, hidden, kept
@@ -62,29 +67,45 @@ public:
     int ColCount() const;
     /// Adds empty columns at the right end, or deletes columns from the right end.
     void SetColCount(int Value);
+    /// The rows the grid shows (see SetRowCount).
     int RowCount() const;
+    /// Shows Value rows (at least none); rows beyond it are hidden, not deleted, and keep their
+    /// texts.
     void SetRowCount(int Value);
+    /// The number of fixed columns at the left (see SetFixedCols).
     int FixedCols() const;
+    /// Makes the first Value columns fixed (at least none).
     void SetFixedCols(int Value);
+    /// The number of fixed rows at the top (see SetFixedRows).
     int FixedRows() const;
+    /// Makes the first Value rows fixed (at least none).
     void SetFixedRows(int Value);
 
+    /// The width of a new column in pixels, grid line not included (see SetDefaultColWidth).
     int DefaultColWidth() const;
     /// Also sets the width of every column.
     void SetDefaultColWidth(int Value);
+    /// The height of every row in pixels, grid line not included (see SetDefaultRowHeight).
     int DefaultRowHeight() const;
     /// Also sets the height of every row.
     void SetDefaultRowHeight(int Value);
+    /// The width of the column at position ACol, grid line not included; 0 outside the columns.
     int ColWidths(int ACol) const;
+    /// Sets that width (at least 0); a position outside the columns is ignored.
     void SetColWidths(int ACol, int Value);
 
     /// The user may drag columns to other positions, and resize them, by their fixed-row cells.
     bool ColumnsMovable() const;
+    /// See ColumnsMovable.
     void SetColumnsMovable(bool Value);
+    /// The user may resize columns by dragging a border in a fixed row.
     bool ColumnsSizable() const;
+    /// See ColumnsSizable.
     void SetColumnsSizable(bool Value);
 
+    /// The background of the fixed cells (see SetFixedColor).
     TColor FixedColor() const;
+    /// Sets that background and repaints.
     void SetFixedColor(TColor Value);
 
     /// The text of a cell; empty outside the grid. Hidden rows keep and give their texts.
@@ -110,18 +131,27 @@ public:
 
     /// The current cell (-1 when there is none).
     int Col() const;
+    /// See Col.
     int Row() const;
     /// Makes a cell current and selected, after asking OnSelectCell; a fixed cell is refused.
     bool SetCurrentCell(int ACol, int ARow);
 
+    /// Paints a cell in place of the grid's own drawing of its text (see PaintCell).
     TDrawCellEvent OnDrawCell() const;
-    void SetOnDrawCell(TDrawCellEvent Handler);
+    /// See OnDrawCell.
+    void SetOnDrawCell(TDrawCellEvent Value);
+    /// Fired after the user dragged a column to another position (not by MoveColumn).
     TMovedEvent OnColumnMoved() const;
-    void SetOnColumnMoved(TMovedEvent Handler);
+    /// See OnColumnMoved.
+    void SetOnColumnMoved(TMovedEvent Value);
+    /// Asked before a press, a key or SetCurrentCell makes a cell current.
     TSelectCellEvent OnSelectCell() const;
-    void SetOnSelectCell(TSelectCellEvent Handler);
+    /// See OnSelectCell.
+    void SetOnSelectCell(TSelectCellEvent Value);
+    /// Changes the text a screen reader reads for a cell (see AccessibleText).
     TCellTextEvent OnGetAccessibleText() const;
-    void SetOnGetAccessibleText(TCellTextEvent Handler);
+    /// See OnGetAccessibleText.
+    void SetOnGetAccessibleText(TCellTextEvent Value);
     /// The text a screen reader reads for a cell: its text, as OnGetAccessibleText changes it.
     QString AccessibleText(int ACol, int ARow) const;
 
@@ -130,39 +160,59 @@ public:
 
     /// Item-view geometry that knows where the fixed cells stay.
     QModelIndex indexAt(const QPoint &point) const override;
+    /// Where the cell of index shows, in viewport coordinates; empty for a hidden row or column.
     QRect visualRect(const QModelIndex &index) const override;
+    /// Scrolls a scrolling cell into the part of the viewport the fixed cells leave free; fixed
+    /// rows and columns never scroll.
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
 protected:
+    /// Paints the scrolling cells, then the fixed cells over them, corner last.
     void paintEvent(QPaintEvent *event) override;
+    /// Scrolls, then repaints the fixed cells in their place.
     void scrollContentsBy(int dx, int dy) override;
+    /// Moves the current cell by key, never onto a fixed cell, and only when OnSelectCell agrees.
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    /// A press in a fixed row starts sizing (at a column border) or moving a column; a press on a
+    /// scrolling cell makes it current when OnSelectCell agrees; fixed cells are never selected.
     void mousePressEvent(QMouseEvent *event) override;
+    /// Sizes or drags the pressed column; otherwise sets the sizing cursor over a column border.
     void mouseMoveEvent(QMouseEvent *event) override;
+    /// Ends sizing, or drops a dragged column at the position under the mouse (never in front of
+    /// the fixed columns) and fires OnColumnMoved.
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     /// Every cell has an entry that reads as AccessibleText, every row and column a header entry
     /// that names it by its fixed cell.
     void prepareCells();
+    /// The table's own (logical) column of position ACol.
     int logicalColumn(int ACol) const;
+    /// The position of the table's column logical.
     int visualColumn(int logical) const;
+    /// Whether the cell lies in a fixed row or column.
     bool isFixed(int ACol, int ARow) const;
     /// The extent of the fixed rows (down from the viewport's top) and of the fixed columns.
     int fixedRowsHeight() const;
+    /// See fixedRowsHeight.
     int fixedColsWidth() const;
     /// Where a cell shows, in viewport coordinates: fixed rows and columns at their unscrolled
     /// place, the others where scrolling put them.
     QRect cellViewportRect(int ACol, int ARow) const;
     /// The row and the column position at a viewport point, fixed cells first; -1 for none.
     int rowAtPoint(int y) const;
+    /// See rowAtPoint.
     int colAtPoint(int x) const;
+    /// Paints a fixed cell and the grid lines to its right and below it.
     void paintFixedCell(QPainter &painter, const QPen &gridPen, int ACol, int ARow);
+    /// Asks OnSelectCell whether the cell may become current; true when there is no handler.
     bool askSelect(int ACol, int ARow);
     /// The position whose right border lies within a few pixels of viewport x, or -1.
     int sizingColumnAt(int x) const;
+    /// Undoes a move that took a fixed column away or put a column in front of the fixed ones.
     void keepFixedColumnsInFront(int logical, int oldVisual, int newVisual);
 
+    /// The private state.
     std::unique_ptr<TStringGridPrivate> d;
 };
 

@@ -39,15 +39,15 @@ const QString &TStringList::Strings(int index) const
     return m_entries[index].text;
 }
 
-void TStringList::SetStrings(int index, const QString &text)
+void TStringList::SetStrings(int index, const QString &Value)
 {
     checkIndex(index);
     if (m_sorted) {
         const QVariant value = m_entries[index].value;
         m_entries.removeAt(index);
-        m_entries.insert(findInsertPosition(text), Entry { text, value });
+        m_entries.insert(findInsertPosition(Value), Entry { Value, value });
     } else {
-        m_entries[index].text = text;
+        m_entries[index].text = Value;
     }
     changed();
 }
@@ -58,10 +58,10 @@ const QVariant &TStringList::Objects(int index) const
     return m_entries[index].value;
 }
 
-void TStringList::SetObjects(int index, const QVariant &value)
+void TStringList::SetObjects(int index, const QVariant &Value)
 {
     checkIndex(index);
-    m_entries[index].value = value;
+    m_entries[index].value = Value;
     changed();
 }
 
@@ -121,11 +121,11 @@ int TStringList::IndexOf(const QString &text) const
     return -1;
 }
 
-void TStringList::SetSorted(bool sorted)
+void TStringList::SetSorted(bool Value)
 {
-    if (m_sorted == sorted)
+    if (m_sorted == Value)
         return;
-    m_sorted = sorted;
+    m_sorted = Value;
     if (m_sorted) {
         std::stable_sort(m_entries.begin(), m_entries.end(),
             [](const Entry &a, const Entry &b) { return CompareText(a.text, b.text) < 0; });
@@ -178,23 +178,23 @@ QString TStringList::Text() const
     return result;
 }
 
-void TStringList::SetText(const QString &text)
+void TStringList::SetText(const QString &Value)
 {
     BeginUpdate();
     Clear();
     int start = 0;
-    const int n = int(text.size());
+    const int n = int(Value.size());
     for (int i = 0; i < n; ++i) {
-        const QChar c = text[i];
+        const QChar c = Value[i];
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            Add(text.mid(start, i - start));
-            if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+            Add(Value.mid(start, i - start));
+            if (c == QLatin1Char('\r') && i + 1 < n && Value[i + 1] == QLatin1Char('\n'))
                 ++i;
             start = i + 1;
         }
     }
     if (start < n)
-        Add(text.mid(start));
+        Add(Value.mid(start));
     EndUpdate();
 }
 

@@ -11,6 +11,7 @@
 
 namespace Diduza {
 
+/// The most characters of a text that are measured or painted.
 constexpr int VisibleTextLength = 4096;
 
 /// Text cut to VisibleTextLength characters, a surrogate pair never split; shared, not copied,

@@ -21,29 +21,30 @@ struct ColumnExpressionTable {
     QStringList Fields;
 };
 
+/// What ReadColumnExpression read of a calculated column's text.
 struct ColumnExpressionReading {
     /// The text is one expression over the tables.
     bool Ok = false;
     /// Why not, with the place it points at (an index into the text, -1 for none) as line and
     /// column (from 1).
     QString Error;
-    qsizetype ErrorPosition = -1;
-    int ErrorLine = 0;
-    int ErrorColumn = 0;
+    qsizetype ErrorPosition = -1; ///< See Error.
+    int ErrorLine = 0; ///< See Error.
+    int ErrorColumn = 0; ///< See Error.
     /// The name the text gives its column: "total: price * quantity" or "price * quantity AS
     /// total" (quotes removed; AliasQuoted tells it had them).
     QString Alias;
-    bool AliasQuoted = false;
+    bool AliasQuoted = false; ///< See Alias.
     /// The expression as the statement writes it: comments blanked, without the name.
     QString Text;
     /// The qualifier of each column that names a table of the diagram: where it stands in Text
     /// (without its full stop) and the table's index.
     struct Reference {
-        qsizetype Start = 0;
-        qsizetype Length = 0;
-        int Table = -1;
+        qsizetype Start = 0; ///< Where the qualifier begins in Text.
+        qsizetype Length = 0; ///< The qualifier's length.
+        int Table = -1; ///< Its table, an index into the Tables given to ReadColumnExpression.
     };
-    QVector<Reference> References;
+    QVector<Reference> References; ///< In text order.
     /// The tables the expression depends on: those its qualifiers name and, for a column
     /// written without a table, the one table that has such a field.
     QVector<int> Tables;

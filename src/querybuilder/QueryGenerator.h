@@ -29,6 +29,7 @@ namespace Diduza {
 
 /// One table of the statement: an item of the diagram.
 struct QueryTable {
+    /// The item's caption: the table's name, as the diagram shows it.
     QString Caption;
     /// The item's index in the design area; the alias of a shared caption is Caption followed
     /// by this number. Together with Object it tells two items with one caption apart.
@@ -42,6 +43,7 @@ struct QueryTable {
 
 /// One field of the statement: a row of an item.
 struct QueryField {
+    /// The row's caption: the field's name.
     QString Caption;
     QObject *Object = nullptr; ///< the row, handed back to the name hook
     /// The item's "*" row, which stands for all its fields and is written "*"; a field that is
@@ -52,11 +54,15 @@ struct QueryField {
 /// One join: a relation of the diagram. An end whose item or row is gone is absent and is
 /// named by an empty text.
 struct QueryJoin {
+    /// The parent end: its item and its row.
     std::optional<QueryTable> ParentTable;
-    std::optional<QueryField> ParentField;
+    std::optional<QueryField> ParentField; ///< See ParentTable.
+    /// The child end: its item and its row.
     std::optional<QueryTable> ChildTable;
-    std::optional<QueryField> ChildField;
+    std::optional<QueryField> ChildField; ///< See ChildTable.
+    /// The comparison, "parent Operator child".
     TSDRelationOperator Operator = roEqual;
+    /// The kind of join.
     TSDRelationJoin Join = rjInner;
     /// Further conditions of the join, as SQL text, AND-ed to its comparison where it stands (in
     /// the join-tree dialect the ON of the join; in the others the WHERE clause). Empty for a
@@ -68,11 +74,14 @@ struct QueryJoin {
 /// reference to a table of the diagram standing at Position (before its full stop), so that the
 /// statement names each table as it names it elsewhere.
 struct QueryExpression {
+    /// A reference to a table of the diagram in Text.
     struct Reference {
+        /// Where the table's name and its full stop are inserted into Text.
         qsizetype Position = 0;
         /// The table; absent when it has left the diagram.
         std::optional<QueryTable> Table;
     };
+    /// The expression without the tables' names (see Reference).
     QString Text;
     QVector<Reference> References; ///< in text order
     /// It calls an aggregate outside a window (a value of grouped rows).
@@ -88,7 +97,7 @@ struct QueryColumn {
     QString FieldCell;
     /// The row the cell names (absent when it names none) and that row's item.
     std::optional<QueryField> Field;
-    std::optional<QueryTable> Table;
+    std::optional<QueryTable> Table; ///< See Field.
     QString Calculate; ///< row 2: "Count", "Summa", "Maximum", "Minimum", "Average" or other
     QString Sort; ///< row 3: "Ascending", "Descending" or other
     QString Where; ///< row 4
@@ -110,14 +119,20 @@ struct QueryColumn {
     std::optional<QueryExpression> Expression;
 };
 
+/// The text of one join condition (TSchemaDataEngine::GetJoinScript).
 using QueryJoinScriptFunc = std::function<QString(const QString &strParent, const QString &strChild,
     TSDRelationOperator Operator, TSDRelationJoin Join)>;
+/// The text between two join conditions of one kind (TSchemaDataEngine::GetJoinSeparator).
 using QueryJoinSeparatorFunc = std::function<QString(TSDRelationJoin Join)>;
+/// The application's whole reference to Table (see QueryInput::TableNameHook).
 using QueryTableNameHook = std::function<QString(const QueryTable &Table, bool IsAlias)>;
+/// The application's name for Field, in place of its caption (see QueryInput::FieldNameHook).
 using QueryFieldNameHook = std::function<QString(const QueryField &Field)>;
+/// Replaces Macro in SQL by Value (see ExpandSQL).
 using QueryExpandFunc
     = std::function<void(QString &SQL, const QString &Macro, const QString &Value)>;
 
+/// Everything GenerateQuery writes a statement from.
 struct QueryInput {
     /// The items in the order of the design area's child list.
     QVector<QueryTable> Tables;
@@ -125,13 +140,14 @@ struct QueryInput {
     QVector<QueryJoin> Joins;
     /// The field columns in the order the user sees them (grid column 1 first).
     QVector<QueryColumn> Columns;
+    /// SELECT DISTINCT.
     bool Distinct = false;
     /// The data engine's template; absent without an engine (the default template is used).
     std::optional<QString> Template;
     /// The data engine's join texts; unset without an engine, when joins are written as the
     /// stStandard dialect writes them.
     QueryJoinScriptFunc JoinScript;
-    QueryJoinSeparatorFunc JoinSeparator;
+    QueryJoinSeparatorFunc JoinSeparator; ///< See JoinScript.
     /// The dialect of the engine (stStandard without one). With stAnsi the table list is a join
     /// tree: each connected group of tables starts at its first table in diagram order and adds
     /// each newly reached table with "KIND JOIN table ON (...)" on a line of its own (indented
@@ -154,13 +170,13 @@ struct QueryInput {
     /// application answers for it being a safe SQL name. A field hook's result replaces the
     /// caption, and the quoting rule of QueryFieldName still applies to it.
     QueryTableNameHook TableNameHook;
-    QueryFieldNameHook FieldNameHook;
+    QueryFieldNameHook FieldNameHook; ///< See TableNameHook.
     /// Fills one macro of the template; unset means ExpandSQL.
     QueryExpandFunc Expand;
     /// The rows the statement returns (-1 for all) after skipping Offset rows: LIMIT and
     /// OFFSET, TOP in stMSSQL, FETCH FIRST in stOracle (see RowLimitText).
     qint64 Limit = -1;
-    qint64 Offset = 0;
+    qint64 Offset = 0; ///< See Limit.
     /// The database's own way of writing a row limit in the LIMIT dialects (stStandard, stLocal,
     /// stAnsi); unset, or an empty text, uses "LIMIT n OFFSET m" and "OFFSET m" alone.
     std::function<QString(qint64 Limit, qint64 Offset)> LimitText;
@@ -174,8 +190,8 @@ struct QueryInput {
 /// the whole, by output column; Limit and Offset of the first block limit the whole. The
 /// blocks' own sorts and limits are not written.
 struct QueryCompound {
-    QVector<QueryInput> Blocks;
-    QVector<TSQLSetOperator> Operators;
+    QVector<QueryInput> Blocks; ///< In statement order.
+    QVector<TSQLSetOperator> Operators; ///< One fewer than Blocks.
 };
 
 /// The SQL text of a set operator ("UNION ALL").
@@ -208,9 +224,10 @@ struct JoinTreeStep {
     int Reaching = -1; ///< index of the reaching join; -1 for a step that starts a group
     QVector<int> On; ///< joins in this step's ON
 };
+/// The arrangement JoinTreeOrder gives.
 struct JoinTreeShape {
-    QVector<JoinTreeStep> Steps;
-    QVector<int> Where;
+    QVector<JoinTreeStep> Steps; ///< In FROM clause order.
+    QVector<int> Where; ///< Indexes of the joins written in WHERE.
 };
 /// Ends gives, for each join in diagram order, the positions of its parent's and its child's
 /// table (-1 for an end that is gone).

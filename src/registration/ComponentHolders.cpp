@@ -15,8 +15,8 @@
 
 namespace Diduza {
 
-TComponentHolder::TComponentHolder(QObject *Component, const QString &GlyphName, QWidget *Parent)
-    : QWidget(Parent)
+TComponentHolder::TComponentHolder(QObject *Component, const QString &GlyphName, QWidget *AOwner)
+    : QWidget(AOwner)
     , d(std::make_unique<TComponentHolderPrivate>(Component, GlyphName))
 {
     Component->setParent(this);
@@ -91,8 +91,8 @@ bool TComponentHolder::event(QEvent *event)
 
 // --- TSQLBuilderDialogHolder ---
 
-TSQLBuilderDialogHolder::TSQLBuilderDialogHolder(QWidget *Parent)
-    : TComponentHolder(new TSQLBuilderDialog, QStringLiteral("TSQLBUILDERDIALOG"), Parent)
+TSQLBuilderDialogHolder::TSQLBuilderDialogHolder(QWidget *AOwner)
+    : TComponentHolder(new TSQLBuilderDialog, QStringLiteral("TSQLBUILDERDIALOG"), AOwner)
     , d(std::make_unique<TSQLBuilderDialogHolderPrivate>(
           static_cast<TSQLBuilderDialog *>(Component())))
 {
@@ -192,8 +192,8 @@ bool TSQLBuilderDialogHolder::Execute()
 // --- data engines ---
 
 TSchemaDataEngineHolder::TSchemaDataEngineHolder(
-    TSchemaDataEngine *Engine, const QString &GlyphName, QWidget *Parent)
-    : TComponentHolder(Engine, GlyphName, Parent)
+    TSchemaDataEngine *Engine, const QString &GlyphName, QWidget *AOwner)
+    : TComponentHolder(Engine, GlyphName, AOwner)
     , d(std::make_unique<TSchemaDataEngineHolderPrivate>(Engine))
 {
 }
@@ -215,9 +215,9 @@ void TSchemaDataEngineHolder::setSQLSubType(TSQLSubType Value)
     d->FEngine->SetSQLSubType(Value);
 }
 
-TSchemaCustomDataEngineHolder::TSchemaCustomDataEngineHolder(QWidget *Parent)
+TSchemaCustomDataEngineHolder::TSchemaCustomDataEngineHolder(QWidget *AOwner)
     : TSchemaDataEngineHolder(
-        new TSchemaCustomDataEngine, QStringLiteral("TSCHEMACUSTOMDATAENGINE"), Parent)
+        new TSchemaCustomDataEngine, QStringLiteral("TSCHEMACUSTOMDATAENGINE"), AOwner)
 {
 }
 
@@ -228,9 +228,9 @@ TSchemaCustomDataEngine *TSchemaCustomDataEngineHolder::Engine() const
     return static_cast<TSchemaCustomDataEngine *>(TSchemaDataEngineHolder::Engine());
 }
 
-TSchemaBDEDataEngineHolder::TSchemaBDEDataEngineHolder(QWidget *Parent)
+TSchemaBDEDataEngineHolder::TSchemaBDEDataEngineHolder(QWidget *AOwner)
     : TSchemaDataEngineHolder(
-        new TSchemaBDEDataEngine, QStringLiteral("TSCHEMABDEDATAENGINE"), Parent)
+        new TSchemaBDEDataEngine, QStringLiteral("TSCHEMABDEDATAENGINE"), AOwner)
 {
 }
 
@@ -286,17 +286,17 @@ const QMetaObject *FormWidgetClass(const QMetaObject *ComponentClass)
     return nullptr;
 }
 
-QWidget *CreateFormWidget(const QMetaObject *ComponentClass, QWidget *Parent)
+QWidget *CreateFormWidget(const QMetaObject *ComponentClass, QWidget *parent)
 {
     const QMetaObject *widgetClass = FormWidgetClass(ComponentClass);
     if (widgetClass == &TSchemaDesignArea::staticMetaObject)
-        return new TSchemaDesignArea(Parent);
+        return new TSchemaDesignArea(parent);
     if (widgetClass == &TSQLBuilderDialogHolder::staticMetaObject)
-        return new TSQLBuilderDialogHolder(Parent);
+        return new TSQLBuilderDialogHolder(parent);
     if (widgetClass == &TSchemaCustomDataEngineHolder::staticMetaObject)
-        return new TSchemaCustomDataEngineHolder(Parent);
+        return new TSchemaCustomDataEngineHolder(parent);
     if (widgetClass == &TSchemaBDEDataEngineHolder::staticMetaObject)
-        return new TSchemaBDEDataEngineHolder(Parent);
+        return new TSchemaBDEDataEngineHolder(parent);
     return nullptr;
 }
 

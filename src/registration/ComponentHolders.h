@@ -45,7 +45,7 @@ public:
     /// Side of the design-time glyph in pixels.
     static constexpr int DesignTimeSide = 28;
 
-    ~TComponentHolder() override;
+    ~TComponentHolder() override; ///< Deletes the component with the holder.
 
     /// The component this holder owns; its objectName follows the holder's.
     QObject *Component() const;
@@ -63,15 +63,16 @@ public:
     QSize minimumSizeHint() const override;
 
 protected:
-    /// Takes Component as a child and hides itself, for run time.
-    TComponentHolder(QObject *Component, const QString &GlyphName, QWidget *Parent);
+    /// Takes Component as a child and hides itself, for run time; AOwner is the holder's parent
+    /// widget.
+    TComponentHolder(QObject *Component, const QString &GlyphName, QWidget *AOwner);
     /// Draws the glyph on a raised panel.
     void paintEvent(QPaintEvent *event) override;
     /// Shows the glyph again when a designer moves the holder to another parent.
     bool event(QEvent *event) override;
 
 private:
-    std::unique_ptr<TComponentHolderPrivate> d;
+    std::unique_ptr<TComponentHolderPrivate> d; ///< The private state.
 };
 
 /// Holds a TSQLBuilderDialog on a form.
@@ -87,8 +88,8 @@ class DIDUZAWIDGETS_EXPORT TSQLBuilderDialogHolder : public TComponentHolder {
 
 public:
     /// A holder with a new dialog, hidden until SetDesignTime(true).
-    explicit TSQLBuilderDialogHolder(QWidget *Parent = nullptr);
-    ~TSQLBuilderDialogHolder() override;
+    explicit TSQLBuilderDialogHolder(QWidget *AOwner = nullptr);
+    ~TSQLBuilderDialogHolder() override; ///< Deletes the dialog with the holder.
 
     /// The dialog, with its engine looked up by the name in DataEngine.
     TSQLBuilderDialog *Dialog() const;
@@ -128,7 +129,7 @@ public slots:
     bool Execute();
 
 private:
-    std::unique_ptr<TSQLBuilderDialogHolderPrivate> d;
+    std::unique_ptr<TSQLBuilderDialogHolderPrivate> d; ///< The private state.
 };
 
 /// Base of the data-engine holders: the engine's dialect.
@@ -137,7 +138,7 @@ class DIDUZAWIDGETS_EXPORT TSchemaDataEngineHolder : public TComponentHolder {
     Q_PROPERTY(Diduza::TSQLSubType SQLSubType READ SQLSubType WRITE setSQLSubType)
 
 public:
-    ~TSchemaDataEngineHolder() override;
+    ~TSchemaDataEngineHolder() override; ///< Deletes the engine with the holder.
 
     /// The engine.
     TSchemaDataEngine *Engine() const;
@@ -148,10 +149,10 @@ public:
 
 protected:
     /// Takes Engine as the held component.
-    TSchemaDataEngineHolder(TSchemaDataEngine *Engine, const QString &GlyphName, QWidget *Parent);
+    TSchemaDataEngineHolder(TSchemaDataEngine *Engine, const QString &GlyphName, QWidget *AOwner);
 
 private:
-    std::unique_ptr<TSchemaDataEngineHolderPrivate> d;
+    std::unique_ptr<TSchemaDataEngineHolderPrivate> d; ///< The private state.
 };
 
 /// Holds a TSchemaCustomDataEngine on a form.
@@ -160,8 +161,8 @@ class DIDUZAWIDGETS_EXPORT TSchemaCustomDataEngineHolder : public TSchemaDataEng
 
 public:
     /// A holder with a new engine, hidden until SetDesignTime(true).
-    explicit TSchemaCustomDataEngineHolder(QWidget *Parent = nullptr);
-    ~TSchemaCustomDataEngineHolder() override;
+    explicit TSchemaCustomDataEngineHolder(QWidget *AOwner = nullptr);
+    ~TSchemaCustomDataEngineHolder() override; ///< Deletes the engine with the holder.
 
     /// The engine.
     TSchemaCustomDataEngine *Engine() const;
@@ -176,8 +177,8 @@ class DIDUZAWIDGETS_EXPORT TSchemaBDEDataEngineHolder : public TSchemaDataEngine
 
 public:
     /// A holder with a new engine, hidden until SetDesignTime(true).
-    explicit TSchemaBDEDataEngineHolder(QWidget *Parent = nullptr);
-    ~TSchemaBDEDataEngineHolder() override;
+    explicit TSchemaBDEDataEngineHolder(QWidget *AOwner = nullptr);
+    ~TSchemaBDEDataEngineHolder() override; ///< Deletes the engine with the holder.
 
     /// The engine.
     TSchemaBDEDataEngine *Engine() const;
@@ -199,8 +200,8 @@ public:
 /// when it is a widget (TSchemaDesignArea), else its holder; null for any other class.
 DIDUZAWIDGETS_EXPORT const QMetaObject *FormWidgetClass(const QMetaObject *ComponentClass);
 
-/// A new widget of FormWidgetClass(ComponentClass) with Parent, or null. Holders come hidden,
+/// A new widget of FormWidgetClass(ComponentClass) with parent, or null. Holders come hidden,
 /// for run time.
-DIDUZAWIDGETS_EXPORT QWidget *CreateFormWidget(const QMetaObject *ComponentClass, QWidget *Parent);
+DIDUZAWIDGETS_EXPORT QWidget *CreateFormWidget(const QMetaObject *ComponentClass, QWidget *parent);
 
 } // namespace Diduza

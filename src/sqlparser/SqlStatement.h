@@ -49,8 +49,8 @@ DIDUZACORE_EXPORT qsizetype SingleStatementLength(QStringView Text);
 
 /// How a MySQL or MariaDB session reads strings and double quotes (its sql_mode).
 struct MysqlLexMode {
-    bool BackslashEscapes = true; // off under NO_BACKSLASH_ESCAPES
-    bool AnsiQuotes = false; // "..." is a name under ANSI_QUOTES, else a string
+    bool BackslashEscapes = true; ///< off under NO_BACKSLASH_ESCAPES
+    bool AnsiQuotes = false; ///< "..." is a name under ANSI_QUOTES, else a string
 };
 
 /// SingleStatementLength as MySQL and MariaDB read Text in a session of Mode (empty statements
@@ -77,7 +77,9 @@ DIDUZACORE_EXPORT bool MysqlHoldsStatement(QStringView Text, MysqlLexMode Mode);
 /// How a database spells names, strings and comments in its statements: as standard SQL, or
 /// as MySQL and MariaDB do in a session of Mode.
 struct SqlSpelling {
+    /// MySQL's or MariaDB's spelling, rather than standard SQL.
     bool Mysql = false;
+    /// The session's reading, when Mysql.
     MysqlLexMode Mode;
 };
 
