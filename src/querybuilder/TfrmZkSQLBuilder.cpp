@@ -1,7 +1,39 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
-#include "querybuilder/TfrmZkSQLBuilderParts_p.h"
+#include "querybuilder/TfrmZkSQLBuilder_p.h"
 
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaDataEngine.h"
+#include "engines/TSchemaRunModel.h"
+#include "platform/Application.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TImageList.h"
+#include "platform/TStringList.h"
+#include "querybuilder/SqlHighlighter_p.h"
+#include "querybuilder/SqlTemplate.h"
+#include "relations/TSchemaRelation.h"
+#include "resources/Glyphs.h"
+#include "sqlparser/SelectImport.h"
+
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace Diduza {
 
@@ -26,49 +58,13 @@ private:
 };
 } // namespace
 
-// Paints the entries of the table list through the form, at the list's fixed entry height and
-// the width of the widest name (which sets the list's horizontal scroll extent).
-class TableListDelegate : public QStyledItemDelegate {
-public:
-    TableListDelegate(TfrmZkSQLBuilder *form, QObject *parent)
-        : QStyledItemDelegate(parent)
-        , FForm(form)
-    {
-    }
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-        const QModelIndex &index) const override
-    {
-        TOwnerDrawState state;
-        if (option.state & QStyle::State_Selected)
-            state |= odSelected;
-        if (option.state & QStyle::State_HasFocus)
-            state |= odFocused;
-        if (!(option.state & QStyle::State_Enabled))
-            state |= odDisabled;
-        painter->save();
-        Guarded([&] {
-            FForm->lbTablesDrawItem(FForm->lbTables, index.row(), option.rect, state, *painter);
-        });
-        painter->restore();
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
-    {
-        return QSize(FForm->TablesHorizontalExtent(), TableEntryHeight);
-    }
-
-private:
-    TfrmZkSQLBuilder *FForm;
-};
-
 TfrmZkSQLBuilder::TfrmZkSQLBuilder(QWidget *AOwner)
     : QDialog(AOwner)
     , d(std::make_unique<TfrmZkSQLBuilderPrivate>(this))
 {
-    createControls();
-    formCreate();
-    d->FCleanState = workState();
+    d->createControls();
+    d->formCreate();
+    d->FCleanState = d->pages.workState();
 }
 
 TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
@@ -91,12 +87,12 @@ TfrmZkSQLBuilder::~TfrmZkSQLBuilder()
 
 QString TfrmZkSQLBuilder::SQLText() const
 {
-    return d->FSQLText;
+    return d->pages.FSQLText;
 }
 
 QAbstractItemModel *TfrmZkSQLBuilder::ResultModel() const
 {
-    return d->FResult;
+    return d->pages.FResult;
 }
 
 bool TfrmZkSQLBuilder::SQLEditable() const
@@ -116,12 +112,12 @@ int TfrmZkSQLBuilder::RowLimit() const
 
 QString TfrmZkSQLBuilder::SQLError() const
 {
-    return d->FSQLError;
+    return d->pages.FSQLError;
 }
 
 qsizetype TfrmZkSQLBuilder::SQLErrorPosition() const
 {
-    return d->FSQLErrorPosition;
+    return d->pages.FSQLErrorPosition;
 }
 
 bool TfrmZkSQLBuilder::ExtendedGrid() const
@@ -191,7 +187,7 @@ void TfrmZkSQLBuilder::SetOnDeleteItem(TSchemaItemEvent h)
 
 int TfrmZkSQLBuilder::TablesHorizontalExtent() const
 {
-    return d->FTablesExtent;
+    return d->tables.FTablesExtent;
 }
 
 QString TfrmZkSQLBuilder::FileFilter() const
@@ -204,131 +200,134 @@ QString TfrmZkSQLBuilder::DefaultExt() const
     return d->FDefaultExt;
 }
 
-void TfrmZkSQLBuilder::createControls()
+void TfrmZkSQLBuilderPrivate::createControls()
 {
-    setObjectName(QStringLiteral("frmZkSQLBuilder"));
-    setWindowTitle(QCoreApplication::translate(
+    q->setObjectName(QStringLiteral("frmZkSQLBuilder"));
+    q->setWindowTitle(QCoreApplication::translate(
         "Diduza::TfrmZkSQLBuilder", "Tarvelon Software: Diduza REVIzirovi"));
     QFont formFont(QStringLiteral("MS Sans Serif"));
     formFont.setPixelSize(11);
-    setFont(formFont);
-    resize(FormWidth, FormHeight);
-    setWindowIcon(QIcon(QPixmap::fromImage(
+    q->setFont(formFont);
+    q->resize(FormWidth, FormHeight);
+    q->setWindowIcon(QIcon(QPixmap::fromImage(
         RenderGlyph(QStringLiteral(":/diduza/builder/FORM_ICON.svg"), QSize(32, 32)))));
 
-    imgSQL = new TImageList(16, 16, this);
-    imgSQL->setObjectName(QStringLiteral("imgSQL"));
+    q->imgSQL = new TImageList(16, 16, q);
+    q->imgSQL->setObjectName(QStringLiteral("imgSQL"));
     for (const char *glyph : { ":/diduza/builder/TABLE.svg", ":/diduza/builder/FIELD.svg" })
-        imgSQL->Add(QPixmap::fromImage(RenderGlyph(QLatin1String(glyph), QSize(16, 16))));
+        q->imgSQL->Add(QPixmap::fromImage(RenderGlyph(QLatin1String(glyph), QSize(16, 16))));
 
     // Tool bar on top; below it the pages span the whole width, and between them stand the
     // design area and, on the right, the table panel.
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(q);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     createToolbar();
-    layout->addWidget(pnlToolbar);
+    layout->addWidget(q->pnlToolbar);
 
-    SplitterGrid = new QSplitter(Qt::Vertical, this);
-    SplitterGrid->setObjectName(QStringLiteral("SplitterGrid"));
-    SplitterGrid->setHandleWidth(SplitterWidth);
-    SplitterGrid->setChildrenCollapsible(false);
-    layout->addWidget(SplitterGrid, 1);
+    q->SplitterGrid = new QSplitter(Qt::Vertical, q);
+    q->SplitterGrid->setObjectName(QStringLiteral("SplitterGrid"));
+    q->SplitterGrid->setHandleWidth(SplitterWidth);
+    q->SplitterGrid->setChildrenCollapsible(false);
+    layout->addWidget(q->SplitterGrid, 1);
     // What an import could not carry, on one line below the rest (the whole text as tip).
-    lblImportNotes = new QLabel(this);
-    lblImportNotes->setObjectName(QStringLiteral("lblImportNotes"));
-    lblImportNotes->setContentsMargins(6, 2, 6, 2);
-    lblImportNotes->setTextFormat(Qt::PlainText);
-    lblImportNotes->hide();
-    layout->addWidget(lblImportNotes);
+    q->lblImportNotes = new QLabel(q);
+    q->lblImportNotes->setObjectName(QStringLiteral("lblImportNotes"));
+    q->lblImportNotes->setContentsMargins(6, 2, 6, 2);
+    q->lblImportNotes->setTextFormat(Qt::PlainText);
+    q->lblImportNotes->hide();
+    layout->addWidget(q->lblImportNotes);
 
-    SplitterTables = new QSplitter(Qt::Horizontal, SplitterGrid);
-    SplitterTables->setObjectName(QStringLiteral("SplitterTables"));
-    SplitterTables->setHandleWidth(SplitterWidth);
-    SplitterTables->setChildrenCollapsible(false);
+    q->SplitterTables = new QSplitter(Qt::Horizontal, q->SplitterGrid);
+    q->SplitterTables->setObjectName(QStringLiteral("SplitterTables"));
+    q->SplitterTables->setHandleWidth(SplitterWidth);
+    q->SplitterTables->setChildrenCollapsible(false);
 
     createDesignArea();
 
-    pcSQL = new QTabWidget(SplitterGrid);
-    pcSQL->setObjectName(QStringLiteral("pcSQL"));
-    pcSQL->setTabPosition(QTabWidget::South);
-    pcSQL->tabBar()->setAttribute(Qt::WA_Hover); // hot tracking
-    SplitterGrid->addWidget(SplitterTables);
-    SplitterGrid->addWidget(pcSQL);
+    q->pcSQL = new QTabWidget(q->SplitterGrid);
+    q->pcSQL->setObjectName(QStringLiteral("pcSQL"));
+    q->pcSQL->setTabPosition(QTabWidget::South);
+    q->pcSQL->tabBar()->setAttribute(Qt::WA_Hover); // hot tracking
+    q->SplitterGrid->addWidget(q->SplitterTables);
+    q->SplitterGrid->addWidget(q->pcSQL);
     // Height the form gains or loses is shared between the canvas and the pages.
-    SplitterGrid->setStretchFactor(0, 1);
-    SplitterGrid->setStretchFactor(1, 1);
-    SplitterGrid->setSizes(
+    q->SplitterGrid->setStretchFactor(0, 1);
+    q->SplitterGrid->setStretchFactor(1, 1);
+    q->SplitterGrid->setSizes(
         { FormHeight - ToolbarHeight - PagesHeight - SplitterWidth, PagesHeight });
 
-    createColumnsPage();
-    d->FBlocks.append({ SchemaDesignArea, sgColumnGrid, false, soUnion });
+    grid.createColumnsPage();
+    FBlocks.append({ q->SchemaDesignArea, q->sgColumnGrid, false, soUnion });
     createOptionsPage();
 
-    createStatementPages();
-    pcSQL->setCurrentWidget(tsColumns);
-    connect(
-        pcSQL, &QTabWidget::currentChanged, this, [this] { Guarded([&] { pcSQLChange(pcSQL); }); });
+    pages.createStatementPages();
+    q->pcSQL->setCurrentWidget(q->tsColumns);
+    QObject::connect(q->pcSQL, &QTabWidget::currentChanged, q,
+        [this] { Guarded([&] { q->pcSQLChange(q->pcSQL); }); });
     // Ctrl+Tab and Ctrl+Shift+Tab change pages wherever the focus is in the form.
     for (const QKeySequence &keys :
         { QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_Backtab),
             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab) }) {
         const bool forward = keys == QKeySequence(Qt::CTRL | Qt::Key_Tab);
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, forward] {
-            const int count = pcSQL->count();
+        QObject::connect(new QShortcut(keys, q), &QShortcut::activated, q, [this, forward] {
+            const int count = q->pcSQL->count();
             if (count > 1)
-                pcSQL->setCurrentIndex((pcSQL->currentIndex() + (forward ? 1 : count - 1)) % count);
+                q->pcSQL->setCurrentIndex(
+                    (q->pcSQL->currentIndex() + (forward ? 1 : count - 1)) % count);
         });
     }
 }
 
-void TfrmZkSQLBuilder::fitGridOnOpening()
+void TfrmZkSQLBuilderPrivate::fitGridOnOpening()
 {
-    const bool chosen = d->FSizeChosen;
-    d->FSizeChosen = true;
-    if (chosen || size() != QSize(FormWidth, FormHeight))
+    const bool chosen = FSizeChosen;
+    FSizeChosen = true;
+    if (chosen || q->size() != QSize(FormWidth, FormHeight))
         return; // shown before, restored, or sized by the application
     // Every row the grid has, the extended grid's having row too, which grouping shows (the
     // designed pages show the designed grid's rows).
     int rows = 0;
-    for (int row = 0; row < sgColumnGrid->RowCount(); ++row) {
-        if (!sgColumnGrid->isRowHidden(row) || (d->FExtendedGrid && row == RowHaving))
-            rows += sgColumnGrid->rowHeight(row);
+    for (int row = 0; row < q->sgColumnGrid->RowCount(); ++row) {
+        if (!q->sgColumnGrid->isRowHidden(row) || (FExtendedGrid && row == RowHaving))
+            rows += q->sgColumnGrid->rowHeight(row);
     }
     // The pages' tab bar and frames round the grid, as laid out at the designed size.
-    pcSQL->ensurePolished();
-    QResizeEvent laidOut(pcSQL->size(), pcSQL->size());
-    QCoreApplication::sendEvent(pcSQL, &laidOut);
-    const int chrome = pcSQL->height() - tsColumns->height() + 2 * sgColumnGrid->frameWidth();
+    q->pcSQL->ensurePolished();
+    QResizeEvent laidOut(q->pcSQL->size(), q->pcSQL->size());
+    QCoreApplication::sendEvent(q->pcSQL, &laidOut);
+    const int chrome
+        = q->pcSQL->height() - q->tsColumns->height() + 2 * q->sgColumnGrid->frameWidth();
     const int pages = std::max(PagesHeight, chrome + rows);
     // The block bar of the extended grid stands above the canvas, which keeps its height.
     // It is as high with the operator list (blocks after the first) as without it.
-    const int bar = pnlBlocks && !pnlBlocks->isHidden() ? pnlBlocks->sizeHint().height() : 0;
+    const int bar
+        = q->pnlBlocks && !q->pnlBlocks->isHidden() ? q->pnlBlocks->sizeHint().height() : 0;
     if (bar > 0)
-        pnlBlocks->setFixedHeight(bar);
+        q->pnlBlocks->setFixedHeight(bar);
     const int canvas = FormHeight - ToolbarHeight - PagesHeight - SplitterWidth + bar;
     if (pages == PagesHeight && bar == 0)
         return;
-    resize(width(), height() + pages - PagesHeight + bar);
-    SplitterGrid->setSizes({ canvas, pages });
+    q->resize(q->width(), q->height() + pages - PagesHeight + bar);
+    q->SplitterGrid->setSizes({ canvas, pages });
 }
 
-void TfrmZkSQLBuilder::showAliases()
+void TfrmZkSQLBuilderPrivate::showAliases()
 {
-    if (d->FDestroying)
+    if (FDestroying)
         return;
     QVector<TSchemaDesignArea *> areas;
-    for (const TfrmZkSQLBuilderPrivate::Block &block : std::as_const(d->FBlocks)) {
+    for (const TfrmZkSQLBuilderPrivate::Block &block : std::as_const(FBlocks)) {
         if (block.Area)
             areas << block.Area;
     }
-    if (SchemaDesignArea && !areas.contains(SchemaDesignArea))
-        areas << SchemaDesignArea;
+    if (q->SchemaDesignArea && !areas.contains(q->SchemaDesignArea))
+        areas << q->SchemaDesignArea;
     // As the statement names them: a caption two items of a block share gets the caption and
     // the item's index as alias. An application that names the tables itself gives its own
     // names.
-    const bool ownNames = bool(d->FOnGetTableName);
+    const bool ownNames = bool(FOnGetTableName);
     for (TSchemaDesignArea *area : std::as_const(areas)) {
         QHash<QString, int> uses;
         for (int i = 0; i < area->GetItemCount(); ++i)
@@ -343,58 +342,59 @@ void TfrmZkSQLBuilder::showAliases()
     }
 }
 
-void TfrmZkSQLBuilder::createDesignArea()
+void TfrmZkSQLBuilderPrivate::createDesignArea()
 {
     // The block bar (extended grid) above the blocks' design areas, of which one shows.
-    pnlDesign = new QWidget(SplitterTables);
-    pnlDesign->setObjectName(QStringLiteral("pnlDesign"));
-    auto *designLayout = new QVBoxLayout(pnlDesign);
+    q->pnlDesign = new QWidget(q->SplitterTables);
+    q->pnlDesign->setObjectName(QStringLiteral("pnlDesign"));
+    auto *designLayout = new QVBoxLayout(q->pnlDesign);
     designLayout->setContentsMargins(0, 0, 0, 0);
     designLayout->setSpacing(0);
     createBlockBar();
-    designLayout->addWidget(pnlBlocks);
-    SchemaDesignArea = newBlockArea();
-    createTablePanel();
-    SplitterTables->addWidget(pnlDesign);
-    SplitterTables->addWidget(pnlTables);
-    SplitterTables->setStretchFactor(0, 1);
-    SplitterTables->setStretchFactor(1, 0);
-    SplitterTables->setSizes({ FormWidth - TablesWidth - SplitterWidth, TablesWidth });
+    designLayout->addWidget(q->pnlBlocks);
+    q->SchemaDesignArea = newBlockArea();
+    tables.createTablePanel();
+    q->SplitterTables->addWidget(q->pnlDesign);
+    q->SplitterTables->addWidget(q->pnlTables);
+    q->SplitterTables->setStretchFactor(0, 1);
+    q->SplitterTables->setStretchFactor(1, 0);
+    q->SplitterTables->setSizes({ FormWidth - TablesWidth - SplitterWidth, TablesWidth });
 }
 
-TSchemaDesignArea *TfrmZkSQLBuilder::newBlockArea()
+TSchemaDesignArea *TfrmZkSQLBuilderPrivate::newBlockArea()
 {
-    auto *area = new TSchemaDesignArea(pnlDesign);
-    pnlDesign->layout()->addWidget(area);
+    auto *area = new TSchemaDesignArea(q->pnlDesign);
+    q->pnlDesign->layout()->addWidget(area);
     area->SetColor(clWhite);
-    area->SetImages(imgSQL);
+    area->SetImages(q->imgSQL);
     area->SetReadOnly(false);
     area->SetOnAddItem(
-        [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaAddItem(Sender, item); });
+        [this](QObject *Sender, TSchemaItem *item) { q->SchemaDesignAreaAddItem(Sender, item); });
     area->SetOnAddSubItem([this](QObject *Sender, TSchemaSubItem *SubItem) {
-        SchemaDesignAreaAddSubItem(Sender, SubItem);
+        q->SchemaDesignAreaAddSubItem(Sender, SubItem);
     });
-    area->SetOnDeleteItem(
-        [this](QObject *Sender, TSchemaItem *item) { SchemaDesignAreaDeleteItem(Sender, item); });
+    area->SetOnDeleteItem([this](QObject *Sender, TSchemaItem *item) {
+        q->SchemaDesignAreaDeleteItem(Sender, item);
+    });
     // The titles of tables the diagram holds twice show their aliases, which follow the
     // items' places in the area's list: once the additions and removals of items (children of
     // the viewport) and relations (of the area) are done, an import's reordering too.
-    if (!d->FAliasTimer) {
-        d->FAliasTimer = new QTimer(this);
-        d->FAliasTimer->setSingleShot(true);
-        d->FAliasTimer->setInterval(0);
-        connect(
-            d->FAliasTimer, &QTimer::timeout, this, [this] { Guarded([&] { showAliases(); }); });
+    if (!FAliasTimer) {
+        FAliasTimer = new QTimer(q);
+        FAliasTimer->setSingleShot(true);
+        FAliasTimer->setInterval(0);
+        QObject::connect(
+            FAliasTimer, &QTimer::timeout, q, [this] { Guarded([&] { showAliases(); }); });
     }
-    auto *watch = new ChildrenWatch(d->FAliasTimer);
+    auto *watch = new ChildrenWatch(FAliasTimer);
     area->installEventFilter(watch);
     area->viewport()->installEventFilter(watch);
     area->SetOnDragOver(
         [this](QObject *Sender, QObject *Source, int X, int Y, TDragState State, bool &Accept) {
-            SchemaDesignAreaDragOver(Sender, Source, X, Y, State, Accept);
+            q->SchemaDesignAreaDragOver(Sender, Source, X, Y, State, Accept);
         });
     area->SetOnDragDrop([this](QObject *Sender, QObject *Source, int X, int Y) {
-        SchemaDesignAreaDragDrop(Sender, Source, X, Y);
+        q->SchemaDesignAreaDragDrop(Sender, Source, X, Y);
     });
     // Undo and redo (Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z) and find (Ctrl+F) on the area.
     area->UndoAction();
@@ -414,176 +414,46 @@ TSchemaDesignArea *TfrmZkSQLBuilder::newBlockArea()
 }
 
 // The column grid and its in-place editors.
-void TfrmZkSQLBuilder::createColumnsPage()
+void TfrmZkSQLBuilderPrivate::createOptionsPage()
 {
-    tsColumns = new QWidget;
-    tsColumns->setObjectName(QStringLiteral("tsColumns"));
-    pcSQL->addTab(tsColumns, QString());
-    auto *columnsLayout = new QVBoxLayout(tsColumns);
-    columnsLayout->setContentsMargins(0, 0, 0, 0);
-    sgColumnGrid = newBlockGrid();
-
-    // The in-place editors, above the grid (the one of the block shown).
-    auto makeList = [this](const char *name) {
-        auto *list = new QComboBox(tsColumns);
-        list->setObjectName(QLatin1String(name));
-        list->setEditable(false);
-        list->hide();
-        connect(list, &QComboBox::activated, this,
-            [this, list] { Guarded([&] { cbInplaceChange(list); }); });
-        return list;
-    };
-    cbTables = makeList("cbTables");
-    cbSorting = makeList("cbSorting");
-    cbValues = makeList("cbValues");
-    cbGroupBy = new QCheckBox(tsColumns);
-    cbGroupBy->setObjectName(QStringLiteral("cbGroupBy"));
-    cbGroupBy->setAutoFillBackground(true);
-    QPalette facePalette = cbGroupBy->palette();
-    facePalette.setColor(QPalette::Window, ColorToQColor(clBtnFace, facePalette));
-    cbGroupBy->setPalette(facePalette);
-    cbGroupBy->hide();
-    cbGroupBy->installEventFilter(this);
-    edWhere = new QLineEdit(tsColumns);
-    edWhere->setObjectName(QStringLiteral("edWhere"));
-    edWhere->hide();
-
-    edWhere->installEventFilter(this);
-
-    // The extended grid's Field row: an expression typed in, or a field or "Expression..."
-    // picked from the list.
-    cbFields = new QComboBox(tsColumns);
-    cbFields->setObjectName(QStringLiteral("cbFields"));
-    cbFields->setEditable(true);
-    cbFields->setInsertPolicy(QComboBox::NoInsert);
-    cbFields->hide();
-    cbFields->installEventFilter(this);
-    cbFields->lineEdit()->installEventFilter(this);
-    connect(cbFields, &QComboBox::activated, this,
-        [this](int index) { Guarded([&] { fieldPicked(index); }); });
-    // The typed text is checked as it is typed: marked red, with why as its tip.
-    connect(cbFields->lineEdit(), &QLineEdit::textEdited, this, [this](const QString &text) {
+    q->tsOptions = new QWidget;
+    q->tsOptions->setObjectName(QStringLiteral("tsOptions"));
+    q->pcSQL->addTab(q->tsOptions, QString());
+    q->cbDistinct = new QCheckBox(q->tsOptions);
+    q->cbDistinct->setObjectName(QStringLiteral("cbDistinct"));
+    q->cbDistinct->setGeometry(8, 8, 329, 17);
+    q->cbDistinct->setChecked(false);
+    q->lblDialect = new QLabel(q->tsOptions);
+    q->lblDialect->setObjectName(QStringLiteral("lblDialect"));
+    q->cbDialect = new QComboBox(q->tsOptions);
+    q->cbDialect->setObjectName(QStringLiteral("cbDialect"));
+    q->lblDialect->setBuddy(q->cbDialect);
+    q->lblDialect->move(8, 36);
+    QObject::connect(q->cbDialect, &QComboBox::activated, q, [this] {
         Guarded([&] {
-            QString error;
-            if (!text.trimmed().isEmpty() && cbFields->findText(text) < 0) {
-                const ColumnExpressionReading reading
-                    = ReadColumnExpression(text, d->expressionTables(), spelling());
-                if (!reading.Ok)
-                    error = reading.ErrorLine > 0 ? tr("%1 (line %2, column %3)")
-                                                        .arg(reading.Error)
-                                                        .arg(reading.ErrorLine)
-                                                        .arg(reading.ErrorColumn)
-                                                  : reading.Error;
-            }
-            QPalette palette = cbFields->lineEdit()->palette();
-            palette.setColor(QPalette::Text,
-                error.isEmpty() ? QApplication::palette(cbFields).color(QPalette::Text)
-                                : QColor(0xd0, 0x20, 0x20));
-            cbFields->lineEdit()->setPalette(palette);
-            cbFields->setToolTip(error);
-            if (!error.isEmpty() && cbFields->isVisible())
-                QToolTip::showText(
-                    cbFields->mapToGlobal(QPoint(0, cbFields->height())), error, cbFields);
-            else
-                QToolTip::hideText();
-        });
-    });
-}
-
-TStringGrid *TfrmZkSQLBuilder::newBlockGrid()
-{
-    auto *grid = new TStringGrid(tsColumns);
-    grid->setObjectName(QStringLiteral("sgColumnGrid"));
-    tsColumns->layout()->addWidget(grid);
-    grid->SetColCount(2);
-    grid->SetRowCount(6);
-    grid->SetFixedCols(1);
-    grid->SetFixedRows(1);
-    grid->SetDefaultColWidth(100);
-    grid->SetDefaultRowHeight(19);
-    grid->SetColumnsMovable(true);
-    grid->SetColumnsSizable(true);
-    grid->SetOnSelectCell([this](QObject *Sender, int ACol, int ARow, bool &CanSelect) {
-        sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
-    });
-    grid->viewport()->installEventFilter(this); // tool tips of cut cells
-    connect(grid->viewport(), &QWidget::customContextMenuRequested, this,
-        [this](const QPoint &at) { Guarded([&] { gridContextMenu(at); }); });
-    grid->SetOnColumnMoved([this](QObject *, int FromIndex, int ToIndex) {
-        SchemaUndoGroup step(SchemaDesignArea, tr("Move column"));
-        if (QUndoCommand *parent = step.Parent())
-            new GridMoveCommand(this, parent, FromIndex, ToIndex);
-    });
-    grid->SetOnDrawCell(
-        [this](QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State,
-            QPainter &Canvas) { sgColumnGridDrawCell(Sender, ACol, ARow, Rect, State, Canvas); });
-    grid->setAccessibleName(LoadResString(_strColumnPage));
-    // A screen reader hears what the cells show: the field a column is of, ticks as words.
-    grid->SetOnGetAccessibleText([this](QObject *, int ACol, int ARow, QString &Text) {
-        if (ACol < 1 || !SchemaDesignArea)
-            return;
-        if (ARow == RowField) {
-            if (TSchemaSubItem *row = ReferencedSubItem(Text))
-                Text = row->ItemOwner()->Caption() + QLatin1Char('.') + row->Caption();
-            else if (TfrmZkSQLBuilderPrivate::isCalculatedCell(Text))
-                Text = d->renderExpression(Text);
-        } else if (ARow == RowGrouping || (d->FExtendedGrid && ARow == RowShow)) {
-            const bool ticked
-                = ARow == RowShow ? Text != QLatin1String("0") : Text == QLatin1String("1");
-            Text = ticked ? tr("ticked") : tr("not ticked");
-        }
-    });
-    // The titles (the having row's while the row exists; it then stays hidden, with its
-    // texts, until a grouping tick is committed).
-    const TResString titles[] = { _strFieldName, _strTableName, _strValueName, _strSortName,
-        _strWhereName, _strGroupName, _strHavingName };
-    grid->SetRowCount(RowHaving + 1);
-    for (int row = RowField; row <= RowHaving; ++row)
-        grid->SetCells(0, row, LoadResString(titles[row]));
-    grid->SetRowCount(RowHaving);
-    return grid;
-}
-
-void TfrmZkSQLBuilder::createOptionsPage()
-{
-    tsOptions = new QWidget;
-    tsOptions->setObjectName(QStringLiteral("tsOptions"));
-    pcSQL->addTab(tsOptions, QString());
-    cbDistinct = new QCheckBox(tsOptions);
-    cbDistinct->setObjectName(QStringLiteral("cbDistinct"));
-    cbDistinct->setGeometry(8, 8, 329, 17);
-    cbDistinct->setChecked(false);
-    lblDialect = new QLabel(tsOptions);
-    lblDialect->setObjectName(QStringLiteral("lblDialect"));
-    cbDialect = new QComboBox(tsOptions);
-    cbDialect->setObjectName(QStringLiteral("cbDialect"));
-    lblDialect->setBuddy(cbDialect);
-    lblDialect->move(8, 36);
-    connect(cbDialect, &QComboBox::activated, this, [this] {
-        Guarded([&] {
-            if (TSchemaDataEngine *engine = d->FDataEngine)
-                engine->SetSQLSubType(TSQLSubType(cbDialect->currentData().toInt()));
+            if (TSchemaDataEngine *engine = FDataEngine)
+                engine->SetSQLSubType(TSQLSubType(q->cbDialect->currentData().toInt()));
         });
     });
 
     // The row limit of the extended grid: at most so many rows, after skipping so many.
-    lblLimit = new QLabel(tsOptions);
-    lblLimit->setObjectName(QStringLiteral("lblLimit"));
-    seLimit = new QSpinBox(tsOptions);
-    seLimit->setObjectName(QStringLiteral("seLimit"));
-    seLimit->setRange(-1, INT_MAX);
-    seLimit->setValue(-1);
-    seOffset = new QSpinBox(tsOptions);
-    seOffset->setObjectName(QStringLiteral("seOffset"));
-    seOffset->setRange(0, INT_MAX);
-    lblLimit->setBuddy(seLimit);
-    lblLimit->move(8, 64);
-    for (QWidget *w : std::initializer_list<QWidget *> { lblLimit, seLimit, seOffset })
+    q->lblLimit = new QLabel(q->tsOptions);
+    q->lblLimit->setObjectName(QStringLiteral("lblLimit"));
+    q->seLimit = new QSpinBox(q->tsOptions);
+    q->seLimit->setObjectName(QStringLiteral("seLimit"));
+    q->seLimit->setRange(-1, INT_MAX);
+    q->seLimit->setValue(-1);
+    q->seOffset = new QSpinBox(q->tsOptions);
+    q->seOffset->setObjectName(QStringLiteral("seOffset"));
+    q->seOffset->setRange(0, INT_MAX);
+    q->lblLimit->setBuddy(q->seLimit);
+    q->lblLimit->move(8, 64);
+    for (QWidget *w : std::initializer_list<QWidget *> { q->lblLimit, q->seLimit, q->seOffset })
         w->hide();
-    connect(
-        seLimit, &QSpinBox::valueChanged, this, [this](int value) { d->FStatementLimit = value; });
-    connect(seOffset, &QSpinBox::valueChanged, this,
-        [this](int value) { d->FStatementOffset = value; });
+    QObject::connect(
+        q->seLimit, &QSpinBox::valueChanged, q, [this](int value) { FStatementLimit = value; });
+    QObject::connect(
+        q->seOffset, &QSpinBox::valueChanged, q, [this](int value) { FStatementOffset = value; });
 }
 
 qint64 TfrmZkSQLBuilder::StatementLimit() const
@@ -610,12 +480,12 @@ void TfrmZkSQLBuilder::SetStatementOffset(qint64 Value)
     seOffset->setValue(int(std::min<qint64>(d->FStatementOffset, INT_MAX)));
 }
 
-void TfrmZkSQLBuilder::createToolbar()
+void TfrmZkSQLBuilderPrivate::createToolbar()
 {
-    pnlToolbar = new QWidget(this);
-    pnlToolbar->setObjectName(QStringLiteral("pnlToolbar"));
-    pnlToolbar->setFixedHeight(ToolbarHeight);
-    pnlToolbar->installEventFilter(this);
+    q->pnlToolbar = new QWidget(q);
+    q->pnlToolbar->setObjectName(QStringLiteral("pnlToolbar"));
+    q->pnlToolbar->setFixedHeight(ToolbarHeight);
+    q->pnlToolbar->installEventFilter(q);
 
     auto glyph = [](const char *name) {
         return QPixmap::fromImage(RenderGlyph(
@@ -623,7 +493,7 @@ void TfrmZkSQLBuilder::createToolbar()
     };
     auto makeButton = [&](const char *name, const char *glyphName, int left, bool toggle,
                           void (TfrmZkSQLBuilder::*handler)(QObject *)) {
-        auto *button = new QToolButton(pnlToolbar);
+        auto *button = new QToolButton(q->pnlToolbar);
         button->setObjectName(QLatin1String(name));
         button->setAutoRaise(true); // flat
         button->setIconSize(QSize(16, 16));
@@ -634,275 +504,69 @@ void TfrmZkSQLBuilder::createToolbar()
             button->setCheckable(true);
             button->setChecked(true);
         }
-        connect(button, &QToolButton::clicked, this,
-            [this, button, handler] { Guarded([&] { (this->*handler)(button); }); });
+        QObject::connect(button, &QToolButton::clicked, q,
+            [this, button, handler] { Guarded([&] { (q->*handler)(button); }); });
         return button;
     };
-    btnNew = makeButton("btnNew", "NEW", 8, false, &TfrmZkSQLBuilder::btnNewClick);
-    btnOpen = makeButton("btnOpen", "OPEN", 33, false, &TfrmZkSQLBuilder::btnOpenClick);
-    btnSave = makeButton("btnSave", "SAVE", 58, false, &TfrmZkSQLBuilder::btnSaveClick);
+    q->btnNew = makeButton("btnNew", "NEW", 8, false, &TfrmZkSQLBuilder::btnNewClick);
+    q->btnOpen = makeButton("btnOpen", "OPEN", 33, false, &TfrmZkSQLBuilder::btnOpenClick);
+    q->btnSave = makeButton("btnSave", "SAVE", 58, false, &TfrmZkSQLBuilder::btnSaveClick);
     // The second glyph is the one shown while the button is disabled.
     QIcon saveIcon(glyph("SAVE"));
     saveIcon.addPixmap(glyph("SAVE_DISABLED"), QIcon::Disabled);
-    btnSave->setIcon(saveIcon);
-    btnShowGrid
+    q->btnSave->setIcon(saveIcon);
+    q->btnShowGrid
         = makeButton("btnShowGrid", "SHOWGRID", 96, true, &TfrmZkSQLBuilder::btnShowGridClick);
-    btnShowTables = makeButton(
+    q->btnShowTables = makeButton(
         "btnShowTables", "SHOWTABLES", 121, true, &TfrmZkSQLBuilder::btnShowTablesClick);
-    btnGenSQL = makeButton("btnGenSQL", "GENSQL", 158, false, &TfrmZkSQLBuilder::btnGenSQLClick);
-    btnExecSQL
+    q->btnGenSQL = makeButton("btnGenSQL", "GENSQL", 158, false, &TfrmZkSQLBuilder::btnGenSQLClick);
+    q->btnExecSQL
         = makeButton("btnExecSQL", "EXECSQL", 183, false, &TfrmZkSQLBuilder::btnExecSQLClick);
 
     auto makePush = [&](const char *name, void (TfrmZkSQLBuilder::*handler)(QObject *)) {
-        auto *button = new QPushButton(pnlToolbar);
+        auto *button = new QPushButton(q->pnlToolbar);
         button->setObjectName(QLatin1String(name));
         button->setAutoDefault(false);
         button->resize(PushButtonWidth, SpeedButtonSize);
         button->move(0, ButtonTop);
-        connect(button, &QPushButton::clicked, this,
-            [this, button, handler] { Guarded([&] { (this->*handler)(button); }); });
+        QObject::connect(button, &QPushButton::clicked, q,
+            [this, button, handler] { Guarded([&] { (q->*handler)(button); }); });
         return button;
     };
-    btnOK = makePush("btnOK", &TfrmZkSQLBuilder::btnOKClick);
-    btnCancel = makePush("btnCancel", &TfrmZkSQLBuilder::btnCancelClick);
+    q->btnOK = makePush("btnOK", &TfrmZkSQLBuilder::btnOKClick);
+    q->btnCancel = makePush("btnCancel", &TfrmZkSQLBuilder::btnCancelClick);
 }
 
-void TfrmZkSQLBuilder::createTablePanel()
+void TfrmZkSQLBuilderPrivate::formCreate()
 {
-    pnlTables = new QWidget(SplitterTables);
-    pnlTables->setObjectName(QStringLiteral("pnlTables"));
-    pnlTables->resize(TablesWidth, 220);
-    auto *column = new QVBoxLayout(pnlTables);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-
-    pbTableGrabber = new TPaintBox(pnlTables);
-    pbTableGrabber->setObjectName(QStringLiteral("pbTableGrabber"));
-    pbTableGrabber->setFixedHeight(GrabberHeight);
-    pbTableGrabber->SetOnPaint(
-        [this](QObject *Sender, QPainter &Canvas) { pbTableGrabberPaint(Sender, Canvas); });
-    pbTableGrabber->SetOnMouseUp(
-        [this](QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
-            pbTableGrabberMouseUp(Sender, Button, Shift, X, Y);
-        });
-    column->addWidget(pbTableGrabber);
-
-    cbSchemas = new QComboBox(pnlTables);
-    cbSchemas->setObjectName(QStringLiteral("cbSchemas"));
-    cbSchemas->setToolTip(tr("The schemas whose tables the list shows"));
-    cbSchemas->hide();
-    connect(cbSchemas, &QComboBox::currentIndexChanged, this,
-        [this] { Guarded([&] { filterTables(); }); });
-    column->addWidget(cbSchemas);
-
-    lbTables = CreateTableList(this, pnlTables);
-    lbTables->setObjectName(QStringLiteral("lbTables"));
-    lbTables->setAccessibleName(tr("Tables"));
-    lbTables->setUniformItemSizes(true);
-    lbTables->setDragEnabled(true); // a drag starts from any entry
-    lbTables->setDragDropMode(QAbstractItemView::DragOnly);
-    lbTables->setDefaultDropAction(Qt::CopyAction);
-    lbTables->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    lbTables->setItemDelegate(new TableListDelegate(this, lbTables));
-    connect(lbTables, &QListWidget::itemDoubleClicked, this,
-        [this] { Guarded([&] { lbTablesDblClick(lbTables); }); });
-    column->addWidget(lbTables, 1);
-}
-
-void TfrmZkSQLBuilder::createStatementPages()
-{
-    tsSQL = new QWidget;
-    tsSQL->setObjectName(QStringLiteral("tsSQL"));
-    pcSQL->addTab(tsSQL, QString());
-    SQLMemo = new QPlainTextEdit(tsSQL);
-    SQLMemo->setObjectName(QStringLiteral("SQLMemo"));
-    SQLMemo->setAccessibleName(LoadResString(_strSQLPage));
-    SQLMemo->setReadOnly(true);
-    SQLMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    SQLMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    SQLMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    lblSQLNotes = new QLabel(tsSQL);
-    lblSQLNotes->setObjectName(QStringLiteral("lblSQLNotes"));
-    lblSQLNotes->setWordWrap(true);
-    lblSQLNotes->setContentsMargins(6, 2, 6, 2);
-    lblSQLNotes->hide();
-    auto *sqlLayout = new QVBoxLayout(tsSQL);
-    sqlLayout->setContentsMargins(0, 0, 0, 0);
-    sqlLayout->setSpacing(0);
-    sqlLayout->addWidget(lblSQLNotes);
-    sqlLayout->addWidget(SQLMemo, 1);
-
-    tsResults = new QWidget;
-    tsResults->setObjectName(QStringLiteral("tsResults"));
-    pcSQL->addTab(tsResults, QString());
-    lblResultError = new QLabel(tsResults);
-    lblResultError->setObjectName(QStringLiteral("lblResultError"));
-    lblResultError->setWordWrap(true);
-    lblResultError->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblResultError->setContentsMargins(6, 4, 6, 4);
-    lblResultError->hide();
-    DBGrid1 = new QTableView(tsResults);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(LoadResString(_strResultPage));
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setTabKeyNavigation(false); // Tab leaves the grid, the arrows move in it
-    DBGrid1->verticalHeader()->setDefaultSectionSize(19);
-    auto *resultsLayout = new QVBoxLayout(tsResults);
-    resultsLayout->setContentsMargins(0, 0, 0, 0);
-    resultsLayout->setSpacing(0);
-    resultsLayout->addWidget(lblResultError);
-    resultsLayout->addWidget(DBGrid1, 1);
-    createQueryTools();
-}
-
-void TfrmZkSQLBuilder::createSqlTools()
-{
-    // The SQL page's bar: the parse error, busy while a statement runs, Apply, Run.
-    pnlSQLTools = new QWidget(tsSQL);
-    pnlSQLTools->setObjectName(QStringLiteral("pnlSQLTools"));
-    auto *sqlBar = new QHBoxLayout(pnlSQLTools);
-    sqlBar->setContentsMargins(4, 2, 4, 2);
-    lblSQLError = new QLabel(pnlSQLTools);
-    lblSQLError->setObjectName(QStringLiteral("lblSQLError"));
-    lblSQLError->setTextFormat(Qt::PlainText);
-    btnApplySQL = new QPushButton(tr("&Apply to diagram"), pnlSQLTools);
-    btnApplySQL->setObjectName(QStringLiteral("btnApplySQL"));
-    btnApplySQL->setAutoDefault(false);
-    btnRunSQL = new QPushButton(tr("&Run"), pnlSQLTools);
-    btnRunSQL->setObjectName(QStringLiteral("btnRunSQL"));
-    btnRunSQL->setAutoDefault(false);
-    btnRunSQL->setToolTip(tr("Runs the text as written (F5, Ctrl+Enter)"));
-    pbSQLRunning = new QProgressBar(pnlSQLTools);
-    pbSQLRunning->setObjectName(QStringLiteral("pbSQLRunning"));
-    pbSQLRunning->setRange(0, 0);
-    pbSQLRunning->setMaximumWidth(80);
-    pbSQLRunning->setTextVisible(false);
-    pbSQLRunning->hide();
-    sqlBar->addWidget(lblSQLError, 1);
-    sqlBar->addWidget(pbSQLRunning);
-    sqlBar->addWidget(btnApplySQL);
-    sqlBar->addWidget(btnRunSQL);
-    pnlSQLTools->hide();
-    static_cast<QVBoxLayout *>(tsSQL->layout())->insertWidget(1, pnlSQLTools);
-    connect(btnApplySQL, &QPushButton::clicked, this,
-        [this] { Guarded([&] { ApplySQLToDiagram(); }); });
-    connect(btnRunSQL, &QPushButton::clicked, this, [this] { Guarded([&] { RunSQLText(); }); });
-    d->FCheckTimer = new QTimer(this);
-    d->FCheckTimer->setSingleShot(true);
-    d->FCheckTimer->setInterval(400);
-    connect(d->FCheckTimer, &QTimer::timeout, this, [this] { Guarded([&] { CheckSQLText(); }); });
-    connect(
-        SQLMemo, &QPlainTextEdit::textChanged, this, [this] { Guarded([&] { sqlTextEdited(); }); });
-}
-
-void TfrmZkSQLBuilder::createResultTools()
-{
-    // The results page's bar: busy, status, row limit, Cancel, CSV.
-    pnlResultTools = new QWidget(tsResults);
-    pnlResultTools->setObjectName(QStringLiteral("pnlResultTools"));
-    auto *bar = new QHBoxLayout(pnlResultTools);
-    bar->setContentsMargins(4, 2, 4, 2);
-    pbRunning = new QProgressBar(pnlResultTools);
-    pbRunning->setObjectName(QStringLiteral("pbRunning"));
-    pbRunning->setRange(0, 0); // busy, without an end to show
-    pbRunning->setMaximumWidth(80);
-    pbRunning->setTextVisible(false);
-    pbRunning->hide();
-    lblResultIcon = new QLabel(pnlResultTools);
-    lblResultIcon->setObjectName(QStringLiteral("lblResultIcon"));
-    lblResultIcon->hide();
-    lblResultStatus = new QLabel(pnlResultTools);
-    lblResultStatus->setObjectName(QStringLiteral("lblResultStatus"));
-    lblResultStatus->setTextFormat(Qt::PlainText);
-    auto *limitLabel = new QLabel(tr("Row &limit:"), pnlResultTools);
-    seRowLimit = new QSpinBox(pnlResultTools);
-    seRowLimit->setObjectName(QStringLiteral("seRowLimit"));
-    seRowLimit->setRange(0, 100000000);
-    seRowLimit->setSpecialValueText(tr("none"));
-    limitLabel->setBuddy(seRowLimit);
-    connect(seRowLimit, &QSpinBox::valueChanged, this, [this](int v) { d->FRowLimit = v; });
-    btnCancelRun = new QPushButton(tr("&Cancel"), pnlResultTools);
-    btnCancelRun->setObjectName(QStringLiteral("btnCancelRun"));
-    btnCancelRun->setAutoDefault(false);
-    btnCancelRun->setEnabled(false);
-    btnSaveCsv = new QPushButton(tr("Save as CS&V..."), pnlResultTools);
-    btnSaveCsv->setObjectName(QStringLiteral("btnSaveCsv"));
-    btnSaveCsv->setAutoDefault(false);
-    bar->addWidget(pbRunning);
-    bar->addWidget(lblResultIcon);
-    bar->addWidget(lblResultStatus, 1);
-    bar->addWidget(limitLabel);
-    bar->addWidget(seRowLimit);
-    bar->addWidget(btnCancelRun);
-    bar->addWidget(btnSaveCsv);
-    pnlResultTools->hide();
-    static_cast<QVBoxLayout *>(tsResults->layout())->insertWidget(0, pnlResultTools);
-    connect(btnCancelRun, &QPushButton::clicked, this, [this] { Guarded([&] { CancelRun(); }); });
-    connect(btnSaveCsv, &QPushButton::clicked, this, [this] {
-        Guarded([&] {
-            QString name;
-            if (!DialogService()->ExecuteSaveDialog(this,
-                    tr("CSV files (*.csv)|*.csv|All files (*.*)|*.*"), QStringLiteral("csv"), name))
-                return;
-            QString error;
-            if (!StartSavingResultsCsv(name, &error))
-                DialogService()->ShowError(this, error);
-        });
-    });
-}
-
-void TfrmZkSQLBuilder::createQueryTools()
-{
-    createSqlTools();
-    createResultTools();
-
-    // Copying cells, and the run keys.
-    createResultActions();
-    for (const QKeySequence &keys : { QKeySequence(Qt::Key_F5),
-             QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) }) {
-        auto *run = new QShortcut(keys, this);
-        connect(run, &QShortcut::activated, this, [this] {
-            if ((!d->FBackgroundExecution && !d->FSQLEditable) || IsRunning() || IsSavingResults())
-                return;
-            Guarded([&] {
-                if (d->FSQLEditable && pcSQL->currentWidget() == tsSQL)
-                    RunSQLText();
-                else
-                    btnExecSQLClick(btnExecSQL);
-            });
-        });
-    }
-}
-
-void TfrmZkSQLBuilder::formCreate()
-{
-    GetCheckBoxSize();
-    pcSQL->setTabText(pcSQL->indexOf(tsColumns), LoadResString(_strColumnPage));
-    pcSQL->setTabText(pcSQL->indexOf(tsOptions), LoadResString(_strOptionsPage));
-    pcSQL->setTabText(pcSQL->indexOf(tsSQL), LoadResString(_strSQLPage));
-    pcSQL->setTabText(pcSQL->indexOf(tsResults), LoadResString(_strResultPage));
-    cbDistinct->setText(LoadResString(_smsUniqueOnly));
-    btnOK->setText(LoadResString(_sOK));
-    btnCancel->setText(LoadResString(_sCancel));
-    btnNew->setToolTip(LoadResString(_sNewSQL));
-    btnOpen->setToolTip(LoadResString(_sOpenSQL));
-    btnSave->setToolTip(LoadResString(_sSaveSQL));
-    btnShowGrid->setToolTip(LoadResString(_sShowGrid));
-    btnShowTables->setToolTip(LoadResString(_sShowTables));
-    btnGenSQL->setToolTip(LoadResString(_sGenSQL));
-    btnExecSQL->setToolTip(LoadResString(_sExecSQl));
+    q->GetCheckBoxSize();
+    q->pcSQL->setTabText(q->pcSQL->indexOf(q->tsColumns), LoadResString(_strColumnPage));
+    q->pcSQL->setTabText(q->pcSQL->indexOf(q->tsOptions), LoadResString(_strOptionsPage));
+    q->pcSQL->setTabText(q->pcSQL->indexOf(q->tsSQL), LoadResString(_strSQLPage));
+    q->pcSQL->setTabText(q->pcSQL->indexOf(q->tsResults), LoadResString(_strResultPage));
+    q->cbDistinct->setText(LoadResString(_smsUniqueOnly));
+    q->btnOK->setText(LoadResString(_sOK));
+    q->btnCancel->setText(LoadResString(_sCancel));
+    q->btnNew->setToolTip(LoadResString(_sNewSQL));
+    q->btnOpen->setToolTip(LoadResString(_sOpenSQL));
+    q->btnSave->setToolTip(LoadResString(_sSaveSQL));
+    q->btnShowGrid->setToolTip(LoadResString(_sShowGrid));
+    q->btnShowTables->setToolTip(LoadResString(_sShowTables));
+    q->btnGenSQL->setToolTip(LoadResString(_sGenSQL));
+    q->btnExecSQL->setToolTip(LoadResString(_sExecSQl));
     // A screen reader names the glyph buttons by their hints.
-    for (QToolButton *button :
-        { btnNew, btnOpen, btnSave, btnShowGrid, btnShowTables, btnGenSQL, btnExecSQL })
+    for (QToolButton *button : { q->btnNew, q->btnOpen, q->btnSave, q->btnShowGrid,
+             q->btnShowTables, q->btnGenSQL, q->btnExecSQL })
         button->setAccessibleName(button->toolTip());
-    pnlToolbarResize(pnlToolbar);
+    q->pnlToolbarResize(q->pnlToolbar);
 
-    cbSorting->addItems({ QString(), LoadResString(_strSortASC), LoadResString(_strSortDESC) });
-    cbValues->addItems({ QString(), LoadResString(_strValueCOUNT), LoadResString(_strValueSUM),
+    q->cbSorting->addItems({ QString(), LoadResString(_strSortASC), LoadResString(_strSortDESC) });
+    q->cbValues->addItems({ QString(), LoadResString(_strValueCOUNT), LoadResString(_strValueSUM),
         LoadResString(_strValueMAX), LoadResString(_strValueMIN), LoadResString(_strValueAVG) });
 
-    lblDialect->setText(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "SQL &dialect:"));
-    lblDialect->adjustSize();
+    q->lblDialect->setText(
+        QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "SQL &dialect:"));
+    q->lblDialect->adjustSize();
     const struct {
         TSQLSubType subType;
         const char *text;
@@ -918,24 +582,25 @@ void TfrmZkSQLBuilder::formCreate()
         { stAnsi, QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "ANSI (JOIN ... ON in FROM)") },
     };
     for (const auto &dialect : dialects)
-        cbDialect->addItem(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", dialect.text),
+        q->cbDialect->addItem(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", dialect.text),
             int(dialect.subType));
-    cbDialect->adjustSize();
-    cbDialect->move(lblDialect->x() + lblDialect->width() + 6, 32);
+    q->cbDialect->adjustSize();
+    q->cbDialect->move(q->lblDialect->x() + q->lblDialect->width() + 6, 32);
 
-    lblLimit->setText(
+    q->lblLimit->setText(
         QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "Return at &most (rows):"));
-    lblLimit->adjustSize();
-    seLimit->setSpecialValueText(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "all"));
-    seOffset->setPrefix(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "after skipping "));
-    seLimit->adjustSize();
-    seOffset->adjustSize();
-    seLimit->move(lblLimit->x() + lblLimit->width() + 6, 60);
-    seOffset->move(seLimit->x() + seLimit->width() + 6, 60);
+    q->lblLimit->adjustSize();
+    q->seLimit->setSpecialValueText(QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "all"));
+    q->seOffset->setPrefix(
+        QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "after skipping "));
+    q->seLimit->adjustSize();
+    q->seOffset->adjustSize();
+    q->seLimit->move(q->lblLimit->x() + q->lblLimit->width() + 6, 60);
+    q->seOffset->move(q->seLimit->x() + q->seLimit->width() + 6, 60);
     showDialect();
 
-    d->FFileFilter = LoadResString(_sSchemaFiles) + QLatin1Char('|') + LoadResString(_sAllFiles);
-    d->FDefaultExt = QStringLiteral("sch");
+    FFileFilter = LoadResString(_sSchemaFiles) + QLatin1Char('|') + LoadResString(_sAllFiles);
+    FDefaultExt = QStringLiteral("sch");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -946,11 +611,11 @@ TSchemaDataEngine *TfrmZkSQLBuilder::DataEngine() const
     return d->FDataEngine;
 }
 
-void TfrmZkSQLBuilder::showDialect()
+void TfrmZkSQLBuilderPrivate::showDialect()
 {
-    TSchemaDataEngine *engine = d->FDataEngine;
-    cbDialect->setEnabled(engine != nullptr);
-    cbDialect->setCurrentIndex(engine ? cbDialect->findData(int(engine->SQLSubType())) : -1);
+    TSchemaDataEngine *engine = FDataEngine;
+    q->cbDialect->setEnabled(engine != nullptr);
+    q->cbDialect->setCurrentIndex(engine ? q->cbDialect->findData(int(engine->SQLSubType())) : -1);
 }
 
 void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
@@ -959,12 +624,12 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
         return;
     d->FDataEngine = Value;
     SchemaDesignArea->SetDataEngine(Value);
-    showDialect();
-    if (d->FHighlighter)
-        d->FHighlighter->SetSpelling(spelling());
+    d->showDialect();
+    if (d->pages.FHighlighter)
+        d->pages.FHighlighter->SetSpelling(d->pages.spelling());
 
     lbTables->clear();
-    d->FTablesExtent = 0;
+    d->tables.FTablesExtent = 0;
     if (Value) {
         TStringList names;
         Value->FillItemList(names);
@@ -981,57 +646,381 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
             widest = qMax(widest, metrics.horizontalAdvance(sorted.Strings(i)));
         }
         if (widest > 0)
-            d->FTablesExtent = widest + 19;
+            d->tables.FTablesExtent = widest + 19;
     }
-    fillSchemaFilter();
+    d->tables.fillSchemaFilter();
     lbTables->doItemsLayout();
 }
 
-namespace {
-// The role of a table-list entry's schema: empty for a table named by its own name alone.
-constexpr int SchemaRole = Qt::UserRole + 1;
-} // namespace
-
-void TfrmZkSQLBuilder::fillSchemaFilter()
+void TfrmZkSQLBuilderPrivate::fitScreen()
 {
-    const QSignalBlocker quiet(cbSchemas);
-    cbSchemas->clear();
-    TSchemaDataEngine *engine = d->FDataEngine;
-    const SqlNameQuoting quoting
-        = engine && lbTables->count() > 0 ? engine->NameQuoting() : SqlNameQuoting();
-    QStringList schemas;
-    for (int i = 0; i < lbTables->count(); ++i) {
-        QListWidgetItem *entry = lbTables->item(i);
-        const QStringList parts
-            = quoting.TableParts ? quoting.TableParts(entry->text()) : QStringList();
-        const QString schema = parts.size() > 1
-            ? QStringList(parts.begin(), parts.end() - 1).join(QLatin1Char('.'))
-            : QString();
-        entry->setData(SchemaRole, schema);
-        entry->setHidden(false);
-        if (!schema.isEmpty() && !schemas.contains(schema))
-            schemas << schema;
-    }
-    cbSchemas->setVisible(!schemas.isEmpty());
-    if (schemas.isEmpty())
+    const QScreen *shown = q->screen();
+    if (!shown)
         return;
-    std::sort(schemas.begin(), schemas.end(),
-        [](const QString &a, const QString &b) { return CompareText(a, b) < 0; });
-    cbSchemas->addItem(tr("All schemas"));
-    cbSchemas->addItem(tr("Search path"), QString(""));
-    for (const QString &schema : std::as_const(schemas))
-        cbSchemas->addItem(schema, schema);
-    cbSchemas->setCurrentIndex(0);
+    const QRect room = shown->availableGeometry();
+    // The window frame around the client area, once the window is on screen.
+    const QSize frame
+        = q->isVisible() ? q->frameGeometry().size() - q->geometry().size() : QSize(0, 0);
+    const QSize most = room.size() - frame;
+    if (q->width() > most.width() || q->height() > most.height())
+        q->resize(qMin(q->width(), most.width()), qMin(q->height(), most.height()));
+    if (q->isVisible()) {
+        QRect outer = q->frameGeometry();
+        if (!room.contains(outer)) {
+            outer.moveLeft(qBound(room.left(), outer.left(), room.right() - outer.width() + 1));
+            outer.moveTop(qBound(room.top(), outer.top(), room.bottom() - outer.height() + 1));
+            q->move(outer.topLeft());
+        }
+    }
 }
 
-void TfrmZkSQLBuilder::filterTables()
+// ---------------------------------------------------------------------------------------------
+// TfrmZkSQLBuilderGrid
+
+bool TfrmZkSQLBuilder::IsCalculatedColumn(int ACol) const
 {
-    const QVariant chosen = cbSchemas->currentData();
-    for (int i = 0; i < lbTables->count(); ++i) {
-        QListWidgetItem *entry = lbTables->item(i);
-        entry->setHidden(
-            chosen.isValid() && entry->data(SchemaRole).toString() != chosen.toString());
-    }
+    return d->grid.IsCalculatedColumn(ACol);
+}
+
+QString TfrmZkSQLBuilder::ColumnExpression(int ACol) const
+{
+    return d->grid.ColumnExpression(ACol);
+}
+
+QString TfrmZkSQLBuilder::ColumnExpressionError(int ACol) const
+{
+    return d->grid.ColumnExpressionError(ACol);
+}
+
+int TfrmZkSQLBuilder::AddCalculatedColumn(const QString &Expression)
+{
+    return d->grid.AddCalculatedColumn(Expression);
+}
+
+void TfrmZkSQLBuilder::SetColumnExpression(int ACol, const QString &Expression)
+{
+    d->grid.SetColumnExpression(ACol, Expression);
+}
+
+void TfrmZkSQLBuilder::ItemCheckClick(QObject *Sender)
+{
+    d->grid.ItemCheckClick(Sender);
+}
+
+void TfrmZkSQLBuilder::sgColumnGridSelectCell(QObject *Sender, int ACol, int ARow, bool &CanSelect)
+{
+    d->grid.sgColumnGridSelectCell(Sender, ACol, ARow, CanSelect);
+}
+
+void TfrmZkSQLBuilder::cbInplaceChange(QObject *Sender)
+{
+    d->grid.cbInplaceChange(Sender);
+}
+
+bool TfrmZkSQLBuilder::eventFilter(QObject *watched, QEvent *event)
+{
+    return d->grid.eventFilter(watched, event) || QDialog::eventFilter(watched, event);
+}
+
+void TfrmZkSQLBuilder::sgColumnGridDrawCell(
+    QObject *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState a4, QPainter &Canvas)
+{
+    d->grid.sgColumnGridDrawCell(Sender, ACol, ARow, Rect, a4, Canvas);
+}
+
+QString TfrmZkSQLBuilder::CellToolTip(const QPoint &Point) const
+{
+    return d->grid.CellToolTip(Point);
+}
+
+void TfrmZkSQLBuilder::SetExtendedGrid(bool Value)
+{
+    d->grid.SetExtendedGrid(Value);
+}
+
+int TfrmZkSQLBuilder::AddAllRowsColumn()
+{
+    return d->grid.AddAllRowsColumn();
+}
+
+int TfrmZkSQLBuilder::DuplicateColumn(int ACol)
+{
+    return d->grid.DuplicateColumn(ACol);
+}
+
+void TfrmZkSQLBuilder::CommitEditor()
+{
+    d->grid.CommitEditor();
+}
+
+QString TfrmZkSQLBuilder::SubItemReference(TSchemaSubItem *SubItem)
+{
+    return d->grid.SubItemReference(SubItem);
+}
+
+TSchemaSubItem *TfrmZkSQLBuilder::ReferencedSubItem(const QString &Text) const
+{
+    return d->grid.ReferencedSubItem(Text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TfrmZkSQLBuilderPages
+
+void TfrmZkSQLBuilder::SetSQLText(const QString &Value)
+{
+    d->pages.SetSQLText(Value);
+}
+
+bool TfrmZkSQLBuilder::IsStatementStale()
+{
+    return d->pages.IsStatementStale();
+}
+
+void TfrmZkSQLBuilder::pcSQLChange(QObject *Sender)
+{
+    d->pages.pcSQLChange(Sender);
+}
+
+void TfrmZkSQLBuilder::btnNewClick(QObject *Sender)
+{
+    d->pages.btnNewClick(Sender);
+}
+
+void TfrmZkSQLBuilder::btnOpenClick(QObject *Sender)
+{
+    d->pages.btnOpenClick(Sender);
+}
+
+void TfrmZkSQLBuilder::btnSaveClick(QObject *Sender)
+{
+    d->pages.btnSaveClick(Sender);
+}
+
+void TfrmZkSQLBuilder::btnShowGridClick(QObject *Sender)
+{
+    d->pages.btnShowGridClick(Sender);
+}
+
+void TfrmZkSQLBuilder::btnGenSQLClick(QObject *Sender)
+{
+    d->pages.btnGenSQLClick(Sender);
+}
+
+void TfrmZkSQLBuilder::btnExecSQLClick(QObject *Sender)
+{
+    d->pages.btnExecSQLClick(Sender);
+}
+
+void TfrmZkSQLBuilder::btnOKClick(QObject *Sender)
+{
+    d->pages.btnOKClick(Sender);
+}
+
+void TfrmZkSQLBuilder::btnCancelClick(QObject *Sender)
+{
+    d->pages.btnCancelClick(Sender);
+}
+
+bool TfrmZkSQLBuilder::HasUnsavedChanges() const
+{
+    return d->pages.HasUnsavedChanges();
+}
+
+void TfrmZkSQLBuilder::reject()
+{
+    d->pages.reject();
+}
+
+void TfrmZkSQLBuilder::ExpandSQL(QString &SQL, const QString &Macro, const QString &Value)
+{
+    d->pages.ExpandSQL(SQL, Macro, Value);
+}
+
+void TfrmZkSQLBuilder::RemoveBlankLines(QString &SQL)
+{
+    d->pages.RemoveBlankLines(SQL);
+}
+
+QString TfrmZkSQLBuilder::GenerateSQL()
+{
+    return d->pages.GenerateSQL();
+}
+
+QString TfrmZkSQLBuilder::GetTableName(TSchemaItem *Item, bool IsAlias)
+{
+    return d->pages.GetTableName(Item, IsAlias);
+}
+
+QString TfrmZkSQLBuilder::GetFieldName(TSchemaSubItem *SubItem)
+{
+    return d->pages.GetFieldName(SubItem);
+}
+
+void TfrmZkSQLBuilder::SetSQLEditable(bool Value)
+{
+    d->pages.SetSQLEditable(Value);
+}
+
+void TfrmZkSQLBuilder::SetBackgroundExecution(bool Value)
+{
+    d->pages.SetBackgroundExecution(Value);
+}
+
+void TfrmZkSQLBuilder::SetRowLimit(int Value)
+{
+    d->pages.SetRowLimit(Value);
+}
+
+void TfrmZkSQLBuilder::CheckSQLText()
+{
+    d->pages.CheckSQLText();
+}
+
+QStringList TfrmZkSQLBuilder::ApplySQLToDiagram()
+{
+    return d->pages.ApplySQLToDiagram();
+}
+
+void TfrmZkSQLBuilder::RunSQLText()
+{
+    d->pages.RunSQLText();
+}
+
+void TfrmZkSQLBuilder::CancelRun()
+{
+    d->pages.CancelRun();
+}
+
+QString TfrmZkSQLBuilder::SelectedCellsText() const
+{
+    return d->pages.SelectedCellsText();
+}
+
+QString TfrmZkSQLBuilder::SelectedCellsText(bool WithHeaders) const
+{
+    return d->pages.SelectedCellsText(WithHeaders);
+}
+
+bool TfrmZkSQLBuilder::SaveResultsCsv(const QString &FileName, QString *Error)
+{
+    return d->pages.SaveResultsCsv(FileName, Error);
+}
+
+bool TfrmZkSQLBuilder::StartSavingResultsCsv(const QString &FileName, QString *Error)
+{
+    return d->pages.StartSavingResultsCsv(FileName, Error);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TfrmZkSQLBuilderTables
+
+void TfrmZkSQLBuilder::btnShowTablesClick(QObject *Sender)
+{
+    d->tables.btnShowTablesClick(Sender);
+}
+
+void TfrmZkSQLBuilder::pbTableGrabberPaint(QObject *Sender, QPainter &Canvas)
+{
+    d->tables.pbTableGrabberPaint(Sender, Canvas);
+}
+
+void TfrmZkSQLBuilder::pbTableGrabberMouseUp(
+    QObject *Sender, Qt::MouseButton a1, Qt::KeyboardModifiers a2, int X, int a4)
+{
+    d->tables.pbTableGrabberMouseUp(Sender, a1, a2, X, a4);
+}
+
+void TfrmZkSQLBuilder::lbTablesDrawItem(
+    QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas)
+{
+    d->tables.lbTablesDrawItem(Control, Index, Rect, State, Canvas);
+}
+
+void TfrmZkSQLBuilder::lbTablesDblClick(QObject *Sender)
+{
+    d->tables.lbTablesDblClick(Sender);
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaDragOver(
+    QObject *Sender, QObject *Source, int a2, int a3, TDragState a4, bool &Accept)
+{
+    d->tables.SchemaDesignAreaDragOver(Sender, Source, a2, a3, a4, Accept);
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source, int X, int Y)
+{
+    d->tables.SchemaDesignAreaDragDrop(Sender, Source, X, Y);
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaAddItem(QObject *Sender, TSchemaItem *item)
+{
+    d->tables.SchemaDesignAreaAddItem(Sender, item);
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaAddSubItem(QObject *Sender, TSchemaSubItem *SubItem)
+{
+    d->tables.SchemaDesignAreaAddSubItem(Sender, SubItem);
+}
+
+void TfrmZkSQLBuilder::SchemaDesignAreaDeleteItem(QObject *Sender, TSchemaItem *item)
+{
+    d->tables.SchemaDesignAreaDeleteItem(Sender, item);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TfrmZkSQLBuilderImport
+
+void TfrmZkSQLBuilder::ShowImportNotes(const QStringList &Notes)
+{
+    d->importer.ShowImportNotes(Notes);
+}
+
+QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
+{
+    return d->importer.ImportQuery(Query);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TfrmZkSQLBuilderPrivate
+
+int TfrmZkSQLBuilder::BlockCount() const
+{
+    return d->BlockCount();
+}
+
+int TfrmZkSQLBuilder::CurrentBlock() const
+{
+    return d->CurrentBlock();
+}
+
+void TfrmZkSQLBuilder::SetCurrentBlock(int Index)
+{
+    d->SetCurrentBlock(Index);
+}
+
+int TfrmZkSQLBuilder::AddBlock(TSQLSetOperator Operator)
+{
+    return d->AddBlock(Operator);
+}
+
+void TfrmZkSQLBuilder::RemoveBlock(int Index)
+{
+    d->RemoveBlock(Index);
+}
+
+void TfrmZkSQLBuilder::MoveBlock(int From, int To)
+{
+    d->MoveBlock(From, To);
+}
+
+TSQLSetOperator TfrmZkSQLBuilder::BlockOperator(int Index) const
+{
+    return d->BlockOperator(Index);
+}
+
+void TfrmZkSQLBuilder::SetBlockOperator(int Index, TSQLSetOperator Value)
+{
+    d->SetBlockOperator(Index, Value);
 }
 
 } // namespace Diduza

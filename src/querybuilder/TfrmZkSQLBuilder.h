@@ -5,7 +5,6 @@
 #include "platform/SchemaTypes.h"
 #include "platform/TPaintBox.h"
 #include "platform/TStringGrid.h"
-#include "sqlparser/SqlStatement.h"
 
 #include <QDialog>
 #include <QHash>
@@ -34,16 +33,13 @@ class QToolButton;
 
 namespace Diduza {
 
-class SqlHighlighter;
 class TfrmZkSQLBuilderPrivate;
 class TImageList;
-class TSchemaQueryRun;
 class TSchemaDataEngine;
 class TSchemaDesignArea;
 class TSchemaItem;
 class TSchemaSubItem;
 struct ImportedQuery;
-struct QueryInput;
 
 /// The window of the visual query builder: a tool bar, a design area on which the user places
 /// tables, ticks their fields and links them, the list of the data engine's tables on the right,
@@ -441,105 +437,7 @@ protected:
     int FCheckHeight = 0;
 
 private:
-    /// How the engine's database spells statements (standard SQL without an engine).
-    SqlSpelling spelling() const;
-    void createControls();
-    void createToolbar();
-    /// The design area with the table panel beside it.
-    void createDesignArea();
-    /// A block's design area and grid, with the form's events.
-    TSchemaDesignArea *newBlockArea();
-    TStringGrid *newBlockGrid();
-    void createBlockBar();
-    /// Gives the shown grid the rows of the extended grid, or takes them.
-    void applyExtendedGrid();
-    void createColumnsPage();
-    void createOptionsPage();
-    void createTablePanel();
-    void createStatementPages();
-    void formCreate();
-    /// Runs the page's statement and shows its rows, or why there are none.
-    void executeStatement();
-    /// Shows the engine's dialect in cbDialect.
-    void showDialect();
-    /// The diagram, the grid and the options as one text, to tell whether anything changed.
-    QString workState() const;
-    /// Fills the SQL page with the generated statement.
-    void generateStatement();
-    /// Whether the SQL page's typed text stands (the diagram and grid are as they were when it
-    /// was typed, or the user keeps it); false when the statement is to be generated anew.
-    bool keepTypedText();
-    void sqlTextEdited();
-    void markSQLError(const QString &Error, qsizetype Position);
-    void startRun(TSchemaQueryRun *Run);
-    void showRunStatus();
-    /// Shows whether a statement runs or its rows are saved, on both pages' controls.
-    void showRunState();
-    void exportEnded(const QString &Error, qint64 Rows, bool Cancelled);
-    /// Writes the rows of a model that is not a background run's, on this thread.
-    bool writeModelCsv(QAbstractItemModel *Model, const QString &FileName, QString *Error);
-    /// Before the window closes: false when the user keeps it open to let rows be saved.
-    bool mayCloseWhileRunning();
-    /// The results grid's delegate and its Copy actions.
-    void createResultActions();
-    void createQueryTools();
-    void createSqlTools();
-    void createResultTools();
-    /// The statement of the diagram and grid without the name hooks, to tell whether they
-    /// changed.
-    QString statementSource();
-    QueryInput queryInput(bool withColumns);
-    /// The visual position of the last column whose row-0 cell names SubItem; -1 when none
-    /// does.
-    int columnOf(const TSchemaSubItem *SubItem) const;
-    /// The visual positions of every column whose row-0 cell names SubItem, ascending.
-    QVector<int> columnsOf(const TSchemaSubItem *SubItem) const;
-    /// Clears the column and deletes it unless it is the only field column, then places the
-    /// editor of cell (1, 1) without moving the current cell.
-    void removeColumn(int ACol);
-    void hideEditors();
-    /// Shrinks the form to fit the available area of its screen, and moves it into it.
-    void fitScreen();
-    /// On the first showing of a form still at its designed size: makes the pages tall enough
-    /// for every row of the grid (the having row too), the canvas keeping its designed height
-    /// where the screen has room.
-    void fitGridOnOpening();
-    /// Gives each item whose caption another item shares the alias the statement names it by
-    /// (as its title shows), and the others none.
-    void showAliases();
-    /// Fills cbSchemas with the schemas of the table list's entries (shown when there are
-    /// several), all of them chosen.
-    void fillSchemaFilter();
-    /// Shows the table list's entries of the schema chosen in cbSchemas.
-    void filterTables();
-    /// The first empty column at the end, added when needed.
-    int appendColumn();
-    void gridContextMenu(const QPoint &Point);
-    /// Opens the Field row's editor over column ACol (extended grid).
-    void openFieldEditor(int ACol);
-    /// An entry of the Field row's list picked: "Expression..." or a field.
-    void fieldPicked(int Index);
-    /// The Field row's typed text committed to column ACol: a field of the list, an expression,
-    /// or nothing (the column goes).
-    void commitFieldText(int ACol, const QString &Text);
-    /// The expression of column ACol edited in a dialog of its own.
-    void editExpression(int ACol);
-    /// The refusal of the first relation of a kind the engine's database cannot run (as the
-    /// generator words it); empty when there is none.
-    QString unavailableJoin();
-    /// Why the first calculated column that cannot be written cannot; empty when all can.
-    QString firstInvalidColumn();
-    /// Whether Text parses as the database reads it (its dialect's marks and lines included);
-    /// why not, with line and column, in *Error.
-    bool statementReads(const QString &Text, QString *Error, qsizetype *Position = nullptr) const;
-    /// The name the engine lists for a table the statement names (see ImportQuery), with the
-    /// object the engine attached to it.
-    QString importCaption(const QString &Name, bool Quoted, QVariant *Object) const;
-    /// Reads the catalogue of Table and of the tables on the area that the area's catalogue
-    /// does not know yet, when the form joins by the keys or the area shows them.
-    void readKeys(const QString &Table);
-
-    friend class TfrmZkSQLBuilderPrivate;
+    /// The form's state and the collaborators that do its work (TfrmZkSQLBuilder_p.h).
     std::unique_ptr<TfrmZkSQLBuilderPrivate> d;
 };
 

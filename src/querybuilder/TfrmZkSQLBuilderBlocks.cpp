@@ -1,47 +1,68 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
-#include "querybuilder/TfrmZkSQLBuilderParts_p.h"
+#include "querybuilder/TfrmZkSQLBuilder_p.h"
+
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "engines/TSchemaDataEngine.h"
+#include "engines/TSchemaRunModel.h"
+#include "platform/Application.h"
+#include "platform/DialogService.h"
+#include "platform/TImageList.h"
+#include "platform/TStringList.h"
+#include "querybuilder/QueryGenerator.h"
+#include "relations/TSchemaRelation.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QToolButton>
 
 namespace Diduza {
 
 // ---------------------------------------------------------------------------------------------
 // Query blocks: the SELECTs of a compound statement
 
-TfrmZkSQLBuilderPrivate::BlockScope::BlockScope(TfrmZkSQLBuilder *form, int block)
-    : m_form(form)
-    , m_area(form->SchemaDesignArea)
-    , m_grid(form->sgColumnGrid)
-    , m_distinct(form->cbDistinct->isChecked())
+TfrmZkSQLBuilderPrivate::BlockScope::BlockScope(TfrmZkSQLBuilderPrivate *d, int block)
+    : m_d(d)
+    , m_area(d->q->SchemaDesignArea)
+    , m_grid(d->q->sgColumnGrid)
+    , m_distinct(d->q->cbDistinct->isChecked())
 {
-    TfrmZkSQLBuilderPrivate *d = TfrmZkSQLBuilderPrivate::get(form);
     m_switched = block != d->FCurrentBlock && block >= 0 && block < d->FBlocks.size()
         && d->FBlocks.at(block).Area && d->FBlocks.at(block).Grid;
     if (!m_switched)
         return;
+    TfrmZkSQLBuilder *form = d->q;
     const Block &b = d->FBlocks.at(block);
     form->SchemaDesignArea = b.Area;
     form->sgColumnGrid = b.Grid;
     const QSignalBlocker blocker(form->cbDistinct);
     form->cbDistinct->setChecked(b.Distinct);
-    d->FColumnOfRowVersion = ~quint64(0);
+    d->grid.FColumnOfRowVersion = ~quint64(0);
 }
 
 TfrmZkSQLBuilderPrivate::BlockScope::~BlockScope()
 {
     if (!m_switched)
         return;
-    m_form->SchemaDesignArea = m_area;
-    m_form->sgColumnGrid = m_grid;
-    const QSignalBlocker blocker(m_form->cbDistinct);
-    m_form->cbDistinct->setChecked(m_distinct);
-    TfrmZkSQLBuilderPrivate::get(m_form)->FColumnOfRowVersion = ~quint64(0);
+    TfrmZkSQLBuilder *form = m_d->q;
+    form->SchemaDesignArea = m_area;
+    form->sgColumnGrid = m_grid;
+    const QSignalBlocker blocker(form->cbDistinct);
+    form->cbDistinct->setChecked(m_distinct);
+    m_d->grid.FColumnOfRowVersion = ~quint64(0);
 }
 
 QueryCompound TfrmZkSQLBuilderPrivate::compound(bool source)
 {
     QueryCompound result;
     for (int k = 0; k < FBlocks.size(); ++k) {
-        const BlockScope scope(q, k);
-        QueryInput input = q->queryInput(true);
+        const BlockScope scope(this, k);
+        QueryInput input = pages.queryInput(true);
         if (source) {
             input.TableNameHook = nullptr;
             input.FieldNameHook = nullptr;
@@ -65,8 +86,8 @@ void TfrmZkSQLBuilderPrivate::updateBlockBar()
     while (q->tbBlocks->count() < FBlocks.size())
         q->tbBlocks->addTab(QString());
     for (int k = 0; k < FBlocks.size(); ++k) {
-        const QString name = QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "SELECT %1")
-                                 .arg(k + 1);
+        const QString name
+            = QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "SELECT %1").arg(k + 1);
         q->tbBlocks->setTabText(
             k, k == 0 ? name : SetOperatorText(FBlocks.at(k).Operator) + QLatin1Char(' ') + name);
     }
@@ -74,161 +95,167 @@ void TfrmZkSQLBuilderPrivate::updateBlockBar()
     q->tbBlocks->setCurrentIndex(FCurrentBlock);
     const QSignalBlocker operatorBlocker(q->cbSetOperator);
     q->cbSetOperator->setEnabled(FCurrentBlock > 0);
-    q->cbSetOperator->setCurrentIndex(
-        FCurrentBlock > 0 ? q->cbSetOperator->findData(int(FBlocks.at(FCurrentBlock).Operator)) : -1);
+    q->cbSetOperator->setCurrentIndex(FCurrentBlock > 0
+            ? q->cbSetOperator->findData(int(FBlocks.at(FCurrentBlock).Operator))
+            : -1);
 }
 
-void TfrmZkSQLBuilder::createBlockBar()
+void TfrmZkSQLBuilderPrivate::createBlockBar()
 {
-    pnlBlocks = new QWidget(pnlDesign);
-    pnlBlocks->setObjectName(QStringLiteral("pnlBlocks"));
-    auto *layout = new QHBoxLayout(pnlBlocks);
+    q->pnlBlocks = new QWidget(q->pnlDesign);
+    q->pnlBlocks->setObjectName(QStringLiteral("pnlBlocks"));
+    auto *layout = new QHBoxLayout(q->pnlBlocks);
     layout->setContentsMargins(2, 2, 2, 0);
     layout->setSpacing(4);
-    tbBlocks = new QTabBar(pnlBlocks);
-    tbBlocks->setObjectName(QStringLiteral("tbBlocks"));
-    tbBlocks->setMovable(true);
-    tbBlocks->setDocumentMode(true);
-    tbBlocks->setExpanding(false);
-    cbSetOperator = new QComboBox(pnlBlocks);
-    cbSetOperator->setObjectName(QStringLiteral("cbSetOperator"));
+    q->tbBlocks = new QTabBar(q->pnlBlocks);
+    q->tbBlocks->setObjectName(QStringLiteral("tbBlocks"));
+    q->tbBlocks->setMovable(true);
+    q->tbBlocks->setDocumentMode(true);
+    q->tbBlocks->setExpanding(false);
+    q->cbSetOperator = new QComboBox(q->pnlBlocks);
+    q->cbSetOperator->setObjectName(QStringLiteral("cbSetOperator"));
     for (const TSQLSetOperator op :
         { soUnion, soUnionAll, soIntersect, soIntersectAll, soExcept, soExceptAll })
-        cbSetOperator->addItem(SetOperatorText(op), int(op));
-    cbSetOperator->setToolTip(tr("How this SELECT combines with the ones before it"));
-    btnAddBlock = new QToolButton(pnlBlocks);
-    btnAddBlock->setObjectName(QStringLiteral("btnAddBlock"));
-    btnAddBlock->setText(tr("+ SELECT"));
-    btnAddBlock->setToolTip(tr("Add a SELECT to combine with UNION, INTERSECT or EXCEPT"));
-    layout->addWidget(tbBlocks, 1);
-    layout->addWidget(cbSetOperator);
-    layout->addWidget(btnAddBlock);
-    pnlBlocks->hide();
-    connect(tbBlocks, &QTabBar::currentChanged, this,
-        [this](int index) { Guarded([&] { SetCurrentBlock(index); }); });
-    connect(tbBlocks, &QTabBar::tabMoved, this, [this](int from, int to) {
+        q->cbSetOperator->addItem(SetOperatorText(op), int(op));
+    q->cbSetOperator->setToolTip(
+        TfrmZkSQLBuilder::tr("How this SELECT combines with the ones before it"));
+    q->btnAddBlock = new QToolButton(q->pnlBlocks);
+    q->btnAddBlock->setObjectName(QStringLiteral("btnAddBlock"));
+    q->btnAddBlock->setText(TfrmZkSQLBuilder::tr("+ SELECT"));
+    q->btnAddBlock->setToolTip(
+        TfrmZkSQLBuilder::tr("Add a SELECT to combine with UNION, INTERSECT or EXCEPT"));
+    layout->addWidget(q->tbBlocks, 1);
+    layout->addWidget(q->cbSetOperator);
+    layout->addWidget(q->btnAddBlock);
+    q->pnlBlocks->hide();
+    QObject::connect(q->tbBlocks, &QTabBar::currentChanged, q,
+        [this](int index) { Guarded([&] { q->SetCurrentBlock(index); }); });
+    QObject::connect(q->tbBlocks, &QTabBar::tabMoved, q, [this](int from, int to) {
         Guarded([&] {
             // The bar moved its tab already.
-            d->FBlocks.move(from, to);
-            if (d->FCurrentBlock == from)
-                d->FCurrentBlock = to;
-            else if (from < d->FCurrentBlock && to >= d->FCurrentBlock)
-                --d->FCurrentBlock;
-            else if (from > d->FCurrentBlock && to <= d->FCurrentBlock)
-                ++d->FCurrentBlock;
-            d->updateBlockBar();
+            FBlocks.move(from, to);
+            if (FCurrentBlock == from)
+                FCurrentBlock = to;
+            else if (from < FCurrentBlock && to >= FCurrentBlock)
+                --FCurrentBlock;
+            else if (from > FCurrentBlock && to <= FCurrentBlock)
+                ++FCurrentBlock;
+            updateBlockBar();
         });
     });
-    connect(tbBlocks, &QTabBar::tabCloseRequested, this,
-        [this](int index) { Guarded([&] { RemoveBlock(index); }); });
-    connect(cbSetOperator, &QComboBox::activated, this, [this] {
+    QObject::connect(q->tbBlocks, &QTabBar::tabCloseRequested, q,
+        [this](int index) { Guarded([&] { q->RemoveBlock(index); }); });
+    QObject::connect(q->cbSetOperator, &QComboBox::activated, q, [this] {
         Guarded([&] {
-            SetBlockOperator(d->FCurrentBlock, TSQLSetOperator(cbSetOperator->currentData().toInt()));
+            q->SetBlockOperator(
+                FCurrentBlock, TSQLSetOperator(q->cbSetOperator->currentData().toInt()));
         });
     });
-    connect(btnAddBlock, &QToolButton::clicked, this, [this] { Guarded([&] { AddBlock(); }); });
+    QObject::connect(
+        q->btnAddBlock, &QToolButton::clicked, q, [this] { Guarded([&] { q->AddBlock(); }); });
 }
 
-int TfrmZkSQLBuilder::BlockCount() const
+int TfrmZkSQLBuilderPrivate::BlockCount() const
 {
-    return int(d->FBlocks.size());
+    return int(FBlocks.size());
 }
 
-int TfrmZkSQLBuilder::CurrentBlock() const
+int TfrmZkSQLBuilderPrivate::CurrentBlock() const
 {
-    return d->FCurrentBlock;
+    return FCurrentBlock;
 }
 
-void TfrmZkSQLBuilder::SetCurrentBlock(int Index)
+void TfrmZkSQLBuilderPrivate::SetCurrentBlock(int Index)
 {
-    if (Index == d->FCurrentBlock || Index < 0 || Index >= d->FBlocks.size()) {
-        d->updateBlockBar();
+    if (Index == FCurrentBlock || Index < 0 || Index >= FBlocks.size()) {
+        updateBlockBar();
         return;
     }
-    CommitEditor();
-    hideEditors();
-    TfrmZkSQLBuilderPrivate::Block &current = d->FBlocks[d->FCurrentBlock];
-    current.Distinct = cbDistinct->isChecked();
-    const TfrmZkSQLBuilderPrivate::Block &next = d->FBlocks.at(Index);
-    SchemaDesignArea->hide();
-    sgColumnGrid->hide();
-    SchemaDesignArea = next.Area;
-    sgColumnGrid = next.Grid;
-    SchemaDesignArea->show();
-    sgColumnGrid->show();
+    q->CommitEditor();
+    grid.hideEditors();
+    TfrmZkSQLBuilderPrivate::Block &current = FBlocks[FCurrentBlock];
+    current.Distinct = q->cbDistinct->isChecked();
+    const TfrmZkSQLBuilderPrivate::Block &next = FBlocks.at(Index);
+    q->SchemaDesignArea->hide();
+    q->sgColumnGrid->hide();
+    q->SchemaDesignArea = next.Area;
+    q->sgColumnGrid = next.Grid;
+    q->SchemaDesignArea->show();
+    q->sgColumnGrid->show();
     {
-        const QSignalBlocker blocker(cbDistinct);
-        cbDistinct->setChecked(next.Distinct);
+        const QSignalBlocker blocker(q->cbDistinct);
+        q->cbDistinct->setChecked(next.Distinct);
     }
-    d->FCurrentBlock = Index;
-    d->FColumnOfRowVersion = ~quint64(0);
+    FCurrentBlock = Index;
+    grid.FColumnOfRowVersion = ~quint64(0);
     // The table box lists the shown diagram's tables.
-    cbTables->clear();
-    for (int i = 0; i < SchemaDesignArea->GetItemCount(); ++i)
-        cbTables->addItem(SchemaDesignArea->GetItem(i)->Caption());
-    d->updateBlockBar();
+    q->cbTables->clear();
+    for (int i = 0; i < q->SchemaDesignArea->GetItemCount(); ++i)
+        q->cbTables->addItem(q->SchemaDesignArea->GetItem(i)->Caption());
+    updateBlockBar();
 }
 
-int TfrmZkSQLBuilder::AddBlock(TSQLSetOperator Operator)
+int TfrmZkSQLBuilderPrivate::AddBlock(TSQLSetOperator Operator)
 {
     TfrmZkSQLBuilderPrivate::Block block;
     block.Area = newBlockArea();
-    block.Grid = newBlockGrid();
+    block.Grid = grid.newBlockGrid();
     block.Operator = Operator;
-    block.Area->SetDataEngine(SchemaDesignArea->DataEngine());
-    block.Area->SetShowKeys(SchemaDesignArea->ShowKeys());
-    block.Area->SetKeyboardNavigation(SchemaDesignArea->KeyboardNavigation());
+    block.Area->SetDataEngine(q->SchemaDesignArea->DataEngine());
+    block.Area->SetShowKeys(q->SchemaDesignArea->ShowKeys());
+    block.Area->SetKeyboardNavigation(q->SchemaDesignArea->KeyboardNavigation());
     block.Area->hide();
     block.Grid->hide();
-    d->FBlocks.append(block);
-    const int index = int(d->FBlocks.size() - 1);
+    FBlocks.append(block);
+    const int index = int(FBlocks.size() - 1);
     {
         const TfrmZkSQLBuilderPrivate::BlockScope scope(this, index);
-        applyExtendedGrid();
+        grid.applyExtendedGrid();
     }
-    SetCurrentBlock(index);
+    q->SetCurrentBlock(index);
     return index;
 }
 
-void TfrmZkSQLBuilder::RemoveBlock(int Index)
+void TfrmZkSQLBuilderPrivate::RemoveBlock(int Index)
 {
-    if (d->FBlocks.size() < 2 || Index < 0 || Index >= d->FBlocks.size())
+    if (FBlocks.size() < 2 || Index < 0 || Index >= FBlocks.size())
         return;
-    TfrmZkSQLBuilderPrivate::Block block = d->FBlocks.at(Index);
+    TfrmZkSQLBuilderPrivate::Block block = FBlocks.at(Index);
     if (block.Area && block.Area->GetItemCount() > 0
-        && !DialogService()->Confirm(this,
-            tr("SELECT %1 has tables and columns that will be lost. Remove it anyway?")
+        && !DialogService()->Confirm(q,
+            TfrmZkSQLBuilder::tr(
+                "SELECT %1 has tables and columns that will be lost. Remove it anyway?")
                 .arg(Index + 1)))
         return;
-    if (Index == d->FCurrentBlock)
-        SetCurrentBlock(Index > 0 ? Index - 1 : 1);
-    d->FBlocks.removeAt(Index);
-    if (d->FCurrentBlock > Index)
-        --d->FCurrentBlock;
+    if (Index == FCurrentBlock)
+        q->SetCurrentBlock(Index > 0 ? Index - 1 : 1);
+    FBlocks.removeAt(Index);
+    if (FCurrentBlock > Index)
+        --FCurrentBlock;
     // Its items raise OnDeleteItem as they go; the shown block is not touched.
     delete block.Area.data();
     delete block.Grid.data();
-    d->updateBlockBar();
+    updateBlockBar();
 }
 
-void TfrmZkSQLBuilder::MoveBlock(int From, int To)
+void TfrmZkSQLBuilderPrivate::MoveBlock(int From, int To)
 {
-    if (From < 0 || To < 0 || From >= d->FBlocks.size() || To >= d->FBlocks.size() || From == To)
+    if (From < 0 || To < 0 || From >= FBlocks.size() || To >= FBlocks.size() || From == To)
         return;
-    tbBlocks->moveTab(From, To); // tabMoved moves the block
+    q->tbBlocks->moveTab(From, To); // tabMoved moves the block
 }
 
-TSQLSetOperator TfrmZkSQLBuilder::BlockOperator(int Index) const
+TSQLSetOperator TfrmZkSQLBuilderPrivate::BlockOperator(int Index) const
 {
-    return Index >= 0 && Index < d->FBlocks.size() ? d->FBlocks.at(Index).Operator : soUnion;
+    return Index >= 0 && Index < FBlocks.size() ? FBlocks.at(Index).Operator : soUnion;
 }
 
-void TfrmZkSQLBuilder::SetBlockOperator(int Index, TSQLSetOperator Value)
+void TfrmZkSQLBuilderPrivate::SetBlockOperator(int Index, TSQLSetOperator Value)
 {
-    if (Index < 0 || Index >= d->FBlocks.size())
+    if (Index < 0 || Index >= FBlocks.size())
         return;
-    d->FBlocks[Index].Operator = Value;
-    d->updateBlockBar();
+    FBlocks[Index].Operator = Value;
+    updateBlockBar();
 }
 
 } // namespace Diduza

@@ -1,5 +1,26 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
-#include "querybuilder/TfrmZkSQLBuilderParts_p.h"
+#include "querybuilder/TfrmZkSQLBuilder_p.h"
+
+#include "diagram/SchemaUndo_p.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "platform/DialogService.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TImageList.h"
+#include "platform/TStringList.h"
+#include "querybuilder/QueryGenerator.h"
+#include "querybuilder/SqlHighlighter_p.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QUndoCommand>
+#include <QVBoxLayout>
 
 namespace Diduza {
 
@@ -38,22 +59,22 @@ void walkCell(const QString &cell, Text text, Reference reference)
 
 } // namespace
 
-QString TfrmZkSQLBuilderPrivate::prefixOf(TSchemaItem *item) const
+QString TfrmZkSQLBuilderGrid::prefixOf(TSchemaItem *item) const
 {
     if (FNamesOfPass)
         return QueryTableName(*FNamesOfPass, tableOf(q->SchemaDesignArea, item), true);
-    QueryInput input = q->queryInput(false);
+    QueryInput input = d->pages.queryInput(false);
     input.TableNameHook = nullptr;
     return QueryTableName(input, tableOf(q->SchemaDesignArea, item), true);
 }
 
-QVector<ColumnExpressionTable> TfrmZkSQLBuilderPrivate::expressionTables() const
+QVector<ColumnExpressionTable> TfrmZkSQLBuilderGrid::expressionTables() const
 {
     QVector<ColumnExpressionTable> tables;
     TSchemaDesignArea *area = q->SchemaDesignArea;
     if (!area)
         return tables;
-    QueryInput input = q->queryInput(false);
+    QueryInput input = d->pages.queryInput(false);
     input.TableNameHook = nullptr;
     for (int i = 0; i < area->GetItemCount(); ++i) {
         TSchemaItem *item = area->GetItem(i);
@@ -69,7 +90,7 @@ QVector<ColumnExpressionTable> TfrmZkSQLBuilderPrivate::expressionTables() const
     return tables;
 }
 
-QString TfrmZkSQLBuilderPrivate::itemReference(TSchemaItem *item)
+QString TfrmZkSQLBuilderGrid::itemReference(TSchemaItem *item)
 {
     const auto known = FRefOfItem.constFind(item);
     if (known != FRefOfItem.constEnd() && FItemRefs.value(known.value()) == item)
@@ -80,12 +101,12 @@ QString TfrmZkSQLBuilderPrivate::itemReference(TSchemaItem *item)
     return QString::number(serial);
 }
 
-QString TfrmZkSQLBuilderPrivate::referenceText(TSchemaItem *item)
+QString TfrmZkSQLBuilderGrid::referenceText(TSchemaItem *item)
 {
     return ReferenceStart + itemReference(item) + ReferenceName + prefixOf(item) + ReferenceEnd;
 }
 
-TSchemaItem *TfrmZkSQLBuilderPrivate::referencedItem(int serial, const QString &name) const
+TSchemaItem *TfrmZkSQLBuilderGrid::referencedItem(int serial, const QString &name) const
 {
     TSchemaDesignArea *area = q->SchemaDesignArea;
     if (!area)
@@ -101,7 +122,7 @@ TSchemaItem *TfrmZkSQLBuilderPrivate::referencedItem(int serial, const QString &
     return nullptr;
 }
 
-QString TfrmZkSQLBuilderPrivate::tablesKey(const QVector<ColumnExpressionTable> &tables)
+QString TfrmZkSQLBuilderGrid::tablesKey(const QVector<ColumnExpressionTable> &tables)
 {
     QString key;
     for (const ColumnExpressionTable &table : tables)
@@ -109,11 +130,11 @@ QString TfrmZkSQLBuilderPrivate::tablesKey(const QVector<ColumnExpressionTable> 
     return key;
 }
 
-QString TfrmZkSQLBuilderPrivate::encodeExpression(
+QString TfrmZkSQLBuilderGrid::encodeExpression(
     const QString &text, ColumnExpressionReading *reading)
 {
     const QVector<ColumnExpressionTable> tables = expressionTables();
-    const ColumnExpressionReading read = ReadColumnExpression(text, tables, q->spelling());
+    const ColumnExpressionReading read = ReadColumnExpression(text, tables, d->pages.spelling());
     if (reading)
         *reading = read;
     if (!read.Ok)
@@ -140,7 +161,7 @@ QString TfrmZkSQLBuilderPrivate::encodeExpression(
     return encoded;
 }
 
-QString TfrmZkSQLBuilderPrivate::renderExpression(const QString &cell) const
+QString TfrmZkSQLBuilderGrid::renderExpression(const QString &cell) const
 {
     QString text;
     walkCell(
@@ -152,7 +173,7 @@ QString TfrmZkSQLBuilderPrivate::renderExpression(const QString &cell) const
     return text;
 }
 
-ColumnExpressionReading TfrmZkSQLBuilderPrivate::readCell(const QString &cell) const
+ColumnExpressionReading TfrmZkSQLBuilderGrid::readCell(const QString &cell) const
 {
     QPair<QVector<ColumnExpressionTable>, QString> own;
     if (!FTablesOfPass) {
@@ -167,7 +188,7 @@ ColumnExpressionReading TfrmZkSQLBuilderPrivate::readCell(const QString &cell) c
         return *found;
     if (FReadings.size() > 512)
         FReadings.clear();
-    ColumnExpressionReading reading = ReadColumnExpression(text, tables, q->spelling());
+    ColumnExpressionReading reading = ReadColumnExpression(text, tables, d->pages.spelling());
     // A table referred to that has left the diagram is no table of it.
     walkCell(
         cell, [](QStringView) {},
@@ -183,7 +204,7 @@ ColumnExpressionReading TfrmZkSQLBuilderPrivate::readCell(const QString &cell) c
     return reading;
 }
 
-QueryExpression TfrmZkSQLBuilderPrivate::queryExpression(const QString &cell,
+QueryExpression TfrmZkSQLBuilderGrid::queryExpression(const QString &cell,
     const std::function<std::optional<QueryTable>(TSchemaItem *)> &tableOf) const
 {
     QueryExpression expression;
@@ -221,7 +242,7 @@ QueryExpression TfrmZkSQLBuilderPrivate::queryExpression(const QString &cell,
     return expression;
 }
 
-QVector<TSchemaItem *> TfrmZkSQLBuilderPrivate::expressionItems(const QString &cell) const
+QVector<TSchemaItem *> TfrmZkSQLBuilderGrid::expressionItems(const QString &cell) const
 {
     QVector<TSchemaItem *> items;
     walkCell(
@@ -243,64 +264,64 @@ QVector<TSchemaItem *> TfrmZkSQLBuilderPrivate::expressionItems(const QString &c
 // ---------------------------------------------------------------------------------------------
 // The form's operations
 
-bool TfrmZkSQLBuilder::IsCalculatedColumn(int ACol) const
+bool TfrmZkSQLBuilderGrid::IsCalculatedColumn(int ACol) const
 {
-    return ACol > 0 && ACol < sgColumnGrid->ColCount()
-        && TfrmZkSQLBuilderPrivate::isCalculatedCell(sgColumnGrid->Cells(ACol, RowField));
+    return ACol > 0 && ACol < q->sgColumnGrid->ColCount()
+        && TfrmZkSQLBuilderGrid::isCalculatedCell(q->sgColumnGrid->Cells(ACol, RowField));
 }
 
-QString TfrmZkSQLBuilder::ColumnExpression(int ACol) const
+QString TfrmZkSQLBuilderGrid::ColumnExpression(int ACol) const
 {
-    return IsCalculatedColumn(ACol) ? d->renderExpression(sgColumnGrid->Cells(ACol, RowField))
-                                    : QString();
+    return q->IsCalculatedColumn(ACol) ? renderExpression(q->sgColumnGrid->Cells(ACol, RowField))
+                                       : QString();
 }
 
-QString TfrmZkSQLBuilder::ColumnExpressionError(int ACol) const
+QString TfrmZkSQLBuilderGrid::ColumnExpressionError(int ACol) const
 {
-    if (!IsCalculatedColumn(ACol))
+    if (!q->IsCalculatedColumn(ACol))
         return QString();
-    const ColumnExpressionReading reading = d->readCell(sgColumnGrid->Cells(ACol, RowField));
+    const ColumnExpressionReading reading = readCell(q->sgColumnGrid->Cells(ACol, RowField));
     if (reading.Ok)
         return QString();
     if (reading.ErrorLine <= 0)
         return reading.Error;
-    return tr("%1 (line %2, column %3)")
+    return TfrmZkSQLBuilder::tr("%1 (line %2, column %3)")
         .arg(reading.Error)
         .arg(reading.ErrorLine)
         .arg(reading.ErrorColumn);
 }
 
-int TfrmZkSQLBuilder::AddCalculatedColumn(const QString &Expression)
+int TfrmZkSQLBuilderGrid::AddCalculatedColumn(const QString &Expression)
 {
     if (!d->FExtendedGrid)
         return -1;
-    SchemaUndoGroup step(SchemaDesignArea, tr("Add calculated column"));
+    SchemaUndoGroup step(q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Add calculated column"));
     const int col = appendColumn();
-    SetColumnExpression(col, Expression);
+    q->SetColumnExpression(col, Expression);
     return col;
 }
 
-void TfrmZkSQLBuilder::SetColumnExpression(int ACol, const QString &Expression)
+void TfrmZkSQLBuilderGrid::SetColumnExpression(int ACol, const QString &Expression)
 {
-    if (!d->FExtendedGrid || ACol <= 0 || ACol >= sgColumnGrid->ColCount())
+    if (!d->FExtendedGrid || ACol <= 0 || ACol >= q->sgColumnGrid->ColCount())
         return;
-    SchemaUndoGroup step(
-        SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, RowField))));
+    SchemaUndoGroup step(q->SchemaDesignArea,
+        TfrmZkSQLBuilder::tr("Edit %1").arg(StepName(q->sgColumnGrid->Cells(0, RowField))));
     auto set = [&](int row, const QString &value) {
-        const QString before = sgColumnGrid->Cells(ACol, row);
+        const QString before = q->sgColumnGrid->Cells(ACol, row);
         if (before == value)
             return;
-        sgColumnGrid->SetCells(ACol, row, value);
+        q->sgColumnGrid->SetCells(ACol, row, value);
         if (QUndoCommand *parent = step.Parent())
-            RecordGridCell(this, parent, ACol, row, before, value);
+            RecordGridCell(q, parent, ACol, row, before, value);
     };
-    const QString before = sgColumnGrid->Cells(ACol, RowField);
-    TSchemaSubItem *row = ReferencedSubItem(before);
+    const QString before = q->sgColumnGrid->Cells(ACol, RowField);
+    TSchemaSubItem *row = q->ReferencedSubItem(before);
     ColumnExpressionReading reading;
-    const QString cell = d->encodeExpression(Expression, &reading);
+    const QString cell = encodeExpression(Expression, &reading);
     set(RowField, cell);
     set(RowTable, QString());
-    if (sgColumnGrid->Cells(ACol, RowShow).isEmpty())
+    if (q->sgColumnGrid->Cells(ACol, RowShow).isEmpty())
         set(RowShow, QStringLiteral("1"));
     if (reading.Ok && !reading.Alias.isEmpty()) {
         const bool plain = !reading.AliasQuoted || reading.Alias == reading.Alias.toLower();
@@ -313,7 +334,7 @@ void TfrmZkSQLBuilder::SetColumnExpression(int ACol, const QString &Expression)
     // another column still shows the field.
     if (row && columnOf(row) < 0)
         row->SetChecked(false);
-    sgColumnGrid->viewport()->update();
+    q->sgColumnGrid->viewport()->update();
 }
 
 } // namespace Diduza
@@ -331,107 +352,108 @@ QString fieldText(TfrmZkSQLBuilder *form, TfrmZkSQLBuilderPrivate *d, int col)
     if (form->IsCalculatedColumn(col))
         return form->ColumnExpression(col);
     if (TSchemaSubItem *row = form->ReferencedSubItem(form->sgColumnGrid->Cells(col, RowField)))
-        return d->prefixOf(row->ItemOwner()) + QLatin1Char('.') + row->Caption();
+        return d->grid.prefixOf(row->ItemOwner()) + QLatin1Char('.') + row->Caption();
     return QString();
 }
 
 } // namespace
 
-void TfrmZkSQLBuilder::openFieldEditor(int ACol)
+void TfrmZkSQLBuilderGrid::openFieldEditor(int ACol)
 {
-    QRect cell = sgColumnGrid->CellRect(ACol, RowField);
+    QRect cell = q->sgColumnGrid->CellRect(ACol, RowField);
     if (cell.isNull())
         return;
-    cell.translate(sgColumnGrid->pos());
+    cell.translate(q->sgColumnGrid->pos());
     {
-        const QSignalBlocker blocker(cbFields);
-        cbFields->clear();
-        cbFields->addItem(tr("Expression..."));
-        for (int i = 0; i < SchemaDesignArea->GetItemCount(); ++i) {
-            TSchemaItem *item = SchemaDesignArea->GetItem(i);
-            const QString prefix = d->prefixOf(item);
+        const QSignalBlocker blocker(q->cbFields);
+        q->cbFields->clear();
+        q->cbFields->addItem(TfrmZkSQLBuilder::tr("Expression..."));
+        for (int i = 0; i < q->SchemaDesignArea->GetItemCount(); ++i) {
+            TSchemaItem *item = q->SchemaDesignArea->GetItem(i);
+            const QString prefix = prefixOf(item);
             for (int r = 0; r < item->GetSubItemCount(); ++r) {
                 TSchemaSubItem *row = item->GetSubItem(r);
                 if (!isAllFieldsRow(row))
-                    cbFields->addItem(
-                        prefix + QLatin1Char('.') + row->Caption(), SubItemReference(row));
+                    q->cbFields->addItem(
+                        prefix + QLatin1Char('.') + row->Caption(), q->SubItemReference(row));
             }
         }
-        cbFields->setCurrentIndex(-1);
-        cbFields->setEditText(fieldText(this, d.get(), ACol));
+        q->cbFields->setCurrentIndex(-1);
+        q->cbFields->setEditText(fieldText(q, d, ACol));
     }
-    cbFields->setGeometry(cell);
-    d->FEditCol = ACol;
-    d->FEditRow = RowField;
-    cbFields->show();
-    cbFields->raise();
-    cbFields->setFocus();
-    cbFields->lineEdit()->selectAll();
+    q->cbFields->setGeometry(cell);
+    FEditCol = ACol;
+    FEditRow = RowField;
+    q->cbFields->show();
+    q->cbFields->raise();
+    q->cbFields->setFocus();
+    q->cbFields->lineEdit()->selectAll();
 }
 
-void TfrmZkSQLBuilder::fieldPicked(int Index)
+void TfrmZkSQLBuilderGrid::fieldPicked(int Index)
 {
-    const int col = d->FEditCol;
-    if (col <= 0 || d->FEditRow != RowField || Index < 0)
+    const int col = FEditCol;
+    if (col <= 0 || FEditRow != RowField || Index < 0)
         return;
     if (Index == 0) {
         hideEditors();
         editExpression(col);
         return;
     }
-    commitFieldText(col, cbFields->itemText(Index));
+    commitFieldText(col, q->cbFields->itemText(Index));
 }
 
-void TfrmZkSQLBuilder::commitFieldText(int ACol, const QString &Text)
+void TfrmZkSQLBuilderGrid::commitFieldText(int ACol, const QString &Text)
 {
     hideEditors();
-    if (ACol <= 0 || ACol >= sgColumnGrid->ColCount())
+    if (ACol <= 0 || ACol >= q->sgColumnGrid->ColCount())
         return;
     const QString text = Text.trimmed();
-    if (text == fieldText(this, d.get(), ACol).trimmed())
+    if (text == fieldText(q, d, ACol).trimmed())
         return;
-    SchemaUndoGroup step(
-        SchemaDesignArea, tr("Edit %1").arg(StepName(sgColumnGrid->Cells(0, RowField))));
-    TSchemaSubItem *old = ReferencedSubItem(sgColumnGrid->Cells(ACol, RowField));
+    SchemaUndoGroup step(q->SchemaDesignArea,
+        TfrmZkSQLBuilder::tr("Edit %1").arg(StepName(q->sgColumnGrid->Cells(0, RowField))));
+    TSchemaSubItem *old = q->ReferencedSubItem(q->sgColumnGrid->Cells(ACol, RowField));
     // A field of the list: its row is ticked (or its column added again) and this column goes.
     TSchemaSubItem *picked = nullptr;
-    for (int i = 1; i < cbFields->count() && !picked; ++i) {
-        if (cbFields->itemText(i) == text)
-            picked = ReferencedSubItem(cbFields->itemData(i).toString());
+    for (int i = 1; i < q->cbFields->count() && !picked; ++i) {
+        if (q->cbFields->itemText(i) == text)
+            picked = q->ReferencedSubItem(q->cbFields->itemData(i).toString());
     }
     if (picked || text.isEmpty()) {
-        if (IsCalculatedColumn(ACol))
+        if (q->IsCalculatedColumn(ACol))
             removeColumn(ACol);
         else if (old)
             old->SetChecked(false);
         if (picked && !picked->Checked())
             picked->SetChecked(true);
         else if (picked)
-            DuplicateColumn(columnOf(picked));
+            q->DuplicateColumn(columnOf(picked));
     } else {
-        SetColumnExpression(ACol, text);
+        q->SetColumnExpression(ACol, text);
     }
-    if (pcSQL->currentWidget() == tsColumns)
-        sgColumnGrid->setFocus();
+    if (q->pcSQL->currentWidget() == q->tsColumns)
+        q->sgColumnGrid->setFocus();
 }
 
-void TfrmZkSQLBuilder::editExpression(int ACol)
+void TfrmZkSQLBuilderGrid::editExpression(int ACol)
 {
-    if (ACol <= 0 || ACol >= sgColumnGrid->ColCount())
+    if (ACol <= 0 || ACol >= q->sgColumnGrid->ColCount())
         return;
-    QDialog dialog(this);
+    QDialog dialog(q);
     dialog.setObjectName(QStringLiteral("dlgExpression"));
-    dialog.setWindowTitle(tr("Calculated column"));
+    dialog.setWindowTitle(TfrmZkSQLBuilder::tr("Calculated column"));
     auto *layout = new QVBoxLayout(&dialog);
-    auto *hint = new QLabel(tr("An SQL value over the diagram's tables, such as "
-                               "\"total: orders.amount * 1.2\" (\"total\" names the column):"),
+    auto *hint = new QLabel(
+        TfrmZkSQLBuilder::tr("An SQL value over the diagram's tables, such as "
+                             "\"total: orders.amount * 1.2\" (\"total\" names the column):"),
         &dialog);
     hint->setWordWrap(true);
     auto *edit = new QPlainTextEdit(&dialog);
     edit->setObjectName(QStringLiteral("edExpression"));
     edit->setTabChangesFocus(true);
     new SqlHighlighter(edit->document());
-    edit->setPlainText(fieldText(this, d.get(), ACol));
+    edit->setPlainText(fieldText(q, d, ACol));
     auto *error = new QLabel(&dialog);
     error->setObjectName(QStringLiteral("lblExpressionError"));
     error->setWordWrap(true);
@@ -449,16 +471,16 @@ void TfrmZkSQLBuilder::editExpression(int ACol)
     layout->addWidget(edit);
     layout->addWidget(error);
     layout->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     // Checked as it is typed, by the reading of the SQL page.
     auto check = [this, edit, error] {
         const QString text = edit->toPlainText();
         const ColumnExpressionReading reading
-            = ReadColumnExpression(text, d->expressionTables(), spelling());
+            = ReadColumnExpression(text, expressionTables(), d->pages.spelling());
         QString message;
         if (!text.trimmed().isEmpty() && !reading.Ok)
-            message = reading.ErrorLine > 0 ? tr("%1 (line %2, column %3)")
+            message = reading.ErrorLine > 0 ? TfrmZkSQLBuilder::tr("%1 (line %2, column %3)")
                                                   .arg(reading.Error)
                                                   .arg(reading.ErrorLine)
                                                   .arg(reading.ErrorColumn)
@@ -477,7 +499,7 @@ void TfrmZkSQLBuilder::editExpression(int ACol)
         }
         edit->setExtraSelections(marks);
     };
-    connect(edit, &QPlainTextEdit::textChanged, &dialog, check);
+    QObject::connect(edit, &QPlainTextEdit::textChanged, &dialog, check);
     check();
     dialog.resize(480, 220);
     if (DialogService()->ExecuteModal(dialog) == QDialog::Accepted)

@@ -1,5 +1,28 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
-#include "querybuilder/TfrmZkSQLBuilderParts_p.h"
+#include "querybuilder/TfrmZkSQLBuilder_p.h"
+
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/model/ItemPlacement.h"
+#include "engines/SqlDialect.h"
+#include "engines/TSchemaDataEngine.h"
+#include "engines/TSchemaQueryRun.h"
+#include "engines/TSchemaRunModel.h"
+#include "platform/CompareText.h"
+#include "platform/Exceptions.h"
+#include "platform/ResourceStrings.h"
+#include "platform/TImageList.h"
+#include "platform/TStringList.h"
+#include "platform/VisibleText.h"
+#include "querybuilder/QueryGenerator.h"
+#include "querybuilder/QueryImport.h"
+#include "relations/TSchemaRelation.h"
+#include "sqlparser/SelectImport.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace Diduza {
 
@@ -23,13 +46,14 @@ QString joinConditions(const QStringList &conditions)
 
 } // namespace
 
-QString TfrmZkSQLBuilder::importCaption(const QString &Name, bool Quoted, QVariant *Object) const
+QString TfrmZkSQLBuilderImport::importCaption(
+    const QString &Name, bool Quoted, QVariant *Object) const
 {
     // The engine's own spelling: the same name, else (for a name written without quotes,
     // which the database reads without regard to case) the same name in other letter case.
     const QListWidgetItem *caseless = nullptr;
-    for (int i = 0; i < lbTables->count(); ++i) {
-        const QListWidgetItem *entry = lbTables->item(i);
+    for (int i = 0; i < q->lbTables->count(); ++i) {
+        const QListWidgetItem *entry = q->lbTables->item(i);
         if (entry->text() == Name) {
             if (Object)
                 *Object = entry->data(Qt::UserRole);
@@ -46,30 +70,32 @@ QString TfrmZkSQLBuilder::importCaption(const QString &Name, bool Quoted, QVaria
     return Name;
 }
 
-void TfrmZkSQLBuilder::ShowImportNotes(const QStringList &Notes)
+void TfrmZkSQLBuilderImport::ShowImportNotes(const QStringList &Notes)
 {
-    d->FImportNotes = Notes;
-    lblSQLNotes->setText(Notes.join(QLatin1Char('\n')));
-    lblSQLNotes->setVisible(!Notes.isEmpty());
+    FImportNotes = Notes;
+    q->lblSQLNotes->setText(Notes.join(QLatin1Char('\n')));
+    q->lblSQLNotes->setVisible(!Notes.isEmpty());
     const QString line = Notes.join(QStringLiteral("; "));
-    lblImportNotes->setText(Notes.isEmpty()
+    q->lblImportNotes->setText(Notes.isEmpty()
             ? QString()
             : QCoreApplication::translate("Diduza::TfrmZkSQLBuilder", "Not carried over: %1")
-                  .arg(lblImportNotes->fontMetrics().elidedText(
-                      VisibleText(line), Qt::ElideRight, qMax(200, width() - 120))));
-    lblImportNotes->setToolTip(Notes.join(QLatin1Char('\n')));
-    lblImportNotes->setVisible(!Notes.isEmpty());
+                  .arg(q->lblImportNotes->fontMetrics().elidedText(
+                      VisibleText(line), Qt::ElideRight, qMax(200, q->width() - 120))));
+    q->lblImportNotes->setToolTip(Notes.join(QLatin1Char('\n')));
+    q->lblImportNotes->setVisible(!Notes.isEmpty());
 }
 
 // ImportQuery's steps, in order: the tables, the plan, the items' places, the joins and their
 // conditions, the fields with their cells.
-class TfrmZkSQLBuilderPrivate::Importer {
+namespace {
+
+class ImportRun {
 public:
-    Importer(TfrmZkSQLBuilder *form, const ImportedQuery &query)
-        : form(form)
-        , d(form->d.get())
+    ImportRun(TfrmZkSQLBuilderPrivate *d, const ImportedQuery &query)
+        : form(d->q)
+        , d(d)
         , Query(query)
-        , area(form->SchemaDesignArea)
+        , area(d->q->SchemaDesignArea)
     {
     }
 
@@ -86,12 +112,12 @@ public:
             ImportedQuery first = Query;
             first.Blocks.clear();
             first.Operators.clear();
-            notes << Importer(form, first, true).steps();
+            notes << ImportRun(d, first, true).steps();
             for (int k = 0; k < Query.Blocks.size(); ++k) {
                 form->AddBlock(Query.Operators.value(k, soUnion));
                 ImportedQuery block = Query.Blocks.at(k);
                 block.LeftOut.clear(); // the whole's notes hold them
-                notes << Importer(form, block, true).steps();
+                notes << ImportRun(d, block, true).steps();
             }
             form->SetCurrentBlock(0);
             return show();
@@ -101,8 +127,8 @@ public:
     }
 
 private:
-    Importer(TfrmZkSQLBuilder *form, const ImportedQuery &query, bool block)
-        : Importer(form, query)
+    ImportRun(TfrmZkSQLBuilderPrivate *d, const ImportedQuery &query, bool block)
+        : ImportRun(d, query)
     {
         this->block = block;
     }
@@ -144,8 +170,8 @@ private:
         items.resize(tableCount);
         for (int t = 0; t < tableCount; ++t) {
             QVariant object;
-            const QString caption
-                = form->importCaption(Query.Tables.at(t).Name, Query.Tables.at(t).Quoted, &object);
+            const QString caption = d->importer.importCaption(
+                Query.Tables.at(t).Name, Query.Tables.at(t).Quoted, &object);
             items[t] = area->AddItemObject(caption, scCheckListBox, object);
             if (!items[t])
                 note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the table %1"), caption);
@@ -158,9 +184,9 @@ private:
         options.SubType = d->FDataEngine ? d->FDataEngine->SQLSubType() : stStandard;
         options.Extended = d->FExtendedGrid;
         options.Block = block;
-        TfrmZkSQLBuilder *self = form;
-        options.Caption = [self](const QString &Name, bool Quoted) {
-            return self->importCaption(Name, Quoted, nullptr);
+        TfrmZkSQLBuilderPrivate *const own = d;
+        options.Caption = [own](const QString &Name, bool Quoted) {
+            return own->importer.importCaption(Name, Quoted, nullptr);
         };
         QHash<QString, QStringList> fields;
         for (const QPointer<TSchemaItem> &item : items) {
@@ -266,7 +292,7 @@ private:
                 e.Text,
                 [&](const ImportColumn &column) -> QString {
                     TSchemaItem *item = planned.value(plan.TableOfSource.value(column.Table, -1));
-                    return item ? d->referenceText(item) : QString();
+                    return item ? d->grid.referenceText(item) : QString();
                 },
                 quoting());
     }
@@ -291,7 +317,7 @@ private:
                     } catch (...) {
                         // The application's name hook is for statements; the cell gets the name
                         // the builder itself gives.
-                        QueryInput input = form->queryInput(false);
+                        QueryInput input = d->pages.queryInput(false);
                         input.TableNameHook = nullptr;
                         name = QueryTableName(input, tableOf(area, item), true);
                     }
@@ -334,7 +360,7 @@ private:
         if (c.AllRows)
             return form->AddAllRowsColumn();
         if (c.Calculated) {
-            col = form->appendColumn();
+            col = d->grid.appendColumn();
             form->sgColumnGrid->SetCells(col, RowField, expressionCell(c.Expression));
             return col;
         }
@@ -346,14 +372,14 @@ private:
             return -1;
         }
         if (row->Checked()) {
-            if (!d->FExtendedGrid || (col = form->DuplicateColumn(form->columnOf(row))) < 0) {
+            if (!d->FExtendedGrid || (col = form->DuplicateColumn(d->grid.columnOf(row))) < 0) {
                 note(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "the field %1 a second time"),
                     columnText(c.Table, c.Field));
                 return -1;
             }
         } else {
             row->SetChecked(true);
-            col = form->columnOf(row);
+            col = d->grid.columnOf(row);
         }
         return col;
     }
@@ -405,9 +431,11 @@ private:
     bool block = false;
 };
 
-QStringList TfrmZkSQLBuilder::ImportQuery(const ImportedQuery &Query)
+} // namespace
+
+QStringList TfrmZkSQLBuilderImport::ImportQuery(const ImportedQuery &Query)
 {
-    return TfrmZkSQLBuilderPrivate::Importer(this, Query).run();
+    return ImportRun(d, Query).run();
 }
 
 } // namespace Diduza

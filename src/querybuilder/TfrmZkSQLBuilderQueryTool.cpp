@@ -1,10 +1,43 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
-#include "querybuilder/TfrmZkSQLBuilderParts_p.h"
+#include "querybuilder/TfrmZkSQLBuilder_p.h"
 
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
 #include "engines/CsvWriter.h"
+#include "engines/TSchemaDataEngine.h"
+#include "engines/TSchemaQueryRun.h"
+#include "engines/TSchemaRunModel.h"
+#include "platform/Application.h"
+#include "platform/DialogService.h"
+#include "platform/Exceptions.h"
+#include "platform/TStringList.h"
+#include "platform/TextPosition.h"
+#include "querybuilder/SqlHighlighter_p.h"
+#include "sqlparser/SelectImport.h"
 
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QClipboard>
+#include <QDataStream>
+#include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScopedValueRollback>
+#include <QSet>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTextCursor>
 
 namespace Diduza {
 
@@ -58,74 +91,75 @@ QString copiedText(QString Value)
 // ---------------------------------------------------------------------------------------------
 // The SQL and results pages as a query tool
 
-void TfrmZkSQLBuilder::SetSQLEditable(bool Value)
+void TfrmZkSQLBuilderPages::SetSQLEditable(bool Value)
 {
     d->FSQLEditable = Value;
-    SQLMemo->setReadOnly(!Value);
-    pnlSQLTools->setVisible(Value);
-    if (Value && !d->FHighlighter) {
-        d->FHighlighter = new SqlHighlighter(SQLMemo->document());
-        d->FHighlighter->SetSpelling(spelling()); // MariaDB's "#" comments and strings
-    } else if (!Value && d->FHighlighter) {
-        delete d->FHighlighter;
-        d->FHighlighter = nullptr;
+    q->SQLMemo->setReadOnly(!Value);
+    q->pnlSQLTools->setVisible(Value);
+    if (Value && !FHighlighter) {
+        FHighlighter = new SqlHighlighter(q->SQLMemo->document());
+        FHighlighter->SetSpelling(spelling()); // MariaDB's "#" comments and strings
+    } else if (!Value && FHighlighter) {
+        delete FHighlighter;
+        FHighlighter = nullptr;
     }
     if (Value)
-        CheckSQLText();
+        q->CheckSQLText();
     else
         markSQLError(QString(), -1);
 }
 
-void TfrmZkSQLBuilder::SetBackgroundExecution(bool Value)
+void TfrmZkSQLBuilderPages::SetBackgroundExecution(bool Value)
 {
     d->FBackgroundExecution = Value;
-    pnlResultTools->setVisible(Value);
+    q->pnlResultTools->setVisible(Value);
 }
 
-void TfrmZkSQLBuilder::SetRowLimit(int Value)
+void TfrmZkSQLBuilderPages::SetRowLimit(int Value)
 {
     d->FRowLimit = qMax(0, Value);
-    const QSignalBlocker quiet(seRowLimit);
-    seRowLimit->setValue(d->FRowLimit);
+    const QSignalBlocker quiet(q->seRowLimit);
+    q->seRowLimit->setValue(d->FRowLimit);
 }
 
-void TfrmZkSQLBuilder::sqlTextEdited()
+void TfrmZkSQLBuilderPages::sqlTextEdited()
 {
-    if (d->FSettingText || !d->FSQLEditable)
+    if (FSettingText || !d->FSQLEditable)
         return;
-    if (!d->FTextTyped) {
+    if (!FTextTyped) {
         // The work the typed text stands for: the diagram and grid do not change while the
         // user types.
-        d->FTypedState = workState();
-        d->FTextTyped = true;
+        FTypedState = workState();
+        FTextTyped = true;
     }
-    d->FSQLText = SQLMemo->toPlainText();
-    d->FCheckTimer->start();
+    FSQLText = q->SQLMemo->toPlainText();
+    FCheckTimer->start();
     // The notes told of the statement as it was generated or applied, not of this text.
-    lblSQLNotes->hide();
+    q->lblSQLNotes->hide();
 }
 
-bool TfrmZkSQLBuilder::keepTypedText()
+bool TfrmZkSQLBuilderPages::keepTypedText()
 {
-    if (!d->FSQLEditable || !d->FTextTyped)
+    if (!d->FSQLEditable || !FTextTyped)
         return false;
-    if (workState() == d->FTypedState)
+    if (workState() == FTypedState)
         return true;
-    const bool replace = DialogService()->Confirm(this,
-        tr("The SQL page holds a statement you typed, and the diagram or grid changed since. "
-           "Replace the typed statement with the diagram's?"));
+    const bool replace = DialogService()->Confirm(q,
+        TfrmZkSQLBuilder::tr(
+            "The SQL page holds a statement you typed, and the diagram or grid changed since. "
+            "Replace the typed statement with the diagram's?"));
     if (replace) {
-        d->FTextTyped = false;
+        FTextTyped = false;
         return false;
     }
-    d->FTypedState = workState(); // the typed text now stands for this work
+    FTypedState = workState(); // the typed text now stands for this work
     return true;
 }
 
-void TfrmZkSQLBuilder::CheckSQLText()
+void TfrmZkSQLBuilderPages::CheckSQLText()
 {
-    d->FCheckTimer->stop();
-    const QString text = SQLMemo->toPlainText();
+    FCheckTimer->stop();
+    const QString text = q->SQLMemo->toPlainText();
     // PostgreSQL's parser reads the join-tree and the local dialect; the others' join marks
     // and lines are no SQL it knows.
     const TSQLSubType dialect = d->FDataEngine ? d->FDataEngine->SQLSubType() : stStandard;
@@ -141,18 +175,18 @@ void TfrmZkSQLBuilder::CheckSQLText()
         markSQLError(error, position);
 }
 
-void TfrmZkSQLBuilder::markSQLError(const QString &Error, qsizetype Position)
+void TfrmZkSQLBuilderPages::markSQLError(const QString &Error, qsizetype Position)
 {
-    d->FSQLError = Error;
-    d->FSQLErrorPosition = Error.isEmpty() ? -1 : Position;
-    lblSQLError->setText(Error);
-    lblSQLError->setToolTip(Error);
+    FSQLError = Error;
+    FSQLErrorPosition = Error.isEmpty() ? -1 : Position;
+    q->lblSQLError->setText(Error);
+    q->lblSQLError->setToolTip(Error);
     QList<QTextEdit::ExtraSelection> marks;
-    if (d->FSQLErrorPosition >= 0) {
+    if (FSQLErrorPosition >= 0) {
         QTextEdit::ExtraSelection mark;
-        mark.cursor = QTextCursor(SQLMemo->document());
+        mark.cursor = QTextCursor(q->SQLMemo->document());
         const int at
-            = int(qMin<qsizetype>(d->FSQLErrorPosition, SQLMemo->document()->characterCount() - 1));
+            = int(qMin<qsizetype>(FSQLErrorPosition, q->SQLMemo->document()->characterCount() - 1));
         mark.cursor.setPosition(at);
         mark.cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
         if (!mark.cursor.hasSelection())
@@ -162,59 +196,59 @@ void TfrmZkSQLBuilder::markSQLError(const QString &Error, qsizetype Position)
         mark.format.setToolTip(Error);
         marks << mark;
     }
-    SQLMemo->setExtraSelections(marks);
+    q->SQLMemo->setExtraSelections(marks);
 }
 
-QStringList TfrmZkSQLBuilder::ApplySQLToDiagram()
+QStringList TfrmZkSQLBuilderPages::ApplySQLToDiagram()
 {
-    const QString text = SQLMemo->toPlainText();
+    const QString text = q->SQLMemo->toPlainText();
     const ImportedQuery query = ImportSelect(text, spelling());
     if (!query.Ok) {
         markSQLError(query.Error, query.ErrorPosition);
         return { query.Error };
     }
-    btnNewClick(nullptr);
-    QStringList notes = ImportQuery(query);
-    SetSQLText(text); // the text stands for the rebuilt diagram until it changes
+    q->btnNewClick(nullptr);
+    QStringList notes = q->ImportQuery(query);
+    q->SetSQLText(text); // the text stands for the rebuilt diagram until it changes
     // A join the database cannot run is named where it comes in, as Generate names it.
     if (const QString refusal = unavailableJoin(); !refusal.isEmpty()) {
         notes << refusal;
-        ShowImportNotes(notes);
+        q->ShowImportNotes(notes);
     }
-    pcSQL->setCurrentWidget(tsColumns);
+    q->pcSQL->setCurrentWidget(q->tsColumns);
     return notes;
 }
 
-void TfrmZkSQLBuilder::RunSQLText()
+void TfrmZkSQLBuilderPages::RunSQLText()
 {
-    CommitEditor();
-    const QString text = SQLMemo->toPlainText();
-    if (text != d->FSQLText || d->FTextTyped) {
-        d->FSQLText = text;
-        if (!d->FTextTyped)
-            d->FTypedState = workState();
-        d->FTextTyped = d->FSQLEditable;
+    q->CommitEditor();
+    const QString text = q->SQLMemo->toPlainText();
+    if (text != FSQLText || FTextTyped) {
+        FSQLText = text;
+        if (!FTextTyped)
+            FTypedState = workState();
+        FTextTyped = d->FSQLEditable;
     }
-    if (pcSQL->currentWidget() == tsResults)
+    if (q->pcSQL->currentWidget() == q->tsResults)
         executeStatement();
     else
-        pcSQL->setCurrentWidget(tsResults); // the page change runs it
+        q->pcSQL->setCurrentWidget(q->tsResults); // the page change runs it
 }
 
 bool TfrmZkSQLBuilder::IsRunning() const
 {
-    return d->FRun && !d->FRun->IsFinished() && d->FRun->IsFetching();
+    return d->pages.FRun && !d->pages.FRun->IsFinished() && d->pages.FRun->IsFetching();
 }
 
 bool TfrmZkSQLBuilder::IsSavingResults() const
 {
-    return d->FRun && d->FRun->IsExporting();
+    return d->pages.FRun && d->pages.FRun->IsExporting();
 }
 
-void TfrmZkSQLBuilder::CancelRun()
+void TfrmZkSQLBuilderPages::CancelRun()
 {
-    if (d->FRun && (!d->FRun->IsFinished() || d->FRun->IsExporting()))
-        d->FRun->Cancel();
+    if (FRun && (!FRun->IsFinished() || FRun->IsExporting()))
+        FRun->Cancel();
 }
 
 void TfrmZkSQLBuilder::keyPressEvent(QKeyEvent *event)
@@ -227,149 +261,152 @@ void TfrmZkSQLBuilder::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool TfrmZkSQLBuilder::mayCloseWhileRunning()
+bool TfrmZkSQLBuilderPages::mayCloseWhileRunning()
 {
     // A statement that runs is no work of the user's: it ends with the window. Rows being
     // saved are what the user asked for.
-    if (IsSavingResults()
-        && !DialogService()->Confirm(this,
-            tr("The results are being saved to %1. Stop saving and close the query builder?")
-                .arg(QDir::toNativeSeparators(d->FExportFile))))
+    if (q->IsSavingResults()
+        && !DialogService()->Confirm(q,
+            TfrmZkSQLBuilder::tr(
+                "The results are being saved to %1. Stop saving and close the query builder?")
+                .arg(QDir::toNativeSeparators(FExportFile))))
         return false;
     return true;
 }
 
-void TfrmZkSQLBuilder::startRun(TSchemaQueryRun *Run)
+void TfrmZkSQLBuilderPages::startRun(TSchemaQueryRun *Run)
 {
-    d->FRun.reset(Run);
-    d->FRunError.clear();
-    d->FRunCancelled = false;
-    d->FRunTime = -1;
-    d->FRunExported = false;
-    auto *model = new TSchemaRunModel(Run, this);
-    d->FOwnedResult = model;
-    d->FResult = model;
-    DBGrid1->setModel(model);
-    d->FRunStarted = QDateTime::currentMSecsSinceEpoch();
+    FRun.reset(Run);
+    FRunError.clear();
+    FRunCancelled = false;
+    FRunTime = -1;
+    FRunExported = false;
+    auto *model = new TSchemaRunModel(Run, q);
+    FOwnedResult = model;
+    FResult = model;
+    q->DBGrid1->setModel(model);
+    FRunStarted = QDateTime::currentMSecsSinceEpoch();
     bool first = true;
-    connect(Run, &TSchemaQueryRun::RowsArrived, this, [this, first]() mutable {
+    QObject::connect(Run, &TSchemaQueryRun::RowsArrived, q, [this, first]() mutable {
         if (first) {
             first = false;
             // Columns as wide as their titles and the rows on screen (at most 50): measuring
             // rows nobody sees yet would cost more than the rest of showing them. A
             // double-click on a column's edge still fits it to 50 rows.
-            QHeaderView *header = DBGrid1->horizontalHeader();
-            const int onScreen = DBGrid1->viewport()->height()
-                    / qMax(1, DBGrid1->verticalHeader()->defaultSectionSize())
+            QHeaderView *header = q->DBGrid1->horizontalHeader();
+            const int onScreen = q->DBGrid1->viewport()->height()
+                    / qMax(1, q->DBGrid1->verticalHeader()->defaultSectionSize())
                 + 1;
             header->setResizeContentsPrecision(qBound(1, onScreen, 50));
-            DBGrid1->resizeColumnsToContents();
+            q->DBGrid1->resizeColumnsToContents();
             header->setResizeContentsPrecision(50);
-            for (int col = 0; col < d->FResult->columnCount(); ++col)
-                DBGrid1->setColumnWidth(col, qMin(DBGrid1->columnWidth(col), 300));
+            for (int col = 0; col < FResult->columnCount(); ++col)
+                q->DBGrid1->setColumnWidth(col, qMin(q->DBGrid1->columnWidth(col), 300));
         }
         // Between pages nothing runs: the user scrolls for more.
         showRunStatus();
     });
-    connect(Run, &TSchemaQueryRun::Finished, this,
+    QObject::connect(Run, &TSchemaQueryRun::Finished, q,
         [this](const QString &error, int position, bool cancelled) {
-            d->FRunTime = QDateTime::currentMSecsSinceEpoch() - d->FRunStarted;
-            d->FRunError = error;
-            d->FRunCancelled = cancelled;
+            FRunTime = QDateTime::currentMSecsSinceEpoch() - FRunStarted;
+            FRunError = error;
+            FRunCancelled = cancelled;
             if (!error.isEmpty()) {
                 // Where the statement went wrong as a reader finds it, beside the database's
                 // own words (which count characters, or show the line with a caret).
                 QString shown = error;
-                if (position >= 0 && position <= d->FSQLText.size())
+                if (position >= 0 && position <= FSQLText.size())
                     shown += QLatin1Char('\n')
-                        + tr("At %1 of the statement.").arg(LineColumnText(d->FSQLText, position));
-                lblResultError->setText(shown);
-                lblResultError->show();
-                if (position >= 0 && d->FSQLEditable && SQLMemo->toPlainText() == d->FSQLText)
+                        + TfrmZkSQLBuilder::tr("At %1 of the statement.")
+                              .arg(LineColumnText(FSQLText, position));
+                q->lblResultError->setText(shown);
+                q->lblResultError->show();
+                if (position >= 0 && d->FSQLEditable && q->SQLMemo->toPlainText() == FSQLText)
                     markSQLError(error, position);
             }
             showRunStatus();
         });
-    connect(Run, &TSchemaQueryRun::ExportProgress, this, [this](qint64 rows) {
-        d->FExportRows = rows;
+    QObject::connect(Run, &TSchemaQueryRun::ExportProgress, q, [this](qint64 rows) {
+        FExportRows = rows;
         showRunStatus();
     });
-    connect(Run, &TSchemaQueryRun::ExportFinished, this,
+    QObject::connect(Run, &TSchemaQueryRun::ExportFinished, q,
         [this](const QString &error, qint64 rows, bool cancelled) {
             Guarded([&] { exportEnded(error, rows, cancelled); });
         });
     showRunStatus();
 }
 
-void TfrmZkSQLBuilder::showRunStatus()
+void TfrmZkSQLBuilderPages::showRunStatus()
 {
-    const int rows = d->FResult ? d->FResult->rowCount() : 0;
-    const bool more = d->FResult && d->FResult->canFetchMore(QModelIndex());
+    const int rows = FResult ? FResult->rowCount() : 0;
+    const bool more = FResult && FResult->canFetchMore(QModelIndex());
     QString status;
-    if (!d->FRunError.isEmpty()) {
-        status = tr("Error after %n row(s)", nullptr, rows);
-    } else if (d->FRunCancelled) {
-        status = tr("Cancelled after %n row(s)", nullptr, rows);
-    } else if (IsRunning()) {
-        status = rows > 0 ? tr("Running: %n row(s) so far", nullptr, rows) : tr("Running...");
-    } else if (d->FRunExported) {
-        status = tr("%n row(s) shown", nullptr, rows);
+    if (!FRunError.isEmpty()) {
+        status = TfrmZkSQLBuilder::tr("Error after %n row(s)", nullptr, rows);
+    } else if (FRunCancelled) {
+        status = TfrmZkSQLBuilder::tr("Cancelled after %n row(s)", nullptr, rows);
+    } else if (q->IsRunning()) {
+        status = rows > 0 ? TfrmZkSQLBuilder::tr("Running: %n row(s) so far", nullptr, rows)
+                          : TfrmZkSQLBuilder::tr("Running...");
+    } else if (FRunExported) {
+        status = TfrmZkSQLBuilder::tr("%n row(s) shown", nullptr, rows);
     } else if (more) {
-        status = tr("%n row(s) so far; more as you scroll", nullptr, rows);
-    } else if (d->FResult) {
-        status = tr("%n row(s)", nullptr, rows);
+        status = TfrmZkSQLBuilder::tr("%n row(s) so far; more as you scroll", nullptr, rows);
+    } else if (FResult) {
+        status = TfrmZkSQLBuilder::tr("%n row(s)", nullptr, rows);
         if (d->FRowLimit > 0 && rows >= d->FRowLimit)
-            status += tr(" (the row limit)");
+            status += TfrmZkSQLBuilder::tr(" (the row limit)");
     }
-    if (d->FRunTime >= 0 && !status.isEmpty())
-        status += tr(", %1 ms").arg(d->FRunTime);
-    if (d->FDataEngine && d->FResult) {
+    if (FRunTime >= 0 && !status.isEmpty())
+        status += TfrmZkSQLBuilder::tr(", %1 ms").arg(FRunTime);
+    if (d->FDataEngine && FResult) {
         const QString note = d->FDataEngine->ResultsNote();
         if (!note.isEmpty())
             status += QStringLiteral(" \u2014 ") + note;
     }
-    const QString file = QFileInfo(d->FExportFile).fileName();
-    if (IsSavingResults())
-        status = tr(
-            "Saving to %1: %n row(s) written", nullptr, int(qMin<qint64>(d->FExportRows, INT_MAX)))
+    const QString file = QFileInfo(FExportFile).fileName();
+    if (q->IsSavingResults())
+        status = TfrmZkSQLBuilder::tr(
+            "Saving to %1: %n row(s) written", nullptr, int(qMin<qint64>(FExportRows, INT_MAX)))
                      .arg(file);
-    else if (!d->FExportOutcome.isEmpty() && d->FExportModel && d->FExportModel == d->FResult)
-        status += QStringLiteral("; ") + d->FExportOutcome;
-    lblResultStatus->setText(status);
+    else if (!FExportOutcome.isEmpty() && FExportModel && FExportModel == FResult)
+        status += QStringLiteral("; ") + FExportOutcome;
+    q->lblResultStatus->setText(status);
     // An error shows the style's error icon beside its line.
-    const bool failed = !d->FRunError.isEmpty() || !lblResultError->text().isEmpty();
+    const bool failed = !FRunError.isEmpty() || !q->lblResultError->text().isEmpty();
     if (failed) {
-        const int side = lblResultStatus->fontMetrics().height();
-        lblResultIcon->setPixmap(style()
-                                     ->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, this)
-                                     .pixmap(QSize(side, side), devicePixelRatioF()));
+        const int side = q->lblResultStatus->fontMetrics().height();
+        q->lblResultIcon->setPixmap(q->style()
+                                        ->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, q)
+                                        .pixmap(QSize(side, side), q->devicePixelRatioF()));
     }
-    lblResultIcon->setVisible(failed);
+    q->lblResultIcon->setVisible(failed);
     showRunState();
 }
 
-void TfrmZkSQLBuilder::showRunState()
+void TfrmZkSQLBuilderPages::showRunState()
 {
-    const bool saving = IsSavingResults();
-    const bool busy = IsRunning() || saving;
-    pbRunning->setVisible(busy);
-    pbSQLRunning->setVisible(busy);
-    btnCancelRun->setEnabled(busy);
+    const bool saving = q->IsSavingResults();
+    const bool busy = q->IsRunning() || saving;
+    q->pbRunning->setVisible(busy);
+    q->pbSQLRunning->setVisible(busy);
+    q->btnCancelRun->setEnabled(busy);
     // A second run would end this one: the user ends it first.
-    btnRunSQL->setEnabled(!busy);
-    btnExecSQL->setEnabled(!busy);
-    btnSaveCsv->setEnabled(!saving);
+    q->btnRunSQL->setEnabled(!busy);
+    q->btnExecSQL->setEnabled(!busy);
+    q->btnSaveCsv->setEnabled(!saving);
 }
 
-QString TfrmZkSQLBuilder::SelectedCellsText() const
+QString TfrmZkSQLBuilderPages::SelectedCellsText() const
 {
-    return SelectedCellsText(false);
+    return q->SelectedCellsText(false);
 }
 
-QString TfrmZkSQLBuilder::SelectedCellsText(bool WithHeaders) const
+QString TfrmZkSQLBuilderPages::SelectedCellsText(bool WithHeaders) const
 {
-    const QItemSelectionModel *selection = DBGrid1->selectionModel();
-    if (!selection || !d->FResult)
+    const QItemSelectionModel *selection = q->DBGrid1->selectionModel();
+    if (!selection || !FResult)
         return QString();
     const QModelIndexList cells = selection->selectedIndexes();
     if (cells.isEmpty())
@@ -387,7 +424,7 @@ QString TfrmZkSQLBuilder::SelectedCellsText(bool WithHeaders) const
     if (WithHeaders) {
         QStringList titles;
         for (int c = left; c <= right; ++c)
-            titles << copiedText(d->FResult->headerData(c, Qt::Horizontal).toString());
+            titles << copiedText(FResult->headerData(c, Qt::Horizontal).toString());
         lines << titles.join(QLatin1Char('\t'));
     }
     for (int r = top; r <= bottom; ++r) {
@@ -395,7 +432,7 @@ QString TfrmZkSQLBuilder::SelectedCellsText(bool WithHeaders) const
         for (int c = left; c <= right; ++c) {
             QString value;
             if (chosen.contains({ r, c }))
-                value = d->FResult->data(d->FResult->index(r, c)).toString();
+                value = FResult->data(FResult->index(r, c)).toString();
             values << copiedText(value);
         }
         lines << values.join(QLatin1Char('\t'));
@@ -403,81 +440,82 @@ QString TfrmZkSQLBuilder::SelectedCellsText(bool WithHeaders) const
     return lines.join(QLatin1Char('\n'));
 }
 
-void TfrmZkSQLBuilder::createResultActions()
+void TfrmZkSQLBuilderPages::createResultActions()
 {
-    DBGrid1->setItemDelegate(new ResultCellDelegate(DBGrid1));
-    auto *copy = new QAction(tr("&Copy"), DBGrid1);
+    q->DBGrid1->setItemDelegate(new ResultCellDelegate(q->DBGrid1));
+    auto *copy = new QAction(TfrmZkSQLBuilder::tr("&Copy"), q->DBGrid1);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
-    auto *copyWithHeaders = new QAction(tr("Copy with &headers"), DBGrid1);
+    auto *copyWithHeaders = new QAction(TfrmZkSQLBuilder::tr("Copy with &headers"), q->DBGrid1);
     copyWithHeaders->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     copyWithHeaders->setShortcutContext(Qt::WidgetShortcut);
-    DBGrid1->addActions({ copy, copyWithHeaders });
-    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
-    DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(copy, &QAction::triggered, this, [this] {
-        Guarded([&] { QGuiApplication::clipboard()->setText(SelectedCellsText(false)); });
+    q->DBGrid1->addActions({ copy, copyWithHeaders });
+    q->DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    q->DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QObject::connect(copy, &QAction::triggered, q, [this] {
+        Guarded([&] { QGuiApplication::clipboard()->setText(q->SelectedCellsText(false)); });
     });
-    connect(copyWithHeaders, &QAction::triggered, this, [this] {
-        Guarded([&] { QGuiApplication::clipboard()->setText(SelectedCellsText(true)); });
+    QObject::connect(copyWithHeaders, &QAction::triggered, q, [this] {
+        Guarded([&] { QGuiApplication::clipboard()->setText(q->SelectedCellsText(true)); });
     });
 }
 
-bool TfrmZkSQLBuilder::SaveResultsCsv(const QString &FileName, QString *Error)
+bool TfrmZkSQLBuilderPages::SaveResultsCsv(const QString &FileName, QString *Error)
 {
     // The caller hears of the outcome; nothing is shown.
-    const QScopedValueRollback<bool> quiet(d->FExportQuiet, true);
-    d->FExportEnded = false;
-    if (!StartSavingResultsCsv(FileName, Error))
+    const QScopedValueRollback<bool> quiet(FExportQuiet, true);
+    FExportEnded = false;
+    if (!q->StartSavingResultsCsv(FileName, Error))
         return false;
-    if (QPointer<TSchemaQueryRun> run = d->FRun.get(); run && run->IsExporting()) {
+    if (QPointer<TSchemaQueryRun> run = FRun.get(); run && run->IsExporting()) {
         QEventLoop wait;
-        connect(run, &TSchemaQueryRun::ExportFinished, &wait, &QEventLoop::quit);
-        connect(run, &QObject::destroyed, &wait, &QEventLoop::quit);
+        QObject::connect(run, &TSchemaQueryRun::ExportFinished, &wait, &QEventLoop::quit);
+        QObject::connect(run, &QObject::destroyed, &wait, &QEventLoop::quit);
         wait.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    if (!d->FExportEnded) { // the run went before its export ended
-        d->FExportCancelled = true;
-        d->FExportError.clear();
+    if (!FExportEnded) { // the run went before its export ended
+        FExportCancelled = true;
+        FExportError.clear();
     }
-    if (d->FExportCancelled || !d->FExportError.isEmpty()) {
+    if (FExportCancelled || !FExportError.isEmpty()) {
         if (Error)
-            *Error = d->FExportCancelled
-                ? tr("Saving the results was cancelled; %1 was not written.").arg(FileName)
-                : d->FExportError;
+            *Error = FExportCancelled
+                ? TfrmZkSQLBuilder::tr("Saving the results was cancelled; %1 was not written.")
+                      .arg(FileName)
+                : FExportError;
         return false;
     }
     return true;
 }
 
-bool TfrmZkSQLBuilder::StartSavingResultsCsv(const QString &FileName, QString *Error)
+bool TfrmZkSQLBuilderPages::StartSavingResultsCsv(const QString &FileName, QString *Error)
 {
     const auto refuse = [Error](const QString &Text) {
         if (Error)
             *Error = Text;
         return false;
     };
-    if (IsSavingResults())
-        return refuse(tr("The results are being saved to %1.").arg(d->FExportFile));
-    QAbstractItemModel *model = d->FResult;
+    if (q->IsSavingResults())
+        return refuse(TfrmZkSQLBuilder::tr("The results are being saved to %1.").arg(FExportFile));
+    QAbstractItemModel *model = FResult;
     if (!model)
-        return refuse(tr("There are no results to save."));
-    d->FExportFile = FileName;
-    d->FExportRows = 0;
-    d->FExportOutcome.clear();
-    d->FExportModel = model;
-    d->FExportEnded = false;
+        return refuse(TfrmZkSQLBuilder::tr("There are no results to save."));
+    FExportFile = FileName;
+    FExportRows = 0;
+    FExportOutcome.clear();
+    FExportModel = model;
+    FExportEnded = false;
     auto *runModel = qobject_cast<TSchemaRunModel *>(model);
     TSchemaQueryRun *run = runModel ? runModel->Run() : nullptr;
-    if (run && run == d->FRun.get()) {
+    if (run && run == FRun.get()) {
         const bool open = !run->IsFinished();
         if (run->StartExport(FileName, runModel->Rows())) {
-            d->FRunExported = open;
+            FRunExported = open;
             showRunStatus();
             return true;
         }
         if (run->IsFinished() && run->ColumnNames().isEmpty())
-            return refuse(tr("There are no results to save."));
+            return refuse(TfrmZkSQLBuilder::tr("There are no results to save."));
     }
     QString error;
     if (!writeModelCsv(model, FileName, &error))
@@ -486,20 +524,22 @@ bool TfrmZkSQLBuilder::StartSavingResultsCsv(const QString &FileName, QString *E
     return true;
 }
 
-bool TfrmZkSQLBuilder::writeModelCsv(
+bool TfrmZkSQLBuilderPages::writeModelCsv(
     QAbstractItemModel *Model, const QString &FileName, QString *Error)
 {
     const auto failed = [&](const QString &Reason) {
         if (Error)
-            *Error = tr("The results could not be saved to %1: %2").arg(FileName, Reason);
+            *Error = TfrmZkSQLBuilder::tr("The results could not be saved to %1: %2")
+                         .arg(FileName, Reason);
         return false;
     };
     // Every row: those not fetched yet first come.
     while (Model->canFetchMore(QModelIndex())) {
         if (auto *runModel = qobject_cast<TSchemaRunModel *>(Model); runModel && runModel->Run()) {
             QEventLoop wait;
-            connect(runModel->Run(), &TSchemaQueryRun::RowsArrived, &wait, &QEventLoop::quit);
-            connect(runModel->Run(), &TSchemaQueryRun::Finished, &wait, &QEventLoop::quit);
+            QObject::connect(
+                runModel->Run(), &TSchemaQueryRun::RowsArrived, &wait, &QEventLoop::quit);
+            QObject::connect(runModel->Run(), &TSchemaQueryRun::Finished, &wait, &QEventLoop::quit);
             Model->fetchMore(QModelIndex());
             if (runModel->Run() && runModel->Run()->IsFetching())
                 wait.exec(QEventLoop::ExcludeUserInputEvents);
@@ -509,7 +549,7 @@ bool TfrmZkSQLBuilder::writeModelCsv(
     }
     if (Model->columnCount() == 0) {
         if (Error)
-            *Error = tr("There are no results to save.");
+            *Error = TfrmZkSQLBuilder::tr("There are no results to save.");
         return false;
     }
     QSaveFile file(FileName);
@@ -530,23 +570,24 @@ bool TfrmZkSQLBuilder::writeModelCsv(
     return true;
 }
 
-void TfrmZkSQLBuilder::exportEnded(const QString &Error, qint64 Rows, bool Cancelled)
+void TfrmZkSQLBuilderPages::exportEnded(const QString &Error, qint64 Rows, bool Cancelled)
 {
-    d->FExportEnded = true;
-    d->FExportCancelled = Cancelled;
-    d->FExportError = Error;
-    d->FExportRows = Rows;
-    const QString file = QFileInfo(d->FExportFile).fileName();
+    FExportEnded = true;
+    FExportCancelled = Cancelled;
+    FExportError = Error;
+    FExportRows = Rows;
+    const QString file = QFileInfo(FExportFile).fileName();
     if (Cancelled)
-        d->FExportOutcome = tr("saving cancelled, %1 was not written").arg(file);
+        FExportOutcome = TfrmZkSQLBuilder::tr("saving cancelled, %1 was not written").arg(file);
     else if (!Error.isEmpty())
-        d->FExportOutcome = tr("the results were not saved");
+        FExportOutcome = TfrmZkSQLBuilder::tr("the results were not saved");
     else
-        d->FExportOutcome
-            = tr("%n row(s) saved to %1", nullptr, int(qMin<qint64>(Rows, INT_MAX))).arg(file);
+        FExportOutcome = TfrmZkSQLBuilder::tr(
+            "%n row(s) saved to %1", nullptr, int(qMin<qint64>(Rows, INT_MAX)))
+                             .arg(file);
     showRunStatus();
-    if (!Error.isEmpty() && !d->FExportQuiet)
-        DialogService()->ShowError(this, Error);
+    if (!Error.isEmpty() && !FExportQuiet)
+        DialogService()->ShowError(q, Error);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -584,35 +625,14 @@ bool TfrmZkSQLBuilder::RestoreState(const QByteArray &State)
     SplitterTables->restoreState(tables);
     if (page >= 0 && page < pcSQL->count() && pcSQL->widget(page) != tsResults)
         pcSQL->setCurrentIndex(page); // results are run by the user, not by opening
-    fitScreen();
+    d->fitScreen();
     return true;
-}
-
-void TfrmZkSQLBuilder::fitScreen()
-{
-    const QScreen *shown = screen();
-    if (!shown)
-        return;
-    const QRect room = shown->availableGeometry();
-    // The window frame around the client area, once the window is on screen.
-    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
-    const QSize most = room.size() - frame;
-    if (width() > most.width() || height() > most.height())
-        resize(qMin(width(), most.width()), qMin(height(), most.height()));
-    if (isVisible()) {
-        QRect outer = frameGeometry();
-        if (!room.contains(outer)) {
-            outer.moveLeft(qBound(room.left(), outer.left(), room.right() - outer.width() + 1));
-            outer.moveTop(qBound(room.top(), outer.top(), room.bottom() - outer.height() + 1));
-            move(outer.topLeft());
-        }
-    }
 }
 
 void TfrmZkSQLBuilder::showEvent(QShowEvent *event)
 {
-    fitGridOnOpening();
-    fitScreen();
+    d->fitGridOnOpening();
+    d->fitScreen();
     QDialog::showEvent(event);
 }
 

@@ -1,15 +1,112 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
-#include "querybuilder/TfrmZkSQLBuilderParts_p.h"
+#include "querybuilder/TfrmZkSQLBuilder_p.h"
 
+#include "diagram/SchemaUndo_p.h"
+#include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/model/ItemPlacement.h"
+#include "engines/TSchemaDataEngine.h"
+#include "engines/TSchemaRunModel.h"
+#include "platform/Application.h"
+#include "platform/CompareText.h"
+#include "platform/DialogService.h"
+#include "platform/Exceptions.h"
+#include "platform/TImageList.h"
+#include "platform/TStringList.h"
+
+#include <QAction>
+#include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QScopeGuard>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
 
 namespace Diduza {
+
+// The table list: a list of several selected entries whose Enter and Insert add them, with a
+// menu of Add and "Add related tables".
+QListWidget *CreateTableList(TfrmZkSQLBuilder *form, QWidget *parent);
+// Adds the tables selected in the form's table list, each as a double-click adds it, and with
+// Related the tables related to them too (a selected table already on the area is not added
+// again then); one step, and the area scrolls to what was added. Nothing while it runs.
+void AddSelectedTables(TfrmZkSQLBuilder *form, bool Related);
+
+// Paints the entries of the table list through the form, at the list's fixed entry height and
+// the width of the widest name (which sets the list's horizontal scroll extent).
+class TableListDelegate : public QStyledItemDelegate {
+public:
+    TableListDelegate(TfrmZkSQLBuilder *form, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , FForm(form)
+    {
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        TOwnerDrawState state;
+        if (option.state & QStyle::State_Selected)
+            state |= odSelected;
+        if (option.state & QStyle::State_HasFocus)
+            state |= odFocused;
+        if (!(option.state & QStyle::State_Enabled))
+            state |= odDisabled;
+        painter->save();
+        Guarded([&] {
+            FForm->lbTablesDrawItem(FForm->lbTables, index.row(), option.rect, state, *painter);
+        });
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        return QSize(FForm->TablesHorizontalExtent(), TableEntryHeight);
+    }
+
+private:
+    TfrmZkSQLBuilder *FForm;
+};
 
 // ---------------------------------------------------------------------------------------------
 // The table list and dropping tables
 
 namespace {
+
+// The role of a table-list entry's schema: empty for a table named by its own name alone.
+constexpr int SchemaRole = Qt::UserRole + 1;
+
+// Tables dropped by a double-click on the list land here.
+constexpr int DoubleClickDropX = 10;
+constexpr int DoubleClickDropY = 10;
+
+// Moves Item, a table just added from the table list, to the free spot nearest to Wanted
+// (client coordinates of the area's viewport) that keeps the gaps relation lines use from the
+// other items, in view where the view has room.
+void placeOnFreeSpot(TSchemaDesignArea *area, TSchemaItem *item, const QPoint &wanted)
+{
+    QVector<QRect> taken;
+    for (int i = 0; i < area->GetItemCount(); ++i) {
+        const TSchemaItem *other = area->GetItem(i);
+        if (other != item && !other->isHidden())
+            taken << other->geometry();
+    }
+    const QSize view = area->viewport()->size();
+    const QRect shown(DoubleClickDropX, DoubleClickDropY, view.width() - 2 * DoubleClickDropX,
+        view.height() - 2 * DoubleClickDropY);
+    item->move(FreeItemSpot(taken, item->size(), wanted, shown));
+}
 
 QString formText(const char *text, int n = -1)
 {
@@ -33,9 +130,9 @@ public:
         FAddRelated = FMenu->addAction(
             formText(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "Add &related tables")));
         FAddRelated->setObjectName(QStringLiteral("actAddTablesRelated"));
-        connect(FAdd, &QAction::triggered, this,
+        QObject::connect(FAdd, &QAction::triggered, this,
             [this] { Guarded([&] { AddSelectedTables(FForm, false); }); });
-        connect(FAddRelated, &QAction::triggered, this,
+        QObject::connect(FAddRelated, &QAction::triggered, this,
             [this] { Guarded([&] { AddSelectedTables(FForm, true); }); });
     }
 
@@ -177,94 +274,98 @@ void AddSelectedTables(TfrmZkSQLBuilder *form, bool Related)
         area->EnsureVisible(box);
 }
 
-void TfrmZkSQLBuilder::lbTablesDrawItem(
+void TfrmZkSQLBuilderTables::lbTablesDrawItem(
     QObject *Control, int Index, const QRect &Rect, TOwnerDrawState State, QPainter &Canvas)
 {
     if (const TDrawItemEvent handler = d->FOnDrawTableItem) {
         handler(Control, Index, Rect, State, Canvas);
         return;
     }
-    const QPalette &palette = lbTables->palette();
+    const QPalette &palette = q->lbTables->palette();
     const bool selected = State.testFlag(odSelected);
     Canvas.fillRect(Rect, palette.brush(selected ? QPalette::Highlight : QPalette::Base));
-    if (Index < 0 || Index >= lbTables->count())
+    if (Index < 0 || Index >= q->lbTables->count())
         return;
-    imgSQL->Draw(Canvas, Rect.left() + 2, Rect.top() + 2, 0);
+    q->imgSQL->Draw(Canvas, Rect.left() + 2, Rect.top() + 2, 0);
     Canvas.setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    Canvas.setFont(lbTables->font());
+    Canvas.setFont(q->lbTables->font());
     const QRect textRect(
-        Rect.left() + imgSQL->Width() + 4, Rect.top() + 2, Rect.width(), Rect.height() - 2);
-    Canvas.drawText(
-        textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, lbTables->item(Index)->text());
+        Rect.left() + q->imgSQL->Width() + 4, Rect.top() + 2, Rect.width(), Rect.height() - 2);
+    Canvas.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+        q->lbTables->item(Index)->text());
     if (State.testFlag(odFocused)) {
         // The entry the keys work on, while the list has the focus.
         QStyleOptionFocusRect focus;
-        focus.initFrom(lbTables);
+        focus.initFrom(q->lbTables);
         focus.rect = Rect;
         focus.backgroundColor = palette.color(selected ? QPalette::Highlight : QPalette::Base);
-        lbTables->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &Canvas, lbTables);
+        q->lbTables->style()->drawPrimitive(
+            QStyle::PE_FrameFocusRect, &focus, &Canvas, q->lbTables);
     }
 }
 
-void TfrmZkSQLBuilder::lbTablesDblClick(QObject *)
+void TfrmZkSQLBuilderTables::lbTablesDblClick(QObject *)
 {
     // A drop at (10, 10), which moves the table to the first free spot from there.
-    SchemaDesignAreaDragDrop(SchemaDesignArea, lbTables, DoubleClickDropX, DoubleClickDropY);
+    q->SchemaDesignAreaDragDrop(
+        q->SchemaDesignArea, q->lbTables, DoubleClickDropX, DoubleClickDropY);
 }
 
-void TfrmZkSQLBuilder::SchemaDesignAreaDragOver(
+void TfrmZkSQLBuilderTables::SchemaDesignAreaDragOver(
     QObject *, QObject *Source, int, int, TDragState, bool &Accept)
 {
-    Accept = Source != nullptr && Source == lbTables;
+    Accept = Source != nullptr && Source == q->lbTables;
 }
 
-void TfrmZkSQLBuilder::SchemaDesignAreaDragDrop(QObject *Sender, QObject *Source, int X, int Y)
+void TfrmZkSQLBuilderTables::SchemaDesignAreaDragDrop(
+    QObject *Sender, QObject *Source, int X, int Y)
 {
-    if (Sender != SchemaDesignArea) {
+    if (Sender != q->SchemaDesignArea) {
         // Dropped on one of the area's child windows: the point is in its coordinates.
         if (auto *child = qobject_cast<QWidget *>(Sender)) {
             X += child->x();
             Y += child->y();
         }
     }
-    if (!Source || Source != lbTables)
+    if (!Source || Source != q->lbTables)
         return;
-    QListWidgetItem *selected = lbTables->currentItem();
+    QListWidgetItem *selected = q->lbTables->currentItem();
     if (!selected || !selected->isSelected())
         return;
     // The dropped entry's own object: another entry of the same name (in another letter case,
     // a different table) may carry another one.
-    SchemaUndoGroup step(SchemaDesignArea, tr("Add %1").arg(StepName(selected->text())));
+    SchemaUndoGroup step(
+        q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Add %1").arg(StepName(selected->text())));
     readKeys(selected->text());
     TSchemaItem *item
-        = AddNewItem(SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
+        = AddNewItem(q->SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);
     if (item) // not on top of a table, nor so close that joins have no room
-        placeOnFreeSpot(SchemaDesignArea, item, QPoint(X, Y));
+        placeOnFreeSpot(q->SchemaDesignArea, item, QPoint(X, Y));
     if (item && d->FJoinByKeys)
-        SchemaDesignArea->LinkByKeys(item);
+        q->SchemaDesignArea->LinkByKeys(item);
     // The other entries of a dragged selection follow, each on a free spot.
-    auto *own = dynamic_cast<TableList *>(lbTables);
-    if (item && own && !own->FAdding && lbTables->selectedItems().size() > 1) {
-        const QPersistentModelIndex dropped(lbTables->indexFromItem(selected));
+    auto *own = dynamic_cast<TableList *>(q->lbTables);
+    if (item && own && !own->FAdding && q->lbTables->selectedItems().size() > 1) {
+        const QPersistentModelIndex dropped(q->lbTables->indexFromItem(selected));
         selected->setSelected(false);
-        AddSelectedTables(this, false);
-        if (QListWidgetItem *again = lbTables->itemFromIndex(dropped))
+        AddSelectedTables(q, false);
+        if (QListWidgetItem *again = q->lbTables->itemFromIndex(dropped))
             again->setSelected(true);
     }
 }
 
-void TfrmZkSQLBuilder::readKeys(const QString &Table)
+void TfrmZkSQLBuilderTables::readKeys(const QString &Table)
 {
     TSchemaDataEngine *engine = d->FDataEngine;
-    if (!engine || (!d->FJoinByKeys && !SchemaDesignArea->ShowKeys()))
+    if (!engine || (!d->FJoinByKeys && !q->SchemaDesignArea->ShowKeys()))
         return;
     // One request for the dropped table and those on the area the catalogue lacks.
-    const TSchemaCatalog &known = SchemaDesignArea->Catalog();
+    const TSchemaCatalog &known = q->SchemaDesignArea->Catalog();
     QStringList tables;
     if (!known.Table(Table))
         tables << Table;
-    for (int i = 0; i < SchemaDesignArea->GetItemCount(); ++i) {
-        const QString caption = SchemaDesignArea->GetItem(i)->GetCaption();
+    for (int i = 0; i < q->SchemaDesignArea->GetItemCount(); ++i) {
+        const QString caption = q->SchemaDesignArea->GetItem(i)->GetCaption();
         if (!known.Table(caption) && !tables.contains(caption))
             tables << caption;
     }
@@ -272,24 +373,26 @@ void TfrmZkSQLBuilder::readKeys(const QString &Table)
         return;
     QVector<TSchemaTableInfo> info;
     engine->FillTableInfo(tables, info);
-    SchemaDesignArea->MergeCatalog(info);
+    q->SchemaDesignArea->MergeCatalog(info);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The design area's events
 
-void TfrmZkSQLBuilder::SchemaDesignAreaAddItem(QObject *, TSchemaItem *item)
+void TfrmZkSQLBuilderTables::SchemaDesignAreaAddItem(QObject *, TSchemaItem *item)
 {
     if (!item)
         return;
-    QPointer<TfrmZkSQLBuilder> self(this);
-    item->SetOnSubItemCheck([self](QObject *Sender) {
-        if (self && !self->d->FDestroying)
+    QPointer<TfrmZkSQLBuilder> self(q);
+    TfrmZkSQLBuilderPrivate *const own = d;
+    item->SetOnSubItemCheck([self, own](QObject *Sender) {
+        if (self && !own->FDestroying)
             self->ItemCheckClick(Sender);
     });
-    if (!FInternalUpdate && !SchemaDesignArea->IsRestoring()) { // undo brings the rows back
+    if (!TfrmZkSQLBuilderFields::internalUpdate(q)
+        && !q->SchemaDesignArea->IsRestoring()) { // undo brings the rows back
         item->AddSubItem(AllFields, -1, false);
-        if (TSchemaDataEngine *engine = SchemaDesignArea->DataEngine()) {
+        if (TSchemaDataEngine *engine = q->SchemaDesignArea->DataEngine()) {
             TStringList names;
             engine->FillSubItemList(item, names);
             for (int i = 0; i < names.Count(); ++i)
@@ -298,98 +401,176 @@ void TfrmZkSQLBuilder::SchemaDesignAreaAddItem(QObject *, TSchemaItem *item)
         item->RecalculateHeight();
         item->RecalculateWidth();
     }
-    cbTables->addItem(item->Caption());
-    RaiseEvent(d->FOnAddItem, SchemaDesignArea, item);
+    q->cbTables->addItem(item->Caption());
+    RaiseEvent(d->FOnAddItem, q->SchemaDesignArea, item);
 }
 
-void TfrmZkSQLBuilder::SchemaDesignAreaAddSubItem(QObject *, TSchemaSubItem *SubItem)
+void TfrmZkSQLBuilderTables::SchemaDesignAreaAddSubItem(QObject *, TSchemaSubItem *SubItem)
 {
     if (SubItem)
         SubItem->SetImageIndex(1);
 }
 
-void TfrmZkSQLBuilder::SchemaDesignAreaDeleteItem(QObject *, TSchemaItem *item)
+void TfrmZkSQLBuilderTables::SchemaDesignAreaDeleteItem(QObject *, TSchemaItem *item)
 {
-    RaiseEvent(d->FOnDeleteItem, SchemaDesignArea, item);
+    RaiseEvent(d->FOnDeleteItem, q->SchemaDesignArea, item);
     // An item of another block (one that is removed) takes nothing of the shown one.
-    if (d->FDestroying || !item || item->Designer() != SchemaDesignArea)
+    if (d->FDestroying || !item || item->Designer() != q->SchemaDesignArea)
         return;
-    for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
-        TSchemaSubItem *row = ReferencedSubItem(sgColumnGrid->Cells(col, RowField));
+    for (int col = q->sgColumnGrid->ColCount() - 1; col >= 1; --col) {
+        TSchemaSubItem *row = q->ReferencedSubItem(q->sgColumnGrid->Cells(col, RowField));
         if (row && row->ItemOwner() == item)
-            removeColumn(col);
+            d->grid.removeColumn(col);
     }
     const int entry
-        = cbTables->findText(item->Caption(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        = q->cbTables->findText(item->Caption(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (entry >= 0)
-        cbTables->removeItem(entry);
+        q->cbTables->removeItem(entry);
     // Calculated columns that name the table go with it once the user agrees; else they stay,
     // marked as naming a table the diagram lacks.
-    if (d->FClearing || SchemaDesignArea->IsRestoring())
+    if (d->FClearing || q->SchemaDesignArea->IsRestoring())
         return;
     QVector<int> dependent;
     QStringList shown;
-    for (int col = sgColumnGrid->ColCount() - 1; col >= 1; --col) {
-        if (IsCalculatedColumn(col)
-            && d->expressionItems(sgColumnGrid->Cells(col, RowField)).contains(item)) {
+    for (int col = q->sgColumnGrid->ColCount() - 1; col >= 1; --col) {
+        if (q->IsCalculatedColumn(col)
+            && d->grid.expressionItems(q->sgColumnGrid->Cells(col, RowField)).contains(item)) {
             dependent << col;
-            shown.prepend(ColumnExpression(col).simplified().left(60));
+            shown.prepend(q->ColumnExpression(col).simplified().left(60));
         }
     }
     if (!dependent.isEmpty()
-        && DialogService()->Confirm(this,
-            tr("The calculated column(s) %1 name the table %2. Remove them with the table?")
-                .arg(shown.join(QStringLiteral("; ")), d->prefixOf(item)))) {
+        && DialogService()->Confirm(q,
+            TfrmZkSQLBuilder::tr(
+                "The calculated column(s) %1 name the table %2. Remove them with the table?")
+                .arg(shown.join(QStringLiteral("; ")), d->grid.prefixOf(item)))) {
         for (const int col : std::as_const(dependent))
-            removeColumn(col);
+            d->grid.removeColumn(col);
     }
 }
 
 // ---------------------------------------------------------------------------------------------
 // Row references
 
-QString TfrmZkSQLBuilder::SubItemReference(TSchemaSubItem *SubItem)
+void TfrmZkSQLBuilderTables::createTablePanel()
 {
-    if (!SubItem || !SchemaDesignArea)
-        return QString();
-    TSchemaItem *owner = SubItem->ItemOwner();
-    if (!owner || owner->Designer() != SchemaDesignArea)
-        return QString();
-    const auto known = d->FRefOfSubItem.constFind(SubItem);
-    if (known != d->FRefOfSubItem.constEnd() && d->FSubItemRefs.value(known.value()) == SubItem)
-        return QString::number(known.value());
-    // Serials of freed rows go now and then, so that the maps keep to the living rows.
-    if (d->FSubItemRefs.size() >= 2 * d->FRefsSwept + 64) {
-        for (auto it = d->FSubItemRefs.begin(); it != d->FSubItemRefs.end();) {
-            if (it.value().isNull())
-                it = d->FSubItemRefs.erase(it);
-            else
-                ++it;
-        }
-        for (auto it = d->FRefOfSubItem.begin(); it != d->FRefOfSubItem.end();) {
-            if (!d->FSubItemRefs.contains(it.value()))
-                it = d->FRefOfSubItem.erase(it);
-            else
-                ++it;
-        }
-        d->FRefsSwept = int(d->FSubItemRefs.size());
-    }
-    const int reference = ++d->FLastSubItemRef;
-    d->FSubItemRefs.insert(reference, SubItem);
-    d->FRefOfSubItem.insert(SubItem, reference);
-    return QString::number(reference);
-}
+    q->pnlTables = new QWidget(q->SplitterTables);
+    q->pnlTables->setObjectName(QStringLiteral("pnlTables"));
+    q->pnlTables->resize(TablesWidth, 220);
+    auto *column = new QVBoxLayout(q->pnlTables);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
 
-TSchemaSubItem *TfrmZkSQLBuilder::ReferencedSubItem(const QString &Text) const
+    q->pbTableGrabber = new TPaintBox(q->pnlTables);
+    q->pbTableGrabber->setObjectName(QStringLiteral("pbTableGrabber"));
+    q->pbTableGrabber->setFixedHeight(GrabberHeight);
+    q->pbTableGrabber->SetOnPaint(
+        [this](QObject *Sender, QPainter &Canvas) { q->pbTableGrabberPaint(Sender, Canvas); });
+    q->pbTableGrabber->SetOnMouseUp(
+        [this](QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
+            q->pbTableGrabberMouseUp(Sender, Button, Shift, X, Y);
+        });
+    column->addWidget(q->pbTableGrabber);
+
+    q->cbSchemas = new QComboBox(q->pnlTables);
+    q->cbSchemas->setObjectName(QStringLiteral("cbSchemas"));
+    q->cbSchemas->setToolTip(TfrmZkSQLBuilder::tr("The schemas whose tables the list shows"));
+    q->cbSchemas->hide();
+    QObject::connect(q->cbSchemas, &QComboBox::currentIndexChanged, q,
+        [this] { Guarded([&] { filterTables(); }); });
+    column->addWidget(q->cbSchemas);
+
+    q->lbTables = CreateTableList(q, q->pnlTables);
+    q->lbTables->setObjectName(QStringLiteral("lbTables"));
+    q->lbTables->setAccessibleName(TfrmZkSQLBuilder::tr("Tables"));
+    q->lbTables->setUniformItemSizes(true);
+    q->lbTables->setDragEnabled(true); // a drag starts from any entry
+    q->lbTables->setDragDropMode(QAbstractItemView::DragOnly);
+    q->lbTables->setDefaultDropAction(Qt::CopyAction);
+    q->lbTables->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    q->lbTables->setItemDelegate(new TableListDelegate(q, q->lbTables));
+    QObject::connect(q->lbTables, &QListWidget::itemDoubleClicked, q,
+        [this] { Guarded([&] { q->lbTablesDblClick(q->lbTables); }); });
+    column->addWidget(q->lbTables, 1);
+}
+void TfrmZkSQLBuilderTables::fillSchemaFilter()
 {
-    int reference = 0;
-    if (Text.isEmpty() || !TryStrToInt(Text, reference) || QString::number(reference) != Text)
-        return nullptr; // only the text this form writes names a row
-    TSchemaSubItem *row = d->FSubItemRefs.value(reference);
-    if (!row || !SchemaDesignArea)
-        return nullptr;
-    TSchemaItem *owner = row->ItemOwner();
-    return owner && owner->Designer() == SchemaDesignArea ? row : nullptr;
+    const QSignalBlocker quiet(q->cbSchemas);
+    q->cbSchemas->clear();
+    TSchemaDataEngine *engine = d->FDataEngine;
+    const SqlNameQuoting quoting
+        = engine && q->lbTables->count() > 0 ? engine->NameQuoting() : SqlNameQuoting();
+    QStringList schemas;
+    for (int i = 0; i < q->lbTables->count(); ++i) {
+        QListWidgetItem *entry = q->lbTables->item(i);
+        const QStringList parts
+            = quoting.TableParts ? quoting.TableParts(entry->text()) : QStringList();
+        const QString schema = parts.size() > 1
+            ? QStringList(parts.begin(), parts.end() - 1).join(QLatin1Char('.'))
+            : QString();
+        entry->setData(SchemaRole, schema);
+        entry->setHidden(false);
+        if (!schema.isEmpty() && !schemas.contains(schema))
+            schemas << schema;
+    }
+    q->cbSchemas->setVisible(!schemas.isEmpty());
+    if (schemas.isEmpty())
+        return;
+    std::sort(schemas.begin(), schemas.end(),
+        [](const QString &a, const QString &b) { return CompareText(a, b) < 0; });
+    q->cbSchemas->addItem(TfrmZkSQLBuilder::tr("All schemas"));
+    q->cbSchemas->addItem(TfrmZkSQLBuilder::tr("Search path"), QString(""));
+    for (const QString &schema : std::as_const(schemas))
+        q->cbSchemas->addItem(schema, schema);
+    q->cbSchemas->setCurrentIndex(0);
+}
+void TfrmZkSQLBuilderTables::filterTables()
+{
+    const QVariant chosen = q->cbSchemas->currentData();
+    for (int i = 0; i < q->lbTables->count(); ++i) {
+        QListWidgetItem *entry = q->lbTables->item(i);
+        entry->setHidden(
+            chosen.isValid() && entry->data(SchemaRole).toString() != chosen.toString());
+    }
+}
+void TfrmZkSQLBuilderTables::btnShowTablesClick(QObject *)
+{
+    q->pnlTables->setVisible(q->btnShowTables->isChecked());
+}
+void TfrmZkSQLBuilderTables::pbTableGrabberPaint(QObject *, QPainter &Canvas)
+{
+    const int W = q->pbTableGrabber->width();
+    const QPalette &palette = q->pbTableGrabber->palette();
+
+    // The caption close button, from (W - 11, 1) to (W - 1, 11).
+    QStyleOptionButton frame;
+    frame.initFrom(q->pbTableGrabber);
+    frame.rect = QRect(QPoint(W - 11, 1), QPoint(W - 2, 10));
+    frame.state = QStyle::State_Enabled | QStyle::State_Raised;
+    QStyle *style = q->pbTableGrabber->style();
+    style->drawPrimitive(QStyle::PE_PanelButtonBevel, &frame, &Canvas, q->pbTableGrabber);
+    style->standardIcon(QStyle::SP_TitleBarCloseButton, &frame, q->pbTableGrabber)
+        .paint(&Canvas, frame.rect.adjusted(1, 1, -1, -1));
+
+    // Two raised grooves.
+    auto groove = [&](int x1, int y1, int x2, int y2) {
+        Canvas.setPen(palette.color(QPalette::Light));
+        Canvas.drawLine(x2, y1, x1, y1);
+        Canvas.drawLine(x1, y1, x1, y2);
+        Canvas.setPen(palette.color(QPalette::Dark));
+        Canvas.drawLine(x1, y2, x2, y2);
+        Canvas.drawLine(x2, y2, x2, y1 - 1);
+    };
+    groove(2, 3, W - 14, 5);
+    groove(2, 6, W - 14, 8);
+}
+void TfrmZkSQLBuilderTables::pbTableGrabberMouseUp(
+    QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int X, int)
+{
+    if (X > q->pbTableGrabber->width() - 14) {
+        q->btnShowTables->setChecked(false);
+        q->btnShowTablesClick(q->btnShowTables);
+    }
 }
 
 } // namespace Diduza
