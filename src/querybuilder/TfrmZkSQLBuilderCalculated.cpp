@@ -61,8 +61,13 @@ void walkCell(const QString &cell, Text text, Reference reference)
 
 QString TfrmZkSQLBuilderGrid::prefixOf(TSchemaItem *item) const
 {
-    if (FNamesOfPass)
-        return QueryTableName(*FNamesOfPass, tableOf(q->SchemaDesignArea, item), true);
+    if (FNamesOfPass) {
+        auto known = FPrefixesOfPass.constFind(item);
+        if (known == FPrefixesOfPass.constEnd())
+            known = FPrefixesOfPass.insert(
+                item, QueryTableName(*FNamesOfPass, tableOf(q->SchemaDesignArea, item), true));
+        return *known;
+    }
     QueryInput input = d->pages.queryInput(false);
     input.TableNameHook = nullptr;
     return QueryTableName(input, tableOf(q->SchemaDesignArea, item), true);
@@ -122,6 +127,16 @@ TSchemaItem *TfrmZkSQLBuilderGrid::referencedItem(int serial, const QString &nam
     return nullptr;
 }
 
+QHash<QString, ColumnExpressionReading> &TfrmZkSQLBuilderGrid::readingsOf(const QString &Key) const
+{
+    if (FReadings.size() >= 8 && !FReadings.contains(Key))
+        FReadings.clear();
+    std::shared_ptr<QHash<QString, ColumnExpressionReading>> &readings = FReadings[Key];
+    if (!readings)
+        readings = std::make_shared<QHash<QString, ColumnExpressionReading>>();
+    return *readings;
+}
+
 QString TfrmZkSQLBuilderGrid::tablesKey(const QVector<ColumnExpressionTable> &tables)
 {
     QString key;
@@ -151,13 +166,13 @@ QString TfrmZkSQLBuilderGrid::encodeExpression(
     encoded.prepend(QLatin1Char('='));
     // The cell reads so (without the name, which the Alias row holds) until the diagram's
     // tables change: readCell finds it under the same key.
-    const QString key = renderExpression(encoded) + tablesKey(tables);
     ColumnExpressionReading cached = read;
     cached.Alias.clear();
     cached.AliasQuoted = false;
-    if (FReadings.size() > 512)
-        FReadings.clear();
-    FReadings.insert(key, cached);
+    QHash<QString, ColumnExpressionReading> &readings = readingsOf(tablesKey(tables));
+    if (readings.size() > 512)
+        readings.clear();
+    readings.insert(renderExpression(encoded), cached);
     return encoded;
 }
 
@@ -182,12 +197,14 @@ ColumnExpressionReading TfrmZkSQLBuilderGrid::readCell(const QString &cell) cons
     }
     const QVector<ColumnExpressionTable> &tables = FTablesOfPass ? FTablesOfPass->first : own.first;
     const QString text = renderExpression(cell);
-    const QString key = text + (FTablesOfPass ? FTablesOfPass->second : own.second);
-    const auto found = FReadings.constFind(key);
-    if (found != FReadings.constEnd())
+    QHash<QString, ColumnExpressionReading> &readings = FTablesOfPass && FReadingsOfPass
+        ? *FReadingsOfPass
+        : readingsOf(FTablesOfPass ? FTablesOfPass->second : own.second);
+    const auto found = readings.constFind(text);
+    if (found != readings.constEnd())
         return *found;
-    if (FReadings.size() > 512)
-        FReadings.clear();
+    if (readings.size() > 512)
+        readings.clear();
     ColumnExpressionReading reading = ReadColumnExpression(text, tables, d->pages.spelling());
     // A table referred to that has left the diagram is no table of it.
     walkCell(
@@ -200,7 +217,7 @@ ColumnExpressionReading TfrmZkSQLBuilderGrid::readCell(const QString &cell) cons
                                     .arg(name);
             }
         });
-    FReadings.insert(key, reading);
+    readings.insert(text, reading);
     return reading;
 }
 

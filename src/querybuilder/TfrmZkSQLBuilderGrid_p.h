@@ -15,6 +15,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QEvent;
@@ -170,8 +171,13 @@ public:
     QHash<int, QPointer<TSchemaItem>> FItemRefs;
     QHash<const TSchemaItem *, int> FRefOfItem;
     int FLastItemRef = 0;
-    // Readings of expressions, by text and the diagram's tables.
-    mutable QHash<QString, ColumnExpressionReading> FReadings;
+    // Readings of expressions, by the diagram's tables (tablesKey) and then by text.
+    mutable QHash<QString, std::shared_ptr<QHash<QString, ColumnExpressionReading>>> FReadings;
+    // The readings made against Key's tables (a few sets of tables are kept).
+    QHash<QString, ColumnExpressionReading> &readingsOf(const QString &Key) const;
+    // While one statement is put together: the readings of its tables, and each table's prefix.
+    mutable std::shared_ptr<QHash<QString, ColumnExpressionReading>> FReadingsOfPass;
+    mutable QHash<const TSchemaItem *, QString> FPrefixesOfPass;
     // While one statement is put together: the diagram's tables for the expressions and their
     // part of a reading's key, taken once for all calculated columns.
     mutable std::optional<QPair<QVector<ColumnExpressionTable>, QString>> FTablesOfPass;

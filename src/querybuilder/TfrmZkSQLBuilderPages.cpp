@@ -498,10 +498,15 @@ QueryInput TfrmZkSQLBuilderPages::queryInput(bool withColumns)
             QueryInput names = queryInput(false);
             names.TableNameHook = nullptr;
             d->grid.FNamesOfPass = names;
+            d->grid.FPrefixesOfPass.clear();
+            d->grid.readingsOf(d->grid.FTablesOfPass->second);
+            d->grid.FReadingsOfPass = d->grid.FReadings.value(d->grid.FTablesOfPass->second);
         }
         const auto passEnds = qScopeGuard([this] {
             d->grid.FTablesOfPass.reset();
             d->grid.FNamesOfPass.reset();
+            d->grid.FPrefixesOfPass.clear();
+            d->grid.FReadingsOfPass.reset();
         });
         input.Columns.reserve(q->sgColumnGrid->ColCount());
         for (int col = 1; col < q->sgColumnGrid->ColCount(); ++col) {
