@@ -127,14 +127,15 @@ TSchemaItem *TfrmZkSQLBuilderGrid::referencedItem(int serial, const QString &nam
     return nullptr;
 }
 
-QHash<QString, ColumnExpressionReading> &TfrmZkSQLBuilderGrid::readingsOf(const QString &Key) const
+std::shared_ptr<QHash<QString, ColumnExpressionReading>> TfrmZkSQLBuilderGrid::readingsOf(
+    const QString &Key) const
 {
     if (FReadings.size() >= 8 && !FReadings.contains(Key))
         FReadings.clear();
     std::shared_ptr<QHash<QString, ColumnExpressionReading>> &readings = FReadings[Key];
     if (!readings)
         readings = std::make_shared<QHash<QString, ColumnExpressionReading>>();
-    return *readings;
+    return readings;
 }
 
 QString TfrmZkSQLBuilderGrid::tablesKey(const QVector<ColumnExpressionTable> &tables)
@@ -169,7 +170,7 @@ QString TfrmZkSQLBuilderGrid::encodeExpression(
     ColumnExpressionReading cached = read;
     cached.Alias.clear();
     cached.AliasQuoted = false;
-    QHash<QString, ColumnExpressionReading> &readings = readingsOf(tablesKey(tables));
+    QHash<QString, ColumnExpressionReading> &readings = *readingsOf(tablesKey(tables));
     if (readings.size() > 512)
         readings.clear();
     readings.insert(renderExpression(encoded), cached);
@@ -197,9 +198,11 @@ ColumnExpressionReading TfrmZkSQLBuilderGrid::readCell(const QString &cell) cons
     }
     const QVector<ColumnExpressionTable> &tables = FTablesOfPass ? FTablesOfPass->first : own.first;
     const QString text = renderExpression(cell);
-    QHash<QString, ColumnExpressionReading> &readings = FTablesOfPass && FReadingsOfPass
-        ? *FReadingsOfPass
+    const std::shared_ptr<QHash<QString, ColumnExpressionReading>> held
+        = FTablesOfPass && FReadingsOfPass
+        ? FReadingsOfPass
         : readingsOf(FTablesOfPass ? FTablesOfPass->second : own.second);
+    QHash<QString, ColumnExpressionReading> &readings = *held;
     const auto found = readings.constFind(text);
     if (found != readings.constEnd())
         return *found;

@@ -174,7 +174,7 @@ public:
     // Readings of expressions, by the diagram's tables (tablesKey) and then by text.
     mutable QHash<QString, std::shared_ptr<QHash<QString, ColumnExpressionReading>>> FReadings;
     // The readings made against Key's tables (a few sets of tables are kept).
-    QHash<QString, ColumnExpressionReading> &readingsOf(const QString &Key) const;
+    std::shared_ptr<QHash<QString, ColumnExpressionReading>> readingsOf(const QString &Key) const;
     // While one statement is put together: the readings of its tables, and each table's prefix.
     mutable std::shared_ptr<QHash<QString, ColumnExpressionReading>> FReadingsOfPass;
     mutable QHash<const TSchemaItem *, QString> FPrefixesOfPass;

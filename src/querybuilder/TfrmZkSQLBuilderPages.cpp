@@ -499,8 +499,7 @@ QueryInput TfrmZkSQLBuilderPages::queryInput(bool withColumns)
             names.TableNameHook = nullptr;
             d->grid.FNamesOfPass = names;
             d->grid.FPrefixesOfPass.clear();
-            d->grid.readingsOf(d->grid.FTablesOfPass->second);
-            d->grid.FReadingsOfPass = d->grid.FReadings.value(d->grid.FTablesOfPass->second);
+            d->grid.FReadingsOfPass = d->grid.readingsOf(d->grid.FTablesOfPass->second);
         }
         const auto passEnds = qScopeGuard([this] {
             d->grid.FTablesOfPass.reset();
