@@ -52,6 +52,36 @@ int CompareRankPairs(const TZkSRankPair &a, const TZkSRankPair &b)
     return b.Item2 - a.Item2;
 }
 
+TSchemaDesignAreaPrivate::TSchemaDesignAreaPrivate(TSchemaDesignArea *area)
+    : q(area)
+    , index(area)
+    , undo(area)
+    , database(area)
+    , navigation(area)
+    , toolbar(area)
+{
+}
+
+namespace {
+// Reaches the area's protected d-pointer from its private class.
+struct AreaAccess : TSchemaDesignArea {
+    static std::unique_ptr<TSchemaDesignAreaPrivate> TSchemaDesignArea::*member()
+    {
+        return &AreaAccess::d;
+    }
+};
+} // namespace
+
+TSchemaDesignAreaPrivate *TSchemaDesignAreaPrivate::get(TSchemaDesignArea *area)
+{
+    return (area->*AreaAccess::member()).get();
+}
+
+const TSchemaDesignAreaPrivate *TSchemaDesignAreaPrivate::get(const TSchemaDesignArea *area)
+{
+    return (area->*AreaAccess::member()).get();
+}
+
 TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     : TScrollBox(AOwner)
     , d(std::make_unique<TSchemaDesignAreaPrivate>(this))
@@ -63,49 +93,33 @@ TSchemaDesignArea::TSchemaDesignArea(QWidget *AOwner)
     // What OnDragOver accepts may be dropped on the bare area.
     viewport()->setAcceptDrops(true);
     InstallSchemaAccessibility();
-    d->FUndoStack = new QUndoStack(this);
-    // A history cleared while an undo or redo runs (by a handler) goes once the stack is done
-    // with the step: the step being undone cannot be deleted under it.
-    connect(d->FUndoStack, &QUndoStack::indexChanged, this, [this] {
-        if (d->FHistoryCleared && !d->FRestoring)
-            ClearHistory();
-    });
-}
-
-void TSchemaDesignArea::ClearHistory()
-{
-    if (!d->FUndoStack)
-        return;
-    // The step being recorded names things of a diagram that is gone: it is not kept either.
-    if (d->FUndoGroup)
-        d->FUndoDiscarded = true;
-    // While a step runs or is recorded into after it was pushed, it cannot go under it.
-    d->FHistoryCleared = d->FRestoring || d->FRecordingLate;
-    if (!d->FHistoryCleared)
-        d->FUndoStack->clear();
+    d->undo.createStack();
 }
 
 TSchemaDesignArea::~TSchemaDesignArea()
 {
     d->FDestroying = true; // what handlers add from now on is not made
-    QObject::disconnect(d->FFocusWatch); // the focus leaves while the widgets go
-    ++d->FUndoPaused;
+    d->navigation.stopFocusWatch(); // the focus leaves while the widgets go
+    d->undo.pause();
     // Items and relations go first, while the events still exist: each item raises
     // OnDeleteItem as it is destroyed.
     ClearAll();
+    d->DestroyOwnedItems();
+    d->toolbar.releaseImages();
+    DestroyChildren();
+}
+
+void TSchemaDesignAreaPrivate::DestroyOwnedItems()
+{
     // Owned items off the viewport go now too: never placed, or removed through their menu
     // and still waiting for their deferred deletion (parked on the area itself). Left to
     // QWidget's destructor they would raise OnDeleteItem on an area that is already gone.
-    const QVector<QPointer<TSchemaItem>> owned = d->FOwnedItems;
-    d->FOwnedItems.clear();
+    const QVector<QPointer<TSchemaItem>> owned = FOwnedItems;
+    FOwnedItems.clear();
     for (const QPointer<TSchemaItem> &item : owned) {
         if (item)
             delete item.data();
     }
-    // The image list has no owner; the other tool-bar parts go with the children.
-    delete d->FtbImages;
-    d->FtbImages = nullptr;
-    DestroyChildren();
 }
 
 void TSchemaDesignAreaPrivate::RegisterOwnedItem(TSchemaItem *item)
@@ -121,49 +135,54 @@ void TSchemaDesignAreaPrivate::RegisterOwnedItem(TSchemaItem *item)
     FOwnedItems.append(item);
 }
 
+bool TSchemaDesignAreaPrivate::HasFocusRing(const TSchemaItem *item) const
+{
+    return navigation.focusRingItem() == item;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Items
 
 TSchemaItem *TSchemaDesignArea::AddItem(const QString &ACaption, TSchemaControlType ControlType)
 {
-    return createItem(ACaption, ControlType, nullptr);
+    return d->createItem(ACaption, ControlType, nullptr);
 }
 
 TSchemaItem *TSchemaDesignArea::AddItemObject(
     const QString &ACaption, TSchemaControlType ControlType, const QVariant &AObject)
 {
-    return createItem(ACaption, ControlType, &AObject);
+    return d->createItem(ACaption, ControlType, &AObject);
 }
 
-TSchemaItem *TSchemaDesignArea::createItem(const QString &caption, TSchemaControlType type,
+TSchemaItem *TSchemaDesignAreaPrivate::createItem(const QString &caption, TSchemaControlType type,
     const QVariant *object, std::exception_ptr *failure)
 {
-    if (d->FDestroying)
+    if (FDestroying)
         return nullptr; // a handler adds while the area goes: nothing would stay
-    SchemaUndoGroup step(this,
+    SchemaUndoGroup step(q,
         QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(StepName(caption)));
-    TSchemaItem *item = TSchemaItem::CreateTyped(this, type);
+    TSchemaItem *item = TSchemaItem::CreateTyped(q, type);
     QPointer<TSchemaItem> guard(item);
     QUndoCommand *added = nullptr; // its record, dropped when the item does not stay
     try {
         item->SetCaption(caption);
-        item->SetParent(this);
+        item->SetParent(q);
         item->Activate(QString(), 0, 0);
         if (QUndoCommand *parent = step.Parent()) {
-            SchemaUndo::ItemAdded(parent, this, ItemPosition(this, item));
+            SchemaUndo::ItemAdded(parent, q, ItemPosition(q, item));
             added = const_cast<QUndoCommand *>(parent->child(parent->childCount() - 1));
         }
         const auto forget = qScopeGuard([&] {
             if (!guard && added)
                 added->setObsolete(true); // the handler took the item away again
         });
-        if (d->FKeyboardNavigation && item->ItemControl()) {
+        if (navigation.keyboardNavigation() && item->ItemControl()) {
             item->ItemControl()->setFocusPolicy(Qt::StrongFocus);
-            d->PlaceInTabOrder(item);
+            navigation.placeInTabOrder(item);
         }
         if (object)
             item->SetData(*object);
-        RaiseEvent(d->FOnAddItem, this, item);
+        RaiseEvent(FOnAddItem, q, item);
         return guard.data(); // null when the handler deleted the item
     } catch (...) {
         // A half-built item is destroyed (raising OnDeleteItem). Adding never raises: the error
@@ -188,7 +207,7 @@ int TSchemaDesignArea::GetItemIndex(const TSchemaItem *item) const
 
 TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
 {
-    const QVector<TSchemaItem *> &list = items();
+    const QVector<TSchemaItem *> &list = d->index.items();
     for (int i = int(list.size()) - 1; i >= 0; --i) {
         if (SameText(list[i]->GetCaption(), AItemName))
             return list[i];
@@ -196,56 +215,15 @@ TSchemaItem *TSchemaDesignArea::FindItem(const QString &AItemName) const
     return nullptr;
 }
 
-// The lists follow the control list; while controls have only joined it since they were made,
-// they are extended by the new ones, so that adding n items one by one costs n steps, not n².
-const QVector<TSchemaItem *> &TSchemaDesignArea::items() const
-{
-    if (d->FItemsVersion != ControlListVersion()) {
-        const QVector<QWidget *> &controls = WindowedControls();
-        if (d->FItemsShape != ControlListShapeVersion() || d->FItemsScanned > controls.size()) {
-            d->FItems.clear();
-            d->FItemsScanned = 0;
-        }
-        for (qsizetype i = d->FItemsScanned; i < controls.size(); ++i) {
-            if (auto *item = qobject_cast<TSchemaItem *>(controls.at(i)))
-                d->FItems.append(item);
-        }
-        d->FItemsScanned = controls.size();
-        d->FItemsShape = ControlListShapeVersion();
-        d->FItemsVersion = ControlListVersion();
-    }
-    return d->FItems;
-}
-
-const QVector<TSchemaRelation *> &TSchemaDesignArea::relations() const
-{
-    if (d->FRelationsVersion != ControlListVersion()) {
-        const QVector<TGraphicControl *> &controls = GraphicControls();
-        if (d->FRelationsShape != ControlListShapeVersion()
-            || d->FRelationsScanned > controls.size()) {
-            d->FRelations.clear();
-            d->FRelationsScanned = 0;
-        }
-        for (qsizetype i = d->FRelationsScanned; i < controls.size(); ++i) {
-            if (auto *relation = qobject_cast<TSchemaRelation *>(controls.at(i)))
-                d->FRelations.append(relation);
-        }
-        d->FRelationsScanned = controls.size();
-        d->FRelationsShape = ControlListShapeVersion();
-        d->FRelationsVersion = ControlListVersion();
-    }
-    return d->FRelations;
-}
-
 TSchemaItem *TSchemaDesignArea::GetItem(int Index) const
 {
-    const QVector<TSchemaItem *> &list = items();
+    const QVector<TSchemaItem *> &list = d->index.items();
     return Index >= 0 && Index < list.size() ? list[Index] : nullptr;
 }
 
 int TSchemaDesignArea::GetItemCount() const
 {
-    return int(items().size());
+    return int(d->index.items().size());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -254,7 +232,7 @@ int TSchemaDesignArea::GetItemCount() const
 void TSchemaDesignArea::AutoArrange()
 {
     QVector<TZkSRank> ranks;
-    const QVector<TSchemaItem *> list = items();
+    const QVector<TSchemaItem *> list = d->index.items();
     for (int i = 0; i < list.size(); ++i)
         ranks.append(TZkSRank { i, list[i]->GetRank() });
     std::stable_sort(ranks.begin(), ranks.end(),
@@ -284,8 +262,8 @@ void TSchemaDesignArea::ArrangeByRank()
         }
     }
     // Below the item tool bar, in the coordinates the diagram has when scrolled to its origin.
-    if (d->FcbItems && d->FcbItems->isVisible())
-        input.Origin.ry() += d->FcbItems->height();
+    if (QWidget *bar = CoolBar(); bar && bar->isVisible())
+        input.Origin.ry() += bar->height();
     input.Origin -= ScrollPosition();
     const QVector<QPoint> corners = RankLayout(input);
     BeginUpdate();
@@ -357,10 +335,11 @@ void TSchemaDesignArea::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
-    if (d->FKeyboardNavigation) {
+    if (d->navigation.keyboardNavigation()) {
         // Keys the focused item's list left alone come here, its parents' parent.
-        TSchemaItem *item = hasFocus() ? nullptr : d->FocusedItem();
-        if (hasFocus() ? navigationKey(event) : item && d->ItemKey(item, event)) {
+        TSchemaItem *item = hasFocus() ? nullptr : d->navigation.focusedItem();
+        if (hasFocus() ? d->navigation.areaKey(event)
+                       : item && d->navigation.itemKey(item, event)) {
             event->accept();
             return;
         }
@@ -442,6 +421,248 @@ void TSchemaDesignArea::dropEvent(QDropEvent *event)
     QObject *source = event->source();
     event->acceptProposedAction();
     Guarded([&] { DragDrop(this, source, p.x(), p.y()); }, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties
+
+bool TSchemaDesignArea::IsDrawingCanvas() const
+{
+    return d->FDrawingCanvas;
+}
+
+bool TSchemaDesignArea::ReadOnly() const
+{
+    return d->FReadOnly;
+}
+
+void TSchemaDesignArea::SetReadOnly(bool Value)
+{
+    d->FReadOnly = Value;
+}
+
+TZkSActions TSchemaDesignArea::Actions() const
+{
+    return d->FActions;
+}
+
+void TSchemaDesignArea::SetActions(TZkSActions Value)
+{
+    d->FActions = Value;
+}
+
+TSchemaDesignArea::ActionFlags TSchemaDesignArea::ActionFlagsValue() const
+{
+    return ActionFlags(int(d->FActions.Bits()));
+}
+
+QMenu *TSchemaDesignArea::PopupMenu() const
+{
+    return d->FPopupMenu;
+}
+
+void TSchemaDesignArea::SetPopupMenu(QMenu *Value)
+{
+    d->FPopupMenu = Value;
+}
+
+TSchemaSubItemEvent TSchemaDesignArea::OnAddSubItem() const
+{
+    return d->FOnAddSubItem;
+}
+
+void TSchemaDesignArea::SetOnAddSubItem(TSchemaSubItemEvent Value)
+{
+    d->FOnAddSubItem = std::move(Value);
+}
+
+TSchemaItemEvent TSchemaDesignArea::OnAddItem() const
+{
+    return d->FOnAddItem;
+}
+
+void TSchemaDesignArea::SetOnAddItem(TSchemaItemEvent Value)
+{
+    d->FOnAddItem = std::move(Value);
+}
+
+TSchemaItemEvent TSchemaDesignArea::OnDeleteItem() const
+{
+    return d->FOnDeleteItem;
+}
+
+void TSchemaDesignArea::SetOnDeleteItem(TSchemaItemEvent Value)
+{
+    d->FOnDeleteItem = std::move(Value);
+}
+
+TSchemaRelationEvent TSchemaDesignArea::OnAddRelation() const
+{
+    return d->FOnAddRelation;
+}
+
+void TSchemaDesignArea::SetOnAddRelation(TSchemaRelationEvent Value)
+{
+    d->FOnAddRelation = std::move(Value);
+}
+
+TSchemaRelationEvent TSchemaDesignArea::OnDeleteRelation() const
+{
+    return d->FOnDeleteRelation;
+}
+
+void TSchemaDesignArea::SetOnDeleteRelation(TSchemaRelationEvent Value)
+{
+    d->FOnDeleteRelation = std::move(Value);
+}
+
+TSchemaCloseEvent TSchemaDesignArea::OnClose() const
+{
+    return d->FOnClose;
+}
+
+void TSchemaDesignArea::SetOnClose(TSchemaCloseEvent Value)
+{
+    d->FOnClose = std::move(Value);
+}
+
+TKeyEvent TSchemaDesignArea::OnKeyDown() const
+{
+    return d->FOnKeyDown;
+}
+
+void TSchemaDesignArea::SetOnKeyDown(TKeyEvent Value)
+{
+    d->FOnKeyDown = std::move(Value);
+}
+
+TKeyPressEvent TSchemaDesignArea::OnKeyPress() const
+{
+    return d->FOnKeyPress;
+}
+
+void TSchemaDesignArea::SetOnKeyPress(TKeyPressEvent Value)
+{
+    d->FOnKeyPress = std::move(Value);
+}
+
+TKeyEvent TSchemaDesignArea::OnKeyUp() const
+{
+    return d->FOnKeyUp;
+}
+
+void TSchemaDesignArea::SetOnKeyUp(TKeyEvent Value)
+{
+    d->FOnKeyUp = std::move(Value);
+}
+
+TDragOverEvent TSchemaDesignArea::OnDragOver() const
+{
+    return d->FOnDragOver;
+}
+
+void TSchemaDesignArea::SetOnDragOver(TDragOverEvent Value)
+{
+    d->FOnDragOver = std::move(Value);
+}
+
+TDragDropEvent TSchemaDesignArea::OnDragDrop() const
+{
+    return d->FOnDragDrop;
+}
+
+void TSchemaDesignArea::SetOnDragDrop(TDragDropEvent Value)
+{
+    d->FOnDragDrop = std::move(Value);
+}
+
+bool TSchemaDesignArea::IsLocked() const
+{
+    return d->FIsLocked;
+}
+
+bool TSchemaDesignArea::IsScrolling() const
+{
+    return d->FScrolling;
+}
+
+TSchemaDataEngine *TSchemaDesignArea::DataEngine() const
+{
+    return d->FDataEngine;
+}
+
+void TSchemaDesignArea::SetDataEngine(TSchemaDataEngine *Value)
+{
+    d->FDataEngine = Value;
+}
+
+TImageList *TSchemaDesignArea::Images() const
+{
+    return d->FImages;
+}
+
+void TSchemaDesignArea::SetImages(TImageList *Value)
+{
+    if (d->FImages == Value)
+        return;
+    d->FImages = Value;
+    viewport()->update();
+    const QVector<TSchemaItem *> list = d->index.items();
+    for (TSchemaItem *item : list) {
+        if (QWidget *control = item->ItemControl())
+            control->update();
+    }
+}
+
+TImageList *TSchemaDesignArea::StateImages() const
+{
+    return d->FStateImages;
+}
+
+void TSchemaDesignArea::SetStateImages(TImageList *Value)
+{
+    if (d->FStateImages == Value)
+        return;
+    d->FStateImages = Value;
+    viewport()->update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo (kept by the area's AreaUndoRecorder)
+
+QUndoStack *TSchemaDesignArea::UndoStack() const
+{
+    return d->undo.stack();
+}
+
+QAction *TSchemaDesignArea::UndoAction()
+{
+    return d->undo.undoAction();
+}
+
+QAction *TSchemaDesignArea::RedoAction()
+{
+    return d->undo.redoAction();
+}
+
+bool TSchemaDesignArea::IsRestoring() const
+{
+    return d->undo.isRestoring();
+}
+
+void TSchemaDesignArea::BeginUndoGroup(const QString &Text)
+{
+    d->undo.beginGroup(Text);
+}
+
+void TSchemaDesignArea::EndUndoGroup()
+{
+    d->undo.endGroup();
+}
+
+QUndoCommand *TSchemaDesignArea::UndoGroupCommand() const
+{
+    return d->undo.groupCommand();
 }
 
 } // namespace Diduza

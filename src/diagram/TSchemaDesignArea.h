@@ -167,9 +167,9 @@ public:
     /// True when the user may not delete or edit items and relations; read at each action.
     bool ReadOnly() const;
     /// Sets ReadOnly.
-    void SetReadOnly(bool value);
+    void SetReadOnly(bool Value);
     /// SetReadOnly under Qt's name, which code that uic generates from a form calls.
-    void setReadOnly(bool value) { SetReadOnly(value); }
+    void setReadOnly(bool Value) { SetReadOnly(Value); }
     /// True while the item tool bar is shown.
     bool ShowItemToolbar() const;
     /// Sets ShowItemToolbar.
@@ -179,7 +179,7 @@ public:
     /// The editing actions the menus of items and relations permit.
     TZkSActions Actions() const;
     /// Sets Actions.
-    void SetActions(TZkSActions value);
+    void SetActions(TZkSActions Value);
     /// Actions as flags, for form designers: one flag per TZkSAction.
     enum ActionFlag {
         DeleteItemAction = 1 << saDeleteItem,
@@ -191,11 +191,11 @@ public:
     /// Actions as flags.
     ActionFlags ActionFlagsValue() const;
     /// Sets Actions from flags (Qt's setter name, which uic calls).
-    void setActions(ActionFlags value)
+    void setActions(ActionFlags Value)
     {
         TZkSActions actions;
         for (TZkSAction a : { saDeleteItem, saDeleteReleation, saEditRelation }) {
-            if (value.testFlag(ActionFlag(1 << a)))
+            if (Value.testFlag(ActionFlag(1 << a)))
                 actions.Include(a);
         }
         SetActions(actions);
@@ -203,58 +203,58 @@ public:
     /// The menu of the bare area, or nullptr.
     QMenu *PopupMenu() const;
     /// Sets PopupMenu.
-    void SetPopupMenu(QMenu *menu);
+    void SetPopupMenu(QMenu *Value);
 
     /// The OnAddSubItem handler, raised after a row is added to an item of the area; empty when
     /// unset.
     TSchemaSubItemEvent OnAddSubItem() const;
     /// Sets the OnAddSubItem handler.
-    void SetOnAddSubItem(TSchemaSubItemEvent h);
+    void SetOnAddSubItem(TSchemaSubItemEvent Value);
     /// The OnAddItem handler, raised after an item is added; empty when unset.
     TSchemaItemEvent OnAddItem() const;
     /// Sets the OnAddItem handler.
-    void SetOnAddItem(TSchemaItemEvent h);
+    void SetOnAddItem(TSchemaItemEvent Value);
     /// The OnDeleteItem handler, raised when an item is deleted, before it goes; empty when unset.
     TSchemaItemEvent OnDeleteItem() const;
     /// Sets the OnDeleteItem handler.
-    void SetOnDeleteItem(TSchemaItemEvent h);
+    void SetOnDeleteItem(TSchemaItemEvent Value);
     /// The OnAddRelation handler, raised after a relation is added; empty when unset.
     TSchemaRelationEvent OnAddRelation() const;
     /// Sets the OnAddRelation handler.
-    void SetOnAddRelation(TSchemaRelationEvent h);
+    void SetOnAddRelation(TSchemaRelationEvent Value);
     /// The OnDeleteRelation handler, raised when a relation is deleted, before it goes; empty when
     /// unset.
     TSchemaRelationEvent OnDeleteRelation() const;
     /// Sets the OnDeleteRelation handler.
-    void SetOnDeleteRelation(TSchemaRelationEvent h);
+    void SetOnDeleteRelation(TSchemaRelationEvent Value);
     /// The OnClose handler, raised when an item's close button is pressed; AllowClose decides;
     /// empty when unset.
     TSchemaCloseEvent OnClose() const;
     /// Sets the OnClose handler.
-    void SetOnClose(TSchemaCloseEvent h);
+    void SetOnClose(TSchemaCloseEvent Value);
     /// The OnKeyDown handler, raised when a key is pressed on the area; the handler may clear Key;
     /// empty when unset.
     TKeyEvent OnKeyDown() const;
     /// Sets the OnKeyDown handler.
-    void SetOnKeyDown(TKeyEvent h);
+    void SetOnKeyDown(TKeyEvent Value);
     /// The OnKeyPress handler, raised for the character of a pressed key; empty when unset.
     TKeyPressEvent OnKeyPress() const;
     /// Sets the OnKeyPress handler.
-    void SetOnKeyPress(TKeyPressEvent h);
+    void SetOnKeyPress(TKeyPressEvent Value);
     /// The OnKeyUp handler, raised when a key is released on the area; empty when unset.
     TKeyEvent OnKeyUp() const;
     /// Sets the OnKeyUp handler.
-    void SetOnKeyUp(TKeyEvent h);
+    void SetOnKeyUp(TKeyEvent Value);
     /// Drags that are not rows of the diagram's items (a table dragged in from a list, say):
     /// over the bare area Sender is the area; over an item, Sender is the item and (X, Y) are
     /// in the item's coordinates. Unset, nothing can be dropped.
     TDragOverEvent OnDragOver() const;
     /// Sets the OnDragOver handler.
-    void SetOnDragOver(TDragOverEvent h);
+    void SetOnDragOver(TDragOverEvent Value);
     /// The OnDragDrop handler, raised when such a drag is dropped; empty when unset.
     TDragDropEvent OnDragDrop() const;
     /// Sets the OnDragDrop handler.
-    void SetOnDragDrop(TDragDropEvent h);
+    void SetOnDragDrop(TDragDropEvent Value);
 
     /// The drop decisions, as plain calls: DragOver asks OnDragOver (Accept is false when it is
     /// unset), DragDrop raises OnDragDrop. A row of an item of this area dragged over the bare
@@ -437,10 +437,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     /// Keeps the item tool bar across the top.
     void resizeEvent(QResizeEvent *event) override;
-    /// Builds the item tool bar.
-    void CreateItemToolbar();
-    /// Removes the item tool bar.
-    void DestroyItemToolbar();
     /// Pops up PopupMenu over the bare area.
     void contextMenuEvent(QContextMenuEvent *event) override;
     /// Raises OnKeyDown and OnKeyPress.
@@ -460,43 +456,8 @@ protected:
     /// Raises OnDragDrop for an accepted drop.
     void dropEvent(QDropEvent *event) override;
 
-private:
-    // While drawing is suspended, a loaded item is polished and laid out at once, and the
-    // repaint requests pending are dropped, so that the diagram is painted once when drawing
-    // resumes.
-    void settleLoadedItem(TSchemaItem *item);
-    void dropPendingRepaints();
-    // Creates an item; on failure destroys it and returns nullptr, the error stored in
-    // *failure when given, else handed to the application's exception handler.
-    TSchemaItem *createItem(const QString &caption, TSchemaControlType type, const QVariant *object,
-        std::exception_ptr *failure = nullptr);
-    void destroyRelation(TSchemaRelation *relation, bool deferred);
-    // Clears the undo stack, or, while an undo or redo runs, once it has finished.
-    void ClearHistory();
-    void unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row);
-    // The items and the relations in list order, current.
-    const QVector<TSchemaItem *> &items() const;
-    const QVector<TSchemaRelation *> &relations() const;
-    void indexRelation(TSchemaRelation *relation);
-    void unindexRelation(TSchemaRelation *relation);
-    // The keys of keyboard navigation with the focus on the area; true when one was used.
-    bool navigationKey(QKeyEvent *event);
-
-    friend class UndoStep;
-    friend int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item);
-    struct CaptionIndex;
-    // Database diagrams.
-    QVector<TSchemaRelation *> linkItemByKeys(
-        TSchemaItem *item, const CaptionIndex &index, bool selfLinks);
-    // Adds the listed tables (names with the engine's objects) not on the area yet, links and
-    // arranges them (see AddDatabaseTables).
-    QVector<TSchemaItem *> addTables(const TStringList &tables, TSchemaControlType type);
-    // One table's item with a row per field; null when it could not be added.
-    TSchemaItem *addTableItem(const QString &name, const QVariant &object, TSchemaControlType type);
-    // Places added by rank among themselves, to the right of others.
-    void arrangeAdded(const QVector<TSchemaItem *> &added, const QVector<TSchemaItem *> &others);
-
-    friend class TSchemaDesignAreaPrivate;
+    /// The area's own state and collaborators (TSchemaDesignArea_p.h), reached by the area's
+    /// internal classes through TSchemaDesignAreaPrivate::get.
     std::unique_ptr<TSchemaDesignAreaPrivate> d;
 };
 

@@ -1,488 +1,81 @@
-// Diagrams of a database: the catalogue the area knows, the keys its rows show, whole databases
-// and the tables related to one table added as items with their relations, and relations drawn
-// by the keys.
+// The design area's database diagrams, kept by its AreaDatabase.
 
 #include "diagram/TSchemaDesignArea.h"
+
+#include "diagram/AreaDatabase_p.h"
 #include "diagram/TSchemaDesignArea_p.h"
-
-#include "diagram/SchemaUndo_p.h"
-#include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaSubItem.h"
-#include "diagram/model/RankLayout.h"
-#include "engines/TSchemaDataEngine.h"
-#include "platform/Application.h"
-#include "platform/CompareText.h"
-#include "platform/DialogService.h"
-#include "platform/TStringList.h"
-#include "relations/TSchemaRelation.h"
-
-#include <QAction>
-#include <QCoreApplication>
-#include <QHash>
-#include <QScopeGuard>
-#include <QSet>
-
-#include <climits>
-#include <memory>
 
 namespace Diduza {
 
-namespace {
-
-// The row of item whose caption is field: the same text first, else ignoring the case of A to Z.
-TSchemaSubItem *rowOfField(const TSchemaItem *item, const QString &field)
+bool TSchemaDesignArea::ShowKeys() const
 {
-    const int count = item->GetSubItemCount();
-    for (int i = 0; i < count; ++i) {
-        TSchemaSubItem *row = item->GetSubItem(i);
-        if (row && row->Caption() == field)
-            return row;
-    }
-    return item->GetSubItemByName(field);
+    return d->database.showKeys();
 }
-
-// True when a relation of the area joins the two rows, either way round.
-bool joined(const TSchemaDesignArea *area, const TSchemaItem *a, const TSchemaSubItem *ra,
-    const TSchemaItem *b, const TSchemaSubItem *rb)
-{
-    for (const TSchemaRelation *r : area->RelationsOfItem(a)) {
-        const bool same = r->ParentItem() == a && r->ParentSubItem() == ra && r->ChildItem() == b
-            && r->ChildSubItem() == rb;
-        const bool reversed = r->ParentItem() == b && r->ParentSubItem() == rb
-            && r->ChildItem() == a && r->ChildSubItem() == ra;
-        if (same || reversed)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-// The items of the area by the name of the catalogue table their caption names. Guarded: the
-// handlers of the relations drawn meanwhile may delete items.
-struct TSchemaDesignArea::CaptionIndex {
-    QHash<QString, QVector<QPointer<TSchemaItem>>> ByTable;
-
-    CaptionIndex(const TSchemaCatalog &catalog, const QVector<TSchemaItem *> &items)
-    {
-        for (TSchemaItem *item : items)
-            Add(catalog, item);
-    }
-    void Add(const TSchemaCatalog &catalog, TSchemaItem *item)
-    {
-        if (const TSchemaTableInfo *table = catalog.Table(item->GetCaption()))
-            ByTable[table->Name].append(item);
-    }
-    QVector<QPointer<TSchemaItem>> Items(const QString &table) const
-    {
-        return ByTable.value(table);
-    }
-};
-
-// ---------------------------------------------------------------------------------------------
-// The catalogue and the keys rows show
 
 void TSchemaDesignArea::SetShowKeys(bool Value)
 {
-    if (d->FShowKeys == Value)
-        return;
-    d->FShowKeys = Value;
-    for (TSchemaItem *item : items()) {
-        if (QWidget *control = item->ItemControl())
-            control->update();
-    }
+    d->database.setShowKeys(Value);
+}
+
+const TSchemaCatalog &TSchemaDesignArea::Catalog() const
+{
+    return d->database.catalog();
 }
 
 void TSchemaDesignArea::SetCatalog(const TSchemaCatalog &Value)
 {
-    d->FCatalog = Value;
-    if (d->FShowKeys) {
-        for (TSchemaItem *item : items()) {
-            if (QWidget *control = item->ItemControl())
-                control->update();
-        }
-    }
+    d->database.setCatalog(Value);
 }
 
 void TSchemaDesignArea::MergeCatalog(const QVector<TSchemaTableInfo> &Tables)
 {
-    if (Tables.isEmpty())
-        return;
-    TSchemaCatalog catalog = d->FCatalog;
-    catalog.Merge(Tables);
-    SetCatalog(catalog);
+    d->database.mergeCatalog(Tables);
 }
 
 TSchemaRowKeys TSchemaDesignArea::RowKeys(const TSchemaSubItem *Row) const
 {
-    TSchemaRowKeys keys;
-    const TSchemaItem *item = Row ? Row->ItemOwner() : nullptr;
-    if (!d->FShowKeys || !item)
-        return keys;
-    const TSchemaTableInfo *table = d->FCatalog.Table(item->GetCaption());
-    const TSchemaFieldInfo *field = table ? table->Field(Row->Caption()) : nullptr;
-    if (!field)
-        return keys;
-    keys.PrimaryKey = table->PrimaryKey.contains(field->Name);
-    for (const TSchemaForeignKey &key : table->ForeignKeys)
-        keys.ForeignKey = keys.ForeignKey || key.Fields.contains(field->Name);
-    return keys;
+    return d->database.rowKeys(Row);
 }
 
 QString TSchemaDesignArea::RowToolTip(const TSchemaSubItem *Row) const
 {
-    const TSchemaItem *item = Row ? Row->ItemOwner() : nullptr;
-    if (!d->FShowKeys || !item)
-        return QString();
-    return d->FCatalog.FieldDescription(item->GetCaption(), Row->Caption());
+    return d->database.rowToolTip(Row);
 }
-
-// ---------------------------------------------------------------------------------------------
-// Relations by the keys
 
 QVector<TSchemaRelation *> TSchemaDesignArea::LinkByKeys(TSchemaItem *Item, bool SelfLinks)
 {
-    if (!Item || Item->Parent() != this)
-        return {};
-    const CaptionIndex index(d->FCatalog, items());
-    SchemaUndoGroup step(this, tr("Link %1 by its keys").arg(StepName(Item->GetCaption())));
-    return linkItemByKeys(Item, index, SelfLinks);
+    return d->database.linkByKeys(Item, SelfLinks);
 }
-
-QVector<TSchemaRelation *> TSchemaDesignArea::linkItemByKeys(
-    TSchemaItem *item, const CaptionIndex &index, bool selfLinks)
-{
-    QVector<TSchemaRelation *> added;
-    const TSchemaTableInfo *table = d->FCatalog.Table(item->GetCaption());
-    if (!table)
-        return added;
-    const QString name = table->Name;
-    QPointer<TSchemaItem> guard(item);
-    auto link = [&](TSchemaItem *parent, const QString &parentField, TSchemaItem *child,
-                    const QString &childField) {
-        if (!guard || !parent || !child || parent->Parent() != this || child->Parent() != this)
-            return;
-        TSchemaSubItem *parentRow = rowOfField(parent, parentField);
-        TSchemaSubItem *childRow = rowOfField(child, childField);
-        if (!parentRow || !childRow || joined(this, parent, parentRow, child, childRow))
-            return;
-        added.append(AddRelation(parent, child, parentRow, childRow));
-    };
-    // The keys of its own table: it is the child. Another item of its own table is joined
-    // once, below, as the child of this one.
-    for (const TSchemaKeyLink &key : d->FCatalog.LinksFrom(name)) {
-        for (const QPointer<TSchemaItem> &parent : index.Items(key.ParentTable)) {
-            if (parent && (parent == item ? selfLinks : key.ParentTable != name))
-                link(parent, key.ParentField, item, key.ChildField);
-        }
-    }
-    // The keys of the tables that reference it: it is the parent.
-    for (const QString &referencing : d->FCatalog.ReferencingTables(name)) {
-        const QVector<TSchemaKeyLink> keys = d->FCatalog.Links(name, referencing);
-        for (const QPointer<TSchemaItem> &child : index.Items(referencing)) {
-            if (!child || child == item)
-                continue;
-            for (const TSchemaKeyLink &key : keys)
-                link(item, key.ParentField, child, key.ChildField);
-        }
-    }
-    return added;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Whole databases
 
 QVector<TSchemaItem *> TSchemaDesignArea::AddDatabaseTables(
     const QStringList &Tables, TSchemaControlType ControlType)
 {
-    TSchemaDataEngine *engine = DataEngine();
-    if (!engine)
-        return {};
-    TStringList listed;
-    engine->FillItemList(listed);
-    TStringList chosen;
-    if (Tables.isEmpty()) {
-        chosen = listed;
-    } else {
-        QSet<QString> taken;
-        for (const QString &wanted : Tables) {
-            int found = -1;
-            for (int i = 0; i < listed.Count() && found < 0; ++i) {
-                if (listed.Strings(i) == wanted)
-                    found = i;
-            }
-            for (int i = 0; i < listed.Count() && found < 0; ++i) {
-                if (SameText(listed.Strings(i), wanted))
-                    found = i;
-            }
-            if (found >= 0 && !taken.contains(listed.Strings(found))) {
-                taken.insert(listed.Strings(found));
-                chosen.AddObject(listed.Strings(found), listed.Objects(found));
-            }
-        }
-    }
-    if (chosen.Count() == 0)
-        return {};
-    QStringList names;
-    if (!Tables.isEmpty()) {
-        for (int i = 0; i < chosen.Count(); ++i)
-            names.append(chosen.Strings(i));
-    }
-    QVector<TSchemaTableInfo> info;
-    engine->FillTableInfo(names, info);
-    MergeCatalog(info);
-    return addTables(chosen, ControlType);
+    return d->database.addDatabaseTables(Tables, ControlType);
 }
 
 QVector<TSchemaItem *> TSchemaDesignArea::AddRelatedTables(TSchemaItem *Item)
 {
-    TSchemaDataEngine *engine = DataEngine();
-    if (!engine || !Item || Item->Parent() != this)
-        return {};
-    // Reaching the related tables takes the whole catalogue.
-    QVector<TSchemaTableInfo> info;
-    engine->FillTableInfo(QStringList(), info);
-    MergeCatalog(info);
-    const QStringList related = d->FCatalog.Reachable(Item->GetCaption());
-    if (related.isEmpty())
-        return {};
-    TStringList listed;
-    engine->FillItemList(listed);
-    QHash<QString, int> where;
-    for (int i = 0; i < listed.Count(); ++i)
-        where.insert(listed.Strings(i), i);
-    TStringList chosen;
-    for (const QString &name : related) {
-        const int i = where.value(name, -1);
-        chosen.AddObject(name, i >= 0 ? listed.Objects(i) : QVariant());
-    }
-    TSchemaControlType type = Item->SchemaControlType();
-    if (type == scText || type == scIcon)
-        type = scListBox;
-    return addTables(chosen, type);
-}
-
-namespace {
-// Everything one call of addTables adds, taken back again on a cancel or an error: with nothing
-// recorded when the call made the step itself, else recorded into the caller's step.
-class AddedTables {
-public:
-    explicit AddedTables(TSchemaDesignArea *area)
-        : area(area)
-        , ownStep(TSchemaDesignAreaPrivate::get(area)->FUndoDepth == 0)
-    {
-    }
-
-    void takeBack()
-    {
-        TSchemaDesignAreaPrivate *d = TSchemaDesignAreaPrivate::get(area);
-        if (ownStep)
-            ++d->FUndoPaused;
-        const auto resume = qScopeGuard([&] {
-            if (ownStep)
-                --d->FUndoPaused;
-        });
-        for (int i = int(relations.size()) - 1; i >= 0; --i) {
-            if (relations.at(i) && relations.at(i)->Parent() == area)
-                area->RemoveRelation(relations.at(i));
-        }
-        for (int i = int(items.size()) - 1; i >= 0; --i) {
-            if (items.at(i))
-                items.at(i)->RemoveItem(nullptr);
-        }
-        if (ownStep) {
-            delete d->FUndoGroup; // holds only this call's records
-            d->FUndoGroup = nullptr;
-        }
-    }
-
-    QVector<QPointer<TSchemaItem>> items;
-    QVector<QPointer<TSchemaRelation>> relations;
-
-private:
-    TSchemaDesignArea *const area;
-    const bool ownStep;
-};
-} // namespace
-
-QVector<TSchemaItem *> TSchemaDesignArea::addTables(
-    const TStringList &tables, TSchemaControlType type)
-{
-    if (type == scText || type == scIcon)
-        type = scListBox;
-    const QVector<TSchemaItem *> before = items();
-    QSet<QString> present;
-    for (const TSchemaItem *item : before)
-        present.insert(item->GetCaption());
-    const int count = tables.Count();
-
-    std::unique_ptr<TProgress> progress = DialogService()->BeginProgress(
-        this, tr("Adding the database's tables to the diagram..."), 2 * count + 1);
-    QVector<TSchemaItem *> result;
-    {
-        AddedTables added(this);
-        BeginUndoGroup(QCoreApplication::translate(
-            "Diduza::TSchemaDesignArea", "Add %n table(s)", nullptr, count));
-        const bool wasLocked = d->FIsLocked;
-        BeginUpdate();
-        const auto finish = qScopeGuard([&] {
-            if (!wasLocked)
-                EndUpdate();
-            EndUndoGroup();
-        });
-        try {
-            for (int i = 0; i < count; ++i) {
-                const QString name = tables.Strings(i);
-                if (!present.contains(name)) {
-                    present.insert(name);
-                    if (TSchemaItem *item = addTableItem(name, tables.Objects(i), type)) {
-                        added.items.append(item);
-                        settleLoadedItem(item);
-                        if (added.items.size() % 32 == 0)
-                            dropPendingRepaints();
-                    }
-                }
-                progress->SetValue(i + 1);
-                if (progress->Cancelled()) {
-                    added.takeBack();
-                    return {};
-                }
-            }
-            // The relations: each added item with every item on the area, itself included.
-            const CaptionIndex index(d->FCatalog, items());
-            for (int i = 0; i < added.items.size(); ++i) {
-                if (TSchemaItem *item = added.items.at(i)) {
-                    for (TSchemaRelation *relation : linkItemByKeys(item, index, true))
-                        added.relations.append(relation);
-                }
-                progress->SetValue(count + int((i + 1) * qsizetype(count) / added.items.size()));
-                if (progress->Cancelled()) {
-                    added.takeBack();
-                    return {};
-                }
-            }
-        } catch (...) {
-            added.takeBack();
-            throw;
-        }
-        dropPendingRepaints();
-        for (const QPointer<TSchemaItem> &item : std::as_const(added.items)) {
-            if (item && item->Parent() == this)
-                result.append(item);
-        }
-    }
-    if (before.isEmpty())
-        ArrangeByRank();
-    else
-        arrangeAdded(result, before);
-    progress->SetValue(2 * count + 1);
-    return result;
-}
-
-TSchemaItem *TSchemaDesignArea::addTableItem(
-    const QString &name, const QVariant &object, TSchemaControlType type)
-{
-    TSchemaItem *item = AddItemObject(name, type, object);
-    QPointer<TSchemaItem> guard(item);
-    if (item && item->GetSubItemCount() == 0) {
-        // Its fields from the catalogue; a table the catalogue does not know asks the engine.
-        if (const TSchemaTableInfo *table = d->FCatalog.Table(name)) {
-            for (int f = 0; f < table->Fields.size() && guard; ++f)
-                item->AddSubItem(table->Fields.at(f).Name, -1, false);
-        } else if (TSchemaDataEngine *engine = DataEngine()) {
-            TStringList fields;
-            engine->FillSubItemList(item, fields);
-            for (int f = 0; f < fields.Count() && guard; ++f)
-                item->AddSubItemObject(fields.Strings(f), -1, false, fields.Objects(f));
-        }
-    }
-    if (!guard)
-        return nullptr; // a handler took it away
-    item->RecalculateHeight();
-    item->RecalculateWidth();
-    return item;
-}
-
-void TSchemaDesignArea::arrangeAdded(
-    const QVector<TSchemaItem *> &added, const QVector<TSchemaItem *> &others)
-{
-    if (added.isEmpty())
-        return;
-    // The new items by rank among themselves, to the right of the items that were there.
-    RankLayoutInput input;
-    QHash<const TSchemaItem *, int> indexOf;
-    for (int i = 0; i < added.size(); ++i) {
-        indexOf.insert(added.at(i), i);
-        input.Sizes << added.at(i)->size();
-        input.Ranks << added.at(i)->GetRank();
-    }
-    for (const TSchemaItem *item : added) {
-        for (const TSchemaRelation *relation : RelationsOfItem(item)) {
-            if (relation->ParentItem() == item && indexOf.contains(relation->ChildItem()))
-                input.Links << std::pair { indexOf.value(item),
-                    indexOf.value(relation->ChildItem()) };
-        }
-    }
-    int right = 0;
-    int top = INT_MAX;
-    for (const TSchemaItem *item : others) {
-        if (item->Parent() == this) {
-            right = qMax(right, item->x() + item->width());
-            top = qMin(top, item->y());
-        }
-    }
-    input.Origin = QPoint(right + input.ColumnGap, top == INT_MAX ? input.Origin.y() : top);
-    const QVector<QPoint> corners = RankLayout(input);
-    const bool wasLocked = d->FIsLocked;
-    BeginUpdate();
-    for (int i = 0; i < added.size(); ++i)
-        added.at(i)->move(corners.at(i));
-    if (!wasLocked)
-        EndUpdate();
-    UpdateScrollRange();
-}
-
-void TSchemaDesignAreaPrivate::SetRelatedTablesItem(TSchemaItem *item)
-{
-    FRelatedTablesItem = item;
+    return d->database.addRelatedTables(Item);
 }
 
 QAction *TSchemaDesignArea::RelatedTablesAction()
 {
-    if (!d->FRelatedTablesAction) {
-        d->FRelatedTablesAction = new QAction(tr("Add &related tables"), this);
-        d->FRelatedTablesAction->setObjectName(QStringLiteral("actAddRelatedTables"));
-        connect(d->FRelatedTablesAction, &QAction::triggered, this, [this] {
-            Guarded([&] {
-                // The item whose menu was opened, else the one that has the focus.
-                TSchemaItem *item = d->FRelatedTablesItem;
-                d->FRelatedTablesItem = nullptr;
-                if (!item)
-                    item = d->FocusedItem();
-                if (item)
-                    d->ShowAdded(AddRelatedTables(item));
-            });
-        });
-    }
-    return d->FRelatedTablesAction;
+    return d->database.relatedTablesAction();
+}
+
+QAction *TSchemaDesignArea::RelatedTablesActionIfMade() const
+{
+    return d->database.relatedTablesActionIfMade();
 }
 
 QAction *TSchemaDesignArea::AllTablesAction(TSchemaControlType ControlType)
 {
-    d->FAllTablesType = ControlType;
-    if (!d->FAllTablesAction) {
-        d->FAllTablesAction = new QAction(tr("Add &all tables"), this);
-        d->FAllTablesAction->setObjectName(QStringLiteral("actAddAllTables"));
-        connect(d->FAllTablesAction, &QAction::triggered, this, [this] {
-            Guarded([&] { d->ShowAdded(AddDatabaseTables(QStringList(), d->FAllTablesType)); });
-        });
-    }
-    return d->FAllTablesAction;
+    return d->database.allTablesAction(ControlType);
 }
 
 QAction *TSchemaDesignArea::AllTablesActionIfMade() const
 {
-    return d->FAllTablesAction;
+    return d->database.allTablesActionIfMade();
 }
 
 } // namespace Diduza

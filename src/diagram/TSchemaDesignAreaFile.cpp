@@ -485,31 +485,31 @@ void TSchemaDesignArea::LoadFromStream(QIODevice &Stream)
     SuspendedDrawing suspended(this);
     ClearAll();
     // Last, also when the load fails, and while drawing is still suspended.
-    const auto settled = qScopeGuard([this] { dropPendingRepaints(); });
+    const auto settled = qScopeGuard([this] { d->dropPendingRepaints(); });
     // A loaded diagram starts a new history, also when the load fails half-way.
-    ++d->FUndoPaused;
+    d->undo.pause();
     const auto resume = qScopeGuard([this] {
-        --d->FUndoPaused;
-        ClearHistory();
+        d->undo.resume();
+        d->undo.clearHistory();
     });
     Loader(
         this, *file,
         [this](const QString &caption, TSchemaControlType type, std::exception_ptr &failure) {
-            return createItem(caption, type, nullptr, &failure);
+            return d->createItem(caption, type, nullptr, &failure);
         },
         [this](TSchemaItem *item, int number) {
-            settleLoadedItem(item);
+            d->settleLoadedItem(item);
             // In batches: each flush of the posted events walks all of them.
             if (number % 32 == 0)
-                dropPendingRepaints();
+                d->dropPendingRepaints();
         })
         .run();
     file.reset(); // before what the flush allocates
 }
 
-void TSchemaDesignArea::settleLoadedItem(TSchemaItem *item)
+void TSchemaDesignAreaPrivate::settleLoadedItem(TSchemaItem *item)
 {
-    if (updatesEnabled())
+    if (q->updatesEnabled())
         return;
     // A list lays itself out on a timer after its rows change, showing or hiding its scroll bar
     // then, and every widget shown posts a request to repaint itself. Left for later, thousands
@@ -527,9 +527,9 @@ void TSchemaDesignArea::settleLoadedItem(TSchemaItem *item)
         view->doItemsLayout();
 }
 
-void TSchemaDesignArea::dropPendingRepaints()
+void TSchemaDesignAreaPrivate::dropPendingRepaints()
 {
-    if (!updatesEnabled())
+    if (!q->updatesEnabled())
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
 }
 

@@ -15,7 +15,6 @@
 #include "platform/Exceptions.h"
 #include "platform/ResourceStrings.h"
 #include "relations/TSchemaRelation.h"
-#include "relations/TSchemaRelation_p.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -27,26 +26,19 @@ namespace Diduza {
 
 TSchemaRelation *TSchemaDesignArea::GetRelation(int Index) const
 {
-    const QVector<TSchemaRelation *> &list = relations();
+    const QVector<TSchemaRelation *> &list = d->index.relations();
     return Index >= 0 && Index < list.size() ? list[Index] : nullptr;
 }
 
 int TSchemaDesignArea::GetRelationCount() const
 {
-    return int(relations().size());
+    return int(d->index.relations().size());
 }
-
-// The index of relations by item. A relation is listed under each of its end items (once for a
-// self-link) while it is on the area, in the order of placement, which is the order of the
-// control list: relations join at the end of the window-less part, and when an undo puts one
-// back at its old position, the placements are numbered anew.
 
 void TSchemaDesignArea::GraphicControlInserted(TGraphicControl *control)
 {
-    if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
-        TSchemaRelationPrivate::get(relation)->FPlacement = ++d->FPlacements;
-        indexRelation(relation);
-    }
+    if (auto *relation = qobject_cast<TSchemaRelation *>(control))
+        d->index.relationInserted(relation);
 }
 
 void TSchemaDesignArea::GraphicControlRemoved(TGraphicControl *control)
@@ -54,106 +46,31 @@ void TSchemaDesignArea::GraphicControlRemoved(TGraphicControl *control)
     // However a relation leaves (deleted by the area, or destroyed by a handler), a row that no
     // other relation ends at is no longer linked.
     if (auto *relation = qobject_cast<TSchemaRelation *>(control)) {
-        unindexRelation(relation);
-        unmarkRow(relation, relation->ParentItem(), relation->ParentSubItem());
-        unmarkRow(relation, relation->ChildItem(), relation->ChildSubItem());
+        d->index.relationRemoved(relation);
+        d->unmarkRow(relation, relation->ParentItem(), relation->ParentSubItem());
+        d->unmarkRow(relation, relation->ChildItem(), relation->ChildSubItem());
     }
 }
 
 void TSchemaDesignArea::GraphicControlsReordered()
 {
-    for (TSchemaRelation *relation : relations())
-        TSchemaRelationPrivate::get(relation)->FPlacement = ++d->FPlacements;
-    const auto byPlacement = [](const TSchemaRelation *a, const TSchemaRelation *b) {
-        return TSchemaRelationPrivate::get(a)->FPlacement
-            < TSchemaRelationPrivate::get(b)->FPlacement;
-    };
-    for (QVector<TSchemaRelation *> &list : d->FItemRelations)
-        std::sort(list.begin(), list.end(), byPlacement);
-}
-
-void TSchemaDesignAreaPrivate::RelationEndsChanged(TSchemaRelation *relation)
-{
-    if (relation && relation->Parent() == q)
-        q->indexRelation(relation);
-}
-
-void TSchemaDesignAreaPrivate::ForgetItem(const TSchemaItem *item)
-{
-    const auto found = FItemRelations.constFind(item);
-    if (found == FItemRelations.constEnd())
-        return;
-    for (TSchemaRelation *relation : found.value()) {
-        TSchemaRelationPrivate *r = TSchemaRelationPrivate::get(relation);
-        if (r->FIndexedParent == item)
-            r->FIndexedParent = nullptr;
-        if (r->FIndexedChild == item)
-            r->FIndexedChild = nullptr;
-    }
-    FItemRelations.remove(item);
-}
-
-void TSchemaDesignArea::unindexRelation(TSchemaRelation *relation)
-{
-    TSchemaRelationPrivate *r = TSchemaRelationPrivate::get(relation);
-    for (const TSchemaItem *key : { r->FIndexedParent, r->FIndexedChild }) {
-        if (!key)
-            continue;
-        auto found = d->FItemRelations.find(key);
-        if (found == d->FItemRelations.end())
-            continue;
-        found.value().removeOne(relation);
-        if (found.value().isEmpty())
-            d->FItemRelations.erase(found);
-    }
-    r->FIndexedParent = r->FIndexedChild = nullptr;
-}
-
-void TSchemaDesignArea::indexRelation(TSchemaRelation *relation)
-{
-    unindexRelation(relation);
-    TSchemaRelationPrivate *r = TSchemaRelationPrivate::get(relation);
-    const TSchemaItem *parent = relation->ParentItem();
-    const TSchemaItem *child = relation->ChildItem();
-    r->FIndexedParent = parent;
-    r->FIndexedChild = child != parent ? child : nullptr;
-    const quint64 placement = r->FPlacement;
-    const auto placementOf = [](const TSchemaRelation *other) {
-        return TSchemaRelationPrivate::get(other)->FPlacement;
-    };
-    for (const TSchemaItem *key : { r->FIndexedParent, r->FIndexedChild }) {
-        if (!key)
-            continue;
-        QVector<TSchemaRelation *> &list = d->FItemRelations[key];
-        if (list.isEmpty() || placementOf(list.last()) < placement)
-            list.append(relation);
-        else
-            list.insert(std::upper_bound(list.begin(), list.end(), placement,
-                            [&](quint64 p, const TSchemaRelation *other) {
-                                return p < placementOf(other);
-                            }),
-                relation);
-    }
+    d->index.relationsReordered();
 }
 
 QVector<TSchemaRelation *> TSchemaDesignArea::RelationsOfItem(const TSchemaItem *item) const
 {
-    if (!item)
-        return {};
-    const QVector<TSchemaRelation *> indexed = d->FItemRelations.value(item);
-    // The index follows ends set through the relation; an end that read as null once its item
-    // was destroyed stays listed under the old address until then, which a new item may reuse.
-    auto holds = [item](const TSchemaRelation *r) {
-        return r->ParentItem() == item || r->ChildItem() == item;
-    };
-    if (std::all_of(indexed.begin(), indexed.end(), holds))
-        return indexed;
-    QVector<TSchemaRelation *> current;
-    for (TSchemaRelation *r : indexed) {
-        if (holds(r))
-            current.append(r);
-    }
-    return current;
+    return d->index.relationsOfItem(item);
+}
+
+bool TSchemaDesignArea::FindRelation(const TSchemaRelation *Relation) const
+{
+    return d->index.findRelation(Relation);
+}
+
+bool TSchemaDesignArea::FindOtherRelation(
+    const TSchemaRelation *Relation, const TSchemaItem *si, const TSchemaSubItem *SubItem) const
+{
+    return d->index.findOtherRelation(Relation, si, SubItem);
 }
 
 TSchemaRelation *TSchemaDesignArea::AddRelation(
@@ -196,72 +113,35 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
     return guard.data(); // null when the handler deleted the relation
 }
 
-bool TSchemaDesignArea::FindRelation(const TSchemaRelation *Relation) const
+void TSchemaDesignAreaPrivate::unmarkRow(
+    TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row)
 {
-    if (!Relation)
-        return false;
-    // A duplicate has Relation's parent item at one of its ends.
-    const QVector<TSchemaRelation *> candidates
-        = Relation->ParentItem() ? RelationsOfItem(Relation->ParentItem()) : relations();
-    for (const TSchemaRelation *r : candidates) {
-        if (r == Relation)
-            continue;
-        const bool same = r->ParentItem() == Relation->ParentItem()
-            && r->ParentSubItem() == Relation->ParentSubItem()
-            && r->ChildItem() == Relation->ChildItem()
-            && r->ChildSubItem() == Relation->ChildSubItem();
-        const bool reversed = r->ParentItem() == Relation->ChildItem()
-            && r->ParentSubItem() == Relation->ChildSubItem()
-            && r->ChildItem() == Relation->ParentItem()
-            && r->ChildSubItem() == Relation->ParentSubItem();
-        if (same || reversed)
-            return true;
-    }
-    return false;
-}
-
-bool TSchemaDesignArea::FindOtherRelation(
-    const TSchemaRelation *Relation, const TSchemaItem *si, const TSchemaSubItem *SubItem) const
-{
-    const QVector<TSchemaRelation *> candidates = si ? RelationsOfItem(si) : relations();
-    for (const TSchemaRelation *r : candidates) {
-        if (r == Relation)
-            continue;
-        if ((r->ParentItem() == si && r->ParentSubItem() == SubItem)
-            || (r->ChildItem() == si && r->ChildSubItem() == SubItem))
-            return true;
-    }
-    return false;
-}
-
-void TSchemaDesignArea::unmarkRow(TSchemaRelation *relation, TSchemaItem *item, TSchemaSubItem *row)
-{
-    if (!item || FindOtherRelation(relation, item, row))
+    if (!item || index.findOtherRelation(relation, item, row))
         return;
     item->SelectItemBold(row, false);
     if (item->ItemControl())
         item->ItemControl()->update();
 }
 
-void TSchemaDesignArea::destroyRelation(TSchemaRelation *relation, bool deferred)
+void TSchemaDesignAreaPrivate::destroyRelation(TSchemaRelation *relation, bool deferred)
 {
     // OnDeleteRelation's handler may delete the relation again (nothing more to do), destroy
     // it or its items, or clear the area: the relation is looked at again only while it exists.
-    if (TSchemaRelationPrivate::get(relation)->FDeleting)
+    if (index.isDeleting(relation))
         return;
-    TSchemaRelationPrivate::get(relation)->FDeleting = true;
+    index.setDeleting(relation, true);
     QPointer<TSchemaRelation> guard(relation);
     const auto stays = qScopeGuard([&] {
-        if (guard && guard->Parent() == this) // a handler raised: the relation stays
-            TSchemaRelationPrivate::get(guard.data())->FDeleting = false;
+        if (guard && guard->Parent() == q) // a handler raised: the relation stays
+            index.setDeleting(guard.data(), false);
     });
     SchemaUndoGroup step(
-        this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
+        q, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
     if (step.Parent())
-        SchemaUndo::RelationDeleted(step.Parent(), this, relation);
-    if (d->FCurrentRelation == relation)
-        SetCurrentRelation(nullptr);
-    RaiseEvent(d->FOnDeleteRelation, this, relation);
+        SchemaUndo::RelationDeleted(step.Parent(), q, relation);
+    if (navigation.currentRelation() == relation)
+        navigation.setCurrentRelation(nullptr);
+    RaiseEvent(FOnDeleteRelation, q, relation);
     if (!guard)
         return;
     relation->SetParent(nullptr); // which unmarks its rows
@@ -274,7 +154,7 @@ void TSchemaDesignArea::destroyRelation(TSchemaRelation *relation, bool deferred
 void TSchemaDesignArea::RemoveRelation(TSchemaRelation *Relation)
 {
     if (Relation && Relation->Parent() == this)
-        destroyRelation(Relation, false);
+        d->destroyRelation(Relation, false);
 }
 
 void TSchemaDesignArea::DeleteRelation(QObject *Sender)
@@ -282,7 +162,7 @@ void TSchemaDesignArea::DeleteRelation(QObject *Sender)
     auto *relation = qobject_cast<TSchemaRelation *>(Sender ? Sender->parent() : nullptr);
     if (!relation || relation->Parent() != this)
         return;
-    destroyRelation(relation, true);
+    d->destroyRelation(relation, true);
 }
 
 void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubItem *SubItem)
@@ -306,17 +186,17 @@ void TSchemaDesignArea::DeleteRelationsForItem(TSchemaItem *AItem, TSchemaSubIte
             continue;
         if (SubItem && r->ParentSubItem() != SubItem && r->ChildSubItem() != SubItem)
             continue;
-        destroyRelation(r, false);
+        d->destroyRelation(r, false);
         ReboundRelationsForItem(item, false);
     }
 }
 
 void TSchemaDesignArea::ClearAll()
 {
-    ++d->FUndoPaused;
+    d->undo.pause();
     const auto resume = qScopeGuard([this] {
-        --d->FUndoPaused;
-        ClearHistory();
+        d->undo.resume();
+        d->undo.clearHistory();
     });
     for (int i = ControlCount() - 1; i >= 0; --i) {
         if (i >= ControlCount())
@@ -362,7 +242,7 @@ void TSchemaDesignArea::ReboundRelation(TSchemaRelation *Relation, bool)
 
 void TSchemaDesignArea::ReboundRelations()
 {
-    const QVector<TSchemaRelation *> list = relations();
+    const QVector<TSchemaRelation *> list = d->index.relations();
     for (TSchemaRelation *r : list)
         ReboundRelation(r, false);
 }

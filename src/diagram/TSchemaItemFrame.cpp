@@ -209,7 +209,7 @@ namespace {
 bool focusFramed(const TSchemaItem *item)
 {
     const auto *area = qobject_cast<const TSchemaDesignArea *>(item->Parent());
-    return area && TSchemaDesignAreaPrivate::get(area)->FFocusRingItem.data() == item;
+    return area && TSchemaDesignAreaPrivate::get(area)->HasFocusRing(item);
 }
 } // namespace
 

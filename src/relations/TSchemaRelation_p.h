@@ -1,7 +1,7 @@
 #pragma once
 
-// A relation's own state: its ends, join, routing, hit band, menu and pressed look, and what
-// the design area keeps about it in its index (reached through TSchemaRelationPrivate::get).
+// A relation's own state: its ends, join, routing, hit band, menu and pressed look (reached
+// through TSchemaRelationPrivate::get).
 // Not installed.
 
 #include "relations/TSchemaRelation.h"
@@ -52,17 +52,11 @@ public:
     QPoint FMenuPressAt;
     quint64 FMenuPressTime = 0;
     bool FSwallowMenuMouse = false; // the rest of that double-click's events
-    bool FDeleting = false; // while the area deletes it (its OnDeleteRelation runs)
     bool FPaintedDown = false; // the pressed look of the last paint
     // PaintRects for the shape key (self-link, LnkX, LnkY, width, height) it was made for.
     QVector<QRect> FPaintRects;
     std::array<int, 5> FPaintRectsKey { -1, -1, -1, -1, -1 };
     TColor FColor = clBlack;
-    // Kept by the design area that indexes the relation under its end items: when it was placed
-    // there, and the items it is indexed under (never dereferenced).
-    quint64 FPlacement = 0;
-    const TSchemaItem *FIndexedParent = nullptr;
-    const TSchemaItem *FIndexedChild = nullptr;
 };
 
 } // namespace Diduza
