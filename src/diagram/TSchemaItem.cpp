@@ -43,6 +43,23 @@ int CheckWidth()
     return CheckBoxGlyphWidth();
 }
 
+namespace {
+// Reaches the item's protected d-pointer from its private class.
+struct ItemAccess : TSchemaItem {
+    static std::unique_ptr<TSchemaItemPrivate> TSchemaItem::*member() { return &ItemAccess::d; }
+};
+} // namespace
+
+TSchemaItemPrivate *TSchemaItemPrivate::get(TSchemaItem *item)
+{
+    return (item->*ItemAccess::member()).get();
+}
+
+const TSchemaItemPrivate *TSchemaItemPrivate::get(const TSchemaItem *item)
+{
+    return (item->*ItemAccess::member()).get();
+}
+
 TSchemaItem::TSchemaItem(QObject *AOwner)
     : TSchemaItem(AOwner, scListBox)
 {
@@ -50,11 +67,11 @@ TSchemaItem::TSchemaItem(QObject *AOwner)
 
 TSchemaItem::TSchemaItem(QObject *AOwner, TSchemaControlType ASchemaControlType)
     : QWidget(nullptr)
-    , d(std::make_unique<TSchemaItemPrivate>())
+    , d(std::make_unique<TSchemaItemPrivate>(this))
 {
     d->FSchemaControlType = ASchemaControlType;
     d->FDesigner = qobject_cast<TSchemaDesignArea *>(AOwner);
-    construct();
+    d->construct();
 }
 
 TSchemaItem *TSchemaItem::CreateTyped(QObject *AOwner, TSchemaControlType ASchemaControlType)
@@ -147,58 +164,58 @@ void TSchemaItem::SetOnClose(TSchemaCloseEvent handler)
     d->FOnClose = std::move(handler);
 }
 
-void TSchemaItem::construct()
+void TSchemaItemPrivate::construct()
 {
-    setVisible(false);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-    d->FData = QVariant();
-    d->FShowCaption = d->FSizeable = d->FToolWin = d->FBorder = true;
-    if (d->FDesigner)
-        TSchemaDesignAreaPrivate::get(d->FDesigner)->RegisterOwnedItem(this);
+    q->setVisible(false);
+    q->setAttribute(Qt::WA_OpaquePaintEvent);
+    q->setMouseTracking(true);
+    FData = QVariant();
+    FShowCaption = FSizeable = FToolWin = FBorder = true;
+    if (FDesigner)
+        TSchemaDesignAreaPrivate::get(FDesigner)->RegisterOwnedItem(q);
 
-    switch (d->FSchemaControlType) {
+    switch (FSchemaControlType) {
     case scCheckListBox:
-        d->FItemControl = new TSchemaCheckListBox(this);
+        FItemControl = new TSchemaCheckListBox(q);
         break;
     case scTreeView: {
-        auto *tree = new TSchemaTreeView(this);
-        d->FItemControl = tree;
-        connect(tree, &QTreeWidget::itemExpanded, this,
-            [this] { Guarded([this] { RelationUpdating(); }); });
-        connect(tree, &QTreeWidget::itemCollapsed, this,
-            [this] { Guarded([this] { RelationUpdating(); }); });
-        if (d->FDesigner) {
-            tree->SetImages(d->FDesigner->Images());
-            tree->SetStateImages(d->FDesigner->StateImages());
+        auto *tree = new TSchemaTreeView(q);
+        FItemControl = tree;
+        QObject::connect(tree, &QTreeWidget::itemExpanded, q,
+            [this] { Guarded([this] { q->RelationUpdating(); }); });
+        QObject::connect(tree, &QTreeWidget::itemCollapsed, q,
+            [this] { Guarded([this] { q->RelationUpdating(); }); });
+        if (FDesigner) {
+            tree->SetImages(FDesigner->Images());
+            tree->SetStateImages(FDesigner->StateImages());
         }
         break;
     }
     case scText:
-        d->FItemControl = new TSchemaText(this);
+        FItemControl = new TSchemaText(q);
         break;
     case scIcon:
-        d->FItemControl = new TSchemaIcon(this);
+        FItemControl = new TSchemaIcon(q);
         break;
     case scListBox:
     default:
-        d->FItemControl = new TSchemaListBox(this);
+        FItemControl = new TSchemaListBox(q);
         break;
     }
-    if (d->FSchemaControlType == scText || d->FSchemaControlType == scIcon) {
-        SetShowCaption(false);
-        SetSizeable(true);
-        SetBorder(false);
-        d->FInnerColor = d->FColor;
+    if (FSchemaControlType == scText || FSchemaControlType == scIcon) {
+        q->SetShowCaption(false);
+        q->SetSizeable(true);
+        q->SetBorder(false);
+        FInnerColor = FColor;
     } else {
-        d->FItemControl->setFocusPolicy(Qt::ClickFocus);
-        d->FInnerColor = clWindow;
+        FItemControl->setFocusPolicy(Qt::ClickFocus);
+        FInnerColor = clWindow;
     }
     applyInnerFont();
     applyInnerColor();
     layoutInnerControl();
-    d->FItemControl->show();
-    if (d->FSchemaControlType != scText && d->FSchemaControlType != scIcon)
+    FItemControl->show();
+    if (FSchemaControlType != scText && FSchemaControlType != scIcon)
         buildPopupMenu();
 }
 
@@ -220,39 +237,39 @@ TSchemaItem::~TSchemaItem()
     d->FIcon = QIcon();
 }
 
-void TSchemaItem::buildPopupMenu()
+void TSchemaItemPrivate::buildPopupMenu()
 {
     // The entries are made now (owned by the item, enabled as the area's Actions say at this
     // moment); the menu that shows them when it is first asked for.
-    const TZkSActions actions = d->FDesigner ? d->FDesigner->Actions() : TZkSActions::All();
+    const TZkSActions actions = FDesigner ? FDesigner->Actions() : TZkSActions::All();
     auto add = [this](TResString caption, const char *name, bool enabled,
                    void (TSchemaItem::*handler)(QObject *)) {
-        auto *action = new QAction(LoadResString(caption), this);
+        auto *action = new QAction(LoadResString(caption), q);
         action->setObjectName(QLatin1String(name));
         action->setEnabled(enabled);
-        connect(action, &QAction::triggered, this,
-            [this, action, handler] { Guarded([&] { (this->*handler)(action); }); });
-        d->FMenuEntries.append(action);
+        QObject::connect(action, &QAction::triggered, q,
+            [this, action, handler] { Guarded([&] { (q->*handler)(action); }); });
+        FMenuEntries.append(action);
     };
     auto addAreaCommand = [this](TResString caption, const char *name,
                               void (TSchemaDesignArea::*handler)(QObject *)) {
-        auto *action = new QAction(LoadResString(caption), this);
+        auto *action = new QAction(LoadResString(caption), q);
         action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, [this, action, handler] {
+        QObject::connect(action, &QAction::triggered, q, [this, action, handler] {
             Guarded([&] {
-                if (TSchemaDesignArea *area = d->FDesigner)
+                if (TSchemaDesignArea *area = FDesigner)
                     (area->*handler)(action);
             });
         });
-        d->FMenuEntries.append(action);
+        FMenuEntries.append(action);
     };
     add(_sSelectAll, "mnuSelectAll", true, &TSchemaItem::_SelectAll);
     add(_sUnSelectAll, "mnuUnSelectAll", true, &TSchemaItem::_UnSelectAll);
-    d->FMenuEntries.append(nullptr);
+    FMenuEntries.append(nullptr);
     add(_sDeleteReleations, "mnuDeleteRelation", actions.Contains(saDeleteReleation),
         &TSchemaItem::RemoveRelations);
     add(_sDeleteItem, "mnuClose", actions.Contains(saDeleteItem), &TSchemaItem::RemoveItem);
-    d->FMenuEntries.append(nullptr);
+    FMenuEntries.append(nullptr);
     addAreaCommand(_sChangeFont, "mnuChangeFont", &TSchemaDesignArea::ChangeItemFont);
     addAreaCommand(_sChangeBackground, "mnuChangeBackground", &TSchemaDesignArea::ChangeBackground);
 }
@@ -309,7 +326,7 @@ bool TSchemaItem::Activate(const QString &, int X, int Y)
         d->FFont = font;
     } else {
         d->FInnerFont = font;
-        applyInnerFont();
+        d->applyInnerFont();
     }
     d->FCaptionFont = FontValueToQFont(font);
     if (d->FSchemaControlType != scText && d->FSchemaControlType != scIcon) {
@@ -335,7 +352,7 @@ void TSchemaItem::SetParent(QWidget *AParent)
     if (wasVisible)
         setVisible(true);
     if (AParent && d->FIcon.isNull())
-        loadDefaultIcon();
+        d->loadDefaultIcon();
 }
 
 namespace {
@@ -358,11 +375,11 @@ const QIcon &defaultItemIcon()
 }
 } // namespace
 
-void TSchemaItem::loadDefaultIcon()
+void TSchemaItemPrivate::loadDefaultIcon()
 {
     const QIcon &icon = defaultItemIcon();
     if (!icon.isNull())
-        SetIcon(icon);
+        q->SetIcon(icon);
 }
 
 TScrollBox *TSchemaItem::Parent() const
@@ -417,19 +434,19 @@ void TSchemaItem::RemoveItem(QObject *Sender)
 
 void TSchemaItem::RelationUpdating()
 {
-    relationsChanged(true);
+    d->relationsChanged(true);
 }
 
 void TSchemaItem::InnerListScrolled()
 {
-    relationsChanged(false);
+    d->relationsChanged(false);
 }
 
-void TSchemaItem::relationsChanged(bool isDrag)
+void TSchemaItemPrivate::relationsChanged(bool isDrag)
 {
-    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    auto *area = qobject_cast<TSchemaDesignArea *>(q->Parent());
     if (area && !area->IsScrolling())
-        area->ReboundRelationsForItem(this, isDrag);
+        area->ReboundRelationsForItem(q, isDrag);
 }
 
 namespace {
@@ -456,18 +473,18 @@ void TSchemaItem::_DragOver(QObject *Sender, QObject *Source, int X, int Y, bool
         over = scroll->viewport();
     if (!over || !area->viewport()->isAncestorOf(over))
         return;
-    TSchemaSubItem *target = dropTarget(Source, X, Y);
+    TSchemaSubItem *target = d->dropTarget(Source, X, Y);
     ShowRowDrag(
         area, Source, over->mapTo(area->viewport(), QPoint(X, Y)), target ? this : nullptr, target);
 }
 
-TSchemaSubItem *TSchemaItem::dropTarget(QObject *Source, int X, int Y) const
+TSchemaSubItem *TSchemaItemPrivate::dropTarget(QObject *Source, int X, int Y) const
 {
     TSchemaSubItem *target = nullptr;
-    if (auto *tree = TreeView()) {
+    if (auto *tree = q->TreeView()) {
         if (QTreeWidgetItem *node = tree->itemAt(X, Y))
             target = TSchemaTreeView::RowOf(node);
-    } else if (auto *list = ListBox()) {
+    } else if (auto *list = q->ListBox()) {
         if (QListWidgetItem *entry = list->itemAt(X, Y))
             target = TSchemaListBox::RowOf(entry);
     }
@@ -476,7 +493,7 @@ TSchemaSubItem *TSchemaItem::dropTarget(QObject *Source, int X, int Y) const
         = sourceItem ? sourceItem->GetSubItem(sourceItem->GetItemIndex()) : nullptr;
     // A source list without a selected row, or a target without a row, links nothing; nor is
     // a row linked to itself.
-    if (!target || !sourceRow || (Source == d->FItemControl && target == sourceRow))
+    if (!target || !sourceRow || (Source == FItemControl && target == sourceRow))
         return nullptr;
     return target;
 }
@@ -488,7 +505,7 @@ void TSchemaItem::_DragDrop(QObject *Sender, QObject *Source, int X, int Y)
     _DragOver(Sender, Source, X, Y, accept);
     if (!accept)
         return;
-    TSchemaSubItem *target = dropTarget(Source, X, Y);
+    TSchemaSubItem *target = d->dropTarget(Source, X, Y);
     if (!target)
         return;
     TSchemaItem *sourceItem = dragSourceItem(Source);
@@ -555,7 +572,7 @@ QString TSchemaItem::GetCaption() const
 
 void TSchemaItem::SetCaption(const QString &Value)
 {
-    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Rename %1"),
+    d->recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Rename %1"),
         [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
             SchemaUndo::CaptionChanged(parent, area, position, GetCaption(), Value);
         });
@@ -575,7 +592,7 @@ void TSchemaItem::SetAlias(const QString &Value)
     if (d->FAlias == Value)
         return;
     d->FAlias = Value;
-    fitTitle();
+    d->fitTitle();
     update(CaptionRect());
 }
 
@@ -587,14 +604,14 @@ QString TSchemaItem::TitleText() const
 
 void TSchemaItem::SetColor(TColor Value)
 {
-    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),
+    d->recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),
         [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
             SchemaUndo::ColorChanged(parent, area, position, d->FColor, d->FInnerColor, Value);
         });
     d->FColor = Value;
     if (d->FSchemaControlType != scIcon) {
         d->FInnerColor = Value;
-        applyInnerColor();
+        d->applyInnerColor();
     }
     update();
 }
@@ -606,32 +623,32 @@ TFontValue TSchemaItem::GetFont() const
 
 void TSchemaItem::SetFont(const TFontValue &Value)
 {
-    recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Font of %1"),
+    d->recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Font of %1"),
         [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
             SchemaUndo::FontChanged(parent, area, position, GetFont(), Value);
         });
     d->FFont = Value;
     if (d->FSchemaControlType != scIcon) {
         d->FInnerFont = Value;
-        applyInnerFont();
+        d->applyInnerFont();
     }
     update();
 }
 
-void TSchemaItem::recordChange(
+void TSchemaItemPrivate::recordChange(
     const char *text, const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record)
 {
-    auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
+    auto *area = qobject_cast<TSchemaDesignArea *>(q->Parent());
     if (!area || !area->UndoStack())
         return;
     // A change made alone is a step of its own; within a larger change, part of that step.
-    SchemaUndoGroup step(
-        area, QCoreApplication::translate("Diduza::TSchemaItem", text).arg(StepName(GetCaption())));
+    SchemaUndoGroup step(area,
+        QCoreApplication::translate("Diduza::TSchemaItem", text).arg(StepName(q->GetCaption())));
     if (QUndoCommand *parent = step.Parent())
-        record(parent, area, ItemPosition(area, this));
+        record(parent, area, ItemPosition(area, q));
 }
 
-void TSchemaItem::applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node)
+void TSchemaItemPrivate::applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node)
 {
     const TSchemaSubItem *row = TSchemaTreeView::RowOf(node);
     QFont font = tree->font();
@@ -639,59 +656,60 @@ void TSchemaItem::applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node)
     node->setFont(0, font);
 }
 
-void TSchemaItem::applyInnerFont()
+void TSchemaItemPrivate::applyInnerFont()
 {
-    if (!d->FItemControl)
+    if (!FItemControl)
         return;
     // The control keeps the font value as it is (bold after activation); its rows are drawn at
     // normal weight unless they are linked.
-    d->FItemControl->setFont(FontValueToQFont(d->FInnerFont));
-    if (auto *tree = TreeView()) {
+    FItemControl->setFont(FontValueToQFont(FInnerFont));
+    if (auto *tree = q->TreeView()) {
         for (QTreeWidgetItem *node : tree->AllNodes())
             applyNodeFont(tree, node);
     }
-    if (auto *text = TextControl())
-        text->SetFontColor(d->FInnerFont.Color);
+    if (auto *text = q->TextControl())
+        text->SetFontColor(FInnerFont.Color);
     else
         applyInnerPalette();
-    d->FItemControl->update();
+    FItemControl->update();
 }
 
 TColor InnerColorOf(const TSchemaItem *item)
 {
-    return item->d->FInnerColor;
+    return TSchemaItemPrivate::get(item)->FInnerColor;
 }
 
 void SetInnerColorOf(TSchemaItem *item, TColor color)
 {
-    if (item->d->FSchemaControlType == scIcon || item->d->FInnerColor == color)
+    TSchemaItemPrivate *d = TSchemaItemPrivate::get(item);
+    if (d->FSchemaControlType == scIcon || d->FInnerColor == color)
         return; // an icon has no inner colour of its own
-    item->d->FInnerColor = color;
-    item->applyInnerColor();
+    d->FInnerColor = color;
+    d->applyInnerColor();
 }
 
-void TSchemaItem::applyInnerColor()
+void TSchemaItemPrivate::applyInnerColor()
 {
-    if (!d->FItemControl)
+    if (!FItemControl)
         return;
-    if (auto *text = TextControl())
-        text->SetColor(d->FInnerColor);
+    if (auto *text = q->TextControl())
+        text->SetColor(FInnerColor);
     else
         applyInnerPalette();
-    d->FItemControl->update();
+    FItemControl->update();
 }
 
-void TSchemaItem::applyInnerPalette()
+void TSchemaItemPrivate::applyInnerPalette()
 {
     // Lists and trees paint with their palette: the font's colour and the item's colour are
     // resolved into it, anew when the application's palette changes (system colours follow).
-    if (!d->FItemControl || TextControl() || IconControl())
+    if (!FItemControl || q->TextControl() || q->IconControl())
         return;
-    QPalette pal = d->FItemControl->palette();
-    pal.setColor(QPalette::Text, ColorToQColor(d->FInnerFont.Color));
-    pal.setColor(QPalette::WindowText, ColorToQColor(d->FInnerFont.Color));
-    pal.setColor(QPalette::Base, ColorToQColor(d->FInnerColor));
-    d->FItemControl->setPalette(pal);
+    QPalette pal = FItemControl->palette();
+    pal.setColor(QPalette::Text, ColorToQColor(FInnerFont.Color));
+    pal.setColor(QPalette::WindowText, ColorToQColor(FInnerFont.Color));
+    pal.setColor(QPalette::Base, ColorToQColor(FInnerColor));
+    FItemControl->setPalette(pal);
 }
 
 void TSchemaItem::SetShowCaption(bool value)
@@ -699,7 +717,7 @@ void TSchemaItem::SetShowCaption(bool value)
     if (d->FShowCaption == value)
         return;
     d->FShowCaption = value;
-    layoutInnerControl();
+    d->layoutInnerControl();
     update();
 }
 
@@ -708,7 +726,7 @@ void TSchemaItem::SetSizeable(bool value)
     if (d->FSizeable == value)
         return;
     d->FSizeable = value;
-    layoutInnerControl();
+    d->layoutInnerControl();
     update();
 }
 
@@ -717,7 +735,7 @@ void TSchemaItem::SetToolWin(bool value)
     if (d->FToolWin == value)
         return;
     d->FToolWin = value;
-    layoutInnerControl();
+    d->layoutInnerControl();
     update();
 }
 
@@ -726,7 +744,7 @@ void TSchemaItem::SetBorder(bool value)
     if (d->FBorder == value)
         return;
     d->FBorder = value;
-    layoutInnerControl();
+    d->layoutInnerControl();
     update();
 }
 

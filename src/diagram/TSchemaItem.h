@@ -17,7 +17,6 @@
 
 class QPainter;
 class QMenu;
-class QUndoCommand;
 class QAction;
 class QListWidgetItem;
 class QTreeWidgetItem;
@@ -290,49 +289,7 @@ protected:
     /// Resets the pointer shape.
     void leaveEvent(QEvent *event) override;
 
-private:
-    friend class TSchemaDesignArea;
-    friend TColor InnerColorOf(const TSchemaItem *item); // undo (SchemaUndo_p.h)
-    friend void SetInnerColorOf(TSchemaItem *item, TColor color);
-    // Records a change of this item on its area's undo stack (nothing when off an area).
-    void recordChange(const char *text,
-        const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record);
-    friend class TSchemaSubItem;
-
-    void construct();
-    /// The row of this item a row dragged from Source and dropped at (X, Y) of the inner
-    /// control's viewport would be joined to; nullptr where a drop joins nothing.
-    TSchemaSubItem *dropTarget(QObject *Source, int X, int Y) const;
-    void setAllChecked(bool checked);
-    /// Sets a row's check box (in a check-list item) and then its Checked.
-    void tickRow(TSchemaSubItem *row, bool checked);
-    /// True, and the refusal noted, when Select All keeps this row ticked.
-    bool keepsTick(const TSchemaSubItem *row);
-    int frameWidth() const;
-    int captionHeight() const;
-    /// Widens the item where its title text does not fit.
-    void fitTitle();
-    void paintCloseButton(QPainter &painter) const;
-    void buildPopupMenu();
-    void layoutInnerControl();
-    void applyInnerFont();
-    /// A node shows in the tree's font, bold when its row is linked and at normal weight
-    /// otherwise.
-    static void applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node);
-    void applyInnerColor();
-    void applyInnerPalette();
-    void relationsChanged(bool isDrag);
-    TSchemaSubItem *rowOfTreeNode(QTreeWidgetItem *node) const;
-    QTreeWidgetItem *treeNodeAt(int absoluteIndex) const;
-    int treeNodeCount() const;
-    void loadDefaultIcon();
-
-    /// Moving and sizing with the mouse.
-    enum DragEdge { EdgeLeft = 1, EdgeTop = 2, EdgeRight = 4, EdgeBottom = 8 };
-    enum DragMode { DragNone, DragMove, DragResize, DragClose };
-    int hitEdges(const QPoint &p) const;
-    void updateCursor(const QPoint &p);
-    friend class TSchemaItemPrivate;
+    /// The item's own state.
     std::unique_ptr<TSchemaItemPrivate> d;
 };
 

@@ -55,23 +55,23 @@ constexpr int ToolCaptionHeight = 16;
 // ---------------------------------------------------------------------------------------------
 // Geometry
 
-int TSchemaItem::frameWidth() const
+int TSchemaItemPrivate::frameWidth() const
 {
-    int frame = d->FBorder ? ThickFrame : (!d->FSizeable ? ThinFrame : 0);
-    if (d->FShowCaption && frame == 0)
+    int frame = FBorder ? ThickFrame : (!FSizeable ? ThinFrame : 0);
+    if (FShowCaption && frame == 0)
         frame = ThinFrame; // a title bar always comes with a frame
     return frame;
 }
 
-int TSchemaItem::captionHeight() const
+int TSchemaItemPrivate::captionHeight() const
 {
-    return d->FShowCaption ? (d->FToolWin ? ToolCaptionHeight : CaptionHeight) : 0;
+    return FShowCaption ? (FToolWin ? ToolCaptionHeight : CaptionHeight) : 0;
 }
 
 QRect TSchemaItem::ClientRect() const
 {
-    const int frame = frameWidth();
-    const int caption = captionHeight();
+    const int frame = d->frameWidth();
+    const int caption = d->captionHeight();
     return QRect(frame, frame + caption, qMax(0, width() - 2 * frame),
         qMax(0, height() - 2 * frame - caption));
 }
@@ -88,13 +88,13 @@ int TSchemaItem::ClientWidth() const
 
 void TSchemaItem::SetClientHeight(int h)
 {
-    SetHeight(qMax(0, h) + 2 * frameWidth() + captionHeight());
+    SetHeight(qMax(0, h) + 2 * d->frameWidth() + d->captionHeight());
 }
 
-void TSchemaItem::layoutInnerControl()
+void TSchemaItemPrivate::layoutInnerControl()
 {
-    if (d->FItemControl)
-        d->FItemControl->setGeometry(ClientRect());
+    if (FItemControl)
+        FItemControl->setGeometry(q->ClientRect());
 }
 
 int TSchemaItem::GetRowY(int FldN) const
@@ -182,17 +182,17 @@ void TSchemaItem::RecalculateWidth()
         SetWidth(w);
     else
         SetWidth(w + 20 + CheckWidth());
-    fitTitle();
+    d->fitTitle();
 }
 
-void TSchemaItem::fitTitle()
+void TSchemaItemPrivate::fitTitle()
 {
-    if (!d->FShowCaption)
+    if (!FShowCaption)
         return;
     const int captionWidth
-        = QFontMetrics(d->FCaptionFont).horizontalAdvance(VisibleText(TitleText()));
-    if (captionWidth > width() - 34)
-        SetWidth(captionWidth + 34);
+        = QFontMetrics(FCaptionFont).horizontalAdvance(VisibleText(q->TitleText()));
+    if (captionWidth > q->width() - 34)
+        q->SetWidth(captionWidth + 34);
 }
 
 bool TSchemaItem::event(QEvent *event)
@@ -200,7 +200,7 @@ bool TSchemaItem::event(QEvent *event)
     // The design area learns first where the item now stands, as from an event filter.
     TScrollBox::WindowedChildChanged(this, event);
     if (event->type() == QEvent::PaletteChange)
-        applyInnerPalette();
+        d->applyInnerPalette();
     return QWidget::event(event);
 }
 
@@ -220,7 +220,7 @@ void TSchemaItem::moveEvent(QMoveEvent *event)
         parentWidget()->update(QRect(event->oldPos(), size()).adjusted(-5, -5, 5, 5));
         parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
     }
-    Guarded([this] { relationsChanged(true); });
+    Guarded([this] { d->relationsChanged(true); });
 }
 
 void TSchemaItem::resizeEvent(QResizeEvent *event)
@@ -230,8 +230,8 @@ void TSchemaItem::resizeEvent(QResizeEvent *event)
         parentWidget()->update(QRect(pos(), event->oldSize()).adjusted(-5, -5, 5, 5));
         parentWidget()->update(geometry().adjusted(-5, -5, 5, 5));
     }
-    layoutInnerControl();
-    Guarded([this] { relationsChanged(true); });
+    d->layoutInnerControl();
+    Guarded([this] { d->relationsChanged(true); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -241,8 +241,8 @@ QRect TSchemaItem::CaptionRect() const
 {
     if (!d->FShowCaption)
         return QRect();
-    const int frame = frameWidth();
-    return QRect(frame, frame, qMax(0, width() - 2 * frame), captionHeight());
+    const int frame = d->frameWidth();
+    return QRect(frame, frame, qMax(0, width() - 2 * frame), d->captionHeight());
 }
 
 namespace {
@@ -271,44 +271,44 @@ QRect TSchemaItem::CloseButtonRect() const
     return style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, this);
 }
 
-int TSchemaItem::hitEdges(const QPoint &p) const
+int TSchemaItemPrivate::hitEdges(const QPoint &p) const
 {
-    if (!d->FBorder)
+    if (!FBorder)
         return 0;
     const int grip = qMax(frameWidth(), ThickFrame);
     int edges = 0;
     if (p.x() < grip)
         edges |= EdgeLeft;
-    else if (p.x() >= width() - grip)
+    else if (p.x() >= q->width() - grip)
         edges |= EdgeRight;
     if (p.y() < grip)
         edges |= EdgeTop;
-    else if (p.y() >= height() - grip)
+    else if (p.y() >= q->height() - grip)
         edges |= EdgeBottom;
     return edges;
 }
 
-void TSchemaItem::updateCursor(const QPoint &p)
+void TSchemaItemPrivate::updateCursor(const QPoint &p)
 {
     const int edges = hitEdges(p);
     if ((edges & (EdgeLeft | EdgeTop)) == (EdgeLeft | EdgeTop)
         || (edges & (EdgeRight | EdgeBottom)) == (EdgeRight | EdgeBottom))
-        setCursor(Qt::SizeFDiagCursor);
+        q->setCursor(Qt::SizeFDiagCursor);
     else if ((edges & (EdgeRight | EdgeTop)) == (EdgeRight | EdgeTop)
         || (edges & (EdgeLeft | EdgeBottom)) == (EdgeLeft | EdgeBottom))
-        setCursor(Qt::SizeBDiagCursor);
+        q->setCursor(Qt::SizeBDiagCursor);
     else if (edges & (EdgeLeft | EdgeRight))
-        setCursor(Qt::SizeHorCursor);
+        q->setCursor(Qt::SizeHorCursor);
     else if (edges & (EdgeTop | EdgeBottom))
-        setCursor(Qt::SizeVerCursor);
+        q->setCursor(Qt::SizeVerCursor);
     else
-        unsetCursor();
+        q->unsetCursor();
 }
 
 void TSchemaItem::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    d->FDragMode = DragNone;
+    d->FDragMode = TSchemaItemPrivate::DragNone;
     if (event->button() == Qt::RightButton && CaptionRect().contains(p)) {
         // The title bar opens the item's menu, as its rows do.
         const QPoint global = event->globalPosition().toPoint();
@@ -324,17 +324,17 @@ void TSchemaItem::mousePressEvent(QMouseEvent *event)
     d->FPressGlobal = event->globalPosition().toPoint();
     d->FStartGeometry = geometry();
     if (CloseButtonRect().contains(p)) {
-        d->FDragMode = DragClose;
+        d->FDragMode = TSchemaItemPrivate::DragClose;
         d->FClosePressed = true;
         update(CaptionRect());
-    } else if (const int edges = hitEdges(p)) {
-        d->FDragMode = DragResize;
+    } else if (const int edges = d->hitEdges(p)) {
+        d->FDragMode = TSchemaItemPrivate::DragResize;
         d->FDragEdges = edges;
     } else if (CaptionRect().contains(p)
         || ((d->FSchemaControlType == scText || d->FSchemaControlType == scIcon)
             && ClientRect().contains(p))) {
         // List kinds move by their title bar, text and icon items by their whole body.
-        d->FDragMode = DragMove;
+        d->FDragMode = TSchemaItemPrivate::DragMove;
     }
     event->accept();
 }
@@ -344,25 +344,25 @@ void TSchemaItem::mouseMoveEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     const QPoint delta = event->globalPosition().toPoint() - d->FPressGlobal;
     switch (d->FDragMode) {
-    case DragMove:
+    case TSchemaItemPrivate::DragMove:
         move(d->FStartGeometry.topLeft() + delta);
         break;
-    case DragResize: {
-        const int minWidth = 2 * frameWidth() + 24;
-        const int minHeight = 2 * frameWidth() + captionHeight() + 4;
+    case TSchemaItemPrivate::DragResize: {
+        const int minWidth = 2 * d->frameWidth() + 24;
+        const int minHeight = 2 * d->frameWidth() + d->captionHeight() + 4;
         QRect g = d->FStartGeometry;
-        if (d->FDragEdges & EdgeLeft)
+        if (d->FDragEdges & TSchemaItemPrivate::EdgeLeft)
             g.setLeft(qMin(g.left() + delta.x(), g.right() + 1 - minWidth));
-        if (d->FDragEdges & EdgeRight)
+        if (d->FDragEdges & TSchemaItemPrivate::EdgeRight)
             g.setRight(qMax(g.right() + delta.x(), g.left() + minWidth - 1));
-        if (d->FDragEdges & EdgeTop)
+        if (d->FDragEdges & TSchemaItemPrivate::EdgeTop)
             g.setTop(qMin(g.top() + delta.y(), g.bottom() + 1 - minHeight));
-        if (d->FDragEdges & EdgeBottom)
+        if (d->FDragEdges & TSchemaItemPrivate::EdgeBottom)
             g.setBottom(qMax(g.bottom() + delta.y(), g.top() + minHeight - 1));
         setGeometry(g);
         break;
     }
-    case DragClose: {
+    case TSchemaItemPrivate::DragClose: {
         const bool inside = CloseButtonRect().contains(p);
         if (inside != d->FClosePressed) {
             d->FClosePressed = inside;
@@ -370,8 +370,8 @@ void TSchemaItem::mouseMoveEvent(QMouseEvent *event)
         }
         break;
     }
-    case DragNone:
-        updateCursor(p);
+    case TSchemaItemPrivate::DragNone:
+        d->updateCursor(p);
         break;
     }
     event->accept();
@@ -379,21 +379,23 @@ void TSchemaItem::mouseMoveEvent(QMouseEvent *event)
 
 void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
 {
-    const DragMode mode = d->FDragMode;
-    d->FDragMode = DragNone;
-    if ((mode == DragMove || mode == DragResize) && geometry() != d->FStartGeometry) {
+    const TSchemaItemPrivate::DragMode mode = d->FDragMode;
+    d->FDragMode = TSchemaItemPrivate::DragNone;
+    if ((mode == TSchemaItemPrivate::DragMove || mode == TSchemaItemPrivate::DragResize)
+        && geometry() != d->FStartGeometry) {
         // A whole drag is one step.
         auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
         SchemaUndoGroup step(area,
-            mode == DragMove ? QCoreApplication::translate("Diduza::TSchemaItem", "Move %1")
-                                   .arg(StepName(GetCaption()))
-                             : QCoreApplication::translate("Diduza::TSchemaItem", "Resize %1")
-                                   .arg(StepName(GetCaption())));
+            mode == TSchemaItemPrivate::DragMove
+                ? QCoreApplication::translate("Diduza::TSchemaItem", "Move %1")
+                      .arg(StepName(GetCaption()))
+                : QCoreApplication::translate("Diduza::TSchemaItem", "Resize %1")
+                      .arg(StepName(GetCaption())));
         if (QUndoCommand *parent = step.Parent())
             SchemaUndo::ItemMoved(
                 parent, area, ItemPosition(area, this), d->FStartGeometry, geometry());
     }
-    if (mode == DragClose) {
+    if (mode == TSchemaItemPrivate::DragClose) {
         const bool close
             = d->FClosePressed && CloseButtonRect().contains(event->position().toPoint());
         d->FClosePressed = false;
@@ -409,7 +411,7 @@ void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
 
 void TSchemaItem::leaveEvent(QEvent *event)
 {
-    if (d->FDragMode == DragNone)
+    if (d->FDragMode == TSchemaItemPrivate::DragNone)
         unsetCursor();
     QWidget::leaveEvent(event);
 }
@@ -447,19 +449,19 @@ void TSchemaItem::paintEvent(QPaintEvent *)
         painter.setFont(d->FCaptionFont);
         style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
         painter.restore();
-        paintCloseButton(painter);
+        d->paintCloseButton(painter);
     }
 }
 
-void TSchemaItem::paintCloseButton(QPainter &painter) const
+void TSchemaItemPrivate::paintCloseButton(QPainter &painter) const
 {
-    const QRect button = CloseButtonRect();
+    const QRect button = q->CloseButtonRect();
     if (button.width() < 4 || button.height() < 4)
         return;
-    const QPalette &pal = palette();
+    const QPalette &pal = q->palette();
     const QColor ink = pal.color(QPalette::WindowText);
-    const TSchemaDesignArea *area = Designer();
-    const bool pressed = d->FClosePressed && !(area && area->IsDrawingCanvas());
+    const TSchemaDesignArea *area = q->Designer();
+    const bool pressed = FClosePressed && !(area && area->IsDrawingCanvas());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF box = QRectF(button).adjusted(0.5, 0.5, -0.5, -0.5);

@@ -1,16 +1,16 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/items/RowDrag_p.h"
 #include "diagram/items/RowKeys_p.h"
-#include "diagram/SchemaUndo_p.h"
 
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaSubItem.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"
-#include "diagram/TSchemaSubItem.h"
 #include "diagram/items/TSchemaText.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
@@ -37,6 +37,17 @@
 #include <QStyleOptionTitleBar>
 
 namespace Diduza {
+
+namespace {
+// Reaches a row's position hint, which only its item reads and writes.
+struct RowAccess : TSchemaSubItem {
+    static int TSchemaSubItem::*member() { return &RowAccess::FPositionHint; }
+};
+int &positionHintOf(const TSchemaSubItem *row)
+{
+    return const_cast<TSchemaSubItem *>(row)->*RowAccess::member();
+}
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Rows
@@ -76,7 +87,7 @@ TSchemaSubItem *TSchemaItem::AddSubItemObject(
         auto *node = parentNode ? new QTreeWidgetItem(parentNode) : new QTreeWidgetItem(tree);
         node->setText(0, ItemName);
         TSchemaTreeView::SetRow(node, row);
-        applyNodeFont(tree, node);
+        d->applyNodeFont(tree, node);
         tree->ApplyImageIndex(node, row->ImageIndex());
         row->SetIndex(tree->AbsoluteIndexOf(node));
     } else if (auto *text = TextControl()) {
@@ -162,12 +173,12 @@ int TSchemaItem::GetIndexBySubItem(const TSchemaSubItem *SubItem) const
     if (TextControl() || IconControl())
         return GetSubItem(0) == SubItem ? 0 : -1;
     if (auto *list = ListBox()) {
-        const int hint = SubItem->FPositionHint;
+        const int hint = positionHintOf(SubItem);
         if (hint >= 0 && hint < list->count() && TSchemaListBox::RowOf(list->item(hint)) == SubItem)
             return hint;
         for (int i = 0; i < list->count(); ++i) {
             if (TSchemaListBox::RowOf(list->item(i)) == SubItem) {
-                SubItem->FPositionHint = i;
+                positionHintOf(SubItem) = i;
                 return i;
             }
         }
@@ -235,28 +246,28 @@ void TSchemaItem::SelectItemBold(TSchemaSubItem *SubItem, bool IsBold)
     SubItem->SetLinked(IsBold);
     if (auto *tree = TreeView()) {
         if (QTreeWidgetItem *node = tree->NodeAt(GetIndexBySubItem(SubItem)))
-            applyNodeFont(tree, node);
+            d->applyNodeFont(tree, node);
     } else if (auto *list = ListBox()) {
         list->viewport()->update(); // list rows read Linked when they are painted
     }
 }
 
-void TSchemaItem::tickRow(TSchemaSubItem *row, bool checked)
+void TSchemaItemPrivate::tickRow(TSchemaSubItem *row, bool checked)
 {
-    if (auto *check = qobject_cast<TSchemaCheckListBox *>(d->FItemControl))
-        check->SetChecked(GetIndexBySubItem(row), checked);
+    if (auto *check = qobject_cast<TSchemaCheckListBox *>(FItemControl))
+        check->SetChecked(q->GetIndexBySubItem(row), checked);
     row->SetChecked(checked); // the last use: its handler may delete the item
 }
 
-void TSchemaItem::setAllChecked(bool checked)
+void TSchemaItemPrivate::setAllChecked(bool checked)
 {
-    if (d->FSchemaControlType == scText || d->FSchemaControlType == scIcon)
+    if (FSchemaControlType == scText || FSchemaControlType == scIcon)
         return;
     // The rows are taken first: a handler may add or delete rows, or the item, meanwhile.
-    QPointer<TSchemaItem> self(this);
+    QPointer<TSchemaItem> self(q);
     QList<QPointer<TSchemaSubItem>> rows;
-    for (int i = 0; i < GetSubItemCount(); ++i)
-        rows << GetSubItem(i);
+    for (int i = 0; i < q->GetSubItemCount(); ++i)
+        rows << q->GetSubItem(i);
     for (const QPointer<TSchemaSubItem> &row : std::as_const(rows)) {
         if (!self)
             return;
@@ -265,11 +276,11 @@ void TSchemaItem::setAllChecked(bool checked)
     }
 }
 
-bool TSchemaItem::keepsTick(const TSchemaSubItem *row)
+bool TSchemaItemPrivate::keepsTick(const TSchemaSubItem *row)
 {
-    if (!d->FKeptTicks.contains(row))
+    if (!FKeptTicks.contains(row))
         return false;
-    d->FKeptTickRefused = true;
+    FKeptTickRefused = true;
     return true;
 }
 
@@ -297,15 +308,15 @@ void TSchemaItem::_SelectAll(QObject *)
         if (!row || row->Checked())
             continue;
         d->FKeptTickRefused = false;
-        tickRow(row, true);
+        d->tickRow(row, true);
         if (self && d->FKeptTickRefused && row && row->Checked())
-            tickRow(row, false); // it excludes rows that stay ticked
+            d->tickRow(row, false); // it excludes rows that stay ticked
     }
 }
 
 void TSchemaItem::_UnSelectAll(QObject *)
 {
-    setAllChecked(false);
+    d->setAllChecked(false);
 }
 
 void TSchemaItem::EntryCheckToggled(QListWidgetItem *entry)

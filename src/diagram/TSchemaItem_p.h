@@ -12,18 +12,64 @@
 #include <QPointer>
 #include <QRect>
 #include <QSet>
+#include <QUndoCommand>
 #include <QVariant>
 #include <QVector>
+
+#include <functional>
 
 namespace Diduza {
 
 class TSchemaDesignArea;
 class TSchemaSubItem;
+class TSchemaTreeView;
 
 class TSchemaItemPrivate {
 public:
-    static TSchemaItemPrivate *get(TSchemaItem *item) { return item->d.get(); }
-    static const TSchemaItemPrivate *get(const TSchemaItem *item) { return item->d.get(); }
+    explicit TSchemaItemPrivate(TSchemaItem *item)
+        : q(item)
+    {
+    }
+    static TSchemaItemPrivate *get(TSchemaItem *item);
+    static const TSchemaItemPrivate *get(const TSchemaItem *item);
+
+    // Makes the inner control of FSchemaControlType, its looks and the menu entries.
+    void construct();
+    // The row of this item a row dragged from Source and dropped at (X, Y) of the inner
+    // control's viewport would be joined to; nullptr where a drop joins nothing.
+    TSchemaSubItem *dropTarget(QObject *Source, int X, int Y) const;
+    void setAllChecked(bool checked);
+    // Sets a row's check box (in a check-list item) and then its Checked.
+    void tickRow(TSchemaSubItem *row, bool checked);
+    // True, and the refusal noted, when Select All keeps this row ticked.
+    bool keepsTick(const TSchemaSubItem *row);
+    // Records a change of the item on its area's undo stack (nothing when off an area).
+    void recordChange(const char *text,
+        const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record);
+    int frameWidth() const;
+    int captionHeight() const;
+    // Widens the item where its title text does not fit.
+    void fitTitle();
+    void paintCloseButton(QPainter &painter) const;
+    void buildPopupMenu();
+    void layoutInnerControl();
+    void applyInnerFont();
+    // A node shows in the tree's font, bold when its row is linked and at normal weight
+    // otherwise.
+    static void applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node);
+    void applyInnerColor();
+    void applyInnerPalette();
+    // Routes the item's relations (isDrag: while the item moves).
+    void relationsChanged(bool isDrag);
+    void loadDefaultIcon();
+
+    // Moving and sizing with the mouse.
+    enum DragEdge { EdgeLeft = 1, EdgeTop = 2, EdgeRight = 4, EdgeBottom = 8 };
+    enum DragMode { DragNone, DragMove, DragResize, DragClose };
+    int hitEdges(const QPoint &p) const;
+    void updateCursor(const QPoint &p);
+
+    TSchemaItem *const q;
 
     bool FHighlighted = false;
     // Set while the item is being removed (RemoveItem) and while it is destroyed: a handler
@@ -54,7 +100,7 @@ public:
     // them was refused since the last tick.
     QSet<const TSchemaSubItem *> FKeptTicks;
     bool FKeptTickRefused = false;
-    TSchemaItem::DragMode FDragMode = TSchemaItem::DragNone;
+    TSchemaItemPrivate::DragMode FDragMode = TSchemaItemPrivate::DragNone;
     int FDragEdges = 0;
     QPoint FPressGlobal;
     QRect FStartGeometry;

@@ -5,8 +5,9 @@
 
 #include <QCoreApplication>
 
-#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaItem_p.h"
+#include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Exceptions.h"
 
@@ -33,7 +34,7 @@ void TSchemaSubItem::SetChecked(bool Value)
     if (Value == FChecked)
         return;
     TSchemaItem *owner = FItemOwner;
-    if (!Value && owner && owner->keepsTick(this))
+    if (!Value && owner && TSchemaItemPrivate::get(owner)->keepsTick(this))
         return; // Select All keeps it ticked
     FChecked = Value;
     if (!owner)

@@ -25,7 +25,7 @@ public:
     /// The row's text; a field name in a query.
     const QString &Caption() const { return FCaption; }
     /// Sets Caption.
-    void SetCaption(const QString &value) { FCaption = value; }
+    void SetCaption(const QString &Value) { FCaption = Value; }
 
     /// True when the row is ticked.
     bool Checked() const { return FChecked; }
@@ -37,7 +37,7 @@ public:
     /// The position the inner control gave the row when it was added; not renumbered later.
     int Index() const { return FIndex; }
     /// Sets Index.
-    void SetIndex(int value) { FIndex = value; }
+    void SetIndex(int Value) { FIndex = Value; }
 
     /// The row's picture in the area's Images.
     int ImageIndex() const { return FImageIndex; }
@@ -50,27 +50,30 @@ public:
     /// Index 0, 1, 2, 3 selects ImageIndex, SelectedIndex, OverlayIndex, StateIndex.
     void SetImageIndex(int Index, int Value);
     /// Sets ImageIndex.
-    void SetImageIndex(int value) { SetImageIndex(0, value); }
+    void SetImageIndex(int Value) { SetImageIndex(0, Value); }
     /// Sets SelectedIndex.
-    void SetSelectedIndex(int value) { SetImageIndex(1, value); }
+    void SetSelectedIndex(int Value) { SetImageIndex(1, Value); }
     /// Sets OverlayIndex.
-    void SetOverlayIndex(int value) { SetImageIndex(2, value); }
+    void SetOverlayIndex(int Value) { SetImageIndex(2, Value); }
     /// Sets StateIndex.
-    void SetStateIndex(int value) { SetImageIndex(3, value); }
+    void SetStateIndex(int Value) { SetImageIndex(3, Value); }
 
     /// The row takes part in a relation (written by TSchemaItem::SelectItemBold).
     bool Linked() const { return FLinked; }
     /// Sets Linked.
-    void SetLinked(bool value) { FLinked = value; }
+    void SetLinked(bool Value) { FLinked = Value; }
 
     /// Application data; never freed by the components.
     const QVariant &Data() const { return FData; }
     /// Sets Data.
-    void SetData(const QVariant &value) { FData = value; }
+    void SetData(const QVariant &Value) { FData = Value; }
+
+protected:
+    /// Where the item last found the row in its list: tried first, so that finding a row's
+    /// position (twice per relation end on every routing) seldom walks the list.
+    int FPositionHint = -1;
 
 private:
-    friend class TSchemaItem;
-
     QPointer<TSchemaItem> FItemOwner;
     QString FCaption;
     bool FChecked = false;
@@ -81,9 +84,6 @@ private:
     int FStateIndex = -1;
     bool FLinked = false;
     QVariant FData;
-    // Where the item last found the row in its list: tried first, so that finding a row's
-    // position (twice per relation end on every routing) seldom walks the list.
-    mutable int FPositionHint = -1;
 };
 
 } // namespace Diduza

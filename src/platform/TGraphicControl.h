@@ -73,13 +73,14 @@ public:
     // The scroll box moves its controls when it scrolls.
     void MoveBy(int dx, int dy);
 
-private:
-    friend class TScrollBox;
+protected:
+    /// What ShownRects answers; the scroll box writes it each time it repaints the control.
+    QVector<QRect> FShown;
 
+private:
     QPointer<TScrollBox> FParent;
     QRect FBounds;
     bool FVisible = true;
-    QVector<QRect> FShown;
 };
 
 } // namespace Diduza

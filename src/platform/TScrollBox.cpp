@@ -91,6 +91,15 @@ QRegion UniteRects(const QVector<QRect> &rects)
 }
 
 namespace {
+// Reaches a control's shown rectangles, which the scroll box keeps up to date.
+struct ShownAccess : TGraphicControl {
+    static QVector<QRect> TGraphicControl::*member() { return &ShownAccess::FShown; }
+};
+QVector<QRect> &shownRectsOf(TGraphicControl *control)
+{
+    return control->*ShownAccess::member();
+}
+
 // The position of control in part through its index, rebuilt first when it is stale.
 template <typename T>
 int positionIn(const QVector<T *> &part, QHash<const QObject *, int> &index, bool &valid,
@@ -236,9 +245,9 @@ void TScrollBox::RemoveGraphicControl(TGraphicControl *control)
     ++d->FListShapeVersion;
     if (d->FCaptured == control)
         d->FCaptured = nullptr;
-    for (const QRect &r : std::as_const(control->FShown))
+    for (const QRect &r : std::as_const(shownRectsOf(control)))
         viewport()->update(r);
-    control->FShown.clear();
+    shownRectsOf(control).clear();
     scheduleRangeUpdate();
 }
 
@@ -252,7 +261,7 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
 {
     const QVector<QRect> rects = control->Visible() ? control->PaintRects() : QVector<QRect>();
     const QPoint origin = control->BoundsRect().topLeft();
-    const QVector<QRect> &old = control->FShown;
+    const QVector<QRect> &old = shownRectsOf(control);
     if (!always && old.size() == rects.size()
         && std::equal(old.begin(), old.end(), rects.begin(),
             [&](const QRect &o, const QRect &r) { return o == r.translated(origin); }))
@@ -263,7 +272,7 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
     QWidget *canvas = viewport();
     if (!canvas->updatesEnabled()) {
         // Drawing is suspended: nothing would be repainted, and resuming repaints it all.
-        control->FShown = std::move(shown);
+        shownRectsOf(control) = std::move(shown);
         scheduleRangeUpdate();
         return;
     }
@@ -276,7 +285,7 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
             region -= w->geometry();
     }
     canvas->update(region);
-    control->FShown = std::move(shown);
+    shownRectsOf(control) = std::move(shown);
     scheduleRangeUpdate();
 }
 

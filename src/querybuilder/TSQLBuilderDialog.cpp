@@ -18,6 +18,68 @@ namespace Diduza {
 namespace {
 // The imported tables stand in one row: from (20, 20), 20 pixels apart.
 constexpr int ImportMargin = 20;
+
+// A field of the SELECT list ticks its row: of the table it names, or of the first table.
+void tickNamedRow(TSchemaDesignArea *sda, TSQLToken Token, TSQLClause Clause, const QString &Value)
+{
+    if (Token != stSymbol || Clause != scFields || !sda)
+        return;
+    TSchemaItem *item = nullptr;
+    QString rowName;
+    const qsizetype dot = Value.indexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        item = sda->FindItem(Value.left(dot));
+        rowName = Value.mid(dot + 1);
+    } else {
+        item = sda->GetItem(0);
+        rowName = Value;
+    }
+    if (!item)
+        return;
+    if (TSchemaSubItem *row = item->GetSubItemByName(rowName))
+        row->SetChecked(true);
+}
+
+// What the field import leaves out of Sql, for the user.
+QStringList notImported(const QString &Sql, const SqlSpelling &Spelling)
+{
+    // The field import reads the tables and the plain fields; what else the statement holds
+    // stays out, and the user is told.
+    const ImportedQuery query = ImportSelect(Sql, Spelling);
+    if (Sql.trimmed().isEmpty() || !query.Ok)
+        return {};
+    QStringList parts;
+    bool joins = false;
+    for (const ImportFromNode &node : query.From)
+        joins = joins
+            || (node.Type != ImportFromNode::fnTable && node.Type != ImportFromNode::fnCross);
+    if (joins)
+        parts << TSQLBuilderDialog::tr("the joins");
+    bool fields = false;
+    for (const ImportField &field : query.Fields)
+        fields = fields || field.Type != ImportField::ifColumn || !field.Alias.isEmpty()
+            || (!field.Column.Qualifier.isEmpty() && field.Column.Table >= 0
+                && !query.Tables.at(field.Column.Table).Alias.isEmpty());
+    if (fields)
+        parts << TSQLBuilderDialog::tr(
+            "aggregates, expressions, column names and fields named through an alias");
+    if (!query.Where.isEmpty())
+        parts << TSQLBuilderDialog::tr("WHERE");
+    if (!query.GroupBy.isEmpty())
+        parts << TSQLBuilderDialog::tr("GROUP BY");
+    if (query.HasHaving)
+        parts << TSQLBuilderDialog::tr("HAVING");
+    if (!query.OrderBy.isEmpty())
+        parts << TSQLBuilderDialog::tr("ORDER BY");
+    if (query.Distinct)
+        parts << TSQLBuilderDialog::tr("DISTINCT");
+    QStringList notes;
+    if (!parts.isEmpty())
+        notes << TSQLBuilderDialog::tr("Not imported (the full import reads it): %1")
+                     .arg(parts.join(QStringLiteral(", ")));
+    notes << query.LeftOut;
+    return notes;
+}
 } // namespace
 
 TSQLBuilderDialog::TSQLBuilderDialog(QObject *AOwner)
@@ -256,7 +318,7 @@ bool TSQLBuilderDialog::Execute()
     } else if (d->FFullImport || joinTree) {
         d->FLeftOut = form->ImportQuery(ImportSelect(d->FSQL, spelling));
     } else {
-        importStatement();
+        d->importStatement();
         d->FLeftOut = notImported(d->FSQL, spelling);
         form->ShowImportNotes(d->FLeftOut);
     }
@@ -270,14 +332,14 @@ bool TSQLBuilderDialog::Execute()
     return ok;
 }
 
-void TSQLBuilderDialog::importStatement()
+void TSQLBuilderDialogPrivate::importStatement()
 {
-    TSQLParser parser(d->FSQL);
+    TSQLParser parser(FSQL);
     TStringList tables;
     parser.GetSelectTableNames(tables);
     int left = ImportMargin;
     for (int i = 0; i < tables.Count(); ++i) {
-        TSchemaItem *item = d->sda->AddItem(tables.Strings(i), scCheckListBox);
+        TSchemaItem *item = sda->AddItem(tables.Strings(i), scCheckListBox);
         if (!item)
             continue;
         item->SetLeft(left);
@@ -287,73 +349,14 @@ void TSQLBuilderDialog::importStatement()
         left += item->Width() + ImportMargin;
     }
 
-    parser.SetOnParsed([this](TSQLParser *Sender, TSQLToken Token, TSQLClause Clause,
-                           const QString &Value) { SQLParsed(Sender, Token, Clause, Value); });
+    // Each field of the SELECT list ticks the row it names.
+    parser.SetOnParsed([this](TSQLParser *, TSQLToken Token, TSQLClause Clause,
+                           const QString &Value) { tickNamedRow(sda, Token, Clause, Value); });
     try {
         parser.Parse();
     } catch (...) {
         // What the parse could not read stays out of the diagram.
     }
-}
-
-void TSQLBuilderDialog::SQLParsed(
-    TSQLParser *, TSQLToken Token, TSQLClause Clause, const QString &Value)
-{
-    if (Token != stSymbol || Clause != scFields || !d->sda)
-        return;
-    TSchemaItem *item = nullptr;
-    QString rowName;
-    const qsizetype dot = Value.indexOf(QLatin1Char('.'));
-    if (dot >= 0) {
-        item = d->sda->FindItem(Value.left(dot));
-        rowName = Value.mid(dot + 1);
-    } else {
-        item = d->sda->GetItem(0);
-        rowName = Value;
-    }
-    if (!item)
-        return;
-    if (TSchemaSubItem *row = item->GetSubItemByName(rowName))
-        row->SetChecked(true);
-}
-
-QStringList TSQLBuilderDialog::notImported(const QString &Sql, const SqlSpelling &Spelling)
-{
-    // The field import reads the tables and the plain fields; what else the statement holds
-    // stays out, and the user is told.
-    const ImportedQuery query = ImportSelect(Sql, Spelling);
-    if (Sql.trimmed().isEmpty() || !query.Ok)
-        return {};
-    QStringList parts;
-    bool joins = false;
-    for (const ImportFromNode &node : query.From)
-        joins = joins
-            || (node.Type != ImportFromNode::fnTable && node.Type != ImportFromNode::fnCross);
-    if (joins)
-        parts << tr("the joins");
-    bool fields = false;
-    for (const ImportField &field : query.Fields)
-        fields = fields || field.Type != ImportField::ifColumn || !field.Alias.isEmpty()
-            || (!field.Column.Qualifier.isEmpty() && field.Column.Table >= 0
-                && !query.Tables.at(field.Column.Table).Alias.isEmpty());
-    if (fields)
-        parts << tr("aggregates, expressions, column names and fields named through an alias");
-    if (!query.Where.isEmpty())
-        parts << tr("WHERE");
-    if (!query.GroupBy.isEmpty())
-        parts << tr("GROUP BY");
-    if (query.HasHaving)
-        parts << tr("HAVING");
-    if (!query.OrderBy.isEmpty())
-        parts << tr("ORDER BY");
-    if (query.Distinct)
-        parts << tr("DISTINCT");
-    QStringList notes;
-    if (!parts.isEmpty())
-        notes << tr("Not imported (the full import reads it): %1")
-                     .arg(parts.join(QStringLiteral(", ")));
-    notes << query.LeftOut;
-    return notes;
 }
 
 bool SQLBuilder(QString &SQL, TSchemaDataEngine *DataEngine)

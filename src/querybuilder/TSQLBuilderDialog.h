@@ -24,7 +24,6 @@
 #include "diduzawidgets_export.h"
 #include "platform/SchemaTypes.h"
 #include "platform/TPaintBox.h"
-#include "sqlparser/SqlStatement.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -37,7 +36,6 @@ namespace Diduza {
 
 class TSchemaDataEngine;
 class TSchemaDesignArea;
-class TSQLParser;
 class TfrmZkSQLBuilder;
 class TSQLBuilderDialogPrivate;
 
@@ -151,12 +149,6 @@ public:
     void SetOnDeleteItem(TSchemaItemEvent h);
 
 private:
-    /// The field import: ticks the row a field of the SELECT list names.
-    void SQLParsed(TSQLParser *Sender, TSQLToken Token, TSQLClause Clause, const QString &Value);
-    void importStatement();
-    // What the field import leaves out of Sql, for the user.
-    static QStringList notImported(const QString &Sql, const SqlSpelling &Spelling);
-
     std::unique_ptr<TSQLBuilderDialogPrivate> d;
 };
 

@@ -13,6 +13,10 @@ namespace Diduza {
 
 class TSQLBuilderDialogPrivate {
 public:
+    // The field import: the statement's tables in one row, and the rows its SELECT list names
+    // ticked.
+    void importStatement();
+
     TSchemaDesignArea *sda = nullptr;
     TfrmZkSQLBuilder *FForm = nullptr;
     QPointer<TSchemaDataEngine> FDataEngine;

@@ -28,6 +28,13 @@
 namespace Diduza {
 
 namespace {
+// Reaches the relation's protected d-pointer from its private class.
+struct RelationAccess : TSchemaRelation {
+    static std::unique_ptr<TSchemaRelationPrivate> TSchemaRelation::*member()
+    {
+        return &RelationAccess::d;
+    }
+};
 // The width of the stub that marks the end whose table an outer join keeps whole.
 constexpr int KeptEndPenWidth = 3;
 
@@ -316,22 +323,32 @@ void TSchemaRelation::SetColor(TColor Value)
     Invalidate();
 }
 
-bool TSchemaRelation::hitBand(std::array<QPoint, 4> &band) const
+TSchemaRelationPrivate *TSchemaRelationPrivate::get(TSchemaRelation *relation)
 {
-    const bool self = d->FParentItem && d->FParentItem == d->FChildItem;
-    const RelationShape shape = ComputeRelationShape(self, d->FLnkX, d->FLnkY, Width(), Height());
+    return (relation->*RelationAccess::member()).get();
+}
+
+const TSchemaRelationPrivate *TSchemaRelationPrivate::get(const TSchemaRelation *relation)
+{
+    return (relation->*RelationAccess::member()).get();
+}
+
+bool TSchemaRelationPrivate::hitBand(std::array<QPoint, 4> &band, int width, int height)
+{
+    const bool self = FParentItem && FParentItem == FChildItem;
+    const RelationShape shape = ComputeRelationShape(self, FLnkX, FLnkY, width, height);
     if (shape.valid) {
-        d->FBand = shape.band;
-        d->FHasBand = true;
+        FBand = shape.band;
+        FHasBand = true;
     }
-    band = d->FBand;
-    return d->FHasBand;
+    band = FBand;
+    return FHasBand;
 }
 
 QRegion TSchemaRelation::HitRegion() const
 {
     std::array<QPoint, 4> band;
-    if (!hitBand(band))
+    if (!d->hitBand(band, Width(), Height()))
         return QRegion(0, 0, 15, 15);
     QPolygon polygon;
     for (const QPoint &p : band)
@@ -344,7 +361,7 @@ bool TSchemaRelation::HitTest(const QPoint &p) const
     if (!QRect(0, 0, Width(), Height()).adjusted(-6, -6, 6, 6).contains(p))
         return false; // the band never reaches further than 5 pixels beyond the box
     std::array<QPoint, 4> band;
-    if (!hitBand(band))
+    if (!d->hitBand(band, Width(), Height()))
         return p.x() >= 0 && p.y() >= 0 && p.x() < 15 && p.y() < 15;
     return PointInPolygon(band, p);
 }

@@ -7,7 +7,6 @@
 
 #include <QRegion>
 
-#include <array>
 #include <memory>
 
 class QAction;
@@ -132,12 +131,8 @@ public:
     /// where that is not offered, it is a press.
     void MouseDoubleClick(QMouseEvent *event, const QPoint &p) override;
 
-private:
-    /// The corners of the hit band of the present shape (or of the last one); false before the
-    /// line has any shape, when the 15 x 15 square at the top-left corner is hit instead.
-    bool hitBand(std::array<QPoint, 4> &band) const;
-
-    friend class TSchemaRelationPrivate;
+protected:
+    /// The relation's own state.
     std::unique_ptr<TSchemaRelationPrivate> d;
 };
 

@@ -21,11 +21,13 @@ namespace Diduza {
 
 class TSchemaRelationPrivate {
 public:
-    static TSchemaRelationPrivate *get(TSchemaRelation *relation) { return relation->d.get(); }
-    static const TSchemaRelationPrivate *get(const TSchemaRelation *relation)
-    {
-        return relation->d.get();
-    }
+    static TSchemaRelationPrivate *get(TSchemaRelation *relation);
+    static const TSchemaRelationPrivate *get(const TSchemaRelation *relation);
+
+    // The corners of the hit band of the present shape of a line of the given size (or of the
+    // last one); false before the line has any shape, when the 15 x 15 square at the top-left
+    // corner is hit instead.
+    bool hitBand(std::array<QPoint, 4> &band, int width, int height);
 
     QPointer<TSchemaItem> FParentItem;
     QPointer<TSchemaItem> FChildItem;
