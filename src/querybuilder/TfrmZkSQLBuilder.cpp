@@ -140,9 +140,9 @@ TDrawItemEvent TfrmZkSQLBuilder::OnDrawTableItem() const
     return d->FOnDrawTableItem;
 }
 
-void TfrmZkSQLBuilder::SetOnDrawTableItem(TDrawItemEvent h)
+void TfrmZkSQLBuilder::SetOnDrawTableItem(TDrawItemEvent Value)
 {
-    d->FOnDrawTableItem = std::move(h);
+    d->FOnDrawTableItem = std::move(Value);
 }
 
 TGetSchemaItemEvent TfrmZkSQLBuilder::OnGetTableName() const
@@ -150,9 +150,9 @@ TGetSchemaItemEvent TfrmZkSQLBuilder::OnGetTableName() const
     return d->FOnGetTableName;
 }
 
-void TfrmZkSQLBuilder::SetOnGetTableName(TGetSchemaItemEvent h)
+void TfrmZkSQLBuilder::SetOnGetTableName(TGetSchemaItemEvent Value)
 {
-    d->FOnGetTableName = std::move(h);
+    d->FOnGetTableName = std::move(Value);
 }
 
 TGetSchemaSubItemEvent TfrmZkSQLBuilder::OnGetFieldName() const
@@ -160,9 +160,9 @@ TGetSchemaSubItemEvent TfrmZkSQLBuilder::OnGetFieldName() const
     return d->FOnGetFieldName;
 }
 
-void TfrmZkSQLBuilder::SetOnGetFieldName(TGetSchemaSubItemEvent h)
+void TfrmZkSQLBuilder::SetOnGetFieldName(TGetSchemaSubItemEvent Value)
 {
-    d->FOnGetFieldName = std::move(h);
+    d->FOnGetFieldName = std::move(Value);
 }
 
 TSchemaItemEvent TfrmZkSQLBuilder::OnAddItem() const
@@ -170,9 +170,9 @@ TSchemaItemEvent TfrmZkSQLBuilder::OnAddItem() const
     return d->FOnAddItem;
 }
 
-void TfrmZkSQLBuilder::SetOnAddItem(TSchemaItemEvent h)
+void TfrmZkSQLBuilder::SetOnAddItem(TSchemaItemEvent Value)
 {
-    d->FOnAddItem = std::move(h);
+    d->FOnAddItem = std::move(Value);
 }
 
 TSchemaItemEvent TfrmZkSQLBuilder::OnDeleteItem() const
@@ -180,9 +180,9 @@ TSchemaItemEvent TfrmZkSQLBuilder::OnDeleteItem() const
     return d->FOnDeleteItem;
 }
 
-void TfrmZkSQLBuilder::SetOnDeleteItem(TSchemaItemEvent h)
+void TfrmZkSQLBuilder::SetOnDeleteItem(TSchemaItemEvent Value)
 {
-    d->FOnDeleteItem = std::move(h);
+    d->FOnDeleteItem = std::move(Value);
 }
 
 int TfrmZkSQLBuilder::TablesHorizontalExtent() const

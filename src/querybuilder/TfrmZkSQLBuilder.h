@@ -54,26 +54,47 @@ struct ImportedQuery;
 class DIDUZAWIDGETS_EXPORT TfrmZkSQLBuilder : public QDialog {
     Q_OBJECT
 public:
+    /// The builder with its controls, an empty diagram of one block, no data engine and the
+    /// column page shown; AOwner is its parent widget.
     explicit TfrmZkSQLBuilder(QWidget *AOwner = nullptr);
+    /// Destroys the diagrams of every block first, each item raising OnDeleteItem.
     ~TfrmZkSQLBuilder() override;
 
     // --- the form's controls ---
+    /// The diagram of the block shown: the tables the user placed, their ticked fields and
+    /// joins.
     TSchemaDesignArea *SchemaDesignArea = nullptr;
+    /// The tool bar along the top: New, Open, Save, the grid and table-panel toggles, Generate,
+    /// Execute, and OK and Cancel at the right.
     QWidget *pnlToolbar = nullptr;
+    /// The list of the data engine's tables, which the user drags or double-clicks onto the
+    /// diagram (Enter, Insert and its menu add the selected ones).
     QListWidget *lbTables = nullptr;
+    /// The splitter between the diagram (with its block bar) and the table panel on the right.
     QSplitter *SplitterTables = nullptr;
+    /// The splitter between the diagram and table panel above and the pages below.
     QSplitter *SplitterGrid = nullptr;
+    /// The pages below the diagram, tabs at the bottom: columns, options, SQL and results.
     QTabWidget *pcSQL = nullptr;
+    /// The columns page, which holds the column grid and its editors.
     QWidget *tsColumns = nullptr;
+    /// The column grid of the block shown: one column per ticked field (see the class).
     TStringGrid *sgColumnGrid = nullptr;
+    /// The Table row's editor: a list of the captions of the diagram's tables.
     QComboBox *cbTables = nullptr;
+    /// The Sort row's editor: none, ascending or descending.
     QComboBox *cbSorting = nullptr;
+    /// The aggregate row's editor: none, count, sum, maximum, minimum or average.
     QComboBox *cbValues = nullptr;
+    /// The editor of the grouping row's tick (and of the extended grid's Show row).
     QCheckBox *cbGroupBy = nullptr;
+    /// The options page: DISTINCT, the SQL dialect and the extended grid's row limit.
     QWidget *tsOptions = nullptr;
     /// The data engine's SQL dialect, which the user may switch (disabled without an engine).
     QComboBox *cbDialect = nullptr;
+    /// The caption of cbDialect.
     QLabel *lblDialect = nullptr;
+    /// The SQL page: the statement, its notes and (SQLEditable) its bar of tools.
     QWidget *tsSQL = nullptr;
     /// What the user should know about the statement shown (columns that need grouping, outer
     /// joins that the dialect cannot write); hidden when there is nothing to say.
@@ -83,17 +104,30 @@ public:
     QLabel *lblImportNotes = nullptr;
     /// Shows the statement; read-only. Its text is SQLText().
     QPlainTextEdit *SQLMemo = nullptr;
+    /// The results page: the rows of the last execution or why there are none.
     QWidget *tsResults = nullptr;
+    /// The options page's tick for SELECT DISTINCT (of the block shown).
     QCheckBox *cbDistinct = nullptr;
+    /// The text editor of the where and having cells (and of the extended grid's Alias and
+    /// Sort order cells); Return commits it.
     QLineEdit *edWhere = nullptr;
+    /// Tool bar button: a new, empty statement (btnNewClick).
     QToolButton *btnNew = nullptr;
+    /// Tool bar button: opens a schema file (btnOpenClick).
     QToolButton *btnOpen = nullptr;
+    /// Tool bar button: saves the diagram as a schema file (btnSaveClick).
     QToolButton *btnSave = nullptr;
+    /// Tool bar toggle: shows or hides the pages (btnShowGridClick).
     QToolButton *btnShowGrid = nullptr;
+    /// Tool bar toggle: shows or hides the table panel (btnShowTablesClick).
     QToolButton *btnShowTables = nullptr;
+    /// Tool bar button: generates the statement on the SQL page (btnGenSQLClick).
     QToolButton *btnGenSQL = nullptr;
+    /// Tool bar button: runs the statement on the results page (btnExecSQLClick).
     QToolButton *btnExecSQL = nullptr;
+    /// Closes the form with the statement (btnOKClick).
     QPushButton *btnOK = nullptr;
+    /// Closes the form without it, asking first when work would be lost (btnCancelClick).
     QPushButton *btnCancel = nullptr;
     /// The rows of the last execution; the model the engine returned.
     QTableView *DBGrid1 = nullptr;
@@ -101,7 +135,9 @@ public:
     QLabel *lblResultError = nullptr;
     /// Image 0 marks a table, image 1 a row.
     TImageList *imgSQL = nullptr;
+    /// The table panel on the right: the grabber, the schema filter and the table list.
     QWidget *pnlTables = nullptr;
+    /// The bar atop the table panel: two grooves and a close glyph that hides the panel.
     TPaintBox *pbTableGrabber = nullptr;
     /// Above the table list, shown when the engine lists tables of several schemas (named
     /// "schema.table" where the search path does not reach them): the list shows all of them,
@@ -112,6 +148,7 @@ public:
     /// Fills the first occurrence of Macro in SQL (see querybuilder/SqlTemplate.h). Every
     /// macro of GenerateSQL goes through here.
     virtual void ExpandSQL(QString &SQL, const QString &Macro, const QString &Value);
+    /// Rewrites SQL without its blank lines (see querybuilder/SqlTemplate.h).
     void RemoveBlankLines(QString &SQL);
     /// The SELECT statement of the diagram and the column grid (querybuilder/QueryGenerator.h).
     virtual QString GenerateSQL();
@@ -167,6 +204,8 @@ public:
     /// diagram and grid stay as they were when it was typed; after they changed, the statement
     /// is generated anew, and the user confirms before typed text is replaced.
     bool SQLEditable() const;
+    /// Sets SQLEditable: on, the SQL page takes typing, colours it, shows its bar and checks
+    /// the text at once; off, it is read-only again and its error mark goes.
     void SetSQLEditable(bool Value);
     /// BackgroundExecution: an engine that offers it (TSchemaDataEngine::StartSQL) runs the
     /// statement away from the user-interface thread; rows arrive in pages as the user scrolls,
@@ -178,8 +217,11 @@ public:
     /// closes (asking only while rows are being saved). Engines without it run through ExecSQL
     /// as designed.
     bool BackgroundExecution() const;
+    /// Sets BackgroundExecution; the results page's bar of tools shows while it is on.
     void SetBackgroundExecution(bool Value);
+    /// The rows a background run fetches at most, 0 (the default) for all; seRowLimit shows it.
     int RowLimit() const;
+    /// Sets RowLimit (a negative Value for all rows) and shows it in seRowLimit.
     void SetRowLimit(int Value);
     /// Rebuilds the diagram and grid from the SQL page's text; returns what was left out.
     QStringList ApplySQLToDiagram();
@@ -189,9 +231,11 @@ public:
     void CancelRun();
     /// True while a background run's statement runs or a page of its rows is on its way.
     bool IsRunning() const;
-    /// The selected cells of the results, rows by lines and columns by tabs; WithHeaders puts
-    /// the names of the columns spanned on a first line.
+    /// The selected cells of the results without the names of their columns
+    /// (SelectedCellsText(false)).
     QString SelectedCellsText() const;
+    /// The selected cells of the results, rows by lines and columns by tabs; WithHeaders puts
+    /// the names of the columns spanned on a first line. Empty without results or a selection.
     QString SelectedCellsText(bool WithHeaders) const;
     /// Writes every row of the results to FileName as CSV (TCsvWriter: RFC 4180, UTF-8) and
     /// returns when it is written, as StartSavingResultsCsv does it; false with the reason in
@@ -207,25 +251,38 @@ public:
     bool StartSavingResultsCsv(const QString &FileName, QString *Error = nullptr);
     /// True while StartSavingResultsCsv's rows are being written.
     bool IsSavingResults() const;
-    /// The parse error shown on the SQL page and where it points (-1 for none).
+    /// The parse error shown on the SQL page; empty for none.
     QString SQLError() const;
+    /// Where in the SQL page's text the parse error points (-1 for none).
     qsizetype SQLErrorPosition() const;
     /// Checks the SQL page's text now, as the pause after typing does.
     void CheckSQLText();
 
+    /// The SQL page's bar (SQLEditable): the parse error, the busy bar, Apply and Run.
     QWidget *pnlSQLTools = nullptr;
+    /// The parse error of the SQL page's text, with its line and column.
     QLabel *lblSQLError = nullptr;
+    /// "Apply to diagram": rebuilds the diagram and grid from the SQL page's text.
     QPushButton *btnApplySQL = nullptr;
+    /// "Run": runs the SQL page's text as written (F5, Ctrl+Enter).
     QPushButton *btnRunSQL = nullptr;
+    /// The results page's bar (BackgroundExecution): busy bar, status, row limit, Cancel and
+    /// "Save as CSV...".
     QWidget *pnlResultTools = nullptr;
+    /// The status line of a background run: the rows fetched (or written to a file), the time
+    /// taken, and whether it failed or was cancelled.
     QLabel *lblResultStatus = nullptr;
     /// The error icon beside the status line, shown when the run failed.
     QLabel *lblResultIcon = nullptr;
+    /// The results page's busy bar, shown while a statement runs or its rows are saved.
     QProgressBar *pbRunning = nullptr;
     /// The SQL page's busy bar, shown while a statement runs or its rows are saved.
     QProgressBar *pbSQLRunning = nullptr;
+    /// Ends the run or the saving of its rows (CancelRun); enabled while either goes on.
     QPushButton *btnCancelRun = nullptr;
+    /// "Save as CSV...": asks for a file and starts StartSavingResultsCsv on it.
     QPushButton *btnSaveCsv = nullptr;
+    /// The row limit of background runs (RowLimit), "none" for 0.
     QSpinBox *seRowLimit = nullptr;
 
     // --- the window as the user leaves it ---
@@ -243,6 +300,8 @@ public:
     /// among the sorted columns), and its context menu adds a column that counts the rows
     /// (COUNT(*)) or a field a second time; the having row is hidden instead of cut off.
     bool ExtendedGrid() const;
+    /// Sets ExtendedGrid: every block's grid gains or loses the three rows, and the row limit
+    /// on the options page and the block bar show or hide with it.
     void SetExtendedGrid(bool Value);
     /// Appends a column that counts the rows; returns its index.
     int AddAllRowsColumn();
@@ -296,10 +355,17 @@ public:
     TSQLSetOperator BlockOperator(int Index) const;
     /// Sets BlockOperator.
     void SetBlockOperator(int Index, TSQLSetOperator Value);
+    /// The panel of the block bar and, below it, the blocks' design areas (the current one
+    /// shows).
     QWidget *pnlDesign = nullptr;
+    /// The block bar (extended grid): tbBlocks, cbSetOperator and btnAddBlock.
     QWidget *pnlBlocks = nullptr;
+    /// One tab per block: a click shows the block, a drag reorders the blocks, and the close
+    /// glyph (with more than one block) removes one.
     QTabBar *tbBlocks = nullptr;
+    /// The operator that joins the current block to the ones before it.
     QComboBox *cbSetOperator = nullptr;
+    /// "+ SELECT": adds a block.
     QToolButton *btnAddBlock = nullptr;
 
     // --- the row limit of the statement (extended grid) ---
@@ -313,8 +379,11 @@ public:
     qint64 StatementOffset() const;
     /// Sets StatementOffset.
     void SetStatementOffset(qint64 Value);
+    /// The options page's StatementLimit, "all" for -1.
     QSpinBox *seLimit = nullptr;
+    /// The options page's StatementOffset ("after skipping" so many rows).
     QSpinBox *seOffset = nullptr;
+    /// The caption of seLimit.
     QLabel *lblLimit = nullptr;
 
     /// The Field row's editor of the extended grid: the expression typed into the cell, or one
@@ -331,23 +400,35 @@ public:
     /// between those rows exists. Tables an import places are not joined: the import rebuilds
     /// a given statement, whose meaning an added join condition would change.
     bool JoinByKeys() const;
+    /// Sets JoinByKeys for the tables placed from now on.
     void SetJoinByKeys(bool Value);
 
     // --- properties ---
+    /// The data engine the tables, fields, dialect and results come from, or nullptr.
     TSchemaDataEngine *DataEngine() const;
     /// Hands Value to the design area and fills the table list from it (sorted, each name
     /// keeping the object the engine attached to it); an unset engine empties the list.
     void SetDataEngine(TSchemaDataEngine *Value);
+    /// Paints the entries of lbTables in the form's stead (lbTablesDrawItem).
     TDrawItemEvent OnDrawTableItem() const;
-    void SetOnDrawTableItem(TDrawItemEvent h);
+    /// Sets OnDrawTableItem.
+    void SetOnDrawTableItem(TDrawItemEvent Value);
+    /// Names the tables in the statement in the form's stead (GetTableName).
     TGetSchemaItemEvent OnGetTableName() const;
-    void SetOnGetTableName(TGetSchemaItemEvent h);
+    /// Sets OnGetTableName.
+    void SetOnGetTableName(TGetSchemaItemEvent Value);
+    /// Names the fields in the statement in the form's stead (GetFieldName).
     TGetSchemaSubItemEvent OnGetFieldName() const;
-    void SetOnGetFieldName(TGetSchemaSubItemEvent h);
+    /// Sets OnGetFieldName.
+    void SetOnGetFieldName(TGetSchemaSubItemEvent Value);
+    /// Raised for every table the diagram gains, once the form has given it its rows.
     TSchemaItemEvent OnAddItem() const;
-    void SetOnAddItem(TSchemaItemEvent h);
+    /// Sets OnAddItem.
+    void SetOnAddItem(TSchemaItemEvent Value);
+    /// Raised for every table the diagram loses, before its columns leave the grid.
     TSchemaItemEvent OnDeleteItem() const;
-    void SetOnDeleteItem(TSchemaItemEvent h);
+    /// Sets OnDeleteItem.
+    void SetOnDeleteItem(TSchemaItemEvent Value);
 
     // --- the table list ---
     /// Paints entry Index of lbTables: OnDrawTableItem when set, else table image 0 and the name.
@@ -368,6 +449,7 @@ public:
     /// Prepares every item the area adds: its rows report ticks to ItemCheckClick; unless a
     /// schema file is being loaded it gets a "*" row and a row per field of the data engine.
     void SchemaDesignAreaAddItem(QObject *Sender, TSchemaItem *item);
+    /// Gives every row the area adds image 1 of imgSQL.
     void SchemaDesignAreaAddSubItem(QObject *Sender, TSchemaSubItem *SubItem);
     /// Tells OnDeleteItem, then (unless the form is being destroyed) removes the item's grid
     /// columns and its entry of cbTables.
@@ -377,26 +459,35 @@ public:
     /// The SQL page generates the statement; the results page runs the page's statement
     /// (generated first when the page is empty or the diagram or grid changed since).
     void pcSQLChange(QObject *Sender);
+    /// Leaves one block, clears its diagram and grid, and hides the import notes.
     void btnNewClick(QObject *Sender);
     /// Loads a schema file chosen through the dialog service; items keep the file's rows.
     void btnOpenClick(QObject *Sender);
+    /// Saves the current block's diagram to a schema file chosen through the dialog service;
+    /// the work then counts as saved.
     void btnSaveClick(QObject *Sender);
+    /// Shows the pages while btnShowGrid is down, and hides them while it is up.
     void btnShowGridClick(QObject *Sender);
+    /// Shows the table panel while btnShowTables is down, and hides it while it is up.
     void btnShowTablesClick(QObject *Sender);
+    /// Shows the SQL page with the statement generated anew (unless typed text is kept).
     void btnGenSQLClick(QObject *Sender);
+    /// Shows the results page, which runs the statement (again when it is shown already).
     void btnExecSQLClick(QObject *Sender);
     /// Ends the run with OK; a statement made stale by changes is generated anew first.
     void btnOKClick(QObject *Sender);
+    /// Closes the form as reject() does.
     void btnCancelClick(QObject *Sender);
     /// Keeps Cancel 10 pixels from the tool bar's right edge and OK 5 pixels left of it.
     void pnlToolbarResize(QObject *Sender);
+    /// Paints pbTableGrabber: two raised grooves and a close button at its right end.
     void pbTableGrabberPaint(QObject *Sender, QPainter &Canvas);
     /// A release over the close glyph at the grabber's right end hides the table panel.
     void pbTableGrabberMouseUp(
         QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
-    /// The file dialogs' filter ("Schema files (*.sch)|*.sch|All files (*.*)|*.*") and
-    /// default extension.
+    /// The file dialogs' filter ("Schema files (*.sch)|*.sch|All files (*.*)|*.*").
     QString FileFilter() const;
+    /// The file dialogs' default extension, "sch".
     QString DefaultExt() const;
 
     // --- the column grid ---
@@ -407,10 +498,14 @@ public:
     /// Writes the value of the editor that is open, if it differs from its cell: the page
     /// change, Generate, Execute, OK and Save do it first, and Return in the text edit.
     void CommitEditor();
+    /// Paints a cell of the grid: row 0 in bold on the fixed colour with its field's caption
+    /// (or COUNT(*), or a calculated column's expression in italics, marked when it does not
+    /// read), the titles of column 0 in bold at the right, ticks as check boxes, else the text.
     void sgColumnGridDrawCell(QObject *Sender, int ACol, int ARow, const QRect &Rect,
         TGridDrawState State, QPainter &Canvas);
     /// Paints a check box centred in Rect.
     void DrawCheckBox(QPainter &Canvas, const QRect &Rect, bool Ticked);
+    /// Takes the size of the style's check-box glyph into FCheckWidth and FCheckHeight.
     void GetCheckBoxSize();
     /// The OnSubItemCheck of every item: adds or removes the column of the row Sender.
     void ItemCheckClick(QObject *Sender);
@@ -423,6 +518,9 @@ public:
     TSchemaSubItem *ReferencedSubItem(const QString &Text) const;
 
 protected:
+    /// Lays the tool bar out as it resizes, shows the grid's cell tips, commits or drops the
+    /// cell editors' values on Return, Escape and leaving them, and opens an editor on a click
+    /// on the current cell (or a Field cell of the extended grid).
     bool eventFilter(QObject *watched, QEvent *event) override;
     /// The form opens tall enough to show every row of its grid, and never larger than the
     /// screen's available area (its designed size is larger than a small screen at a high
@@ -433,7 +531,9 @@ protected:
 
     /// True while a schema file is being loaded: new items then get no rows from the form.
     bool FInternalUpdate = false;
+    /// The width of the grid's check-box glyph (GetCheckBoxSize).
     int FCheckWidth = 0;
+    /// The height of the grid's check-box glyph (GetCheckBoxSize).
     int FCheckHeight = 0;
 
 private:
