@@ -15,13 +15,13 @@ TGraphicControl::~TGraphicControl()
         FParent->RemoveGraphicControl(this);
 }
 
-void TGraphicControl::SetParent(TScrollBox *parent)
+void TGraphicControl::SetParent(TScrollBox *Value)
 {
-    if (FParent == parent)
+    if (FParent == Value)
         return;
     if (FParent)
         FParent->RemoveGraphicControl(this);
-    FParent = parent;
+    FParent = Value;
     if (FParent)
         FParent->InsertGraphicControl(this);
 }
@@ -36,11 +36,11 @@ void TGraphicControl::SetBounds(int left, int top, int width, int height)
         FParent->GraphicControlChanged(this, true);
 }
 
-void TGraphicControl::SetVisible(bool visible)
+void TGraphicControl::SetVisible(bool Value)
 {
-    if (FVisible == visible)
+    if (FVisible == Value)
         return;
-    FVisible = visible;
+    FVisible = Value;
     if (FParent)
         FParent->GraphicControlChanged(this, true);
 }
