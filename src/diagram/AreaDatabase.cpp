@@ -4,7 +4,7 @@
 
 #include "diagram/AreaDatabase_p.h"
 
-#include "diagram/SchemaUndo_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"

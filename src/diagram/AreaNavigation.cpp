@@ -3,7 +3,7 @@
 
 #include "diagram/AreaNavigation_p.h"
 
-#include "diagram/SchemaUndo_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"

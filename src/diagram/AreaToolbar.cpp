@@ -3,7 +3,7 @@
 
 #include "diagram/AreaToolbar_p.h"
 
-#include "diagram/SchemaUndo_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
 
 #include "diagram/TSchemaItem.h"

@@ -4,7 +4,11 @@
 
 #include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaSubItem.h"
 #include "platform/Application.h"
+#include "relations/TSchemaRelation.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -100,7 +104,7 @@ void AreaUndoRecorder::clearHistory()
 void AreaUndoRecorder::itemRemovalDeferred(TSchemaItem *item)
 {
     FDeferredItem = nullptr;
-    FDeferredPosition = ItemPosition(q, item);
+    FDeferredPosition = itemPosition(item);
     FDeferredItem = item;
     FDeferredStep = dynamic_cast<UndoStep *>(groupCommand());
 }
@@ -199,6 +203,86 @@ void AreaUndoRecorder::dropOpenStep()
 {
     delete FUndoGroup;
     FUndoGroup = nullptr;
+}
+
+int AreaUndoRecorder::itemPosition(const TSchemaItem *item) const
+{
+    if (!item)
+        return -1;
+    // An item deleted from its menu is off the list until it is destroyed: it is named by where
+    // it stood.
+    if (isDeferred(item))
+        return deferredPosition(item);
+    return TSchemaDesignAreaPrivate::get(q)->index.itemPosition(item);
+}
+
+QUndoCommand *AreaUndoRecorder::itemAdded(const TSchemaItem *item)
+{
+    QUndoCommand *parent = groupCommand();
+    if (!parent)
+        return nullptr;
+    SchemaUndo::ItemAdded(parent, q, itemPosition(item));
+    return const_cast<QUndoCommand *>(parent->child(parent->childCount() - 1));
+}
+
+void AreaUndoRecorder::itemRemoved(const TSchemaItem *item)
+{
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::ItemRemoved(parent, q, itemPosition(item), CaptureItemLook(item));
+}
+
+void AreaUndoRecorder::itemMoved(const TSchemaItem *item, const QRect &before, const QRect &after)
+{
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::ItemMoved(parent, q, itemPosition(item), before, after);
+}
+
+void AreaUndoRecorder::captionChanged(
+    const TSchemaItem *item, const QString &before, const QString &after)
+{
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::CaptionChanged(parent, q, itemPosition(item), before, after);
+}
+
+void AreaUndoRecorder::colorChanged(
+    const TSchemaItem *item, TColor before, TColor beforeInner, TColor after)
+{
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::ColorChanged(parent, q, itemPosition(item), before, beforeInner, after);
+}
+
+void AreaUndoRecorder::fontChanged(
+    const TSchemaItem *item, const TFontValue &before, const TFontValue &after)
+{
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::FontChanged(parent, q, itemPosition(item), before, after);
+}
+
+void AreaUndoRecorder::rowTicked(const TSchemaSubItem *row, bool checked)
+{
+    const TSchemaItem *item = row->ItemOwner();
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::RowTicked(parent, q, itemPosition(item), item->GetIndexBySubItem(row), checked);
+}
+
+void AreaUndoRecorder::relationAdded(const TSchemaRelation *relation)
+{
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::RelationAdded(parent, q, q->IndexOfControl(relation));
+}
+
+void AreaUndoRecorder::relationDeleted(TSchemaRelation *relation)
+{
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::RelationDeleted(parent, q, relation);
+}
+
+void AreaUndoRecorder::relationChanged(TSchemaRelation *relation,
+    TSDRelationOperator beforeOperator, TSDRelationJoin beforeJoin, TSDRelationType beforeType)
+{
+    if (QUndoCommand *parent = groupCommand())
+        SchemaUndo::RelationChanged(parent, q, q->IndexOfControl(relation), beforeOperator,
+            beforeJoin, beforeType, relation);
 }
 
 } // namespace Diduza

@@ -5,7 +5,12 @@
 // item removed from its menu and destroyed later. Owned by TSchemaDesignAreaPrivate. Not
 // installed.
 
+#include "platform/SchemaTypes.h"
+#include "platform/TColor.h"
+#include "platform/TFontValue.h"
+
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -18,6 +23,8 @@ namespace Diduza {
 
 class TSchemaDesignArea;
 class TSchemaItem;
+class TSchemaRelation;
+class TSchemaSubItem;
 class UndoStep;
 
 class AreaUndoRecorder {
@@ -64,6 +71,29 @@ public:
         return item == FDeferredItem ? FDeferredPosition : -1;
     }
     bool isDeferred(const TSchemaItem *item) const { return item && item == FDeferredItem; }
+    // Where item stands among the items as the records name it: where it stood when its
+    // removal was deferred; -1 for none.
+    int itemPosition(const TSchemaItem *item) const;
+
+    // The records of the changes, each made after its change as a child of the open step;
+    // nothing while the area does not record.
+    // An item added; returns its record (null when none was made).
+    QUndoCommand *itemAdded(const TSchemaItem *item);
+    // An item about to be removed; the record keeps how it looks.
+    void itemRemoved(const TSchemaItem *item);
+    void itemMoved(const TSchemaItem *item, const QRect &before, const QRect &after);
+    void captionChanged(const TSchemaItem *item, const QString &before, const QString &after);
+    // The item's colour set from before to after; beforeInner is its inner list's colour then.
+    void colorChanged(const TSchemaItem *item, TColor before, TColor beforeInner, TColor after);
+    void fontChanged(const TSchemaItem *item, const TFontValue &before, const TFontValue &after);
+    void rowTicked(const TSchemaSubItem *row, bool checked);
+    void relationAdded(const TSchemaRelation *relation);
+    // A relation about to be deleted.
+    void relationDeleted(TSchemaRelation *relation);
+    // The relation's operator, join and type were before...; the record keeps them and what
+    // the relation holds now.
+    void relationChanged(TSchemaRelation *relation, TSDRelationOperator beforeOperator,
+        TSDRelationJoin beforeJoin, TSDRelationType beforeType);
 
 private:
     TSchemaDesignArea *const q;

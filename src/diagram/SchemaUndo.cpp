@@ -1,3 +1,4 @@
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/SchemaUndo_p.h"
 
 #include "diagram/SchemaAccessible_p.h"
@@ -9,7 +10,6 @@
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
 #include "diagram/TfrmZkLinkTo.h"
-#include "diagram/items/RowDrag_p.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/model/RankLayout.h"
 #include "diagram/model/RelationRouting.h"
@@ -41,17 +41,6 @@
 
 namespace Diduza {
 
-QString StepName(const QString &name)
-{
-    constexpr int Longest = 80;
-    if (name.size() <= Longest)
-        return name;
-    int cut = Longest;
-    if (name.at(cut - 1).isHighSurrogate())
-        --cut;
-    return name.left(cut) + QChar(0x2026);
-}
-
 using SchemaFile::TSchemaFileItem;
 
 ItemLook CaptureItemLook(const TSchemaItem *item)
@@ -59,47 +48,14 @@ ItemLook CaptureItemLook(const TSchemaItem *item)
     return ItemLook { CaptureItemData(item), InnerColorOf(item) };
 }
 
-SchemaUndoGroup::SchemaUndoGroup(TSchemaDesignArea *area, const QString &text)
-    : FArea(area)
-{
-    if (FArea)
-        FArea->BeginUndoGroup(text);
-}
-
-SchemaUndoGroup::~SchemaUndoGroup()
-{
-    if (FArea)
-        FArea->EndUndoGroup();
-}
-
-QUndoCommand *SchemaUndoGroup::Parent() const
-{
-    return FArea ? FArea->UndoGroupCommand() : nullptr;
-}
-
-int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item)
-{
-    if (!area || !item)
-        return -1;
-    // An item deleted from its menu is off the list until it is destroyed: it is named by where
-    // it stood.
-    const TSchemaDesignAreaPrivate *d = TSchemaDesignAreaPrivate::get(area);
-    if (d->undo.isDeferred(item))
-        return d->undo.deferredPosition(item);
-    return d->index.itemPosition(item);
-}
-
-int RowPosition(const TSchemaSubItem *row)
+namespace {
+// Where row stands in its item, as the records name it.
+int rowPosition(const TSchemaSubItem *row)
 {
     TSchemaItem *item = row ? row->ItemOwner() : nullptr;
     return item ? item->GetIndexBySubItem(row) : -1;
 }
-
-int RelationPosition(const TSchemaDesignArea *area, const TSchemaRelation *relation)
-{
-    // Relations stand first in the control list.
-    return area->IndexOfControl(relation);
-}
+} // namespace
 
 namespace {
 
@@ -176,9 +132,9 @@ RelationData relationData(TSchemaDesignArea *area, TSchemaRelation *relation)
 {
     RelationData d;
     d.Parent = ItemPosition(area, relation->ParentItem());
-    d.ParentRow = RowPosition(relation->ParentSubItem());
+    d.ParentRow = rowPosition(relation->ParentSubItem());
     d.Child = ItemPosition(area, relation->ChildItem());
-    d.ChildRow = RowPosition(relation->ChildSubItem());
+    d.ChildRow = rowPosition(relation->ChildSubItem());
     d.Operator = relation->JoinOperator();
     d.Join = relation->JoinType();
     d.Type = relation->RelationType();
@@ -476,7 +432,7 @@ void RelationAdded(QUndoCommand *parent, TSchemaDesignArea *area, int position)
 
 void RelationDeleted(QUndoCommand *parent, TSchemaDesignArea *area, TSchemaRelation *relation)
 {
-    const int position = RelationPosition(area, relation);
+    const int position = area->IndexOfControl(relation);
     if (parent && position >= 0)
         new RelationDeletedCommand(parent, area, position, relationData(area, relation));
 }

@@ -25,30 +25,6 @@ class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
 
-// A name as it stands in a step's text ("Move %1"): at most a line's worth of it, so that a
-// huge caption is not copied into every step.
-QString StepName(const QString &name);
-
-// Opens a step for the changes made while it lives (nested ones join the outermost); the step
-// is pushed when the outermost closes, if anything was recorded in it.
-class SchemaUndoGroup {
-public:
-    SchemaUndoGroup(TSchemaDesignArea *area, const QString &text);
-    ~SchemaUndoGroup();
-    SchemaUndoGroup(const SchemaUndoGroup &) = delete;
-    SchemaUndoGroup &operator=(const SchemaUndoGroup &) = delete;
-    // The step new commands join; null when the area does not record now.
-    QUndoCommand *Parent() const;
-
-private:
-    QPointer<TSchemaDesignArea> FArea;
-};
-
-// Positions.
-int ItemPosition(const TSchemaDesignArea *area, const TSchemaItem *item);
-int RowPosition(const TSchemaSubItem *row);
-int RelationPosition(const TSchemaDesignArea *area, const TSchemaRelation *relation);
-
 // Everything the schema file keeps of an item (TSchemaDesignAreaFile.cpp).
 SchemaFile::TSchemaFileItem CaptureItemData(const TSchemaItem *item);
 

@@ -2,14 +2,14 @@
 #include "diagram/TSchemaDesignArea_p.h"
 
 #include "diagram/SchemaAccessible_p.h"
-#include "diagram/SchemaUndo_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TZkSRank.h"
 #include "diagram/TfrmZkLinkTo.h"
-#include "diagram/items/RowDrag_p.h"
+#include "diagram/items/RowDragFeedback_p.h"
 #include "diagram/model/RankLayout.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
@@ -168,10 +168,7 @@ TSchemaItem *TSchemaDesignAreaPrivate::createItem(const QString &caption, TSchem
         item->SetCaption(caption);
         item->SetParent(q);
         item->Activate(QString(), 0, 0);
-        if (QUndoCommand *parent = step.Parent()) {
-            SchemaUndo::ItemAdded(parent, q, ItemPosition(q, item));
-            added = const_cast<QUndoCommand *>(parent->child(parent->childCount() - 1));
-        }
+        added = undo.itemAdded(item);
         const auto forget = qScopeGuard([&] {
             if (!guard && added)
                 added->setObsolete(true); // the handler took the item away again

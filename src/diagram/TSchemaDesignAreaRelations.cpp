@@ -4,7 +4,7 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 
-#include "diagram/SchemaUndo_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
@@ -106,8 +106,7 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
     relation->SetVisible(true);
     SchemaUndoGroup step(
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add relation"));
-    if (step.Parent())
-        SchemaUndo::RelationAdded(step.Parent(), this, RelationPosition(this, relation));
+    d->undo.relationAdded(relation);
     QPointer<TSchemaRelation> guard(relation);
     RaiseEvent(d->FOnAddRelation, this, relation);
     return guard.data(); // null when the handler deleted the relation
@@ -137,8 +136,7 @@ void TSchemaDesignAreaPrivate::destroyRelation(TSchemaRelation *relation, bool d
     });
     SchemaUndoGroup step(
         q, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
-    if (step.Parent())
-        SchemaUndo::RelationDeleted(step.Parent(), q, relation);
+    undo.relationDeleted(relation);
     if (navigation.currentRelation() == relation)
         navigation.setCurrentRelation(nullptr);
     RaiseEvent(FOnDeleteRelation, q, relation);

@@ -1,8 +1,9 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/SchemaUndo_p.h"
-#include "diagram/items/RowDrag_p.h"
+#include "diagram/items/RowDragFeedback_p.h"
 #include "diagram/items/RowKeys_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
@@ -415,8 +416,7 @@ void TSchemaItem::RemoveItem(QObject *Sender)
         area->DeleteRelationsForItem(this, nullptr);
         if (!self)
             return;
-        if (QUndoCommand *parent = step.Parent())
-            SchemaUndo::ItemRemoved(parent, area, ItemPosition(area, this), CaptureItemLook(this));
+        TSchemaDesignAreaPrivate::get(area)->undo.itemRemoved(this);
         if (Sender)
             TSchemaDesignAreaPrivate::get(area)->ItemRemovalDeferred(this);
         SetHighlighted(false); // the area paints over its ring while it still stands there
@@ -573,9 +573,7 @@ QString TSchemaItem::GetCaption() const
 void TSchemaItem::SetCaption(const QString &Value)
 {
     d->recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Rename %1"),
-        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
-            SchemaUndo::CaptionChanged(parent, area, position, GetCaption(), Value);
-        });
+        [&](AreaUndoRecorder &undo) { undo.captionChanged(this, GetCaption(), Value); });
     setWindowTitle(Value);
     if (auto *text = TextControl())
         text->SetCaption(Value);
@@ -605,9 +603,7 @@ QString TSchemaItem::TitleText() const
 void TSchemaItem::SetColor(TColor Value)
 {
     d->recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Colour of %1"),
-        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
-            SchemaUndo::ColorChanged(parent, area, position, d->FColor, d->FInnerColor, Value);
-        });
+        [&](AreaUndoRecorder &undo) { undo.colorChanged(this, d->FColor, d->FInnerColor, Value); });
     d->FColor = Value;
     if (d->FSchemaControlType != scIcon) {
         d->FInnerColor = Value;
@@ -624,9 +620,7 @@ TFontValue TSchemaItem::GetFont() const
 void TSchemaItem::SetFont(const TFontValue &Value)
 {
     d->recordChange(QT_TRANSLATE_NOOP("Diduza::TSchemaItem", "Font of %1"),
-        [&](QUndoCommand *parent, TSchemaDesignArea *area, int position) {
-            SchemaUndo::FontChanged(parent, area, position, GetFont(), Value);
-        });
+        [&](AreaUndoRecorder &undo) { undo.fontChanged(this, GetFont(), Value); });
     d->FFont = Value;
     if (d->FSchemaControlType != scIcon) {
         d->FInnerFont = Value;
@@ -636,7 +630,7 @@ void TSchemaItem::SetFont(const TFontValue &Value)
 }
 
 void TSchemaItemPrivate::recordChange(
-    const char *text, const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record)
+    const char *text, const std::function<void(AreaUndoRecorder &)> &record)
 {
     auto *area = qobject_cast<TSchemaDesignArea *>(q->Parent());
     if (!area || !area->UndoStack())
@@ -644,8 +638,7 @@ void TSchemaItemPrivate::recordChange(
     // A change made alone is a step of its own; within a larger change, part of that step.
     SchemaUndoGroup step(area,
         QCoreApplication::translate("Diduza::TSchemaItem", text).arg(StepName(q->GetCaption())));
-    if (QUndoCommand *parent = step.Parent())
-        record(parent, area, ItemPosition(area, q));
+    record(TSchemaDesignAreaPrivate::get(area)->undo);
 }
 
 void TSchemaItemPrivate::applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node)

@@ -1,8 +1,7 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
-#include "diagram/SchemaUndo_p.h"
-#include "diagram/items/RowDrag_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/items/RowKeys_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
@@ -391,9 +390,9 @@ void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
                       .arg(StepName(GetCaption()))
                 : QCoreApplication::translate("Diduza::TSchemaItem", "Resize %1")
                       .arg(StepName(GetCaption())));
-        if (QUndoCommand *parent = step.Parent())
-            SchemaUndo::ItemMoved(
-                parent, area, ItemPosition(area, this), d->FStartGeometry, geometry());
+        if (area)
+            TSchemaDesignAreaPrivate::get(area)->undo.itemMoved(
+                this, d->FStartGeometry, geometry());
     }
     if (mode == TSchemaItemPrivate::DragClose) {
         const bool close

@@ -1,8 +1,6 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
-#include "diagram/SchemaUndo_p.h"
-#include "diagram/items/RowDrag_p.h"
 #include "diagram/items/RowKeys_p.h"
 
 #include "diagram/TSchemaDesignArea.h"

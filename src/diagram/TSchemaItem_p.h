@@ -12,7 +12,6 @@
 #include <QPointer>
 #include <QRect>
 #include <QSet>
-#include <QUndoCommand>
 #include <QVariant>
 #include <QVector>
 
@@ -20,6 +19,7 @@
 
 namespace Diduza {
 
+class AreaUndoRecorder;
 class TSchemaDesignArea;
 class TSchemaSubItem;
 class TSchemaTreeView;
@@ -44,8 +44,7 @@ public:
     // True, and the refusal noted, when Select All keeps this row ticked.
     bool keepsTick(const TSchemaSubItem *row);
     // Records a change of the item on its area's undo stack (nothing when off an area).
-    void recordChange(const char *text,
-        const std::function<void(QUndoCommand *, TSchemaDesignArea *, int)> &record);
+    void recordChange(const char *text, const std::function<void(AreaUndoRecorder &)> &record);
     int frameWidth() const;
     int captionHeight() const;
     // Widens the item where its title text does not fit.

@@ -1,7 +1,8 @@
 #include "diagram/TSchemaSubItem.h"
 
-#include "diagram/SchemaUndo_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 
 #include <QCoreApplication>
 
@@ -45,9 +46,8 @@ void TSchemaSubItem::SetChecked(bool Value)
         (Value ? QCoreApplication::translate("Diduza::TSchemaSubItem", "Tick %1")
                : QCoreApplication::translate("Diduza::TSchemaSubItem", "Untick %1"))
             .arg(FCaption));
-    if (QUndoCommand *parent = step.Parent())
-        SchemaUndo::RowTicked(
-            parent, area, ItemPosition(area, owner), owner->GetIndexBySubItem(this), Value);
+    if (area)
+        TSchemaDesignAreaPrivate::get(area)->undo.rowTicked(this, Value);
     if (owner->SchemaControlType() == scCheckListBox) {
         const int index = owner->GetIndexBySubItem(this);
         if (index > -1) {

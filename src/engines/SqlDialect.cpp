@@ -1,6 +1,6 @@
 #include "engines/SqlDialect.h"
 
-#include "platform/RelationOperators_p.h"
+#include "platform/RelationOperators.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 
 #include "engines/SqlDialect.h"
 #include "platform/Exceptions.h"
-#include "platform/RelationOperators_p.h"
+#include "platform/RelationOperators.h"
 #include "platform/ResourceStrings.h"
 #include "querybuilder/SqlTemplate.h"
 

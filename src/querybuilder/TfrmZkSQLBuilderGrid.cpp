@@ -1,7 +1,7 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "querybuilder/TfrmZkSQLBuilder_p.h"
 
-#include "diagram/SchemaUndo_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
@@ -341,7 +341,8 @@ void TfrmZkSQLBuilderGrid::removeColumn(int ACol)
             cells << q->sgColumnGrid->Cells(ACol, r);
         if (TSchemaSubItem *row = q->ReferencedSubItem(q->sgColumnGrid->Cells(ACol, RowField)))
             new GridColumnCommand(q, parent, ACol,
-                ItemPosition(q->SchemaDesignArea, row->ItemOwner()), RowPosition(row), cells);
+                ItemPosition(q->SchemaDesignArea, row->ItemOwner()),
+                row->ItemOwner()->GetIndexBySubItem(row), cells);
         else if (!cells.first().isEmpty())
             new GridFreeColumnCommand(q, parent, ACol, cells);
     }

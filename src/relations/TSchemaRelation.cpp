@@ -1,7 +1,7 @@
 #include "relations/TSchemaRelation.h"
 #include "relations/TSchemaRelation_p.h"
 
-#include "diagram/SchemaUndo_p.h"
+#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/model/RelationRouting.h"
@@ -9,7 +9,7 @@
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/DialogService.h"
-#include "platform/RelationOperators_p.h"
+#include "platform/RelationOperators.h"
 #include "platform/ResourceStrings.h"
 #include "platform/TRadioGroup.h"
 #include "platform/VisibleText.h"
@@ -575,9 +575,8 @@ void TSchemaRelation::EditRelation(QObject *)
     if (TSchemaDesignArea *area = Area()) {
         SchemaUndoGroup step(
             area, QCoreApplication::translate("Diduza::TSchemaRelation", "Edit relation"));
-        if (QUndoCommand *parent = step.Parent())
-            SchemaUndo::RelationChanged(parent, area, RelationPosition(area, this), beforeOperator,
-                beforeJoin, d->FRelationType, this);
+        TSchemaDesignAreaPrivate::get(area)->undo.relationChanged(
+            this, beforeOperator, beforeJoin, d->FRelationType);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "relations/TfrmZkRelation.h"
 
 #include "platform/ColorConvert.h"
-#include "platform/RelationOperators_p.h"
+#include "platform/RelationOperators.h"
 #include "platform/TRadioGroup.h"
 
 #include <QBoxLayout>

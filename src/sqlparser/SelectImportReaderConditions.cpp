@@ -1,6 +1,6 @@
 #include "sqlparser/SelectImportReader_p.h"
 
-#include "platform/RelationOperators_p.h"
+#include "platform/RelationOperators.h"
 
 #include <algorithm>
 

@@ -2,18 +2,11 @@
 
 // Dragging rows between the inner lists and trees of items (not part of the public API).
 
-#include <QPoint>
-
 class QAbstractItemView;
 class QDragMoveEvent;
 class QDropEvent;
-class QObject;
 
 namespace Diduza {
-
-class TSchemaDesignArea;
-class TSchemaItem;
-class TSchemaSubItem;
 
 // Starts dragging the view's selected row.
 void StartRowDrag(QAbstractItemView *view);
@@ -21,18 +14,5 @@ void StartRowDrag(QAbstractItemView *view);
 void RowDragMove(QAbstractItemView *view, QDragMoveEvent *event);
 // Lets the view's item link the dragged row to the row under the pointer.
 void RowDrop(QAbstractItemView *view, QDropEvent *event);
-
-// What the user sees while a row is dragged (one drag at a time in a program): a line from the
-// dragged row to the pointer, and a frame round the row a drop there would join, drawn over
-// the items of the area. Source is the inner list or tree the row is dragged from; Pointer is
-// in area's viewport coordinates; Target, of TargetItem, is null where a drop joins nothing.
-// Nothing is shown for a Source that is not an inner control of an item on area.
-void ShowRowDrag(TSchemaDesignArea *area, QObject *Source, const QPoint &Pointer,
-    TSchemaItem *TargetItem = nullptr, TSchemaSubItem *Target = nullptr);
-// Takes the line and the frame away (the pointer left the area); the next ShowRowDrag shows
-// them again.
-void HideRowDrag();
-// The drag is over: dropped, cancelled or ended elsewhere.
-void EndRowDrag();
 
 } // namespace Diduza
