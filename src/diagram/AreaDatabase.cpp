@@ -4,10 +4,10 @@
 
 #include "diagram/AreaDatabase_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/model/RankLayout.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
@@ -148,9 +148,9 @@ QVector<TSchemaRelation *> AreaDatabase::linkByKeys(TSchemaItem *Item, bool Self
     if (!Item || Item->Parent() != q)
         return {};
     const CaptionIndex index(FCatalog, d()->index.items());
-    SchemaUndoGroup step(q,
+    TSchemaUndoGroup step(q,
         QCoreApplication::translate("Diduza::TSchemaDesignArea", "Link %1 by its keys")
-            .arg(StepName(Item->GetCaption())));
+            .arg(TSchemaUndoGroup::StepName(Item->GetCaption())));
     return linkItemByKeys(Item, index, SelfLinks);
 }
 

@@ -3,10 +3,10 @@
 
 #include "diagram/AreaNavigation_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/TfrmZkLinkTo.h"
 #include "diagram/items/TSchemaCheckListBox.h"
 #include "platform/Application.h"
@@ -135,7 +135,7 @@ void AreaNavigation::placeInTabOrder(TSchemaItem *item)
     // after the rest of their window, whose focus chain they would otherwise end.
     const QVector<TSchemaItem *> &items = TSchemaDesignAreaPrivate::get(q)->index.items();
     QWidget *before = q;
-    for (int i = ItemPosition(q, item) - 1; i >= 0 && i < items.size(); --i) {
+    for (int i = TSchemaUndoGroup::ItemPosition(q, item) - 1; i >= 0 && i < items.size(); --i) {
         QWidget *other = items.at(i)->ItemControl();
         if (other && (other->focusPolicy() & Qt::TabFocus)) {
             before = other;
@@ -171,7 +171,7 @@ bool AreaNavigation::itemKey(TSchemaItem *item, QKeyEvent *event)
             return true;
         // The focus goes on to the next item (the one before after the last), else the area.
         const QVector<TSchemaItem *> &items = TSchemaDesignAreaPrivate::get(q)->index.items();
-        const int at = ItemPosition(q, item);
+        const int at = TSchemaUndoGroup::ItemPosition(q, item);
         QPointer<QWidget> next;
         for (int i : { at + 1, at - 1 }) {
             if (i >= 0 && i < items.size() && items.at(i)->ItemControl()

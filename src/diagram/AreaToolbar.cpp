@@ -3,8 +3,8 @@
 
 #include "diagram/AreaToolbar_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaUndoGroup.h"
 
 #include "diagram/TSchemaItem.h"
 #include "diagram/items/TSchemaIcon.h"
@@ -181,7 +181,7 @@ void AreaToolbar::addNewItem(QObject *Sender)
     int tag = 0;
     if (!senderTag(Sender, tag))
         return;
-    SchemaUndoGroup step(q, QCoreApplication::translate("Diduza::TSchemaDesignArea", "New item"));
+    TSchemaUndoGroup step(q, QCoreApplication::translate("Diduza::TSchemaDesignArea", "New item"));
     const TSchemaControlType type
         = (tag >= scListBox && tag <= scIcon) ? TSchemaControlType(tag) : scListBox;
     const QString caption = QCoreApplication::translate("TSchemaDesignArea", "New item")
@@ -199,7 +199,7 @@ void AreaToolbar::addNewIcon(QObject *Sender)
     int tag = 0;
     if (!senderTag(Sender, tag))
         return;
-    SchemaUndoGroup step(q, QCoreApplication::translate("Diduza::TSchemaDesignArea", "New icon"));
+    TSchemaUndoGroup step(q, QCoreApplication::translate("Diduza::TSchemaDesignArea", "New icon"));
     const QString caption = QCoreApplication::translate("TSchemaDesignArea", "New icon")
         + QString::number(RandomInt(100));
     TSchemaItem *item = q->AddItem(caption, scIcon);

@@ -1,5 +1,5 @@
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/SchemaUndo_p.h"
+#include "diagram/TSchemaUndoGroup.h"
 
 #include "diagram/SchemaAccessible_p.h"
 #include "diagram/TSchemaDesignArea.h"
@@ -131,9 +131,9 @@ struct RelationData {
 RelationData relationData(TSchemaDesignArea *area, TSchemaRelation *relation)
 {
     RelationData d;
-    d.Parent = ItemPosition(area, relation->ParentItem());
+    d.Parent = TSchemaUndoGroup::ItemPosition(area, relation->ParentItem());
     d.ParentRow = rowPosition(relation->ParentSubItem());
-    d.Child = ItemPosition(area, relation->ChildItem());
+    d.Child = TSchemaUndoGroup::ItemPosition(area, relation->ChildItem());
     d.ChildRow = rowPosition(relation->ChildSubItem());
     d.Operator = relation->JoinOperator();
     d.Join = relation->JoinType();

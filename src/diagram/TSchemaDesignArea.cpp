@@ -2,11 +2,11 @@
 #include "diagram/TSchemaDesignArea_p.h"
 
 #include "diagram/SchemaAccessible_p.h"
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/TZkSRank.h"
 #include "diagram/TfrmZkLinkTo.h"
 #include "diagram/items/RowDragFeedback_p.h"
@@ -159,8 +159,9 @@ TSchemaItem *TSchemaDesignAreaPrivate::createItem(const QString &caption, TSchem
 {
     if (FDestroying)
         return nullptr; // a handler adds while the area goes: nothing would stay
-    SchemaUndoGroup step(q,
-        QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1").arg(StepName(caption)));
+    TSchemaUndoGroup step(q,
+        QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add %1")
+            .arg(TSchemaUndoGroup::StepName(caption)));
     TSchemaItem *item = TSchemaItem::CreateTyped(q, type);
     QPointer<TSchemaItem> guard(item);
     QUndoCommand *added = nullptr; // its record, dropped when the item does not stay

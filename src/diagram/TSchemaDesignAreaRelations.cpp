@@ -4,10 +4,10 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/model/RelationRouting.h"
 #include "platform/Application.h"
 #include "platform/CompareText.h"
@@ -104,7 +104,7 @@ TSchemaRelation *TSchemaDesignArea::AddRelation(
         si2->ItemControl()->update();
     ReboundRelation(relation, false);
     relation->SetVisible(true);
-    SchemaUndoGroup step(
+    TSchemaUndoGroup step(
         this, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Add relation"));
     d->undo.relationAdded(relation);
     QPointer<TSchemaRelation> guard(relation);
@@ -134,7 +134,7 @@ void TSchemaDesignAreaPrivate::destroyRelation(TSchemaRelation *relation, bool d
         if (guard && guard->Parent() == q) // a handler raised: the relation stays
             index.setDeleting(guard.data(), false);
     });
-    SchemaUndoGroup step(
+    TSchemaUndoGroup step(
         q, QCoreApplication::translate("Diduza::TSchemaDesignArea", "Delete relation"));
     undo.relationDeleted(relation);
     if (navigation.currentRelation() == relation)

@@ -1,8 +1,8 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/SchemaUndo_p.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/items/RowDragFeedback_p.h"
 #include "diagram/items/RowKeys_p.h"
 
@@ -409,9 +409,9 @@ void TSchemaItem::RemoveItem(QObject *Sender)
             d->FRemoving = false; // a handler raised: the item stays on the area
     });
     auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
-    SchemaUndoGroup step(area,
+    TSchemaUndoGroup step(area,
         QCoreApplication::translate("Diduza::TSchemaItem", "Delete %1")
-            .arg(StepName(GetCaption())));
+            .arg(TSchemaUndoGroup::StepName(GetCaption())));
     if (area) {
         area->DeleteRelationsForItem(this, nullptr);
         if (!self)
@@ -636,8 +636,9 @@ void TSchemaItemPrivate::recordChange(
     if (!area || !area->UndoStack())
         return;
     // A change made alone is a step of its own; within a larger change, part of that step.
-    SchemaUndoGroup step(area,
-        QCoreApplication::translate("Diduza::TSchemaItem", text).arg(StepName(q->GetCaption())));
+    TSchemaUndoGroup step(area,
+        QCoreApplication::translate("Diduza::TSchemaItem", text)
+            .arg(TSchemaUndoGroup::StepName(q->GetCaption())));
     record(TSchemaDesignAreaPrivate::get(area)->undo);
 }
 

@@ -1,7 +1,7 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/items/RowKeys_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
@@ -384,12 +384,12 @@ void TSchemaItem::mouseReleaseEvent(QMouseEvent *event)
         && geometry() != d->FStartGeometry) {
         // A whole drag is one step.
         auto *area = qobject_cast<TSchemaDesignArea *>(Parent());
-        SchemaUndoGroup step(area,
+        TSchemaUndoGroup step(area,
             mode == TSchemaItemPrivate::DragMove
                 ? QCoreApplication::translate("Diduza::TSchemaItem", "Move %1")
-                      .arg(StepName(GetCaption()))
+                      .arg(TSchemaUndoGroup::StepName(GetCaption()))
                 : QCoreApplication::translate("Diduza::TSchemaItem", "Resize %1")
-                      .arg(StepName(GetCaption())));
+                      .arg(TSchemaUndoGroup::StepName(GetCaption())));
         if (area)
             TSchemaDesignAreaPrivate::get(area)->undo.itemMoved(
                 this, d->FStartGeometry, geometry());

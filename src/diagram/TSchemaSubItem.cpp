@@ -1,8 +1,8 @@
 #include "diagram/TSchemaSubItem.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaUndoGroup.h"
 
 #include <QCoreApplication>
 
@@ -42,7 +42,7 @@ void TSchemaSubItem::SetChecked(bool Value)
         return;
     // The tick and what the handlers change in answer are one step.
     auto *area = qobject_cast<TSchemaDesignArea *>(owner->Parent());
-    SchemaUndoGroup step(area,
+    TSchemaUndoGroup step(area,
         (Value ? QCoreApplication::translate("Diduza::TSchemaSubItem", "Tick %1")
                : QCoreApplication::translate("Diduza::TSchemaSubItem", "Untick %1"))
             .arg(FCaption));

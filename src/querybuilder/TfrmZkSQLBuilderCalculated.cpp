@@ -1,10 +1,10 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "querybuilder/TfrmZkSQLBuilder_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "platform/DialogService.h"
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
@@ -315,7 +315,7 @@ int TfrmZkSQLBuilderGrid::AddCalculatedColumn(const QString &Expression)
 {
     if (!d->FExtendedGrid)
         return -1;
-    SchemaUndoGroup step(q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Add calculated column"));
+    TSchemaUndoGroup step(q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Add calculated column"));
     const int col = appendColumn();
     q->SetColumnExpression(col, Expression);
     return col;
@@ -325,14 +325,15 @@ void TfrmZkSQLBuilderGrid::SetColumnExpression(int ACol, const QString &Expressi
 {
     if (!d->FExtendedGrid || ACol <= 0 || ACol >= q->sgColumnGrid->ColCount())
         return;
-    SchemaUndoGroup step(q->SchemaDesignArea,
-        TfrmZkSQLBuilder::tr("Edit %1").arg(StepName(q->sgColumnGrid->Cells(0, RowField))));
+    TSchemaUndoGroup step(q->SchemaDesignArea,
+        TfrmZkSQLBuilder::tr("Edit %1").arg(
+            TSchemaUndoGroup::StepName(q->sgColumnGrid->Cells(0, RowField))));
     auto set = [&](int row, const QString &value) {
         const QString before = q->sgColumnGrid->Cells(ACol, row);
         if (before == value)
             return;
         q->sgColumnGrid->SetCells(ACol, row, value);
-        if (QUndoCommand *parent = step.Parent())
+        if (QUndoCommand *parent = step.Command())
             RecordGridCell(q, parent, ACol, row, before, value);
     };
     const QString before = q->sgColumnGrid->Cells(ACol, RowField);
@@ -431,8 +432,9 @@ void TfrmZkSQLBuilderGrid::commitFieldText(int ACol, const QString &Text)
     const QString text = Text.trimmed();
     if (text == fieldText(q, d, ACol).trimmed())
         return;
-    SchemaUndoGroup step(q->SchemaDesignArea,
-        TfrmZkSQLBuilder::tr("Edit %1").arg(StepName(q->sgColumnGrid->Cells(0, RowField))));
+    TSchemaUndoGroup step(q->SchemaDesignArea,
+        TfrmZkSQLBuilder::tr("Edit %1").arg(
+            TSchemaUndoGroup::StepName(q->sgColumnGrid->Cells(0, RowField))));
     TSchemaSubItem *old = q->ReferencedSubItem(q->sgColumnGrid->Cells(ACol, RowField));
     // A field of the list: its row is ticked (or its column added again) and this column goes.
     TSchemaSubItem *picked = nullptr;

@@ -1,10 +1,10 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "querybuilder/TfrmZkSQLBuilder_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/DialogService.h"
@@ -341,7 +341,7 @@ void TfrmZkSQLBuilderGrid::removeColumn(int ACol)
             cells << q->sgColumnGrid->Cells(ACol, r);
         if (TSchemaSubItem *row = q->ReferencedSubItem(q->sgColumnGrid->Cells(ACol, RowField)))
             new GridColumnCommand(q, parent, ACol,
-                ItemPosition(q->SchemaDesignArea, row->ItemOwner()),
+                TSchemaUndoGroup::ItemPosition(q->SchemaDesignArea, row->ItemOwner()),
                 row->ItemOwner()->GetIndexBySubItem(row), cells);
         else if (!cells.first().isEmpty())
             new GridFreeColumnCommand(q, parent, ACol, cells);
@@ -545,9 +545,10 @@ void TfrmZkSQLBuilderGrid::cbInplaceChange(QObject *Sender)
     const QString before = q->sgColumnGrid->Cells(col, row);
     const auto record = qScopeGuard([&] {
         const QString after = q->sgColumnGrid->Cells(col, row);
-        SchemaUndoGroup step(q->SchemaDesignArea,
-            TfrmZkSQLBuilder::tr("Edit %1").arg(StepName(q->sgColumnGrid->Cells(0, row))));
-        if (QUndoCommand *parent = step.Parent(); parent && after != before)
+        TSchemaUndoGroup step(q->SchemaDesignArea,
+            TfrmZkSQLBuilder::tr("Edit %1").arg(
+                TSchemaUndoGroup::StepName(q->sgColumnGrid->Cells(0, row))));
+        if (QUndoCommand *parent = step.Command(); parent && after != before)
             new GridCellCommand(q, parent, col, row, before, after);
     });
     if (auto *list = qobject_cast<QComboBox *>(Sender)) {
@@ -902,7 +903,7 @@ void TfrmZkSQLBuilderGrid::gridContextMenu(const QPoint &Point)
         else if (chosen == duplicate)
             q->DuplicateColumn(col);
         else if (chosen == remove) {
-            SchemaUndoGroup step(q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Remove column"));
+            TSchemaUndoGroup step(q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Remove column"));
             removeColumn(col);
         }
     });
@@ -1005,8 +1006,8 @@ TStringGrid *TfrmZkSQLBuilderGrid::newBlockGrid()
     QObject::connect(grid->viewport(), &QWidget::customContextMenuRequested, q,
         [this](const QPoint &at) { Guarded([&] { gridContextMenu(at); }); });
     grid->SetOnColumnMoved([this](QObject *, int FromIndex, int ToIndex) {
-        SchemaUndoGroup step(q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Move column"));
-        if (QUndoCommand *parent = step.Parent())
+        TSchemaUndoGroup step(q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Move column"));
+        if (QUndoCommand *parent = step.Command())
             new GridMoveCommand(q, parent, FromIndex, ToIndex);
     });
     grid->SetOnDrawCell([this](QObject *Sender, int ACol, int ARow, const QRect &Rect,

@@ -1,10 +1,10 @@
 #include "querybuilder/TfrmZkSQLBuilder.h"
 #include "querybuilder/TfrmZkSQLBuilder_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/model/ItemPlacement.h"
 #include "engines/TSchemaDataEngine.h"
 #include "engines/TSchemaRunModel.h"
@@ -227,10 +227,10 @@ void AddSelectedTables(TfrmZkSQLBuilder *form, bool Related)
         if (own)
             own->FAdding = false;
     });
-    SchemaUndoGroup step(area,
+    TSchemaUndoGroup step(area,
         chosen.size() == 1
             ? formText(QT_TRANSLATE_NOOP("Diduza::TfrmZkSQLBuilder", "Add %1"))
-                  .arg(StepName(chosen.first()->text()))
+                  .arg(TSchemaUndoGroup::StepName(chosen.first()->text()))
             : formText(QT_TRANSLATE_N_NOOP("Diduza::TfrmZkSQLBuilder", "Add %n table(s)"),
                 int(chosen.size())));
     // Each entry in turn as the current one, as a double-click on it adds it (held by index:
@@ -334,8 +334,8 @@ void TfrmZkSQLBuilderTables::SchemaDesignAreaDragDrop(
         return;
     // The dropped entry's own object: another entry of the same name (in another letter case,
     // a different table) may carry another one.
-    SchemaUndoGroup step(
-        q->SchemaDesignArea, TfrmZkSQLBuilder::tr("Add %1").arg(StepName(selected->text())));
+    TSchemaUndoGroup step(q->SchemaDesignArea,
+        TfrmZkSQLBuilder::tr("Add %1").arg(TSchemaUndoGroup::StepName(selected->text())));
     readKeys(selected->text());
     TSchemaItem *item
         = AddNewItem(q->SchemaDesignArea, selected->text(), selected->data(Qt::UserRole), X, Y);

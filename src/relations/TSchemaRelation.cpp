@@ -1,9 +1,9 @@
 #include "relations/TSchemaRelation.h"
 #include "relations/TSchemaRelation_p.h"
 
-#include "diagram/SchemaUndoGroup_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/model/RelationRouting.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
@@ -573,7 +573,7 @@ void TSchemaRelation::EditRelation(QObject *)
     if (join >= rjInner && join <= rjFull)
         SetJoinType(TSDRelationJoin(join));
     if (TSchemaDesignArea *area = Area()) {
-        SchemaUndoGroup step(
+        TSchemaUndoGroup step(
             area, QCoreApplication::translate("Diduza::TSchemaRelation", "Edit relation"));
         TSchemaDesignAreaPrivate::get(area)->undo.relationChanged(
             this, beforeOperator, beforeJoin, d->FRelationType);

@@ -6,6 +6,7 @@
 #include "../common/TestSupport.h"
 #include "DemoDiagram.h"
 #include "DiagramTestSupport.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/items/TSchemaListBox.h"
 #include "engines/TSchemaSqlDataEngine.h"
 #include "platform/TRadioGroup.h"
@@ -55,6 +56,7 @@ private slots:
     void undoneItemsLookAsBefore();
     void redoByCtrlY();
     void demoStartsWithoutUndoHistory();
+    void ownCommandsJoinAScopedGroup();
 };
 
 void tst_Undo::randomSequences()
@@ -346,6 +348,55 @@ void tst_Undo::demoStartsWithoutUndoHistory()
         QCOMPARE(area.UndoStack()->count(), 0);
     }
     SampleConnections::CloseAll({ "demo" });
+}
+
+// An embedder's scoped groups nest into one step that carries its own commands beside the area's
+// records, and find an item again by its position once undo has brought it back.
+void tst_Undo::ownCommandsJoinAScopedGroup()
+{
+    TSchemaDesignArea area;
+    addTable(area, "a", { "x" });
+    addTable(area, "b", { "y" });
+    int ownUndone = 0;
+    struct Own : QUndoCommand {
+        int &undone;
+        Own(QUndoCommand *parent, int &undone)
+            : QUndoCommand(parent)
+            , undone(undone)
+        {
+        }
+        void undo() override { ++undone; }
+    };
+    const QString longName = QString(79, 'n') + QString::fromUtf16(u"\U0001F600") + "tail";
+    int position = -1;
+    const int steps = area.UndoStack()->count();
+    {
+        TSchemaUndoGroup outer(&area, "Rename " + TSchemaUndoGroup::StepName(longName));
+        TSchemaItem *b = area.GetItem(1);
+        b->SetCaption("c");
+        {
+            TSchemaUndoGroup inner(&area, "inner");
+            QVERIFY(inner.Command() && inner.Command() == outer.Command());
+            new Own(inner.Command(), ownUndone);
+        }
+        position = TSchemaUndoGroup::ItemPosition(&area, b);
+        b->RemoveItem(nullptr);
+        QCOMPARE(area.UndoStack()->count(), steps);
+    }
+    QCOMPARE(area.UndoStack()->count(), steps + 1);
+    QCOMPARE(area.UndoStack()->text(steps), "Rename " + QString(79, 'n') + QChar(0x2026));
+    area.UndoStack()->undo();
+    QCOMPARE(ownUndone, 1);
+    QCOMPARE(area.GetItemCount(), 2);
+    QCOMPARE(area.GetItem(position)->GetCaption(), QString("b"));
+    QCOMPARE(TSchemaUndoGroup::ItemPosition(&area, nullptr), -1);
+
+    auto *doomed = new TSchemaDesignArea;
+    {
+        TSchemaUndoGroup group(doomed, "gone");
+        delete doomed; // the group ends quietly
+        QVERIFY(!group.Command());
+    }
 }
 
 QTEST_MAIN(tst_Undo)
