@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QMenu>
 
 namespace Diduza {
 

@@ -4,9 +4,8 @@
 #include "diagram/AreaToolbar_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
-#include "diagram/TSchemaUndoGroup.h"
-
 #include "diagram/TSchemaItem.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"

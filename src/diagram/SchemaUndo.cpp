@@ -1,41 +1,15 @@
 #include "diagram/SchemaUndo_p.h"
-#include "diagram/TSchemaUndoGroup.h"
 
-#include "diagram/SchemaAccessible_p.h"
 #include "diagram/TSchemaDesignArea.h"
-#include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 #include "diagram/TSchemaSubItem.h"
-#include "diagram/TZkSRank.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/TfrmZkLinkTo.h"
 #include "diagram/items/TSchemaIcon.h"
-#include "diagram/model/RankLayout.h"
-#include "diagram/model/RelationRouting.h"
 #include "engines/TSchemaDataEngine.h"
-#include "platform/Application.h"
-#include "platform/ColorConvert.h"
-#include "platform/CompareText.h"
-#include "platform/DialogService.h"
-#include "platform/DrawingSuspension.h"
-#include "platform/Exceptions.h"
-#include "platform/ResourceStrings.h"
-#include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
-
-#include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QCoreApplication>
-#include <QDropEvent>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QPainter>
-#include <QScopeGuard>
-#include <QStyleOptionFocusRect>
-#include <QUndoStack>
 
 #include <algorithm>
 

@@ -13,27 +13,19 @@
 #include "diagram/model/RankLayout.h"
 #include "engines/TSchemaDataEngine.h"
 #include "platform/Application.h"
-#include "platform/ColorConvert.h"
 #include "platform/CompareText.h"
 #include "platform/DialogService.h"
 #include "platform/DrawingSuspension.h"
-#include "platform/Exceptions.h"
-#include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
 #include "relations/TSchemaRelation.h"
-#include "relations/TSchemaRelation_p.h"
 
-#include <QAccessible>
 #include <QAction>
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPainter>
 #include <QScopeGuard>
-#include <QStyleOptionFocusRect>
 #include <QUndoStack>
 
 #include <algorithm>

@@ -1,8 +1,6 @@
 // The design area's database diagrams, kept by its AreaDatabase.
 
 #include "diagram/TSchemaDesignArea.h"
-
-#include "diagram/AreaDatabase_p.h"
 #include "diagram/TSchemaDesignArea_p.h"
 
 namespace Diduza {

@@ -1,9 +1,10 @@
 // TSchemaDesignArea: the schema file and DrawCanvas. The format itself lives in SchemaFile.h;
 // this file maps items, rows and relations to and from it.
 
-#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
+
+#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/items/TSchemaIcon.h"
@@ -23,7 +24,6 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
-#include <QUndoStack>
 #include <QWidget>
 
 #include <exception>

@@ -2,14 +2,13 @@
 // the focus frames and the rings round highlighted items.
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 
 #include "diagram/AreaNavigation_p.h"
-#include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaItem.h"
 #include "platform/ColorConvert.h"
 #include "relations/TSchemaRelation.h"
 
-#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>

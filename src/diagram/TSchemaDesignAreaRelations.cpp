@@ -9,14 +9,10 @@
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TSchemaUndoGroup.h"
 #include "diagram/model/RelationRouting.h"
-#include "platform/Application.h"
-#include "platform/CompareText.h"
-#include "platform/DialogService.h"
 #include "platform/Exceptions.h"
 #include "platform/ResourceStrings.h"
 #include "relations/TSchemaRelation.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QScopeGuard>
 

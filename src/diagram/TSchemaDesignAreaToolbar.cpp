@@ -1,9 +1,9 @@
 // The design area's item tool bar, kept by its AreaToolbar.
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 
 #include "diagram/AreaToolbar_p.h"
-#include "diagram/TSchemaDesignArea_p.h"
 
 namespace Diduza {
 

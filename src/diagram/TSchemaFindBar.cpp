@@ -8,7 +8,6 @@
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
 
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>

@@ -2,13 +2,12 @@
 #include "diagram/TSchemaItem_p.h"
 
 #include "diagram/SchemaUndo_p.h"
-#include "diagram/TSchemaUndoGroup.h"
-#include "diagram/items/RowDragFeedback_p.h"
-#include "diagram/items/RowKeys_p.h"
-
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/TSchemaUndoGroup.h"
+#include "diagram/items/RowDragFeedback_p.h"
+#include "diagram/items/RowKeys_p.h"
 #include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"
@@ -16,13 +15,10 @@
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
-#include "platform/CompareText.h"
 #include "platform/DrawingSuspension.h"
 #include "platform/Exceptions.h"
 #include "platform/FontConvert.h"
 #include "platform/ResourceStrings.h"
-#include "platform/TImageList.h"
-#include "platform/VisibleText.h"
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
 
@@ -30,12 +26,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QScopeGuard>
-#include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionTitleBar>
 
 namespace Diduza {
 
@@ -120,9 +111,9 @@ QWidget *TSchemaItem::ItemControl() const
     return d->FItemControl;
 }
 
-void TSchemaItem::SetItemControl(QWidget *control)
+void TSchemaItem::SetItemControl(QWidget *Value)
 {
-    d->FItemControl = control;
+    d->FItemControl = Value;
 }
 
 TSchemaControlType TSchemaItem::SchemaControlType() const
@@ -135,9 +126,9 @@ const QVariant &TSchemaItem::Data() const
     return d->FData;
 }
 
-void TSchemaItem::SetData(const QVariant &value)
+void TSchemaItem::SetData(const QVariant &Value)
 {
-    d->FData = value;
+    d->FData = Value;
 }
 
 bool TSchemaItem::Highlighted() const
@@ -150,9 +141,9 @@ TNotifyEvent TSchemaItem::OnSubItemCheck() const
     return d->FOnSubItemCheck;
 }
 
-void TSchemaItem::SetOnSubItemCheck(TNotifyEvent handler)
+void TSchemaItem::SetOnSubItemCheck(TNotifyEvent Value)
 {
-    d->FOnSubItemCheck = std::move(handler);
+    d->FOnSubItemCheck = std::move(Value);
 }
 
 TSchemaCloseEvent TSchemaItem::OnClose() const
@@ -160,9 +151,9 @@ TSchemaCloseEvent TSchemaItem::OnClose() const
     return d->FOnClose;
 }
 
-void TSchemaItem::SetOnClose(TSchemaCloseEvent handler)
+void TSchemaItem::SetOnClose(TSchemaCloseEvent Value)
 {
-    d->FOnClose = std::move(handler);
+    d->FOnClose = std::move(Value);
 }
 
 void TSchemaItemPrivate::construct()
@@ -339,12 +330,12 @@ bool TSchemaItem::Activate(const QString &, int X, int Y)
     return true;
 }
 
-void TSchemaItem::SetParent(QWidget *AParent)
+void TSchemaItem::SetParent(QWidget *Value)
 {
-    if (AParent && !qobject_cast<TScrollBox *>(AParent))
+    if (Value && !qobject_cast<TScrollBox *>(Value))
         throw Exception(LoadResString(_smsNotValidTableParent));
     const bool wasVisible = isVisible() || !isHidden();
-    if (auto *box = qobject_cast<TScrollBox *>(AParent)) {
+    if (auto *box = qobject_cast<TScrollBox *>(Value)) {
         if (parentWidget() != box->ClientWidget())
             QWidget::setParent(box->ClientWidget());
     } else {
@@ -352,7 +343,7 @@ void TSchemaItem::SetParent(QWidget *AParent)
     }
     if (wasVisible)
         setVisible(true);
-    if (AParent && d->FIcon.isNull())
+    if (Value && d->FIcon.isNull())
         d->loadDefaultIcon();
 }
 
@@ -706,38 +697,38 @@ void TSchemaItemPrivate::applyInnerPalette()
     FItemControl->setPalette(pal);
 }
 
-void TSchemaItem::SetShowCaption(bool value)
+void TSchemaItem::SetShowCaption(bool Value)
 {
-    if (d->FShowCaption == value)
+    if (d->FShowCaption == Value)
         return;
-    d->FShowCaption = value;
+    d->FShowCaption = Value;
     d->layoutInnerControl();
     update();
 }
 
-void TSchemaItem::SetSizeable(bool value)
+void TSchemaItem::SetSizeable(bool Value)
 {
-    if (d->FSizeable == value)
+    if (d->FSizeable == Value)
         return;
-    d->FSizeable = value;
+    d->FSizeable = Value;
     d->layoutInnerControl();
     update();
 }
 
-void TSchemaItem::SetToolWin(bool value)
+void TSchemaItem::SetToolWin(bool Value)
 {
-    if (d->FToolWin == value)
+    if (d->FToolWin == Value)
         return;
-    d->FToolWin = value;
+    d->FToolWin = Value;
     d->layoutInnerControl();
     update();
 }
 
-void TSchemaItem::SetBorder(bool value)
+void TSchemaItem::SetBorder(bool Value)
 {
-    if (d->FBorder == value)
+    if (d->FBorder == Value)
         return;
-    d->FBorder = value;
+    d->FBorder = Value;
     d->layoutInnerControl();
     update();
 }

@@ -97,7 +97,7 @@ public:
     /// The height inside the title bar and frame.
     int ClientHeight() const;
     /// Sets ClientHeight.
-    void SetClientHeight(int height);
+    void SetClientHeight(int Value);
     /// The width inside the frame.
     int ClientWidth() const;
     /// The client area (inside title bar and frame) in the item's own coordinates.
@@ -111,13 +111,13 @@ public:
     /// The height of the item window.
     int Height() const { return height(); }
     /// Sets Left.
-    void SetLeft(int value) { move(value, y()); }
+    void SetLeft(int Value) { move(Value, y()); }
     /// Sets Top.
-    void SetTop(int value) { move(x(), value); }
+    void SetTop(int Value) { move(x(), Value); }
     /// Sets Width.
-    void SetWidth(int value) { resize(qMax(0, value), height()); }
+    void SetWidth(int Value) { resize(qMax(0, Value), height()); }
     /// Sets Height.
-    void SetHeight(int value) { resize(width(), qMax(0, value)); }
+    void SetHeight(int Value) { resize(width(), qMax(0, Value)); }
     /// Sets Bounds.
     void SetBounds(int left, int top, int w, int h)
     {
@@ -127,7 +127,7 @@ public:
     // --- parent ---
     /// Places the item on a scroll box (the design area); any other parent raises
     /// "Parent must be TScrollBox or its descendant." and changes nothing.
-    void SetParent(QWidget *AParent);
+    void SetParent(QWidget *Value);
     /// The scroll box (design area) the item is placed on, or nullptr.
     TScrollBox *Parent() const;
 
@@ -161,19 +161,19 @@ public:
     /// True when the item has a title bar.
     bool ShowCaption() const;
     /// Sets ShowCaption.
-    void SetShowCaption(bool value);
+    void SetShowCaption(bool Value);
     /// True when the user may resize the item by its frame.
     bool Sizeable() const;
     /// Sets Sizeable.
-    void SetSizeable(bool value);
+    void SetSizeable(bool Value);
     /// True for the thin title bar of a tool window.
     bool ToolWin() const;
     /// Sets ToolWin.
-    void SetToolWin(bool value);
+    void SetToolWin(bool Value);
     /// True when the item has a frame.
     bool Border() const;
     /// Sets Border.
-    void SetBorder(bool value);
+    void SetBorder(bool Value);
     /// The picture in the title bar.
     const QIcon &Icon() const;
     /// Sets Icon.
@@ -181,7 +181,7 @@ public:
     /// The inner control (list, check list, tree, text or icon).
     QWidget *ItemControl() const;
     /// Sets ItemControl.
-    void SetItemControl(QWidget *control);
+    void SetItemControl(QWidget *Value);
     /// The kind of inner control, chosen when the item was made.
     TSchemaControlType SchemaControlType() const;
     /// The design area that owns the item, or nullptr.
@@ -189,7 +189,7 @@ public:
     /// The application's value attached to the item; never freed by the item.
     const QVariant &Data() const;
     /// Sets Data.
-    void SetData(const QVariant &value);
+    void SetData(const QVariant &Value);
     /// The same as GetRank.
     int Rank() const { return GetRank(); }
     /// How strongly the item is connected: its rows, plus 20 per relation it is the parent of and
@@ -209,12 +209,12 @@ public:
     /// empty when unset.
     TNotifyEvent OnSubItemCheck() const;
     /// Sets the OnSubItemCheck handler.
-    void SetOnSubItemCheck(TNotifyEvent handler);
+    void SetOnSubItemCheck(TNotifyEvent Value);
     /// The OnClose handler, raised when an item's close button is pressed; AllowClose decides;
     /// empty when unset.
     TSchemaCloseEvent OnClose() const;
     /// Sets the OnClose handler.
-    void SetOnClose(TSchemaCloseEvent handler);
+    void SetOnClose(TSchemaCloseEvent Value);
 
     /// The inner controls by kind (nullptr for the other kinds).
     TSchemaListBox *ListBox() const;

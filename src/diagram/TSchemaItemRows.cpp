@@ -1,38 +1,18 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
-#include "diagram/items/RowKeys_p.h"
-
 #include "diagram/TSchemaDesignArea.h"
-#include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/RowKeys_p.h"
 #include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"
 #include "diagram/items/TSchemaText.h"
 #include "diagram/items/TSchemaTreeView.h"
-#include "platform/Application.h"
-#include "platform/ColorConvert.h"
 #include "platform/CompareText.h"
-#include "platform/DrawingSuspension.h"
-#include "platform/Exceptions.h"
-#include "platform/FontConvert.h"
-#include "platform/ResourceStrings.h"
-#include "platform/TImageList.h"
-#include "platform/VisibleText.h"
 #include "relations/TSchemaRelation.h"
-#include "resources/Glyphs.h"
 
-#include <QAbstractScrollArea>
-#include <QAction>
-#include <QCoreApplication>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QScopeGuard>
-#include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionTitleBar>
 
 namespace Diduza {
 

@@ -2,15 +2,14 @@
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
-#include "diagram/TSchemaUndoGroup.h"
-
-#include <QCoreApplication>
-
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
+#include "diagram/TSchemaUndoGroup.h"
 #include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaTreeView.h"
 #include "platform/Exceptions.h"
+
+#include <QCoreApplication>
 
 namespace Diduza {
 

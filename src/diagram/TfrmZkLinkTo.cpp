@@ -12,7 +12,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 
 namespace Diduza {
 

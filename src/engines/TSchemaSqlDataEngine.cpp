@@ -1,10 +1,9 @@
 #include "engines/TSchemaSqlDataEngine.h"
 
-#include "engines/SqlQueryRun_p.h"
-
 #include "diagram/TSchemaItem.h"
 #include "engines/SqlCatalog_p.h"
 #include "engines/SqlNames.h"
+#include "engines/SqlQueryRun_p.h"
 #include "engines/SqlSession_p.h"
 #include "platform/CompareText.h"
 #include "platform/Exceptions.h"

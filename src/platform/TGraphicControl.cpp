@@ -4,8 +4,8 @@
 
 namespace Diduza {
 
-TGraphicControl::TGraphicControl(QObject *owner)
-    : QObject(owner)
+TGraphicControl::TGraphicControl(QObject *parent)
+    : QObject(parent)
 {
 }
 

@@ -21,8 +21,8 @@ class TScrollBox;
 class DIDUZAWIDGETS_EXPORT TGraphicControl : public QObject {
     Q_OBJECT
 public:
-    /// A control owned by owner, on no scroll box until SetParent.
-    explicit TGraphicControl(QObject *owner = nullptr);
+    /// A control owned by parent, on no scroll box until SetParent.
+    explicit TGraphicControl(QObject *parent = nullptr);
     /// Takes the control off its scroll box, whose viewport repaints where it was.
     ~TGraphicControl() override;
 

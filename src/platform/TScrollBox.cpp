@@ -160,11 +160,11 @@ void TScrollBox::RemoveWindowedControl(QWidget *child)
     }
 }
 
-void TScrollBox::SetColor(TColor color)
+void TScrollBox::SetColor(TColor Value)
 {
-    if (d->FColor == color)
+    if (d->FColor == Value)
         return;
-    d->FColor = color;
+    d->FColor = Value;
     viewport()->update();
 }
 

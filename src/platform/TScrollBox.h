@@ -81,7 +81,7 @@ public:
     /// The colour of the viewport's background.
     TColor Color() const;
     /// Sets the colour of the viewport's background and repaints it when it changed.
-    void SetColor(TColor color);
+    void SetColor(TColor Value);
 
     /// Recomputes the scroll ranges from the children's extent now (it is otherwise done on the
     /// next turn of the event loop after a child moves or resizes).

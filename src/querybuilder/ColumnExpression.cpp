@@ -1,7 +1,6 @@
 #include "querybuilder/ColumnExpression.h"
 
 #include "platform/TextPosition.h"
-
 #include "sqlparser/SelectImport.h"
 
 #include <QCoreApplication>

@@ -9,11 +9,11 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QSet>
+#include <queue>
 
 #include <algorithm>
 #include <functional>
 #include <limits>
-#include <queue>
 #include <vector>
 
 namespace Diduza {

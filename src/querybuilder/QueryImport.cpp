@@ -1,13 +1,12 @@
 #include "querybuilder/QueryImport.h"
-#include "querybuilder/QueryImportPlanner_p.h"
 
 #include "engines/SqlDialect.h"
 #include "querybuilder/QueryGenerator.h"
+#include "querybuilder/QueryImportPlanner_p.h"
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QRegularExpression>
-#include <QSet>
+
 #include <algorithm>
 #include <optional>
 

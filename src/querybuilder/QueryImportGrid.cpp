@@ -1,13 +1,10 @@
 #include "querybuilder/QueryImport.h"
+
+#include "querybuilder/QueryGenerator.h"
 #include "querybuilder/QueryImportPlanner_p.h"
 
-#include "engines/SqlDialect.h"
-#include "querybuilder/QueryGenerator.h"
-
-#include <QCoreApplication>
-#include <QHash>
-#include <QRegularExpression>
 #include <QSet>
+
 #include <algorithm>
 #include <optional>
 

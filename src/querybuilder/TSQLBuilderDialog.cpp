@@ -210,9 +210,9 @@ TDrawItemEvent TSQLBuilderDialog::OnDrawTableItem() const
     return d->FOnDrawTableItem;
 }
 
-void TSQLBuilderDialog::SetOnDrawTableItem(TDrawItemEvent h)
+void TSQLBuilderDialog::SetOnDrawTableItem(TDrawItemEvent Value)
 {
-    d->FOnDrawTableItem = std::move(h);
+    d->FOnDrawTableItem = std::move(Value);
 }
 
 TGetSchemaItemEvent TSQLBuilderDialog::OnGetTableName() const
@@ -220,9 +220,9 @@ TGetSchemaItemEvent TSQLBuilderDialog::OnGetTableName() const
     return d->FOnGetTableName;
 }
 
-void TSQLBuilderDialog::SetOnGetTableName(TGetSchemaItemEvent h)
+void TSQLBuilderDialog::SetOnGetTableName(TGetSchemaItemEvent Value)
 {
-    d->FOnGetTableName = std::move(h);
+    d->FOnGetTableName = std::move(Value);
 }
 
 TGetSchemaSubItemEvent TSQLBuilderDialog::OnGetFieldName() const
@@ -230,9 +230,9 @@ TGetSchemaSubItemEvent TSQLBuilderDialog::OnGetFieldName() const
     return d->FOnGetFieldName;
 }
 
-void TSQLBuilderDialog::SetOnGetFieldName(TGetSchemaSubItemEvent h)
+void TSQLBuilderDialog::SetOnGetFieldName(TGetSchemaSubItemEvent Value)
 {
-    d->FOnGetFieldName = std::move(h);
+    d->FOnGetFieldName = std::move(Value);
 }
 
 TSchemaItemEvent TSQLBuilderDialog::OnAddItem() const
@@ -240,9 +240,9 @@ TSchemaItemEvent TSQLBuilderDialog::OnAddItem() const
     return d->FOnAddItem;
 }
 
-void TSQLBuilderDialog::SetOnAddItem(TSchemaItemEvent h)
+void TSQLBuilderDialog::SetOnAddItem(TSchemaItemEvent Value)
 {
-    d->FOnAddItem = std::move(h);
+    d->FOnAddItem = std::move(Value);
 }
 
 TSchemaItemEvent TSQLBuilderDialog::OnDeleteItem() const
@@ -250,9 +250,9 @@ TSchemaItemEvent TSQLBuilderDialog::OnDeleteItem() const
     return d->FOnDeleteItem;
 }
 
-void TSQLBuilderDialog::SetOnDeleteItem(TSchemaItemEvent h)
+void TSQLBuilderDialog::SetOnDeleteItem(TSchemaItemEvent Value)
 {
-    d->FOnDeleteItem = std::move(h);
+    d->FOnDeleteItem = std::move(Value);
 }
 
 TSchemaDataEngine *TSQLBuilderDialog::GetDataEngine() const

@@ -128,25 +128,25 @@ public:
     /// Handed to the form for each run; the dialog itself never calls them.
     TDrawItemEvent OnDrawTableItem() const;
     /// Sets the OnDrawTableItem handler.
-    void SetOnDrawTableItem(TDrawItemEvent h);
+    void SetOnDrawTableItem(TDrawItemEvent Value);
     /// The OnGetTableName handler, gives the name by which statements call a table; empty when
     /// unset.
     TGetSchemaItemEvent OnGetTableName() const;
     /// Sets the OnGetTableName handler.
-    void SetOnGetTableName(TGetSchemaItemEvent h);
+    void SetOnGetTableName(TGetSchemaItemEvent Value);
     /// The OnGetFieldName handler, gives the name by which statements call a field; empty when
     /// unset.
     TGetSchemaSubItemEvent OnGetFieldName() const;
     /// Sets the OnGetFieldName handler.
-    void SetOnGetFieldName(TGetSchemaSubItemEvent h);
+    void SetOnGetFieldName(TGetSchemaSubItemEvent Value);
     /// The OnAddItem handler, raised after an item is added; empty when unset.
     TSchemaItemEvent OnAddItem() const;
     /// Sets the OnAddItem handler.
-    void SetOnAddItem(TSchemaItemEvent h);
+    void SetOnAddItem(TSchemaItemEvent Value);
     /// The OnDeleteItem handler, raised when an item is deleted, before it goes; empty when unset.
     TSchemaItemEvent OnDeleteItem() const;
     /// Sets the OnDeleteItem handler.
-    void SetOnDeleteItem(TSchemaItemEvent h);
+    void SetOnDeleteItem(TSchemaItemEvent Value);
 
 private:
     std::unique_ptr<TSQLBuilderDialogPrivate> d;

@@ -993,9 +993,9 @@ int TfrmZkSQLBuilder::CurrentBlock() const
     return d->CurrentBlock();
 }
 
-void TfrmZkSQLBuilder::SetCurrentBlock(int Index)
+void TfrmZkSQLBuilder::SetCurrentBlock(int Value)
 {
-    d->SetCurrentBlock(Index);
+    d->SetCurrentBlock(Value);
 }
 
 int TfrmZkSQLBuilder::AddBlock(TSQLSetOperator Operator)

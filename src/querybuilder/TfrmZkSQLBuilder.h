@@ -344,7 +344,7 @@ public:
     /// The block shown, from 0.
     int CurrentBlock() const;
     /// Shows block Index (its diagram, grid and DISTINCT).
-    void SetCurrentBlock(int Index);
+    void SetCurrentBlock(int Value);
     /// Adds an empty block at the end, joined by Operator, and shows it; returns its index.
     int AddBlock(TSQLSetOperator Operator = soUnion);
     /// Removes block Index with its diagram and grid (the last block left stays).

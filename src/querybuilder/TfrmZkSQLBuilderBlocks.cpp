@@ -3,15 +3,9 @@
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "diagram/TSchemaSubItem.h"
-#include "engines/TSchemaDataEngine.h"
-#include "engines/TSchemaRunModel.h"
 #include "platform/Application.h"
 #include "platform/DialogService.h"
-#include "platform/TImageList.h"
-#include "platform/TStringList.h"
 #include "querybuilder/QueryGenerator.h"
-#include "relations/TSchemaRelation.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -165,9 +159,9 @@ int TfrmZkSQLBuilderPrivate::CurrentBlock() const
     return FCurrentBlock;
 }
 
-void TfrmZkSQLBuilderPrivate::SetCurrentBlock(int Index)
+void TfrmZkSQLBuilderPrivate::SetCurrentBlock(int Value)
 {
-    if (Index == FCurrentBlock || Index < 0 || Index >= FBlocks.size()) {
+    if (Value == FCurrentBlock || Value < 0 || Value >= FBlocks.size()) {
         updateBlockBar();
         return;
     }
@@ -175,7 +169,7 @@ void TfrmZkSQLBuilderPrivate::SetCurrentBlock(int Index)
     grid.hideEditors();
     TfrmZkSQLBuilderPrivate::Block &current = FBlocks[FCurrentBlock];
     current.Distinct = q->cbDistinct->isChecked();
-    const TfrmZkSQLBuilderPrivate::Block &next = FBlocks.at(Index);
+    const TfrmZkSQLBuilderPrivate::Block &next = FBlocks.at(Value);
     q->SchemaDesignArea->hide();
     q->sgColumnGrid->hide();
     q->SchemaDesignArea = next.Area;
@@ -186,7 +180,7 @@ void TfrmZkSQLBuilderPrivate::SetCurrentBlock(int Index)
         const QSignalBlocker blocker(q->cbDistinct);
         q->cbDistinct->setChecked(next.Distinct);
     }
-    FCurrentBlock = Index;
+    FCurrentBlock = Value;
     grid.FColumnOfRowVersion = ~quint64(0);
     // The table box lists the shown diagram's tables.
     q->cbTables->clear();

@@ -209,9 +209,9 @@ TSchemaSubItem *TSchemaRelation::ParentSubItem() const
     return d->FParentSubItem;
 }
 
-void TSchemaRelation::SetParentSubItem(TSchemaSubItem *value)
+void TSchemaRelation::SetParentSubItem(TSchemaSubItem *Value)
 {
-    d->FParentSubItem = value;
+    d->FParentSubItem = Value;
 }
 
 TSchemaSubItem *TSchemaRelation::ChildSubItem() const
@@ -219,9 +219,9 @@ TSchemaSubItem *TSchemaRelation::ChildSubItem() const
     return d->FChildSubItem;
 }
 
-void TSchemaRelation::SetChildSubItem(TSchemaSubItem *value)
+void TSchemaRelation::SetChildSubItem(TSchemaSubItem *Value)
 {
-    d->FChildSubItem = value;
+    d->FChildSubItem = Value;
 }
 
 TSDRelationOperator TSchemaRelation::JoinOperator() const
@@ -229,9 +229,9 @@ TSDRelationOperator TSchemaRelation::JoinOperator() const
     return d->FJoinOperator;
 }
 
-void TSchemaRelation::SetJoinOperator(TSDRelationOperator value)
+void TSchemaRelation::SetJoinOperator(TSDRelationOperator Value)
 {
-    d->FJoinOperator = value;
+    d->FJoinOperator = Value;
 }
 
 TSDRelationJoin TSchemaRelation::JoinType() const
@@ -239,11 +239,11 @@ TSDRelationJoin TSchemaRelation::JoinType() const
     return d->FJoinType;
 }
 
-void TSchemaRelation::SetJoinType(TSDRelationJoin value)
+void TSchemaRelation::SetJoinType(TSDRelationJoin Value)
 {
-    if (d->FJoinType == value)
+    if (d->FJoinType == Value)
         return;
-    d->FJoinType = value;
+    d->FJoinType = Value;
     Invalidate(); // the line marks the ends an outer join keeps
 }
 
@@ -252,9 +252,9 @@ QString TSchemaRelation::JoinCondition() const
     return d->FJoinCondition;
 }
 
-void TSchemaRelation::SetJoinCondition(const QString &value)
+void TSchemaRelation::SetJoinCondition(const QString &Value)
 {
-    d->FJoinCondition = value;
+    d->FJoinCondition = Value;
 }
 
 TSDRelationType TSchemaRelation::RelationType() const
@@ -272,9 +272,9 @@ int TSchemaRelation::LnkX() const
     return d->FLnkX;
 }
 
-void TSchemaRelation::SetLnkX(int value)
+void TSchemaRelation::SetLnkX(int Value)
 {
-    d->FLnkX = value;
+    d->FLnkX = Value;
 }
 
 int TSchemaRelation::LnkY() const
@@ -282,9 +282,9 @@ int TSchemaRelation::LnkY() const
     return d->FLnkY;
 }
 
-void TSchemaRelation::SetLnkY(int value)
+void TSchemaRelation::SetLnkY(int Value)
 {
-    d->FLnkY = value;
+    d->FLnkY = Value;
 }
 
 bool TSchemaRelation::MouseIsDown() const
@@ -292,25 +292,25 @@ bool TSchemaRelation::MouseIsDown() const
     return d->FMouseDown;
 }
 
-void TSchemaRelation::SetParentItem(TSchemaItem *value)
+void TSchemaRelation::SetParentItem(TSchemaItem *Value)
 {
-    d->FParentItem = value;
+    d->FParentItem = Value;
     if (TSchemaDesignArea *area = Area())
         TSchemaDesignAreaPrivate::get(area)->RelationEndsChanged(this);
 }
 
-void TSchemaRelation::SetChildItem(TSchemaItem *value)
+void TSchemaRelation::SetChildItem(TSchemaItem *Value)
 {
-    d->FChildItem = value;
+    d->FChildItem = Value;
     if (TSchemaDesignArea *area = Area())
         TSchemaDesignAreaPrivate::get(area)->RelationEndsChanged(this);
 }
 
-void TSchemaRelation::SetRelationType(TSDRelationType value)
+void TSchemaRelation::SetRelationType(TSDRelationType Value)
 {
-    if (d->FRelationType == value)
+    if (d->FRelationType == Value)
         return;
-    d->FRelationType = value;
+    d->FRelationType = Value;
     Invalidate();
 }
 

@@ -33,39 +33,39 @@ public:
     /// The item of the parent end.
     TSchemaItem *ParentItem() const;
     /// Sets ParentItem (the design area keeps each item's relations).
-    void SetParentItem(TSchemaItem *value);
+    void SetParentItem(TSchemaItem *Value);
     /// The item of the child end.
     TSchemaItem *ChildItem() const;
     /// Sets ChildItem.
-    void SetChildItem(TSchemaItem *value);
+    void SetChildItem(TSchemaItem *Value);
     /// The row of the parent end.
     TSchemaSubItem *ParentSubItem() const;
     /// Sets ParentSubItem.
-    void SetParentSubItem(TSchemaSubItem *value);
+    void SetParentSubItem(TSchemaSubItem *Value);
     /// The row of the child end.
     TSchemaSubItem *ChildSubItem() const;
     /// Sets ChildSubItem.
-    void SetChildSubItem(TSchemaSubItem *value);
+    void SetChildSubItem(TSchemaSubItem *Value);
     /// The comparison of the join ("=", "<", ...).
     TSDRelationOperator JoinOperator() const;
     /// Sets JoinOperator.
-    void SetJoinOperator(TSDRelationOperator value);
+    void SetJoinOperator(TSDRelationOperator Value);
     /// The kind of join: rjLeftOuter keeps every row of the parent, rjRightOuter every row of
     /// the child, rjFull the rows of both (in the dialects that write outer joins). The line
     /// draws the stub at each end whose table is kept whole heavy.
     TSDRelationJoin JoinType() const;
     /// Sets JoinType and repaints the line when it changes.
-    void SetJoinType(TSDRelationJoin value);
+    void SetJoinType(TSDRelationJoin Value);
     /// Further conditions of the join as SQL text, AND-ed to the comparison of the two rows
     /// (in the join-tree dialect inside the join's ON); empty for a plain join. The query
     /// builder's extended grid and the full import set it; schema files keep it.
     QString JoinCondition() const;
     /// Sets JoinCondition.
-    void SetJoinCondition(const QString &value);
+    void SetJoinCondition(const QString &Value);
     /// The kind of relation, which decides the line style.
     TSDRelationType RelationType() const;
     /// Sets RelationType.
-    void SetRelationType(TSDRelationType value);
+    void SetRelationType(TSDRelationType Value);
     /// The colour of the line.
     TColor Color() const;
     /// Sets Color.
@@ -76,11 +76,11 @@ public:
     /// How the line runs horizontally between the two items (routing code).
     int LnkX() const;
     /// Sets LnkX.
-    void SetLnkX(int value);
+    void SetLnkX(int Value);
     /// How the line runs vertically between the two rows (routing code).
     int LnkY() const;
     /// Sets LnkY.
-    void SetLnkY(int value);
+    void SetLnkY(int Value);
     /// True while a button is pressed on the relation (drawn silver); a press that opened the
     /// menu counts until the menu closes.
     bool MouseIsDown() const;

@@ -1,19 +1,17 @@
-#include "diagram/items/RowDragFeedback_p.h"
 #include "diagram/items/RowDrag_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
-#include "platform/Application.h"
-
 #include "diagram/TSchemaSubItem.h"
+#include "diagram/items/RowDragFeedback_p.h"
 #include "diagram/items/TSchemaListBox.h"
 #include "diagram/items/TSchemaTreeView.h"
+#include "platform/Application.h"
 
 #include <QAbstractItemView>
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QPainter>
 #include <QPointer>
 
 namespace Diduza {

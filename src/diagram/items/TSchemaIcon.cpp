@@ -3,13 +3,12 @@
 
 #include "resources/Glyphs.h"
 
-#include <QFile>
 #include <QPainter>
 
 namespace Diduza {
 
-TSchemaIcon::TSchemaIcon(QWidget *parent)
-    : QWidget(parent)
+TSchemaIcon::TSchemaIcon(QWidget *AOwner)
+    : QWidget(AOwner)
     , d(std::make_unique<TSchemaIconPrivate>())
 {
     setObjectName(QStringLiteral("ItemControl"));
@@ -36,9 +35,9 @@ TSchemaSubItem *TSchemaIcon::Data() const
     return d->FData.data();
 }
 
-void TSchemaIcon::SetData(TSchemaSubItem *value)
+void TSchemaIcon::SetData(TSchemaSubItem *Value)
 {
-    d->FData = value;
+    d->FData = Value;
 }
 
 TSCIconType TSchemaIcon::IconType() const

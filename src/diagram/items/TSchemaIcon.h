@@ -20,13 +20,13 @@ class DIDUZAWIDGETS_EXPORT TSchemaIcon : public QWidget {
     Q_OBJECT
 public:
     /// An icon control showing the default glyph.
-    explicit TSchemaIcon(QWidget *parent = nullptr);
+    explicit TSchemaIcon(QWidget *AOwner = nullptr);
     ~TSchemaIcon() override;
 
     /// The item's single row (not owned).
     TSchemaSubItem *Data() const;
     /// Sets Data.
-    void SetData(TSchemaSubItem *value);
+    void SetData(TSchemaSubItem *Value);
 
     /// Which of the built-in glyphs is shown.
     TSCIconType IconType() const;

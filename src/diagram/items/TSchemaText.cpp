@@ -9,8 +9,8 @@
 
 namespace Diduza {
 
-TSchemaText::TSchemaText(QWidget *parent)
-    : QWidget(parent)
+TSchemaText::TSchemaText(QWidget *AOwner)
+    : QWidget(AOwner)
     , d(std::make_unique<TSchemaTextPrivate>())
 {
     setObjectName(QStringLiteral("ItemControl"));
@@ -26,9 +26,9 @@ TSchemaSubItem *TSchemaText::Data() const
     return d->FData.data();
 }
 
-void TSchemaText::SetData(TSchemaSubItem *value)
+void TSchemaText::SetData(TSchemaSubItem *Value)
 {
-    d->FData = value;
+    d->FData = Value;
 }
 
 TSchemaShapeKind TSchemaText::ShapeKind() const
@@ -84,51 +84,51 @@ void TSchemaText::SetShapeKind(TSchemaShapeKind Value)
     update();
 }
 
-void TSchemaText::SetCaption(const QString &value)
+void TSchemaText::SetCaption(const QString &Value)
 {
-    d->FCaption = value;
+    d->FCaption = Value;
     update();
 }
 
-void TSchemaText::SetWordWrap(bool value)
+void TSchemaText::SetWordWrap(bool Value)
 {
-    d->FWordWrap = value;
+    d->FWordWrap = Value;
     update();
 }
 
-void TSchemaText::SetAlignment(Qt::Alignment value)
+void TSchemaText::SetAlignment(Qt::Alignment Value)
 {
-    d->FAlignment = value & Qt::AlignHorizontal_Mask;
+    d->FAlignment = Value & Qt::AlignHorizontal_Mask;
     update();
 }
 
-void TSchemaText::SetLayout(TTextLayout value)
+void TSchemaText::SetLayout(TTextLayout Value)
 {
-    d->FLayout = value;
+    d->FLayout = Value;
     update();
 }
 
-void TSchemaText::SetShowAccelChar(bool value)
+void TSchemaText::SetShowAccelChar(bool Value)
 {
-    d->FShowAccelChar = value;
+    d->FShowAccelChar = Value;
     update();
 }
 
-void TSchemaText::SetTransparent(bool value)
+void TSchemaText::SetTransparent(bool Value)
 {
-    d->FTransparent = value;
+    d->FTransparent = Value;
     update();
 }
 
-void TSchemaText::SetColor(TColor value)
+void TSchemaText::SetColor(TColor Value)
 {
-    d->FColor = value;
+    d->FColor = Value;
     update();
 }
 
-void TSchemaText::SetFontColor(TColor value)
+void TSchemaText::SetFontColor(TColor Value)
 {
-    d->FFontColor = value;
+    d->FFontColor = Value;
     update();
 }
 

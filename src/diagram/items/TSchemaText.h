@@ -23,13 +23,13 @@ public:
     enum TTextLayout { tlTop, tlCenter, tlBottom };
 
     /// A text control without outline.
-    explicit TSchemaText(QWidget *parent = nullptr);
+    explicit TSchemaText(QWidget *AOwner = nullptr);
     ~TSchemaText() override;
 
     /// The item's single row (not owned).
     TSchemaSubItem *Data() const;
     /// Sets Data.
-    void SetData(TSchemaSubItem *value);
+    void SetData(TSchemaSubItem *Value);
 
     /// The outline drawn around the text.
     TSchemaShapeKind ShapeKind() const;
@@ -39,35 +39,35 @@ public:
     /// The text; a carriage return breaks the line.
     QString Caption() const;
     /// Sets Caption.
-    void SetCaption(const QString &value);
+    void SetCaption(const QString &Value);
     /// True when long lines wrap at the control's width.
     bool WordWrap() const;
     /// Sets WordWrap.
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool Value);
     /// The horizontal alignment of the text.
     Qt::Alignment Alignment() const;
     /// Sets Alignment.
-    void SetAlignment(Qt::Alignment value);
+    void SetAlignment(Qt::Alignment Value);
     /// The vertical place of the text.
     TTextLayout Layout() const;
     /// Sets Layout.
-    void SetLayout(TTextLayout value);
+    void SetLayout(TTextLayout Value);
     /// True when "&" marks the next letter as an accelerator.
     bool ShowAccelChar() const;
     /// Sets ShowAccelChar.
-    void SetShowAccelChar(bool value);
+    void SetShowAccelChar(bool Value);
     /// True when the background is not painted.
     bool Transparent() const;
     /// Sets Transparent.
-    void SetTransparent(bool value);
+    void SetTransparent(bool Value);
     /// The background colour.
     TColor Color() const;
     /// Sets Color.
-    void SetColor(TColor value);
+    void SetColor(TColor Value);
     /// The colour of the text.
     TColor FontColor() const;
     /// Sets FontColor.
-    void SetFontColor(TColor value);
+    void SetFontColor(TColor Value);
 
     /// The extent of the text drawn with the label's flags within the given width.
     QSize MeasureText(int width) const;

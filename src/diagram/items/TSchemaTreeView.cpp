@@ -9,7 +9,6 @@
 #include "platform/TImageList.h"
 #include "platform/VisibleText.h"
 
-#include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -90,9 +89,9 @@ TImageList *TSchemaTreeView::Images() const
     return d->FImages;
 }
 
-void TSchemaTreeView::SetImages(TImageList *images)
+void TSchemaTreeView::SetImages(TImageList *Value)
 {
-    d->FImages = images;
+    d->FImages = Value;
 }
 
 TImageList *TSchemaTreeView::StateImages() const
@@ -100,9 +99,9 @@ TImageList *TSchemaTreeView::StateImages() const
     return d->FStateImages;
 }
 
-void TSchemaTreeView::SetStateImages(TImageList *images)
+void TSchemaTreeView::SetStateImages(TImageList *Value)
 {
-    d->FStateImages = images;
+    d->FStateImages = Value;
 }
 
 TSchemaSubItem *TSchemaTreeView::RowOf(const QTreeWidgetItem *node)

@@ -46,11 +46,11 @@ public:
     /// The image list node glyphs are taken from (ApplyImageIndex), or nullptr.
     TImageList *Images() const;
     /// Sets the image list of node glyphs; glyphs already shown stay until applied again.
-    void SetImages(TImageList *images);
+    void SetImages(TImageList *Value);
     /// The image list of state glyphs the item handed over; the tree draws none of them itself.
     TImageList *StateImages() const;
     /// Sets the image list of state glyphs.
-    void SetStateImages(TImageList *images);
+    void SetStateImages(TImageList *Value);
     /// Shows the glyph of an image index on a node (none for an index outside the list).
     void ApplyImageIndex(QTreeWidgetItem *node, int imageIndex);
 

@@ -13,8 +13,8 @@
 
 namespace Diduza {
 
-TSchemaOverview::TSchemaOverview(QWidget *Parent)
-    : QWidget(Parent)
+TSchemaOverview::TSchemaOverview(QWidget *parent)
+    : QWidget(parent)
     , d(std::make_unique<TSchemaOverviewPrivate>())
 {
     setObjectName(QStringLiteral("SchemaOverview"));

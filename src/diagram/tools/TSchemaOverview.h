@@ -19,7 +19,7 @@ class DIDUZAWIDGETS_EXPORT TSchemaOverview : public QWidget {
     Q_OBJECT
 public:
     /// An overview of no area (it draws a blank background); Parent is its parent widget.
-    explicit TSchemaOverview(QWidget *Parent = nullptr);
+    explicit TSchemaOverview(QWidget *parent = nullptr);
     ~TSchemaOverview() override;
 
     /// The design area shown, or nullptr.
