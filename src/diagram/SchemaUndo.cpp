@@ -1,6 +1,7 @@
 #include "diagram/SchemaUndo_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
+#include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaFindBar.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
@@ -19,7 +20,8 @@ using SchemaFile::TSchemaFileItem;
 
 ItemLook CaptureItemLook(const TSchemaItem *item)
 {
-    return ItemLook { CaptureItemData(item), InnerColorOf(item) };
+    return ItemLook { TSchemaDesignAreaPrivate::itemFileData(item),
+        TSchemaItemPrivate::get(item)->innerColor() };
 }
 
 namespace {
@@ -56,7 +58,7 @@ TSchemaItem *restoreItem(TSchemaDesignArea *area, const ItemLook &look, int posi
     item->SetBorder(d.Border);
     item->SetFont(d.Font);
     item->SetColor(d.Color);
-    SetInnerColorOf(item, look.InnerColor);
+    TSchemaItemPrivate::get(item)->setInnerColor(look.InnerColor);
     if (TSchemaIcon *icon = item->IconControl()) {
         if (d.IconType)
             icon->SetIconType(TSCIconType(*d.IconType));
@@ -251,7 +253,7 @@ struct Colors {
 void applyColor(TSchemaItem *item, const Colors &colors)
 {
     item->SetColor(colors.Item);
-    SetInnerColorOf(item, colors.Inner);
+    TSchemaItemPrivate::get(item)->setInnerColor(colors.Inner);
 }
 void applyFont(TSchemaItem *item, const TFontValue &font)
 {

@@ -25,15 +25,6 @@ class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
 
-// Everything the schema file keeps of an item (TSchemaDesignAreaFile.cpp).
-SchemaFile::TSchemaFileItem CaptureItemData(const TSchemaItem *item);
-
-// The colour of an item's inner list. The file keeps only the item's colour, which setting
-// gives the list too; an item whose colour was never set has a list of the window colour
-// beside its face-coloured frame, and undo brings that back as it was (TSchemaItem.cpp).
-TColor InnerColorOf(const TSchemaItem *item);
-void SetInnerColorOf(TSchemaItem *item, TColor color);
-
 // What undo keeps of an item: what its file keeps, and its inner list's colour.
 struct ItemLook {
     SchemaFile::TSchemaFileItem Data;

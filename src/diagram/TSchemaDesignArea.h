@@ -28,9 +28,7 @@ class TSchemaFindBar;
 class TSchemaItem;
 class TSchemaRelation;
 class TSchemaSubItem;
-class TStringList;
 class TSchemaDesignAreaPrivate;
-class UndoStep;
 
 /// What a row shows of the keys of its table's catalogue (TSchemaDesignArea::RowKeys).
 struct TSchemaRowKeys {

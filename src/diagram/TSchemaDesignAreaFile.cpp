@@ -4,7 +4,6 @@
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 
-#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/items/TSchemaIcon.h"
@@ -97,7 +96,7 @@ TSchemaFileItem itemData(const TSchemaItem *item)
 
 } // namespace
 
-TSchemaFileItem CaptureItemData(const TSchemaItem *item)
+TSchemaFileItem TSchemaDesignAreaPrivate::itemFileData(const TSchemaItem *item)
 {
     return itemData(item);
 }

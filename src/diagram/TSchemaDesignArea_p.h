@@ -23,6 +23,10 @@ class QMenu;
 
 namespace Diduza {
 
+namespace SchemaFile {
+struct TSchemaFileItem;
+}
+
 class TSchemaDesignAreaPrivate {
 public:
     explicit TSchemaDesignAreaPrivate(TSchemaDesignArea *area);
@@ -68,6 +72,8 @@ public:
     // resumes.
     void settleLoadedItem(TSchemaItem *item);
     void dropPendingRepaints();
+    // Everything the schema file keeps of an item (what undo captures of it too).
+    static SchemaFile::TSchemaFileItem itemFileData(const TSchemaItem *item);
 
     TSchemaDesignArea *const q;
     AreaIndex index;

@@ -1,5 +1,4 @@
 #include "diagram/TSchemaFindBar.h"
-#include "diagram/TSchemaFindBar_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
@@ -13,13 +12,38 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QVector>
 
 namespace Diduza {
+
+// A find bar's own state: its area and controls, the matches and the items it rings. Not
+// installed.
+class TSchemaFindBarPrivate {
+public:
+    explicit TSchemaFindBarPrivate(TSchemaDesignArea *area)
+        : FArea(area)
+    {
+    }
+
+    TSchemaDesignArea *FArea;
+    QLineEdit *FEdit = nullptr;
+    QLabel *FCount = nullptr;
+    QVector<TSchemaFindBar::Match> FMatches;
+    QVector<QPointer<TSchemaItem>> FRinged;
+    int FCurrent = -1;
+
+    void showMatch(int index);
+    void place();
+    void setRings(bool on);
+
+    TSchemaFindBar *q = nullptr;
+};
 
 TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *Area)
     : QWidget(Area)
     , d(std::make_unique<TSchemaFindBarPrivate>(Area))
 {
+    d->q = this;
     setObjectName(QStringLiteral("FindBar"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
@@ -62,12 +86,12 @@ TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *Area)
     hide();
 }
 
-void TSchemaFindBar::place()
+void TSchemaFindBarPrivate::place()
 {
-    adjustSize();
-    const QRect view = d->FArea->viewport()->geometry();
-    move(view.right() - width() - 4, view.top() + 4);
-    raise();
+    q->adjustSize();
+    const QRect view = FArea->viewport()->geometry();
+    q->move(view.right() - q->width() - 4, view.top() + 4);
+    q->raise();
 }
 
 TSchemaFindBar::~TSchemaFindBar() = default;
@@ -89,7 +113,7 @@ int TSchemaFindBar::CurrentIndex() const
 
 void TSchemaFindBar::Open()
 {
-    place();
+    d->place();
     show();
     d->FEdit->setFocus(Qt::ShortcutFocusReason);
     d->FEdit->selectAll();
@@ -99,29 +123,29 @@ void TSchemaFindBar::Open()
 
 void TSchemaFindBar::Close()
 {
-    setRings(false);
+    d->setRings(false);
     d->FMatches.clear();
     d->FCurrent = -1;
     hide();
     d->FArea->setFocus(Qt::OtherFocusReason);
 }
 
-void TSchemaFindBar::setRings(bool on)
+void TSchemaFindBarPrivate::setRings(bool on)
 {
     QVector<QPointer<TSchemaItem>> ringed;
     if (on) {
-        for (const Match &m : std::as_const(d->FMatches)) {
+        for (const TSchemaFindBar::Match &m : std::as_const(FMatches)) {
             if (m.Item && (ringed.isEmpty() || ringed.last() != m.Item))
                 ringed << m.Item;
         }
     }
-    for (const QPointer<TSchemaItem> &item : std::as_const(d->FRinged)) {
+    for (const QPointer<TSchemaItem> &item : std::as_const(FRinged)) {
         if (item && !ringed.contains(item))
             item->SetHighlighted(false);
     }
     for (const QPointer<TSchemaItem> &item : std::as_const(ringed))
         item->SetHighlighted(true);
-    d->FRinged = ringed;
+    FRinged = ringed;
 }
 
 void TSchemaFindBar::Find(const QString &Text)
@@ -142,24 +166,24 @@ void TSchemaFindBar::Find(const QString &Text)
             }
         }
     }
-    setRings(true);
+    d->setRings(true);
     if (d->FMatches.isEmpty()) {
         d->FCount->setText(Text.isEmpty() ? QString() : tr("no match"));
         return;
     }
-    showMatch(0);
+    d->showMatch(0);
 }
 
 void TSchemaFindBar::Next()
 {
     if (!d->FMatches.isEmpty())
-        showMatch((d->FCurrent + 1) % int(d->FMatches.size()));
+        d->showMatch((d->FCurrent + 1) % int(d->FMatches.size()));
 }
 
 void TSchemaFindBar::Previous()
 {
     if (!d->FMatches.isEmpty())
-        showMatch((d->FCurrent + int(d->FMatches.size()) - 1) % int(d->FMatches.size()));
+        d->showMatch((d->FCurrent + int(d->FMatches.size()) - 1) % int(d->FMatches.size()));
 }
 
 TSchemaFindBar::Match TSchemaFindBar::Current() const
@@ -167,14 +191,14 @@ TSchemaFindBar::Match TSchemaFindBar::Current() const
     return d->FCurrent >= 0 ? d->FMatches.at(d->FCurrent) : Match {};
 }
 
-void TSchemaFindBar::showMatch(int index)
+void TSchemaFindBarPrivate::showMatch(int index)
 {
-    d->FCurrent = index;
-    d->FCount->setText(tr("%1 of %2").arg(index + 1).arg(d->FMatches.size()));
-    const Match &m = d->FMatches.at(index);
+    FCurrent = index;
+    FCount->setText(TSchemaFindBar::tr("%1 of %2").arg(index + 1).arg(FMatches.size()));
+    const TSchemaFindBar::Match &m = FMatches.at(index);
     if (!m.Item)
         return;
-    d->FArea->EnsureVisible(m.Item->geometry());
+    FArea->EnsureVisible(m.Item->geometry());
     if (!m.Row)
         return;
     const int row = m.Item->GetIndexBySubItem(m.Row);
@@ -187,7 +211,7 @@ void TSchemaFindBar::showMatch(int index)
 bool TSchemaFindBar::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == d->FArea && event->type() == QEvent::Resize && isVisible())
-        place();
+        d->place();
     if (watched == d->FEdit && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -7,7 +7,6 @@
 
 #include <memory>
 
-class QLabel;
 class QLineEdit;
 
 namespace Diduza {
@@ -65,10 +64,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void showMatch(int index);
-    void place();
-    void setRings(bool on);
-
     std::unique_ptr<TSchemaFindBarPrivate> d;
 };
 

@@ -1,13 +1,11 @@
 #include "diagram/TSchemaItem.h"
 #include "diagram/TSchemaItem_p.h"
 
-#include "diagram/SchemaUndo_p.h"
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaDesignArea_p.h"
 #include "diagram/TSchemaSubItem.h"
 #include "diagram/TSchemaUndoGroup.h"
 #include "diagram/items/RowDragFeedback_p.h"
-#include "diagram/items/RowKeys_p.h"
 #include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"
@@ -659,18 +657,12 @@ void TSchemaItemPrivate::applyInnerFont()
     FItemControl->update();
 }
 
-TColor InnerColorOf(const TSchemaItem *item)
+void TSchemaItemPrivate::setInnerColor(TColor color)
 {
-    return TSchemaItemPrivate::get(item)->FInnerColor;
-}
-
-void SetInnerColorOf(TSchemaItem *item, TColor color)
-{
-    TSchemaItemPrivate *d = TSchemaItemPrivate::get(item);
-    if (d->FSchemaControlType == scIcon || d->FInnerColor == color)
+    if (FSchemaControlType == scIcon || FInnerColor == color)
         return; // an icon has no inner colour of its own
-    d->FInnerColor = color;
-    d->applyInnerColor();
+    FInnerColor = color;
+    applyInnerColor();
 }
 
 void TSchemaItemPrivate::applyInnerColor()

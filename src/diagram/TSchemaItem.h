@@ -8,8 +8,6 @@
 #include "platform/TScrollBox.h"
 
 #include <QIcon>
-#include <QPointer>
-#include <QSet>
 #include <QVariant>
 #include <QWidget>
 
@@ -17,10 +15,7 @@
 
 class QPainter;
 class QMenu;
-class QAction;
 class QListWidgetItem;
-class QTreeWidgetItem;
-class QStyleOptionViewItem;
 
 namespace Diduza {
 
@@ -28,7 +23,6 @@ class TScrollBox;
 class TSchemaDesignArea;
 class TSchemaSubItem;
 class TSchemaListBox;
-class TSchemaCheckListBox;
 class TSchemaTreeView;
 class TSchemaText;
 class TSchemaIcon;

@@ -3,7 +3,6 @@
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaSubItem.h"
-#include "diagram/items/RowKeys_p.h"
 #include "diagram/items/TSchemaCheckListBox.h"
 #include "diagram/items/TSchemaIcon.h"
 #include "diagram/items/TSchemaListBox.h"

@@ -17,6 +17,8 @@
 
 #include <functional>
 
+class QTreeWidgetItem;
+
 namespace Diduza {
 
 class AreaUndoRecorder;
@@ -57,6 +59,11 @@ public:
     // otherwise.
     static void applyNodeFont(TSchemaTreeView *tree, QTreeWidgetItem *node);
     void applyInnerColor();
+    // The colour of the inner list. The file keeps only the item's colour, which setting gives
+    // the list too; an item whose colour was never set has a list of the window colour beside
+    // its face-coloured frame, and undo brings that back as it was.
+    TColor innerColor() const { return FInnerColor; }
+    void setInnerColor(TColor color);
     void applyInnerPalette();
     // Routes the item's relations (isDrag: while the item moves).
     void relationsChanged(bool isDrag);

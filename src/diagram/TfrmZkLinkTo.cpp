@@ -1,5 +1,4 @@
 #include "diagram/TfrmZkLinkTo.h"
-#include "diagram/TfrmZkLinkTo_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
@@ -12,8 +11,25 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 
 namespace Diduza {
+
+// The link dialog's own state: the item whose row is linked and the prompt naming that row.
+class TfrmZkLinkToPrivate {
+public:
+    explicit TfrmZkLinkToPrivate(TSchemaItem *source)
+        : FSource(source)
+    {
+    }
+
+    QPointer<TSchemaItem> FSource;
+    QLabel *FPrompt = nullptr;
+
+    void fillRows();
+
+    TfrmZkLinkTo *q = nullptr;
+};
 
 namespace {
 TSchemaSubItem *selectedRow(TSchemaItem *item)
@@ -22,10 +38,11 @@ TSchemaSubItem *selectedRow(TSchemaItem *item)
 }
 } // namespace
 
-TfrmZkLinkTo::TfrmZkLinkTo(TSchemaItem *Source, QWidget *Parent)
-    : QDialog(Parent)
+TfrmZkLinkTo::TfrmZkLinkTo(TSchemaItem *Source, QWidget *parent)
+    : QDialog(parent)
     , d(std::make_unique<TfrmZkLinkToPrivate>(Source))
 {
+    d->q = this;
     setObjectName(QStringLiteral("frmZkLinkTo"));
     setWindowTitle(tr("Link to"));
     TSchemaSubItem *row = selectedRow(Source);
@@ -61,23 +78,23 @@ TfrmZkLinkTo::TfrmZkLinkTo(TSchemaItem *Source, QWidget *Parent)
         if (item == Source)
             entry->setText(tr("%1 (this table)").arg(item->GetCaption()));
     }
-    connect(lbItems, &QListWidget::currentRowChanged, this, [this] { fillRows(); });
+    connect(lbItems, &QListWidget::currentRowChanged, this, [this] { d->fillRows(); });
     connect(lbRows, &QListWidget::itemActivated, this, &QDialog::accept);
     lbItems->setCurrentRow(0);
     lbItems->setFocus();
 }
 
-void TfrmZkLinkTo::fillRows()
+void TfrmZkLinkToPrivate::fillRows()
 {
-    lbRows->clear();
-    TSchemaItem *item = TargetItem();
+    q->lbRows->clear();
+    TSchemaItem *item = q->TargetItem();
     const int count = item ? item->GetSubItemCount() : 0;
     for (int r = 0; r < count; ++r) {
         TSchemaSubItem *row = item->GetSubItem(r);
-        auto *entry = new QListWidgetItem(row->Caption(), lbRows);
+        auto *entry = new QListWidgetItem(row->Caption(), q->lbRows);
         entry->setData(Qt::UserRole, QVariant::fromValue<QObject *>(row));
     }
-    lbRows->setCurrentRow(0);
+    q->lbRows->setCurrentRow(0);
 }
 
 TfrmZkLinkTo::~TfrmZkLinkTo() = default;

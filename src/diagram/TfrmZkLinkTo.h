@@ -6,12 +6,10 @@
 
 #include <memory>
 
-class QLabel;
 class QListWidget;
 
 namespace Diduza {
 
-class TSchemaDesignArea;
 class TfrmZkLinkToPrivate;
 class TSchemaItem;
 class TSchemaSubItem;
@@ -24,7 +22,7 @@ class DIDUZAWIDGETS_EXPORT TfrmZkLinkTo : public QDialog {
     Q_OBJECT
 public:
     /// Source is the item whose selected row is to be linked; the first item listed is chosen.
-    TfrmZkLinkTo(TSchemaItem *Source, QWidget *Parent = nullptr);
+    TfrmZkLinkTo(TSchemaItem *Source, QWidget *parent = nullptr);
     ~TfrmZkLinkTo() override;
 
     /// The list of the diagram's items that have rows, Source marked "(this table)".
@@ -43,8 +41,6 @@ public:
     static bool LinkSelectedRow(TSchemaItem *Source);
 
 private:
-    void fillRows();
-
     std::unique_ptr<TfrmZkLinkToPrivate> d;
 };
 

@@ -5,6 +5,37 @@
 namespace Diduza {
 
 namespace {
+// Adds Text to out as the record's next field, quoted when it must be.
+void appendField(QString &out, bool &atRecordStart, const QString &Text)
+{
+    if (!atRecordStart)
+        out += QLatin1Char(',');
+    atRecordStart = false;
+    // Plain code units: the scan runs once per field of every row.
+    const ushort *text = Text.utf16();
+    const qsizetype size = Text.size();
+    qsizetype at = 0;
+    while (
+        at < size && text[at] != u'"' && text[at] != u',' && text[at] != u'\n' && text[at] != u'\r')
+        ++at;
+    if (at == size) {
+        out += Text;
+        return;
+    }
+    out += QLatin1Char('"');
+    qsizetype from = 0;
+    for (; at < size; ++at) {
+        if (text[at] == u'"') {
+            out += QStringView(text + from, at + 1 - from); // the quote, then its double
+            from = at;
+        }
+    }
+    out += QStringView(text + from, size - from);
+    out += QLatin1Char('"');
+}
+} // namespace
+
+namespace {
 // The gathered text is written once it holds this many UTF-16 code units.
 constexpr qsizetype BlockSize = 64 * 1024;
 } // namespace
@@ -18,7 +49,7 @@ TCsvWriter::TCsvWriter(QIODevice *Device)
 void TCsvWriter::WriteRecord(const QStringList &Fields)
 {
     for (const QString &field : Fields)
-        writeText(field);
+        appendField(m_text, m_atRecordStart, field);
     EndRecord();
 }
 
@@ -31,35 +62,7 @@ void TCsvWriter::WriteRow(const QVector<QVariant> &Values)
 
 void TCsvWriter::WriteField(const QVariant &Value)
 {
-    writeText(Value.isNull() ? QString() : Value.toString());
-}
-
-void TCsvWriter::writeText(const QString &Text)
-{
-    if (!m_atRecordStart)
-        m_text += QLatin1Char(',');
-    m_atRecordStart = false;
-    // Plain code units: the scan runs once per field of every row.
-    const ushort *text = Text.utf16();
-    const qsizetype size = Text.size();
-    qsizetype at = 0;
-    while (
-        at < size && text[at] != u'"' && text[at] != u',' && text[at] != u'\n' && text[at] != u'\r')
-        ++at;
-    if (at == size) {
-        m_text += Text;
-        return;
-    }
-    m_text += QLatin1Char('"');
-    qsizetype from = 0;
-    for (; at < size; ++at) {
-        if (text[at] == u'"') {
-            m_text += QStringView(text + from, at + 1 - from); // the quote, then its double
-            from = at;
-        }
-    }
-    m_text += QStringView(text + from, size - from);
-    m_text += QLatin1Char('"');
+    appendField(m_text, m_atRecordStart, Value.isNull() ? QString() : Value.toString());
 }
 
 void TCsvWriter::EndRecord()

@@ -38,9 +38,6 @@ public:
     bool Failed() const { return m_failed; }
 
 private:
-    /// Adds Text as the record's next field, quoted when it must be.
-    void writeText(const QString &Text);
-
     /// The device written to (not owned).
     QIODevice *m_device;
     /// The text gathered since the last block was written.

@@ -170,14 +170,9 @@ void TSchemaCatalog::Clear()
     d = new Data;
 }
 
-int TSchemaCatalog::indexOf(const QString &Table) const
-{
-    return d->Find(Table);
-}
-
 const TSchemaTableInfo *TSchemaCatalog::Table(const QString &Name) const
 {
-    const int i = indexOf(Name);
+    const int i = d.constData()->Find(Name);
     return i >= 0 ? &d->Tables.at(i) : nullptr;
 }
 
@@ -210,8 +205,8 @@ bool TSchemaCatalog::IsForeignKey(const QString &Table, const QString &Field) co
 QVector<TSchemaKeyLink> TSchemaCatalog::Links(const QString &Parent, const QString &Child) const
 {
     QVector<TSchemaKeyLink> links;
-    const int parent = indexOf(Parent);
-    const int child = indexOf(Child);
+    const int parent = d.constData()->Find(Parent);
+    const int child = d.constData()->Find(Child);
     if (parent < 0 || child < 0)
         return links;
     const TSchemaTableInfo &childTable = d->Tables.at(child);
@@ -231,7 +226,7 @@ QVector<TSchemaKeyLink> TSchemaCatalog::Links(const QString &Parent, const QStri
 QVector<TSchemaKeyLink> TSchemaCatalog::LinksFrom(const QString &Table) const
 {
     QVector<TSchemaKeyLink> links;
-    const int child = indexOf(Table);
+    const int child = d.constData()->Find(Table);
     if (child < 0)
         return links;
     QSet<int> parents;
@@ -247,7 +242,7 @@ QVector<TSchemaKeyLink> TSchemaCatalog::LinksFrom(const QString &Table) const
 QStringList TSchemaCatalog::ReferencingTables(const QString &Table) const
 {
     QStringList names;
-    const int parent = indexOf(Table);
+    const int parent = d.constData()->Find(Table);
     if (parent < 0)
         return names;
     for (const int child : d->Referencing.at(parent))
@@ -258,7 +253,7 @@ QStringList TSchemaCatalog::ReferencingTables(const QString &Table) const
 QStringList TSchemaCatalog::Reachable(const QString &Table) const
 {
     QStringList names;
-    const int start = indexOf(Table);
+    const int start = d.constData()->Find(Table);
     if (start < 0)
         return names;
     QVector<bool> seen(d->Tables.size(), false);

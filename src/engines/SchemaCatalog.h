@@ -150,8 +150,6 @@ private:
     class Data;
     /// The shared data.
     QSharedDataPointer<Data> d;
-    /// The index of the table named Table (as Table finds it), or -1.
-    int indexOf(const QString &Table) const;
 };
 
 } // namespace Diduza

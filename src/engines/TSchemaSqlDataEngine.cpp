@@ -205,24 +205,24 @@ void TSchemaSqlDataEngine::SetDatabase(const QSqlDatabase &Value)
     FConnectionName = Value.connectionName();
 }
 
-QSqlDatabase TSchemaSqlDataEngine::openDatabase() const
+namespace {
+// The connection named connectionName, opened when it is not; raises Exception when there is
+// no such connection or it does not open.
+QSqlDatabase openDatabase(const QString &connectionName)
 {
-    if (!QSqlDatabase::contains(FConnectionName))
+    if (!QSqlDatabase::contains(connectionName))
         throw Exception(QCoreApplication::translate(
             "Diduza::TSchemaSqlDataEngine", "There is no database connection named \"%1\".")
-                            .arg(FConnectionName));
-    QSqlDatabase db = Database();
+                            .arg(connectionName));
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (!db.isOpen() && !db.open())
         throw Exception(SqlErrorText(db.lastError()));
     return db;
 }
 
-QStringList TSchemaSqlDataEngine::tableNames(const QSqlDatabase &Db) const
-{
-    return listTables(Db, FListAllSchemas);
-}
-
-QStringList TSchemaSqlDataEngine::fieldNames(const QSqlDatabase &Db, const QString &Table) const
+// The fields of Table on Db, in column order, from the catalogue of SQLite, PostgreSQL or
+// MySQL, or from the driver's record for other databases.
+QStringList fieldNames(const QSqlDatabase &Db, const QString &Table)
 {
     switch (Db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
@@ -240,6 +240,7 @@ QStringList TSchemaSqlDataEngine::fieldNames(const QSqlDatabase &Db, const QStri
         names.append(record.fieldName(i));
     return names;
 }
+} // namespace
 
 void TSchemaSqlDataEngine::FillItemList(TStringList &List)
 {
@@ -248,7 +249,7 @@ void TSchemaSqlDataEngine::FillItemList(TStringList &List)
         return;
     }
     List.Clear();
-    const QStringList names = tableNames(openDatabase());
+    const QStringList names = listTables(openDatabase(FConnectionName), FListAllSchemas);
     List.BeginUpdate();
     for (const QString &name : names)
         List.Add(name);
@@ -269,8 +270,8 @@ void TSchemaSqlDataEngine::FillSubItemList(TSchemaItem *Item, TStringList &List)
 void TSchemaSqlDataEngine::FillFieldList(const QString &TableName, TStringList &List)
 {
     List.Clear();
-    const QSqlDatabase db = openDatabase();
-    const QStringList tables = tableNames(db);
+    const QSqlDatabase db = openDatabase(FConnectionName);
+    const QStringList tables = listTables(db, FListAllSchemas);
     qsizetype index = tables.indexOf(TableName);
     if (index < 0) {
         for (qsizetype i = 0; i < tables.size(); ++i) {
@@ -306,7 +307,7 @@ void TSchemaSqlDataEngine::FillTableInfo(const QStringList &Tables, QVector<TSch
         return;
     }
     List.clear();
-    List = SqlCatalog::ReadTables(openDatabase(), Tables, FListAllSchemas);
+    List = SqlCatalog::ReadTables(openDatabase(FConnectionName), Tables, FListAllSchemas);
 }
 
 QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
@@ -315,7 +316,7 @@ QAbstractItemModel *TSchemaSqlDataEngine::ExecSQL(const QString &SQL)
         return TSchemaDataEngine::ExecSQL(SQL);
     // Several statements in one text would all run on some drivers (PostgreSQL's simple query
     // protocol): refuse them before anything runs.
-    const QSqlDatabase db = openDatabase();
+    const QSqlDatabase db = openDatabase(FConnectionName);
     bool empty = false;
     const QString statement = SqlSession::OneStatement(db, SQL, &empty);
     // A text of blanks and comments runs nothing: its data set has no columns and no rows.
@@ -335,7 +336,7 @@ TSchemaQueryRun *TSchemaSqlDataEngine::StartSQL(const QString &SQL, int RowLimit
 {
     if (OnExecSQL())
         return nullptr;
-    const QSqlDatabase db = openDatabase();
+    const QSqlDatabase db = openDatabase(FConnectionName);
     bool empty = false;
     const QString statement = SqlSession::OneStatement(db, SQL, &empty);
     if (empty)

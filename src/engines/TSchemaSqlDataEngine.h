@@ -123,15 +123,6 @@ public:
     void FillFieldList(const QString &TableName, TStringList &List);
 
 private:
-    /// The connection, opened when it is not; raises Exception when there is no such
-    /// connection or it does not open.
-    QSqlDatabase openDatabase() const;
-    /// The tables the engine lists on Db (see ListAllSchemas).
-    QStringList tableNames(const QSqlDatabase &Db) const;
-    /// The fields of Table on Db, in column order, from the catalogue of SQLite, PostgreSQL or
-    /// MySQL, or from the driver's record for other databases.
-    QStringList fieldNames(const QSqlDatabase &Db, const QString &Table) const;
-
     /// See ConnectionName.
     QString FConnectionName;
     /// See ListAllSchemas.

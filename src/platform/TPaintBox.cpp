@@ -1,5 +1,4 @@
 #include "platform/TPaintBox.h"
-#include "platform/TPaintBox_p.h"
 
 #include "platform/Application.h"
 
@@ -7,6 +6,13 @@
 #include <QPainter>
 
 namespace Diduza {
+
+// A paint box's own state: its two events.
+class TPaintBoxPrivate {
+public:
+    TPaintEvent FOnPaint;
+    TMouseEvent FOnMouseUp;
+};
 
 TPaintBox::TPaintBox(QWidget *parent)
     : QWidget(parent)

@@ -1,15 +1,30 @@
 #include "platform/TRadioGroup.h"
-#include "platform/TRadioGroup_p.h"
 
+#include <QButtonGroup>
 #include <QGridLayout>
 #include <QRadioButton>
+#include <QStringList>
 
 namespace Diduza {
+
+// A radio group's own state: its entries, its columns and the buttons' group.
+class TRadioGroupPrivate {
+public:
+    QStringList FItems;
+    int FColumns = 1;
+    QButtonGroup *FGroup = nullptr;
+
+    // Makes the buttons again from the items and columns, keeping the selected index.
+    void rebuild();
+
+    TRadioGroup *q = nullptr;
+};
 
 TRadioGroup::TRadioGroup(QWidget *parent)
     : QGroupBox(parent)
     , d(std::make_unique<TRadioGroupPrivate>())
 {
+    d->q = this;
     d->FGroup = new QButtonGroup(this);
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(6, 2, 6, 2);
@@ -22,7 +37,7 @@ TRadioGroup::~TRadioGroup() = default;
 void TRadioGroup::SetItems(const QStringList &Value)
 {
     d->FItems = Value;
-    rebuild();
+    d->rebuild();
 }
 
 int TRadioGroup::Columns() const
@@ -38,26 +53,26 @@ QStringList TRadioGroup::Items() const
 void TRadioGroup::SetColumns(int Value)
 {
     d->FColumns = qMax(1, Value);
-    rebuild();
+    d->rebuild();
 }
 
-void TRadioGroup::rebuild()
+void TRadioGroupPrivate::rebuild()
 {
-    const int selected = ItemIndex();
-    const auto buttons = d->FGroup->buttons();
+    const int selected = q->ItemIndex();
+    const auto buttons = FGroup->buttons();
     for (QAbstractButton *b : buttons) {
-        d->FGroup->removeButton(b);
+        FGroup->removeButton(b);
         delete b;
     }
-    auto *grid = static_cast<QGridLayout *>(layout());
-    const int rows = (int(d->FItems.size()) + d->FColumns - 1) / d->FColumns;
-    for (int i = 0; i < d->FItems.size(); ++i) {
-        auto *button = new QRadioButton(d->FItems[i], this);
-        d->FGroup->addButton(button, i);
+    auto *grid = static_cast<QGridLayout *>(q->layout());
+    const int rows = (int(FItems.size()) + FColumns - 1) / FColumns;
+    for (int i = 0; i < FItems.size(); ++i) {
+        auto *button = new QRadioButton(FItems[i], q);
+        FGroup->addButton(button, i);
         // Filled column by column, as a radio group does.
         grid->addWidget(button, rows ? i % rows : 0, rows ? i / rows : 0);
     }
-    SetItemIndex(selected);
+    q->SetItemIndex(selected);
 }
 
 int TRadioGroup::ItemIndex() const

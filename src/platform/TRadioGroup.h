@@ -39,9 +39,6 @@ public:
     QAbstractButton *Button(int index) const;
 
 private:
-    /// Makes the buttons again from the items and columns, keeping the selected index.
-    void rebuild();
-
     /// The private state.
     std::unique_ptr<TRadioGroupPrivate> d;
 };

@@ -1,25 +1,68 @@
 #include "platform/TScrollBox.h"
-#include "platform/TScrollBox_p.h"
 
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
 #include "platform/TGraphicControl.h"
 
 #include <QChildEvent>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QRect>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QVector>
 
 #include <algorithm>
 
 namespace Diduza {
 
+// A scroll box's own state: the two parts of the control list with their indexes and
+// versions, the grid of windowed children, the captured control and the pending range update.
+class TScrollBoxPrivate {
+public:
+    QVector<TGraphicControl *> FGraphics;
+    QVector<QWidget *> FWindowed;
+    QHash<const QObject *, int> FGraphicIndex;
+    QHash<const QObject *, int> FWindowedIndex;
+    bool FGraphicIndexValid = true;
+    bool FWindowedIndexValid = true;
+    quint64 FListVersion = 0;
+    quint64 FListShapeVersion = 0;
+    // Where the windowed children stand, to find the ones that cover a rectangle: a grid of
+    // square cells in content coordinates (client coordinates plus the scroll position, which
+    // scrolling leaves alone), filled from the children's move, resize, show and hide events.
+    // It may lag behind a child that changed unseen; OpaqueChildrenIn checks each candidate's
+    // real geometry, so a lag costs a larger repaint, never a wrong one.
+    QHash<quint64, QVector<const QObject *>> FGrid;
+    QHash<const QObject *, QRect> FGridRects;
+    QVector<const QObject *> FGridHuge; // children too large for the grid: always candidates
+    TColor FColor = clBtnFace;
+    QPointer<TGraphicControl> FCaptured;
+    bool FRangePending = false;
+    bool FScrolling = false;
+    bool FUpdatingRange = false;
+
+    void windowedChildAdded(QWidget *child);
+    void windowedChildRemoved(QObject *child);
+    // A windowed child moved, resized, showed or hid.
+    void windowedChildEvent(QWidget *child, QEvent::Type type);
+    void scheduleRangeUpdate();
+    // Keeps the grid of windowed children current for child.
+    void placeInGrid(QWidget *child);
+    void dropFromGrid(const QObject *child);
+    template <typename F> void forCells(const QRect &content, F &&f) const;
+
+    TScrollBox *q = nullptr;
+};
+
 TScrollBox::TScrollBox(QWidget *parent)
     : QAbstractScrollArea(parent)
     , d(std::make_unique<TScrollBoxPrivate>())
 {
+    d->q = this;
     viewport()->installEventFilter(this);
     viewport()->setAutoFillBackground(false);
     // paintEvent fills whatever it repaints: scrolling may then copy what stays in view.
@@ -248,7 +291,7 @@ void TScrollBox::RemoveGraphicControl(TGraphicControl *control)
     for (const QRect &r : std::as_const(shownRectsOf(control)))
         viewport()->update(r);
     shownRectsOf(control).clear();
-    scheduleRangeUpdate();
+    d->scheduleRangeUpdate();
 }
 
 void TScrollBox::GraphicControlInserted(TGraphicControl *) { }
@@ -273,7 +316,7 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
     if (!canvas->updatesEnabled()) {
         // Drawing is suspended: nothing would be repainted, and resuming repaints it all.
         shownRectsOf(control) = std::move(shown);
-        scheduleRangeUpdate();
+        d->scheduleRangeUpdate();
         return;
     }
     QVector<QRect> dirty = old;
@@ -286,7 +329,7 @@ void TScrollBox::GraphicControlChanged(TGraphicControl *control, bool always)
     }
     canvas->update(region);
     shownRectsOf(control) = std::move(shown);
-    scheduleRangeUpdate();
+    d->scheduleRangeUpdate();
 }
 
 TGraphicControl *TScrollBox::GraphicControlAt(const QPoint &p) const
@@ -314,7 +357,7 @@ int cellOf(int coordinate)
 }
 } // namespace
 
-template <typename F> void TScrollBox::forCells(const QRect &content, F &&f) const
+template <typename F> void TScrollBoxPrivate::forCells(const QRect &content, F &&f) const
 {
     for (int cx = cellOf(content.left()); cx <= cellOf(content.right()); ++cx) {
         for (int cy = cellOf(content.top()); cy <= cellOf(content.bottom()); ++cy)
@@ -322,35 +365,35 @@ template <typename F> void TScrollBox::forCells(const QRect &content, F &&f) con
     }
 }
 
-void TScrollBox::dropFromGrid(const QObject *child)
+void TScrollBoxPrivate::dropFromGrid(const QObject *child)
 {
-    const auto found = d->FGridRects.constFind(child);
-    if (found == d->FGridRects.constEnd())
+    const auto found = FGridRects.constFind(child);
+    if (found == FGridRects.constEnd())
         return;
     const QRect old = found.value();
-    d->FGridRects.erase(found);
+    FGridRects.erase(found);
     if (old.isNull()) {
-        d->FGridHuge.removeOne(child);
+        FGridHuge.removeOne(child);
         return;
     }
     forCells(old, [&](quint64 key) {
-        auto cell = d->FGrid.find(key);
-        if (cell == d->FGrid.end())
+        auto cell = FGrid.find(key);
+        if (cell == FGrid.end())
             return;
         cell.value().removeOne(child);
         if (cell.value().isEmpty())
-            d->FGrid.erase(cell);
+            FGrid.erase(cell);
     });
 }
 
-void TScrollBox::placeInGrid(QWidget *child)
+void TScrollBoxPrivate::placeInGrid(QWidget *child)
 {
     QRect content;
     const bool shown = !child->isHidden() && !child->isWindow() && !child->geometry().isEmpty();
     if (shown)
-        content = child->geometry().translated(ScrollPosition());
-    const auto found = d->FGridRects.constFind(child);
-    if (found != d->FGridRects.constEnd()) {
+        content = child->geometry().translated(q->ScrollPosition());
+    const auto found = FGridRects.constFind(child);
+    if (found != FGridRects.constEnd()) {
         // Scrolling moves every child without changing where it stands in the content.
         if (shown && found.value() == content)
             return;
@@ -361,12 +404,12 @@ void TScrollBox::placeInGrid(QWidget *child)
     const qint64 cells = qint64(cellOf(content.right()) - cellOf(content.left()) + 1)
         * (cellOf(content.bottom()) - cellOf(content.top()) + 1);
     if (cells > MaxGridCells) {
-        d->FGridRects.insert(child, QRect());
-        d->FGridHuge.append(child);
+        FGridRects.insert(child, QRect());
+        FGridHuge.append(child);
         return;
     }
-    d->FGridRects.insert(child, content);
-    forCells(content, [&](quint64 key) { d->FGrid[key].append(child); });
+    FGridRects.insert(child, content);
+    forCells(content, [&](quint64 key) { FGrid[key].append(child); });
 }
 
 QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
@@ -385,7 +428,7 @@ QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
     };
     for (const QObject *w : d->FGridHuge)
         consider(w);
-    forCells(rect.translated(ScrollPosition()), [&](quint64 key) {
+    d->forCells(rect.translated(ScrollPosition()), [&](quint64 key) {
         const auto cell = d->FGrid.constFind(key);
         if (cell != d->FGrid.constEnd()) {
             for (const QObject *w : cell.value())
@@ -395,29 +438,29 @@ QVector<QWidget *> TScrollBox::OpaqueChildrenIn(const QRect &rect) const
     return found;
 }
 
-void TScrollBox::windowedChildAdded(QWidget *child)
+void TScrollBoxPrivate::windowedChildAdded(QWidget *child)
 {
-    if (positionIn(d->FWindowed, d->FWindowedIndex, d->FWindowedIndexValid, child) >= 0)
+    if (positionIn(FWindowed, FWindowedIndex, FWindowedIndexValid, child) >= 0)
         return;
-    d->FWindowed.append(child);
-    if (d->FWindowedIndexValid)
-        d->FWindowedIndex.insert(child, int(d->FWindowed.size()) - 1);
-    ++d->FListVersion;
+    FWindowed.append(child);
+    if (FWindowedIndexValid)
+        FWindowedIndex.insert(child, int(FWindowed.size()) - 1);
+    ++FListVersion;
     if (!dynamic_cast<TSelfReportingChild *>(child))
-        child->installEventFilter(this);
+        child->installEventFilter(q);
     placeInGrid(child);
     scheduleRangeUpdate();
 }
 
-void TScrollBox::windowedChildRemoved(QObject *child)
+void TScrollBoxPrivate::windowedChildRemoved(QObject *child)
 {
-    if (!removeFrom(d->FWindowed, d->FWindowedIndex, d->FWindowedIndexValid, child))
+    if (!removeFrom(FWindowed, FWindowedIndex, FWindowedIndexValid, child))
         return;
-    // A child that moves on to another parent is none of this box's business any more.
-    child->removeEventFilter(this);
+    // A child that moves on to another parent is none of q box's business any more.
+    child->removeEventFilter(q);
     dropFromGrid(child);
-    ++d->FListVersion;
-    ++d->FListShapeVersion;
+    ++FListVersion;
+    ++FListShapeVersion;
     scheduleRangeUpdate();
 }
 
@@ -427,12 +470,12 @@ bool TScrollBox::eventFilter(QObject *watched, QEvent *event)
         if (event->type() == QEvent::ChildAdded) {
             QObject *child = static_cast<QChildEvent *>(event)->child();
             if (child->isWidgetType())
-                windowedChildAdded(static_cast<QWidget *>(child));
+                d->windowedChildAdded(static_cast<QWidget *>(child));
         } else if (event->type() == QEvent::ChildRemoved) {
-            windowedChildRemoved(static_cast<QChildEvent *>(event)->child());
+            d->windowedChildRemoved(static_cast<QChildEvent *>(event)->child());
         }
     } else if (watched->isWidgetType() && watched->parent() == viewport()) {
-        windowedChildEvent(static_cast<QWidget *>(watched), event->type());
+        d->windowedChildEvent(static_cast<QWidget *>(watched), event->type());
     }
     return QAbstractScrollArea::eventFilter(watched, event);
 }
@@ -446,10 +489,10 @@ bool placesChild(QEvent::Type type)
 }
 } // namespace
 
-void TScrollBox::windowedChildEvent(QWidget *child, QEvent::Type type)
+void TScrollBoxPrivate::windowedChildEvent(QWidget *child, QEvent::Type type)
 {
     // Scrolling moves every child and changes neither the grid nor the range.
-    if (!placesChild(type) || (type == QEvent::Move && d->FScrolling))
+    if (!placesChild(type) || (type == QEvent::Move && FScrolling))
         return;
     placeInGrid(child);
     scheduleRangeUpdate();
@@ -465,18 +508,18 @@ void TScrollBox::WindowedChildChanged(QWidget *child, const QEvent *event)
     // Every widget on the viewport is in the control list: it joins when it arrives there.
     if (!box || box->viewport() != canvas)
         return;
-    box->windowedChildEvent(child, type);
+    box->d->windowedChildEvent(child, type);
 }
 
 TSelfReportingChild::~TSelfReportingChild() = default;
 
-void TScrollBox::scheduleRangeUpdate()
+void TScrollBoxPrivate::scheduleRangeUpdate()
 {
-    if (d->FRangePending)
+    if (FRangePending)
         return;
-    d->FRangePending = true;
+    FRangePending = true;
     QMetaObject::invokeMethod(
-        this, [this] { UpdateScrollRange(); }, Qt::QueuedConnection);
+        q, [box = q] { box->UpdateScrollRange(); }, Qt::QueuedConnection);
 }
 
 void TScrollBox::UpdateScrollRange()

@@ -152,16 +152,6 @@ protected:
     void DestroyChildren();
 
 private:
-    void windowedChildAdded(QWidget *child);
-    void windowedChildRemoved(QObject *child);
-    /// A windowed child moved, resized, showed or hid.
-    void windowedChildEvent(QWidget *child, QEvent::Type type);
-    void scheduleRangeUpdate();
-    /// Keeps the grid of windowed children current for child.
-    void placeInGrid(QWidget *child);
-    void dropFromGrid(const QObject *child);
-    template <typename F> void forCells(const QRect &content, F &&f) const;
-
     std::unique_ptr<TScrollBoxPrivate> d;
 };
 

@@ -1,5 +1,4 @@
 #include "platform/TStringGrid.h"
-#include "platform/TStringGrid_p.h"
 
 #include "platform/Application.h"
 #include "platform/ColorConvert.h"
@@ -7,15 +6,81 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QList>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPoint>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 
 namespace Diduza {
+
+// A string grid's own state: its counts and sizes, events, the mouse's column drag or resize,
+// and the watch that counts changes of the cells.
+class TStringGridPrivate {
+public:
+    int FRowCount = 0;
+    int FFixedCols = 1;
+    int FFixedRows = 1;
+    int FDefaultColWidth = 64;
+    int FDefaultRowHeight = 24;
+    bool FColumnsMovable = false;
+    bool FColumnsSizable = false;
+    TColor FFixedColor = clBtnFace;
+    TDrawCellEvent FOnDrawCell;
+    TSelectCellEvent FOnSelectCell;
+    TMovedEvent FOnColumnMoved;
+    TCellTextEvent FOnGetAccessibleText;
+
+    enum MouseMode { MouseNone, MouseMoving, MouseSizing };
+    MouseMode FMouseMode = MouseNone;
+    int FMouseColumn = -1;
+    QPoint FPressPos;
+    bool FDragStarted = false;
+    bool FFixingOrder = false;
+    quint64 FCellsVersion = 0;
+    // The last column position holds a hidden, empty column kept from a deletion for the next
+    // column added at the end: Qt's table moves every cell of the table to add or delete a
+    // column, while showing and hiding one costs next to nothing, and a tick of the builder
+    // adds or deletes a column at the end of grids thousands of columns wide.
+    bool FHasSpareColumn = false;
+    QList<QMetaObject::Connection> FCellsWatch;
+
+    // Every cell has an entry that reads as AccessibleText, every row and column a header entry
+    // that names it by its fixed cell.
+    void prepareCells();
+    // The table's own (logical) column of position ACol.
+    int logicalColumn(int ACol) const;
+    // The position of the table's column logical.
+    int visualColumn(int logical) const;
+    // Whether the cell lies in a fixed row or column.
+    bool isFixed(int ACol, int ARow) const;
+    // The extent of the fixed rows (down from the viewport's top) and of the fixed columns.
+    int fixedRowsHeight() const;
+    // See fixedRowsHeight.
+    int fixedColsWidth() const;
+    // Where a cell shows, in viewport coordinates: fixed rows and columns at their unscrolled
+    // place, the others where scrolling put them.
+    QRect cellViewportRect(int ACol, int ARow) const;
+    // The row and the column position at a viewport point, fixed cells first; -1 for none.
+    int rowAtPoint(int y) const;
+    // See rowAtPoint.
+    int colAtPoint(int x) const;
+    // Paints a fixed cell and the grid lines to its right and below it.
+    void paintFixedCell(QPainter &painter, const QPen &gridPen, int ACol, int ARow);
+    // Asks OnSelectCell whether the cell may become current; true when there is no handler.
+    bool askSelect(int ACol, int ARow);
+    // The position whose right border lies within a few pixels of viewport x, or -1.
+    int sizingColumnAt(int x) const;
+    // Undoes a move that took a fixed column away or put a column in front of the fixed ones.
+    void keepFixedColumnsInFront(int logical, int oldVisual, int newVisual);
+
+    TStringGrid *q = nullptr;
+};
 
 namespace {
 
@@ -109,6 +174,7 @@ TStringGrid::TStringGrid(QWidget *parent)
     : QTableWidget(parent)
     , d(std::make_unique<TStringGridPrivate>())
 {
+    d->q = this;
     setItemDelegate(new GridDelegate(this));
     setItemPrototype(new GridCell);
     horizontalHeader()->hide();
@@ -131,7 +197,7 @@ TStringGrid::TStringGrid(QWidget *parent)
     viewport()->setMouseTracking(true);
     connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
         [this](int logical, int oldVisual, int newVisual) {
-            Guarded([&] { keepFixedColumnsInFront(logical, oldVisual, newVisual); });
+            Guarded([&] { d->keepFixedColumnsInFront(logical, oldVisual, newVisual); });
         });
     auto changed = [this] { ++d->FCellsVersion; };
     QAbstractItemModel *cells = model();
@@ -265,92 +331,92 @@ QString TStringGrid::AccessibleText(int ACol, int ARow) const
     return text;
 }
 
-void TStringGrid::prepareCells()
+void TStringGridPrivate::prepareCells()
 {
     // The hidden headers' entries: a reader takes rows' and columns' names from them. An empty
     // cell too is read through its entry.
-    for (int row = 0; row < rowCount(); ++row) {
-        if (!verticalHeaderItem(row))
-            setVerticalHeaderItem(row, new SectionName(this, Qt::Vertical));
+    for (int row = 0; row < q->rowCount(); ++row) {
+        if (!q->verticalHeaderItem(row))
+            q->setVerticalHeaderItem(row, new SectionName(q, Qt::Vertical));
     }
-    for (int col = 0; col < columnCount(); ++col) {
-        if (!horizontalHeaderItem(col))
-            setHorizontalHeaderItem(col, new SectionName(this, Qt::Horizontal));
-        for (int row = 0; row < rowCount(); ++row) {
-            if (!item(row, col))
-                setItem(row, col, new GridCell);
+    for (int col = 0; col < q->columnCount(); ++col) {
+        if (!q->horizontalHeaderItem(col))
+            q->setHorizontalHeaderItem(col, new SectionName(q, Qt::Horizontal));
+        for (int row = 0; row < q->rowCount(); ++row) {
+            if (!q->item(row, col))
+                q->setItem(row, col, new GridCell);
         }
     }
 }
 
-int TStringGrid::logicalColumn(int ACol) const
+int TStringGridPrivate::logicalColumn(int ACol) const
 {
-    return horizontalHeader()->logicalIndex(ACol);
+    return q->horizontalHeader()->logicalIndex(ACol);
 }
 
-int TStringGrid::visualColumn(int logical) const
+int TStringGridPrivate::visualColumn(int logical) const
 {
-    return horizontalHeader()->visualIndex(logical);
+    return q->horizontalHeader()->visualIndex(logical);
 }
 
-bool TStringGrid::isFixed(int ACol, int ARow) const
+bool TStringGridPrivate::isFixed(int ACol, int ARow) const
 {
-    return ACol < d->FFixedCols || ARow < d->FFixedRows;
+    return ACol < FFixedCols || ARow < FFixedRows;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Where the cells show: the fixed rows and columns lead the row and column order, so their
 // unscrolled places tile the band [0, fixed extent) of the viewport.
 
-int TStringGrid::fixedRowsHeight() const
+int TStringGridPrivate::fixedRowsHeight() const
 {
     int height = 0;
-    for (int row = 0; row < qMin(d->FFixedRows, rowCount()); ++row)
-        height += verticalHeader()->sectionSize(row); // 0 for a hidden row
+    for (int row = 0; row < qMin(FFixedRows, q->rowCount()); ++row)
+        height += q->verticalHeader()->sectionSize(row); // 0 for a hidden row
     return height;
 }
 
-int TStringGrid::fixedColsWidth() const
+int TStringGridPrivate::fixedColsWidth() const
 {
     int width = 0;
-    for (int col = 0; col < qMin(d->FFixedCols, ColCount()); ++col)
-        width += horizontalHeader()->sectionSize(logicalColumn(col));
+    for (int col = 0; col < qMin(FFixedCols, q->ColCount()); ++col)
+        width += q->horizontalHeader()->sectionSize(logicalColumn(col));
     return width;
 }
 
-QRect TStringGrid::cellViewportRect(int ACol, int ARow) const
+QRect TStringGridPrivate::cellViewportRect(int ACol, int ARow) const
 {
     const int logical = logicalColumn(ACol);
-    const int left = ACol < d->FFixedCols ? horizontalHeader()->sectionPosition(logical)
-                                          : columnViewportPosition(logical);
-    const int top = ARow < d->FFixedRows ? verticalHeader()->sectionPosition(ARow)
-                                         : rowViewportPosition(ARow);
-    const int line = showGrid() ? 1 : 0;
-    return QRect(left, top, columnWidth(logical) - line, rowHeight(ARow) - line);
+    const int left = ACol < FFixedCols ? q->horizontalHeader()->sectionPosition(logical)
+                                       : q->columnViewportPosition(logical);
+    const int top = ARow < FFixedRows ? q->verticalHeader()->sectionPosition(ARow)
+                                      : q->rowViewportPosition(ARow);
+    const int line = q->showGrid() ? 1 : 0;
+    return QRect(left, top, q->columnWidth(logical) - line, q->rowHeight(ARow) - line);
 }
 
-int TStringGrid::rowAtPoint(int y) const
+int TStringGridPrivate::rowAtPoint(int y) const
 {
     if (y >= fixedRowsHeight())
-        return rowAt(y); // a scrolled fixed row lies wholly above the band's end
-    for (int row = 0; row < qMin(d->FFixedRows, rowCount()); ++row) {
-        const int top = verticalHeader()->sectionPosition(row);
-        if (y >= top && y < top + verticalHeader()->sectionSize(row))
+        return q->rowAt(y); // a scrolled fixed row lies wholly above the band's end
+    for (int row = 0; row < qMin(FFixedRows, q->rowCount()); ++row) {
+        const int top = q->verticalHeader()->sectionPosition(row);
+        if (y >= top && y < top + q->verticalHeader()->sectionSize(row))
             return row;
     }
     return -1;
 }
 
-int TStringGrid::colAtPoint(int x) const
+int TStringGridPrivate::colAtPoint(int x) const
 {
     if (x >= fixedColsWidth()) {
-        const int logical = columnAt(x);
+        const int logical = q->columnAt(x);
         return logical < 0 ? -1 : visualColumn(logical);
     }
-    for (int col = 0; col < qMin(d->FFixedCols, ColCount()); ++col) {
+    for (int col = 0; col < qMin(FFixedCols, q->ColCount()); ++col) {
         const int logical = logicalColumn(col);
-        const int left = horizontalHeader()->sectionPosition(logical);
-        if (x >= left && x < left + horizontalHeader()->sectionSize(logical))
+        const int left = q->horizontalHeader()->sectionPosition(logical);
+        if (x >= left && x < left + q->horizontalHeader()->sectionSize(logical))
             return col;
     }
     return -1;
@@ -358,11 +424,11 @@ int TStringGrid::colAtPoint(int x) const
 
 QModelIndex TStringGrid::indexAt(const QPoint &point) const
 {
-    const int row = rowAtPoint(point.y());
-    const int col = colAtPoint(point.x());
+    const int row = d->rowAtPoint(point.y());
+    const int col = d->colAtPoint(point.x());
     if (row < 0 || col < 0)
         return QModelIndex();
-    return model()->index(row, logicalColumn(col));
+    return model()->index(row, d->logicalColumn(col));
 }
 
 QRect TStringGrid::visualRect(const QModelIndex &index) const
@@ -370,7 +436,7 @@ QRect TStringGrid::visualRect(const QModelIndex &index) const
     if (!index.isValid() || index.model() != model() || isRowHidden(index.row())
         || isColumnHidden(index.column()))
         return QRect();
-    return cellViewportRect(visualColumn(index.column()), index.row());
+    return d->cellViewportRect(d->visualColumn(index.column()), index.row());
 }
 
 namespace {
@@ -409,14 +475,14 @@ void TStringGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
         return;
     const int logical = index.column();
     const int row = index.row();
-    if (visualColumn(logical) >= d->FFixedCols) {
+    if (d->visualColumn(logical) >= d->FFixedCols) {
         scrollSpanIntoView(horizontalScrollBar(), horizontalHeader()->sectionPosition(logical),
-            columnWidth(logical), fixedColsWidth(), viewport()->width(),
+            columnWidth(logical), d->fixedColsWidth(), viewport()->width(),
             hint == PositionAtCenter ? PositionAtCenter : EnsureVisible);
     }
     if (row >= d->FFixedRows) {
         scrollSpanIntoView(verticalScrollBar(), verticalHeader()->sectionPosition(row),
-            rowHeight(row), fixedRowsHeight(), viewport()->height(), hint);
+            rowHeight(row), d->fixedRowsHeight(), viewport()->height(), hint);
     }
 }
 
@@ -442,7 +508,7 @@ void TStringGrid::SetColCount(int Value)
     if (Value > ColCount()) {
         if (d->FHasSpareColumn) {
             // The kept column shows again, empty and as wide as a new one.
-            const int logical = logicalColumn(columnCount() - 1);
+            const int logical = d->logicalColumn(columnCount() - 1);
             d->FHasSpareColumn = false;
             setColumnHidden(logical, false);
             setColumnWidth(logical, horizontalHeader()->defaultSectionSize());
@@ -450,7 +516,7 @@ void TStringGrid::SetColCount(int Value)
         }
         if (Value > columnCount()) {
             setColumnCount(Value);
-            prepareCells();
+            d->prepareCells();
         }
         return;
     }
@@ -463,7 +529,7 @@ void TStringGrid::SetRowCount(int Value)
     Value = qMax(0, Value);
     if (Value > rowCount()) {
         setRowCount(Value);
-        prepareCells();
+        d->prepareCells();
     }
     for (int row = 0; row < rowCount(); ++row)
         setRowHidden(row, row >= Value);
@@ -504,14 +570,14 @@ int TStringGrid::ColWidths(int ACol) const
 {
     if (ACol < 0 || ACol >= ColCount())
         return 0;
-    return columnWidth(logicalColumn(ACol)) - (showGrid() ? 1 : 0);
+    return columnWidth(d->logicalColumn(ACol)) - (showGrid() ? 1 : 0);
 }
 
 void TStringGrid::SetColWidths(int ACol, int Value)
 {
     if (ACol < 0 || ACol >= ColCount())
         return;
-    setColumnWidth(logicalColumn(ACol), qMax(0, Value) + (showGrid() ? 1 : 0));
+    setColumnWidth(d->logicalColumn(ACol), qMax(0, Value) + (showGrid() ? 1 : 0));
 }
 
 void TStringGrid::SetFixedColor(TColor Value)
@@ -527,7 +593,7 @@ QString TStringGrid::Cells(int ACol, int ARow) const
 {
     if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= rowCount())
         return QString();
-    const QTableWidgetItem *cell = item(ARow, logicalColumn(ACol));
+    const QTableWidgetItem *cell = item(ARow, d->logicalColumn(ACol));
     return cell ? cell->text() : QString();
 }
 
@@ -535,7 +601,7 @@ void TStringGrid::SetCells(int ACol, int ARow, const QString &Value)
 {
     if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= rowCount())
         return;
-    const int logical = logicalColumn(ACol);
+    const int logical = d->logicalColumn(ACol);
     if (QTableWidgetItem *cell = item(ARow, logical))
         cell->setText(Value);
     else
@@ -546,7 +612,7 @@ void TStringGrid::ClearColumn(int ACol)
 {
     if (ACol < 0 || ACol >= ColCount())
         return;
-    const int logical = logicalColumn(ACol);
+    const int logical = d->logicalColumn(ACol);
     for (int row = 0; row < rowCount(); ++row)
         setItem(row, logical, new GridCell);
 }
@@ -555,7 +621,7 @@ void TStringGrid::DeleteColumn(int ACol)
 {
     if (ACol < 0 || ACol >= ColCount())
         return;
-    const int logical = logicalColumn(ACol);
+    const int logical = d->logicalColumn(ACol);
     if (ACol < ColCount() - 1 || d->FHasSpareColumn) {
         removeColumn(logical);
         return;
@@ -593,14 +659,14 @@ void TStringGrid::MoveColumn(int FromIndex, int ToIndex)
     viewport()->update();
 }
 
-void TStringGrid::keepFixedColumnsInFront(int, int oldVisual, int newVisual)
+void TStringGridPrivate::keepFixedColumnsInFront(int, int oldVisual, int newVisual)
 {
-    if (d->FFixingOrder || (oldVisual >= d->FFixedCols && newVisual >= d->FFixedCols))
+    if (FFixingOrder || (oldVisual >= FFixedCols && newVisual >= FFixedCols))
         return;
     // A fixed column was moved, or a column was moved in front of the fixed ones: undo it.
-    d->FFixingOrder = true;
-    horizontalHeader()->moveSection(newVisual, oldVisual);
-    d->FFixingOrder = false;
+    FFixingOrder = true;
+    q->horizontalHeader()->moveSection(newVisual, oldVisual);
+    FFixingOrder = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -610,7 +676,7 @@ QRect TStringGrid::CellRect(int ACol, int ARow) const
 {
     if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= rowCount() || isRowHidden(ARow))
         return QRect();
-    return cellViewportRect(ACol, ARow).translated(viewport()->pos());
+    return d->cellViewportRect(ACol, ARow).translated(viewport()->pos());
 }
 
 bool TStringGrid::MouseToCell(const QPoint &Point, int &ACol, int &ARow) const
@@ -620,7 +686,7 @@ bool TStringGrid::MouseToCell(const QPoint &Point, int &ACol, int &ARow) const
         ACol = ARow = -1;
         return false;
     }
-    ACol = visualColumn(index.column());
+    ACol = d->visualColumn(index.column());
     ARow = index.row();
     return true;
 }
@@ -628,7 +694,7 @@ bool TStringGrid::MouseToCell(const QPoint &Point, int &ACol, int &ARow) const
 int TStringGrid::Col() const
 {
     const QModelIndex index = currentIndex();
-    return index.isValid() ? visualColumn(index.column()) : -1;
+    return index.isValid() ? d->visualColumn(index.column()) : -1;
 }
 
 int TStringGrid::Row() const
@@ -637,23 +703,24 @@ int TStringGrid::Row() const
     return index.isValid() ? index.row() : -1;
 }
 
-bool TStringGrid::askSelect(int ACol, int ARow)
+bool TStringGridPrivate::askSelect(int ACol, int ARow)
 {
     bool canSelect = true;
-    if (d->FOnSelectCell) {
-        const TSelectCellEvent handler = d->FOnSelectCell; // a handler may replace itself
-        handler(this, ACol, ARow, canSelect);
+    if (FOnSelectCell) {
+        const TSelectCellEvent handler = FOnSelectCell; // a handler may replace itself
+        handler(q, ACol, ARow, canSelect);
     }
     return canSelect;
 }
 
 bool TStringGrid::SetCurrentCell(int ACol, int ARow)
 {
-    if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= d->FRowCount || isFixed(ACol, ARow))
+    if (ACol < 0 || ACol >= ColCount() || ARow < 0 || ARow >= d->FRowCount
+        || d->isFixed(ACol, ARow))
         return false;
-    if (!askSelect(ACol, ARow))
+    if (!d->askSelect(ACol, ARow))
         return false;
-    setCurrentCell(ARow, logicalColumn(ACol));
+    setCurrentCell(ARow, d->logicalColumn(ACol));
     return true;
 }
 
@@ -666,32 +733,32 @@ QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
     QModelIndex next = QTableWidget::moveCursor(cursorAction, modifiers);
     if (!next.isValid())
         return current;
-    int col = visualColumn(next.column());
+    int col = d->visualColumn(next.column());
     int row = next.row();
-    if (isFixed(col, row)) {
+    if (d->isFixed(col, row)) {
         col = qMax(col, d->FFixedCols);
         row = qMax(row, d->FFixedRows);
         if (col >= ColCount() || row >= d->FRowCount)
             return current;
-        next = model()->index(row, logicalColumn(col));
+        next = model()->index(row, d->logicalColumn(col));
     }
     if (next == current)
         return current;
     bool canSelect = false;
-    Guarded([&] { canSelect = askSelect(col, row); });
+    Guarded([&] { canSelect = d->askSelect(col, row); });
     return canSelect ? next : current;
 }
 
-int TStringGrid::sizingColumnAt(int x) const
+int TStringGridPrivate::sizingColumnAt(int x) const
 {
     const int fixedWidth = fixedColsWidth();
-    for (int col = 0; col < ColCount(); ++col) {
+    for (int col = 0; col < q->ColCount(); ++col) {
         const int logical = logicalColumn(col);
-        if (isColumnHidden(logical))
+        if (q->isColumnHidden(logical))
             continue;
         const QRect cell = cellViewportRect(col, 0);
-        const int lastPixel = cell.left() + columnWidth(logical) - 1;
-        if (col >= d->FFixedCols && lastPixel < fixedWidth)
+        const int lastPixel = cell.left() + q->columnWidth(logical) - 1;
+        if (col >= FFixedCols && lastPixel < fixedWidth)
             continue; // under the fixed columns
         if (qAbs(x - lastPixel) <= 2)
             return col;
@@ -706,11 +773,11 @@ void TStringGrid::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint p = event->position().toPoint();
-    const int row = rowAtPoint(p.y());
+    const int row = d->rowAtPoint(p.y());
     if (row >= 0 && row < d->FFixedRows) {
         // A press in a fixed row: sizing at a column border, otherwise moving the column.
-        const int sizing = d->FColumnsSizable ? sizingColumnAt(p.x()) : -1;
-        const int col = colAtPoint(p.x());
+        const int sizing = d->FColumnsSizable ? d->sizingColumnAt(p.x()) : -1;
+        const int col = d->colAtPoint(p.x());
         if (sizing >= 0) {
             d->FMouseMode = TStringGridPrivate::MouseSizing;
             d->FMouseColumn = sizing;
@@ -724,12 +791,12 @@ void TStringGrid::mousePressEvent(QMouseEvent *event)
     const QModelIndex index = indexAt(p);
     if (!index.isValid())
         return;
-    const int col = visualColumn(index.column());
-    if (isFixed(col, row))
+    const int col = d->visualColumn(index.column());
+    if (d->isFixed(col, row))
         return;
     if (index != currentIndex()) {
         bool canSelect = false;
-        Guarded([&] { canSelect = askSelect(col, row); });
+        Guarded([&] { canSelect = d->askSelect(col, row); });
         if (!canSelect)
             return;
     }
@@ -741,8 +808,8 @@ void TStringGrid::mouseMoveEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     switch (d->FMouseMode) {
     case TStringGridPrivate::MouseSizing: {
-        const int left = cellViewportRect(d->FMouseColumn, 0).left();
-        setColumnWidth(logicalColumn(d->FMouseColumn), qMax(1, p.x() - left + 1));
+        const int left = d->cellViewportRect(d->FMouseColumn, 0).left();
+        setColumnWidth(d->logicalColumn(d->FMouseColumn), qMax(1, p.x() - left + 1));
         return;
     }
     case TStringGridPrivate::MouseMoving:
@@ -756,9 +823,9 @@ void TStringGrid::mouseMoveEvent(QMouseEvent *event)
         break;
     }
     if (event->buttons() == Qt::NoButton) {
-        const int row = rowAtPoint(p.y());
-        const bool border
-            = d->FColumnsSizable && row >= 0 && row < d->FFixedRows && sizingColumnAt(p.x()) >= 0;
+        const int row = d->rowAtPoint(p.y());
+        const bool border = d->FColumnsSizable && row >= 0 && row < d->FFixedRows
+            && d->sizingColumnAt(p.x()) >= 0;
         if (border)
             viewport()->setCursor(Qt::SplitHCursor);
         else
@@ -780,7 +847,7 @@ void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
     if (mode != TStringGridPrivate::MouseMoving || !d->FDragStarted)
         return;
     const QPoint p = event->position().toPoint();
-    int target = colAtPoint(p.x());
+    int target = d->colAtPoint(p.x());
     if (target < 0)
         target = p.x() < 0 ? d->FFixedCols : ColCount() - 1;
     const int from = d->FMouseColumn;
@@ -810,9 +877,9 @@ void TStringGrid::paintEvent(QPaintEvent *event)
     const int rows = qMin(d->FFixedRows, rowCount());
     const int cols = qMin(d->FFixedCols, ColCount());
     auto paintIfDirty = [&](int col, int row) {
-        if (!isRowHidden(row) && !isColumnHidden(logicalColumn(col))
-            && cellViewportRect(col, row).adjusted(0, 0, 1, 1).intersects(dirty))
-            paintFixedCell(painter, gridPen, col, row);
+        if (!isRowHidden(row) && !isColumnHidden(d->logicalColumn(col))
+            && d->cellViewportRect(col, row).adjusted(0, 0, 1, 1).intersects(dirty))
+            d->paintFixedCell(painter, gridPen, col, row);
     };
     // The fixed rows' cells of the scrolling columns and the fixed columns' cells of the
     // scrolling rows first; the corner, fixed both ways, covers whatever scrolled under it.
@@ -823,7 +890,8 @@ void TStringGrid::paintEvent(QPaintEvent *event)
     const int firstRow = std::max(d->FFixedRows, rowAt(dirty.top()) - 1);
     for (int row = 0; row < rows; ++row) {
         for (int col = firstCol;
-             col < ColCount() && columnViewportPosition(logicalColumn(col)) <= dirty.right(); ++col)
+             col < ColCount() && columnViewportPosition(d->logicalColumn(col)) <= dirty.right();
+             ++col)
             paintIfDirty(col, row);
     }
     for (int row = firstRow; row < rowCount() && rowViewportPosition(row) <= dirty.bottom();
@@ -837,11 +905,11 @@ void TStringGrid::paintEvent(QPaintEvent *event)
     }
 }
 
-void TStringGrid::paintFixedCell(QPainter &painter, const QPen &gridPen, int ACol, int ARow)
+void TStringGridPrivate::paintFixedCell(QPainter &painter, const QPen &gridPen, int ACol, int ARow)
 {
     const QRect rect = cellViewportRect(ACol, ARow);
-    Guarded([&] { PaintCell(painter, rect, ACol, ARow, gdFixed); });
-    if (!showGrid())
+    Guarded([&] { q->PaintCell(painter, rect, ACol, ARow, gdFixed); });
+    if (!q->showGrid())
         return;
     // The grid lines after the cell, as the view draws them for the scrolling cells.
     painter.save();

@@ -183,35 +183,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    /// Every cell has an entry that reads as AccessibleText, every row and column a header entry
-    /// that names it by its fixed cell.
-    void prepareCells();
-    /// The table's own (logical) column of position ACol.
-    int logicalColumn(int ACol) const;
-    /// The position of the table's column logical.
-    int visualColumn(int logical) const;
-    /// Whether the cell lies in a fixed row or column.
-    bool isFixed(int ACol, int ARow) const;
-    /// The extent of the fixed rows (down from the viewport's top) and of the fixed columns.
-    int fixedRowsHeight() const;
-    /// See fixedRowsHeight.
-    int fixedColsWidth() const;
-    /// Where a cell shows, in viewport coordinates: fixed rows and columns at their unscrolled
-    /// place, the others where scrolling put them.
-    QRect cellViewportRect(int ACol, int ARow) const;
-    /// The row and the column position at a viewport point, fixed cells first; -1 for none.
-    int rowAtPoint(int y) const;
-    /// See rowAtPoint.
-    int colAtPoint(int x) const;
-    /// Paints a fixed cell and the grid lines to its right and below it.
-    void paintFixedCell(QPainter &painter, const QPen &gridPen, int ACol, int ARow);
-    /// Asks OnSelectCell whether the cell may become current; true when there is no handler.
-    bool askSelect(int ACol, int ARow);
-    /// The position whose right border lies within a few pixels of viewport x, or -1.
-    int sizingColumnAt(int x) const;
-    /// Undoes a move that took a fixed column away or put a column in front of the fixed ones.
-    void keepFixedColumnsInFront(int logical, int oldVisual, int newVisual);
-
     /// The private state.
     std::unique_ptr<TStringGridPrivate> d;
 };

@@ -1,5 +1,4 @@
 #include "querybuilder/TSQLBuilderDialog.h"
-#include "querybuilder/TSQLBuilderDialog_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
@@ -11,9 +10,41 @@
 #include "sqlparser/SelectImport.h"
 #include "sqlparser/TSQLParser.h"
 
+#include <QPointer>
+
 #include <memory>
+#include <optional>
 
 namespace Diduza {
+
+// The dialog's own state: its properties, the handlers it hands to each run's form, and the
+// form and design area while a run lasts.
+class TSQLBuilderDialogPrivate {
+public:
+    // The field import: the statement's tables in one row, and the rows its SELECT list names
+    // ticked.
+    void importStatement();
+
+    TSchemaDesignArea *sda = nullptr;
+    TfrmZkSQLBuilder *FForm = nullptr;
+    QPointer<TSchemaDataEngine> FDataEngine;
+    QString FCaption;
+    QString FSQL;
+    bool FFullImport = false;
+    std::optional<bool> FExtendedGrid;
+    bool FSQLEditable = false;
+    bool FBackgroundExecution = false;
+    int FRowLimit = 0;
+    QByteArray FState;
+    bool FJoinByKeys = false;
+    bool FShowKeys = false;
+    QStringList FLeftOut;
+    TDrawItemEvent FOnDrawTableItem;
+    TGetSchemaItemEvent FOnGetTableName;
+    TGetSchemaSubItemEvent FOnGetFieldName;
+    TSchemaItemEvent FOnAddItem;
+    TSchemaItemEvent FOnDeleteItem;
+};
 
 namespace {
 // The imported tables stand in one row: from (20, 20), 20 pixels apart.

@@ -9,8 +9,6 @@
 #include "platform/Application.h"
 #include "platform/ResourceStrings.h"
 #include "platform/TImageList.h"
-#include "platform/TStringList.h"
-#include "querybuilder/SqlHighlighter_p.h"
 #include "querybuilder/SqlTemplate.h"
 #include "relations/TSchemaRelation.h"
 #include "resources/Glyphs.h"
@@ -22,9 +20,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -625,31 +625,8 @@ void TfrmZkSQLBuilder::SetDataEngine(TSchemaDataEngine *Value)
     d->FDataEngine = Value;
     SchemaDesignArea->SetDataEngine(Value);
     d->showDialect();
-    if (d->pages.FHighlighter)
-        d->pages.FHighlighter->SetSpelling(d->pages.spelling());
-
-    lbTables->clear();
-    d->tables.FTablesExtent = 0;
-    if (Value) {
-        TStringList names;
-        Value->FillItemList(names);
-        // Sorted as the list box sorts: ignoring the case of the letters A to Z.
-        TStringList sorted;
-        sorted.SetSorted(true);
-        for (int i = 0; i < names.Count(); ++i)
-            sorted.AddObject(names.Strings(i), names.Objects(i));
-        const QFontMetrics metrics(lbTables->font());
-        int widest = 0;
-        for (int i = 0; i < sorted.Count(); ++i) {
-            auto *entry = new QListWidgetItem(sorted.Strings(i), lbTables);
-            entry->setData(Qt::UserRole, sorted.Objects(i));
-            widest = qMax(widest, metrics.horizontalAdvance(sorted.Strings(i)));
-        }
-        if (widest > 0)
-            d->tables.FTablesExtent = widest + 19;
-    }
-    d->tables.fillSchemaFilter();
-    lbTables->doItemsLayout();
+    d->pages.respell();
+    d->tables.fillTableList();
 }
 
 void TfrmZkSQLBuilderPrivate::fitScreen()

@@ -7,17 +7,13 @@
 #include "platform/TStringGrid.h"
 
 #include <QDialog>
-#include <QHash>
-#include <QPointer>
 #include <QVariant>
-#include <QVector>
 
 #include <memory>
 
 class QAbstractItemModel;
 class QProgressBar;
 class QSpinBox;
-class QTimer;
 class QCheckBox;
 class QComboBox;
 class QLabel;

@@ -12,9 +12,11 @@
 #include "querybuilder/QueryGenerator.h"
 #include "querybuilder/SqlHighlighter_p.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>

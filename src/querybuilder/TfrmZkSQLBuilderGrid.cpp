@@ -17,6 +17,7 @@
 #include "querybuilder/QueryGenerator.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -28,6 +29,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>

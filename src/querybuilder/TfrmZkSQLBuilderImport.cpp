@@ -22,6 +22,9 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QListWidgetItem>
 #include <QRegularExpression>
 
 namespace Diduza {

@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -35,6 +36,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace Diduza {

@@ -93,6 +93,8 @@ public:
     QueryInput queryInput(bool withColumns);
     // How the engine's database spells statements (standard SQL without an engine).
     SqlSpelling spelling() const;
+    // The SQL page's highlighting follows the engine's spelling (comments, strings).
+    void respell();
     void sqlTextEdited();
     // Whether the SQL page's typed text stands (the diagram and grid are as they were when it
     // was typed, or the user keeps it); false when the statement is to be generated anew.

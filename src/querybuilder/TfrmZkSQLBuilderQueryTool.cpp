@@ -27,6 +27,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -38,6 +40,9 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
 
 namespace Diduza {
 
@@ -90,6 +95,12 @@ QString copiedText(QString Value)
 
 // ---------------------------------------------------------------------------------------------
 // The SQL and results pages as a query tool
+
+void TfrmZkSQLBuilderPages::respell()
+{
+    if (FHighlighter)
+        FHighlighter->SetSpelling(spelling());
+}
 
 void TfrmZkSQLBuilderPages::SetSQLEditable(bool Value)
 {

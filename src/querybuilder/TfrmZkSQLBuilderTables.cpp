@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -31,6 +32,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace Diduza {
@@ -450,7 +452,7 @@ void TfrmZkSQLBuilderTables::SchemaDesignAreaDeleteItem(QObject *, TSchemaItem *
 }
 
 // ---------------------------------------------------------------------------------------------
-// Row references
+// The table panel
 
 void TfrmZkSQLBuilderTables::createTablePanel()
 {
@@ -493,6 +495,32 @@ void TfrmZkSQLBuilderTables::createTablePanel()
         [this] { Guarded([&] { q->lbTablesDblClick(q->lbTables); }); });
     column->addWidget(q->lbTables, 1);
 }
+void TfrmZkSQLBuilderTables::fillTableList()
+{
+    q->lbTables->clear();
+    FTablesExtent = 0;
+    if (TSchemaDataEngine *engine = q->DataEngine()) {
+        TStringList names;
+        engine->FillItemList(names);
+        // Sorted as the list box sorts: ignoring the case of the letters A to Z.
+        TStringList sorted;
+        sorted.SetSorted(true);
+        for (int i = 0; i < names.Count(); ++i)
+            sorted.AddObject(names.Strings(i), names.Objects(i));
+        const QFontMetrics metrics(q->lbTables->font());
+        int widest = 0;
+        for (int i = 0; i < sorted.Count(); ++i) {
+            auto *entry = new QListWidgetItem(sorted.Strings(i), q->lbTables);
+            entry->setData(Qt::UserRole, sorted.Objects(i));
+            widest = qMax(widest, metrics.horizontalAdvance(sorted.Strings(i)));
+        }
+        if (widest > 0)
+            FTablesExtent = widest + 19;
+    }
+    fillSchemaFilter();
+    q->lbTables->doItemsLayout();
+}
+
 void TfrmZkSQLBuilderTables::fillSchemaFilter()
 {
     const QSignalBlocker quiet(q->cbSchemas);

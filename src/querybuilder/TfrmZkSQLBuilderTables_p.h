@@ -33,6 +33,9 @@ public:
 
     // The panel beside the design area: the grabber, the schema filter and the list.
     void createTablePanel();
+    // Fills the table list with the engine's tables, sorted as the list sorts, and the schema
+    // filter with their schemas (empty without an engine).
+    void fillTableList();
     // Fills cbSchemas with the schemas of the table list's entries (shown when there are
     // several), all of them chosen.
     void fillSchemaFilter();

@@ -1,5 +1,4 @@
 #include "registration/ComponentHolders.h"
-#include "registration/ComponentHolders_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "engines/TSchemaBDEDataEngine.h"
@@ -10,10 +9,48 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
 #include <QStyleOptionButton>
 
 namespace Diduza {
+
+// The holders' own state: the held component, its glyph and the design-time look of every
+// holder; the dialog and the name of its engine of the dialog's holder; the engine of an
+// engine's holder.
+class TComponentHolderPrivate {
+public:
+    TComponentHolderPrivate(QObject *component, const QString &glyphName)
+        : FComponent(component)
+        , FGlyphName(glyphName)
+    {
+    }
+
+    QPointer<QObject> FComponent;
+    QString FGlyphName;
+    bool FDesignTime = false;
+};
+
+class TSQLBuilderDialogHolderPrivate {
+public:
+    explicit TSQLBuilderDialogHolderPrivate(TSQLBuilderDialog *dialog)
+        : FDialog(dialog)
+    {
+    }
+
+    TSQLBuilderDialog *FDialog;
+    QString FDataEngineName;
+};
+
+class TSchemaDataEngineHolderPrivate {
+public:
+    explicit TSchemaDataEngineHolderPrivate(TSchemaDataEngine *engine)
+        : FEngine(engine)
+    {
+    }
+
+    TSchemaDataEngine *FEngine;
+};
 
 TComponentHolder::TComponentHolder(QObject *Component, const QString &GlyphName, QWidget *AOwner)
     : QWidget(AOwner)

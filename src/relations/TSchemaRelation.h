@@ -9,7 +9,6 @@
 
 #include <memory>
 
-class QAction;
 class QMenu;
 
 namespace Diduza {

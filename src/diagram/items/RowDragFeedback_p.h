@@ -1,6 +1,7 @@
 #pragma once
 
-// The line and the frame that show where a dragged row would be joined. Not installed.
+// The line and the frame that show where a dragged row would be joined (RowDrag.cpp), for
+// the item and the area a row is dragged over. Not installed.
 
 #include <QPoint>
 

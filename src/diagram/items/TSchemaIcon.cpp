@@ -1,21 +1,36 @@
 #include "diagram/items/TSchemaIcon.h"
-#include "diagram/items/TSchemaIcon_p.h"
 
 #include "resources/Glyphs.h"
 
 #include <QPainter>
+#include <QPointer>
 
 namespace Diduza {
+
+// An icon control's own state: its row, glyph type and the glyph as loaded and as drawn. Not
+// installed.
+class TSchemaIconPrivate {
+public:
+    QPointer<TSchemaSubItem> FData;
+    TSCIconType FIconType = itDefault;
+    QImage FPicture;
+    QImage FTransparentPicture;
+
+    void updateGlyph();
+
+    TSchemaIcon *q = nullptr;
+};
 
 TSchemaIcon::TSchemaIcon(QWidget *AOwner)
     : QWidget(AOwner)
     , d(std::make_unique<TSchemaIconPrivate>())
 {
+    d->q = this;
     setObjectName(QStringLiteral("ItemControl"));
     resize(65, 17);
     // Presses fall through to the item, which moves by its body.
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    updateGlyph();
+    d->updateGlyph();
 }
 
 TSchemaIcon::~TSchemaIcon() = default;
@@ -55,17 +70,17 @@ void TSchemaIcon::SetIconType(TSCIconType Value)
     if (d->FIconType == Value)
         return;
     d->FIconType = Value;
-    updateGlyph();
+    d->updateGlyph();
 }
 
-void TSchemaIcon::updateGlyph()
+void TSchemaIconPrivate::updateGlyph()
 {
-    d->FPicture = LoadGlyph(d->FIconType);
+    FPicture = q->LoadGlyph(FIconType);
     // Drawn transparent: pixels of the lower-left pixel's colour are not drawn.
-    d->FTransparentPicture = d->FPicture.isNull()
-        ? d->FPicture
-        : MakeTransparent(d->FPicture, d->FPicture.pixel(0, d->FPicture.height() - 1));
-    update();
+    FTransparentPicture = FPicture.isNull()
+        ? FPicture
+        : MakeTransparent(FPicture, FPicture.pixel(0, FPicture.height() - 1));
+    q->update();
 }
 
 void TSchemaIcon::paintEvent(QPaintEvent *)

@@ -46,8 +46,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void updateGlyph();
-
     std::unique_ptr<TSchemaIconPrivate> d;
 };
 

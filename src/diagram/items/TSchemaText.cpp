@@ -1,13 +1,32 @@
 #include "diagram/items/TSchemaText.h"
-#include "diagram/items/TSchemaText_p.h"
 
 #include "platform/ColorConvert.h"
 #include "platform/VisibleText.h"
 
 #include <QPainter>
+#include <QPointer>
 #include <QPolygon>
 
 namespace Diduza {
+
+// A text control's own state: its row, outline, text and how the text is laid out and
+// coloured.
+class TSchemaTextPrivate {
+public:
+    QPointer<TSchemaSubItem> FData;
+    TSchemaShapeKind FShapeKind = skRectangle;
+    QString FCaption;
+    bool FWordWrap = true;
+    Qt::Alignment FAlignment = Qt::AlignLeft;
+    TSchemaText::TTextLayout FLayout = TSchemaText::tlTop;
+    bool FShowAccelChar = true;
+    bool FTransparent = false;
+    TColor FColor = clBtnFace;
+    TColor FFontColor = clWindowText;
+
+    int textFlags() const;
+    QString displayText(bool measuring) const;
+};
 
 TSchemaText::TSchemaText(QWidget *AOwner)
     : QWidget(AOwner)
@@ -132,39 +151,38 @@ void TSchemaText::SetFontColor(TColor Value)
     update();
 }
 
-int TSchemaText::textFlags() const
+int TSchemaTextPrivate::textFlags() const
 {
     int flags = Qt::TextExpandTabs | Qt::AlignTop;
-    if (d->FWordWrap)
+    if (FWordWrap)
         flags |= Qt::TextWordWrap;
-    if (d->FAlignment & Qt::AlignRight)
+    if (FAlignment & Qt::AlignRight)
         flags |= Qt::AlignRight;
-    else if (d->FAlignment & Qt::AlignHCenter)
+    else if (FAlignment & Qt::AlignHCenter)
         flags |= Qt::AlignHCenter;
     else
         flags |= Qt::AlignLeft;
-    if (d->FShowAccelChar)
+    if (FShowAccelChar)
         flags |= Qt::TextShowMnemonic;
     return flags;
 }
 
-QString TSchemaText::displayText(bool measuring) const
+QString TSchemaTextPrivate::displayText(bool measuring) const
 {
-    if (measuring
-        && (d->FCaption.isEmpty() || (d->FShowAccelChar && d->FCaption == QLatin1String("&"))))
-        return d->FCaption + QLatin1Char(' ');
-    return VisibleText(d->FCaption);
+    if (measuring && (FCaption.isEmpty() || (FShowAccelChar && FCaption == QLatin1String("&"))))
+        return FCaption + QLatin1Char(' ');
+    return VisibleText(FCaption);
 }
 
 QSize TSchemaText::MeasureText(int width) const
 {
     const QFontMetrics fm(font());
-    int flags = textFlags();
+    int flags = d->textFlags();
     if (width < 0) {
         flags &= ~Qt::TextWordWrap;
         width = 1 << 20;
     }
-    return fm.boundingRect(QRect(0, 0, width, 1 << 20), flags, displayText(true)).size();
+    return fm.boundingRect(QRect(0, 0, width, 1 << 20), flags, d->displayText(true)).size();
 }
 
 void TSchemaText::paintEvent(QPaintEvent *)
@@ -239,20 +257,20 @@ void TSchemaText::Paint(QPainter &painter)
     left += 1;
     top += 1;
 
-    const int flags = textFlags();
+    const int flags = d->textFlags();
     painter.setFont(font());
     if (d->FLayout != tlTop) {
         // Measure first: the rectangle takes the text's height, then moves down. It keeps its
         // width, so that a centred or right-aligned text stays aligned in the whole label.
         const QRect measured = painter.fontMetrics().boundingRect(
-            QRect(left, top, qMax(0, right - left), 1 << 20), flags, displayText(true));
+            QRect(left, top, qMax(0, right - left), 1 << 20), flags, d->displayText(true));
         bottom = top + measured.height();
         const int shift = d->FLayout == tlBottom ? H - bottom : (H - bottom) / 2;
         top += shift;
         bottom += shift;
     }
     r = QRect(left, top, qMax(0, right - left), qMax(0, bottom - top));
-    const QString text = displayText(false);
+    const QString text = d->displayText(false);
     if (isEnabled()) {
         painter.setPen(ColorToQColor(d->FFontColor, palette()));
         painter.drawText(r, flags, text);

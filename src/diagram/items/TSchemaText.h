@@ -5,7 +5,6 @@
 #include "platform/SchemaTypes.h"
 #include "platform/TColor.h"
 
-#include <QVariant>
 #include <QWidget>
 
 #include <memory>
@@ -79,9 +78,6 @@ protected:
     void Paint(QPainter &painter);
 
 private:
-    int textFlags() const;
-    QString displayText(bool measuring) const;
-
     std::unique_ptr<TSchemaTextPrivate> d;
 };
 

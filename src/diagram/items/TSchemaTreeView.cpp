@@ -1,5 +1,4 @@
 #include "diagram/items/TSchemaTreeView.h"
-#include "diagram/items/TSchemaTreeView_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
@@ -10,11 +9,19 @@
 #include "platform/VisibleText.h"
 
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeWidgetItemIterator>
 
 namespace Diduza {
+
+// A tree view's own state: the image lists its nodes take their glyphs from.
+class TSchemaTreeViewPrivate {
+public:
+    QPointer<TImageList> FImages;
+    QPointer<TImageList> FStateImages;
+};
 
 namespace {
 class TreeRowDelegate : public QStyledItemDelegate {

@@ -186,14 +186,16 @@ QVector<QRect> TSchemaDiagramExport::Tiles(const QSizeF &PageSize) const
     return tiles;
 }
 
-template <typename Device> void TSchemaDiagramExport::orient(Device &device, bool tiled) const
+namespace {
+// Turns a paged device's page to the orientation that suits the diagram better.
+template <typename Device> void orient(const TSchemaDiagramExport &e, Device &device, bool tiled)
 {
-    const QRect rect = DiagramRect();
+    const QRect rect = e.DiagramRect();
     auto cost = [&](QPageLayout::Orientation orientation) {
         device.setPageOrientation(orientation);
         const QSizeF page = pageInDiagram(device);
         // Fewer pages, or a larger picture on the one page.
-        return tiled ? qreal(Tiles(page).size())
+        return tiled ? qreal(e.Tiles(page).size())
                      : -qMin(page.width() / rect.width(), page.height() / rect.height());
     };
     const qreal portrait = cost(QPageLayout::Portrait);
@@ -201,9 +203,12 @@ template <typename Device> void TSchemaDiagramExport::orient(Device &device, boo
         device.setPageOrientation(QPageLayout::Portrait);
 }
 
-template <typename Device> bool TSchemaDiagramExport::paginate(Device &device, bool tiled) const
+// Lays the diagram out on the pages of a paged device (QPdfWriter or QPrinter), the canvas
+// colour covering what lies beyond each tile.
+template <typename Device>
+bool paginate(const TSchemaDiagramExport &e, Device &device, bool tiled, const QColor &canvas)
 {
-    const QRect rect = DiagramRect();
+    const QRect rect = e.DiagramRect();
     if (rect.isEmpty())
         return false;
     QPainter painter;
@@ -216,10 +221,10 @@ template <typename Device> bool TSchemaDiagramExport::paginate(Device &device, b
         const qreal fit
             = qMin(1.0, qMin(page.width() / rect.width(), page.height() / rect.height()));
         painter.scale(toDevice * fit, toDevice * fit);
-        Draw(painter);
+        e.Draw(painter);
         return painter.end();
     }
-    const QVector<QRect> tiles = Tiles(page);
+    const QVector<QRect> tiles = e.Tiles(page);
     for (int i = 0; i < tiles.size(); ++i) {
         if (i > 0)
             device.newPage();
@@ -228,17 +233,17 @@ template <typename Device> bool TSchemaDiagramExport::paginate(Device &device, b
         painter.scale(toDevice, toDevice);
         painter.save();
         painter.translate(rect.topLeft() - tile.topLeft());
-        Draw(painter);
+        e.Draw(painter);
         painter.restore();
         // Only this tile: what lies beyond it belongs to the next pages. (Covered, not clipped:
         // QWidget::render loses a window's own painting under a clip on a scaled painter.)
-        const QColor canvas = FArea->CanvasColor();
         painter.fillRect(QRectF(tile.width(), 0, page.width(), page.height()), canvas);
         painter.fillRect(QRectF(0, tile.height(), page.width(), page.height()), canvas);
         painter.restore();
     }
     return painter.end();
 }
+} // namespace
 
 bool TSchemaDiagramExport::ExportPdf(const QString &FileName, bool Tiled, QString *Error) const
 {
@@ -248,21 +253,21 @@ bool TSchemaDiagramExport::ExportPdf(const QString &FileName, bool Tiled, QStrin
     pdf.setResolution(300);
     pdf.setTitle(QFileInfo(FileName).completeBaseName());
     pdf.setCreator(QCoreApplication::applicationName());
-    orient(pdf, Tiled);
-    if (!paginate(pdf, Tiled))
+    orient(*this, pdf, Tiled);
+    if (!paginate(*this, pdf, Tiled, FArea->CanvasColor()))
         return fail(Error, tr("The document could not be written to %1.").arg(FileName));
     return true;
 }
 
 bool TSchemaDiagramExport::Print(QPrinter &Printer, bool Tiled) const
 {
-    return paginate(Printer, Tiled);
+    return paginate(*this, Printer, Tiled, FArea->CanvasColor());
 }
 
 bool TSchemaDiagramExport::PrintPreview(QWidget *Parent, bool Tiled) const
 {
     QPrinter printer(QPrinter::HighResolution);
-    orient(printer, Tiled); // the user may turn it in the preview
+    orient(*this, printer, Tiled); // the user may turn it in the preview
     QPrintPreviewDialog preview(&printer, Parent);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
         [this, Tiled](QPrinter *target) { Print(*target, Tiled); });

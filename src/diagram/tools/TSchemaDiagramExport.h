@@ -61,11 +61,6 @@ public:
     QVector<QRect> Tiles(const QSizeF &PageSize) const;
 
 private:
-    // Lays the diagram out on the pages of a paged device (QPdfWriter or QPrinter).
-    template <typename Device> bool paginate(Device &device, bool tiled) const;
-    // Turns a paged device's page to the orientation that suits the diagram better.
-    template <typename Device> void orient(Device &device, bool tiled) const;
-
     TSchemaDesignArea *FArea;
     int FMargin = 10;
 };

@@ -1,5 +1,4 @@
 #include "diagram/tools/TSchemaOverview.h"
-#include "diagram/tools/TSchemaOverview_p.h"
 
 #include "diagram/TSchemaDesignArea.h"
 #include "diagram/TSchemaItem.h"
@@ -9,14 +8,37 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace Diduza {
+
+// An overview's own state: its area, how the diagram is fitted into the widget, the refresh
+// timer and the drag of the view rectangle.
+class TSchemaOverviewPrivate {
+public:
+    QPointer<TSchemaDesignArea> FArea;
+    QPointer<QWidget> FViewport;
+    QRect FWorld; // client coordinates
+    qreal FScale = 1;
+    QPointF FOffset;
+    QTimer FRefresh;
+    bool FDragging = false;
+    QPointF FGrab; // where in the view rectangle it was grabbed
+
+    void layoutWorld();
+    QPointF toOverview(const QPointF &client) const;
+    void centreAt(const QPointF &p);
+
+    TSchemaOverview *q = nullptr;
+};
 
 TSchemaOverview::TSchemaOverview(QWidget *parent)
     : QWidget(parent)
     , d(std::make_unique<TSchemaOverviewPrivate>())
 {
+    d->q = this;
     setObjectName(QStringLiteral("SchemaOverview"));
     setMinimumSize(80, 60);
     setCursor(Qt::OpenHandCursor);
@@ -71,29 +93,34 @@ bool TSchemaOverview::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TSchemaOverview::layoutWorld()
+void TSchemaOverviewPrivate::layoutWorld()
 {
-    d->FWorld = QRect();
-    if (!d->FArea)
+    FWorld = QRect();
+    if (!FArea)
         return;
-    d->FWorld = d->FArea->viewport()->rect();
-    const int count = d->FArea->GetItemCount();
+    FWorld = FArea->viewport()->rect();
+    const int count = FArea->GetItemCount();
     for (int i = 0; i < count; ++i) {
-        TSchemaItem *item = d->FArea->GetItem(i);
+        TSchemaItem *item = FArea->GetItem(i);
         if (!item->isHidden())
-            d->FWorld |= item->geometry();
+            FWorld |= item->geometry();
     }
-    d->FWorld.adjust(-10, -10, 10, 10);
-    const QRectF room = QRectF(rect()).adjusted(2, 2, -2, -2);
-    d->FScale = qMin(room.width() / d->FWorld.width(), room.height() / d->FWorld.height());
+    FWorld.adjust(-10, -10, 10, 10);
+    const QRectF room = QRectF(q->rect()).adjusted(2, 2, -2, -2);
+    FScale = qMin(room.width() / FWorld.width(), room.height() / FWorld.height());
     // Centred in the widget.
-    d->FOffset = QPointF(room.left() + (room.width() - d->FWorld.width() * d->FScale) / 2,
-        room.top() + (room.height() - d->FWorld.height() * d->FScale) / 2);
+    FOffset = QPointF(room.left() + (room.width() - FWorld.width() * FScale) / 2,
+        room.top() + (room.height() - FWorld.height() * FScale) / 2);
 }
 
-QPointF TSchemaOverview::toOverview(const QPointF &client) const
+QPointF TSchemaOverview::MapFromArea(const QPointF &Client) const
 {
-    return d->FOffset + (client - QPointF(d->FWorld.topLeft())) * d->FScale;
+    return d->toOverview(Client);
+}
+
+QPointF TSchemaOverviewPrivate::toOverview(const QPointF &client) const
+{
+    return FOffset + (client - QPointF(FWorld.topLeft())) * FScale;
 }
 
 QRectF TSchemaOverview::ViewRect() const
@@ -101,20 +128,20 @@ QRectF TSchemaOverview::ViewRect() const
     if (!d->FArea)
         return QRectF();
     const QRect view = d->FArea->viewport()->rect();
-    return QRectF(toOverview(view.topLeft()), QSizeF(view.size()) * d->FScale);
+    return QRectF(d->toOverview(view.topLeft()), QSizeF(view.size()) * d->FScale);
 }
 
 void TSchemaOverview::Refresh()
 {
     d->FRefresh.stop();
-    layoutWorld();
+    d->layoutWorld();
     update();
 }
 
 void TSchemaOverview::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    layoutWorld();
+    d->layoutWorld();
 }
 
 void TSchemaOverview::paintEvent(QPaintEvent *)
@@ -124,7 +151,8 @@ void TSchemaOverview::paintEvent(QPaintEvent *)
     if (!d->FArea || d->FWorld.isEmpty())
         return;
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(QRectF(toOverview(d->FWorld.topLeft()), QSizeF(d->FWorld.size()) * d->FScale),
+    painter.fillRect(
+        QRectF(d->toOverview(d->FWorld.topLeft()), QSizeF(d->FWorld.size()) * d->FScale),
         d->FArea->CanvasColor());
 
     // Relations first, as the area paints them: lines between the centres of their items.
@@ -135,8 +163,8 @@ void TSchemaOverview::paintEvent(QPaintEvent *)
         TSchemaItem *a = relation->ParentItem();
         TSchemaItem *b = relation->ChildItem();
         if (a && b && relation->Visible())
-            painter.drawLine(toOverview(QRectF(a->geometry()).center()),
-                toOverview(QRectF(b->geometry()).center()));
+            painter.drawLine(d->toOverview(QRectF(a->geometry()).center()),
+                d->toOverview(QRectF(b->geometry()).center()));
     }
     QFont font = painter.font();
     font.setPixelSize(qMax(6, int(11 * d->FScale * 1.5)));
@@ -147,7 +175,7 @@ void TSchemaOverview::paintEvent(QPaintEvent *)
         TSchemaItem *item = d->FArea->GetItem(i);
         if (item->isHidden())
             continue;
-        const QRectF box(toOverview(item->pos()), QSizeF(item->size()) * d->FScale);
+        const QRectF box(d->toOverview(item->pos()), QSizeF(item->size()) * d->FScale);
         painter.setPen(palette().color(QPalette::Dark));
         painter.setBrush(ColorToQColor(item->GetColor(), item->palette()));
         painter.drawRect(box);
@@ -164,18 +192,17 @@ void TSchemaOverview::paintEvent(QPaintEvent *)
     painter.drawRect(ViewRect());
 }
 
-void TSchemaOverview::centreAt(const QPointF &p)
+void TSchemaOverviewPrivate::centreAt(const QPointF &p)
 {
-    if (!d->FArea || d->FScale <= 0)
+    if (!FArea || FScale <= 0)
         return;
-    const QPointF client = QPointF(d->FWorld.topLeft()) + (p - d->FOffset) / d->FScale;
-    const QPointF viewCentre = QRectF(d->FArea->viewport()->rect()).center();
+    const QPointF client = QPointF(FWorld.topLeft()) + (p - FOffset) / FScale;
+    const QPointF viewCentre = QRectF(FArea->viewport()->rect()).center();
     const QPointF delta = client - viewCentre;
-    d->FArea->horizontalScrollBar()->setValue(
-        d->FArea->horizontalScrollBar()->value() + qRound(delta.x()));
-    d->FArea->verticalScrollBar()->setValue(
-        d->FArea->verticalScrollBar()->value() + qRound(delta.y()));
-    Refresh();
+    FArea->horizontalScrollBar()->setValue(
+        FArea->horizontalScrollBar()->value() + qRound(delta.x()));
+    FArea->verticalScrollBar()->setValue(FArea->verticalScrollBar()->value() + qRound(delta.y()));
+    q->Refresh();
 }
 
 void TSchemaOverview::mousePressEvent(QMouseEvent *event)
@@ -185,7 +212,7 @@ void TSchemaOverview::mousePressEvent(QMouseEvent *event)
     const QRectF view = ViewRect();
     const QPointF p = event->position();
     if (!view.contains(p))
-        centreAt(p); // a click beside the rectangle brings the view there
+        d->centreAt(p); // a click beside the rectangle brings the view there
     d->FGrab = p - ViewRect().center();
     d->FDragging = true;
     setCursor(Qt::ClosedHandCursor);
@@ -194,7 +221,7 @@ void TSchemaOverview::mousePressEvent(QMouseEvent *event)
 void TSchemaOverview::mouseMoveEvent(QMouseEvent *event)
 {
     if (d->FDragging)
-        centreAt(event->position() - d->FGrab);
+        d->centreAt(event->position() - d->FGrab);
 }
 
 void TSchemaOverview::mouseReleaseEvent(QMouseEvent *)

@@ -32,7 +32,7 @@ public:
     /// on top.
     qreal Scale() const;
     /// Where a point of the area (client coordinates) is drawn in the overview.
-    QPointF MapFromArea(const QPointF &Client) const { return toOverview(Client); }
+    QPointF MapFromArea(const QPointF &Client) const;
     /// The area's visible part as drawn in the overview (empty without an area).
     QRectF ViewRect() const;
     /// Fits the diagram into the widget again and redraws, now instead of shortly after a
@@ -60,10 +60,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void layoutWorld();
-    QPointF toOverview(const QPointF &client) const;
     // Scrolls the area so that the view's centre lies at the overview point p.
-    void centreAt(const QPointF &p);
 
     std::unique_ptr<TSchemaOverviewPrivate> d;
 };
