@@ -74,16 +74,16 @@ protected:
     int FPositionHint = -1;
 
 private:
-    QPointer<TSchemaItem> FItemOwner;
-    QString FCaption;
-    bool FChecked = false;
-    int FIndex = 0;
-    int FImageIndex = -1;
-    int FSelectedIndex = -1;
-    int FOverlayIndex = -1;
-    int FStateIndex = -1;
-    bool FLinked = false;
-    QVariant FData;
+    QPointer<TSchemaItem> FItemOwner; ///< See ItemOwner.
+    QString FCaption; ///< See Caption.
+    bool FChecked = false; ///< See Checked.
+    int FIndex = 0; ///< See Index.
+    int FImageIndex = -1; ///< See ImageIndex.
+    int FSelectedIndex = -1; ///< See SelectedIndex.
+    int FOverlayIndex = -1; ///< See OverlayIndex.
+    int FStateIndex = -1; ///< See StateIndex.
+    bool FLinked = false; ///< See Linked.
+    QVariant FData; ///< See Data.
 };
 
 } // namespace Diduza

@@ -39,7 +39,7 @@ public:
     static int ItemPosition(const TSchemaDesignArea *Area, const TSchemaItem *Item);
 
 private:
-    QPointer<TSchemaDesignArea> FArea;
+    QPointer<TSchemaDesignArea> FArea; ///< the area the step is open on, while it lives
 };
 
 } // namespace Diduza

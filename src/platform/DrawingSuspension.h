@@ -13,9 +13,10 @@ DIDUZAWIDGETS_EXPORT bool LockWindowUpdate(QWidget *window);
 /// The window that holds the slot, or nullptr.
 DIDUZAWIDGETS_EXPORT QWidget *LockedWindow();
 
-/// Width and height of one glyph of the platform's standard check box, measured once per
-/// application from its style when first asked (13 x 13 while there is no QApplication).
+/// Width of one glyph of the platform's standard check box, measured once per application
+/// from its style when first asked (13 while there is no QApplication).
 DIDUZAWIDGETS_EXPORT int CheckBoxGlyphWidth();
+/// Height of that glyph, as CheckBoxGlyphWidth (13 while there is no QApplication).
 DIDUZAWIDGETS_EXPORT int CheckBoxGlyphHeight();
 
 } // namespace Diduza

@@ -91,9 +91,9 @@ protected:
     QVector<QRect> FShown;
 
 private:
-    QPointer<TScrollBox> FParent;
-    QRect FBounds;
-    bool FVisible = true;
+    QPointer<TScrollBox> FParent; ///< See Parent.
+    QRect FBounds; ///< See BoundsRect.
+    bool FVisible = true; ///< See Visible.
 };
 
 } // namespace Diduza

@@ -61,8 +61,8 @@ public:
     QVector<QRect> Tiles(const QSizeF &PageSize) const;
 
 private:
-    TSchemaDesignArea *FArea;
-    int FMargin = 10;
+    TSchemaDesignArea *FArea; ///< the area exported (not owned)
+    int FMargin = 10; ///< See Margin.
 };
 
 } // namespace Diduza
