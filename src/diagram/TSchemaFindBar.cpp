@@ -39,9 +39,9 @@ public:
     TSchemaFindBar *q = nullptr;
 };
 
-TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *Area)
-    : QWidget(Area)
-    , d(std::make_unique<TSchemaFindBarPrivate>(Area))
+TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *parent)
+    : QWidget(parent)
+    , d(std::make_unique<TSchemaFindBarPrivate>(parent))
 {
     d->q = this;
     setObjectName(QStringLiteral("FindBar"));
@@ -82,7 +82,7 @@ TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *Area)
     connect(previous, &QToolButton::clicked, this, [this] { Guarded([&] { Previous(); }); });
     connect(next, &QToolButton::clicked, this, [this] { Guarded([&] { Next(); }); });
     connect(close, &QToolButton::clicked, this, [this] { Guarded([&] { Close(); }); });
-    Area->installEventFilter(this); // follows the area's size
+    parent->installEventFilter(this); // follows the area's size
     hide();
 }
 

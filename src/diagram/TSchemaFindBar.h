@@ -31,8 +31,9 @@ public:
         QPointer<TSchemaSubItem> Row;
     };
 
-    /// The bar lies over the top-right corner of Area's viewport; it starts hidden.
-    explicit TSchemaFindBar(TSchemaDesignArea *Area);
+    /// The bar of parent, the area it searches: it lies over the top-right corner of the area's
+    /// viewport and starts hidden.
+    explicit TSchemaFindBar(TSchemaDesignArea *parent);
     ~TSchemaFindBar() override;
 
     /// The line the user types the text to find into.
@@ -64,7 +65,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    std::unique_ptr<TSchemaFindBarPrivate> d;
+    std::unique_ptr<TSchemaFindBarPrivate> d; ///< The private state.
 };
 
 } // namespace Diduza

@@ -22,7 +22,9 @@ public:
     TSchemaUndoGroup(TSchemaDesignArea *Area, const QString &Text);
     /// Closes the step; the outermost group pushes it.
     ~TSchemaUndoGroup();
+    /// A group is not copied: each closes its own step.
     TSchemaUndoGroup(const TSchemaUndoGroup &) = delete;
+    /// See the copy constructor.
     TSchemaUndoGroup &operator=(const TSchemaUndoGroup &) = delete;
 
     /// The step new commands join as children; nullptr while the area records no step (during

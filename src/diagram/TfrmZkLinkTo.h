@@ -41,7 +41,7 @@ public:
     static bool LinkSelectedRow(TSchemaItem *Source);
 
 private:
-    std::unique_ptr<TfrmZkLinkToPrivate> d;
+    std::unique_ptr<TfrmZkLinkToPrivate> d; ///< The private state.
 };
 
 } // namespace Diduza

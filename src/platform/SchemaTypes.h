@@ -102,11 +102,11 @@ enum TSQLToken {
     stSymbol, ///< A word or a quoted name.
     stAlias, ///< A word ending with a dot: the qualifier of a name ("T." of "T.Name").
     stNumber, ///< A number, with its sign.
-    stComma,
+    stComma, ///< A comma.
     stEQ, ///< The = sign.
     stOther, ///< Any other single character.
-    stLParen,
-    stRParen,
+    stLParen, ///< An opening parenthesis.
+    stRParen, ///< A closing parenthesis.
     stEnd, ///< The end of the text; it has no text.
     stComment, ///< A --, // or /* */ comment.
     stParameter ///< A :name parameter.

@@ -152,7 +152,7 @@ protected:
     void DestroyChildren();
 
 private:
-    std::unique_ptr<TScrollBoxPrivate> d;
+    std::unique_ptr<TScrollBoxPrivate> d; ///< The private state.
 };
 
 } // namespace Diduza

@@ -17,9 +17,9 @@ class TStringGridPrivate;
 
 /// The state of a cell being painted (see TDrawCellEvent).
 enum TGridDrawStateFlag {
-    gdSelected = 0x1, // the cell is selected
-    gdFocused = 0x2, // the cell is the current cell of a grid that has the focus
-    gdFixed = 0x4, // the cell lies in a fixed row or column
+    gdSelected = 0x1, ///< the cell is selected
+    gdFocused = 0x2, ///< the cell is the current cell of a grid that has the focus
+    gdFixed = 0x4, ///< the cell lies in a fixed row or column
 };
 Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)

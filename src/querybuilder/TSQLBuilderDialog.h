@@ -149,7 +149,7 @@ public:
     void SetOnDeleteItem(TSchemaItemEvent Value);
 
 private:
-    std::unique_ptr<TSQLBuilderDialogPrivate> d;
+    std::unique_ptr<TSQLBuilderDialogPrivate> d; ///< The private state.
 };
 
 /// Runs a builder dialog on SQL with DataEngine; on OK copies the edited statement into SQL and

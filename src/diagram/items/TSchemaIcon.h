@@ -46,7 +46,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    std::unique_ptr<TSchemaIconPrivate> d;
+    std::unique_ptr<TSchemaIconPrivate> d; ///< The private state.
 };
 
 } // namespace Diduza

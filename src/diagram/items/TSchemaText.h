@@ -78,7 +78,7 @@ protected:
     void Paint(QPainter &painter);
 
 private:
-    std::unique_ptr<TSchemaTextPrivate> d;
+    std::unique_ptr<TSchemaTextPrivate> d; ///< The private state.
 };
 
 } // namespace Diduza

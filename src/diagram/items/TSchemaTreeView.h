@@ -67,7 +67,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    std::unique_ptr<TSchemaTreeViewPrivate> d;
+    std::unique_ptr<TSchemaTreeViewPrivate> d; ///< The private state.
 };
 
 } // namespace Diduza

@@ -60,9 +60,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // Scrolls the area so that the view's centre lies at the overview point p.
-
-    std::unique_ptr<TSchemaOverviewPrivate> d;
+    std::unique_ptr<TSchemaOverviewPrivate> d; ///< The private state.
 };
 
 } // namespace Diduza
