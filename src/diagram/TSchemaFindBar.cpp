@@ -20,8 +20,9 @@ namespace Diduza {
 // installed.
 class TSchemaFindBarPrivate {
 public:
-    explicit TSchemaFindBarPrivate(TSchemaDesignArea *area)
+    TSchemaFindBarPrivate(TSchemaFindBar *owner, TSchemaDesignArea *area)
         : FArea(area)
+        , q(owner)
     {
     }
 
@@ -36,14 +37,13 @@ public:
     void place();
     void setRings(bool on);
 
-    TSchemaFindBar *q = nullptr;
+    TSchemaFindBar *const q;
 };
 
 TSchemaFindBar::TSchemaFindBar(TSchemaDesignArea *parent)
     : QWidget(parent)
-    , d(std::make_unique<TSchemaFindBarPrivate>(parent))
+    , d(std::make_unique<TSchemaFindBarPrivate>(this, parent))
 {
-    d->q = this;
     setObjectName(QStringLiteral("FindBar"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);

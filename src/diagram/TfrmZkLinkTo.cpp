@@ -18,8 +18,9 @@ namespace Diduza {
 // The link dialog's own state: the item whose row is linked and the prompt naming that row.
 class TfrmZkLinkToPrivate {
 public:
-    explicit TfrmZkLinkToPrivate(TSchemaItem *source)
+    TfrmZkLinkToPrivate(TfrmZkLinkTo *owner, TSchemaItem *source)
         : FSource(source)
+        , q(owner)
     {
     }
 
@@ -28,7 +29,7 @@ public:
 
     void fillRows();
 
-    TfrmZkLinkTo *q = nullptr;
+    TfrmZkLinkTo *const q;
 };
 
 namespace {
@@ -40,9 +41,8 @@ TSchemaSubItem *selectedRow(TSchemaItem *item)
 
 TfrmZkLinkTo::TfrmZkLinkTo(TSchemaItem *Source, QWidget *parent)
     : QDialog(parent)
-    , d(std::make_unique<TfrmZkLinkToPrivate>(Source))
+    , d(std::make_unique<TfrmZkLinkToPrivate>(this, Source))
 {
-    d->q = this;
     setObjectName(QStringLiteral("frmZkLinkTo"));
     setWindowTitle(tr("Link to"));
     TSchemaSubItem *row = selectedRow(Source);

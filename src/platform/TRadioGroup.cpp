@@ -10,6 +10,11 @@ namespace Diduza {
 // A radio group's own state: its entries, its columns and the buttons' group.
 class TRadioGroupPrivate {
 public:
+    explicit TRadioGroupPrivate(TRadioGroup *owner)
+        : q(owner)
+    {
+    }
+
     QStringList FItems;
     int FColumns = 1;
     QButtonGroup *FGroup = nullptr;
@@ -17,14 +22,13 @@ public:
     // Makes the buttons again from the items and columns, keeping the selected index.
     void rebuild();
 
-    TRadioGroup *q = nullptr;
+    TRadioGroup *const q;
 };
 
 TRadioGroup::TRadioGroup(QWidget *parent)
     : QGroupBox(parent)
-    , d(std::make_unique<TRadioGroupPrivate>())
+    , d(std::make_unique<TRadioGroupPrivate>(this))
 {
-    d->q = this;
     d->FGroup = new QButtonGroup(this);
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(6, 2, 6, 2);

@@ -23,6 +23,11 @@ namespace Diduza {
 // versions, the grid of windowed children, the captured control and the pending range update.
 class TScrollBoxPrivate {
 public:
+    explicit TScrollBoxPrivate(TScrollBox *owner)
+        : q(owner)
+    {
+    }
+
     QVector<TGraphicControl *> FGraphics;
     QVector<QWidget *> FWindowed;
     QHash<const QObject *, int> FGraphicIndex;
@@ -55,14 +60,13 @@ public:
     void dropFromGrid(const QObject *child);
     template <typename F> void forCells(const QRect &content, F &&f) const;
 
-    TScrollBox *q = nullptr;
+    TScrollBox *const q;
 };
 
 TScrollBox::TScrollBox(QWidget *parent)
     : QAbstractScrollArea(parent)
-    , d(std::make_unique<TScrollBoxPrivate>())
+    , d(std::make_unique<TScrollBoxPrivate>(this))
 {
-    d->q = this;
     viewport()->installEventFilter(this);
     viewport()->setAutoFillBackground(false);
     // paintEvent fills whatever it repaints: scrolling may then copy what stays in view.

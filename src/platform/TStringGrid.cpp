@@ -23,6 +23,11 @@ namespace Diduza {
 // and the watch that counts changes of the cells.
 class TStringGridPrivate {
 public:
+    explicit TStringGridPrivate(TStringGrid *owner)
+        : q(owner)
+    {
+    }
+
     int FRowCount = 0;
     int FFixedCols = 1;
     int FFixedRows = 1;
@@ -79,7 +84,7 @@ public:
     // Undoes a move that took a fixed column away or put a column in front of the fixed ones.
     void keepFixedColumnsInFront(int logical, int oldVisual, int newVisual);
 
-    TStringGrid *q = nullptr;
+    TStringGrid *const q;
 };
 
 namespace {
@@ -172,9 +177,8 @@ private:
 
 TStringGrid::TStringGrid(QWidget *parent)
     : QTableWidget(parent)
-    , d(std::make_unique<TStringGridPrivate>())
+    , d(std::make_unique<TStringGridPrivate>(this))
 {
-    d->q = this;
     setItemDelegate(new GridDelegate(this));
     setItemPrototype(new GridCell);
     horizontalHeader()->hide();

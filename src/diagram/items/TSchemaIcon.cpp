@@ -11,6 +11,11 @@ namespace Diduza {
 // installed.
 class TSchemaIconPrivate {
 public:
+    explicit TSchemaIconPrivate(TSchemaIcon *owner)
+        : q(owner)
+    {
+    }
+
     QPointer<TSchemaSubItem> FData;
     TSCIconType FIconType = itDefault;
     QImage FPicture;
@@ -18,14 +23,13 @@ public:
 
     void updateGlyph();
 
-    TSchemaIcon *q = nullptr;
+    TSchemaIcon *const q;
 };
 
 TSchemaIcon::TSchemaIcon(QWidget *AOwner)
     : QWidget(AOwner)
-    , d(std::make_unique<TSchemaIconPrivate>())
+    , d(std::make_unique<TSchemaIconPrivate>(this))
 {
-    d->q = this;
     setObjectName(QStringLiteral("ItemControl"));
     resize(65, 17);
     // Presses fall through to the item, which moves by its body.

@@ -18,6 +18,11 @@ namespace Diduza {
 // timer and the drag of the view rectangle.
 class TSchemaOverviewPrivate {
 public:
+    explicit TSchemaOverviewPrivate(TSchemaOverview *owner)
+        : q(owner)
+    {
+    }
+
     QPointer<TSchemaDesignArea> FArea;
     QPointer<QWidget> FViewport;
     QRect FWorld; // client coordinates
@@ -31,14 +36,13 @@ public:
     QPointF toOverview(const QPointF &client) const;
     void centreAt(const QPointF &p);
 
-    TSchemaOverview *q = nullptr;
+    TSchemaOverview *const q;
 };
 
 TSchemaOverview::TSchemaOverview(QWidget *parent)
     : QWidget(parent)
-    , d(std::make_unique<TSchemaOverviewPrivate>())
+    , d(std::make_unique<TSchemaOverviewPrivate>(this))
 {
-    d->q = this;
     setObjectName(QStringLiteral("SchemaOverview"));
     setMinimumSize(80, 60);
     setCursor(Qt::OpenHandCursor);
